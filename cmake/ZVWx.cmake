@@ -1,0 +1,8 @@
+# One imported target, zv::wx, wrapping the variables of FindwxWidgets.
+find_package(wxWidgets 3.2 REQUIRED COMPONENTS xml base)
+add_library(zv_wx INTERFACE)
+add_library(zv::wx ALIAS zv_wx)
+target_include_directories(zv_wx SYSTEM INTERFACE ${wxWidgets_INCLUDE_DIRS})
+target_compile_definitions(zv_wx INTERFACE ${wxWidgets_DEFINITIONS})
+target_compile_options(zv_wx INTERFACE ${wxWidgets_CXX_FLAGS})
+target_link_libraries(zv_wx INTERFACE ${wxWidgets_LIBRARIES})

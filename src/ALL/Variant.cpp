@@ -1,0 +1,298 @@
+#include "ALL/Variant.h"
+
+#include "ALL/Assert.h"
+#include "ALL/XmlTree.h"
+
+#include <wx/xml/xml.h>
+
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <locale.h>
+
+const TVariant UNDEFINED_VARIANT;
+
+namespace {
+
+const wchar_t* const UNDEF_ATTRIBUTE = L"undef";
+constexpr int TEXT_TYPE = 7;
+constexpr int IMAGE_LENGTH = 11;
+constexpr wchar_t IMAGE_ZERO = L'?';
+
+// Decoded patterns with the tag become undefined; a tag with a non-zero low word was never
+// written by the module, so the read fails as for a bad character.
+bool StoreDecoded(TVariant& pValue, uint64_t pBits) {
+    pValue.SetBits(pBits);
+    return !IsTagBits(pBits) || pBits == VARIANT_TAG_BITS;
+}
+
+// The C locale, for "%g" without touching the process locale.
+locale_t ClassicLocale() {
+    static const locale_t theLocale = newlocale(LC_ALL_MASK, "C", locale_t(0));
+    return theLocale;
+}
+
+} // namespace
+
+TVariant::TVariant(double pValue) : TVariant() { *this = pValue; }
+
+TVariant::TVariant(const wxString& pText) : aBits(VARIANT_TAG_BITS), aText(new wxString(pText)) {}
+
+TVariant::TVariant(const TVariant& pSource)
+    : aBits(pSource.aBits), aText(pSource.aText ? new wxString(*pSource.aText) : nullptr) {}
+
+TVariant::TVariant(TVariant&& pSource) noexcept : aBits(pSource.aBits), aText(pSource.aText) {
+    pSource.aBits = VARIANT_TAG_BITS;
+    pSource.aText = nullptr;
+}
+
+TVariant::~TVariant() { delete aText; }
+
+TVariant& TVariant::operator=(const TVariant& pSource) {
+    if (this != &pSource) {
+        TVariant copy(pSource);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
+TVariant& TVariant::operator=(TVariant&& pSource) noexcept {
+    if (this != &pSource) {
+        delete aText;
+        aBits = pSource.aBits;
+        aText = pSource.aText;
+        pSource.aBits = VARIANT_TAG_BITS;
+        pSource.aText = nullptr;
+    }
+    return *this;
+}
+
+TVariant& TVariant::operator=(double pValue) {
+    if (!aText)
+        aBits = IsTagBits(DoubleToBits(pValue)) ? VARIANT_TAG_BITS : DoubleToBits(pValue);
+    return *this;
+}
+
+void TVariant::Clear() {
+    delete aText;
+    aText = nullptr;
+    aBits = VARIANT_TAG_BITS;
+}
+
+void TVariant::SetText(const wxString& pText) {
+    if (aText) {
+        *aText = pText;
+        return;
+    }
+    aText = new wxString(pText);
+    aBits = VARIANT_TAG_BITS;
+}
+
+void TVariant::SetBits(uint64_t pBits) {
+    Clear();
+    if (!IsTagBits(pBits))
+        aBits = pBits;
+}
+
+const wxString& TVariant::GetText() const {
+    static const wxString theEmpty;
+    return aText ? *aText : theEmpty;
+}
+
+bool TVariant::operator==(const TVariant& pOther) const {
+    if (aText || pOther.aText)
+        return aText && pOther.aText && *aText == *pOther.aText;
+    return aBits == pOther.aBits;
+}
+
+wxString TVariant::GetImage() const {
+    if (aText)
+        return *aText;
+    if (IsUndefined())
+        return wxString();
+    return IEEE754Image(GetDouble());
+}
+
+void TVariant::MakeXmlNode(const TVariant& pValue, wxXmlNode* pElement) {
+    if (pValue.IsUndefined()) {
+        pElement->AddAttribute(UNDEF_ATTRIBUTE, wxEmptyString);
+        return;
+    }
+    if (pValue.IsNumeric() && pValue.GetDouble() == 0.0)
+        return;
+    NSXml::AppendChild(pElement, new wxXmlNode(wxXML_TEXT_NODE, wxEmptyString, pValue.GetImage()));
+}
+
+bool TVariant::ReadImage(TVariant& pValue, int pType, const wxString& pImage) {
+    if (pType == TEXT_TYPE) {
+        pValue.SetText(pImage);
+        return true;
+    }
+    uint64_t bits = 0;
+    if (!GetIEEE754Value(pImage, &bits))
+        return false;
+    return StoreDecoded(pValue, bits);
+}
+
+bool TVariant::ReadXml(TVariant& pValue, int pType, const wxXmlNode* pElement) {
+    pValue.Clear();
+    if (pElement->HasAttribute(UNDEF_ATTRIBUTE))
+        return true;
+    return ReadImage(pValue, pType, pElement->GetNodeContent());
+}
+
+bool TVariant::ReadXmlAttribute(TVariant& pValue, int pType, const wxXmlNode* pElement,
+                                const wxString& pName) {
+    pValue.Clear();
+    wxString image;
+    if (!pElement->GetAttribute(pName, &image))
+        return true;
+    return ReadImage(pValue, pType, image);
+}
+
+bool TVariant::FromImage(TVariant& pValue, int pType, const wxString& pImage) {
+    if (pType != TEXT_TYPE)
+        pValue.Clear();
+    return ReadImage(pValue, pType, pImage);
+}
+
+bool TVariant::SwapXmlNode(TVariant& pValue, int pType, wxXmlNode* pElement) {
+    if (pElement->HasAttribute(UNDEF_ATTRIBUTE)) {
+        if (pValue.IsUndefined())
+            return true;
+        pElement->DeleteAttribute(UNDEF_ATTRIBUTE);
+        MakeXmlNode(pValue, pElement);
+        pValue.Clear();
+        return true;
+    }
+    wxXmlNode* content = pElement->GetChildren();
+    // No child is the stored 0.0, or the empty text of a text value: read it as ReadXml would.
+    const wxString stored = content ? pElement->GetNodeContent() : wxString();
+    if (!content) {
+        MakeXmlNode(pValue, pElement);
+    } else if (pValue.IsUndefined()) {
+        pElement->RemoveChild(content);
+        delete content;
+        MakeXmlNode(pValue, pElement);
+    } else {
+        content->SetContent(pValue.IsText() || pValue.GetDouble() != 0.0 ? pValue.GetImage()
+                                                                          : wxString());
+    }
+    pValue.Clear();
+    return ReadImage(pValue, pType, stored);
+}
+
+wxString FormatLong(long pValue) {
+    char buffer[24];
+    std::snprintf(buffer, sizeof buffer, "%ld", pValue);
+    return wxString::FromAscii(buffer);
+}
+
+wxString FormatDouble(double pValue) {
+    char buffer[32];
+    const locale_t previous = uselocale(ClassicLocale());
+    std::snprintf(buffer, sizeof buffer, "%g", pValue);
+    uselocale(previous);
+    return wxString::FromAscii(buffer);
+}
+
+wxString FormatVariant(const TVariant& pValue, int pType) {
+    if (pType == TEXT_TYPE || !pValue.IsNumeric())
+        return pValue.GetText();
+    if (pType == 0 || pType == 1)
+        return FormatDouble(pValue.GetDouble());
+    return FormatLong(RoundToInt(std::round(pValue.GetDouble()), roundNEAREST));
+}
+
+wxString IEEE754Image(double pValue) {
+    uint64_t bits = DoubleToBits(pValue);
+    const bool odd = (bits & 1) != 0;
+    if (odd)
+        ++bits;
+    int digits[IMAGE_LENGTH];
+    digits[0] = int(bits >> 59);
+    for (int i = 1; i < IMAGE_LENGTH - 1; ++i)
+        digits[i] = int(bits >> (59 - 6 * i)) & 63;
+    digits[IMAGE_LENGTH - 1] = int(bits & 31);
+    int length = IMAGE_LENGTH;
+    while (length > 0 && digits[length - 1] == 0)
+        --length;
+    wchar_t image[IMAGE_LENGTH + 1];
+    for (int i = 0; i < length; ++i)
+        image[i] = wchar_t(IMAGE_ZERO + digits[i]);
+    if (odd) {
+        // Only the all-ones pattern, never a number cell, has no digit left here.
+        const bool Started = length > 0;
+        if (ZV_ASSERT(Started))
+            image[0] = wchar_t(image[0] + 32);
+    }
+    return wxString(image, size_t(length));
+}
+
+bool GetIEEE754Value(const wxString& pImage, uint64_t* pValue) {
+    if (!ZV_ASSERT(pValue != NULL))
+        return false;
+    const size_t length = pImage.length();
+    const wxStringCharType* text = pImage.wx_str();
+    uint64_t acc = 0;
+    bool flag = false;
+    for (size_t i = 0; i < length; ++i) {
+        const long digit = long(text[i]) - IMAGE_ZERO;
+        if (digit < 0 || digit > 63)
+            return false;
+        if (i == 0)
+            flag = (digit & 32) != 0;
+        acc = (i == 0 ? 0 : acc << (i == IMAGE_LENGTH - 1 ? 5 : 6)) | uint64_t(digit);
+    }
+    if (length > 0 && length < size_t(IMAGE_LENGTH))
+        acc <<= (IMAGE_LENGTH - length) * 6 - 1;
+    *pValue = flag ? acc - 1 : acc;
+    return true;
+}
+
+bool GetXmlIEEE754Attribute(const wxXmlNode* pElement, const wxString& pName, double& pValue) {
+    pValue = 0.0;
+    wxString image;
+    if (!pElement->GetAttribute(pName, &image))
+        return false;
+    uint64_t bits = 0;
+    if (GetIEEE754Value(image, &bits))
+        pValue = BitsToDouble(bits);
+    return true;
+}
+
+bool ParseLong32(const wxString& pText, long& pValue) {
+    long value = 0;
+    if (!pText.ToLong(&value, 10) || value < -2147483648L || value > 2147483647L)
+        return false;
+    pValue = value;
+    return true;
+}
+
+bool GetXmlLongAttribute(const wxXmlNode* pElement, const wxString& pName, long& pValue) {
+    wxString text;
+    return pElement->GetAttribute(pName, &text) && ParseLong32(text, pValue);
+}
+
+int RoundToInt(double pValue, int pMode) {
+    double rounded;
+    switch (pMode & 0xC00) {
+    case roundFLOOR:
+        rounded = std::floor(pValue);
+        break;
+    case roundCEIL:
+        rounded = std::ceil(pValue);
+        break;
+    case roundTRUNC:
+        rounded = std::trunc(pValue);
+        break;
+    default:
+        rounded = std::nearbyint(pValue);
+        break;
+    }
+    if (!(rounded >= -2147483648.0 && rounded <= 2147483647.0))
+        return int(-2147483647 - 1);
+    return int(rounded);
+}
+
+int RoundFloatToInt(float pValue, int pMode) { return RoundToInt(double(pValue), pMode); }
