@@ -8,20 +8,34 @@
 
 namespace {
 
-const wchar_t* Translated(const wchar_t* pText) { return wxGetTranslation(pText).wc_str(); }
+const wchar_t* Translated(const wchar_t* pText) {
+    return wxGetTranslation(pText).wc_str();
+}
 
-bool IsConversion(char pChar) { return std::strchr("diouxXeEfFgGaAcCsSpn", pChar) != nullptr; }
+bool IsConversion(char pChar) {
+    return std::strchr("diouxXeEfFgGaAcCsSpn", pChar) != nullptr;
+}
 
 } // namespace
 
 const wchar_t* AVIFileErrorText(int32_t pCode) {
-    static const wchar_t* const theTexts[17] = {
-        L"unsupported",      L"bad format",        L"out of memory",
-        L"internal error",   L"bad flags",         L"bad parameters",
-        L"bad size",         L"bad AVIFile handle", L"file read error",
-        L"file write error", L"file open error",   L"compressor error",
-        L"compressor not available", L"file marked read-only", L"no data (?)",
-        L"buffer too small", L"can't compress (?)"};
+    static const wchar_t* const theTexts[17] = {L"unsupported",
+                                                L"bad format",
+                                                L"out of memory",
+                                                L"internal error",
+                                                L"bad flags",
+                                                L"bad parameters",
+                                                L"bad size",
+                                                L"bad AVIFile handle",
+                                                L"file read error",
+                                                L"file write error",
+                                                L"file open error",
+                                                L"compressor error",
+                                                L"compressor not available",
+                                                L"file marked read-only",
+                                                L"no data (?)",
+                                                L"buffer too small",
+                                                L"can't compress (?)"};
     const uint32_t index = uint32_t(pCode) - 0x80044065u;
     if (index < 17)
         return theTexts[index];
@@ -33,18 +47,17 @@ const wchar_t* AVIFileErrorText(int32_t pCode) {
 }
 
 const wchar_t* CodecErrorText(long pCode) {
-    static const wchar_t* const theTexts[11] = {
-        L"The operation completed successfully.",
-        L"The operation is not supported.",
-        L"The source image format is not acceptable.",
-        L"Not enough memory.",
-        L"An internal error occurred.",
-        L"An invalid flag was specified.",
-        L"An invalid parameter was specified.",
-        L"An invalid size was specified.",
-        L"The handle is invalid.",
-        L"Cannot update the destination image.",
-        L"The operation was aborted by the user."};
+    static const wchar_t* const theTexts[11] = {L"The operation completed successfully.",
+                                                L"The operation is not supported.",
+                                                L"The source image format is not acceptable.",
+                                                L"Not enough memory.",
+                                                L"An internal error occurred.",
+                                                L"An invalid flag was specified.",
+                                                L"An invalid parameter was specified.",
+                                                L"An invalid size was specified.",
+                                                L"The handle is invalid.",
+                                                L"Cannot update the destination image.",
+                                                L"The operation was aborted by the user."};
     if (pCode <= 0 && pCode >= -10)
         return Translated(theTexts[-pCode]);
     switch (pCode) {
@@ -61,10 +74,10 @@ const wchar_t* CodecErrorText(long pCode) {
 
 const wchar_t* MMIOErrorText(unsigned int pCode) {
     static const wchar_t* const theTexts[16] = {
-        L"file not found", L"out of memory",  L"couldn't open",       L"couldn't close",
-        L"couldn't read",  L"couldn't write", L"couldn't seek",       L"couldn't expand",
-        L"chunk not found", L"unbuffered",    L"path not found",      L"access denied",
-        L"sharing violation", L"network error", L"too many open files", L"invalid file"};
+        L"file not found",    L"out of memory",  L"couldn't open",       L"couldn't close",
+        L"couldn't read",     L"couldn't write", L"couldn't seek",       L"couldn't expand",
+        L"chunk not found",   L"unbuffered",     L"path not found",      L"access denied",
+        L"sharing violation", L"network error",  L"too many open files", L"invalid file"};
     const unsigned int index = pCode - 257u;
     if (index >= 16)
         return Translated(L"(unknown)");
@@ -72,7 +85,9 @@ const wchar_t* MMIOErrorText(unsigned int pCode) {
     return index == 9 ? theTexts[index] : Translated(theTexts[index]);
 }
 
-wxString SystemErrorText(uint32_t pCode) { return WinFormatSystemMessage(pCode); }
+wxString SystemErrorText(uint32_t pCode) {
+    return WinFormatSystemMessage(pCode);
+}
 
 namespace NSErrorFormat {
 

@@ -44,7 +44,9 @@ struct TPiece {
 std::vector<TPiece> Split(const char* pFormat);
 
 // The spec formatted with the pIndex-th argument; a missing argument leaves the spec as is.
-inline wxString FormatNth(const wxString& pSpec, size_t) { return pSpec; }
+inline wxString FormatNth(const wxString& pSpec, size_t) {
+    return pSpec;
+}
 
 template <typename T, typename... TRest>
 wxString FormatNth(const wxString& pSpec, size_t pIndex, const T& pFirst, const TRest&... pRest) {

@@ -26,8 +26,7 @@ bool IsBelow(const TVariant& pValue, const TVariant& pBound) {
 
 } // namespace
 
-TTypeDef::TTypeDef(int pType)
-    : aType(pType), aInteger(false), aRangeCheck(false), aSlope(0.0) {
+TTypeDef::TTypeDef(int pType) : aType(pType), aInteger(false), aRangeCheck(false), aSlope(0.0) {
     InitDefault();
 }
 

@@ -34,7 +34,9 @@ locale_t ClassicLocale() {
 
 } // namespace
 
-TVariant::TVariant(double pValue) : TVariant() { *this = pValue; }
+TVariant::TVariant(double pValue) : TVariant() {
+    *this = pValue;
+}
 
 TVariant::TVariant(const wxString& pText) : aBits(VARIANT_TAG_BITS), aText(new wxString(pText)) {}
 
@@ -46,7 +48,9 @@ TVariant::TVariant(TVariant&& pSource) noexcept : aBits(pSource.aBits), aText(pS
     pSource.aText = nullptr;
 }
 
-TVariant::~TVariant() { delete aText; }
+TVariant::~TVariant() {
+    delete aText;
+}
 
 TVariant& TVariant::operator=(const TVariant& pSource) {
     if (this != &pSource) {
@@ -176,7 +180,7 @@ bool TVariant::SwapXmlNode(TVariant& pValue, int pType, wxXmlNode* pElement) {
         MakeXmlNode(pValue, pElement);
     } else {
         content->SetContent(pValue.IsText() || pValue.GetDouble() != 0.0 ? pValue.GetImage()
-                                                                          : wxString());
+                                                                         : wxString());
     }
     pValue.Clear();
     return ReadImage(pValue, pType, stored);
@@ -209,17 +213,15 @@ wxString IEEE754Image(double pValue) {
     const bool odd = (bits & 1) != 0;
     if (odd)
         ++bits;
-    int digits[IMAGE_LENGTH];
-    digits[0] = int(bits >> 59);
+    // The text ends with the digit that holds the lowest set bit: digit 0 holds bits 63..59,
+    // digit i (1..9) bits 64-6i-1..59-6i, digit 10 bits 4..0.
+    const int length = bits == 0 ? 0 : (64 - __builtin_ctzll(bits)) / 6 + 1;
+    // All eleven digits are written; the text is cut at length.
+    wchar_t image[IMAGE_LENGTH];
+    image[0] = wchar_t(IMAGE_ZERO + int(bits >> 59));
     for (int i = 1; i < IMAGE_LENGTH - 1; ++i)
-        digits[i] = int(bits >> (59 - 6 * i)) & 63;
-    digits[IMAGE_LENGTH - 1] = int(bits & 31);
-    int length = IMAGE_LENGTH;
-    while (length > 0 && digits[length - 1] == 0)
-        --length;
-    wchar_t image[IMAGE_LENGTH + 1];
-    for (int i = 0; i < length; ++i)
-        image[i] = wchar_t(IMAGE_ZERO + digits[i]);
+        image[i] = wchar_t(IMAGE_ZERO + int((bits >> (59 - 6 * i)) & 63));
+    image[IMAGE_LENGTH - 1] = wchar_t(IMAGE_ZERO + int(bits & 31));
     if (odd) {
         // Only the all-ones pattern, never a number cell, has no digit left here.
         const bool Started = length > 0;
@@ -295,4 +297,6 @@ int RoundToInt(double pValue, int pMode) {
     return int(rounded);
 }
 
-int RoundFloatToInt(float pValue, int pMode) { return RoundToInt(double(pValue), pMode); }
+int RoundFloatToInt(float pValue, int pMode) {
+    return RoundToInt(double(pValue), pMode);
+}

@@ -27,7 +27,9 @@ inline double BitsToDouble(uint64_t pBits) {
 }
 
 // True when the pattern carries the non-number tag.
-inline bool IsTagBits(uint64_t pBits) { return (pBits >> 32) == 0xFFFFFFFFu; }
+inline bool IsTagBits(uint64_t pBits) {
+    return (pBits >> 32) == 0xFFFFFFFFu;
+}
 
 class TVariant {
 public:

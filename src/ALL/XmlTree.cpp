@@ -4,7 +4,9 @@
 
 namespace NSXml {
 
-void AppendChild(wxXmlNode* pParent, wxXmlNode* pChild) { pParent->AddChild(pChild); }
+void AppendChild(wxXmlNode* pParent, wxXmlNode* pChild) {
+    pParent->AddChild(pChild);
+}
 
 void PrependChild(wxXmlNode* pParent, wxXmlNode* pChild) {
     if (pParent->GetChildren())

@@ -41,4 +41,6 @@ std::vector<wxString> TAssertCapture::Conditions() const {
     return conditions;
 }
 
-void TAssertCapture::InstallHandler() { wxSetAssertHandler(Handler); }
+void TAssertCapture::InstallHandler() {
+    wxSetAssertHandler(Handler);
+}

@@ -3,6 +3,8 @@
 // report into a test failure unless a TAssertCapture is alive to collect it.
 #pragma once
 
+#include "support/WxPrint.h"
+
 #include <wx/string.h>
 
 #include <gtest/gtest.h>
@@ -44,6 +46,6 @@ private:
     do {                                                                                           \
         TAssertCapture zvCapture;                                                                  \
         statement;                                                                                 \
-        EXPECT_EQ(zvCapture.Conditions(), (std::vector<wxString>{__VA_ARGS__}))                   \
-            << "while running " #statement;                                                       \
+        EXPECT_EQ(zvCapture.Conditions(), (std::vector<wxString>{__VA_ARGS__}))                    \
+            << "while running " #statement;                                                        \
     } while (false)
