@@ -1,0 +1,187 @@
+#include "ALL/Range.h"
+
+#include "support/XmlText.h"
+
+#include <wx/xml/xml.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+bool operator==(const TRange& p1, const TRange& p2) {
+    return p1.aBegin == p2.aBegin && p1.aEnd == p2.aEnd;
+}
+
+void PrintTo(const TRange& pRange, std::ostream* pOut) {
+    *pOut << "(" << pRange.aBegin << ", " << pRange.aEnd << ")";
+}
+
+namespace {
+
+typedef std::vector<TRange> TRanges;
+
+TRanges Ranges(const TRangeList& pList) {
+    return {pList.begin(), pList.end()};
+}
+
+TRangeList List(const TRanges& pRanges) {
+    TRangeList list;
+    list.insert(list.end(), pRanges.begin(), pRanges.end());
+    return list;
+}
+
+// The element as written; it is deleted.
+wxString WriteXml(wxXmlNode* pElement) {
+    return XmlText(*std::unique_ptr<wxXmlNode>(pElement));
+}
+
+std::unique_ptr<wxXmlNode> ReadXml(const wxString& pText) {
+    std::unique_ptr<wxXmlNode> element(ParseXml(pText));
+    EXPECT_TRUE(element) << pText;
+    return element;
+}
+
+} // namespace
+
+TEST(Range, ExtendWidensByNonEmptyPairsAndOverlapsNeedASharedTime) {
+    TRange range(5, 5);
+    range.Extend(TRange(10, 20)); // an empty range takes the other's bounds
+    EXPECT_EQ(range, TRange(10, 20));
+    range.Extend(TRange(30, 30)); // an empty other changes nothing
+    range.Extend(25, 25);         // nor do equal times
+    EXPECT_EQ(range, TRange(10, 20));
+    range.Extend(40, 30); // times in either order
+    EXPECT_EQ(range, TRange(10, 40));
+    EXPECT_EQ(&range.ExtendUnchecked(50, 50), &range); // the unchecked form takes any pair
+    EXPECT_EQ(range, TRange(10, 50));
+
+    EXPECT_FALSE(TRange(0, 10).Overlaps(TRange(10, 20)));
+    EXPECT_FALSE(TRange(10, 20).Overlaps(TRange(0, 10)));
+    EXPECT_TRUE(TRange(0, 10).Overlaps(TRange(9, 20)));
+    EXPECT_FALSE(TRange(0, 0).Overlaps(TRange(-10, 10)));
+}
+
+TEST(RangeList, AddMergesWhatItOverlapsOrTouches) {
+    struct TCase {
+        long aBegin, aEnd;
+        bool aEndHint;
+        TRanges aResult;
+        TRange aCovering;
+    } cases[] = {
+        {10, 20, false, {{0, 30}}, {0, 30}},
+        {12, 15, false, {{0, 10}, {12, 15}, {20, 30}}, {12, 15}},
+        {5, 25, false, {{0, 30}}, {0, 30}},
+        {40, 50, true, {{0, 10}, {20, 30}, {40, 50}}, {40, 50}},
+        {-5, -1, false, {{-5, -1}, {0, 10}, {20, 30}}, {-5, -1}},
+        {22, 28, false, {{0, 10}, {20, 30}}, {20, 30}},
+        {30, 35, false, {{0, 10}, {20, 35}}, {20, 35}},
+        {-5, 40, false, {{-5, 40}}, {-5, 40}},
+    };
+    for (const TCase& c : cases) {
+        TRangeList list = List({{0, 10}, {20, 30}});
+        const auto pos = list.Add(c.aBegin, c.aEnd, c.aEndHint ? list.end() : list.begin());
+        EXPECT_EQ(Ranges(list), c.aResult) << c.aBegin << ", " << c.aEnd;
+        ASSERT_NE(pos, list.end());
+        EXPECT_EQ(*pos, c.aCovering);
+    }
+    TRangeList list = List({{0, 10}, {20, 30}, {40, 50}, {60, 70}});
+    TRangeList::iterator hint;
+    list.Find(25, hint);
+    EXPECT_EQ(*list.Add(28, 42, hint), TRange(20, 50));
+    EXPECT_EQ(Ranges(list), (TRanges{{0, 10}, {20, 50}, {60, 70}}));
+}
+
+TEST(RangeList, LookUpsGoByBegin) {
+    TRangeList list = List({{0, 10}, {20, 30}});
+    const auto second = std::next(list.begin());
+    struct TCase {
+        long aTime;
+        bool aFound;
+        TRangeList::iterator aPos;
+    } cases[] = {{10, false, list.begin()},
+                 {25, true, second},
+                 {-1, false, list.end()},
+                 {20, true, second},
+                 {30, false, second}};
+    for (const TCase& c : cases) {
+        TRangeList::iterator pos = list.begin(), viaPointer = list.begin();
+        EXPECT_EQ(list.Find(c.aTime, pos), c.aFound) << c.aTime;
+        EXPECT_EQ(pos, c.aPos) << c.aTime;
+        EXPECT_EQ(list.Find(c.aTime, &viaPointer), c.aFound);
+        EXPECT_EQ(viaPointer, c.aPos);
+        EXPECT_EQ(list.Find(c.aTime), c.aFound);
+    }
+    EXPECT_EQ(list.FindBegin(20), second);
+    EXPECT_EQ(list.FindBegin(15), list.end());
+    EXPECT_EQ(list.LowerBound(1), second);
+    EXPECT_EQ(list.LowerBound(21), list.end());
+    EXPECT_EQ(list.UpperBound(19), second);
+    EXPECT_EQ(list.UpperBound(20), list.end());
+    EXPECT_EQ(list.GetSpan(), TRange(0, 30));
+    EXPECT_EQ(TRangeList().GetSpan(), TRange(0, 0));
+}
+
+TEST(RangeList, EraseStepsForwardAndEraseBackStepsBack) {
+    TRangeList list = List({{0, 10}, {20, 30}, {40, 50}});
+    auto pos = list.Erase(std::next(list.begin()));
+    EXPECT_EQ(*pos, TRange(40, 50));
+    pos = list.EraseBack(pos);
+    EXPECT_EQ(*pos, TRange(0, 10));
+    EXPECT_EQ(list.EraseBack(pos), list.end());
+    EXPECT_TRUE(list.empty());
+}
+
+TEST(RangeXml, SegHasEndOnlyForANonEmptyRangeAndRefusesABadBegin) {
+    EXPECT_EQ(WriteXml(TRange(10, 20).GetXmlImage()), L"<seg begin=\"10\" end=\"20\"/>");
+    EXPECT_EQ(WriteXml(TRange(7, 7).GetXmlImage()), L"<seg begin=\"7\"/>");
+    EXPECT_EQ(WriteXml(TRange(7, 3).GetXmlImage()), L"<seg begin=\"7\"/>");
+    struct TCase {
+        const wchar_t* aXml;
+        bool aResult;
+        TRange aRange; // read into (1, 2)
+    } cases[] = {
+        {L"<seg begin=\"7\"/>", true, {7, 7}},
+        {L"<seg begin=\"-2147483648\" end=\"2147483647\"/>", true, {-2147483647 - 1, 2147483647}},
+        {L"<seg begin=\"3\" end=\"x\"/>", true, {3, 3}},
+        {L"<seg begin=\"3\" end=\"2147483648\"/>", true, {3, 3}},
+        {L"<seg end=\"5\"/>", false, {1, 2}},
+        {L"<seg begin=\"x3\" end=\"5\"/>", false, {1, 2}},
+        {L"<seg begin=\"2147483648\" end=\"5\"/>", false, {1, 2}},
+    };
+    for (const TCase& c : cases) {
+        TRange range(1, 2);
+        EXPECT_EQ(range.ValueFromXml(ReadXml(c.aXml).get()), c.aResult) << c.aXml;
+        EXPECT_EQ(range, c.aRange) << c.aXml;
+    }
+}
+
+TEST(RangeListXml, WritesAfterExistingChildrenAndReadsBackAsWritten) {
+    wxXmlNode* parent = new wxXmlNode(wxXML_ELEMENT_NODE, L"l");
+    parent->AddChild(new wxXmlNode(wxXML_ELEMENT_NODE, L"first"));
+    List({{0, 10}, {20, 20}}).MakeXmlImage(parent);
+    EXPECT_EQ(WriteXml(parent), L"<l><first/><seg begin=\"0\" end=\"10\"/><seg begin=\"20\"/></l>");
+
+    // Appended as read: no clearing, sorting or merging.
+    TRangeList list = List({{100, 200}});
+    EXPECT_TRUE(list.ValueFromXml(
+        ReadXml(L"<l><seg begin=\"30\" end=\"40\"/><seg begin=\"0\" end=\"35\"/></l>").get()));
+    EXPECT_EQ(Ranges(list), (TRanges{{100, 200}, {30, 40}, {0, 35}}));
+}
+
+TEST(RangeListXml, ReadStopsAtTheFirstChildWithoutAValidBegin) {
+    struct TCase {
+        const wchar_t* aXml;
+        TRanges aRead;
+    } cases[] = {
+        {L"<l><seg begin=\"1\" end=\"2\"/>text<seg begin=\"5\" end=\"6\"/></l>", {{1, 2}}},
+        {L"<l><seg begin=\"1\" end=\"2\"/><!-- note --><seg begin=\"5\"/></l>", {{1, 2}}},
+        {L"<l><seg begin=\"1\" end=\"2\"/><seg begin=\"2147483648\"/><seg begin=\"9\"/></l>",
+         {{1, 2}}},
+    };
+    for (const TCase& c : cases) {
+        TRangeList list;
+        EXPECT_FALSE(list.ValueFromXml(ReadXml(c.aXml).get())) << c.aXml;
+        EXPECT_EQ(Ranges(list), c.aRead) << c.aXml;
+    }
+}
