@@ -1,0 +1,95 @@
+#include "ALL/KeyList.h"
+
+#include "ALL/Assert.h"
+
+#include <climits>
+#include <cstring>
+#include <type_traits>
+
+// A position is the set iterator's own bits: one word, no look-up to step.
+static_assert(sizeof(TKeyList::const_iterator) == sizeof(ITimeList::TPosition),
+              "a key list position must fit one word");
+static_assert(std::is_trivially_copyable<TKeyList::const_iterator>::value,
+              "a key list position must be copyable as bits");
+
+namespace {
+
+// Counts are 32-bit so that they never wrap back to 0; a sum beyond the range stays at
+// its end instead of overflowing.
+int AddSaturated(int pCount, int pChange) {
+    const long long sum = static_cast<long long>(pCount) + pChange;
+    return sum > INT_MAX ? INT_MAX : sum < INT_MIN ? INT_MIN : static_cast<int>(sum);
+}
+
+} // namespace
+
+TKeyList::~TKeyList() = default;
+
+bool TKeyList::AddCount(const TStreamKey& pKey, int pChange) {
+    const iterator Key = find(pKey);
+    if (pChange >= 1) {
+        if (Key == end()) {
+            insert(TStreamKey(pKey.aTime, pChange));
+            return true;
+        }
+        Key->aCount = AddSaturated(Key->aCount, pChange);
+        return false;
+    }
+    if (!ZV_ASSERT(Key != end()))
+        return false;
+    Key->aCount = AddSaturated(Key->aCount, pChange);
+    if (Key->aCount != 0)
+        return false;
+    erase(Key);
+    return true;
+}
+
+void TKeyList::GetRange(TRange& pRange) const {
+    if (empty()) {
+        pRange.aEnd = pRange.aBegin;
+        return;
+    }
+    pRange.aBegin = begin()->aTime;
+    pRange.aEnd = rbegin()->aTime;
+}
+
+ITimeList::TPosition TKeyList::GetFirst() const {
+    return ToPosition(begin());
+}
+
+ITimeList::TPosition TKeyList::GetEnd() const {
+    return ToPosition(end());
+}
+
+ITimeList::TPosition TKeyList::GetFirstFrom(long pTime) const {
+    return ToPosition(lower_bound(TStreamKey(pTime)));
+}
+
+ITimeList::TPosition TKeyList::GetNext(TPosition& pPos) const {
+    pPos = ToPosition(++FromPosition(pPos));
+    return pPos;
+}
+
+ITimeList::TPosition TKeyList::GetPrev(TPosition& pPos) const {
+    pPos = ToPosition(--FromPosition(pPos));
+    return pPos;
+}
+
+long TKeyList::GetTime(TPosition pPos) const {
+    return FromPosition(pPos)->aTime;
+}
+
+ITimeList::TPosition TKeyList::ToPosition(const_iterator pIt) {
+    TPosition pos;
+    std::memcpy(&pos, &pIt, sizeof pos);
+    return pos;
+}
+
+TKeyList::const_iterator TKeyList::FromPosition(TPosition pPos) {
+    const_iterator it;
+    // Trivially copyable (checked above): its bits may be written directly.
+    std::memcpy(static_cast<void*>(&it), &pPos, sizeof it);
+    return it;
+}
+
+IKeyPropagator::~IKeyPropagator() = default;
