@@ -31,10 +31,10 @@ bool IsWhole(double pValue) {
     return std::fabs(pValue) < 1e9 && pValue == std::floor(pValue);
 }
 
-// The usual case, a DC on an image in memory at scale 1: the pixels of pRect that lie inside
-// the image and the clipping are exclusive-ored in place. False, with nothing done, for any
-// other target.
-bool XorInImage(cairo_t* pCairo, const wxRect& pRect, uint32_t pMask) {
+// The usual case, a DC on an image in memory at scale 1: the pixels of the rectangles that lie
+// inside the image and the clipping are exclusive-ored in place. False, with nothing done, for
+// any other target.
+bool XorInImage(cairo_t* pCairo, const wxRect* pRects, int pCount, uint32_t pMask) {
     cairo_surface_t* surface = cairo_get_target(pCairo);
     if (cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE)
         return false;
@@ -61,22 +61,25 @@ bool XorInImage(cairo_t* pCairo, const wxRect& pRect, uint32_t pMask) {
     if (inImage) {
         const wxRect image(0, 0, cairo_image_surface_get_width(surface),
                            cairo_image_surface_get_height(surface));
-        const wxRect target =
-            wxRect(pRect.x + shiftX, pRect.y + shiftY, pRect.width, pRect.height).Intersect(image);
         cairo_surface_flush(surface);
         unsigned char* data = cairo_image_surface_get_data(surface);
         const int stride = cairo_image_surface_get_stride(surface);
-        for (int i = 0; i < clips->num_rectangles; ++i) {
-            const cairo_rectangle_t& clip = clips->rectangles[i];
-            const wxRect area = wxRect(int(clip.x) + shiftX, int(clip.y) + shiftY, int(clip.width),
-                                       int(clip.height))
-                                    .Intersect(target);
-            if (!area.IsEmpty())
-                XorPixels(data, stride, area, pMask);
+        for (int r = 0; r < pCount; ++r) {
+            const wxRect target = wxRect(pRects[r].x + shiftX, pRects[r].y + shiftY,
+                                         pRects[r].width, pRects[r].height)
+                                      .Intersect(image);
+            for (int i = 0; i < clips->num_rectangles; ++i) {
+                const cairo_rectangle_t& clip = clips->rectangles[i];
+                const wxRect area = wxRect(int(clip.x) + shiftX, int(clip.y) + shiftY,
+                                           int(clip.width), int(clip.height))
+                                        .Intersect(target);
+                if (!area.IsEmpty())
+                    XorPixels(data, stride, area, pMask);
+            }
+            if (!target.IsEmpty())
+                cairo_surface_mark_dirty_rectangle(surface, target.x, target.y, target.width,
+                                                   target.height);
         }
-        if (!target.IsEmpty())
-            cairo_surface_mark_dirty_rectangle(surface, target.x, target.y, target.width,
-                                               target.height);
     }
     cairo_rectangle_list_destroy(clips);
     return inImage;
@@ -119,14 +122,17 @@ void XorThroughCopy(cairo_t* pCairo, const wxRect& pRect, uint32_t pMask) {
     cairo_surface_destroy(copy);
 }
 
-void XorRect(wxDC& pDC, const wxRect& pRect, const wxColour& pColour) {
+// Each rectangle exclusive-ored on its own, so that pixels where they overlap are changed twice.
+void XorRects(wxDC& pDC, const wxRect* pRects, int pCount, const wxColour& pColour) {
     wxGraphicsContext* context = pDC.GetGraphicsContext();
     if (!ZV_ASSERT(context != NULL))
         return;
     cairo_t* cairo = static_cast<cairo_t*>(context->GetNativeContext());
     const uint32_t mask = XorMask(pColour);
-    if (!XorInImage(cairo, pRect, mask))
-        XorThroughCopy(cairo, pRect, mask);
+    if (XorInImage(cairo, pRects, pCount, mask))
+        return;
+    for (int i = 0; i < pCount; ++i)
+        XorThroughCopy(cairo, pRects[i], mask);
 }
 
 bool IsDrawn(const wxPen& pPen) {
@@ -169,38 +175,42 @@ void TRasterHelper::DrawLine(int pX1, int pY1, int pX2, int pY2) const {
         line = pX1 < pX2 ? wxRect(pX1, pY1, pX2 - pX1, 1) : wxRect(pX2 + 1, pY1, pX1 - pX2, 1);
     else
         line = pY1 < pY2 ? wxRect(pX1, pY1, 1, pY2 - pY1) : wxRect(pX1, pY2 + 1, 1, pY1 - pY2);
-    FillColour(line, pen.GetColour());
+    FillColour(&line, 1, pen.GetColour());
 }
 
 void TRasterHelper::FillRing(const wxRect& pRect, const wxColour& pColour) const {
     const int x = pRect.x, y = pRect.y, w = pRect.width, h = pRect.height;
-    FillColour(wxRect(x, y, w, 1), pColour);
+    wxRect ring[4];
+    int count = 0;
+    ring[count++] = wxRect(x, y, w, 1);
     if (h > 1)
-        FillColour(wxRect(x, y + h - 1, w, 1), pColour);
+        ring[count++] = wxRect(x, y + h - 1, w, 1);
     if (h > 2) {
-        FillColour(wxRect(x, y + 1, 1, h - 2), pColour);
+        ring[count++] = wxRect(x, y + 1, 1, h - 2);
         if (w > 1)
-            FillColour(wxRect(x + w - 1, y + 1, 1, h - 2), pColour);
+            ring[count++] = wxRect(x + w - 1, y + 1, 1, h - 2);
     }
+    FillColour(ring, count, pColour);
 }
 
-void TRasterHelper::FillColour(const wxRect& pRect, const wxColour& pColour) const {
+void TRasterHelper::FillColour(const wxRect* pRects, int pCount, const wxColour& pColour) const {
     if (aDC.GetLogicalFunction() == wxXOR) {
-        XorRect(aDC, pRect, pColour);
+        XorRects(aDC, pRects, pCount, pColour);
         return;
     }
     const wxPen pen = aDC.GetPen();
     const wxBrush brush = aDC.GetBrush();
     aDC.SetPen(*wxTRANSPARENT_PEN);
     aDC.SetBrush(wxBrush(pColour, wxBRUSHSTYLE_SOLID));
-    aDC.DrawRectangle(pRect);
+    for (int i = 0; i < pCount; ++i)
+        aDC.DrawRectangle(pRects[i]);
     aDC.SetBrush(brush);
     aDC.SetPen(pen);
 }
 
 void TRasterHelper::FillBrush(const wxRect& pRect) const {
     if (aDC.GetLogicalFunction() == wxXOR) {
-        XorRect(aDC, pRect, aDC.GetBrush().GetColour());
+        XorRects(aDC, &pRect, 1, aDC.GetBrush().GetColour());
         return;
     }
     // With a transparent pen a native rectangle covers exactly its pixels.

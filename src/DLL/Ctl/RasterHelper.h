@@ -33,8 +33,8 @@ public:
 private:
     // The ring of pRect in the pen's colour: top and bottom rows, then the sides between them.
     void FillRing(const wxRect& pRect, const wxColour& pColour) const;
-    // pRect (not empty) in a solid colour.
-    void FillColour(const wxRect& pRect, const wxColour& pColour) const;
+    // The rectangles (none empty) in a solid colour; under wxXOR each on its own.
+    void FillColour(const wxRect* pRects, int pCount, const wxColour& pColour) const;
     // pRect (not empty) in the DC's brush.
     void FillBrush(const wxRect& pRect) const;
 
