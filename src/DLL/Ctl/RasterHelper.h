@@ -4,8 +4,8 @@
 // selections rely on a bitwise exclusive-or and on exact pixels. So every drawing of the module
 // goes through this helper:
 // - under wxXOR each pixel's red, green and blue are exclusive-ored with the pen's or the
-//   brush's colour (alpha is left alone), so drawing the same thing twice restores the image
-//   byte for byte; every other logical function draws natively;
+//   brush's colour (alpha is left alone; a hatched brush counts as solid), so drawing the same
+//   thing twice restores the image byte for byte; every other logical function draws natively;
 // - a rectangle (x, y, w, h) covers exactly w x h pixels, lines are 1 pixel wide, end-exclusive
 //   and never antialiased;
 // - the DC's pen, brush, logical function and clipping are used and left as they were.

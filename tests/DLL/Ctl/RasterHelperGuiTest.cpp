@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <ostream>
 #include <string>
 
 namespace {
@@ -183,6 +184,10 @@ const TShape theShapes[] = {
      "........"
      "........"},
 };
+
+void PrintTo(const TShape& pShape, std::ostream* pStream) {
+    *pStream << pShape.aName;
+}
 
 class TRasterShapes : public testing::TestWithParam<TShape> {};
 
