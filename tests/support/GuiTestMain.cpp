@@ -8,33 +8,32 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
-class TGuiEnvironment : public testing::Environment {
-public:
-    TGuiEnvironment(int pArgc, char** pArgv) : aArgc(pArgc), aArgv(pArgv) {}
-
-    void SetUp() override {
-        wxApp::SetInstance(new wxApp());
-        aInitializer = std::make_unique<wxInitializer>(aArgc, aArgv);
-        ASSERT_TRUE(aInitializer->IsOk()) << "wxWidgets failed to start (is there a display?)";
-        TAssertCapture::InstallHandler();
-    }
-
-    void TearDown() override { aInitializer.reset(); }
-
-private:
-    int aArgc;
-    char** aArgv;
-    std::unique_ptr<wxInitializer> aInitializer;
-};
+bool IsListingOnly(int pArgc, char** pArgv) {
+    for (int i = 1; i < pArgc; ++i)
+        if (std::strcmp(pArgv[i], "--gtest_list_tests") == 0)
+            return true;
+    return false;
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
-    testing::AddGlobalTestEnvironment(new TGuiEnvironment(argc, argv));
+    // Listing the tests needs no display; running them does, and a failed start is an error
+    // of the run, never a reason to skip.
+    if (IsListingOnly(argc, argv))
+        return RUN_ALL_TESTS();
+    wxApp::SetInstance(new wxApp());
+    wxInitializer initializer(argc, argv);
+    if (!initializer.IsOk()) {
+        std::fprintf(stderr, "wxWidgets failed to start (is there a display?)\n");
+        return 1;
+    }
+    TAssertCapture::InstallHandler();
     return RUN_ALL_TESTS();
 }
