@@ -253,12 +253,20 @@ bool GetIEEE754Value(const wxString& pImage, uint64_t* pValue) {
 }
 
 bool GetXmlIEEE754Attribute(const wxXmlNode* pElement, const wxString& pName, double& pValue) {
+    bool badImage = false;
+    return GetXmlIEEE754Attribute(pElement, pName, pValue, badImage);
+}
+
+bool GetXmlIEEE754Attribute(const wxXmlNode* pElement, const wxString& pName, double& pValue,
+                            bool& pBadImage) {
     pValue = 0.0;
+    pBadImage = false;
     wxString image;
     if (!pElement->GetAttribute(pName, &image))
         return false;
     uint64_t bits = 0;
-    if (GetIEEE754Value(image, &bits))
+    pBadImage = !GetIEEE754Value(image, &bits);
+    if (!pBadImage)
         pValue = BitsToDouble(bits);
     return true;
 }

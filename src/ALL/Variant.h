@@ -121,6 +121,10 @@ bool GetIEEE754Value(const wxString& pImage, uint64_t* pValue);
 // A number image attribute: false when absent; when present true, with 0.0 for an empty or
 // bad image.
 bool GetXmlIEEE754Attribute(const wxXmlNode* pElement, const wxString& pName, double& pValue);
+// As above, and pBadImage tells whether a present image was bad (pValue is then 0.0): for
+// readers that must refuse a damaged number rather than take it as 0.0.
+bool GetXmlIEEE754Attribute(const wxXmlNode* pElement, const wxString& pName, double& pValue,
+                            bool& pBadImage);
 // A decimal attribute: false when absent (output untouched) and false when the text is not a
 // decimal within the 32-bit range.
 bool GetXmlLongAttribute(const wxXmlNode* pElement, const wxString& pName, long& pValue);

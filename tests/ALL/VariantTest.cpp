@@ -342,6 +342,20 @@ TEST(VariantXml, NumberAttributesReadWithTheirOwnRules) {
     EXPECT_TRUE(GetXmlIEEE754Attribute(element.get(), wxT("c"), value));
     EXPECT_EQ(value, 0.0);
 
+    // The reporting form tells the bad image from the empty one.
+    bool badImage = true;
+    EXPECT_TRUE(GetXmlIEEE754Attribute(element.get(), wxT("b"), value, badImage));
+    EXPECT_FALSE(badImage);
+    EXPECT_TRUE(GetXmlIEEE754Attribute(element.get(), wxT("c"), value, badImage));
+    EXPECT_TRUE(badImage);
+    EXPECT_EQ(value, 0.0);
+    EXPECT_FALSE(GetXmlIEEE754Attribute(element.get(), wxT("none"), value, badImage));
+    EXPECT_FALSE(badImage);
+    value = 5.0;
+    EXPECT_TRUE(GetXmlIEEE754Attribute(element.get(), wxT("a"), value, badImage));
+    EXPECT_EQ(value, 1.0);
+    EXPECT_FALSE(badImage);
+
     long number = 7;
     EXPECT_FALSE(GetXmlLongAttribute(element.get(), wxT("none"), number));
     EXPECT_EQ(number, 7);
