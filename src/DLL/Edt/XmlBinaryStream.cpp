@@ -1,0 +1,286 @@
+#include "DLL/Edt/XmlBinaryStream.h"
+
+#include "ALL/XmlTree.h"
+
+#include <wx/xml/xml.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Count unit announcing a 32-bit count.
+const uint16_t LONG_COUNT = 0xFFFF;
+// Units read in one piece: a damaged count never makes the reader allocate more than what
+// actually arrives, plus one piece.
+const size_t READ_PIECE = 32768;
+
+bool IsHighSurrogate(uint32_t pUnit) {
+    return pUnit >= 0xD800 && pUnit <= 0xDBFF;
+}
+bool IsLowSurrogate(uint32_t pUnit) {
+    return pUnit >= 0xDC00 && pUnit <= 0xDFFF;
+}
+
+size_t Utf16Length(const wchar_t* pChars, size_t pLength) {
+    size_t units = pLength;
+    for (size_t i = 0; i < pLength; ++i)
+        if (uint32_t(pChars[i]) > 0xFFFF && uint32_t(pChars[i]) <= 0x10FFFF)
+            ++units;
+    return units;
+}
+
+void StoreUnit(uint8_t* pTarget, uint16_t pUnit) {
+    pTarget[0] = uint8_t(pUnit);
+    pTarget[1] = uint8_t(pUnit >> 8);
+}
+
+// Characters beyond Unicode have no UTF-16 form and become U+FFFD; lone surrogates are kept
+// as they are.
+void StoreUtf16(uint8_t* pTarget, const wchar_t* pChars, size_t pLength) {
+    for (size_t i = 0; i < pLength; ++i) {
+        uint32_t code = uint32_t(pChars[i]);
+        if (code > 0x10FFFF)
+            code = 0xFFFD;
+        if (code > 0xFFFF) {
+            code -= 0x10000;
+            StoreUnit(pTarget, uint16_t(0xD800 + (code >> 10)));
+            StoreUnit(pTarget + 2, uint16_t(0xDC00 + (code & 0x3FF)));
+            pTarget += 4;
+        } else {
+            StoreUnit(pTarget, uint16_t(code));
+            pTarget += 2;
+        }
+    }
+}
+
+// The units up to the first zero unit, pairs joined, lone surrogates kept.
+wxString UnitsToString(const uint16_t* pUnits, size_t pCount) {
+    std::wstring text;
+    text.reserve(pCount);
+    for (size_t i = 0; i < pCount && pUnits[i] != 0; ++i) {
+        const uint32_t unit = pUnits[i];
+        if (IsHighSurrogate(unit) && i + 1 < pCount && IsLowSurrogate(pUnits[i + 1])) {
+            text += wchar_t(0x10000 + ((unit - 0xD800) << 10) + (pUnits[i + 1] - 0xDC00));
+            ++i;
+        } else {
+            text += wchar_t(unit);
+        }
+    }
+    return wxString(text);
+}
+
+} // namespace
+
+TXmlNodeToBinaryStream::TXmlNodeToBinaryStream() : aDepth(0) {
+    aBytes.reserve(256);
+}
+
+uint8_t* TXmlNodeToBinaryStream::Grow(size_t pBytes) {
+    const size_t size = aBytes.size();
+    if (aBytes.capacity() - size < pBytes)
+        aBytes.reserve(std::max(aBytes.capacity() * 2, size + pBytes));
+    aBytes.resize(size + pBytes);
+    return aBytes.data() + size;
+}
+
+size_t TXmlNodeToBinaryStream::OnSysWrite(const void* pBuffer, size_t pSize) {
+    if (pSize != 0)
+        std::memcpy(Grow(pSize), pBuffer, pSize);
+    return pSize;
+}
+
+void TXmlNodeToBinaryStream::PutUnit(uint16_t pUnit) {
+    StoreUnit(Grow(2), pUnit);
+}
+
+void TXmlNodeToBinaryStream::convertNode(const wxXmlNode* pNode) {
+    if (!pNode)
+        return;
+    switch (pNode->GetType()) {
+    case wxXML_ELEMENT_NODE:
+        convertElement(pNode);
+        break;
+    case wxXML_TEXT_NODE:
+        convertNodeContent(pNode->GetContent(), markerTEXT);
+        break;
+    case wxXML_CDATA_SECTION_NODE:
+        convertNodeContent(pNode->GetContent(), markerCDATA);
+        break;
+    default:
+        break;
+    }
+}
+
+void TXmlNodeToBinaryStream::convertElement(const wxXmlNode* pElement) {
+    if (!IsOk())
+        return;
+    if (aDepth >= XML_STREAM_MAX_DEPTH) {
+        m_lasterror = wxSTREAM_WRITE_ERROR;
+        return;
+    }
+    ++aDepth;
+    convertNodeContent(pElement->GetName(), markerNODE);
+    for (const wxXmlAttribute* attribute = pElement->GetAttributes(); attribute;
+         attribute = attribute->GetNext()) {
+        convertNodeContent(attribute->GetName(), markerATTRIBUTE);
+        convertNodeContent(attribute->GetValue(), markerNONE);
+    }
+    for (const wxXmlNode* child = pElement->GetChildren(); child; child = child->GetNext())
+        convertNode(child);
+    PutUnit(markerEND);
+    --aDepth;
+}
+
+void TXmlNodeToBinaryStream::convertNodeContent(const wxString& pText, EMarkerKind pMarker) {
+    const wchar_t* chars = pText.wc_str();
+    const size_t length = pText.length();
+    const size_t units = Utf16Length(chars, length);
+    const bool isLong = units >= LONG_COUNT;
+    uint8_t* target = Grow((pMarker != markerNONE ? 2 : 0) + (isLong ? 6 : 2) + 2 * units);
+    if (pMarker != markerNONE) {
+        StoreUnit(target, pMarker);
+        target += 2;
+    }
+    if (isLong) {
+        StoreUnit(target, LONG_COUNT);
+        StoreUnit(target + 2, uint16_t(units));
+        StoreUnit(target + 4, uint16_t(uint32_t(units) >> 16));
+        target += 6;
+    } else {
+        StoreUnit(target, uint16_t(units));
+        target += 2;
+    }
+    StoreUtf16(target, chars, length);
+}
+
+TBinaryStreamToXmlNode::TBinaryStreamToXmlNode(wxInputStream& pInput)
+    : aInput(&pInput), aEndOfData(false), aDepth(0) {}
+
+size_t TBinaryStreamToXmlNode::ReadUnits(uint16_t* pUnits, size_t pCount) const {
+    aInput->Read(pUnits, pCount * 2);
+    const size_t count = aInput->LastRead() / 2;
+    for (size_t i = 0; i < count; ++i)
+        pUnits[i] = wxUINT16_SWAP_ON_BE(pUnits[i]);
+    return count;
+}
+
+EMarkerKind TBinaryStreamToXmlNode::getNextMarker() const {
+    uint16_t unit;
+    if (ReadUnits(&unit, 1) != 1) {
+        aEndOfData = true;
+        return markerNONE;
+    }
+    return EMarkerKind(unit);
+}
+
+wxString TBinaryStreamToXmlNode::getNextString() const {
+    aEndOfData = true;
+    uint16_t count[3];
+    if (ReadUnits(count, 1) != 1)
+        return wxString();
+    size_t length = count[0];
+    if (length == LONG_COUNT) {
+        if (ReadUnits(count + 1, 2) != 2)
+            return wxString();
+        length = count[1] | size_t(count[2]) << 16;
+    }
+    uint16_t local[256];
+    if (length <= 256) {
+        const size_t arrived = ReadUnits(local, length);
+        aEndOfData = arrived < length;
+        return UnitsToString(local, arrived);
+    }
+    std::vector<uint16_t> units;
+    while (units.size() < length) {
+        const size_t before = units.size();
+        const size_t piece = std::min(READ_PIECE, length - before);
+        units.resize(before + piece);
+        const size_t arrived = ReadUnits(units.data() + before, piece);
+        units.resize(before + arrived);
+        if (arrived < piece)
+            break;
+    }
+    aEndOfData = units.size() < length;
+    return UnitsToString(units.data(), units.size());
+}
+
+wxXmlNode* TBinaryStreamToXmlNode::getNextTextOrNode(EMarkerKind pMarker) const {
+    wxXmlNode* node = nullptr;
+    switch (pMarker) {
+    case markerTEXT:
+    case markerCDATA: {
+        const wxString text = getNextString();
+        node = new wxXmlNode(pMarker == markerTEXT ? wxXML_TEXT_NODE : wxXML_CDATA_SECTION_NODE,
+                             wxEmptyString, text);
+        break;
+    }
+    case markerNODE:
+        // Deeper nesting would only serve to exhaust the stack.
+        if (aDepth >= XML_STREAM_MAX_DEPTH)
+            aEndOfData = true;
+        else
+            node = getNodeContent(false);
+        break;
+    default:
+        aEndOfData = true;
+        break;
+    }
+    if (aEndOfData) {
+        delete node;
+        return nullptr;
+    }
+    return node;
+}
+
+wxXmlNode* TBinaryStreamToXmlNode::getNodeContent(bool pHeadOnly) const {
+    ++aDepth;
+    wxXmlNode* element = new wxXmlNode(wxXML_ELEMENT_NODE, getNextString());
+    if (!aEndOfData) {
+        const EMarkerKind marker = ReadAttributes(element);
+        if (!pHeadOnly && !aEndOfData && marker != markerEND)
+            ReadChildren(element, marker);
+    }
+    --aDepth;
+    return element;
+}
+
+EMarkerKind TBinaryStreamToXmlNode::ReadAttributes(wxXmlNode* pElement) const {
+    wxXmlAttribute* last = nullptr;
+    EMarkerKind marker = getNextMarker();
+    while (marker == markerATTRIBUTE) {
+        const wxString name = getNextString();
+        if (aEndOfData)
+            break;
+        const wxString value = getNextString();
+        // Linked at the tail directly: adding through the node walks the whole list.
+        wxXmlAttribute* attribute = new wxXmlAttribute(name, value);
+        if (last)
+            last->SetNext(attribute);
+        else
+            pElement->SetAttributes(attribute);
+        last = attribute;
+        if (aEndOfData)
+            break;
+        marker = getNextMarker();
+    }
+    return marker;
+}
+
+void TBinaryStreamToXmlNode::ReadChildren(wxXmlNode* pElement, EMarkerKind pMarker) const {
+    wxXmlNode* last = nullptr;
+    for (EMarkerKind marker = pMarker; marker != markerEND && !aEndOfData;
+         marker = getNextMarker()) {
+        wxXmlNode* child = getNextTextOrNode(marker);
+        if (!child)
+            break;
+        if (last) {
+            // At the tail directly, so that reading stays linear in the number of children.
+            last->SetNext(child);
+            child->SetParent(pElement);
+        } else {
+            NSXml::AppendChild(pElement, child);
+        }
+        last = child;
+    }
+}

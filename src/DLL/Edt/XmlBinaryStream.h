@@ -1,0 +1,92 @@
+// The compact form of an XML subtree kept in undo records: 16-bit little-endian units,
+// text as UTF-16. A string is its unit count and its units; a count of 0xFFFF is followed by
+// two units holding the 32-bit count (low first), so no string is cut. A node is
+//     element = 'N' name ('A' name value)* child* 'E'
+//     child   = element | 'T' text | 'D' cdata
+// Other node kinds (comments, processing instructions) are not written.
+#pragma once
+
+#include <wx/stream.h>
+#include <wx/string.h>
+
+#include <cstdint>
+#include <vector>
+
+class wxXmlNode;
+
+// One unit each; any other value read in their place is a damaged stream.
+enum EMarkerKind : uint16_t {
+    markerNONE = 0,
+    markerATTRIBUTE = 'A',
+    markerCDATA = 'D',
+    markerEND = 'E',
+    markerNODE = 'N',
+    markerTEXT = 'T'
+};
+
+// Elements nested deeper are neither written nor read.
+constexpr int XML_STREAM_MAX_DEPTH = 1000;
+
+// Writes trees into memory; the block grows geometrically.
+class TXmlNodeToBinaryStream : public wxOutputStream {
+public:
+    TXmlNodeToBinaryStream();
+
+    // Writes an element, text or CDATA node; null and other kinds write nothing. A tree
+    // nested deeper than XML_STREAM_MAX_DEPTH puts the stream in error (IsOk false).
+    void convertNode(const wxXmlNode* pNode);
+    // Writes pElement with its attributes and its element, text and CDATA children.
+    void convertElement(const wxXmlNode* pElement);
+    // Writes pMarker (unless markerNONE) and pText.
+    void convertNodeContent(const wxString& pText, EMarkerKind pMarker);
+
+    // The bytes written so far.
+    const uint8_t* GetData() const { return aBytes.data(); }
+    size_t GetSize() const { return aBytes.size(); }
+    wxFileOffset GetLength() const override { return static_cast<wxFileOffset>(aBytes.size()); }
+
+protected:
+    size_t OnSysWrite(const void* pBuffer, size_t pSize) override;
+
+private:
+    uint8_t* Grow(size_t pBytes);
+    void PutUnit(uint16_t pUnit);
+
+    std::vector<uint8_t> aBytes;
+    int aDepth;
+};
+
+// Rebuilds trees from a stream of the compact form. Short reads and unknown markers end the
+// reading (IsEndOfData); nothing is read past the stream's end.
+class TBinaryStreamToXmlNode {
+public:
+    // Reads from pInput (not owned), which must outlive the reader.
+    explicit TBinaryStreamToXmlNode(wxInputStream& pInput);
+
+    // The next unit; markerNONE, with the end flag set, when fewer than 2 bytes are left.
+    EMarkerKind getNextMarker() const;
+    // The next string, cut at its first zero unit. The end flag is set when it arrived short
+    // (the result then holds the units that arrived) and cleared when it arrived whole.
+    wxString getNextString() const;
+    // The node whose marker pMarker has just been read, with all its children; null (the end
+    // flag set) when the stream is incomplete or damaged anywhere inside it. Owned by the
+    // caller.
+    wxXmlNode* getNextTextOrNode(EMarkerKind pMarker) const;
+    // The element whose 'N' has just been read: name and attributes, and unless pHeadOnly its
+    // children. Given even when incomplete (the end flag then set). Owned by the caller.
+    wxXmlNode* getNodeContent(bool pHeadOnly) const;
+
+    bool IsEndOfData() const { return aEndOfData; }
+
+private:
+    // Reads up to pCount units; the number that arrived whole.
+    size_t ReadUnits(uint16_t* pUnits, size_t pCount) const;
+    // Reads the attributes into pElement; the marker that ended them.
+    EMarkerKind ReadAttributes(wxXmlNode* pElement) const;
+    void ReadChildren(wxXmlNode* pElement, EMarkerKind pMarker) const;
+
+    wxInputStream* aInput;
+    mutable bool aEndOfData;
+    // Elements open while reading.
+    mutable int aDepth;
+};

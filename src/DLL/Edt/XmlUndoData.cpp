@@ -1,0 +1,152 @@
+#include "DLL/Edt/XmlUndoData.h"
+
+#include "ALL/Assert.h"
+#include "ALL/Error.h"
+#include "DLL/Edt/UndoBuffer.h"
+#include "DLL/Edt/XmlBinaryStream.h"
+
+#include <wx/mstream.h>
+#include <wx/xml/xml.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+
+static_assert(sizeof(TXmlUndoData) == 20, "the payload starts at offset 20");
+
+namespace {
+
+const wxString INFO_ATTRIBUTE = wxT("i");
+
+struct TReleaser {
+    void operator()(TXmlUndoData* pRecord) const { TXmlUndoData::Release(pRecord); }
+};
+typedef std::unique_ptr<TXmlUndoData, TReleaser> TRecordPtr;
+
+bool IsCurrentRecord(const TUndoBuffer& pBuffer, const TUndoer::TUndoData* pRecord) {
+    return pBuffer.GetCurrent() != TUndoBuffer::NO_POSITION &&
+           pBuffer.GetBlock() + pBuffer.GetCurrent() == reinterpret_cast<const uint8_t*>(pRecord);
+}
+
+} // namespace
+
+TXmlUndoData::TXmlUndoData(TUndoer* pOwner, int pAction, const void* pPayload, unsigned int pSize,
+                           bool pNeutral) {
+    const uint32_t length = uint32_t(sizeof(TXmlUndoData) + pSize);
+    aAllocSize = (length + 3) & ~3u;
+    aLength = (length & TUndoer::UNDO_LENGTH_MASK) | (pNeutral ? TUndoer::UNDO_NEUTRAL_BIT : 0);
+    aBackLink = 0;
+    SetUndoer(pOwner);
+    aAction = pAction;
+    if (pSize != 0)
+        std::memcpy(this + 1, pPayload, pSize);
+}
+
+TXmlUndoData* TXmlUndoData::Create(TUndoer* pOwner, int pAction, const wxXmlNode* pNode,
+                                   bool pNeutral) {
+    TXmlNodeToBinaryStream stream;
+    stream.convertNode(pNode);
+    if (!stream.IsOk() || stream.GetSize() > TUndoer::UNDO_LENGTH_MASK - sizeof(TXmlUndoData))
+        return nullptr;
+    void* block = std::malloc(sizeof(TXmlUndoData) + stream.GetSize());
+    if (!block)
+        return nullptr;
+    return new (block) TXmlUndoData(pOwner, pAction, stream.GetData(),
+                                    static_cast<unsigned int>(stream.GetSize()), pNeutral);
+}
+
+void TXmlUndoData::Release(TXmlUndoData* pRecord) {
+    std::free(pRecord);
+}
+
+void TXmlUndoData::CopyBody(TUndoer::TUndoData* pTarget, const TXmlUndoData* pSource) {
+    const size_t header = sizeof(TUndoer::TUndoData);
+    std::memcpy(reinterpret_cast<uint8_t*>(pTarget) + header,
+                reinterpret_cast<const uint8_t*>(pSource) + header, pSource->GetLength() - header);
+}
+
+bool TXmlUndoData::Rewrite(TUndoer::TUndoData* pRecord, TUndoBuffer* pBuffer,
+                           const TXmlUndoData* pSource) {
+    // Any other record would be written past the room the buffer has made.
+    if (!ZV_ASSERT(IsCurrentRecord(*pBuffer, pRecord)))
+        return false;
+    if (!pBuffer->Resize(pSource->GetLength()))
+        return false;
+    CopyBody(pRecord, pSource);
+    return true;
+}
+
+bool TXmlUndoData::Update(TUndoer* pOwner, TUndoBuffer* pBuffer, int pAction,
+                          const wxXmlNode* pNode) {
+    if (!pBuffer)
+        return true;
+    const TRecordPtr source(Create(pOwner, pAction, pNode, false));
+    return source && Rewrite(this, pBuffer, source.get());
+}
+
+wxXmlNode* TXmlUndoData::GetRoot() const {
+    if (GetLength() < sizeof(TXmlUndoData))
+        return nullptr;
+    wxMemoryInputStream input(Payload(), GetLength() - sizeof(TXmlUndoData));
+    const TBinaryStreamToXmlNode reader(input);
+    if (reader.getNextMarker() != markerNODE)
+        return nullptr;
+    wxXmlNode* root = reader.getNodeContent(true);
+    if (reader.IsEndOfData()) {
+        delete root;
+        return nullptr;
+    }
+    return root;
+}
+
+wxXmlNode* TXmlUndoData::GetTree() const {
+    if (GetLength() < sizeof(TXmlUndoData))
+        return nullptr;
+    wxMemoryInputStream input(Payload(), GetLength() - sizeof(TXmlUndoData));
+    const TBinaryStreamToXmlNode reader(input);
+    return reader.getNextTextOrNode(reader.getNextMarker());
+}
+
+void TXmlUndoData::SetInfo(wxXmlNode* pNode, const wxString& pInfo) {
+    pNode->AddAttribute(INFO_ATTRIBUTE, pInfo);
+}
+
+wxString TXmlUndoData::GetInfo(const wxXmlNode* pNode) {
+    return pNode ? pNode->GetAttribute(INFO_ATTRIBUTE, wxEmptyString) : wxString();
+}
+
+bool TXmlUndoData::RecordAndFreeUndoData(TUndoer* pOwner, TUndoBuffer* pBuffer, int pAction,
+                                         bool pNeutral, wxXmlNode* pNode, const wchar_t* pInfo,
+                                         TUndoer::TUndoData* pRecord, bool pRecover) {
+    if (!pNode)
+        return true;
+    std::unique_ptr<wxXmlNode> node(pNode);
+    if (!pBuffer)
+        return true;
+    if (pInfo)
+        SetInfo(pNode, pInfo);
+    if (!pRecord) {
+        ZV_ASSERT(!pBuffer->IsUndoing());
+        // On failure the node stays the caller's.
+        const TRecordPtr record(Create(pOwner, pAction, pNode, pNeutral));
+        try {
+            if (!record)
+                throw TOutOfMemoryError();
+            pBuffer->StoreData(*record);
+        } catch (...) {
+            node.release();
+            throw;
+        }
+        return true;
+    }
+    ZV_ASSERT(pBuffer->IsUndoing());
+    const TRecordPtr record(Create(pOwner, pAction, pNode, false));
+    if (!record)
+        return false;
+    if (Rewrite(pRecord, pBuffer, record.get()))
+        return true;
+    if (pRecover)
+        TUndoBuffer::Recover(*record);
+    return false;
+}
