@@ -22,6 +22,14 @@ bool IsLowSurrogate(uint32_t pUnit) {
     return pUnit >= 0xDC00 && pUnit <= 0xDFFF;
 }
 
+// True when every character is one unit (no surrogate pair, nothing beyond Unicode).
+bool IsSingleUnits(const wchar_t* pChars, size_t pLength) {
+    uint32_t above = 0;
+    for (size_t i = 0; i < pLength; ++i)
+        above |= uint32_t(pChars[i]) >> 16;
+    return above == 0;
+}
+
 size_t Utf16Length(const wchar_t* pChars, size_t pLength) {
     size_t units = pLength;
     for (size_t i = 0; i < pLength; ++i)
@@ -38,6 +46,13 @@ void StoreUnit(uint8_t* pTarget, uint16_t pUnit) {
 // Characters beyond Unicode have no UTF-16 form and become U+FFFD; lone surrogates are kept
 // as they are.
 void StoreUtf16(uint8_t* pTarget, const wchar_t* pChars, size_t pLength) {
+    if (IsSingleUnits(pChars, pLength)) {
+        for (size_t i = 0; i < pLength; ++i) {
+            pTarget[2 * i] = uint8_t(pChars[i]);
+            pTarget[2 * i + 1] = uint8_t(uint32_t(pChars[i]) >> 8);
+        }
+        return;
+    }
     for (size_t i = 0; i < pLength; ++i) {
         uint32_t code = uint32_t(pChars[i]);
         if (code > 0x10FFFF)
@@ -54,34 +69,50 @@ void StoreUtf16(uint8_t* pTarget, const wchar_t* pChars, size_t pLength) {
     }
 }
 
-// The units up to the first zero unit, pairs joined, lone surrogates kept.
-wxString UnitsToString(const uint16_t* pUnits, size_t pCount) {
-    std::wstring text;
-    text.reserve(pCount);
+// Converts the units up to the first zero unit into pChars (room for pCount), pairs joined,
+// lone surrogates kept; the number of characters.
+size_t UnitsToChars(const uint16_t* pUnits, size_t pCount, wchar_t* pChars) {
+    size_t length = 0;
     for (size_t i = 0; i < pCount && pUnits[i] != 0; ++i) {
         const uint32_t unit = pUnits[i];
         if (IsHighSurrogate(unit) && i + 1 < pCount && IsLowSurrogate(pUnits[i + 1])) {
-            text += wchar_t(0x10000 + ((unit - 0xD800) << 10) + (pUnits[i + 1] - 0xDC00));
-            ++i;
+            pChars[length++] = wchar_t(0x10000 + ((unit - 0xD800) << 10) + (pUnits[++i] - 0xDC00));
         } else {
-            text += wchar_t(unit);
+            pChars[length++] = wchar_t(unit);
         }
     }
-    return wxString(text);
+    return length;
+}
+
+wxString UnitsToString(const uint16_t* pUnits, size_t pCount) {
+    wchar_t local[256];
+    if (pCount <= 256)
+        return wxString(local, UnitsToChars(pUnits, pCount, local));
+    std::vector<wchar_t> chars(pCount);
+    return wxString(chars.data(), UnitsToChars(pUnits, pCount, chars.data()));
+}
+
+// wxString has no move: a string read is swapped into the member that a node or attribute
+// exposes by reference, instead of being copied there.
+void MoveInto(const wxString& pMember, wxString& pText) {
+    const_cast<wxString&>(pMember).swap(pText);
 }
 
 } // namespace
 
-TXmlNodeToBinaryStream::TXmlNodeToBinaryStream() : aDepth(0) {
-    aBytes.reserve(256);
-}
+TXmlNodeToBinaryStream::TXmlNodeToBinaryStream()
+    : aBytes(new uint8_t[256]), aSize(0), aCapacity(256), aDepth(0) {}
 
 uint8_t* TXmlNodeToBinaryStream::Grow(size_t pBytes) {
-    const size_t size = aBytes.size();
-    if (aBytes.capacity() - size < pBytes)
-        aBytes.reserve(std::max(aBytes.capacity() * 2, size + pBytes));
-    aBytes.resize(size + pBytes);
-    return aBytes.data() + size;
+    if (aCapacity - aSize < pBytes) {
+        // Doubling keeps the cost of many small writes linear.
+        aCapacity = std::max(aCapacity * 2, aSize + pBytes);
+        std::unique_ptr<uint8_t[]> bytes(new uint8_t[aCapacity]);
+        std::memcpy(bytes.get(), aBytes.get(), aSize);
+        aBytes.swap(bytes);
+    }
+    aSize += pBytes;
+    return aBytes.get() + aSize - pBytes;
 }
 
 size_t TXmlNodeToBinaryStream::OnSysWrite(const void* pBuffer, size_t pSize) {
@@ -135,7 +166,7 @@ void TXmlNodeToBinaryStream::convertElement(const wxXmlNode* pElement) {
 void TXmlNodeToBinaryStream::convertNodeContent(const wxString& pText, EMarkerKind pMarker) {
     const wchar_t* chars = pText.wc_str();
     const size_t length = pText.length();
-    const size_t units = Utf16Length(chars, length);
+    const size_t units = IsSingleUnits(chars, length) ? length : Utf16Length(chars, length);
     const bool isLong = units >= LONG_COUNT;
     uint8_t* target = Grow((pMarker != markerNONE ? 2 : 0) + (isLong ? 6 : 2) + 2 * units);
     if (pMarker != markerNONE) {
@@ -155,11 +186,34 @@ void TXmlNodeToBinaryStream::convertNodeContent(const wxString& pText, EMarkerKi
 }
 
 TBinaryStreamToXmlNode::TBinaryStreamToXmlNode(wxInputStream& pInput)
-    : aInput(&pInput), aEndOfData(false), aDepth(0) {}
+    : aInput(&pInput), aEndOfData(false), aDepth(0), aAheadStart(0), aAheadEnd(0) {}
+
+size_t TBinaryStreamToXmlNode::ReadBytes(uint8_t* pBytes, size_t pCount) const {
+    size_t done = std::min(pCount, aAheadEnd - aAheadStart);
+    std::memcpy(pBytes, aAhead + aAheadStart, done);
+    aAheadStart += done;
+    if (done < pCount && pCount - done >= sizeof aAhead) {
+        aInput->Read(pBytes + done, pCount - done);
+        done += aInput->LastRead();
+    } else if (done < pCount) {
+        aInput->Read(aAhead, sizeof aAhead);
+        aAheadStart = 0;
+        aAheadEnd = aInput->LastRead();
+        const size_t more = std::min(pCount - done, aAheadEnd);
+        std::memcpy(pBytes + done, aAhead, more);
+        aAheadStart = more;
+        done += more;
+    }
+    return done;
+}
 
 size_t TBinaryStreamToXmlNode::ReadUnits(uint16_t* pUnits, size_t pCount) const {
-    aInput->Read(pUnits, pCount * 2);
-    const size_t count = aInput->LastRead() / 2;
+    if (pCount == 1 && aAheadEnd - aAheadStart >= 2) {
+        pUnits[0] = uint16_t(aAhead[aAheadStart] | aAhead[aAheadStart + 1] << 8);
+        aAheadStart += 2;
+        return 1;
+    }
+    const size_t count = ReadBytes(reinterpret_cast<uint8_t*>(pUnits), pCount * 2) / 2;
     for (size_t i = 0; i < count; ++i)
         pUnits[i] = wxUINT16_SWAP_ON_BE(pUnits[i]);
     return count;
@@ -210,9 +264,10 @@ wxXmlNode* TBinaryStreamToXmlNode::getNextTextOrNode(EMarkerKind pMarker) const 
     switch (pMarker) {
     case markerTEXT:
     case markerCDATA: {
-        const wxString text = getNextString();
+        wxString text = getNextString();
         node = new wxXmlNode(pMarker == markerTEXT ? wxXML_TEXT_NODE : wxXML_CDATA_SECTION_NODE,
-                             wxEmptyString, text);
+                             wxEmptyString);
+        MoveInto(node->GetContent(), text);
         break;
     }
     case markerNODE:
@@ -235,7 +290,9 @@ wxXmlNode* TBinaryStreamToXmlNode::getNextTextOrNode(EMarkerKind pMarker) const 
 
 wxXmlNode* TBinaryStreamToXmlNode::getNodeContent(bool pHeadOnly) const {
     ++aDepth;
-    wxXmlNode* element = new wxXmlNode(wxXML_ELEMENT_NODE, getNextString());
+    wxXmlNode* element = new wxXmlNode(wxXML_ELEMENT_NODE, wxEmptyString);
+    wxString name = getNextString();
+    MoveInto(element->GetName(), name);
     if (!aEndOfData) {
         const EMarkerKind marker = ReadAttributes(element);
         if (!pHeadOnly && !aEndOfData && marker != markerEND)
@@ -249,12 +306,14 @@ EMarkerKind TBinaryStreamToXmlNode::ReadAttributes(wxXmlNode* pElement) const {
     wxXmlAttribute* last = nullptr;
     EMarkerKind marker = getNextMarker();
     while (marker == markerATTRIBUTE) {
-        const wxString name = getNextString();
+        wxString name = getNextString();
         if (aEndOfData)
             break;
-        const wxString value = getNextString();
+        wxString value = getNextString();
         // Linked at the tail directly: adding through the node walks the whole list.
-        wxXmlAttribute* attribute = new wxXmlAttribute(name, value);
+        wxXmlAttribute* attribute = new wxXmlAttribute();
+        MoveInto(attribute->GetName(), name);
+        MoveInto(attribute->GetValue(), value);
         if (last)
             last->SetNext(attribute);
         else

@@ -10,7 +10,7 @@
 #include <wx/string.h>
 
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 class wxXmlNode;
 
@@ -41,23 +41,27 @@ public:
     void convertNodeContent(const wxString& pText, EMarkerKind pMarker);
 
     // The bytes written so far.
-    const uint8_t* GetData() const { return aBytes.data(); }
-    size_t GetSize() const { return aBytes.size(); }
-    wxFileOffset GetLength() const override { return static_cast<wxFileOffset>(aBytes.size()); }
+    const uint8_t* GetData() const { return aBytes.get(); }
+    size_t GetSize() const override { return aSize; }
+    wxFileOffset GetLength() const override { return static_cast<wxFileOffset>(aSize); }
 
 protected:
     size_t OnSysWrite(const void* pBuffer, size_t pSize) override;
 
 private:
+    // Room for pBytes more bytes at the end; the block doubles when it is full.
     uint8_t* Grow(size_t pBytes);
     void PutUnit(uint16_t pUnit);
 
-    std::vector<uint8_t> aBytes;
+    std::unique_ptr<uint8_t[]> aBytes;
+    size_t aSize;
+    size_t aCapacity;
     int aDepth;
 };
 
 // Rebuilds trees from a stream of the compact form. Short reads and unknown markers end the
-// reading (IsEndOfData); nothing is read past the stream's end.
+// reading (IsEndOfData); nothing is read past the stream's end. The stream is read ahead in
+// pieces, so what follows the node in it is consumed too.
 class TBinaryStreamToXmlNode {
 public:
     // Reads from pInput (not owned), which must outlive the reader.
@@ -79,6 +83,8 @@ public:
     bool IsEndOfData() const { return aEndOfData; }
 
 private:
+    // Reads up to pCount bytes through the read-ahead piece; the number that arrived.
+    size_t ReadBytes(uint8_t* pBytes, size_t pCount) const;
     // Reads up to pCount units; the number that arrived whole.
     size_t ReadUnits(uint16_t* pUnits, size_t pCount) const;
     // Reads the attributes into pElement; the marker that ended them.
@@ -89,4 +95,8 @@ private:
     mutable bool aEndOfData;
     // Elements open while reading.
     mutable int aDepth;
+    // Bytes read from the stream and not yet used: aAhead[aAheadStart, aAheadEnd).
+    mutable uint8_t aAhead[4096];
+    mutable size_t aAheadStart;
+    mutable size_t aAheadEnd;
 };

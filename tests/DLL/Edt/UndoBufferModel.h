@@ -294,8 +294,28 @@ private:
     TChooser aChoose;
 };
 
-inline uint8_t PatternByte(int pId, unsigned long pOffset) {
-    return uint8_t(pId * 31 + int(pOffset));
+// The content of record pId: from offset 20 on, the byte at offset i is (pId * 31 + i) mod 256,
+// so that records are told apart and every byte is checked with a few memcmp calls.
+inline const uint8_t* PatternAt(int pId, unsigned long pOffset) {
+    static const std::vector<uint8_t> theRamp = [] {
+        std::vector<uint8_t> ramp(512);
+        for (size_t i = 0; i < ramp.size(); ++i)
+            ramp[i] = uint8_t(i);
+        return ramp;
+    }();
+    return theRamp.data() + uint8_t(pId * 31 + int(pOffset));
+}
+
+inline void FillPattern(uint8_t* pRecord, int pId, unsigned long pLength) {
+    for (unsigned long i = 20; i < pLength; i += 256)
+        std::memcpy(pRecord + i, PatternAt(pId, i), std::min(256ul, pLength - i));
+}
+
+inline bool HasPattern(const uint8_t* pRecord, int pId, unsigned long pLength) {
+    for (unsigned long i = 20; i < pLength; i += 256)
+        if (std::memcmp(pRecord + i, PatternAt(pId, i), std::min(256ul, pLength - i)) != 0)
+            return false;
+    return true;
 }
 
 // Drives a buffer and the model together; Step returns the first disagreement or broken
@@ -369,16 +389,16 @@ private:
         aSlots[pSlot] = NewUndoer();
     }
 
-    void Check(bool pCondition, const std::string& pWhat) {
+    // Keeps the first failure; the text is made only then.
+    void Check(bool pCondition, const char* pWhat, long pDetail = -1,
+               const std::string& pMore = "") {
         if (!pCondition && aError.empty())
-            aError = pWhat;
+            aError = pWhat + (pDetail < 0 ? "" : " " + std::to_string(pDetail)) + pMore;
     }
 
-    static void Fill(TUndoer::TUndoData* pData, int pId, unsigned long pFrom) {
-        uint8_t* bytes = reinterpret_cast<uint8_t*>(pData);
-        std::memcpy(bytes + 16, &pId, sizeof pId);
-        for (unsigned long i = std::max(pFrom, 20ul); i < pData->GetLength(); ++i)
-            bytes[i] = PatternByte(pId, i);
+    static void Fill(TUndoer::TUndoData* pData, int pId) {
+        std::memcpy(pData + 1, &pId, sizeof pId);
+        FillPattern(reinterpret_cast<uint8_t*>(pData), pId, pData->GetLength());
     }
 
     void Store() {
@@ -396,7 +416,7 @@ private:
             uint32_t(record.aLength) | (record.aNeutral ? TUndoer::UNDO_NEUTRAL_BIT : 0);
         data->aBackLink = 0xDEADBEEF;
         data->SetUndoer(OwnerOf(record.aOwner));
-        Fill(data, record.aId, 20);
+        Fill(data, record.aId);
         const bool accepted = aModel.Store(record);
         bool stored = true;
         try {
@@ -404,7 +424,7 @@ private:
         } catch (const TError&) {
             stored = false;
         }
-        Check(stored == accepted, "store accepted " + std::to_string(stored));
+        Check(stored == accepted, "store accepted", stored);
     }
 
     TUndoer* OwnerOf(int pSerial) const {
@@ -423,12 +443,12 @@ private:
         aModel.aCalls.pop_front();
         Check(call.aId == IdOf(pData) && call.aRedo == pRedo && pBuffer == &aBuffer &&
                   aBuffer.IsUndoing(),
-              "ApplyUndo of " + std::to_string(IdOf(pData)) + " for " + std::to_string(call.aId));
+              "ApplyUndo of record", IdOf(pData));
         if (call.aResize != 0) {
             const bool resized = aBuffer.Resize(call.aResize);
-            Check(resized == call.aResized, "resize to " + std::to_string(call.aResize));
+            Check(resized == call.aResized, "resize to", long(call.aResize));
             if (resized)
-                Fill(pData, call.aId, 20);
+                Fill(pData, call.aId);
         }
         return call.aResult;
     }
@@ -481,7 +501,8 @@ private:
         aNotices.clear();
         aModel.aNotices.clear();
         const std::string broken = CheckUndoBuffer(aBuffer);
-        Check(broken.empty(), "invariant: " + broken);
+        if (!broken.empty())
+            Check(false, "invariant:", -1, " " + broken);
         if (!aError.empty())
             return;
         Check(aModel.aStored == (aBuffer.GetCurrent() != TUndoBuffer::NO_POSITION), "stored");
@@ -493,11 +514,10 @@ private:
             const TRecord& record = aModel.aRecords[k];
             Check(IdOf(data) == record.aId && data->aAllocSize == record.aAlloc &&
                       data->GetLength() == record.aLength && data->IsNeutral() == record.aNeutral,
-                  "record " + std::to_string(k));
+                  "record", long(k));
             Check(data->GetUndoer() == OwnerOf(record.aOwner), "owner of record");
-            for (unsigned long i = 20; i < data->GetLength(); ++i)
-                Check(reinterpret_cast<const uint8_t*>(data)[i] == PatternByte(record.aId, i),
-                      "content of record " + std::to_string(k));
+            Check(HasPattern(reinterpret_cast<const uint8_t*>(data), record.aId, data->GetLength()),
+                  "content of record", long(k));
         }
         if (!aModel.aStored || !aError.empty())
             return;

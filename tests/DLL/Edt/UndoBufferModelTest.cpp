@@ -28,6 +28,10 @@ INSTANTIATE_TEST_SUITE_P(Sizes, UndoBufferModel,
                          testing::Values(TModelCase{64, 1}, TModelCase{256, 2}, TModelCase{1000, 3},
                                          TModelCase{4096, 4}, TModelCase{16386, 5},
                                          TModelCase{65536, 6}, TModelCase{4096, 7},
-                                         TModelCase{1000, 8}));
+                                         TModelCase{1000, 8}),
+                         [](const testing::TestParamInfo<TModelCase>& pInfo) {
+                             return "Size" + std::to_string(pInfo.param.aSize) + "Seed" +
+                                    std::to_string(pInfo.param.aSeed);
+                         });
 
 } // namespace
