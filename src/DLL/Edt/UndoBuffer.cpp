@@ -39,6 +39,8 @@ void Refuse(const wchar_t* pMessage) {
 
 } // namespace
 
+TUndoBuffer::IListener::~IListener() {}
+
 TUndoBuffer::TUndoBuffer(unsigned long pSize)
     : aBuffer(new uint8_t[pSize]), aCurrent(NO_POSITION), aLast(0), aMark(NO_POSITION),
       aAltBranch(NO_POSITION), aBufferSize(pSize), aAltSize(0), aHandler(0), aUndoing(false),
@@ -101,9 +103,9 @@ void TUndoBuffer::CheckStorable(const TUndoer::TUndoData& pRecord) const {
         Refuse(L"Undo size less than minimum");
     if (aUndoing)
         Refuse(L"Attempt to record an Undo action during an Undo/Redo");
-    // A length beyond the allocation would overwrite the records kept after it.
     if (pRecord.aAllocSize % 4 != 0)
         Refuse(L"Undo size not a multiple of 4");
+    // A length beyond the allocation would overwrite the records kept after it.
     if (pRecord.GetLength() > pRecord.aAllocSize)
         Refuse(L"Undo length greater than its size");
     if (pRecord.GetLength() < HEADER_SIZE)
@@ -121,18 +123,7 @@ void TUndoBuffer::StoreData(const TUndoer::TUndoData& pRecord) {
     const bool markFollows = neutral && markOnCurrent && !aFixedMark;
     if (markFollows)
         aMark = NO_POSITION;
-    bool retained = entry != NO_POSITION;
-    if (retained) {
-        if (neutral)
-            KeepUndone(entry);
-        else
-            DiscardBranch(entry);
-        // Nothing is retained when every record had been undone.
-        retained =
-            HasUndo() &&
-            DropToFit(static_cast<long long>(allocSize) - static_cast<long long>(aCurrent), 0) &&
-            ForgetDroppedStates();
-    }
+    const bool retained = entry != NO_POSITION && RetainDone(entry, neutral, allocSize);
     if (retained) {
         ShiftRetained(allocSize);
     } else {
@@ -149,6 +140,17 @@ void TUndoBuffer::StoreData(const TUndoer::TUndoData& pRecord) {
     if (markFollows)
         aMark = 0;
     callListener(false);
+}
+
+bool TUndoBuffer::RetainDone(TPosition pEntry, bool pNeutral, unsigned long pAllocSize) {
+    if (pNeutral)
+        KeepUndone(pEntry);
+    else
+        DiscardBranch(pEntry);
+    // Nothing is retained when every record had been undone.
+    return HasUndo() &&
+           DropToFit(static_cast<long long>(pAllocSize) - static_cast<long long>(aCurrent), 0) &&
+           ForgetDroppedStates();
 }
 
 void TUndoBuffer::KeepUndone(TPosition pEntry) {

@@ -21,10 +21,10 @@ public:
     // Told of changes of the undo state (menus).
     class IListener {
     public:
-        virtual ~IListener() = default;
         // True when an action opens or is being completed, false after a record was stored,
         // undone or redone.
         virtual void OnUndoStateChange(bool pActionOpen) = 0;
+        virtual ~IListener();
     };
 
     typedef unsigned long TPosition;
@@ -141,7 +141,9 @@ private:
     void StepUndone();
     // Undo; with pStopAtFork, records whose owner is gone are not stepped over past the fork.
     bool UndoStep(bool pStopAtFork);
-    // StoreData's handling of undone records for a neutral (keep) or other record.
+    // Keeps the undone records as the branch for a neutral record, or discards the branch,
+    // and makes room for pAllocSize more bytes; false when no done record is left to keep.
+    bool RetainDone(TPosition pEntry, bool pNeutral, unsigned long pAllocSize);
     void KeepUndone(TPosition pEntry);
     void DiscardBranch(TPosition pEntry);
     void RemoveBranch();

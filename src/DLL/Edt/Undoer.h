@@ -47,8 +47,6 @@ public:
     TUndoer(const TUndoer& pSource);
     // Keeps this undoer's handle.
     TUndoer& operator=(const TUndoer& pSource);
-    // Clears the undoer's handle: records it wrote are skipped from now on.
-    virtual ~TUndoer();
 
     // Applies pData: undoes it when pRedo is false, redoes it when true. pBuffer is null when
     // the record is applied by TUndoBuffer::Recover. While it runs, the buffer's current
@@ -60,6 +58,8 @@ public:
     // Asked by pBuffer to finish this undoer's open action; the undoer stores its record(s)
     // with pBuffer->StoreData. By default nothing.
     virtual void CompleteAction(TUndoBuffer* pBuffer);
+    // Clears the undoer's handle: records it wrote are skipped from now on.
+    virtual ~TUndoer();
 
     // This undoer's entry in the table of undoers; never 0.
     uint32_t GetHandle() const { return aHandle; }

@@ -17,7 +17,7 @@ static_assert(sizeof(TXmlUndoData) == 20, "the payload starts at offset 20");
 
 namespace {
 
-const wxString INFO_ATTRIBUTE = wxT("i");
+const wchar_t* const INFO_ATTRIBUTE = L"i";
 
 struct TReleaser {
     void operator()(TXmlUndoData* pRecord) const { TXmlUndoData::Release(pRecord); }
