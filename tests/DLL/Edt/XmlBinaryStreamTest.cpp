@@ -58,7 +58,7 @@ TEST(XmlBinaryStream, SingleLetterElementIsFourUnits) {
 }
 
 TEST(XmlBinaryStream, WritesAttributesAndChildrenInTreeOrder) {
-    const TNodePtr tree(ParseXml("<e k='' v='12'><!--gone-->t<![CDATA[c]]><f/></e>"));
+    const TNodePtr tree(ParseTestXml("<e k='' v='12'><!--gone-->t<![CDATA[c]]><f/></e>"));
     ASSERT_EQ(DumpXml(tree.get()), "<e k='' v='12'><!--gone-->t<![CDATA[c]]><f/></e>");
     EXPECT_EQ(WrittenUnits(tree.get()),
               TUnits({'N', 1,   'e', 'A', 1,   'k', 0,   'A', 1, 'v', 2,   '1',
@@ -125,7 +125,7 @@ TEST(XmlBinaryStream, DamagedStreamsGiveNull) {
 }
 
 TEST(XmlBinaryStream, StreamCutInsideTheSecondOfThreeChildren) {
-    const TNodePtr tree(ParseXml("<a x='1'><b/><c>text</c><d/></a>"));
+    const TNodePtr tree(ParseTestXml("<a x='1'><b/><c>text</c><d/></a>"));
     std::vector<uint8_t> bytes = Write(tree.get());
     bytes.resize(bytes.size() - 2 * 9); // 'T' 4 "text" 'E' 'N' 1 'd' 'E' 'E' minus "te"
     EXPECT_EQ(Read(bytes), nullptr);
@@ -134,7 +134,7 @@ TEST(XmlBinaryStream, StreamCutInsideTheSecondOfThreeChildren) {
 }
 
 TEST(XmlBinaryStream, EveryTruncationReadsSafely) {
-    const TNodePtr tree(ParseXml(SAMPLE));
+    const TNodePtr tree(ParseTestXml(SAMPLE));
     const std::vector<uint8_t> bytes = Write(tree.get());
     for (size_t length = 0; length < bytes.size(); ++length) {
         // An exact-size copy, so that a read past the end is seen by AddressSanitizer.

@@ -34,7 +34,7 @@ inline std::string DumpXml(const wxXmlNode* pNode) {
 }
 
 // Parses an XML text as the module's projects are loaded.
-inline wxXmlNode* ParseXml(const std::string& pText) {
+inline wxXmlNode* ParseTestXml(const std::string& pText) {
     wxXmlDocument document;
     wxMemoryInputStream input(pText.data(), pText.size());
     if (!document.Load(input))

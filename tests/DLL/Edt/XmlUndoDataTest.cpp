@@ -28,12 +28,12 @@ public:
     TNodePtr aDocument;
     std::vector<std::string> aLog;
 
-    explicit TXmlUndoer(const std::string& pXml) : aDocument(ParseXml(pXml)) {}
+    explicit TXmlUndoer(const std::string& pXml) : aDocument(ParseTestXml(pXml)) {}
 
     void Edit(TUndoBuffer& pBuffer, const std::string& pXml) {
         EXPECT_TRUE(TXmlUndoData::RecordAndFreeUndoData(
             this, &pBuffer, 7, false, aDocument.release(), L"edit", nullptr, false));
-        aDocument.reset(ParseXml(pXml));
+        aDocument.reset(ParseTestXml(pXml));
     }
     bool ApplyUndo(TUndoData* pData, TUndoBuffer* pBuffer, bool) override {
         TXmlUndoData* record = static_cast<TXmlUndoData*>(pData);
@@ -60,13 +60,13 @@ TEST(XmlUndoData, SingleLetterElementMakesATwentyEightByteRecord) {
 }
 
 TEST(XmlUndoData, RootIsTheHeadOfTheTree) {
-    const TNodePtr tree(ParseXml("<r x='1'><c/></r>"));
+    const TNodePtr tree(ParseTestXml("<r x='1'><c/></r>"));
     TXmlUndoData::SetInfo(tree.get(), "moved");
     const TRecordPtr record(TXmlUndoData::Create(nullptr, 0, tree.get(), false));
     const TNodePtr root(record->GetRoot());
     EXPECT_EQ(DumpXml(root.get()), "<r x='1' i='moved'/>");
     EXPECT_EQ(TXmlUndoData::GetInfo(root.get()), "moved");
-    EXPECT_EQ(TXmlUndoData::GetInfo(TNodePtr(ParseXml("<r/>")).get()), "");
+    EXPECT_EQ(TXmlUndoData::GetInfo(TNodePtr(ParseTestXml("<r/>")).get()), "");
 
     const wxXmlNode text(wxXML_TEXT_NODE, "", "just text");
     const TRecordPtr textRecord(TXmlUndoData::Create(nullptr, 0, &text, false));
@@ -103,7 +103,7 @@ TEST(XmlUndoData, RecordingWithoutABufferOnlyFreesTheNode) {
 
 TEST(XmlUndoData, RefusedRecordLeavesTheNodeToTheCaller) {
     TUndoBuffer buffer(32);
-    TNodePtr node(ParseXml("<long name='more than twelve bytes'/>"));
+    TNodePtr node(ParseTestXml("<long name='more than twelve bytes'/>"));
     EXPECT_THROW(TXmlUndoData::RecordAndFreeUndoData(nullptr, &buffer, 0, false, node.get(),
                                                      nullptr, nullptr, false),
                  TError);
@@ -135,7 +135,7 @@ TEST(XmlUndoData, RewriteThatDoesNotFitIsRecovered) {
     editor.Edit(buffer, "<c/>"); // two records of 44 bytes
     EXPECT_TRUE(buffer.Undo());  // the newest shrinks to 28 bytes
     const std::string longer = "<c text='" + std::string(40, '-') + "'/>";
-    editor.aDocument.reset(ParseXml(longer));
+    editor.aDocument.reset(ParseTestXml(longer));
     EXPECT_FALSE(buffer.Undo()) << "122 bytes from offset 28 do not fit in 128";
     EXPECT_EQ(editor.aLog,
               std::vector<std::string>({"<b i='edit'/>", "<a i='edit'/>", "recover " + longer}));
@@ -155,7 +155,7 @@ TEST(XmlUndoData, UpdateKeepsTheRecordWhenTheTreeDoesNotFit) {
         bool aResult = false;
         bool ApplyUndo(TUndoData* pData, TUndoBuffer* pBuffer, bool) override {
             aResult = static_cast<TXmlUndoData*>(pData)->Update(this, pBuffer, 9,
-                                                                TNodePtr(ParseXml(aXml)).get());
+                                                                TNodePtr(ParseTestXml(aXml)).get());
             return false;
         }
     } updater;
