@@ -124,7 +124,8 @@ std::vector<TPiece> Split(const char* pFormat) {
                 ++end;
             end = std::min(end + 1, narrow.size());
             flushText();
-            pieces.push_back({TPiece::pieceSPEC, wxString::FromUTF8(narrow.data() + i, end - i)});
+            pieces.push_back(
+                {TPiece::pieceCONVERSION, wxString::FromUTF8(narrow.data() + i, end - i)});
             i = end;
         }
     }

@@ -34,26 +34,28 @@ wxString SystemErrorText(uint32_t pCode);
 
 namespace NSErrorFormat {
 
-// A format cut into literal texts, conversion specifications and the places of a service's
+// A format cut into literal texts, conversions and the places of a service's
 // error text ("%%s", the form that used to survive a first formatting).
 struct TPiece {
-    enum EKind { pieceTEXT, pieceSPEC, pieceINSERT } aKind;
+    enum EKind { pieceTEXT, pieceCONVERSION, pieceINSERT } aKind;
     wxString aText;
 };
 
 std::vector<TPiece> Split(const char* pFormat);
 
-// The spec formatted with the pIndex-th argument; a missing argument leaves the spec as is.
-inline wxString FormatNth(const wxString& pSpec, size_t) {
-    return pSpec;
+// One conversion formatted with the pIndex-th argument; a missing argument leaves it as is.
+inline wxString FormatNth(const wxString& pConversion, size_t) {
+    return pConversion;
 }
 
 template <typename T, typename... TRest>
-wxString FormatNth(const wxString& pSpec, size_t pIndex, const T& pFirst, const TRest&... pRest) {
-    return pIndex == 0 ? wxString::Format(pSpec, pFirst) : FormatNth(pSpec, pIndex - 1, pRest...);
+wxString FormatNth(const wxString& pConversion, size_t pIndex, const T& pFirst,
+                   const TRest&... pRest) {
+    return pIndex == 0 ? wxString::Format(pConversion, pFirst)
+                       : FormatNth(pConversion, pIndex - 1, pRest...);
 }
 
-// Formats pFormat once: each specification takes its argument, "%%s" takes pInsert and
+// Formats pFormat once: each conversion takes its argument, "%%s" takes pInsert and
 // "%%%%" gives one percent sign, as the same format formatted twice did. Argument texts are
 // never read as formats.
 template <typename... TArgs>
@@ -61,7 +63,7 @@ wxString Compose(const char* pFormat, const wxString& pInsert, const TArgs&... p
     wxString message;
     size_t next = 0;
     for (const TPiece& piece : Split(pFormat)) {
-        if (piece.aKind == TPiece::pieceSPEC)
+        if (piece.aKind == TPiece::pieceCONVERSION)
             message += FormatNth(piece.aText, next++, pArgs...);
         else
             message += piece.aKind == TPiece::pieceINSERT ? pInsert : piece.aText;
