@@ -1,0 +1,80 @@
+// Formula texts from project files: any text is parsed, bound, evaluated, printed and copied
+// without crash or undefined behaviour, and an error-free parse prints an image that parses
+// back to the same image and the same value.
+#include "DLL/Bas/ExprContext.h"
+#include "DLL/Bas/ExprFormula.h"
+#include "DLL/Bas/ExprNode.h"
+
+#include <wx/debug.h>
+#include <wx/string.h>
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+using namespace NSExpression;
+
+void Require(bool pCondition) {
+    if (!pCondition)
+        std::abort();
+}
+
+// No text reaches an assertion: any report is a finding.
+void AbortOnAssert(const wxString&, int, const wxString&, const wxString&, const wxString&) {
+    std::abort();
+}
+
+TContext& Context() {
+    static TContext theContext;
+    static const bool theFilled = [] {
+        theContext.LoadPredefined(TContext::predALL, TContext::caseLOWER);
+        theContext.SetValue(L"time", TVariant(12.5));
+        theContext.SetValue(L"name", TVariant(wxString(L"txt")));
+        return true;
+    }();
+    (void)theFilled;
+    return theContext;
+}
+
+TVariant ValueOf(const TFormula& pFormula) {
+    return pFormula.GetCurNode() ? pFormula.GetCurNode()->GetValue() : TVariant();
+}
+
+// Same kind and same bits, or the same text.
+bool Same(const TVariant& pFirst, const TVariant& pSecond) {
+    return pFirst == pSecond && pFirst.IsText() == pSecond.IsText();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    wxSetAssertHandler(AbortOnAssert);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
+    wxString text;
+    for (size_t i = 0; i < pSize; ++i)
+        text += wxUniChar(pData[i] < 0x80 ? pData[i] : 0x80 + pData[i] * 7u);
+
+    TFormula formula;
+    const bool parsed = formula.Parse(text.wc_str());
+    formula.SetContext(Context());
+    const TVariant value = ValueOf(formula);
+    Require(!value.IsNumeric() || !IsTagBits(value.GetBits()));
+    const wxString image = formula.GetImage();
+
+    const TFormula copy(formula);
+    Require(copy.GetImage() == image);
+    Require(Same(ValueOf(copy), value));
+
+    if (parsed) {
+        TFormula again;
+        Require(again.Parse(image.wc_str()));
+        again.SetContext(Context());
+        Require(again.GetImage() == image);
+        Require(Same(ValueOf(again), value));
+    }
+    return 0;
+}
