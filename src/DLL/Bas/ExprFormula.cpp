@@ -72,6 +72,9 @@ TFormula::~TFormula() {
 }
 
 void TFormula::AddError(const wchar_t* pText) {
+    // A hostile text can fail at nearly every character; the first errors say all there is.
+    if (aErrors.size() >= MAX_ERRORS)
+        return;
     const int32_t position = aCursor && aText ? PositionOf(aCursor, aText) : -1;
     aErrors.push_back({position, pText ? pText : L""});
 }

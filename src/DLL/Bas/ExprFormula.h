@@ -57,6 +57,8 @@ public:
     // The deepest a node may lie below the root. Operators that would nest deeper are
     // refused with "Invalid operator", so every walk of a tree stays within the stack.
     static constexpr int MAX_DEPTH = 10000;
+    // The most errors one parse records; the parse goes on past them.
+    static constexpr size_t MAX_ERRORS = 1000;
 
     // No tree, no errors.
     TFormula();

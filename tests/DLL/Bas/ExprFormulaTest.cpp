@@ -382,6 +382,7 @@ TEST(ExprParser, TextsNestedAMillionDeepKeepToTheLimit) {
         TFormula formula;
         EXPECT_FALSE(formula.Parse(c.aText.wc_str()));
         EXPECT_EQ(formula.GetErrors().front().aMessage, wxString(INVALID));
+        EXPECT_EQ(formula.GetErrors().size(), TFormula::MAX_ERRORS) << "no flood of errors";
         EXPECT_LE(TreeDepth(formula.GetCurNode()), TFormula::MAX_DEPTH);
         TContext context;
         EXPECT_TRUE(formula.SetContext(context));
