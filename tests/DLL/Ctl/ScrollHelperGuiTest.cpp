@@ -15,32 +15,16 @@ TEST(ScrollHelperGui, DrivesARealScrollBar) {
     axis.aViewSize = 400;
     axis.aContentSize = 1000;
     EXPECT_TRUE(axis.SetMargin(20, 20));
-    EXPECT_TRUE(bar->IsEnabled());
-    EXPECT_TRUE(bar->IsShown());
-    EXPECT_EQ(bar->GetThumbPosition(), 20);
-    EXPECT_EQ(bar->GetThumbSize(), 25);
-    EXPECT_EQ(bar->GetPageSize(), 25);
-    EXPECT_EQ(bar->GetRange(), 65);
-    EXPECT_EQ(axis.aOrig, -300);
-
-    bar->SetThumbPosition(0);
-    EXPECT_EQ(axis.ComputeScroll(), 320);
+    EXPECT_TRUE(bar->IsEnabled() && bar->IsShown());
+    EXPECT_EQ(wxString::Format("%d %d %d %d", bar->GetThumbPosition(), bar->GetThumbSize(),
+                               bar->GetRange(), bar->GetPageSize()),
+              "20 25 65 25");
     axis.Scroll(1000);
     EXPECT_EQ(bar->GetThumbPosition(), 40);
-    EXPECT_EQ(axis.ComputeScroll(), -640);
-    EXPECT_EQ(axis.aEnd, 380);
-
-    axis.Scroll(-30);
-    axis.aContentSize = 2000; // thumb 10 of 40 becomes 26 of 104
-    EXPECT_FALSE(axis.setScroll());
-    EXPECT_EQ(bar->GetThumbPosition(), 26);
-    EXPECT_EQ(bar->GetRange(), 129);
+    EXPECT_EQ(axis.ComputeScroll(), -320);
 
     axis.aContentSize = 300;
-    EXPECT_TRUE(axis.SetMargin(60, 0));
-    EXPECT_FALSE(bar->IsEnabled());
-    EXPECT_FALSE(bar->IsShown());
-    EXPECT_EQ(axis.aOrig, 60);
-    axis.Scroll(3);
-    EXPECT_EQ(bar->GetThumbPosition(), 26);
+    EXPECT_TRUE(axis.setScroll());
+    EXPECT_FALSE(bar->IsEnabled() || bar->IsShown());
+    EXPECT_EQ(axis.aOrig, 50);
 }
