@@ -26,48 +26,39 @@ TEST(Error, IsCaughtAsAString) {
     }
 }
 
-TEST(ErrorTexts, AVIFileCodes) {
-    const struct {
-        uint32_t aCode;
-        const wchar_t* aText;
-    } cases[] = {{0x80044065, L"unsupported"},        {0x80044066, L"bad format"},
-                 {0x80044075, L"can't compress (?)"}, {0x80044076, L"(Unknown)"},
-                 {0x800440C5, L"(Unknown)"},          {0x800440C6, L"aborted by user"},
-                 {0x800440C7, L"error (?)"},          {0x800440C8, L"(Unknown)"},
-                 {0x80044064, L"(Unknown)"},          {0, L"(Unknown)"}};
-    for (const auto& c : cases)
-        EXPECT_EQ(wxString(AVIFileErrorText(int32_t(c.aCode))), wxString(c.aText))
-            << std::hex << c.aCode;
-}
-
-TEST(ErrorTexts, CodecCodes) {
-    const struct {
-        long aCode;
-        const wchar_t* aText;
-    } cases[] = {{0, L"The operation completed successfully."},
-                 {-1, L"The operation is not supported."},
-                 {-8, L"The handle is invalid."},
-                 {-10, L"The operation was aborted by the user."},
-                 {-11, L"(unknown)"},
-                 {-100, L"An unknown error occurred (may be corrupt data)."},
-                 {-200, L"The source colour depth is not acceptable."},
-                 {-201, L"The source image size is not acceptable."},
-                 {-300, L"(unknown)"},
-                 {-399, L"(unknown)"},
-                 {-400, L"A codec-specific error occurred."},
-                 {-1000, L"A codec-specific error occurred."},
-                 {1, L"(unknown)"}};
-    for (const auto& c : cases)
-        EXPECT_EQ(wxString(CodecErrorText(c.aCode)), wxString(c.aText)) << c.aCode;
-}
-
-TEST(ErrorTexts, MultimediaFileCodes) {
-    EXPECT_EQ(wxString(MMIOErrorText(256)), wxT("(unknown)"));
-    EXPECT_EQ(wxString(MMIOErrorText(257)), wxT("file not found"));
-    EXPECT_EQ(wxString(MMIOErrorText(266)), wxT("unbuffered"));
-    EXPECT_EQ(wxString(MMIOErrorText(272)), wxT("invalid file"));
-    EXPECT_EQ(wxString(MMIOErrorText(273)), wxT("(unknown)"));
-    EXPECT_EQ(wxString(MMIOErrorText(0)), wxT("(unknown)"));
+TEST(ErrorTexts, EachTableAnswersItsCodesAndItsUnknownText) {
+    const std::pair<uint32_t, const wchar_t*> avi[] = {{0x80044065, L"unsupported"},
+                                                       {0x80044066, L"bad format"},
+                                                       {0x80044075, L"can't compress (?)"},
+                                                       {0x80044076, L"(Unknown)"},
+                                                       {0x800440C6, L"aborted by user"},
+                                                       {0x800440C7, L"error (?)"},
+                                                       {0x800440C8, L"(Unknown)"},
+                                                       {0x80044064, L"(Unknown)"},
+                                                       {0, L"(Unknown)"}};
+    for (const auto& [code, text] : avi)
+        EXPECT_EQ(wxString(AVIFileErrorText(int32_t(code))), wxString(text)) << code;
+    const std::pair<long, const wchar_t*> codec[] = {
+        {0, L"The operation completed successfully."},
+        {-1, L"The operation is not supported."},
+        {-8, L"The handle is invalid."},
+        {-10, L"The operation was aborted by the user."},
+        {-11, L"(unknown)"},
+        {-100, L"An unknown error occurred (may be corrupt data)."},
+        {-200, L"The source colour depth is not acceptable."},
+        {-201, L"The source image size is not acceptable."},
+        {-300, L"(unknown)"},
+        {-399, L"(unknown)"},
+        {-400, L"A codec-specific error occurred."},
+        {-1000, L"A codec-specific error occurred."},
+        {1, L"(unknown)"}};
+    for (const auto& [code, text] : codec)
+        EXPECT_EQ(wxString(CodecErrorText(code)), wxString(text)) << code;
+    const std::pair<unsigned, const wchar_t*> mmio[] = {
+        {256, L"(unknown)"},    {257, L"file not found"}, {266, L"unbuffered"},
+        {272, L"invalid file"}, {273, L"(unknown)"},      {0, L"(unknown)"}};
+    for (const auto& [code, text] : mmio)
+        EXPECT_EQ(wxString(MMIOErrorText(code)), wxString(text)) << code;
 }
 
 TEST(ErrorTexts, SystemMessagesEndWithTheirLine) {
