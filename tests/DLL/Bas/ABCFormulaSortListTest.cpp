@@ -12,7 +12,7 @@
 #include <cmath>
 #include <memory>
 #include <random>
-#include <vector>
+#include <sstream>
 
 namespace {
 
@@ -30,19 +30,31 @@ TABCFormulaSortList List(std::initializer_list<TABCFormula> pSegments) {
     return list;
 }
 
-// The key times met walking the list through its ITimeList face.
-std::vector<long> Forwards(const ITimeList& pList, ITimeList::TPosition pFrom) {
-    std::vector<long> times;
+// The key times met walking through the ITimeList face forwards from pFrom, then backwards
+// from the end: "0 10 | 10 0".
+std::string Walk(const ITimeList& pList, ITimeList::TPosition pFrom) {
+    std::ostringstream out;
     for (ITimeList::TPosition pos = pFrom; pos != pList.GetEnd(); pList.GetNext(pos))
-        times.push_back(pList.GetTime(pos));
-    return times;
+        out << pList.GetTime(pos) << ' ';
+    out << '|';
+    for (ITimeList::TPosition pos = pList.GetEnd(); pos != pList.GetFirst();)
+        out << ' ' << pList.GetTime(pList.GetPrev(pos));
+    return out.str();
 }
 
-std::vector<long> Backwards(const ITimeList& pList) {
-    std::vector<long> times;
-    for (ITimeList::TPosition pos = pList.GetEnd(); pos != pList.GetFirst();)
-        times.push_back(pList.GetTime(pList.GetPrev(pos)));
-    return times;
+// HasKey, then for the left and right side of pTime the continuity, "+" for the easing flag
+// (set beforehand, so "+" also shows it untouched) and the value.
+std::string Key(const TABCFormulaSortList& pList, long pTime) {
+    std::ostringstream out;
+    out << pList.HasKey(pTime);
+    for (bool left : {true, false}) {
+        EContinuity cont = contSMOOTH;
+        bool flag = true;
+        const TVariant value = pList.GetValueNSlope(pTime, left, cont, flag);
+        out << ' ' << int(cont) << (flag ? "+ " : " ")
+            << (value.IsUndefined() ? "undef" : FormatDouble(value.GetDouble()).ToStdString());
+    }
+    return out.str();
 }
 
 wxString Written(const IClonableFormula& pList, const TTypeDef& pType) {
@@ -53,15 +65,6 @@ wxString Written(const IClonableFormula& pList, const TTypeDef& pType) {
 
 struct TNoContext : IEvaluateContext {
     IFormula** GetParamSlot(int, int, bool) const override { return nullptr; }
-};
-
-// Counts its deletions, to see a reused object given back.
-struct TOtherFormula : IFormula {
-    explicit TOtherFormula(int& pDeleted) : aDeleted(pDeleted) {}
-    ~TOtherFormula() override { ++aDeleted; }
-    TVariant ComputePointAt(double) const override { return TVariant(); }
-    bool IsFlatFormula(long) const override { return true; }
-    int& aDeleted;
 };
 
 bool SameBits(const TABCFormula& p1, const TABCFormula& p2) {
@@ -77,69 +80,34 @@ TEST(ABCFormulaSortList, ValuesComeFromTheSegmentHoldingTheTime) {
     const TABCFormulaSortList list =
         List({Segment(0, 0.0, 10, contNONE, 1.0), Segment(10, 20.0, 20, contFLAT),
               Segment(25, 30.0, 30, contNONE, 2.0)});
-    const struct {
-        double aTime;
-        TVariant aValue;
-    } cases[] = {{-0.5, TVariant()},
-                 {0.0, 0.0},
-                 {9.5, 9.5},
-                 {9.999, 9.999},
-                 {10.0, 20.0},
-                 {19.999, 20.0},
-                 {20.0, TVariant()},
-                 {24.5, TVariant()},
-                 {25.25, 30.5},
-                 {30.0, TVariant()},
-                 {std::nan(""), TVariant()},
-                 {-1e300, TVariant()},
-                 {1e300, TVariant()}};
+    const TVariant none;
+    const std::pair<double, TVariant> cases[] = {
+        {-0.5, none}, {0.0, 0.0},    {9.5, 9.5},           {10.0, 20.0}, {19.999, 20.0},
+        {20.0, none}, {25.25, 30.5}, {std::nan(""), none}, {1e300, none}};
     for (const auto& t : cases)
-        EXPECT_EQ(list.ComputePointAt(t.aTime), t.aValue) << t.aTime;
+        EXPECT_EQ(list.ComputePointAt(t.first), t.second) << t.first;
     EXPECT_EQ(list.GetCurveAt(9), &*list.begin());
     EXPECT_EQ(list.GetCurveAt(22), nullptr);
     EXPECT_FALSE(list.IsFlatFormula(5));
     EXPECT_TRUE(list.IsFlatFormula(15));
-    EXPECT_TRUE(TABCFormulaSortList().ComputePointAt(0.0).IsUndefined());
 }
 
-TEST(ABCFormulaSortList, KeysAndTheirKinds) {
+TEST(ABCFormulaSortList, KeysTheirKindsAndEasing) {
     TABCFormula left = Segment(0, 0.0, 10, contNONE, 1.0);
     left.aDecel = true;
     TABCFormula right = Segment(10, 50.0, 20, contANGLE);
     right.aAccel = true;
-    const TABCFormulaSortList touching = List({left, right, Segment(22, 5.0, 30, contFLAT)});
-    const struct {
-        long aTime;
-        int aHasKey;
-        int aLeftCont, aRightCont; // through GetValueNSlope
-    } cases[] = {{-5, 0, 4, 4}, {0, 2, 4, 1},  {5, 0, 4, 4},  {10, 3, 2, 2},
-                 {20, 1, 1, 4}, {21, 0, 4, 4}, {22, 2, 4, 0}, {30, 1, 0, 4}};
-    for (const auto& t : cases) {
-        EXPECT_EQ(touching.HasKey(t.aTime), t.aHasKey) << t.aTime;
-        EContinuity cont = contSMOOTH;
-        bool flag = false;
-        touching.GetValueNSlope(t.aTime, true, cont, flag);
-        EXPECT_EQ(cont, t.aLeftCont) << t.aTime;
-        touching.GetValueNSlope(t.aTime, false, cont, flag);
-        EXPECT_EQ(cont, t.aRightCont) << t.aTime;
-    }
-    EContinuity cont;
-    bool flag = false;
-    EXPECT_EQ(touching.GetValueNSlope(10, true, cont, flag), TVariant(10.0));
-    EXPECT_TRUE(flag); // the left one's ease out
-    EXPECT_EQ(touching.GetValueNSlope(10, false, cont, flag), TVariant(50.0));
-    EXPECT_TRUE(flag); // the right one's ease in
-    EXPECT_EQ(touching.GetValueNSlope(5, false, cont, flag), TVariant(5.0));
-    flag = true;
-    EXPECT_TRUE(touching.GetValueNSlope(21, false, cont, flag).IsUndefined());
-    EXPECT_TRUE(flag); // not written without a segment
-
+    const TABCFormulaSortList list = List({left, right, Segment(22, 5.0, 30, contFLAT)});
+    const std::pair<long, const char*> cases[] = {
+        {-5, "0 4+ undef 4+ undef"}, {0, "2 4+ undef 1 0"},   {5, "0 4+ 5 4 5"},
+        {10, "3 2+ 10 2+ 50"},       {20, "1 1 50 4+ undef"}, {22, "2 4+ undef 0 5"},
+        {30, "1 0 5 4+ undef"}};
+    for (const auto& t : cases)
+        EXPECT_EQ(Key(list, t.first), t.second) << t.first;
     const TABCFormula *l, *r, *joined;
-    touching.GetCurvesAt(5, l, r, &joined);
-    EXPECT_EQ(l, r);
-    EXPECT_EQ(joined, &*std::next(touching.begin()));
-    touching.GetCurvesAt(10, l, r, &joined);
-    EXPECT_EQ(l, &*touching.begin());
+    list.GetCurvesAt(5, l, r, &joined);
+    EXPECT_EQ(joined, &*std::next(list.begin()));
+    list.GetCurvesAt(10, l, r, &joined);
     EXPECT_EQ(joined, nullptr); // [10, 20) ends in a gap
 }
 
@@ -160,78 +128,63 @@ TEST(ABCFormulaSortList, KeyCacheHoldsEveryTimeAndIsDroppedByTouch) {
     EXPECT_EQ(list.HasKey(0), 0);
 }
 
+// Whatever is not reused is deleted (the leak check would see otherwise).
 TEST(ABCFormulaSortList, CloneReusesASegmentAndGivesBackAnythingElse) {
     const TABCFormulaSortList list = List({Segment(0, 1.0, 10, contNONE, 0.5)});
     const TNoContext context;
-    std::unique_ptr<IFormula> fresh(list.CloneFormulaAt(4, nullptr, context, false));
-    ASSERT_NE(fresh, nullptr);
-    EXPECT_EQ(fresh->ComputePointAt(4.0), TVariant(3.0));
     TABCFormula* reuse = new TABCFormula(99, 2.0, 100);
     EXPECT_EQ(list.CloneFormulaAt(4, reuse, context, true), reuse);
     EXPECT_TRUE(SameBits(*reuse, *list.begin()));
-    int deleted = 0;
-    std::unique_ptr<IFormula> replaced(
-        list.CloneFormulaAt(4, new TOtherFormula(deleted), context, false));
-    EXPECT_EQ(deleted, 1);
-    EXPECT_NE(dynamic_cast<TABCFormula*>(replaced.get()), nullptr);
-    EXPECT_EQ(list.CloneFormulaAt(10, new TOtherFormula(deleted), context, false), nullptr);
-    EXPECT_EQ(deleted, 2);
-    EXPECT_EQ(list.CloneFormulaAt(10, reuse, context, false), nullptr); // reuse deleted
+    std::unique_ptr<IFormula> fresh(
+        list.CloneFormulaAt(4, new TABCFormulaSortList, context, false));
+    const TABCFormula* copy = dynamic_cast<TABCFormula*>(fresh.get());
+    EXPECT_TRUE(copy && SameBits(*copy, *list.begin()));
+    EXPECT_EQ(list.CloneFormulaAt(10, new TABCFormulaSortList, context, false), nullptr);
+    EXPECT_EQ(list.CloneFormulaAt(10, reuse, context, false), nullptr); // in a gap
 }
 
 TEST(ABCFormulaSortList, WalksEachKeyOnce) {
     const TABCFormulaSortList touching =
         List({Segment(0, 0.0, 10, contNONE), Segment(10, 0.0, 20, contNONE)});
-    EXPECT_EQ(Forwards(touching, touching.GetFirst()), (std::vector<long>{0, 10, 20}));
-    EXPECT_EQ(Backwards(touching), (std::vector<long>{20, 10, 0}));
-    EXPECT_EQ(Forwards(touching, touching.GetFirstFrom(10)), (std::vector<long>{10, 20}));
+    EXPECT_EQ(Walk(touching, touching.GetFirst()), "0 10 20 | 20 10 0");
+    EXPECT_EQ(Walk(touching, touching.GetFirstFrom(10)), "10 20 | 20 10 0");
     EXPECT_EQ(touching.GetFirstFrom(10), touching.GetFirst() | 1); // end key of [0, 10)
-    EXPECT_EQ(Forwards(touching, touching.GetFirstFrom(15)), (std::vector<long>{20}));
     EXPECT_EQ(touching.GetFirstFrom(25), touching.GetEnd());
-    EXPECT_EQ(Forwards(touching, touching.GetFirstFrom(-3)), (std::vector<long>{0, 10, 20}));
-
     const TABCFormulaSortList apart =
         List({Segment(0, 0.0, 10, contNONE), Segment(12, 0.0, 20, contNONE)});
-    EXPECT_EQ(Forwards(apart, apart.GetFirst()), (std::vector<long>{0, 10, 12, 20}));
-    EXPECT_EQ(Backwards(apart), (std::vector<long>{20, 12, 10, 0}));
-    EXPECT_EQ(Forwards(apart, apart.GetFirstFrom(11)), (std::vector<long>{12, 20}));
+    EXPECT_EQ(Walk(apart, apart.GetFirstFrom(-3)), "0 10 12 20 | 20 12 10 0");
+    EXPECT_EQ(Walk(apart, apart.GetFirstFrom(11)), "12 20 | 20 12 10 0");
     const TABCFormulaSortList empty;
-    EXPECT_EQ(empty.GetFirst(), empty.GetEnd());
-    EXPECT_EQ(empty.GetFirstFrom(0), empty.GetEnd());
+    EXPECT_EQ(Walk(empty, empty.GetFirstFrom(0)), "|");
 }
 
 TEST(ABCFormulaListXml, ListsReadKeysInOrderAndWriteThemBack) {
     const TTypeDef& type = REAL_0_100_D0_PARAM_TYPE();
     const std::unique_ptr<wxXmlNode> parent(ParseXml(
-        wxT("<value><key time=\"20\" to=\"30\" kind=\"1\">G</key><key time=\"0\" to=\"10\" "
-            "kind=\"0\">GAq</key><key time=\"10\"/><key time=\"20\"/></value>")));
+        R"(<value><key time="20" to="30" kind="1">G</key><key time="0" to="10" kind="0">GAq</key>)"
+        R"(<key time="10"/><key time="20"/></value>)"));
+    // A plain list keeps document order after what the parent holds.
     TABCFormulaList plain;
     ASSERT_TRUE(plain.ValueFromXml(parent.get(), type));
-    ASSERT_EQ(plain.size(), 4u);
     EXPECT_EQ(plain.back().aValue, TVariant(100.0)); // "time" alone carries the value before
-    EXPECT_EQ(Written(TABCFormulaSortList(), type), wxT("<value/>"));
-
-    TABCFormulaSortList sorted;
-    ASSERT_TRUE(sorted.ValueFromXml(parent.get(), type));
-    EXPECT_EQ(sorted.size(), 3u); // the second key at 20 is not inserted
-    EXPECT_EQ(Written(sorted, type),
-              wxT("<value><key time=\"0\" to=\"10\" kind=\"0\">GAq</key><key time=\"10\"/>"
-                  "<key time=\"20\" to=\"30\" kind=\"1\">G</key></value>"));
-
-    // Keys go after what the parent holds, in list order.
     wxXmlNode holder(wxXML_ELEMENT_NODE, wxT("value"));
     NSXml::AppendChild(&holder, new wxXmlNode(wxXML_ELEMENT_NODE, wxT("first")));
     plain.MakeXmlImage(&holder, type);
-    EXPECT_TRUE(XmlText(holder).StartsWith(
-        wxT("<value><first/><key time=\"20\" to=\"30\" kind=\"1\">G</key><key time=\"0\"")));
-
-    const std::unique_ptr<wxXmlNode> none(ParseXml(wxT("<value/>")));
-    EXPECT_TRUE(plain.ValueFromXml(none.get(), type));
-    EXPECT_FALSE(sorted.ValueFromXml(none.get(), type));
+    EXPECT_EQ(XmlText(holder), R"(<value><first/><key time="20" to="30" kind="1">G</key>)"
+                               R"(<key time="0" to="10" kind="0">GAq</key><key time="10"/>)"
+                               R"(<key time="20"/></value>)");
+    // A sorted list skips the second key at 20.
+    TABCFormulaSortList sorted;
+    ASSERT_TRUE(sorted.ValueFromXml(parent.get(), type));
+    EXPECT_EQ(Written(sorted, type),
+              R"(<value><key time="0" to="10" kind="0">GAq</key><key time="10"/>)"
+              R"(<key time="20" to="30" kind="1">G</key></value>)");
+    // A sorted list without keys or at a bad one reads false; what was read before stays.
+    EXPECT_FALSE(sorted.ValueFromXml(std::unique_ptr<wxXmlNode>(ParseXml("<value/>")).get(), type));
     const std::unique_ptr<wxXmlNode> broken(
-        ParseXml(wxT("<value><key time=\"50\"/><key time=\"60\" to=\"70\"/></value>")));
+        ParseXml(R"(<value><key time="50"/><key time="60" to="70"/></value>)"));
     EXPECT_FALSE(sorted.ValueFromXml(broken.get(), type));
-    EXPECT_EQ(sorted.size(), 4u); // what was read before stays
+    EXPECT_EQ(sorted.size(), 4u);
 }
 
 TEST(ABCFormulaListXml, ManyRandomSegmentsSurviveWriteAndRead) {

@@ -1,5 +1,6 @@
 #include "DLL/Bas/AudioBuffer.h"
 
+#include "DLL/Bas/FakeRenderContext.h"
 #include "support/AssertCapture.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,7 @@ namespace {
 
 typedef std::vector<unsigned char> TBytes;
 
-// A malloc'ed block holding pBytes.
+// A malloc'ed block holding pBytes, as a producer hands it over.
 void* Block(const TBytes& pBytes) {
     void* data = std::malloc(pBytes.size() + 1);
     std::memcpy(data, pBytes.data(), pBytes.size());
@@ -26,63 +27,38 @@ TBytes Read(TAudioBuffer& pQueue, unsigned long pCount) {
     return bytes;
 }
 
-// Takes what GetFreeBuffer hands over (and frees it).
-class TReceiver : public TAudioBuffer::IBuffer {
-public:
-    ~TReceiver() { std::free(aData); }
-    void SetBuffer(void* pData) override {
-        std::free(aData);
-        aData = pData;
-        aSize = 12345; // must be set next
-    }
-    void SetBufferSize(unsigned long pSize) override { aSize = pSize; }
-    void* Take() { return std::exchange(aData, nullptr); }
-
-    void* aData = nullptr;
-    unsigned long aSize = 0;
-};
-
 } // namespace
 
 TEST(AudioBuffer, ReadsAcrossBlocksAndRecyclesTheOnesReadCompletely) {
     TAudioBuffer queue(2);
-    TReceiver receiver;
+    TFakeAudioStream receiver; // owns what it receives
+    receiver.aBufferSize = 9;
     EXPECT_EQ(Read(queue, 8), TBytes{});
     EXPECT_TRUE(queue.GetFreeBuffer(receiver)); // room, nothing read: the producer allocates
-    EXPECT_EQ(receiver.aData, nullptr);
-    EXPECT_EQ(receiver.aSize, 0u);
-
+    EXPECT_EQ(std::make_pair(receiver.aBuffer, receiver.aBufferSize),
+              std::make_pair(static_cast<void*>(nullptr), 0u));
     void* first = Block({1, 2, 3, 4});
     queue.AddBuffer(first, 0, 4);
     queue.AddBuffer(Block({5, 6, 7, 8, 9, 10}), 0, 6);
     EXPECT_EQ(Read(queue, 0), TBytes{});
     EXPECT_EQ(Read(queue, 5), (TBytes{1, 2, 3, 4, 5}));
     EXPECT_TRUE(queue.GetFreeBuffer(receiver));
-    EXPECT_EQ(receiver.aData, first);
-    EXPECT_EQ(receiver.aSize, 4u);
-
+    EXPECT_EQ(std::make_pair(receiver.aBuffer, receiver.aBufferSize), std::make_pair(first, 4u));
     // Refilled, the block makes the queue full of unread blocks again.
-    std::memcpy(receiver.aData, "\x0B\x0C\x0D\x0E", 4);
-    queue.AddBuffer(receiver.Take(), 0, 4);
+    std::memcpy(first, "\x0B\x0C\x0D\x0E", 4);
+    queue.AddBuffer(std::exchange(receiver.aBuffer, nullptr), 0, 4);
     EXPECT_FALSE(queue.GetFreeBuffer(receiver));
     EXPECT_EQ(Read(queue, 10), (TBytes{6, 7, 8, 9, 10, 11, 12, 13, 14}));
     EXPECT_EQ(Read(queue, 10), TBytes{});
     EXPECT_TRUE(queue.GetFreeBuffer(receiver)); // read exactly to its end
-    EXPECT_EQ(receiver.aSize, 6u);
+    EXPECT_EQ(receiver.aBufferSize, 6u);
 }
 
-TEST(AudioBuffer, AppendingToAFullQueueIsReportedAndDone) {
+TEST(AudioBuffer, AppendingToAFullQueueIsReportedAndDoneAndFreeAllStartsAfresh) {
     TAudioBuffer queue(1);
     queue.AddBuffer(Block({1}), 0, 1);
-    EXPECT_ASSERTS(queue.AddBuffer(Block({2}), 0, 1), "aBufferQueue.size() < aMaxSize");
-    EXPECT_EQ(Read(queue, 4), (TBytes{1, 2}));
-}
-
-TEST(AudioBuffer, FreeAllStartsReadingAfresh) {
-    TAudioBuffer queue(2);
-    queue.AddBuffer(Block({1, 2, 3}), 0, 3);
-    queue.AddBuffer(Block({4, 5, 6}), 0, 3);
-    Read(queue, 4);
+    EXPECT_ASSERTS(queue.AddBuffer(Block({2, 3}), 0, 2), "aBufferQueue.size() < aMaxSize");
+    EXPECT_EQ(Read(queue, 2), (TBytes{1, 2}));
     queue.FreeAllBuffer();
     EXPECT_EQ(Read(queue, 4), TBytes{});
     queue.AddBuffer(Block({7, 8, 9}), 0, 3);
@@ -97,9 +73,10 @@ TEST(AudioBuffer, BlocksWithNegativeSizeOrNoMemoryHoldNothing) {
     queue.AddBuffer(nullptr, 0, 8);
     queue.AddBuffer(Block({3, 4}), 0, 2);
     EXPECT_EQ(Read(queue, 10), (TBytes{3, 4}));
-    TReceiver receiver;
-    for (unsigned long size : {0u, 0u, 2u}) {
+    TFakeAudioStream receiver;
+    for (unsigned size : {0u, 0u, 2u}) {
         EXPECT_TRUE(queue.GetFreeBuffer(receiver));
-        EXPECT_EQ(receiver.aSize, size);
+        EXPECT_EQ(receiver.aBufferSize, size);
+        std::free(std::exchange(receiver.aBuffer, nullptr));
     }
 }

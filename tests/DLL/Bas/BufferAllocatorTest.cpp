@@ -9,67 +9,51 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
-#include <vector>
+#include <string>
 
 namespace {
 
-typedef std::vector<unsigned char> TBytes;
-
-TBytes Bytes(const TFakeAudioStream& pStream) {
-    const unsigned char* data = static_cast<const unsigned char*>(pStream.aBuffer);
-    return TBytes(data, data + pStream.aBufferSize);
+// The buffer's bytes as digits: "0101".
+std::string Bytes(const TFakeAudioStream& pStream) {
+    std::string digits;
+    for (uint32_t i = 0; i < pStream.aBufferSize; ++i)
+        digits += char('0' + static_cast<const unsigned char*>(pStream.aBuffer)[i]);
+    return digits;
 }
 
 } // namespace
 
-TEST(BufferAllocator, AllocateBufferGrowsToWholeFramesAndNeverShrinks) {
+TEST(BufferAllocator, AllocateBufferGrowsToWholeFramesOnlyAndKeepsItAfterAFailure) {
     TFakeAudioStream stream;
-    for (double frames : {0.0, -3.0, std::nan("")}) // nothing to allocate
+    for (double frames : {0.0, -3.0, double(NAN)}) // nothing to allocate
         stream.AllocateBuffer(frames, true);
     EXPECT_EQ(stream.aBuffer, nullptr);
-    stream.AllocateBuffer(10.2, true); // 11 stereo frames
-    ASSERT_EQ(stream.aBufferSize, 44u);
+    stream.AllocateBuffer(2.2, true); // 3 stereo frames
     EXPECT_EQ(stream.GetAudioData(), stream.aBuffer);
-    std::memset(stream.aBuffer, 7, 44);
+    std::memset(stream.aBuffer, 7, stream.aBufferSize);
     void* first = stream.aBuffer;
-    stream.AllocateBuffer(5, false);
-    stream.AllocateBuffer(22, false); // exactly the capacity
+    stream.AllocateBuffer(1, false);
+    stream.AllocateBuffer(6, false); // exactly the capacity
     EXPECT_EQ(stream.aBuffer, first);
-    EXPECT_EQ(Bytes(stream), TBytes(44, 7));
-    stream.AllocateBuffer(22.5, false);
-    EXPECT_EQ(stream.aBufferSize, 46u);
-}
-
-TEST(BufferAllocator, AFailedAllocationKeepsTheOldBufferAndIsReported) {
-    TFakeAudioStream stream;
-    stream.AllocateBuffer(3, false);
-    std::memset(stream.aBuffer, 5, 6);
-    void* old = stream.aBuffer;
+    EXPECT_EQ(Bytes(stream), "777777777777");
     // More than 4294967295 bytes cannot be held: the memory is not even asked for.
-    for (double frames : {1073741824.0, std::numeric_limits<double>::infinity()})
+    for (double frames : {1073741824.0, double(INFINITY)})
         EXPECT_ASSERTS(stream.AllocateBuffer(frames, true), "buffer != __null");
-    EXPECT_EQ(stream.aBuffer, old);
-    EXPECT_EQ(Bytes(stream), TBytes(6, 5));
+    EXPECT_EQ(Bytes(stream), "777777777777");
+    stream.AllocateBuffer(6.5, false);
+    EXPECT_EQ(stream.aBufferSize, 14u);
 }
 
+// Six mono frames, or three stereo ones; the range is clamped to the buffer.
 TEST(BufferAllocator, ClearBufferZeroesTheFramesWithinTheBuffer) {
-    const TBytes ones(12, 1);
-    struct TCase {
+    const struct {
         int aFrom, aTo;
         bool aStereo;
-        TBytes aAfter;
-    } cases[] = {
-        {2, 4, false, {1, 1, 1, 1, 0, 0, 0, 0, 1, 1, 1, 1}},
-        {1, 2, true, {1, 1, 1, 1, 0, 0, 0, 0, 1, 1, 1, 1}},
-        {-3, 1, true, {0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1}},
-        {5, 100, false, {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0}},
-        {INT_MIN, INT_MAX, true, TBytes(12, 0)},
-        {3, 3, false, ones},
-        {4, 2, false, ones},
-        {7, 9, false, ones},
-    };
-    for (const TCase& c : cases) {
+        const char* aAfter;
+    } cases[] = {{2, 4, false, "111100001111"},   {-3, 1, true, "000011111111"},
+                 {5, 100, false, "111111111100"}, {INT_MIN, INT_MAX, true, "000000000000"},
+                 {4, 2, false, "111111111111"},   {7, 9, false, "111111111111"}};
+    for (const auto& c : cases) {
         TFakeAudioStream stream;
         stream.AllocateBuffer(6, false);
         std::memset(stream.aBuffer, 1, 12);
@@ -81,23 +65,14 @@ TEST(BufferAllocator, ClearBufferZeroesTheFramesWithinTheBuffer) {
     empty.ClearBuffer(0, 10, true);
 }
 
-// A queue's free block goes to a receiver, which swaps it into the stream; whatever ends in
-// an allocator is freed with it.
-TEST(BufferAllocator, BuffersPassFromTheQueueThroughASwap) {
-    TAudioBuffer queue(1);
-    void* block = std::malloc(8);
-    queue.AddBuffer(block, 0, 8);
-    unsigned char read[8];
-    ASSERT_EQ(queue.ReadData(read, 8), 8u);
-    TFakeAudioStream stream, receiver;
+TEST(BufferAllocator, SwapExchangesBuffersAndSizesAreHeldIn32Bits) {
+    TFakeAudioStream stream, other;
     stream.AllocateBuffer(2, false);
-    void* own = stream.aBuffer;
-    ASSERT_TRUE(queue.GetFreeBuffer(receiver));
-    stream.SwapBuffer(receiver);
-    EXPECT_EQ(stream.aBuffer, block);
-    EXPECT_EQ(stream.aBufferSize, 8u);
-    EXPECT_EQ(receiver.aBuffer, own);
-    EXPECT_EQ(receiver.aBufferSize, 4u);
-    receiver.SetBufferSize(0x1FFFFFFFFul);
-    EXPECT_EQ(receiver.aBufferSize, 0xFFFFFFFFu);
+    other.AllocateBuffer(2, true);
+    void *own = stream.aBuffer, *others = other.aBuffer;
+    stream.SwapBuffer(other);
+    EXPECT_EQ(std::make_pair(stream.aBuffer, stream.aBufferSize), std::make_pair(others, 8u));
+    EXPECT_EQ(std::make_pair(other.aBuffer, other.aBufferSize), std::make_pair(own, 4u));
+    other.SetBufferSize(0x1FFFFFFFFul);
+    EXPECT_EQ(other.aBufferSize, 0xFFFFFFFFu);
 }

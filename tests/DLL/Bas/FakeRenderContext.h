@@ -1,34 +1,24 @@
-// Test doubles of the render pipeline: a configurable IZVRenderContext that records the
-// source contexts and shown flags asked of it, and minimal video and audio streams.
+// Test doubles of the render pipeline: a configurable IZVRenderContext that logs the source
+// contexts and shown flags asked of it, and minimal video and audio streams.
 #pragma once
 
 #include "DLL/Bas/BufferAllocator.h"
 #include "DLL/Bas/RenderContext.h"
 #include "DLL/Bas/StreamBase.h"
 
+#include <wx/string.h>
+
 #include <algorithm>
-#include <map>
-#include <set>
-#include <vector>
 
 class TFakeRenderContext : public IZVRenderContext {
 public:
-    struct TSourceCall {
-        int aIndex, aPhase, aStereo;
-        double aSampleCount;
-        bool operator==(const TSourceCall& pOther) const {
-            return aIndex == pOther.aIndex && aPhase == pOther.aPhase &&
-                   aStereo == pOther.aStereo && aSampleCount == pOther.aSampleCount;
-        }
-    };
-
     int GetSourceCount() const override { return aSourceCount; }
     int GetParamCount() const override { return 0; }
     int GetWidth() const override { return 0; }
     int GetHeight() const override { return 0; }
     bool IsSourceShown(int pIndex) const override {
-        aShownAsked.push_back(pIndex);
-        return aHidden.count(pIndex) == 0;
+        aLog << "shown " << pIndex << "; ";
+        return aShown;
     }
     int IsStereo() const override { return 0; }
     double GetFrameSampleCount() const override { return 0.0; }
@@ -39,18 +29,16 @@ public:
     long GetFrame(int) const override { return 0; }
     const IZVRenderContext* GetSourceContext(int pIndex, int pPhase, int pStereo,
                                              double pSampleCount) const override {
-        aSourceCalls.push_back({pIndex, pPhase, pStereo, pSampleCount});
-        const auto source = aSources.find(pIndex);
-        return source == aSources.end() ? nullptr : source->second;
+        aLog << wxString::Format("source %d %d %d %g; ", pIndex, pPhase, pStereo, pSampleCount);
+        return aSource;
     }
 
     int aSourceCount = 0;
     uint32_t aStamp = 1;
-    IZVRenderStream* aStream = nullptr;              // this context's stream
-    std::map<int, const IZVRenderContext*> aSources; // absent: no context
-    std::set<int> aHidden;                           // sources not shown
-    mutable std::vector<TSourceCall> aSourceCalls;   // GetSourceContext, in order
-    mutable std::vector<int> aShownAsked;            // IsSourceShown, in order
+    bool aShown = true;                        // every source
+    IZVRenderStream* aStream = nullptr;        // this context's stream
+    const IZVRenderContext* aSource = nullptr; // every source's context
+    mutable wxString aLog;                     // what was asked, in order
 };
 
 // A video stream whose fields the test sets.
@@ -59,7 +47,7 @@ public:
     int32_t SetRenderContext(const IZVRenderContext*) override { return 0; }
     void Update(const IZVRenderContext*) override {}
 
-    // A frame of pWidth x pHeight pixels, all pPixel (bytes B, G, R, A), at pOffset.
+    // A frame of pWidth x pHeight pixels, all pPixel, at pOffset.
     void SetFrame(int pWidth, int pHeight, uint32_t pPixel, wxPoint pOffset = wxPoint(0, 0)) {
         aBitmap.Resize(pWidth, pHeight);
         aBitmap.Allocate();

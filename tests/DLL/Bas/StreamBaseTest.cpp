@@ -11,11 +11,6 @@
 
 namespace {
 
-typedef TFakeRenderContext::TSourceCall TCall;
-typedef std::vector<wxString> TReports;
-
-const char* const BAD_CAST = "dynamic_cast<IZVVideoStream*>(pStream) returned NULL";
-
 uint32_t Pixel(uint8_t pB, uint8_t pG, uint8_t pR, uint8_t pA) {
     const uint8_t bytes[4] = {pB, pG, pR, pA};
     uint32_t pixel;
@@ -23,18 +18,51 @@ uint32_t Pixel(uint8_t pB, uint8_t pG, uint8_t pR, uint8_t pA) {
     return pixel;
 }
 
+const uint32_t MARK = Pixel(9, 9, 9, 9);
+const wxString BAD_CAST = "[dynamic_cast<IZVVideoStream*>(pStream) returned NULL] ";
+
 std::vector<uint32_t> Pixels(const TBitmap& pBitmap) {
     const uint32_t* data = static_cast<const uint32_t*>(pBitmap.GetRawData());
     return std::vector<uint32_t>(data, data + pBitmap.GetWidth() * pBitmap.GetHeight());
 }
 
-// A filter with two sources, input and mask; the mask's sub-context holds the mask stream.
+// A filter with two sources: a 6 x 4 input at pInputAt, and a mask of pWidth x pHeight pixels
+// of alpha pAlpha (without alpha channel when 255) at pMaskAt, held by the mask source's
+// context.
 struct TMaskSetup {
-    TMaskSetup() {
+    explicit TMaskSetup(int pWidth = 2, int pHeight = 2, uint8_t pAlpha = 255,
+                        wxPoint pMaskAt = {0, 0}, wxPoint pInputAt = {0, 0}) {
         context.aSourceCount = 2;
-        context.aSources[1] = &maskContext;
+        context.aSource = &maskContext;
         maskContext.aStream = &mask;
+        mask.SetFrame(pWidth, pHeight, Pixel(0, 0, 0, pAlpha), pMaskAt);
+        mask.aNoAlpha = pAlpha == 255;
+        input.SetFrame(6, 4, Pixel(200, 100, 50, 255), pInputAt);
     }
+
+    // TestMask's answer, aHasMask (pHasMask before), the mask-unchanged flag, the reports and
+    // the context's log, in one line.
+    wxString TestMask(bool pHasMask = false) {
+        filter.aHasMask = pHasMask;
+        bool unchanged = true;
+        TAssertCapture capture;
+        const bool result = filter.TestMask(&context, &input, unchanged);
+        return wxString::Format("%d %d %d ", result, filter.aHasMask, unchanged) +
+               Reports(capture) + context.aLog;
+    }
+    // ApplyMask of the input's frame: the reports and the context's log.
+    wxString ApplyMask() {
+        TAssertCapture capture;
+        filter.ApplyMask(&context, input.aBitmap);
+        return Reports(capture) + context.aLog;
+    }
+    static wxString Reports(const TAssertCapture& pCapture) {
+        wxString text;
+        for (const wxString& report : pCapture.Conditions())
+            text << '[' << report << "] ";
+        return text;
+    }
+
     TFakeRenderContext context, maskContext;
     TFakeVideoStream filter, input, mask;
     TFakeAudioStream audio;
@@ -42,195 +70,113 @@ struct TMaskSetup {
 
 } // namespace
 
-TEST(StreamBase, ChangeStampTellsWhetherTheImageChanged) {
+// A stream drawn at stamp 5 is unchanged since 5 and later; one never drawn (0) never is.
+// IsUnchanged holds when the context's stamp differs from the stream's.
+TEST(StreamBase, ChangeStampsAndSizeHandles) {
     TFakeVideoStream stream;
     TFakeRenderContext context;
-    struct TCase {
-        uint32_t aChangeStamp, aAsked;
-        bool aSince;
-    } cases[] = {{0, 0, false}, {0, UINT_MAX, false}, {5, 4, false}, {5, 5, true}, {5, 6, true}};
-    for (const TCase& c : cases) {
-        stream.aChangeStamp = c.aChangeStamp;
-        context.aStamp = c.aAsked;
-        EXPECT_EQ(stream.UnchangedSince(c.aAsked), c.aSince) << c.aChangeStamp << " " << c.aAsked;
-        EXPECT_EQ(stream.IsUnchanged(&context), c.aChangeStamp != c.aAsked);
-    }
+    stream.aChangeStamp = 5;
+    EXPECT_EQ(wxString::Format("%d %d %d", stream.UnchangedSince(4), stream.UnchangedSince(5),
+                               stream.UnchangedSince(6)),
+              "0 1 1");
+    context.aStamp = 6;
+    EXPECT_TRUE(stream.IsUnchanged(&context));
+    context.aStamp = 5;
+    EXPECT_FALSE(stream.IsUnchanged(&context));
+    stream.aChangeStamp = 0;
+    EXPECT_FALSE(stream.UnchangedSince(UINT_MAX));
     bool unchanged = true;
     EXPECT_ASSERTS(unchanged = stream.IsUnchanged(nullptr), "pContext != __null");
     EXPECT_FALSE(unchanged);
-}
-
-TEST(StreamBase, AStreamWithoutSizeHandlesReportsTheirUse) {
-    TFakeVideoStream stream;
+    // A stream without size handles reports their use; the record is only passed through.
     EXPECT_ASSERTS(stream.FillSizeHandle(nullptr, nullptr), "false");
-    // The record is only passed through; its fields belong to the size handles.
     alignas(16) unsigned char record[64] = {};
-    TParamUpdate* update = reinterpret_cast<TParamUpdate*>(record);
-    EXPECT_ASSERTS(
-        update = stream.ComputeUpdate(*reinterpret_cast<IZVVideoStream::TUpdateData*>(record)),
-        "false");
-    EXPECT_EQ(update, nullptr);
+    const auto& data = *reinterpret_cast<IZVVideoStream::TUpdateData*>(record);
+    EXPECT_ASSERTS(EXPECT_EQ(stream.ComputeUpdate(data), nullptr), "false");
 }
 
 TEST(StreamBase, TheVideoBaseShowsItsBitmapAndAFilterTakesItsInputsFrame) {
     TFakeVideoStream input, filter;
-    input.SetFrame(3, 2, Pixel(1, 2, 3, 255), wxPoint(-4, 7));
-    EXPECT_EQ(input.GetBitmapFormat(), &input.aBitmap);
-    EXPECT_EQ(input.GetRawData(), input.aBitmap.GetRawData());
-    EXPECT_TRUE(input.aBitmap.IsOwned()); // freed with the stream (the leak check sees it)
+    input.SetFrame(3, 2, MARK, wxPoint(-4, 7));
     filter.SizeAsStream(&input);
     EXPECT_EQ(filter.GetSize(), wxPoint(3, 2));
     EXPECT_EQ(filter.GetOffset(), wxPoint(-4, 7));
     EXPECT_ASSERTS(filter.SizeAsStream(nullptr), "pOther != __null");
 }
 
+// A missing mask context or a mask stream that is not video used to be dereferenced; now
+// there is no mask to apply.
 TEST(StreamBase, TestMaskWithoutAMaskVideoStreamNeedsNoMask) {
-    struct TCase {
-        const char* aName;
-        int aSourceCount;
-        bool aHasContext, aAudio;
-        TReports aReports;
-        std::vector<TCall> aCalls;
-    } cases[] = {
-        {"single source", 1, true, false, {}, {}},
-        {"no source", 0, true, false, {}, {}},
-        {"no mask context", 2, false, false, {}, {{1, 0, 0, 0.0}}},
-        {"audio mask stream", 2, true, true, {BAD_CAST}, {{1, 0, 0, 0.0}}},
-    };
-    for (const TCase& c : cases) {
-        TMaskSetup s;
-        s.context.aSourceCount = c.aSourceCount;
-        if (!c.aHasContext)
-            s.context.aSources.clear();
-        if (c.aAudio)
-            s.maskContext.aStream = &s.audio;
-        s.filter.aHasMask = true;
-        bool unchanged = true, result = false;
-        TAssertCapture capture;
-        result = s.filter.TestMask(&s.context, &s.input, unchanged);
-        EXPECT_EQ(capture.Conditions(), c.aReports) << c.aName;
-        EXPECT_TRUE(result) << c.aName;
-        EXPECT_FALSE(s.filter.aHasMask) << c.aName;
-        EXPECT_FALSE(unchanged) << c.aName;
-        EXPECT_EQ(s.context.aSourceCalls, c.aCalls) << c.aName;
-    }
+    TMaskSetup single, noContext, audio, none;
+    single.context.aSourceCount = 1;
+    EXPECT_EQ(single.TestMask(true), "1 0 0 ");
+    noContext.context.aSource = nullptr;
+    EXPECT_EQ(noContext.TestMask(true), "1 0 0 source 1 0 0 0; ");
+    audio.maskContext.aStream = &audio.audio;
+    EXPECT_EQ(audio.TestMask(true), "1 0 0 " + BAD_CAST + "source 1 0 0 0; ");
+    bool unchanged = true, result = false;
+    none.filter.aHasMask = true;
+    EXPECT_ASSERTS(result = none.filter.TestMask(nullptr, &none.input, unchanged),
+                   "pContext != __null");
+    EXPECT_TRUE(result && !none.filter.aHasMask && !unchanged);
 }
 
-// An opaque mask at least as large as the input, whose centre is off by at most half the
-// difference on each axis, covers the input: no masking, and aHasMask stays as it was.
+// An opaque mask at least as large as the 6 x 4 input, whose offset differs from the input's
+// by at most half the size difference on each axis, covers it: no masking, and aHasMask stays
+// as it was.
 TEST(StreamBase, TestMaskWithAnOpaqueMaskOverTheWholeInputNeedsNoMask) {
-    struct TCase {
-        int aMaskW, aMaskH;
-        wxPoint aMaskOffset;
-        wxPoint aInputOffset; // input 6 x 4
-        bool aCovers;
-    } cases[] = {
-        {6, 4, {0, 0}, {0, 0}, true},
-        {10, 8, {1, -1}, {3, 1}, true}, // dx 2, dy 2
-        {10, 8, {0, 0}, {3, 0}, false},
-        {10, 8, {0, 0}, {0, -3}, false},
-        {5, 4, {0, 0}, {0, 0}, false},
-        {6, 3, {0, 0}, {0, 0}, false},
-        {9, 4, {0, 0}, {1, 0}, true},
-        {9, 4, {0, 0}, {2, 0}, false}, // 2 x 2 > dw 3
-        {6, 4, {INT_MIN, 0}, {INT_MAX, 0}, false},
-    };
-    for (const TCase& c : cases) {
-        for (bool before : {false, true}) {
-            TMaskSetup s;
-            s.mask.SetFrame(c.aMaskW, c.aMaskH, Pixel(0, 0, 0, 255), c.aMaskOffset);
-            s.mask.aNoAlpha = true;
-            s.input.SetFrame(6, 4, 0, c.aInputOffset);
-            s.filter.aHasMask = before;
-            bool unchanged = true;
-            EXPECT_EQ(s.filter.TestMask(&s.context, &s.input, unchanged), !c.aCovers)
-                << c.aMaskW << "x" << c.aMaskH << " at " << c.aInputOffset.x;
-            EXPECT_EQ(s.filter.aHasMask, c.aCovers ? before : true);
-            EXPECT_FALSE(unchanged);
-        }
+    const wxString masked = "1 1 0 source 1 0 0 0; shown 1; ";
+    for (bool before : {false, true}) {
+        const wxString covered = wxString::Format("0 %d 0 source 1 0 0 0; ", before);
+        EXPECT_EQ(TMaskSetup(10, 8, 255, {1, -1}, {3, 1}).TestMask(before), covered);
+        EXPECT_EQ(TMaskSetup(9, 4, 255, {0, 0}, {1, 0}).TestMask(before), covered);
+        EXPECT_EQ(TMaskSetup(9, 4, 255, {0, 0}, {2, 0}).TestMask(before), masked);
+        EXPECT_EQ(TMaskSetup(10, 8, 255, {0, 0}, {0, -3}).TestMask(before), masked);
+        EXPECT_EQ(TMaskSetup(5, 4).TestMask(before), masked);
+        EXPECT_EQ(TMaskSetup(6, 3).TestMask(before), masked);
+        EXPECT_EQ(TMaskSetup(6, 4, 255, {INT_MIN, 0}, {INT_MAX, 0}).TestMask(before), masked);
     }
 }
 
+// The mask is unchanged when it is shown and drawn no later than the filter (both at 5).
 TEST(StreamBase, TestMaskWithAPartialMaskMasksAndTellsWhetherTheMaskChanged) {
-    struct TCase {
-        const char* aName;
-        bool aNoAlpha, aShown;
-        uint32_t aMaskStamp; // the filter's is 5
-        bool aUnchanged;
-    } cases[] = {
-        {"alpha, unchanged", false, true, 5, true},
-        {"alpha, changed later", false, true, 6, false},
-        {"alpha, never drawn", false, true, 0, false},
-        {"alpha, hidden", false, false, 5, false},
-        {"opaque but smaller", true, true, 4, true},
-    };
-    for (const TCase& c : cases) {
-        TMaskSetup s;
-        s.mask.SetFrame(c.aNoAlpha ? 2 : 8, 8, Pixel(0, 0, 0, 255));
-        s.mask.aNoAlpha = c.aNoAlpha;
-        s.mask.aChangeStamp = c.aMaskStamp;
-        s.input.SetFrame(4, 4, 0);
-        s.filter.aChangeStamp = 5;
-        if (!c.aShown)
-            s.context.aHidden.insert(1);
-        bool unchanged = !c.aUnchanged;
-        EXPECT_TRUE(s.filter.TestMask(&s.context, &s.input, unchanged)) << c.aName;
-        EXPECT_TRUE(s.filter.aHasMask) << c.aName;
-        EXPECT_EQ(unchanged, c.aUnchanged) << c.aName;
-        EXPECT_EQ(s.context.aShownAsked, std::vector<int>{1}) << c.aName;
-    }
+    TMaskSetup shown(8, 8, 128), hidden(8, 8, 128), smaller(5, 4);
+    for (TMaskSetup* s : {&shown, &hidden, &smaller})
+        s->filter.aChangeStamp = s->mask.aChangeStamp = 5;
+    hidden.context.aShown = false;
+    const wxString masked = "1 1 %d source 1 0 0 0; shown 1; ";
+    EXPECT_EQ(shown.TestMask(), wxString::Format(masked, 1));
+    EXPECT_EQ(hidden.TestMask(), wxString::Format(masked, 0));
+    EXPECT_EQ(smaller.TestMask(), wxString::Format(masked, 1)); // opaque, but not covering
     // Without an input an opaque mask cannot be shown to cover it: the frame is masked.
-    TMaskSetup s;
-    s.mask.SetFrame(4, 4, Pixel(0, 0, 0, 255));
-    s.mask.aNoAlpha = true;
+    TMaskSetup s(6, 4);
     bool unchanged = true, result = false;
     EXPECT_ASSERTS(result = s.filter.TestMask(&s.context, nullptr, unchanged), "pInput != __null");
     EXPECT_TRUE(result && s.filter.aHasMask);
-    EXPECT_ASSERTS(result = s.filter.TestMask(nullptr, &s.input, unchanged), "pContext != __null");
-    EXPECT_TRUE(result && !s.filter.aHasMask);
 }
 
 // The mask lies at its offset relative to the filter's: filter at (1, 2) and mask at (2, 2)
 // put the mask's first column over the filter's second.
 TEST(StreamBase, ApplyMaskScalesTheImageByTheMaskAtItsOffset) {
-    TMaskSetup s;
-    s.filter.SetFrame(3, 2, Pixel(9, 9, 9, 9), wxPoint(1, 2));
+    TMaskSetup s(2, 1, 128, {2, 2});
+    s.filter.SetFrame(3, 2, MARK, wxPoint(1, 2));
     s.filter.aHasMask = true;
-    s.input.SetFrame(3, 2, Pixel(200, 100, 50, 255));
-    s.mask.SetFrame(2, 1, Pixel(0, 0, 0, 128), wxPoint(2, 2));
-    s.filter.ApplyMask(&s.context, s.input.aBitmap);
+    EXPECT_EQ(s.ApplyMask(), "source 1 1 0 0; ");
     const uint32_t half = Pixel(100, 50, 25, 128);
     EXPECT_EQ(Pixels(s.filter.aBitmap), (std::vector<uint32_t>{0, half, half, 0, 0, 0}));
-    EXPECT_EQ(s.context.aSourceCalls, (std::vector<TCall>{{1, 1, 0, 0.0}}));
 }
 
 TEST(StreamBase, ApplyMaskWithoutAMaskLeavesTheBitmapAlone) {
-    struct TCase {
-        const char* aName;
-        bool aHasMask, aHasContext, aAudio;
-        TReports aReports;
-    } cases[] = {
-        {"no mask wanted", false, true, false, {"aHasMask"}},
-        {"no mask context", true, false, false, {}},
-        {"audio mask stream", true, true, true, {BAD_CAST}},
-    };
-    for (const TCase& c : cases) {
-        TMaskSetup s;
-        s.filter.SetFrame(2, 2, Pixel(9, 9, 9, 9));
-        s.filter.aHasMask = c.aHasMask;
-        s.input.SetFrame(2, 2, Pixel(200, 100, 50, 255));
-        s.mask.SetFrame(2, 2, 0);
-        if (!c.aHasContext)
-            s.context.aSources.clear();
-        if (c.aAudio)
-            s.maskContext.aStream = &s.audio;
-        TAssertCapture capture;
-        s.filter.ApplyMask(&s.context, s.input.aBitmap);
-        EXPECT_EQ(capture.Conditions(), c.aReports) << c.aName;
-        EXPECT_EQ(Pixels(s.filter.aBitmap), std::vector<uint32_t>(4, Pixel(9, 9, 9, 9))) << c.aName;
-        EXPECT_EQ(s.context.aSourceCalls, (std::vector<TCall>{{1, 1, 0, 0.0}})) << c.aName;
-    }
-    TMaskSetup s;
-    s.filter.aHasMask = true;
-    EXPECT_ASSERTS(s.filter.ApplyMask(nullptr, s.input.aBitmap), "pContext != __null");
+    TMaskSetup unwanted, noContext, audio, none;
+    noContext.filter.aHasMask = audio.filter.aHasMask = none.filter.aHasMask = true;
+    noContext.context.aSource = nullptr;
+    audio.maskContext.aStream = &audio.audio;
+    for (TMaskSetup* s : {&unwanted, &noContext, &audio})
+        s->filter.SetFrame(2, 2, MARK);
+    EXPECT_EQ(unwanted.ApplyMask(), "[aHasMask] source 1 1 0 0; ");
+    EXPECT_EQ(noContext.ApplyMask(), "source 1 1 0 0; ");
+    EXPECT_EQ(audio.ApplyMask(), BAD_CAST + "source 1 1 0 0; ");
+    for (TMaskSetup* s : {&unwanted, &noContext, &audio})
+        EXPECT_EQ(Pixels(s->filter.aBitmap), std::vector<uint32_t>(4, MARK));
+    EXPECT_ASSERTS(none.filter.ApplyMask(nullptr, none.input.aBitmap), "pContext != __null");
 }

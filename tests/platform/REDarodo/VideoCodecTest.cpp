@@ -7,51 +7,40 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 
-namespace {
-
-struct TListDeleter {
-    void operator()(const IZVVideoCodecList* pList) const { IZVVideoCodecList::Destroy(pList); }
-};
-
-} // namespace
-
-TEST(VideoCodec, AConfigurationWritesItsCodecElementAndReadsItBack) {
-    std::unique_ptr<IZVVideoCodecList, TListDeleter> list(IZVVideoCodecList::Create());
+// Anything but a compressor the list has with a quality in -1..100 reads as the default
+// configuration and reports false.
+TEST(VideoCodec, TheCodecElementIsReadBackAndAnythingElseReadsAsTheDefault) {
+    const std::shared_ptr<IZVVideoCodecList> list(IZVVideoCodecList::Create(),
+                                                  IZVVideoCodecList::Destroy);
     TZVVideoCodecConfig config;
     config.init();
+    auto read = [&](const wxXmlNode* pElement, const IZVVideoCodecList* pList) {
+        config.aFourCC = 7;
+        config.aQuality = 50;
+        return config.Unserialize(pElement, pList, false);
+    };
     config.aFourCC = TZVVideoCodecConfig::fourccPNG;
     config.aQuality = 80;
     wxXmlNode codec(wxXML_ELEMENT_NODE, L"codec");
     config.Serialize(&codec, false);
     EXPECT_EQ(XmlText(codec), L"<codec fourcc=\"541544016\" quality=\"80\"/>");
-    TZVVideoCodecConfig read;
-    read.init();
-    EXPECT_TRUE(read.Unserialize(&codec, list.get(), false));
-    EXPECT_EQ(read.aFourCC, TZVVideoCodecConfig::fourccPNG);
-    EXPECT_EQ(read.aQuality, 80);
-    read.free();
-    IZVVideoCodecList::Destroy(nullptr);
-}
-
-TEST(VideoCodec, UnknownContentReadsAsTheDefaultAndReportsFalse) {
-    std::unique_ptr<IZVVideoCodecList, TListDeleter> list(IZVVideoCodecList::Create());
+    EXPECT_TRUE(read(&codec, list.get()));
+    EXPECT_EQ(std::make_pair(config.aFourCC, config.aQuality),
+              std::make_pair(TZVVideoCodecConfig::fourccPNG, 80));
+    const auto initial =
+        std::make_pair(TZVVideoCodecConfig::fourccNONE, TZVVideoCodecConfig::qualityDEFAULT);
     for (const wchar_t* text :
          {L"<codec quality=\"5\"/>", L"<codec fourcc=\"0\"/>",
           L"<codec fourcc=\"7\" quality=\"5\"/>", // a compressor the list lacks
-          L"<codec fourcc=\"12a\" quality=\"5\"/>", L"<codec fourcc=\" 0\" quality=\"5\"/>",
-          L"<codec fourcc=\"+0\" quality=\"5\"/>", L"<codec fourcc=\"-1\" quality=\"5\"/>",
+          L"<codec fourcc=\"12a\" quality=\"5\"/>", L"<codec fourcc=\"-1\" quality=\"5\"/>",
           L"<codec fourcc=\"0\" quality=\"101\"/>", L"<codec fourcc=\"0\" quality=\"-2\"/>"}) {
-        std::unique_ptr<wxXmlNode> codec(ParseXml(text));
-        TZVVideoCodecConfig config;
-        config.aFourCC = TZVVideoCodecConfig::fourccPNG;
-        config.aQuality = 50;
-        EXPECT_FALSE(config.Unserialize(codec.get(), list.get(), false)) << text;
-        EXPECT_EQ(config.aFourCC, TZVVideoCodecConfig::fourccNONE) << text;
-        EXPECT_EQ(config.aQuality, TZVVideoCodecConfig::qualityDEFAULT) << text;
+        EXPECT_FALSE(read(std::unique_ptr<wxXmlNode>(ParseXml(text)).get(), list.get())) << text;
+        EXPECT_EQ(std::make_pair(config.aFourCC, config.aQuality), initial) << text;
     }
-    std::unique_ptr<wxXmlNode> good(ParseXml(L"<codec fourcc=\"0\" quality=\"5\"/>"));
-    TZVVideoCodecConfig config;
-    EXPECT_FALSE(config.Unserialize(good.get(), nullptr, false));
-    EXPECT_FALSE(config.Unserialize(nullptr, list.get(), false));
+    EXPECT_FALSE(read(&codec, nullptr));
+    EXPECT_FALSE(read(nullptr, list.get()));
+    config.free();
+    IZVVideoCodecList::Destroy(nullptr);
 }
