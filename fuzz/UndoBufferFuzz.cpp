@@ -1,7 +1,7 @@
 // The undo buffer as a state machine: the input chooses the buffer size and every operation
-// (stores, undos with owners that resize or refuse, redos, alternative redos, labels, marks,
-// owners destroyed); after each one the buffer is checked against its invariants and a
-// plain list model of the history.
+// (stores, undos and redos whose owner resizes the record or refuses, alternative redos,
+// marks); after each one the buffer is checked against its invariants and a plain list model
+// of the history.
 #include "../tests/DLL/Edt/UndoBufferModel.h"
 
 #include <wx/debug.h>
