@@ -7,60 +7,40 @@
 
 #include "ALL/TypeDef.h"
 #include "DLL/Bas/EvaluateContext.h"
+#include "FuzzInput.h"
 
 #include <wx/init.h>
 #include <wx/xml/xml.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace {
 
-void Require(bool pCondition) {
-    if (!pCondition)
-        std::abort();
+// A signed 32-bit number, most significant byte first.
+long Int32(TFuzzInput& pInput) {
+    uint32_t value = 0;
+    for (int i = 0; i < 4; ++i)
+        value = value << 8 | pInput.Byte();
+    return long(int32_t(value));
 }
 
-// Reads the input a byte at a time; zeros once it runs out.
-class TInput {
-public:
-    TInput(const uint8_t* pData, size_t pSize) : aData(pData), aLeft(pSize) {}
-    bool Empty() const { return aLeft == 0; }
-    unsigned Byte() {
-        if (aLeft == 0)
-            return 0;
-        --aLeft;
-        return *aData++;
-    }
-    long Int32() {
-        uint32_t value = 0;
-        for (int i = 0; i < 4; ++i)
-            value = value << 8 | Byte();
-        return long(int32_t(value));
-    }
-
-private:
-    const uint8_t* aData;
-    size_t aLeft;
-};
-
 // A decimal time near pNear, anywhere in 32 bits, or a text no reader may take.
-wxString TimeText(TInput& pInput, long pNear) {
+wxString TimeText(TFuzzInput& pInput, long pNear) {
     static const char* const theOdd[] = {"2147483648", "-2147483649", "99999999999", "",   "x",
                                          " 5",         "5 ",          "-0",          "+7", "0x10"};
     const unsigned choice = pInput.Byte();
     if (choice < 160)
         return std::to_string(pNear + long(choice % 40) - 12);
     if (choice < 240)
-        return std::to_string(pInput.Int32());
+        return std::to_string(Int32(pInput));
     return theOdd[choice % 10];
 }
 
 // Mostly number image characters, now and then one outside "?".."~".
-wxString Image(TInput& pInput) {
+wxString Image(TFuzzInput& pInput) {
     wxString image;
     for (unsigned length = pInput.Byte() % 13; length > 0; --length) {
         const unsigned byte = pInput.Byte();
@@ -69,7 +49,7 @@ wxString Image(TInput& pInput) {
     return image;
 }
 
-wxXmlNode* Key(TInput& pInput, long& pLastTime) {
+wxXmlNode* Key(TFuzzInput& pInput, long& pLastTime) {
     wxXmlNode* key = new wxXmlNode(wxXML_ELEMENT_NODE, wxT("key"));
     const unsigned form = pInput.Byte();
     if (form & 1) {
@@ -93,7 +73,7 @@ wxXmlNode* Key(TInput& pInput, long& pLastTime) {
     if (form & 16) {
         // 0..255 mostly, negative and wide now and then.
         const unsigned byte = pInput.Byte();
-        key->AddAttribute(wxT("kind"), std::to_string(byte < 200 ? long(byte) : pInput.Int32()));
+        key->AddAttribute(wxT("kind"), std::to_string(byte < 200 ? long(byte) : Int32(pInput)));
     }
     static const wchar_t* const theCoefficients[] = {L"a", L"b", L"c"};
     for (int i = 0; i < 3; ++i) {
@@ -206,7 +186,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
-    TInput input(pData, pSize);
+    TFuzzInput input(pData, pSize);
     const TTypeDef& type = Type(input.Byte());
     wxXmlNode parent(wxXML_ELEMENT_NODE, wxT("value"));
     wxXmlNode* last = nullptr;

@@ -4,6 +4,7 @@
 #include "DLL/Bas/ExprContext.h"
 #include "DLL/Bas/ExprFormula.h"
 #include "DLL/Bas/ExprNode.h"
+#include "FuzzInput.h"
 
 #include <wx/debug.h>
 #include <wx/string.h>
@@ -14,11 +15,6 @@
 namespace {
 
 using namespace NSExpression;
-
-void Require(bool pCondition) {
-    if (!pCondition)
-        std::abort();
-}
 
 // No text reaches an assertion: any report is a finding.
 void AbortOnAssert(const wxString&, int, const wxString&, const wxString&, const wxString&) {

@@ -3,19 +3,10 @@
 // text.
 #include "ALL/Error.h"
 #include "DLL/Ctl/FontImage.h"
+#include "FuzzInput.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-
-namespace {
-
-void Require(bool pCondition) {
-    if (!pCondition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
     wxString text;

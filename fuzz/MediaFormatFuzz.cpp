@@ -5,13 +5,13 @@
 // that reads writes itself back, and that image reads again to the same format and XML.
 #include "ALL/Error.h"
 #include "DLL/Edt/MediaFormat.h"
+#include "FuzzInput.h"
 
 #include <wx/init.h>
 #include <wx/xml/xml.h>
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -26,32 +26,6 @@ const wchar_t* const VALUES[] = {
     L"-1",         L"-5",          L"100",        L"541544016",  L"65535", L"65537",
     L"2147483647", L"-2147483648", L"2147483648", L"4294967295", L"12a",   L"",
     L" 7",         L"+3",          L"3",          L"0x10",       L"1e3",   L"101"};
-
-void Check(bool pCondition) {
-    if (!pCondition)
-        std::abort();
-}
-
-// Reads the input a byte at a time; zeros once it runs out.
-class TInput {
-public:
-    TInput(const uint8_t* pData, size_t pSize) : aData(pData), aLeft(pSize) {}
-    unsigned Byte() {
-        if (aLeft == 0)
-            return 0;
-        --aLeft;
-        return *aData++;
-    }
-    long Number() { return long(int32_t(Byte() | Byte() << 8 | Byte() << 16 | Byte() << 24)); }
-    template <typename T, size_t N>
-    const T& Pick(const T (&pTable)[N]) {
-        return pTable[Byte() % N];
-    }
-
-private:
-    const uint8_t* aData;
-    size_t aLeft;
-};
 
 void Collect(wxXmlNode* pNode, std::vector<wxXmlNode*>& pNodes) {
     pNodes.push_back(pNode);
@@ -74,7 +48,7 @@ wxXmlNode* PreviousSibling(wxXmlNode* pNode) {
     return before;
 }
 
-void Edit(wxXmlNode* pRoot, TInput& pInput) {
+void Edit(wxXmlNode* pRoot, TFuzzInput& pInput) {
     std::vector<wxXmlNode*> nodes;
     Collect(pRoot, nodes);
     wxXmlNode* node = nodes[pInput.Byte() % nodes.size()];
@@ -150,14 +124,14 @@ bool SameFormat(const TMediaFormat& p1, const TMediaFormat& p2) {
 // read ones, codec settings the lists know.
 void CheckConsistent(const TMediaFormat& pFormat) {
     const TWaveFormat& audio = pFormat.aAudioFormat;
-    Check(pFormat.aHasVideo || pFormat.aHasAudio);
+    Require(pFormat.aHasVideo || pFormat.aHasAudio);
     const unsigned align = audio.aBitsPerSample == 16 ? audio.aChannels * 2u : audio.aChannels;
-    Check(audio.aBlockAlign == uint16_t(align));
-    Check(audio.aAvgBytesPerSec == uint32_t(audio.aBlockAlign * audio.aSamplesPerSec));
-    Check(TMediaFormat::GetVideoCodecList()->Contains(pFormat.aVideoCodec.aFourCC));
-    Check(pFormat.aAudioCodecFormat >= 0 &&
-          pFormat.aAudioCodecFormat <
-              TMediaFormat::GetAudioCodecList()->GetFormatCount(pFormat.aAudioCodec.aId));
+    Require(audio.aBlockAlign == uint16_t(align));
+    Require(audio.aAvgBytesPerSec == uint32_t(audio.aBlockAlign * audio.aSamplesPerSec));
+    Require(TMediaFormat::GetVideoCodecList()->Contains(pFormat.aVideoCodec.aFourCC));
+    Require(pFormat.aAudioCodecFormat >= 0 &&
+            pFormat.aAudioCodecFormat <
+                TMediaFormat::GetAudioCodecList()->GetFormatCount(pFormat.aAudioCodec.aId));
 }
 
 } // namespace
@@ -169,15 +143,15 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
-    TInput input(pData, pSize);
+    TFuzzInput input(pData, pSize);
     TMediaFormat source;
     const unsigned flags = input.Byte();
-    source.SetDuration(input.Number());
+    source.SetDuration(input.Take<int32_t>());
     source.SetHasVideo(!(flags & 1));
     source.SetHasAudio(!(flags & 2));
-    source.SetWidth(input.Number());
-    source.SetHeight(input.Number());
-    source.SetRate(input.Number());
+    source.SetWidth(input.Take<int32_t>());
+    source.SetHeight(input.Take<int32_t>());
+    source.SetRate(input.Take<int32_t>());
     source.SetIsStereo(flags & 4);
     source.aVideoCodec.aFourCC = flags & 8 ? TZVVideoCodecConfig::fourccPNG : 0;
     std::unique_ptr<wxXmlNode> tree(source.GetXmlImage());
@@ -196,9 +170,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
     std::unique_ptr<wxXmlNode> image(format.GetXmlImage());
     TMediaFormat again;
     again.ValueFromXml(image.get());
-    Check(SameFormat(format, again));
+    Require(SameFormat(format, again));
     std::unique_ptr<wxXmlNode> imageAgain(again.GetXmlImage());
-    Check(SameXml(image.get(), imageAgain.get()));
+    Require(SameXml(image.get(), imageAgain.get()));
     if (flags & 16)
         TMediaFormat::FreeAll();
     return 0;

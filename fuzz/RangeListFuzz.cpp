@@ -4,13 +4,14 @@
 // Every few steps the list also goes through its XML form and back.
 #include "ALL/Range.h"
 
+#include "FuzzInput.h"
+
 #include <wx/init.h>
 #include <wx/xml/xml.h>
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <iterator>
 #include <map>
 
@@ -30,11 +31,6 @@ void ModelAdd(TModel& pModel, long pBegin, long pEnd) {
     pModel[pBegin] = pEnd;
 }
 
-void Check(bool pCondition) {
-    if (!pCondition)
-        std::abort();
-}
-
 bool Same(const TRange& p1, const TRange& p2) {
     return p1.aBegin == p2.aBegin && p1.aEnd == p2.aEnd;
 }
@@ -45,35 +41,22 @@ bool Same(const TRangeList& p1, const TRangeList& p2) {
 }
 
 void CheckSame(const TRangeList& pList, const TModel& pModel) {
-    Check(pList.size() == pModel.size());
+    Require(pList.size() == pModel.size());
     auto model = pModel.begin();
     const TRange* before = nullptr;
     for (const TRange& range : pList) {
-        Check(range.aBegin < range.aEnd);
-        Check(!before || before->aEnd < range.aBegin);
-        Check(range.aBegin == model->first && range.aEnd == model->second);
+        Require(range.aBegin < range.aEnd);
+        Require(!before || before->aEnd < range.aBegin);
+        Require(range.aBegin == model->first && range.aEnd == model->second);
         before = &range;
         ++model;
     }
 }
 
-// Reads the input a byte at a time; zeros once it runs out.
-class TInput {
-public:
-    TInput(const uint8_t* pData, size_t pSize) : aData(pData), aLeft(pSize) {}
-    bool Empty() const { return aLeft == 0; }
-    unsigned Byte() {
-        if (aLeft == 0)
-            return 0;
-        --aLeft;
-        return *aData++;
-    }
-    long Time() { return static_cast<int16_t>(Byte() | Byte() << 8) * 3L; }
-
-private:
-    const uint8_t* aData;
-    size_t aLeft;
-};
+// Times in steps of 3 around 0, so that ranges meet, touch and overlap often.
+long Time(TFuzzInput& pInput) {
+    return pInput.Take<int16_t>() * 3L;
+}
 
 // A hint at or before the first range that ends at or after pBegin.
 TRangeList::iterator Hint(TRangeList& pList, unsigned pKind, long pBegin, long pProbe) {
@@ -98,8 +81,8 @@ void RoundTrip(const TRangeList& pList) {
     wxXmlNode parent(wxXML_ELEMENT_NODE, L"seq-list");
     pList.MakeXmlImage(&parent);
     TRangeList read;
-    Check(read.ValueFromXml(&parent));
-    Check(Same(read, pList));
+    Require(read.ValueFromXml(&parent));
+    Require(Same(read, pList));
 }
 
 } // namespace
@@ -110,7 +93,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
-    TInput input(pData, pSize);
+    TFuzzInput input(pData, pSize);
     TRangeList list;
     TModel model;
     for (int step = 0; !input.Empty() && step < 400; ++step) {
@@ -122,19 +105,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
             auto erased = std::next(list.begin(), long(index));
             model.erase(erased->aBegin);
             const auto next = list.Erase(erased);
-            Check(next == std::next(list.begin(), long(index)));
+            Require(next == std::next(list.begin(), long(index)));
         } else if (op % 8 == 6) {
             // Appending needs a range beyond the last one's end.
             const long begin = (list.empty() ? 0 : list.back().aEnd) + 1 + long(input.Byte());
             const long end = begin + 1 + long(input.Byte());
-            Check(Same(*list.Add(begin, end, list.end()), TRange(begin, end)));
+            Require(Same(*list.Add(begin, end, list.end()), TRange(begin, end)));
             ModelAdd(model, begin, end);
         } else {
-            const long begin = input.Time();
+            const long begin = Time(input);
             const long end = begin + 1 + long(input.Byte() % 64) * long(input.Byte() % 8 + 1);
-            const long probe = input.Time();
+            const long probe = Time(input);
             const auto pos = list.Add(begin, end, Hint(list, op % 3, begin, probe));
-            Check(pos != list.end() && pos->aBegin <= begin && end <= pos->aEnd);
+            Require(pos != list.end() && pos->aBegin <= begin && end <= pos->aEnd);
             ModelAdd(model, begin, end);
         }
         CheckSame(list, model);

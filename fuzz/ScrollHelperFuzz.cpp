@@ -1,31 +1,15 @@
 // The scroll axis arithmetic under arbitrary sizes, margins and scrolls, against a stand-in
 // bar: no undefined arithmetic, an even range, and a thumb inside it.
 #include "DLL/Ctl/ScrollHelper.h"
+#include "FuzzInput.h"
 
 #include <wx/debug.h>
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
 
 namespace {
-
-void Require(bool pCondition) {
-    if (!pCondition)
-        std::abort();
-}
-
-template <typename T>
-T Take(const uint8_t*& pData, size_t& pSize) {
-    T value{};
-    const size_t count = pSize < sizeof value ? pSize : sizeof value;
-    std::memcpy(&value, pData, count);
-    pData += count;
-    pSize -= count;
-    return value;
-}
 
 // Keeps the thumb within 0 to range - thumb size, as a scroll bar does.
 class TBar {
@@ -62,29 +46,30 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
+    TFuzzInput input(pData, pSize);
     TBar bar;
     TScrollAxis<TBar> axis(&bar);
     bool configured = false;
-    while (pSize > 0) {
-        const uint8_t op = Take<uint8_t>(pData, pSize);
+    while (!input.Empty()) {
+        const uint8_t op = input.Take<uint8_t>();
         switch (op % 5) {
         case 0:
-            axis.aViewSize = Take<int32_t>(pData, pSize);
-            axis.aContentSize = Take<int32_t>(pData, pSize);
+            axis.aViewSize = input.Take<int32_t>();
+            axis.aContentSize = input.Take<int32_t>();
             axis.aHideBar = op & 8;
             axis.setScroll();
             configured = true;
             break;
         case 1: {
-            const int before = Take<int32_t>(pData, pSize);
-            axis.SetMargin(before, Take<int32_t>(pData, pSize));
+            const int before = input.Take<int32_t>();
+            axis.SetMargin(before, input.Take<int32_t>());
             break;
         }
         case 2:
-            axis.Scroll(Take<int32_t>(pData, pSize));
+            axis.Scroll(input.Take<int32_t>());
             break;
         case 3:
-            bar.SetThumbPosition(Take<int32_t>(pData, pSize));
+            bar.SetThumbPosition(input.Take<int32_t>());
             break;
         default:
             axis.ComputeScroll();

@@ -1,19 +1,14 @@
 // Number images and the value readers on arbitrary text: no crash, a tag pattern never
 // becomes a text, and every decoded number writes back to an image of the same pattern.
 #include "ALL/Variant.h"
+#include "FuzzInput.h"
 
 #include <wx/debug.h>
 #include <wx/xml/xml.h>
 
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
-
-void Require(bool pCondition) {
-    if (!pCondition)
-        std::abort();
-}
 
 // Only the text code reads a text; a number cell never carries the tag.
 void CheckCell(const TVariant& pCell, int pType) {

@@ -1,30 +1,14 @@
 // The time scale under arbitrary scales, positions and scrolls: no undefined arithmetic, no
 // endless tick search, and the tick fields within their ranges after every step.
 #include "DLL/Ctl/XScale.h"
+#include "FuzzInput.h"
 
 #include <wx/debug.h>
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
 
 namespace {
-
-void Require(bool pCondition) {
-    if (!pCondition)
-        std::abort();
-}
-
-template <typename T>
-T Take(const uint8_t*& pData, size_t& pSize) {
-    T value{};
-    const size_t count = pSize < sizeof value ? pSize : sizeof value;
-    std::memcpy(&value, pData, count);
-    pData += count;
-    pSize -= count;
-    return value;
-}
 
 void Check(const TZVXScale& pScale) {
     Require(pScale.aUnit >= 1 && pScale.aUnit <= 200000000);
@@ -40,17 +24,18 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
-    TZVXScale scale(Take<double>(pData, pSize));
+    TFuzzInput input(pData, pSize);
+    TZVXScale scale(input.Take<double>());
     Check(scale);
-    while (pSize > 0) {
-        const uint8_t op = Take<uint8_t>(pData, pSize);
+    while (!input.Empty()) {
+        const uint8_t op = input.Take<uint8_t>();
         if (op % 3 == 0) {
-            const double factor = Take<double>(pData, pSize);
-            const int position = Take<int32_t>(pData, pSize);
+            const double factor = input.Take<double>();
+            const int position = input.Take<int32_t>();
             if (scale.SetScale(factor, position, op & 8))
                 Require(scale.aOrig % 16 == 0);
         } else if (op % 3 == 1) {
-            scale.Scroll(Take<int32_t>(pData, pSize));
+            scale.Scroll(input.Take<int32_t>());
         } else {
             scale.updateUnit();
             Require(!scale.aDirty);
