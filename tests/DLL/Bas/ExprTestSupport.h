@@ -1,5 +1,5 @@
-// Shared pieces of the expression tests: a context with the usual variables, parse results
-// as comparable values, and value checks by kind and bits.
+// Shared pieces of the expression tests: a context with the usual variables, and parse
+// results as comparable values.
 #pragma once
 
 #include "DLL/Bas/ExprContext.h"
@@ -8,45 +8,33 @@
 
 #include "support/WxPrint.h"
 
-#include <gtest/gtest.h>
-
-#include <ostream>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace NSExprTest {
 
 using namespace NSExpression;
 
+// {position, message}
+using TErrorEntry = std::pair<int, wxString>;
+
 // The predefined names and a = 10, b = 4, c = 2, d = 7, x = 0.5, zero = 0, t the text "txt",
 // u undefined.
 inline void FillContext(TContext& pContext) {
     pContext.LoadPredefined(TContext::predALL, TContext::caseLOWER);
-    const struct {
-        const wchar_t* aName;
-        double aValue;
-    } numbers[] = {{L"a", 10}, {L"b", 4}, {L"c", 2}, {L"d", 7}, {L"x", 0.5}, {L"zero", 0}};
-    for (const auto& number : numbers)
-        pContext.SetValue(number.aName, TVariant(number.aValue));
+    const wchar_t* const names[] = {L"a", L"b", L"c", L"d", L"x", L"zero"};
+    const double values[] = {10, 4, 2, 7, 0.5, 0};
+    for (size_t i = 0; i < 6; ++i)
+        pContext.SetValue(names[i], TVariant(values[i]));
     pContext.SetValue(L"t", TVariant(wxString(L"txt")));
     pContext.SetValue(L"u", TVariant());
-}
-
-struct TErrorEntry {
-    int aPosition;
-    wxString aMessage;
-    bool operator==(const TErrorEntry& pOther) const {
-        return aPosition == pOther.aPosition && aMessage == pOther.aMessage;
-    }
-};
-
-inline std::ostream& operator<<(std::ostream& pStream, const TErrorEntry& pError) {
-    return pStream << "{" << pError.aPosition << ", \"" << pError.aMessage.utf8_str() << "\"}";
 }
 
 inline std::vector<TErrorEntry> ErrorsOf(const TFormula& pFormula) {
     std::vector<TErrorEntry> errors;
     for (const TParseError& error : pFormula.GetErrors())
-        errors.push_back({error.aPosition, error.aMessage});
+        errors.emplace_back(error.aPosition, error.aMessage);
     return errors;
 }
 
@@ -54,22 +42,21 @@ inline TVariant ValueOf(const TFormula& pFormula) {
     return pFormula.GetCurNode() ? pFormula.GetCurNode()->GetValue() : TVariant();
 }
 
-// A value as text for messages: the number, "text:..." or "undefined".
-inline wxString Describe(const TVariant& pValue) {
-    if (pValue.IsText())
-        return L"text:" + pValue.GetText();
-    if (pValue.IsUndefined())
-        return L"undefined";
-    return wxString::Format(L"%.17g (bits %llx)", pValue.GetDouble(),
-                            static_cast<unsigned long long>(pValue.GetBits()));
+// The value of pText parsed and bound to pContext (errors are the caller's business).
+inline TVariant Evaluate(const wchar_t* pText, const TContext& pContext) {
+    TFormula formula;
+    formula.Parse(pText);
+    formula.SetContext(pContext);
+    return ValueOf(formula);
 }
 
-// Same kind, and same bits for a number or same text.
-inline ::testing::AssertionResult SameValue(const TVariant& pActual, const TVariant& pExpected) {
-    if (pActual == pExpected && pActual.IsText() == pExpected.IsText())
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure()
-           << Describe(pActual).utf8_str() << " instead of " << Describe(pExpected).utf8_str();
+// A value's kind and content, exact to the bit: compare two of them with EXPECT_EQ.
+inline std::string Describe(const TVariant& pValue) {
+    if (pValue.IsNumeric())
+        return wxString::Format(L"%.17g (bits %llx)", pValue.GetDouble(),
+                                static_cast<unsigned long long>(pValue.GetBits()))
+            .utf8_string();
+    return pValue.IsText() ? "text:" + pValue.GetText().utf8_string() : "undefined";
 }
 
 } // namespace NSExprTest
