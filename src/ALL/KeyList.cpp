@@ -1,8 +1,8 @@
 #include "ALL/KeyList.h"
 
 #include "ALL/Assert.h"
+#include "ALL/Variant.h"
 
-#include <climits>
 #include <cstring>
 #include <type_traits>
 
@@ -11,17 +11,6 @@ static_assert(sizeof(TKeyList::const_iterator) == sizeof(ITimeList::TPosition),
               "a key list position must fit one word");
 static_assert(std::is_trivially_copyable<TKeyList::const_iterator>::value,
               "a key list position must be copyable as bits");
-
-namespace {
-
-// Counts are 32-bit so that they never wrap back to 0; a sum beyond the range stays at
-// its end instead of overflowing.
-int AddSaturated(int pCount, int pChange) {
-    const long long sum = static_cast<long long>(pCount) + pChange;
-    return sum > INT_MAX ? INT_MAX : sum < INT_MIN ? INT_MIN : static_cast<int>(sum);
-}
-
-} // namespace
 
 TKeyList::~TKeyList() = default;
 
@@ -32,12 +21,12 @@ bool TKeyList::AddCount(const TStreamKey& pKey, int pChange) {
             insert(TStreamKey(pKey.aTime, pChange));
             return true;
         }
-        Key->aCount = AddSaturated(Key->aCount, pChange);
+        Key->aCount = SaturateToInt(int64_t(Key->aCount) + pChange);
         return false;
     }
     if (!ZV_ASSERT(Key != end()))
         return false;
-    Key->aCount = AddSaturated(Key->aCount, pChange);
+    Key->aCount = SaturateToInt(int64_t(Key->aCount) + pChange);
     if (Key->aCount != 0)
         return false;
     erase(Key);

@@ -5,6 +5,7 @@
 
 #include <wx/xml/xml.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -303,6 +304,16 @@ int RoundToInt(double pValue, int pMode) {
     if (!(rounded >= -2147483648.0 && rounded <= 2147483647.0))
         return int(-2147483647 - 1);
     return int(rounded);
+}
+
+int SaturateToInt(int64_t pValue) {
+    return int(std::clamp<int64_t>(pValue, INT32_MIN, INT32_MAX));
+}
+
+int SaturateToInt(double pValue) {
+    if (!(pValue > INT32_MIN))
+        return INT32_MIN;
+    return pValue >= INT32_MAX ? INT32_MAX : int(pValue);
 }
 
 int RoundFloatToInt(float pValue, int pMode) {

@@ -143,3 +143,8 @@ enum ERoundMode {
 // 32-bit range give -2147483648. The floating-point environment is not touched.
 int RoundToInt(double pValue, int pMode);
 int RoundFloatToInt(float pValue, int pMode);
+
+// Computed times, pixels and counts saturate to the 32-bit range.
+int SaturateToInt(int64_t pValue);
+// As above for a double, truncated toward zero inside the range; NaN gives -2147483648.
+int SaturateToInt(double pValue);

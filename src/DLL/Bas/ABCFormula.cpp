@@ -1,6 +1,7 @@
 #include "DLL/Bas/ABCFormula.h"
 
 #include "ALL/TypeDef.h"
+#include "ALL/Variant.h"
 
 #include <wx/xml/xml.h>
 
@@ -23,28 +24,18 @@ constexpr long KIND_DECEL = 32;
 // The one pattern no number image is written for (its image would read back as 0.0).
 constexpr uint64_t UNWRITABLE_BITS = ~uint64_t(0);
 
-long ClampTime(long pTime) {
-    return std::min(std::max(pTime, MIN_TIME), MAX_TIME);
-}
-
 long ShiftedTime(long pTime, long pShift) {
     long sum;
     if (__builtin_add_overflow(pTime, pShift, &sum))
         return pShift < 0 ? MIN_TIME : MAX_TIME;
-    return ClampTime(sum);
+    return SaturateToInt(sum);
 }
 
 // pTime·pFactor to the nearest time, ties to even, saturated; a factor that gives no number
 // leaves the time alone.
 long ScaledTime(long pTime, double pFactor) {
     const double scaled = std::nearbyint(double(pTime) * pFactor);
-    if (std::isnan(scaled))
-        return pTime;
-    if (scaled >= double(MAX_TIME))
-        return MAX_TIME;
-    if (scaled <= double(MIN_TIME))
-        return MIN_TIME;
-    return long(scaled);
+    return std::isnan(scaled) ? pTime : SaturateToInt(scaled);
 }
 
 // A coefficient attribute: absent or empty is 0.0; a bad image is refused.

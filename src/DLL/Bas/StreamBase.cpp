@@ -1,6 +1,7 @@
 #include "DLL/Bas/StreamBase.h"
 
 #include "ALL/Assert.h"
+#include "ALL/Variant.h"
 #include "DLL/Bas/RenderContext.h"
 
 #include <algorithm>
@@ -26,8 +27,7 @@ bool CoversInput(const IZVVideoStream& pMask, const IZVVideoStream& pInput) {
 
 // pA - pB, limited to the int range (an offset that far out covers nothing anyway).
 int OffsetBetween(int pA, int pB) {
-    const int64_t difference = int64_t(pA) - pB;
-    return int(std::clamp<int64_t>(difference, INT32_MIN, INT32_MAX));
+    return SaturateToInt(int64_t(pA) - pB);
 }
 
 } // namespace

@@ -18,15 +18,6 @@
 
 class wxScrollBar;
 
-namespace NSScrollAxis {
-
-// Pixels are ints; sums of sizes and margins are made in 64 bits and brought back saturated.
-inline int Saturate(int64_t pValue) {
-    return int(std::clamp<int64_t>(pValue, INT32_MIN, INT32_MAX));
-}
-
-} // namespace NSScrollAxis
-
 template <typename TBar>
 class TScrollAxis {
 public:
@@ -113,8 +104,8 @@ void TScrollAxis<TBar>::setOrig() {
     } else {
         orig = FittedOrig();
     }
-    aOrig = NSScrollAxis::Saturate(orig);
-    aEnd = NSScrollAxis::Saturate(int64_t(aOrig) + aContentSize);
+    aOrig = SaturateToInt(orig);
+    aEnd = SaturateToInt(int64_t(aOrig) + aContentSize);
 }
 
 template <typename TBar>
@@ -137,7 +128,7 @@ template <typename TBar>
 int TScrollAxis<TBar>::ComputeScroll() {
     const int old = aOrig;
     setOrig();
-    return NSScrollAxis::Saturate(int64_t(aOrig) - old);
+    return SaturateToInt(int64_t(aOrig) - old);
 }
 
 template <typename TBar>

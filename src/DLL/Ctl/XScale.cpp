@@ -1,6 +1,7 @@
 #include "DLL/Ctl/XScale.h"
 
 #include "ALL/Assert.h"
+#include "ALL/Variant.h"
 
 #include <cmath>
 #include <cstdint>
@@ -13,17 +14,6 @@ const int theSteps[11] = {1, 1, 2, 4, 4, 5, 5, 5, 10, 10, 10};
 // The largest minor step of the pattern (1, 2, 4, 5 times a power of ten) whose major step,
 // ten times as large, is still a 32-bit time.
 const int theMaxUnit = 200000000;
-
-// Computed pixels and times saturate to the 32-bit range; NaN gives the lowest value.
-int SaturateToInt(double pValue) {
-    if (!(pValue > INT32_MIN))
-        return INT32_MIN;
-    return pValue >= INT32_MAX ? INT32_MAX : int(pValue);
-}
-
-int SaturateToInt(int64_t pValue) {
-    return pValue < INT32_MIN ? INT32_MIN : pValue > INT32_MAX ? INT32_MAX : int(pValue);
-}
 
 // A scale that every mapping and the tick search can use: 0, negative, infinite and NaN
 // scales divide by zero, and a scale whose inverse is infinite maps every pixel to one time.

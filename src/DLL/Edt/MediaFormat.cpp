@@ -14,10 +14,6 @@ IZVVideoCodecList* TMediaFormat::theVideoCodecList = nullptr;
 
 namespace {
 
-int32_t Limit32(long pValue) {
-    return int32_t(std::clamp<long>(pValue, INT32_MIN, INT32_MAX));
-}
-
 // pNode when it is an element named pName, else null.
 const wxXmlNode* ElementNamed(const wxXmlNode* pNode, const wchar_t* pName) {
     return pNode && pNode->GetType() == wxXML_ELEMENT_NODE && pNode->GetName() == pName ? pNode
@@ -56,7 +52,7 @@ TMediaFormat::~TMediaFormat() {
 }
 
 void TMediaFormat::SetDuration(long pDuration) {
-    aDuration = Limit32(pDuration);
+    aDuration = SaturateToInt(pDuration);
 }
 
 bool TMediaFormat::SetHasVideo(bool pHasVideo) {
@@ -65,11 +61,11 @@ bool TMediaFormat::SetHasVideo(bool pHasVideo) {
 }
 
 void TMediaFormat::SetWidth(long pWidth) {
-    aWidth = Limit32(pWidth);
+    aWidth = SaturateToInt(pWidth);
 }
 
 void TMediaFormat::SetHeight(long pHeight) {
-    aHeight = Limit32(pHeight);
+    aHeight = SaturateToInt(pHeight);
 }
 
 bool TMediaFormat::SetHasAudio(bool pHasAudio) {
@@ -78,7 +74,7 @@ bool TMediaFormat::SetHasAudio(bool pHasAudio) {
 }
 
 void TMediaFormat::SetRate(long pRate) {
-    aRate = Limit32(pRate);
+    aRate = SaturateToInt(pRate);
 }
 
 bool TMediaFormat::KnowRateUndo() const {
