@@ -20,8 +20,17 @@ public:
     TZVBaseRow& operator=(const TZVBaseRow&) = delete;
     virtual ~TZVBaseRow();
 
+    // The row whose band holds pY (row-tree pixels) in the current project, or null: null for
+    // a negative pY and when the project has no root row; otherwise the root's GetRow(pY).
+    static TZVBaseRow* GetRowAt(int pY);
+
     // Does nothing: only rows that keep bookkeeping under their keys care.
     void MarkKeyAt(int pX) const override;
+    // This row when pY < aTop + aHeight, else null. No test against aTop: callers walk the
+    // rows from the top down.
+    virtual TZVBaseRow* GetRow(int pY);
+    // The row shown directly below this one in the timeline, or null when there is none.
+    virtual TZVBaseRow* GetNextRow() const;
 
     // Pixel y of the row's top in row-tree coordinates.
     int aTop;

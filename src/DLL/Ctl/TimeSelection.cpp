@@ -1,0 +1,5 @@
+#include "DLL/Ctl/TimeSelection.h"
+
+ITimeSelection* ITimeSelection::theSingleton = nullptr;
+
+ITimeSelection::~ITimeSelection() = default;

@@ -1,0 +1,5 @@
+#include "DLL/Row/Project.h"
+
+IZVProject* IZVProject::theCurrentProject = nullptr;
+
+IZVProject::~IZVProject() = default;
