@@ -1,0 +1,188 @@
+#include "DLL/Row/ZVFormula.h"
+
+#include "ALL/XmlTree.h"
+#include "DLL/Bas/ExprNode.h"
+
+#include <wx/xml/xml.h>
+
+#include <limits>
+
+namespace {
+
+const wchar_t* const TIME_VARIABLE = L"time";
+const wchar_t* const IMAGE_VARIABLE = L"image";
+
+} // namespace
+
+IDependFormula::~IDependFormula() = default;
+
+const TABCFormula* IDependFormula::GetCurveAt(long) const {
+    return nullptr;
+}
+
+void IDependFormula::GetCurvesAt(long, const TABCFormula*& pLeft, const TABCFormula*& pRight,
+                                 const TABCFormula** pNextJoined) const {
+    pLeft = nullptr;
+    pRight = nullptr;
+    if (pNextJoined)
+        *pNextJoined = nullptr;
+}
+
+TZVExpressionContext::TZVExpressionContext()
+    : aCurImage(0), aCurTime(0.0), aRate(0), aTimeFactor(0.0), aTimeVar(nullptr),
+      aImageVar(nullptr), aEvalContext(nullptr), aEvalFlag(false) {
+    LoadPredefined(predALL, caseLOWER);
+    SetValue(TIME_VARIABLE, TVariant(0.0));
+    SetValue(IMAGE_VARIABLE, TVariant(0.0));
+    aTimeVar = GetValue(TIME_VARIABLE);
+    aImageVar = GetValue(IMAGE_VARIABLE);
+}
+
+bool TZVExpressionContext::SetCurrent(double pTime) {
+    ZV_ASSERT(aRate != 0);
+    if (pTime == aCurTime)
+        return false;
+    aCurTime = pTime;
+    if (!aTimeVar->IsText())
+        *aTimeVar = aTimeFactor * pTime;
+    const int frame = RoundToInt(pTime, roundFLOOR);
+    if (frame == aCurImage)
+        return false;
+    if (!aImageVar->IsText())
+        *aImageVar = double(frame);
+    aCurImage = frame;
+    return true;
+}
+
+void TZVExpressionContext::SetFrameRate(long pRate) {
+    if (pRate == aRate)
+        return;
+    aRate = pRate;
+    aTimeFactor = 1000.0 / double(pRate);
+    // Forces the next SetCurrent to write "time".
+    aCurTime = std::numeric_limits<double>::quiet_NaN();
+    SetCurrent(0.0);
+}
+
+TZVExpressionContext& GetFormulaContext() {
+    static TZVExpressionContext theContext;
+    return theContext;
+}
+
+int TZVFormula::theLastId = 0;
+
+TZVFormula::TZVFormula(TZVParamRow* pOwnerRow)
+    : aId(++theLastId), aOwnerRow(pOwnerRow), aUsesValue(false), aUsesAttr(false),
+      aIsClone(false) {}
+
+TZVFormula::TZVFormula(const TZVFormula& pSource)
+    : NSExpression::TFormula(pSource), IDependFormula(), aId(pSource.aId),
+      aOwnerRow(pSource.aOwnerRow), aUsesValue(pSource.aUsesValue),
+      aUsesAttr(pSource.aUsesAttr), aIsClone(true), aImage(pSource.aImage) {}
+
+TZVFormula::~TZVFormula() = default;
+
+void TZVFormula::SetCurTime(long pTime) {
+    GetFormulaContext().SetCurrent(double(pTime));
+}
+
+void TZVFormula::SetFrameRate(long pRate) {
+    GetFormulaContext().SetFrameRate(pRate);
+}
+
+const wxString& TZVFormula::GetAttrName(EAttrKind pKind) {
+    static const wxString theNames[] = {L"value",        L"defaultRate",   L"begin",
+                                        L"end",          L"isDefined",     L"isInSequence",
+                                        L"beginSequence", L"endSequence"};
+    return theNames[pKind];
+}
+
+bool TZVFormula::CheckPass(ECheckMode pMode) {
+    TZVExpressionContext& context = GetFormulaContext();
+    context.SetMode(pMode);
+    return SetContext(context);
+}
+
+bool TZVFormula::Resolve() {
+    return CheckPass(modeRESOLVE);
+}
+
+void TZVFormula::AddListeners(bool pRemove) {
+    CheckPass(pRemove ? modeREM_LISTENERS : modeADD_LISTENERS);
+    GetFormulaContext().SetMode(modeRESOLVE);
+}
+
+void TZVFormula::MarkUses(EAttrKind pKind) {
+    if (pKind == attrVALUE)
+        aUsesValue = true;
+    else
+        aUsesAttr = true;
+}
+
+wxString TZVFormula::TreeImage() const {
+    return NSExpression::TFormula::GetImage();
+}
+
+wxString TZVFormula::GetImage() const {
+    return aImage.empty() ? TreeImage() : aImage;
+}
+
+void TZVFormula::CacheImage() const {
+    if (aCurNode)
+        aImage = TreeImage();
+}
+
+bool TZVFormula::ValueFromXml(const wxXmlNode* pValue, const TTypeDef&) {
+    const wxString text = pValue->GetNodeContent();
+    aImage.clear();
+    if (Parse(text.wc_str()))
+        return true;
+    // The partial tree would print another text than the stored one and give a value the
+    // user never wrote.
+    deleteNode();
+    aImage = text;
+    return false;
+}
+
+void TZVFormula::MakeXmlImage(wxXmlNode* pValue, const TTypeDef&) const {
+    NSXml::AppendChild(pValue, new wxXmlNode(wxXML_TEXT_NODE, wxEmptyString, GetImage()));
+}
+
+TVariant TZVFormula::ComputePointAt(double pTime) const {
+    GetFormulaContext().SetCurrent(pTime);
+    return aCurNode ? aCurNode->GetValue() : TVariant();
+}
+
+TVariant TZVFormula::GetValueNSlope(long pTime, bool, EContinuity& pCont, bool&) const {
+    pCont = contNO_KEY;
+    return ComputePointAt(double(pTime));
+}
+
+bool TZVFormula::IsFlatFormula(long) const {
+    return false;
+}
+
+int TZVFormula::HasKey(long) const {
+    return 0;
+}
+
+IFormula* TZVFormula::CloneFormulaAt(long pTime, IFormula* pReuse,
+                                     const IEvaluateContext& pContext, bool pFlag) const {
+    TZVFormula* snapshot = dynamic_cast<TZVFormula*>(pReuse);
+    if (!snapshot || snapshot->aId != aId) {
+        delete pReuse;
+        snapshot = new TZVFormula(*this);
+        if (aUsesValue) {
+            GetFormulaContext().SetEvalContext(&pContext, pFlag);
+            snapshot->CheckPass(modeCLONE_VALUES);
+        }
+    }
+    if (GetFormulaContext().SetCurrent(double(pTime)) && aUsesAttr)
+        snapshot->CheckPass(modeCLONE_ATTRS);
+    return snapshot;
+}
+
+bool TZVFormula::OnParamChanged(const TZVParamRow*, bool pAll) {
+    ZV_ASSERT(!aIsClone);
+    return (pAll && aUsesAttr) || aUsesValue;
+}

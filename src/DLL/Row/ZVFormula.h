@@ -1,0 +1,171 @@
+// Expression value sources of parameter rows: IDependFormula (a value source that depends on
+// other parameters), TZVFormula (an expression bound to the row that owns it, stored as text,
+// copied into frozen snapshots for rendering) and the one process-wide evaluation context
+// every formula reads "time" and "image" from.
+#pragma once
+
+#include "ALL/Assert.h"
+#include "DLL/Bas/ExprContext.h"
+#include "DLL/Bas/ExprFormula.h"
+#include "DLL/Bas/Formula.h"
+
+#include <wx/string.h>
+
+class TZVParamRow;
+
+// A parameter's value source that is not a plain key list. It has no key segments, so the
+// curve queries find nothing.
+class IDependFormula : public IClonableFormula {
+public:
+    ~IDependFormula() override;
+
+    // Never reached: an expression keeps no look-up to drop. Reports "false".
+    void Touch() override { ZV_FAIL("false"); }
+    // Null: no segment at any time.
+    const TABCFormula* GetCurveAt(long pTime) const override;
+    // Both sides null, and the joined segment too when asked for.
+    void GetCurvesAt(long pTime, const TABCFormula*& pLeft, const TABCFormula*& pRight,
+                     const TABCFormula** pNextJoined) const override;
+
+    // Told that pRow changed (pAll: its keys or sequences, not only its value). True when
+    // this value source depends on the change, so the caller re-evaluates and passes it on.
+    virtual bool OnParamChanged(const TZVParamRow* pRow, bool pAll) = 0;
+    // Enters the owner row as listener of the rows the value source reads (pRemove false),
+    // or takes it out again (true).
+    virtual void AddListeners(bool pRemove) = 0;
+};
+
+// What the next check pass over a formula tree does; reference nodes act on it, every other
+// node ignores it.
+enum ECheckMode : int {
+    modeRESOLVE = 0,       // bind names and references to the context and the rows
+    modeADD_LISTENERS = 1, // register the owner row with each referenced row
+    modeREM_LISTENERS = 2, // take the registrations out again
+    modeCLONE_VALUES = 3,  // point value references of a snapshot at the host's frame table
+    modeCLONE_ATTRS = 4    // freeze the other attribute references of a snapshot
+};
+
+// The attributes a reference may read.
+enum EAttrKind : int {
+    attrVALUE = 0,
+    attrDEFAULT_RATE,
+    attrBEGIN,
+    attrEND,
+    attrIS_DEFINED,
+    attrIS_IN_SEQUENCE,
+    attrBEGIN_SEQUENCE,
+    attrEND_SEQUENCE
+};
+
+// The variables "time" (milliseconds) and "image" (whole frame number) and the state of the
+// check pass in progress. Every formula work writes it: no two may overlap.
+class TZVExpressionContext : public NSExpression::TContext {
+public:
+    TZVExpressionContext();
+
+    // Makes pTime the time of evaluation. "time" and "image" are written in place, and only
+    // when the time (for "image" the frame number) changes; true when the frame number
+    // changed. A variable that holds a text is left alone.
+    bool SetCurrent(double pTime);
+    // Frames per second. A new rate makes "time" and "image" read 0 until the next time is
+    // set; the same rate changes nothing. 0 is reported and stored.
+    void SetFrameRate(long pRate);
+
+    ECheckMode GetMode() const { return ECheckMode(aCheckMode); }
+    void SetMode(ECheckMode pMode) { aCheckMode = pMode; }
+    // The time last given to SetCurrent (NaN right after a change of rate).
+    double GetCurTime() const { return aCurTime; }
+    long GetRate() const { return aRate; }
+    // The host's frame table and flag of the snapshot being made; null outside one.
+    const IEvaluateContext* GetEvalContext() const { return aEvalContext; }
+    bool GetEvalFlag() const { return aEvalFlag; }
+    void SetEvalContext(const IEvaluateContext* pContext, bool pFlag) {
+        aEvalContext = pContext;
+        aEvalFlag = pFlag;
+    }
+
+private:
+    int aCurImage;
+    double aCurTime;
+    long aRate;
+    // Milliseconds per frame.
+    double aTimeFactor;
+    // The stored cells of "time" and "image"; entries of a map, so their addresses last.
+    TVariant* aTimeVar;
+    TVariant* aImageVar;
+    const IEvaluateContext* aEvalContext;
+    bool aEvalFlag;
+};
+
+// The one context of the process, built on first use.
+TZVExpressionContext& GetFormulaContext();
+
+class TZVFormula : public NSExpression::TFormula, public IDependFormula {
+public:
+    // The id of the formula made last; each new formula (not a snapshot) takes the next one.
+    static int theLastId;
+
+    // An empty formula with the next id, giving pOwnerRow's value.
+    explicit TZVFormula(TZVParamRow* pOwnerRow);
+    ~TZVFormula() override;
+
+    // Makes pTime the time of evaluation of every formula.
+    static void SetCurTime(long pTime);
+    static void SetFrameRate(long pRate);
+    // The word of an attribute kind (pKind must be one of EAttrKind).
+    static const wxString& GetAttrName(EAttrKind pKind);
+
+    // Binds the tree to the formula context and the rows; false when a name or reference
+    // failed (the text is in the error list).
+    bool Resolve();
+    void AddListeners(bool pRemove) override;
+    // Noted by the references while they bind: the formula reads pKind of another parameter.
+    void MarkUses(EAttrKind pKind);
+
+    // The text that stands for the formula: the cached image, the text as stored when it did
+    // not parse cleanly, else the image of the tree.
+    wxString GetImage() const override;
+    // Freezes the image of the tree as it prints now (a formula without a tree keeps its
+    // stored text).
+    void CacheImage() const;
+
+    // Reads the text content of pValue. A text that does not parse cleanly is kept as it
+    // stands, to be written back unchanged, and the formula has no value; false then.
+    bool ValueFromXml(const wxXmlNode* pValue, const TTypeDef& pType) override;
+    // Appends one text node holding GetImage() to pValue.
+    void MakeXmlImage(wxXmlNode* pValue, const TTypeDef& pType) const override;
+
+    // The value of the tree at pTime; undefined without a tree.
+    TVariant ComputePointAt(double pTime) const override;
+    // The value at pTime with contNO_KEY; pFlag is not written.
+    TVariant GetValueNSlope(long pTime, bool pLeft, EContinuity& pCont,
+                            bool& pFlag) const override;
+    bool IsFlatFormula(long pTime) const override;
+    int HasKey(long pTime) const override;
+    // A snapshot for rendering at pTime. pReuse is returned when it is the snapshot of this
+    // formula (same id), else deleted. The snapshot keeps this formula's id and image.
+    IFormula* CloneFormulaAt(long pTime, IFormula* pReuse, const IEvaluateContext& pContext,
+                             bool pFlag) const override;
+    // Reports "!aIsClone" on a snapshot. True when the formula reads "value" of another
+    // parameter, or (with pAll) any other attribute.
+    bool OnParamChanged(const TZVParamRow* pRow, bool pAll) override;
+
+    int GetId() const { return aId; }
+    TZVParamRow* GetOwnerRow() const { return aOwnerRow; }
+    bool IsClone() const { return aIsClone; }
+
+private:
+    // The snapshot copy: tree, errors, id, owner, flags and image; marked as a snapshot.
+    TZVFormula(const TZVFormula& pSource);
+
+    // One check pass over the tree in pMode.
+    bool CheckPass(ECheckMode pMode);
+    wxString TreeImage() const;
+
+    int aId;
+    TZVParamRow* aOwnerRow;
+    bool aUsesValue;
+    bool aUsesAttr;
+    bool aIsClone;
+    mutable wxString aImage;
+};
