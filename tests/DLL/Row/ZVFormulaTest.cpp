@@ -82,6 +82,7 @@ TEST(ZVFormula, OneTimeIsWrittenOncePerChange) {
 }
 
 TEST(ZVFormula, RateZeroIsReportedAndStored) {
+    TZVFormula::SetFrameRate(25);
     EXPECT_ASSERTS(TZVFormula::SetFrameRate(0), L"aRate != 0");
     EXPECT_EQ(GetFormulaContext().GetRate(), 0);
     EXPECT_ASSERTS(TZVFormula::SetCurTime(4), L"aRate != 0");
@@ -120,6 +121,7 @@ TEST(ZVFormula, StoredTextIsWrittenBackAndBadTextIsKeptAsStored) {
 }
 
 TEST(ZVFormula, AnExpressionHasNoKeysAndNoSegments) {
+    TZVFormula::SetFrameRate(25);
     std::unique_ptr<TZVFormula> formula = ReadFormula(L"3");
     EContinuity cont = contFLAT;
     bool flag = true;
