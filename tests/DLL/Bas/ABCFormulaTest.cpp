@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <sstream>
 
@@ -24,16 +25,24 @@ TABCFormula Segment(long pBegin, const TVariant& pValue, long pEnd, EContinuity 
     return segment;
 }
 
+// A number with 17 digits, a text quoted, or "undef".
+std::string Value(const TVariant& pValue) {
+    if (pValue.IsText())
+        return "'" + pValue.GetText().ToStdString() + "'";
+    if (pValue.IsUndefined())
+        return "undef";
+    std::ostringstream out;
+    out.precision(17);
+    out << pValue.GetDouble();
+    return out.str();
+}
+
 // The whole segment on one line: "[begin,end) value KIND+in+out a b c".
 std::string State(const TABCFormula& p) {
     std::ostringstream out;
     out.precision(17);
-    out << '[' << p.aBegin << ',' << p.aEnd << ") ";
-    if (p.aValue.IsNumeric())
-        out << p.aValue.GetDouble();
-    else
-        out << (p.aValue.IsText() ? "'" + p.aValue.GetText().ToStdString() + "'" : "undef");
-    out << ' ' << wxString(GetContinuityImage(p.aCont)) << (p.aAccel ? "+in" : "")
+    out << '[' << p.aBegin << ',' << p.aEnd << ") " << Value(p.aValue) << ' '
+        << wxString(GetContinuityImage(p.aCont)) << (p.aAccel ? "+in" : "")
         << (p.aDecel ? "+out" : "") << ' ' << p.a << ' ' << p.b << ' ' << p.c;
     return out.str();
 }
@@ -87,6 +96,125 @@ TEST(ABCFormula, RebuildReachesTheEndWithTheSlopesOfEachShape) {
     EXPECT_EQ(rebuilt(contSMOOTH, 0, 0, contSMOOTH, 0), (V{-0.03125, 0.375, 1, 18, 1}));
     EXPECT_EQ(rebuilt(contSMOOTH, 0, 0, contANGLE, 1), (V{0, 0, 2, 18, 2})); // start slope freed
     EXPECT_EQ(rebuilt(contSMOOTH, 0, 1, contANGLE, 0), (V{-3 / 64., 0.5, 1, 18, 0}));
+}
+
+// Each edit from one starting segment, with the state after it, then "|" the value at its
+// end and the slopes at both ends. The numbers are exact: segments over [8, 16) that start
+// at 2; a line of slope 2 ends at 18. The left neighbour [0, 8) ends at 8 with slope 2.
+TEST(ABCFormula, EditsKeepOrMoveTheirEndsWithTheSlopesOfTheirShapes) {
+    auto eased = [](TABCFormula pSegment, bool pAccel, bool pDecel) {
+        pSegment.aAccel = pAccel;
+        pSegment.aDecel = pDecel;
+        return pSegment;
+    };
+    const TABCFormula line = Segment(8, 2.0, 16, contNONE, 0, 0, 2);
+    const TABCFormula easedOut = eased(Segment(8, 2.0, 16, contNONE, 0, -0.25, 4), false, true);
+    const TABCFormula easedBoth =
+        eased(Segment(8, 2.0, 16, contNONE, -0.0625, 0.75, 0), true, true);
+    const TABCFormula smooth = Segment(8, 2.0, 16, contSMOOTH, 0, 0.125, 1); // ends at 18
+    const TABCFormula text = Segment(8, TVariant(wxString("hi")), 16, contFLAT);
+    const TABCFormula left = Segment(0, 0.0, 8, contNONE, 0, 0.125, 0);
+    const TABCFormula angleNext = Segment(16, 10.0, 20, contANGLE, 0, 0, 0.5);
+    const TABCFormula smoothNext = Segment(16, 18.0, 20, contSMOOTH, 0, 0, 0.5);
+    const TABCFormula steepNext = Segment(16, 18.0, 20, contSMOOTH, 0, 0, 1);
+    const TABCFormula longNext = Segment(16, 18.0, 24, contANGLE, 0, 0, 0.5); // ends at 22
+    const TABCFormula decelNext = eased(longNext, false, true);
+    const TABCFormula smoothAfterNext = Segment(24, 22.0, 30, contSMOOTH, 0, 0, 0.25);
+    struct TCase {
+        const char* aEdit;
+        TABCFormula aStart;
+        std::function<void(TABCFormula&)> aApply;
+        const char* aResult;
+    };
+    const TCase cases[] = {
+        {"TruncateRight keeps the curve", easedOut, [](TABCFormula& p) { p.TruncateRight(12); },
+         "[8,12) 2 NONE 0 -0.25 4 | 14 4 2"},
+        {"ComputeCurveTo an ANGLE next", line, [&](TABCFormula& p) { p.ComputeCurveTo(angleNext); },
+         "[8,16) 2 NONE 0 0 1 | 10 1 1"},
+        {"ComputeCurveTo a SMOOTH next", line,
+         [&](TABCFormula& p) { p.ComputeCurveTo(smoothNext); },
+         "[8,16) 2 NONE 0 -0.1875 3.5 | 18 3.5 0.5"},
+        {"ComputeCurveTo from a text", text, [&](TABCFormula& p) { p.ComputeCurveTo(angleNext); },
+         "[8,16) 'hi' FLAT 0 0 0 | 'hi' 0 0"},
+        {"SetValueAtLeft keeps a SMOOTH start slope", smooth,
+         [](TABCFormula& p) { p.SetValueAtLeft(6.0, nullptr); },
+         "[8,16) 6 SMOOTH 0 0.0625 1 | 18 1 2"},
+        {"SetValueAtLeft into a SMOOTH next", smooth,
+         [&](TABCFormula& p) { p.SetValueAtLeft(6.0, &smoothNext); },
+         "[8,16) 6 SMOOTH -0.0234375 0.25 1 | 18 1 0.5"},
+        {"SetValueAtLeft keeps a text", text,
+         [](TABCFormula& p) { p.SetValueAtLeft(6.0, nullptr); },
+         "[8,16) 'hi' FLAT 0 0 0 | 'hi' 0 0"},
+        {"ReachAtLeft frees a SMOOTH start slope", smooth,
+         [](TABCFormula& p) { p.ReachAtLeft(6.0, nullptr); },
+         "[8,16) 6 SMOOTH 0 0 1.5 | 18 1.5 1.5"},
+        {"ReachAtLeft into a SMOOTH next", smooth,
+         [&](TABCFormula& p) { p.ReachAtLeft(6.0, &smoothNext); },
+         "[8,16) 6 SMOOTH 0 -0.125 2.5 | 18 2.5 0.5"},
+        {"ShiftLeftAndRecompute later", line,
+         [](TABCFormula& p) { p.ShiftLeftAndRecompute(4, nullptr); },
+         "[12,16) 2 NONE 0 0 4 | 18 4 4"},
+        {"ShiftLeftAndRecompute earlier", line,
+         [](TABCFormula& p) { p.ShiftLeftAndRecompute(-8, nullptr); },
+         "[0,16) 2 NONE 0 0 1 | 18 1 1"},
+        {"ShiftLeftAndRecompute eased out", easedOut,
+         [](TABCFormula& p) { p.ShiftLeftAndRecompute(4, nullptr); },
+         "[12,16) 2 NONE+out 0 -1 8 | 18 8 0"},
+        {"ShiftLeftAndRecompute of a FLAT", Segment(8, 5.0, 16, contFLAT),
+         [](TABCFormula& p) { p.ShiftLeftAndRecompute(4, nullptr); },
+         "[12,16) 5 FLAT 0 0 0 | 5 0 0"},
+        {"ShiftRightAndRecompute later", line,
+         [](TABCFormula& p) { p.ShiftRightAndRecompute(8, nullptr); },
+         "[8,24) 2 NONE 0 0 1 | 18 1 1"},
+        {"ShiftRightAndRecompute earlier into a SMOOTH next", line,
+         [&](TABCFormula& p) { p.ShiftRightAndRecompute(-4, &smoothNext); },
+         "[8,12) 2 NONE 0 -0.875 7.5 | 18 7.5 0.5"},
+        {"Join takes the next end and its ease out", line,
+         [&](TABCFormula& p) { p.Join(decelNext, nullptr); },
+         "[8,24) 2 NONE+out 0 -0.078125 2.5 | 22 2.5 0"},
+        {"Join into a SMOOTH next but one", line,
+         [&](TABCFormula& p) { p.Join(longNext, &smoothAfterNext); },
+         "[8,24) 2 NONE 0 -0.0625 2.25 | 22 2.25 0.25"},
+        {"Join of a FLAT takes only the end", Segment(8, 5.0, 16, contFLAT),
+         [&](TABCFormula& p) { p.Join(decelNext, nullptr); }, "[8,24) 5 FLAT 0 0 0 | 5 0 0"},
+        {"ComputeFirst to an ANGLE right", Segment(8, 2.0, 16, contSMOOTH, 0, 0, 0.5),
+         [&](TABCFormula& p) { p.ComputeFirst(left, angleNext); },
+         "[8,16) 2 SMOOTH 0 -0.125 2 | 10 2 0"},
+        {"ComputeFirst keeps its own end before a NONE right",
+         Segment(8, 2.0, 16, contSMOOTH, 0, 0, 0.5),
+         [&](TABCFormula& p) { p.ComputeFirst(left, Segment(16, 99.0, 20, contNONE)); },
+         "[8,16) 2 SMOOTH 0 -0.1875 2 | 6 2 -1"},
+        {"ComputeFirst of a NONE start", line,
+         [&](TABCFormula& p) { p.ComputeFirst(left, angleNext); }, "[8,16) 2 NONE 0 0 1 | 10 1 1"},
+        {"ComputeCurve of an ANGLE start keeps its end", Segment(8, 2.0, 16, contANGLE, 0, 0, 1),
+         [&](TABCFormula& p) { p.ComputeCurve(left, nullptr); },
+         "[8,16) 8 ANGLE 0 0 0.25 | 10 0.25 0.25"},
+        {"ComputeCurve of a SMOOTH start to an ANGLE next", Segment(8, 2.0, 16, contSMOOTH),
+         [&](TABCFormula& p) { p.ComputeCurve(left, &angleNext); },
+         "[8,16) 8 SMOOTH 0 -0.21875 2 | 10 2 -1.5"},
+        {"ComputeCurve of a SMOOTH start into a SMOOTH next", Segment(8, 2.0, 16, contSMOOTH),
+         [&](TABCFormula& p) { p.ComputeCurve(left, &steepNext); },
+         "[8,16) 8 SMOOTH 0.0078125 -0.15625 2 | 18 2 1"},
+        {"ComputeCurve of a NONE start keeps its value", line,
+         [&](TABCFormula& p) { p.ComputeCurve(left, &angleNext); }, "[8,16) 2 NONE 0 0 1 | 10 1 1"},
+        {"SetFlat at the end value", easedBoth, [](TABCFormula& p) { p.SetFlat(true, true); },
+         "[8,16) 18 FLAT 0 0 0 | 18 0 0"},
+        {"SetFlat at the start value", easedBoth, [](TABCFormula& p) { p.SetFlat(false, true); },
+         "[8,16) 2 FLAT 0 0 0 | 2 0 0"},
+        {"SetFlat without the mark keeps the kind", easedBoth,
+         [](TABCFormula& p) { p.SetFlat(true, false); }, "[8,16) 18 NONE 0 0 0 | 18 0 0"},
+        {"SetFlat of a text", text, [](TABCFormula& p) { p.SetFlat(true, true); },
+         "[8,16) 'hi' FLAT 0 0 0 | 'hi' 0 0"},
+    };
+    for (const TCase& edit : cases) {
+        TABCFormula segment = edit.aStart;
+        edit.aApply(segment);
+        std::ostringstream shape;
+        shape.precision(17);
+        shape << State(segment) << " | " << Value(segment.ComputePointAt(double(segment.aEnd)))
+              << ' ' << segment.slopeAt(segment.aBegin) << ' ' << segment.slopeAt(segment.aEnd);
+        EXPECT_EQ(shape.str(), edit.aResult) << edit.aEdit;
+    }
 }
 
 TEST(ABCFormula, BrokenInvariantsAreReportedAndTheWorkGoesOn) {
