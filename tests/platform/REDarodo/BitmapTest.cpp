@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <string>
 #include <vector>
@@ -102,4 +103,143 @@ TEST(Bitmap, AnAllocBitmapOwnsWhatItAllocatesUntilItsSizeChangesOrItIsEmptied) {
     EXPECT_EQ(bitmap.GetWidth() + bitmap.GetHeight(), 0);
     bitmap.Resize(4, 4);
     ASSERT_TRUE(bitmap.Allocate()); // freed with the bitmap
+}
+
+namespace {
+
+const TBytes HALF_RED = {0, 0, 128, 128}, BLUE = {255, 0, 0, 255}, CLEAR = {0, 0, 0, 0};
+
+enum EOperation { operBITBLT, operBLEND, operFILL, operBACKGROUND };
+
+// Applies pOperation to the whole of pTarget, from a source of pSource's pixels or with
+// pColour.
+void Apply(EOperation pOperation, TBitmap pTarget, TBitmap pSource, uint32_t pColour) {
+    const int w = pTarget.GetWidth(), h = pTarget.GetHeight();
+    switch (pOperation) {
+    case operBITBLT:
+        return pTarget.BitBlt(0, 0, pSource, 0, 0, w, h);
+    case operBLEND:
+        return pTarget.Blend(0, 0, pSource, 0, 0, w, h);
+    case operFILL:
+        return pTarget.FillRectangle(0, 0, w, h, pColour);
+    case operBACKGROUND:
+        return pTarget.BlendBackground(pColour);
+    }
+}
+
+} // namespace
+
+TEST(Bitmap, DrawingOperationsGiveExactPixels) {
+    const struct {
+        EOperation aOperation;
+        TBytes aTarget, aSource;
+        uint32_t aColour;
+        TBytes aAfter;
+    } cases[] = {
+        {operBITBLT, BLUE, HALF_RED, 0, HALF_RED},          // alpha copied too
+        {operBLEND, HALF_RED, BLUE, 0, {127, 0, 128, 255}}, // 255 x 127 / 255
+        {operBLEND, HALF_RED, CLEAR, 0, HALF_RED},
+        {operBLEND, CLEAR, HALF_RED, 0, HALF_RED},
+        {operBLEND, BLUE, HALF_RED, 0, BLUE},
+        {operBLEND, {0, 0, 1, 1}, {255, 255, 255, 255}, 0, {254, 254, 255, 255}}, // 254.0
+        {operBLEND, {0, 0, 128, 127}, {0, 0, 255, 255}, 0, {0, 0, 255, 255}},     // capped at 255
+        {operFILL, BLUE, {}, 0, CLEAR},
+        {operFILL, CLEAR, {}, 0x123456, {0x56, 0x34, 0x12, 255}},
+        {operFILL, HALF_RED, {}, 0x000001, {1, 0, 0, 255}},
+        {operBACKGROUND, HALF_RED, {}, 0x0000FF, {127, 0, 128, 255}},
+        {operBACKGROUND, HALF_RED, {}, 0x00FF00, {0, 127, 128, 255}},
+        {operBACKGROUND, CLEAR, {}, 0, {0, 0, 0, 255}}, // black is opaque too
+        {operBACKGROUND, BLUE, {}, 0xFFFFFF, BLUE},
+    };
+    // 13 pixels a row: Blend takes them 8, then 4, then 1 at a time.
+    for (const auto& c : cases) {
+        TBytes target = Repeat(c.aTarget, 13);
+        TBytes source = Repeat(c.aSource.empty() ? CLEAR : c.aSource, 13);
+        Apply(c.aOperation, View(target, 13), View(source, 13), c.aColour);
+        EXPECT_EQ(target, Repeat(c.aAfter, 13))
+            << "operation " << c.aOperation << ", colour " << c.aColour;
+    }
+}
+
+// A 3 x 3 source of distinct opaque pixels drawn onto a 4 x 3 target at every kind of
+// offset, compared with a per-pixel model: a target pixel changes exactly when the
+// rectangle covers it and the matching source pixel exists.
+TEST(Bitmap, DrawingClipsToBothBitmapsAtEveryEdge) {
+    const int tw = 4, th = 3, sw = 3, sh = 3;
+    const struct {
+        int aX, aY, aSrcX, aSrcY, aWidth, aHeight;
+    } cases[] = {{0, 0, 0, 0, 3, 3},
+                 {-1, 0, 0, 0, 3, 3},
+                 {2, 0, 0, 0, 3, 3},
+                 {0, -2, 0, 0, 3, 3},
+                 {0, 1, 0, 0, 3, 3},
+                 {0, 0, -1, -1, 4, 4},
+                 {1, 1, 2, 2, 9, 9},
+                 {4, 0, 0, 0, 3, 3},
+                 {0, 3, 0, 0, 3, 3},
+                 {-3, 0, 0, 0, 3, 3},
+                 {0, 0, 3, 0, 3, 3},
+                 {0, 0, 0, 0, -2, 3},
+                 {1, 1, 0, 0, 0, 2},
+                 {INT_MAX, 0, 0, 0, 3, 3},
+                 {INT_MIN, INT_MIN, 0, 0, INT_MAX, INT_MAX},
+                 {0, 0, INT_MIN, 0, INT_MAX, 3}};
+    TBytes source;
+    for (int i = 0; i < sw * sh; ++i)
+        source.insert(source.end(), {uint8_t(i), uint8_t(10 * i), 7, 255});
+    for (const auto& c : cases)
+        for (EOperation operation : {operBITBLT, operBLEND, operFILL}) {
+            TBytes target(tw * th * 4, 0), expected = target;
+            for (int y = 0; y < th; ++y)
+                for (int x = 0; x < tw; ++x) {
+                    const long long dx = x - (long long)c.aX, dy = y - (long long)c.aY;
+                    const long long sx = c.aSrcX + dx, sy = c.aSrcY + dy;
+                    const bool inRect = dx >= 0 && dy >= 0 && dx < c.aWidth && dy < c.aHeight;
+                    if (operation == operFILL && inRect)
+                        std::fill_n(&expected[(y * tw + x) * 4], 4, 255);
+                    else if (inRect && sx >= 0 && sy >= 0 && sx < sw && sy < sh)
+                        std::copy_n(&source[(sy * sw + sx) * 4], 4, &expected[(y * tw + x) * 4]);
+                }
+            const TBitmap view = View(target, tw);
+            if (operation == operBITBLT)
+                view.BitBlt(c.aX, c.aY, View(source, sw), c.aSrcX, c.aSrcY, c.aWidth, c.aHeight);
+            else if (operation == operBLEND)
+                view.Blend(c.aX, c.aY, View(source, sw), c.aSrcX, c.aSrcY, c.aWidth, c.aHeight);
+            else
+                view.FillRectangle(c.aX, c.aY, c.aWidth, c.aHeight, 0xFFFFFF);
+            EXPECT_EQ(target, expected) << "operation " << operation << " at " << c.aX << ","
+                                        << c.aY << " from " << c.aSrcX << "," << c.aSrcY;
+        }
+}
+
+TEST(Bitmap, BitBltWithinOneBitmapCopiesOverlappingRowsIntact) {
+    TBytes pixels;
+    for (uint8_t i = 0; i < 9; ++i)
+        pixels.insert(pixels.end(), {i, i, i, 255});
+    const TBytes before = pixels;
+    View(pixels, 3).BitBlt(0, 1, View(pixels, 3), 0, 0, 3, 2); // down one row
+    EXPECT_EQ(TBytes(pixels.begin() + 12, pixels.end()), TBytes(before.begin(), before.end() - 12));
+}
+
+// The host's buffer is shown, never freed: the owned pixels go at LoadDIB (the leak check
+// would see them otherwise), and a later Resize or Empty leaves the host's memory alone
+// (AddressSanitizer would report a bad free).
+TEST(Bitmap, LoadDIBShowsHostMemoryThatResizeAndEmptyNeverFree) {
+    TBytes host(16, 9);
+    TAllocBitmap bitmap;
+    bitmap.Resize(5, 5);
+    ASSERT_TRUE(bitmap.Allocate());
+    bitmap.LoadDIB(host.data(), 2, 2);
+    EXPECT_EQ(bitmap.GetRawData(), host.data());
+    EXPECT_FALSE(bitmap.IsOwned());
+    EXPECT_EQ(bitmap.GetWidth() * 10 + bitmap.GetHeight(), 22);
+    EXPECT_TRUE(bitmap.Allocate()); // has pixels already
+    bitmap.Resize(3, 3);
+    EXPECT_EQ(bitmap.GetRawData(), nullptr);
+    bitmap.LoadDIB(host.data(), 2, 2);
+    bitmap.Empty();
+    EXPECT_EQ(bitmap.GetRawData(), nullptr);
+    bitmap.LoadDIB(nullptr, 2, 2);
+    EXPECT_EQ(bitmap.GetWidth(), 0);
+    EXPECT_EQ(host, TBytes(16, 9));
 }

@@ -1,5 +1,7 @@
 // TBitmap and TAllocBitmap: bitmaps of 32-bit pixels, bytes B, G, R, A in memory with
-// premultiplied alpha, rows top-down and packed (a row is 4 x width bytes).
+// premultiplied alpha, rows top-down and packed (a row is 4 x width bytes). Colours are
+// given as 0xRRGGBB. Every drawing operation clips to the bitmaps involved and does nothing
+// where a bitmap has no pixels.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +19,24 @@ public:
     // Width and height in pixels; a sized bitmap keeps them while it has no pixels.
     int GetWidth() const { return aWidth; }
     int GetHeight() const { return aHeight; }
+    // Bytes from one row to the next.
+    long GetRowBytes() const { return 4L * aWidth; }
+
+    // Copies pSource's pWidth x pHeight rectangle at (pSrcX, pSrcY) to (pX, pY), alpha
+    // included.
+    void BitBlt(int pX, int pY, const TBitmap& pSource, int pSrcX, int pSrcY, int pWidth,
+                int pHeight) const;
+    // Lays the same rectangle of pSource behind the pixels already there: each byte becomes
+    // d + s x (255 - alpha of d) / 255, rounded.
+    void Blend(int pX, int pY, const TBitmap& pSource, int pSrcX, int pSrcY, int pWidth,
+               int pHeight) const;
+    // Fills the rectangle with pColour, opaque; colour 0 clears it to transparent instead.
+    void FillRectangle(int pX, int pY, int pWidth, int pHeight, uint32_t pColour) const;
+    // Lays pColour behind the whole bitmap, which is opaque afterwards.
+    void BlendBackground(uint32_t pColour) const;
+    // Makes the bitmap show pWidth x pHeight pixels at pData, which stay the caller's (the
+    // empty bitmap for a null pData or a size below 1).
+    void LoadDIB(void* pData, int pWidth, int pHeight);
 
     // Writes into this bitmap's pixels those of pImage at the same place, each byte scaled by
     // the alpha of the pMask pixel over it (mask's top-left corner at (pX, pY)): alpha 255
@@ -51,6 +71,9 @@ public:
     void Empty();
     // True when the pixels belong to this bitmap.
     bool IsOwned() const { return aOwned; }
+    // Frees owned pixels first, then shows pData as TBitmap::LoadDIB does: Resize and Empty
+    // never free the caller's memory.
+    void LoadDIB(void* pData, int pWidth, int pHeight);
 
 private:
     void Release();
