@@ -73,7 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
         Require(slot >= 0 && slot < theMax && !used[slot]);
         used[slot] = true;
         if (position < count)
-            Require(slot == expected[position] && files[slot] == wxString("path ") + char('A' + slot));
+            Require(slot == expected[position] &&
+                    files[slot] == wxString("path ") + char('A' + slot));
         else
             Require(files[slot].empty());
     }
