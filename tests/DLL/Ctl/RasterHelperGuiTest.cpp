@@ -1,75 +1,18 @@
 #include "DLL/Ctl/RasterHelper.h"
 
 #include "support/AssertCapture.h"
+#include "support/Canvas.h"
 
-#include <wx/dcmemory.h>
-#include <wx/graphics.h>
-#include <wx/image.h>
-
-#include <cairo.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <functional>
-#include <string>
 #include <vector>
 
 namespace {
 
-const wxColour theGrey(128, 128, 128), theOlive(128, 128, 0), theTeal(0, 128, 128),
+const wxColour theOlive(128, 128, 0), theTeal(0, 128, 128),
     theNavy(0, 0, 128);
-
-// A memory DC on a 24-bit bitmap, grey or (so that a restored image is a real check) differing
-// from pixel to pixel.
-class TCanvas {
-public:
-    explicit TCanvas(bool pGrey = true, int pWidth = 10, int pHeight = 7) : aWidth(pWidth) {
-        wxImage image(pWidth, pHeight);
-        for (int i = 0; i < pWidth * pHeight * 3; ++i)
-            image.GetData()[i] = pGrey ? 128 : (i * 37) & 255;
-        aBitmap = wxBitmap(image, 24);
-        aDC.SelectObject(aBitmap);
-    }
-
-    wxMemoryDC& DC() { return aDC; }
-
-    // The pixels row by row as 0xRRGGBB, read from the cairo image the DC draws on (wxBitmap
-    // keeps a converted copy that drawing does not refresh).
-    std::vector<uint32_t> Pixels() const {
-        cairo_surface_t* surface =
-            cairo_get_target(static_cast<cairo_t*>(aDC.GetGraphicsContext()->GetNativeContext()));
-        cairo_surface_flush(surface);
-        const unsigned char* data = cairo_image_surface_get_data(surface);
-        std::vector<uint32_t> pixels;
-        for (int y = 0; y < cairo_image_surface_get_height(surface); ++y) {
-            const auto* row = reinterpret_cast<const uint32_t*>(
-                data + y * cairo_image_surface_get_stride(surface));
-            for (int x = 0; x < aWidth; ++x)
-                pixels.push_back(row[x] & 0xFFFFFF);
-        }
-        return pixels;
-    }
-
-    // Rows joined by '/': P where the pixel is pPen, B where pBrush, '.' where grey, else '?'.
-    std::string Picture(const wxColour& pPen, const wxColour& pBrush) const {
-        const wxColour colours[] = {pPen, pBrush, theGrey};
-        const std::vector<uint32_t> pixels = Pixels();
-        std::string picture;
-        for (size_t i = 0; i < pixels.size(); ++i) {
-            if (i > 0 && i % aWidth == 0)
-                picture += '/';
-            const wxColour pixel(pixels[i] >> 16, (pixels[i] >> 8) & 255, pixels[i] & 255);
-            picture += "PB.?"[std::find(colours, colours + 3, pixel) - colours];
-        }
-        return picture;
-    }
-
-private:
-    const int aWidth;
-    wxBitmap aBitmap;
-    wxMemoryDC aDC;
-};
 
 // Drawn with an olive pen and a teal brush, each transparent when not asked for.
 struct TShape {
