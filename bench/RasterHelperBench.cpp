@@ -3,46 +3,11 @@
 // (brush only).
 // Needs a display: xvfb-run -a build/release/bench/RasterHelperBench
 #include "DLL/Ctl/RasterHelper.h"
-
-#include <wx/app.h>
-#include <wx/dcmemory.h>
-#include <wx/init.h>
+#include "GuiBench.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-
 namespace {
-
-// The wxApp that GUI objects need, started once for all benchmarks.
-void StartGui() {
-    static const bool theStarted = [] {
-        wxApp::SetInstance(new wxApp());
-        static char theName[] = "RasterHelperBench";
-        static char* theArgv[] = {theName, nullptr};
-        static int theArgc = 1;
-        static wxInitializer theInitializer(theArgc, theArgv);
-        return theInitializer.IsOk();
-    }();
-    if (!theStarted)
-        std::abort();
-}
-
-class TFullHD {
-public:
-    TFullHD(wxRasterOperationMode pFunction, bool pPen) : aBitmap(1920, 1080, 24), aDC(aBitmap) {
-        aDC.SetBackground(wxBrush(wxColour(128, 128, 128)));
-        aDC.Clear();
-        aDC.SetPen(pPen ? wxPen(wxColour(128, 128, 0)) : *wxTRANSPARENT_PEN);
-        aDC.SetBrush(wxBrush(wxColour(128, 128, 0)));
-        aDC.SetLogicalFunction(pFunction);
-    }
-    wxMemoryDC& DC() { return aDC; }
-
-private:
-    wxBitmap aBitmap;
-    wxMemoryDC aDC;
-};
 
 const wxRect theHandle(960, 540, 5, 5);
 const wxRect theBand(0, 540, 1920, 2);
