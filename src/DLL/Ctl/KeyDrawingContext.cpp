@@ -113,15 +113,14 @@ void TZVKeyWalk::Walk(const ITimeList& pKeys, bool pHighlight, IVisitor& pVisito
     }
 }
 
-bool TZVKeyWalk::IsSelected(long pTime, TRangeList::const_iterator& pSel,
-                            bool pKeySelMode) const {
+bool TZVKeyWalk::IsSelected(long pTime, TRangeList::const_iterator& pSel, bool pKeySelMode) const {
     while (pSel != aSelEnd && (pTime > pSel->aEnd || (pTime == pSel->aEnd && pKeySelMode)))
         ++pSel;
     return pSel != aSelEnd && pTime >= pSel->aBegin;
 }
 
-TZVKeyDrawingContext::TZVKeyDrawingContext(wxDC& pDC, const TZVXScale& pScale, int pMinX,
-                                           int pMaxX, bool pSelOnly)
+TZVKeyDrawingContext::TZVKeyDrawingContext(wxDC& pDC, const TZVXScale& pScale, int pMinX, int pMaxX,
+                                           bool pSelOnly)
     : TZVKeyWalk(pScale, pMinX, pMaxX, pSelOnly), aDC(&pDC) {}
 
 void TZVKeyDrawingContext::Draw(const ITimeList& pKeys, int pTop, int pBottom, bool pHighlight,

@@ -61,8 +61,7 @@ private:
 class TZVKeyDrawingContext : public TZVKeyWalk {
 public:
     // Draws on pDC, which must outlive the context.
-    TZVKeyDrawingContext(wxDC& pDC, const TZVXScale& pScale, int pMinX, int pMaxX,
-                         bool pSelOnly);
+    TZVKeyDrawingContext(wxDC& pDC, const TZVXScale& pScale, int pMinX, int pMaxX, bool pSelOnly);
 
     // The keys of pKeys as lines from pTop + 4 to pBottom - 3 (end excluded), in the blue pen
     // or, highlighted, the red one, whichever is needed last stays set. pMarker, never null,

@@ -17,8 +17,8 @@ TZVSelDrawingRect::TZVSelDrawingRect(wxDC& pDC, int pRowOffset, int pX, int pY, 
 TZVSelDrawingRect::TZVSelDrawingRect(wxDC& pDC, int pRowOffset, const wxRect& pRect)
     : aRect(pRect), aDC(&pDC), aRowOffset(pRowOffset) {}
 
-TZVSelDrawingRect::TZVSelDrawingRect(wxScrolledWindow* pWindow, wxDC& pDC, int pRowOffset,
-                                     int pX, int pY, int pWidth, int pHeight)
+TZVSelDrawingRect::TZVSelDrawingRect(wxScrolledWindow* pWindow, wxDC& pDC, int pRowOffset, int pX,
+                                     int pY, int pWidth, int pHeight)
     : TZVSelDrawingRect(pDC, pRowOffset, pX, pY, pWidth, pHeight) {
     pWindow->PrepareDC(pDC);
 }

@@ -42,9 +42,9 @@ public:
     // drawn only when pX lying among aRect's columns equals pInside. The pen stays set.
     void DrawCurSelTime(long pX, bool pInside) const;
 
-    wxRect aRect;    // the area to draw, in the DC's coordinates
-    wxDC* aDC;       // not owned
-    int aRowOffset;  // DC y = row y - aRowOffset
+    wxRect aRect;   // the area to draw, in the DC's coordinates
+    wxDC* aDC;      // not owned
+    int aRowOffset; // DC y = row y - aRowOffset
 
 private:
     // The part of aRect's columns from pY down, pHeight rows high.
@@ -55,8 +55,8 @@ class TZVSelDrawingRectBuilder {
 public:
     // A client DC on pWindow, prepared for its scroll position, and the selection rectangle
     // (pX, pY, pWidth, pHeight) on it. The DC lives as long as the builder.
-    TZVSelDrawingRectBuilder(wxScrolledWindow* pWindow, int pRowOffset, int pX, int pY,
-                             int pWidth, int pHeight);
+    TZVSelDrawingRectBuilder(wxScrolledWindow* pWindow, int pRowOffset, int pX, int pY, int pWidth,
+                             int pHeight);
     TZVSelDrawingRectBuilder(const TZVSelDrawingRectBuilder&) = delete;
     TZVSelDrawingRectBuilder& operator=(const TZVSelDrawingRectBuilder&) = delete;
 

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <initializer_list>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -20,43 +20,60 @@ struct TKeyCase {
     int aOrig;
     TRange aRange;
     bool aInPixels;
-    std::vector<long> aKeys;
-    std::initializer_list<TRange> aSelection;
+    const char* aKeys;      // times
+    const char* aSelection; // ranges, as begin-end
     bool aKeySelMode, aSelOnly, aHighlight;
     // The lines by column (R red, B blue), then the marks.
     const char* aExpected;
 };
 
 const TKeyCase theKeyCases[] = {
-    {"span mode: the key at the range's end is selected", 1, 0, {0, 100}, false, {10, 20, 30},
-     {{15, 20}}, false, false, true, "10:4-20B 20:4-20R 30:4-20B | 10 20 30"},
-    {"key-selection mode: the range's end is outside", 1, 0, {0, 100}, false, {10, 20, 30},
-     {{15, 20}}, true, false, true, "10:4-20B 20:4-20B 30:4-20B | 10 20 30"},
-    {"no highlight: all blue", 1, 0, {0, 100}, false, {10, 20, 30}, {{15, 20}}, false, false,
+    {"span mode: the key at the range's end is selected", 1, 0, TRange(0, 100), false, "10 20 30",
+     "15-20", false, false, true, "10:4-20B 20:4-20R 30:4-20B | 10 20 30"},
+    {"key-selection mode: the range's end is outside", 1, 0, TRange(0, 100), false, "10 20 30",
+     "15-20", true, false, true, "10:4-20B 20:4-20B 30:4-20B | 10 20 30"},
+    {"no highlight: all blue", 1, 0, TRange(0, 100), false, "10 20 30", "15-20", false, false,
      false, "10:4-20B 20:4-20B 30:4-20B | 10 20 30"},
-    {"selected only, span mode, no highlight", 1, 0, {0, 100}, false, {10, 20, 30}, {{15, 20}},
+    {"selected only, span mode, no highlight", 1, 0, TRange(0, 100), false, "10 20 30", "15-20",
      false, true, false, "20:4-20B | 20"},
-    {"selected only, key-selection mode: nothing", 1, 0, {0, 100}, false, {10, 20, 30},
-     {{15, 20}}, true, true, false, " | "},
-    {"selected only, no range in view: nothing", 1, 0, {0, 100}, false, {10, 20, 30},
-     {{200, 300}}, false, true, true, " | "},
-    {"selected only, two ranges: keys at their begins, not between", 1, 0, {0, 100}, false,
-     {10, 20, 30, 50}, {{10, 12}, {30, 40}}, true, true, true, "10:4-20R 30:4-20R | 10 30"},
-    {"the same in span mode", 1, 0, {0, 100}, false, {10, 20, 30, 50}, {{10, 12}, {30, 40}},
-     false, true, true, "10:4-20R 30:4-20R | 10 30"},
-    {"a range in pixels", 1, 0, {15, 25}, true, {10, 20, 30}, {}, false, false, false,
+    {"selected only, key-selection mode: nothing", 1, 0, TRange(0, 100), false, "10 20 30", "15-20",
+     true, true, false, " | "},
+    {"selected only, no range in view: nothing", 1, 0, TRange(0, 100), false, "10 20 30", "200-300",
+     false, true, true, " | "},
+    {"selected only, two ranges: keys at their begins, not between", 1, 0, TRange(0, 100), false,
+     "10 20 30 50", "10-12 30-40", true, true, true, "10:4-20R 30:4-20R | 10 30"},
+    {"the same in span mode", 1, 0, TRange(0, 100), false, "10 20 30 50", "10-12 30-40", false,
+     true, true, "10:4-20R 30:4-20R | 10 30"},
+    {"a range in pixels", 1, 0, TRange(15, 25), true, "10 20 30", "", false, false, false,
      "20:4-20B | 20"},
-    {"a range in time ends the walk past its last pixel", 1, 0, {0, 25}, false, {10, 20, 26, 27},
-     {}, false, false, false, "10:4-20B 20:4-20B 26:4-20B | 10 20 26"},
-    {"scale 2, origin 6: marks are unscrolled", 2, 6, {0, 100}, false, {8, 10}, {{9, 30}}, false,
+    {"a range in time ends the walk past its last pixel", 1, 0, TRange(0, 25), false, "10 20 26 27",
+     "", false, false, false, "10:4-20B 20:4-20B 26:4-20B | 10 20 26"},
+    {"scale 2, origin 6: marks are unscrolled", 2, 6, TRange(0, 100), false, "8 10", "9-30", false,
      false, true, "10:4-20B 14:4-20R | 16 20"},
-    {"open end at scale 2, negative origin", 2, -100, {-50, INT_MAX}, false,
-     {-45, -40}, {}, false, false, false, "10:4-20B 20:4-20B | -90 -80"},
-    {"open end at scale 2, positive origin", 2, 100, {50, INT_MAX}, false, {55, 60}, {}, false,
+    {"open end at scale 2, negative origin", 2, -100, TRange(-50, INT_MAX), false, "-45 -40", "",
+     false, false, false, "10:4-20B 20:4-20B | -90 -80"},
+    {"open end at scale 2, positive origin", 2, 100, TRange(50, INT_MAX), false, "55 60", "", false,
      false, false, "10:4-20B 20:4-20B | 110 120"},
-    {"open-ended selection at scale 2, selected only", 2, 100, {50, INT_MAX}, false, {55, 60},
-     {{58, INT_MAX}}, false, true, true, "20:4-20R | 120"},
+    {"open-ended selection at scale 2, selected only", 2, 100, TRange(50, INT_MAX), false, "55 60",
+     "58-2147483647", false, true, true, "20:4-20R | 120"},
 };
+
+TKeyList Keys(const char* pTimes) {
+    TKeyList keys;
+    std::istringstream times(pTimes);
+    for (long time; times >> time;)
+        keys.AddCount(TStreamKey(time), 1);
+    return keys;
+}
+
+std::vector<TRange> Ranges(const char* pRanges) {
+    std::vector<TRange> ranges;
+    std::istringstream text(pRanges);
+    long begin, end;
+    for (char dash; text >> begin >> dash >> end;)
+        ranges.push_back(TRange(begin, end));
+    return ranges;
+}
 
 std::string Marks(const TKeyLog& pLog) {
     std::string marks;
@@ -71,12 +88,12 @@ std::string Marks(const TKeyLog& pLog) {
 TEST(KeyDrawingContext, DrawsEachKeyInViewAndHighlightsTheSelectedOnes) {
     for (const TKeyCase& test : theKeyCases) {
         SCOPED_TRACE(test.aName);
-        const TFakeTimeSelection selection(test.aSelection, test.aKeySelMode);
+        TFakeTimeSelection selection({}, test.aKeySelMode);
+        for (const TRange& range : Ranges(test.aSelection))
+            selection.aRanges.push_back(range);
         TZVXScale scale(test.aScale);
         scale.aOrig = test.aOrig;
-        TKeyList keys;
-        for (long time : test.aKeys)
-            keys.AddCount(TStreamKey(time), 1);
+        const TKeyList keys = Keys(test.aKeys);
         TCanvas canvas(true, 100, 24);
         TZVKeyDrawingContext context(canvas.DC(), scale, 0, 99, test.aSelOnly);
         context.UpdateRange(test.aRange, test.aInPixels);

@@ -11,8 +11,7 @@
 
 namespace {
 
-const wxColour theOlive(128, 128, 0), theTeal(0, 128, 128),
-    theNavy(0, 0, 128);
+const wxColour theOlive(128, 128, 0), theTeal(0, 128, 128), theNavy(0, 0, 128);
 
 // Drawn with an olive pen and a teal brush, each transparent when not asked for.
 struct TShape {

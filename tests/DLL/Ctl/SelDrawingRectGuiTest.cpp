@@ -35,8 +35,11 @@ std::vector<std::pair<uint32_t, char>> Names() {
 std::string State(const TCanvas& pCanvas, wxDC& pDC) {
     const auto letter = [](const wxColour& pColour, bool pTransparent) {
         const std::vector<std::pair<wxColour, char>> names = {
-            {theTeal, 'T'}, {theOlive, 'P'}, {GetOrangePen()->GetColour(), 'O'},
-            {GetBlueBrush()->GetColour(), 'B'}, {GetShadeBrush()->GetColour(), 'S'},
+            {theTeal, 'T'},
+            {theOlive, 'P'},
+            {GetOrangePen()->GetColour(), 'O'},
+            {GetBlueBrush()->GetColour(), 'B'},
+            {GetShadeBrush()->GetColour(), 'S'},
             {GetButtonFaceBrush()->GetColour(), 'F'}};
         for (const auto& name : names)
             if (!pTransparent && name.first == pColour)
@@ -45,18 +48,17 @@ std::string State(const TCanvas& pCanvas, wxDC& pDC) {
     };
     const wxPen pen = pDC.GetPen();
     const wxBrush brush = pDC.GetBrush();
-    return pCanvas.Runs(false, Names()) + " | pen " +
-           letter(pen.GetColour(), pen.IsTransparent()) + " brush " +
-           letter(brush.GetColour(), brush.IsTransparent()) +
+    return pCanvas.Runs(false, Names()) + " | pen " + letter(pen.GetColour(), pen.IsTransparent()) +
+           " brush " + letter(brush.GetColour(), brush.IsTransparent()) +
            (pDC.GetLogicalFunction() == wxCOPY ? "" : " not COPY");
 }
 
 struct TSelCase {
     const char* aName;
-    bool aRows;   // rows of heights 24 and 24 at y 0 and 24; else no root row
-    int aOffset;  // row y - DC y
+    bool aRows;  // rows of heights 24 and 24 at y 0 and 24; else no root row
+    int aOffset; // row y - DC y
     wxRect aRect;
-    bool aPen;    // olive pen, else transparent
+    bool aPen; // olive pen, else transparent
     std::function<void(const TZVSelDrawingRect&)> aDraw;
     const char* aExpected;
 };
@@ -64,34 +66,34 @@ struct TSelCase {
 const auto theTimeSel = [](const TZVSelDrawingRect& pSel) { pSel.DrawTimeSelRect(); };
 
 const TSelCase theSelCases[] = {
-    {"band: top 2 rows, 5 across the boundary, 4 at the end", true, 0, {2, 0, 5, 49}, false,
+    {"band: top 2 rows, 5 across the boundary, 4 at the end", true, 0, wxRect(2, 0, 5, 49), false,
      theTimeSel, "0-1:2-6T 21-25:2-6T 45-48:2-6T | pen - brush T"},
-    {"zero width: an XOR line with the same gaps", true, 0, {4, 0, 0, 49}, true, theTimeSel,
+    {"zero width: an XOR line with the same gaps", true, 0, wxRect(4, 0, 0, 49), true, theTimeSel,
      "0-1:4N 21-25:4N 45-48:4N | pen P brush T"},
-    {"no root row: the whole rectangle", false, 0, {2, 0, 5, 49}, false, theTimeSel,
+    {"no root row: the whole rectangle", false, 0, wxRect(2, 0, 5, 49), false, theTimeSel,
      "0-48:2-6T | pen - brush T"},
-    {"top above the row tree: the whole rectangle", true, -5, {2, 0, 5, 49}, false, theTimeSel,
-     "0-48:2-6T | pen - brush T"},
-    {"starting in a row's last 3 pixels: the piece starts above", true, 0, {2, 22, 5, 20}, false,
-     theTimeSel, "21-25:2-6T | pen - brush T"},
-    {"rows shifted by the offset", true, 10, {2, 0, 5, 30}, false, theTimeSel,
+    {"top above the row tree: the whole rectangle", true, -5, wxRect(2, 0, 5, 49), false,
+     theTimeSel, "0-48:2-6T | pen - brush T"},
+    {"starting in a row's last 3 pixels: the piece starts above", true, 0, wxRect(2, 22, 5, 20),
+     false, theTimeSel, "21-25:2-6T | pen - brush T"},
+    {"rows shifted by the offset", true, 10, wxRect(2, 0, 5, 30), false, theTimeSel,
      "11-15:2-6T | pen - brush T"},
-    {"erase: the button face, then the blue brush", true, 0, {1, 0, 8, 49}, false,
+    {"erase: the button face, then the blue brush", true, 0, wxRect(1, 0, 8, 49), false,
      [](const TZVSelDrawingRect& pSel) { pSel.EraseTimeSelRange(); },
      "0-1:1-8F 21-25:1-8F 45-48:1-8F | pen - brush B"},
-    {"erase at width 0: nothing", true, 0, {4, 0, 0, 49}, true,
+    {"erase at width 0: nothing", true, 0, wxRect(4, 0, 0, 49), true,
      [](const TZVSelDrawingRect& pSel) { pSel.EraseTimeSelRange(); }, " | pen P brush T"},
-    {"current time at x + width, inside: nothing", true, 0, {2, 0, 5, 49}, true,
+    {"current time at x + width, inside: nothing", true, 0, wxRect(2, 0, 5, 49), true,
      [](const TZVSelDrawingRect& pSel) { pSel.DrawCurSelTime(7, true); }, " | pen P brush T"},
-    {"current time at x + width, outside: the gapped orange line", true, 0, {2, 0, 5, 49}, true,
-     [](const TZVSelDrawingRect& pSel) { pSel.DrawCurSelTime(7, false); },
+    {"current time at x + width, outside: the gapped orange line", true, 0, wxRect(2, 0, 5, 49),
+     true, [](const TZVSelDrawingRect& pSel) { pSel.DrawCurSelTime(7, false); },
      "0-1:7O 21-25:7O 45-48:7O | pen O brush T"},
-    {"current time at x, inside", true, 0, {2, 0, 5, 49}, true,
+    {"current time at x, inside", true, 0, wxRect(2, 0, 5, 49), true,
      [](const TZVSelDrawingRect& pSel) { pSel.DrawCurSelTime(2, true); },
      "0-1:2O 21-25:2O 45-48:2O | pen O brush T"},
-    {"current time at x, outside: nothing", true, 0, {2, 0, 5, 49}, true,
+    {"current time at x, outside: nothing", true, 0, wxRect(2, 0, 5, 49), true,
      [](const TZVSelDrawingRect& pSel) { pSel.DrawCurSelTime(2, false); }, " | pen P brush T"},
-    {"current time far outside the int range", true, 0, {2, 0, 5, 49}, true,
+    {"current time far outside the int range", true, 0, wxRect(2, 0, 5, 49), true,
      [](const TZVSelDrawingRect& pSel) { pSel.DrawCurSelTime(1L << 40, true); },
      " | pen P brush T"},
 };
