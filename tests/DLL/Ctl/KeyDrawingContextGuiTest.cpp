@@ -54,8 +54,6 @@ const TKeyCase theKeyCases[] = {
      false, false, false, "10:4-20B 20:4-20B | -90 -80"},
     {"open end at scale 2, positive origin", 2, 100, TRange(50, INT_MAX), false, "55 60", "", false,
      false, false, "10:4-20B 20:4-20B | 110 120"},
-    {"open-ended selection at scale 2, selected only", 2, 100, TRange(50, INT_MAX), false, "55 60",
-     "58-2147483647", false, true, true, "20:4-20R | 120"},
 };
 
 TKeyList Keys(const char* pTimes) {
