@@ -1,7 +1,7 @@
 #include "ALL/KeyList.h"
 
 #include "ALL/Assert.h"
-#include "ALL/Variant.h"
+#include "ALL/Number.h"
 
 #include <cstring>
 #include <type_traits>

@@ -1,6 +1,6 @@
 #include "ALL/Range.h"
 
-#include "ALL/Variant.h"
+#include "ALL/Number.h"
 #include "ALL/XmlTree.h"
 
 #include <wx/xml/xml.h>

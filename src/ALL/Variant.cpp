@@ -1,22 +1,18 @@
 #include "ALL/Variant.h"
 
 #include "ALL/Assert.h"
+#include "ALL/TypeDef.h"
 #include "ALL/XmlTree.h"
 
 #include <wx/xml/xml.h>
 
-#include <algorithm>
-#include <clocale>
 #include <cmath>
-#include <cstdio>
-#include <locale.h>
 
 const TVariant UNDEFINED_VARIANT;
 
 namespace {
 
 const wchar_t* const UNDEF_ATTRIBUTE = L"undef";
-constexpr int TEXT_TYPE = 7;
 constexpr int IMAGE_LENGTH = 11;
 constexpr wchar_t IMAGE_ZERO = L'?';
 
@@ -25,12 +21,6 @@ constexpr wchar_t IMAGE_ZERO = L'?';
 bool StoreDecoded(TVariant& pValue, uint64_t pBits) {
     pValue.SetBits(pBits);
     return !IsTagBits(pBits) || pBits == VARIANT_TAG_BITS;
-}
-
-// The C locale, for "%g" without touching the process locale.
-locale_t ClassicLocale() {
-    static const locale_t theLocale = newlocale(LC_ALL_MASK, "C", locale_t(0));
-    return theLocale;
 }
 
 } // namespace
@@ -129,7 +119,7 @@ void TVariant::MakeXmlNode(const TVariant& pValue, wxXmlNode* pElement) {
 }
 
 bool TVariant::ReadImage(TVariant& pValue, int pType, const wxString& pImage) {
-    if (pType == TEXT_TYPE) {
+    if (pType == paramTypeTEXT) {
         pValue.SetText(pImage);
         return true;
     }
@@ -156,7 +146,7 @@ bool TVariant::ReadXmlAttribute(TVariant& pValue, int pType, const wxXmlNode* pE
 }
 
 bool TVariant::FromImage(TVariant& pValue, int pType, const wxString& pImage) {
-    if (pType != TEXT_TYPE)
+    if (pType != paramTypeTEXT)
         pValue.Clear();
     return ReadImage(pValue, pType, pImage);
 }
@@ -187,24 +177,10 @@ bool TVariant::SwapXmlNode(TVariant& pValue, int pType, wxXmlNode* pElement) {
     return ReadImage(pValue, pType, stored);
 }
 
-wxString FormatLong(long pValue) {
-    char buffer[24];
-    std::snprintf(buffer, sizeof buffer, "%ld", pValue);
-    return wxString::FromAscii(buffer);
-}
-
-wxString FormatDouble(double pValue) {
-    char buffer[32];
-    const locale_t previous = uselocale(ClassicLocale());
-    std::snprintf(buffer, sizeof buffer, "%g", pValue);
-    uselocale(previous);
-    return wxString::FromAscii(buffer);
-}
-
 wxString FormatVariant(const TVariant& pValue, int pType) {
-    if (pType == TEXT_TYPE || !pValue.IsNumeric())
+    if (pType == paramTypeTEXT || !pValue.IsNumeric())
         return pValue.GetText();
-    if (pType == 0 || pType == 1)
+    if (pType == paramTypeREAL || pType == paramTypeREAL_ALT)
         return FormatDouble(pValue.GetDouble());
     return FormatLong(RoundToInt(std::round(pValue.GetDouble()), roundNEAREST));
 }
@@ -270,52 +246,4 @@ bool GetXmlIEEE754Attribute(const wxXmlNode* pElement, const wxString& pName, do
     if (!pBadImage)
         pValue = BitsToDouble(bits);
     return true;
-}
-
-bool ParseLong32(const wxString& pText, long& pValue) {
-    long value = 0;
-    if (!pText.ToLong(&value, 10) || value < -2147483648L || value > 2147483647L)
-        return false;
-    pValue = value;
-    return true;
-}
-
-bool GetXmlLongAttribute(const wxXmlNode* pElement, const wxString& pName, long& pValue) {
-    wxString text;
-    return pElement->GetAttribute(pName, &text) && ParseLong32(text, pValue);
-}
-
-int RoundToInt(double pValue, int pMode) {
-    double rounded;
-    switch (pMode & 0xC00) {
-    case roundFLOOR:
-        rounded = std::floor(pValue);
-        break;
-    case roundCEIL:
-        rounded = std::ceil(pValue);
-        break;
-    case roundTRUNC:
-        rounded = std::trunc(pValue);
-        break;
-    default:
-        rounded = std::nearbyint(pValue);
-        break;
-    }
-    if (!(rounded >= -2147483648.0 && rounded <= 2147483647.0))
-        return int(-2147483647 - 1);
-    return int(rounded);
-}
-
-int SaturateToInt(int64_t pValue) {
-    return int(std::clamp<int64_t>(pValue, INT32_MIN, INT32_MAX));
-}
-
-int SaturateToInt(double pValue) {
-    if (!(pValue > INT32_MIN))
-        return INT32_MIN;
-    return pValue >= INT32_MAX ? INT32_MAX : int(pValue);
-}
-
-int RoundFloatToInt(float pValue, int pMode) {
-    return RoundToInt(double(pValue), pMode);
 }

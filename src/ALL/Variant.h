@@ -4,27 +4,16 @@
 // never a number: storing such a double makes the cell undefined.
 #pragma once
 
+#include "ALL/Number.h"
+
 #include <wx/string.h>
 
 #include <cstdint>
-#include <cstring>
 
 class wxXmlNode;
 
 // The 64-bit pattern of the undefined and text cells (upper word all ones, the tag).
 constexpr uint64_t VARIANT_TAG_BITS = 0xFFFFFFFF00000000ull;
-
-inline uint64_t DoubleToBits(double pValue) {
-    uint64_t bits;
-    std::memcpy(&bits, &pValue, sizeof bits);
-    return bits;
-}
-
-inline double BitsToDouble(uint64_t pBits) {
-    double value;
-    std::memcpy(&value, &pBits, sizeof value);
-    return value;
-}
 
 // True when the pattern carries the non-number tag.
 inline bool IsTagBits(uint64_t pBits) {
@@ -102,10 +91,6 @@ private:
 // The shared undefined value ("no value").
 extern const TVariant UNDEFINED_VARIANT;
 
-// "%ld".
-wxString FormatLong(long pValue);
-// "%g", always with a point as decimal separator.
-wxString FormatDouble(double pValue);
 // Display text of a value by type code: 0 and 1 "%g", 7 the text, others the number rounded
 // half away from zero as "%ld". A text or undefined cell under a numeric code shows its text
 // or the empty text.
@@ -125,26 +110,3 @@ bool GetXmlIEEE754Attribute(const wxXmlNode* pElement, const wxString& pName, do
 // readers that must refuse a damaged number rather than take it as 0.0.
 bool GetXmlIEEE754Attribute(const wxXmlNode* pElement, const wxString& pName, double& pValue,
                             bool& pBadImage);
-// A decimal attribute: false when absent (output untouched) and false when the text is not a
-// decimal within the 32-bit range.
-bool GetXmlLongAttribute(const wxXmlNode* pElement, const wxString& pName, long& pValue);
-// Decimal text to long, refusing values outside the 32-bit range as a 32-bit long would.
-bool ParseLong32(const wxString& pText, long& pValue);
-
-// Rounding modes of RoundToInt.
-enum ERoundMode {
-    roundNEAREST = 0x000, // ties to even
-    roundFLOOR = 0x400,
-    roundCEIL = 0x800,
-    roundTRUNC = 0xC00
-};
-
-// A double or float to a 32-bit int in the given rounding mode; NaN and values outside the
-// 32-bit range give -2147483648. The floating-point environment is not touched.
-int RoundToInt(double pValue, int pMode);
-int RoundFloatToInt(float pValue, int pMode);
-
-// Computed times, pixels and counts saturate to the 32-bit range.
-int SaturateToInt(int64_t pValue);
-// As above for a double, truncated toward zero inside the range; NaN gives -2147483648.
-int SaturateToInt(double pValue);

@@ -1,7 +1,7 @@
 #include "DLL/Bas/StreamBase.h"
 
 #include "ALL/Assert.h"
-#include "ALL/Variant.h"
+#include "ALL/Number.h"
 #include "DLL/Bas/RenderContext.h"
 
 #include <algorithm>

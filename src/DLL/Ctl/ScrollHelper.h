@@ -11,7 +11,7 @@
 #pragma once
 
 #include "ALL/Assert.h"
-#include "ALL/Variant.h"
+#include "ALL/Number.h"
 
 #include <algorithm>
 #include <cstdint>

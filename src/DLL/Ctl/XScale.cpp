@@ -1,7 +1,7 @@
 #include "DLL/Ctl/XScale.h"
 
 #include "ALL/Assert.h"
-#include "ALL/Variant.h"
+#include "ALL/Number.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "DLL/Edt/MediaFormat.h"
 
 #include "ALL/Error.h"
-#include "ALL/Variant.h"
+#include "ALL/Number.h"
 #include "ALL/XmlTree.h"
 
 #include <wx/intl.h>

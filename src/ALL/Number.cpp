@@ -1,0 +1,81 @@
+#include "ALL/Number.h"
+
+#include <wx/xml/xml.h>
+
+#include <algorithm>
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <locale.h>
+
+namespace {
+
+// The C locale, for "%g" without touching the process locale.
+locale_t ClassicLocale() {
+    static const locale_t theLocale = newlocale(LC_ALL_MASK, "C", locale_t(0));
+    return theLocale;
+}
+
+} // namespace
+
+wxString FormatLong(long pValue) {
+    char buffer[24];
+    std::snprintf(buffer, sizeof buffer, "%ld", pValue);
+    return wxString::FromAscii(buffer);
+}
+
+wxString FormatDouble(double pValue) {
+    char buffer[32];
+    const locale_t previous = uselocale(ClassicLocale());
+    std::snprintf(buffer, sizeof buffer, "%g", pValue);
+    uselocale(previous);
+    return wxString::FromAscii(buffer);
+}
+
+bool ParseLong32(const wxString& pText, long& pValue) {
+    long value = 0;
+    if (!pText.ToLong(&value, 10) || value < -2147483648L || value > 2147483647L)
+        return false;
+    pValue = value;
+    return true;
+}
+
+bool GetXmlLongAttribute(const wxXmlNode* pElement, const wxString& pName, long& pValue) {
+    wxString text;
+    return pElement->GetAttribute(pName, &text) && ParseLong32(text, pValue);
+}
+
+int RoundToInt(double pValue, int pMode) {
+    double rounded;
+    switch (pMode & 0xC00) {
+    case roundFLOOR:
+        rounded = std::floor(pValue);
+        break;
+    case roundCEIL:
+        rounded = std::ceil(pValue);
+        break;
+    case roundTRUNC:
+        rounded = std::trunc(pValue);
+        break;
+    default:
+        rounded = std::nearbyint(pValue);
+        break;
+    }
+    if (!(rounded >= -2147483648.0 && rounded <= 2147483647.0))
+        return int(-2147483647 - 1);
+    return int(rounded);
+}
+
+int RoundFloatToInt(float pValue, int pMode) {
+    return RoundToInt(double(pValue), pMode);
+}
+
+int SaturateToInt(int64_t pValue) {
+    return int(std::clamp<int64_t>(pValue, INT32_MIN, INT32_MAX));
+}
+
+int SaturateToInt(double pValue) {
+    if (!(pValue > INT32_MIN))
+        return INT32_MIN;
+    return pValue >= INT32_MAX ? INT32_MAX : int(pValue);
+}
