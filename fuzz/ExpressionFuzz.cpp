@@ -6,20 +6,13 @@
 #include "DLL/Bas/ExprNode.h"
 #include "FuzzInput.h"
 
-#include <wx/debug.h>
 #include <wx/string.h>
 
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
 
 using namespace NSExpression;
-
-// No text reaches an assertion: any report is a finding.
-void AbortOnAssert(const wxString&, int, const wxString&, const wxString&, const wxString&) {
-    std::abort();
-}
 
 TContext& Context() {
     static TContext theContext;
@@ -44,16 +37,8 @@ bool Same(const TVariant& pFirst, const TVariant& pSecond) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    wxSetAssertHandler(AbortOnAssert);
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
-    wxString text;
-    for (size_t i = 0; i < pSize; ++i)
-        text += wxUniChar(pData[i] < 0x80 ? pData[i] : 0x80 + pData[i] * 7u);
-
+    const wxString text = FuzzText(pData, pSize);
     TFormula formula;
     const bool parsed = formula.Parse(text.wc_str());
     formula.SetContext(Context());

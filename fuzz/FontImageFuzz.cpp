@@ -9,10 +9,7 @@
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
-    wxString text;
-    for (size_t i = 0; i < pSize; ++i)
-        text += wxUniChar(pData[i] < 0x80 ? pData[i] : 0x80 + pData[i] * 7u);
-
+    const wxString text = FuzzText(pData, pSize);
     wxString face;
     int size = 0;
     bool bold = false, italic = false;

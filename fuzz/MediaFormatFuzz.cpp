@@ -7,7 +7,6 @@
 #include "DLL/Edt/MediaFormat.h"
 #include "FuzzInput.h"
 
-#include <wx/init.h>
 #include <wx/xml/xml.h>
 
 #include <cstddef>
@@ -93,21 +92,6 @@ void Edit(wxXmlNode* pRoot, TFuzzInput& pInput) {
     }
 }
 
-bool SameXml(const wxXmlNode* p1, const wxXmlNode* p2) {
-    if (!p1 || !p2)
-        return p1 == p2;
-    if (p1->GetType() != p2->GetType() || p1->GetName() != p2->GetName() ||
-        p1->GetContent() != p2->GetContent())
-        return false;
-    const wxXmlAttribute* a1 = p1->GetAttributes();
-    const wxXmlAttribute* a2 = p2->GetAttributes();
-    for (; a1 && a2; a1 = a1->GetNext(), a2 = a2->GetNext())
-        if (a1->GetName() != a2->GetName() || a1->GetValue() != a2->GetValue())
-            return false;
-    return !a1 && !a2 && SameXml(p1->GetChildren(), p2->GetChildren()) &&
-           SameXml(p1->GetNext(), p2->GetNext());
-}
-
 bool SameFormat(const TMediaFormat& p1, const TMediaFormat& p2) {
     const TWaveFormat &w1 = p1.aAudioFormat, &w2 = p2.aAudioFormat;
     return p1.aDuration == p2.aDuration && p1.aHasVideo == p2.aHasVideo &&
@@ -135,12 +119,6 @@ void CheckConsistent(const TMediaFormat& pFormat) {
 }
 
 } // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    static wxInitializer initializer;
-    wxSetAssertHandler(NULL);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
     TFuzzInput input(pData, pSize);

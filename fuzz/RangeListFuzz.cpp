@@ -6,7 +6,6 @@
 
 #include "FuzzInput.h"
 
-#include <wx/init.h>
 #include <wx/xml/xml.h>
 
 #include <algorithm>
@@ -86,11 +85,6 @@ void RoundTrip(const TRangeList& pList) {
 }
 
 } // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    static wxInitializer initializer;
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
     TFuzzInput input(pData, pSize);

@@ -3,8 +3,6 @@
 #include "DLL/Ctl/ScrollHelper.h"
 #include "FuzzInput.h"
 
-#include <wx/debug.h>
-
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -40,25 +38,18 @@ private:
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    wxSetAssertHandler(nullptr);
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
     TFuzzInput input(pData, pSize);
     TBar bar;
     TScrollAxis<TBar> axis(&bar);
-    bool configured = false;
-    while (!input.Empty()) {
-        const uint8_t op = input.Take<uint8_t>();
+    // The owner sizes the axis before anything else reads the bar.
+    for (uint8_t op = 0;;) {
         switch (op % 5) {
         case 0:
             axis.aViewSize = input.Take<int32_t>();
             axis.aContentSize = input.Take<int32_t>();
             axis.aHideBar = op & 8;
             axis.setScroll();
-            configured = true;
             break;
         case 1: {
             const int before = input.Take<int32_t>();
@@ -76,8 +67,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
             break;
         }
         Require(axis.aRange % 2 == 0);
-        Require(!configured || bar.aEnabled == axis.aBarNeeded);
+        Require(bar.aEnabled == axis.aBarNeeded);
         Require(!axis.aBarNeeded || (bar.aPosition >= 0 && bar.aPosition <= axis.aRange));
+        if (input.Empty())
+            break;
+        op = input.Take<uint8_t>();
     }
     return 0;
 }

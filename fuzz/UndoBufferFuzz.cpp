@@ -3,16 +3,10 @@
 // marks); after each one the buffer is checked against its invariants and a plain list model
 // of the history.
 #include "../tests/DLL/Edt/UndoBufferModel.h"
-
-#include <wx/debug.h>
+#include "FuzzInput.h"
 
 #include <cstdio>
 #include <cstdlib>
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    wxSetAssertHandler(NULL);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
     if (pSize < 2)

@@ -3,7 +3,6 @@
 #include "ALL/Variant.h"
 #include "FuzzInput.h"
 
-#include <wx/debug.h>
 #include <wx/xml/xml.h>
 
 #include <cstdint>
@@ -18,19 +17,11 @@ void CheckCell(const TVariant& pCell, int pType) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    wxSetAssertHandler(nullptr);
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
     if (pSize == 0)
         return 0;
     const int type = pData[0] % 9;
-    wxString text;
-    for (size_t i = 1; i < pSize; ++i)
-        text += wxUniChar(pData[i] < 0x80 ? pData[i] : 0x80 + pData[i] * 7u);
-
+    const wxString text = FuzzText(pData + 1, pSize - 1);
     uint64_t bits = 0;
     if (GetIEEE754Value(text, &bits) && !IsTagBits(bits)) {
         uint64_t again = ~bits;

@@ -1,8 +1,8 @@
 // The compact XML stream reader over raw bytes: no crash, no read past the data, and every
 // tree it returns (whole or partial) is written and read back identically.
 #include "DLL/Edt/XmlBinaryStream.h"
+#include "FuzzInput.h"
 
-#include <wx/debug.h>
 #include <wx/mstream.h>
 #include <wx/xml/xml.h>
 
@@ -35,11 +35,6 @@ void CheckRoundTrip(const wxXmlNode* pNode) {
 }
 
 } // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    wxSetAssertHandler(NULL);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
     // An exact-size copy, so that any read past the end is caught.
