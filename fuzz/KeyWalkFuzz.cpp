@@ -10,21 +10,14 @@
 #include "DLL/Ctl/XScale.h"
 #include "FuzzInput.h"
 
-#include <wx/debug.h>
 #include <wx/string.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <vector>
 
 namespace {
-
-// No input reaches an assertion: any report is a finding.
-void AbortOnAssert(const wxString&, int, const wxString&, const wxString&, const wxString&) {
-    std::abort();
-}
 
 class TSelection : public ITimeSelection {
 public:
@@ -79,11 +72,6 @@ void ReadSelection(TFuzzInput& pInput, TSelection& pSelection) {
 }
 
 } // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    wxSetAssertHandler(AbortOnAssert);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
     TFuzzInput input(pData, pSize);

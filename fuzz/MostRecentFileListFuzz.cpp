@@ -4,21 +4,14 @@
 #include "DLL/Ctl/MostRecentFileList.h"
 #include "FuzzInput.h"
 
-#include <wx/debug.h>
 #include <wx/string.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <vector>
 
 namespace {
 
 constexpr int theMax = TMostRecentFileList::mostRecentMAX;
-
-// No stored list reaches an assertion: any report is a finding.
-void AbortOnAssert(const wxString&, int, const wxString&, const wxString&, const wxString&) {
-    std::abort();
-}
 
 // Mostly slot letters, with the characters around them and some far away.
 wxUniChar Letter(unsigned pByte) {
@@ -28,11 +21,6 @@ wxUniChar Letter(unsigned pByte) {
 }
 
 } // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    wxSetAssertHandler(AbortOnAssert);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
     TFuzzInput input(pData, pSize);
