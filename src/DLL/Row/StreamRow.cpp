@@ -1,17 +1,251 @@
 #include "DLL/Row/StreamRow.h"
 
+#include "ALL/Assert.h"
+#include "DLL/Bas/StreamInt.h"
+#include "DLL/Ctl/SizeHandleFactory.h"
+#include "DLL/Edt/EditorListener.h"
 #include "DLL/Row/ParamRow.h"
+#include "DLL/Row/StreamFactory.h"
 
 #include <algorithm>
 
+TZVStreamRow::IStreamTreeOperation::~IStreamTreeOperation() = default;
+
 TZVStreamRow::~TZVStreamRow() {
+    destroy();
+    if (aRenderStream)
+        aRenderStream->Release();
+}
+
+int TZVStreamRow::GetBottom() const {
+    return aTop + aHeight + aParamHeight;
+}
+
+TZVStreamRow* TZVStreamRow::GetOwnerStream() {
+    return this;
+}
+
+const ITimeList& TZVStreamRow::GetKeyTimeList() const {
+    return aKeyList;
+}
+
+const TRangeList& TZVStreamRow::GetSequenceList() const {
+    return aSequenceList;
+}
+
+void TZVStreamRow::VShift(int pDelta) {
+    TZVBaseRow::VShift(pDelta);
+    if (aIsParamShown)
+        for (TZVParamRow* param : aParamTab)
+            if (param)
+                param->VShift(pDelta);
+}
+
+void TZVStreamRow::HShift(int pDelta) {
+    TZVBaseRow::HShift(pDelta);
     for (TZVParamRow* param : aParamTab)
+        if (param)
+            param->HShift(pDelta);
+}
+
+void TZVStreamRow::ShowAt(int pTop) {
+    TZVBaseRow::ShowAt(pTop);
+    if (!aIsParamShown || aParamTab.empty() || !aParamTab.front())
+        return;
+    const int delta = pTop + aHeight - aParamTab.front()->aTop;
+    if (delta != 0)
+        for (TZVParamRow* param : aParamTab)
+            if (param)
+                param->VShift(delta);
+}
+
+void TZVStreamRow::ListParam(std::list<TZVParamRow*>& pList) {
+    for (TZVParamRow* param : aParamTab)
+        if (param)
+            param->ListParam(pList);
+}
+
+bool TZVStreamRow::ApplyOnVisible(IVisibleRowOperation& pOperation) const {
+    const bool result = pOperation.Apply(this);
+    if (result && aIsParamShown)
+        for (size_t i = 0; i < aParamTab.size(); ++i)
+            if (const TZVParamRow* param = EnabledParamAt(i))
+                pOperation.Apply(param);
+    return result;
+}
+
+TZVBaseRow* TZVStreamRow::GetRow(int pY) {
+    if (pY >= GetBottom())
+        return nullptr;
+    if (TZVBaseRow* row = TZVBaseRow::GetRow(pY))
+        return row;
+    ZV_ASSERT(aIsParamShown);
+    for (size_t i = 0; i < ParamLimit(); ++i)
+        if (TZVParamRow* param = EnabledParamAt(i))
+            if (TZVBaseRow* row = param->GetRow(pY))
+                return row;
+    ZV_FAIL("false");
+    return nullptr;
+}
+
+TZVBaseRow* TZVStreamRow::GetNextRow() const {
+    return GetFirstParam();
+}
+
+bool TZVStreamRow::IsLastSibling() const {
+    // The sibling query is not const in the row classes; it changes nothing.
+    return const_cast<TZVStreamRow*>(this)->GetNextSibling() == nullptr;
+}
+
+void TZVStreamRow::ChildSourceGrow(TZVSourceRow*, int, bool) {
+    ZV_FAIL("false");
+}
+
+void TZVStreamRow::RemoveSource(TZVSourceRow*) {
+    ZV_FAIL("false");
+}
+
+TZVBaseRow* TZVStreamRow::GetRowAfterSource(const TZVSourceRow*) const {
+    ZV_FAIL("false");
+    return nullptr;
+}
+
+void TZVStreamRow::InsertSource(TZVSourceRow*, const TZVSourceRow*) {
+    ZV_FAIL("false");
+}
+
+bool TZVStreamRow::ApplyOperation(IStreamTreeOperation& pOperation) {
+    return pOperation.Apply(this);
+}
+
+bool TZVStreamRow::MustKeep() const {
+    return false;
+}
+
+void TZVStreamRow::OnParamUpdate(const TZVParamRow*) const {}
+
+void TZVStreamRow::OnSetupUpdate(int) {}
+
+ISizeHandleFactory* TZVStreamRow::GetSizeHandleFactory(int& pIndex, T32BoolArray&) const {
+    pIndex = -1;
+    return nullptr;
+}
+
+void TZVStreamRow::SetDefault() {}
+
+void TZVStreamRow::ParamGrow(int) {}
+
+void TZVStreamRow::UpdateKeyList(TUpdateKeyParam& pParam) const {
+    PassOwnKeys(pParam);
+}
+
+void TZVStreamRow::CompleteCreate() {
+    setRowKind();
+    checkParamAndSetupIndex();
+    aParamTab.assign(size_t(std::max(GetParamCount(), 0)), nullptr);
+    aSetupTab.assign(size_t(std::max(GetSetupCount(), 0)), TVariant());
+    if ((int)(aParamTab.size()) != GetParamCount())
+        ZV_FAIL("(int)(aParamTab.size())==GetParamCount()");
+    if ((int)(aSetupTab.size()) != GetSetupCount())
+        ZV_FAIL("(int)(aSetupTab.size())==GetSetupCount()");
+}
+
+void TZVStreamRow::checkParamAndSetupIndex() const {
+    const TControlInfo* table = GetControlTab();
+    for (int i = 0; i < GetControlCount(); ++i) {
+        const TControlInfo& info = table[i];
+        // An index outside the class's counts cannot point back, and is not looked up.
+        switch (TControlInfo::Category(info.aKind)) {
+        case TControlInfo::categoryPARAM:
+            if (info.aIndex < 0 || info.aIndex >= GetParamCount() ||
+                GetParamControl(info.aIndex) != i)
+                ZV_FAIL("GetParamControl(ControlInfo->index) == i");
+            break;
+        case TControlInfo::categorySETUP:
+            if (info.aIndex < 0 || info.aIndex >= GetSetupCount() ||
+                GetSetupControl(info.aIndex) != i)
+                ZV_FAIL("GetSetupControl(ControlInfo->index) == i");
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void TZVStreamRow::ShowParam(bool pState) {
+    ZV_ASSERT(aIsParamShown != pState);
+    aIsParamShown = pState;
+    if (aParamTab.empty())
+        return;
+    const int top = aTop + aHeight;
+    const int oldHeight = aParamHeight;
+    int y = top;
+    for (TZVParamRow* param : aParamTab) {
+        if (!param)
+            continue;
+        if (!pState) {
+            param->Hide();
+            continue;
+        }
+        param->ShowAt(y);
+        if (param->aIsEnabled)
+            y = param->aTop + param->aHeight;
+    }
+    aParamHeight = y - top;
+    if (aIsShown)
+        ParamGrow(aParamHeight - oldHeight);
+}
+
+void TZVStreamRow::SingleParamGrow(int pIndex, int pDelta) {
+    // A closed block has no height to change.
+    if (!ZV_ASSERT(aIsParamShown))
+        return;
+    aParamHeight += pDelta;
+    for (size_t i = size_t(std::max(pIndex + 1, 0)); i < aParamTab.size(); ++i)
+        if (aParamTab[i])
+            aParamTab[i]->VShift(pDelta);
+    if (aIsShown)
+        ParamGrow(pDelta);
+}
+
+void TZVStreamRow::PropagateKey(const TStreamKey& pKey, int pCount, bool pChildShown, bool pUp) {
+    TZVStreamRow* row = this;
+    bool shown = pChildShown;
+    for (;;) {
+        CountKeyAt(row, pKey, pCount, shown);
+        if (!pUp || !row->aParent)
+            return;
+        shown = row->aIsShown;
+        row = row->aParent;
+    }
+}
+
+void TZVStreamRow::destroy() {
+    if (TOnDestroy onDestroy = aOnDestroy) {
+        aOnDestroy = nullptr;
+        onDestroy(this);
+    }
+    if (aParent && !aKeyList.empty()) {
+        PassOwnKeys({aParent, false, true, aIsShown});
+        aKeyList.clear();
+    }
+    for (TZVParamRow*& param : aParamTab) {
         delete param;
+        param = nullptr;
+    }
+}
+
+TZVParamRow* TZVStreamRow::GetFirstParam() const {
+    return aIsParamShown ? GetFirstEnabParam() : nullptr;
+}
+
+TZVParamRow* TZVStreamRow::GetFirstEnabParam() const {
+    return GetNextParam(-1);
 }
 
 TZVParamRow* TZVStreamRow::GetPrevParam(int pIndex) const {
     // An index beyond the table scans from its end.
-    const size_t start = std::min(static_cast<size_t>(std::max(pIndex, 0)), aParamTab.size());
+    const size_t start = std::min(size_t(std::max(pIndex, 0)), ParamLimit());
     for (size_t i = start; i-- > 0;)
         if (TZVParamRow* param = EnabledParamAt(i))
             return param;
@@ -20,13 +254,51 @@ TZVParamRow* TZVStreamRow::GetPrevParam(int pIndex) const {
 
 TZVParamRow* TZVStreamRow::GetNextParam(int pIndex) const {
     // A negative index scans from the table's start.
-    for (size_t i = pIndex < 0 ? 0 : static_cast<size_t>(pIndex) + 1; i < aParamTab.size(); ++i)
+    for (size_t i = pIndex < 0 ? 0 : size_t(pIndex) + 1; i < ParamLimit(); ++i)
         if (TZVParamRow* param = EnabledParamAt(i))
             return param;
     return nullptr;
 }
 
+TZVBaseRow* TZVStreamRow::GetRowAfterParam(int pIndex) const {
+    if (TZVParamRow* param = GetNextParam(pIndex))
+        return param;
+    return GetRowAfterParam();
+}
+
+void TZVStreamRow::SetRenderStream(IZVRenderStream* pStream) {
+    if (pStream)
+        pStream->AddRef();
+    if (aRenderStream)
+        aRenderStream->Release();
+    aRenderStream = pStream;
+}
+
+size_t TZVStreamRow::ParamLimit() const {
+    return std::min(size_t(std::max(GetParamCount(), 0)), aParamTab.size());
+}
+
 TZVParamRow* TZVStreamRow::EnabledParamAt(size_t pIndex) const {
     TZVParamRow* param = aParamTab[pIndex];
     return param && param->aIsEnabled ? param : nullptr;
+}
+
+void TZVStreamRow::CountKeyAt(TZVStreamRow* pRow, const TStreamKey& pKey, int pCount,
+                              bool pSourceShown) {
+    if (pSourceShown && pRow->aLevel >= 0)
+        return;
+    if (pRow->aKeyList.AddCount(pKey, pCount) && pRow->aParent)
+        IEditorListener::OnKeyToggle(pRow, pKey.aTime);
+}
+
+void TZVStreamRow::PassOwnKeys(const TUpdateKeyParam& pParam) const {
+    TZVStreamRow* target = pParam.aRow;
+    if (!ZV_ASSERT(target != NULL))
+        return;
+    for (const TStreamKey& key : aKeyList) {
+        const int count = pParam.aAdd ? key.aCount : -key.aCount;
+        CountKeyAt(target, key, count, pParam.aShown);
+        if (pParam.aPropagate && target->aParent)
+            target->aParent->PropagateKey(key, count, target->aIsShown, true);
+    }
 }

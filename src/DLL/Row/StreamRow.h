@@ -1,30 +1,176 @@
-// TZVStreamRow: the row of one media stream, owner of its parameter rows.
+// TZVStreamRow: the abstract row of one media stream, the base of source, filter, mixer and
+// main rows. It owns its parameter rows and setup values, holds one reference to its render
+// stream, lays out its parameter block and counts the key times that climb up to it. Its
+// children are its subclasses' business: they extend the walks.
 #pragma once
 
+#include "ALL/Range.h"
+#include "ALL/Variant.h"
 #include "DLL/Row/BaseRow.h"
 
-#include <cstddef>
 #include <vector>
 
-class TZVParamRow;
+class ISizeHandleFactory;
+class IZVRenderStream;
+class IZVStreamDisplayInfo;
+class T32BoolArray;
+class TZVSourceRow;
+struct TControlInfo;
 
 class TZVStreamRow : public TZVBaseRow {
 public:
-    TZVStreamRow() : aIsParamShown(false) {}
-    // Deletes the parameter rows.
-    virtual ~TZVStreamRow();
+    // An operation on each stream row of a subtree, from ApplyOperation.
+    class IStreamTreeOperation {
+    public:
+        // True goes on into the row's children.
+        virtual bool Apply(TZVStreamRow* pRow) = 0;
+        virtual ~IStreamTreeOperation();
+    };
 
-    // The nearest enabled parameter row before pIndex, or null.
-    TZVParamRow* GetPrevParam(int pIndex) const;
-    // The nearest enabled parameter row after pIndex, or null.
+    // The host's collector of ListSubStream.
+    class ISubStreamList {
+    public:
+        virtual void Add(TZVStreamRow* pRow) = 0;
+
+    protected:
+        ~ISubStreamList() = default;
+    };
+
+    // What UpdateKeyList passes on: the target row, whether the counts are added (else
+    // withdrawn), whether they go on to the target's ancestors, and whether their source is
+    // shown (a shown source's keys are not counted by its parent, only above it).
+    struct TUpdateKeyParam {
+        TZVStreamRow* aRow;
+        bool aAdd;
+        bool aPropagate;
+        bool aShown;
+    };
+
+    typedef void (*TOnDestroy)(TZVStreamRow* pRow);
+
+    TZVStreamRow()
+        : aRenderStream(nullptr), aParamHeight(0), aOnDestroy(nullptr), aIsRendered(true),
+          aIsParamShown(false) {}
+    // destroy(), then the members; the render stream is released.
+    ~TZVStreamRow() override;
+
+    int GetBottom() const override;
+    TZVStreamRow* GetOwnerStream() override;
+    const ITimeList& GetKeyTimeList() const override;
+    const TRangeList& GetSequenceList() const override;
+    void VShift(int pDelta) override;
+    void HShift(int pDelta) override;
+    void ShowAt(int pTop) override;
+    void ListParam(std::list<TZVParamRow*>& pList) override;
+    // Applies pOperation to this row and, when it answers true and the block is open, to
+    // each enabled parameter (their answers are ignored); returns the row's answer.
+    bool ApplyOnVisible(IVisibleRowOperation& pOperation) const override;
+    // The row or the shown parameter under pY; null at or below the bottom.
+    TZVBaseRow* GetRow(int pY) override;
+    // The first shown parameter, or null.
+    TZVBaseRow* GetNextRow() const override;
+    bool IsLastSibling() const override;
+
+    virtual void AttachParent(TZVStreamRow* pParent, const TZVStreamRow* pAfter) = 0;
+    virtual bool HasVideo() const = 0;
+    // The host's parameter panel of the row's class.
+    virtual IZVStreamDisplayInfo* GetDisplayInfo() const = 0;
+    virtual int GetParamCount() const = 0;
+    virtual int GetSetupCount() const = 0;
+    virtual int GetControlCount() const = 0;
+    // Position in the control table of the entry of parameter pIndex.
+    virtual int GetParamControl(int pIndex) const = 0;
+    // Position in the control table of the entry of setup pIndex.
+    virtual int GetSetupControl(int pIndex) const = 0;
+    // The class's control table, GetControlCount() entries.
+    virtual const TControlInfo* GetControlTab() const = 0;
+    virtual wxIcon* GetParamTypeIcon(int pIndex) const = 0;
+    virtual wxIcon* GetSrcRoleIcon(const TZVSourceRow* pSource) const = 0;
+    // The row shown after the whole parameter block.
+    virtual TZVBaseRow* GetRowAfterParam() const = 0;
+    virtual TZVBaseRow* GetTopRow() const = 0;
+    virtual TZVBaseRow* GetRowAfter() const = 0;
+    virtual TZVStreamRow* GetNextSibling() = 0;
+    virtual void Detach() = 0;
+    // Rows that hold no sources report these as misuse ("false") and do nothing.
+    virtual void ChildSourceGrow(TZVSourceRow* pSource, int pDelta, bool pShown);
+    virtual void RemoveSource(TZVSourceRow* pSource);
+    virtual TZVBaseRow* GetRowAfterSource(const TZVSourceRow* pSource) const;
+    virtual void InsertSource(TZVSourceRow* pSource, const TZVSourceRow* pAfter);
+    // pOperation on this row; containers go on into their children when it answers true.
+    virtual bool ApplyOperation(IStreamTreeOperation& pOperation);
+    virtual void ListSubStream(ISubStreamList& pList) = 0;
+    virtual bool MustKeep() const;
+    virtual void OnParamUpdate(const TZVParamRow* pParam) const;
+    virtual void OnSetupUpdate(int pIndex);
+    // The size-handle factory of the row's geometry parameters, their first index and flags;
+    // here none (index -1).
+    virtual ISizeHandleFactory* GetSizeHandleFactory(int& pIndex, T32BoolArray& pFlags) const;
+    virtual void SetDefault();
+    // Told that the parameter block grew by pDelta pixels; containers move the rows below.
+    virtual void ParamGrow(int pDelta);
+    // Passes every key of this row's own list to pParam.aRow (and, when asked, its
+    // ancestors); containers add their children's keys.
+    virtual void UpdateKeyList(TUpdateKeyParam& pParam) const;
+
+    // Completes a row made by a factory: kind, index check, tables sized (null parameters,
+    // undefined setups).
+    void CompleteCreate();
+    // Reports control-table entries that the index tables do not point back to.
+    void checkParamAndSetupIndex() const;
+    // Opens or closes the parameter block, laying out its rows.
+    void ShowParam(bool pState);
+    // Parameter pIndex of the open block grew by pDelta pixels.
+    void SingleParamGrow(int pIndex, int pDelta);
+    // Adds pCount (negative withdraws) for pKey to this row and, when pUp, to each ancestor.
+    // A row counts a child's keys only while that child (pChildShown at the first step) is
+    // not shown; the root counts all. A key time appearing or disappearing is reported for
+    // every row but the root.
+    void PropagateKey(const TStreamKey& pKey, int pCount, bool pChildShown, bool pUp);
+    // Takes the row's keys out of its ancestors and deletes its parameter rows. Every
+    // concrete destructor calls it first, while the row is whole; later calls do nothing.
+    void destroy();
+
+    // The first enabled parameter of an open block, or null.
+    TZVParamRow* GetFirstParam() const;
+    // The first enabled parameter, open block or not, or null.
+    TZVParamRow* GetFirstEnabParam() const;
+    // The nearest enabled parameter after pIndex, or null.
     TZVParamRow* GetNextParam(int pIndex) const;
+    // The nearest enabled parameter before pIndex, or null.
+    TZVParamRow* GetPrevParam(int pIndex) const;
+    // The next enabled parameter after pIndex, else the row after the block.
+    TZVBaseRow* GetRowAfterParam(int pIndex) const;
 
-    // The parameter rows in parameter order, each at its aIndex; owned. An entry may be
-    // null while the row is being built.
+    // The row's render stream, one reference held; null when none.
+    IZVRenderStream* aRenderStream;
+    // The row's time sequences, sorted and non-overlapping.
+    TRangeList aSequenceList;
+    // The parameter rows in control order, each at its aIndex; owned. An entry may be null
+    // while the row is being built.
     std::vector<TZVParamRow*> aParamTab;
+    // The setup values in control order.
+    std::vector<TVariant> aSetupTab;
+    // Pixel height of the open parameter block (0 when closed).
+    int aParamHeight;
+    // Called first by destroy() when set.
+    TOnDestroy aOnDestroy;
+    // The row takes part in rendering.
+    bool aIsRendered;
     // The parameter block is open: the enabled parameter rows are shown below the row.
     bool aIsParamShown;
 
+protected:
+    // Takes a reference to pStream (may be null) and drops the one to the previous stream.
+    void SetRenderStream(IZVRenderStream* pStream);
+
 private:
+    // The parameter count, limited to the table actually built.
+    size_t ParamLimit() const;
     TZVParamRow* EnabledParamAt(size_t pIndex) const;
+    // Counts pCount of pKey at pRow, unless its source is shown under a non-root row.
+    static void CountKeyAt(TZVStreamRow* pRow, const TStreamKey& pKey, int pCount,
+                           bool pSourceShown);
+    // UpdateKeyList's passing of this row's own keys.
+    void PassOwnKeys(const TUpdateKeyParam& pParam) const;
 };

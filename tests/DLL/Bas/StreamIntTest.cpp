@@ -1,6 +1,6 @@
 #include "DLL/Bas/StreamInt.h"
 
-#include "DLL/Bas/FakeRenderContext.h"
+#include "support/FakeRenderContext.h"
 #include "support/AssertCapture.h"
 
 #include <gtest/gtest.h>

@@ -1,62 +1,16 @@
 #include "DLL/Edt/EditorListener.h"
 
 #include "ALL/Range.h"
-#include "DLL/Row/ParamRow.h"
-#include "DLL/Row/StreamRow.h"
 #include "support/AssertCapture.h"
+#include "support/FakeRows.h"
+#include "support/ListenerRecorder.h"
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
 namespace {
-
-// Names of the objects the listener may be given.
-std::map<const void*, std::string> theNames;
-
-// Logs each call as "Operation(object,other arguments as a number)".
-class TRecorder : public IEditorListener {
-public:
-    void DoRowModified(const TZVBaseRow* pRow, EEditFlag pFlag) override {
-        Add("RowModified", pRow, pFlag);
-    }
-    void DoRowSelect() override { Add("RowSelect"); }
-    void DoSignalUpdate() override { Add("SignalUpdate"); }
-    void DoTimeSelect(bool p1, bool p2) override { Add("TimeSelect", nullptr, p1 * 10 + p2); }
-    void DoToggleRendering(TZVStreamRow* pRow) override { Add("ToggleRendering", pRow); }
-    void DoToggleStream(bool pState) override { Add("ToggleStream", nullptr, pState); }
-    void DoDurationChange() override { Add("DurationChange"); }
-    void DoParamKeyEdit(const TZVParamRow* pRow, const TRange& pRange) override {
-        Add("ParamKeyEdit", pRow, pRange.aBegin * 1000 + pRange.aEnd);
-    }
-    void DoStreamSeqEdit(const TZVStreamRow* pRow, const TRange& pRange) override {
-        Add("StreamSeqEdit", pRow, pRange.aBegin * 1000 + pRange.aEnd);
-    }
-    void DoKeyToggle(TZVStreamRow* pRow, long pTime) override { Add("KeyToggle", pRow, pTime); }
-    void DoEndOfParamEdit(bool pState) override { Add("EndOfParamEdit", nullptr, pState); }
-    void DoKeyEdit(const TStreamEditList& pList) override { Add("KeyEdit", &pList); }
-    void DoProject(bool pState) override { Add("Project", nullptr, pState); }
-    void DoUpdateDialog() override { Add("UpdateDialog"); }
-    void DoEditUnderMutex(bool pState) override { Add("EditUnderMutex", nullptr, pState); }
-    void DoMediaParamEdit() override { Add("MediaParamEdit"); }
-    bool DoQueryBox(const wxString& pMessage, const wchar_t* pText) override {
-        Add("QueryBox", pText, long(pMessage.length()));
-        return true;
-    }
-
-    std::string aCalls;
-    std::string aLeaveAfter; // the operation after which the listener unregisters
-
-private:
-    void Add(const char* pOp, const void* pObject = nullptr, long pValue = 0) {
-        aCalls +=
-            pOp + ("(" + (pObject ? theNames[pObject] : "") + ",") + std::to_string(pValue) + ") ";
-        if (aLeaveAfter == pOp)
-            theListener = nullptr;
-    }
-};
 
 // The relay passes the edit list on without looking at it.
 const int theListStorage = 0;
@@ -66,11 +20,11 @@ const TStreamEditList& theList = reinterpret_cast<const TStreamEditList&>(theLis
 class EditorListener : public testing::Test {
 protected:
     EditorListener() {
-        theNames = {{&aStream, "s"}, {&theList, "list"}};
+        aRecorder.aNames = {{&aStream, "s"}, {&theList, "list"}};
         aStream.aParent = &aRoot;
     }
     void TearDown() override {
-        TRecorder sink;
+        TListenerRecorder sink;
         IEditorListener::theListener = &sink;
         IEditorListener::EndEnableParam();
         IEditorListener::theListener = nullptr;
@@ -84,13 +38,13 @@ protected:
         aStream.aIsParamShown = pShown;
         int top = 100;
         for (bool enabled : pEnabled) {
-            TZVParamRow* param = new TZVParamRow;
+            TZVParamRow* param = new TFakeParamRow;
             param->aIndex = int(aStream.aParamTab.size());
             param->aIsEnabled = enabled;
             param->aParent = &aStream;
             param->aTop = top;
             top += enabled ? param->aHeight : 0;
-            theNames[param] = "p" + std::to_string(param->aIndex);
+            aRecorder.aNames[param] = "p" + std::to_string(param->aIndex);
             aStream.aParamTab.push_back(param);
         }
     }
@@ -104,17 +58,17 @@ protected:
         IEditorListener::ChangeParam(param, pEnable);
     }
 
-    TZVStreamRow aRoot;
-    TZVStreamRow aStream;
-    TRecorder aRecorder;
+    TFakeStreamRow aRoot;
+    TFakeStreamRow aStream;
+    TListenerRecorder aRecorder;
 };
 
 } // namespace
 
 TEST_F(EditorListener, EveryRelayCallsItsOperationWithTheSameArgumentsOrNothingAlone) {
-    TZVParamRow param;
+    TFakeParamRow param;
     const wchar_t* text = L"title";
-    theNames.insert({{&param, "p"}, {text, "text"}});
+    aRecorder.aNames.insert({{&param, "p"}, {text, "text"}});
     bool answers[2];
     for (bool& answer : answers) {
         IEditorListener::OnRowModified(&aStream, IEditorListener::editWAVEFORM);
@@ -156,7 +110,7 @@ TEST_F(EditorListener, KeyEditStopsWhenTheListenerLeavesAfterTheEndOfEdit) {
 }
 
 TEST_F(EditorListener, RegisteringOverAListenerIsReportedAndReplacesIt) {
-    TRecorder second;
+    TListenerRecorder second;
     IEditorListener::RegisterListener(&aRecorder);
     EXPECT_ASSERTS(IEditorListener::RegisterListener(&second), "theListener == __null");
     IEditorListener::OnRowSelect();

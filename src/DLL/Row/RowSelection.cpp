@@ -1,0 +1,3 @@
+#include "DLL/Row/RowSelection.h"
+
+IRowSelection* IRowSelection::theSingleton = nullptr;
