@@ -15,15 +15,19 @@ static_assert(std::is_trivially_copyable<TKeyList::const_iterator>::value,
 TKeyList::~TKeyList() = default;
 
 bool TKeyList::AddCount(const TStreamKey& pKey, int pChange) {
-    const iterator Key = find(pKey);
+    // One search serves both the look-up and the insertion.
+    iterator Key = lower_bound(pKey);
+    const bool found = Key != end() && !(pKey < *Key);
     if (pChange >= 1) {
-        if (Key == end()) {
-            insert(TStreamKey(pKey.aTime, pChange));
+        if (!found) {
+            emplace_hint(Key, pKey.aTime, pChange);
             return true;
         }
         Key->aCount = SaturateToInt(int64_t(Key->aCount) + pChange);
         return false;
     }
+    if (!found)
+        Key = end();
     if (!ZV_ASSERT(Key != end()))
         return false;
     Key->aCount = SaturateToInt(int64_t(Key->aCount) + pChange);

@@ -5,6 +5,7 @@
 
 #include "DLL/Bas/EvaluateContext.h"
 #include "DLL/Row/BaseRow.h"
+#include "DLL/Row/Project.h"
 #include "DLL/Row/RowSelection.h"
 #include "DLL/Row/StreamFactory.h"
 
@@ -66,9 +67,8 @@ public:
     TFakeDialogBuilder();
     ~TFakeDialogBuilder();
 
-    IZVStreamDisplayInfo* BuildPanel(wxScrolledWindow* pWindow, int pId,
-                                     const TControlInfo* pTable, int pCount,
-                                     int pParamCount) override;
+    IZVStreamDisplayInfo* BuildPanel(wxScrolledWindow* pWindow, int pId, const TControlInfo* pTable,
+                                     int pCount, int pParamCount) override;
     void DestroyPanel(IZVStreamDisplayInfo* pPanel) override;
 
     std::string aLog;

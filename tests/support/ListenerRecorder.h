@@ -41,7 +41,9 @@ private:
 // Registers a recorder for its lifetime.
 class TListenerScope {
 public:
-    explicit TListenerScope(IEditorListener& pListener) { IEditorListener::theListener = &pListener; }
+    explicit TListenerScope(IEditorListener& pListener) {
+        IEditorListener::theListener = &pListener;
+    }
     ~TListenerScope() { IEditorListener::theListener = nullptr; }
     TListenerScope(const TListenerScope&) = delete;
     TListenerScope& operator=(const TListenerScope&) = delete;

@@ -95,8 +95,10 @@ void TZVBaseRow::DrawRowSeq(const TZVSeqRect& pRect, int pStep) const {
         // A negative step would never reach the end.
         if (pStep > 0) {
             dc.SetPen(*GetSeqTickPen());
-            const int64_t start = std::max<int64_t>(int64_t(pRect.aBeginX) + pStep, pRect.aLeftLimit);
-            for (int64_t x = (start + pStep - 1) & -int64_t(pStep); x < pRect.aVisibleEndX; x += pStep)
+            const int64_t start =
+                std::max<int64_t>(int64_t(pRect.aBeginX) + pStep, pRect.aLeftLimit);
+            for (int64_t x = (start + pStep - 1) & -int64_t(pStep); x < pRect.aVisibleEndX;
+                 x += pStep)
                 raster.DrawLine(int(x), pRect.aTop + 2, int(x), pRect.aBottom - 1);
         }
     }
@@ -181,8 +183,8 @@ long TZVBaseRow::GetPropIntValue(const wxXmlNode* pElement, const wxString& pNam
 }
 
 wxString TZVBaseRow::GetRowDesignation() const {
-    wxString designation = wxString::Format(L"%ls %ls %ls", GetRowTransName(aRowKind),
-                                            GetSubType(), aName);
+    wxString designation =
+        wxString::Format(L"%ls %ls %ls", GetRowTransName(aRowKind), GetSubType(), aName);
     if (aParent)
         designation += wxString::Format(L" of %ls %ls", aParent->GetSubType(), aParent->aName);
     return designation;

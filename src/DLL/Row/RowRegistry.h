@@ -38,8 +38,8 @@ public:
     // "name"; pElement is not moved. Throws TError for an unknown sub-type or a missing name.
     static TBase* Create(const wxXmlNode*& pElement) {
         const wxString subType = pElement->GetAttribute(L"type", wxEmptyString);
-        const auto found = theFactorySet ? theFactorySet->find(subType)
-                                         : typename TFactorySet::iterator();
+        const auto found =
+            theFactorySet ? theFactorySet->find(subType) : typename TFactorySet::iterator();
         if (!theFactorySet || found == theFactorySet->end())
             throw TError(theNoFactoryFormat, subType);
         std::unique_ptr<TBase> row(found->second->Create());

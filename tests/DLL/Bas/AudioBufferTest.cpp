@@ -1,7 +1,7 @@
 #include "DLL/Bas/AudioBuffer.h"
 
-#include "support/FakeRenderContext.h"
 #include "support/AssertCapture.h"
+#include "support/FakeRenderContext.h"
 
 #include <gtest/gtest.h>
 

@@ -51,13 +51,20 @@ public:
 private:
     static char Letter(uint32_t pPixel) {
         switch (pPixel) {
-        case 0xC2FFB5: return 'F';
-        case 0x00DA00: return 'G';
-        case 0xFFFFFF: return 'W';
-        case 0xE0FFE0: return 'T';
-        case 0x000000: return 'K';
-        case 0x808080: return '.';
-        default: return '?';
+        case 0xC2FFB5:
+            return 'F';
+        case 0x00DA00:
+            return 'G';
+        case 0xFFFFFF:
+            return 'W';
+        case 0xE0FFE0:
+            return 'T';
+        case 0x000000:
+            return 'K';
+        case 0x808080:
+            return '.';
+        default:
+            return '?';
         }
     }
 
@@ -71,8 +78,8 @@ std::vector<std::string> Draw(int pBegin, int pEnd, int pLeft, int pRight, int p
     TCanvas canvas;
     TFakeStreamRow row;
     row.aHeight = 10;
-    const TZVSeqRect rect{&canvas.DC(), pBegin, pEnd, 1, 10, pRight, pLeft, pVisibleBegin,
-                          pVisibleEnd};
+    const TZVSeqRect rect{&canvas.DC(), pBegin, pEnd,          1,          10,
+                          pRight,       pLeft,  pVisibleBegin, pVisibleEnd};
     row.DrawRowSeq(rect, pStep);
     return canvas.Picture();
 }
@@ -82,18 +89,12 @@ std::vector<std::string> Draw(int pBegin, int pEnd, int pLeft, int pRight, int p
 TEST(BaseRowDrawing, ASequenceBlockIsFilledEdgedAndTickedOnItsGrid) {
     // Ticks from max(13 + 8, 0) rounded up to a multiple of 8.
     const std::vector<std::string> expected = {
-        "........................................",
-        ".............WWWWWWWWWWWWWWWWWWWWWWWWW..",
-        ".............WKKKKKKKKKKKKKKKKKKKKKKKG..",
-        ".............WFFFFFFFFFFTFFFFFFFTFFFFG..",
-        ".............WKKKKKKKKKKTKKKKKKKTKKKKG..",
-        ".............W..........T.......T....G..",
-        ".............W..........T.......T....G..",
-        ".............W..........T.......T....G..",
-        ".............W..........T.......T....G..",
-        ".............W.......................G..",
-        ".............GGGGGGGGGGGGGGGGGGGGGGGGG..",
-        "........................................",
+        "........................................", ".............WWWWWWWWWWWWWWWWWWWWWWWWW..",
+        ".............WKKKKKKKKKKKKKKKKKKKKKKKG..", ".............WFFFFFFFFFFTFFFFFFFTFFFFG..",
+        ".............WKKKKKKKKKKTKKKKKKKTKKKKG..", ".............W..........T.......T....G..",
+        ".............W..........T.......T....G..", ".............W..........T.......T....G..",
+        ".............W..........T.......T....G..", ".............W.......................G..",
+        ".............GGGGGGGGGGGGGGGGGGGGGGGGG..", "........................................",
     };
     EXPECT_EQ(Draw(13, 38, 0, 40, 13, 38, 8), expected);
 }
@@ -107,8 +108,7 @@ TEST(BaseRowDrawing, EachPartIsDrawnUnderItsOwnCondition) {
     } cases[] = {
         {"no step, no ticks", 13, 38, 0, 40, 13, 38, 0, true, true, true,
          "......................."},
-        {"negative step", 13, 38, 0, 40, 13, 38, -8, true, true, true,
-         "......................."},
+        {"negative step", 13, 38, 0, 40, 13, 38, -8, true, true, true, "......................."},
         // From max(17, 30) rounded up to a multiple of 4: 32 and 36.
         {"left limit past the first grid line", 13, 38, 30, 40, 13, 38, 4, true, true, false,
          "..................T...T"},
@@ -119,8 +119,8 @@ TEST(BaseRowDrawing, EachPartIsDrawnUnderItsOwnCondition) {
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.aName);
-        const std::vector<std::string> picture = Draw(c.aBegin, c.aEnd, c.aLeft, c.aRight,
-                                                      c.aVisibleBegin, c.aVisibleEnd, c.aStep);
+        const std::vector<std::string> picture =
+            Draw(c.aBegin, c.aEnd, c.aLeft, c.aRight, c.aVisibleBegin, c.aVisibleEnd, c.aStep);
         EXPECT_EQ(picture[3][size_t(c.aVisibleBegin + 1)] == 'F', c.aFill);
         EXPECT_EQ(picture[5][size_t(std::min(c.aEnd - 1, theWidth - 1))] == 'G', c.aEndEdge);
         EXPECT_EQ(picture[5][size_t(c.aBegin)] == 'W', c.aStartEdge);

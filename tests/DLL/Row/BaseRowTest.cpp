@@ -46,11 +46,19 @@ TEST(BaseRow, LinkingSetsLevelsByKindAndMovesSubtrees) {
         {&other, &source, true, {"Offset!=0"}, "1 linked shown S", "3 linked hidden S"},
         {&source, nullptr, true, {}, "1 detached shown -", "3 linked hidden S"},
         {&other, nullptr, false, {}, "1 detached hidden -", "3 linked hidden S"},
-        {&other, nullptr, true, {"(pParent != __null) || (aParent != __null)"},
-         "1 detached shown -", "3 linked hidden S"},
+        {&other,
+         nullptr,
+         true,
+         {"(pParent != __null) || (aParent != __null)"},
+         "1 detached shown -",
+         "3 linked hidden S"},
         // A parameter is never a parent: reported, the row left as it was.
-        {&filter, reinterpret_cast<TZVStreamRow*>(param), false,
-         {"pParent->aRowKind > rowKindPARAM"}, "2 linked shown S", "3 linked hidden S"},
+        {&filter,
+         reinterpret_cast<TZVStreamRow*>(param),
+         false,
+         {"pParent->aRowKind > rowKindPARAM"},
+         "2 linked shown S",
+         "3 linked hidden S"},
     };
     for (const TStep& step : steps) {
         SCOPED_TRACE(Link(*step.aRow) + " to " +
@@ -83,8 +91,8 @@ TEST(BaseRow, RootChecksItsSixFacts) {
     TFakeStreamRow fresh(rowKindMIXER), parent(rowKindMIXER);
     fresh.aName = L"x";
     fresh.SetParent(&parent, false);
-    EXPECT_ASSERTS(fresh.SetRootRow(), "aHeight == 0", "aIsDetached", "aParent==__null",
-                   "aIsShown", "aName==wxEmptyString");
+    EXPECT_ASSERTS(fresh.SetRootRow(), "aHeight == 0", "aIsDetached", "aParent==__null", "aIsShown",
+                   "aName==wxEmptyString");
     EXPECT_EQ(fresh.aLevel, -1);
 }
 

@@ -30,7 +30,7 @@ TControlInfo Entry(int pKind, int pIndex) {
 // Parameters 0 (enabled), 1 and 2 (disabled by bit 2 and bit 3), setups 0 and 1, and two
 // entries of categories 1 and 3 that name no control.
 std::vector<TControlInfo> DefaultControls() {
-    return {Entry(0, 0), Entry(2, 0), Entry(4, 1), Entry(8, 2),
+    return {Entry(0, 0),  Entry(2, 0), Entry(4, 1), Entry(8, 2),
             Entry(10, 1), Entry(1, 9), Entry(3, -5)};
 }
 
@@ -187,7 +187,8 @@ TEST(StreamFactory, RegistryKeysFollowUtf16Order) {
     const struct {
         const wchar_t* aLeft;
         const wchar_t* aRight;
-    } ordered[] = {{L"B", L"a"}, {L"a", L"ab"}, {L"\U0001F600", L"\uFFFD"}, {L"\uD7FF", L"\U00010000"}};
+    } ordered[] = {
+        {L"B", L"a"}, {L"a", L"ab"}, {L"\U0001F600", L"\uFFFD"}, {L"\uD7FF", L"\U00010000"}};
     for (const auto& o : ordered) {
         EXPECT_TRUE(less(o.aLeft, o.aRight)) << wxString(o.aLeft);
         EXPECT_FALSE(less(o.aRight, o.aLeft)) << wxString(o.aLeft);
@@ -209,14 +210,10 @@ TEST(StreamFactory, SizeHandleFactoryIsTheItemHoldingTheIndex) {
         int aIndexAfter;
         uint32_t aFlags; // from 0x100
     } cases[] = {
-        {one, 0, 5, nullptr, -1, 0x100},
-        {one, 1, 99, first, 4, 0x107},
-        {one, 1, -3, first, 4, 0x107},
-        {two, 2, 3, second, 2, 0x10F},
-        {two, 2, 1, first, 0, 0x103},
-        {two, 2, 7, nullptr, 0, 0x100},
-        {wide, 3, 30, first, 0, 0x7FFFFFFF},
-        {wide, 3, 31, second, 31, 0xFFFFFFFF},
+        {one, 0, 5, nullptr, -1, 0x100},       {one, 1, 99, first, 4, 0x107},
+        {one, 1, -3, first, 4, 0x107},         {two, 2, 3, second, 2, 0x10F},
+        {two, 2, 1, first, 0, 0x103},          {two, 2, 7, nullptr, 0, 0x100},
+        {wide, 3, 30, first, 0, 0x7FFFFFFF},   {wide, 3, 31, second, 31, 0xFFFFFFFF},
         {wide, 3, 100, first, 63, 0xFFFFFFFF},
     };
     for (const auto& c : cases) {

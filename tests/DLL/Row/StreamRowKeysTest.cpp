@@ -83,7 +83,8 @@ TEST_F(StreamRowKeys, ParameterKeysClimbToEveryRowThatHidesTheirSource) {
          "KeyToggle(S,10) "},
         {"second count", [&] { aSource.PropagateKey(key10, 1, false, true); },
          "R[10:2] M[] S[10:2]", ""},
-        {"source hidden", [&] {
+        {"source hidden",
+         [&] {
              aSource.aIsShown = false;
              aSource.PropagateKey(key20, 1, false, true);
          },
@@ -108,8 +109,9 @@ TEST_F(StreamRowKeys, AttachedRowsBringTheirKeysAndDyingRowsTakeThemAway) {
         pRow->UpdateKeyList(update);
     };
     Run({
-        {"shown under the mixer", [&] { attach(shown = NewSource(aMixer, true, "C"), aMixer, true); },
-         "R[5:2,10:1] M[] S[]", ""},
+        {"shown under the mixer",
+         [&] { attach(shown = NewSource(aMixer, true, "C"), aMixer, true); }, "R[5:2,10:1] M[] S[]",
+         ""},
         {"hidden under the mixer",
          [&] { attach(hidden = NewSource(aMixer, false, "D"), aMixer, false); },
          "R[5:4,10:2] M[5:2,10:1] S[]", "KeyToggle(M,5) KeyToggle(M,10) "},

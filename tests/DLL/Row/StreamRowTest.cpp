@@ -84,8 +84,11 @@ TEST(StreamRow, TheParameterBlockOpensClosesAndMovesWithItsRow) {
         std::string aLayout, aGrowLog;
     } steps[] = {
         {"open", [&] { row.ShowParam(true); }, "10+24+48: p0@34s p2@58s", "ParamGrow(48) "},
-        {"grow p0", [&] { row.aParamTab[0]->setHeight(30);
-                                  row.SingleParamGrow(0, 6); },
+        {"grow p0",
+         [&] {
+             row.aParamTab[0]->setHeight(30);
+             row.SingleParamGrow(0, 6);
+         },
          "10+24+54: p0@34s p2@64s", "ParamGrow(6) "},
         {"move down", [&] { row.VShift(100); }, "110+24+54: p0@134s p2@164s", ""},
         {"show at 0", [&] { row.ShowAt(0); }, "0+24+54: p0@24s p2@54s", ""},
@@ -120,9 +123,8 @@ TEST(StreamRow, RowsAreFoundByPixelDownToTheBottomOfTheBlock) {
         TZVBaseRow* aClosed;
         TZVBaseRow* aOpen;
     } cases[] = {
-        {5, &row, &row},    {33, &row, &row},      {34, nullptr, first},
-        {57, nullptr, first}, {58, nullptr, last}, {81, nullptr, last},
-        {82, nullptr, nullptr},
+        {5, &row, &row},     {33, &row, &row},    {34, nullptr, first},   {57, nullptr, first},
+        {58, nullptr, last}, {81, nullptr, last}, {82, nullptr, nullptr},
     };
     for (const TCase& c : cases)
         EXPECT_EQ(row.GetRow(c.aY), c.aClosed) << c.aY;
@@ -179,12 +181,21 @@ TEST(StreamRow, CompletionSizesTheTablesAndChecksTheIndexTables) {
         std::vector<int> aParamControls, aSetupControls;
         std::vector<wxString> aAsserts;
     } cases[] = {
-        {"consistent", {entry(0, 0), entry(2, 0), entry(1, 9), entry(4, 1), entry(3, -4)},
-         {0, 3}, {1}, {}},
-        {"tables crossed", {entry(0, 0), entry(8, 1), entry(10, 0)}, {1, 0}, {2},
+        {"consistent",
+         {entry(0, 0), entry(2, 0), entry(1, 9), entry(4, 1), entry(3, -4)},
+         {0, 3},
+         {1},
+         {}},
+        {"tables crossed",
+         {entry(0, 0), entry(8, 1), entry(10, 0)},
+         {1, 0},
+         {2},
          {"GetParamControl(ControlInfo->index) == i", "GetParamControl(ControlInfo->index) == i"}},
         // Indexes outside the counts are reported without a look-up.
-        {"out of range", {entry(0, 2), entry(0, -1), entry(2, 1), entry(0, 0)}, {3, 1}, {0},
+        {"out of range",
+         {entry(0, 2), entry(0, -1), entry(2, 1), entry(0, 0)},
+         {3, 1},
+         {0},
          {"GetParamControl(ControlInfo->index) == i", "GetParamControl(ControlInfo->index) == i",
           "GetSetupControl(ControlInfo->index) == i"}},
     };
