@@ -6,8 +6,6 @@
 #include "FuzzInput.h"
 #include "support/FakeRows.h"
 
-#include <wx/debug.h>
-
 #include <memory>
 #include <vector>
 
@@ -51,19 +49,12 @@ public:
 };
 
 // The reports a hostile table is expected to cause.
-void AllowTableReports(const wxString&, int, const wxString&, const wxString& pCondition,
-                       const wxString&) {
-    static const wxString theExpected[] = {
-        L"aParamControlInfoTab[i].index < StreamRow->GetParamCount()",
-        L"aParamControlInfoTab[i].index < StreamRow->GetSetupCount()",
-        L"GetParamControl(ControlInfo->index) == i",
-        L"GetSetupControl(ControlInfo->index) == i",
-    };
-    for (const wxString& expected : theExpected)
-        if (pCondition == expected)
-            return;
-    std::abort();
-}
+const TExpectedAsserts theExpected{
+    "aParamControlInfoTab[i].index < StreamRow->GetParamCount()",
+    "aParamControlInfoTab[i].index < StreamRow->GetSetupCount()",
+    "GetParamControl(ControlInfo->index) == i",
+    "GetSetupControl(ControlInfo->index) == i",
+};
 
 // Exactly pCount ints, so that ASan sees any write past them.
 std::unique_ptr<int[]> IndexTable(int pCount) {
@@ -94,14 +85,9 @@ void CheckSizeHandles(TFuzzInput& pInput) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    wxSetAssertHandler(AllowTableReports);
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
     static TNoPanels thePanels;
     IStreamFactory::theDialogBuilder = &thePanels;
-    return 0;
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
     TFuzzInput input(pData, pSize);
     TFuzzRow::theParamCount = int(input.Byte() % 8);
     TFuzzRow::theSetupCount = int(input.Byte() % 8);

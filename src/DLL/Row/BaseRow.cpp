@@ -2,7 +2,7 @@
 
 #include "ALL/Assert.h"
 #include "ALL/Error.h"
-#include "ALL/Variant.h"
+#include "ALL/Number.h"
 #include "ALL/XmlTree.h"
 #include "DLL/Ctl/RasterHelper.h"
 #include "DLL/Res/DrawingResources.h"
