@@ -5,6 +5,9 @@
 
 #include <wx/settings.h>
 
+#include <atomic>
+#include <mutex>
+
 #include "DLL/Res/Icons/AudioMixer.xpm"
 #include "DLL/Res/Icons/AudioStream.xpm"
 #include "DLL/Res/Icons/BoldFont.xpm"
@@ -28,26 +31,44 @@
 
 namespace {
 
-long theBuiltCount = 0;
-long theFreedCount = 0;
+std::atomic<long> theBuiltCount{0};
+std::atomic<long> theFreedCount{0};
 
-// The object of a getter: built by the first call and kept until freed. When the build throws,
-// the slot stays empty and the exception goes on.
-template <typename T, typename TBuild>
-T* BuiltOnce(T*& pSlot, TBuild pBuild) {
-    if (!pSlot) {
-        pSlot = pBuild();
-        ++theBuiltCount;
+// The object of a getter: built by the first call under the slot's lock, then read without
+// one, so that the waveform worker may call a getter beside the UI thread and both get the
+// one object. When the build throws, the slot stays empty and the exception goes on.
+// FreeDrawingResources empties the slot on the UI thread once no other thread draws.
+template <typename T>
+class TOnceSlot {
+public:
+    template <typename TBuild>
+    T* Get(TBuild pBuild) {
+        if (T* object = aObject.load(std::memory_order_acquire))
+            return object;
+        std::lock_guard<std::mutex> lock(aLock);
+        T* object = aObject.load(std::memory_order_relaxed);
+        if (!object) {
+            object = pBuild();
+            ++theBuiltCount;
+            aObject.store(object, std::memory_order_release);
+        }
+        return object;
     }
-    return pSlot;
-}
+
+    // Empties the slot; the next Get builds anew.
+    void Reset() { aObject.store(nullptr, std::memory_order_release); }
+
+private:
+    std::atomic<T*> aObject{nullptr};
+    std::mutex aLock;
+};
 
 // Deletes what the getter returns (building it first if need be) and empties the slot, so
 // that the next call of the getter builds again.
 template <typename T>
-void Free(T*& pSlot, T* (*pGetter)()) {
+void Free(TOnceSlot<T>& pSlot, T* (*pGetter)()) {
     T* object = pGetter();
-    pSlot = nullptr;
+    pSlot.Reset();
     if (object) {
         delete object;
         ++theFreedCount;
@@ -62,7 +83,7 @@ wxBrush* NewBrush(const wxColour& pColour) {
     return new wxBrush(pColour, wxBRUSHSTYLE_SOLID);
 }
 
-#define ZV_ICON(pName) wxIcon* The##pName##Icon = nullptr;
+#define ZV_ICON(pName) TOnceSlot<wxIcon> the##pName##Icon;
 #include "DLL/Res/IconList"
 
 #include "DLL/Res/IconCmnList"
@@ -70,44 +91,45 @@ wxBrush* NewBrush(const wxColour& pColour) {
 #include "Lib/Res/IconCmnDllList"
 #undef ZV_ICON
 
-wxCursor* theHoriSizeCursor = nullptr;
-wxCursor* theVertSizeCursor = nullptr;
-wxCursor* theAllSizeCursor = nullptr;
-wxCursor* theSlashSizeCursor = nullptr;
-wxCursor* theBackSizeCursor = nullptr;
-wxCursor* theInvalidCursor = nullptr;
-wxCursor* theRotSizeCursor = nullptr;
+TOnceSlot<wxCursor> theHoriSizeCursor;
+TOnceSlot<wxCursor> theVertSizeCursor;
+TOnceSlot<wxCursor> theAllSizeCursor;
+TOnceSlot<wxCursor> theSlashSizeCursor;
+TOnceSlot<wxCursor> theBackSizeCursor;
+TOnceSlot<wxCursor> theInvalidCursor;
+TOnceSlot<wxCursor> theRotSizeCursor;
 
-wxPen* theRedPen = nullptr;
-wxPen* theBluePen = nullptr;
-wxPen* theOrangePen = nullptr;
-wxPen* theOlivePen = nullptr;
-wxPen* theGreyPen = nullptr;
-wxPen* theTealPen = nullptr;
-wxPen* theNavyPen = nullptr;
-wxPen* thePurplePen = nullptr;
-wxPen* theMaroonPen = nullptr;
-wxPen* theSeqTickPen = nullptr;
-wxPen* theSeqBorderPen = nullptr;
+TOnceSlot<wxPen> theRedPen;
+TOnceSlot<wxPen> theBluePen;
+TOnceSlot<wxPen> theOrangePen;
+TOnceSlot<wxPen> theOlivePen;
+TOnceSlot<wxPen> theGreyPen;
+TOnceSlot<wxPen> theTealPen;
+TOnceSlot<wxPen> theNavyPen;
+TOnceSlot<wxPen> thePurplePen;
+TOnceSlot<wxPen> theMaroonPen;
+TOnceSlot<wxPen> theSeqTickPen;
+TOnceSlot<wxPen> theSeqBorderPen;
 
-wxBrush* theButtonFaceBrush = nullptr;
-wxBrush* theShadeBrush = nullptr;
-wxBrush* theBlueBrush = nullptr;
-wxBrush* theHatchBrush = nullptr;
-wxBrush* theOliveBrush = nullptr;
-wxBrush* theGreyBrush = nullptr;
-wxBrush* theTealBrush = nullptr;
-wxBrush* theNavyBrush = nullptr;
-wxBrush* thePurpleBrush = nullptr;
-wxBrush* theMaroonBrush = nullptr;
-wxBrush* theSeqBrush = nullptr;
+TOnceSlot<wxBrush> theButtonFaceBrush;
+TOnceSlot<wxBrush> theShadeBrush;
+TOnceSlot<wxBrush> theBlueBrush;
+TOnceSlot<wxBrush> theHatchBrush;
+TOnceSlot<wxBrush> theOliveBrush;
+TOnceSlot<wxBrush> theGreyBrush;
+TOnceSlot<wxBrush> theTealBrush;
+TOnceSlot<wxBrush> theNavyBrush;
+TOnceSlot<wxBrush> thePurpleBrush;
+TOnceSlot<wxBrush> theMaroonBrush;
+TOnceSlot<wxBrush> theSeqBrush;
 
 } // namespace
 
 // The list files give each getter its place: a report names the getter and the list's line.
 #define ZV_ICON(pName)                                                                             \
     wxIcon* Get##pName##Icon() {                                                                   \
-        BuiltOnce(The##pName##Icon, [] { return new wxIcon(pName##_xpm); });                       \
+        wxIcon* const The##pName##Icon =                                                           \
+            the##pName##Icon.Get([] { return new wxIcon(pName##_xpm); });                          \
         ZV_ASSERT(The##pName##Icon->IsOk());                                                       \
         return The##pName##Icon;                                                                   \
     }
@@ -124,25 +146,25 @@ const TIconGetter theFontComponentIcons[4] = {GetFontNameIcon, GetFontSizeIcon, 
                                               GetItalicIcon};
 
 wxCursor* GetHoriSizeCursor() {
-    return BuiltOnce(theHoriSizeCursor, [] { return NSCursorResource::Load("HoriSize"); });
+    return theHoriSizeCursor.Get([] { return NSCursorResource::Load("HoriSize"); });
 }
 wxCursor* GetVertSizeCursor() {
-    return BuiltOnce(theVertSizeCursor, [] { return NSCursorResource::Load("VertSize"); });
+    return theVertSizeCursor.Get([] { return NSCursorResource::Load("VertSize"); });
 }
 wxCursor* GetAllSizeCursor() {
-    return BuiltOnce(theAllSizeCursor, [] { return NSCursorResource::Load("AllSize"); });
+    return theAllSizeCursor.Get([] { return NSCursorResource::Load("AllSize"); });
 }
 wxCursor* GetSlashSizeCursor() {
-    return BuiltOnce(theSlashSizeCursor, [] { return NSCursorResource::Load("SlashSize"); });
+    return theSlashSizeCursor.Get([] { return NSCursorResource::Load("SlashSize"); });
 }
 wxCursor* GetBackSizeCursor() {
-    return BuiltOnce(theBackSizeCursor, [] { return NSCursorResource::Load("BackSize"); });
+    return theBackSizeCursor.Get([] { return NSCursorResource::Load("BackSize"); });
 }
 wxCursor* GetInvalidCursor() {
-    return BuiltOnce(theInvalidCursor, [] { return NSCursorResource::Load("Invalid"); });
+    return theInvalidCursor.Get([] { return NSCursorResource::Load("Invalid"); });
 }
 wxCursor* GetRotSizeCursor() {
-    return BuiltOnce(theRotSizeCursor, [] { return NSCursorResource::Load("RotSize"); });
+    return theRotSizeCursor.Get([] { return NSCursorResource::Load("RotSize"); });
 }
 
 const wxColour& GetButtonFaceColour() {
@@ -184,80 +206,79 @@ const wxPen* GetBlackPen() {
     return wxBLACK_PEN;
 }
 wxPen* GetRedPen() {
-    return BuiltOnce(theRedPen, [] { return NewPen(wxColour(255, 0, 0)); });
+    return theRedPen.Get([] { return NewPen(wxColour(255, 0, 0)); });
 }
 wxPen* GetBluePen() {
-    return BuiltOnce(theBluePen, [] { return NewPen(wxColour(0, 64, 255)); });
+    return theBluePen.Get([] { return NewPen(wxColour(0, 64, 255)); });
 }
 wxPen* GetOrangePen() {
-    return BuiltOnce(theOrangePen, [] { return NewPen(wxColour(255, 192, 63)); });
+    return theOrangePen.Get([] { return NewPen(wxColour(255, 192, 63)); });
 }
 wxPen* GetOlivePen() {
-    return BuiltOnce(theOlivePen, [] { return NewPen(GetOliveColour()); });
+    return theOlivePen.Get([] { return NewPen(GetOliveColour()); });
 }
 wxPen* GetGreyPen() {
-    return BuiltOnce(theGreyPen, [] { return NewPen(GetGreyColour()); });
+    return theGreyPen.Get([] { return NewPen(GetGreyColour()); });
 }
 wxPen* GetTealPen() {
-    return BuiltOnce(theTealPen, [] { return NewPen(GetTealColour()); });
+    return theTealPen.Get([] { return NewPen(GetTealColour()); });
 }
 wxPen* GetNavyPen() {
-    return BuiltOnce(theNavyPen, [] { return NewPen(GetNavyColour()); });
+    return theNavyPen.Get([] { return NewPen(GetNavyColour()); });
 }
 wxPen* GetPurplePen() {
-    return BuiltOnce(thePurplePen, [] { return NewPen(GetPurpleColour()); });
+    return thePurplePen.Get([] { return NewPen(GetPurpleColour()); });
 }
 wxPen* GetMaroonPen() {
-    return BuiltOnce(theMaroonPen, [] { return NewPen(GetMaroonColour()); });
+    return theMaroonPen.Get([] { return NewPen(GetMaroonColour()); });
 }
 wxPen* GetSeqTickPen() {
-    return BuiltOnce(theSeqTickPen, [] { return NewPen(wxColour(224, 255, 224)); });
+    return theSeqTickPen.Get([] { return NewPen(wxColour(224, 255, 224)); });
 }
 wxPen* GetSeqBorderPen() {
-    return BuiltOnce(theSeqBorderPen, [] { return NewPen(wxColour(0, 218, 0)); });
+    return theSeqBorderPen.Get([] { return NewPen(wxColour(0, 218, 0)); });
 }
 
 wxBrush* GetButtonFaceBrush() {
-    return BuiltOnce(theButtonFaceBrush, [] { return NewBrush(GetButtonFaceColour()); });
+    return theButtonFaceBrush.Get([] { return NewBrush(GetButtonFaceColour()); });
 }
 wxBrush* GetShadeBrush() {
-    return BuiltOnce(theShadeBrush, [] {
+    return theShadeBrush.Get([] {
         const wxColour& face = GetButtonFaceColour();
         return NewBrush(wxColour(face.Blue(), face.Green(), face.Red()));
     });
 }
 wxBrush* GetBlueBrush() {
-    return BuiltOnce(theBlueBrush, [] { return NewBrush(wxColour(0, 64, 255)); });
+    return theBlueBrush.Get([] { return NewBrush(wxColour(0, 64, 255)); });
 }
 wxBrush* GetHatchBrush() {
-    return BuiltOnce(theHatchBrush, [] {
-        return new wxBrush(wxColour(128, 128, 128), wxBRUSHSTYLE_CROSSDIAG_HATCH);
-    });
+    return theHatchBrush.Get(
+        [] { return new wxBrush(wxColour(128, 128, 128), wxBRUSHSTYLE_CROSSDIAG_HATCH); });
 }
 wxBrush* GetOliveBrush() {
-    return BuiltOnce(theOliveBrush, [] { return NewBrush(GetOliveColour()); });
+    return theOliveBrush.Get([] { return NewBrush(GetOliveColour()); });
 }
 wxBrush* GetGreyBrush() {
-    return BuiltOnce(theGreyBrush, [] { return NewBrush(GetGreyColour()); });
+    return theGreyBrush.Get([] { return NewBrush(GetGreyColour()); });
 }
 wxBrush* GetTealBrush() {
-    return BuiltOnce(theTealBrush, [] { return NewBrush(GetTealColour()); });
+    return theTealBrush.Get([] { return NewBrush(GetTealColour()); });
 }
 wxBrush* GetNavyBrush() {
-    return BuiltOnce(theNavyBrush, [] { return NewBrush(GetNavyColour()); });
+    return theNavyBrush.Get([] { return NewBrush(GetNavyColour()); });
 }
 wxBrush* GetPurpleBrush() {
-    return BuiltOnce(thePurpleBrush, [] { return NewBrush(GetPurpleColour()); });
+    return thePurpleBrush.Get([] { return NewBrush(GetPurpleColour()); });
 }
 wxBrush* GetMaroonBrush() {
-    return BuiltOnce(theMaroonBrush, [] { return NewBrush(GetMaroonColour()); });
+    return theMaroonBrush.Get([] { return NewBrush(GetMaroonColour()); });
 }
 wxBrush* GetSeqBrush() {
-    return BuiltOnce(theSeqBrush, [] { return NewBrush(wxColour(194, 255, 181)); });
+    return theSeqBrush.Get([] { return NewBrush(wxColour(194, 255, 181)); });
 }
 
 void FreeDrawingResources() {
-#define ZV_ICON(pName) Free(The##pName##Icon, Get##pName##Icon);
+#define ZV_ICON(pName) Free(the##pName##Icon, Get##pName##Icon);
 #include "DLL/Res/IconList"
 
 #include "DLL/Res/IconCmnList"
@@ -299,5 +320,5 @@ void FreeDrawingResources() {
 }
 
 TDrawingResourceCounts GetDrawingResourceCounts() {
-    return {theBuiltCount, theFreedCount};
+    return {theBuiltCount.load(), theFreedCount.load()};
 }

@@ -1,7 +1,8 @@
 // The shared drawing objects of the module and its host: icons, cursors, colours, pens and
 // brushes. Each is built by the first call of its getter and shared from then on: every later
-// call returns the same object, and callers never delete one. A build that throws leaves the
-// resource unbuilt and the next call tries again.
+// call returns the same object, and callers never delete one. Threads that call a getter for
+// the first time together (the waveform worker beside the UI thread) get the one object. A
+// build that throws leaves the resource unbuilt and the next call tries again.
 #pragma once
 
 #include <wx/brush.h>
@@ -78,7 +79,8 @@ wxBrush* GetMaroonBrush();     // the maroon colour
 wxBrush* GetSeqBrush();        // 194, 255, 181
 
 // Deletes every icon, cursor, pen and brush, building first whatever was not built; leaves the
-// colours and the stock pens alone. A getter called afterwards builds its object anew.
+// colours and the stock pens alone. A getter called afterwards builds its object anew. Runs on
+// the UI thread while no other thread draws.
 void FreeDrawingResources();
 
 // How many icons, cursors, pens and brushes were built and deleted so far (for leak checks).

@@ -1,28 +1,100 @@
 #include "DLL/Res/DrawingResources.h"
 
 #include "DLL/Res/CursorResource.h"
+#include "support/AssertCapture.h"
 
 #include <wx/settings.h>
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstddef>
 #include <iterator>
 #include <memory>
 #include <set>
+#include <thread>
 #include <tuple>
 #include <vector>
 
+// Every delete of this binary passes through here; while recording, the deleted addresses are
+// kept in order (in fixed storage: a delete must not allocate), then the real delete runs. The
+// sized delete may call the plain one, which records the address a second time.
 namespace {
 
-#define ZV_ICON(pName) Get##pName##Icon,
-const TIconGetter theIcons[] = {
-#include "DLL/Res/IconList"
+std::atomic<bool> theRecording{false};
+std::atomic<size_t> theDeletedCount{0};
+const void* theDeleted[1 << 16];
 
-#include "DLL/Res/IconCmnList"
+void Record(const void* pObject) {
+    if (!pObject || !theRecording.load(std::memory_order_relaxed))
+        return;
+    const size_t index = theDeletedCount++;
+    if (index < std::size(theDeleted))
+        theDeleted[index] = pObject;
+}
 
-#include "Lib/Res/IconCmnDllList"
-};
-#undef ZV_ICON
+template <typename TDelete>
+TDelete Next(const char* pName) {
+    return reinterpret_cast<TDelete>(dlsym(RTLD_NEXT, pName));
+}
+
+} // namespace
+
+void operator delete(void* pObject) noexcept {
+    static const auto theNext = Next<void (*)(void*)>("_ZdlPv");
+    Record(pObject);
+    theNext(pObject);
+}
+
+void operator delete(void* pObject, std::size_t pSize) noexcept {
+    static const auto theNext = Next<void (*)(void*, std::size_t)>("_ZdlPvm");
+    Record(pObject);
+    theNext(pObject, pSize);
+}
+
+namespace {
+
+// The addresses deleted while pStatement ran.
+template <typename TStatement>
+std::vector<const void*> Deletions(TStatement pStatement) {
+    theDeletedCount = 0;
+    theRecording = true;
+    pStatement();
+    theRecording = false;
+    return std::vector<const void*>(theDeleted, theDeleted + theDeletedCount.load());
+}
+
+using TGetter = wxGDIObject* (*)();
+
+template <auto pGetter>
+wxGDIObject* Object() {
+    return pGetter();
+}
+
+// Every object that FreeDrawingResources deletes, in the order it deletes them.
+const TGetter theFreeOrder[] = {
+    // Icons, as the three list files give them.
+    Object<GetAudioMixerIcon>, Object<GetBoldFontIcon>, Object<GetFontNameIcon>,
+    Object<GetFontSizeIcon>, Object<GetItalicIcon>, Object<GetMainAmplifIcon>, Object<GetMaskIcon>,
+    Object<GetTimeLineIcon>, Object<GetVideoMixerIcon>, Object<GetAudioStreamIcon>,
+    Object<GetFilterIcon>, Object<GetParamIcon>, Object<GetUnknownIcon>, Object<GetVideoStreamIcon>,
+    Object<GetColorBlueIcon>, Object<GetColorGreenIcon>, Object<GetColorRedIcon>,
+    Object<GetColorWheelIcon>, Object<GetFontIcon>, Object<GetSourceMixIcon>,
+    // Cursors.
+    Object<GetHoriSizeCursor>, Object<GetVertSizeCursor>, Object<GetAllSizeCursor>,
+    Object<GetRotSizeCursor>, Object<GetSlashSizeCursor>, Object<GetBackSizeCursor>,
+    Object<GetInvalidCursor>,
+    // Brushes, then pens: the last 22 entries.
+    Object<GetOliveBrush>, Object<GetGreyBrush>, Object<GetTealBrush>, Object<GetNavyBrush>,
+    Object<GetPurpleBrush>, Object<GetMaroonBrush>, Object<GetShadeBrush>, Object<GetHatchBrush>,
+    Object<GetButtonFaceBrush>, Object<GetSeqBrush>, Object<GetBlueBrush>, Object<GetOlivePen>,
+    Object<GetGreyPen>, Object<GetTealPen>, Object<GetNavyPen>, Object<GetPurplePen>,
+    Object<GetMaroonPen>, Object<GetOrangePen>, Object<GetBluePen>, Object<GetRedPen>,
+    Object<GetSeqTickPen>, Object<GetSeqBorderPen>};
+constexpr size_t ICON_COUNT = 20;
 
 // A colour with its pen, brush and shared colour object, where it has them.
 const std::tuple<wxColour, wxPen* (*)(), wxBrush* (*)(), const wxColour& (*)()> theColours[] = {
@@ -40,32 +112,47 @@ const std::tuple<wxColour, wxPen* (*)(), wxBrush* (*)(), const wxColour& (*)()> 
     {wxColour(128, 0, 0), GetMaroonPen, GetMaroonBrush, GetMaroonColour},
 };
 
+// The objects of the getters, in the getters' order.
+std::vector<const void*> Objects(const TGetter* pBegin, const TGetter* pEnd) {
+    std::vector<const void*> objects;
+    std::transform(pBegin, pEnd, std::back_inserter(objects), [](TGetter p) { return p(); });
+    return objects;
+}
+
 } // namespace
 
-TEST(DrawingResources, IconsAndCursorsAreValidAndTheSameObjectOnEachCall) {
-    EXPECT_EQ(std::size(theIcons), 20u);
-    for (TIconGetter icon : theIcons)
-        EXPECT_TRUE(icon()->IsOk() && icon()->GetSize() == wxSize(16, 16) && icon() == icon());
-    std::set<wxCursor*> cursors;
-    for (wxCursor* (*cursor)() :
-         {GetHoriSizeCursor, GetVertSizeCursor, GetAllSizeCursor, GetSlashSizeCursor,
-          GetBackSizeCursor, GetInvalidCursor, GetRotSizeCursor}) {
-        EXPECT_TRUE(cursor()->IsOk() && cursor() == cursor());
-        cursors.insert(cursor());
+TEST(DrawingResources, EveryObjectIsValidDistinctAndTheSameOnEachCall) {
+    std::set<const void*> distinct;
+    for (size_t i = 0; i < std::size(theFreeOrder); ++i) {
+        SCOPED_TRACE(i);
+        wxGDIObject* object = theFreeOrder[i]();
+        EXPECT_TRUE(object->IsOk());
+        EXPECT_EQ(theFreeOrder[i](), object);
+        distinct.insert(object);
+        if (i < ICON_COUNT) {
+            EXPECT_EQ(static_cast<wxIcon*>(object)->GetSize(), wxSize(16, 16));
+        }
     }
-    EXPECT_EQ(cursors.size(), 7u);
+    EXPECT_EQ(distinct.size(), std::size(theFreeOrder));
     // Resource names compare without case.
     EXPECT_TRUE(std::unique_ptr<wxCursor>(NSCursorResource::Load("horisize"))->IsOk());
     EXPECT_FALSE(std::unique_ptr<wxCursor>(NSCursorResource::Load("NoSuchCursor"))->IsOk());
 }
 
 // Pens are 1 pixel wide and solid, brushes solid unless stated.
-TEST(DrawingResources, PensBrushesAndColoursHaveTheirValuesAndAreShared) {
+TEST(DrawingResources, PensBrushesAndColoursHaveTheirValues) {
     for (const auto& [colour, pen, brush, shared] : theColours) {
         SCOPED_TRACE(colour.GetAsString().utf8_string());
-        EXPECT_TRUE(!pen || (pen() == pen() && *pen() == wxPen(colour, 1, wxPENSTYLE_SOLID)));
-        EXPECT_TRUE(!brush || (brush() == brush() && *brush() == wxBrush(colour)));
-        EXPECT_TRUE(!shared || (&shared() == &shared() && shared() == colour));
+        if (pen) {
+            EXPECT_EQ(*pen(), wxPen(colour, 1, wxPENSTYLE_SOLID));
+        }
+        if (brush) {
+            EXPECT_EQ(*brush(), wxBrush(colour));
+        }
+        if (shared) {
+            EXPECT_EQ(&shared(), &shared());
+            EXPECT_EQ(shared(), colour);
+        }
     }
     EXPECT_EQ(*GetHatchBrush(), wxBrush(wxColour(128, 128, 128), wxBRUSHSTYLE_CROSSDIAG_HATCH));
     EXPECT_EQ(GetWhitePen(), wxWHITE_PEN);
@@ -75,11 +162,9 @@ TEST(DrawingResources, PensBrushesAndColoursHaveTheirValuesAndAreShared) {
 TEST(DrawingResources, ButtonFaceIsTheSystemColourAndShadeExchangesRedAndBlue) {
     const wxColour system = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE);
     const wxColour& face = GetButtonFaceColour();
-    EXPECT_EQ(&GetButtonFaceColour(), &face);
     EXPECT_EQ(face, wxColour(system.Red(), system.Green(), system.Blue()));
     EXPECT_EQ(*GetButtonFaceBrush(), wxBrush(face));
     EXPECT_EQ(*GetShadeBrush(), wxBrush(wxColour(face.Blue(), face.Green(), face.Red())));
-    EXPECT_EQ(GetShadeBrush(), GetShadeBrush());
 }
 
 TEST(DrawingResources, ComponentIconTablesFollowTheComponentNumbers) {
@@ -90,20 +175,71 @@ TEST(DrawingResources, ComponentIconTablesFollowTheComponentNumbers) {
               (TIcons{GetFontNameIcon, GetFontSizeIcon, GetBoldFontIcon, GetItalicIcon}));
 }
 
-// 20 icons, 7 cursors, 11 brushes and 11 pens, each built when missing and deleted; getters
-// build again afterwards; colours stay.
-TEST(DrawingResources, FreeDeletesAll49ObjectsAndGettersBuildAgain) {
+// All 49 objects go, built first where missing, in their order; getters build again
+// afterwards; colours stay.
+TEST(DrawingResources, FreeDeletesAll49ObjectsInOrderAndGettersBuildAgain) {
     const wxColour* olive = &GetOliveColour();
     FreeDrawingResources();
     const TDrawingResourceCounts start = GetDrawingResourceCounts();
     GetRedPen();
     GetInvalidCursor();
-    FreeDrawingResources();
+    const std::vector<const void*> objects =
+        Objects(std::begin(theFreeOrder), std::end(theFreeOrder));
+    std::vector<const void*> deleted = Deletions(FreeDrawingResources);
+    deleted.erase(std::unique(deleted.begin(), deleted.end()), deleted.end());
+    // Only the 49 objects themselves, not what they own.
+    deleted.erase(std::remove_if(deleted.begin(), deleted.end(),
+                                 [&](const void* p) {
+                                     return std::find(objects.begin(), objects.end(), p) ==
+                                            objects.end();
+                                 }),
+                  deleted.end());
+    EXPECT_EQ(deleted, objects);
     const TDrawingResourceCounts freed = GetDrawingResourceCounts();
     EXPECT_EQ(freed.aBuilt - start.aBuilt, 49);
     EXPECT_EQ(freed.aFreed - start.aFreed, 49);
-    EXPECT_TRUE(GetTealPen()->IsOk() && GetFontIcon()->IsOk() && GetRotSizeCursor()->IsOk());
+    EXPECT_TRUE(GetTealPen()->IsOk());
+    EXPECT_TRUE(GetFontIcon()->IsOk());
     EXPECT_EQ(GetTealPen()->GetColour(), wxColour(0, 128, 128));
-    EXPECT_EQ(GetDrawingResourceCounts().aBuilt - freed.aBuilt, 3);
+    EXPECT_EQ(GetDrawingResourceCounts().aBuilt - freed.aBuilt, 2);
     EXPECT_EQ(&GetOliveColour(), olive);
+}
+
+// An icon whose image did not load is reported by each call of its getter, the clean-up's
+// included, and still returned and deleted.
+TEST(DrawingResources, AnInvalidIconIsReportedByItsGetterAndTheCleanUp) {
+    FreeDrawingResources();
+    *GetFontIcon() = wxIcon();
+    *GetMaskIcon() = wxIcon();
+    wxIcon* font = nullptr;
+    EXPECT_ASSERTS(font = GetFontIcon(), "TheFontIcon->IsOk()");
+    EXPECT_FALSE(font->IsOk());
+    const long freed = GetDrawingResourceCounts().aFreed;
+    EXPECT_ASSERTS(FreeDrawingResources(), "TheMaskIcon->IsOk()", "TheFontIcon->IsOk()");
+    EXPECT_EQ(GetDrawingResourceCounts().aFreed - freed, 49);
+    EXPECT_TRUE(GetFontIcon()->IsOk());
+}
+
+// The waveform worker draws beside the UI thread: two threads that call the pen and brush
+// getters for the first time together get the same objects, each built once.
+TEST(DrawingResources, TwoThreadsCallingGettersFirstShareEachObject) {
+    const TGetter* pensAndBrushes = std::end(theFreeOrder) - 22;
+    // The system colour is read on the UI thread.
+    GetButtonFaceColour();
+    for (int round = 0; round < 40; ++round) {
+        FreeDrawingResources();
+        const long built = GetDrawingResourceCounts().aBuilt;
+        std::atomic<int> ready{0};
+        auto run = [&](std::vector<const void*>& pObjects) {
+            for (++ready; ready < 2;) {
+            }
+            pObjects = Objects(pensAndBrushes, std::end(theFreeOrder));
+        };
+        std::vector<const void*> first, second;
+        std::thread other(run, std::ref(second));
+        run(first);
+        other.join();
+        EXPECT_EQ(first, second);
+        EXPECT_EQ(GetDrawingResourceCounts().aBuilt - built, 22);
+    }
 }
