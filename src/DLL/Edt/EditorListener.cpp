@@ -116,7 +116,7 @@ void IEditorListener::OnKeyEdit(const TStreamEditList& pList, bool pState) {
 }
 
 void IEditorListener::AllParamDisable(const TZVStreamRow* pStream) {
-    if (pStream->aParent)
+    if (ZV_ASSERT(pStream != NULL) && pStream->aParent)
         OnRowModified(pStream, editALL_PARAM_DISABLED);
 }
 
@@ -129,6 +129,9 @@ void IEditorListener::ChangeParam(const TZVParamRow* pParam, bool pEnable) {
     if (!theListener)
         return;
     theParamEditPending = true;
+    // A detached row has no stream to ask for its neighbours.
+    if (!ZV_ASSERT(pParam->aParent != NULL))
+        return;
     const TZVStreamRow* stream = pParam->aParent;
     if (!stream->aIsParamShown)
         return;

@@ -68,7 +68,8 @@ public:
     // DoEndOfParamEdit with pState, then DoKeyEdit with pList if a listener is still set.
     static void OnKeyEdit(const TStreamEditList& pList, bool pState);
     // Reports a stream row whose last enabled parameter was switched off
-    // (editALL_PARAM_DISABLED); the root stream row is not reported.
+    // (editALL_PARAM_DISABLED); the root stream row is not reported. A null row is reported
+    // ("pStream != __null") and skipped.
     static void AllParamDisable(const TZVStreamRow* pStream);
 
     // Installs pListener (not owned; null unregisters). Replacing a listener is reported
@@ -78,7 +79,8 @@ public:
     // Records a parameter row of the current batch switched on (pEnable) or off, for
     // EndEnableParam. Of the batch's rows the topmost (smallest aTop) are kept, the latest
     // among equals. Nothing is recorded without a listener or when the row's stream does
-    // not show its parameter rows.
+    // not show its parameter rows; a row without a stream is reported
+    // ("pParam->aParent != __null") and not recorded.
     static void ChangeParam(const TZVParamRow* pParam, bool pEnable);
     // Ends the batch: reports the recorded neighbour (editPREV_PARAM_LAST or
     // editPREV_PARAM_FOLLOWED) first, then the topmost switched row (editROW), and forgets

@@ -132,6 +132,8 @@ TEST_F(EditorListener, ABatchReportsTheTopmostNeighbourThenTheTopmostSwitchedRow
         {{1, 1, 0}, true, {{1, 0}}, "RowModified(p0,4) RowModified(p1,0) "},
         {{1, 1, 1, 1}, true, {{3, 0}, {2, 0}, {1, 0}}, "RowModified(p0,4) RowModified(p1,0) "},
         {{0, 1, 0, 1}, true, {{2, 1}}, "RowModified(p1,5) RowModified(p2,0) "},
+        // Followed, then last again at the same top: the latest call decides.
+        {{1, 0}, true, {{1, 1}, {1, 0}}, "RowModified(p0,4) RowModified(p1,0) "},
         {{1, 1}, false, {{1, 0}}, ""},
     };
     IEditorListener::RegisterListener(&aRecorder);
@@ -164,4 +166,13 @@ TEST_F(EditorListener, ABatchWaitsForAListenerButNotForOneThatLeft) {
     IEditorListener::RegisterListener(&aRecorder);
     IEditorListener::EndEnableParam();
     EXPECT_EQ(aRecorder.aCalls, "RowModified(p0,5) ");
+}
+
+TEST_F(EditorListener, ADetachedParameterOrAMissingStreamIsReportedAndSkipped) {
+    TZVParamRow detached;
+    IEditorListener::RegisterListener(&aRecorder);
+    EXPECT_ASSERTS(IEditorListener::ChangeParam(&detached, false), "pParam->aParent != __null");
+    EXPECT_ASSERTS(IEditorListener::AllParamDisable(nullptr), "pStream != __null");
+    IEditorListener::EndEnableParam();
+    EXPECT_EQ(aRecorder.aCalls, "");
 }
