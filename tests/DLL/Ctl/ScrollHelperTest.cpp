@@ -90,6 +90,13 @@ TEST(ScrollHelper, FittingContentIsCentredUnlessALargerMarginPushesIt) {
         EXPECT_EQ(State(axis), "0 " + std::to_string(c[3]) + " " + std::to_string(c[3] + c[0]) +
                                    " bar 0 0 0 0 0");
     }
+    // Equal margins count as the after side: while the bar is off, 60 and 60 (d = 20) move the
+    // content up.
+    TFakeBar bar;
+    TAxis axis = Axis(bar, 400, 300);
+    axis.aMarginBefore = axis.aMarginAfter = 60;
+    axis.setOrig();
+    EXPECT_EQ(axis.aOrig, 40);
 }
 
 TEST(ScrollHelper, SetScrollAnswersTrueOnlyWhenTheBarBecomesOrStopsBeingNeeded) {
@@ -102,7 +109,8 @@ TEST(ScrollHelper, SetScrollAnswersTrueOnlyWhenTheBarBecomesOrStopsBeingNeeded) 
         axis.aViewSize = s[0];
         axis.aContentSize = s[1];
         EXPECT_EQ(axis.setScroll(), s[2] == 1) << s[0] << " " << s[1];
-        EXPECT_TRUE(bar.aEnabled == axis.aBarNeeded && bar.aShown);
+        EXPECT_EQ(bar.aEnabled, axis.aBarNeeded);
+        EXPECT_TRUE(bar.aShown);
     }
     axis.aContentSize = 100; // the range stays; the bar hides only when asked
     axis.aHideBar = true;

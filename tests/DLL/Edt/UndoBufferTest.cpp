@@ -27,6 +27,7 @@ public:
     bool aAnswer = true;
     std::string aPending; // stored by CompleteAction when not empty
     std::function<void(TUndoBuffer*)> aDuringApply;
+    std::function<void(TUndoBuffer*)> aDuringComplete;
 
     static std::vector<uint32_t> MakeRecord(const TUndoer* pOwner, const std::string& pText,
                                             bool pNeutral) {
@@ -64,6 +65,8 @@ public:
     }
     void CompleteAction(TUndoBuffer* pBuffer) override {
         aLog += "complete " + aName + " ";
+        if (aDuringComplete)
+            aDuringComplete(pBuffer);
         if (!aPending.empty())
             Edit(*pBuffer, aPending);
     }
@@ -262,6 +265,18 @@ TEST_F(UndoBufferTest, FailuresInsideTheOwnerLeaveTheBufferUsable) {
     aBuffer->StartAction(&aEditor);
     EXPECT_THROW(aBuffer->CompleteAction(), TError);
     EXPECT_TRUE(aBuffer->Undo()) << "not completing any more";
+}
+
+// An owner that undoes while it completes its action is told so, and the undo is done.
+TEST_F(UndoBufferTest, UndoWhileAnActionCompletesIsReportedAndDone) {
+    Run("+1 +2");
+    aEditor.aDuringComplete = [](TUndoBuffer* pBuffer) {
+        EXPECT_ASSERTS(EXPECT_TRUE(pBuffer->Undo()), "!aCompleting", "!aCompleting"); // and Resize
+    };
+    aBuffer->StartAction(&aEditor);
+    EXPECT_EQ(Run(""), "open ");
+    aBuffer->CompleteAction();
+    EXPECT_EQ(Run(""), "open complete e undo e:1 . ");
 }
 
 TEST_F(UndoBufferTest, RecordsOfDestroyedOwnersAreSkipped) {

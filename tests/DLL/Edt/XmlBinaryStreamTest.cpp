@@ -105,6 +105,8 @@ TEST(XmlBinaryStream, DamagedStreamsGiveNull) {
     };
     for (const auto& test : cases)
         EXPECT_EQ(ReadXml(Bytes(test.first)), test.second);
+    // A partial read keeps an attribute whose value was cut short, with the units that came.
+    EXPECT_EQ(ReadXml(Bytes({'N', 1, 'a', 'A', 1, 'k', 3, 'v', 'w'}), true), "<a k=\"vw\"/>");
 }
 
 TEST(XmlBinaryStream, StreamCutInsideTheSecondOfThreeChildren) {
