@@ -169,7 +169,7 @@ TEST_F(EditorListener, ABatchWaitsForAListenerButNotForOneThatLeft) {
 }
 
 TEST_F(EditorListener, ADetachedParameterOrAMissingStreamIsReportedAndSkipped) {
-    TZVParamRow detached;
+    TFakeParamRow detached;
     IEditorListener::RegisterListener(&aRecorder);
     EXPECT_ASSERTS(IEditorListener::ChangeParam(&detached, false), "pParam->aParent != __null");
     EXPECT_ASSERTS(IEditorListener::AllParamDisable(nullptr), "pStream != __null");
