@@ -356,7 +356,7 @@ wxString TConditionalOper::MissingArgError() const {
 }
 
 TFunctionOper::TFunctionOper(const wxString& pName)
-    : aName(pName), aFunction(nullptr), aUnary(nullptr) {}
+    : aName(pName), aFunction(nullptr) {}
 
 TFunctionOper* TFunctionOper::Clone() const {
     return new TFunctionOper(*this);
@@ -378,27 +378,14 @@ bool TFunctionOper::CheckSemantic(const TContext& pContext, TParser& pParser) {
     if (pContext.GetCheckMode() == 0) {
         const IFunction* function = nullptr;
         const bool found = pContext.GetFunction(aName, &function);
-        Bind(function);
+        aFunction = function;
         if (!found)
             return false;
     }
     return CheckAll(GetOperands(), pContext, pParser);
 }
 
-void TFunctionOper::Bind(const IFunction* pFunction) {
-    aFunction = pFunction;
-    aUnary = dynamic_cast<const IUnaryFunction*>(pFunction);
-}
-
 bool TFunctionOper::GetNumber(double& pNumber, TVariant& pOther) const {
-    if (aUnary) {
-        const IExprNode* operand = GetFirstOperand();
-        double x;
-        if (operand && NumberOf(operand, x, pOther))
-            return StoreComputed(aUnary->Compute(x), pNumber);
-        pOther.Clear();
-        return false;
-    }
     if (!aFunction)
         return false;
     pOther = aFunction->Evaluate(GetOperands());

@@ -16,7 +16,6 @@
 namespace NSExpression {
 
 class IFunction;
-class IUnaryFunction;
 
 // An operator of one operand; binds and evaluates through it.
 class IUnaryOper : public IOperNode {
@@ -248,12 +247,8 @@ public:
     void AppendImage(wxString& pImage) const override;
 
 private:
-    void Bind(const IFunction* pFunction);
-
     wxString aName;
     const IFunction* aFunction;
-    // aFunction when it is a one-number function, which the call computes directly.
-    const IUnaryFunction* aUnary;
 };
 
 } // namespace NSExpression
