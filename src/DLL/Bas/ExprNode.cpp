@@ -3,6 +3,7 @@
 #include "ALL/Assert.h"
 #include "DLL/Bas/ExprContext.h"
 #include "DLL/Bas/ExprFormula.h"
+#include "DLL/Bas/ExprOperator.h"
 
 #include <wx/intl.h>
 #include <wx/listimpl.cpp>
@@ -25,6 +26,16 @@ bool IExprNode::GetNumber(double& pNumber, TVariant& pOther) const {
     return false;
 }
 
+void IExprNode::ForgetCompiledTree() const {
+    if (!aCompiled)
+        return;
+    const IExprNode* top = this;
+    while (top->aParent)
+        top = top->aParent;
+    if (const TRootNode* root = dynamic_cast<const TRootNode*>(top))
+        root->ForgetProgram();
+}
+
 IOperNode::IOperNode(const IOperNode& pSource) : IExprNode(pSource) {
     for (auto node = pSource.aOperands.GetFirst(); node; node = node->GetNext())
         AppendOperand(node->GetData()->Clone());
@@ -39,7 +50,7 @@ TVariant IOperNode::GetValue() const {
     TVariant value;
     double number;
     if (GetNumber(number, value))
-        value = number;
+        return TVariant(number);
     return value;
 }
 
@@ -49,11 +60,13 @@ wxString IOperNode::MissingArgError() const {
 }
 
 void IOperNode::AppendOperand(IExprNode* pOperand) {
+    ForgetCompiledTree();
     aOperands.Append(pOperand);
     pOperand->aParent = this;
 }
 
 IExprNode* IOperNode::PopLastOperand() {
+    ForgetCompiledTree();
     auto node = aOperands.GetLast();
     if (!node)
         return nullptr;
@@ -91,6 +104,7 @@ TVariant TVariableNode::GetValue() const {
 }
 
 bool TVariableNode::CheckSemantic(const TContext& pContext, TParser& pParser) {
+    ForgetCompiledTree();
     if (pContext.GetCheckMode() != 0)
         return true;
     if (pContext.GetValue(aName, &aCell))

@@ -30,7 +30,7 @@ inline bool StoreComputed(double pResult, double& pNumber) {
 
 class IExprNode {
 public:
-    IExprNode() : aCell(nullptr), aParent(nullptr) {}
+    IExprNode() : aCell(nullptr), aCompiled(false), aParent(nullptr) {}
     IExprNode& operator=(const IExprNode&) = delete;
     virtual ~IExprNode();
 
@@ -54,7 +54,7 @@ public:
 
 protected:
     // A copy starts without parent and without cell.
-    IExprNode(const IExprNode&) : aCell(nullptr), aParent(nullptr) {}
+    IExprNode(const IExprNode&) : aCell(nullptr), aCompiled(false), aParent(nullptr) {}
 
     // pNode's GetNumber, with a stored cell read in place.
     static bool NumberOf(const IExprNode* pNode, double& pNumber, TVariant& pOther) {
@@ -73,8 +73,15 @@ protected:
     // number as typed, a bound variable); null otherwise. Evaluation reads it without a call.
     const TVariant* aCell;
 
+    // Drops the program compiled from the tree holding this node, before a change of the
+    // node's operands or binding.
+    void ForgetCompiledTree() const;
+
 private:
     friend class IOperNode;
+    friend class TExprProgram;
+    // The node is part of a tree whose root holds a compiled program.
+    mutable bool aCompiled;
     IOperNode* aParent;
 };
 
@@ -124,6 +131,7 @@ protected:
     }
 
 private:
+    friend class TExprProgram;
     TExprList aOperands;
 };
 

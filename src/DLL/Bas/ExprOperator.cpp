@@ -2,6 +2,7 @@
 
 #include "DLL/Bas/ExprContext.h"
 #include "DLL/Bas/ExprFunction.h"
+#include "DLL/Bas/ExprProgram.h"
 
 #include <wx/intl.h>
 
@@ -54,8 +55,40 @@ bool IIdentityOper::GetNumber(double& pNumber, TVariant& pOther) const {
     return operand && NumberOf(operand, pNumber, pOther);
 }
 
+TRootNode::TRootNode() : aCompileTried(false) {}
+
+TRootNode::TRootNode(const TRootNode& pSource) : IIdentityOper(pSource), aCompileTried(false) {}
+
+TRootNode::~TRootNode() = default;
+
 TRootNode* TRootNode::Clone() const {
     return new TRootNode(*this);
+}
+
+bool TRootNode::CheckSemantic(const TContext& pContext, TParser& pParser) {
+    const bool bound = IIdentityOper::CheckSemantic(pContext, pParser);
+    Compile();
+    return bound;
+}
+
+bool TRootNode::GetNumber(double& pNumber, TVariant& pOther) const {
+    if (!aCompileTried)
+        Compile();
+    if (aProgram && aProgram->Run(pNumber))
+        return true;
+    return IIdentityOper::GetNumber(pNumber, pOther);
+}
+
+void TRootNode::Compile() const {
+    // The old program goes first: it unmarks the nodes when it is destroyed.
+    ForgetProgram();
+    aCompileTried = true;
+    aProgram = TExprProgram::Compile(*this);
+}
+
+void TRootNode::ForgetProgram() const {
+    aProgram.reset();
+    aCompileTried = false;
 }
 
 int TRootNode::GetPriority() const {
@@ -355,8 +388,7 @@ wxString TConditionalOper::MissingArgError() const {
     return wxGetTranslation(L"Missing alternative in conditional expression");
 }
 
-TFunctionOper::TFunctionOper(const wxString& pName)
-    : aName(pName), aFunction(nullptr) {}
+TFunctionOper::TFunctionOper(const wxString& pName) : aName(pName), aFunction(nullptr) {}
 
 TFunctionOper* TFunctionOper::Clone() const {
     return new TFunctionOper(*this);
@@ -375,6 +407,7 @@ wxString TFunctionOper::MissingArgError() const {
 }
 
 bool TFunctionOper::CheckSemantic(const TContext& pContext, TParser& pParser) {
+    ForgetCompiledTree();
     if (pContext.GetCheckMode() == 0) {
         const IFunction* function = nullptr;
         const bool found = pContext.GetFunction(aName, &function);

@@ -13,9 +13,12 @@
 
 #include "DLL/Bas/ExprNode.h"
 
+#include <memory>
+
 namespace NSExpression {
 
 class IFunction;
+class TExprProgram;
 
 // An operator of one operand; binds and evaluates through it.
 class IUnaryOper : public IOperNode {
@@ -34,12 +37,36 @@ public:
 
 // The root of every parsed tree; prints as its operand. An empty text gives a root without
 // operand, which is undefined and prints as nothing.
+//
+// Binding flattens the tree into a program (TExprProgram) kept here for its evaluations (a
+// copy compiles at its first evaluation); binding again or changing the tree's operands
+// drops it. Evaluations of one tree must not overlap.
 class TRootNode final : public IIdentityOper {
 public:
-    TRootNode() = default;
+    TRootNode();
+    // The copy compiles a program of its own.
+    TRootNode(const TRootNode& pSource);
+    ~TRootNode() override;
     TRootNode* Clone() const override;
     int GetPriority() const override;
+    // Binds the operand and compiles the tree.
+    bool CheckSemantic(const TContext& pContext, TParser& pParser) override;
+    // From the program when the tree compiles and its variables hold numbers, else from the
+    // tree; the same value either way.
+    bool GetNumber(double& pNumber, TVariant& pOther) const override;
     void AppendImage(wxString& pImage) const override;
+
+    // Drops the program; the next evaluation compiles again.
+    void ForgetProgram() const;
+    // Whether the tree is compiled: only trees of numbers, bound variables, the operators and
+    // the predefined functions are.
+    bool IsCompiled() const { return aProgram != nullptr; }
+
+private:
+    void Compile() const;
+
+    mutable std::unique_ptr<TExprProgram> aProgram;
+    mutable bool aCompileTried;
 };
 
 // "(" operand ")".
@@ -247,6 +274,7 @@ public:
     void AppendImage(wxString& pImage) const override;
 
 private:
+    friend class TExprProgram;
     wxString aName;
     const IFunction* aFunction;
 };
