@@ -27,8 +27,9 @@ class TExprProgram::TBuilder {
 public:
     explicit TBuilder(TExprProgram& pProgram) : aProgram(pProgram) {}
 
-    // Classifies pNode and everything below it; false when a node does not compile.
-    bool Measure(const IExprNode* pNode);
+    // Classifies pNode, pDepth levels below the top, and everything below it; false when a
+    // node does not compile.
+    bool Measure(const IExprNode* pNode, int pDepth);
     // Appends the steps that leave pNode's value on the stack.
     void Emit(const IExprNode* pNode);
 
@@ -48,8 +49,8 @@ private:
     };
 
     bool Record(const IExprNode* pNode, const TInfo& pInfo);
-    bool MeasureOperands(const IOperNode* pNode, const TInfo& pInfo);
-    bool MeasureBinary(const IOperNode* pNode, EOp pOp);
+    bool MeasureOperands(const IOperNode* pNode, int pDepth, const TInfo& pInfo);
+    bool MeasureBinary(const IOperNode* pNode, int pDepth, EOp pOp);
     static bool BinaryOp(const std::type_info& pType, EOp& pOp);
     TStep& Add(EOp pOp, const TInfo* pOperand = nullptr, bool pSwapped = false);
 
@@ -87,8 +88,8 @@ bool TExprProgram::TBuilder::BinaryOp(const std::type_info& pType, EOp& pOp) {
     return false;
 }
 
-bool TExprProgram::TBuilder::Measure(const IExprNode* pNode) {
-    if (!pNode)
+bool TExprProgram::TBuilder::Measure(const IExprNode* pNode, int pDepth) {
+    if (!pNode || pDepth > MAX_DEPTH)
         return false;
     pNode->aCompiled = true;
     aProgram.aMarked.push_back(pNode);
@@ -100,11 +101,13 @@ bool TExprProgram::TBuilder::Measure(const IExprNode* pNode) {
     }
     if (type == typeid(TVariableNode))
         return pNode->aCell && Record(pNode, {kindLEAF, opPUSH, argCELL, 1, 0.0, pNode->aCell});
-    const IOperNode* oper = static_cast<const IOperNode*>(pNode);
+    const IOperNode* oper = dynamic_cast<const IOperNode*>(pNode);
+    if (!oper)
+        return false;
     if (type == typeid(TRootNode) || type == typeid(TParenthesisOper)) {
         // Transparent: a leaf inside stays a leaf for the node above.
         const IExprNode* operand = oper->GetFirstOperand();
-        if (!Measure(operand))
+        if (!Measure(operand, pDepth + 1))
             return false;
         const TInfo& inner = aInfo[operand];
         return Record(pNode, inner.aKind == kindLEAF ? inner
@@ -112,29 +115,31 @@ bool TExprProgram::TBuilder::Measure(const IExprNode* pNode) {
                                                              inner.aNeed, 0.0, nullptr});
     }
     if (type == typeid(TNegateOper))
-        return MeasureOperands(oper, {kindNEGATE, opNEGATE, argSTACK, 0, 0.0, nullptr});
+        return MeasureOperands(oper, pDepth, {kindNEGATE, opNEGATE, argSTACK, 0, 0.0, nullptr});
     if (type == typeid(TFunctionOper)) {
         const IFunction* function = static_cast<const TFunctionOper*>(pNode)->aFunction;
         return function && IsPredefined(function) &&
-               MeasureOperands(oper, {kindCALL, opCALL, argSTACK, 0, 0.0, nullptr});
+               MeasureOperands(oper, pDepth, {kindCALL, opCALL, argSTACK, 0, 0.0, nullptr});
     }
     if (type == typeid(TConditionalOper))
-        return MeasureOperands(oper, {kindCONDITIONAL, opJUMP_IF_ZERO, argSTACK, 0, 0.0, nullptr});
+        return MeasureOperands(oper, pDepth,
+                               {kindCONDITIONAL, opJUMP_IF_ZERO, argSTACK, 0, 0.0, nullptr});
     EOp op;
-    return BinaryOp(type, op) && MeasureBinary(oper, op);
+    return BinaryOp(type, op) && MeasureBinary(oper, pDepth, op);
 }
 
 // The one-operand nodes and the conditional: the stack they need is the most any of their
 // operands needs (the condition is popped before an alternative runs). A negated number is
 // folded.
-bool TExprProgram::TBuilder::MeasureOperands(const IOperNode* pNode, const TInfo& pInfo) {
+bool TExprProgram::TBuilder::MeasureOperands(const IOperNode* pNode, int pDepth,
+                                             const TInfo& pInfo) {
     TInfo info = pInfo;
     const bool conditional = pInfo.aKind == kindCONDITIONAL;
     const IExprNode* operands[] = {pNode->GetFirstOperand(),
                                    conditional ? pNode->GetSecondOperand() : nullptr,
                                    conditional ? pNode->GetLastOperand(3) : nullptr};
     for (int i = 0; i < (conditional ? 3 : 1); ++i) {
-        if (!Measure(operands[i]))
+        if (!Measure(operands[i], pDepth + 1))
             return false;
         info.aNeed = std::max(info.aNeed, aInfo[operands[i]].aNeed);
     }
@@ -146,10 +151,10 @@ bool TExprProgram::TBuilder::MeasureOperands(const IOperNode* pNode, const TInfo
 
 // A binary node reads a leaf operand in its own step; two computed operands are computed
 // in the order that needs the shallower stack. Two numbers are folded by the operator.
-bool TExprProgram::TBuilder::MeasureBinary(const IOperNode* pNode, EOp pOp) {
+bool TExprProgram::TBuilder::MeasureBinary(const IOperNode* pNode, int pDepth, EOp pOp) {
     const IExprNode* left = pNode->GetFirstOperand();
     const IExprNode* right = pNode->GetLastOperand(2);
-    if (!Measure(left) || !Measure(right))
+    if (!Measure(left, pDepth + 1) || !Measure(right, pDepth + 1))
         return false;
     const TInfo& l = aInfo[left];
     const TInfo& r = aInfo[right];
@@ -184,11 +189,12 @@ TExprProgram::TStep& TExprProgram::TBuilder::Add(EOp pOp, const TInfo* pOperand,
 
 void TExprProgram::TBuilder::Emit(const IExprNode* pNode) {
     const TInfo& info = aInfo[pNode];
-    const IOperNode* oper = static_cast<const IOperNode*>(pNode);
-    switch (info.aKind) {
-    case kindLEAF:
+    if (info.aKind == kindLEAF) {
         Add(opPUSH, &info);
         return;
+    }
+    const IOperNode* oper = static_cast<const IOperNode*>(pNode);
+    switch (info.aKind) {
     case kindIDENTITY:
         Emit(oper->GetFirstOperand());
         return;
@@ -212,6 +218,7 @@ void TExprProgram::TBuilder::Emit(const IExprNode* pNode) {
         aProgram.aSteps[toEnd].aJump = uint32_t(aProgram.aSteps.size());
         return;
     }
+    case kindLEAF:
     case kindBINARY:
         break;
     }
@@ -240,7 +247,7 @@ void TExprProgram::TBuilder::Emit(const IExprNode* pNode) {
 std::unique_ptr<TExprProgram> TExprProgram::Compile(const IExprNode& pTop) {
     std::unique_ptr<TExprProgram> program(new TExprProgram);
     TBuilder builder(*program);
-    if (!builder.Measure(&pTop))
+    if (!builder.Measure(&pTop, 0))
         return nullptr;
     builder.Emit(&pTop);
     return program;

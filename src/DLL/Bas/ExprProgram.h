@@ -23,6 +23,9 @@ public:
     // The deepest stack a program may use. Operands are ordered so that the depth grows
     // with the logarithm of the tree's size; a deeper tree is left to the tree walk.
     static constexpr int MAX_STACK = 64;
+    // The deepest a compiled node may lie below the top; deeper trees are left to the tree
+    // walk, whose frames are smaller.
+    static constexpr int MAX_DEPTH = 1000;
 
     // The program of the tree under pTop, or null when a node of it does not compile.
     // Every node of a compiled tree is marked until the program is destroyed, so that a

@@ -137,12 +137,16 @@ TEST(ExprProgram, ChangedTreesAndBindingsAreNeverEvaluatedByAnOldProgram) {
     EXPECT_TRUE(RootOf(copy).IsCompiled());
 }
 
-// Operands are ordered so that a long chain needs a short stack.
-TEST(ExprProgram, LongChainsCompile) {
-    std::wstring text = L"x";
-    for (int i = 0; i < 3000; ++i)
-        text += i % 2 ? L" - x" : L" * (x + 1)";
-    TBound bound(text.c_str());
-    EXPECT_TRUE(RootOf(bound.aFormula).IsCompiled());
-    EXPECT_EQ(Describe(ValueOf(bound.aFormula)), Describe(TreeValue(bound.aFormula)));
+// Operands are ordered so that a long chain needs a short stack; a tree deeper than the
+// compiler goes is evaluated by the tree.
+TEST(ExprProgram, LongChainsCompileUpToTheDepthLimit) {
+    // Each pair of steps adds one level: 150 and 1500 levels.
+    for (int length : {300, 3000}) {
+        std::wstring text = L"x";
+        for (int i = 0; i < length; ++i)
+            text += i % 2 ? L" - x" : L" * (x + 1)";
+        TBound bound(text.c_str());
+        EXPECT_EQ(RootOf(bound.aFormula).IsCompiled(), length == 300);
+        EXPECT_EQ(Describe(ValueOf(bound.aFormula)), Describe(TreeValue(bound.aFormula)));
+    }
 }
