@@ -1,0 +1,58 @@
+// The FFmpeg objects the media classes hold, each freed by its own owner, and the few steps
+// every reader takes: opening a medium's input and a stream's decoder.
+#pragma once
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/pixdesc.h>
+#include <libswresample/swresample.h>
+#include <libswscale/swscale.h>
+}
+
+#include <wx/string.h>
+
+#include <memory>
+#include <string>
+
+struct TFormatCloser {
+    void operator()(AVFormatContext* pInput) const { avformat_close_input(&pInput); }
+};
+struct TCodecCloser {
+    void operator()(AVCodecContext* pCodec) const { avcodec_free_context(&pCodec); }
+};
+struct TFrameCloser {
+    void operator()(AVFrame* pFrame) const { av_frame_free(&pFrame); }
+};
+struct TPacketCloser {
+    void operator()(AVPacket* pPacket) const { av_packet_free(&pPacket); }
+};
+struct TScaleCloser {
+    void operator()(SwsContext* pScale) const { sws_freeContext(pScale); }
+};
+struct TResampleCloser {
+    void operator()(SwrContext* pResample) const { swr_free(&pResample); }
+};
+
+typedef std::unique_ptr<AVFormatContext, TFormatCloser> TInputPtr;
+typedef std::unique_ptr<AVCodecContext, TCodecCloser> TCodecPtr;
+typedef std::unique_ptr<AVFrame, TFrameCloser> TFramePtr;
+typedef std::unique_ptr<AVPacket, TPacketCloser> TPacketPtr;
+typedef std::unique_ptr<SwsContext, TScaleCloser> TScalePtr;
+typedef std::unique_ptr<SwrContext, TResampleCloser> TResamplePtr;
+
+// Where a medium's data comes from: one file, or a numbered image sequence whose path holds
+// one integer conversion ("frames/clip_%03d.png").
+struct TMediaSource {
+    std::string aPath;
+    bool aSequence = false;
+
+    explicit TMediaSource(const wxString& pPath);
+};
+
+// Opens pSource with its stream parameters read; null with the reason in *pReason.
+TInputPtr OpenInput(const TMediaSource& pSource, wxString* pReason);
+// A decoder for pStream running on one thread, or null.
+TCodecPtr OpenDecoder(const AVStream* pStream);
+// FFmpeg's text for an error code.
+wxString ErrorText(int pError);

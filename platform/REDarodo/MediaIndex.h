@@ -1,0 +1,53 @@
+// What one scan of a medium's packets learns, without decoding: the tracks' sizes, counts
+// and timestamps, which the readers use to find images and samples.
+#pragma once
+
+#include "FFmpeg.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// The picture track: timestamps in presentation order, and those of the keyframes.
+struct TVideoIndex {
+    int aStream = -1;
+    int aWidth = 0;
+    int aHeight = 0;
+    bool aAlpha = false;
+    AVRational aRate = {25, 1};
+    std::vector<int64_t> aTimes;
+    std::vector<int64_t> aKeyTimes;
+
+    // The position of the image shown at pTime, taking the first one after pAfter when two
+    // share it; -1 when no image has that time.
+    long Find(int64_t pTime, long pAfter) const;
+    // The time of the last keyframe at or before image pImage's (the first keyframe's when
+    // none is), shifted pBack keyframes further back; false when there is none that far.
+    bool KeyTimeBefore(long pImage, int pBack, int64_t* pTime) const;
+};
+
+// The sound track: each packet's timestamp with its first frame, in timestamp order.
+struct TAudioIndex {
+    int aStream = -1;
+    int aRate = 0;
+    int aChannels = 0;
+    int64_t aFrames = 0;
+    std::vector<int64_t> aTimes;
+    std::vector<int64_t> aStarts;
+
+    // The first frame of the packet stamped pTime; -1 when no packet has that time.
+    int64_t StartAt(int64_t pTime) const;
+    // The packet that holds frame pFrame (the last one starting at or before it).
+    size_t PacketOf(int64_t pFrame) const;
+};
+
+// The refusals of a scan.
+constexpr int theMaxImageSide = 16384;
+constexpr long theMaxPackets = 10000000;
+// Sound frames are counted in 32 bits.
+constexpr int64_t theMaxFrames = 2147483647;
+
+// Scans pSource once. Fills the indexes of the tracks found (null for a missing track) and
+// answers true, or answers false with the reason.
+bool ScanMedia(const TMediaSource& pSource, std::shared_ptr<TVideoIndex>* pVideo,
+               std::shared_ptr<TAudioIndex>* pAudio, wxString* pReason);

@@ -1,0 +1,128 @@
+#include "ReaderVideoFF.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr long lastUNKNOWN = -2;
+// Images decoded forward rather than seeking, when the wanted one is that close ahead.
+constexpr long theForwardReach = 32;
+
+// One premultiplied byte: x * alpha / 255, rounded.
+inline uint8_t Premultiply(unsigned pValue, unsigned pAlpha) {
+    return uint8_t((pValue * pAlpha + 127) / 255);
+}
+
+} // namespace
+
+TReaderVideoFF::TReaderVideoFF(std::shared_ptr<const TMediaSource> pSource,
+                               std::shared_ptr<const TVideoIndex> pIndex)
+    : aSource(std::move(pSource)), aIndex(std::move(pIndex)) {}
+
+TReaderVideoFF::~TReaderVideoFF() = default;
+
+TImageFormat TReaderVideoFF::GetFormat() const {
+    return TImageFormat{aIndex->aWidth, aIndex->aHeight};
+}
+
+bool TReaderVideoFF::HasAlpha() const {
+    return aIndex->aAlpha;
+}
+
+const TBitmap& TReaderVideoFF::GetImage(long pImage) {
+    if (pImage < 0 || size_t(pImage) >= aIndex->aTimes.size())
+        return aNone;
+    if (pImage == aCached)
+        return aImage;
+    aCached = -1;
+    int64_t wanted = 0, reached = 0;
+    const bool ahead = aInput && aLast >= 0 && pImage > aLast && pImage - aLast <= theForwardReach;
+    const bool sameKey = aInput && aLast >= 0 && pImage > aLast &&
+                         aIndex->KeyTimeBefore(pImage, 0, &wanted) &&
+                         aIndex->KeyTimeBefore(aLast, 0, &reached) && wanted == reached;
+    if ((ahead || sameKey) && DecodeUntil(pImage))
+        return aImage;
+    // Each try starts one keyframe further back, the last one at the start of the file.
+    for (int back = 0; back < 4; ++back)
+        if (SeekBefore(pImage, back) && DecodeUntil(pImage))
+            return aImage;
+    return aNone;
+}
+
+bool TReaderVideoFF::SeekBefore(long pImage, int pBack) {
+    int64_t time = 0;
+    const bool fromStart = pBack == 3 || !aIndex->KeyTimeBefore(pImage, pBack, &time) ||
+                           time == aIndex->aKeyTimes.front();
+    if (fromStart || !aInput) {
+        wxString reason;
+        aInput = OpenInput(*aSource, &reason);
+        aDecoder = aInput ? OpenDecoder(aInput->streams[aIndex->aStream]) : nullptr;
+        aFrame.reset(av_frame_alloc());
+        aPacket.reset(av_packet_alloc());
+        aLast = -1;
+        aDraining = false;
+        if (!aDecoder || !aFrame || !aPacket)
+            return aInput = nullptr, false;
+        if (fromStart)
+            return true;
+    }
+    avcodec_flush_buffers(aDecoder.get());
+    aDraining = false;
+    aLast = lastUNKNOWN;
+    return av_seek_frame(aInput.get(), aIndex->aStream, time, AVSEEK_FLAG_BACKWARD) >= 0;
+}
+
+bool TReaderVideoFF::DecodeNext() {
+    for (;;) {
+        const int received = avcodec_receive_frame(aDecoder.get(), aFrame.get());
+        if (received >= 0)
+            break;
+        if (received != AVERROR(EAGAIN) || aDraining)
+            return false;
+        int read;
+        while ((read = av_read_frame(aInput.get(), aPacket.get())) >= 0 &&
+               aPacket->stream_index != aIndex->aStream)
+            av_packet_unref(aPacket.get());
+        aDraining = read < 0;
+        // A packet the decoder refuses is skipped: the images after it may still decode.
+        avcodec_send_packet(aDecoder.get(), aDraining ? nullptr : aPacket.get());
+        av_packet_unref(aPacket.get());
+    }
+    const long found = aIndex->Find(aFrame->best_effort_timestamp, aLast);
+    aLast = found >= 0 ? found : aLast == lastUNKNOWN ? lastUNKNOWN : aLast + 1;
+    return true;
+}
+
+bool TReaderVideoFF::DecodeUntil(long pImage) {
+    while (DecodeNext()) {
+        if (aLast == lastUNKNOWN || aLast > pImage)
+            return false;
+        if (aLast == pImage)
+            return Convert();
+    }
+    return false;
+}
+
+bool TReaderVideoFF::Convert() {
+    const int width = aIndex->aWidth, height = aIndex->aHeight;
+    aScale.reset(sws_getCachedContext(aScale.release(), aFrame->width, aFrame->height,
+                                      AVPixelFormat(aFrame->format), width, height, AV_PIX_FMT_BGRA,
+                                      SWS_BICUBIC | SWS_BITEXACT | SWS_ACCURATE_RND, nullptr,
+                                      nullptr, nullptr));
+    aImage.Resize(width, height);
+    if (!aScale || !aImage.Allocate())
+        return false;
+    uint8_t* const target[] = {static_cast<uint8_t*>(aImage.GetRawData())};
+    const int rowBytes[] = {int(aImage.GetRowBytes())};
+    if (sws_scale(aScale.get(), aFrame->data, aFrame->linesize, 0, aFrame->height, target,
+                  rowBytes) != height)
+        return false;
+    if (aIndex->aAlpha) {
+        uint8_t* pixel = target[0];
+        for (long i = 0; i < long(width) * height; ++i, pixel += 4)
+            for (int byte = 0; byte < 3; ++byte)
+                pixel[byte] = Premultiply(pixel[byte], pixel[3]);
+    }
+    aCached = aLast;
+    return true;
+}

@@ -1,0 +1,41 @@
+// The picture reader: decodes with libavcodec, converts with libswscale (bit-exact, so the
+// pixels do not depend on the processor) and keeps the last image.
+#pragma once
+
+#include "MediaIndex.h"
+#include "REDarodo/Media.h"
+
+class TReaderVideoFF : public IReaderVideo {
+public:
+    TReaderVideoFF(std::shared_ptr<const TMediaSource> pSource,
+                   std::shared_ptr<const TVideoIndex> pIndex);
+    ~TReaderVideoFF() override;
+
+    const TBitmap& GetImage(long pImage) override;
+    TImageFormat GetFormat() const override;
+    bool HasAlpha() const override;
+
+private:
+    // Positions the decoder before image pImage: at its keyframe, pBack keyframes further
+    // back, or at the start when there is none that far. False when the file fails.
+    bool SeekBefore(long pImage, int pBack);
+    // Decodes on to the next image; false at the end. Sets aLast to its position.
+    bool DecodeNext();
+    // Decodes on until image pImage, into aImage; false when it is not met.
+    bool DecodeUntil(long pImage);
+    bool Convert();
+
+    std::shared_ptr<const TMediaSource> aSource;
+    std::shared_ptr<const TVideoIndex> aIndex;
+    TInputPtr aInput;
+    TCodecPtr aDecoder;
+    TScalePtr aScale;
+    TFramePtr aFrame;
+    TPacketPtr aPacket;
+    bool aDraining = false;
+    // The position of the last image decoded; -1 at the start, -2 unknown after a seek.
+    long aLast = -1;
+    long aCached = -1;
+    TAllocBitmap aImage;
+    TBitmap aNone;
+};

@@ -1,0 +1,266 @@
+#include "MediaWriter.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/opt.h>
+#include <libswresample/swresample.h>
+#include <libswscale/swscale.h>
+}
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace {
+
+struct TCodecCloser {
+    void operator()(AVCodecContext* p) const { avcodec_free_context(&p); }
+};
+struct TFrameCloser {
+    void operator()(AVFrame* p) const { av_frame_free(&p); }
+};
+struct TPacketCloser {
+    void operator()(AVPacket* p) const { av_packet_free(&p); }
+};
+struct TOutputCloser {
+    void operator()(AVFormatContext* p) const {
+        if (p->pb)
+            avio_closep(&p->pb);
+        avformat_free_context(p);
+    }
+};
+typedef std::unique_ptr<AVCodecContext, TCodecCloser> TCodecPtr;
+typedef std::unique_ptr<AVFrame, TFrameCloser> TFramePtr;
+typedef std::unique_ptr<AVPacket, TPacketCloser> TPacketPtr;
+
+const int theImageRate = 25;
+
+// The example picture in pFormat, converted bit-exactly from straight BGRA.
+TFramePtr PictureFrame(int pImage, int pCount, int pWidth, int pHeight, AVPixelFormat pFormat) {
+    std::vector<unsigned char> bgra(size_t(pWidth) * pHeight * 4);
+    for (int y = 0; y < pHeight; ++y)
+        for (int x = 0; x < pWidth; ++x) {
+            unsigned char pixel[4];
+            ExamplePixel(pImage, pCount, pWidth, pHeight, x, y, pixel);
+            std::copy_n(pixel, 4, &bgra[(size_t(y) * pWidth + x) * 4]);
+        }
+    TFramePtr frame(av_frame_alloc());
+    frame->format = pFormat;
+    frame->width = pWidth;
+    frame->height = pHeight;
+    if (av_frame_get_buffer(frame.get(), 0) < 0)
+        return nullptr;
+    SwsContext* scale =
+        sws_getContext(pWidth, pHeight, AV_PIX_FMT_BGRA, pWidth, pHeight, pFormat,
+                       SWS_POINT | SWS_BITEXACT | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
+    const uint8_t* source[] = {bgra.data()};
+    const int stride[] = {pWidth * 4};
+    const bool done = scale && sws_scale(scale, source, stride, 0, pHeight, frame->data,
+                                         frame->linesize) == pHeight;
+    sws_freeContext(scale);
+    return done ? std::move(frame) : nullptr;
+}
+
+// Frames pFirst to pFirst + pCount - 1 of the example tone, in the codec's sample format.
+TFramePtr SoundFrame(const AVCodecContext* pCodec, const TSoundSpec& pSpec, long pFirst,
+                     int pCount) {
+    const int channels = pCodec->ch_layout.nb_channels;
+    std::vector<short> samples(size_t(pCount) * channels);
+    for (int i = 0; i < pCount; ++i)
+        for (int c = 0; c < channels; ++c)
+            samples[size_t(i) * channels + c] = pSpec.aSample(pFirst + i, c, pCodec->sample_rate);
+    TFramePtr frame(av_frame_alloc());
+    frame->format = pCodec->sample_fmt;
+    frame->nb_samples = pCount;
+    frame->sample_rate = pCodec->sample_rate;
+    if (av_channel_layout_copy(&frame->ch_layout, &pCodec->ch_layout) < 0 ||
+        av_frame_get_buffer(frame.get(), 0) < 0)
+        return nullptr;
+    SwrContext* convert = nullptr;
+    AVChannelLayout layout = frame->ch_layout;
+    swr_alloc_set_opts2(&convert, &layout, pCodec->sample_fmt, pCodec->sample_rate, &layout,
+                        AV_SAMPLE_FMT_S16, pCodec->sample_rate, 0, nullptr);
+    const uint8_t* source[] = {reinterpret_cast<const uint8_t*>(samples.data())};
+    const bool done = convert && swr_init(convert) >= 0 &&
+                      swr_convert(convert, frame->extended_data, pCount, source, pCount) == pCount;
+    swr_free(&convert);
+    frame->pts = pFirst;
+    return done ? std::move(frame) : nullptr;
+}
+
+TCodecPtr OpenEncoder(const char* pName, const char* pOptions, bool pGlobalHeader,
+                      void (*pSetUp)(AVCodecContext*, const void*), const void* pSpec) {
+    const AVCodec* codec = avcodec_find_encoder_by_name(pName);
+    if (!codec)
+        return nullptr;
+    TCodecPtr encoder(avcodec_alloc_context3(codec));
+    pSetUp(encoder.get(), pSpec);
+    encoder->flags |= AV_CODEC_FLAG_BITEXACT;
+    if (pGlobalHeader)
+        encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    encoder->thread_count = 1;
+    AVDictionary* options = nullptr;
+    av_dict_parse_string(&options, pOptions ? pOptions : "", "=", ":", 0);
+    const int error = avcodec_open2(encoder.get(), codec, &options);
+    av_dict_free(&options);
+    return error < 0 ? nullptr : std::move(encoder);
+}
+
+void SetUpPicture(AVCodecContext* pCodec, const void* pSpec) {
+    const TPictureSpec& spec = *static_cast<const TPictureSpec*>(pSpec);
+    pCodec->width = spec.aWidth;
+    pCodec->height = spec.aHeight;
+    pCodec->pix_fmt = spec.aFormat;
+    pCodec->time_base = AVRational{1, theImageRate};
+    pCodec->framerate = AVRational{theImageRate, 1};
+}
+
+void SetUpSound(AVCodecContext* pCodec, const void* pSpec) {
+    const TSoundSpec& spec = *static_cast<const TSoundSpec*>(pSpec);
+    pCodec->sample_fmt = spec.aFormat;
+    pCodec->sample_rate = spec.aRate;
+    pCodec->time_base = AVRational{1, spec.aRate};
+    av_channel_layout_default(&pCodec->ch_layout, spec.aChannels);
+}
+
+// One stream being written: its encoder, its stream and where it has got to.
+struct TTrack {
+    TCodecPtr aEncoder;
+    AVStream* aStream = nullptr;
+    long aNext = 0; // next image or sound frame
+    long aEnd = 0;
+    bool aFlushed = false;
+};
+
+// Sends pFrame (null: the end) and writes every packet that comes out.
+bool Encode(AVFormatContext* pOutput, TTrack& pTrack, AVFrame* pFrame) {
+    if (avcodec_send_frame(pTrack.aEncoder.get(), pFrame) < 0)
+        return false;
+    TPacketPtr packet(av_packet_alloc());
+    int received;
+    while ((received = avcodec_receive_packet(pTrack.aEncoder.get(), packet.get())) >= 0) {
+        // Every image lasts one image time: without it, an MP4's edit list ends an image early.
+        if (pTrack.aEncoder->codec_type == AVMEDIA_TYPE_VIDEO && packet->duration == 0)
+            packet->duration = 1;
+        av_packet_rescale_ts(packet.get(), pTrack.aEncoder->time_base, pTrack.aStream->time_base);
+        packet->stream_index = pTrack.aStream->index;
+        if (av_interleaved_write_frame(pOutput, packet.get()) < 0)
+            return false;
+    }
+    return received == AVERROR(EAGAIN) || received == AVERROR_EOF;
+}
+
+// Encodes the next image or sound frame of pTrack, or the end once all are in.
+bool Step(AVFormatContext* pOutput, TTrack& pTrack, const TPictureSpec* pPicture,
+          const TSoundSpec* pSound) {
+    if (pTrack.aNext >= pTrack.aEnd) {
+        pTrack.aFlushed = true;
+        return Encode(pOutput, pTrack, nullptr);
+    }
+    TFramePtr frame;
+    if (pPicture) {
+        frame = PictureFrame(int(pTrack.aNext), pPicture->aCount, pPicture->aWidth,
+                             pPicture->aHeight, pPicture->aFormat);
+        if (frame)
+            frame->pts = pTrack.aNext;
+        ++pTrack.aNext;
+    } else {
+        const int size = pTrack.aEncoder->frame_size > 0 ? pTrack.aEncoder->frame_size : 1024;
+        const int count = int(std::min<long>(size, pTrack.aEnd - pTrack.aNext));
+        frame = SoundFrame(pTrack.aEncoder.get(), *pSound, pTrack.aNext, count);
+        pTrack.aNext += count;
+    }
+    return frame && Encode(pOutput, pTrack, frame.get());
+}
+
+bool AddTrack(AVFormatContext* pOutput, TTrack& pTrack, const char* pCodec, const char* pOptions,
+              void (*pSetUp)(AVCodecContext*, const void*), const void* pSpec, long pEnd) {
+    const bool global = pOutput->oformat->flags & AVFMT_GLOBALHEADER;
+    pTrack.aEncoder = OpenEncoder(pCodec, pOptions, global, pSetUp, pSpec);
+    pTrack.aStream = pTrack.aEncoder ? avformat_new_stream(pOutput, nullptr) : nullptr;
+    pTrack.aEnd = pEnd;
+    if (!pTrack.aStream)
+        return false;
+    pTrack.aStream->time_base = pTrack.aEncoder->time_base;
+    return avcodec_parameters_from_context(pTrack.aStream->codecpar, pTrack.aEncoder.get()) >= 0;
+}
+
+} // namespace
+
+void ExamplePixel(int pImage, int pCount, int pWidth, int pHeight, int pX, int pY,
+                  unsigned char (&pPixel)[4]) {
+    pPixel[0] = (unsigned char)(pX * 4 + pImage * 8);
+    pPixel[1] = (unsigned char)(pY * 4 + pImage * 2);
+    pPixel[2] = (unsigned char)((pX + pY) * 2 + pImage * 4);
+    const long cx = pWidth / 4 + long(pImage) * (pWidth / 2) / (pCount > 1 ? pCount - 1 : 1);
+    const long cy = pHeight / 2, r = pHeight / 4 + 1, edge = 4;
+    const long dx = pX - cx, dy = pY - cy, d2 = dx * dx + dy * dy;
+    // Opaque inside r, falling to the ground's 96 over the next 4 pixels (squared distances).
+    const long outer = (r + edge) * (r + edge);
+    if (d2 <= r * r)
+        pPixel[3] = 255;
+    else if (d2 >= outer)
+        pPixel[3] = 96;
+    else
+        pPixel[3] = (unsigned char)(96 + (255 - 96) * (outer - d2) / (outer - r * r));
+}
+
+short ExampleSample(long pFrame, int pChannel, int pRate) {
+    // A parabola per half period: whole numbers only, so every machine computes the same.
+    const long long frequency = pChannel % 2 ? 660 : 440;
+    const unsigned phase = unsigned(pFrame * frequency * 65536 / pRate) & 0xFFFF;
+    const long x = phase & 0x7FFF, y = x * (32768 - x) >> 14; // 0 to 16384
+    return short(phase & 0x8000 ? -y : y);
+}
+
+short RampSample(long pFrame, int, int) {
+    return short(30 * pFrame - 15000);
+}
+
+bool WriteMedia(const std::string& pPath, const TPictureSpec* pPicture, const TSoundSpec* pSound) {
+    AVFormatContext* raw = nullptr;
+    if (avformat_alloc_output_context2(&raw, nullptr, nullptr, pPath.c_str()) < 0)
+        return false;
+    std::unique_ptr<AVFormatContext, TOutputCloser> output(raw);
+    output->flags |= AVFMT_FLAG_BITEXACT;
+    TTrack picture, sound;
+    if ((pPicture && !AddTrack(raw, picture, pPicture->aCodec, pPicture->aOptions, SetUpPicture,
+                               pPicture, pPicture->aCount)) ||
+        (pSound &&
+         !AddTrack(raw, sound, pSound->aCodec, nullptr, SetUpSound, pSound, pSound->aFrames)))
+        return false;
+    if (avio_open(&raw->pb, pPath.c_str(), AVIO_FLAG_WRITE) < 0 ||
+        avformat_write_header(raw, nullptr) < 0)
+        return false;
+    // Interleaved by time: whichever stream is behind goes next.
+    for (;;) {
+        const bool picturesLeft = pPicture && !picture.aFlushed;
+        const bool soundLeft = pSound && !sound.aFlushed;
+        if (!picturesLeft && !soundLeft)
+            break;
+        const bool picturesFirst =
+            picturesLeft &&
+            (!soundLeft || av_compare_ts(picture.aNext, AVRational{1, theImageRate}, sound.aNext,
+                                         AVRational{1, pSound->aRate}) <= 0);
+        if (!(picturesFirst ? Step(raw, picture, pPicture, nullptr) : Step(raw, sound, nullptr, pSound)))
+            return false;
+    }
+    return av_write_trailer(raw) >= 0;
+}
+
+bool WritePng(const std::string& pPath, int pWidth, int pHeight, AVPixelFormat pFormat,
+              int pImage) {
+    const TPictureSpec spec = {"png", pFormat, pWidth, pHeight, 1, nullptr};
+    TCodecPtr encoder = OpenEncoder("png", nullptr, false, SetUpPicture, &spec);
+    TFramePtr frame = PictureFrame(pImage, 8, pWidth, pHeight, pFormat);
+    TPacketPtr packet(av_packet_alloc());
+    if (!encoder || !frame || avcodec_send_frame(encoder.get(), frame.get()) < 0 ||
+        avcodec_receive_packet(encoder.get(), packet.get()) < 0)
+        return false;
+    FILE* file = std::fopen(pPath.c_str(), "wb");
+    const bool written =
+        file && std::fwrite(packet->data, 1, size_t(packet->size), file) == size_t(packet->size);
+    return file && std::fclose(file) == 0 && written;
+}

@@ -1,0 +1,48 @@
+// Writes the example media: synthetic pictures and tones, encoded through FFmpeg's
+// libraries with every setting that keeps the bytes reproducible (bit-exact muxers and
+// encoders, one thread). Two runs give identical files.
+#pragma once
+
+extern "C" {
+#include <libavutil/pixfmt.h>
+#include <libavutil/samplefmt.h>
+}
+
+#include <string>
+
+// A picture stream at 25 images a second. aOptions are the encoder's, as
+// "key=value:key=value".
+struct TPictureSpec {
+    const char* aCodec;
+    AVPixelFormat aFormat;
+    int aWidth;
+    int aHeight;
+    int aCount;
+    const char* aOptions;
+};
+
+// A sound stream of aFrames frames whose samples aSample gives.
+struct TSoundSpec {
+    const char* aCodec;
+    AVSampleFormat aFormat;
+    int aRate;
+    int aChannels;
+    long aFrames;
+    short (*aSample)(long pFrame, int pChannel, int pRate);
+};
+
+// The example picture: a gradient that moves with pImage, under a disc that crosses the
+// picture, opaque with a soft edge, on a half-transparent ground. B, G, R, A, straight.
+void ExamplePixel(int pImage, int pCount, int pWidth, int pHeight, int pX, int pY,
+                  unsigned char (&pPixel)[4]);
+// The example tone: 440 Hz on the first channel, 660 Hz on the second, half of full scale.
+short ExampleSample(long pFrame, int pChannel, int pRate);
+// A ramp: 30 x pFrame - 15,000 on every channel.
+short RampSample(long pFrame, int pChannel, int pRate);
+
+// Writes a file with the container its name says and either stream (null for none);
+// false when a step fails.
+bool WriteMedia(const std::string& pPath, const TPictureSpec* pPicture, const TSoundSpec* pSound);
+// Writes image 0 of the example picture as one PNG file in pFormat.
+bool WritePng(const std::string& pPath, int pWidth, int pHeight, AVPixelFormat pFormat,
+              int pImage = 0);

@@ -1,0 +1,116 @@
+// Media: a user's file (video, sound or image) or numbered image sequence, opened through
+// FFmpeg's libraries, with its picture and sound tracks and their readers. A file with
+// picture and sound is one medium with both tracks.
+#pragma once
+
+#include "REDarodo/Bitmap.h"
+
+#include <wx/string.h>
+
+#include <cstdint>
+#include <memory>
+
+struct TVideoIndex;
+struct TAudioIndex;
+struct TMediaSource;
+class TZVWaveform;
+class TReaderAudio;
+
+// The size of a track's images.
+struct TImageFormat {
+    int aWidth;
+    int aHeight;
+};
+
+// Reads the images of a picture track, in any order.
+class IReaderVideo {
+public:
+    virtual ~IReaderVideo();
+
+    // Image pImage (0-based, presentation order), premultiplied: valid until the next call
+    // or the reader's deletion. 0 x 0 when the image is outside the track or undecodable.
+    virtual const TBitmap& GetImage(long pImage) = 0;
+    // The images' width and height.
+    virtual TImageFormat GetFormat() const = 0;
+    // True when the images carry alpha.
+    virtual bool HasAlpha() const = 0;
+};
+
+class TZVVideoTrack {
+public:
+    TZVVideoTrack(std::shared_ptr<const TMediaSource> pSource,
+                  std::shared_ptr<const TVideoIndex> pIndex);
+    ~TZVVideoTrack();
+    TZVVideoTrack(const TZVVideoTrack&) = delete;
+    TZVVideoTrack& operator=(const TZVVideoTrack&) = delete;
+
+    // A new reader, owned by the caller. Cheap: the decoder opens on first use.
+    IReaderVideo* CreateReader() const;
+    long GetImageCount() const;
+    // Images per second.
+    double GetImageRate() const;
+    int GetWidth() const;
+    int GetHeight() const;
+
+private:
+    std::shared_ptr<const TMediaSource> aSource;
+    std::shared_ptr<const TVideoIndex> aIndex;
+};
+
+class TZVAudioTrack {
+public:
+    TZVAudioTrack(std::shared_ptr<const TMediaSource> pSource,
+                  std::shared_ptr<const TAudioIndex> pIndex);
+    ~TZVAudioTrack();
+    TZVAudioTrack(const TZVAudioTrack&) = delete;
+    TZVAudioTrack& operator=(const TZVAudioTrack&) = delete;
+
+    // A new reader, owned by the caller.
+    TReaderAudio* CreateReader() const;
+    // The channels the readers deliver: 1 or 2 (more are mixed to two).
+    int GetChannelCount() const;
+    // Frames per second.
+    int GetSampleRate() const;
+    // Frames of the whole track.
+    int64_t GetFrameCount() const;
+
+private:
+    std::shared_ptr<const TMediaSource> aSource;
+    std::shared_ptr<const TAudioIndex> aIndex;
+};
+
+class TZVMedia {
+public:
+    // The medium at pPath, scanned once: a still image is one image at 25 images a second,
+    // a path with one integer conversion ("frames/clip_%03d.png") a numbered sequence at 25
+    // images a second, any other path one file. Null when it cannot be read, with the
+    // reason in *pReason: images over 16,384 pixels a side or 10,000,000 images or more are
+    // refused too.
+    static TZVMedia* Open(const wxString& pPath, wxString* pReason);
+    ~TZVMedia();
+    TZVMedia(const TZVMedia&) = delete;
+    TZVMedia& operator=(const TZVMedia&) = delete;
+
+    // The tracks; null when the medium has none of that kind. Owned by the medium.
+    TZVVideoTrack* GetVideo() const { return aVideo.get(); }
+    TZVAudioTrack* GetAudio() const { return aAudio.get(); }
+    // The path it was opened with, for messages.
+    const wxString& GetFilename() const { return aFilename; }
+    // Seconds: sound frames / sound rate, else images / image rate.
+    double GetDuration() const;
+    // The image size; 0 x 0 without pictures.
+    int GetWidth() const;
+    int GetHeight() const;
+    // The summary of the sound, made on first use through IZVWaveformFactory::theSingleton
+    // and kept until the medium goes; null when no factory is installed.
+    TZVWaveform* GetWaveform();
+
+private:
+    TZVMedia(const wxString& pPath, std::unique_ptr<TZVVideoTrack> pVideo,
+             std::unique_ptr<TZVAudioTrack> pAudio);
+
+    wxString aFilename;
+    std::unique_ptr<TZVVideoTrack> aVideo;
+    std::unique_ptr<TZVAudioTrack> aAudio;
+    TZVWaveform* aWaveform = nullptr;
+};

@@ -1,0 +1,39 @@
+// Reads a sound track as signed 16-bit frames, channels interleaved, at the track's own
+// rate: one or two channels (more are mixed to two).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+struct TAudioIndex;
+struct TMediaSource;
+
+// The format the reader delivers.
+struct TAudioFormat {
+    int aRate;
+    int aChannels;
+};
+
+class TReaderAudio {
+public:
+    TReaderAudio(std::shared_ptr<const TMediaSource> pSource,
+                 std::shared_ptr<const TAudioIndex> pIndex);
+    virtual ~TReaderAudio();
+    TReaderAudio(const TReaderAudio&) = delete;
+    TReaderAudio& operator=(const TReaderAudio&) = delete;
+
+    TAudioFormat GetFormat() const;
+    // Frames of the whole track.
+    int64_t GetFrameCount() const;
+    // Frame the next Read starts with.
+    int64_t GetPosition() const;
+    // Moves to frame pFrame (limited to the track), sample-exact for PCM and FLAC.
+    void Seek(int64_t pFrame);
+    // Reads up to pFrames frames into pBuffer and answers how many: fewer only at the end of
+    // the track. What cannot be decoded reads as silence.
+    int Read(int16_t* pBuffer, int pFrames);
+
+private:
+    struct TState;
+    std::unique_ptr<TState> aState;
+};

@@ -1,0 +1,232 @@
+#include "REDarodo/AudioStream.h"
+#include "REDarodo/Media.h"
+#include "REDarodo/ReaderAudio.h"
+#include "REDarodo/WaveformFactory.h"
+
+#include "MediaWriter.h"
+#include "support/WxPrint.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+typedef std::vector<uint8_t> TBytes;
+typedef std::vector<int16_t> TSamples;
+
+std::string ExamplePath(const std::string& pName) {
+    return std::string(ZV_EXAMPLE_MEDIA) + "/" + pName;
+}
+
+std::unique_ptr<TZVMedia> OpenExample(const std::string& pName) {
+    wxString reason;
+    std::unique_ptr<TZVMedia> media(TZVMedia::Open(ExamplePath(pName), &reason));
+    EXPECT_TRUE(media) << pName << ": " << reason;
+    return media;
+}
+
+TBytes Pixels(const TBitmap& pImage) {
+    const uint8_t* data = static_cast<const uint8_t*>(pImage.GetRawData());
+    return data ? TBytes(data, data + pImage.GetRowBytes() * pImage.GetHeight()) : TBytes();
+}
+
+// Image pImage of the example clip, premultiplied as the readers deliver it.
+TBytes ClipImage(int pImage, int pCount, int pWidth, int pHeight) {
+    TBytes pixels;
+    for (int y = 0; y < pHeight; ++y)
+        for (int x = 0; x < pWidth; ++x) {
+            unsigned char pixel[4];
+            ExamplePixel(pImage, pCount, pWidth, pHeight, x, y, pixel);
+            for (int byte = 0; byte < 3; ++byte)
+                pixels.push_back(uint8_t((pixel[byte] * pixel[3] + 127) / 255));
+            pixels.push_back(pixel[3]);
+        }
+    return pixels;
+}
+
+TSamples ToneSamples(long pFrames, int pChannels, int pRate) {
+    TSamples samples;
+    for (long i = 0; i < pFrames; ++i)
+        for (int c = 0; c < pChannels; ++c)
+            samples.push_back(ExampleSample(i, c, pRate));
+    return samples;
+}
+
+// pCount frames from pFirst on, read after a seek.
+TSamples ReadAt(TReaderAudio& pReader, int64_t pFirst, int pCount) {
+    TSamples samples(size_t(pCount) * pReader.GetFormat().aChannels);
+    pReader.Seek(pFirst);
+    samples.resize(size_t(pReader.Read(samples.data(), pCount)) * pReader.GetFormat().aChannels);
+    return samples;
+}
+
+} // namespace
+
+TEST(Media, OpenScansTracksSizesCountsAndRatesOrRefusesWithAReason) {
+    const std::string text = ::testing::TempDir() + "/notes.txt";
+    FILE* file = std::fopen(text.c_str(), "w");
+    std::fputs("This is no medium, only a few words of text.\n", file);
+    std::fclose(file);
+    const struct {
+        std::string aPath;
+        const char* aFacts; // video w x h count rate | audio channels rate frames | duration
+    } cases[] = {
+        {ExamplePath("clip.mkv"), "160x120 50 25 | 2 22050 44100 | 2"},
+        {ExamplePath("still.png"), "64x48 1 25 | - | 0.04"},
+        {ExamplePath("frames/clip_%03d.png"), "32x24 5 25 | - | 0.2"},
+        {ExamplePath("tone.wav"), "- | 2 44100 44100 | 1"},
+        {ExamplePath("tone.flac"), "- | 1 44100 44100 | 1"},
+        {ExamplePath("camera.mp4"), "320x240 60 25 | 1 22050 53248 | 2.41488"},
+        {ExamplePath("missing.mkv"), "The file cannot be opened: No such file or directory"},
+        {text, "The file cannot be opened: Invalid data found when processing input"},
+        {ExamplePath("oversized.png"), "The images are larger than 16384 pixels a side"},
+    };
+    for (const auto& c : cases) {
+        wxString reason;
+        std::unique_ptr<TZVMedia> media(TZVMedia::Open(c.aPath, &reason));
+        wxString facts = reason;
+        if (media) {
+            char line[200];
+            const TZVVideoTrack* video = media->GetVideo();
+            const TZVAudioTrack* audio = media->GetAudio();
+            std::snprintf(line, sizeof line, video ? "%dx%d %ld %g | " : "- | ",
+                          video ? video->GetWidth() : 0, video ? video->GetHeight() : 0,
+                          video ? video->GetImageCount() : 0, video ? video->GetImageRate() : 0.0);
+            facts = line;
+            if (audio)
+                std::snprintf(line, sizeof line, "%d %d %lld | ", audio->GetChannelCount(),
+                              audio->GetSampleRate(), (long long)audio->GetFrameCount());
+            facts += (audio ? line : "- | ") + wxString::Format("%g", media->GetDuration());
+            EXPECT_EQ(media->GetFilename(), wxString(c.aPath));
+            EXPECT_EQ(media->GetWidth(), video ? video->GetWidth() : 0);
+        }
+        EXPECT_EQ(facts, wxString(c.aFacts)) << c.aPath;
+    }
+}
+
+// FFV1 and PCM are lossless: every image and every sample is the writer's own.
+TEST(Media, TheClipDecodesToTheWrittenPicturesAndToneInAnyOrder) {
+    std::unique_ptr<TZVMedia> media = OpenExample("clip.mkv");
+    ASSERT_TRUE(media && media->GetVideo() && media->GetAudio());
+    std::unique_ptr<IReaderVideo> reader(media->GetVideo()->CreateReader());
+    EXPECT_TRUE(reader->HasAlpha());
+    EXPECT_EQ(reader->GetFormat().aWidth * 1000 + reader->GetFormat().aHeight, 160120);
+    for (long image : {0L, 1L, 2L, 49L, 48L, 10L, 10L, 11L, 30L, 0L, 25L, 3L, 47L})
+        EXPECT_EQ(Pixels(reader->GetImage(image)), ClipImage(int(image), 50, 160, 120)) << image;
+    EXPECT_EQ(reader->GetImage(50).GetWidth(), 0);
+    EXPECT_EQ(reader->GetImage(-1).GetRawData(), nullptr);
+    std::unique_ptr<TReaderAudio> sound(media->GetAudio()->CreateReader());
+    EXPECT_EQ(ReadAt(*sound, 0, 50000), ToneSamples(44100, 2, 22050));
+}
+
+TEST(Media, StillsAndSequencesDecodeToTheWrittenImages) {
+    std::unique_ptr<TZVMedia> still = OpenExample("still.png");
+    std::unique_ptr<TZVMedia> frames = OpenExample("frames/clip_%03d.png");
+    ASSERT_TRUE(still && frames);
+    std::unique_ptr<IReaderVideo> reader(still->GetVideo()->CreateReader());
+    EXPECT_EQ(Pixels(reader->GetImage(0)), ClipImage(0, 8, 64, 48));
+    reader.reset(frames->GetVideo()->CreateReader());
+    EXPECT_FALSE(reader->HasAlpha());
+    for (int image : {0, 1, 4, 2, 2, 3}) {
+        TBytes opaque = ClipImage(image, 8, 32, 24);
+        for (int y = 0; y < 24; ++y)
+            for (int x = 0; x < 32; ++x) {
+                unsigned char pixel[4];
+                ExamplePixel(image, 8, 32, 24, x, y, pixel);
+                std::copy_n(pixel, 3, &opaque[(y * 32 + x) * 4]);
+                opaque[(y * 32 + x) * 4 + 3] = 255;
+            }
+        EXPECT_EQ(Pixels(reader->GetImage(image)), opaque) << image;
+    }
+}
+
+// B-frames and a keyframe every 12 images: reading at random seeks to keyframes and decodes
+// on, and must meet the very images that reading in order gives.
+TEST(Media, CameraImagesAreTheSameInOrderAndAtRandom) {
+    std::unique_ptr<TZVMedia> media = OpenExample("camera.mp4");
+    ASSERT_TRUE(media && media->GetVideo());
+    std::unique_ptr<IReaderVideo> inOrder(media->GetVideo()->CreateReader());
+    std::vector<TBytes> images;
+    for (long image = 0; image < 60; ++image) {
+        images.push_back(Pixels(inOrder->GetImage(image)));
+        ASSERT_EQ(images.back().size(), 320u * 240 * 4) << image;
+    }
+    EXPECT_NE(images[0], images[59]);
+    std::unique_ptr<IReaderVideo> atRandom(media->GetVideo()->CreateReader());
+    for (long image : {59L, 13L, 12L, 11L, 0L, 35L, 24L, 23L, 47L, 36L, 5L, 58L, 1L})
+        EXPECT_EQ(Pixels(atRandom->GetImage(image)), images[image]) << image;
+}
+
+TEST(Media, SoundReadAfterRandomSeeksEqualsTheSequentialRead) {
+    for (const char* name : {"tone.wav", "tone.flac", "clip.mkv"}) {
+        std::unique_ptr<TZVMedia> media = OpenExample(name);
+        ASSERT_TRUE(media && media->GetAudio());
+        std::unique_ptr<TReaderAudio> reader(media->GetAudio()->CreateReader());
+        const int channels = reader->GetFormat().aChannels;
+        const int64_t frames = reader->GetFrameCount();
+        const TSamples all = ReadAt(*reader, 0, int(frames) + 10);
+        EXPECT_EQ(all, ToneSamples(frames, channels, reader->GetFormat().aRate)) << name;
+        const struct {
+            int64_t aFirst;
+            int aCount;
+        } reads[] = {{30000, 500}, {4607, 2}, {4608, 9000}, {1, 1},    {frames - 3, 100},
+                     {20000, 0},   {12345, 4}, {-50, 20},   {frames + 9, 5}, {8191, 3000}};
+        for (const auto& r : reads) {
+            const int64_t first = std::min(std::max<int64_t>(r.aFirst, 0), frames);
+            const int64_t count = std::min<int64_t>(r.aCount, frames - first);
+            EXPECT_EQ(ReadAt(*reader, r.aFirst, r.aCount),
+                      TSamples(all.begin() + first * channels,
+                               all.begin() + (first + count) * channels))
+                << name << " at " << r.aFirst;
+        }
+    }
+}
+
+TEST(Media, TheWaveformStreamGivesTheFormatBlockAndTheSoundInOrder) {
+    std::unique_ptr<TZVMedia> media = OpenExample("tone.wav");
+    ASSERT_TRUE(media);
+    TZVAudioStream stream(media.get());
+    const TZVWaveFormatEx& format = stream.GetFormat();
+    EXPECT_EQ(std::vector<int>({format.aFormatTag, format.aChannels, int(format.aSamplesPerSec),
+                                int(format.aAvgBytesPerSec), format.aBlockAlign,
+                                format.aBitsPerSample, format.aExtraSize}),
+              std::vector<int>({1, 2, 44100, 176400, 4, 16, 0}));
+    EXPECT_EQ(stream.GetSampleCount(), 44100u);
+    EXPECT_EQ(stream.GetDuration(), 1.0);
+    TSamples read, block(2 * 16384);
+    for (int got; (got = stream.Read(block.data(), 16384)) > 0;)
+        read.insert(read.end(), block.begin(), block.begin() + got * 2);
+    EXPECT_EQ(read, ToneSamples(44100, 2, 44100));
+
+    std::unique_ptr<TZVMedia> still = OpenExample("still.png");
+    TZVAudioStream silent(still.get());
+    EXPECT_EQ(silent.GetFormat().aChannels + silent.GetSampleCount(), 0u);
+    EXPECT_EQ(silent.Read(block.data(), 100), 0);
+}
+
+// The medium makes its summary once, through the installed factory, and frees it with
+// itself.
+TEST(Media, TheWaveformComesFromTheInstalledFactoryOnceAndGoesWithTheMedium) {
+    struct TFactory : IZVWaveformFactory {
+        std::vector<std::string> aCalls;
+        TZVWaveform* Create(TZVMedia*) override {
+            aCalls.push_back("create");
+            return reinterpret_cast<TZVWaveform*>(this);
+        }
+        void Destroy(TZVWaveform* pWaveform) override {
+            aCalls.push_back(pWaveform == reinterpret_cast<TZVWaveform*>(this) ? "destroy" : "?");
+        }
+    } factory;
+    std::unique_ptr<TZVMedia> media = OpenExample("tone.flac");
+    EXPECT_EQ(media->GetWaveform(), nullptr); // no factory yet
+    IZVWaveformFactory::theSingleton = &factory;
+    EXPECT_NE(media->GetWaveform(), nullptr);
+    EXPECT_EQ(media->GetWaveform(), media->GetWaveform());
+    media.reset();
+    IZVWaveformFactory::theSingleton = nullptr;
+    EXPECT_EQ(factory.aCalls, std::vector<std::string>({"create", "destroy"}));
+}
