@@ -1,5 +1,5 @@
-#include "REDarodo/AudioStream.h"
 #include "REDarodo/Media.h"
+#include "REDarodo/AudioStream.h"
 #include "REDarodo/ReaderAudio.h"
 #include "REDarodo/WaveformFactory.h"
 
@@ -173,14 +173,14 @@ TEST(Media, SoundReadAfterRandomSeeksEqualsTheSequentialRead) {
         const struct {
             int64_t aFirst;
             int aCount;
-        } reads[] = {{30000, 500}, {4607, 2}, {4608, 9000}, {1, 1},    {frames - 3, 100},
-                     {20000, 0},   {12345, 4}, {-50, 20},   {frames + 9, 5}, {8191, 3000}};
+        } reads[] = {{30000, 500}, {4607, 2},  {4608, 9000}, {1, 1},          {frames - 3, 100},
+                     {20000, 0},   {12345, 4}, {-50, 20},    {frames + 9, 5}, {8191, 3000}};
         for (const auto& r : reads) {
             const int64_t first = std::min(std::max<int64_t>(r.aFirst, 0), frames);
             const int64_t count = std::min<int64_t>(r.aCount, frames - first);
-            EXPECT_EQ(ReadAt(*reader, r.aFirst, r.aCount),
-                      TSamples(all.begin() + first * channels,
-                               all.begin() + (first + count) * channels))
+            EXPECT_EQ(
+                ReadAt(*reader, r.aFirst, r.aCount),
+                TSamples(all.begin() + first * channels, all.begin() + (first + count) * channels))
                 << name << " at " << r.aFirst;
         }
     }
