@@ -88,19 +88,17 @@ int16_t TLinearResampler::Interpolate(double pPosition, int pChannel) {
 
 int TLinearResampler::Copy(int16_t* pBuffer, int pFrames) {
     const int channels = aFormat.aChannels;
+    const int64_t first = aFirst + aDone;
     int done = 0;
-    while (done < pFrames) {
-        const int64_t frame = aFirst + aDone + done;
-        if (frame < 0 || frame >= aFrames)
-            break;
-        if (frame < aWindowStart || frame >= aWindowEnd)
-            Load(frame);
-        const int64_t count = std::min<int64_t>(pFrames - done, aWindowEnd - frame);
-        if (count <= 0)
-            break;
-        std::copy_n(aWindow.begin() + (frame - aWindowStart) * channels, count * channels,
-                    pBuffer + int64_t(done) * channels);
-        done += int(count);
+    // What the window holds comes from it; the rest straight from the reader.
+    if (first >= aWindowStart && first < aWindowEnd) {
+        done = int(std::min<int64_t>(pFrames, aWindowEnd - first));
+        std::copy_n(aWindow.begin() + (first - aWindowStart) * channels, done * channels, pBuffer);
+    }
+    if (done < pFrames && first + done < aFrames) {
+        if (aReader->GetPosition() != first + done)
+            aReader->Seek(first + done);
+        done += aReader->Read(pBuffer + int64_t(done) * channels, pFrames - done);
     }
     return done;
 }
