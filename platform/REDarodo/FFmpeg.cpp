@@ -77,3 +77,39 @@ wxString ErrorText(int pError) {
     av_strerror(pError, text, sizeof text);
     return wxString::FromUTF8(text);
 }
+
+bool TDecoding::Open(const TMediaSource& pSource, int pStream) {
+    wxString reason;
+    aInput = OpenInput(pSource, &reason);
+    aDecoder = aInput ? OpenDecoder(aInput->streams[pStream]) : nullptr;
+    aFrame.reset(av_frame_alloc());
+    aPacket.reset(av_packet_alloc());
+    aStream = pStream;
+    aDraining = false;
+    if (!aDecoder || !aFrame || !aPacket)
+        aInput = nullptr;
+    return aInput != nullptr;
+}
+
+bool TDecoding::Seek(int64_t pTime) {
+    avcodec_flush_buffers(aDecoder.get());
+    aDraining = false;
+    return av_seek_frame(aInput.get(), aStream, pTime, AVSEEK_FLAG_BACKWARD) >= 0;
+}
+
+bool TDecoding::Receive() {
+    for (;;) {
+        const int received = avcodec_receive_frame(aDecoder.get(), aFrame.get());
+        if (received >= 0)
+            return true;
+        if (received != AVERROR(EAGAIN) || aDraining)
+            return false;
+        int read;
+        while ((read = av_read_frame(aInput.get(), aPacket.get())) >= 0 &&
+               aPacket->stream_index != aStream)
+            av_packet_unref(aPacket.get());
+        aDraining = read < 0;
+        avcodec_send_packet(aDecoder.get(), aDraining ? nullptr : aPacket.get());
+        av_packet_unref(aPacket.get());
+    }
+}

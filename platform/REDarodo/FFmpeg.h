@@ -54,5 +54,25 @@ struct TMediaSource {
 TInputPtr OpenInput(const TMediaSource& pSource, wxString* pReason);
 // A decoder for pStream running on one thread, or null.
 TCodecPtr OpenDecoder(const AVStream* pStream);
+// One stream of a medium being decoded: the file, the stream's decoder and the frame last
+// received.
+struct TDecoding {
+    TInputPtr aInput;
+    TCodecPtr aDecoder;
+    TFramePtr aFrame;
+    TPacketPtr aPacket;
+    int aStream = -1;
+    bool aDraining = false;
+
+    // Opens the file at its start with a decoder for stream pStream; false when a step
+    // fails, and then aInput is null.
+    bool Open(const TMediaSource& pSource, int pStream);
+    // Moves to the last point of the stream where decoding can start at or before pTime.
+    bool Seek(int64_t pTime);
+    // Decodes on to the next frame, into aFrame; false at the end. A packet the decoder
+    // refuses is skipped: the frames after it may still decode.
+    bool Receive();
+};
+
 // FFmpeg's text for an error code.
 wxString ErrorText(int pError);

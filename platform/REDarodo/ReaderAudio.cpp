@@ -19,14 +19,10 @@ struct TReaderAudio::TState {
     std::shared_ptr<const TMediaSource> aSource;
     std::shared_ptr<const TAudioIndex> aIndex;
     int aChannels;
-    TInputPtr aInput;
-    TCodecPtr aDecoder;
+    TDecoding aDecoding;
     TResamplePtr aConvert;
     int aConvertFormat = AV_SAMPLE_FMT_NONE;
     AVChannelLayout aConvertLayout = {};
-    TFramePtr aFrame;
-    TPacketPtr aPacket;
-    bool aDraining = false;
     bool aEnded = false;
     int64_t aLastTime = AV_NOPTS_VALUE;
     std::vector<int16_t> aSamples;
@@ -43,76 +39,55 @@ struct TReaderAudio::TState {
 
     // Opens the file anew, at its start. False when it fails: the rest reads as silence.
     bool Restart() {
-        wxString reason;
-        aInput = OpenInput(*aSource, &reason);
-        aDecoder = aInput ? OpenDecoder(aInput->streams[aIndex->aStream]) : nullptr;
-        aFrame.reset(av_frame_alloc());
-        aPacket.reset(av_packet_alloc());
         aSamples.clear();
         aStart = aEnd = 0;
-        aDraining = false;
         aLastTime = AV_NOPTS_VALUE;
-        aEnded = !aDecoder || !aFrame || !aPacket;
+        aEnded = !aDecoding.Open(*aSource, aIndex->aStream);
         return !aEnded;
     }
 
     // Sets the converter up for aFrame's format and layout, unless it already is: only the
     // sample format and the channels change, never the rate.
     bool Convertible() {
-        if (aConvert && aFrame->format == aConvertFormat &&
-            av_channel_layout_compare(&aFrame->ch_layout, &aConvertLayout) == 0)
+        AVFrame* frame = aDecoding.aFrame.get();
+        if (aConvert && frame->format == aConvertFormat &&
+            av_channel_layout_compare(&frame->ch_layout, &aConvertLayout) == 0)
             return true;
         AVChannelLayout target;
         av_channel_layout_default(&target, aChannels);
         SwrContext* convert = nullptr;
         const int rate = aIndex->aRate;
         const bool made =
-            swr_alloc_set_opts2(&convert, &target, AV_SAMPLE_FMT_S16, rate, &aFrame->ch_layout,
-                                AVSampleFormat(aFrame->format), rate, 0, nullptr) >= 0;
+            swr_alloc_set_opts2(&convert, &target, AV_SAMPLE_FMT_S16, rate, &frame->ch_layout,
+                                AVSampleFormat(frame->format), rate, 0, nullptr) >= 0;
         aConvert.reset(convert);
         av_channel_layout_uninit(&aConvertLayout);
-        aConvertFormat = aFrame->format;
+        aConvertFormat = frame->format;
         if (!made || swr_init(convert) < 0 ||
-            av_channel_layout_copy(&aConvertLayout, &aFrame->ch_layout) < 0) {
+            av_channel_layout_copy(&aConvertLayout, &frame->ch_layout) < 0) {
             aConvert = nullptr;
             return false;
         }
         return true;
     }
 
-    // The next frame from the decoder; false at the end.
-    bool Receive() {
-        for (;;) {
-            const int received = avcodec_receive_frame(aDecoder.get(), aFrame.get());
-            if (received >= 0)
-                return true;
-            if (received != AVERROR(EAGAIN) || aDraining)
-                return false;
-            int read;
-            while ((read = av_read_frame(aInput.get(), aPacket.get())) >= 0 &&
-                   aPacket->stream_index != aIndex->aStream)
-                av_packet_unref(aPacket.get());
-            aDraining = read < 0;
-            avcodec_send_packet(aDecoder.get(), aDraining ? nullptr : aPacket.get());
-            av_packet_unref(aPacket.get());
-        }
-    }
-
     // Decodes the next frames into aSamples; false at the end.
     bool DecodeNext() {
-        if (aEnded || !Receive() || aFrame->sample_rate != aIndex->aRate || !Convertible()) {
+        AVFrame* frame = aDecoding.aFrame.get();
+        if (aEnded || !aDecoding.Receive() || frame->sample_rate != aIndex->aRate ||
+            !Convertible()) {
             aEnded = true;
             return false;
         }
-        const int frames = aFrame->nb_samples;
+        const int frames = frame->nb_samples;
         aSamples.resize(size_t(frames) * aChannels);
         uint8_t* target[] = {reinterpret_cast<uint8_t*>(aSamples.data())};
         const int converted =
             swr_convert(aConvert.get(), target, frames,
-                        const_cast<const uint8_t**>(aFrame->extended_data), frames);
+                        const_cast<const uint8_t**>(frame->extended_data), frames);
         aSamples.resize(size_t(std::max(converted, 0)) * aChannels);
         // Where the frames lie: from their packet's time, else right after the last ones.
-        const int64_t time = aFrame->pts;
+        const int64_t time = frame->pts;
         const int64_t start = time != aLastTime ? aIndex->StartAt(time) : positionUNKNOWN;
         aLastTime = time;
         aStart = start != positionUNKNOWN  ? start
@@ -126,21 +101,19 @@ struct TReaderAudio::TState {
     // Seeks the file before packet pPacket and decodes the first frames there; true when
     // they start at or before pFrame.
     bool SeekPacket(size_t pPacket, int64_t pFrame) {
-        if (!aInput && !Restart())
+        if (!aDecoding.aInput && !Restart())
             return false;
-        avcodec_flush_buffers(aDecoder.get());
-        aDraining = aEnded = false;
+        aEnded = false;
         aLastTime = AV_NOPTS_VALUE;
         aStart = aEnd = positionUNKNOWN;
         aSamples.clear();
-        return av_seek_frame(aInput.get(), aIndex->aStream, aIndex->aTimes[pPacket],
-                             AVSEEK_FLAG_BACKWARD) >= 0 &&
-               DecodeNext() && aStart != positionUNKNOWN && aStart <= pFrame;
+        return aDecoding.Seek(aIndex->aTimes[pPacket]) && DecodeNext() &&
+               aStart != positionUNKNOWN && aStart <= pFrame;
     }
 
     void Seek(int64_t pFrame) {
         aPosition = std::min(std::max(pFrame, int64_t(0)), aIndex->aFrames);
-        if (aInput && aStart != positionUNKNOWN && aPosition >= aStart &&
+        if (aDecoding.aInput && aStart != positionUNKNOWN && aPosition >= aStart &&
             aPosition <= aEnd + theForwardReach)
             return;
         // Each try starts further back; the last one at the start of the file.
@@ -172,7 +145,7 @@ struct TReaderAudio::TState {
     }
 
     int Read(int16_t* pBuffer, int pFrames) {
-        if (!aInput && !aEnded)
+        if (!aDecoding.aInput && !aEnded)
             Restart();
         const int64_t wanted = std::min(int64_t(std::max(pFrames, 0)), aIndex->aFrames - aPosition);
         int64_t done = 0;

@@ -36,8 +36,9 @@ const TBitmap& TReaderVideoFF::GetImage(long pImage) {
         return aImage;
     aCached = -1;
     int64_t wanted = 0, reached = 0;
-    const bool ahead = aInput && aLast >= 0 && pImage > aLast && pImage - aLast <= theForwardReach;
-    const bool sameKey = aInput && aLast >= 0 && pImage > aLast &&
+    const bool ahead =
+        aDecoding.aInput && aLast >= 0 && pImage > aLast && pImage - aLast <= theForwardReach;
+    const bool sameKey = aDecoding.aInput && aLast >= 0 && pImage > aLast &&
                          aIndex->KeyTimeBefore(pImage, 0, &wanted) &&
                          aIndex->KeyTimeBefore(aLast, 0, &reached) && wanted == reached;
     if ((ahead || sameKey) && DecodeUntil(pImage))
@@ -53,42 +54,19 @@ bool TReaderVideoFF::SeekBefore(long pImage, int pBack) {
     int64_t time = 0;
     const bool fromStart = pBack == 3 || !aIndex->KeyTimeBefore(pImage, pBack, &time) ||
                            time == aIndex->aKeyTimes.front();
-    if (fromStart || !aInput) {
-        wxString reason;
-        aInput = OpenInput(*aSource, &reason);
-        aDecoder = aInput ? OpenDecoder(aInput->streams[aIndex->aStream]) : nullptr;
-        aFrame.reset(av_frame_alloc());
-        aPacket.reset(av_packet_alloc());
+    if (fromStart || !aDecoding.aInput) {
         aLast = -1;
-        aDraining = false;
-        if (!aDecoder || !aFrame || !aPacket)
-            return aInput = nullptr, false;
-        if (fromStart)
-            return true;
+        if (!aDecoding.Open(*aSource, aIndex->aStream) || fromStart)
+            return aDecoding.aInput != nullptr;
     }
-    avcodec_flush_buffers(aDecoder.get());
-    aDraining = false;
     aLast = lastUNKNOWN;
-    return av_seek_frame(aInput.get(), aIndex->aStream, time, AVSEEK_FLAG_BACKWARD) >= 0;
+    return aDecoding.Seek(time);
 }
 
 bool TReaderVideoFF::DecodeNext() {
-    for (;;) {
-        const int received = avcodec_receive_frame(aDecoder.get(), aFrame.get());
-        if (received >= 0)
-            break;
-        if (received != AVERROR(EAGAIN) || aDraining)
-            return false;
-        int read;
-        while ((read = av_read_frame(aInput.get(), aPacket.get())) >= 0 &&
-               aPacket->stream_index != aIndex->aStream)
-            av_packet_unref(aPacket.get());
-        aDraining = read < 0;
-        // A packet the decoder refuses is skipped: the images after it may still decode.
-        avcodec_send_packet(aDecoder.get(), aDraining ? nullptr : aPacket.get());
-        av_packet_unref(aPacket.get());
-    }
-    const long found = aIndex->Find(aFrame->best_effort_timestamp, aLast);
+    if (!aDecoding.Receive())
+        return false;
+    const long found = aIndex->Find(aDecoding.aFrame->best_effort_timestamp, aLast);
     aLast = found >= 0 ? found : aLast == lastUNKNOWN ? lastUNKNOWN : aLast + 1;
     return true;
 }
@@ -104,18 +82,18 @@ bool TReaderVideoFF::DecodeUntil(long pImage) {
 }
 
 bool TReaderVideoFF::Convert() {
+    const AVFrame* frame = aDecoding.aFrame.get();
     const int width = aIndex->aWidth, height = aIndex->aHeight;
-    aScale.reset(sws_getCachedContext(aScale.release(), aFrame->width, aFrame->height,
-                                      AVPixelFormat(aFrame->format), width, height, AV_PIX_FMT_BGRA,
-                                      SWS_BICUBIC | SWS_BITEXACT | SWS_ACCURATE_RND, nullptr,
-                                      nullptr, nullptr));
+    aScale.reset(sws_getCachedContext(
+        aScale.release(), frame->width, frame->height, AVPixelFormat(frame->format), width, height,
+        AV_PIX_FMT_BGRA, SWS_BICUBIC | SWS_BITEXACT | SWS_ACCURATE_RND, nullptr, nullptr, nullptr));
     aImage.Resize(width, height);
     if (!aScale || !aImage.Allocate())
         return false;
     uint8_t* const target[] = {static_cast<uint8_t*>(aImage.GetRawData())};
     const int rowBytes[] = {int(aImage.GetRowBytes())};
-    if (sws_scale(aScale.get(), aFrame->data, aFrame->linesize, 0, aFrame->height, target,
-                  rowBytes) != height)
+    if (sws_scale(aScale.get(), frame->data, frame->linesize, 0, frame->height, target, rowBytes) !=
+        height)
         return false;
     if (aIndex->aAlpha) {
         uint8_t* pixel = target[0];

@@ -27,12 +27,8 @@ private:
 
     std::shared_ptr<const TMediaSource> aSource;
     std::shared_ptr<const TVideoIndex> aIndex;
-    TInputPtr aInput;
-    TCodecPtr aDecoder;
+    TDecoding aDecoding;
     TScalePtr aScale;
-    TFramePtr aFrame;
-    TPacketPtr aPacket;
-    bool aDraining = false;
     // The position of the last image decoded; -1 at the start, -2 unknown after a seek.
     long aLast = -1;
     long aCached = -1;
