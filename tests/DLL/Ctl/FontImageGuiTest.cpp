@@ -24,7 +24,8 @@ wxFont Font(wxFontWeight pWeight = wxFONTWEIGHT_NORMAL, wxFontStyle pStyle = wxF
 TEST(FontImageGui, ImagesMakeFontsAndFontsTheirImages) {
     for (const wchar_t* image : {L"Bi12\tDejaVu Sans", L"bI9\tArial", L"BI7\tA\tB"}) {
         const wxFont font = GetFontValue(image);
-        EXPECT_TRUE(font.IsOk() && !font.GetUnderlined());
+        EXPECT_TRUE(font.IsOk());
+        EXPECT_FALSE(font.GetUnderlined());
         EXPECT_EQ(GetFontImage(font), image);
     }
     EXPECT_EQ(GetFontValue(L"bi-3\tArial").GetPointSize(), 3);
@@ -78,12 +79,16 @@ TEST(FontImageGui, MissingAndEmptyFacesSettleAfterOneUpdate) {
 
 TEST(FontImageGui, TheBlankBitmapIsOpaqueBlackUnderAGreyHatch) {
     const std::unique_ptr<wxBitmap> bitmap(CreateBlankBitmap(24, 10));
-    EXPECT_TRUE(bitmap->IsOk() && bitmap->GetSize() == wxSize(24, 10) && bitmap->GetDepth() == 32);
+    EXPECT_TRUE(bitmap->IsOk());
+    EXPECT_EQ(bitmap->GetSize(), wxSize(24, 10));
+    EXPECT_EQ(bitmap->GetDepth(), 32);
     const wxImage image = bitmap->ConvertToImage();
     EXPECT_TRUE(!image.HasAlpha() ||
                 std::count(image.GetAlpha(), image.GetAlpha() + 240, 255) == 240);
     const long black = std::count(image.GetData(), image.GetData() + 720, 0);
-    EXPECT_TRUE(black > 0 && black < 720) << black; // black under a hatch
+    // Black under a hatch.
+    EXPECT_GT(black, 0);
+    EXPECT_LT(black, 720);
     std::unique_ptr<wxBitmap> empty;
     EXPECT_ASSERTS(empty.reset(CreateBlankBitmap(0, 5)), "pWidth > 0 && pHeight > 0");
     EXPECT_FALSE(empty->IsOk());

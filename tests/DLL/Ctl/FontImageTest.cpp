@@ -55,7 +55,9 @@ TEST(FontImage, MalformedImagesThrowTheirMessageAndKeepFaceAndSize) {
             message = error;
         }
         EXPECT_EQ(message, text + L" in font image string: \"" + image + L"\"");
-        EXPECT_TRUE(face == L"old" && size == 77 && bold + italic == flagsRead) << image;
+        EXPECT_EQ(face, L"old") << image;
+        EXPECT_EQ(size, 77) << image;
+        EXPECT_EQ(bold + italic, flagsRead) << image;
     }
     EXPECT_THROW(GetFontValue(L"Bi99999999999\tArial"), TError);
 }

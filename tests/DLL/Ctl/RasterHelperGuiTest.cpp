@@ -77,8 +77,9 @@ TEST(RasterHelper, ShapesCoverExactPixelsAndXorTwiceRestores) {
             pDC.SetBrush(brush);
             pDC.SetLogicalFunction(pFunction);
             shape.aDraw(pDC);
-            EXPECT_TRUE(pDC.GetLogicalFunction() == pFunction && pDC.GetPen() == pen &&
-                        pDC.GetBrush() == brush);
+            EXPECT_EQ(pDC.GetLogicalFunction(), pFunction);
+            EXPECT_EQ(pDC.GetPen(), pen);
+            EXPECT_EQ(pDC.GetBrush(), brush);
         };
         TCanvas copy, once, twice(false);
         draw(copy.DC(), wxCOPY);

@@ -15,7 +15,8 @@ TEST(ScrollHelperGui, DrivesARealScrollBar) {
     axis.aViewSize = 400;
     axis.aContentSize = 1000;
     EXPECT_TRUE(axis.SetMargin(20, 20));
-    EXPECT_TRUE(bar->IsEnabled() && bar->IsShown());
+    EXPECT_TRUE(bar->IsEnabled());
+    EXPECT_TRUE(bar->IsShown());
     EXPECT_EQ(wxString::Format("%d %d %d %d", bar->GetThumbPosition(), bar->GetThumbSize(),
                                bar->GetRange(), bar->GetPageSize()),
               "20 25 65 25");
@@ -25,6 +26,7 @@ TEST(ScrollHelperGui, DrivesARealScrollBar) {
 
     axis.aContentSize = 300;
     EXPECT_TRUE(axis.setScroll());
-    EXPECT_FALSE(bar->IsEnabled() || bar->IsShown());
+    EXPECT_FALSE(bar->IsEnabled());
+    EXPECT_FALSE(bar->IsShown());
     EXPECT_EQ(axis.aOrig, 50);
 }

@@ -92,7 +92,9 @@ TEST(XScale, UnusableScalesAreRefusedAndChangeNothing) {
         scale.Scroll(37);
         scale.updateUnit();
         EXPECT_ASSERTS(EXPECT_FALSE(scale.SetScale(bad, 0, false)), "IsUsableScale(pScale)");
-        EXPECT_TRUE(scale.aScale == 2 && scale.aOrig == 37 && !scale.aDirty) << bad;
+        EXPECT_EQ(scale.aScale, 2) << bad;
+        EXPECT_EQ(scale.aOrig, 37) << bad;
+        EXPECT_FALSE(scale.aDirty) << bad;
     }
     std::unique_ptr<TZVXScale> fallback;
     EXPECT_ASSERTS(fallback.reset(new TZVXScale(0)), "IsUsableScale(pScale)");

@@ -211,7 +211,8 @@ TEST(MediaFormat, WhatWasReadBeforeAFailureStays) {
     disabled.Replace(L"disabled=\"\"", L"disabled=\"0\"");
     disabled.Replace(L"<audio ", L"<audio disabled=\"no\" ");
     EXPECT_EQ(Read(format, Format(disabled)), L"The format is empty");
-    EXPECT_FALSE(format.aHasVideo || format.aHasAudio);
+    EXPECT_FALSE(format.aHasVideo);
+    EXPECT_FALSE(format.aHasAudio);
     EXPECT_EQ(format.aAudioFormat.aFormatTag, 3);
     EXPECT_EQ(format.aAudioFormat.aAvgBytesPerSec, 8000u);
     EXPECT_EQ(format.aAudioCodec.aId, TZVAudioCodec::codecFLOAT);
