@@ -73,6 +73,21 @@ TEST(BaseRow, LinkingSetsLevelsByKindAndMovesSubtrees) {
     EXPECT_FALSE(mixer.IsAncestorOf(&root));
 }
 
+TEST(BaseRow, EachPairOfKindsHasItsLevelOffset) {
+    // By parent kind (filter, source, mixer), the offsets of param, filter, source and mixer
+    // children; 0 is refused and gives the parent's level.
+    const int offsets[3][4] = {{2, 0, 1, 1}, {2, 1, 0, 0}, {3, 2, 1, 1}};
+    for (int parentKind = rowKindFILTER; parentKind <= rowKindMIXER; ++parentKind)
+        for (int childKind = rowKindPARAM; childKind <= rowKindMIXER; ++childKind) {
+            TFakeStreamRow parent{ERowKind(parentKind)}, child{ERowKind(childKind)};
+            parent.aLevel = 5;
+            const int offset = offsets[parentKind - 1][childKind];
+            EXPECT_ASSERTS(child.SetParent(&parent, true),
+                           offset ? std::vector<wxString>{} : std::vector<wxString>{"Offset!=0"});
+            EXPECT_EQ(child.aLevel, 5 + offset) << parentKind << childKind;
+        }
+}
+
 TEST(BaseRow, ShownAlongTheWayUpDownToLevelZero) {
     TFakeStreamRow root(rowKindMIXER, L"R"), mixer(rowKindMIXER, L"M"), source(rowKindSOURCE);
     root.MakeRoot();
