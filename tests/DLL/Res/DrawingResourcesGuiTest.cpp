@@ -57,14 +57,21 @@ void operator delete(void* pObject, std::size_t pSize) noexcept {
 
 namespace {
 
-// The addresses deleted while pStatement ran.
+// Which of pObjects pStatement deleted, in order.
 template <typename TStatement>
-std::vector<const void*> Deletions(TStatement pStatement) {
+std::vector<const void*> Deletions(TStatement pStatement,
+                                   const std::vector<const void*>& pObjects) {
     theDeletedCount = 0;
     theRecording = true;
     pStatement();
     theRecording = false;
-    return std::vector<const void*>(theDeleted, theDeleted + theDeletedCount.load());
+    std::vector<const void*> deleted;
+    std::copy_if(theDeleted, theDeleted + theDeletedCount.load(), std::back_inserter(deleted),
+                 [&](const void* p) {
+                     return (deleted.empty() || deleted.back() != p) &&
+                            std::find(pObjects.begin(), pObjects.end(), p) != pObjects.end();
+                 });
+    return deleted;
 }
 
 using TGetter = wxGDIObject* (*)();
@@ -185,16 +192,7 @@ TEST(DrawingResources, FreeDeletesAll49ObjectsInOrderAndGettersBuildAgain) {
     GetInvalidCursor();
     const std::vector<const void*> objects =
         Objects(std::begin(theFreeOrder), std::end(theFreeOrder));
-    std::vector<const void*> deleted = Deletions(FreeDrawingResources);
-    deleted.erase(std::unique(deleted.begin(), deleted.end()), deleted.end());
-    // Only the 49 objects themselves, not what they own.
-    deleted.erase(std::remove_if(deleted.begin(), deleted.end(),
-                                 [&](const void* p) {
-                                     return std::find(objects.begin(), objects.end(), p) ==
-                                            objects.end();
-                                 }),
-                  deleted.end());
-    EXPECT_EQ(deleted, objects);
+    EXPECT_EQ(Deletions(FreeDrawingResources, objects), objects);
     const TDrawingResourceCounts freed = GetDrawingResourceCounts();
     EXPECT_EQ(freed.aBuilt - start.aBuilt, 49);
     EXPECT_EQ(freed.aFreed - start.aFreed, 49);
