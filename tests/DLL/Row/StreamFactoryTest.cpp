@@ -47,26 +47,13 @@ public:
     int GetSetupControl(int pIndex) const override { return theSetupControlIndexTab[pIndex]; }
     static wxIcon* GetIcon() { return nullptr; }
 
-    static wxString TheSubType;
-    static IZVStreamDisplayInfo* theDisplayInfo;
-    static bool theHasVideoFlag;
-    static int theParamControlIndexTab[3];
-    static int theSetupControlIndexTab[2];
-    static std::vector<TControlInfo> theControls;
+    inline static wxString TheSubType;
+    inline static IZVStreamDisplayInfo* theDisplayInfo = nullptr;
+    inline static bool theHasVideoFlag = N == 2;
+    inline static int theParamControlIndexTab[3] = {-1, -1, -1};
+    inline static int theSetupControlIndexTab[2] = {-1, -1};
+    inline static std::vector<TControlInfo> theControls = DefaultControls();
 };
-
-template <int N>
-wxString TTestRow<N>::TheSubType;
-template <int N>
-IZVStreamDisplayInfo* TTestRow<N>::theDisplayInfo = nullptr;
-template <int N>
-bool TTestRow<N>::theHasVideoFlag = N == 2;
-template <int N>
-int TTestRow<N>::theParamControlIndexTab[3] = {-1, -1, -1};
-template <int N>
-int TTestRow<N>::theSetupControlIndexTab[2] = {-1, -1};
-template <int N>
-std::vector<TControlInfo> TTestRow<N>::theControls = DefaultControls();
 
 template <int N>
 using TTestFactory = TObjectFactory<TTestRow<N>, TTestBase>;
