@@ -84,7 +84,7 @@ public:
     // The medium at pPath, scanned once: a still image is one image at 25 images a second,
     // a path with one integer conversion ("frames/clip_%03d.png") a numbered sequence at 25
     // images a second, any other path one file. Null when it cannot be read, with the
-    // reason in *pReason: images over 16,384 pixels a side or 10,000,000 images or more are
+    // reason in *pReason: images over 16,384 pixels a side or more than 10,000,000 images are
     // refused too.
     static TZVMedia* Open(const wxString& pPath, wxString* pReason);
     ~TZVMedia();
