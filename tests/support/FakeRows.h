@@ -19,7 +19,10 @@
 
 class TFakeParamRow : public TZVParamRow {
 public:
-    TFakeParamRow() { setRowKind(); }
+    explicit TFakeParamRow(const TTypeDef& pTypeDef = TTypeDef(paramTypeREAL))
+        : TZVParamRow(pTypeDef) {
+        setRowKind();
+    }
 
     const wxString& GetSubType() const override { return aSubType; }
     const ITimeList& GetKeyTimeList() const override { return aKeyList; }

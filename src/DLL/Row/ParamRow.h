@@ -1,23 +1,199 @@
-// TZVParamRow: the row of one time-varying parameter of a stream row.
+// TZVParamRow: the row of one time-varying parameter of a stream row. Its value comes either
+// from key segments or from a formula; it counts its keys into its stream's key lists and
+// tells the rows that listen to it when its value or its keys change.
 #pragma once
 
+#include "ALL/TypeDef.h"
+#include "DLL/Bas/ABCFormulaSortList.h"
 #include "DLL/Row/BaseRow.h"
+
+#include <list>
+#include <map>
+
+class IDependFormula;
+class IParamFactory;
+class TZVFormula;
+class wxXmlNode;
+
+// A row that depends on a parameter row.
+struct TParamListener {
+    // Not owned.
+    TZVParamRow* aListener;
+    // The listener reads the value (not only other attributes, or only the keys): such
+    // entries carry change notifications and take part in the loop check.
+    bool aOnValue;
+};
 
 class TZVParamRow : public TZVBaseRow {
 public:
-    TZVParamRow();
-    virtual ~TZVParamRow();
+    typedef TABCFormulaSortList::iterator iterator;
+    // The end of a segment that runs to the end of time. It is no key: never counted.
+    static constexpr long OPEN_END = 2147483647;
+
+    // A row of the given value type with no value source, not linked, no graph slot.
+    explicit TZVParamRow(const TTypeDef& pTypeDef);
+    // Unregisters and frees the formula; the rows that listened to this one lose their
+    // formula (they read as undefined afterwards).
+    ~TZVParamRow() override;
 
     // The stream row the parameter belongs to.
     TZVStreamRow* GetOwnerStream() override;
+    // The segments' keys.
+    const ITimeList& GetKeyTimeList() const override;
+    // The owner stream's sequences.
+    const TRangeList& GetSequenceList() const override;
+    wxIcon* GetRoleIcon() const override;
+    // The owner stream's icon for the parameter's index.
+    wxIcon* GetTypeIcon() const override;
     // Appends this row.
     void ListParam(std::list<TZVParamRow*>& pList) override;
+    // The next enabled parameter, else the row after the stream's parameter block.
+    TZVBaseRow* GetNextRow() const override;
+    // Null unless this is the stream's last enabled parameter; then the previous enabled
+    // one, or the stream itself for its first.
+    TZVBaseRow* GetPrevModRow() const override;
+    bool IsLastSibling() const override;
     // Parameter names need not be unique.
     void DeconflictName() override;
     ERowKind retrieveRowKind() const override;
 
-    // 0-based position of the row in its stream's parameter table.
+    // Sets the kind, the index in the stream's table and whether the row is enabled.
+    virtual void SetDefault(int pIndex, bool pEnabled);
+    // Reads the name and the "value" of a "param" element, then counts the keys. Throws
+    // TError on a missing "value" and on a key list that does not read or whose segments
+    // overlap.
+    virtual void CreateAllChildren(const wxXmlNode* pElement);
+    // Sets the type's minimum and maximum (a text bound is kept) and turns the range check on.
+    virtual void SetRange(double pMin, double pMax);
+    // Fills each of the stream's sequences with the default segments; a formula row is left
+    // alone.
+    virtual void InitDefaultFormulaList();
+    void SetDefSlope(double pSlope) { aTypeDef.aSlope = pSlope; }
+    // Renames the row to the translation of pName and reports the new name.
+    void ChangeName(const wxString& pName);
+    // Reports that the row's icon changed.
+    void RefreshIcon() const;
+
+    // The value at pTime: the formula's, else that of the segment holding pTime truncated
+    // toward zero (computed at pTime itself); undefined where no segment is.
+    TVariant GetValueAt(double pTime) const;
+
+    // Installs a new expression on a row without segments and registers it; owned.
+    void InitFormula(TZVFormula* pFormula);
+    // Makes pFormula (owned) the value source: a former formula goes to aUndoFormula, the
+    // segments to aUndoList, then the edit range is reported and listeners are notified.
+    void SetFormula(IDependFormula* pFormula);
+    // Drops the formula, unregistered; kept in aUndoFormula when pKeep, else freed.
+    void deleteFormula(bool pKeep);
+    // Withdraws the keys and builds the default segments again.
+    void ResetFormulaList();
+    // Fills pGap with a segment built between the segments around pHint, and flat fillers
+    // where that segment does not reach. Returns the position of the built segment (pHint
+    // when it is empty).
+    iterator fillOneFormulaGap(const TRange& pGap, iterator pHint, bool pRecord);
+
+    // Inserts a copy of pSegment (next to *pHint when given), counts its keys and, with
+    // pRecord, records an insertion mark. A begin already present is reported and only its
+    // position is returned.
+    iterator insertFormula(const TABCFormula& pSegment, const iterator* pHint, bool pRecord);
+    // Removes the segment at pPos, withdrawing its keys; with pRecord it is saved first.
+    // Returns the next position.
+    iterator deleteFormula(iterator pPos, bool pRecord);
+
+    // Listeners and keys.
+    // Enters pListener once; a second registration only adds its flag to the first one's.
+    void AddListener(TZVParamRow* pListener, bool pOnValue) const;
+    // Removes pListener's entry; false when it was not listening.
+    bool RemListener(TZVParamRow* pListener) const;
+    // True when pTarget cannot be reached from this row along value entries within pDepth
+    // steps (and the depth is not used up while a value listener remains).
+    bool CheckListenerLoop(const TZVParamRow* pTarget, int pDepth) const;
+    // Binds and registers the formula (pRemove false: false when binding failed) or
+    // unregisters it.
+    bool AddFormulaListeners(bool pRemove);
+    // Adds (true) or withdraws (false) every key of the row in the stream's key lists.
+    void PropagateAll(bool pAdd) const;
+    // Announces every key of a keyed row to its listeners.
+    void notifyAll() const;
+    // Counts pChange at pTime into the stream (when enabled) and into the listeners.
+    void propagateKey(long pTime, int pChange) const;
+    void propagateAddKey(long pTime) const { propagateKey(pTime, 1); }
+    void propagateDelKey(long pTime) const { propagateKey(pTime, -1); }
+    // A listener's step for one key of a row it listens to.
+    void onKeyChanged(const TZVParamRow* pSource, const TStreamKey& pKey, int pChange);
+    // onKeyChanged on every listener.
+    void notifyKey(const TStreamKey& pKey, int pChange) const;
+    // A listener's step for a change of a row it listens to (pAll: keys or sequences too).
+    void onParamChanged(const TZVParamRow* pSource, bool pAll);
+    // Tells the stream, then the listeners, depth first, that the row changed. Each row is
+    // reached once per notification, in the order it is first reached.
+    void notifyOther(bool pAll) const;
+    void notifyListenersParamChanged() const { notifyOther(false); }
+
+    // Factories by sub-type name.
+    // Enters pFactory (owned) under its sub-type; a name already there keeps its factory and
+    // the new one is reported and freed.
+    static void RegisterFactory(const IParamFactory* pFactory);
+    static void DeleteAllFactories();
+    // A new row read from a "param" element, linked under pStream at pIndex; owned by the
+    // caller. Throws TError (nothing is left behind) when the element cannot be read.
+    static TZVParamRow* Create(const wxXmlNode* pElement, TZVStreamRow* pStream, int pIndex,
+                               const TTypeDef& pTypeDef);
+
+    // The "param" element: "type", "name", "disabled" when disabled, "value".
+    wxXmlNode* GetXmlImage() const override;
+
+    TTypeDef aTypeDef;
+    // The formula value source, owned; null for a keyed row.
+    IDependFormula* aFormula;
+    // The value source the last switch replaced, owned until the undo image takes it.
+    IDependFormula* aUndoFormula;
+    TABCFormulaSortList aFormulaList;
+    // What the edit in progress replaced, newest first.
+    TABCFormulaList aUndoList;
     int aIndex;
-    // The row is enabled: its keys count and its edits are reported.
+    long aResizeStart;
+    int aGraphSlot;
+    // The span the edit in progress changed.
+    TRange aEditRange;
+    mutable std::list<TParamListener> aListenerList;
     bool aIsEnabled;
+    bool aIsEndResize;
+    // aFormula is an expression (TZVFormula), not a combining formula.
+    bool aIsExpression;
+
+    // Registered factories by sub-type; null until the first registration.
+    static std::map<wxString, const IParamFactory*>* theFactorySet;
+
+private:
+    class TKeyWalk;
+    typedef std::map<const TZVParamRow*, bool> TReached;
+
+    // Reads the "value" element into a key list or an expression, decided by its content.
+    void ReadValue(const wxXmlNode* pValue);
+    void ReadKeys(const wxXmlNode* pValue);
+    // Walks the segments' keys in time order: each time once, 2 for a key shared by two
+    // touching segments; the open end is skipped.
+    void WalkKeys(IKeyPropagator& pPropagator, int pSign) const;
+    // Counts into the stream's key lists and those of its ancestors.
+    void CountInStream(long pTime, int pChange) const;
+    // The first part of onParamChanged: reported, asked; true when the change passes on.
+    bool TakeChange(bool pAll);
+    void NotifyFrom(bool pAll, TReached& pReached) const;
+    bool CheckLoopFrom(const TZVParamRow* pTarget, int pDepth,
+                       std::map<const TZVParamRow*, int>& pClear) const;
+    // Frees the value source of a row whose listened-to row dies.
+    void LoseValueSource();
+    // Keeps pFormula as the value source to undo to, freeing the one kept before.
+    void KeepForUndo(IDependFormula* pFormula);
+    void Widen(const TABCFormula& pSegment);
+};
+
+// Makes parameter rows of one sub-type.
+class IParamFactory {
+public:
+    virtual wxString GetSubType() const = 0;
+    // A new row of the type, owned by the caller.
+    virtual TZVParamRow* Create(const TTypeDef& pTypeDef) const = 0;
+    virtual ~IParamFactory();
 };

@@ -38,7 +38,7 @@ TZVExpressionContext::TZVExpressionContext()
     aImageVar = GetValue(IMAGE_VARIABLE);
 }
 
-bool TZVExpressionContext::SetCurrent(double pTime) {
+bool TZVExpressionContext::ChangeCurrent(double pTime) {
     ZV_ASSERT(aRate != 0);
     if (pTime == aCurTime)
         return false;

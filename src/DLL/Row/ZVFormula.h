@@ -66,7 +66,12 @@ public:
     // Makes pTime the time of evaluation. "time" and "image" are written in place, and only
     // when the time (for "image" the frame number) changes; true when the frame number
     // changed. A variable that holds a text is left alone.
-    bool SetCurrent(double pTime);
+    bool SetCurrent(double pTime) {
+        // Every evaluation passes here: the unchanged time is answered inline.
+        if (pTime == aCurTime && aRate != 0)
+            return false;
+        return ChangeCurrent(pTime);
+    }
     // Frames per second. A new rate makes "time" and "image" read 0 until the next time is
     // set; the same rate changes nothing. 0 is reported and stored.
     void SetFrameRate(long pRate);
@@ -85,6 +90,8 @@ public:
     }
 
 private:
+    bool ChangeCurrent(double pTime);
+
     int aCurImage;
     double aCurTime;
     long aRate;

@@ -138,7 +138,7 @@ TEST(BaseRow, ElementAndDesignationsNameTheRowAndItsParent) {
     source.aSubType = L"video-media";
     TZVBaseRow* param = source.AddParam(true);
     param->aName = L"Opacity";
-    const std::unique_ptr<wxXmlNode> image(param->GetXmlImage());
+    const std::unique_ptr<wxXmlNode> image(param->TZVBaseRow::GetXmlImage());
     EXPECT_EQ(XmlText(*image), L"<param type=\"Standard\" name=\"Opacity\"/>");
     EXPECT_EQ(param->GetRowDesignation(), L"Param. Standard Opacity of video-media Clip");
     EXPECT_EQ(source.GetRowDesignation(), L"Source video-media Clip");
