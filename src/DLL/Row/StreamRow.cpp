@@ -5,6 +5,7 @@
 #include "DLL/Ctl/SizeHandleFactory.h"
 #include "DLL/Edt/EditorListener.h"
 #include "DLL/Row/ParamRow.h"
+#include "DLL/Row/SimpleParamRow.h"
 #include "DLL/Row/StreamFactory.h"
 
 #include <algorithm>
@@ -148,6 +149,105 @@ void TZVStreamRow::CompleteCreate() {
         ZV_FAIL("(int)(aParamTab.size())==GetParamCount()");
     if ((int)(aSetupTab.size()) != GetSetupCount())
         ZV_FAIL("(int)(aSetupTab.size())==GetSetupCount()");
+}
+
+void TZVStreamRow::CreateStreamParam(bool pNoDefaultKeys) {
+    int paramCount = 0;
+    int setupCount = 0;
+    const TControlInfo* table = GetControlTab();
+    for (int i = 0; i < GetControlCount(); ++i) {
+        const TControlInfo& info = table[i];
+        const int category = TControlInfo::Category(info.aKind);
+        if (category == TControlInfo::categoryPARAM) {
+            CreateOneParam(info, paramCount, pNoDefaultKeys);
+        } else if (category == TControlInfo::categorySETUP) {
+            if (setupCount != info.aIndex || size_t(setupCount) >= aSetupTab.size()) {
+                ZV_FAIL("SetupCount == ControlInfo->index");
+                continue;
+            }
+            aSetupTab[size_t(setupCount++)] = info.aTypeDef.aDefault;
+        }
+    }
+    if (setupCount != GetSetupCount())
+        ZV_FAIL("SetupCount == GetSetupCount()");
+    if (paramCount != GetParamCount())
+        ZV_FAIL("ParamCount == GetParamCount()");
+}
+
+void TZVStreamRow::CreateOneParam(const TControlInfo& pInfo, int& pCount, bool pNoDefaultKeys) {
+    // Colour and font parameters are composite rows, made elsewhere.
+    if (pInfo.aTypeDef.aType < paramTypeREAL || pInfo.aTypeDef.aType > paramTypeTEXT ||
+        pInfo.aTypeDef.aType == paramTypeCOLOR || pInfo.aTypeDef.aType == paramTypeFONT) {
+        ZV_FAIL("false");
+        return;
+    }
+    if (pCount != pInfo.aIndex || size_t(pCount) >= aParamTab.size()) {
+        ZV_FAIL("ParamCount == ControlInfo->index");
+        return;
+    }
+    TZVParamRow* param = new TZVSimpleParamRow(pInfo.aTypeDef);
+    aParamTab[size_t(pCount++)] = param;
+    param->Rename(pInfo.aLabel);
+    param->SetDefault(pInfo.aIndex, pInfo.aKind == TControlInfo::categoryPARAM);
+    param->SetParent(this, false);
+    if (!pNoDefaultKeys)
+        param->InitDefaultFormulaList();
+}
+
+void TZVStreamRow::CreateDefault(const wxString& pName) {
+    CompleteCreate();
+    CreateStreamParam(false);
+    Rename(pName);
+    SetDefault();
+}
+
+void TZVStreamRow::SetStreamParent(TZVStreamRow* pParent, bool pShown) {
+    if (!ZV_ASSERT(pParent != NULL))
+        return;
+    SetParent(pParent, pShown);
+    if (aParent != pParent)
+        return;
+    TUpdateKeyParam keys{pParent, true, true, pShown};
+    UpdateKeyList(keys);
+    if (aSequenceList.empty())
+        CopySequenceToTree();
+}
+
+bool TZVStreamRow::CopyParentSequence() {
+    if (!aParent) {
+        ZV_FAIL("GetParent()!=__null");
+        return false;
+    }
+    if (!aSequenceList.empty())
+        return false;
+    aSequenceList = aParent->aSequenceList;
+    for (TZVParamRow* param : aParamTab) {
+        if (param)
+            param->InitDefaultFormulaList();
+    }
+    return true;
+}
+
+void TZVStreamRow::CopySequenceToTree() {
+    class TSequenceListBuilder : public IStreamTreeOperation {
+    public:
+        bool Apply(TZVStreamRow* pRow) override { return pRow->CopyParentSequence(); }
+    } builder;
+    ApplyOperation(builder);
+}
+
+void TZVStreamRow::Inherit(bool pInherit) {
+    if (pInherit)
+        aSequenceList.clear();
+    else if (aSequenceList.empty() && aParent)
+        aSequenceList = aParent->aSequenceList;
+}
+
+void TZVStreamRow::SetInitSequence(long pDuration) {
+    ZV_ASSERT(aSequenceList.empty());
+    const bool fromParent = aParent && !aParent->aSequenceList.empty();
+    const long begin = fromParent ? aParent->aSequenceList.front().aBegin : 0;
+    aSequenceList.Add(begin, SaturateToInt(int64_t(begin) + pDuration), aSequenceList.end());
 }
 
 void TZVStreamRow::checkParamAndSetupIndex() const {

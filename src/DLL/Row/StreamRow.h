@@ -116,6 +116,28 @@ public:
     // Completes a row made by a factory: kind, index check, tables sized (null parameters,
     // undefined setups).
     void CompleteCreate();
+    // Makes one parameter row per parameter entry of the control table (linked, hidden,
+    // enabled for kind word 0; with default segments unless pNoDefaultKeys) and one setup
+    // value per setup entry (its type's default). An entry whose index is not the next one
+    // is reported and skipped.
+    void CreateStreamParam(bool pNoDefaultKeys);
+    // A fresh row without XML: tables, parameters with default segments, the name, then
+    // SetDefault().
+    void CreateDefault(const wxString& pName);
+    // Links the row under pParent, counts its keys there and above and, when it has no
+    // sequences of its own, gives it (and its subtree) the parent's.
+    void SetStreamParent(TZVStreamRow* pParent, bool pShown);
+    // A row without sequences takes a copy of its parent's and default segments for its
+    // parameters: true. A row with sequences keeps them: false.
+    virtual bool CopyParentSequence();
+    // CopyParentSequence down the subtree; a row with sequences of its own stops the walk.
+    void CopySequenceToTree();
+    // pInherit: the row drops its own sequences; otherwise a row without sequences takes a
+    // copy of its parent's.
+    void Inherit(bool pInherit);
+    // The only sequence becomes pDuration long from the parent's first sequence begin (0
+    // without a parent or when the parent has none).
+    void SetInitSequence(long pDuration);
     // Reports control-table entries that the index tables do not point back to.
     void checkParamAndSetupIndex() const;
     // Opens or closes the parameter block, laying out its rows.
@@ -165,6 +187,8 @@ protected:
     void SetRenderStream(IZVRenderStream* pStream);
 
 private:
+    // One parameter row of CreateStreamParam, at *pCount, which moves on.
+    void CreateOneParam(const TControlInfo& pInfo, int& pCount, bool pNoDefaultKeys);
     // The parameter count, limited to the table actually built.
     size_t ParamLimit() const;
     TZVParamRow* EnabledParamAt(size_t pIndex) const;
