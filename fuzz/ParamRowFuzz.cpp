@@ -8,25 +8,15 @@
 #include "DLL/Row/StreamRow.h"
 #include "FuzzInput.h"
 
-#include <wx/init.h>
 #include <wx/xml/xml.h>
 
-#include <cstdio>
 #include <memory>
 #include <string>
 
 namespace {
 
 // The only report an input may cause: an expression text that does not parse.
-void AbortOnOtherAssert(const wxString& pFile, int pLine, const wxString&,
-                        const wxString& pCondition, const wxString&) {
-    if (pCondition == wxT("false") && pFile.EndsWith(wxT("ParamRow.cpp")))
-        return;
-    std::fprintf(stderr, "assertion \"%s\" at %s:%d\n",
-                 static_cast<const char*>(pCondition.utf8_str()),
-                 static_cast<const char*>(pFile.utf8_str()), pLine);
-    std::abort();
-}
+const TExpectedAsserts theExpected{"false"};
 
 // A stream row that only holds parameters.
 class TFuzzStream : public TZVStreamRow {
@@ -138,28 +128,7 @@ TZVParamRow* Read(const wxXmlNode* pElement, TZVStreamRow& pStream, int pType) {
     }
 }
 
-bool Same(const wxXmlNode* p1, const wxXmlNode* p2) {
-    if (!p1 || !p2)
-        return p1 == p2;
-    if (p1->GetType() != p2->GetType() || p1->GetName() != p2->GetName() ||
-        p1->GetContent() != p2->GetContent())
-        return false;
-    const wxXmlAttribute* a1 = p1->GetAttributes();
-    const wxXmlAttribute* a2 = p2->GetAttributes();
-    for (; a1 && a2; a1 = a1->GetNext(), a2 = a2->GetNext())
-        if (a1->GetName() != a2->GetName() || a1->GetValue() != a2->GetValue())
-            return false;
-    return !a1 && !a2 && Same(p1->GetChildren(), p2->GetChildren()) &&
-           Same(p1->GetNext(), p2->GetNext());
-}
-
 } // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    static wxInitializer initializer;
-    wxSetAssertHandler(AbortOnOtherAssert);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
     static const int theTypes[] = {0, 2, 3, 5, 6, 7};
@@ -174,6 +143,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
     std::unique_ptr<TZVParamRow> again(Read(image.get(), stream, type));
     Require(again != nullptr);
     std::unique_ptr<wxXmlNode> second(again->GetXmlImage());
-    Require(Same(image.get(), second.get()));
+    Require(SameXml(image.get(), second.get()));
     return 0;
 }

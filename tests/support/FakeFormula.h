@@ -28,8 +28,7 @@ public:
 
     TVariant ComputePointAt(double) const override { return TVariant(); }
     bool IsFlatFormula(long) const override { return false; }
-    IFormula* CloneFormulaAt(long, IFormula* pReuse, const IEvaluateContext&,
-                             bool) const override {
+    IFormula* CloneFormulaAt(long, IFormula* pReuse, const IEvaluateContext&, bool) const override {
         delete pReuse;
         return nullptr;
     }

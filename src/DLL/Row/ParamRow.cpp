@@ -2,11 +2,12 @@
 
 #include "ALL/Assert.h"
 #include "ALL/Error.h"
+#include "ALL/Number.h"
 #include "DLL/Edt/EditorListener.h"
 #include "DLL/Edt/MediaFormat.h"
 #include "DLL/Res/DrawingResources.h"
-#include "DLL/Row/StreamRow.h"
 #include "DLL/Row/Project.h"
+#include "DLL/Row/StreamRow.h"
 #include "DLL/Row/ZVFormula.h"
 
 #include <wx/intl.h>
@@ -223,8 +224,8 @@ void TZVParamRow::Widen(const TABCFormula& pSegment) {
         aEditRange.Extend(TRange(pSegment.aBegin, pSegment.aEnd));
 }
 
-TZVParamRow::iterator TZVParamRow::insertFormula(const TABCFormula& pSegment,
-                                                 const iterator* pHint, bool pRecord) {
+TZVParamRow::iterator TZVParamRow::insertFormula(const TABCFormula& pSegment, const iterator* pHint,
+                                                 bool pRecord) {
     const iterator existing = aFormulaList.find(pSegment.aBegin);
     if (existing != aFormulaList.end()) {
         ZV_FAIL("InsertResult.second");

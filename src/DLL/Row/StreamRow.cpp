@@ -1,6 +1,7 @@
 #include "DLL/Row/StreamRow.h"
 
 #include "ALL/Assert.h"
+#include "ALL/Number.h"
 #include "DLL/Bas/StreamInt.h"
 #include "DLL/Ctl/SizeHandleFactory.h"
 #include "DLL/Edt/EditorListener.h"

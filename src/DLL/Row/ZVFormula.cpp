@@ -1,5 +1,6 @@
 #include "DLL/Row/ZVFormula.h"
 
+#include "ALL/Number.h"
 #include "ALL/XmlTree.h"
 #include "DLL/Bas/ExprNode.h"
 
@@ -72,13 +73,13 @@ TZVExpressionContext& GetFormulaContext() {
 int TZVFormula::theLastId = 0;
 
 TZVFormula::TZVFormula(TZVParamRow* pOwnerRow)
-    : aId(++theLastId), aOwnerRow(pOwnerRow), aUsesValue(false), aUsesAttr(false),
-      aIsClone(false) {}
+    : aId(++theLastId), aOwnerRow(pOwnerRow), aUsesValue(false), aUsesAttr(false), aIsClone(false) {
+}
 
 TZVFormula::TZVFormula(const TZVFormula& pSource)
     : NSExpression::TFormula(pSource), IDependFormula(), aId(pSource.aId),
-      aOwnerRow(pSource.aOwnerRow), aUsesValue(pSource.aUsesValue),
-      aUsesAttr(pSource.aUsesAttr), aIsClone(true), aImage(pSource.aImage) {}
+      aOwnerRow(pSource.aOwnerRow), aUsesValue(pSource.aUsesValue), aUsesAttr(pSource.aUsesAttr),
+      aIsClone(true), aImage(pSource.aImage) {}
 
 TZVFormula::~TZVFormula() = default;
 
@@ -91,8 +92,8 @@ void TZVFormula::SetFrameRate(long pRate) {
 }
 
 const wxString& TZVFormula::GetAttrName(EAttrKind pKind) {
-    static const wxString theNames[] = {L"value",        L"defaultRate",   L"begin",
-                                        L"end",          L"isDefined",     L"isInSequence",
+    static const wxString theNames[] = {L"value",         L"defaultRate", L"begin",
+                                        L"end",           L"isDefined",   L"isInSequence",
                                         L"beginSequence", L"endSequence"};
     return theNames[pKind];
 }
@@ -166,8 +167,8 @@ int TZVFormula::HasKey(long) const {
     return 0;
 }
 
-IFormula* TZVFormula::CloneFormulaAt(long pTime, IFormula* pReuse,
-                                     const IEvaluateContext& pContext, bool pFlag) const {
+IFormula* TZVFormula::CloneFormulaAt(long pTime, IFormula* pReuse, const IEvaluateContext& pContext,
+                                     bool pFlag) const {
     TZVFormula* snapshot = dynamic_cast<TZVFormula*>(pReuse);
     if (!snapshot || snapshot->aId != aId) {
         delete pReuse;

@@ -145,8 +145,7 @@ public:
     // The value of the tree at pTime; undefined without a tree.
     TVariant ComputePointAt(double pTime) const override;
     // The value at pTime with contNO_KEY; pFlag is not written.
-    TVariant GetValueNSlope(long pTime, bool pLeft, EContinuity& pCont,
-                            bool& pFlag) const override;
+    TVariant GetValueNSlope(long pTime, bool pLeft, EContinuity& pCont, bool& pFlag) const override;
     bool IsFlatFormula(long pTime) const override;
     int HasKey(long pTime) const override;
     // A snapshot for rendering at pTime. pReuse is returned when it is the snapshot of this

@@ -156,8 +156,8 @@ TEST_F(TParamListenerTest, TheLoopCheckFollowsValueEntriesWithinTheDepthAsTheFul
     a->AddListener(d, false);
     // {from, target, depth, clear}
     const std::tuple<TZVParamRow*, TZVParamRow*, int, bool> cases[] = {
-        {c, a, 0, false}, {c, a, 1, true},  {a, c, 2, false}, {a, d, 5, true},
-        {b, a, 1, false}, {b, a, 2, true},  {a, a, 2, false}, {a, a, 3, true}};
+        {c, a, 0, false}, {c, a, 1, true}, {a, c, 2, false}, {a, d, 5, true},
+        {b, a, 1, false}, {b, a, 2, true}, {a, a, 2, false}, {a, a, 3, true}};
     for (const auto& k : cases)
         EXPECT_EQ(std::get<0>(k)->CheckListenerLoop(std::get<1>(k), std::get<2>(k)),
                   std::get<3>(k));

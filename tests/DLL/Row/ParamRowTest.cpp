@@ -28,8 +28,8 @@ std::string KeysOf(const TKeyList& pKeys) {
 
 // A "param" element of type Standard named Opacity with the given attributes and content.
 wxString Param(const wchar_t* pContent, const wchar_t* pAttributes = L"") {
-    return wxString(L"<param type=\"Standard\" name=\"Opacity\"") + pAttributes + L">" +
-           pContent + L"</param>";
+    return wxString(L"<param type=\"Standard\" name=\"Opacity\"") + pAttributes + L">" + pContent +
+           L"</param>";
 }
 
 class TParamRowTest : public testing::Test {
@@ -125,8 +125,8 @@ TEST_F(TParamRowTest, ValuesComeFromTheSegmentAtTheTruncatedTimeOrTheFormula) {
     row.insertFormula(TABCFormula(-10, TVariant(1.0), 0), nullptr, false);
     row.insertFormula(TABCFormula(300, TVariant(7.0), TZVParamRow::OPEN_END), nullptr, false);
     // {time, value (NaN: undefined)}
-    const double cases[][2] = {{99.9, NAN},     {100, 5},      {199.9, 5 + 0.5 * 99.9},
-                               {200, NAN},      {-0.5, NAN},   {-1, 1},
+    const double cases[][2] = {{99.9, NAN},       {100, 5},          {199.9, 5 + 0.5 * 99.9},
+                               {200, NAN},        {-0.5, NAN},       {-1, 1},
                                {2147483646.5, 7}, {2147483647, NAN}, {NAN, NAN}};
     for (const auto& c : cases)
         EXPECT_EQ(row.GetValueAt(c[0]), std::isnan(c[1]) ? TVariant() : TVariant(c[1])) << c[0];
@@ -152,10 +152,11 @@ TEST_F(TParamRowTest, DefaultSegmentsFillEachSequenceWithFillersWhereTheSlopeEnd
     std::unique_ptr<wxXmlNode> image(row->GetXmlImage());
     // From the default 50 rising 2 a time unit (50 a second at 25 frames) up to the maximum
     // at 25, flat (ANGLE) from there; the second sequence goes on from the first one's end.
-    EXPECT_EQ(XmlText(*image), L"<param type=\"Standard\" name=\"p0\"><value>"
-                               L"<key time=\"0\" to=\"25\" kind=\"1\" c=\"G\">GAQ</key>"
-                               L"<key time=\"25\" to=\"100\" kind=\"2\">GAq</key>"
-                               L"<key time=\"200\" to=\"300\" kind=\"2\">GAq</key></value></param>");
+    EXPECT_EQ(XmlText(*image),
+              L"<param type=\"Standard\" name=\"p0\"><value>"
+              L"<key time=\"0\" to=\"25\" kind=\"1\" c=\"G\">GAQ</key>"
+              L"<key time=\"25\" to=\"100\" kind=\"2\">GAq</key>"
+              L"<key time=\"200\" to=\"300\" kind=\"2\">GAq</key></value></param>");
     EXPECT_EQ(KeysOf(aStream.aKeyList), "0:1 25:2 100:1 200:1 300:1 ");
     EXPECT_TRUE(row->aUndoList.empty());
 }

@@ -70,12 +70,12 @@ TEST(StreamParam, ParametersAndSetupsComeFromTheControlTable) {
     row.SetStreamParent(&root, false);
     EXPECT_EQ(RangesOf(row.aSequenceList), "(0,50)");
     const wchar_t* const segment = L"<value><key time=\"0\" to=\"50\" kind=\"1\">G?w</key></value>";
-    EXPECT_EQ(ParamImages(row), L"<param type=\"Standard\" name=\"On\">" + wxString(segment) +
-                                    L"</param><param type=\"Standard\" name=\"Off\" disabled=\"\">" +
-                                    segment +
-                                    L"</param><param type=\"Standard\" name=\"Panel\" "
-                                    L"disabled=\"\">" +
-                                    segment + L"</param>");
+    EXPECT_EQ(ParamImages(row),
+              L"<param type=\"Standard\" name=\"On\">" + wxString(segment) +
+                  L"</param><param type=\"Standard\" name=\"Off\" disabled=\"\">" + segment +
+                  L"</param><param type=\"Standard\" name=\"Panel\" "
+                  L"disabled=\"\">" +
+                  segment + L"</param>");
     EXPECT_EQ(row.aParamTab[2]->aLevel, 2);
     EXPECT_EQ(root.aKeyList.size(), 2u);
 }
@@ -83,9 +83,13 @@ TEST(StreamParam, ParametersAndSetupsComeFromTheControlTable) {
 TEST(StreamParam, EntriesOutOfOrderOrOfCompositeTypesAreReportedAndSkipped) {
     const TTypeDef real(paramTypeREAL);
     TFakeStreamRow row(rowKindSOURCE);
-    row.aControls = {Entry(0, 0, real, L"A"), Entry(0, 5, real, L"B"), Entry(0, 1, real, L"C"),
-                     Entry(2, 3, real, L"S"), Entry(0, 2, TTypeDef(paramTypeCOLOR), L"Colour"),
-                     Entry(0, 2, real, L"D"), Entry(0, 3, real, L"E")};
+    row.aControls = {Entry(0, 0, real, L"A"),
+                     Entry(0, 5, real, L"B"),
+                     Entry(0, 1, real, L"C"),
+                     Entry(2, 3, real, L"S"),
+                     Entry(0, 2, TTypeDef(paramTypeCOLOR), L"Colour"),
+                     Entry(0, 2, real, L"D"),
+                     Entry(0, 3, real, L"E")};
     row.aParamCount = 3;
     row.aSetupCount = 1;
     row.aParamTab.assign(3, nullptr);

@@ -40,8 +40,8 @@ TEST(ZVFormula, TimeAndImageAreWrittenOncePerChangeOfTimeAndFrame) {
     TZVFormula::SetFrameRate(1);
     TZVFormula::SetFrameRate(25);
     // {time set, "time", "image", whether the frame number changed}
-    const double cases[][4] = {{1, 40, 1, 1},   {1.9, 76, 1, 0}, {-0.5, -20, -1, 1},
-                               {-1, -40, -1, 0}, {2.5, 100, 2, 1}};
+    const double cases[][4] = {
+        {1, 40, 1, 1}, {1.9, 76, 1, 0}, {-0.5, -20, -1, 1}, {-1, -40, -1, 0}, {2.5, 100, 2, 1}};
     for (const auto& c : cases) {
         EXPECT_EQ(GetFormulaContext().SetCurrent(c[0]), c[3] != 0) << c[0];
         EXPECT_EQ(Variable(L"time"), c[1]) << c[0];
