@@ -7,6 +7,7 @@
 #include "support/FakeHost.h"
 #include "support/FakeRows.h"
 #include "support/ListenerRecorder.h"
+#include "support/RowText.h"
 
 #include <gtest/gtest.h>
 
@@ -14,13 +15,6 @@
 #include <string>
 
 namespace {
-
-std::string KeysOf(const TKeyList& pKeys) {
-    std::string text;
-    for (const TStreamKey& key : pKeys)
-        text += std::to_string(key.aTime) + ":" + std::to_string(key.aCount) + " ";
-    return text;
-}
 
 // Rows under one stream; the editor listener, the stream's parameter updates and the fake
 // formulas all log into one text.
@@ -95,22 +89,22 @@ TEST_F(TParamListenerTest, KeysCountSharedKeysTwiceNeverTheOpenEndAndReachCompos
         for (size_t i = 0; i < c.first.size(); i += 2)
             row->insertFormula(TABCFormula(c.first[i], TVariant(1.0), c.first[i + 1]), nullptr,
                                true);
-        EXPECT_EQ(KeysOf(composite->aKeyList), c.second);
-        EXPECT_EQ(KeysOf(outer->aKeyList), c.second);
-        EXPECT_EQ(KeysOf(expression->aKeyList), "");
+        EXPECT_EQ(KeyText(composite->aKeyList), c.second);
+        EXPECT_EQ(KeyText(outer->aKeyList), c.second);
+        EXPECT_EQ(KeyText(expression->aKeyList), "");
         // Each composite counts once into the stream; the disabled row does not.
         outer->aIsEnabled = false;
         composite->PropagateAll(false);
-        EXPECT_EQ(KeysOf(aKeyList), c.second);
+        EXPECT_EQ(KeyText(aKeyList), c.second);
         outer->PropagateAll(false);
-        EXPECT_EQ(KeysOf(aKeyList), "");
+        EXPECT_EQ(KeyText(aKeyList), "");
         row->aIsEnabled = true;
         row->PropagateAll(true);
-        EXPECT_EQ(KeysOf(aKeyList), c.second);
+        EXPECT_EQ(KeyText(aKeyList), c.second);
         row->PropagateAll(false);
         composite->aKeyList.clear();
         row->notifyAll();
-        EXPECT_EQ(KeysOf(composite->aKeyList), c.second);
+        EXPECT_EQ(KeyText(composite->aKeyList), c.second);
         destroy();
         aKeyList.clear();
         aParamTab.clear();
@@ -125,7 +119,7 @@ TEST_F(TParamListenerTest, KeysCountSharedKeysTwiceNeverTheOpenEndAndReachCompos
     EXPECT_ASSERTS(row->insertFormula(TABCFormula(10, TVariant(5.0), 15), nullptr, true),
                    L"InsertResult.second");
     EXPECT_EQ(Log(), "ParamKeyEdit(C,10011) ParamKeyEdit(C,20021) ");
-    EXPECT_EQ(KeysOf(aKeyList), "10:2 20:2 ");
+    EXPECT_EQ(KeyText(aKeyList), "10:2 20:2 ");
     EXPECT_TRUE(row->aEditRange.IsEmpty());
     EXPECT_EQ(row->aUndoList.size(), 1u);
 }
@@ -137,10 +131,10 @@ TEST_F(TParamListenerTest, AResetWithdrawsTheKeysEverywhereWithoutPhantomOpenEnd
     row->AddListener(composite, true);
     row->insertFormula(TABCFormula(0, TVariant(1.0), 40), nullptr, false);
     row->insertFormula(TABCFormula(40, TVariant(2.0), TZVParamRow::OPEN_END), nullptr, false);
-    EXPECT_EQ(KeysOf(aKeyList), "0:2 40:4 ");
+    EXPECT_EQ(KeyText(aKeyList), "0:2 40:4 ");
     row->ResetFormulaList();
-    EXPECT_EQ(KeysOf(composite->aKeyList), "0:1 100:1 ");
-    EXPECT_EQ(KeysOf(aKeyList), "0:2 100:2 ");
+    EXPECT_EQ(KeyText(composite->aKeyList), "0:1 100:1 ");
+    EXPECT_EQ(KeyText(aKeyList), "0:2 100:2 ");
     // Added 0 and 40; withdrawn 0 and 40; added 0 and 100.
     EXPECT_EQ(Log(), "ParamKeyEdit(C,1) ParamKeyEdit(C,40041) ParamKeyEdit(C,1) "
                      "ParamKeyEdit(C,40041) ParamKeyEdit(C,1) ParamKeyEdit(C,100101) ");
@@ -224,7 +218,7 @@ TEST_F(TParamListenerTest, SetFormulaWithdrawsTheKeysReportsTheRangeThenNotifies
     EXPECT_EQ(Log(), "ParamKeyEdit(C,1) ParamKeyEdit(C,100101) ParamKeyEdit(P,100) Update(P) "
                      "ParamKeyEdit(C,0) changed(C,0) Update(C) ");
     EXPECT_EQ(p->aUndoList.size(), 1u);
-    EXPECT_EQ(KeysOf(aKeyList), "");
+    EXPECT_EQ(KeyText(aKeyList), "");
     // Only the latest replaced formula is kept for undo.
     p->SetFormula(new TFakeDependFormula(p, "F2", aRecorder.aCalls));
     EXPECT_EQ(p->aUndoFormula, first);

@@ -7,6 +7,7 @@
 #include "support/AssertCapture.h"
 #include "support/FakeHost.h"
 #include "support/FakeRows.h"
+#include "support/RowText.h"
 #include "support/XmlText.h"
 
 #include <wx/xml/xml.h>
@@ -18,13 +19,6 @@
 #include <string>
 
 namespace {
-
-std::string KeysOf(const TKeyList& pKeys) {
-    std::string text;
-    for (const TStreamKey& key : pKeys)
-        text += std::to_string(key.aTime) + ":" + std::to_string(key.aCount) + " ";
-    return text;
-}
 
 // A "param" element of type Standard named Opacity with the given attributes and content.
 wxString Param(const wchar_t* pContent, const wchar_t* pAttributes = L"") {
@@ -102,7 +96,7 @@ TEST_F(TParamRowTest, ParamElementsReadBackAsWrittenOrFailWithTheirMessage) {
         std::unique_ptr<TZVParamRow> row;
         EXPECT_ASSERTS(row.reset(Read(c.aXml)), asserts);
         EXPECT_EQ(aError, c.aError);
-        EXPECT_EQ(KeysOf(aStream.aKeyList), c.aKeys) << c.aXml;
+        EXPECT_EQ(KeyText(aStream.aKeyList), c.aKeys) << c.aXml;
         EXPECT_EQ(TZVFormula::theLastId, lastId + c.aNewIds) << c.aXml;
         if (!row)
             continue;
@@ -157,7 +151,7 @@ TEST_F(TParamRowTest, DefaultSegmentsFillEachSequenceWithFillersWhereTheSlopeEnd
               L"<key time=\"0\" to=\"25\" kind=\"1\" c=\"G\">GAQ</key>"
               L"<key time=\"25\" to=\"100\" kind=\"2\">GAq</key>"
               L"<key time=\"200\" to=\"300\" kind=\"2\">GAq</key></value></param>");
-    EXPECT_EQ(KeysOf(aStream.aKeyList), "0:1 25:2 100:1 200:1 300:1 ");
+    EXPECT_EQ(KeyText(aStream.aKeyList), "0:1 25:2 100:1 200:1 300:1 ");
     EXPECT_TRUE(row->aUndoList.empty());
 }
 

@@ -5,6 +5,7 @@
 #include "support/AssertCapture.h"
 #include "support/FakeHost.h"
 #include "support/FakeRows.h"
+#include "support/RowText.h"
 #include "support/XmlText.h"
 
 #include <wx/xml/xml.h>
@@ -16,13 +17,6 @@
 #include <tuple>
 
 namespace {
-
-std::string RangesOf(const TRangeList& pList) {
-    std::string text;
-    for (const TRange& range : pList)
-        text += "(" + std::to_string(range.aBegin) + "," + std::to_string(range.aEnd) + ")";
-    return text;
-}
 
 // The parameters' elements, "-" for an empty slot.
 wxString ParamImages(const TZVStreamRow& pRow) {
@@ -68,7 +62,7 @@ TEST(StreamParam, ParametersAndSetupsComeFromTheControlTable) {
     // Linked, the row takes its parent's sequences and its parameters default segments;
     // the enabled one's keys climb (the row is hidden).
     row.SetStreamParent(&root, false);
-    EXPECT_EQ(RangesOf(row.aSequenceList), "(0,50)");
+    EXPECT_EQ(RangeText(row.aSequenceList), "(0,50)");
     const wchar_t* const segment = L"<value><key time=\"0\" to=\"50\" kind=\"1\">G?w</key></value>";
     EXPECT_EQ(ParamImages(row),
               L"<param type=\"Standard\" name=\"On\">" + wxString(segment) +
@@ -115,12 +109,12 @@ TEST(StreamParam, SequencesAreInheritedOnlyByRowsWithoutTheirOwn) {
         if (!std::get<0>(c).IsEmpty())
             row.aSequenceList.push_back(std::get<0>(c));
         row.SetStreamParent(&root, true);
-        EXPECT_EQ(RangesOf(row.aSequenceList), std::get<1>(c));
+        EXPECT_EQ(RangeText(row.aSequenceList), std::get<1>(c));
         row.Inherit(true);
-        EXPECT_EQ(RangesOf(row.aSequenceList), std::get<2>(c));
+        EXPECT_EQ(RangeText(row.aSequenceList), std::get<2>(c));
         row.Inherit(false);
         row.Inherit(false);
-        EXPECT_EQ(RangesOf(row.aSequenceList), std::get<3>(c));
+        EXPECT_EQ(RangeText(row.aSequenceList), std::get<3>(c));
     }
     TFakeStreamRow orphan(rowKindSOURCE);
     EXPECT_ASSERTS(EXPECT_FALSE(orphan.CopyParentSequence()), L"GetParent()!=__null");
@@ -135,8 +129,8 @@ TEST(StreamParam, SequencesAreInheritedOnlyByRowsWithoutTheirOwn) {
     TFakeStreamRow bare(rowKindSOURCE);
     bare.SetParent(&empty, false);
     bare.SetInitSequence(30);
-    EXPECT_EQ(RangesOf(orphan.aSequenceList) + RangesOf(under.aSequenceList) +
-                  RangesOf(bare.aSequenceList),
+    EXPECT_EQ(RangeText(orphan.aSequenceList) + RangeText(under.aSequenceList) +
+                  RangeText(bare.aSequenceList),
               "(0,100)(10,2147483647)(0,30)");
     EXPECT_ASSERTS(bare.SetInitSequence(30), L"aSequenceList.empty()");
 }
