@@ -7,6 +7,7 @@
 #include "DLL/Edt/MediaFormat.h"
 #include "DLL/Res/DrawingResources.h"
 #include "DLL/Row/Project.h"
+#include "DLL/Row/RowRegistry.h"
 #include "DLL/Row/StreamRow.h"
 #include "DLL/Row/ZVFormula.h"
 
@@ -16,7 +17,7 @@
 #include <iterator>
 #include <utility>
 
-std::map<wxString, const IParamFactory*>* TZVParamRow::theFactorySet = nullptr;
+TZVParamRow::TFactorySet* TZVParamRow::theFactorySet = nullptr;
 
 IParamFactory::~IParamFactory() = default;
 
@@ -320,7 +321,7 @@ wxXmlNode* TZVParamRow::GetXmlImage() const {
 
 void TZVParamRow::RegisterFactory(const IParamFactory* pFactory) {
     if (!theFactorySet)
-        theFactorySet = new std::map<wxString, const IParamFactory*>;
+        theFactorySet = new TFactorySet;
     const auto InsertResult = theFactorySet->emplace(pFactory->GetSubType(), pFactory);
     if (!ZV_ASSERT(InsertResult.second))
         delete pFactory;
@@ -338,8 +339,7 @@ void TZVParamRow::DeleteAllFactories() {
 TZVParamRow* TZVParamRow::Create(const wxXmlNode* pElement, TZVStreamRow* pStream, int pIndex,
                                  const TTypeDef& pTypeDef) {
     const wxString type = pStream->GetPropValue(pElement, L"type");
-    const auto factory = theFactorySet ? theFactorySet->find(type)
-                                       : std::map<wxString, const IParamFactory*>::iterator();
+    const auto factory = theFactorySet ? theFactorySet->find(type) : TFactorySet::iterator();
     if (!theFactorySet || factory == theFactorySet->end())
         throw TError(wxGetTranslation(L"No parameter factory is registered for type %ls of %ls "
                                       L"parameter"),

@@ -14,6 +14,7 @@ class IDependFormula;
 class IParamFactory;
 class TZVFormula;
 class wxXmlNode;
+struct TUtf16Less;
 
 // A row that depends on a parameter row.
 struct TParamListener {
@@ -162,8 +163,10 @@ public:
     // aFormula is an expression (TZVFormula), not a combining formula.
     bool aIsExpression;
 
-    // Registered factories by sub-type; null until the first registration.
-    static std::map<wxString, const IParamFactory*>* theFactorySet;
+    // Registered factories by sub-type, in UTF-16 order like the stream rows' registries;
+    // null until the first registration.
+    typedef std::map<wxString, const IParamFactory*, TUtf16Less> TFactorySet;
+    static TFactorySet* theFactorySet;
 
 private:
     class TKeyWalk;
