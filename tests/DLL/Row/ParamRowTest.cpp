@@ -127,6 +127,19 @@ TEST_F(TParamRowTest, ValuesComeFromTheSegmentAtTheTruncatedTimeOrTheFormula) {
     row.insertFormula(TABCFormula(0, TVariant(3.0), 50), nullptr, false);
     EXPECT_EQ(row.GetValueAt(-0.5), TVariant(3.0));
 
+    // A formula installed on a row with segments is reported, then takes over.
+    TZVFormula* formula = new TZVFormula(&row);
+    formula->Parse(L"time * 3");
+    formula->Resolve();
+    EXPECT_ASSERTS(row.InitFormula(formula), L"aFormulaList.empty()");
+    EXPECT_EQ(row.GetValueAt(1), TVariant(120.0));
+    // A text bound stays, a number bound is set, and the range is checked from then on.
+    row.aTypeDef.aMin = TVariant(wxString(L"low"));
+    row.SetRange(-1, 9);
+    EXPECT_EQ(row.aTypeDef.aMin.GetText() + FormatVariant(row.aTypeDef.aMax, paramTypeREAL),
+              L"low9");
+    EXPECT_TRUE(row.aTypeDef.aRangeCheck);
+
     std::unique_ptr<TZVParamRow> expression(Read(Param(L"<value>time * 2</value>")));
     ASSERT_TRUE(expression && expression->AddFormulaListeners(false));
     EXPECT_EQ(expression->GetValueAt(1), TVariant(80.0));
