@@ -31,26 +31,33 @@ const long theSoundFrames = 60L * 44100;
 // One render frame of sound at 25 images a second.
 const int theChunk = 1764;
 
-// The folder of the benchmark's files, written on first use.
-const std::string& Folder() {
-    static const std::string folder = [] {
-        char pattern[] = "/tmp/MediaBenchXXXXXX";
-        const std::string made = mkdtemp(pattern);
+// The folder of the benchmark's files: a plain array, still there when the clean-up at exit
+// removes them.
+char theFolder[] = "/tmp/MediaBenchXXXXXX";
+
+void RemoveFiles() {
+    for (const char* name : {"/hd.mp4", "/long.wav", ""})
+        std::remove((std::string(theFolder) + name).c_str());
+}
+
+// The folder, with the files written on first use.
+std::string Folder() {
+    static const bool theWritten = [] {
         const TPictureSpec video = {"libx264", AV_PIX_FMT_YUV420P,
                                     1920,      1080,
                                     theImages, "preset=veryfast:bf=3:g=12:threads=1"};
         const TSoundSpec sound = {"pcm_s16le", AV_SAMPLE_FMT_S16, 44100,
                                   2,           theSoundFrames,    ExampleSample};
-        if (!WriteMedia(made + "/hd.mp4", &video, nullptr) ||
-            !WriteMedia(made + "/long.wav", nullptr, &sound))
+        if (!mkdtemp(theFolder))
             std::abort();
-        std::atexit([] {
-            for (const char* name : {"/hd.mp4", "/long.wav", ""})
-                std::remove((Folder() + name).c_str());
-        });
-        return made;
+        std::atexit(RemoveFiles);
+        const std::string folder = theFolder;
+        return WriteMedia(folder + "/hd.mp4", &video, nullptr) &&
+               WriteMedia(folder + "/long.wav", nullptr, &sound);
     }();
-    return folder;
+    if (!theWritten)
+        std::abort();
+    return theFolder;
 }
 
 std::unique_ptr<TZVMedia> Open(const char* pName) {
