@@ -74,18 +74,28 @@ struct TReaderAudio::TState {
     // Decodes the next frames into aSamples; false at the end.
     bool DecodeNext() {
         AVFrame* frame = aDecoding.aFrame.get();
-        if (aEnded || !aDecoding.Receive() || frame->sample_rate != aIndex->aRate ||
-            !Convertible()) {
+        if (aEnded || !aDecoding.Receive() || frame->sample_rate != aIndex->aRate) {
             aEnded = true;
             return false;
         }
         const int frames = frame->nb_samples;
-        aSamples.resize(size_t(frames) * aChannels);
-        uint8_t* target[] = {reinterpret_cast<uint8_t*>(aSamples.data())};
-        const int converted =
-            swr_convert(aConvert.get(), target, frames,
-                        const_cast<const uint8_t**>(frame->extended_data), frames);
-        aSamples.resize(size_t(std::max(converted, 0)) * aChannels);
+        // Already what the reader delivers: copied as it is.
+        const bool same = frame->format == AV_SAMPLE_FMT_S16 &&
+                          frame->ch_layout.nb_channels == aChannels && frames >= 0;
+        if (same) {
+            const int16_t* samples = reinterpret_cast<const int16_t*>(frame->data[0]);
+            aSamples.assign(samples, samples + int64_t(frames) * aChannels);
+        } else if (!Convertible()) {
+            aEnded = true;
+            return false;
+        } else {
+            aSamples.resize(size_t(frames) * aChannels);
+            uint8_t* target[] = {reinterpret_cast<uint8_t*>(aSamples.data())};
+            const int converted =
+                swr_convert(aConvert.get(), target, frames,
+                            const_cast<const uint8_t**>(frame->extended_data), frames);
+            aSamples.resize(size_t(std::max(converted, 0)) * aChannels);
+        }
         // Where the frames lie: from their packet's time, else right after the last ones.
         const int64_t time = frame->pts;
         const int64_t start = time != aLastTime ? aIndex->StartAt(time) : positionUNKNOWN;

@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -229,4 +231,19 @@ TEST(Media, TheWaveformComesFromTheInstalledFactoryOnceAndGoesWithTheMedium) {
     media.reset();
     IZVWaveformFactory::theSingleton = nullptr;
     EXPECT_EQ(factory.aCalls, std::vector<std::string>({"create", "destroy"}));
+}
+
+// AAC decodes to floating-point samples, which the reader converts: the tone comes back at
+// its level (half of full scale), give or take the codec's loss.
+TEST(Media, LossySoundIsConvertedToSixteenBitsAtItsLevel) {
+    std::unique_ptr<TZVMedia> media = OpenExample("camera.mp4");
+    ASSERT_TRUE(media && media->GetAudio());
+    std::unique_ptr<TReaderAudio> reader(media->GetAudio()->CreateReader());
+    const TSamples sound = ReadAt(*reader, 0, 60000);
+    ASSERT_EQ(sound.size(), 53248u);
+    int peak = 0;
+    for (int16_t sample : sound)
+        peak = std::max(peak, std::abs(int(sample)));
+    EXPECT_GT(peak, 15000);
+    EXPECT_LT(peak, 18000);
 }
