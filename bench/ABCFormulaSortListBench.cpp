@@ -1,14 +1,19 @@
 // The value of a keyed parameter at a time, as rendering asks for it, against the practical
 // limit of that look-up: std::upper_bound over a sorted vector of the same begins, then one
 // Horner evaluation of the segment found (its end, value and coefficients from a parallel
-// vector). Lists of 10^2 to 10^5 touching segments, asked at random times and at
-// consecutive times (one time unit apart, so most steps stay in the segment).
+// vector). Lists of 10^2, 10^5 and 10^6 touching segments, as read (allocated in time order)
+// or after 10,000 random splits and joins (nodes scattered in memory), asked at random times
+// and at consecutive times (one time unit apart, so most steps stay in the segment).
 #include "DLL/Bas/ABCFormulaSortList.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <iterator>
+#include <map>
+#include <memory>
 #include <random>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -22,25 +27,56 @@ struct TPlainSegment {
 
 // The same segments in both forms, and the times to ask.
 struct TFixture {
-    explicit TFixture(long pCount, bool pConsecutive) {
-        std::mt19937_64 random(pCount);
+    TFixture(long pCount, long pEdits) : aRandom(uint64_t(pCount)) {
         std::uniform_real_distribution<double> coefficient(-1.0, 1.0);
         long time = 0;
         for (long i = 0; i < pCount; ++i) {
             const long begin = time;
-            time += 10 + long(random() % 90);
-            TABCFormula segment(begin, coefficient(random) * 100.0, time);
-            segment.a = coefficient(random) * 1e-3;
-            segment.b = coefficient(random) * 1e-2;
-            segment.c = coefficient(random);
-            aList.insert(aList.end(), segment);
-            aBegins.push_back(begin);
-            aPlain.push_back({time, segment.aValue.GetDouble(), segment.a, segment.b, segment.c});
+            time += 10 + long(aRandom() % 90);
+            TABCFormula segment(begin, coefficient(aRandom) * 100.0, time);
+            segment.a = coefficient(aRandom) * 1e-3;
+            segment.b = coefficient(aRandom) * 1e-2;
+            segment.c = coefficient(aRandom);
+            aList.Insert(aList.end(), segment);
+        }
+        for (long i = 0; i < pEdits; ++i)
+            Edit();
+        for (const TABCFormula& segment : aList) {
+            aBegins.push_back(segment.aBegin);
+            aPlain.push_back(
+                {segment.aEnd, segment.aValue.GetDouble(), segment.a, segment.b, segment.c});
         }
         for (size_t i = 0; i < 65536; ++i) {
-            const double fraction = double(random() % 1000) / 1000.0;
-            aTimes.push_back(pConsecutive ? double(long(i) % time) + fraction
-                                          : double(long(random() % uint64_t(time))) + fraction);
+            const double fraction = double(aRandom() % 1000) / 1000.0;
+            aTimes[0].push_back(double(long(aRandom() % uint64_t(time))) + fraction);
+            aTimes[1].push_back(double(long(i) % time) + fraction);
+        }
+    }
+
+    // One fixture per size and edit count for the whole run: building one of 10^6 segments
+    // takes longer than measuring it.
+    static const TFixture& Get(long pCount, long pEdits) {
+        static std::map<std::pair<long, long>, std::unique_ptr<TFixture>> theFixtures;
+        std::unique_ptr<TFixture>& fixture = theFixtures[{pCount, pEdits}];
+        if (!fixture)
+            fixture.reset(new TFixture(pCount, pEdits));
+        return *fixture;
+    }
+
+    // Splits the segment at a random time in two or joins it with the next one, as key
+    // edits do.
+    void Edit() {
+        const long time = long(aRandom() % uint64_t(aList.rbegin()->aEnd));
+        const auto segment = std::prev(aList.upper_bound(time));
+        const auto next = std::next(segment);
+        if (aRandom() % 2 && segment->aEnd - segment->aBegin > 1) {
+            TABCFormula right = *segment;
+            right.aBegin = segment->aBegin + (segment->aEnd - segment->aBegin) / 2;
+            aList.Modify(segment).aEnd = right.aBegin;
+            aList.Insert(next, right);
+        } else if (next != aList.end()) {
+            aList.Modify(segment).aEnd = next->aEnd;
+            aList.Erase(next);
         }
     }
 
@@ -57,38 +93,42 @@ struct TFixture {
         return s.aValue + ((s.a * x + s.b) * x + s.c) * x;
     }
 
+    std::mt19937_64 aRandom;
     TABCFormulaSortList aList;
     std::vector<long> aBegins;
     std::vector<TPlainSegment> aPlain;
-    std::vector<double> aTimes;
+    // Random times, then consecutive ones.
+    std::vector<double> aTimes[2];
 };
 
 template <bool CONSECUTIVE>
 void BM_SortList(benchmark::State& pState) {
-    const TFixture fixture(pState.range(0), CONSECUTIVE);
+    const TFixture& fixture = TFixture::Get(pState.range(0), pState.range(1));
     const IFormula& formula = fixture.aList;
     size_t next = 0;
     for (auto _ : pState) {
         for (size_t i = 0; i < BATCH; ++i, ++next)
-            benchmark::DoNotOptimize(formula.ComputePointAt(fixture.aTimes[next & 65535]));
+            benchmark::DoNotOptimize(formula.ComputePointAt(fixture.aTimes[CONSECUTIVE][next & 65535]));
     }
     pState.SetItemsProcessed(int64_t(pState.iterations()) * int64_t(BATCH));
 }
 
 template <bool CONSECUTIVE>
 void BM_VectorLimit(benchmark::State& pState) {
-    const TFixture fixture(pState.range(0), CONSECUTIVE);
+    const TFixture& fixture = TFixture::Get(pState.range(0), pState.range(1));
     size_t next = 0;
     for (auto _ : pState) {
         for (size_t i = 0; i < BATCH; ++i, ++next)
-            benchmark::DoNotOptimize(fixture.PlainValueAt(fixture.aTimes[next & 65535]));
+            benchmark::DoNotOptimize(fixture.PlainValueAt(fixture.aTimes[CONSECUTIVE][next & 65535]));
     }
     pState.SetItemsProcessed(int64_t(pState.iterations()) * int64_t(BATCH));
 }
 
 } // namespace
 
-BENCHMARK_TEMPLATE(BM_SortList, false)->RangeMultiplier(10)->Range(100, 100000);
-BENCHMARK_TEMPLATE(BM_VectorLimit, false)->RangeMultiplier(10)->Range(100, 100000);
-BENCHMARK_TEMPLATE(BM_SortList, true)->RangeMultiplier(10)->Range(100, 100000);
-BENCHMARK_TEMPLATE(BM_VectorLimit, true)->RangeMultiplier(10)->Range(100, 100000);
+// Arguments: segments, random edits made before.
+#define ZV_SIZES ArgsProduct({{100, 100000, 1000000}, {0, 10000}})
+BENCHMARK_TEMPLATE(BM_SortList, false)->ZV_SIZES;
+BENCHMARK_TEMPLATE(BM_VectorLimit, false)->ZV_SIZES;
+BENCHMARK_TEMPLATE(BM_SortList, true)->ZV_SIZES;
+BENCHMARK_TEMPLATE(BM_VectorLimit, true)->ZV_SIZES;

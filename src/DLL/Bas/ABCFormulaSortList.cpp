@@ -4,6 +4,7 @@
 
 #include <wx/xml/xml.h>
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 #include <type_traits>
@@ -54,38 +55,111 @@ bool TABCFormulaList::ValueFromXml(const wxXmlNode* pParent, const TTypeDef& pTy
 }
 
 TABCFormulaSortList::TABCFormulaSortList()
-    : aCacheValid(false), aCachedTime(0), aCachedRight(nullptr), aCachedLeft(nullptr) {}
+    : aCacheValid(false), aCachedTime(0), aCachedRight(nullptr), aCachedLeft(nullptr),
+      aIndexValid(false), aLastEntry(0) {}
 
 TABCFormulaSortList::TABCFormulaSortList(const TABCFormulaSortList& pSource)
-    : std::set<TABCFormula, TABCFormulaOrder>(pSource), IClonableFormula(), ITimeList(),
-      aCacheValid(false), aCachedTime(0), aCachedRight(nullptr), aCachedLeft(nullptr) {}
+    : TSet(pSource), IClonableFormula(), ITimeList(), aCacheValid(false), aCachedTime(0),
+      aCachedRight(nullptr), aCachedLeft(nullptr), aIndexValid(false), aLastEntry(0) {}
 
 TABCFormulaSortList& TABCFormulaSortList::operator=(const TABCFormulaSortList& pSource) {
-    std::set<TABCFormula, TABCFormulaOrder>::operator=(pSource);
+    TSet::operator=(pSource);
     Touch();
     return *this;
 }
 
 TABCFormulaSortList::~TABCFormulaSortList() = default;
 
-TVariant TABCFormulaSortList::ComputePointAt(double pTime) const {
-    // Compared as doubles, aBegin <= pTime < aEnd holds exactly when it holds for
-    // floor(pTime), with no conversion of pTime (a NaN finds nothing).
-    const_iterator segment = upper_bound(pTime);
-    if (segment == begin())
-        return TVariant();
-    --segment;
-    if (!(pTime < double(segment->aEnd)))
-        return TVariant();
-    return segment->TABCFormula::ComputePointAt(pTime);
+std::pair<TABCFormulaSortList::iterator, bool>
+TABCFormulaSortList::Insert(const TABCFormula& pSegment) {
+    Touch();
+    return TSet::insert(pSegment);
 }
 
-TABCFormulaSortList::const_iterator TABCFormulaSortList::FindCovering(long pTime) const {
+TABCFormulaSortList::iterator TABCFormulaSortList::Insert(const_iterator pHint,
+                                                          const TABCFormula& pSegment) {
+    Touch();
+    return TSet::insert(pHint, pSegment);
+}
+
+TABCFormulaSortList::iterator TABCFormulaSortList::Erase(const_iterator pPos) {
+    Touch();
+    return TSet::erase(pPos);
+}
+
+void TABCFormulaSortList::Clear() {
+    Touch();
+    TSet::clear();
+}
+
+TABCFormula& TABCFormulaSortList::Modify(const_iterator pPos) {
+    Touch();
+    // The order depends on aBegin alone, which the caller keeps in place.
+    return const_cast<TABCFormula&>(*pPos);
+}
+
+void TABCFormulaSortList::BuildIndex() const {
+    aIndex.clear();
+    aIndex.reserve(size());
+    for (const_iterator segment = begin(); segment != end(); ++segment)
+        aIndex.push_back({segment->aBegin, segment});
+    aIndexValid = true;
+    aLastEntry = 0;
+}
+
+template <class TTime>
+size_t TABCFormulaSortList::FindEntry(TTime pTime) const {
+    // Compared as doubles, aBegin <= pTime holds exactly when it holds for floor(pTime), with
+    // no conversion of pTime (a NaN finds nothing).
+    const size_t count = aIndex.size();
+    const TIndexEntry* const entries = aIndex.data();
+    // Consecutive times stay in the segment found last or step to the next one.
+    for (size_t entry = aLastEntry; entry < count && entry < aLastEntry + 2; ++entry) {
+        if (!(entries[entry].aBegin <= pTime))
+            break;
+        if (entry + 1 == count || !(entries[entry + 1].aBegin <= pTime))
+            return entry;
+    }
+    const TIndexEntry* const after =
+        std::upper_bound(entries, entries + count, pTime,
+                         [](TTime pT, const TIndexEntry& pEntry) { return pT < pEntry.aBegin; });
+    return after == entries ? count : size_t(after - entries) - 1;
+}
+
+template <class TTime>
+TABCFormulaSortList::const_iterator TABCFormulaSortList::FindCovering(TTime pTime) const {
+    if (!aIndexValid)
+        BuildIndex();
+    const size_t count = aIndex.size();
+    const size_t entry = FindEntry(pTime);
+    if (entry < count) {
+        aLastEntry = entry;
+        const TIndexEntry& found = aIndex[entry];
+        if (found.aNode->aBegin == found.aBegin) {
+            if (pTime < found.aNode->aEnd)
+                return found.aNode;
+            // In a gap, unless the next segment was moved into it.
+            if (entry + 1 == count || aIndex[entry + 1].aNode->aBegin == aIndex[entry + 1].aBegin)
+                return end();
+        }
+    } else if (count == 0 || aIndex[0].aNode->aBegin == aIndex[0].aBegin) {
+        return end();
+    }
+    return FindCoveringInSet(pTime);
+}
+
+template <class TTime>
+TABCFormulaSortList::const_iterator TABCFormulaSortList::FindCoveringInSet(TTime pTime) const {
     const_iterator segment = upper_bound(pTime);
     if (segment == begin())
         return end();
     --segment;
     return pTime < segment->aEnd ? segment : end();
+}
+
+TVariant TABCFormulaSortList::ComputePointAt(double pTime) const {
+    const const_iterator segment = FindCovering(pTime);
+    return segment == end() ? TVariant() : segment->TABCFormula::ComputePointAt(pTime);
 }
 
 bool TABCFormulaSortList::IsFlatFormula(long pTime) const {
@@ -114,7 +188,7 @@ bool TABCFormulaSortList::ValueFromXml(const wxXmlNode* pParent, const TTypeDef&
     Touch();
     // Keys are written in time order, so each insertion is at the end.
     return ReadKeys(pParent, pType,
-                    [this](const TABCFormula& pSegment) { insert(end(), pSegment); });
+                    [this](const TABCFormula& pSegment) { TSet::insert(end(), pSegment); });
 }
 
 void TABCFormulaSortList::MakeXmlImage(wxXmlNode* pParent, const TTypeDef& pType) const {
@@ -159,6 +233,7 @@ TVariant TABCFormulaSortList::GetValueNSlope(long pTime, bool pLeft, EContinuity
 
 void TABCFormulaSortList::Touch() {
     aCacheValid = false;
+    aIndexValid = false;
 }
 
 const TABCFormula* TABCFormulaSortList::GetCurveAt(long pTime) const {

@@ -10,6 +10,8 @@
 
 #include <list>
 #include <set>
+#include <utility>
+#include <vector>
 
 // Segments in insertion order.
 class TABCFormulaList : public std::list<TABCFormula> {
@@ -47,20 +49,60 @@ struct TABCFormulaOrder {
 
 // The segments of one parameter, unique by aBegin. The owner keeps them from overlapping
 // (neighbours may touch: a key shared by two touching segments is one key) and calls Touch
-// after every change of the set.
+// after every change it makes in place.
 //
 // As an ITimeList, a position is one word: the segment's set node with the side in bit 0
 // (0 its begin key, 1 its end key); the end position is the set's end node with side 0. A
 // key shared by two touching segments is visited once.
-class TABCFormulaSortList : public std::set<TABCFormula, TABCFormulaOrder>,
+//
+// Look-ups by time go through a flat index of the segments' begins, built at the first
+// look-up after a change, and start at the segment found last. An entry is trusted only
+// while its segment still starts where the index says and still holds the time; otherwise
+// the set is searched, so a segment changed in place before Touch is never misread. Like the
+// key cache, the index is filled by const queries: one thread at a time.
+class TABCFormulaSortList : private std::set<TABCFormula, TABCFormulaOrder>,
                             public IClonableFormula,
                             public ITimeList {
+    typedef std::set<TABCFormula, TABCFormulaOrder> TSet;
+
 public:
+    using TSet::const_iterator;
+    using TSet::const_reverse_iterator;
+    using TSet::iterator;
+    using TSet::reverse_iterator;
+    using TSet::size_type;
+    using TSet::value_type;
+
+    // Reading the set; changes go through Insert, Erase, Clear and Modify.
+    using TSet::begin;
+    using TSet::count;
+    using TSet::empty;
+    using TSet::end;
+    using TSet::find;
+    using TSet::lower_bound;
+    using TSet::rbegin;
+    using TSet::rend;
+    using TSet::size;
+    using TSet::upper_bound;
+
     TABCFormulaSortList();
-    // Copies the segments; the copy starts with an empty key cache.
+    // Copies the segments; the copy starts with empty caches.
     TABCFormulaSortList(const TABCFormulaSortList& pSource);
     TABCFormulaSortList& operator=(const TABCFormulaSortList& pSource);
     ~TABCFormulaSortList() override;
+
+    // Inserts a copy of pSegment unless a segment with its begin is there: the position of
+    // the segment with that begin, and whether it is the new one.
+    std::pair<iterator, bool> Insert(const TABCFormula& pSegment);
+    // As above with the position the segment goes in front of (or next to) as a hint.
+    iterator Insert(const_iterator pHint, const TABCFormula& pSegment);
+    // Removes the segment at pPos; the position after it.
+    iterator Erase(const_iterator pPos);
+    // Removes every segment.
+    void Clear();
+    // The segment at pPos, for a change in place that keeps its begin between its
+    // neighbours' (the order of the set is not checked).
+    TABCFormula& Modify(const_iterator pPos);
 
     // The value of the segment whose [aBegin, aEnd) holds pTime, else undefined.
     TVariant ComputePointAt(double pTime) const override;
@@ -82,6 +124,7 @@ public:
     // segment contNO_KEY with the value; with no segment on the chosen side contNO_KEY, an
     // undefined value and pFlag untouched.
     TVariant GetValueNSlope(long pTime, bool pLeft, EContinuity& pCont, bool& pFlag) const override;
+    // Drops the key cache and the look-up index.
     void Touch() override;
     const TABCFormula* GetCurveAt(long pTime) const override;
     void GetCurvesAt(long pTime, const TABCFormula*& pLeft, const TABCFormula*& pRight,
@@ -106,11 +149,25 @@ protected:
     void stepKeyCursorJoined(TPosition& pPos, bool pBackwards) const;
 
 private:
+    // One segment of the look-up index: its begin when the index was built, and its node.
+    struct TIndexEntry {
+        long aBegin;
+        const_iterator aNode;
+    };
+
     static TPosition ToPosition(const_iterator pNode, unsigned pSide);
     static const_iterator NodeOf(TPosition pPos);
     static unsigned SideOf(TPosition pPos) { return unsigned(pPos & 1); }
-    // The segment with aBegin <= pTime < aEnd, or end().
-    const_iterator FindCovering(long pTime) const;
+    // The segment with aBegin <= pTime < aEnd, or end(); pTime a long or a double.
+    template <class TTime>
+    const_iterator FindCovering(TTime pTime) const;
+    // The same from the set alone.
+    template <class TTime>
+    const_iterator FindCoveringInSet(TTime pTime) const;
+    // The index entry whose begin is the last at or before pTime, or the entry count.
+    template <class TTime>
+    size_t FindEntry(TTime pTime) const;
+    void BuildIndex() const;
     // Fills the key cache for pTime unless it already holds it.
     void RefreshKeyCache(long pTime) const;
 
@@ -119,4 +176,8 @@ private:
     mutable long aCachedTime;
     mutable const TABCFormula* aCachedRight;
     mutable const TABCFormula* aCachedLeft;
+    // The look-up index, in time order, and the entry found last.
+    mutable bool aIndexValid;
+    mutable std::vector<TIndexEntry> aIndex;
+    mutable size_t aLastEntry;
 };

@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <memory>
 #include <random>
 #include <sstream>
@@ -26,7 +28,8 @@ TABCFormula Segment(long pBegin, const TVariant& pValue, long pEnd, EContinuity 
 
 TABCFormulaSortList List(std::initializer_list<TABCFormula> pSegments) {
     TABCFormulaSortList list;
-    list.insert(pSegments.begin(), pSegments.end());
+    for (const TABCFormula& segment : pSegments)
+        list.Insert(segment);
     return list;
 }
 
@@ -113,19 +116,97 @@ TEST(ABCFormulaSortList, KeysTheirKindsAndEasing) {
 
 // The cache once marked "empty" with the time -2147483648 itself, so the first look-up at
 // that time on a fresh list was answered from the empty cache.
-TEST(ABCFormulaSortList, KeyCacheHoldsEveryTimeAndIsDroppedByTouch) {
+TEST(ABCFormulaSortList, KeyCacheHoldsEveryTimeAndEveryChangeDropsIt) {
     TABCFormulaSortList list = List({Segment(-2147483648L, 1.0, 0, contNONE)});
     EXPECT_EQ(list.HasKey(-2147483648L), 2);
     EXPECT_EQ(list.HasKey(0), 1);
-    list.insert(Segment(0, 5.0, 8, contNONE));
-    EXPECT_EQ(list.HasKey(0), 1); // still cached
-    list.Touch();
+    const auto inserted = list.Insert(Segment(0, 5.0, 8, contNONE)).first;
     EXPECT_EQ(list.HasKey(0), 3);
-    const TABCFormulaSortList copy(list);
-    list.clear();
+    EXPECT_EQ(list.HasKey(8), 1);
+    list.Modify(inserted).aEnd = 9;
+    EXPECT_EQ(list.HasKey(8), 0);
+    // A change through a reference held across a query shows after Touch.
+    TABCFormula& held = list.Modify(inserted);
+    EXPECT_EQ(list.HasKey(9), 1);
+    held.aEnd = 6;
+    EXPECT_EQ(list.HasKey(9), 1);
     list.Touch();
+    EXPECT_EQ(list.HasKey(9), 0);
+    const TABCFormulaSortList copy(list);
+    list.Clear();
     EXPECT_EQ(copy.HasKey(0), 3);
     EXPECT_EQ(list.HasKey(0), 0);
+}
+
+// The segment a brute-force walk finds for pTime: the last one starting at or before it,
+// when it holds it.
+template <class TTime>
+const TABCFormula* Covering(const TABCFormulaSortList& pList, TTime pTime) {
+    const TABCFormula* last = nullptr;
+    for (const TABCFormula& segment : pList) {
+        if (segment.aBegin <= pTime)
+            last = &segment;
+    }
+    return last && pTime < last->aEnd ? last : nullptr;
+}
+
+// Look-ups at consecutive, random and fractional times between random edits, some of them
+// made in place through a reference held across look-ups without Touch: every answer is
+// the brute-force one for the list as it is.
+TEST(ABCFormulaSortList, LookUpsFollowEveryEdit) {
+    std::mt19937_64 random(7);
+    TABCFormulaSortList list;
+    for (long begin = 0; begin < 4000; begin += 20)
+        list.Insert(list.end(),
+                    Segment(begin, double(begin), begin + 10 + long(random() % 11), contNONE, 1.0));
+    auto check = [&list](long pTime, int pEdit) {
+        const TABCFormula* expected = Covering(list, pTime);
+        ASSERT_EQ(list.GetCurveAt(pTime), expected) << pTime << " after edit " << pEdit;
+        const double fraction = double(pTime) + 0.75;
+        const TABCFormula* holder = Covering(list, fraction);
+        ASSERT_EQ(list.ComputePointAt(fraction),
+                  holder ? holder->ComputePointAt(fraction) : TVariant())
+            << fraction << " after edit " << pEdit;
+    };
+    TABCFormula& first = list.Modify(list.begin());
+    check(0, -1);
+    first.aBegin = -5;
+    check(-3, -1);
+    for (int edit = 0; edit < 400; ++edit) {
+        auto pos = std::next(list.begin(), long(random() % list.size()));
+        switch (random() % 4) {
+        case 0: // split in two
+            if (pos->aEnd - pos->aBegin > 2) {
+                TABCFormula right = *pos;
+                right.aBegin = pos->aBegin + 1;
+                list.Modify(pos).aEnd = right.aBegin;
+                check(right.aBegin, edit);
+                list.Insert(std::next(pos), right);
+            }
+            break;
+        case 1:
+            if (list.size() > 10)
+                list.Erase(pos);
+            break;
+        default: { // moved in place, held across look-ups
+            const long gapBefore = pos == list.begin() ? 2 : pos->aBegin - std::prev(pos)->aEnd;
+            TABCFormula& held = list.Modify(pos);
+            check(pos->aBegin, edit);
+            const int change = int(random() % 3);
+            if (change == 0)
+                held.aEnd = std::max(held.aBegin + 1, held.aEnd - 3);
+            else if (change == 1 && held.aEnd - held.aBegin > 3)
+                held.aBegin += 2;
+            else if (change == 2)
+                held.aBegin -= std::min(gapBefore, 2L);
+            break;
+        }
+        }
+        const long start = long(random() % 4100) - 50;
+        for (long t = start; t < start + 40; ++t)
+            check(t, edit);
+        check(long(random() % 4100) - 50, edit);
+    }
 }
 
 // Whatever is not reused is deleted (the leak check would see otherwise).
@@ -210,7 +291,7 @@ TEST(ABCFormulaListXml, ManyRandomSegmentsSurviveWriteAndRead) {
         segment.a = random() % 3 ? number() : 0.0;
         segment.b = random() % 3 ? number() : 0.0;
         segment.c = random() % 3 ? number() : 0.0;
-        list.insert(list.end(), segment);
+        list.Insert(list.end(), segment);
     }
     const wxString xml = Written(list, type);
     const std::unique_ptr<wxXmlNode> parent(ParseXml(xml));

@@ -138,7 +138,7 @@ TEST(ZVFormula, SnapshotsAreReusedByIdAndOthersAreDeleted) {
     IFormula* replaced = other->CloneFormulaAt(5, snapshot, slots, false);
     EXPECT_EQ(dynamic_cast<TZVFormula*>(replaced)->GetId(), firstId + 1);
     TABCFormulaSortList keys;
-    keys.insert(TABCFormula(0, TVariant(1.0), 10));
+    keys.Insert(TABCFormula(0, TVariant(1.0), 10));
     IFormula* segment = keys.CloneFormulaAt(2, replaced, slots, false);
     std::unique_ptr<IFormula> back(formula->CloneFormulaAt(2, segment, slots, false));
     EXPECT_EQ(back->ComputePointAt(2), TVariant(20.0));
