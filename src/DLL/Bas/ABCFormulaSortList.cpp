@@ -100,9 +100,14 @@ TABCFormula& TABCFormulaSortList::Modify(const_iterator pPos) {
 
 void TABCFormulaSortList::BuildIndex() const {
     aIndex.clear();
+    aSummary.clear();
     aIndex.reserve(size());
-    for (const_iterator segment = begin(); segment != end(); ++segment)
+    aSummary.reserve(size() / SUMMARY_STEP + 1);
+    for (const_iterator segment = begin(); segment != end(); ++segment) {
+        if (aIndex.size() % SUMMARY_STEP == 0)
+            aSummary.push_back(segment->aBegin);
         aIndex.push_back({segment->aBegin, segment});
+    }
     aIndexValid = true;
     aLastEntry = 0;
 }
@@ -120,10 +125,18 @@ size_t TABCFormulaSortList::FindEntry(TTime pTime) const {
         if (entry + 1 == count || !(entries[entry + 1].aBegin <= pTime))
             return entry;
     }
+    // First the block of entries from the summary, which stays in the cache, then the entry
+    // within the block's few lines.
+    const long* const summary = aSummary.data();
+    const long* const block = std::upper_bound(summary, summary + aSummary.size(), pTime,
+                                               [](TTime pT, long pBegin) { return pT < pBegin; });
+    if (block == summary)
+        return count;
+    const size_t first = size_t(block - summary - 1) * SUMMARY_STEP;
     const TIndexEntry* const after =
-        std::upper_bound(entries, entries + count, pTime,
+        std::upper_bound(entries + first, entries + std::min(count, first + SUMMARY_STEP), pTime,
                          [](TTime pT, const TIndexEntry& pEntry) { return pT < pEntry.aBegin; });
-    return after == entries ? count : size_t(after - entries) - 1;
+    return size_t(after - entries) - 1;
 }
 
 template <class TTime>

@@ -176,8 +176,13 @@ private:
     mutable long aCachedTime;
     mutable const TABCFormula* aCachedRight;
     mutable const TABCFormula* aCachedLeft;
-    // The look-up index, in time order, and the entry found last.
+    // Entries per block of the index summary: four cache lines.
+    static constexpr size_t SUMMARY_STEP = 16;
+
+    // The look-up index, in time order; the begin of every SUMMARY_STEP-th entry; the entry
+    // found last.
     mutable bool aIndexValid;
     mutable std::vector<TIndexEntry> aIndex;
+    mutable std::vector<long> aSummary;
     mutable size_t aLastEntry;
 };
