@@ -113,7 +113,7 @@ void TABCFormulaSortList::BuildIndex() const {
 }
 
 template <class TTime>
-size_t TABCFormulaSortList::FindEntry(TTime pTime) const {
+inline size_t TABCFormulaSortList::FindEntry(TTime pTime) const {
     // Compared as doubles, aBegin <= pTime holds exactly when it holds for floor(pTime), with
     // no conversion of pTime (a NaN finds nothing).
     const size_t count = aIndex.size();
@@ -140,7 +140,7 @@ size_t TABCFormulaSortList::FindEntry(TTime pTime) const {
 }
 
 template <class TTime>
-TABCFormulaSortList::const_iterator TABCFormulaSortList::FindCovering(TTime pTime) const {
+inline TABCFormulaSortList::const_iterator TABCFormulaSortList::FindCovering(TTime pTime) const {
     if (!aIndexValid)
         BuildIndex();
     const size_t count = aIndex.size();
