@@ -194,7 +194,7 @@ void TZVParamRow::ResetFormulaList() {
     // The composite listeners counted these keys as well: they withdraw them too.
     TKeyWalk walk(*this, TKeyWalk::targetBOTH);
     WalkKeys(walk, -1);
-    aFormulaList.clear();
+    aFormulaList.Clear();
     aFormulaList.Touch();
     InitDefaultFormulaList();
 }
@@ -233,7 +233,7 @@ TZVParamRow::iterator TZVParamRow::insertFormula(const TABCFormula& pSegment, co
         return existing;
     }
     const iterator inserted =
-        pHint ? aFormulaList.insert(*pHint, pSegment) : aFormulaList.insert(pSegment).first;
+        pHint ? aFormulaList.Insert(*pHint, pSegment) : aFormulaList.Insert(pSegment).first;
     aFormulaList.Touch();
     Widen(pSegment);
     propagateAddKey(pSegment.aBegin);
@@ -250,7 +250,7 @@ TZVParamRow::iterator TZVParamRow::deleteFormula(iterator pPos, bool pRecord) {
     propagateDelKey(segment.aEnd);
     if (pRecord)
         aUndoList.push_front(segment);
-    const iterator next = aFormulaList.erase(pPos);
+    const iterator next = aFormulaList.Erase(pPos);
     aFormulaList.Touch();
     return next;
 }
@@ -299,7 +299,7 @@ void TZVParamRow::ReadKeys(const wxXmlNode* pValue) {
     }
     if (valid)
         return;
-    aFormulaList.clear();
+    aFormulaList.Clear();
     aFormulaList.Touch();
     throw TError(wxGetTranslation(L"Invalid key list for %s"), GetRowDesignation());
 }
