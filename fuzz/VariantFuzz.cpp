@@ -1,5 +1,6 @@
 // Number images and the value readers on arbitrary text: no crash, a tag pattern never
 // becomes a text, and every decoded number writes back to an image of the same pattern.
+#include "ALL/TypeDef.h"
 #include "ALL/Variant.h"
 #include "FuzzInput.h"
 
@@ -11,7 +12,7 @@ namespace {
 
 // Only the text code reads a text; a number cell never carries the tag.
 void CheckCell(const TVariant& pCell, int pType) {
-    Require(pType == 7 || !pCell.IsText());
+    Require(pType == paramTypeTEXT || !pCell.IsText());
     Require(!pCell.IsNumeric() || !IsTagBits(pCell.GetBits()));
 }
 
