@@ -65,9 +65,19 @@ void TZVExpressionContext::SetFrameRate(long pRate) {
     SetCurrent(0.0);
 }
 
-TZVExpressionContext& GetFormulaContext() {
+namespace {
+
+// The context under internal linkage: every evaluation asks for it, and a call through the
+// library's exported symbol could not be inlined.
+TZVExpressionContext& Context() {
     static TZVExpressionContext theContext;
     return theContext;
+}
+
+} // namespace
+
+TZVExpressionContext& GetFormulaContext() {
+    return Context();
 }
 
 int TZVFormula::theLastId = 0;
@@ -84,11 +94,11 @@ TZVFormula::TZVFormula(const TZVFormula& pSource)
 TZVFormula::~TZVFormula() = default;
 
 void TZVFormula::SetCurTime(long pTime) {
-    GetFormulaContext().SetCurrent(double(pTime));
+    Context().SetCurrent(double(pTime));
 }
 
 void TZVFormula::SetFrameRate(long pRate) {
-    GetFormulaContext().SetFrameRate(pRate);
+    Context().SetFrameRate(pRate);
 }
 
 const wxString& TZVFormula::GetAttrName(EAttrKind pKind) {
@@ -99,7 +109,7 @@ const wxString& TZVFormula::GetAttrName(EAttrKind pKind) {
 }
 
 bool TZVFormula::CheckPass(ECheckMode pMode) {
-    TZVExpressionContext& context = GetFormulaContext();
+    TZVExpressionContext& context = Context();
     context.SetMode(pMode);
     return SetContext(context);
 }
@@ -110,7 +120,7 @@ bool TZVFormula::Resolve() {
 
 void TZVFormula::AddListeners(bool pRemove) {
     CheckPass(pRemove ? modeREM_LISTENERS : modeADD_LISTENERS);
-    GetFormulaContext().SetMode(modeRESOLVE);
+    Context().SetMode(modeRESOLVE);
 }
 
 void TZVFormula::MarkUses(EAttrKind pKind) {
@@ -150,7 +160,7 @@ void TZVFormula::MakeXmlImage(wxXmlNode* pValue, const TTypeDef&) const {
 }
 
 TVariant TZVFormula::ComputePointAt(double pTime) const {
-    GetFormulaContext().SetCurrent(pTime);
+    Context().SetCurrent(pTime);
     return aCurNode ? aCurNode->GetValue() : TVariant();
 }
 
@@ -174,11 +184,11 @@ IFormula* TZVFormula::CloneFormulaAt(long pTime, IFormula* pReuse, const IEvalua
         delete pReuse;
         snapshot = new TZVFormula(*this);
         if (aUsesValue) {
-            GetFormulaContext().SetEvalContext(&pContext, pFlag);
+            Context().SetEvalContext(&pContext, pFlag);
             snapshot->CheckPass(modeCLONE_VALUES);
         }
     }
-    if (GetFormulaContext().SetCurrent(double(pTime)) && aUsesAttr)
+    if (Context().SetCurrent(double(pTime)) && aUsesAttr)
         snapshot->CheckPass(modeCLONE_ATTRS);
     return snapshot;
 }
