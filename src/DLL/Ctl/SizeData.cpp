@@ -31,7 +31,9 @@ void TSizeData::cloneRect(int pRectCount) {
 
 const wxRect* TSizeData::GetFrame() const {
     // A record whose count fills the array has no room left for a frame.
-    return aRectCount >= 0 && aRectCount < aCapacity ? &aRect[aRectCount] : nullptr;
+    if (aRectCount < 0 || aRectCount >= aCapacity || aRect[aRectCount].IsEmpty())
+        return nullptr;
+    return &aRect[aRectCount];
 }
 
 bool TSizeData::HasHandle(int pIndex) const {
