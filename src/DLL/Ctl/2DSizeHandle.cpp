@@ -28,6 +28,9 @@ void TZV2DSizeHandle::RefreshHandle(wxDC& pDC, const wxPoint& pOrigin) const {
     const wxRect* frame = aSizeData ? aSizeData->GetFrame() : nullptr;
     if (!frame)
         return;
+    // Always in the normal look: the frame takes no part in hovering, so a refresh that
+    // erases it must draw it in the same colour whatever is hovered by then.
+    SetDrawOper(pDC, operNORMAL);
     pDC.SetBrush(*wxTRANSPARENT_BRUSH);
     TRasterHelper(pDC).DrawRectangle(frame->x + pOrigin.x, frame->y + pOrigin.y, frame->width,
                                      frame->height);

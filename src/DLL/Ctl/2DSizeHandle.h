@@ -29,7 +29,7 @@ public:
     };
 
     TSizeData* CreateSizeData(int pParamIndex, T32BoolArray pFlags) override;
-    // The handles, then the frame with a transparent brush in the pen the handles left.
+    // The handles, then the frame in the normal look's pen with a transparent brush.
     void RefreshHandle(wxDC& pDC, const wxPoint& pOrigin) const override;
     // "Size: w=..px, h=..px", the rectangle's size; empty without a frame.
     wxString GetPixelInfo() const override;
