@@ -55,16 +55,15 @@ struct TDragStep {
     bool aForce;
 };
 
-using TComputeCall = std::function<TParamUpdate*(const IZVVideoStream::TUpdateData&,
-                                                 const TRecordingScaler&)>;
+using TComputeCall =
+    std::function<TParamUpdate*(const IZVVideoStream::TUpdateData&, const TRecordingScaler&)>;
 
 // "<scaler calls> | <entries>", entries as "index=value" in order, "-" for a null answer;
 // "count mismatch" when ParamCount does not say how many entries came (0 for null).
-inline std::string RunDrag(const TComputeCall& pCompute, TSizeData* pData,
-                           const TDragStep& pStep) {
+inline std::string RunDrag(const TComputeCall& pCompute, TSizeData* pData, const TDragStep& pStep) {
     int count = -1;
-    const IZVVideoStream::TUpdateData update{count,  pStep.aHandle, pStep.aDelta, pStep.aLast,
-                                             pData, 0,             pStep.aForce};
+    const IZVVideoStream::TUpdateData update{count, pStep.aHandle, pStep.aDelta, pStep.aLast, pData,
+                                             0,     pStep.aForce};
     const TRecordingScaler scaler;
     TParamUpdate* result = pCompute(update, scaler);
     std::string entries;

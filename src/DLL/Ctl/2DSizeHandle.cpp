@@ -61,8 +61,7 @@ NSSizeHandleGrid::ECursor TZV2DSizeHandle::IdListCursor(const TIdList& pIds, int
     return pIds.Has(pIndex) ? IdCursor(pIds[pIndex]) : cursorNONE;
 }
 
-void TZV2DSizeHandle::DoDrawHandle(int pIndex, EDrawOper, wxDC& pDC,
-                                   const wxPoint& pOrigin) const {
+void TZV2DSizeHandle::DoDrawHandle(int pIndex, EDrawOper, wxDC& pDC, const wxPoint& pOrigin) const {
     if (!ZV_ASSERT(aSizeData != NULL) || !aSizeData->HasHandle(pIndex))
         return;
     const wxRect& Box = aSizeData->aRect[pIndex];
@@ -96,8 +95,8 @@ void TZV2DSizeHandle::PlaceHandles(TSizeData& pData, const wxSize& pSize, const 
     for (int i = 0; i < pIds.aCount; ++i)
         pData.aRect[i] = wxRect(columns[Column(pIds[i])], rows[Row(pIds[i])],
                                 handleSizeFULL_SQUARE_WIDTH, handleSizeFULL_SQUARE_WIDTH);
-    pData.aRect[pIds.aCount] = wxRect(columns[0] + 2, rows[0] + 2, columns[2] + 1 - columns[0],
-                                      rows[2] + 1 - rows[0]);
+    pData.aRect[pIds.aCount] =
+        wxRect(columns[0] + 2, rows[0] + 2, columns[2] + 1 - columns[0], rows[2] + 1 - rows[0]);
 }
 
 TParamUpdate* TZV2DSizeHandle::ComputeUpdate(const IZVVideoStream::TUpdateData& pData,

@@ -51,8 +51,7 @@ public:
     // the 2D fill (pPosAndSize asking for one size); with pPosAndSize the centre alone (no
     // size), all nine (size and a position) or the 2D corners (size alone); otherwise the ids
     // of the side bits' case, none when the flags name no case.
-    static void FillSizeHandle(TSizeData* pData, const wxSize& pSize, bool pAs2D,
-                               bool pPosAndSize);
+    static void FillSizeHandle(TSizeData* pData, const wxSize& pSize, bool pAs2D, bool pPosAndSize);
     // The new values of the drag (borders, or size and position); with pKeepInside the
     // rectangle stays inside the image. Null, with ParamCount 0, when none, without data or
     // for a handle the record does not show; a record of another kind is reported.
@@ -86,12 +85,10 @@ public:
     TZVPosAndSizeHandle() = delete;
 
     // Exchanges flag bits 1 and 2, then the 4D fill.
-    static void FillSizeHandle(TSizeData* pData, const wxSize& pSize, bool pAs2D,
-                               bool pPosAndSize);
+    static void FillSizeHandle(TSizeData* pData, const wxSize& pSize, bool pAs2D, bool pPosAndSize);
     // The 4D compute, with parameters aParamIndex + 1 and aParamIndex + 2 exchanged.
     static TParamUpdate* ComputeUpdate(const IZVVideoStream::TUpdateData& pData,
-                                       const TZV4DSizeHandle::TScaler& pScaler,
-                                       bool pKeepInside);
+                                       const TZV4DSizeHandle::TScaler& pScaler, bool pKeepInside);
 };
 
 class TZV4DSizeHandleFactory : public TSizeHandleFactoryBase {

@@ -10,15 +10,14 @@ using namespace NSSizeHandleGrid;
 T4DUpdateBuilder::T4DUpdateBuilder(bool pProportional)
     : aUpdateData(nullptr), aData(nullptr), aScaler(nullptr), aResult(nullptr), aCornerID(0),
       aFrameIndex(0), aChanged{}, aFrame(nullptr), aPosX(0), aPosY(0), aLimitX(0), aLimitY(0),
-      aSides(0), aActiveSides(0), aOneSided(0), aKeepInside(false),
-      aProportional(pProportional), aMovedX(false), aMovedY(false), aIsCenter(false) {}
+      aSides(0), aActiveSides(0), aOneSided(0), aKeepInside(false), aProportional(pProportional),
+      aMovedX(false), aMovedY(false), aIsCenter(false) {}
 
 T4DUpdateBuilder::~T4DUpdateBuilder() = default;
 
 TParamUpdate* T4DUpdateBuilder::Compute(const IZVVideoStream::TUpdateData& pData,
                                         const TZV4DSizeHandle::TData& pRecord,
-                                        const TZV4DSizeHandle::TScaler& pScaler,
-                                        bool pKeepInside) {
+                                        const TZV4DSizeHandle::TScaler& pScaler, bool pKeepInside) {
     aData = &pRecord;
     aUpdateData = &pData;
     aKeepInside = pKeepInside;
@@ -186,7 +185,8 @@ void TSize4DUpdateBuilder::UpdateAllBorder() {
         UpdateProportional();
         return;
     }
-    ZV_ASSERT(aUpdateData->ParamCount==1);
+    if (aUpdateData->ParamCount != 1)
+        ZV_FAIL("aUpdateData->ParamCount==1");
     const bool hx = Column(aCornerID) != 1, vy = Row(aCornerID) != 1;
     AddHandleCentre();
     double x = 0.0, y = 0.0, maxX = 0.0, maxY = 0.0;

@@ -55,7 +55,7 @@ protected:
     int aPosY;
     int aLimitX; // extents the keep-inside limits use
     int aLimitY;
-    int aSides;                // the side bits of the flags
+    int aSides;                 // the side bits of the flags
     unsigned char aActiveSides; // the sides of the dragged handle that may move
     unsigned char aOneSided;    // sides that may move while their opposite may not
     bool aKeepInside;

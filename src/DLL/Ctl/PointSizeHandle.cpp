@@ -22,8 +22,8 @@ wxString TZVPointSizeHandle::GetPixelInfo() const {
     if (!ZV_ASSERT(aSizeData != NULL))
         return wxString();
     const wxRect& box = aSizeData->aRect[0];
-    return wxString::Format(wxGetTranslation("Offset: x=%3dpx,  y=%3dpx"),
-                            box.x + box.width / 2, box.y + box.height / 2);
+    return wxString::Format(wxGetTranslation("Offset: x=%3dpx,  y=%3dpx"), box.x + box.width / 2,
+                            box.y + box.height / 2);
 }
 
 NSSizeHandleGrid::ECursor TZVPointSizeHandle::GetHandleCursor(int) const {

@@ -11,10 +11,9 @@ TSizeData::TSizeData(int pParamIndex, T32BoolArray pFlags, int pCapacity)
       aFlags(pFlags), aRectCount(pCapacity), aRect(new wxRect[pCapacity]), aCapacity(pCapacity) {}
 
 TSizeData::TSizeData(const TSizeData& pSource)
-    : aFullWidth(pSource.aFullWidth), aFullHeight(pSource.aFullHeight),
-      aCenterX(pSource.aCenterX), aCenterY(pSource.aCenterY), aParamIndex(pSource.aParamIndex),
-      aFlags(pSource.aFlags), aRectCount(pSource.aRectCount), aRect(pSource.aRect),
-      aCapacity(pSource.aCapacity) {
+    : aFullWidth(pSource.aFullWidth), aFullHeight(pSource.aFullHeight), aCenterX(pSource.aCenterX),
+      aCenterY(pSource.aCenterY), aParamIndex(pSource.aParamIndex), aFlags(pSource.aFlags),
+      aRectCount(pSource.aRectCount), aRect(pSource.aRect), aCapacity(pSource.aCapacity) {
     cloneRect(aCapacity);
 }
 

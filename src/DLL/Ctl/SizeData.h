@@ -30,7 +30,7 @@ public:
     // capacity.
     int GetHandleCount() const;
 
-    int aFullWidth;  // pixels of the whole image
+    int aFullWidth; // pixels of the whole image
     int aFullHeight;
     int aCenterX; // the handles' reference point (the edited rectangle's centre), pixels
     int aCenterY;
@@ -58,13 +58,13 @@ private:
 
 // One drag step as the host passes it to the stream.
 struct IZVVideoStream::TUpdateData {
-    int& ParamCount;        // out: entries of the returned array
-    int HandleIndex;        // the dragged handle: an index into SizeData's rectangles
-    const wxPoint& Delta;   // mouse displacement since the drag began, pixels
+    int& ParamCount;          // out: entries of the returned array
+    int HandleIndex;          // the dragged handle: an index into SizeData's rectangles
+    const wxPoint& Delta;     // mouse displacement since the drag began, pixels
     const wxPoint& LastDelta; // the previous step's; an axis equal to Delta did not move
-    TSizeData* SizeData;    // the drag data (the handle's GetDragData)
-    uintptr_t StreamWord;   // for the stream; the size handles never read it
-    bool Force;             // every axis counts as moved
+    TSizeData* SizeData;      // the drag data (the handle's GetDragData)
+    uintptr_t StreamWord;     // for the stream; the size handles never read it
+    bool Force;               // every axis counts as moved
 
     // Whether the step counts as a move along x (or y).
     bool MovedX() const { return Force || Delta.x != LastDelta.x; }

@@ -48,8 +48,8 @@ int64_t SizeScore(const wxRect& pRect) {
 } // namespace
 
 TZVSizeHandleBase::TZVSizeHandleBase()
-    : aXScroll(nullptr), aYScroll(nullptr), aSizeData(nullptr), aDragData(nullptr),
-      aHoverID(-1), aHoverStatus(0) {}
+    : aXScroll(nullptr), aYScroll(nullptr), aSizeData(nullptr), aDragData(nullptr), aHoverID(-1),
+      aHoverStatus(0) {}
 
 TZVSizeHandleBase::~TZVSizeHandleBase() {
     delete aSizeData;
@@ -152,7 +152,12 @@ void TZVSizeHandleBase::DrawHandle(int pIndex, int pStatus, wxDC& pDC, const wxP
 }
 
 void TZVSizeHandleBase::StartDrag() {
-    if (!ZV_ASSERT(aDragData==NULL) || !ZV_ASSERT(aSizeData != NULL))
+    // The texts are the established ones, spaces included.
+    if (aDragData) {
+        ZV_FAIL("aDragData==__null");
+        return;
+    }
+    if (!ZV_ASSERT(aSizeData != NULL))
         return;
     aDragData = aSizeData->Clone();
 }
@@ -162,8 +167,10 @@ TSizeData* TZVSizeHandleBase::GetDragData() const {
 }
 
 void TZVSizeHandleBase::EndDrag() {
-    if (!ZV_ASSERT(aDragData!=NULL))
+    if (!aDragData) {
+        ZV_FAIL("aDragData!=__null");
         return;
+    }
     delete aDragData;
     aDragData = nullptr;
 }

@@ -106,18 +106,17 @@ protected:
 
     TScrollHelper* aXScroll; // the view's axes, not owned; the handle itself does not read them
     TScrollHelper* aYScroll;
-    TSizeData* aSizeData;    // owned: the shown record, or null
-    TSizeData* aDragData;    // owned: the copy taken by StartDrag, or null
-    int aHoverID;            // the hovered handle, -1 none
-    int aHoverStatus;        // the hover status it was last drawn in
+    TSizeData* aSizeData; // owned: the shown record, or null
+    TSizeData* aDragData; // owned: the copy taken by StartDrag, or null
+    int aHoverID;         // the hovered handle, -1 none
+    int aHoverStatus;     // the hover status it was last drawn in
 };
 
 class TSizeHandleFactoryBase : public ISizeHandleFactory {
 public:
     // Deletes the current handle, starts a new generation, makes the new handle over the two
     // axes and makes it the current one.
-    ISizeHandle* CreateSizeHandle(TScrollHelper& pXScroll,
-                                  TScrollHelper& pYScroll) const override;
+    ISizeHandle* CreateSizeHandle(TScrollHelper& pXScroll, TScrollHelper& pYScroll) const override;
 
 protected:
     ~TSizeHandleFactoryBase() = default;

@@ -7,8 +7,8 @@ const int theRectHandleCountFor[CASE_COUNT_4D] = {4, 4, 6, 4, 7, 6, 8, 4, 6, 7, 
 namespace {
 
 const int theSideMask[9] = {3, 2, 6, 1, 15, 4, 9, 8, 12};
-const ECursor theIdCursor[9] = {cursorBACK,  cursorVERT, cursorSLASH, cursorHORI, cursorALL,
-                                cursorHORI,  cursorSLASH, cursorVERT, cursorBACK};
+const ECursor theIdCursor[9] = {cursorBACK, cursorVERT,  cursorSLASH, cursorHORI, cursorALL,
+                                cursorHORI, cursorSLASH, cursorVERT,  cursorBACK};
 
 // The ids whose place suits pShown, in order.
 template <typename TPred>

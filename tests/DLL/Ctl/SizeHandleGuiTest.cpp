@@ -134,9 +134,8 @@ TEST(SizeHandleGuiTest, CrossSquareShowsTheBackgroundUnderItsLinesButTheCentre) 
     handle.UpdateHandle(data, int(TSizeData::theCurSerial));
     handle.RefreshHandle(canvas->DC(), wxPoint(0, 0));
     const std::string line = "......N....../", square = "....NN.NN..../";
-    EXPECT_EQ(Look(*canvas) + "/", line + line + line + line + square + square +
-                                       "NNNN..N..NNNN/" + square + square + line + line + line +
-                                       line);
+    EXPECT_EQ(Look(*canvas) + "/", line + line + line + line + square + square + "NNNN..N..NNNN/" +
+                                       square + square + line + line + line + line);
 }
 
 TEST(SizeHandleGuiTest, RecordsWithoutRoomForAFrameOrRefusedDrawNoFrame) {
@@ -170,8 +169,8 @@ TEST(SizeHandleGuiTest, HitTestShowsTheKindsCursor) {
          GetAllSizeCursor()},
         {"2D corner", std::unique_ptr<TZVSizeHandleBase>(new TZV2DSizeHandle()), 3,
          GetBackSizeCursor()},
-        {"4D left and right, corner", std::unique_ptr<TZVSizeHandleBase>(new TZV4DSizeHandle()),
-         5, GetHoriSizeCursor()},
+        {"4D left and right, corner", std::unique_ptr<TZVSizeHandleBase>(new TZV4DSizeHandle()), 5,
+         GetHoriSizeCursor()},
     };
     for (TCase& test : cases) {
         TSizeData* data = test.aHandle->CreateSizeData(0, T32BoolArray(test.aFlags));

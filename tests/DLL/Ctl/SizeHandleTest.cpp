@@ -204,7 +204,8 @@ TEST(SizeHandleTest, HandlesRecordsAndDragCopiesLiveAsTheHostExpects) {
     log(h2->UpdateHandle(new TLoggedData("d", 9), Serial()) ? "d taken" : "d refused");
     TSizeData* drag = h2->GetDragData();
     EXPECT_ASSERTS(h2->StartDrag(), "aDragData==__null");
-    log("copy of c: " + std::to_string(drag->aCenterX) + (drag == h2->GetDragData() ? "" : " lost"));
+    log("copy of c: " + std::to_string(drag->aCenterX) +
+        (drag == h2->GetDragData() ? "" : " lost"));
     h2->EndDrag();
     EXPECT_ASSERTS(h2->EndDrag(), "aDragData!=__null");
     log(h2->GetDragData() ? "dragging" : "no drag");
@@ -222,6 +223,29 @@ TEST(SizeHandleTest, HandlesRecordsAndDragCopiesLiveAsTheHostExpects) {
                           "null refused[h2] other handle deleted[h2] make h1 again[h1] ~e "
                           "e refused[h1] delete h1[null] ");
     EXPECT_EQ(TSizeData::theCurSerial, 0x00011234u);
+}
+
+TEST(SizeHandleTest, EachFactoryMakesItsKind) {
+    const TZVPointSizeHandleFactory point;
+    const TZV2DSizeHandleFactory size2D;
+    const TZV4DSizeHandleFactory size4D;
+    const TZVPosAndSizeHandleFactory posAndSize;
+    const ISizeHandleFactory* const factories[] = {&point, &size2D, &size4D, &posAndSize};
+    TScrollHelper xScroll, yScroll;
+    std::string kinds;
+    for (const ISizeHandleFactory* factory : factories) {
+        ISizeHandle* handle = factory->CreateSizeHandle(xScroll, yScroll);
+        const std::unique_ptr<TSizeData> data(handle->CreateSizeData(3, T32BoolArray(5)));
+        kinds += dynamic_cast<TZV4DSizeHandle::TData*>(data.get())      ? "4D "
+                 : dynamic_cast<TZV2DSizeHandle::TData*>(data.get())    ? "2D "
+                 : dynamic_cast<TZVPointSizeHandle::TData*>(data.get()) ? "point "
+                                                                        : "? ";
+        kinds += std::to_string(data->aParamIndex) + "/" + std::to_string(data->aFlags.GetBits()) +
+                 "/" + std::to_string(data->aRectCount) + " ";
+    }
+    delete ISizeHandle::theCurrent;
+    EXPECT_EQ(kinds, "point 3/5/1 2D 3/5/9 4D 3/5/10 4D 3/5/10 ");
+    EXPECT_EQ(ISizeHandle::theCurrent, nullptr);
 }
 
 } // namespace
