@@ -4,6 +4,7 @@
 #include "DLL/Ctl/PointSizeHandle.h"
 #include "DLL/Ctl/ScrollHelper.h"
 #include "support/AssertCapture.h"
+#include "support/SizeHandleFakes.h"
 
 #include <gtest/gtest.h>
 
@@ -36,126 +37,87 @@ TEST(SizeHandleGridTest, CasesShowTheIdsTheirSidesMeet) {
                     "0268 023568 012678 01235678 ");
 }
 
-// A 2D record holding the given handle rectangles.
-std::unique_ptr<TSizeData> Holding(std::vector<wxRect> pRects, int pCount) {
+// A 2D record holding the given handle rectangles (the ninth alone when pNinth).
+std::unique_ptr<TSizeData> Holding(std::vector<wxRect> pRects, int pCount, bool pNinth = false) {
     std::unique_ptr<TSizeData> data(new TZV2DSizeHandle::TData(0, T32BoolArray(0)));
     for (size_t i = 0; i < pRects.size(); ++i)
-        data->aRect[i] = pRects[i];
+        data->aRect[pNinth ? 8 : i] = pRects[i];
     data->aRectCount = pCount;
     return data;
 }
 
-struct THitCase {
-    const char* aName;
-    std::vector<wxRect> aRects;
-    int aCount;
-    wxPoint aPoint;
-    int aExpected;
-};
-
 TEST(SizeHandleTest, HitTestTakesTheNearestCentreThenTheSmallerThenTheFirst) {
-    const wxRect none;
-    const THitCase cases[] = {
-        {"equal scores (8), equal sizes: the first", {{0, 0, 4, 4}, {2, 0, 4, 4}}, 2, {3, 1}, 0},
-        {"equal scores (0): the smaller", {{0, 0, 6, 6}, {2, 2, 2, 2}}, 2, {3, 3}, 1},
-        {"equal scores, smaller first", {{2, 2, 2, 2}, {0, 0, 6, 6}}, 2, {3, 3}, 0},
-        {"first centre nearer", {{0, 0, 10, 10}, {5, 5, 10, 10}}, 2, {6, 6}, 0},
-        {"second centre nearer", {{0, 0, 10, 10}, {5, 5, 10, 10}}, 2, {8, 8}, 1},
-        {"no rectangle holds it", {{0, 0, 4, 4}}, 1, {20, 20}, -1},
-        {"right edge excluded", {{0, 0, 4, 4}}, 1, {4, 0}, -1},
-        {"rectangles beyond the count are ignored", {{0, 0, 4, 4}}, 0, {1, 1}, -1},
-        {"a negative count holds none", {{0, 0, 4, 4}}, -3, {1, 1}, -1},
-        {"a count past the array stops at its end",
-         {none, none, none, none, none, none, none, none, {0, 0, 4, 4}},
-         50,
-         {1, 1},
-         8},
+    const struct {
+        std::vector<wxRect> aRects;
+        int aCount;
+        wxPoint aPoint;
+        int aExpected;
+    } cases[] = {
+        {{{0, 0, 4, 4}, {2, 0, 4, 4}}, 2, {3, 1}, 0},     // both score 8, same size: the first
+        {{{0, 0, 6, 6}, {2, 2, 2, 2}}, 2, {3, 3}, 1},     // both score 0: the smaller
+        {{{2, 2, 2, 2}, {0, 0, 6, 6}}, 2, {3, 3}, 0},     // the smaller, first
+        {{{0, 0, 10, 10}, {5, 5, 10, 10}}, 2, {6, 6}, 0}, // the nearer centre
+        {{{0, 0, 10, 10}, {5, 5, 10, 10}}, 2, {8, 8}, 1},
+        {{{0, 0, 4, 4}}, 1, {20, 20}, -1},
+        {{{0, 0, 4, 4}}, 1, {4, 0}, -1}, // the right edge is outside
+        {{{0, 0, 4, 4}}, 0, {1, 1}, -1}, // not counted
+        {{{0, 0, 4, 4}}, -3, {1, 1}, -1},
     };
-    for (const THitCase& hit : cases)
+    for (const auto& hit : cases)
         EXPECT_EQ(TZVSizeHandleBase::FindRectAt(*Holding(hit.aRects, hit.aCount), hit.aPoint),
                   hit.aExpected)
-            << hit.aName;
+            << &hit - cases;
+    // A count past the array: the walk stops at its end.
+    EXPECT_EQ(TZVSizeHandleBase::FindRectAt(*Holding({{0, 0, 4, 4}}, 50, true), {1, 1}), 8);
 }
 
 int Serial() {
     return int(TSizeData::theCurSerial);
 }
 
-// pHandle showing pData.
-template <typename THandle>
-std::unique_ptr<THandle> Showing(TSizeData* pData) {
-    std::unique_ptr<THandle> handle(new THandle());
-    EXPECT_TRUE(handle->UpdateHandle(pData, Serial()));
-    return handle;
-}
-
 TEST(SizeHandleTest, MissLeavesTheCursorAlone) {
     const wxCursor* const sentinel = reinterpret_cast<const wxCursor*>(&sentinel);
     const wxCursor* cursor = sentinel;
-    const auto handle = Showing<TZV2DSizeHandle>(Holding({{0, 0, 4, 4}}, 1).release());
-    EXPECT_EQ(handle->FindHandleAt(wxPoint(9, 9), cursor), -1);
-    TZV2DSizeHandle empty;
-    EXPECT_EQ(empty.FindHandleAt(wxPoint(1, 1), cursor), -1);
+    EXPECT_EQ(ShowingHandle('2', Holding({{0, 0, 4, 4}}, 1))->FindHandleAt({9, 9}, cursor), -1);
+    EXPECT_EQ(TZV2DSizeHandle().FindHandleAt(wxPoint(1, 1), cursor), -1);
     EXPECT_EQ(cursor, sentinel);
 }
 
-struct TCursorCase {
-    const char* aName;
-    char aKind; // P point, 2 2D, 4 4D, S 4D with position and size, T 4D as 2D
-    uint32_t aFlags;
-    const char* aExpected; // per handle: H V A / \ for the cursors, - for none
-};
-
-// The kind's handle showing a record made with pFlags and filled for a 40 x 20 rectangle;
-// pData: the record, which the handle owns.
-std::unique_ptr<TZVSizeHandleBase> FilledHandle(char pKind, uint32_t pFlags, TSizeData*& pData) {
-    std::unique_ptr<TZVSizeHandleBase> handle;
-    if (pKind == 'P')
-        handle.reset(new TZVPointSizeHandle());
-    else if (pKind == '2')
-        handle.reset(new TZV2DSizeHandle());
-    else
-        handle.reset(new TZV4DSizeHandle());
-    TSizeData* data = handle->CreateSizeData(0, T32BoolArray(pFlags));
-    const wxSize size(40, 20);
-    if (pKind == 'P')
-        TZVPointSizeHandle::FillSizeHandle(data, size);
-    else if (pKind == '2')
-        TZV2DSizeHandle::FillSizeHandle(data, size, false);
-    else
-        TZV4DSizeHandle::FillSizeHandle(data, size, pKind == 'T', pKind == 'S');
-    EXPECT_TRUE(handle->UpdateHandle(data, Serial()));
-    pData = data;
-    return handle;
-}
-
 TEST(SizeHandleTest, CursorsFollowTheKindsRules) {
-    const TCursorCase cases[] = {
-        {"point x", 'P', 1, "H"},
-        {"point y", 'P', 2, "V"},
-        {"point both", 'P', 3, "A"},
-        {"point neither", 'P', 0, "-"},
-        {"2D width", '2', 1, "HHHHHH"},
-        {"2D height", '2', 2, "VVVVVV"},
-        {"2D one size", '2', 0, "\\//\\"},
-        {"2D both", '2', 3, "\\V/HH/V\\"},
-        {"4D left and right: corners and centre narrowed", '4', 5, "HHHHHHH"},
-        {"4D top only", '4', 2, "VVVV"},
-        {"4D left and top: far corners narrowed", '4', 3, "\\VVHAH"},
-        {"4D all sides", '4', 15, "\\V/HAH/V\\"},
-        {"4D as 2D", 'T', 3, "\\V/HH/V\\"},
-        {"size and both positions", 'S', 13, "\\V/HAH/V\\"},
-        {"size and x: the centre moves along x", 'S', 5, "\\V/HHH/V\\"},
-        {"both positions, no size: the centre", 'S', 12, "A"},
-        {"x position alone", 'S', 4, "H"},
+    // Per handle: H V A / \ for the cursors, - for none; records as MakeRecord's.
+    const struct {
+        char aKind;
+        uint32_t aFlags;
+        const char* aExpected;
+    } cases[] = {
+        {'P', 1, "H"},
+        {'P', 2, "V"},
+        {'P', 3, "A"},
+        {'P', 0, "-"},
+        {'2', 1, "HHHHHH"},
+        {'2', 2, "VVVVVV"},
+        {'2', 0, "\\//\\"},
+        {'2', 3, "\\V/HH/V\\"},
+        // Four borders: a corner or the centre narrowed when one axis cannot move.
+        {'4', 5, "HHHHHHH"},
+        {'4', 2, "VVVV"},
+        {'4', 3, "\\VVHAH"},
+        {'4', 15, "\\V/HAH/V\\"},
+        {'T', 3, "\\V/HH/V\\"},
+        // Position and size (host flags before the exchange).
+        {'X', 11, "\\V/HAH/V\\"},
+        {'X', 3, "\\V/HHH/V\\"},
+        {'X', 10, "A"},
+        {'X', 2, "H"},
     };
-    for (const TCursorCase& test : cases) {
-        TSizeData* data = nullptr;
-        const auto handle = FilledHandle(test.aKind, test.aFlags, data);
+    for (const auto& test : cases) {
+        std::unique_ptr<TSizeData> data = MakeRecord(test.aKind, test.aFlags);
+        const int count = data->aRectCount;
+        const auto handle = ShowingHandle(test.aKind, std::move(data));
         std::string text;
-        for (int i = 0; i < data->aRectCount; ++i)
+        for (int i = 0; i < count; ++i)
             text += "-HVA/\\"[handle->GetHandleCursor(i) + 1];
-        EXPECT_EQ(text, test.aExpected) << test.aName;
+        EXPECT_EQ(text, test.aExpected) << test.aKind << test.aFlags;
     }
 }
 
@@ -230,21 +192,18 @@ TEST(SizeHandleTest, EachFactoryMakesItsKind) {
     const TZV2DSizeHandleFactory size2D;
     const TZV4DSizeHandleFactory size4D;
     const TZVPosAndSizeHandleFactory posAndSize;
-    const ISizeHandleFactory* const factories[] = {&point, &size2D, &size4D, &posAndSize};
     TScrollHelper xScroll, yScroll;
-    std::string kinds;
+    std::string records; // capacity (1 point, 9 2D, 10 4D), first parameter, flags, count
+    const ISizeHandleFactory* const factories[] = {&point, &size2D, &size4D, &posAndSize};
     for (const ISizeHandleFactory* factory : factories) {
-        ISizeHandle* handle = factory->CreateSizeHandle(xScroll, yScroll);
-        const std::unique_ptr<TSizeData> data(handle->CreateSizeData(3, T32BoolArray(5)));
-        kinds += dynamic_cast<TZV4DSizeHandle::TData*>(data.get())      ? "4D "
-                 : dynamic_cast<TZV2DSizeHandle::TData*>(data.get())    ? "2D "
-                 : dynamic_cast<TZVPointSizeHandle::TData*>(data.get()) ? "point "
-                                                                        : "? ";
-        kinds += std::to_string(data->aParamIndex) + "/" + std::to_string(data->aFlags.GetBits()) +
-                 "/" + std::to_string(data->aRectCount) + " ";
+        const std::unique_ptr<TSizeData> data(
+            factory->CreateSizeHandle(xScroll, yScroll)->CreateSizeData(3, T32BoolArray(5)));
+        for (int value : {data->GetCapacity(), data->aParamIndex, int(data->aFlags.GetBits()),
+                          data->aRectCount})
+            records += std::to_string(value) + " ";
     }
     delete ISizeHandle::theCurrent;
-    EXPECT_EQ(kinds, "point 3/5/1 2D 3/5/9 4D 3/5/10 4D 3/5/10 ");
+    EXPECT_EQ(records, "1 3 5 1 9 3 5 9 10 3 5 10 10 3 5 10 ");
     EXPECT_EQ(ISizeHandle::theCurrent, nullptr);
 }
 
