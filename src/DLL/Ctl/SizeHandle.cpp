@@ -136,7 +136,8 @@ void TZVSizeHandleBase::DrawHandle(int pIndex, int pStatus, wxDC& pDC, const wxP
         return;
     const bool active = pStatus == theActiveStatus;
     if (aHoverID >= 0 && aHoverID == pIndex) {
-        if (aHoverStatus != pStatus)
+        // Only a change between the two looks is drawn.
+        if ((aHoverStatus == theActiveStatus) != active)
             callDrawHandle(pIndex, active ? operHOVER_TO_ACTIVE : operACTIVE_TO_HOVER, pDC,
                            pOrigin);
     } else {
@@ -152,7 +153,7 @@ void TZVSizeHandleBase::DrawHandle(int pIndex, int pStatus, wxDC& pDC, const wxP
 }
 
 void TZVSizeHandleBase::StartDrag() {
-    // The texts are the established ones, spaces included.
+    // Stated texts, so that formatting cannot space them out.
     if (aDragData) {
         ZV_FAIL("aDragData==__null");
         return;

@@ -70,6 +70,7 @@ TEST(SizeHandleGuiTest, HoverLooksAreXorDifferencesThatUndoThemselves) {
     draw(0, 2);  // hover square 0
     draw(0, 3);  // square 0 in status 3
     draw(1, 2);  // straight to square 1
+    draw(1, 4);  // another status of the same look: nothing to draw
     draw(-1, 0); // leave
     EXPECT_EQ(dc.GetLogicalFunction(), wxXOR);
     draw(-2, 0); // refresh again: all gone
@@ -77,15 +78,15 @@ TEST(SizeHandleGuiTest, HoverLooksAreXorDifferencesThatUndoThemselves) {
     // where a hovered square overlaps the other neither look is pure.
     const std::string normal = "NNNNNNNNNNN./NNNNNN....N./NNNN..NNN.N./NNNN..NNN.N./"
                                "NNNN..NNN.N./NNNN..NNN.N./NNNN.....NN./............";
+    const std::string second = "NNNNNNNNNNN./NNNNNN....N./NNNN??HHH.N./NNNN??HHH.N./"
+                               "NNNN??HHH.N./NNNN??HHH.N./NNNN?????NN./............";
     EXPECT_EQ(looks,
               (std::vector<std::string>{normal,
                                         "NNNNNNNNNNN./NHHHHH....N./NHHH??NNN.N./NHHH??NNN.N./"
                                         "NHHH??NNN.N./NHHH??NNN.N./NNNN.....NN./............",
                                         "NNNNNNNNNNN./NAAAAA....N./NAAA??NNN.N./NAAA??NNN.N./"
                                         "NAAA??NNN.N./NAAA??NNN.N./NNNN.....NN./............",
-                                        "NNNNNNNNNNN./NNNNNN....N./NNNN??HHH.N./NNNN??HHH.N./"
-                                        "NNNN??HHH.N./NNNN??HHH.N./NNNN?????NN./............",
-                                        normal, Look(*WhiteCanvas(12, 8))}));
+                                        second, second, normal, Look(*WhiteCanvas(12, 8))}));
 }
 
 // The frame keeps the normal look whatever is hovered, so a refresh erases what an earlier
