@@ -76,7 +76,8 @@ TEST(NumberImage, RoundTripsEveryPatternButAllOnes) {
             continue;
         const wxString image = IEEE754Image(BitsToDouble(bits));
         uint64_t decoded = 0;
-        ASSERT_TRUE(image.length() <= 11 && GetIEEE754Value(image, &decoded)) << image;
+        ASSERT_LE(image.length(), 11u) << image;
+        ASSERT_TRUE(GetIEEE754Value(image, &decoded)) << image;
         ASSERT_EQ(decoded, bits) << image;
     }
 }
@@ -108,9 +109,11 @@ TEST(NumberImage, DecodesItsEdgeCases) {
 
 TEST(Variant, CellsFollowTheNumericStoreRuleAndOwnTheirTexts) {
     TVariant cell;
-    EXPECT_TRUE(cell.IsUndefined() && !cell.IsNumeric());
+    EXPECT_TRUE(cell.IsUndefined());
+    EXPECT_FALSE(cell.IsNumeric());
     cell = 2.5;
-    EXPECT_TRUE(cell.IsNumeric() && cell.GetDouble() == 2.5);
+    EXPECT_TRUE(cell.IsNumeric());
+    EXPECT_EQ(cell.GetDouble(), 2.5);
     cell.SetText(wxT("abc"));
     cell = 7.0;
     EXPECT_EQ(cell.GetText(), wxT("abc")) << "a text cell ignores a number";
@@ -133,7 +136,8 @@ TEST(Variant, TagPatternsNeverBecomeTexts) {
     for (uint64_t bits : {0xFFFFFFFF00000000ull, 0xFFFFFFFF12345678ull, ~0ull}) {
         TVariant stored(1.0);
         stored = BitsToDouble(bits);
-        EXPECT_TRUE(TVariant(BitsToDouble(bits)).IsUndefined() && stored.IsUndefined());
+        EXPECT_TRUE(TVariant(BitsToDouble(bits)).IsUndefined()) << bits;
+        EXPECT_TRUE(stored.IsUndefined()) << bits;
     }
     EXPECT_TRUE(TVariant(NaN).IsNumeric()) << "an ordinary NaN stays a number";
 }
@@ -182,9 +186,13 @@ TEST(VariantXml, ReadsElementsAttributesAndTextsByTypeCode) {
         cell = 1.0;
         EXPECT_EQ(TVariant::ReadXmlAttribute(cell, c.aType, element.get(), wxT("a")), c.aResult);
         const bool undef = element->HasAttribute(wxT("undef"));
-        EXPECT_TRUE(undef || cell == c.aCell) << c.aXml;
+        if (!undef) {
+            EXPECT_TRUE(cell == c.aCell) << c.aXml;
+        }
         EXPECT_EQ(TVariant::FromImage(cell, c.aType, element->GetAttribute(wxT("a"))), c.aResult);
-        EXPECT_TRUE(undef || cell == c.aCell) << c.aXml;
+        if (!undef) {
+            EXPECT_TRUE(cell == c.aCell) << c.aXml;
+        }
     }
     TVariant cell(1.0);
     EXPECT_TRUE(TVariant::ReadXmlAttribute(cell, 0, Element(wxT("<v/>")).get(), wxT("a")));
@@ -212,7 +220,8 @@ TEST(VariantXml, SwapAppliedTwiceRestoresBothSides) {
                 // A number written over the stored 0.0 leaves an empty text child behind.
                 TVariant::ReadXml(stored, c.aType, Element(xml).get());
                 TVariant::ReadXml(restored, c.aType, element.get());
-                EXPECT_TRUE(cell == original && restored == stored)
+                EXPECT_TRUE(cell == original) << xml << " with " << original.GetImage().utf8_str();
+                EXPECT_TRUE(restored == stored)
                     << xml << " with " << original.GetImage().utf8_str();
             }
         }
@@ -260,14 +269,18 @@ TEST(VariantXml, NumberAttributesReadWithTheirOwnRules) {
         bool bad = !c.aBad;
         EXPECT_EQ(GetXmlIEEE754Attribute(element.get(), c.aName, value), c.aResult);
         EXPECT_EQ(GetXmlIEEE754Attribute(element.get(), c.aName, reported, bad), c.aResult);
-        EXPECT_TRUE(value == c.aValue && reported == c.aValue && bad == c.aBad) << c.aName;
+        EXPECT_EQ(value, c.aValue) << c.aName;
+        EXPECT_EQ(reported, c.aValue) << c.aName;
+        EXPECT_EQ(bad, c.aBad) << c.aName;
     }
     long number = 7;
     for (const char* refused : {"none", "big", "x", "b"})
         EXPECT_FALSE(GetXmlLongAttribute(element.get(), refused, number)) << refused;
     EXPECT_EQ(number, 7);
-    EXPECT_TRUE(GetXmlLongAttribute(element.get(), wxT("t"), number) && number == -12);
-    EXPECT_TRUE(GetXmlLongAttribute(element.get(), wxT("low"), number) && number == -2147483648L);
+    EXPECT_TRUE(GetXmlLongAttribute(element.get(), wxT("t"), number));
+    EXPECT_EQ(number, -12);
+    EXPECT_TRUE(GetXmlLongAttribute(element.get(), wxT("low"), number));
+    EXPECT_EQ(number, -2147483648L);
 }
 
 TEST(Variant, RoundsInEachMode) {

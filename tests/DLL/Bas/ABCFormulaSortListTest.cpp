@@ -219,7 +219,8 @@ TEST(ABCFormulaSortList, CloneReusesASegmentAndGivesBackAnythingElse) {
     std::unique_ptr<IFormula> fresh(
         list.CloneFormulaAt(4, new TABCFormulaSortList, context, false));
     const TABCFormula* copy = dynamic_cast<TABCFormula*>(fresh.get());
-    EXPECT_TRUE(copy && SameBits(*copy, *list.begin()));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_TRUE(SameBits(*copy, *list.begin()));
     EXPECT_EQ(list.CloneFormulaAt(10, new TABCFormulaSortList, context, false), nullptr);
     EXPECT_EQ(list.CloneFormulaAt(10, reuse, context, false), nullptr); // in a gap
 }

@@ -41,8 +41,9 @@ TEST(ExprContext, SetValueCopiesInsertsOnceAndBoundTreesSeeLaterValues) {
 
     // Names are case-sensitive, and the predefined ones are lower case whatever the case asked.
     EXPECT_EQ(context.GetValue(L"X"), nullptr);
-    EXPECT_FALSE(context.GetValue(L"X", &found) || context.GetValue(L"PI", nullptr) ||
-                 context.GetFunction(L"SIN", nullptr));
+    EXPECT_FALSE(context.GetValue(L"X", &found));
+    EXPECT_FALSE(context.GetValue(L"PI", nullptr));
+    EXPECT_FALSE(context.GetFunction(L"SIN", nullptr));
     EXPECT_TRUE(context.GetFunction(L"sin", nullptr));
 }
 

@@ -118,7 +118,9 @@ TEST(StreamBase, TestMaskWithoutAMaskVideoStreamNeedsNoMask) {
     none.filter.aHasMask = true;
     EXPECT_ASSERTS(result = none.filter.TestMask(nullptr, &none.input, unchanged),
                    "pContext != __null");
-    EXPECT_TRUE(result && !none.filter.aHasMask && !unchanged);
+    EXPECT_TRUE(result);
+    EXPECT_FALSE(none.filter.aHasMask);
+    EXPECT_FALSE(unchanged);
 }
 
 // An opaque mask at least as large as the 6 x 4 input, whose offset differs from the input's
@@ -152,7 +154,8 @@ TEST(StreamBase, TestMaskWithAPartialMaskMasksAndTellsWhetherTheMaskChanged) {
     TMaskSetup s(6, 4);
     bool unchanged = true, result = false;
     EXPECT_ASSERTS(result = s.filter.TestMask(&s.context, nullptr, unchanged), "pInput != __null");
-    EXPECT_TRUE(result && s.filter.aHasMask);
+    EXPECT_TRUE(result);
+    EXPECT_TRUE(s.filter.aHasMask);
 }
 
 // The mask lies at its offset relative to the filter's: filter at (1, 2) and mask at (2, 2)
