@@ -1,6 +1,7 @@
 // Formula texts from project files: any text is parsed, bound, evaluated, printed and copied
-// without crash or undefined behaviour, and an error-free parse prints an image that parses
-// back to the same image and the same value.
+// without crash or undefined behaviour, its value is the same whether the compiled program or
+// the tree computes it, and an error-free parse prints an image that parses back to the same
+// image and the same value.
 #include "DLL/Bas/ExprContext.h"
 #include "DLL/Bas/ExprFormula.h"
 #include "DLL/Bas/ExprNode.h"
@@ -44,6 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
     formula.SetContext(Context());
     const TVariant value = ValueOf(formula);
     Require(!value.IsNumeric() || !IsTagBits(value.GetBits()));
+    // A compiled tree gives the value that walking the tree below the root gives.
+    const IOperNode* root = formula.GetCurNode();
+    if (root && root->GetOperands().GetFirst())
+        Require(Same(root->GetOperands().GetFirst()->GetData()->GetValue(), value));
     const wxString image = formula.GetImage();
 
     const TFormula copy(formula);
