@@ -93,16 +93,9 @@ TEST(ZVFormula, AnExpressionHasNoKeysAndDependsOnWhatItReads) {
     std::unique_ptr<TZVFormula> formula = ReadFormula(L"3");
     EContinuity cont = contFLAT;
     bool flag = true;
-    const TABCFormula* planted = reinterpret_cast<const TABCFormula*>(formula.get());
-    const TABCFormula *left = planted, *right = planted, *next = planted;
     EXPECT_EQ(formula->GetValueNSlope(7, true, cont, flag), TVariant(3.0));
     EXPECT_EQ(cont, contNO_KEY);
     EXPECT_TRUE(flag);
-    EXPECT_EQ(formula->HasKey(7) + formula->IsFlatFormula(7), 0);
-    EXPECT_EQ(formula->GetCurveAt(7), nullptr);
-    formula->GetCurvesAt(7, left, right, &next);
-    EXPECT_EQ(std::vector<const TABCFormula*>({left, right, next}),
-              std::vector<const TABCFormula*>(3, nullptr));
     EXPECT_ASSERTS(formula->Touch(), L"false");
     // {attribute read, told of a value change, of a key or sequence change}
     for (const auto& c : {std::make_tuple(-1, false, false), std::make_tuple(0, true, true),
