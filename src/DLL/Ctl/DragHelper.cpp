@@ -2,6 +2,7 @@
 
 #include "ALL/Assert.h"
 #include "ALL/Variant.h"
+#include "DLL/Ctl/MostRecentFileList.h"
 
 #include <wx/scrolwin.h>
 #include <wx/window.h>
@@ -180,4 +181,10 @@ void TDragScrollHelper::ToUnscrollPos(wxPoint& pPos) {
         return;
     }
     pPos = window->CalcUnscrolledPosition(pPos);
+}
+
+TFileDropTarget::TFileDropTarget(TMostRecentFileList* pFileList) : aFileList(pFileList) {}
+
+bool TFileDropTarget::OnDropFiles(wxCoord, wxCoord, const wxArrayString& pFileNames) {
+    return aFileList->OpenFileList(pFileNames) == TMostRecentFileList::openOK;
 }

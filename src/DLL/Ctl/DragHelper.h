@@ -3,13 +3,16 @@
 // pixels along either axis, holds the mouse capture, auto-scrolls every 200 ms while the
 // pointer is outside the window along an enabled axis, and ends normally, by a capture loss
 // or by a cancel. The owner derives from TDragHelper (or TDragScrollHelper on a
-// wxScrolledWindow) and implements the callbacks; all of it runs on the GUI thread.
+// wxScrolledWindow) and implements the callbacks; all of it runs on the GUI thread. Files
+// dropped on a window open through the most-recent-file list with TFileDropTarget.
 #pragma once
 
+#include <wx/dnd.h>
 #include <wx/event.h>
 #include <wx/gdicmn.h>
 #include <wx/timer.h>
 
+class TMostRecentFileList;
 class wxWindow;
 
 // The callbacks of a drag, implemented by the owner of the window dragged over.
@@ -115,4 +118,19 @@ public:
     // Unscrolls pPos by the window's scroll position; leaves it as it is (reported) when the
     // window is not a wxScrolledWindow.
     void ToUnscrollPos(wxPoint& pPos) override;
+};
+
+// Opens the files dropped on a window through a most-recent-file list, which keeps those that
+// opened.
+class TFileDropTarget : public wxFileDropTarget {
+public:
+    // pFileList is not owned; it must outlive the target.
+    explicit TFileDropTarget(TMostRecentFileList* pFileList);
+
+    // Opens the dropped files in order; the drop position is not used. True exactly when the
+    // list answers openOK, so that a drag source never takes a refused or aborted drop for
+    // accepted (a move would delete the files).
+    bool OnDropFiles(wxCoord pX, wxCoord pY, const wxArrayString& pFileNames) override;
+
+    TMostRecentFileList* aFileList; // the list that opens and keeps the files, not owned
 };

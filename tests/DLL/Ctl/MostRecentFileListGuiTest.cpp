@@ -4,6 +4,8 @@
 // whether the list's group is gone; the log is compared once. "*" is an item of the host.
 #include "DLL/Ctl/MostRecentFileList.h"
 
+#include "DLL/Ctl/DragHelper.h"
+
 #include "support/AssertCapture.h"
 
 #include <wx/arrstr.h>
@@ -189,5 +191,27 @@ open b:0 FileIndexList=CBA C=b open y:9 open z:2 = 9
 open y:9 open a:0 FileIndexList=ACB = 0
 = 2
 open x:2 open c:0 FileIndexList=BAC | on:c,a,b,*,Clear List | 1023456789
+)");
+}
+
+TEST_F(MostRecentFileListGui, ADropIsAcceptedExactlyWhenAFileOpened) {
+    Create();
+    TFileDropTarget target(aList.get());
+    const std::deque<TList::TOpenStatus> scripts[] = {{TList::openOK, TList::openFAILED},
+                                                      {TList::openABORT},
+                                                      {TList::openFAILED, TList::openFAILED},
+                                                      {TList::TOpenStatus(9), TList::openFAILED},
+                                                      {TList::openFAILED, TList::openOK}};
+    for (const std::deque<TList::TOpenStatus>& script : scripts) {
+        theAnswers = script;
+        theLog += wxString::Format("= %d\n", target.OnDropFiles(5, 5, wxSplit("a,b", ',')));
+    }
+    theLog += wxString::Format("= %d\n", target.OnDropFiles(5, 5, wxArrayString()));
+    EXPECT_EQ(theLog, R"(open a:0 FileIndexList=A A=a open b:2 = 1
+open a:1 = 0
+open a:2 open b:2 = 0
+open a:9 open b:2 = 0
+open a:2 open b:0 FileIndexList=BA B=b = 1
+= 0
 )");
 }
