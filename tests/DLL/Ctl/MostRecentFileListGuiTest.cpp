@@ -124,25 +124,6 @@ FileIndexList=JABCDEFGHI J=k | on:k,a,b,c&c,d,$HOME/e,f,g,h,i,*,Clear List,Clear
 )");
 }
 
-TEST_F(MostRecentFileListGui, AddedFilesComeFirstAndEachChangeIsWritten) {
-    Create();
-    for (const char* file : {"a", "b", "c"})
-        aList->AddRecentFile(file);
-    Step();
-    aList->AddRecentFile("a");
-    Step();
-    aList->AddRecentFile("a");
-    aList->AddRecentFile("A");
-    Step();
-    EXPECT_ASSERTS(aList->AddRecentFile(""), "!pFileName.IsEmpty()");
-    EXPECT_EQ(
-        theLog,
-        R"(FileIndexList=A A=a FileIndexList=BA B=b FileIndexList=CBA C=c | on:c,b,a,*,Clear List | 2103456789
-FileIndexList=ACB | on:a,c,b,*,Clear List | 0213456789
-FileIndexList=DACB D=A | on:A,a,c,b,*,Clear List | 3021456789
-)");
-}
-
 TEST_F(MostRecentFileListGui, ChosenFilesMoveToTheFrontOrAreDroppedWhenTheyFail) {
     Create({{"FileIndexList", "DCBA"}, {"A", "a"}, {"B", "b"}, {"C", "c"}, {"D", "d"}});
     theAnswers = {TList::openFAILED, TList::openABORT,  TList::openOK,    TList::TOpenStatus(7),
@@ -170,7 +151,7 @@ FileIndexList=JBDA A=a B=b D=d J=j | stored
 -FileIndexList )");
 }
 
-TEST_F(MostRecentFileListGui, OpeningSeveralFilesAddsThoseThatOpened) {
+TEST_F(MostRecentFileListGui, FilesThatOpenComeFirstAndEachChangeIsWritten) {
     Create();
     const auto open = [this](std::deque<TList::TOpenStatus> pAnswers, wxArrayString pFiles) {
         theAnswers = pAnswers;
@@ -180,17 +161,20 @@ TEST_F(MostRecentFileListGui, OpeningSeveralFilesAddsThoseThatOpened) {
     open({TList::openFAILED, TList::openABORT}, wxSplit("x,y,z", ','));
     open({TList::openOK, TList::TOpenStatus(9), TList::openFAILED}, wxSplit("b,y,z", ','));
     open({TList::TOpenStatus(9), TList::openOK}, wxSplit("y,a", ','));
+    open({TList::openOK, TList::openOK}, wxSplit("a,A", ','));
     open({}, {});
     theAnswers = {TList::openFAILED, TList::openOK};
     EXPECT_EQ(aList->OpenFile("x"), TList::openFAILED);
     EXPECT_EQ(aList->OpenFile("c"), TList::openOK);
     Step();
+    EXPECT_ASSERTS(aList->AddRecentFile(""), "!pFileName.IsEmpty()");
     EXPECT_EQ(theLog, R"(open a:0 FileIndexList=A A=a open b:2 open c:0 FileIndexList=BA B=c = 0
 open x:2 open y:1 = 1
 open b:0 FileIndexList=CBA C=b open y:9 open z:2 = 9
 open y:9 open a:0 FileIndexList=ACB = 0
+open a:0 open A:0 FileIndexList=DACB D=A = 0
 = 2
-open x:2 open c:0 FileIndexList=BAC | on:c,a,b,*,Clear List | 1023456789
+open x:2 open c:0 FileIndexList=BDAC | on:c,A,a,b,*,Clear List | 1302456789
 )");
 }
 
