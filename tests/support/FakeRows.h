@@ -144,6 +144,7 @@ public:
     }
     TFakeRow& Row(size_t pIndex) { return *aRows[pIndex]; }
 
+    using TFakeStreamRow::GetRow;
     TZVBaseRow* GetRow(int pY) override {
         for (TZVBaseRow* row = aRows.empty() ? nullptr : aRows.front().get(); row;
              row = row->GetNextRow())

@@ -6,6 +6,7 @@
 #include "ALL/XmlTree.h"
 #include "DLL/Ctl/RasterHelper.h"
 #include "DLL/Res/DrawingResources.h"
+#include "DLL/Row/ParamRow.h"
 #include "DLL/Row/Project.h"
 #include "DLL/Row/StreamRow.h"
 
@@ -36,7 +37,7 @@ TZVBaseRow::~TZVBaseRow() {
 }
 
 TZVBaseRow* TZVBaseRow::GetRowAt(int pY) {
-    if (pY < 0)
+    if (pY < 0 || !IZVProject::theCurrentProject)
         return nullptr;
     TZVStreamRow* root = IZVProject::theCurrentProject->GetRootRow();
     return root ? root->GetRow(pY) : nullptr;
@@ -226,6 +227,48 @@ const wxString& TZVBaseRow::GetRowTransName(ERowKind pKind) {
 
 void TZVBaseRow::AppendChild(wxXmlNode* pChild, wxXmlNode* pParent) {
     NSXml::AppendChild(pParent, pChild);
+}
+
+void TZVBaseRow::BuildPath(wxXmlNode* pNode) const {
+    for (const TZVBaseRow* row = this; row->aParent; row = row->aParent)
+        row->BuildPathStep(pNode, nullptr);
+}
+
+wxXmlNode* TZVBaseRow::CreatePath(const TZVBaseRow* pRow) {
+    wxXmlNode* path = new wxXmlNode(wxXML_ELEMENT_NODE, L"p");
+    pRow->BuildPath(path);
+    return path;
+}
+
+wxXmlNode* TZVBaseRow::GetPath(wxXmlNode* pNode) const {
+    wxXmlNode* path = new wxXmlNode(wxXML_ELEMENT_NODE, L"p");
+    NSXml::PrependChild(pNode, path);
+    BuildPath(path);
+    return path;
+}
+
+wxXmlNode* TZVBaseRow::AddPathNode(const wxString& pKind, const wxString& pPath, wxXmlNode* pParent,
+                                   wxXmlNode* pSibling) {
+    wxXmlNode* step = new wxXmlNode(wxXML_ELEMENT_NODE, pKind);
+    step->AddAttribute(L"path", pPath);
+    NSXml::InsertChildAfter(pParent, step, pSibling);
+    return step;
+}
+
+wxXmlNode* TZVBaseRow::BuildPathStep(wxXmlNode* pParent, wxXmlNode* pSibling) const {
+    return AddPathNode(GetRowKindName(aRowKind), GetPathValue(), pParent, pSibling);
+}
+
+TZVBaseRow* TZVBaseRow::GetRowFromPath(const wxXmlNode* pPath, TZVStreamRow* pStart) {
+    if (!pStart && IZVProject::theCurrentProject)
+        pStart = IZVProject::theCurrentProject->GetRootRow();
+    return pStart ? pStart->GetRow(pPath->GetChildren()) : nullptr;
+}
+
+wxString TZVBaseRow::GetPathValue() const {
+    if (aRowKind == rowKindPARAM)
+        return FormatLong(long(static_cast<const TZVParamRow*>(this)->aIndex) + 1);
+    return aName;
 }
 
 void TZVBaseRow::setRowKind() {

@@ -78,7 +78,8 @@ public:
     virtual ~TZVBaseRow();
 
     // The row whose band holds pY (row-tree pixels) in the current project, or null: null for
-    // a negative pY and when the project has no root row; otherwise the root's GetRow(pY).
+    // a negative pY, without a current project and when it has no root row; otherwise the
+    // root's GetRow(pY).
     static TZVBaseRow* GetRowAt(int pY);
 
     // Does nothing: only rows that keep bookkeeping under their keys care.
@@ -118,6 +119,26 @@ public:
     virtual void DeconflictName() = 0;
     // The concrete class's kind.
     virtual ERowKind retrieveRowKind() const = 0;
+
+    // Row paths: a path element holds one step per level from below the root down to the
+    // row, each named by the row's kind word with "path" = the name, or for a parameter its
+    // number from 1 (so renaming a parameter keeps paths to it valid).
+    // Puts the steps of this row and its ancestors (not the root) in front of pNode's
+    // children, top-down.
+    void BuildPath(wxXmlNode* pNode) const;
+    // A new, unattached "p" element holding pRow's path; owned by the caller.
+    static wxXmlNode* CreatePath(const TZVBaseRow* pRow);
+    // A "p" element holding the path, made the first child of pNode; returns it.
+    wxXmlNode* GetPath(wxXmlNode* pNode) const;
+    // One step element under pParent: right after pSibling, or first without one.
+    static wxXmlNode* AddPathNode(const wxString& pKind, const wxString& pPath, wxXmlNode* pParent,
+                                  wxXmlNode* pSibling);
+    // This row's own step through AddPathNode; returns it.
+    wxXmlNode* BuildPathStep(wxXmlNode* pParent, wxXmlNode* pSibling) const;
+    // The row that the steps under pPath name below pStart (the project's root when null);
+    // pStart itself for a path without steps; null when there is no start row. Throws TError
+    // for a step the rows cannot resolve.
+    static TZVBaseRow* GetRowFromPath(const wxXmlNode* pPath, TZVStreamRow* pStart);
 
     // Links the row under pParent (null unlinks it, keeping the level). The level becomes the
     // parent's plus the offset of the two kinds; a refused parent leaves the row as it was.
@@ -174,5 +195,8 @@ protected:
     void setRowKind();
 
 private:
+    // The step's "path": the name, or the number of a parameter.
+    wxString GetPathValue() const;
+
     mutable int aNameWidth[2];
 };

@@ -1,7 +1,9 @@
 #include "DLL/Row/StreamRow.h"
 
 #include "ALL/Assert.h"
+#include "ALL/Error.h"
 #include "ALL/Number.h"
+#include "ALL/XmlTree.h"
 #include "DLL/Bas/StreamInt.h"
 #include "DLL/Ctl/SizeHandleFactory.h"
 #include "DLL/Edt/EditorListener.h"
@@ -9,7 +11,11 @@
 #include "DLL/Row/SimpleParamRow.h"
 #include "DLL/Row/StreamFactory.h"
 
+#include <wx/intl.h>
+#include <wx/xml/xml.h>
+
 #include <algorithm>
+#include <memory>
 
 TZVStreamRow::IStreamTreeOperation::~IStreamTreeOperation() = default;
 
@@ -88,6 +94,128 @@ TZVBaseRow* TZVStreamRow::GetRow(int pY) {
                 return row;
     ZV_FAIL("false");
     return nullptr;
+}
+
+wxXmlNode* TZVStreamRow::GetXmlImage() const {
+    wxXmlNode* element = TZVBaseRow::GetXmlImage();
+    if (!aIsRendered)
+        element->AddAttribute(L"render", L"0");
+    wxXmlNode* sequences = new wxXmlNode(wxXML_ELEMENT_NODE, L"seq-list");
+    NSXml::AppendChild(element, sequences);
+    aSequenceList.MakeXmlImage(sequences);
+    if (!aSetupTab.empty()) {
+        wxXmlNode* setups = new wxXmlNode(wxXML_ELEMENT_NODE, L"setup-list");
+        NSXml::AppendChild(element, setups);
+        for (const TVariant& value : aSetupTab) {
+            wxXmlNode* setup = new wxXmlNode(wxXML_ELEMENT_NODE, L"setup");
+            NSXml::AppendChild(setups, setup);
+            TVariant::MakeXmlNode(value, setup);
+        }
+    }
+    wxXmlNode* params = new wxXmlNode(wxXML_ELEMENT_NODE, L"param-list");
+    NSXml::AppendChild(element, params);
+    params->AddAttribute(L"shown", FormatLong(aIsParamShown));
+    for (const TZVParamRow* param : aParamTab)
+        if (param)
+            NSXml::AppendChild(params, param->GetXmlImage());
+    return element;
+}
+
+void TZVStreamRow::CreateChildren(const wxXmlNode*& pNode) {
+    // Older files do not carry the mark: their rows are rendered.
+    aIsRendered = pNode->GetAttribute(L"render", L"1") != L"0";
+    pNode = pNode->GetChildren();
+    createSequence(pNode);
+    createParamList(pNode);
+    SetDefault();
+}
+
+namespace {
+
+// The node's name when it is an element, else empty: comments and texts name no list.
+wxString ElementName(const wxXmlNode* pNode) {
+    return pNode && pNode->GetType() == wxXML_ELEMENT_NODE ? pNode->GetName() : wxString();
+}
+
+// The pIndex-th child of pList (any node type), or null.
+const wxXmlNode* NthChild(const wxXmlNode* pList, int pIndex) {
+    const wxXmlNode* child = pList->GetChildren();
+    for (; child && pIndex > 0; --pIndex)
+        child = child->GetNext();
+    return child;
+}
+
+} // namespace
+
+void TZVStreamRow::createSequence(const wxXmlNode*& pNode) {
+    if (ElementName(pNode) != L"seq-list")
+        throw TError(wxGetTranslation(L"Missing sequence list for %s"), aName);
+    for (const wxXmlNode* seg = pNode->GetChildren(); seg; seg = seg->GetNext()) {
+        long begin = 0;
+        long end = 0;
+        if (!ParseLong32(GetPropValue(seg, L"begin"), begin) ||
+            !ParseLong32(GetPropValue(seg, L"end"), end))
+            throw TError(wxGetTranslation(L"Invalid sequence definition syntax for %s"), aName);
+        if (begin >= end)
+            throw TError(wxGetTranslation(L"Null length sequence definition for %s"), aName);
+        if (!aSequenceList.empty() && begin < aSequenceList.back().aEnd)
+            throw TError(
+                wxGetTranslation(
+                    L"Overlapping or unsorted sequences found (%ld,%ld) / (%ld,%ld) for %ls"),
+                begin, end, aSequenceList.back().aBegin, aSequenceList.back().aEnd, aName);
+        aSequenceList.push_back(TRange(begin, end));
+    }
+    pNode = pNode->GetNext();
+}
+
+void TZVStreamRow::createParamList(const wxXmlNode*& pNode) {
+    const TControlInfo* table = GetControlTab();
+    const int setupCount = GetSetupCount();
+    if (setupCount > 0) {
+        if (ElementName(pNode) != L"setup-list")
+            throw TError(wxGetTranslation(L"Missing setup list for %s"), GetRowDesignation());
+        for (int i = 0; i < setupCount; ++i) {
+            const wxXmlNode* setup = NthChild(pNode, i);
+            if (!setup)
+                throw TError(wxGetTranslation(L"Missing setup for %s (need: %d, found %d)"),
+                             GetRowDesignation(), setupCount, i);
+            // A damaged value reads as undefined, which its consumer takes as the default.
+            if (size_t(i) < aSetupTab.size())
+                TVariant::ReadXml(aSetupTab[size_t(i)], table[GetSetupControl(i)].aTypeDef.aType,
+                                  setup);
+        }
+        pNode = pNode->GetNext();
+    }
+    if (ElementName(pNode) != L"param-list")
+        throw TError(wxGetTranslation(L"Missing parameter list for %s"), GetRowDesignation());
+    for (int i = 0; i < int(ParamLimit()); ++i) {
+        const wxXmlNode* param = NthChild(pNode, i);
+        if (!param)
+            throw TError(wxGetTranslation(L"Missing parameter for %s (need: %d, found %d)"),
+                         GetRowDesignation(), GetParamCount(), i);
+        aParamTab[size_t(i)] =
+            TZVParamRow::Create(param, this, i, table[GetParamControl(i)].aTypeDef);
+    }
+    long shown = 0;
+    if (!ParseLong32(GetPropValue(pNode, L"shown"), shown) || (unsigned long)shown > 1)
+        throw TError(wxGetTranslation(L"Invalid parameter show value for %s"), GetRowDesignation());
+    if (shown)
+        ShowParam(true);
+    pNode = pNode->GetNext();
+}
+
+TZVBaseRow* TZVStreamRow::GetRow(const wxXmlNode* pStep) {
+    if (!pStep)
+        return this;
+    if (pStep->GetName() != GetRowKindName(rowKindPARAM))
+        throw TError(wxGetTranslation(L"%s %s cannot have a %s"), GetRowTransName(aRowKind), aName,
+                     pStep->GetName());
+    const wxString path = pStep->GetAttribute(L"path", wxEmptyString);
+    long number = 0;
+    if (!ParseLong32(path, number) || number < 1 || size_t(number) > aParamTab.size() ||
+        !aParamTab[size_t(number - 1)])
+        throw TError(wxGetTranslation(L"'%s' is not a valid parameter number of %s"), path, aName);
+    return aParamTab[size_t(number - 1)];
 }
 
 TZVBaseRow* TZVStreamRow::GetNextRow() const {

@@ -67,10 +67,18 @@ public:
     bool ApplyOnVisible(IVisibleRowOperation& pOperation) const override;
     // The row or the shown parameter under pY; null at or below the bottom.
     TZVBaseRow* GetRow(int pY) override;
+    // The stream part of the row element: "render"="0" for a row kept out of rendering, then
+    // "seq-list", "setup-list" (only when the class has setups) and "param-list". Owned by
+    // the caller; containers append their own lists after it.
+    wxXmlNode* GetXmlImage() const override;
     // The first shown parameter, or null.
     TZVBaseRow* GetNextRow() const override;
     bool IsLastSibling() const override;
 
+    // Reads the stream part of the row element pNode (and "render"), then SetDefault(); on
+    // return pNode is the first child after "param-list", or null. Throws TError and leaves
+    // the row partly filled (the caller deletes it) when the part does not read.
+    virtual void CreateChildren(const wxXmlNode*& pNode);
     virtual void AttachParent(TZVStreamRow* pParent, const TZVStreamRow* pAfter) = 0;
     virtual bool HasVideo() const = 0;
     // The host's parameter panel of the row's class.
@@ -86,6 +94,10 @@ public:
     virtual const TControlInfo* GetControlTab() const = 0;
     virtual wxIcon* GetParamTypeIcon(int pIndex) const = 0;
     virtual wxIcon* GetSrcRoleIcon(const TZVSourceRow* pSource) const = 0;
+    // One step of a row path below this row: a null step gives this row, a "param" step the
+    // parameter numbered (from 1) by its "path". Containers resolve their own kinds first.
+    // Throws TError for a step the row cannot have or a number it has no parameter for.
+    virtual TZVBaseRow* GetRow(const wxXmlNode* pStep);
     // The row shown after the whole parameter block.
     virtual TZVBaseRow* GetRowAfterParam() const = 0;
     virtual TZVBaseRow* GetTopRow() const = 0;
@@ -112,6 +124,13 @@ public:
     // Passes every key of this row's own list to pParam.aRow (and, when asked, its
     // ancestors); containers add their children's keys.
     virtual void UpdateKeyList(TUpdateKeyParam& pParam) const;
+
+    // Reads "seq-list" at pNode and moves pNode past it. The stored sequences must be sorted
+    // and must not overlap; touching ones are accepted.
+    void createSequence(const wxXmlNode*& pNode);
+    // Reads "setup-list" (exactly when the class has setups) and "param-list" at pNode and
+    // moves pNode past them. Children beyond the class's counts are ignored.
+    void createParamList(const wxXmlNode*& pNode);
 
     // Completes a row made by a factory: kind, index check, tables sized (null parameters,
     // undefined setups).
