@@ -10,6 +10,7 @@
 #include "DLL/Row/ParamRow.h"
 #include "DLL/Row/SimpleParamRow.h"
 #include "DLL/Row/StreamFactory.h"
+#include "DLL/Row/ZVFormula.h"
 
 #include <wx/intl.h>
 #include <wx/xml/xml.h>
@@ -464,6 +465,123 @@ void TZVStreamRow::destroy() {
     }
 }
 
+wxXmlNode* TZVStreamRow::EditSetup(int pIndex, const TVariant& pValue, bool& pUpdate) {
+    pUpdate = false;
+    const TControlInfo* control = SetupControl(pIndex);
+    if (!control)
+        return nullptr;
+    wxXmlNode* record = new wxXmlNode(wxXML_ELEMENT_NODE, L"r");
+    wxXmlNode* old = new wxXmlNode(wxXML_ELEMENT_NODE, L"r");
+    NSXml::AppendChild(record, old);
+    TVariant::MakeXmlNode(aSetupTab[size_t(pIndex)], old);
+    GetPath(record)->AddAttribute(L"i", FormatLong(pIndex));
+    aSetupTab[size_t(pIndex)] = pValue;
+    pUpdate = (control->aKind & TControlInfo::kindUPDATE) != 0;
+    return record;
+}
+
+bool TZVStreamRow::UndoSetup(int pIndex, wxXmlNode* pValue) {
+    const TControlInfo* control = SetupControl(pIndex);
+    if (!control)
+        return false;
+    TVariant::SwapXmlNode(aSetupTab[size_t(pIndex)], control->aTypeDef.aType, pValue);
+    return (control->aKind & TControlInfo::kindUPDATE) != 0;
+}
+
+bool TZVStreamRow::AddListeners(bool pRemove) {
+    class TListenerAdder : public IStreamTreeOperation {
+    public:
+        explicit TListenerAdder(bool pRemove) : aRemove(pRemove) {}
+        bool Apply(TZVStreamRow* pRow) override {
+            for (size_t i = 0; i < pRow->ParamLimit(); ++i)
+                if (pRow->aParamTab[i] && !pRow->aParamTab[i]->AddFormulaListeners(aRemove))
+                    return false;
+            return true;
+        }
+
+    private:
+        bool aRemove;
+    } adder(pRemove);
+    return ApplyOperation(adder);
+}
+
+void TZVStreamRow::CacheFormulaImage(const TZVStreamRow* pExcluded) {
+    class TFormulaCache : public IStreamTreeOperation {
+    public:
+        explicit TFormulaCache(const TZVStreamRow* pExcluded) : aExcluded(pExcluded) {}
+        bool Apply(TZVStreamRow* pRow) override {
+            if (pRow == aExcluded)
+                return false;
+            for (size_t i = 0; i < pRow->ParamLimit(); ++i) {
+                const TZVParamRow* param = pRow->aParamTab[i];
+                if (param && param->aIsExpression)
+                    if (const TZVFormula* formula = dynamic_cast<TZVFormula*>(param->aFormula))
+                        formula->CacheImage();
+            }
+            return true;
+        }
+
+    private:
+        const TZVStreamRow* aExcluded;
+    } cache(pExcluded);
+    ApplyOperation(cache);
+}
+
+void TZVStreamRow::GetDependents(const std::list<TZVStreamRow*>& pStreams,
+                                 std::list<TZVParamRow*>& pOut, const TZVStreamRow* pTop) {
+    class TDependantScanner : public IStreamTreeOperation {
+    public:
+        TDependantScanner(const std::list<TZVStreamRow*>& pStreams, std::list<TZVParamRow*>& pOut,
+                          const TZVStreamRow* pTop)
+            : aStreams(pStreams), aOut(pOut), aTop(pTop) {}
+        bool Apply(TZVStreamRow* pRow) override {
+            for (size_t i = 0; i < pRow->ParamLimit(); ++i)
+                if (const TZVParamRow* param = pRow->aParamTab[i])
+                    for (const TParamListener& entry : param->aListenerList)
+                        if (!IsInside(entry.aListener->aParent))
+                            aOut.push_back(entry.aListener);
+            return true;
+        }
+
+    private:
+        // Whether pStream lies in a listed subtree, looking no higher than below aTop.
+        bool IsInside(const TZVStreamRow* pStream) const {
+            if (pStream == aTop)
+                return false;
+            for (const TZVStreamRow* row = pStream; row && row != aTop; row = row->aParent)
+                if (std::find(aStreams.begin(), aStreams.end(), row) != aStreams.end())
+                    return true;
+            return false;
+        }
+
+        const std::list<TZVStreamRow*>& aStreams;
+        std::list<TZVParamRow*>& aOut;
+        const TZVStreamRow* aTop;
+    };
+    for (TZVStreamRow* stream : pStreams) {
+        TDependantScanner scanner(pStreams, pOut, pTop);
+        stream->ApplyOperation(scanner);
+    }
+    pOut.sort();
+    pOut.unique();
+}
+
+void TZVStreamRow::EnableParam(TZVParamRow* pParam, bool pEnable) {
+    if (!ZV_ASSERT(pParam != NULL) || pParam->aIsEnabled == pEnable)
+        return;
+    pParam->aIsEnabled = pEnable;
+    if (aIsParamShown)
+        SingleParamGrow(pParam->aIndex, pEnable ? pParam->aHeight : -pParam->aHeight);
+    pParam->PropagateAll(pEnable);
+    IEditorListener::ChangeParam(pParam, pEnable);
+    if (!aIsParamShown && !GetFirstEnabParam())
+        IEditorListener::AllParamDisable(this);
+}
+
+void TZVStreamRow::EndEnableParam() {
+    IEditorListener::EndEnableParam();
+}
+
 TZVParamRow* TZVStreamRow::GetFirstParam() const {
     return aIsParamShown ? GetFirstEnabParam() : nullptr;
 }
@@ -501,6 +619,12 @@ void TZVStreamRow::SetRenderStream(IZVRenderStream* pStream) {
     if (aRenderStream)
         aRenderStream->Release();
     aRenderStream = pStream;
+}
+
+const TControlInfo* TZVStreamRow::SetupControl(int pIndex) const {
+    if (!ZV_ASSERT(pIndex >= 0 && pIndex < GetSetupCount() && size_t(pIndex) < aSetupTab.size()))
+        return nullptr;
+    return &GetControlTab()[GetSetupControl(pIndex)];
 }
 
 size_t TZVStreamRow::ParamLimit() const {

@@ -8,6 +8,7 @@
 #include "ALL/Variant.h"
 #include "DLL/Row/BaseRow.h"
 
+#include <list>
 #include <vector>
 
 class ISizeHandleFactory;
@@ -172,6 +173,37 @@ public:
     // concrete destructor calls it first, while the row is whole; later calls do nothing.
     void destroy();
 
+    // Setups: constant values of the row, edited with undo. An index outside the setups is
+    // reported and changes nothing.
+    // Stores a copy of pValue in setup pIndex and returns the undo record, owned by the
+    // caller: "r" holding the row's path ("p" with "i" = the index), then an "r" holding the
+    // old value. pUpdate: the host must apply the change (kind bit 3 of the setup's control);
+    // the row calls no OnSetupUpdate. Null for a bad index.
+    wxXmlNode* EditSetup(int pIndex, const TVariant& pValue, bool& pUpdate);
+    // Exchanges setup pIndex with the value held by pValue (a record's inner "r"), which
+    // then holds the replaced value, ready for the opposite edit. Returns whether the host
+    // must apply the change; false for a bad index.
+    bool UndoSetup(int pIndex, wxXmlNode* pValue);
+
+    // Subtree walks.
+    // Binds (pRemove false) or unbinds the formulas of the subtree's parameters. False when
+    // a binding failed; the walk then stops below that row.
+    bool AddListeners(bool pRemove);
+    // Freezes the texts of the subtree's expressions, skipping pExcluded and its subtree.
+    void CacheFormulaImage(const TZVStreamRow* pExcluded);
+    // Adds to pOut the parameters outside the subtrees of pStreams that listen to a parameter
+    // inside them (a listener of pTop's own, or of no stream, always counts), then sorts
+    // pOut by address and keeps each row once, entries held before the call included.
+    static void GetDependents(const std::list<TZVStreamRow*>& pStreams,
+                              std::list<TZVParamRow*>& pOut, const TZVStreamRow* pTop);
+
+    // Enables or disables parameter pParam of this row: an open block grows or shrinks by its
+    // height, its keys are counted or withdrawn, and the change is recorded for
+    // EndEnableParam; a closed block left without an enabled parameter is reported.
+    void EnableParam(TZVParamRow* pParam, bool pEnable);
+    // Reports the parameters changed by the EnableParam calls since the last one.
+    static void EndEnableParam();
+
     // The first enabled parameter of an open block, or null.
     TZVParamRow* GetFirstParam() const;
     // The first enabled parameter, open block or not, or null.
@@ -206,6 +238,8 @@ protected:
     void SetRenderStream(IZVRenderStream* pStream);
 
 private:
+    // The control of setup pIndex; null, reported, for an index outside the setups.
+    const TControlInfo* SetupControl(int pIndex) const;
     // One parameter row of CreateStreamParam, at *pCount, which moves on.
     void CreateOneParam(const TControlInfo& pInfo, int& pCount, bool pNoDefaultKeys);
     // The parameter count, limited to the table actually built.
