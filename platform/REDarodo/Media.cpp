@@ -69,6 +69,12 @@ TZVMedia* TZVMedia::Open(const wxString& pPath, wxString* pReason) {
                         audio ? std::make_unique<TZVAudioTrack>(source, audio) : nullptr);
 }
 
+TZVMedia* TZVMedia::OpenMemory(std::shared_ptr<const TZVMemorySound> pSound) {
+    TZVMedia* media = new TZVMedia(L"memory", nullptr, nullptr);
+    media->aMemory = std::move(pSound);
+    return media;
+}
+
 TZVMedia::TZVMedia(const wxString& pPath, std::unique_ptr<TZVVideoTrack> pVideo,
                    std::unique_ptr<TZVAudioTrack> pAudio)
     : aFilename(pPath), aVideo(std::move(pVideo)), aAudio(std::move(pAudio)) {}
@@ -79,6 +85,8 @@ TZVMedia::~TZVMedia() {
 }
 
 double TZVMedia::GetDuration() const {
+    if (aMemory)
+        return aMemory->aDuration;
     if (aAudio)
         return double(aAudio->GetFrameCount()) / aAudio->GetSampleRate();
     return double(aVideo->GetImageCount()) / aVideo->GetImageRate();

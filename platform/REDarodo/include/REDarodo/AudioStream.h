@@ -7,6 +7,7 @@
 
 class TZVMedia;
 class TReaderAudio;
+struct TZVMemorySound;
 
 // The format block, laid out as the Windows WAVEFORMATEX structure (18 bytes, packed).
 #pragma pack(push, 1)
@@ -29,7 +30,8 @@ static_assert(offsetof(TZVWaveFormatEx, aBitsPerSample) == 14, "bits at byte 14"
 class TZVAudioStream {
 public:
     // Reads pMedia's sound from its start: 16-bit, one or two channels. A medium without
-    // sound gives a format of 0 channels, no frames and nothing to read.
+    // sound gives a format of 0 channels, no frames and nothing to read. An in-memory medium
+    // reports its sound's format and duration as they are.
     explicit TZVAudioStream(TZVMedia* pMedia);
     ~TZVAudioStream();
     TZVAudioStream(const TZVAudioStream&) = delete;
@@ -38,14 +40,19 @@ public:
     const TZVWaveFormatEx& GetFormat() const { return aFormat; }
     // Frames of the whole sound (at most 2^31 - 1).
     uint32_t GetSampleCount() const { return aSampleCount; }
-    // Seconds: frames / rate.
+    // Seconds: frames / rate (an in-memory sound's own duration).
     double GetDuration() const;
     // Reads the next pFrames frames at most into pBuffer (signed 16-bit little-endian,
     // interleaved) and answers how many; 0 at the end.
     int Read(void* pBuffer, int pFrames);
 
 private:
+    int readMemory(void* pBuffer, int pFrames);
+
     std::unique_ptr<TReaderAudio> aReader;
     TZVWaveFormatEx aFormat = {};
     uint32_t aSampleCount = 0;
+    std::shared_ptr<const TZVMemorySound> aMemory;
+    size_t aMemoryRead = 0;   // answers of aReadCounts given
+    size_t aMemoryOffset = 0; // bytes of the data read
 };

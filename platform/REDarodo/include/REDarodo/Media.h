@@ -3,12 +3,14 @@
 // picture and sound is one medium with both tracks.
 #pragma once
 
+#include "REDarodo/AudioStream.h"
 #include "REDarodo/Bitmap.h"
 
 #include <wx/string.h>
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 struct TVideoIndex;
 struct TAudioIndex;
@@ -79,6 +81,20 @@ private:
     std::shared_ptr<const TAudioIndex> aIndex;
 };
 
+// Sound held in memory instead of a file, for tests and tools that need exact control of
+// what the sound reader reports.
+struct TZVMemorySound {
+    // The format block the reader reports, as it is (any channels, bits and rate).
+    TZVWaveFormatEx aFormat = {};
+    // Seconds, as the medium and the reader report them (any value, NaN included).
+    double aDuration = 0.0;
+    // The interleaved frames, aFormat.aBlockAlign bytes each.
+    std::vector<uint8_t> aData;
+    // What each Read answers in turn, whatever it was asked (frames beyond the request or the
+    // data are not written); once used up, Read answers what is left, up to the request.
+    std::vector<int> aReadCounts;
+};
+
 class TZVMedia {
 public:
     // The medium at pPath, scanned once: a still image is one image at 25 images a second,
@@ -87,6 +103,8 @@ public:
     // reason in *pReason: images over 16,384 pixels a side or more than 10,000,000 images are
     // refused too.
     static TZVMedia* Open(const wxString& pPath, wxString* pReason);
+    // A medium with no picture and no sound track whose sound reader reads pSound.
+    static TZVMedia* OpenMemory(std::shared_ptr<const TZVMemorySound> pSound);
     ~TZVMedia();
     TZVMedia(const TZVMedia&) = delete;
     TZVMedia& operator=(const TZVMedia&) = delete;
@@ -94,6 +112,8 @@ public:
     // The tracks; null when the medium has none of that kind. Owned by the medium.
     TZVVideoTrack* GetVideo() const { return aVideo.get(); }
     TZVAudioTrack* GetAudio() const { return aAudio.get(); }
+    // The in-memory sound; null for a medium opened from a path.
+    const std::shared_ptr<const TZVMemorySound>& GetMemorySound() const { return aMemory; }
     // The path it was opened with, for messages.
     const wxString& GetFilename() const { return aFilename; }
     // Seconds: sound frames / sound rate, else images / image rate.
@@ -112,5 +132,6 @@ private:
     wxString aFilename;
     std::unique_ptr<TZVVideoTrack> aVideo;
     std::unique_ptr<TZVAudioTrack> aAudio;
+    std::shared_ptr<const TZVMemorySound> aMemory;
     TZVWaveform* aWaveform = nullptr;
 };

@@ -1,0 +1,235 @@
+#include "DLL/Ctl/Waveform.h"
+
+#include "support/FakeWaveform.h"
+
+#include <wx/colour.h>
+#include <wx/image.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <new>
+#include <sstream>
+
+namespace {
+
+struct TWaveDeleter {
+    void operator()(TZVWaveform* pWave) const {
+        TZVWaveformFactory factory;
+        factory.Destroy(pWave);
+    }
+};
+typedef std::unique_ptr<TZVWaveform, TWaveDeleter> TWavePtr;
+
+TWavePtr Summarize(TZVMedia* pMedia) {
+    TZVWaveformFactory factory;
+    return TWavePtr(factory.Create(pMedia));
+}
+
+// "<ms>ms" and the level bytes in hex, runs of three or more as "<byte>*<count>".
+std::string Describe(const TZVWaveform& pWave) {
+    std::ostringstream text;
+    text << pWave.aLengthMs << "ms";
+    for (const uint8_t* byte = pWave.aLevelBegin; byte != pWave.aLevelEnd;) {
+        const uint8_t* run = byte;
+        while (run != pWave.aLevelEnd && *run == *byte)
+            ++run;
+        char hex[8];
+        std::snprintf(hex, sizeof hex, " %02X", *byte);
+        text << hex;
+        if (run - byte >= 3)
+            text << "*" << (run - byte);
+        else if (run - byte == 2)
+            text << hex;
+        byte = run;
+    }
+    return text.str();
+}
+
+std::shared_ptr<TZVMemorySound> Sound8(int pChannels, uint32_t pRate,
+                                       std::vector<uint8_t> pSamples, double pSeconds) {
+    auto sound = std::make_shared<TZVMemorySound>();
+    sound->aFormat = PcmFormat(pChannels, 8, pRate);
+    sound->aDuration = pSeconds;
+    sound->aData = std::move(pSamples);
+    return sound;
+}
+
+std::vector<int16_t> Repeat(std::vector<int16_t> pFrame, size_t pCount) {
+    std::vector<int16_t> samples;
+    for (size_t frame = 0; frame < pCount; ++frame)
+        samples.insert(samples.end(), pFrame.begin(), pFrame.end());
+    return samples;
+}
+
+std::shared_ptr<TZVMemorySound> Loud(size_t pFrames, double pSeconds, std::vector<int> pReads) {
+    std::vector<int16_t> samples(pFrames, 32767);
+    auto sound = Sound16(1, 44100, samples, pSeconds);
+    sound->aReadCounts = std::move(pReads);
+    return sound;
+}
+
+TEST(WaveformTest, SummariesOfEachFormatAndOfHostileReaders) {
+    std::vector<int16_t> firstStep(178, 0);
+    firstStep[176] = 32767; // the 177th frame still belongs to the first step
+    firstStep[177] = 16384;
+    auto manyChannels = std::make_shared<TZVMemorySound>();
+    manyChannels->aFormat = PcmFormat(65535, 16, 250);
+    manyChannels->aData.assign(131070, 0x7F);
+    manyChannels->aDuration = 0.004;
+    auto noChannels = Sound8(0, 250, {255, 255}, 0.008);
+    noChannels->aReadCounts = {2};
+    std::vector<uint8_t> wide8;
+    for (int frame = 0; frame < 20000; ++frame)
+        wide8.insert(wide8.end(), {255, 128, 0, 0});
+
+    const std::vector<std::pair<std::string, std::shared_ptr<TZVMemorySound>>> cases = {
+        {"mono 16384", Sound16(1, 44100, std::vector<int16_t>(44100, 16384), 1.0)},
+        {"stereo 32767 64", Sound16(2, 44100, Repeat({32767, 64}, 44100), 1.0)},
+        {"16-bit levels", Sound16(1, 250, {63, 64, -32768, -64, -65, 32767}, 0.024)},
+        {"8-bit levels", Sound8(1, 250, {128, 0, 255, 129}, 0.016)},
+        {"first step", Sound16(1, 44100, firstStep, 0.008)},
+        {"10 ms stereo", Sound16(2, 250, {}, 0.010)},
+        {"10 ms mono", Sound16(1, 250, std::vector<int16_t>(4, SampleOfLevel(5)), 0.010)},
+        {"4 channels", Sound16(4, 250, {32767, 64, 32767, 32767, 64, 32767, 0, 0}, 0.008)},
+        {"8-bit 4 channels", Sound8(4, 250, wide8, 80.0)},
+        {"65535 channels", manyChannels},
+        {"0 channels", noChannels},
+        {"negative", Sound16(1, 250, {32767}, -1.0)},
+        {"NaN", Sound16(1, 250, {32767}, std::nan(""))},
+        {"read above request", Loud(200, 1.0, {1000000})},
+        {"early end", Loud(100, 1.0, {})},
+        {"short reads", Loud(100000, 1.0, {10, -1})},
+    };
+    std::string log;
+    for (const auto& item : cases) {
+        std::unique_ptr<TZVMedia> media(TZVMedia::OpenMemory(item.second));
+        log += item.first + ": " + Describe(*Summarize(media.get())) + "\n";
+    }
+    EXPECT_EQ(log, "mono 16384: 1000ms DD*125\n"
+                   "stereo 32767 64: 1000ms 1F*250\n"
+                   "16-bit levels: 24ms 10 0F F1\n"
+                   "8-bit levels: 16ms F0 2F\n"
+                   "first step: 8ms DF\n"
+                   "10 ms stereo: 10ms 00*3\n"
+                   "10 ms mono: 10ms 55 55\n"
+                   "4 channels: 8ms 1F F1\n"
+                   "8-bit 4 channels: 80000ms 0F*20000\n"
+                   "65535 channels: 4ms 00\n"
+                   "0 channels: 8ms 00\n"
+                   "negative: 0ms\n"
+                   "NaN: 0ms\n"
+                   "read above request: 1000ms FF 00*124\n"
+                   "early end: 1000ms 0F 00*124\n"
+                   "short reads: 1000ms 0F 00*124\n");
+}
+
+TEST(WaveformTest, OverlongSoundIsRefusedAsOutOfMemory) {
+    std::unique_ptr<TZVMedia> media(TZVMedia::OpenMemory(Sound16(1, 44100, {1}, 1e12)));
+    EXPECT_THROW(Summarize(media.get()), std::bad_alloc);
+    TZVWaveformFactory factory;
+    factory.Destroy(nullptr);
+}
+
+TEST(WaveformTest, IntervalLevelsClampToTheSound) {
+    // Levels 1, 2, 3, ... 8 (one per 4 ms), stereo with the second channel at 15 - level.
+    std::vector<int16_t> samples;
+    for (int level = 1; level <= 8; ++level)
+        samples.insert(samples.end(), {SampleOfLevel(level), SampleOfLevel(15 - level)});
+    std::unique_ptr<TZVMedia> stereo = LevelMedium(2, samples);
+    const TWavePtr wave = Summarize(stereo.get());
+    std::string log;
+    for (const auto& range : std::vector<std::pair<int64_t, int64_t>>{
+             {0, 4}, {0, 3}, {4, 12}, {-100, 6}, {28, 1000}, {12, 4}, {32, 40}, {-8, -4}}) {
+        char text[40];
+        std::snprintf(text, sizeof text, "[%lld,%lld)=%02X ", (long long)range.first,
+                      (long long)range.second, wave->GetIntervalLevel(range.first, range.second));
+        log += text;
+    }
+    EXPECT_EQ(log, "[0,4)=E1 [0,3)=00 [4,12)=D3 [-100,6)=E1 [28,1000)=78 [12,4)=00 [32,40)=00 "
+                   "[-8,-4)=00 ");
+}
+
+// The picture as text, top row first: w wave, b back, m middle, as the image shows them
+// (red and blue exchanged).
+std::string Picture(const wxImage& pImage, const wxColour& pWave, const wxColour& pBack,
+                    const wxColour& pMiddle) {
+    std::string text;
+    for (int y = 0; y < pImage.GetHeight(); ++y) {
+        for (int x = 0; x < pImage.GetWidth(); ++x) {
+            const wxColour shown(pImage.GetRed(x, y), pImage.GetGreen(x, y), pImage.GetBlue(x, y));
+            char letter = '?';
+            for (const auto& [colour, name] : {std::pair<wxColour, char>{pWave, 'w'},
+                                               {pBack, 'b'},
+                                               {pMiddle, 'm'}})
+                if (shown == wxColour(colour.Blue(), colour.Green(), colour.Red()))
+                    letter = name;
+            text += letter;
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+std::string Lines(const std::string& pLine, int pCount) {
+    std::string text;
+    for (int line = 0; line < pCount; ++line)
+        text += pLine + "\n";
+    return text;
+}
+
+TEST(WaveformTest, PreviewsRiseFromTheBottomAndFromTheMiddle) {
+    const wxColour wave(200, 10, 20), back(1, 2, 3), middle(90, 80, 70);
+    std::unique_ptr<TZVMedia> silent = LevelMedium(2, std::vector<int16_t>(8, 0));
+    std::unique_ptr<TZVMedia> three = LevelMedium(1, std::vector<int16_t>(4, SampleOfLevel(3)));
+    std::vector<int16_t> samples;
+    samples.push_back(SampleOfLevel(2));
+    samples.push_back(SampleOfLevel(9));
+    samples.push_back(SampleOfLevel(0));
+    samples.push_back(SampleOfLevel(4));
+    std::unique_ptr<TZVMedia> stereo = LevelMedium(2, samples);
+
+    EXPECT_EQ(Picture(Summarize(silent.get())->MakePreviewImage(2, wave, back, middle), wave,
+                      back, middle),
+              Lines("bb", 15) + "mm\n" + Lines("bb", 15));
+    EXPECT_EQ(Picture(Summarize(three.get())->MakePreviewImage(2, wave, back, middle), wave,
+                      back, middle),
+              Lines("bb", 12) + Lines("ww", 3));
+    // Second channel levels 9 and 4 hang down from the middle, first channel 2 and 0 rise.
+    EXPECT_EQ(Picture(Summarize(stereo.get())->MakePreviewImage(2, wave, back, middle), wave,
+                      back, middle),
+              Lines("bb", 13) + Lines("wb", 2) + "mm\n" + Lines("ww", 4) + Lines("wb", 5) +
+                  Lines("bb", 6));
+}
+
+// The bar height of each column of a one-channel preview.
+std::string Heights(const wxImage& pImage, const wxColour& pWave) {
+    std::string text;
+    for (int x = 0; x < pImage.GetWidth(); ++x) {
+        int height = 0;
+        for (int y = 0; y < pImage.GetHeight(); ++y)
+            height += pImage.GetRed(x, y) == pWave.Blue() && pImage.GetBlue(x, y) == pWave.Red();
+        text += std::to_string(height) + " ";
+    }
+    return text;
+}
+
+TEST(WaveformTest, PreviewColumnsShowEveryLevelThatFallsOnThem) {
+    const wxColour wave(255, 0, 0), back(0, 0, 255), middle(0, 255, 0);
+    std::vector<int16_t> samples;
+    for (int level = 1; level <= 8; ++level)
+        samples.push_back(SampleOfLevel(level == 4 ? 9 : level));
+    std::unique_ptr<TZVMedia> medium = LevelMedium(1, samples);
+    const TWavePtr summary = Summarize(medium.get());
+    std::string log;
+    for (int width : {1, 3, 8, 10})
+        log += std::to_string(width) + ": " +
+               Heights(summary->MakePreviewImage(width, wave, back, middle), wave) + "\n";
+    EXPECT_EQ(log, "1: 9 \n"
+                   "3: 3 9 8 \n"
+                   "8: 1 2 3 9 5 6 7 8 \n"
+                   "10: 1 2 3 9 9 5 6 7 8 8 \n");
+}
+
+} // namespace
