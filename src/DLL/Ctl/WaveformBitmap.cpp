@@ -177,7 +177,9 @@ int TZVWaveformBitmap::NextTime(long& pTime) {
         }
         if (pending) {
             const int pixel = int(chunk * 64 + __builtin_ctzll(pending));
-            if (pixel == theCurPixel && result == 2) {
+            // Only a column with sub-steps to come goes on in time; any other starts again
+            // at its own time (after a round without parameters, say).
+            if (pixel == theCurPixel && result == 2 && theSubCount > 0) {
                 ++theCurTime;
             } else {
                 theSubCount = 0;

@@ -1,0 +1,374 @@
+#include "DLL/Ctl/WaveformBitmap.h"
+
+#include "support/AssertCapture.h"
+#include "support/FakeRows.h"
+#include "support/FakeWaveform.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+typedef TZVWaveformBitmap TWB;
+
+std::string Hex(uint64_t pValue) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%llx", (unsigned long long)pValue);
+    return text;
+}
+
+// A mono medium whose level i is pLevel(i), one level per 4 ms.
+std::unique_ptr<TZVMedia> Levels(int pCount, int (*pLevel)(int)) {
+    std::vector<int16_t> samples;
+    for (int level = 0; level < pCount; ++level)
+        samples.push_back(SampleOfLevel(pLevel(level)));
+    return LevelMedium(1, samples);
+}
+
+int Cycle(int pIndex) {
+    return pIndex % 16;
+}
+
+class WaveformBitmapTest : public ::testing::Test {
+protected:
+    WaveformBitmapTest() : aMedium(Levels(4200, Cycle)), aRow(aMedium.get(), 0), aOther(aMedium.get(), 1) {
+        Restart();
+    }
+    ~WaveformBitmapTest() override {
+        TWB::Remove(&aRow);
+        TWB::Remove(&aOther);
+        aMedium.reset();
+        IZVWaveformFactory::theSingleton = nullptr;
+    }
+
+    // Forgets every context and puts the cache back as the host starts it.
+    void Restart() {
+        TWB::Remove(&aRow);
+        TWB::Remove(&aOther);
+        TWB::Init(&aNotify);
+        TWB::SetScale(1.0);
+        TWB::theMinChunk = 0;
+        TWB::theCurPixel = -1;
+        TWB::theCurTime = 0;
+        TWB::theSubCount = 0;
+        TWB::theIsFirstSub = false;
+        TWB::thePostedMask = 0;
+        aNotify.aLog.clear();
+    }
+    void Load() {
+        aSet.Set(0, &aSeconds);
+        aSet.Set(1, &aSeconds);
+        TWB::LoadContext(&aSet);
+    }
+    TWB* Context(const TZVBaseRow& pRow) {
+        for (TWB& context : TWB::theContextList)
+            if (NSAudioMediaRow::AsBaseRow(context.aAudioSource) == &pRow)
+                return &context;
+        return nullptr;
+    }
+    // "window <first>+<count>" and each live chunk with need or done bits of pRow.
+    std::string Masks(const TZVBaseRow& pRow) {
+        std::string text = "window " + std::to_string(TWB::theMinChunk) + "+" +
+                           std::to_string(TWB::theChunkCount);
+        TWB* context = Context(pRow);
+        for (int chunk = TWB::theMinChunk; context && chunk < TWB::theMinChunk + TWB::theChunkCount;
+             ++chunk) {
+            const uint64_t need = context->aNeed[chunk & 63], done = context->aDone[chunk & 63];
+            if (need || done)
+                text += " c" + std::to_string(chunk) + ":" + Hex(need) + "/" + Hex(done);
+        }
+        return text;
+    }
+    // The live chunks in which pRow needs columns, as runs "first-last".
+    std::string NeededChunks(const TZVBaseRow& pRow) {
+        std::string text;
+        const int end = TWB::theMinChunk + TWB::theChunkCount;
+        for (int chunk = TWB::theMinChunk; chunk < end; ++chunk) {
+            if (!Context(pRow)->aNeed[chunk & 63])
+                continue;
+            const int first = chunk;
+            while (chunk + 1 < end && Context(pRow)->aNeed[(chunk + 1) & 63])
+                ++chunk;
+            text += std::to_string(first) + "-" + std::to_string(chunk) + " ";
+        }
+        if (!text.empty())
+            text.pop_back();
+        return text;
+    }
+    // One NextTime and, when it finds a column, one ComputeSlice: "<result>@<time> ".
+    std::string Step() {
+        long time = -99;
+        const int result = TWB::NextTime(time);
+        if (result)
+            TWB::ComputeSlice();
+        return std::to_string(result) + "@" + std::to_string(time) + " ";
+    }
+    // Steps until nothing is pending; the number of steps.
+    int Run() {
+        int steps = 0;
+        for (long time = 0; TWB::NextTime(time) && steps < 100000; ++steps)
+            TWB::ComputeSlice();
+        return steps;
+    }
+    // The bytes of columns [pBegin, pEnd) of pRow.
+    std::string Bytes(const TZVBaseRow& pRow, int pBegin, int pEnd) {
+        std::string text;
+        for (int pixel = pBegin; pixel < pEnd; ++pixel)
+            text += Hex(Context(pRow)->GetPixel(pixel)) + " ";
+        return text;
+    }
+
+    TChunkLog aNotify;
+    std::unique_ptr<TZVMedia> aMedium;
+    TFakeAudioRow aRow;
+    TFakeAudioRow aOther;
+    TSecondsFormula aSeconds{4.0}; // one time unit = one level
+    TFakeContextSet aSet;
+};
+
+TEST_F(WaveformBitmapTest, RangesMarkTheirColumnsInTheirChunks) {
+    // A range wider than 64 chunks keeps its first 64, the last one whole.
+    std::string whole;
+    for (int chunk = 2; chunk <= 64; ++chunk)
+        whole += " c" + std::to_string(chunk) + ":ffffffffffffffff/0";
+    std::string log;
+    for (const auto& range : std::vector<std::pair<int, int>>{
+             {0, 64}, {60, 70}, {-1, 0}, {5, 5}, {-130, -120}, {100, 10000}}) {
+        Restart();
+        TWB::DrawPixelRange(&aRow, range.first, range.second);
+        log += "[" + std::to_string(range.first) + "," + std::to_string(range.second) + ") " +
+               Masks(aRow) + "\n";
+
+    }
+    EXPECT_EQ(log, "[0,64) window 0+1 c0:ffffffffffffffff/0\n"
+                   "[60,70) window 0+2 c0:f000000000000000/0 c1:3f/0\n"
+                   "[-1,0) window -1+1 c-1:8000000000000000/0\n"
+                   "[5,5) window 0+0\n"
+                   "[-130,-120) window -3+2 c-3:c000000000000000/0 c-2:ff/0\n"
+                   "[100,10000) window 1+64 c1:fffffff000000000/0" + whole + "\n");
+}
+
+TEST_F(WaveformBitmapTest, TheWindowSlidesAndFreesWhatLeavesIt) {
+    std::string log;
+    for (const auto& range : std::vector<std::pair<int, int>>{
+             {80 * 64, 82 * 64 - 1}, {5 * 64 + 3, 5 * 64 + 4}, {200 * 64, 200 * 64 + 1}}) {
+        Restart();
+        TWB::DrawPixelRange(&aRow, 10 * 64, 74 * 64);
+        TWB::DrawPixelRange(&aOther, range.first, range.second);
+        log += "window " + std::to_string(TWB::theMinChunk) + "+" +
+               std::to_string(TWB::theChunkCount) + " kept " + NeededChunks(aRow) + "\n";
+    }
+    EXPECT_EQ(log, "window 18+64 kept 18-73\n"
+                   "window 5+64 kept 10-68\n"
+                   "window 200+1 kept \n");
+}
+
+TEST_F(WaveformBitmapTest, NextTimeTellsWhetherAndWhatToCompute) {
+    long time = 77;
+    std::string log = std::to_string(TWB::NextTime(time)) + "@" + std::to_string(time) + " ";
+    TWB::DrawPixelRange(&aRow, 3, 5);
+    log += Step(); // the context has no parameters yet
+    Load();
+    for (int step = 0; step < 3; ++step)
+        log += Step();
+    log += "| " + Masks(aRow) + " " + Bytes(aRow, 3, 5);
+    EXPECT_EQ(log, "0@77 1@3 2@3 2@4 0@-99 | window 0+1 c0:18/18 3 4 ");
+}
+
+TEST_F(WaveformBitmapTest, ZoomedOutColumnsTakeTheNibbleMaximaOfTheirTimeUnits) {
+    // Levels at times 4 to 7 (one level a time unit): a stereo maximum per nibble is 7E.
+    std::vector<int16_t> samples(8, 0);
+    const int pairs[4][2] = {{14, 1}, {1, 7}, {2, 2}, {3, 1}};
+    for (int step = 0; step < 4; ++step)
+        for (int channel = 0; channel < 2; ++channel)
+            samples.push_back(SampleOfLevel(pairs[step][channel]));
+    std::unique_ptr<TZVMedia> stereo = LevelMedium(2, samples);
+    aRow.aMedia = stereo.get();
+    TWB::SetScale(0.25);
+    TWB::DrawPixelRange(&aRow, 1, 2);
+    Load();
+    std::string log;
+    for (int step = 0; step < 5; ++step) {
+        log += Step();
+        log += Bytes(aRow, 1, 2) + Masks(aRow) + "\n";
+    }
+    EXPECT_EQ(log, "2@4 1e window 0+1 c0:2/0\n"
+                   "2@5 7e window 0+1 c0:2/0\n"
+                   "2@6 7e window 0+1 c0:2/0\n"
+                   "2@7 7e window 0+1 c0:2/2\n"
+                   "0@-99 7e window 0+1 c0:2/2\n");
+    TWB::Remove(&aRow);
+}
+
+TEST_F(WaveformBitmapTest, ZoomedInSlicesFillEveryColumnOfTheirTimeUnit) {
+    aSeconds.aFactor = 16.0; // four levels a time unit
+    TWB::SetScale(4.0);
+    TWB::DrawPixelRange(&aRow, 8, 16);
+    Load();
+    std::string log = Step();
+    log += Masks(aRow) + " " + Bytes(aRow, 8, 12) + "| ";
+    log += Step();
+    log += Masks(aRow) + " " + Bytes(aRow, 12, 16);
+    EXPECT_EQ(log, "2@2 window 0+1 c0:ff00/f00 8 9 a b | 2@3 window 0+1 c0:ff00/ff00 c d e f ");
+}
+
+TEST_F(WaveformBitmapTest, CompleteChunksAreToldUntilPostedOrCollected) {
+    TWB::DrawPixelRange(&aRow, 64, 66);
+    TWB::DrawPixelRange(&aRow, 130, 131);
+    Load();
+    std::string log = std::to_string(Run());
+    log += " " + aNotify.aLog + "| ";
+    TWB* context = Context(aRow);
+    TWB::DrawPixelRange(&aRow, 66, 68);
+    log += Hex(context->GetAndClearNeed(1)) + " "; // columns 66 and 67 are pending
+    aNotify.aLog.clear();
+    TWB::MarkChunkPost(2, true);
+    log += std::to_string(Run());
+    log += " " + aNotify.aLog + "| ";
+    log += Hex(context->GetAndClearNeed(1)) + " ";
+    log += Hex(context->GetAndClearNeed(1)) + " ";
+    aNotify.aLog.clear();
+    log += Step();
+    log += aNotify.aLog + "| ";
+    TWB::MarkChunkPost(2, false);
+    log += Step();
+    log += aNotify.aLog;
+    EXPECT_EQ(log, "3 ready(1) ready(2) ready(1) | 0 2 ready(1) | f 0 0@-99 | 0@-99 ready(2) ");
+}
+
+TEST_F(WaveformBitmapTest, LeftPixelsAreNeitherComputedNorHandedOver) {
+    TWB::DrawPixelRange(&aRow, 0, 4);
+    Load();
+    TWB::LeavePixel(&aRow, 1);   // pending
+    TWB::LeavePixel(&aRow, 500); // outside the window: nothing
+    std::string log = std::to_string(Run());
+    log += " " + Masks(aRow) + " | ";
+    TWB::LeavePixel(&aRow, 2); // done
+    log += Hex(Context(aRow)->GetAndClearNeed(0));
+    log += " " + Masks(aRow);
+    EXPECT_EQ(log, "3 window 0+1 c0:d/d | 9 window 0+1 c0:0/d");
+}
+
+TEST_F(WaveformBitmapTest, TheSweepVisitsActiveContextsAndSurvivesRemoval) {
+    TFakeAudioRow third(aMedium.get(), 2);
+    TWB::DrawPixelRange(&aRow, 0, 1);
+    TWB::DrawPixelRange(&aOther, 0, 1);
+    TWB::DrawPixelRange(&third, 0, 1); // the list is third, other, row
+    auto name = [&](const TWB* pContext) -> std::string {
+        if (!pContext)
+            return "end ";
+        const TZVBaseRow* row = NSAudioMediaRow::AsBaseRow(pContext->aAudioSource);
+        return row == &aRow ? "row " : row == &aOther ? "other " : "third ";
+    };
+    auto next = [&](int pCount) {
+        std::string names;
+        for (int call = 0; call < pCount; ++call)
+            names += name(TWB::GetNextBitmap());
+        return names;
+    };
+    std::string log = next(2);
+    TWB::Remove(&aOther); // under the cursor
+    log += next(2);
+    TWB::GetNextBitmap();
+    TWB::Remove(&third); // the first context, under the cursor
+    TWB::SetVertRange(30, 40); // only shown rows that reach into [30, 40)
+    log += next(1) + "| ";
+    aRow.aTop = 35;
+    TWB::SetVertRange(30, 40);
+    log += next(2);
+    aRow.aLevel = 1;
+    aRow.aIsShown = false;
+    TWB::SetVertRange(30, 40);
+    log += name(TWB::GetNextBitmap());
+    EXPECT_EQ(log, "third other row end end | row end end ");
+}
+
+TEST_F(WaveformBitmapTest, RunsStopAtTheEndOfAFullWindow) {
+    aSeconds.aFactor = 16.0;
+    TWB::SetScale(4.0);
+    TWB::DrawPixelRange(&aRow, 0, 4);
+    TWB::DrawPixelRange(&aRow, 4094, 4096); // chunks 0 to 63: the next slot is chunk 0's
+    Load();
+    TWB::theCurPixel = 4090; // the scan starts in chunk 63
+    std::string log = Step();
+    // Time 1024 runs over 6 columns, of which only 4094 and 4095 are live.
+    log += Hex(Context(aRow)->aDone[0]) + " " + Bytes(aRow, 0, 4) + "| " +
+           Hex(Context(aRow)->aDone[63]) + " " + Bytes(aRow, 4094, 4096);
+    EXPECT_EQ(log, "2@1024 0 0 0 0 0 | c000000000000000 0 1 ");
+}
+
+TEST_F(WaveformBitmapTest, ExtremeMediumTimesStayInsideTheSummary) {
+    struct TCase {
+        const char* aName;
+        double aScale;
+        double aFactor;
+        bool aSummary;
+    };
+    std::string log;
+    for (const TCase& item : {TCase{"run 1e12 s", 4.0, 1e15, true},
+                              TCase{"run -1e12 s", 4.0, -1e15, true},
+                              TCase{"run NaN", 4.0, std::nan(""), true},
+                              TCase{"columns 1e12 s", 1.0, 1e15, true},
+                              TCase{"no summary", 4.0, 16.0, false}}) {
+        Restart();
+        aSeconds.aFactor = item.aFactor;
+        IZVWaveformFactory::theSingleton = item.aSummary ? &TWB::theFactory : nullptr;
+        std::unique_ptr<TZVMedia> medium = Levels(4200, Cycle);
+        aRow.aMedia = medium.get();
+        TWB::SetScale(item.aScale);
+        TWB::DrawPixelRange(&aRow, 0, 4);
+        Load();
+        log += std::string(item.aName) + ": " + std::to_string(Run()) + " steps, ";
+        log += Bytes(aRow, 0, 4) + Masks(aRow) + "\n";
+        TWB::Remove(&aRow);
+    }
+    aRow.aMedia = aMedium.get();
+    EXPECT_EQ(log, "run 1e12 s: 1 steps, f 0 0 0 window 0+1 c0:f/f\n"
+                   "run -1e12 s: 1 steps, 0 0 0 0 window 0+1 c0:f/f\n"
+                   "run NaN: 1 steps, 0 0 0 0 window 0+1 c0:f/f\n"
+                   "columns 1e12 s: 4 steps, f 0 0 0 window 0+1 c0:f/f\n"
+                   "no summary: 1 steps, 0 0 0 0 window 0+1 c0:f/f\n");
+}
+
+TEST_F(WaveformBitmapTest, AContextJoiningAColumnLateStartsFromSilence) {
+    // Levels 8, 9, 10, 11 fall on column 2; the second row joins after level 8.
+    TWB::SetScale(0.25);
+    TWB::DrawPixelRange(&aRow, 2, 3);
+    Load();
+    std::string log = Step();
+    TWB::DrawPixelRange(&aOther, 2, 3);
+    Load();
+    log += std::to_string(Run());
+    log += " " + Bytes(aRow, 2, 3) + Bytes(aOther, 2, 3) + Masks(aOther);
+    EXPECT_EQ(log, "2@8 3 b b window 0+1 c0:4/4");
+}
+
+TEST_F(WaveformBitmapTest, MisuseIsReportedAndChangesNothing) {
+    TFakeParamRow notAudio;
+    TWB::DrawPixelRange(&aRow, 0, 64);
+    TWB::LeavePixel(&aRow, 5);
+    const std::string before = Masks(aRow);
+    TAssertCapture capture;
+    TWB::DrawPixelRange(&aRow, 10, 5);
+    TWB::DrawPixelRange(&notAudio, 200 * 64, 200 * 64 + 1); // refused before the window moves
+    TWB::LeavePixel(&notAudio, 3);
+    TWB::Invalidate(nullptr);
+    Context(aRow)->Reset(64);
+    for (double scale : {0.0, -1.0, std::nan(""), HUGE_VAL})
+        TWB::SetScale(scale);
+    TWB::Invalidate(&notAudio);
+    TWB::Remove(&notAudio);
+    const std::string after = Masks(aRow) + " scale " + std::to_string(TWB::theScale) + " " +
+                              std::to_string(TWB::theContextList.size()) + " context";
+    EXPECT_EQ(before, "window 0+1 c0:ffffffffffffffdf/0");
+    EXPECT_EQ(after, before + " scale 1.000000 1 context");
+    const std::string cast = "dynamic_cast<const TZVAudioMediaSourceRow*>(pAudioSource) returned NULL";
+    const std::string scale = "pScale > 0.0 && std::isfinite(pScale)";
+    EXPECT_EQ(capture.Conditions(),
+              std::vector<wxString>({"pBegin <= pEnd", cast, cast, "pAudioRow != __null",
+                                     "(pChunk & ~MAX_CHUNK_MASK)==0", scale, scale, scale, scale}));
+}
+
+} // namespace
