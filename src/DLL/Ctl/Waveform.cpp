@@ -58,22 +58,32 @@ wxColour Exchanged(const wxColour& pColour) {
 
 } // namespace
 
-// The state of one build: the step counter, the running peaks and the write position.
+// The state of one build: the step counter, the running extremes of each channel and the
+// write position. A step's peak magnitude is that of its largest or smallest sample (the
+// magnitude grows with the distance from silence), so the frames of a step are scanned for
+// extremes alone.
 class TZVWaveform::TBuilder {
 public:
-    TBuilder(TZVWaveform& pWave, uint8_t* pLevels, int64_t pSteps, int64_t pRate)
-        : aWave(pWave), aLevels(pLevels), aSteps(pSteps), aRate(pRate) {}
+    TBuilder(TZVWaveform& pWave, uint8_t* pLevels, int64_t pSteps, int64_t pRate, bool pWide)
+        : aWave(pWave), aLevels(pLevels), aSteps(pSteps), aRate(pRate), aWide(pWide) {
+        ClearExtremes();
+    }
 
     bool IsFull() const { return aStep >= aSteps; }
 
-    // Feeds pFrames frames of pFrameBytes bytes; the first two samples are the channels.
-    template <bool STEREO, bool WIDE>
-    void Feed(const uint8_t* pData, int pFrames, int64_t pFrameBytes) {
-        for (int frame = 0; frame < pFrames && !IsFull(); ++frame, pData += pFrameBytes) {
-            aPeak1 = std::max(aPeak1, Magnitude<WIDE>(pData));
-            if (STEREO)
-                aPeak2 = std::max(aPeak2, Magnitude<WIDE>(pData + (WIDE ? 2 : 1)));
-            aCounter += 250;
+    // Feeds pFrames frames of samples of type T, pStride samples a frame; the first two
+    // samples are the channels.
+    template <bool STEREO, int STRIDE, typename T>
+    void Feed(const T* pData, int pFrames, int pStride) {
+        const int stride = STRIDE ? STRIDE : pStride;
+        while (pFrames > 0 && !IsFull()) {
+            // The frames up to the one that ends the step.
+            const int64_t toEnd = aCounter + 250 >= aRate ? 1 : (aRate - aCounter + 249) / 250;
+            const int run = int(std::min<int64_t>(toEnd, pFrames));
+            Scan<STEREO>(pData, run, stride);
+            pData += int64_t(run) * stride;
+            pFrames -= run;
+            aCounter += 250 * int64_t(run);
             if (aCounter >= aRate) {
                 aCounter -= aRate;
                 EndStep();
@@ -83,33 +93,50 @@ public:
 
     // Stores the peaks as the next step and starts a new one.
     void EndStep() {
-        const uint8_t level = CodeLevel(aPeak1);
+        const uint8_t level = CodeLevel(Peak(aLow[0], aHigh[0]));
         if (aWave.IsStereo())
-            aLevels[aStep] = uint8_t(CodeLevel(aPeak2) << 4 | level);
+            aLevels[aStep] = uint8_t(CodeLevel(Peak(aLow[1], aHigh[1])) << 4 | level);
         else
             aLevels[aStep >> 1] |= uint8_t(aStep & 1 ? level << 4 : level);
         ++aStep;
-        aPeak1 = aPeak2 = 0;
+        ClearExtremes();
     }
 
 private:
-    template <bool WIDE>
-    static int Magnitude(const uint8_t* pSample) {
-        if (!WIDE)
-            return std::abs(2 * int(*pSample) - 256);
-        int16_t sample;
-        std::memcpy(&sample, pSample, sizeof sample);
-        return std::abs((int(sample) + 64) >> 7);
+    template <bool STEREO, typename T>
+    void Scan(const T* pData, int pFrames, int pStride) {
+        int low0 = aLow[0], high0 = aHigh[0], low1 = aLow[1], high1 = aHigh[1];
+        for (int frame = 0; frame < pFrames; ++frame, pData += pStride) {
+            low0 = std::min<int>(low0, pData[0]);
+            high0 = std::max<int>(high0, pData[0]);
+            if (STEREO) {
+                low1 = std::min<int>(low1, pData[1]);
+                high1 = std::max<int>(high1, pData[1]);
+            }
+        }
+        aLow[0] = low0, aHigh[0] = high0, aLow[1] = low1, aHigh[1] = high1;
     }
+
+    // Silence: 0 for 16-bit samples, 128 for 8-bit ones.
+    void ClearExtremes() {
+        aLow[0] = aHigh[0] = aLow[1] = aHigh[1] = aWide ? 0 : 128;
+    }
+
+    int Magnitude(int pSample) const {
+        return aWide ? std::abs((pSample + 64) >> 7) : std::abs(2 * pSample - 256);
+    }
+
+    int Peak(int pLow, int pHigh) const { return std::max(Magnitude(pLow), Magnitude(pHigh)); }
 
     TZVWaveform& aWave;
     uint8_t* aLevels;
     int64_t aSteps;
     int64_t aRate;
+    bool aWide;
     int64_t aStep = 0;
     int64_t aCounter = 0;
-    int aPeak1 = 0;
-    int aPeak2 = 0;
+    int aLow[2];
+    int aHigh[2];
 };
 
 TZVWaveform::TZVWaveform(TZVMedia* pMedia)
@@ -133,20 +160,25 @@ TZVWaveform::TZVWaveform(TZVMedia* pMedia)
     const int64_t frameBytes = int64_t(aChannels) * (wide ? 2 : 1);
     const int frames = frameBytes ? int(READ_BYTES / frameBytes) : 0;
     // Zeroed: a reader that answers more than it wrote leaves silence, not stale memory.
-    std::unique_ptr<uint8_t[]> buffer(new uint8_t[READ_BYTES]());
+    std::unique_ptr<int16_t[]> buffer(new int16_t[READ_BYTES / 2]());
+    const uint8_t* bytesRead = reinterpret_cast<const uint8_t*>(buffer.get());
 
-    TBuilder builder(*this, array.get(), IsStereo() ? bytes : 2 * bytes,
-                     format.aSamplesPerSec);
+    TBuilder builder(*this, array.get(), IsStereo() ? bytes : 2 * bytes, format.aSamplesPerSec,
+                     wide);
     while (frames > 0 && !builder.IsFull()) {
         const int read = std::min(stream.Read(buffer.get(), frames), frames);
         if (read <= 0)
             break;
-        if (IsStereo())
-            wide ? builder.Feed<true, true>(buffer.get(), read, frameBytes)
-                 : builder.Feed<true, false>(buffer.get(), read, frameBytes);
+        if (wide && aChannels == 2)
+            builder.Feed<true, 2>(buffer.get(), read, 2);
+        else if (wide && aChannels == 1)
+            builder.Feed<false, 1>(buffer.get(), read, 1);
+        else if (wide)
+            builder.Feed<true, 0>(buffer.get(), read, aChannels);
+        else if (aChannels == 1)
+            builder.Feed<false, 1>(bytesRead, read, 1);
         else
-            wide ? builder.Feed<false, true>(buffer.get(), read, frameBytes)
-                 : builder.Feed<false, false>(buffer.get(), read, frameBytes);
+            builder.Feed<true, 0>(bytesRead, read, aChannels);
     }
     if (!builder.IsFull())
         builder.EndStep();
