@@ -25,10 +25,6 @@ bool StoreDecoded(TVariant& pValue, uint64_t pBits) {
 
 } // namespace
 
-TVariant::TVariant(double pValue) : TVariant() {
-    *this = pValue;
-}
-
 TVariant::TVariant(const wxString& pText) : aBits(VARIANT_TAG_BITS), aText(new wxString(pText)) {}
 
 TVariant::TVariant(const TVariant& pSource)
@@ -37,10 +33,6 @@ TVariant::TVariant(const TVariant& pSource)
 TVariant::TVariant(TVariant&& pSource) noexcept : aBits(pSource.aBits), aText(pSource.aText) {
     pSource.aBits = VARIANT_TAG_BITS;
     pSource.aText = nullptr;
-}
-
-TVariant::~TVariant() {
-    delete aText;
 }
 
 TVariant& TVariant::operator=(const TVariant& pSource) {

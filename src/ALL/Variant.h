@@ -24,13 +24,16 @@ class TVariant {
 public:
     // An undefined cell.
     constexpr TVariant() : aBits(VARIANT_TAG_BITS), aText(nullptr) {}
-    // A number cell; a double with the tag pattern gives an undefined cell.
-    TVariant(double pValue);
+    // A number cell; a double with the tag pattern gives an undefined cell. Inline with the
+    // destructor: every evaluation returns its number in a cell.
+    TVariant(double pValue)
+        : aBits(IsTagBits(DoubleToBits(pValue)) ? VARIANT_TAG_BITS : DoubleToBits(pValue)),
+          aText(nullptr) {}
     // A text cell.
     explicit TVariant(const wxString& pText);
     TVariant(const TVariant& pSource);
     TVariant(TVariant&& pSource) noexcept;
-    ~TVariant();
+    ~TVariant() { delete aText; }
 
     TVariant& operator=(const TVariant& pSource);
     TVariant& operator=(TVariant&& pSource) noexcept;

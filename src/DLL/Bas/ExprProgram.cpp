@@ -174,7 +174,7 @@ bool TExprProgram::TBuilder::MeasureBinary(const IOperNode* pNode, int pDepth, E
 }
 
 TExprProgram::TStep& TExprProgram::TBuilder::Add(EOp pOp, const TInfo* pOperand, bool pSwapped) {
-    TStep step = {pOp, 0, 0.0, nullptr, nullptr};
+    TStep step = {pOp, 0, 0.0, nullptr, nullptr, 0.0, nullptr};
     if (pOperand) {
         step.aNumber = pOperand->aNumber;
         step.aCell = pOperand->aCell;
@@ -208,6 +208,15 @@ void TExprProgram::TBuilder::Emit(const IExprNode* pNode) {
         return;
     case kindCONDITIONAL: {
         Emit(oper->GetFirstOperand());
+        // Two leaves need no jump: the chosen one is read in place of the condition.
+        const TInfo& second = aInfo[oper->GetSecondOperand()];
+        const TInfo& last = aInfo[oper->GetLastOperand(3)];
+        if (second.aKind == kindLEAF && last.aKind == kindLEAF) {
+            TStep& select = Add(opSELECT, &second);
+            select.aOtherNumber = last.aNumber;
+            select.aOtherCell = last.aCell;
+            return;
+        }
         const size_t toLast = aProgram.aSteps.size();
         Add(opJUMP_IF_ZERO);
         Emit(oper->GetSecondOperand());
@@ -264,6 +273,14 @@ namespace {
 bool ReadCell(const TVariant* pCell, double& pNumber) {
     pNumber = pCell->GetDouble();
     return !std::isnan(pNumber);
+}
+
+// A leaf operand: a variable's number as ReadCell, else pNumber.
+bool ReadLeaf(const TVariant* pCell, double pNumber, double& pValue) {
+    if (pCell)
+        return ReadCell(pCell, pValue);
+    pValue = pNumber;
+    return true;
 }
 
 } // namespace
@@ -337,6 +354,14 @@ bool TExprProgram::Run(double& pResult) const {
             break;
         case opJUMP:
             i = step.aJump - 1;
+            break;
+        case opSELECT:
+            if (stack[top - 1] != 0.0) {
+                if (!ReadLeaf(step.aCell, step.aNumber, stack[top - 1]))
+                    return false;
+            } else if (!ReadLeaf(step.aOtherCell, step.aOtherNumber, stack[top - 1])) {
+                return false;
+            }
             break;
             ZV_BINARY_CASES(opPLUS, TPlusOper);
             ZV_BINARY_CASES(opSUB, TSubOper);

@@ -51,6 +51,7 @@ private:
         opCALL,
         opJUMP_IF_ZERO, // pops the condition
         opJUMP,
+        opSELECT, // the condition on the stack becomes one of two operands
         opPLUS,
         opSUB = opPLUS + 6,
         opTIMES = opSUB + 6,
@@ -72,6 +73,9 @@ private:
         const TVariant* aCell;
         // The operator node of a binary step, the function of a call.
         const void* aObject;
+        // The last operand of a select step.
+        double aOtherNumber;
+        const TVariant* aOtherCell;
     };
 
     TExprProgram() = default;
