@@ -77,23 +77,25 @@ void DocumentLoadPeer(benchmark::State& pState) {
 }
 BENCHMARK(DocumentLoadPeer)->Unit(benchmark::kMillisecond);
 
-void GetXmlImage(benchmark::State& pState) {
+// The row read from the text.
+std::unique_ptr<TFakeStreamRow> ReadRow() {
     const std::unique_ptr<wxXmlDocument> document = Parse(RowText());
     std::unique_ptr<TFakeStreamRow> row = NewRow();
     const wxXmlNode* node = document->GetRoot();
     row->CreateChildren(node);
+    return row;
+}
+
+void GetXmlImage(benchmark::State& pState) {
+    const std::unique_ptr<TFakeStreamRow> row = ReadRow();
     for (auto _ : pState)
         delete row->GetXmlImage();
 }
 BENCHMARK(GetXmlImage)->Unit(benchmark::kMillisecond);
 
 void DocumentSavePeer(benchmark::State& pState) {
-    const std::unique_ptr<wxXmlDocument> parsed = Parse(RowText());
-    std::unique_ptr<TFakeStreamRow> row = NewRow();
-    const wxXmlNode* node = parsed->GetRoot();
-    row->CreateChildren(node);
     wxXmlDocument document;
-    document.SetRoot(row->GetXmlImage());
+    document.SetRoot(ReadRow()->GetXmlImage());
     for (auto _ : pState) {
         wxStringOutputStream stream;
         benchmark::DoNotOptimize(document.Save(stream));
