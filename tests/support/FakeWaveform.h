@@ -76,7 +76,7 @@ public:
 };
 
 // One row's render context: hands out the row's formula table.
-class TWaveRenderContext : public TFakeRenderContext {
+class TWaveRenderContext final : public TFakeRenderContext {
 public:
     IFormula* const* GetParams(int, int) const override { return aParams; }
 
