@@ -63,7 +63,6 @@ public:
     explicit TSecondsFormula(double pFactor = 1.0) : aFactor(pFactor) {}
 
     TVariant ComputePointAt(double pTime) const override {
-        ++aCalls;
         if (aUndefined)
             return TVariant();
         return TVariant(pTime * aFactor / 1000.0);
@@ -72,7 +71,6 @@ public:
 
     double aFactor;
     bool aUndefined = false;
-    mutable long aCalls = 0;
 };
 
 // One row's render context: hands out the row's formula table.

@@ -247,7 +247,7 @@ wxImage TZVWaveform::MakePreviewImage(int pWidth, const wxColour& pWave, const w
     if (pWidth < 1)
         return wxImage();
     wxImage image(pWidth, height, false);
-    const double exact = std::nearbyint(250.0 * aMedia->GetDuration());
+    const double exact = aMedia ? std::nearbyint(250.0 * aMedia->GetDuration()) : 0.0;
     const int64_t levels = exact > 0.0 ? int64_t(std::min(exact, 0x1p62)) : 0;
     const wxColour wave = Exchanged(pWave);
     const wxColour back = Exchanged(pBack);

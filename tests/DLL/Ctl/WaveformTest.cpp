@@ -132,25 +132,6 @@ TEST(WaveformTest, OverlongSoundIsRefusedAsOutOfMemory) {
     factory.Destroy(nullptr);
 }
 
-TEST(WaveformTest, IntervalLevelsClampToTheSound) {
-    // Levels 1, 2, 3, ... 8 (one per 4 ms), stereo with the second channel at 15 - level.
-    std::vector<int16_t> samples;
-    for (int level = 1; level <= 8; ++level)
-        samples.insert(samples.end(), {SampleOfLevel(level), SampleOfLevel(15 - level)});
-    std::unique_ptr<TZVMedia> stereo = LevelMedium(2, samples);
-    const TWavePtr wave = Summarize(stereo.get());
-    std::string log;
-    for (const auto& range : std::vector<std::pair<int64_t, int64_t>>{
-             {0, 4}, {0, 3}, {4, 12}, {-100, 6}, {28, 1000}, {12, 4}, {32, 40}, {-8, -4}}) {
-        char text[40];
-        std::snprintf(text, sizeof text, "[%lld,%lld)=%02X ", (long long)range.first,
-                      (long long)range.second, wave->GetIntervalLevel(range.first, range.second));
-        log += text;
-    }
-    EXPECT_EQ(log, "[0,4)=E1 [0,3)=00 [4,12)=D3 [-100,6)=E1 [28,1000)=78 [12,4)=00 [32,40)=00 "
-                   "[-8,-4)=00 ");
-}
-
 // The picture as text, top row first: w wave, b back, m middle, as the image shows them
 // (red and blue exchanged).
 std::string Picture(const wxImage& pImage, const wxColour& pWave, const wxColour& pBack,
