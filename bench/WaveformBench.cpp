@@ -144,8 +144,8 @@ void BM_DirectColumns(benchmark::State& pState) {
             for (int column = 0; column < 1920; ++column) {
                 const double begin = rows.aSeconds.ComputePointAt(column / scale).GetDouble();
                 const double end = rows.aSeconds.ComputePointAt((column + 1) / scale).GetDouble();
-                pixels[size_t(column)] = summary->GetIntervalLevel(int64_t(begin * 1000.0),
-                                                                   int64_t(end * 1000.0));
+                pixels[size_t(column)] =
+                    summary->GetIntervalLevel(int64_t(begin * 1000.0), int64_t(end * 1000.0));
             }
             benchmark::DoNotOptimize(pixels.data());
         }

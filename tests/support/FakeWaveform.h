@@ -30,9 +30,8 @@ inline TZVWaveFormatEx PcmFormat(int pChannels, int pBits, uint32_t pRate) {
 }
 
 // An in-memory sound of 16-bit samples (interleaved), lasting pSeconds.
-inline std::shared_ptr<TZVMemorySound> Sound16(int pChannels, uint32_t pRate,
-                                               const std::vector<int16_t>& pSamples,
-                                               double pSeconds) {
+inline std::shared_ptr<TZVMemorySound>
+Sound16(int pChannels, uint32_t pRate, const std::vector<int16_t>& pSamples, double pSeconds) {
     auto sound = std::make_shared<TZVMemorySound>();
     sound->aFormat = PcmFormat(pChannels, 16, pRate);
     sound->aDuration = pSeconds;
@@ -52,7 +51,8 @@ inline std::unique_ptr<TZVMedia> LevelMedium(int pChannels, const std::vector<in
 
 // A 16-bit sample whose magnitude codes to pLevel (0 to 15).
 inline int16_t SampleOfLevel(int pLevel) {
-    static const int theMagnitudes[16] = {0, 1, 2, 3, 5, 7, 9, 13, 17, 25, 33, 49, 65, 97, 129, 193};
+    static const int theMagnitudes[16] = {0,  1,  2,  3,  5,  7,  9,   13,
+                                          17, 25, 33, 49, 65, 97, 129, 193};
     return int16_t(theMagnitudes[pLevel] * 128 - 64);
 }
 

@@ -118,9 +118,7 @@ private:
     }
 
     // Silence: 0 for 16-bit samples, 128 for 8-bit ones.
-    void ClearExtremes() {
-        aLow[0] = aHigh[0] = aLow[1] = aHigh[1] = aWide ? 0 : 128;
-    }
+    void ClearExtremes() { aLow[0] = aHigh[0] = aLow[1] = aHigh[1] = aWide ? 0 : 128; }
 
     int Magnitude(int pSample) const {
         return aWide ? std::abs((pSample + 64) >> 7) : std::abs(2 * pSample - 256);
@@ -140,8 +138,8 @@ private:
 };
 
 TZVWaveform::TZVWaveform(TZVMedia* pMedia)
-    : aLevelBegin(nullptr), aLevelEnd(nullptr), aMedia(pMedia), aChannels(0),
-      aBitsPerSample(0), aSampleRate(0), aLengthMs(0), aStreamCount(0) {
+    : aLevelBegin(nullptr), aLevelEnd(nullptr), aMedia(pMedia), aChannels(0), aBitsPerSample(0),
+      aSampleRate(0), aLengthMs(0), aStreamCount(0) {
     TZVAudioStream stream(pMedia);
     const TZVWaveFormatEx& format = stream.GetFormat();
     aChannels = format.aChannels;

@@ -127,8 +127,8 @@ void TZVWaveformBitmap::Remove(const TZVBaseRow* pRow) {
         if (context->aAudioSource != audio)
             continue;
         if (theSweepCursor == context)
-            theSweepCursor = context == theContextList.begin() ? theContextList.end()
-                                                                : std::prev(context);
+            theSweepCursor =
+                context == theContextList.begin() ? theContextList.end() : std::prev(context);
         theContextList.erase(context);
         return;
     }
@@ -204,8 +204,8 @@ void TZVWaveformBitmap::ComputeSlice() {
 }
 
 TZVWaveformBitmap* TZVWaveformBitmap::GetNextBitmap() {
-    auto context = theSweepCursor == theContextList.end() ? theContextList.begin()
-                                                          : std::next(theSweepCursor);
+    auto context =
+        theSweepCursor == theContextList.end() ? theContextList.begin() : std::next(theSweepCursor);
     for (; context != theContextList.end(); ++context) {
         if (context->aIsActive) {
             theSweepCursor = context;
@@ -234,8 +234,11 @@ uint64_t TZVWaveformBitmap::GetAndClearNeed(int pChunk) {
 }
 
 void TZVWaveformBitmap::Reset(int pChunk) {
-    if (!ZV_ASSERT((pChunk & ~MAX_CHUNK_MASK)==0))
+    if ((pChunk & ~MAX_CHUNK_MASK) != 0) {
+        // The report keeps the text the check has always had.
+        ZV_FAIL("(pChunk & ~MAX_CHUNK_MASK)==0");
         return;
+    }
     aNeed[pChunk].store(0, std::memory_order_relaxed);
     aDone[pChunk].store(0, std::memory_order_relaxed);
     aIsActive = false;

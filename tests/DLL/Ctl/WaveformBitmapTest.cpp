@@ -33,7 +33,8 @@ int Cycle(int pIndex) {
 
 class WaveformBitmapTest : public ::testing::Test {
 protected:
-    WaveformBitmapTest() : aMedium(Levels(4200, Cycle)), aRow(aMedium.get(), 0), aOther(aMedium.get(), 1) {
+    WaveformBitmapTest()
+        : aMedium(Levels(4200, Cycle)), aRow(aMedium.get(), 0), aOther(aMedium.get(), 1) {
         Restart();
     }
     ~WaveformBitmapTest() override {
@@ -70,8 +71,8 @@ protected:
     }
     // "window <first>+<count>" and each live chunk with need or done bits of pRow.
     std::string Masks(const TZVBaseRow& pRow) {
-        std::string text = "window " + std::to_string(TWB::theMinChunk) + "+" +
-                           std::to_string(TWB::theChunkCount);
+        std::string text =
+            "window " + std::to_string(TWB::theMinChunk) + "+" + std::to_string(TWB::theChunkCount);
         TWB* context = Context(pRow);
         for (int chunk = TWB::theMinChunk; context && chunk < TWB::theMinChunk + TWB::theChunkCount;
              ++chunk) {
@@ -140,14 +141,14 @@ TEST_F(WaveformBitmapTest, RangesMarkTheirColumnsInTheirChunks) {
         TWB::DrawPixelRange(&aRow, range.first, range.second);
         log += "[" + std::to_string(range.first) + "," + std::to_string(range.second) + ") " +
                Masks(aRow) + "\n";
-
     }
     EXPECT_EQ(log, "[0,64) window 0+1 c0:ffffffffffffffff/0\n"
                    "[60,70) window 0+2 c0:f000000000000000/0 c1:3f/0\n"
                    "[-1,0) window -1+1 c-1:8000000000000000/0\n"
                    "[5,5) window 0+0\n"
                    "[-130,-120) window -3+2 c-3:c000000000000000/0 c-2:ff/0\n"
-                   "[100,10000) window 1+64 c1:fffffff000000000/0" + whole + "\n");
+                   "[100,10000) window 1+64 c1:fffffff000000000/0" +
+                       whole + "\n");
 }
 
 TEST_F(WaveformBitmapTest, TheWindowSlidesAndFreesWhatLeavesIt) {
@@ -272,7 +273,7 @@ TEST_F(WaveformBitmapTest, TheSweepVisitsActiveContextsAndSurvivesRemoval) {
     TWB::Remove(&aOther); // under the cursor
     log += next(2);
     TWB::GetNextBitmap();
-    TWB::Remove(&third); // the first context, under the cursor
+    TWB::Remove(&third);       // the first context, under the cursor
     TWB::SetVertRange(30, 40); // only shown rows that reach into [30, 40)
     log += next(1) + "| ";
     aRow.aTop = 35;
@@ -307,11 +308,10 @@ TEST_F(WaveformBitmapTest, ExtremeMediumTimesStayInsideTheSummary) {
         bool aSummary;
     };
     std::string log;
-    for (const TCase& item : {TCase{"run 1e12 s", 4.0, 1e15, true},
-                              TCase{"run -1e12 s", 4.0, -1e15, true},
-                              TCase{"run NaN", 4.0, std::nan(""), true},
-                              TCase{"columns 1e12 s", 1.0, 1e15, true},
-                              TCase{"no summary", 4.0, 16.0, false}}) {
+    for (const TCase& item :
+         {TCase{"run 1e12 s", 4.0, 1e15, true}, TCase{"run -1e12 s", 4.0, -1e15, true},
+          TCase{"run NaN", 4.0, std::nan(""), true}, TCase{"columns 1e12 s", 1.0, 1e15, true},
+          TCase{"no summary", 4.0, 16.0, false}}) {
         Restart();
         aSeconds.aFactor = item.aFactor;
         IZVWaveformFactory::theSingleton = item.aSummary ? &TWB::theFactory : nullptr;
@@ -364,7 +364,8 @@ TEST_F(WaveformBitmapTest, MisuseIsReportedAndChangesNothing) {
                               std::to_string(TWB::theContextList.size()) + " context";
     EXPECT_EQ(before, "window 0+1 c0:ffffffffffffffdf/0");
     EXPECT_EQ(after, before + " scale 1.000000 1 context");
-    const std::string cast = "dynamic_cast<const TZVAudioMediaSourceRow*>(pAudioSource) returned NULL";
+    const std::string cast =
+        "dynamic_cast<const TZVAudioMediaSourceRow*>(pAudioSource) returned NULL";
     const std::string scale = "pScale > 0.0 && std::isfinite(pScale)";
     EXPECT_EQ(capture.Conditions(),
               std::vector<wxString>({"pBegin <= pEnd", cast, cast, "pAudioRow != __null",

@@ -47,8 +47,8 @@ std::string Describe(const TZVWaveform& pWave) {
     return text.str();
 }
 
-std::shared_ptr<TZVMemorySound> Sound8(int pChannels, uint32_t pRate,
-                                       std::vector<uint8_t> pSamples, double pSeconds) {
+std::shared_ptr<TZVMemorySound> Sound8(int pChannels, uint32_t pRate, std::vector<uint8_t> pSamples,
+                                       double pSeconds) {
     auto sound = std::make_shared<TZVMemorySound>();
     sound->aFormat = PcmFormat(pChannels, 8, pRate);
     sound->aDuration = pSeconds;
@@ -141,9 +141,8 @@ std::string Picture(const wxImage& pImage, const wxColour& pWave, const wxColour
         for (int x = 0; x < pImage.GetWidth(); ++x) {
             const wxColour shown(pImage.GetRed(x, y), pImage.GetGreen(x, y), pImage.GetBlue(x, y));
             char letter = '?';
-            for (const auto& [colour, name] : {std::pair<wxColour, char>{pWave, 'w'},
-                                               {pBack, 'b'},
-                                               {pMiddle, 'm'}})
+            for (const auto& [colour, name] :
+                 {std::pair<wxColour, char>{pWave, 'w'}, {pBack, 'b'}, {pMiddle, 'm'}})
                 if (shown == wxColour(colour.Blue(), colour.Green(), colour.Red()))
                     letter = name;
             text += letter;
@@ -171,15 +170,15 @@ TEST(WaveformTest, PreviewsRiseFromTheBottomAndFromTheMiddle) {
     samples.push_back(SampleOfLevel(4));
     std::unique_ptr<TZVMedia> stereo = LevelMedium(2, samples);
 
-    EXPECT_EQ(Picture(Summarize(silent.get())->MakePreviewImage(2, wave, back, middle), wave,
-                      back, middle),
+    EXPECT_EQ(Picture(Summarize(silent.get())->MakePreviewImage(2, wave, back, middle), wave, back,
+                      middle),
               Lines("bb", 15) + "mm\n" + Lines("bb", 15));
-    EXPECT_EQ(Picture(Summarize(three.get())->MakePreviewImage(2, wave, back, middle), wave,
-                      back, middle),
+    EXPECT_EQ(Picture(Summarize(three.get())->MakePreviewImage(2, wave, back, middle), wave, back,
+                      middle),
               Lines("bb", 12) + Lines("ww", 3));
     // Second channel levels 9 and 4 hang down from the middle, first channel 2 and 0 rise.
-    EXPECT_EQ(Picture(Summarize(stereo.get())->MakePreviewImage(2, wave, back, middle), wave,
-                      back, middle),
+    EXPECT_EQ(Picture(Summarize(stereo.get())->MakePreviewImage(2, wave, back, middle), wave, back,
+                      middle),
               Lines("bb", 13) + Lines("wb", 2) + "mm\n" + Lines("ww", 4) + Lines("wb", 5) +
                   Lines("bb", 6));
 }
