@@ -14,6 +14,7 @@
 class TTestStreamRow : public TFakeStreamRow, public TRowRegistry<TTestStreamRow> {
 public:
     TTestStreamRow() : TFakeStreamRow(rowKindSOURCE) {}
+    using TRowRegistry<TTestStreamRow>::Create;
 
     const wxString& GetSubType() const override { return TheSubType; }
     int GetParamCount() const override { return 2; }

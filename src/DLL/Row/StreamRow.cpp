@@ -7,8 +7,10 @@
 #include "DLL/Bas/StreamInt.h"
 #include "DLL/Ctl/SizeHandleFactory.h"
 #include "DLL/Edt/EditorListener.h"
+#include "DLL/Row/FilterRow.h"
 #include "DLL/Row/ParamRow.h"
 #include "DLL/Row/SimpleParamRow.h"
+#include "DLL/Row/SourceRow.h"
 #include "DLL/Row/StreamFactory.h"
 #include "DLL/Row/ZVFormula.h"
 
@@ -654,4 +656,19 @@ void TZVStreamRow::PassOwnKeys(const TUpdateKeyParam& pParam) const {
         if (pParam.aPropagate && target->aParent)
             target->aParent->PropagateKey(key, count, target->aIsShown, true);
     }
+}
+
+TZVStreamRow* TZVStreamRow::Create(const wxXmlNode*& pElement, TZVStreamRow* pParent,
+                                   TZVStreamRow* pAfter) {
+    if (pElement->GetName() != GetRowKindName(rowKindFILTER))
+        return TZVSourceRow::Create(pElement, pParent, dynamic_cast<TZVSourceRow*>(pAfter));
+    TZVSourceRow* source = dynamic_cast<TZVSourceRow*>(pParent);
+    // A filter hangs only under a source row: checked before anything is read.
+    if (pParent && !source)
+        throw TError(wxGetTranslation(L"%s %s cannot have a %s"),
+                     GetRowTransName(pParent->aRowKind), pParent->aName, pElement->GetName());
+    TZVFilterRow* filter = TZVFilterRow::Create(pElement)->CreateAllChildren(pElement);
+    if (source)
+        source->InsertFilter(filter, dynamic_cast<TZVFilterRow*>(pAfter));
+    return filter;
 }

@@ -133,6 +133,11 @@ public:
     // moves pNode past them. Children beyond the class's counts are ignored.
     void createParamList(const wxXmlNode*& pNode);
 
+    // A row read from pElement with its children: a "filter" goes into pParent's chain (a
+    // source row) after pAfter, a "source" or "mixer" into pParent's sources before pAfter.
+    // Throws TError, a wrong parent included; nothing half-built is left.
+    static TZVStreamRow* Create(const wxXmlNode*& pElement, TZVStreamRow* pParent,
+                                TZVStreamRow* pAfter);
     // Completes a row made by a factory: kind, index check, tables sized (null parameters,
     // undefined setups).
     void CompleteCreate();

@@ -19,6 +19,7 @@ namespace {
 class TTestBase : public TFakeStreamRow, public TRowRegistry<TTestBase> {
 public:
     TTestBase() : TFakeStreamRow(rowKindFILTER) {}
+    using TRowRegistry<TTestBase>::Create;
 };
 
 TControlInfo Entry(int pKind, int pIndex) {

@@ -1,0 +1,324 @@
+#include "DLL/Row/FilterRow.h"
+#include "DLL/Row/MixerRow.h"
+#include "DLL/Row/SourceRow.h"
+
+#include "ALL/Error.h"
+#include "DLL/Row/ParamRow.h"
+
+#include "OpacityFilterRow.h"
+#include "support/AssertCapture.h"
+#include "support/TestContainerRows.h"
+#include "support/XmlText.h"
+
+#include <wx/xml/xml.h>
+
+#include <gtest/gtest.h>
+
+#include <iterator>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+template <typename TRow>
+TRow* Make(const wxString& pName) {
+    TRow* row = new TRow;
+    row->CreateDefault(pName);
+    return row;
+}
+
+TZVFilterRow* MakeOpacity(const wxString& pName) {
+    TZVFilterRow* filter = TZVFilterRow::theFactorySet->at(L"Opacity")->Create();
+    filter->CreateDefault(pName);
+    return filter;
+}
+
+// Every stream row below a root, in walk order; answers false at the row named aStopAt.
+class TRowCollector : public TZVStreamRow::IStreamTreeOperation {
+public:
+    bool Apply(TZVStreamRow* pRow) override {
+        aRows.push_back(pRow);
+        aLog += pRow->aName + L" ";
+        return pRow->aName != aStopAt;
+    }
+    std::vector<TZVStreamRow*> aRows;
+    wxString aLog;
+    wxString aStopAt = L"-";
+};
+
+class TSubStreamLog : public TZVStreamRow::ISubStreamList {
+public:
+    void Add(TZVStreamRow* pRow) override { aLog += pRow->aName + L" "; }
+    wxString aLog;
+};
+
+class TNamer : public TZVMixerRow::TSourceNamer {
+public:
+    TNamer(std::vector<wxString> pNames, int pMax) : aNames(std::move(pNames)), aMax(pMax) {}
+    const wxString& GetSourceName(int pIndex) const override { return aNames[size_t(pIndex)]; }
+    int GetSourceCount() const override { return int(aNames.size()); }
+    int GetMaxSourceCount() const override { return aMax; }
+    std::vector<wxString> aNames;
+    int aMax;
+};
+
+class ContainerLayout : public testing::Test {
+protected:
+    ContainerLayout() {
+        RegisterTestContainers();
+        aRoot.reset(new TTestMixerRow);
+        aRoot->CompleteCreate();
+        aRoot->aHeight = 0;
+        aRoot->ShowAt(0);
+        aRoot->SetRootRow();
+        aRoot->ShowSource(true);
+    }
+
+    std::vector<TZVStreamRow*> Rows() {
+        TRowCollector all;
+        aRoot->ApplyOperation(all);
+        return all.aRows;
+    }
+
+    // The shown rows, walked in screen order from the root, abut with no gap; every pixel
+    // row finds the row whose band holds it, and the bottom finds none.
+    void ExpectLaidOut(const std::string& pStep) {
+        int y = 0;
+        for (const TZVBaseRow* row = aRoot->GetNextRow(); row; row = row->GetNextRow()) {
+            ASSERT_EQ(row->aTop, y) << pStep << ": " << row->aName;
+            ASSERT_TRUE(row->aIsShown) << pStep << ": " << row->aName;
+            for (int at : {y, y + row->aHeight - 1})
+                ASSERT_EQ(aRoot->GetRow(at), row) << pStep << ": y " << at;
+            y += row->aHeight;
+        }
+        ASSERT_EQ(aRoot->GetBottom(), y) << pStep;
+        ASSERT_EQ(aRoot->GetRow(y), nullptr) << pStep;
+    }
+
+    std::unique_ptr<TTestMixerRow> aRoot;
+};
+
+} // namespace
+
+TEST_F(ContainerLayout, RandomEditsKeepTheShownRowsAbutting) {
+    std::mt19937 random(17);
+    auto pick = [&random](const auto& pRows) {
+        auto it = pRows.begin();
+        std::advance(it, random() % pRows.size());
+        return *it;
+    };
+    aRoot->InsertSource(Make<TTestSourceRow>(L"C"), nullptr);
+    for (int step = 0; step < 600; ++step) {
+        const std::vector<TZVStreamRow*> rows = Rows();
+        std::vector<TZVSourceRow*> sources;
+        std::vector<TZVMixerRow*> mixers{aRoot.get()};
+        std::vector<TZVFilterRow*> filters;
+        for (TZVStreamRow* row : rows) {
+            if (auto* filter = dynamic_cast<TZVFilterRow*>(row))
+                filters.push_back(filter);
+            else
+                sources.push_back(static_cast<TZVSourceRow*>(row));
+            if (auto* mixer = dynamic_cast<TZVMixerRow*>(row))
+                mixers.push_back(mixer);
+        }
+        const int what = int(random() % 10);
+        std::string name = std::to_string(step) + ":" + std::to_string(what);
+        TZVStreamRow* row = pick(rows);
+        switch (what) {
+        case 0:
+        case 1:
+            row->ShowParam(!row->aIsParamShown);
+            break;
+        case 2: {
+            TZVSourceRow* source = pick(sources);
+            source->ShowFilter(!source->aIsFilterShown);
+            break;
+        }
+        case 3:
+            if (!filters.empty()) {
+                TZVFilterRow* filter = pick(filters);
+                filter->ShowMask(!filter->aIsMaskShown);
+            }
+            break;
+        case 4: {
+            TZVMixerRow* mixer = pick(mixers);
+            if (mixer != aRoot.get())
+                mixer->ShowSource(!mixer->aIsSourceShown);
+            break;
+        }
+        case 5: {
+            TZVSourceRow* source = pick(sources);
+            source->InsertFilter(MakeOpacity(L"F"), source->aFilterChildList.empty()
+                                                        ? nullptr
+                                                        : pick(source->aFilterChildList));
+            break;
+        }
+        case 6: {
+            TZVMixerRow* mixer = pick(mixers);
+            TZVSourceRow* source = random() % 3
+                                       ? static_cast<TZVSourceRow*>(Make<TTestSourceRow>(L"S"))
+                                       : Make<TTestMixerRow>(L"M");
+            mixer->InsertSource(source, mixer->GetNextSource(nullptr));
+            break;
+        }
+        case 7:
+            if (!filters.empty()) {
+                TZVFilterRow* filter = pick(filters);
+                if (!filter->aMask)
+                    filter->InsertSource(Make<TTestSourceRow>(L"K"), nullptr);
+            }
+            break;
+        default:
+            if (rows.size() > 8 && row->aParent != aRoot.get())
+                delete row;
+            break;
+        }
+        ExpectLaidOut(name);
+        if (HasFatalFailure())
+            return;
+        const std::vector<TZVStreamRow*> after = Rows();
+        std::vector<int> levels;
+        for (const TZVStreamRow* each : after)
+            levels.push_back(each->aLevel);
+        aRoot->HShift(0);
+        for (size_t i = 0; i < after.size(); ++i)
+            ASSERT_EQ(after[i]->aLevel, levels[i]) << name;
+    }
+}
+
+TEST_F(ContainerLayout, NamerFixesTheFrontSourcesAndLimitsTheCount) {
+    const TNamer namer({L"Main", L"Main"}, 4);
+    TTestMixerRow* mixer = Make<TTestMixerRow>(L"Mix");
+    aRoot->InsertSource(mixer, nullptr);
+    mixer->CreateMinSource(&namer);
+    mixer->InsertSource(Make<TTestSourceRow>(L"Third"), nullptr);
+    EXPECT_EQ(mixer->GetNextSource(nullptr)->aName, L"Main");
+    EXPECT_EQ(mixer->GetSourceIndex(nullptr), 3);
+    EXPECT_EQ(mixer->GetSourceIndex(aRoot.get()), -1);
+
+    // {insert before the source at (3: at the end), remove the source at}
+    std::vector<bool> insert;
+    std::vector<bool> remove;
+    auto at = [mixer](int pIndex) {
+        TZVSourceRow* source = mixer->GetNextSource(nullptr);
+        for (int i = 0; i < pIndex && source; ++i)
+            source = mixer->GetNextSource(source);
+        return source;
+    };
+    for (int i = 0; i < 4; ++i) {
+        insert.push_back(mixer->MayInsertSource(at(i)));
+        remove.push_back(!at(i) || !at(i)->MustKeep());
+    }
+    EXPECT_EQ(insert, (std::vector<bool>{false, false, true, true}));
+    EXPECT_EQ(remove, (std::vector<bool>{false, false, true, true}));
+    EXPECT_EQ(at(1)->aName, L"Main-1");
+    mixer->InsertSource(Make<TTestSourceRow>(L"Fourth"), nullptr);
+    EXPECT_FALSE(mixer->MayInsertSource(nullptr));
+    EXPECT_FALSE(mixer->MayInsertSource(at(3)));
+}
+
+TEST_F(ContainerLayout, WalksVisitFiltersMasksAndSources) {
+    TTestMixerRow* mixer = Make<TTestMixerRow>(L"Mix");
+    aRoot->InsertSource(mixer, nullptr);
+    TZVSourceRow* a = Make<TTestSourceRow>(L"A");
+    TZVSourceRow* b = Make<TTestSourceRow>(L"B");
+    mixer->InsertSource(a, nullptr);
+    mixer->InsertSource(b, nullptr);
+    TZVFilterRow* f = MakeOpacity(L"F");
+    TZVFilterRow* g = MakeOpacity(L"G");
+    b->InsertFilter(f, nullptr);
+    b->InsertFilter(g, nullptr);
+    TZVSourceRow* mask = Make<TTestSourceRow>(L"Mask");
+    g->InsertSource(mask, nullptr);
+    mask->InsertFilter(MakeOpacity(L"H"), nullptr);
+
+    TRowCollector all;
+    EXPECT_TRUE(aRoot->ApplyOperation(all));
+    EXPECT_EQ(all.aLog, L"Mix A B F G Mask H ");
+    TRowCollector stopAtA;
+    stopAtA.aStopAt = L"A";
+    EXPECT_FALSE(aRoot->ApplyOperation(stopAtA));
+    EXPECT_EQ(stopAtA.aLog, L"Mix A B F G Mask H ");
+    TRowCollector stopAtG;
+    stopAtG.aStopAt = L"G";
+    EXPECT_TRUE(aRoot->ApplyOperation(stopAtG));
+    EXPECT_EQ(stopAtG.aLog, L"Mix A B F G ");
+    TRowCollector stopAtMix;
+    stopAtMix.aStopAt = L"Mix";
+    EXPECT_FALSE(aRoot->ApplyOperation(stopAtMix));
+    EXPECT_EQ(stopAtMix.aLog, L"Mix ");
+
+    TSubStreamLog inputs;
+    mixer->ListSubStream(inputs);
+    f->ListSubStream(inputs);
+    g->ListSubStream(inputs);
+    EXPECT_EQ(inputs.aLog, L"A G B F H ");
+}
+
+TEST_F(ContainerLayout, AFilterCannotHangUnderAFilter) {
+    TZVSourceRow* source = Make<TTestSourceRow>(L"S");
+    aRoot->InsertSource(source, nullptr);
+    TZVFilterRow* filter = MakeOpacity(L"F");
+    source->InsertFilter(filter, nullptr);
+    const std::unique_ptr<wxXmlNode> pasted(filter->GetXmlImage());
+    const wxXmlNode* element = pasted.get();
+    wxString message;
+    try {
+        TZVStreamRow::Create(element, filter, nullptr);
+    } catch (const TError& error) {
+        message = error;
+    }
+    EXPECT_EQ(message, L"Filter F cannot have a filter");
+    EXPECT_EQ(filter->aMask, nullptr);
+
+    TZVFilterRow* loose = MakeOpacity(L"Loose");
+    EXPECT_ASSERTS(loose->AttachParent(filter, nullptr), L"Parent != __null");
+    EXPECT_EQ(loose->aParent, nullptr);
+    // A second mask is refused and the row stays the caller's.
+    filter->InsertSource(Make<TTestSourceRow>(L"M1"), nullptr);
+    std::unique_ptr<TZVSourceRow> second(Make<TTestSourceRow>(L"M2"));
+    EXPECT_ASSERTS(filter->InsertSource(second.get(), nullptr), L"aMask==__null");
+    EXPECT_EQ(second->aParent, nullptr);
+    delete loose;
+}
+
+TEST_F(ContainerLayout, GuardedStepsAreSkipped) {
+    TZVSourceRow* source = Make<TTestSourceRow>(L"S");
+    aRoot->InsertSource(source, nullptr);
+    TZVFilterRow* filter = MakeOpacity(L"F");
+    source->InsertFilter(filter, nullptr);
+    const int top = source->aTop;
+    EXPECT_ASSERTS(source->RemoveFilter(nullptr), L"pFilter !=__null");
+    EXPECT_ASSERTS(aRoot->RemoveSource(nullptr), L"pSource != __null");
+    EXPECT_ASSERTS(filter->RemoveSource(source), L"aMask != __null");
+    source->aFilterListHeight = 24;
+    EXPECT_ASSERTS(source->ShowAt(top), L"aIsFilterShown");
+    source->aFilterListHeight = 0;
+    filter->aMaskHeight = 5;
+    EXPECT_ASSERTS(filter->ShowAt(0), L"aIsMaskShown && (aMask!=__null)");
+    filter->aMaskHeight = 0;
+    filter->aIsMaskShown = true;
+    EXPECT_ASSERTS(EXPECT_EQ(filter->GetRow(filter->aTop - 1), nullptr), L"aMask != __null");
+    filter->aIsMaskShown = false;
+    TTestMixerRow empty;
+    empty.CompleteCreate();
+    empty.aIsSourceShown = true;
+    empty.aSourceListHeight = 10;
+    EXPECT_ASSERTS(empty.ShowAt(0), L"aSourceChildList.begin()!=aSourceChildList.end()");
+    empty.aSourceListHeight = 0;
+}
+
+TEST_F(ContainerLayout, StandInFiltersCrossTheLibraryBoundary) {
+    const std::unique_ptr<TZVFilterRow> opacity(MakeOpacity(L"O"));
+    EXPECT_NE(dynamic_cast<TZVOpacityFilterRow*>(opacity.get()), nullptr);
+    EXPECT_NE(dynamic_cast<TZVVideoFilterRow*>(opacity.get()), nullptr);
+    EXPECT_TRUE(opacity->AllowMask());
+    const std::unique_ptr<TZVFilterRow> gain(TZVFilterRow::theFactorySet->at(L"Gain")->Create());
+    EXPECT_NE(dynamic_cast<TZVAudioFilterRow*>(gain.get()), nullptr);
+    EXPECT_FALSE(gain->AllowMask());
+    const std::unique_ptr<wxXmlNode> node(ParseXml(L"<filter type=\"Opacity\" name=\"O\"/>"));
+    const wxXmlNode* element = node.get();
+    EXPECT_THROW(TZVFilterRow::Create(element)->CreateAllChildren(element), TError);
+}
