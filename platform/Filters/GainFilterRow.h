@@ -2,24 +2,14 @@
 // 24, 0 by default). It takes no mask.
 #pragma once
 
-#include "DLL/Row/FilterRow.h"
+#include "StandInFilterRow.h"
 
-class TZVGainFilterRow : public TZVAudioFilterRow {
+class TZVGainFilterRow : public TStandInFilterRow<TZVGainFilterRow, TZVAudioFilterRow> {
 public:
     ~TZVGainFilterRow() override;
 
-    const wxString& GetSubType() const override;
-    wxIcon* GetTypeIcon() const override;
-    bool HasVideo() const override;
-    IZVStreamDisplayInfo* GetDisplayInfo() const override;
-    int GetParamCount() const override;
-    int GetSetupCount() const override;
-    int GetControlCount() const override;
-    int GetParamControl(int pIndex) const override;
-    int GetSetupControl(int pIndex) const override;
-    const TControlInfo* GetControlTab() const override;
-    wxIcon* GetParamTypeIcon(int pIndex) const override;
-
+    // The "Gain" entry.
+    static const TControlInfo& Control();
     static wxIcon* GetIcon();
 
     static wxString TheSubType;

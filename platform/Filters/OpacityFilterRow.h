@@ -2,24 +2,14 @@
 // output in percent (0 to 100, 100 by default). It takes a mask.
 #pragma once
 
-#include "DLL/Row/FilterRow.h"
+#include "StandInFilterRow.h"
 
-class TZVOpacityFilterRow : public TZVVideoFilterRow {
+class TZVOpacityFilterRow : public TStandInFilterRow<TZVOpacityFilterRow, TZVVideoFilterRow> {
 public:
     ~TZVOpacityFilterRow() override;
 
-    const wxString& GetSubType() const override;
-    wxIcon* GetTypeIcon() const override;
-    bool HasVideo() const override;
-    IZVStreamDisplayInfo* GetDisplayInfo() const override;
-    int GetParamCount() const override;
-    int GetSetupCount() const override;
-    int GetControlCount() const override;
-    int GetParamControl(int pIndex) const override;
-    int GetSetupControl(int pIndex) const override;
-    const TControlInfo* GetControlTab() const override;
-    wxIcon* GetParamTypeIcon(int pIndex) const override;
-
+    // The "Opacity" entry.
+    static const TControlInfo& Control();
     static wxIcon* GetIcon();
 
     static wxString TheSubType;

@@ -1,11 +1,14 @@
 // Concrete container rows for tests, benchmarks and fuzz targets, until the module's own main
-// rows exist: a mixer "test-mix" without parameters and a simple source "clip" with three real
-// parameters "p1" to "p3". RegisterTestContainers() enters both factories once. Header only.
+// rows exist, and helpers to build trees of them: a mixer "test-mix" without parameters and a
+// simple source "clip" with three real parameters "p1" to "p3". RegisterTestContainers() enters
+// both factories once. Header only.
 #pragma once
 
+#include "DLL/Row/FilterRow.h"
 #include "DLL/Row/MixerRow.h"
 #include "DLL/Row/SourceRow.h"
 
+#include <memory>
 #include <vector>
 
 // The class statics and answers a concrete row class gives, for TBase's family.
@@ -61,3 +64,50 @@ inline void RegisterTestContainers() {
     if (TTestSourceRow::TheSubType.empty())
         RegisterRowClass<TTestSourceRow, TZVSimpleSourceRow>(L"clip", 0);
 }
+
+// A complete row of the class TRow named pName, unattached.
+template <typename TRow>
+TRow* MakeRow(const wxString& pName) {
+    TRow* row = new TRow;
+    row->CreateDefault(pName);
+    return row;
+}
+
+// A complete filter of a registered sub-type named pName, unattached.
+inline TZVFilterRow* MakeFilter(const wxString& pSubType, const wxString& pName) {
+    TZVFilterRow* filter = TZVFilterRow::theFactorySet->at(pSubType)->Create();
+    filter->CreateDefault(pName);
+    return filter;
+}
+
+// A root mixer as the host makes one: shown at 0, height 0, its sources shown.
+inline std::unique_ptr<TTestMixerRow> MakeTestRoot() {
+    RegisterTestContainers();
+    std::unique_ptr<TTestMixerRow> root(new TTestMixerRow);
+    root->CompleteCreate();
+    root->aHeight = 0;
+    root->ShowAt(0);
+    root->SetRootRow();
+    root->ShowSource(true);
+    return root;
+}
+
+// Logs the name of every stream row it is applied to; answers false at the row named aStopAt.
+class TRowCollector : public TZVStreamRow::IStreamTreeOperation {
+public:
+    bool Apply(TZVStreamRow* pRow) override {
+        aRows.push_back(pRow);
+        aLog += pRow->aName + L" ";
+        return pRow->aName != aStopAt;
+    }
+    std::vector<TZVStreamRow*> aRows;
+    wxString aLog;
+    wxString aStopAt = L"-";
+};
+
+// Logs the names of the rows it is given.
+class TSubStreamLog : public TZVStreamRow::ISubStreamList {
+public:
+    void Add(TZVStreamRow* pRow) override { aLog += pRow->aName + L" "; }
+    wxString aLog;
+};

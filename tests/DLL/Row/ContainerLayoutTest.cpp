@@ -22,38 +22,6 @@
 
 namespace {
 
-template <typename TRow>
-TRow* Make(const wxString& pName) {
-    TRow* row = new TRow;
-    row->CreateDefault(pName);
-    return row;
-}
-
-TZVFilterRow* MakeOpacity(const wxString& pName) {
-    TZVFilterRow* filter = TZVFilterRow::theFactorySet->at(L"Opacity")->Create();
-    filter->CreateDefault(pName);
-    return filter;
-}
-
-// Every stream row below a root, in walk order; answers false at the row named aStopAt.
-class TRowCollector : public TZVStreamRow::IStreamTreeOperation {
-public:
-    bool Apply(TZVStreamRow* pRow) override {
-        aRows.push_back(pRow);
-        aLog += pRow->aName + L" ";
-        return pRow->aName != aStopAt;
-    }
-    std::vector<TZVStreamRow*> aRows;
-    wxString aLog;
-    wxString aStopAt = L"-";
-};
-
-class TSubStreamLog : public TZVStreamRow::ISubStreamList {
-public:
-    void Add(TZVStreamRow* pRow) override { aLog += pRow->aName + L" "; }
-    wxString aLog;
-};
-
 class TNamer : public TZVMixerRow::TSourceNamer {
 public:
     TNamer(std::vector<wxString> pNames, int pMax) : aNames(std::move(pNames)), aMax(pMax) {}
@@ -66,15 +34,7 @@ public:
 
 class ContainerLayout : public testing::Test {
 protected:
-    ContainerLayout() {
-        RegisterTestContainers();
-        aRoot.reset(new TTestMixerRow);
-        aRoot->CompleteCreate();
-        aRoot->aHeight = 0;
-        aRoot->ShowAt(0);
-        aRoot->SetRootRow();
-        aRoot->ShowSource(true);
-    }
+    ContainerLayout() : aRoot(MakeTestRoot()) {}
 
     std::vector<TZVStreamRow*> Rows() {
         TRowCollector all;
@@ -109,7 +69,7 @@ TEST_F(ContainerLayout, RandomEditsKeepTheShownRowsAbutting) {
         std::advance(it, random() % pRows.size());
         return *it;
     };
-    aRoot->InsertSource(Make<TTestSourceRow>(L"C"), nullptr);
+    aRoot->InsertSource(MakeRow<TTestSourceRow>(L"C"), nullptr);
     for (int step = 0; step < 600; ++step) {
         const std::vector<TZVStreamRow*> rows = Rows();
         std::vector<TZVSourceRow*> sources;
@@ -150,16 +110,16 @@ TEST_F(ContainerLayout, RandomEditsKeepTheShownRowsAbutting) {
         }
         case 5: {
             TZVSourceRow* source = pick(sources);
-            source->InsertFilter(MakeOpacity(L"F"), source->aFilterChildList.empty()
-                                                        ? nullptr
-                                                        : pick(source->aFilterChildList));
+            source->InsertFilter(MakeFilter(L"Opacity", L"F"),
+                                 source->aFilterChildList.empty() ? nullptr
+                                                                  : pick(source->aFilterChildList));
             break;
         }
         case 6: {
             TZVMixerRow* mixer = pick(mixers);
             TZVSourceRow* source = random() % 3
-                                       ? static_cast<TZVSourceRow*>(Make<TTestSourceRow>(L"S"))
-                                       : Make<TTestMixerRow>(L"M");
+                                       ? static_cast<TZVSourceRow*>(MakeRow<TTestSourceRow>(L"S"))
+                                       : MakeRow<TTestMixerRow>(L"M");
             mixer->InsertSource(source, mixer->GetNextSource(nullptr));
             break;
         }
@@ -167,7 +127,7 @@ TEST_F(ContainerLayout, RandomEditsKeepTheShownRowsAbutting) {
             if (!filters.empty()) {
                 TZVFilterRow* filter = pick(filters);
                 if (!filter->aMask)
-                    filter->InsertSource(Make<TTestSourceRow>(L"K"), nullptr);
+                    filter->InsertSource(MakeRow<TTestSourceRow>(L"K"), nullptr);
             }
             break;
         default:
@@ -190,10 +150,10 @@ TEST_F(ContainerLayout, RandomEditsKeepTheShownRowsAbutting) {
 
 TEST_F(ContainerLayout, NamerFixesTheFrontSourcesAndLimitsTheCount) {
     const TNamer namer({L"Main", L"Main"}, 4);
-    TTestMixerRow* mixer = Make<TTestMixerRow>(L"Mix");
+    TTestMixerRow* mixer = MakeRow<TTestMixerRow>(L"Mix");
     aRoot->InsertSource(mixer, nullptr);
     mixer->CreateMinSource(&namer);
-    mixer->InsertSource(Make<TTestSourceRow>(L"Third"), nullptr);
+    mixer->InsertSource(MakeRow<TTestSourceRow>(L"Third"), nullptr);
     EXPECT_EQ(mixer->GetNextSource(nullptr)->aName, L"Main");
     EXPECT_EQ(mixer->GetSourceIndex(nullptr), 3);
     EXPECT_EQ(mixer->GetSourceIndex(aRoot.get()), -1);
@@ -214,25 +174,25 @@ TEST_F(ContainerLayout, NamerFixesTheFrontSourcesAndLimitsTheCount) {
     EXPECT_EQ(insert, (std::vector<bool>{false, false, true, true}));
     EXPECT_EQ(remove, (std::vector<bool>{false, false, true, true}));
     EXPECT_EQ(at(1)->aName, L"Main-1");
-    mixer->InsertSource(Make<TTestSourceRow>(L"Fourth"), nullptr);
+    mixer->InsertSource(MakeRow<TTestSourceRow>(L"Fourth"), nullptr);
     EXPECT_FALSE(mixer->MayInsertSource(nullptr));
     EXPECT_FALSE(mixer->MayInsertSource(at(3)));
 }
 
 TEST_F(ContainerLayout, WalksVisitFiltersMasksAndSources) {
-    TTestMixerRow* mixer = Make<TTestMixerRow>(L"Mix");
+    TTestMixerRow* mixer = MakeRow<TTestMixerRow>(L"Mix");
     aRoot->InsertSource(mixer, nullptr);
-    TZVSourceRow* a = Make<TTestSourceRow>(L"A");
-    TZVSourceRow* b = Make<TTestSourceRow>(L"B");
+    TZVSourceRow* a = MakeRow<TTestSourceRow>(L"A");
+    TZVSourceRow* b = MakeRow<TTestSourceRow>(L"B");
     mixer->InsertSource(a, nullptr);
     mixer->InsertSource(b, nullptr);
-    TZVFilterRow* f = MakeOpacity(L"F");
-    TZVFilterRow* g = MakeOpacity(L"G");
+    TZVFilterRow* f = MakeFilter(L"Opacity", L"F");
+    TZVFilterRow* g = MakeFilter(L"Opacity", L"G");
     b->InsertFilter(f, nullptr);
     b->InsertFilter(g, nullptr);
-    TZVSourceRow* mask = Make<TTestSourceRow>(L"Mask");
+    TZVSourceRow* mask = MakeRow<TTestSourceRow>(L"Mask");
     g->InsertSource(mask, nullptr);
-    mask->InsertFilter(MakeOpacity(L"H"), nullptr);
+    mask->InsertFilter(MakeFilter(L"Opacity", L"H"), nullptr);
 
     TRowCollector all;
     EXPECT_TRUE(aRoot->ApplyOperation(all));
@@ -258,9 +218,9 @@ TEST_F(ContainerLayout, WalksVisitFiltersMasksAndSources) {
 }
 
 TEST_F(ContainerLayout, AFilterCannotHangUnderAFilter) {
-    TZVSourceRow* source = Make<TTestSourceRow>(L"S");
+    TZVSourceRow* source = MakeRow<TTestSourceRow>(L"S");
     aRoot->InsertSource(source, nullptr);
-    TZVFilterRow* filter = MakeOpacity(L"F");
+    TZVFilterRow* filter = MakeFilter(L"Opacity", L"F");
     source->InsertFilter(filter, nullptr);
     const std::unique_ptr<wxXmlNode> pasted(filter->GetXmlImage());
     const wxXmlNode* element = pasted.get();
@@ -273,21 +233,21 @@ TEST_F(ContainerLayout, AFilterCannotHangUnderAFilter) {
     EXPECT_EQ(message, L"Filter F cannot have a filter");
     EXPECT_EQ(filter->aMask, nullptr);
 
-    TZVFilterRow* loose = MakeOpacity(L"Loose");
+    TZVFilterRow* loose = MakeFilter(L"Opacity", L"Loose");
     EXPECT_ASSERTS(loose->AttachParent(filter, nullptr), L"Parent != __null");
     EXPECT_EQ(loose->aParent, nullptr);
     // A second mask is refused and the row stays the caller's.
-    filter->InsertSource(Make<TTestSourceRow>(L"M1"), nullptr);
-    std::unique_ptr<TZVSourceRow> second(Make<TTestSourceRow>(L"M2"));
+    filter->InsertSource(MakeRow<TTestSourceRow>(L"M1"), nullptr);
+    std::unique_ptr<TZVSourceRow> second(MakeRow<TTestSourceRow>(L"M2"));
     EXPECT_ASSERTS(filter->InsertSource(second.get(), nullptr), L"aMask==__null");
     EXPECT_EQ(second->aParent, nullptr);
     delete loose;
 }
 
 TEST_F(ContainerLayout, GuardedStepsAreSkipped) {
-    TZVSourceRow* source = Make<TTestSourceRow>(L"S");
+    TZVSourceRow* source = MakeRow<TTestSourceRow>(L"S");
     aRoot->InsertSource(source, nullptr);
-    TZVFilterRow* filter = MakeOpacity(L"F");
+    TZVFilterRow* filter = MakeFilter(L"Opacity", L"F");
     source->InsertFilter(filter, nullptr);
     const int top = source->aTop;
     EXPECT_ASSERTS(source->RemoveFilter(nullptr), L"pFilter !=__null");
@@ -311,7 +271,7 @@ TEST_F(ContainerLayout, GuardedStepsAreSkipped) {
 }
 
 TEST_F(ContainerLayout, StandInFiltersCrossTheLibraryBoundary) {
-    const std::unique_ptr<TZVFilterRow> opacity(MakeOpacity(L"O"));
+    const std::unique_ptr<TZVFilterRow> opacity(MakeFilter(L"Opacity", L"O"));
     EXPECT_NE(dynamic_cast<TZVOpacityFilterRow*>(opacity.get()), nullptr);
     EXPECT_NE(dynamic_cast<TZVVideoFilterRow*>(opacity.get()), nullptr);
     EXPECT_TRUE(opacity->AllowMask());

@@ -74,50 +74,10 @@ public:
     bool HasVideo() override { return false; }
 };
 
-template <typename TRow>
-TRow* Make(const wxString& pName) {
-    TRow* row = new TRow;
-    row->CreateDefault(pName);
-    return row;
-}
-
-TZVFilterRow* MakeFilter(const wxString& pSubType, const wxString& pName) {
-    TZVFilterRow* filter = TZVFilterRow::theFactorySet->at(pSubType)->Create();
-    filter->CreateDefault(pName);
-    return filter;
-}
-
-// Every stream row under a root, in walk order.
-class TRowCollector : public TZVStreamRow::IStreamTreeOperation {
-public:
-    bool Apply(TZVStreamRow* pRow) override {
-        aRows.push_back(pRow);
-        aLog += pRow->aName + L" ";
-        return pRow->aName != aStopAt;
-    }
-    std::vector<TZVStreamRow*> aRows;
-    wxString aLog;
-    wxString aStopAt = L"-";
-};
-
-class TSubStreamLog : public TZVStreamRow::ISubStreamList {
-public:
-    void Add(TZVStreamRow* pRow) override { aLog += pRow->aName + L" "; }
-    wxString aLog;
-};
-
 // A root mixer (shown at 0, its sources shown) for trees read from elements.
 class Containers : public testing::Test {
 protected:
-    Containers() {
-        RegisterTestContainers();
-        aRoot.reset(new TTestMixerRow);
-        aRoot->CompleteCreate();
-        aRoot->aHeight = 0;
-        aRoot->ShowAt(0);
-        aRoot->SetRootRow();
-        aRoot->ShowSource(true);
-    }
+    Containers() : aRoot(MakeTestRoot()) {}
 
     // Reads pText under pParent (the root by default).
     TZVStreamRow* Read(const wxString& pText, TZVStreamRow* pParent = nullptr) {
@@ -165,7 +125,7 @@ TEST(IncName, AddsToTheTrailingDigitRunOrAppendsACount) {
 }
 
 TEST_F(Containers, OnlyTheNewcomerIsRenamedToTheFirstFreeName) {
-    TZVSourceRow* source = Make<TTestSourceRow>(L"S");
+    TZVSourceRow* source = MakeRow<TTestSourceRow>(L"S");
     aRoot->InsertSource(source, nullptr);
     for (const wchar_t* name : {L"Blur", L"Blur-1", L"Blur", L"Blur", L"Solo"})
         source->InsertFilter(MakeFilter(L"Opacity", name), nullptr);
@@ -175,7 +135,7 @@ TEST_F(Containers, OnlyTheNewcomerIsRenamedToTheFirstFreeName) {
     EXPECT_EQ(names, L"Blur Blur-1 Blur-2 Blur-3 Solo ");
 
     for (const wchar_t* name : {L"Clip", L"Clip", L"Clip2", L"Clip"})
-        aRoot->InsertSource(Make<TTestSourceRow>(name), aRoot->GetNextSource(nullptr));
+        aRoot->InsertSource(MakeRow<TTestSourceRow>(name), aRoot->GetNextSource(nullptr));
     names.clear();
     for (const TZVSourceRow* row : aRoot->aSourceChildList)
         names += row->aName + L" ";
