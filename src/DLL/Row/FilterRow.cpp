@@ -256,14 +256,7 @@ void TZVFilterRow::UpdateKeyList(TUpdateKeyParam& pParam) const {
 }
 
 TZVFilterRow* TZVFilterRow::CreateAllChildren(const wxXmlNode* pElement) {
-    try {
-        const wxXmlNode* cursor = pElement;
-        CreateChildren(cursor);
-    } catch (...) {
-        delete this;
-        throw;
-    }
-    return this;
+    return ReadChildrenOrDelete(this, pElement);
 }
 
 void TZVFilterRow::ShowMask(bool pState) {

@@ -89,3 +89,17 @@ void RegisterRowClass(const wchar_t* pSubType, int pOrder) {
     TBase::RegisterFactory(factory);
     factory->fillControlInfo(TRow::theParamControlIndexTab, TRow::theSetupControlIndexTab);
 }
+
+// Reads pRow's children from its element pElement and returns pRow; when the reading throws,
+// pRow (unattached, so owned here) is deleted and the exception goes on.
+template <typename TRow>
+TRow* ReadChildrenOrDelete(TRow* pRow, const wxXmlNode* pElement) {
+    try {
+        const wxXmlNode* cursor = pElement;
+        pRow->CreateChildren(cursor);
+    } catch (...) {
+        delete pRow;
+        throw;
+    }
+    return pRow;
+}

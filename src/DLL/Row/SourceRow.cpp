@@ -327,14 +327,7 @@ void TZVSourceRow::updateFilterKeyList(TUpdateKeyParam& pParam) const {
 }
 
 TZVSourceRow* TZVSourceRow::CreateAllChildren(const wxXmlNode* pElement) {
-    try {
-        const wxXmlNode* cursor = pElement;
-        CreateChildren(cursor);
-    } catch (...) {
-        delete this;
-        throw;
-    }
-    return this;
+    return ReadChildrenOrDelete(this, pElement);
 }
 
 namespace {
