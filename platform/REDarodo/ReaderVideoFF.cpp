@@ -29,6 +29,10 @@ bool TReaderVideoFF::HasAlpha() const {
     return aIndex->aAlpha;
 }
 
+long TReaderVideoFF::GetImageCount() const {
+    return long(aIndex->aTimes.size());
+}
+
 const TBitmap& TReaderVideoFF::GetImage(long pImage) {
     if (pImage < 0 || size_t(pImage) >= aIndex->aTimes.size())
         return aNone;

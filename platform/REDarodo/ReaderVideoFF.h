@@ -14,6 +14,7 @@ public:
     const TBitmap& GetImage(long pImage) override;
     TImageFormat GetFormat() const override;
     bool HasAlpha() const override;
+    long GetImageCount() const override;
 
 private:
     // Positions the decoder before image pImage: at its keyframe, pBack keyframes further

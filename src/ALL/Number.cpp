@@ -47,7 +47,10 @@ bool GetXmlLongAttribute(const wxXmlNode* pElement, const wxString& pName, long&
 
 int RoundToInt(double pValue, int pMode) {
     double rounded;
-    switch (pMode & 0xC00) {
+    switch (pMode & roundHALF_AWAY ? roundHALF_AWAY : pMode & 0xC00) {
+    case roundHALF_AWAY:
+        rounded = std::round(pValue);
+        break;
     case roundFLOOR:
         rounded = std::floor(pValue);
         break;

@@ -38,7 +38,8 @@ enum ERoundMode {
     roundNEAREST = 0x000, // ties to even
     roundFLOOR = 0x400,
     roundCEIL = 0x800,
-    roundTRUNC = 0xC00
+    roundTRUNC = 0xC00,
+    roundHALF_AWAY = 0x1000 // ties away from zero; the other mode bits are then ignored
 };
 
 // A double or float to a 32-bit int in the given rounding mode; NaN and values outside the

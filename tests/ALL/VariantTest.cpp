@@ -300,7 +300,12 @@ TEST(Variant, RoundsInEachMode) {
                  {-2147483648.5, 0x800, low},
                  {-2147483649.0, 0x000, low},
                  {1e300, 0x400, low},
-                 {NaN, 0xC00, low}};
+                 {NaN, 0xC00, low},
+                 {2.5, 0x1000, 3},
+                 {-2.5, 0x1000, -3},
+                 {-0.4, 0x1000, 0},
+                 {2147483647.5, 0x1000, low},
+                 {NaN, 0x1000, low}};
     for (const auto& c : cases)
         EXPECT_EQ(RoundToInt(c.aValue, c.aMode), c.aResult) << c.aValue << " mode " << c.aMode;
     EXPECT_EQ(RoundFloatToInt(-2.5f, 0x400), -3);

@@ -33,6 +33,8 @@ public:
     // cannot be had (or needs more than 4294967295 bytes) the old buffer stays and the
     // failure is reported.
     void AllocateBuffer(double pFrames, bool pStereo);
+    // The capacity in bytes.
+    uint32_t GetBufferSize() const { return aBufferSize; }
 
 protected:
     void* aBuffer;        // owned; from malloc

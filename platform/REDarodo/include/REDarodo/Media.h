@@ -36,6 +36,8 @@ public:
     virtual TImageFormat GetFormat() const = 0;
     // True when the images carry alpha.
     virtual bool HasAlpha() const = 0;
+    // The number of images of the track.
+    virtual long GetImageCount() const = 0;
 };
 
 class TZVVideoTrack {

@@ -1,0 +1,58 @@
+#include "DLL/Row/AudioMediaStream.h"
+
+#include "ALL/Assert.h"
+#include "ALL/TypeDef.h"
+#include "DLL/Bas/RenderContext.h"
+#include "DLL/Row/RenderParam.h"
+
+#include "REDarodo/MediaAudioStream.h"
+
+#include <algorithm>
+#include <cmath>
+
+TZVAudioMediaStream::TZVAudioMediaStream(TReaderAudio* pReader)
+    : aReader(pReader), aAudioStream(pReader ? IMediaAudioStream::Create(pReader) : nullptr),
+      aFirstSample(0), aSpan(0.0), aSampleCount(0), aStart(0.0), aEnd(0.0) {}
+
+TZVAudioMediaStream::~TZVAudioMediaStream() {
+    delete aAudioStream;
+    delete aReader;
+}
+
+int32_t TZVAudioMediaStream::SetRenderContext(const IZVRenderContext* pContext) {
+    if (!ZV_ASSERT(pContext != NULL) || !aAudioStream || !aType || !ReadSpan(*pContext))
+        return 2;
+    aSpan = aEnd - aStart;
+    // Halves to even; a start far past any medium saturates, and reads silence.
+    const double first = std::nearbyint(double(aAudioStream->GetFormat().aRate) * aStart);
+    aFirstSample = SaturateToInt(first);
+    return aSpan == 0.0 ? 2 : 0;
+}
+
+bool TZVAudioMediaStream::ReadSpan(const IZVRenderContext& pContext) {
+    const IFormula* formula = NSRenderParam::FirstFormula(pContext, 0);
+    const double frame = double(pContext.GetFrame(0));
+    aStart = aType->Constrain(NSRenderParam::ValueAt(formula, frame)).GetDouble();
+    aEnd = aType->Constrain(NSRenderParam::ValueAt(formula, frame + 1)).GetDouble();
+    return std::isfinite(aStart) && std::isfinite(aEnd);
+}
+
+void TZVAudioMediaStream::Update(const IZVRenderContext* pContext) {
+    if (!ZV_ASSERT(pContext != NULL) || !aAudioStream)
+        return;
+    const bool stereo = pContext->IsStereo() != 0;
+    aAudioStream->SetStereo(stereo);
+    const double frames = pContext->GetFrameSampleCount();
+    // Clamped before the conversion: a tiny span would ask for a rate beyond any int.
+    aAudioStream->SetOutputRate(SaturateToInt(frames / aSpan + 0.5));
+    aAudioStream->Seek(aFirstSample);
+    aSampleCount = std::max(pContext->GetSampleCount(), 0);
+    // Room for what is read, which the host may ask beyond the frame's own count.
+    AllocateBuffer(std::max(double(aSampleCount), std::ceil(frames)), stereo);
+    const int room = int(aBufferSize / (stereo ? 4 : 2));
+    const int asked = aBuffer ? std::min(aSampleCount, room) : 0;
+    const int delivered = asked > 0 ? aAudioStream->GetOutput()->Read(
+                                          static_cast<int16_t*>(aBuffer), asked)
+                                    : 0;
+    ClearBuffer(std::max(delivered, 0), aSampleCount, stereo);
+}

@@ -1,0 +1,36 @@
+// TZVAudioMediaStream: the render stream of an audio media row. Each frame plays the span of
+// the medium between the row's "Seconds" at the frame and at the next frame, resampled so
+// that it fills the frame: the playing speed follows the slope of "Seconds".
+#pragma once
+
+#include "DLL/Bas/BufferAllocator.h"
+#include "DLL/Bas/MediaStream.h"
+
+class IMediaAudioStream;
+class TReaderAudio;
+
+class TZVAudioMediaStream : public TZVAudioBufferStream, public TZVMediaStream {
+public:
+    // Takes ownership of pReader (may be null: the stream is then always silent) and puts
+    // a resampler over it.
+    explicit TZVAudioMediaStream(TReaderAudio* pReader);
+    ~TZVAudioMediaStream() override;
+
+    // 2 (silent) when "Seconds" does not move across the frame, is not a finite number at
+    // either end, or the stream has no reader or no type yet; 0 otherwise.
+    int32_t SetRenderContext(const IZVRenderContext* pContext) override;
+    // Reads the frame's samples, GetSampleCount frames; what the medium lacks is silence.
+    void Update(const IZVRenderContext* pContext) override;
+
+private:
+    // Takes "Seconds" at the frame and the next one; false when either is not finite.
+    bool ReadSpan(const IZVRenderContext& pContext);
+
+    TReaderAudio* aReader;            // owned
+    IMediaAudioStream* aAudioStream;  // owned; over aReader
+    long aFirstSample;                // at the medium's own rate
+    double aSpan;                     // aEnd - aStart
+    int aSampleCount;                 // frames produced by the last Update
+    double aStart;                    // "Seconds" at the frame
+    double aEnd;                      // "Seconds" at the next frame
+};
