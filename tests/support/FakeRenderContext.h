@@ -23,7 +23,8 @@ public:
     int GetWidth() const override { return aWidth; }
     int GetHeight() const override { return aHeight; }
     bool IsSourceShown(int pIndex) const override {
-        Log(wxString::Format("shown %d; ", pIndex));
+        if (!aQuiet)
+            aLog << wxString::Format("shown %d; ", pIndex);
         return aShown && aHidden.count(pIndex) == 0;
     }
     int IsStereo() const override { return aStereo; }
@@ -37,7 +38,8 @@ public:
     long GetFrame(int) const override { return aFrame; }
     const IZVRenderContext* GetSourceContext(int pIndex, int pPhase, int pStereo,
                                              double pSampleCount) const override {
-        Log(wxString::Format("source %d %d %d %g; ", pIndex, pPhase, pStereo, pSampleCount));
+        if (!aQuiet)
+            aLog << wxString::Format("source %d %d %d %g; ", pIndex, pPhase, pStereo, pSampleCount);
         if (pIndex >= 0 && size_t(pIndex) < aSubs.size())
             return aSubs[pIndex].get();
         return aSource;
@@ -74,11 +76,6 @@ public:
     mutable wxString aLog;                     // what was asked, in order
 
 private:
-    void Log(const wxString& pText) const {
-        if (!aQuiet)
-            aLog << pText;
-    }
-
     std::vector<std::unique_ptr<TFakeRenderContext>> aSubs;
 };
 

@@ -20,16 +20,18 @@ const IZVAudioStream* AudioStreamOf(const IZVRenderContext* pSource) {
     return pSource ? IZVAudioStream::Cast(pSource->GetStream()) : nullptr;
 }
 
+// Sums of this many sources of 16-bit samples fit 32 bits.
+const size_t SOURCES_PER_INT32 = 65536;
+
 // A mixed value times its gain as a sample: clamped to 16 bits, through float, halves away
-// from zero; a product that is no number is silence.
+// from zero; a product that is no number is silence. The float plus or minus a half is exact
+// in double, and the conversion truncates.
 inline int16_t ToSample(double pProduct) {
-    if (pProduct > 32767.0)
-        return 32767;
-    if (pProduct < -32768.0)
-        return -32768;
-    if (pProduct != pProduct)
-        return 0;
-    return int16_t(std::round(float(pProduct)));
+    double product = pProduct == pProduct ? pProduct : 0.0;
+    product = product > 32767.0 ? 32767.0 : product;
+    product = product < -32768.0 ? -32768.0 : product;
+    const float value = float(product);
+    return int16_t(int(double(value) + (value < 0.0f ? -0.5 : 0.5)));
 }
 
 } // namespace
@@ -131,19 +133,24 @@ void TZVSimpleAudioMixerStream::CollectSources(const IZVRenderContext& pContext,
 }
 
 void TZVSimpleAudioMixerStream::Mix(int64_t pValues, int pPerBlock) {
-    int16_t* out = static_cast<int16_t*>(aBuffer);
-    int64_t sums[64];
-    for (int64_t start = 0, block = 0; start < pValues; start += pPerBlock, ++block) {
-        const int length = int(std::min<int64_t>(pPerBlock, pValues - start));
-        std::fill_n(sums, length, 0);
-        for (const TSourceData& source : aSources) {
-            const int64_t available = std::min<int64_t>(length, source.aLength - start);
-            const int16_t* data = source.aData + start;
-            for (int64_t i = 0; i < available; ++i)
-                sums[i] += data[i];
+    // Summed source by source in 32 bits, as many sources as cannot overflow at a time, and
+    // carried into doubles, which hold any sum of int-many sources exactly.
+    aTotals.assign(size_t(pValues), 0.0);
+    for (size_t first = 0; first < aSources.size(); first += SOURCES_PER_INT32) {
+        aSums.assign(size_t(pValues), 0);
+        const size_t last = std::min(aSources.size(), first + SOURCES_PER_INT32);
+        for (size_t k = first; k < last; ++k) {
+            const int16_t* data = aSources[k].aData;
+            for (int64_t i = 0, length = aSources[k].aLength; i < length; ++i)
+                aSums[size_t(i)] += data[i];
         }
+        for (int64_t i = 0; i < pValues; ++i)
+            aTotals[size_t(i)] += aSums[size_t(i)];
+    }
+    int16_t* out = static_cast<int16_t*>(aBuffer);
+    for (int64_t start = 0, block = 0; start < pValues; start += pPerBlock, ++block) {
         const double gain = aGainTab[size_t(block)];
-        for (int i = 0; i < length; ++i)
-            out[start + i] = ToSample(double(sums[i]) * gain);
+        for (int64_t i = start, end = std::min(pValues, start + pPerBlock); i < end; ++i)
+            out[i] = ToSample(aTotals[size_t(i)] * gain);
     }
 }

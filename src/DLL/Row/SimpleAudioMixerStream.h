@@ -50,4 +50,7 @@ private:
     double aGainStep; // one block as a fraction of the frame
     // The counted sources' samples for the current Update; only grows.
     std::vector<TSourceData> aSources;
+    // The sums of the frame's values: in 32 bits for a batch of sources, in all.
+    std::vector<int32_t> aSums;
+    std::vector<double> aTotals;
 };
