@@ -16,7 +16,7 @@
 #include <set>
 #include <vector>
 
-class TFakeRenderContext : public IZVRenderContext {
+class TFakeRenderContext final : public IZVRenderContext {
 public:
     int GetSourceCount() const override { return aSourceCount; }
     int GetParamCount() const override { return aParamCount; }
