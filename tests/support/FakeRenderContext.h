@@ -16,8 +16,11 @@
 #include <set>
 #include <vector>
 
-class TFakeRenderContext final : public IZVRenderContext {
+class TFakeRenderContext : public IZVRenderContext {
 public:
+    // Virtual: the sub-contexts are deleted through this class, and tests derive from it.
+    virtual ~TFakeRenderContext() = default;
+
     int GetSourceCount() const override { return aSourceCount; }
     int GetParamCount() const override { return aParamCount; }
     int GetWidth() const override { return aWidth; }
