@@ -18,15 +18,14 @@ namespace {
 // An expression text that does not parse is reported by the parameter reader.
 const TExpectedAsserts theExpected{"false"};
 
-const wchar_t* const theElements[] = {L"source", L"mixer",    L"filter",    L"fltr-list",
-                                      L"src-list", L"mask",   L"seq-list",  L"seg",
-                                      L"param-list", L"param", L"value",    L"key",
-                                      L"layer"};
-const wchar_t* const theAttributes[] = {L"type", L"name", L"shown", L"begin", L"end",
+const wchar_t* const theElements[] = {L"source", L"mixer",    L"filter", L"fltr-list",  L"src-list",
+                                      L"mask",   L"seq-list", L"seg",    L"param-list", L"param",
+                                      L"value",  L"key",      L"layer"};
+const wchar_t* const theAttributes[] = {L"type", L"name", L"shown", L"begin",  L"end",
                                         L"time", L"to",   L"kind",  L"render", L"path"};
-const wchar_t* const theValues[] = {L"clip", L"test-mix", L"Empty", L"Opacity", L"Gain", L"Standard",
-                                    L"A",    L"A-1",      L"B9",    L"",        L"0",    L"1",
-                                    L"2",    L"10",       L"-1",    L"yes",     L"2147483648"};
+const wchar_t* const theValues[] = {
+    L"clip", L"test-mix", L"Empty", L"Opacity", L"Gain", L"Standard", L"A",   L"A-1",       L"B9",
+    L"",     L"0",        L"1",     L"2",       L"10",   L"-1",       L"yes", L"2147483648"};
 
 wxXmlNode* Element(TFuzzInput& pInput, int pDepth) {
     wxXmlNode* element = new wxXmlNode(wxXML_ELEMENT_NODE, pInput.Pick(theElements));

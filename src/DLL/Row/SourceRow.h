@@ -8,7 +8,7 @@
 #include "DLL/Row/StreamRow.h"
 
 #include <list>
-#include <set>
+#include <vector>
 
 class TZVFilterRow;
 class TZVMixerRow;
@@ -85,21 +85,28 @@ public:
     static wxString incName(const wxString& pBase, int pK);
     static bool isParentShowSource(const TZVMixerRow* pParent);
     // Renames pRow, when another row of pSiblings bears its name, to incName(its own name, k)
-    // with the smallest free k; the other rows keep their names. One set of the siblings'
-    // names serves every candidate, so n equal names cost no n^2 scans.
+    // with the smallest free k; the other rows keep their names.
     template <typename TRowList>
     static void DeconflictIn(TZVBaseRow* pRow, const TRowList& pSiblings) {
-        std::set<wxString> taken;
+        if (theIsRenaming)
+            return;
+        std::vector<const wxString*> others;
         for (const TZVBaseRow* sibling : pSiblings)
             if (sibling != pRow)
-                taken.insert(sibling->aName);
-        if (!taken.count(pRow->aName))
+                others.push_back(&sibling->aName);
+        wxString name;
+        if (!FreeName(pRow->aName, others, name))
             return;
-        int k = 1;
-        while (taken.count(incName(pRow->aName, k)))
-            ++k;
-        pRow->Rename(incName(pRow->aName, k));
+        // Rename asks again; the name is free, so that pass is skipped.
+        theIsRenaming = true;
+        pRow->Rename(name);
+        theIsRenaming = false;
     }
+    // When one of pOthers is pName: true, with pFree = incName(pName, k) for the smallest k
+    // that none of them bears. One pass over pOthers: each tells which k it takes, so n equal
+    // names cost no n^2 candidates.
+    static bool FreeName(const wxString& pName, const std::vector<const wxString*>& pOthers,
+                         wxString& pFree);
     // A source read from pElement ("source" or "mixer") with its children, inserted into
     // pParent (when given) before pBefore. Throws TError; nothing half-built is left.
     static TZVSourceRow* Create(const wxXmlNode*& pElement, TZVStreamRow* pParent,
@@ -110,6 +117,8 @@ public:
     int aFilterListHeight;
     // The filters in chain order; owned.
     std::list<TZVFilterRow*> aFilterChildList;
+    // DeconflictIn is renaming a row to a free name.
+    inline static bool theIsRenaming = false;
     // The source's place in its mixer's list, set by the mixer.
     std::list<TZVSourceRow*>::iterator aListPos;
 
@@ -123,6 +132,24 @@ private:
     void ShiftFiltersFrom(std::list<TZVFilterRow*>::iterator pFrom, int pDelta);
     // The parent's ChildSourceGrow for a change of this row's block.
     void TellParentGrow(int pDelta);
+    // Which k from 1 to pLimit makes incName(pBase, k) give a name; the base is taken apart
+    // once.
+    class TIncNameSteps {
+    public:
+        TIncNameSteps(const wxString& pBase, size_t pLimit);
+        // The k for pName; 0 when there is none.
+        size_t Of(const wxString& pName) const;
+
+    private:
+        const wxString& aBase;
+        size_t aLimit;
+        bool aHasRun;
+        wxString aPrefix;
+        size_t aWidth;
+        // The base's run fits 18 digits; its value.
+        bool aCountable;
+        unsigned long long aBaseValue;
+    };
 };
 
 class TZVSimpleSourceRow : public TZVSourceRow, public TRowRegistry<TZVSimpleSourceRow> {

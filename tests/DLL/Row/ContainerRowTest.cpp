@@ -260,3 +260,48 @@ TEST_F(Containers, PathsReachRowsByKindAndName) {
         EXPECT_EQ(message, c.aMessage) << c.aSteps;
     }
 }
+
+namespace {
+
+// The naming rule step by step: rescan from the front with the next candidate after each clash.
+wxString LiteralFreeName(const wxString& pName, const std::vector<wxString>& pOthers) {
+    wxString candidate = pName;
+    for (int k = 1;; ++k) {
+        bool clash = false;
+        for (const wxString& other : pOthers)
+            clash = clash || other == candidate;
+        if (!clash)
+            return candidate;
+        candidate = TZVSourceRow::incName(pName, k);
+    }
+}
+
+} // namespace
+
+TEST_F(Containers, NamesAreThoseOfTheLiteralRescan) {
+    const wchar_t* const names[] = {L"Clip",
+                                    L"Clip-1",
+                                    L"Clip-01",
+                                    L"Clip1",
+                                    L"Clip01",
+                                    L"Clip001",
+                                    L"Clip2",
+                                    L"Clip-2",
+                                    L"",
+                                    L"-1",
+                                    L"9",
+                                    L"10",
+                                    L"Clip0",
+                                    L"Clip-0",
+                                    L"x99999999999999999999",
+                                    L"x100000000000000000000"};
+    std::mt19937 random(5);
+    std::vector<wxString> present;
+    for (int i = 0; i < 400; ++i) {
+        const wxString name = names[random() % (sizeof names / sizeof *names)];
+        const wxString expected = LiteralFreeName(name, present);
+        aRoot->InsertSource(MakeRow<TTestSourceRow>(name), nullptr);
+        ASSERT_EQ(aRoot->aSourceChildList.back()->aName, expected) << i << " " << name;
+        present.push_back(expected);
+    }
+}
