@@ -42,8 +42,8 @@ void BM_AudioMixer(benchmark::State& pState) {
     context.aStereo = 1;
     context.aFrameSampleCount = FRAMES;
     context.aSampleCount = FRAMES;
-    TFakeValueFormula gain = sloped ? TFakeValueFormula::Line(-3.0, 0.5)
-                                    : TFakeValueFormula::Constant(-3.0);
+    TFakeValueFormula gain =
+        sloped ? TFakeValueFormula::Line(-3.0, 0.5) : TFakeValueFormula::Constant(-3.0);
     context.aFormulas = {&gain};
     for (auto& source : sources)
         context.AddSource(source.get());

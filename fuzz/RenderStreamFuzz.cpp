@@ -52,19 +52,26 @@ private:
 TFakeValueFormula Formula(TFuzzInput& pInput) {
     const double a = pInput.Take<float>(), b = pInput.Take<float>();
     switch (pInput.Byte() % 7) {
-    case 0: return TFakeValueFormula::Constant(a);
-    case 1: return TFakeValueFormula::Constant(std::numeric_limits<double>::quiet_NaN());
-    case 2: return TFakeValueFormula::Constant(TVariant(wxString("text")));
-    case 3: return TFakeValueFormula::Constant(TVariant());
-    case 4: return TFakeValueFormula::Line(a * 1e300, b);
-    case 5: return TFakeValueFormula::Line(a, b * 1e-300);
-    default: return TFakeValueFormula::Line(a, b);
+    case 0:
+        return TFakeValueFormula::Constant(a);
+    case 1:
+        return TFakeValueFormula::Constant(std::numeric_limits<double>::quiet_NaN());
+    case 2:
+        return TFakeValueFormula::Constant(TVariant(wxString("text")));
+    case 3:
+        return TFakeValueFormula::Constant(TVariant());
+    case 4:
+        return TFakeValueFormula::Line(a * 1e300, b);
+    case 5:
+        return TFakeValueFormula::Line(a, b * 1e-300);
+    default:
+        return TFakeValueFormula::Line(a, b);
     }
 }
 
 double FrameSampleCount(TFuzzInput& pInput) {
-    const double counts[] = {0.0, -3.0, 0.5, 100.0, 1920.0,
-                             std::numeric_limits<double>::quiet_NaN()};
+    const double counts[] = {0.0,   -3.0,   0.5,
+                             100.0, 1920.0, std::numeric_limits<double>::quiet_NaN()};
     return pInput.Byte() < 128 ? pInput.Pick(counts) : double(pInput.Take<uint16_t>() % 5000) / 2;
 }
 
@@ -75,7 +82,8 @@ struct TSources {
 
     IZVRenderStream* Make(TFuzzInput& pInput) {
         switch (pInput.Byte() % 3) {
-        case 0: return nullptr;
+        case 0:
+            return nullptr;
         case 1: {
             aVideo.push_back(std::make_unique<TFakeVideoStream>());
             TFakeVideoStream& video = *aVideo.back();
@@ -169,8 +177,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
 
     TZVSimpleMixerVideoStream videoMixer;
     TZVSimpleAudioMixerStream audioMixer;
-    TZVVideoMediaStream videoMedia(new TFuzzReader(input.Byte() % 5, input.Byte() % 20,
-                                                   input.Byte() % 20));
+    TZVVideoMediaStream videoMedia(
+        new TFuzzReader(input.Byte() % 5, input.Byte() % 20, input.Byte() % 20));
     TZVAudioMediaStream audioMedia(theMedia->GetAudio()->CreateReader());
     if (input.Byte() & 1) {
         TTypeDef image(paramTypeINTEGER);

@@ -51,8 +51,7 @@ void TZVAudioMediaStream::Update(const IZVRenderContext* pContext) {
     AllocateBuffer(std::max(double(aSampleCount), std::ceil(frames)), stereo);
     const int room = int(aBufferSize / (stereo ? 4 : 2));
     const int asked = aBuffer ? std::min(aSampleCount, room) : 0;
-    const int delivered = asked > 0 ? aAudioStream->GetOutput()->Read(
-                                          static_cast<int16_t*>(aBuffer), asked)
-                                    : 0;
+    const int delivered =
+        asked > 0 ? aAudioStream->GetOutput()->Read(static_cast<int16_t*>(aBuffer), asked) : 0;
     ClearBuffer(std::max(delivered, 0), aSampleCount, stereo);
 }

@@ -26,11 +26,11 @@ private:
     // Takes "Seconds" at the frame and the next one; false when either is not finite.
     bool ReadSpan(const IZVRenderContext& pContext);
 
-    TReaderAudio* aReader;            // owned
-    IMediaAudioStream* aAudioStream;  // owned; over aReader
-    long aFirstSample;                // at the medium's own rate
-    double aSpan;                     // aEnd - aStart
-    int aSampleCount;                 // frames produced by the last Update
-    double aStart;                    // "Seconds" at the frame
-    double aEnd;                      // "Seconds" at the next frame
+    TReaderAudio* aReader;           // owned
+    IMediaAudioStream* aAudioStream; // owned; over aReader
+    long aFirstSample;               // at the medium's own rate
+    double aSpan;                    // aEnd - aStart
+    int aSampleCount;                // frames produced by the last Update
+    double aStart;                   // "Seconds" at the frame
+    double aEnd;                     // "Seconds" at the next frame
 };

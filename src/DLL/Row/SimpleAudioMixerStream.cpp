@@ -57,7 +57,7 @@ float TZVSimpleAudioMixerStream::GainAt(const IFormula* pFormula, double pTime) 
     const double gain = std::exp(level * DB_TO_LOG);
     // Beyond the float range the conversion would be undefined; infinity clamps alike.
     return gain > std::numeric_limits<float>::max() ? std::numeric_limits<float>::infinity()
-                                                     : float(gain);
+                                                    : float(gain);
 }
 
 int32_t TZVSimpleAudioMixerStream::SetRenderContext(const IZVRenderContext* pContext) {
@@ -114,8 +114,7 @@ void TZVSimpleAudioMixerStream::FillGains(const IFormula* pFormula, long pFrame)
         aGainTab[block] = GainAt(pFormula, time);
 }
 
-void TZVSimpleAudioMixerStream::CollectSources(const IZVRenderContext& pContext,
-                                               int64_t pValues) {
+void TZVSimpleAudioMixerStream::CollectSources(const IZVRenderContext& pContext, int64_t pValues) {
     aSources.clear();
     int found = 0;
     for (int i = 0, count = pContext.GetSourceCount(); i < count && found < aSourceCount; ++i) {

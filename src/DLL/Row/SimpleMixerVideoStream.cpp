@@ -59,8 +59,8 @@ TZVSimpleMixerVideoStream::~TZVSimpleMixerVideoStream() = default;
 int32_t TZVSimpleMixerVideoStream::SetRenderContext(const IZVRenderContext* pContext) {
     if (!ZV_ASSERT(pContext != NULL))
         return 0;
-    NSRenderParam::CheckParamCount(
-        *pContext, 4, "pContext->GetParamCount() == TZVMainVideoMixerRow::paramTOTAL");
+    NSRenderParam::CheckParamCount(*pContext, 4,
+                                   "pContext->GetParamCount() == TZVMainVideoMixerRow::paramTOTAL");
     aBackKnown = false;
     const int previous = aSourceDone;
     aSourceDone = 0;

@@ -1,7 +1,6 @@
 #include "DLL/Row/AudioMediaStream.h"
 
 #include "ALL/TypeDef.h"
-#include "support/AssertCapture.h"
 #include "support/FakeRenderContext.h"
 
 #include "MediaWriter.h"
@@ -16,42 +15,33 @@
 
 namespace {
 
-const double NaN = std::numeric_limits<double>::quiet_NaN();
-
-// "Seconds" as the media row types it: real, from 0 up.
-TTypeDef SecondsType() {
-    TTypeDef type(paramTypeREAL);
-    type.aRangeCheck = true;
-    type.aDefault = 0.0;
-    type.aMin = 0.0;
-    return type;
-}
-
-// A stream over an example medium, mono unless told, driven by "Seconds".
+// A stream over an example medium, mono unless told, driven by "Seconds" typed as the media
+// row types it (real, from 0 up).
 struct TMediaSound {
-    TMediaSound(const char* pName, TFakeValueFormula pSeconds)
-        : seconds(std::move(pSeconds)) {
+    TMediaSound(const char* pName, TFakeValueFormula pSeconds) : seconds(std::move(pSeconds)) {
         wxString reason;
         media.reset(TZVMedia::Open(std::string(ZV_EXAMPLE_MEDIA) + "/" + pName, &reason));
-        stream = std::make_unique<TZVAudioMediaStream>(
-            media ? media->GetAudio()->CreateReader() : nullptr);
-        stream->SetType(SecondsType());
+        stream = std::make_unique<TZVAudioMediaStream>(media->GetAudio()->CreateReader());
+        TTypeDef type(paramTypeREAL);
+        type.aRangeCheck = true;
+        type.aMin = 0.0;
+        stream->SetType(type);
         context.aParamCount = 1;
         context.aFormulas = {&seconds};
     }
-    // Frame pFrame of pFrames frames (pAsked of them asked, unless given): the code, and the
+    // Frame pFrame of pFrames frames, pAsked asked (pFrames unless given): the code, then the
     // samples when it is 0.
     std::vector<int> Frame(long pFrame, double pFrames, int pAsked = -1) {
         context.aFrame = pFrame;
         context.aFrameSampleCount = pFrames;
         context.aSampleCount = pAsked < 0 ? int(pFrames) : pAsked;
         std::vector<int> result{stream->SetRenderContext(&context)};
-        if (result[0] != 0)
-            return result;
-        stream->Update(&context);
-        const int16_t* data = stream->GetAudioData();
-        result.insert(result.end(), data,
-                      data + context.aSampleCount * (context.aStereo ? 2 : 1));
+        if (result[0] == 0) {
+            stream->Update(&context);
+            const int16_t* data = stream->GetAudioData();
+            result.insert(result.end(), data,
+                          data + context.aSampleCount * (context.aStereo ? 2 : 1));
+        }
         return result;
     }
 
@@ -62,62 +52,53 @@ struct TMediaSound {
 };
 
 // The ramp medium (8,000 frames a second, 1,000 frames) at medium frame pFrame.
-int Ramp(double pFrame) {
-    return pFrame < 1000 ? int(30 * pFrame - 15000) : 0;
-}
-
-// Values pFrom, pFrom + pStep, ... (pCount of them) of pSamples (after the code).
-std::vector<int> Every(const std::vector<int>& pSamples, int pFrom, int pStep, int pCount) {
-    std::vector<int> values;
-    for (int i = 0; i < pCount && 1 + pFrom + i * pStep < int(pSamples.size()); ++i)
-        values.push_back(pSamples[1 + pFrom + i * pStep]);
-    return values;
+int Ramp(int pFrame) {
+    return 30 * pFrame - 15000;
 }
 
 } // namespace
 
-// The output rate is the frame's samples over the seconds of medium it plays: 1 second a
-// frame of 1,920 samples plays at 1,920 a second, half a second at 3,840. The ramp ends inside
-// the frame: the rest is silence.
+// The output rate is the frame's samples over the seconds of medium it plays, whatever the
+// medium's own: 1 second a frame of 1,920 samples steps 25 medium frames every 6 samples,
+// half a second every 12. The ramp ends inside the frame: the rest is silence. The first
+// sample is the start times the medium's rate, halves to even; a span of 0 or that is no
+// number is silence (2). Asked more samples than the frame has, the stream reads them all.
 TEST(AudioMediaStream, PlaysTheSpanOfSecondsInTheFrame) {
-    TMediaSound second("ramp.wav", TFakeValueFormula::Line(0.0, 1.0));
-    const std::vector<int> atOne = second.Frame(0, 1920);
-    TMediaSound half("ramp.wav", TFakeValueFormula::Line(0.0, 0.5));
-    const std::vector<int> atHalf = half.Frame(0, 1920);
-    ASSERT_EQ(atOne.size(), 1921u);
-    ASSERT_EQ(atHalf.size(), 1921u);
-    // Medium frames 0, 25, 50, 75: every 6th output at 1,920, every 12th at 3,840.
-    const std::vector<int> ramp = {Ramp(0), Ramp(25), Ramp(50), Ramp(75)};
-    EXPECT_EQ(Every(atOne, 0, 6, 4), ramp);
-    EXPECT_EQ(Every(atHalf, 0, 12, 4), ramp);
-    EXPECT_EQ(atOne[0], 0);
-    EXPECT_EQ(Every(atOne, 240, 1, 3), std::vector<int>(3, 0));
-    EXPECT_EQ(Every(atOne, 1919, 1, 1), std::vector<int>(1, 0));
-}
-
-// The first sample is the start in seconds times the medium's rate, halves to even; a span of
-// 0, or a start or end that is no number, is silence (2).
-TEST(AudioMediaStream, FirstSampleAndSilentFrames) {
-    struct {
-        const char* aName;
-        TFakeValueFormula aSeconds;
-        std::vector<int> aResult;
-    } const cases[] = {
-        {"2.5 samples", TFakeValueFormula::Line(2.5 / 8000, 0.125), {0, Ramp(2), Ramp(3)}},
-        {"3.5 samples", TFakeValueFormula::Line(3.5 / 8000, 0.125), {0, Ramp(4), Ramp(5)}},
-        {"constant", TFakeValueFormula::Constant(0.5), {2}},
-        {"past the end", TFakeValueFormula::Constant(0.125), {2}},
-        {"undefined", TFakeValueFormula::Constant(TVariant()), {2}},
-        {"text", TFakeValueFormula::Constant(TVariant(wxString("1"))), {2}},
-        {"NaN", TFakeValueFormula::Constant(NaN), {2}},
-        {"NaN at the next frame",
-         TFakeValueFormula([](double pTime) { return TVariant(pTime < 0.5 ? 0.0 : NaN); }), {2}},
-        {"going back", TFakeValueFormula::Line(0.125, -0.125), {0, 0, 0}},
-        {"a tiny span", TFakeValueFormula::Line(0.0, 1e-300), {0, Ramp(0), Ramp(0)}},
+    const double NaN = std::numeric_limits<double>::quiet_NaN();
+    const std::tuple<TFakeValueFormula, double, int, std::vector<int>, std::vector<int>> cases[] = {
+        {TFakeValueFormula::Line(0, 1),
+         1920,
+         1920,
+         {0, 6, 12, 240, 1919},
+         {0, Ramp(0), Ramp(25), Ramp(50), 0, 0}},
+        {TFakeValueFormula::Line(0, 0.5),
+         1920,
+         1920,
+         {0, 12, 24},
+         {0, Ramp(0), Ramp(25), Ramp(50)}},
+        {TFakeValueFormula::Line(2.5 / 8000, 0.125), 1000, 2, {0, 1}, {0, Ramp(2), Ramp(3)}},
+        {TFakeValueFormula::Line(3.5 / 8000, 0.125), 1000, 2, {0, 1}, {0, Ramp(4), Ramp(5)}},
+        {TFakeValueFormula::Line(0, 10.5 / 8000), 10.5, 50, {0, 49}, {0, Ramp(0), Ramp(49)}},
+        {TFakeValueFormula::Line(0.125, -0.125), 1000, 2, {0, 1}, {0, 0, 0}},
+        {TFakeValueFormula::Line(0, 1e-300), 1000, 2, {0, 1}, {0, Ramp(0), Ramp(0)}},
+        {TFakeValueFormula::Constant(0.5), 1000, 2, {}, {2}},
+        {TFakeValueFormula::Constant(0.125), 1000, 2, {}, {2}},
+        {TFakeValueFormula::Constant(TVariant()), 1000, 2, {}, {2}},
+        {TFakeValueFormula::Constant(TVariant(wxString("1"))), 1000, 2, {}, {2}},
+        {TFakeValueFormula::Constant(NaN), 1000, 2, {}, {2}},
+        {TFakeValueFormula([=](double pTime) { return TVariant(pTime < 0.5 ? 0.0 : NaN); }),
+         1000,
+         2,
+         {},
+         {2}},
     };
-    for (const auto& c : cases) {
-        TMediaSound sound("ramp.wav", c.aSeconds);
-        EXPECT_EQ(Every(sound.Frame(0, 1000, 2), -1, 1, 3), c.aResult) << c.aName;
+    for (const auto& [seconds, frames, asked, picks, result] : cases) {
+        TMediaSound sound("ramp.wav", seconds);
+        const std::vector<int> samples = sound.Frame(0, frames, asked);
+        std::vector<int> picked{samples[0]};
+        for (int pick : picks)
+            picked.push_back(samples.at(1 + size_t(pick)));
+        EXPECT_EQ(picked, result) << frames << " " << asked;
     }
 }
 
@@ -131,29 +112,18 @@ TEST(AudioMediaStream, ReproducesTheToneAtHalfItsRate) {
         const std::vector<int> samples = tone.Frame(frame, 882);
         ASSERT_EQ(samples.size(), 1u + 882 * 2) << frame;
         for (int i = 0; i < 882 * 2; ++i)
-            if (samples[1 + i] != ExampleSample(2 * (882 * frame + i / 2), i % 2, 44100))
-                ++mismatches;
+            mismatches += samples[1 + i] != ExampleSample(2 * (882 * frame + i / 2), i % 2, 44100);
     }
     EXPECT_EQ(mismatches, 0);
 }
 
-// The host may ask more samples than the frame has, or a fraction of one; a stream without
-// medium, type or value source is silent.
-TEST(AudioMediaStream, InconsistentContextsStayInBounds) {
-    TMediaSound more("ramp.wav", TFakeValueFormula::Line(0.0, 10.5 / 8000));
-    const std::vector<int> samples = more.Frame(0, 10.5, 50);
-    EXPECT_EQ(Every(samples, 0, 49, 2), (std::vector<int>{Ramp(0), Ramp(49)}));
-
-    TFakeRenderContext context;
-    context.aParamCount = 1;
-    TZVAudioMediaStream noReader(nullptr);
-    noReader.SetType(SecondsType());
-    TMediaSound noType("ramp.wav", TFakeValueFormula::Line(0.0, 1.0));
-    TZVAudioMediaStream untyped(noType.media->GetAudio()->CreateReader());
-    TMediaSound nullFormula("ramp.wav", TFakeValueFormula::Line(0.0, 1.0));
-    nullFormula.context.aFormulas = {nullptr};
-    EXPECT_EQ(wxString::Format("%d %d %d", noReader.SetRenderContext(&context),
-                               untyped.SetRenderContext(&noType.context),
-                               nullFormula.Frame(0, 10)[0]),
-              "2 2 2");
+// No reader, no type, or no value source (a keyed parameter in a gap): silence.
+TEST(AudioMediaStream, MissingPiecesAreSilent) {
+    TMediaSound sound("ramp.wav", TFakeValueFormula::Line(0.0, 1.0));
+    TZVAudioMediaStream noReader(nullptr), noType(sound.media->GetAudio()->CreateReader());
+    noReader.SetType(TTypeDef(paramTypeREAL));
+    const int codes[] = {noReader.SetRenderContext(&sound.context),
+                         noType.SetRenderContext(&sound.context)};
+    sound.context.aFormulas = {nullptr};
+    EXPECT_EQ(wxString::Format("%d %d %d", codes[0], codes[1], sound.Frame(0, 10)[0]), "2 2 2");
 }

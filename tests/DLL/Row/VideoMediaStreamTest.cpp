@@ -8,159 +8,107 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 #include <vector>
 
 namespace {
 
-// A reader of pCount images of 3 x 2 pixels, image n filled with the pixel value n + 1; it
-// logs the images asked.
+// Four images of 3 x 2 pixels, image n filled with n + 1.
 class TFakeReader : public IReaderVideo {
 public:
-    TFakeReader(long pCount, wxString& pLog) : aImages(pCount), aLog(pLog) {
-        for (long n = 0; n < pCount; ++n) {
-            aImages[n].aPixels.assign(6, uint32_t(n + 1));
-            aImages[n].aBitmap = TBitmap(aImages[n].aPixels.data(), 3, 2);
-        }
+    TFakeReader() : aPixels(4, std::vector<uint32_t>(6)) {
+        for (uint32_t n = 0; n < 4; ++n)
+            aPixels[n].assign(6, n + 1);
     }
     const TBitmap& GetImage(long pImage) override {
-        aLog << "image " << pImage << "; ";
-        return aImages[pImage].aBitmap;
+        aImage = TBitmap(aPixels[pImage].data(), 3, 2);
+        return aImage;
     }
     TImageFormat GetFormat() const override { return {3, 2}; }
     bool HasAlpha() const override { return true; }
-    long GetImageCount() const override { return long(aImages.size()); }
+    long GetImageCount() const override { return 4; }
 
-    struct TImage {
-        std::vector<uint32_t> aPixels;
-        TBitmap aBitmap;
-    };
-    std::vector<TImage> aImages;
-    wxString& aLog;
+    std::vector<std::vector<uint32_t>> aPixels;
+    TBitmap aImage;
 };
 
-// "Image" as the media row types it: whole numbers from 0 to the image count.
+// "Image" as the media row types it: whole numbers from 0 to pMax.
 TTypeDef ImageType(double pMax) {
     TTypeDef type(paramTypeINTEGER);
     type.aRangeCheck = true;
-    type.aDefault = 0.0;
     type.aMin = 0.0;
     type.aMax = pMax;
     return type;
 }
 
-// A stream over 4 images whose "Image" the test sets; each pass is rendered at the next stamp.
-struct TMediaSetup {
-    explicit TMediaSetup(const TTypeDef& pType = ImageType(4.0))
-        : reader(new TFakeReader(4, log)), stream(reader),
-          image(TFakeValueFormula::Constant(0.0)) {
-        stream.SetType(pType);
-        context.aParamCount = 1;
-        context.aFormulas = {&image};
+// One pass at the next stamp with "Image" at pValue: the code, the stamp of the last change
+// and the first pixel shown, e.g. "0 @2 px3".
+wxString Pass(TZVVideoMediaStream& pStream, TFakeRenderContext& pContext, const TVariant& pValue) {
+    TFakeValueFormula image = TFakeValueFormula::Constant(pValue);
+    pContext.aFormulas = {&image};
+    pContext.NextPass();
+    const int code = pStream.SetRenderContext(&pContext);
+    unsigned stamp = 0;
+    while (stamp < pContext.aStamp && !pStream.UnchangedSince(stamp))
+        ++stamp;
+    wxString text = wxString::Format("%d @%u", code, stamp);
+    if (code == 0) {
+        pStream.Update(&pContext);
+        text << " px" << *static_cast<uint32_t*>(pStream.GetRawData());
     }
-    // One pass with "Image" at pValue: the code, the stamp of the last change, and what
-    // Update showed (first pixel), e.g. "0 @2 px3".
-    wxString Pass(const TVariant& pValue) {
-        image = TFakeValueFormula::Constant(pValue);
-        context.NextPass();
-        const int code = stream.SetRenderContext(&context);
-        wxString text = wxString::Format("%d @%u", code, StampOfLastChange());
-        if (code == 0) {
-            stream.Update(&context);
-            const TBitmap* bitmap = stream.GetBitmapFormat();
-            text << wxString::Format(" px%u", *static_cast<uint32_t*>(bitmap->GetRawData()));
-        }
-        return text;
-    }
-    // The stamp at which the image last changed, found through UnchangedSince.
-    unsigned StampOfLastChange() const {
-        for (unsigned stamp = 0; stamp <= context.aStamp; ++stamp)
-            if (stream.UnchangedSince(stamp))
-                return stamp;
-        return 0;
-    }
-
-    wxString log;
-    TFakeReader* reader; // owned by the stream
-    TZVVideoMediaStream stream;
-    TFakeValueFormula image;
-    TFakeRenderContext context;
-};
-
-const double NaN = std::numeric_limits<double>::quiet_NaN();
+    return text;
+}
 
 } // namespace
 
-// Each row is one pass after the last: the image is the constrained value rounded halves away
-// from zero, the change stamp moves only when the image changes, and after a frame without a
-// picture the next image counts as changed even when it is the old one.
+// Pass after pass: the constrained value rounded halves away from zero names the image; the
+// stamp moves only when the image changes, and after a frame without picture even the old
+// image counts as changed. The picture is the reader's memory, not owned.
 TEST(VideoMediaStream, ImageChoiceAndChangeStamps) {
-    TMediaSetup setup;
-    struct {
-        TVariant aImage;
-        wxString aResult;
-    } const passes[] = {
-        {1.0, "0 @2 px2"},
-        {1.4, "0 @2 px2"},            // the same image: unchanged
-        {2.5, "0 @4 px4"},            // halves away from zero
-        {TVariant(), "0 @5 px1"},     // undefined: the type's default, image 0
-        {-7.0, "0 @5 px1"},           // limited to 0
-        {4.0, "4 @5"},                // the image count: past the end
-        {0.0, "0 @8 px1"},            // image 0 again, but after a 4: a change
-        {TVariant(wxString("3")), "4 @8"}, // a text
+    TFakeReader* reader = new TFakeReader;
+    TZVVideoMediaStream stream(reader);
+    stream.SetType(ImageType(4.0));
+    TFakeRenderContext context;
+    context.aParamCount = 1;
+    const std::pair<TVariant, wxString> passes[] = {
+        {1.0, "0 @2 px2"},  {1.4, "0 @2 px2"}, {2.5, "0 @4 px4"}, {TVariant(), "0 @5 px1"},
+        {-7.0, "0 @5 px1"}, {4.0, "4 @5"},     {0.0, "0 @8 px1"}, {TVariant(wxString("3")), "4 @8"},
         {0.0, "0 @10 px1"},
     };
     for (const auto& pass : passes)
-        EXPECT_EQ(setup.Pass(pass.aImage), pass.aResult) << pass.aImage.GetImage();
-    EXPECT_EQ(setup.log, "image 1; image 1; image 3; image 0; image 0; image 0; image 0; ");
+        EXPECT_EQ(Pass(stream, context, pass.first), pass.second) << pass.first.GetImage();
+    EXPECT_EQ(stream.GetRawData(), reader->aPixels[0].data());
+    EXPECT_EQ(stream.GetSize(), wxPoint(3, 2));
+    EXPECT_FALSE(stream.HasNoAlpha());
 }
 
-// Without the media row's range the values reach the image test as they are: far out, below
-// 0 and not a number all answer 4.
+// Without the row's range the value is tested as a double: far out, below 0 after rounding
+// and NaN answer 4.
 TEST(VideoMediaStream, ValuesOutsideTheMediumAnswerNoPicture) {
-    TMediaSetup setup{TTypeDef(paramTypeINTEGER)};
-    wxString results;
-    for (double value : {1e20, -1e20, -1.0, -0.6, -0.4, 3.4, 3.5, NaN})
-        results << setup.Pass(value).BeforeFirst(' ') << ' ';
-    EXPECT_EQ(results, "4 4 4 4 0 0 4 4 ");
+    TZVVideoMediaStream stream(new TFakeReader);
+    stream.SetType(TTypeDef(paramTypeINTEGER));
+    TFakeRenderContext context;
+    context.aParamCount = 1;
+    wxString codes;
+    for (double value :
+         {1e20, -1e20, -0.6, -0.4, 3.4, 3.5, std::numeric_limits<double>::quiet_NaN()})
+        codes << Pass(stream, context, value)[0];
+    EXPECT_EQ(codes, "4440044");
 }
 
-// The picture is the reader's own memory: nothing copied, nothing owned; the size and alpha
-// are the reader's.
-TEST(VideoMediaStream, ShowsTheReadersImage) {
-    TMediaSetup setup;
-    setup.Pass(2.0);
-    EXPECT_EQ(setup.stream.GetRawData(), setup.reader->aImages[2].aPixels.data());
-    EXPECT_FALSE(static_cast<const TAllocBitmap*>(setup.stream.GetBitmapFormat())->IsOwned());
-    EXPECT_EQ(setup.stream.GetSize(), wxPoint(3, 2));
-    EXPECT_FALSE(setup.stream.HasNoAlpha());
-    EXPECT_EQ(setup.stream.GetOffset(), wxPoint(0, 0));
-}
-
-// A stream without reader, without type, or with the host giving no value source (a keyed
-// parameter in a gap): no picture for the first two, the type's default for the last.
+// No reader or no type: no picture. No value source (a keyed parameter in a gap): the type's
+// default. A wrong parameter count is reported.
 TEST(VideoMediaStream, MissingPiecesAnswerSafely) {
     TFakeRenderContext context;
     context.aParamCount = 1;
-    TZVVideoMediaStream noReader(nullptr);
+    TZVVideoMediaStream noReader(nullptr), noType(new TFakeReader), typed(new TFakeReader);
     noReader.SetType(ImageType(4.0));
-    wxString log;
-    TZVVideoMediaStream noType(new TFakeReader(4, log));
-    TMediaSetup nullFormula;
-    nullFormula.context.aFormulas = {nullptr};
-    TMediaSetup noFormulas;
-    noFormulas.context.aFormulas.clear();
-    EXPECT_EQ(wxString::Format("%d %d %s %s", noReader.SetRenderContext(&context),
-                               noType.SetRenderContext(&context),
-                               nullFormula.Pass(3.0), noFormulas.Pass(3.0)),
-              "4 4 0 @2 px1 0 @2 px1");
-    EXPECT_EQ(noReader.GetSize(), wxPoint(0, 0));
-}
-
-TEST(VideoMediaStream, ReportsAWrongParameterCount) {
-    TMediaSetup setup;
-    setup.context.aParamCount = 2;
-    EXPECT_ASSERTS(EXPECT_EQ(setup.Pass(1.0), "0 @2 px2"),
+    typed.SetType(ImageType(4.0));
+    context.aFormulas = {nullptr};
+    EXPECT_EQ(wxString::Format("%d %d %d", noReader.SetRenderContext(&context),
+                               noType.SetRenderContext(&context), typed.SetRenderContext(&context)),
+              "4 4 0");
+    context.aParamCount = 2;
+    EXPECT_ASSERTS(typed.SetRenderContext(&context),
                    "pContext->GetParamCount() == TZVMediaSourceRow::paramTOTAL");
 }
