@@ -1,10 +1,10 @@
 // Driving mouse and drag code in GUI tests: a shown window of a known client size that takes
-// synthesised mouse, timer and capture-loss events through its handler stack and records its
-// capture, and a recorder of the drag callbacks with a scroll position that auto-scrolling
-// moves.
+// synthesised events through its handler stack and records its capture, a recorder of the drag
+// callbacks, and a runner of step scripts that logs what each step caused.
 #pragma once
 
 #include "DLL/Ctl/DragHelper.h"
+#include "support/AssertCapture.h"
 
 #include <wx/frame.h>
 #include <wx/panel.h>
@@ -12,13 +12,14 @@
 #include <wx/window.h>
 
 #include <memory>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 class TMouseTestWindow {
 public:
-    // The window sits on a panel, so the frame does not stretch it to its own size.
+    // On a panel, so that the frame does not stretch the window to its own size.
     explicit TMouseTestWindow(const wxSize& pClientSize = wxSize(100, 50))
         : aFrame(new wxFrame(nullptr, wxID_ANY, "mouse")),
           aWindow(new TCaptureWindow(new wxPanel(aFrame.get()), pClientSize)) {
@@ -28,9 +29,8 @@ public:
     wxWindow* Window() const { return aWindow; }
     // From now on the window records "capture" and "release" into pCalls (null: no more).
     void RecordCaptureInto(std::vector<std::string>* pCalls) { aWindow->aCalls = pCalls; }
-
     // A mouse event of pType at client position (pX, pY), through the handler stack.
-    void Send(wxEventType pType, int pX = 0, int pY = 0) const {
+    void Send(wxEventType pType, int pX, int pY) const {
         wxMouseEvent event(pType);
         event.SetPosition(wxPoint(pX, pY));
         event.SetEventObject(aWindow);
@@ -45,10 +45,10 @@ public:
     // The window system takes the capture away: the grab ends, then wxWidgets tells the
     // holder, as on a real loss.
     void LoseCapture() const {
-        aWindow->EndGrab();
+        if (aWindow->HasCapture())
+            aWindow->EndGrab();
         TCaptureWindow::NotifyCaptureLost();
     }
-
     // The handlers pushed on the window, top first.
     std::vector<wxEvtHandler*> PushedHandlers() const {
         std::vector<wxEvtHandler*> handlers;
@@ -86,15 +86,14 @@ private:
         }
     };
 
-    // Destroyed last: the window is the frame's.
-    std::unique_ptr<wxFrame> aFrame;
+    std::unique_ptr<wxFrame> aFrame; // owns the window
     TCaptureWindow* aWindow;
 };
 
-// The drag callbacks of TBase recorded as texts into a list that the test owns:
-// "scroll dx,dy", "drag oper dx,dy @x,y" (with " data" when the data pointer is set) and
-// "end oper". The content lies under the window at a scroll position that starts at
-// (1000, 2000) and moves back 10 pixels per unit of a DoScroll speed.
+// The drag callbacks of TBase recorded into a list that the test owns: "scroll dx,dy",
+// "drag oper dx,dy @x,y" (with " data" when the data pointer is set) and "end oper". The
+// content lies under the window at a scroll position that starts at (1000, 2000) and moves
+// back 10 pixels per unit of a DoScroll speed.
 template <class TBase>
 class TDragRecorder : public TBase {
 public:
@@ -122,10 +121,27 @@ private:
     wxPoint aScroll;
 };
 
-// One line of a step log: the step, a colon and its calls joined by "; ".
-inline std::string LogLine(const std::string& pStep, const std::vector<std::string>& pCalls) {
-    std::string line = pStep + ":";
-    for (size_t i = 0; i < pCalls.size(); ++i)
-        line += (i == 0 ? " " : "; ") + pCalls[i];
-    return line + "\n";
+// Runs the comma-separated steps of pScript, each a command and up to three numbers, through
+// pStep(command, numbers) and returns the log, one line per step: the step, a colon and what
+// pStep left in pCalls followed by any assertion report ("assert <text>"), joined by "; ".
+template <class TStep>
+std::string RunSteps(const std::string& pScript, std::vector<std::string>& pCalls, TStep pStep) {
+    std::istringstream steps(pScript);
+    std::string log;
+    for (std::string step; std::getline(steps >> std::ws, step, ',');) {
+        std::istringstream words(step);
+        std::string command;
+        int numbers[3] = {0, 0, 0};
+        words >> command >> numbers[0] >> numbers[1] >> numbers[2];
+        pCalls.clear();
+        TAssertCapture capture;
+        pStep(command, numbers);
+        for (const wxString& condition : capture.Conditions())
+            pCalls.push_back("assert " + condition.ToStdString());
+        log += step + ":";
+        for (size_t i = 0; i < pCalls.size(); ++i)
+            log += (i == 0 ? " " : "; ") + pCalls[i];
+        log += "\n";
+    }
+    return log;
 }

@@ -47,10 +47,10 @@ public:
     void FinishDrag(const wxMouseEvent& pEvent);
 
 private:
-    void BindMouseEvents();
-    void UnbindMouseEvents();
-    void BindMotion();
-    void UnbindMotion();
+    // Binds the five mouse events to onMouseEvent (in the order enter, leave, left up, left
+    // down, motion), or unbinds them.
+    void BindMouseEvents(bool pBind);
+    void BindMouseEvent(const wxEventTypeTag<wxMouseEvent>& pType, bool pBind);
 
     IActionee* aActionee;
     int aState;
@@ -155,7 +155,7 @@ void TDragAutomaton::Enable(bool pEnable) {
         return;
     if (pEnable) {
         aScrollWindow->PushEventHandler(this);
-        BindMouseEvents();
+        BindMouseEvents(true);
         aEnabled = true;
         return;
     }
@@ -166,7 +166,7 @@ void TDragAutomaton::Enable(bool pEnable) {
     onMouseEvent(release);
     // Pops the automaton, or takes it out from under a handler pushed after it.
     aScrollWindow->RemoveEventHandler(this);
-    UnbindMouseEvents();
+    BindMouseEvents(false);
     aEnabled = false;
 }
 
@@ -200,36 +200,26 @@ void TDragAutomaton::Notify(int pIndex, EHoverStatus pStatus, const wxCursor* pC
 
 void TDragAutomaton::StartDrag(const wxMouseEvent& pEvent) {
     OriginDrag(pEvent, aIndex, nullptr);
-    UnbindMotion();
+    BindMouseEvent(wxEVT_MOTION, false);
 }
 
 void TDragAutomaton::FinishDrag(const wxMouseEvent& pEvent) {
-    BindMotion();
+    BindMouseEvent(wxEVT_MOTION, true);
     EndDrag(pEvent);
 }
 
-void TDragAutomaton::BindMouseEvents() {
-    aScrollWindow->Bind(wxEVT_ENTER_WINDOW, &TDragAutomaton::onMouseEvent, this);
-    aScrollWindow->Bind(wxEVT_LEAVE_WINDOW, &TDragAutomaton::onMouseEvent, this);
-    aScrollWindow->Bind(wxEVT_LEFT_UP, &TDragAutomaton::onMouseEvent, this);
-    aScrollWindow->Bind(wxEVT_LEFT_DOWN, &TDragAutomaton::onMouseEvent, this);
-    BindMotion();
+void TDragAutomaton::BindMouseEvents(bool pBind) {
+    for (const wxEventTypeTag<wxMouseEvent>* type :
+         {&wxEVT_ENTER_WINDOW, &wxEVT_LEAVE_WINDOW, &wxEVT_LEFT_UP, &wxEVT_LEFT_DOWN,
+          &wxEVT_MOTION})
+        BindMouseEvent(*type, pBind);
 }
 
-void TDragAutomaton::UnbindMouseEvents() {
-    aScrollWindow->Unbind(wxEVT_ENTER_WINDOW, &TDragAutomaton::onMouseEvent, this);
-    aScrollWindow->Unbind(wxEVT_LEAVE_WINDOW, &TDragAutomaton::onMouseEvent, this);
-    aScrollWindow->Unbind(wxEVT_LEFT_UP, &TDragAutomaton::onMouseEvent, this);
-    aScrollWindow->Unbind(wxEVT_LEFT_DOWN, &TDragAutomaton::onMouseEvent, this);
-    UnbindMotion();
-}
-
-void TDragAutomaton::BindMotion() {
-    aScrollWindow->Bind(wxEVT_MOTION, &TDragAutomaton::onMouseEvent, this);
-}
-
-void TDragAutomaton::UnbindMotion() {
-    aScrollWindow->Unbind(wxEVT_MOTION, &TDragAutomaton::onMouseEvent, this);
+void TDragAutomaton::BindMouseEvent(const wxEventTypeTag<wxMouseEvent>& pType, bool pBind) {
+    if (pBind)
+        aScrollWindow->Bind(pType, &TDragAutomaton::onMouseEvent, this);
+    else
+        aScrollWindow->Unbind(pType, &TDragAutomaton::onMouseEvent, this);
 }
 
 } // namespace
