@@ -1,5 +1,7 @@
 #include "GainFilterRow.h"
 
+#include "GainFilterStream.h"
+
 wxString TZVGainFilterRow::TheSubType;
 IZVStreamDisplayInfo* TZVGainFilterRow::theDisplayInfo = nullptr;
 bool TZVGainFilterRow::theHasVideoFlag = false;
@@ -33,4 +35,8 @@ const TControlInfo& TZVGainFilterRow::Control() {
 
 wxIcon* TZVGainFilterRow::GetIcon() {
     return GetAudioStreamIcon();
+}
+
+void TZVGainFilterRow::SetDefault() {
+    SetRenderStream(new TZVGainFilterStream);
 }

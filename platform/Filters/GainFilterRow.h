@@ -11,6 +11,8 @@ public:
     // The "Gain" entry.
     static const TControlInfo& Control();
     static wxIcon* GetIcon();
+    // Makes a new TZVGainFilterStream the row's render stream.
+    void SetDefault() override;
 
     static wxString TheSubType;
     static IZVStreamDisplayInfo* theDisplayInfo;

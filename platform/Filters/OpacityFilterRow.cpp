@@ -1,5 +1,7 @@
 #include "OpacityFilterRow.h"
 
+#include "OpacityFilterStream.h"
+
 wxString TZVOpacityFilterRow::TheSubType;
 IZVStreamDisplayInfo* TZVOpacityFilterRow::theDisplayInfo = nullptr;
 bool TZVOpacityFilterRow::theHasVideoFlag = true;
@@ -23,4 +25,8 @@ const TControlInfo& TZVOpacityFilterRow::Control() {
 
 wxIcon* TZVOpacityFilterRow::GetIcon() {
     return GetVideoStreamIcon();
+}
+
+void TZVOpacityFilterRow::SetDefault() {
+    SetRenderStream(new TZVOpacityFilterStream);
 }

@@ -11,6 +11,8 @@ public:
     // The "Opacity" entry.
     static const TControlInfo& Control();
     static wxIcon* GetIcon();
+    // Makes a new TZVOpacityFilterStream the row's render stream.
+    void SetDefault() override;
 
     static wxString TheSubType;
     static IZVStreamDisplayInfo* theDisplayInfo;
