@@ -1,6 +1,7 @@
 #include "DLL/Ctl/SizeHandle.h"
 
 #include "ALL/Assert.h"
+#include "DLL/Ctl/DragAutomaton.h"
 #include "DLL/Res/DrawingResources.h"
 
 #include <cstdint>
@@ -15,8 +16,6 @@ ISizeHandle::~ISizeHandle() {
 
 namespace {
 
-// The drag automaton's status of a press over nothing; hovered handles come in a status above.
-const int theHoverDig = 1;
 // The status drawn in a look of its own.
 const int theActiveStatus = 3;
 
@@ -92,8 +91,8 @@ void TZVSizeHandleBase::RefreshHandle(wxDC& pDC, const wxPoint& pOrigin) const {
         callDrawHandle(aHoverID, operACTIVE, pDC, pOrigin);
         return;
     }
-    if (aHoverStatus <= theHoverDig)
-        ZV_FAIL("aHoverStatus > IDragAutomaton::IActionee::hoverDIG");
+    // Hovered handles come in a status above a press over nothing.
+    ZV_ASSERT(aHoverStatus > IDragAutomaton::IActionee::hoverDIG);
     callDrawHandle(aHoverID, operHOVER, pDC, pOrigin);
 }
 
