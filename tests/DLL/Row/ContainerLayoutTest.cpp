@@ -210,11 +210,27 @@ TEST_F(ContainerLayout, WalksVisitFiltersMasksAndSources) {
     EXPECT_FALSE(aRoot->ApplyOperation(stopAtMix));
     EXPECT_EQ(stopAtMix.aLog, L"Mix ");
 
+    class TVisibleLog : public TZVBaseRow::IVisibleRowOperation {
+    public:
+        bool Apply(const TZVBaseRow* pRow) override {
+            aLog += L"[" + pRow->aName + L"]";
+            return pRow->aName != L"A";
+        }
+        wxString aLog;
+    } visible;
+    mixer->ShowSource(true);
+    a->ShowFilter(true);
+    b->ShowFilter(true);
+    g->ShowMask(true);
+    a->InsertFilter(MakeFilter(L"Gain", L"Hidden"), nullptr);
+    EXPECT_TRUE(aRoot->ApplyOnVisible(visible));
+    EXPECT_EQ(visible.aLog, L"[][Mix][A][B][F][G][Mask]");
+
     TSubStreamLog inputs;
     mixer->ListSubStream(inputs);
     f->ListSubStream(inputs);
     g->ListSubStream(inputs);
-    EXPECT_EQ(inputs.aLog, L"A G B F H ");
+    EXPECT_EQ(inputs.aLog, L"Hidden G B F H ");
 }
 
 TEST_F(ContainerLayout, AFilterCannotHangUnderAFilter) {
