@@ -7,7 +7,9 @@
 #include "DLL/Bas/StreamInt.h"
 #include "DLL/Ctl/SizeHandleFactory.h"
 #include "DLL/Edt/EditorListener.h"
+#include "DLL/Row/ColorParamRow.h"
 #include "DLL/Row/FilterRow.h"
+#include "DLL/Row/FontParamRow.h"
 #include "DLL/Row/ParamRow.h"
 #include "DLL/Row/SimpleParamRow.h"
 #include "DLL/Row/SourceRow.h"
@@ -286,12 +288,14 @@ void TZVStreamRow::CompleteCreate() {
 void TZVStreamRow::CreateStreamParam(bool pNoDefaultKeys) {
     int paramCount = 0;
     int setupCount = 0;
+    int subCount = 0;
+    int superType = 0;
     const TControlInfo* table = GetControlTab();
     for (int i = 0; i < GetControlCount(); ++i) {
         const TControlInfo& info = table[i];
         const int category = TControlInfo::Category(info.aKind);
         if (category == TControlInfo::categoryPARAM) {
-            CreateOneParam(info, paramCount, pNoDefaultKeys);
+            CreateOneParam(info, paramCount, subCount, superType, pNoDefaultKeys);
         } else if (category == TControlInfo::categorySETUP) {
             if (setupCount != info.aIndex || size_t(setupCount) >= aSetupTab.size()) {
                 ZV_FAIL("SetupCount == ControlInfo->index");
@@ -306,18 +310,41 @@ void TZVStreamRow::CreateStreamParam(bool pNoDefaultKeys) {
         ZV_FAIL("ParamCount == GetParamCount()");
 }
 
-void TZVStreamRow::CreateOneParam(const TControlInfo& pInfo, int& pCount, bool pNoDefaultKeys) {
-    // Colour and font parameters are composite rows, made elsewhere.
-    if (pInfo.aTypeDef.aType < paramTypeREAL || pInfo.aTypeDef.aType > paramTypeTEXT ||
-        pInfo.aTypeDef.aType == paramTypeCOLOR || pInfo.aTypeDef.aType == paramTypeFONT) {
-        ZV_FAIL("false");
-        return;
+TZVParamRow* TZVStreamRow::NewParamRow(const TControlInfo& pInfo, int& pSubCount,
+                                       int& pSuperType) {
+    const int type = pInfo.aTypeDef.aType;
+    if (type == paramTypeCOLOR || type == paramTypeFONT) {
+        if (pSubCount != 0)
+            ZV_FAIL("SubCount==0");
+        pSuperType = type;
+        if (type == paramTypeCOLOR) {
+            pSubCount = 3;
+            return new TZVColorParamRow(pInfo.aTypeDef);
+        }
+        pSubCount = 4;
+        return new TZVFontParamRow(FONT_PARAM_TYPE());
     }
+    if (type < paramTypeREAL || type > paramTypeTEXT) {
+        ZV_FAIL("false");
+        return nullptr;
+    }
+    if (pSubCount == 0)
+        return new TZVSimpleParamRow(pInfo.aTypeDef);
+    --pSubCount;
+    if (pSuperType == paramTypeCOLOR)
+        return new TZVColorCompParamRow(pInfo.aTypeDef);
+    return new TZVFontSubParamRow(pInfo.aTypeDef);
+}
+
+void TZVStreamRow::CreateOneParam(const TControlInfo& pInfo, int& pCount, int& pSubCount,
+                                  int& pSuperType, bool pNoDefaultKeys) {
     if (pCount != pInfo.aIndex || size_t(pCount) >= aParamTab.size()) {
         ZV_FAIL("ParamCount == ControlInfo->index");
         return;
     }
-    TZVParamRow* param = new TZVSimpleParamRow(pInfo.aTypeDef);
+    TZVParamRow* param = NewParamRow(pInfo, pSubCount, pSuperType);
+    if (!param)
+        return;
     aParamTab[size_t(pCount++)] = param;
     param->Rename(pInfo.aLabel);
     param->SetDefault(pInfo.aIndex, pInfo.aKind == TControlInfo::categoryPARAM);

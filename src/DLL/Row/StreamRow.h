@@ -16,6 +16,7 @@ class IZVRenderStream;
 class IZVStreamDisplayInfo;
 class T32BoolArray;
 class TZVSourceRow;
+class TZVSuperParamRow;
 struct TControlInfo;
 
 class TZVStreamRow : public TZVBaseRow {
@@ -50,8 +51,8 @@ public:
     typedef void (*TOnDestroy)(TZVStreamRow* pRow);
 
     TZVStreamRow()
-        : aRenderStream(nullptr), aParamHeight(0), aOnDestroy(nullptr), aIsRendered(true),
-          aIsParamShown(false) {}
+        : aRenderStream(nullptr), aParamHeight(0), aOnDestroy(nullptr), aSuperParam(nullptr),
+          aIsRendered(true), aIsParamShown(false) {}
     // destroy(), then the members; the render stream is released.
     ~TZVStreamRow() override;
 
@@ -233,6 +234,9 @@ public:
     int aParamHeight;
     // Called first by destroy() when set.
     TOnDestroy aOnDestroy;
+    // The composite parameter made last: the component rows that follow belong to it. Not
+    // owned; null before the first one.
+    TZVSuperParamRow* aSuperParam;
     // The row takes part in rendering.
     bool aIsRendered;
     // The parameter block is open: the enabled parameter rows are shown below the row.
@@ -245,8 +249,12 @@ protected:
 private:
     // The control of setup pIndex; null, reported, for an index outside the setups.
     const TControlInfo* SetupControl(int pIndex) const;
-    // One parameter row of CreateStreamParam, at *pCount, which moves on.
-    void CreateOneParam(const TControlInfo& pInfo, int& pCount, bool pNoDefaultKeys);
+    // One parameter row of CreateStreamParam, at *pCount, which moves on. pSubCount and
+    // pSuperType: the components still due to the last composite and its type code.
+    void CreateOneParam(const TControlInfo& pInfo, int& pCount, int& pSubCount, int& pSuperType,
+                        bool pNoDefaultKeys);
+    // The row class of a parameter entry, as above; null for a type code of no parameter.
+    static TZVParamRow* NewParamRow(const TControlInfo& pInfo, int& pSubCount, int& pSuperType);
     // The parameter count, limited to the table actually built.
     size_t ParamLimit() const;
     TZVParamRow* EnabledParamAt(size_t pIndex) const;

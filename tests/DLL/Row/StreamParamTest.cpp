@@ -74,14 +74,14 @@ TEST(StreamParam, ParametersAndSetupsComeFromTheControlTable) {
     EXPECT_EQ(root.aKeyList.size(), 2u);
 }
 
-TEST(StreamParam, EntriesOutOfOrderOrOfCompositeTypesAreReportedAndSkipped) {
+TEST(StreamParam, EntriesOutOfOrderOrOfUnknownTypesAreReportedAndSkipped) {
     const TTypeDef real(paramTypeREAL);
     TFakeStreamRow row(rowKindSOURCE);
     row.aControls = {Entry(0, 0, real, L"A"),
                      Entry(0, 5, real, L"B"),
                      Entry(0, 1, real, L"C"),
                      Entry(2, 3, real, L"S"),
-                     Entry(0, 2, TTypeDef(paramTypeCOLOR), L"Colour"),
+                     Entry(0, 2, TTypeDef(8), L"Odd"),
                      Entry(0, 2, real, L"D"),
                      Entry(0, 3, real, L"E")};
     row.aParamCount = 3;

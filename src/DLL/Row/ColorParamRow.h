@@ -1,0 +1,52 @@
+// Colour parameters ("Color"): a composite of "Red", "Green" and "Blue" components
+// ("ColorComp", whole numbers 0 to 255) whose value is the number 0xRRGGBB.
+#pragma once
+
+#include "DLL/Row/SuperParamRow.h"
+
+class TZVColorParamRow : public TZVSuperParamRow {
+public:
+    // Reports a type that is not a colour type, but builds the row all the same.
+    explicit TZVColorParamRow(const TTypeDef& pTypeDef);
+    ~TZVColorParamRow() override;
+
+    const wxString& GetSubType() const override;
+    wxIcon* GetTypeIcon() const override;
+    TSubParamCombine GetFormulaMethod() const override;
+
+    // (R x 256 + G) x 256 + B, each component limited to 0..255 and rounded.
+    static TVariant Compute(const TVariant* pComponents);
+
+    // "Color".
+    static wxString theSubType;
+
+    class Factory : public IParamFactory {
+    public:
+        ~Factory() override;
+        wxString GetSubType() const override;
+        TZVParamRow* Create(const TTypeDef& pTypeDef) const override;
+    };
+};
+
+class TZVColorCompParamRow : public TZVSubParamRow {
+public:
+    explicit TZVColorCompParamRow(const TTypeDef& pTypeDef) : TZVSubParamRow(pTypeDef) {}
+    ~TZVColorCompParamRow() override;
+
+    const wxString& GetSubType() const override;
+    const std::vector<const wchar_t*>& GetSubParamNameTab() const override;
+    wxIcon* GetSubParamIcon(int pNumber) const override;
+
+    // The type of a component: integer 0 to 255, default 0.
+    static const TTypeDef& ComponentType();
+
+    // "ColorComp".
+    static wxString theSubType;
+
+    class Factory : public IParamFactory {
+    public:
+        ~Factory() override;
+        wxString GetSubType() const override;
+        TZVParamRow* Create(const TTypeDef& pTypeDef) const override;
+    };
+};

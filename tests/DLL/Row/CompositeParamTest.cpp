@@ -1,0 +1,389 @@
+#include "ALL/Error.h"
+#include "ALL/XmlTree.h"
+#include "DLL/Row/ColorParamRow.h"
+#include "DLL/Row/FontParamRow.h"
+#include "DLL/Row/ParamFormula.h"
+#include "DLL/Row/RowRegistry.h"
+#include "DLL/Row/StreamFactory.h"
+
+#include "support/AssertCapture.h"
+#include "support/FakeFormula.h"
+#include "support/FakeHost.h"
+#include "support/FakeRows.h"
+#include "support/ListenerRecorder.h"
+#include "support/RowText.h"
+#include "support/XmlText.h"
+
+#include <wx/xml/xml.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+TControlInfo Entry(int pKind, int pIndex, const TTypeDef& pType, const wchar_t* pLabel) {
+    TControlInfo info(pIndex, pType, pLabel, true);
+    info.aKind = pKind;
+    return info;
+}
+
+// A stream row whose controls are a colour "Back" (components 1 to 3, blue labelled "Deep"),
+// a font "Title" (components 5 to 8) and one setup.
+class TCompositeStream : public TFakeStreamRow {
+public:
+    TCompositeStream() : TFakeStreamRow(rowKindSOURCE, L"Clip") {
+        const TTypeDef integer(paramTypeINTEGER);
+        aControls = {Entry(0, 0, TTypeDef(paramTypeCOLOR), L"Back"),
+                     Entry(0, 1, integer, L""),
+                     Entry(0, 2, integer, L""),
+                     Entry(0, 3, integer, L"Deep"),
+                     Entry(0, 4, FONT_PARAM_TYPE(), L"Title"),
+                     Entry(0, 5, TTypeDef(paramTypeTEXT), L""),
+                     Entry(0, 6, integer, L""),
+                     Entry(0, 7, FLAG_PARAM_TYPE(), L""),
+                     Entry(0, 8, FLAG_PARAM_TYPE(), L""),
+                     Entry(2, 0, TTypeDef(paramTypeREAL), L"Show")};
+        aParamControls = {0, 1, 2, 3, 4, 5, 6, 7, 8};
+        aSetupControls = {9};
+        aParamCount = 9;
+        aSetupCount = 1;
+    }
+    TZVSuperParamRow* Super(int pIndex) const {
+        return dynamic_cast<TZVSuperParamRow*>(aParamTab[size_t(pIndex)]);
+    }
+};
+
+wxString ParamListImage(const TZVStreamRow& pRow) {
+    wxXmlNode list(wxXML_ELEMENT_NODE, L"param-list");
+    for (const TZVParamRow* param : pRow.aParamTab)
+        NSXml::AppendChild(&list, param->GetXmlImage());
+    return XmlText(list);
+}
+
+// Reads pText as the stream's "param-list" (after its setup list); the TError's text, or ""
+// when it read.
+std::string ReadParams(TZVStreamRow& pRow, const wxString& pText) {
+    std::unique_ptr<wxXmlNode> part(
+        ParseXml(L"<part><setup-list><setup>1</setup></setup-list>" + pText + L"</part>"));
+    const wxXmlNode* node = part->GetChildren();
+    pRow.CompleteCreate();
+    try {
+        pRow.createParamList(node);
+    } catch (const TError& error) {
+        return std::string(wxString(error).utf8_str());
+    }
+    return "";
+}
+
+// A segment [pBegin, pEnd) from pValue rising by pSlope a time unit, of continuity pCont.
+TABCFormula Segment(long pBegin, double pValue, long pEnd, EContinuity pCont = contNONE,
+                    double pSlope = 0) {
+    TABCFormula segment(pBegin, TVariant(pValue), pEnd);
+    segment.aCont = pCont;
+    segment.c = pSlope;
+    return segment;
+}
+
+void SetKeys(TZVParamRow* pRow, const std::vector<TABCFormula>& pSegments) {
+    for (auto segment = pRow->aFormulaList.begin(); segment != pRow->aFormulaList.end();)
+        segment = pRow->deleteFormula(segment, false);
+    for (const TABCFormula& segment : pSegments)
+        pRow->insertFormula(segment, nullptr, false);
+}
+
+// Counts the evaluations of a component's value source.
+class TCountingFormula : public TFakeDependFormula {
+public:
+    using TFakeDependFormula::TFakeDependFormula;
+    TVariant ComputePointAt(double) const override {
+        ++aCalls;
+        return TVariant(7.0);
+    }
+    mutable int aCalls = 0;
+};
+
+const wchar_t* const theStoredList =
+    L"<param-list><param type=\"Color\" name=\"Back\"><value/></param>"
+    L"<param type=\"ColorComp\" name=\"Back - Red\"><value><key time=\"0\" to=\"50\" "
+    L"kind=\"1\"/></value></param>"
+    L"<param type=\"ColorComp\" name=\"Back - Green\"><value><key time=\"0\" to=\"50\" "
+    L"kind=\"1\"/></value></param>"
+    L"<param type=\"ColorComp\" name=\"Deep\"><value><key time=\"0\" to=\"50\" "
+    L"kind=\"1\"/></value></param>"
+    L"<param type=\"Font\" name=\"Title\"><value/></param>"
+    L"<param type=\"FontComp\" name=\"Title - Name\"><value><key time=\"0\" "
+    L"to=\"50\">Text</key></value></param>"
+    L"<param type=\"FontComp\" name=\"Title - Size\"><value><key time=\"0\" to=\"50\" "
+    L"kind=\"1\"/></value></param>"
+    L"<param type=\"FontComp\" name=\"Title - Bold\"><value><key time=\"0\" to=\"50\" "
+    L"kind=\"1\"/></value></param>"
+    L"<param type=\"FontComp\" name=\"Title - Italic\"><value><key time=\"0\" to=\"50\" "
+    L"kind=\"1\"/></value></param></param-list>";
+
+} // namespace
+
+TEST(CompositeParam, ControlTableMakesCompositesFollowedByTheirComponents) {
+    TFakeProject project;
+    TFakeStreamRow root(rowKindMIXER);
+    root.MakeRoot();
+    root.aSequenceList.Add(0, 50, root.aSequenceList.end());
+    TCompositeStream row;
+    row.CreateDefault(L"Clip");
+    row.SetStreamParent(&root, false);
+    std::vector<std::string> kinds;
+    for (const TZVParamRow* param : row.aParamTab)
+        kinds.push_back(std::string(param->GetSubType().utf8_str()) + ":" +
+                        std::string(param->aName.utf8_str()) + ":" +
+                        std::to_string(param->aFormulaList.size()));
+    EXPECT_EQ(kinds, (std::vector<std::string>{
+                         "Color:Back:0", "ColorComp:Back - Red:1", "ColorComp:Back - Green:1",
+                         "ColorComp:Deep:1", "Font:Title:0", "FontComp:Title - Name:1",
+                         "FontComp:Title - Size:1", "FontComp:Title - Bold:1",
+                         "FontComp:Title - Italic:1"}));
+    EXPECT_EQ(row.Super(0)->aSubCount, 3);
+    EXPECT_EQ(row.Super(4)->aSubCount, 4);
+    EXPECT_EQ(row.Super(4)->aTypeDef.aType, paramTypeFONT);
+    // Default components: black, and the font image of the components' defaults.
+    EXPECT_EQ(row.aParamTab[0]->GetValueAt(5), TVariant(0.0));
+    EXPECT_EQ(static_cast<TZVSubParamRow*>(row.aParamTab[8])->aSubNumber, 3);
+}
+
+TEST(CompositeParam, FactoriesReportTypesThatDoNotFit) {
+    const IParamFactory* color = TZVParamRow::theFactorySet->at(L"Color");
+    const IParamFactory* font = TZVParamRow::theFactorySet->at(L"Font");
+    TTypeDef bigFont = FONT_PARAM_TYPE();
+    bigFont.aMax = TVariant(99.0);
+    std::unique_ptr<TZVParamRow> row;
+    EXPECT_ASSERTS(row.reset(color->Create(TTypeDef(paramTypeREAL))),
+                   L"pTypeDef.aType==paramTypeCOLOR");
+    EXPECT_EQ(row->GetSubType(), L"Color");
+    EXPECT_ASSERTS(row.reset(font->Create(bigFont)), L"pTypeDef==FONT_PARAM_TYPE");
+    EXPECT_ASSERTS(row.reset(font->Create(FONT_PARAM_TYPE())));
+    EXPECT_EQ(row->GetSubType(), L"Font");
+}
+
+TEST(CompositeParam, StoredListReadsAndWritesBackIdentically) {
+    TFakeProject project;
+    TFakeStreamRow root(rowKindMIXER);
+    root.MakeRoot();
+    root.aSequenceList.Add(0, 50, root.aSequenceList.end());
+    TCompositeStream made;
+    made.CreateDefault(L"Clip");
+    made.SetStreamParent(&root, false);
+    const wxString image = ParamListImage(made);
+    EXPECT_EQ(image, wxString(theStoredList));
+    TCompositeStream read;
+    read.SetParent(&root, false);
+    ASSERT_EQ(ReadParams(read, L"<param-list shown=\"0\">" + image.Mid(12)), "");
+    EXPECT_EQ(ParamListImage(read), image);
+    // Every component's keys reach its composite, and the stream through both.
+    EXPECT_EQ(KeyText(read.aParamTab[0]->aKeyList), "0:3 50:3 ");
+    EXPECT_EQ(KeyText(read.aParamTab[4]->aKeyList), "0:4 50:4 ");
+    EXPECT_EQ(KeyText(read.aKeyList), "0:14 50:14 ");
+}
+
+TEST(CompositeParam, MisplacedOrBrokenComponentsAreRefused) {
+    TFakeProject project;
+    const wxString comp = L"<param type=\"ColorComp\" name=\"\"><value/></param>";
+    const wxString color = L"<param type=\"Color\" name=\"C\"><value/></param>";
+    const wxString plain = L"<param type=\"Standard\" name=\"\"><value/></param>";
+    const wxString font = L"<param type=\"FontComp\" name=\"\"><value/></param>";
+    const wxString badBlue = L"<param type=\"ColorComp\" name=\"Blue\"><value><key/></value></param>";
+    struct TCase {
+        wxString aParams;
+        std::string aError;
+    } cases[] = {
+        {comp + comp, "Misplaced component parameter Param. ColorComp  of fake Clip"},
+        {color + comp + comp + comp + font, "Misplaced component parameter Param. FontComp  of fake Clip"},
+        {color + comp + comp + comp + comp, "Misplaced component parameter Param. ColorComp  of fake Clip"},
+        {color + comp + comp + badBlue, "Invalid key list for Param. ColorComp Blue of fake Clip"},
+        {plain + plain + plain + plain + plain + plain + plain + plain + color, ""},
+    };
+    for (const TCase& c : cases) {
+        TCompositeStream row;
+        TAssertCapture ignoreTypeReports;
+        EXPECT_EQ(ReadParams(row, L"<param-list shown=\"0\">" + c.aParams + plain + plain + plain +
+                                      plain + plain + plain + plain + plain + L"</param-list>"),
+                  c.aError)
+            << c.aParams;
+        if (c.aError.empty()) {
+            EXPECT_TRUE(row.aParamTab[8]->GetValueAt(0).IsUndefined());
+        }
+    }
+}
+
+namespace {
+
+// A colour "Back" whose components hold the given segments.
+struct TColorSetup {
+    std::vector<TABCFormula> aRed, aGreen, aBlue;
+};
+
+class TColorFixture : public testing::Test {
+protected:
+    void SetUp() override {
+        aRoot.MakeRoot();
+        aRow.CreateDefault(L"Clip");
+        aRow.SetParent(&aRoot, false);
+    }
+    void Use(const TColorSetup& pSetup) {
+        SetKeys(aRow.aParamTab[1], pSetup.aRed);
+        SetKeys(aRow.aParamTab[2], pSetup.aGreen);
+        SetKeys(aRow.aParamTab[3], pSetup.aBlue);
+    }
+    TZVSuperParamRow& Color() { return *aRow.Super(0); }
+    const IDependFormula& Formula() { return *Color().aFormula; }
+
+    // Before the rows: the fake formulas log into it when they die.
+    std::string aLog;
+    TFakeProject aProject;
+    TFakeStreamRow aRoot{rowKindMIXER};
+    TCompositeStream aRow;
+};
+
+std::string ContText(EContinuity pCont, bool pFlag) {
+    return std::to_string(int(pCont)) + (pFlag ? "+" : "");
+}
+
+} // namespace
+
+TEST_F(TColorFixture, ValueKeysAndContinuityCombineTheComponents) {
+    TABCFormula eased = Segment(10, 5, 30, contSMOOTH);
+    eased.aAccel = true;
+    // {setup, value at 10.9, HasKey(10), GetValueNSlope(10, right side), flat at 20}
+    struct TCase {
+        TColorSetup aSetup;
+        TVariant aValue;
+        int aKeys;
+        std::string aCont;
+        TVariant aSlopeValue;
+        bool aFlat;
+    } cases[] = {
+        // Green rises by 1 a unit: 10.9 is taken at 10 (0x6E, not 0x6F).
+        {{{Segment(0, 255, 50)}, {Segment(0, 100, 50, contNONE, 1)}, {Segment(0, 0, 50)}},
+         TVariant(double(0xFF6E00)), 0, "4", TVariant(double(0xFF6E00)), false},
+        {{{Segment(0, 1, 10), Segment(10, 2, 50, contSMOOTH)},
+          {Segment(10, 3, 50, contSMOOTH)},
+          {Segment(10, 4, 50, contSMOOTH)}},
+         TVariant(double(0x020304)), 3, "3", TVariant(double(0x020304)), true},
+        {{{Segment(10, 1, 50, contSMOOTH)},
+          {Segment(10, 3, 50, contANGLE)},
+          {Segment(10, 4, 50, contSMOOTH)}},
+         TVariant(double(0x010304)), 2, "5", TVariant(double(0x010304)), true},
+        // Easing differs: mixed as well; the first visited (blue) gives the flag.
+        {{{Segment(10, 1, 50, contSMOOTH)}, {Segment(10, 3, 50, contSMOOTH)}, {eased}},
+         TVariant(double(0x010305)), 2, "5+", TVariant(double(0x010305)), true},
+        // Green undefined at 10.9: no value, whatever the others say.
+        {{{Segment(0, 1, 50)}, {Segment(20, 3, 50)}, {Segment(10, 4, 50, contSMOOTH)}},
+         TVariant(), 2, "5", TVariant(), true},
+    };
+    for (const TCase& c : cases) {
+        Use(c.aSetup);
+        EXPECT_EQ(Color().GetValueAt(10.9), c.aValue);
+        EXPECT_EQ(Formula().HasKey(10), c.aKeys);
+        EContinuity cont = contFLAT;
+        bool flag = false;
+        EXPECT_EQ(Formula().GetValueNSlope(10, false, cont, flag), c.aSlopeValue);
+        EXPECT_EQ(ContText(cont, flag), c.aCont);
+        EXPECT_EQ(Formula().IsFlatFormula(20), c.aFlat);
+    }
+}
+
+TEST_F(TColorFixture, AnUndefinedComponentStopsTheEvaluation) {
+    Use({{Segment(0, 1, 50)}, {}, {}});
+    TCountingFormula* blue = new TCountingFormula(aRow.aParamTab[3], "blue", aLog);
+    aRow.aParamTab[3]->aFormula = blue;
+    EXPECT_TRUE(Color().GetValueAt(5).IsUndefined());
+    EXPECT_EQ(blue->aCalls, 0);
+    // An expression component has no key list to be flat by.
+    Use({{Segment(0, 1, 50)}, {Segment(0, 1, 50)}, {}});
+    EXPECT_EQ(Color().GetValueAt(5), TVariant(double(0x010107)));
+    EXPECT_FALSE(Formula().IsFlatFormula(5));
+    EXPECT_EQ(Formula().HasKey(0), 2);
+}
+
+TEST_F(TColorFixture, SnapshotsReadTheHostsFrameTable) {
+    Use({{Segment(0, 1, 50)}, {Segment(0, 2, 50)}, {Segment(0, 3, 50)}});
+    aRow.aRenderKey = 7;
+    TFakeEvaluateContext context;
+    std::unique_ptr<IFormula> snapshot(Formula().CloneFormulaAt(0, nullptr, context, true));
+    EXPECT_EQ(context.aLog, "7,1,1 7,2,1 7,3,1 ");
+    EXPECT_EQ(Formula().CloneFormulaAt(0, snapshot.get(), context, true), snapshot.get());
+    // Empty places: undefined and flat; filled: the combined value.
+    EXPECT_TRUE(snapshot->ComputePointAt(3).IsUndefined());
+    EXPECT_TRUE(snapshot->IsFlatFormula(3));
+    std::vector<std::unique_ptr<IFormula>> parts;
+    for (int i = 1; i <= 3; ++i) {
+        parts.emplace_back(aRow.aParamTab[size_t(i)]->aFormulaList.CloneFormulaAt(
+            0, nullptr, context, true));
+        context.aSlots[{7, i, true}] = parts.back().get();
+    }
+    EXPECT_EQ(snapshot->ComputePointAt(3), TVariant(double(0x010203)));
+    EXPECT_TRUE(snapshot->IsFlatFormula(3));
+    for (auto& slot : context.aSlots)
+        slot.second = nullptr;
+}
+
+TEST_F(TColorFixture, ComponentChangesAreReportedAsTheCompositesEdit) {
+    TListenerRecorder recorder;
+    recorder.aNames = {{&Color(), "Back"}, {aRow.aParamTab[2], "Green"}};
+    TListenerScope scope(recorder);
+    aRow.aParamTab[2]->notifyListenersParamChanged();
+    Color().aIsApplying = true;
+    aRow.aParamTab[2]->notifyListenersParamChanged();
+    Color().aIsApplying = false;
+    aRow.aParamTab[2]->notifyOther(true);
+    EXPECT_EQ(recorder.aCalls, "ParamKeyEdit(Back,0) ParamKeyEdit(Back,0) ParamKeyEdit(Back,0) "
+                               "ParamKeyEdit(Back,0) ");
+    // Removing the composite's listeners leaves no entry behind.
+    Color().aFormula->AddListeners(true);
+    for (int i = 1; i <= 3; ++i)
+        EXPECT_TRUE(aRow.aParamTab[size_t(i)]->aListenerList.empty());
+    EXPECT_ASSERTS(Color().aFormula->AddListeners(false), L"false", L"false", L"false");
+}
+
+TEST_F(TColorFixture, ListingAndEnablingPassToTheComponents) {
+    TFakeRowSelection selection;
+    std::list<TZVParamRow*> listed;
+    selection.aSelected = {aRow.aParamTab[2]};
+    Color().ListParam(listed);
+    EXPECT_TRUE(listed.empty());
+    selection.aSelected.insert(&Color());
+    Color().ListParam(listed);
+    EXPECT_EQ(listed, (std::list<TZVParamRow*>{aRow.aParamTab[3], aRow.aParamTab[1]}));
+
+    aRow.aSetupTab[0] = TVariant(0.0);
+    Color().OnSetupUpdate(0);
+    std::string states;
+    for (int i = 1; i <= 3; ++i)
+        states += aRow.aParamTab[size_t(i)]->aIsEnabled ? "1" : "0";
+    aRow.aSetupTab[0] = TVariant(wxString(L"yes"));
+    Color().OnSetupUpdate(0);
+    for (int i = 1; i <= 3; ++i)
+        states += aRow.aParamTab[size_t(i)]->aIsEnabled ? "1" : "0";
+    TZVStreamRow::EndEnableParam();
+    EXPECT_EQ(states, "000111");
+}
+
+TEST(CompositeParam, ColorAndFontComputeTheirValues) {
+    struct TColorCase {
+        double aRed, aGreen, aBlue, aValue;
+    } colors[] = {{255, 128, 0, 0xFF8000}, {300, -4, 127.5, 0xFF0080}, {0, 126.5, 1, 0x007F01}};
+    for (const TColorCase& c : colors) {
+        const TVariant parts[] = {c.aRed, c.aGreen, c.aBlue};
+        EXPECT_EQ(TZVColorParamRow::Compute(parts), TVariant(c.aValue)) << c.aValue;
+    }
+    struct TFontCase {
+        TVariant aFace;
+        double aSize, aBold, aItalic;
+        const wchar_t* aImage;
+    } fonts[] = {{TVariant(wxString(L"Arial")), 12, 1, 0, L"Bi12\tArial"},
+                 {TVariant(3.0), 9.6, 0, 2, L"bI10\t"}};
+    for (const TFontCase& c : fonts) {
+        const TVariant parts[] = {c.aFace, c.aSize, c.aBold, c.aItalic};
+        EXPECT_EQ(TZVFontParamRow::Compute(parts), TVariant(wxString(c.aImage)));
+    }
+}
