@@ -5,7 +5,6 @@
 #include "DLL/Bas/EvaluateContext.h"
 #include "DLL/Row/StreamRow.h"
 
-#include <cmath>
 
 namespace {
 
@@ -97,7 +96,7 @@ private:
 TZVParamFormula::~TZVParamFormula() = default;
 
 TVariant TZVParamFormula::ComputePointAt(double pTime) const {
-    const double time = double(SaturateToInt(std::trunc(pTime)));
+    const double time = double(SaturateToInt(pTime));
     std::vector<TVariant> values(size_t(aSuperRow->aSubCount));
     for (int number = 0; number < aSuperRow->aSubCount; ++number) {
         const TZVParamRow* component = aSuperRow->GetSubParam(number);

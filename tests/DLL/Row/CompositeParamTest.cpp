@@ -148,6 +148,7 @@ TEST(CompositeParam, ControlTableMakesCompositesFollowedByTheirComponents) {
     EXPECT_EQ(row.Super(4)->aTypeDef.aType, paramTypeFONT);
     // Default components: black, and the font image of the components' defaults.
     EXPECT_EQ(row.aParamTab[0]->GetValueAt(5), TVariant(0.0));
+    EXPECT_EQ(row.aParamTab[4]->GetValueAt(5), TVariant(wxString(L"bi0\tText")));
     EXPECT_EQ(static_cast<TZVSubParamRow*>(row.aParamTab[8])->aSubNumber, 3);
 }
 
