@@ -45,18 +45,6 @@ TVariant TZVColorParamRow::Compute(const TVariant* pComponents) {
     return TVariant(color);
 }
 
-TZVColorParamRow::Factory::~Factory() {
-    theSubType.clear();
-}
-
-wxString TZVColorParamRow::Factory::GetSubType() const {
-    return theSubType;
-}
-
-TZVParamRow* TZVColorParamRow::Factory::Create(const TTypeDef& pTypeDef) const {
-    return new TZVColorParamRow(pTypeDef);
-}
-
 // Components.
 
 TZVColorCompParamRow::~TZVColorCompParamRow() = default;
@@ -86,16 +74,4 @@ const TTypeDef& TZVColorCompParamRow::ComponentType() {
         return type;
     }();
     return theType;
-}
-
-TZVColorCompParamRow::Factory::~Factory() {
-    theSubType.clear();
-}
-
-wxString TZVColorCompParamRow::Factory::GetSubType() const {
-    return theSubType;
-}
-
-TZVParamRow* TZVColorCompParamRow::Factory::Create(const TTypeDef& pTypeDef) const {
-    return new TZVColorCompParamRow(pTypeDef);
 }

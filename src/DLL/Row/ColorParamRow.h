@@ -20,12 +20,7 @@ public:
     // "Color".
     static wxString theSubType;
 
-    class Factory : public IParamFactory {
-    public:
-        ~Factory() override;
-        wxString GetSubType() const override;
-        TZVParamRow* Create(const TTypeDef& pTypeDef) const override;
-    };
+    typedef TCompositeFactory<TZVColorParamRow> Factory;
 };
 
 class TZVColorCompParamRow : public TZVSubParamRow {
@@ -43,10 +38,5 @@ public:
     // "ColorComp".
     static wxString theSubType;
 
-    class Factory : public IParamFactory {
-    public:
-        ~Factory() override;
-        wxString GetSubType() const override;
-        TZVParamRow* Create(const TTypeDef& pTypeDef) const override;
-    };
+    typedef TCompositeFactory<TZVColorCompParamRow> Factory;
 };

@@ -53,6 +53,11 @@ bool MakeNull(wxFont& pFont) {
 
 } // namespace
 
+TZVFontParamRow::TZVFontParamRow(const TTypeDef& pTypeDef) : TZVSuperParamRow(pTypeDef, 4) {
+    if (!SameTypes(pTypeDef, FONT_PARAM_TYPE()))
+        ZV_FAIL("pTypeDef==FONT_PARAM_TYPE");
+}
+
 TZVFontParamRow::~TZVFontParamRow() = default;
 
 const wxString& TZVFontParamRow::GetSubType() const {
@@ -86,21 +91,6 @@ bool TZVFontParamRow::UpdateFontValueAtCurTime(const IZVRenderContext* pContext,
         return MakeNull(pFont);
     const wxString face = name.IsText() ? name.GetText() : wxString();
     return UpdateFontValue(face, std::abs(points), Rounded(bold) != 0, Rounded(italic) != 0, pFont);
-}
-
-TZVFontParamRow::Factory::~Factory() {
-    theSubType.clear();
-}
-
-wxString TZVFontParamRow::Factory::GetSubType() const {
-    return theSubType;
-}
-
-TZVParamRow* TZVFontParamRow::Factory::Create(const TTypeDef& pTypeDef) const {
-    TZVParamRow* row = new TZVFontParamRow(pTypeDef);
-    if (!SameTypes(pTypeDef, FONT_PARAM_TYPE()))
-        ZV_FAIL("pTypeDef==FONT_PARAM_TYPE");
-    return row;
 }
 
 // Components.
@@ -146,16 +136,4 @@ const TTypeDef& TZVFontSubParamRow::SizeType() {
         return type;
     }();
     return theType;
-}
-
-TZVFontSubParamRow::Factory::~Factory() {
-    theSubType.clear();
-}
-
-wxString TZVFontSubParamRow::Factory::GetSubType() const {
-    return theSubType;
-}
-
-TZVParamRow* TZVFontSubParamRow::Factory::Create(const TTypeDef& pTypeDef) const {
-    return new TZVFontSubParamRow(pTypeDef);
 }

@@ -9,7 +9,8 @@ class wxFont;
 
 class TZVFontParamRow : public TZVSuperParamRow {
 public:
-    explicit TZVFontParamRow(const TTypeDef& pTypeDef) : TZVSuperParamRow(pTypeDef, 4) {}
+    // Reports a type that differs from the built-in font type, but builds the row.
+    explicit TZVFontParamRow(const TTypeDef& pTypeDef);
     ~TZVFontParamRow() override;
 
     const wxString& GetSubType() const override;
@@ -29,13 +30,7 @@ public:
     // "Font".
     static wxString theSubType;
 
-    class Factory : public IParamFactory {
-    public:
-        ~Factory() override;
-        wxString GetSubType() const override;
-        // Reports a type that differs from the built-in font type, but builds the row.
-        TZVParamRow* Create(const TTypeDef& pTypeDef) const override;
-    };
+    typedef TCompositeFactory<TZVFontParamRow> Factory;
 };
 
 class TZVFontSubParamRow : public TZVSubParamRow {
@@ -55,10 +50,5 @@ public:
     // "FontComp".
     static wxString theSubType;
 
-    class Factory : public IParamFactory {
-    public:
-        ~Factory() override;
-        wxString GetSubType() const override;
-        TZVParamRow* Create(const TTypeDef& pTypeDef) const override;
-    };
+    typedef TCompositeFactory<TZVFontSubParamRow> Factory;
 };

@@ -9,6 +9,16 @@
 
 class TZVSuperParamRow;
 
+// The factory of a composite or component row class TRow under TRow::theSubType, which its
+// destruction empties.
+template <class TRow>
+class TCompositeFactory : public IParamFactory {
+public:
+    ~TCompositeFactory() override { TRow::theSubType.clear(); }
+    wxString GetSubType() const override { return TRow::theSubType; }
+    TZVParamRow* Create(const TTypeDef& pTypeDef) const override { return new TRow(pTypeDef); }
+};
+
 // An operation applied to each component of a composite; its result is ignored.
 class TSubParamMethod {
 public:
