@@ -12,6 +12,9 @@ TZVSuperParamRow::TZVSuperParamRow(const TTypeDef& pTypeDef, int pSubCount)
     : TZVParamRow(pTypeDef), aIsApplying(false), aSubCount(pSubCount) {}
 
 TZVSuperParamRow::~TZVSuperParamRow() {
+    // The combining formula walks the components through this class: drop it while the
+    // row is still one.
+    deleteFormula(false);
     if (aParent && aParent->aSuperParam == this)
         aParent->aSuperParam = nullptr;
 }

@@ -44,7 +44,8 @@ typedef TVariant (*TSubParamCombine)(const TVariant* pComponents);
 class TZVSuperParamRow : public TZVParamRow {
 public:
     TZVSuperParamRow(const TTypeDef& pTypeDef, int pSubCount);
-    // A stream still pointing at this row as the composite being read forgets it.
+    // Takes the row out of its components' listener lists; a stream still pointing at this
+    // row as the composite being read forgets it.
     ~TZVSuperParamRow() override;
 
     // The row's own key list, into which the components' keys are counted.
