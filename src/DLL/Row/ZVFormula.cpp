@@ -3,6 +3,10 @@
 #include "ALL/Number.h"
 #include "ALL/XmlTree.h"
 #include "DLL/Bas/ExprNode.h"
+#include "DLL/Bas/ExprToken.h"
+#include "DLL/Row/ParamRow.h"
+#include "DLL/Row/StreamRow.h"
+#include "DLL/Row/ZVParamAttribute.h"
 
 #include <wx/xml/xml.h>
 
@@ -83,13 +87,13 @@ TZVExpressionContext& GetFormulaContext() {
 int TZVFormula::theLastId = 0;
 
 TZVFormula::TZVFormula(TZVParamRow* pOwnerRow)
-    : aId(++theLastId), aOwnerRow(pOwnerRow), aUsesValue(false), aUsesAttr(false), aIsClone(false) {
-}
+    : aId(++theLastId), aOwnerRow(pOwnerRow), aUsesValue(false), aUsesAttr(false), aIsClone(false),
+      aAttrFrame(std::numeric_limits<int>::min()) {}
 
 TZVFormula::TZVFormula(const TZVFormula& pSource)
     : NSExpression::TFormula(pSource), IDependFormula(), aId(pSource.aId),
       aOwnerRow(pSource.aOwnerRow), aUsesValue(pSource.aUsesValue), aUsesAttr(pSource.aUsesAttr),
-      aIsClone(true), aImage(pSource.aImage) {}
+      aIsClone(true), aAttrFrame(std::numeric_limits<int>::min()), aImage(pSource.aImage) {}
 
 TZVFormula::~TZVFormula() = default;
 
@@ -106,6 +110,31 @@ const wxString& TZVFormula::GetAttrName(EAttrKind pKind) {
                                         L"end",           L"isDefined",   L"isInSequence",
                                         L"beginSequence", L"endSequence"};
     return theNames[pKind];
+}
+
+wxString TZVFormula::GetRowQualName(const TZVBaseRow* pRow) {
+    wxString name = TZVBaseRow::GetRowKindName(pRow->aRowKind) + L":";
+    if (pRow->aRowKind == rowKindPARAM)
+        name += wxString::Format(L"%d - ", static_cast<const TZVParamRow*>(pRow)->aIndex + 1);
+    wxString own = pRow->aName;
+    own.Replace(L"]", L"]]");
+    return name + own;
+}
+
+wxString TZVFormula::GetRowName(const TZVBaseRow* pRow) {
+    wxString name;
+    for (; pRow && pRow->aParent; pRow = pRow->aParent)
+        name.insert(0, L"[" + GetRowQualName(pRow) + L"]");
+    return name;
+}
+
+NSExpression::IToken* TZVFormula::GetExtendedToken() {
+    const wchar_t* const start = GetCursor();
+    if (*start != L'[')
+        return nullptr;
+    const TParamAttrSpec spec = ParseParamReference(*this);
+    const wxString text(start, size_t(GetCursor() - start));
+    return new NSExpression::TLeafToken(new TZVParamAttribute(spec, text));
 }
 
 bool TZVFormula::CheckPass(ECheckMode pMode) {
@@ -188,8 +217,14 @@ IFormula* TZVFormula::CloneFormulaAt(long pTime, IFormula* pReuse, const IEvalua
             snapshot->CheckPass(modeCLONE_VALUES);
         }
     }
-    if (Context().SetCurrent(double(pTime)) && aUsesAttr)
+    Context().SetCurrent(double(pTime));
+    // Each snapshot keeps the frame it froze its attributes at: another snapshot made in the
+    // same frame has not seen this one's.
+    const int frame = Context().GetCurImage();
+    if (aUsesAttr && snapshot->aAttrFrame != frame) {
         snapshot->CheckPass(modeCLONE_ATTRS);
+        snapshot->aAttrFrame = frame;
+    }
     return snapshot;
 }
 

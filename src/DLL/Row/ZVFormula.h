@@ -11,6 +11,7 @@
 
 #include <wx/string.h>
 
+class TZVBaseRow;
 class TZVParamRow;
 
 // A parameter's value source that is not a plain key list. It has no key segments, so the
@@ -80,6 +81,10 @@ public:
     void SetMode(ECheckMode pMode) { aCheckMode = pMode; }
     // The time last given to SetCurrent (NaN right after a change of rate).
     double GetCurTime() const { return aCurTime; }
+    // Where the current time is kept, for references that read it at every evaluation.
+    const double* GetCurTimePlace() const { return &aCurTime; }
+    // The frame number of the current time.
+    int GetCurImage() const { return aCurImage; }
     long GetRate() const { return aRate; }
     // The host's frame table and flag of the snapshot being made; null outside one.
     const IEvaluateContext* GetEvalContext() const { return aEvalContext; }
@@ -121,6 +126,11 @@ public:
     static void SetFrameRate(long pRate);
     // The word of an attribute kind (pKind must be one of EAttrKind).
     static const wxString& GetAttrName(EAttrKind pKind);
+    // "kind:name" of pRow as a reference element writes it: a parameter as "number - name",
+    // each "]" of the name doubled.
+    static wxString GetRowQualName(const TZVBaseRow* pRow);
+    // The elements of pRow and its ancestors below the root, top-down; empty for the root.
+    static wxString GetRowName(const TZVBaseRow* pRow);
 
     // Binds the tree to the formula context and the rows; false when a name or reference
     // failed (the text is in the error list).
@@ -160,6 +170,10 @@ public:
     TZVParamRow* GetOwnerRow() const { return aOwnerRow; }
     bool IsClone() const { return aIsClone; }
 
+protected:
+    // Reads a parameter reference at "[".
+    NSExpression::IToken* GetExtendedToken() override;
+
 private:
     // The snapshot copy: tree, errors, id, owner, flags and image; marked as a snapshot.
     TZVFormula(const TZVFormula& pSource);
@@ -173,5 +187,7 @@ private:
     bool aUsesValue;
     bool aUsesAttr;
     bool aIsClone;
+    // For a snapshot: the frame whose attributes it holds.
+    int aAttrFrame;
     mutable wxString aImage;
 };

@@ -1,0 +1,237 @@
+#include "DLL/Row/ZVParamAttribute.h"
+
+#include "DLL/Row/ParamRow.h"
+
+#include "support/AssertCapture.h"
+#include "support/FakeHost.h"
+#include "support/FakeRows.h"
+#include "support/TestContainerRows.h"
+#include "support/XmlText.h"
+
+#include <wx/xml/xml.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// A parser that logs each error with the cursor's offset.
+class TLogParser : public NSExpression::TParser {
+public:
+    explicit TLogParser(const wchar_t* pText) : aText(pText) { aCursor = pText; }
+    void AddError(const wchar_t* pText) override {
+        aLog += wxString::Format(L"%d %ls;", int(aCursor - aText), pText);
+    }
+    const wchar_t* aText;
+    wxString aLog;
+};
+
+// A mixer Main holding the source Clip, the current project's tree.
+class References : public testing::Test {
+protected:
+    References() : aRoot(MakeTestRoot()), aProject(aRoot.get()) {
+        TZVFormula::SetFrameRate(25);
+        aMain = MakeRow<TTestMixerRow>(L"Main");
+        aRoot->InsertSource(aMain, nullptr);
+        aClip = MakeRow<TTestSourceRow>(L"Clip");
+        aMain->InsertSource(aClip, nullptr);
+    }
+
+    TZVParamRow* Param(int pIndex) const { return aClip->aParamTab[size_t(pIndex)]; }
+    // Installs pText as pRow's formula, bound and registered; the errors as a text.
+    wxString Install(TZVParamRow* pRow, const wxString& pText) {
+        TZVFormula* formula = new TZVFormula(pRow);
+        formula->Parse(pText.wc_str());
+        pRow->InitFormula(formula);
+        pRow->AddFormulaListeners(false);
+        return Errors(*formula);
+    }
+    static wxString Errors(const TZVFormula& pFormula) {
+        wxString log;
+        for (const auto& error : pFormula.GetErrors())
+            log += error.aMessage + L";";
+        return log;
+    }
+    TZVFormula& FormulaOf(const TZVParamRow* pRow) const {
+        return *static_cast<TZVFormula*>(pRow->aFormula);
+    }
+
+    std::unique_ptr<TTestMixerRow> aRoot;
+    TFakeProject aProject;
+    TTestMixerRow* aMain;
+    TTestSourceRow* aClip;
+};
+
+} // namespace
+
+TEST(ParamReference, ParsesElementsAttributeAndErrors) {
+    const wxString last = L"The last element of parameter reference is not a parameter element;";
+    // {text, path, attribute, where the cursor ends, errors with their offsets}
+    const struct {
+        const wchar_t* aText;
+        const wchar_t* aPath;
+        int aAttr;
+        int aEnd;
+        wxString aErrors;
+    } cases[] = {
+        {L"[m:Main][s:Clip][p:2].v+1",
+         L"<p><mixer path=\"Main\"/><source path=\"Clip\"/><param path=\"2\"/></p>", 0, 23, L""},
+        {L"[mixer:A]]B][param:1 - X].begin", L"<p><mixer path=\"A]B\"/><param path=\"1\"/></p>", 2,
+         31, L""},
+        {L"[source:S][:3 - Opacity].", L"<p><source path=\"S\"/><param path=\"3\"/></p>", 0, 25,
+         L""},
+        {L"[source:S][param:3].endSeq", L"<p><source path=\"S\"/><param path=\"3\"/></p>", 7, 26,
+         L""},
+        {L"[source:S][param:3].end", L"<p><source path=\"S\"/><param path=\"3\"/></p>", 3, 23, L""},
+        {L"[source:S][param:3].is", L"<p><source path=\"S\"/><param path=\"3\"/></p>", 4, 22, L""},
+        {L"[source:S][param:3].endX", L"<p><source path=\"S\"/><param path=\"3\"/></p>", 8, 24,
+         L"24 Unknown parameter reference attribute;"},
+        {L"[filter:F][param:1].value", L"<p><filter path=\"F\"/><param path=\"1\"/></p>", 0, 25,
+         L"7 First element of parameter reference is not a mixer;"},
+        {L"[source:S][param:1][param:2].value",
+         L"<p><source path=\"S\"/><param path=\"1\"/><param path=\"2\"/></p>", 0, 34,
+         L"19 The parameter element inside parameter reference must be the last element;"},
+        {L"[mixer:M][source:S].value", L"<p><mixer path=\"M\"/><source path=\"S\"/></p>", 0, 25,
+         L"25 " + last},
+        {L"[mixer:M][source:S", L"", 0, 18,
+         L"18 End of expression found inside parameter reference;"},
+        {L"[source:A]]B]]", L"", 0, 14, L"14 End of expression found inside parameter reference;"},
+        {L"[x:S][param:1]+", L"<p><source path=\"S\"/><param path=\"1\"/></p>", 0, 15,
+         L"2 Invalid parameter reference element type prefix;"
+         L"14 No attribute requested for parameter reference;"},
+        {L"[S][param:1].v", L"<p><source path=\"S\"/><param path=\"1\"/></p>", 0, 14,
+         L"2 Element type prefix missing ([param|filter|source]:);"},
+        {L"[mixer:M: a][param:1 x]", L"<p><mixer path=\"M: a\"/><param path=\"1\"/></p>", 0, 23,
+         L"23 No attribute requested for parameter reference;"},
+        {L"[source:S][source:T]", L"<p><source path=\"S\"/><source path=\"T\"/></p>", 0, 20,
+         L"20 No attribute requested for parameter reference;20 " + last},
+    };
+    for (const auto& c : cases) {
+        TLogParser parser(c.aText);
+        const TParamAttrSpec spec = ParseParamReference(parser);
+        const std::unique_ptr<wxXmlNode> path(spec.Path);
+        EXPECT_EQ(path ? XmlText(*path) : wxString(), c.aPath) << c.aText;
+        EXPECT_EQ(int(spec.Attr), c.aAttr) << c.aText;
+        EXPECT_EQ(int(parser.GetCursor() - c.aText), c.aEnd) << c.aText;
+        EXPECT_EQ(parser.aLog, c.aErrors) << c.aText;
+    }
+}
+
+TEST_F(References, ResolvedReferencesPrintTheirRowsCurrentName) {
+    aMain->Rename(L"A]B");
+    Param(2)->aName = L"Opacity";
+    const wxString written = L"[mixer:A]]B][source:Clip][param:3 - Opacity].value";
+    EXPECT_EQ(TZVFormula::GetRowName(Param(2)), L"[mixer:A]]B][source:Clip][param:3 - Opacity]");
+    EXPECT_EQ(TZVFormula::GetRowName(aRoot.get()), L"");
+    EXPECT_EQ(Install(Param(0), L"[m:A]]B][s:Clip][p:3 - Old].v * 2"), L"");
+    TZVFormula& formula = FormulaOf(Param(0));
+    EXPECT_EQ(formula.GetImage(), written + L" * 2");
+    formula.CacheImage();
+    Param(2)->aName = L"Alpha";
+    EXPECT_EQ(formula.GetImage(), written + L" * 2");
+    Param(0)->deleteFormula(false);
+}
+
+TEST_F(References, AttributesFollowTheSequencesAndTheType) {
+    aClip->aSequenceList.clear();
+    aClip->aSequenceList.push_back(TRange(10, 20));
+    aClip->aSequenceList.push_back(TRange(30, 40));
+    Param(2)->SetDefSlope(0.002);
+    // {attribute, time, value}
+    const struct {
+        const wchar_t* aAttr;
+        double aTime;
+        double aValue;
+    } cases[] = {
+        {L"beginSequence", 12.7, 10}, {L"endSequence", 12.7, 20}, {L"beginSequence", 25, 25},
+        {L"endSequence", -3.5, -3.5}, {L"isInSequence", 9.9, 0},  {L"isInSequence", 10.9, 1},
+        {L"isInSequence", -0.5, 0},   {L"begin", 50, 10},         {L"end", 0, 40},
+        {L"defaultRate", 0, 2},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Install(Param(0), L"[mixer:Main][source:Clip][param:3]." + wxString(c.aAttr)),
+                  L"");
+        EXPECT_EQ(FormulaOf(Param(0)).ComputePointAt(c.aTime).GetDouble(), c.aValue) << c.aAttr;
+        Param(0)->deleteFormula(false);
+    }
+    aClip->aSequenceList.clear();
+    EXPECT_EQ(Install(Param(0), L"[m:Main][s:Clip][p:3].begin"), L"");
+    EXPECT_TRUE(FormulaOf(Param(0)).ComputePointAt(0).IsUndefined());
+    Param(0)->deleteFormula(false);
+}
+
+TEST_F(References, CyclesAndBadPathsLeaveTheReferenceUnbound) {
+    const wxString cycle =
+        L"Referring to value of parameter [mixer:Main][source:Clip][param:1 - p1] in parameter "
+        L"[mixer:Main][source:Clip][param:1 - p1] formula causes a circular reference;";
+    Param(0)->aName = L"p1";
+    EXPECT_EQ(Install(Param(0), L"[m:Main][s:Clip][p:1].value"), cycle);
+    EXPECT_EQ(FormulaOf(Param(0)).GetImage(), L"[m:Main][s:Clip][p:1].value");
+    Param(0)->deleteFormula(false);
+    EXPECT_EQ(Install(Param(0), L"[m:Main][s:Clip][p:1].isInSequence"), L"");
+    Param(0)->deleteFormula(false);
+
+    // A reads B; B reading A is refused, and stays refused after listeners come and go.
+    EXPECT_EQ(Install(Param(0), L"[m:Main][s:Clip][p:2].value + 1"), L"");
+    EXPECT_NE(Install(Param(1), L"[m:Main][s:Clip][p:1].value + 1"), L"");
+    Param(1)->AddFormulaListeners(true);
+    EXPECT_FALSE(Param(1)->AddFormulaListeners(false));
+    EXPECT_TRUE(FormulaOf(Param(0)).ComputePointAt(0).IsUndefined());
+
+    // A path to no parameter, and to no row at all.
+    EXPECT_EQ(Install(Param(2), L"[m:Main][s:Clip].value"),
+              L"The last element of parameter reference is not a parameter element;"
+              L"The last element of parameter reference is not a parameter element;");
+    TZVFormula orphan(Param(2));
+    orphan.Parse(L"[m:Main][s:Nope][p:1].value");
+    EXPECT_FALSE(orphan.Resolve());
+    EXPECT_TRUE(orphan.ComputePointAt(0).IsUndefined());
+    EXPECT_EQ(orphan.GetImage(), L"[m:Main][s:Nope][p:1].value");
+    orphan.AddListeners(false);
+    EXPECT_TRUE(Param(0)->aListenerList.empty());
+    for (int i = 0; i < 3; ++i)
+        Param(i)->deleteFormula(false);
+}
+
+TEST_F(References, ListenersAndChangesFollowTheAttribute) {
+    EXPECT_EQ(Install(Param(0), L"[m:Main][s:Clip][p:2].value"), L"");
+    EXPECT_EQ(Install(Param(1), L"[m:Main][s:Clip][p:3].begin"), L"");
+    EXPECT_EQ(Param(1)->aListenerList.size(), 1u);
+    EXPECT_TRUE(Param(1)->aListenerList.front().aOnValue);
+    EXPECT_FALSE(Param(2)->aListenerList.front().aOnValue);
+    // {formula's row, pAll, whether it depends}
+    EXPECT_TRUE(FormulaOf(Param(0)).OnParamChanged(Param(1), false));
+    EXPECT_TRUE(FormulaOf(Param(0)).OnParamChanged(Param(1), true));
+    EXPECT_FALSE(FormulaOf(Param(1)).OnParamChanged(Param(2), false));
+    EXPECT_TRUE(FormulaOf(Param(1)).OnParamChanged(Param(2), true));
+    Param(0)->AddFormulaListeners(true);
+    EXPECT_TRUE(Param(1)->aListenerList.empty());
+    for (int i = 0; i < 2; ++i)
+        Param(i)->deleteFormula(false);
+}
+
+TEST_F(References, SnapshotsReadTheFrameTableAndFreezeAttributesPerFrame) {
+    aClip->aSequenceList.clear();
+    aClip->aSequenceList.push_back(TRange(10, 20));
+    aClip->aRenderKey = 7;
+    EXPECT_EQ(Install(Param(0), L"[m:Main][s:Clip][p:2].value"), L"");
+    EXPECT_EQ(Install(Param(1), L"[m:Main][s:Clip][p:3].beginSequence"), L"");
+    TFakeEvaluateContext host;
+    std::unique_ptr<IFormula> first(FormulaOf(Param(0)).CloneFormulaAt(12, nullptr, host, true));
+    // The slot is empty until the host stores the snapshot it reads.
+    EXPECT_TRUE(first->ComputePointAt(12).IsUndefined());
+    std::unique_ptr<IFormula> second(FormulaOf(Param(1)).CloneFormulaAt(12, nullptr, host, true));
+    host.aSlots[std::make_tuple(7, 1, true)] = second.get();
+    EXPECT_EQ(first->ComputePointAt(12).GetDouble(), 10);
+    // Another snapshot made in the same frame freezes its own attributes too.
+    std::unique_ptr<IFormula> third(FormulaOf(Param(1)).CloneFormulaAt(12, nullptr, host, true));
+    EXPECT_EQ(third->ComputePointAt(12).GetDouble(), 10);
+    // A reused snapshot in another frame freezes again.
+    IFormula* again = FormulaOf(Param(1)).CloneFormulaAt(25, third.release(), host, true);
+    third.reset(again);
+    EXPECT_EQ(third->ComputePointAt(25).GetDouble(), 25);
+    host.aSlots.clear();
+    for (int i = 0; i < 2; ++i)
+        Param(i)->deleteFormula(false);
+}
