@@ -1,6 +1,7 @@
 #include "DLL/Row/ZVParamAttribute.h"
 
 #include "DLL/Row/ParamRow.h"
+#include "DLL/Row/ZVParamAttrParser.h"
 
 #include "support/AssertCapture.h"
 #include "support/FakeHost.h"
@@ -234,4 +235,34 @@ TEST_F(References, SnapshotsReadTheFrameTableAndFreezeAttributesPerFrame) {
     host.aSlots.clear();
     for (int i = 0; i < 2; ++i)
         Param(i)->deleteFormula(false);
+}
+
+TEST_F(References, TheReferenceAtTheCursorIsFound) {
+    const wchar_t* const two = L"[m:Main][s:Clip][p:1].end + [m:Main][s:Clip][p:3].isDefined";
+    const wchar_t* const none = L"There is no parameter attribute at cursor place";
+    // {text, cursor, parameter index or -1, attribute, message}
+    const struct {
+        const wchar_t* aText;
+        int aCursor;
+        int aParam;
+        int aAttr;
+        const wchar_t* aError;
+    } cases[] = {
+        {L"time * 2", 3, -1, 0, L""},
+        {two, 2, 0, 3, L""},
+        {two, 35, 2, 4, L""},
+        {two, 500, 2, 4, L""},
+        {two, -4, 0, 3, L""},
+        {L"[x:Main][s:Clip][p:1].end + [m:Main][s:Clip][p:2]", 40, -1, 0,
+         L"No attribute requested for parameter reference"},
+        {L"[m:Main][s:Clip][p:1].v + [m:Main][s:Cl", 30, -1, 0, none},
+        {L"[m:Main][s:Clip].v", 3, -1, 0,
+         L"The last element of parameter reference is not a parameter element"},
+    };
+    for (const auto& c : cases) {
+        const TZVParamAttrParser parser(c.aText, c.aCursor);
+        EXPECT_EQ(parser.GetRow(), c.aParam < 0 ? nullptr : Param(c.aParam)) << c.aText;
+        EXPECT_EQ(int(parser.GetAttr()), c.aAttr) << c.aText;
+        EXPECT_EQ(parser.GetError(), c.aError) << c.aText << c.aCursor;
+    }
 }
