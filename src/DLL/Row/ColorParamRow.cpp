@@ -1,8 +1,9 @@
 #include "DLL/Row/ColorParamRow.h"
 
 #include "ALL/Assert.h"
-#include "ALL/Number.h"
 #include "DLL/Res/DrawingResources.h"
+
+#include <cmath>
 
 wxString TZVColorParamRow::theSubType = L"Color";
 wxString TZVColorCompParamRow::theSubType = L"ColorComp";
@@ -12,6 +13,18 @@ namespace {
 // Registers the factories when the library is loaded, colour first.
 const bool theRegistered = (TZVParamRow::RegisterFactory(new TZVColorParamRow::Factory),
                             TZVParamRow::RegisterFactory(new TZVColorCompParamRow::Factory), true);
+
+// A component value as the component type makes it (limited to 0..255, rounded half away
+// from zero; undefined takes the default 0), inline: it runs three times a frame. A value
+// that is no number, NaN included, counts 0.
+int Level(const TVariant& pValue) {
+    if (!pValue.IsNumeric())
+        return 0;
+    const double value = pValue.GetDouble();
+    if (value > 255)
+        return 255;
+    return value >= 0 ? int(std::round(value)) : 0;
+}
 
 } // namespace
 
@@ -35,13 +48,9 @@ TSubParamCombine TZVColorParamRow::GetFormulaMethod() const {
 }
 
 TVariant TZVColorParamRow::Compute(const TVariant* pComponents) {
-    const TTypeDef& type = TZVColorCompParamRow::ComponentType();
     double color = 0;
-    for (int i = 0; i < 3; ++i) {
-        const TVariant component = type.Constrain(pComponents[i]);
-        const int level = component.IsNumeric() ? RoundToInt(component.GetDouble(), roundNEAREST) : 0;
-        color = color * 256 + level;
-    }
+    for (int i = 0; i < 3; ++i)
+        color = color * 256 + Level(pComponents[i]);
     return TVariant(color);
 }
 

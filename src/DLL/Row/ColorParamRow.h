@@ -32,7 +32,8 @@ public:
     const std::vector<const wchar_t*>& GetSubParamNameTab() const override;
     wxIcon* GetSubParamIcon(int pNumber) const override;
 
-    // The type of a component: integer 0 to 255, default 0.
+    // The type of a component: integer 0 to 255, default 0 (for control tables; Compute
+    // applies it inline).
     static const TTypeDef& ComponentType();
 
     // "ColorComp".

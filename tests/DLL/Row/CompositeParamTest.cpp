@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -372,7 +373,7 @@ TEST_F(TColorFixture, ListingAndEnablingPassToTheComponents) {
 TEST(CompositeParam, ColorAndFontComputeTheirValues) {
     struct TColorCase {
         double aRed, aGreen, aBlue, aValue;
-    } colors[] = {{255, 128, 0, 0xFF8000}, {300, -4, 127.5, 0xFF0080}, {0, 126.5, 1, 0x007F01}};
+    } colors[] = {{255, 128, 0, 0xFF8000}, {300, -4, 127.5, 0xFF0080}, {0, 126.5, 1, 0x007F01}, {NAN, 1, 1, 0x000101}};
     for (const TColorCase& c : colors) {
         const TVariant parts[] = {c.aRed, c.aGreen, c.aBlue};
         EXPECT_EQ(TZVColorParamRow::Compute(parts), TVariant(c.aValue)) << c.aValue;
