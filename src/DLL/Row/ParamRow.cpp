@@ -220,9 +220,18 @@ TZVParamRow::iterator TZVParamRow::fillOneFormulaGap(const TRange& pGap, iterato
 
 // Recording primitives.
 
-void TZVParamRow::Widen(const TABCFormula& pSegment) {
+void TZVParamRow::Widen(const TRange& pSpan) {
     if (aIsEnabled)
-        aEditRange.Extend(TRange(pSegment.aBegin, pSegment.aEnd));
+        aEditRange.Extend(TRange(pSpan.aBegin, pSpan.aEnd));
+}
+
+void TZVParamRow::Save(const TABCFormula& pSegment) {
+    aFormulaList.Touch();
+    aUndoList.push_front(pSegment);
+}
+
+void TZVParamRow::Mark(long pTime) {
+    aUndoList.push_front(TABCFormula(pTime, UNDEFINED_VARIANT, pTime));
 }
 
 TZVParamRow::iterator TZVParamRow::insertFormula(const TABCFormula& pSegment, const iterator* pHint,
@@ -239,7 +248,7 @@ TZVParamRow::iterator TZVParamRow::insertFormula(const TABCFormula& pSegment, co
     propagateAddKey(pSegment.aBegin);
     propagateAddKey(pSegment.aEnd);
     if (pRecord)
-        aUndoList.push_front(TABCFormula(pSegment.aBegin, UNDEFINED_VARIANT, pSegment.aBegin));
+        Mark(pSegment.aBegin);
     return inserted;
 }
 
@@ -249,7 +258,7 @@ TZVParamRow::iterator TZVParamRow::deleteFormula(iterator pPos, bool pRecord) {
     propagateDelKey(segment.aBegin);
     propagateDelKey(segment.aEnd);
     if (pRecord)
-        aUndoList.push_front(segment);
+        Save(segment);
     const iterator next = aFormulaList.Erase(pPos);
     aFormulaList.Touch();
     return next;

@@ -101,6 +101,51 @@ public:
     // Returns the next position.
     iterator deleteFormula(iterator pPos, bool pRecord);
 
+    // Key-list edits. Each one records what it replaces in aUndoList (or the formula in
+    // aUndoFormula) for the host's undo image, and widens aEditRange on an enabled row.
+    // Removes the key at pTime: a key between two segments joins them, an outer key drops
+    // its segment (the sequences are filled again). Nothing happens off a key.
+    virtual void DeleteKey(long pTime, TZVBaseRow::IUndoCompiler& pUndo);
+    // Removes the segment that holds pTime inside it; the gap stays.
+    virtual void DeleteFormula(long pTime, TZVBaseRow::IUndoCompiler& pUndo);
+    // True when a segment bound lies in one of pRanges, both ends included.
+    virtual bool BeginKeyShift(const TRangeList& pRanges);
+    // Cuts the segment holding pTime inside it in two on the same curve; false when none.
+    virtual bool SplitAt(long pTime, TZVBaseRow::IUndoCompiler& pUndo);
+    // Fills the stretches of the sequences that no segment covers; the argument is unused.
+    virtual void ExtendEnd(long pEnd);
+    // Joins the segments on both sides of the key at pTime when they continue each other.
+    bool JoinAt(long pTime, TZVBaseRow::IUndoCompiler& pUndo);
+    // Multiplies every key time by pFactor, a finite number above 0; an open end stays open.
+    void ScaleTime(double pFactor, TZVBaseRow::IUndoCompiler& pUndo);
+    // Removes the segment beginning at pSegment's begin, then fills the sequences again.
+    void deleteFormula(const TABCFormula* pSegment);
+    void fillSequenceWithFormula();
+
+    // Recording primitives.
+    // Gives the segment at pDst (same begin) every field of pSource.
+    void replaceFormulaEnd(const TABCFormula& pSource, iterator pDst, bool pRecord);
+    // Saves pSegment before an in-place change; returns it.
+    const TABCFormula& MakeEditable(const TABCFormula& pSegment);
+    // Moves the end of the segment at pPos to pEnd (ease out dropped).
+    void truncateRight(iterator pPos, long pEnd, bool pRecord);
+    // Moves the begin of the segment at pPos to pBegin on the same curve; its new position.
+    iterator truncateLeft(iterator pPos, long pBegin, bool pRecord);
+    // An ANGLE or SMOOTH segment becomes NONE.
+    void removeCont(iterator pPos, bool pRecord);
+    // Merges the segment at pPos with the one beginning at its end: pJoin continues the
+    // curve to the right one's end value, else the left one takes the right end key.
+    void deleteRightKey(iterator pPos, bool pJoin);
+    // The segment before pPos when it ends at pTime, else the end position.
+    iterator getPrevFormula(iterator pPos, long pTime);
+
+    // Undo.
+    // Appends the record under pElement ("key" elements, newest first, or the replaced
+    // formula's text) and clears it.
+    void MakeUndoImage(wxXmlNode* pElement);
+    // Applies a key record, recording the opposite when pMakeUndo.
+    void ApplyUndo(const TABCFormulaList& pUndoList, bool pMakeUndo);
+
     // Listeners and keys.
     // Enters pListener once; a second registration only adds its flag to the first one's.
     void AddListener(TZVParamRow* pListener, bool pOnValue) const;
@@ -189,7 +234,18 @@ private:
     void LoseValueSource();
     // Keeps pFormula as the value source to undo to, freeing the one kept before.
     void KeepForUndo(IDependFormula* pFormula);
-    void Widen(const TABCFormula& pSegment);
+    void Widen(const TRange& pSpan);
+    // The three steps of every recording primitive.
+    void Save(const TABCFormula& pSegment);
+    void Mark(long pTime);
+    void ResetEditRange() { aEditRange.aBegin = aEditRange.aEnd; }
+    // The reports after a key edit that changed the value.
+    void ReportKeyEdit(TZVBaseRow::IUndoCompiler& pUndo);
+    // Drops the formula for ApplyUndo of a key list: kept for the opposite image only when
+    // one will be made.
+    void DropFormulaForKeys(bool pMakeUndo);
+    // Fills [pBegin, pEnd) when not empty, next to pHint.
+    void FillStretch(long pBegin, long pEnd, iterator pHint);
 };
 
 // Makes parameter rows of one sub-type.

@@ -1,0 +1,342 @@
+// The key-list edits of TZVParamRow and the undo images they leave for the host.
+#include "DLL/Row/ParamRow.h"
+
+#include "ALL/Assert.h"
+#include "DLL/Bas/Formula.h"
+#include "DLL/Edt/EditorListener.h"
+#include "DLL/Row/ZVFormula.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+
+namespace {
+
+bool HasContinuation(const TABCFormula& pSegment) {
+    return pSegment.aCont == contANGLE || pSegment.aCont == contSMOOTH;
+}
+
+} // namespace
+
+// Recording primitives.
+
+void TZVParamRow::replaceFormulaEnd(const TABCFormula& pSource, iterator pDst, bool pRecord) {
+    // The set is ordered by begin: another begin would corrupt it.
+    if (pDst->aBegin != pSource.aBegin) {
+        ZV_FAIL("(*pDstFormula).aBegin==pSrcFormula.aBegin");
+        return;
+    }
+    Widen(pSource);
+    if (pDst->aEnd != pSource.aEnd) {
+        Widen(*pDst);
+        propagateAddKey(pSource.aEnd);
+        propagateDelKey(pDst->aEnd);
+    }
+    if (pRecord)
+        Save(*pDst);
+    aFormulaList.Modify(pDst) = pSource;
+    aFormulaList.Touch();
+}
+
+const TABCFormula& TZVParamRow::MakeEditable(const TABCFormula& pSegment) {
+    Save(pSegment);
+    return pSegment;
+}
+
+void TZVParamRow::truncateRight(iterator pPos, long pEnd, bool pRecord) {
+    if (pRecord)
+        Save(*pPos);
+    Widen(TRange(pEnd, pPos->aEnd));
+    propagateDelKey(pPos->aEnd);
+    propagateAddKey(pEnd);
+    TABCFormula& segment = aFormulaList.Modify(pPos);
+    segment.aDecel = false;
+    segment.TruncateRight(pEnd);
+    aFormulaList.Touch();
+}
+
+TZVParamRow::iterator TZVParamRow::truncateLeft(iterator pPos, long pBegin, bool pRecord) {
+    if (pRecord) {
+        Save(*pPos);
+        Mark(pBegin);
+    }
+    Widen(TRange(pPos->aBegin, pBegin));
+    propagateDelKey(pPos->aBegin);
+    propagateAddKey(pBegin);
+    TABCFormula moved(*pPos);
+    moved.TruncateLeft(pBegin);
+    const iterator next = aFormulaList.Erase(pPos);
+    const iterator result = aFormulaList.Insert(next, moved);
+    aFormulaList.Touch();
+    return result;
+}
+
+void TZVParamRow::removeCont(iterator pPos, bool pRecord) {
+    if (pPos == aFormulaList.end() || !HasContinuation(*pPos))
+        return;
+    if (pRecord)
+        Save(*pPos);
+    aFormulaList.Modify(pPos).aCont = contNONE;
+    aFormulaList.Touch();
+}
+
+void TZVParamRow::deleteRightKey(iterator pPos, bool pJoin) {
+    const iterator right = std::next(pPos);
+    if (right == aFormulaList.end() || pPos->aEnd != right->aBegin) {
+        ZV_FAIL("(*pFormula).aEnd==(*RightPart).aBegin");
+        return;
+    }
+    Widen(*pPos);
+    Widen(*right);
+    propagateKey(right->aBegin, -2);
+    Save(*right);
+    Save(*pPos);
+    const iterator after = std::next(right);
+    const TABCFormula* afterSegment = after == aFormulaList.end() ? nullptr : &*after;
+    TABCFormula merged(*pPos);
+    bool changed = false;
+    if (pJoin)
+        merged.Join(*right, afterSegment);
+    else
+        merged.ChangeRight(*right, afterSegment, false, &changed);
+    if (changed && afterSegment) {
+        Save(*after);
+        aFormulaList.Modify(after).aCont = contNONE;
+    }
+    aFormulaList.Modify(pPos) = merged;
+    aFormulaList.Erase(right);
+    aFormulaList.Touch();
+}
+
+TZVParamRow::iterator TZVParamRow::getPrevFormula(iterator pPos, long pTime) {
+    if (pPos == aFormulaList.begin() || std::prev(pPos)->aEnd != pTime)
+        return aFormulaList.end();
+    return std::prev(pPos);
+}
+
+// Edits.
+
+void TZVParamRow::ReportKeyEdit(TZVBaseRow::IUndoCompiler& pUndo) {
+    IEditorListener::OnParamKeyEdit(this, aEditRange);
+    pUndo.AddParamRow(this);
+    notifyListenersParamChanged();
+}
+
+void TZVParamRow::DeleteKey(long pTime, TZVBaseRow::IUndoCompiler& pUndo) {
+    ResetEditRange();
+    const TABCFormula* left;
+    const TABCFormula* right;
+    aFormulaList.GetCurvesAt(pTime, left, right, nullptr);
+    if (left == right)
+        return;
+    if (!left || !right) {
+        deleteFormula(left ? left : right);
+    } else {
+        const iterator leftPos = aFormulaList.find(left->aBegin);
+        if (leftPos == aFormulaList.end())
+            ZV_FAIL("Formula != aFormulaList.end()");
+        else
+            deleteRightKey(leftPos, false);
+    }
+    ReportKeyEdit(pUndo);
+}
+
+void TZVParamRow::deleteFormula(const TABCFormula* pSegment) {
+    const iterator position = aFormulaList.find(pSegment->aBegin);
+    if (position == aFormulaList.end()) {
+        ZV_FAIL("Formula != aFormulaList.end()");
+        return;
+    }
+    removeCont(deleteFormula(position, true), true);
+    fillSequenceWithFormula();
+}
+
+void TZVParamRow::DeleteFormula(long pTime, TZVBaseRow::IUndoCompiler& pUndo) {
+    ResetEditRange();
+    const TABCFormula* segment = aFormulaList.GetCurveAt(pTime);
+    if (!segment || segment->aBegin == pTime)
+        return;
+    removeCont(deleteFormula(aFormulaList.find(segment->aBegin), true), true);
+    ReportKeyEdit(pUndo);
+}
+
+bool TZVParamRow::SplitAt(long pTime, TZVBaseRow::IUndoCompiler& pUndo) {
+    IEditorListener::OnParamKeyEdit(this, TRange(pTime, pTime + 1));
+    ResetEditRange();
+    const TABCFormula* segment = aFormulaList.GetCurveAt(pTime);
+    if (!segment || segment->aBegin == pTime)
+        return false;
+    const iterator left = aFormulaList.find(segment->aBegin);
+    Mark(pTime);
+    Save(*left);
+    TABCFormula right(*left);
+    right.TruncateLeft(pTime);
+    // Numbers and colours go on smoothly; fonts and texts cannot. A flat piece stays flat.
+    if (right.aCont != contFLAT && aTypeDef.aType <= 5)
+        right.aCont = contSMOOTH;
+    aFormulaList.Modify(left).TruncateRight(pTime);
+    aFormulaList.Insert(std::next(left), right);
+    aFormulaList.Touch();
+    propagateKey(pTime, 2);
+    pUndo.AddParamRow(this);
+    return true;
+}
+
+bool TZVParamRow::JoinAt(long pTime, TZVBaseRow::IUndoCompiler& pUndo) {
+    IEditorListener::OnParamKeyEdit(this, TRange(pTime, pTime + 1));
+    ResetEditRange();
+    const iterator right = aFormulaList.find(pTime);
+    if (right == aFormulaList.end() || right == aFormulaList.begin())
+        return false;
+    const iterator left = std::prev(right);
+    if (!left->CanJoin(*right))
+        return false;
+    deleteRightKey(left, true);
+    pUndo.AddParamRow(this);
+    return true;
+}
+
+void TZVParamRow::ScaleTime(double pFactor, TZVBaseRow::IUndoCompiler& pUndo) {
+    // A NaN factor would leave the times but spoil the coefficients; 0 or less drops all.
+    if (!std::isfinite(pFactor) || pFactor <= 0.0) {
+        ZV_FAIL("pFactor > 0");
+        return;
+    }
+    if (aFormulaList.empty())
+        return;
+    const size_t count = aFormulaList.size();
+    for (const TABCFormula& segment : aFormulaList)
+        aUndoList.push_back(segment);
+    aFormulaList.Clear();
+    aFormulaList.Touch();
+    auto copy = aUndoList.rbegin();
+    const TABCFormula* next = nullptr;
+    for (size_t i = 0; i < count; ++i, ++copy) {
+        propagateDelKey(copy->aBegin);
+        propagateDelKey(copy->aEnd);
+        TABCFormula scaled(*copy);
+        scaled.ScaleTime(pFactor, next);
+        if (copy->aEnd == OPEN_END)
+            scaled.aEnd = OPEN_END;
+        if (scaled.aBegin < scaled.aEnd) {
+            next = &*aFormulaList.Insert(scaled).first;
+            Mark(scaled.aBegin);
+            propagateAddKey(scaled.aBegin);
+            propagateAddKey(scaled.aEnd);
+        } else if (next) {
+            const EContinuity limit = scaled.aCont == contFLAT ? contNONE : scaled.aCont;
+            if (next->aCont > limit)
+                aFormulaList.Modify(aFormulaList.find(next->aBegin)).aCont = limit;
+        }
+    }
+    aFormulaList.Touch();
+    pUndo.AddParamRow(this);
+}
+
+void TZVParamRow::FillStretch(long pBegin, long pEnd, iterator pHint) {
+    if (pBegin < pEnd)
+        fillOneFormulaGap(TRange(pBegin, pEnd), pHint, true);
+}
+
+void TZVParamRow::fillSequenceWithFormula() {
+    // Segments beside an expression would be counted as keys and lost at the next save.
+    if (aFormula || !aParent)
+        return;
+    iterator position = aFormulaList.begin();
+    for (const TRange& sequence : GetSequenceList()) {
+        while (position != aFormulaList.end() && position->aEnd <= sequence.aBegin)
+            ++position;
+        if (position == aFormulaList.end()) {
+            FillStretch(sequence.aBegin, sequence.aEnd, position);
+            continue;
+        }
+        FillStretch(sequence.aBegin, std::min(position->aBegin, sequence.aEnd), position);
+        while (position->aEnd < sequence.aEnd) {
+            const long covered = position->aEnd;
+            ++position;
+            if (position == aFormulaList.end()) {
+                FillStretch(covered, sequence.aEnd, position);
+                break;
+            }
+            FillStretch(covered, std::min(position->aBegin, sequence.aEnd), position);
+        }
+    }
+}
+
+void TZVParamRow::ExtendEnd(long) {
+    fillSequenceWithFormula();
+}
+
+bool TZVParamRow::BeginKeyShift(const TRangeList& pRanges) {
+    ZV_ASSERT(aUndoList.empty());
+    const auto inRange = [&pRanges](long pTime) {
+        for (const TRange& range : pRanges)
+            if (range.aBegin <= pTime && pTime <= range.aEnd)
+                return true;
+        return false;
+    };
+    for (const TABCFormula& segment : aFormulaList)
+        if (inRange(segment.aBegin) || (segment.aEnd != OPEN_END && inRange(segment.aEnd)))
+            return true;
+    return false;
+}
+
+// Undo.
+
+void TZVParamRow::MakeUndoImage(wxXmlNode* pElement) {
+    if (aUndoFormula) {
+        aUndoFormula->MakeXmlImage(pElement, aTypeDef);
+        delete aUndoFormula;
+        aUndoFormula = nullptr;
+    } else {
+        aUndoList.MakeXmlImage(pElement, aTypeDef);
+    }
+    aUndoList.clear();
+}
+
+void TZVParamRow::DropFormulaForKeys(bool pMakeUndo) {
+    if (!aKeyList.empty()) {
+        if (aIsEnabled) {
+            PropagateAll(false);
+            aEditRange = TRange(aKeyList.begin()->aTime, aKeyList.rbegin()->aTime);
+        }
+        aKeyList.clear();
+    }
+    aFormula->AddListeners(true);
+    // Without an image to take it, a kept formula would be written by the next edit's image.
+    if (ZV_ASSERT(pMakeUndo))
+        KeepForUndo(aFormula);
+    else
+        delete aFormula;
+    aFormula = nullptr;
+    aIsExpression = false;
+}
+
+void TZVParamRow::ApplyUndo(const TABCFormulaList& pUndoList, bool pMakeUndo) {
+    if (pUndoList.empty())
+        return;
+    if (pMakeUndo && &pUndoList == &aUndoList) {
+        ZV_FAIL("!pMakeUndo || (&pUndoList != &aUndoList)");
+        return;
+    }
+    ResetEditRange();
+    bool record = pMakeUndo;
+    if (aFormula) {
+        DropFormulaForKeys(pMakeUndo);
+        record = false;
+    }
+    for (const TABCFormula& entry : pUndoList) {
+        const iterator found = aFormulaList.find(entry.aBegin);
+        const bool isMark = entry.aBegin >= entry.aEnd;
+        if (found != aFormulaList.end() && isMark)
+            deleteFormula(found, record);
+        else if (found != aFormulaList.end())
+            replaceFormulaEnd(entry, found, record);
+        else if (!isMark)
+            insertFormula(entry, nullptr, record);
+        else
+            ZV_FAIL("FoundFormula!=aFormulaList.end()");
+    }
+    if (!aEditRange.IsEmpty() && IEditorListener::theListener)
+        IEditorListener::theListener->DoParamKeyEdit(this, aEditRange);
+}

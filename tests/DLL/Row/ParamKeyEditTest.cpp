@@ -1,0 +1,254 @@
+#include "DLL/Row/ParamRow.h"
+
+#include "DLL/Row/ZVFormula.h"
+
+#include "support/AssertCapture.h"
+#include "support/FakeRows.h"
+#include "support/ListenerRecorder.h"
+#include "support/ParamUndoDriver.h"
+#include "support/RowText.h"
+#include "support/XmlText.h"
+
+#include <wx/xml/xml.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Logs the value notifications into the same log as the editor listener.
+class TLoggingStream : public TFakeStreamRow {
+public:
+    explicit TLoggingStream(std::string& pLog) : aLog(pLog) {}
+    void OnParamUpdate(const TZVParamRow*) const override { aLog += "ParamChanged "; }
+    std::string& aLog;
+};
+
+class TLoggingUndo : public TZVBaseRow::IUndoCompiler {
+public:
+    explicit TLoggingUndo(std::string& pLog) : aLog(pLog) {}
+    void AddStreamRow(TZVStreamRow*) override { aLog += "AddStreamRow "; }
+    void AddParamRow(TZVParamRow*) override { aLog += "AddParamRow "; }
+    std::string& aLog;
+};
+
+TABCFormula Segment(long pBegin, double pValue, long pEnd, EContinuity pCont, double pSlope) {
+    TABCFormula segment(pBegin, TVariant(pValue), pEnd);
+    segment.aCont = pCont;
+    segment.c = pSlope;
+    return segment;
+}
+
+TZVFormula* Expression(TZVParamRow& pRow, const wchar_t* pText) {
+    const std::unique_ptr<wxXmlNode> value(ParseXml(wxString(L"<value>") + pText + L"</value>"));
+    TZVFormula* formula = new TZVFormula(&pRow);
+    EXPECT_TRUE(formula->ValueFromXml(value.get(), pRow.aTypeDef));
+    return formula;
+}
+
+// The stream's keys as a fresh row holding the same segments counts them.
+std::string Recount(const TZVParamRow& pRow) {
+    TFakeStreamRow stream;
+    TFakeParamRow* row = stream.AddParam(true);
+    for (const TABCFormula& segment : pRow.aFormulaList)
+        row->insertFormula(segment, nullptr, false);
+    return KeyText(stream.aKeyList);
+}
+
+// One sequence [0, 300) and an enabled row p0 of three touching segments, the last one
+// SMOOTH: keys 0, 100, 200, 300.
+class TKeyedRow {
+public:
+    TKeyedRow() : aStream(aRecorder.aCalls), aUndo(aRecorder.aCalls), aScope(aRecorder) {
+        TZVFormula::SetFrameRate(25);
+        aStream.aSequenceList.push_back(TRange(0, 300));
+        aRow = aStream.AddParam(true);
+        aRecorder.aNames[aRow] = "p0";
+        aRow->insertFormula(Segment(0, 1.0, 100, contNONE, 0.01), nullptr, false);
+        aRow->insertFormula(Segment(100, 2.0, 200, contANGLE, 0.0), nullptr, false);
+        aRow->insertFormula(Segment(200, 2.0, 300, contSMOOTH, 0.03), nullptr, false);
+    }
+
+    wxString Xml() const {
+        const std::unique_ptr<wxXmlNode> image(aRow->GetXmlImage());
+        return XmlText(*image);
+    }
+    void ExpectCounted() const { EXPECT_EQ(KeyText(aStream.aKeyList), Recount(*aRow)); }
+
+    TFakeProject aProject;
+    TListenerRecorder aRecorder;
+    TLoggingStream aStream;
+    TLoggingUndo aUndo;
+    TListenerScope aScope;
+    TFakeParamRow* aRow;
+};
+
+class TParamKeyEditTest : public testing::Test, public TKeyedRow {};
+
+TEST_F(TParamKeyEditTest, EditsAreUndoneAndRedoneExactly) {
+    typedef std::function<void(TZVParamRow&, TZVBaseRow::IUndoCompiler&)> TEdit;
+    // {edit, stream keys after it, reports of the edit, its undo and its redo}
+    struct TCase {
+        const char* aName;
+        TEdit aEdit;
+        std::string aKeys;
+        std::string aLog;
+    } cases[] = {
+        {"join at a middle key", [](auto& r, auto& u) { r.DeleteKey(100, u); },
+         "0:1 200:2 300:1 ",
+         "ParamKeyEdit(p0,200) AddParamRow ParamChanged ParamKeyEdit(p0,200) "
+         "ParamKeyEdit(p0,200) "},
+        {"first key, refilled", [](auto& r, auto& u) { r.DeleteKey(0, u); },
+         "0:1 100:2 200:2 300:1 ",
+         "ParamKeyEdit(p0,100) AddParamRow ParamChanged ParamKeyEdit(p0,200) "
+         "ParamKeyEdit(p0,200) "},
+        {"last key, refilled", [](auto& r, auto& u) { r.DeleteKey(300, u); },
+         "0:1 100:2 200:2 300:1 ",
+         "ParamKeyEdit(p0,200300) AddParamRow ParamChanged ParamKeyEdit(p0,200300) "
+         "ParamKeyEdit(p0,200300) "},
+        {"middle segment, gap stays", [](auto& r, auto& u) { r.DeleteFormula(150, u); },
+         "0:1 100:1 200:1 300:1 ",
+         "ParamKeyEdit(p0,100200) AddParamRow ParamChanged ParamKeyEdit(p0,100300) "
+         "ParamKeyEdit(p0,100300) "},
+        {"split", [](auto& r, auto& u) { EXPECT_TRUE(r.SplitAt(40, u)); },
+         "0:1 40:2 100:2 200:2 300:1 ",
+         "ParamKeyEdit(p0,40041) AddParamRow ParamKeyEdit(p0,100) ParamKeyEdit(p0,100) "},
+        {"scale by one half", [](auto& r, auto& u) { r.ScaleTime(0.5, u); },
+         "0:1 50:2 100:2 150:1 ", "AddParamRow ParamKeyEdit(p0,300) ParamKeyEdit(p0,300) "},
+        {"sequence grown", [](auto& r, auto&) {
+             r.GetOwnerStream()->aSequenceList.front().aEnd = 400;
+             r.ExtendEnd(400);
+         },
+         "0:1 100:2 200:2 300:2 400:1 ", "ParamKeyEdit(p0,300400) ParamKeyEdit(p0,300400) "},
+    };
+    for (const TCase& c : cases) {
+        TKeyedRow fresh;
+        TZVParamRow& row = *fresh.aRow;
+        const wxString before = fresh.Xml();
+        c.aEdit(row, fresh.aUndo);
+        const wxString after = fresh.Xml();
+        EXPECT_EQ(KeyText(fresh.aStream.aKeyList), c.aKeys) << c.aName;
+        fresh.ExpectCounted();
+        UndoParamEdit(row);
+        EXPECT_EQ(fresh.Xml(), before) << c.aName;
+        fresh.ExpectCounted();
+        UndoParamEdit(row);
+        EXPECT_EQ(fresh.Xml(), after) << c.aName;
+        fresh.ExpectCounted();
+        EXPECT_EQ(fresh.aRecorder.aCalls, c.aLog) << c.aName;
+    }
+}
+
+TEST_F(TParamKeyEditTest, EditsOffTheirPlaceChangeNothing) {
+    const wxString before = Xml();
+    const TABCFormulaList empty;
+    aRow->DeleteKey(150, aUndo);
+    aRow->DeleteFormula(100, aUndo);
+    aRow->DeleteFormula(350, aUndo);
+    EXPECT_FALSE(aRow->SplitAt(100, aUndo));
+    EXPECT_FALSE(aRow->SplitAt(400, aUndo));
+    EXPECT_FALSE(aRow->JoinAt(100, aUndo));
+    EXPECT_FALSE(aRow->JoinAt(0, aUndo));
+    aRow->ApplyUndo(empty, true);
+    aRow->ExtendEnd(0);
+    EXPECT_EQ(Xml(), before);
+    EXPECT_TRUE(aRow->aUndoList.empty());
+    EXPECT_EQ(aRecorder.aCalls, "ParamKeyEdit(p0,100101) ParamKeyEdit(p0,400401) "
+                                "ParamKeyEdit(p0,100101) ParamKeyEdit(p0,1) ");
+}
+
+TEST_F(TParamKeyEditTest, SplitImageIsTheMarkThenTheCutSegmentAndJoinUndoesIt) {
+    const wxString before = Xml();
+    aRow->SplitAt(40, aUndo);
+    const std::unique_ptr<wxXmlNode> image = TakeUndoImage(*aRow);
+    EXPECT_EQ(XmlText(*image), L"<param><key time=\"0\" to=\"100\" kind=\"1\" "
+                               L"c=\"f{G|[INVAb[\">F~_</key><key time=\"40\"/></param>");
+    EXPECT_TRUE(aRow->JoinAt(40, aUndo));
+    EXPECT_EQ(Xml(), before);
+    ExpectCounted();
+}
+
+TEST_F(TParamKeyEditTest, KeyShiftTakesPartWhenABoundLiesInARange) {
+    const struct {
+        std::vector<TRange> aRanges;
+        bool aTakesPart;
+    } cases[] = {
+        {{TRange(110, 190)}, false},
+        {{TRange(110, 200)}, true},
+        {{TRange(300, 310)}, true},
+        {{TRange(-5, -1), TRange(301, 400)}, false},
+        {{}, false},
+    };
+    for (const auto& c : cases) {
+        TRangeList ranges;
+        for (const TRange& range : c.aRanges)
+            ranges.push_back(range);
+        EXPECT_EQ(aRow->BeginKeyShift(ranges), c.aTakesPart) << RangeText(ranges);
+    }
+}
+
+TEST_F(TParamKeyEditTest, FormulaRowsGetNoSegmentsFromSequenceFills) {
+    TKeyedRow formula;
+    TZVParamRow& row = *formula.aRow;
+    row.SetFormula(new TZVFormula(&row));
+    TakeUndoImage(row);
+    row.GetOwnerStream()->aSequenceList.front().aEnd = 400;
+    row.ExtendEnd(400);
+    EXPECT_TRUE(row.aFormulaList.empty());
+    EXPECT_EQ(KeyText(formula.aStream.aKeyList), "");
+}
+
+TEST_F(TParamKeyEditTest, KeyUndoOnAFormulaRowKeepsTheFormulaOnlyForAnImage) {
+    TABCFormulaList keys;
+    keys.push_back(Segment(0, 4.0, 50, contNONE, 0.0));
+    // Kept: the formula that replaced the first one goes to the image, the first is freed.
+    aRow->SetFormula(Expression(*aRow, L"1 + 1"));
+    aRow->SetFormula(Expression(*aRow, L"time"));
+    aRow->aUndoList.clear();
+    aRow->ApplyUndo(keys, true);
+    EXPECT_EQ(KeyText(aStream.aKeyList), "0:1 50:1 ");
+    EXPECT_EQ(XmlText(*TakeUndoImage(*aRow)), L"<param>time</param>");
+    // Not kept: nobody would take the image, and the next edit's image must be its own.
+    aRow->SetFormula(new TZVFormula(aRow));
+    aRow->aUndoList.clear();
+    EXPECT_ASSERTS(aRow->ApplyUndo(keys, false), {L"pMakeUndo"});
+    EXPECT_EQ(aRow->aFormula, nullptr);
+    EXPECT_EQ(aRow->aUndoFormula, nullptr);
+    aRow->DeleteKey(50, aUndo);
+    EXPECT_EQ(XmlText(*TakeUndoImage(*aRow)),
+              L"<param><key time=\"0\"/><key time=\"0\" to=\"50\" kind=\"1\">G?_</key></param>");
+}
+
+TEST_F(TParamKeyEditTest, ScalingByABadFactorIsRefusedAndAnOpenEndStaysOpen) {
+    const wxString before = Xml();
+    for (double factor : {std::nan(""), 0.0, -2.0, std::numeric_limits<double>::infinity()})
+        EXPECT_ASSERTS(aRow->ScaleTime(factor, aUndo), {L"pFactor > 0"});
+    EXPECT_EQ(Xml(), before);
+    EXPECT_EQ(aRecorder.aCalls, "");
+    aRow->insertFormula(Segment(300, 1.0, TZVParamRow::OPEN_END, contFLAT, 0.0), nullptr, false);
+    aRow->ScaleTime(2.0, aUndo);
+    EXPECT_EQ(aRow->aFormulaList.rbegin()->aEnd, TZVParamRow::OPEN_END);
+    EXPECT_EQ(KeyText(aStream.aKeyList), "0:1 200:2 400:2 600:2 ");
+}
+
+TEST_F(TParamKeyEditTest, PrimitivesRefuseSegmentsThatDoNotFit) {
+    const wxString before = Xml();
+    EXPECT_ASSERTS(aRow->replaceFormulaEnd(Segment(10, 0.0, 90, contNONE, 0.0),
+                                           aRow->aFormulaList.begin(), true),
+                   {L"(*pDstFormula).aBegin==pSrcFormula.aBegin"});
+    aRow->DeleteFormula(150, aUndo);
+    aRow->MakeUndoImage(std::make_unique<wxXmlNode>().get());
+    EXPECT_ASSERTS(aRow->deleteRightKey(aRow->aFormulaList.begin(), true),
+                   {L"(*pFormula).aEnd==(*RightPart).aBegin"});
+    EXPECT_TRUE(aRow->aUndoList.empty());
+    EXPECT_NE(Xml(), before);
+    ExpectCounted();
+}
+
+} // namespace

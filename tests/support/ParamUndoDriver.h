@@ -1,0 +1,16 @@
+// The host's undo round of a parameter row's key edit, without the undo buffer: the row's
+// image is taken into an element, stored as an undo record and read back from it, then
+// applied with the opposite image recorded. Applying twice undoes and redoes an edit.
+#pragma once
+
+#include <memory>
+
+class TZVParamRow;
+class wxXmlNode;
+
+// The row's undo image after a trip through a stored record; the record is cleared.
+std::unique_ptr<wxXmlNode> TakeUndoImage(TZVParamRow& pRow);
+// Applies the key list of pImage to pRow, recording the opposite.
+void ApplyUndoImage(TZVParamRow& pRow, const wxXmlNode& pImage);
+// Takes the row's image and applies it: the last edit is undone, and the opposite is recorded.
+void UndoParamEdit(TZVParamRow& pRow);
