@@ -78,6 +78,12 @@ void TZVStreamRow::ListParam(std::list<TZVParamRow*>& pList) {
             param->ListParam(pList);
 }
 
+void TZVStreamRow::deleteKey(long pTime, IUndoCompiler& pUndo) {
+    for (TZVParamRow* param : aParamTab)
+        if (param)
+            param->DeleteKey(pTime, pUndo);
+}
+
 bool TZVStreamRow::ApplyOnVisible(IVisibleRowOperation& pOperation) const {
     const bool result = pOperation.Apply(this);
     if (result && aIsParamShown)

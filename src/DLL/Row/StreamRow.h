@@ -220,6 +220,8 @@ public:
     TZVParamRow* GetPrevParam(int pIndex) const;
     // The next enabled parameter after pIndex, else the row after the block.
     TZVBaseRow* GetRowAfterParam(int pIndex) const;
+    // Removes the key at pTime from every parameter row.
+    void deleteKey(long pTime, IUndoCompiler& pUndo);
 
     // The row's render stream, one reference held; null when none.
     IZVRenderStream* aRenderStream;

@@ -251,4 +251,18 @@ TEST_F(TParamKeyEditTest, PrimitivesRefuseSegmentsThatDoNotFit) {
     ExpectCounted();
 }
 
+
+TEST_F(TParamKeyEditTest, StreamKeyDeletionReachesEveryParameter) {
+    TFakeParamRow* second = aStream.AddParam(false);
+    aRecorder.aNames[second] = "p1";
+    second->insertFormula(Segment(50, 0.0, 100, contNONE, 0.0), nullptr, false);
+    second->insertFormula(Segment(100, 0.0, 150, contNONE, 0.0), nullptr, false);
+    aStream.deleteKey(100, aUndo);
+    EXPECT_EQ(KeyText(aStream.aKeyList), "0:1 200:2 300:1 ");
+    EXPECT_EQ(second->aFormulaList.size(), 1u);
+    // A disabled row widens no edit range.
+    EXPECT_EQ(aRecorder.aCalls, "ParamKeyEdit(p0,200) AddParamRow ParamChanged "
+                                "ParamKeyEdit(p1,0) AddParamRow ParamChanged ");
+}
+
 } // namespace
