@@ -118,6 +118,12 @@ public:
     bool JoinAt(long pTime, TZVBaseRow::IUndoCompiler& pUndo);
     // Multiplies every key time by pFactor, a finite number above 0; an open end stays open.
     void ScaleTime(double pFactor, TZVBaseRow::IUndoCompiler& pUndo);
+    // Removes the keys inside each of pRanges (ranges of deleted sequences).
+    void DeleteSeqKey(const TRangeList& pRanges, TZVBaseRow::IUndoCompiler& pUndo);
+    // Removes the keys inside pRange: segments crossing its bounds are cut there, one
+    // covering it keeps both outer parts. The position of the first segment at or after
+    // pRange's end, from which a caller walking ordered ranges goes on.
+    iterator deleteKeyRange(const TRange& pRange, bool pRecord);
     // Removes the segment beginning at pSegment's begin, then fills the sequences again.
     void deleteFormula(const TABCFormula* pSegment);
     void fillSequenceWithFormula();

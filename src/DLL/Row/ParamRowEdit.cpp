@@ -233,6 +233,40 @@ void TZVParamRow::ScaleTime(double pFactor, TZVBaseRow::IUndoCompiler& pUndo) {
     pUndo.AddParamRow(this);
 }
 
+TZVParamRow::iterator TZVParamRow::deleteKeyRange(const TRange& pRange, bool pRecord) {
+    iterator position = aFormulaList.upper_bound(pRange.aBegin);
+    if (position != aFormulaList.begin() && std::prev(position)->aEnd > pRange.aBegin)
+        --position;
+    if (position == aFormulaList.end() || pRange.IsEmpty())
+        return position;
+    if (position->aBegin < pRange.aBegin && position->aEnd > pRange.aEnd) {
+        TABCFormula outer(*position);
+        outer.TruncateLeft(pRange.aEnd);
+        const iterator next = std::next(position);
+        insertFormula(outer, &next, pRecord);
+    }
+    if (position->aBegin < pRange.aBegin) {
+        truncateRight(position, pRange.aBegin, pRecord);
+        ++position;
+    }
+    while (position != aFormulaList.end() && position->aEnd <= pRange.aEnd)
+        position = deleteFormula(position, pRecord);
+    if (position != aFormulaList.end() && position->aBegin < pRange.aEnd)
+        position = truncateLeft(position, pRange.aEnd, pRecord);
+    removeCont(position, pRecord);
+    return position;
+}
+
+void TZVParamRow::DeleteSeqKey(const TRangeList& pRanges, TZVBaseRow::IUndoCompiler& pUndo) {
+    ResetEditRange();
+    // Each range is looked up afresh: the cuts of one never reach the next.
+    for (const TRange& range : pRanges)
+        deleteKeyRange(range, true);
+    pUndo.AddParamRow(this);
+    IEditorListener::OnParamKeyEdit(this, aEditRange);
+    notifyListenersParamChanged();
+}
+
 void TZVParamRow::FillStretch(long pBegin, long pEnd, iterator pHint) {
     if (pBegin < pEnd)
         fillOneFormulaGap(TRange(pBegin, pEnd), pHint, true);

@@ -45,6 +45,13 @@ TABCFormula Segment(long pBegin, double pValue, long pEnd, EContinuity pCont, do
     return segment;
 }
 
+TRangeList Ranges(const std::vector<TRange>& pRanges) {
+    TRangeList list;
+    for (const TRange& range : pRanges)
+        list.push_back(range);
+    return list;
+}
+
 TZVFormula* Expression(TZVParamRow& pRow, const wchar_t* pText) {
     const std::unique_ptr<wxXmlNode> value(ParseXml(wxString(L"<value>") + pText + L"</value>"));
     TZVFormula* formula = new TZVFormula(&pRow);
@@ -121,6 +128,16 @@ TEST_F(TParamKeyEditTest, EditsAreUndoneAndRedoneExactly) {
          "ParamKeyEdit(p0,40041) AddParamRow ParamKeyEdit(p0,100) ParamKeyEdit(p0,100) "},
         {"scale by one half", [](auto& r, auto& u) { r.ScaleTime(0.5, u); },
          "0:1 50:2 100:2 150:1 ", "AddParamRow ParamKeyEdit(p0,300) ParamKeyEdit(p0,300) "},
+        {"keys of two ranges", [](auto& r, auto& u) { r.DeleteSeqKey(Ranges({{50, 150}, {180, 250}}), u); },
+         "0:1 50:1 150:1 180:1 250:1 300:1 ",
+         "AddParamRow ParamKeyEdit(p0,50250) ParamChanged ParamKeyEdit(p0,300) "
+         "ParamKeyEdit(p0,300) "},
+        {"keys inside one segment", [](auto& r, auto& u) { r.DeleteSeqKey(Ranges({{20, 60}}), u); },
+         "0:1 20:1 60:1 100:2 200:2 300:1 ",
+         "AddParamRow ParamKeyEdit(p0,20100) ParamChanged ParamKeyEdit(p0,100) "
+         "ParamKeyEdit(p0,100) "},
+        {"no range", [](auto& r, auto& u) { r.DeleteSeqKey(Ranges({}), u); },
+         "0:1 100:2 200:2 300:1 ", "AddParamRow ParamKeyEdit(p0,300300) ParamChanged "},
         {"sequence grown", [](auto& r, auto&) {
              r.GetOwnerStream()->aSequenceList.front().aEnd = 400;
              r.ExtendEnd(400);
@@ -186,9 +203,7 @@ TEST_F(TParamKeyEditTest, KeyShiftTakesPartWhenABoundLiesInARange) {
         {{}, false},
     };
     for (const auto& c : cases) {
-        TRangeList ranges;
-        for (const TRange& range : c.aRanges)
-            ranges.push_back(range);
+        const TRangeList ranges = Ranges(c.aRanges);
         EXPECT_EQ(aRow->BeginKeyShift(ranges), c.aTakesPart) << RangeText(ranges);
     }
 }
