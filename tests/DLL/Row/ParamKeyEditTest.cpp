@@ -107,8 +107,7 @@ TEST_F(TParamKeyEditTest, EditsAreUndoneAndRedoneExactly) {
         std::string aKeys;
         std::string aLog;
     } cases[] = {
-        {"join at a middle key", [](auto& r, auto& u) { r.DeleteKey(100, u); },
-         "0:1 200:2 300:1 ",
+        {"join at a middle key", [](auto& r, auto& u) { r.DeleteKey(100, u); }, "0:1 200:2 300:1 ",
          "ParamKeyEdit(p0,200) AddParamRow ParamChanged ParamKeyEdit(p0,200) "
          "ParamKeyEdit(p0,200) "},
         {"first key, refilled", [](auto& r, auto& u) { r.DeleteKey(0, u); },
@@ -128,17 +127,24 @@ TEST_F(TParamKeyEditTest, EditsAreUndoneAndRedoneExactly) {
          "ParamKeyEdit(p0,40041) AddParamRow ParamKeyEdit(p0,100) ParamKeyEdit(p0,100) "},
         {"scale by one half", [](auto& r, auto& u) { r.ScaleTime(0.5, u); },
          "0:1 50:2 100:2 150:1 ", "AddParamRow ParamKeyEdit(p0,300) ParamKeyEdit(p0,300) "},
-        {"keys of two ranges", [](auto& r, auto& u) { r.DeleteSeqKey(Ranges({{50, 150}, {180, 250}}), u); },
+        {"keys of two ranges",
+         [](auto& r, auto& u) {
+             r.DeleteSeqKey(Ranges({{50, 150}, {180, 250}}), u);
+         },
          "0:1 50:1 150:1 180:1 250:1 300:1 ",
          "AddParamRow ParamKeyEdit(p0,50250) ParamChanged ParamKeyEdit(p0,300) "
          "ParamKeyEdit(p0,300) "},
-        {"keys inside one segment", [](auto& r, auto& u) { r.DeleteSeqKey(Ranges({{20, 60}}), u); },
+        {"keys inside one segment",
+         [](auto& r, auto& u) {
+             r.DeleteSeqKey(Ranges({{20, 60}}), u);
+         },
          "0:1 20:1 60:1 100:2 200:2 300:1 ",
          "AddParamRow ParamKeyEdit(p0,20100) ParamChanged ParamKeyEdit(p0,100) "
          "ParamKeyEdit(p0,100) "},
         {"no range", [](auto& r, auto& u) { r.DeleteSeqKey(Ranges({}), u); },
          "0:1 100:2 200:2 300:1 ", "AddParamRow ParamKeyEdit(p0,300300) ParamChanged "},
-        {"sequence grown", [](auto& r, auto&) {
+        {"sequence grown",
+         [](auto& r, auto&) {
              r.GetOwnerStream()->aSequenceList.front().aEnd = 400;
              r.ExtendEnd(400);
          },
@@ -265,7 +271,6 @@ TEST_F(TParamKeyEditTest, PrimitivesRefuseSegmentsThatDoNotFit) {
     EXPECT_NE(Xml(), before);
     ExpectCounted();
 }
-
 
 TEST_F(TParamKeyEditTest, StreamKeyDeletionReachesEveryParameter) {
     TFakeParamRow* second = aStream.AddParam(false);
