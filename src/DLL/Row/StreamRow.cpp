@@ -79,8 +79,10 @@ void TZVStreamRow::ListParam(std::list<TZVParamRow*>& pList) {
 }
 
 void TZVStreamRow::deleteKey(long pTime, IUndoCompiler& pUndo) {
+    // A component is reached through its composite: asked twice, it would lose a key that
+    // the first deletion's refill put back.
     for (TZVParamRow* param : aParamTab)
-        if (param)
+        if (param && !dynamic_cast<TZVSubParamRow*>(param))
             param->DeleteKey(pTime, pUndo);
 }
 
@@ -316,8 +318,7 @@ void TZVStreamRow::CreateStreamParam(bool pNoDefaultKeys) {
         ZV_FAIL("ParamCount == GetParamCount()");
 }
 
-TZVParamRow* TZVStreamRow::NewParamRow(const TControlInfo& pInfo, int& pSubCount,
-                                       int& pSuperType) {
+TZVParamRow* TZVStreamRow::NewParamRow(const TControlInfo& pInfo, int& pSubCount, int& pSuperType) {
     const int type = pInfo.aTypeDef.aType;
     if (type == paramTypeCOLOR || type == paramTypeFONT) {
         if (pSubCount != 0)

@@ -220,7 +220,7 @@ public:
     TZVParamRow* GetPrevParam(int pIndex) const;
     // The next enabled parameter after pIndex, else the row after the block.
     TZVBaseRow* GetRowAfterParam(int pIndex) const;
-    // Removes the key at pTime from every parameter row.
+    // Removes the key at pTime from every parameter row, once.
     void deleteKey(long pTime, IUndoCompiler& pUndo);
 
     // The row's render stream, one reference held; null when none.

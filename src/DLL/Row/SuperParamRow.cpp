@@ -72,6 +72,38 @@ void TZVSuperParamRow::ListParam(std::list<TZVParamRow*>& pList) {
     ApplyToSubParam(lister);
 }
 
+namespace {
+
+// DeleteKey, or DeleteFormula with pSegment, on each component.
+class TKeyDeleter : public TSubParamMethod {
+public:
+    TKeyDeleter(long pTime, TZVBaseRow::IUndoCompiler& pUndo, bool pSegment)
+        : aTime(pTime), aUndo(pUndo), aSegment(pSegment) {}
+    void Apply(TZVParamRow* pComponent) override {
+        if (aSegment)
+            pComponent->DeleteFormula(aTime, aUndo);
+        else
+            pComponent->DeleteKey(aTime, aUndo);
+    }
+
+private:
+    long aTime;
+    TZVBaseRow::IUndoCompiler& aUndo;
+    bool aSegment;
+};
+
+} // namespace
+
+void TZVSuperParamRow::DeleteKey(long pTime, TZVBaseRow::IUndoCompiler& pUndo) {
+    TKeyDeleter deleter(pTime, pUndo, false);
+    ApplyToSubParam(deleter);
+}
+
+void TZVSuperParamRow::DeleteFormula(long pTime, TZVBaseRow::IUndoCompiler& pUndo) {
+    TKeyDeleter deleter(pTime, pUndo, true);
+    ApplyToSubParam(deleter);
+}
+
 void TZVSuperParamRow::SetDefault(int pIndex, bool pEnabled) {
     delete aFormula;
     aFormula = new TZVParamFormula(this);
@@ -135,8 +167,7 @@ void TZVSubParamRow::linkToSuperParam() {
     // within both the composite's and the component's own count, is one.
     TZVSuperParamRow* super = aParent ? aParent->aSuperParam : nullptr;
     const int number = super ? aIndex - 1 - super->aIndex : -1;
-    if (number < 0 || number >= super->aSubCount ||
-        size_t(number) >= GetSubParamNameTab().size())
+    if (number < 0 || number >= super->aSubCount || size_t(number) >= GetSubParamNameTab().size())
         throw TError(wxGetTranslation(L"Misplaced component parameter %s"), GetRowDesignation());
     if (aName.empty())
         Rename(wxGetTranslation(super->aName) + L" - " +

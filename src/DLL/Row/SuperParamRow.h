@@ -60,6 +60,13 @@ public:
     void CreateAllChildren(const wxXmlNode* pElement) override;
     // Records the row as above; a composite has no segments of its own.
     void InitDefaultFormulaList() override;
+    // Key deletions reach the components, last to first; the composite holds no keys.
+    void DeleteKey(long pTime, TZVBaseRow::IUndoCompiler& pUndo) override;
+    void DeleteFormula(long pTime, TZVBaseRow::IUndoCompiler& pUndo) override;
+    // A composite has no segments to shift, split or fill.
+    bool BeginKeyShift(const TRangeList&) override { return false; }
+    bool SplitAt(long, TZVBaseRow::IUndoCompiler&) override { return false; }
+    void ExtendEnd(long) override {}
     virtual TSubParamCombine GetFormulaMethod() const = 0;
 
     // pMethod on each present component, last to first, with the applying flag set.
@@ -83,7 +90,8 @@ public:
 
 class TZVSubParamRow : public TZVParamRow {
 public:
-    explicit TZVSubParamRow(const TTypeDef& pTypeDef) : TZVParamRow(pTypeDef), aIsLinked(false), aSubNumber(0) {}
+    explicit TZVSubParamRow(const TTypeDef& pTypeDef)
+        : TZVParamRow(pTypeDef), aIsLinked(false), aSubNumber(0) {}
     ~TZVSubParamRow() override;
 
     // The component's own icon.

@@ -139,11 +139,11 @@ TEST(CompositeParam, ControlTableMakesCompositesFollowedByTheirComponents) {
         kinds.push_back(std::string(param->GetSubType().utf8_str()) + ":" +
                         std::string(param->aName.utf8_str()) + ":" +
                         std::to_string(param->aFormulaList.size()));
-    EXPECT_EQ(kinds, (std::vector<std::string>{
-                         "Color:Back:0", "ColorComp:Back - Red:1", "ColorComp:Back - Green:1",
-                         "ColorComp:Deep:1", "Font:Title:0", "FontComp:Title - Name:1",
-                         "FontComp:Title - Size:1", "FontComp:Title - Bold:1",
-                         "FontComp:Title - Italic:1"}));
+    EXPECT_EQ(kinds, (std::vector<std::string>{"Color:Back:0", "ColorComp:Back - Red:1",
+                                               "ColorComp:Back - Green:1", "ColorComp:Deep:1",
+                                               "Font:Title:0", "FontComp:Title - Name:1",
+                                               "FontComp:Title - Size:1", "FontComp:Title - Bold:1",
+                                               "FontComp:Title - Italic:1"}));
     EXPECT_EQ(row.Super(0)->aSubCount, 3);
     EXPECT_EQ(row.Super(4)->aSubCount, 4);
     EXPECT_EQ(row.Super(4)->aTypeDef.aType, paramTypeFONT);
@@ -193,14 +193,17 @@ TEST(CompositeParam, MisplacedOrBrokenComponentsAreRefused) {
     const wxString color = L"<param type=\"Color\" name=\"C\"><value/></param>";
     const wxString plain = L"<param type=\"Standard\" name=\"\"><value/></param>";
     const wxString font = L"<param type=\"FontComp\" name=\"\"><value/></param>";
-    const wxString badBlue = L"<param type=\"ColorComp\" name=\"Blue\"><value><key/></value></param>";
+    const wxString badBlue =
+        L"<param type=\"ColorComp\" name=\"Blue\"><value><key/></value></param>";
     struct TCase {
         wxString aParams;
         std::string aError;
     } cases[] = {
         {comp + comp, "Misplaced component parameter Param. ColorComp  of fake Clip"},
-        {color + comp + comp + comp + font, "Misplaced component parameter Param. FontComp  of fake Clip"},
-        {color + comp + comp + comp + comp, "Misplaced component parameter Param. ColorComp  of fake Clip"},
+        {color + comp + comp + comp + font,
+         "Misplaced component parameter Param. FontComp  of fake Clip"},
+        {color + comp + comp + comp + comp,
+         "Misplaced component parameter Param. ColorComp  of fake Clip"},
         {color + comp + comp + badBlue, "Invalid key list for Param. ColorComp Blue of fake Clip"},
         {plain + plain + plain + plain + plain + plain + plain + plain + color, ""},
     };
@@ -266,21 +269,41 @@ TEST_F(TColorFixture, ValueKeysAndContinuityCombineTheComponents) {
     } cases[] = {
         // Green rises by 1 a unit: 10.9 is taken at 10 (0x6E, not 0x6F).
         {{{Segment(0, 255, 50)}, {Segment(0, 100, 50, contNONE, 1)}, {Segment(0, 0, 50)}},
-         TVariant(double(0xFF6E00)), 0, "4", TVariant(double(0xFF6E00)), false},
+         TVariant(double(0xFF6E00)),
+         0,
+         "4",
+         TVariant(double(0xFF6E00)),
+         false},
         {{{Segment(0, 1, 10), Segment(10, 2, 50, contSMOOTH)},
           {Segment(10, 3, 50, contSMOOTH)},
           {Segment(10, 4, 50, contSMOOTH)}},
-         TVariant(double(0x020304)), 3, "3", TVariant(double(0x020304)), true},
+         TVariant(double(0x020304)),
+         3,
+         "3",
+         TVariant(double(0x020304)),
+         true},
         {{{Segment(10, 1, 50, contSMOOTH)},
           {Segment(10, 3, 50, contANGLE)},
           {Segment(10, 4, 50, contSMOOTH)}},
-         TVariant(double(0x010304)), 2, "5", TVariant(double(0x010304)), true},
+         TVariant(double(0x010304)),
+         2,
+         "5",
+         TVariant(double(0x010304)),
+         true},
         // Easing differs: mixed as well; the first visited (blue) gives the flag.
         {{{Segment(10, 1, 50, contSMOOTH)}, {Segment(10, 3, 50, contSMOOTH)}, {eased}},
-         TVariant(double(0x010305)), 2, "5+", TVariant(double(0x010305)), true},
+         TVariant(double(0x010305)),
+         2,
+         "5+",
+         TVariant(double(0x010305)),
+         true},
         // Green undefined at 10.9: no value, whatever the others say.
         {{{Segment(0, 1, 50)}, {Segment(20, 3, 50)}, {Segment(10, 4, 50, contSMOOTH)}},
-         TVariant(), 2, "5", TVariant(), true},
+         TVariant(),
+         2,
+         "5",
+         TVariant(),
+         true},
     };
     for (const TCase& c : cases) {
         Use(c.aSetup);
@@ -319,8 +342,8 @@ TEST_F(TColorFixture, SnapshotsReadTheHostsFrameTable) {
     EXPECT_TRUE(snapshot->IsFlatFormula(3));
     std::vector<std::unique_ptr<IFormula>> parts;
     for (int i = 1; i <= 3; ++i) {
-        parts.emplace_back(aRow.aParamTab[size_t(i)]->aFormulaList.CloneFormulaAt(
-            0, nullptr, context, true));
+        parts.emplace_back(
+            aRow.aParamTab[size_t(i)]->aFormulaList.CloneFormulaAt(0, nullptr, context, true));
         context.aSlots[{7, i, true}] = parts.back().get();
     }
     EXPECT_EQ(snapshot->ComputePointAt(3), TVariant(double(0x010203)));
@@ -345,6 +368,42 @@ TEST_F(TColorFixture, ComponentChangesAreReportedAsTheCompositesEdit) {
     for (int i = 1; i <= 3; ++i)
         EXPECT_TRUE(aRow.aParamTab[size_t(i)]->aListenerList.empty());
     EXPECT_ASSERTS(Color().aFormula->AddListeners(false), L"false", L"false", L"false");
+}
+
+TEST_F(TColorFixture, KeyDeletionsPassToTheComponentsLastToFirst) {
+    aRow.aSequenceList.push_back(TRange(0, 200));
+    Use({{Segment(0, 1, 100), Segment(100, 2, 200)},
+         {Segment(0, 1, 100), Segment(100, 2, 200)},
+         {Segment(0, 3, 150), Segment(150, 3, 200)}});
+    TListenerRecorder recorder;
+    recorder.aNames = {{&Color(), "Back"},
+                       {aRow.aParamTab[1], "Red"},
+                       {aRow.aParamTab[2], "Green"},
+                       {aRow.aParamTab[3], "Blue"}};
+    TListenerScope scope(recorder);
+    TUndoCompilerLog undo;
+    TRangeList all;
+    all.push_back(TRange(0, 200));
+    EXPECT_FALSE(Color().SplitAt(50, undo));
+    EXPECT_FALSE(Color().BeginKeyShift(all));
+    Color().ExtendEnd(300);
+    Color().DeleteFormula(120, undo);
+    aRow.deleteKey(0, undo);
+    EXPECT_TRUE(Color().aFormulaList.empty());
+    // Each component reports its own edit; the composite only passes the change on. Blue
+    // holds no key at 0 once its first segment is gone.
+    EXPECT_EQ(recorder.aCalls,
+              "ParamKeyEdit(Blue,150) ParamKeyEdit(Back,0) ParamKeyEdit(Green,100200) "
+              "ParamKeyEdit(Back,0) ParamKeyEdit(Red,100200) ParamKeyEdit(Back,0) "
+              "ParamKeyEdit(Green,200) ParamKeyEdit(Back,0) ParamKeyEdit(Back,100101) "
+              "KeyToggle(,100) ParamKeyEdit(Red,200) ParamKeyEdit(Back,0) ");
+    std::string segments;
+    for (int i = 1; i <= 3; ++i) {
+        for (const TABCFormula& segment : aRow.aParamTab[size_t(i)]->aFormulaList)
+            segments += std::to_string(segment.aBegin) + "-" + std::to_string(segment.aEnd) + " ";
+        segments += "|";
+    }
+    EXPECT_EQ(segments, "0-200 |0-200 |150-200 |");
 }
 
 TEST_F(TColorFixture, ListingAndEnablingPassToTheComponents) {
@@ -373,7 +432,10 @@ TEST_F(TColorFixture, ListingAndEnablingPassToTheComponents) {
 TEST(CompositeParam, ColorAndFontComputeTheirValues) {
     struct TColorCase {
         double aRed, aGreen, aBlue, aValue;
-    } colors[] = {{255, 128, 0, 0xFF8000}, {300, -4, 127.5, 0xFF0080}, {0, 126.5, 1, 0x007F01}, {NAN, 1, 1, 0x000101}};
+    } colors[] = {{255, 128, 0, 0xFF8000},
+                  {300, -4, 127.5, 0xFF0080},
+                  {0, 126.5, 1, 0x007F01},
+                  {NAN, 1, 1, 0x000101}};
     for (const TColorCase& c : colors) {
         const TVariant parts[] = {c.aRed, c.aGreen, c.aBlue};
         EXPECT_EQ(TZVColorParamRow::Compute(parts), TVariant(c.aValue)) << c.aValue;
