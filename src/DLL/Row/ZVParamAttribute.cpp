@@ -20,6 +20,12 @@ constexpr int LOOP_DEPTH = 100;
 constexpr int ATTR_COUNT = 8;
 const EAttrKind ATTR_UNKNOWN = EAttrKind(ATTR_COUNT);
 
+// "isDefined" computes the value too: it follows value changes and would recurse without end
+// through a cycle, so it counts as a value read.
+bool ReadsValue(EAttrKind pKind) {
+    return pKind == attrVALUE || pKind == attrIS_DEFINED;
+}
+
 void Report(NSExpression::TParser& pParser, const wchar_t* pText) {
     pParser.AddError(wxGetTranslation(pText).wc_str());
 }
@@ -180,8 +186,9 @@ TZVParamAttribute::~TZVParamAttribute() {
 }
 
 TVariant TZVParamAttribute::GetValue() const {
-    // An unresolved reference is reachable (a failed resolution); it reads as undefined.
-    if (!aParamRow || !aTime)
+    // An unresolved reference is reachable (a failed resolution), and so is an unknown
+    // attribute in the tree of a text that did not parse; both read as undefined.
+    if (!aParamRow || !aTime || aSpec.Attr >= ATTR_UNKNOWN)
         return TVariant();
     return AttributeOf(*aParamRow, aSpec.Attr, *aTime);
 }
@@ -199,7 +206,7 @@ bool TZVParamAttribute::CheckSemantic(const NSExpression::TContext&,
         return Resolve(*formula);
     case modeADD_LISTENERS:
         if (aParamRow && owner)
-            aParamRow->AddListener(owner, aSpec.Attr == attrVALUE);
+            aParamRow->AddListener(owner, ReadsValue(aSpec.Attr));
         return true;
     case modeREM_LISTENERS:
         if (aParamRow && owner)
@@ -215,7 +222,7 @@ bool TZVParamAttribute::CheckSemantic(const NSExpression::TContext&,
 
 bool TZVParamAttribute::Resolve(TZVFormula& pFormula) {
     aTime = GetFormulaContext().GetCurTimePlace();
-    pFormula.MarkUses(aSpec.Attr);
+    pFormula.MarkUses(ReadsValue(aSpec.Attr) ? attrVALUE : aSpec.Attr);
     if (!aSpec.Path)
         return true;
     try {
@@ -236,7 +243,7 @@ TZVParamRow* TZVParamAttribute::LookUp(const TZVFormula& pFormula) const {
             L"The last element of parameter reference is not a parameter element"));
     TZVParamRow* param = static_cast<TZVParamRow*>(row);
     const TZVParamRow* owner = pFormula.GetOwnerRow();
-    if (aSpec.Attr == attrVALUE && owner &&
+    if (ReadsValue(aSpec.Attr) && owner &&
         (param == owner || !owner->CheckListenerLoop(param, LOOP_DEPTH)))
         throw TError(wxGetTranslation(L"Referring to value of parameter %s in parameter %s "
                                       L"formula causes a circular reference"),

@@ -172,6 +172,9 @@ TEST_F(References, CyclesAndBadPathsLeaveTheReferenceUnbound) {
     Param(0)->deleteFormula(false);
     EXPECT_EQ(Install(Param(0), L"[m:Main][s:Clip][p:1].isInSequence"), L"");
     Param(0)->deleteFormula(false);
+    // "isDefined" computes the value: reading it of the own row is a cycle too.
+    EXPECT_EQ(Install(Param(0), L"[m:Main][s:Clip][p:1].isDefined"), cycle);
+    Param(0)->deleteFormula(false);
 
     // A reads B; B reading A is refused, and stays refused after listeners come and go.
     EXPECT_EQ(Install(Param(0), L"[m:Main][s:Clip][p:2].value + 1"), L"");
@@ -189,6 +192,11 @@ TEST_F(References, CyclesAndBadPathsLeaveTheReferenceUnbound) {
     EXPECT_FALSE(orphan.Resolve());
     EXPECT_TRUE(orphan.ComputePointAt(0).IsUndefined());
     EXPECT_EQ(orphan.GetImage(), L"[m:Main][s:Nope][p:1].value");
+    // The tree of a text that did not parse keeps an unknown attribute: it reads as undefined.
+    TZVFormula unknown(Param(2));
+    EXPECT_FALSE(unknown.Parse(L"[m:Main][s:Clip][p:2].endX"));
+    unknown.Resolve();
+    EXPECT_TRUE(unknown.ComputePointAt(0).IsUndefined());
     orphan.AddListeners(false);
     EXPECT_TRUE(Param(0)->aListenerList.empty());
     for (int i = 0; i < 3; ++i)
