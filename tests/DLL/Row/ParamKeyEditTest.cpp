@@ -17,6 +17,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -283,6 +284,68 @@ TEST_F(TParamKeyEditTest, StreamKeyDeletionReachesEveryParameter) {
     // A disabled row widens no edit range.
     EXPECT_EQ(aRecorder.aCalls, "ParamKeyEdit(p0,200) AddParamRow ParamChanged "
                                 "ParamKeyEdit(p1,0) AddParamRow ParamChanged ");
+}
+
+// Random rows of 1 to 50 segments with gaps; each random edit is undone and redone.
+TEST(ParamKeyEditModel, RandomEditsAreUndoneAndRedoneExactly) {
+    std::mt19937 random(23);
+    const auto pick = [&random](int pLow, int pHigh) {
+        return std::uniform_int_distribution<int>(pLow, pHigh)(random);
+    };
+    const EContinuity conts[] = {contFLAT, contNONE, contANGLE, contSMOOTH};
+    const double factors[] = {0.5, 2.0, 0.3, 1.7};
+    int edits = 0;
+    for (int round = 0; round < 200; ++round) {
+        TKeyedRow fixture;
+        TZVParamRow& row = *fixture.aRow;
+        row.PropagateAll(false);
+        row.aFormulaList.Clear();
+        long time = pick(0, 20);
+        for (int count = pick(1, 50); count > 0; --count) {
+            const long end = time + pick(1, 60);
+            row.insertFormula(
+                Segment(time, pick(-50, 50), end, conts[pick(0, 3)], pick(-3, 3) * 0.01), nullptr,
+                false);
+            time = end + (pick(0, 3) == 0 ? pick(1, 30) : 0);
+        }
+        fixture.aStream.aSequenceList.front().aEnd = time + pick(0, 40);
+        for (int step = 0; step < 10; ++step, ++edits) {
+            const long at = pick(-5, int(time) + 5);
+            const wxString before = fixture.Xml();
+            switch (pick(0, 6)) {
+            case 0:
+                row.DeleteKey(at, fixture.aUndo);
+                break;
+            case 1:
+                row.DeleteFormula(at, fixture.aUndo);
+                break;
+            case 2:
+                row.SplitAt(at, fixture.aUndo);
+                break;
+            case 3:
+                row.JoinAt(at, fixture.aUndo);
+                break;
+            case 4:
+                row.ScaleTime(factors[pick(0, 3)], fixture.aUndo);
+                break;
+            case 5:
+                row.DeleteSeqKey(Ranges({{at, at + pick(0, 80)}}), fixture.aUndo);
+                break;
+            default:
+                row.ExtendEnd(0);
+                break;
+            }
+            const wxString after = fixture.Xml();
+            fixture.ExpectCounted();
+            UndoParamEdit(row);
+            ASSERT_EQ(fixture.Xml(), before) << "edit " << edits;
+            fixture.ExpectCounted();
+            UndoParamEdit(row);
+            ASSERT_EQ(fixture.Xml(), after) << "edit " << edits;
+            fixture.ExpectCounted();
+            TakeUndoImage(row);
+        }
+    }
 }
 
 } // namespace
