@@ -3,6 +3,7 @@
 #include "DLL/Bas/ABCFormulaSortList.h"
 #include "DLL/Edt/XmlUndoData.h"
 #include "DLL/Row/ParamRow.h"
+#include "DLL/Row/ZVFormula.h"
 
 #include <wx/xml/xml.h>
 
@@ -20,6 +21,13 @@ std::unique_ptr<wxXmlNode> TakeUndoImage(TZVParamRow& pRow) {
 }
 
 void ApplyUndoImage(TZVParamRow& pRow, const wxXmlNode& pImage) {
+    const wxXmlNode* child = pImage.GetChildren();
+    if (child && child->GetType() == wxXML_TEXT_NODE) {
+        TZVFormula* formula = new TZVFormula(&pRow);
+        EXPECT_TRUE(formula->ValueFromXml(&pImage, pRow.aTypeDef));
+        pRow.ApplyUndo(formula);
+        return;
+    }
     TABCFormulaList keys;
     EXPECT_TRUE(keys.ValueFromXml(&pImage, pRow.aTypeDef));
     pRow.ApplyUndo(keys, true);

@@ -157,16 +157,7 @@ void TZVParamRow::InitFormula(TZVFormula* pFormula) {
 }
 
 void TZVParamRow::SetFormula(IDependFormula* pFormula) {
-    if (aFormula) {
-        aFormula->AddListeners(true);
-        aIsExpression = false;
-        KeepForUndo(aFormula);
-    }
-    aFormula = pFormula;
-    aIsExpression = true;
-    pFormula->AddListeners(false);
-    for (iterator segment = aFormulaList.begin(); segment != aFormulaList.end();)
-        segment = deleteFormula(segment, true);
+    ApplyUndo(pFormula);
     IEditorListener::OnParamKeyEdit(this, aEditRange);
     notifyListenersParamChanged();
 }

@@ -151,6 +151,8 @@ public:
     void MakeUndoImage(wxXmlNode* pElement);
     // Applies a key record, recording the opposite when pMakeUndo.
     void ApplyUndo(const TABCFormulaList& pUndoList, bool pMakeUndo);
+    // Applies a formula record (pFormula owned): SetFormula without its reports.
+    void ApplyUndo(IDependFormula* pFormula);
 
     // Listeners and keys.
     // Enters pListener once; a second registration only adds its flag to the first one's.

@@ -374,3 +374,16 @@ void TZVParamRow::ApplyUndo(const TABCFormulaList& pUndoList, bool pMakeUndo) {
     if (!aEditRange.IsEmpty() && IEditorListener::theListener)
         IEditorListener::theListener->DoParamKeyEdit(this, aEditRange);
 }
+
+void TZVParamRow::ApplyUndo(IDependFormula* pFormula) {
+    if (aFormula) {
+        aFormula->AddListeners(true);
+        aIsExpression = false;
+        KeepForUndo(aFormula);
+    }
+    aFormula = pFormula;
+    aIsExpression = true;
+    pFormula->AddListeners(false);
+    for (iterator segment = aFormulaList.begin(); segment != aFormulaList.end();)
+        segment = deleteFormula(segment, true);
+}

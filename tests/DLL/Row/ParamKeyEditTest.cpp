@@ -144,6 +144,8 @@ TEST_F(TParamKeyEditTest, EditsAreUndoneAndRedoneExactly) {
          "ParamKeyEdit(p0,100) "},
         {"no range", [](auto& r, auto& u) { r.DeleteSeqKey(Ranges({}), u); },
          "0:1 100:2 200:2 300:1 ", "AddParamRow ParamKeyEdit(p0,300300) ParamChanged "},
+        {"formula on a keyed row", [](auto& r, auto&) { r.SetFormula(Expression(r, L"time")); }, "",
+         "ParamKeyEdit(p0,300) ParamChanged ParamKeyEdit(p0,300) "},
         {"sequence grown",
          [](auto& r, auto&) {
              r.GetOwnerStream()->aSequenceList.front().aEnd = 400;
@@ -167,6 +169,20 @@ TEST_F(TParamKeyEditTest, EditsAreUndoneAndRedoneExactly) {
         fresh.ExpectCounted();
         EXPECT_EQ(fresh.aRecorder.aCalls, c.aLog) << c.aName;
     }
+}
+
+TEST_F(TParamKeyEditTest, FormulaSwitchImageIsTheReplacedFormulasText) {
+    aRow->SetFormula(Expression(*aRow, L"1 + 1"));
+    TakeUndoImage(*aRow);
+    const wxString before = Xml();
+    aRow->SetFormula(Expression(*aRow, L"time"));
+    const wxString after = Xml();
+    const std::unique_ptr<wxXmlNode> image = TakeUndoImage(*aRow);
+    EXPECT_EQ(XmlText(*image), L"<param>1 + 1</param>");
+    ApplyUndoImage(*aRow, *image);
+    EXPECT_EQ(Xml(), before);
+    UndoParamEdit(*aRow);
+    EXPECT_EQ(Xml(), after);
 }
 
 TEST_F(TParamKeyEditTest, EditsOffTheirPlaceChangeNothing) {
