@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <list>
 #include <memory>
 
 namespace {
@@ -273,4 +274,39 @@ TEST_F(References, TheReferenceAtTheCursorIsFound) {
         EXPECT_EQ(int(parser.GetAttr()), c.aAttr) << c.aText;
         EXPECT_EQ(parser.GetError(), c.aError) << c.aText << c.aCursor;
     }
+}
+
+TEST_F(References, SavedTextsDependentsAndSnapshotSlots) {
+    // A formula whose reference does not resolve is written back as it was read.
+    const std::unique_ptr<wxXmlNode> stored(
+        ParseXml(L"<value>[m:Main][s:Gone][p:1 - x].v + 1</value>"));
+    TZVFormula* formula = new TZVFormula(Param(0));
+    EXPECT_TRUE(formula->ValueFromXml(stored.get(), Param(0)->aTypeDef));
+    Param(0)->InitFormula(formula);
+    EXPECT_FALSE(Param(0)->AddFormulaListeners(false));
+    const std::unique_ptr<wxXmlNode> written(new wxXmlNode(wxXML_ELEMENT_NODE, L"value"));
+    formula->MakeXmlImage(written.get(), Param(0)->aTypeDef);
+    EXPECT_EQ(XmlText(*written), XmlText(*stored));
+    Param(0)->deleteFormula(false);
+
+    // A parameter of another source that reads Clip depends on it.
+    TTestSourceRow* other = MakeRow<TTestSourceRow>(L"Other");
+    aMain->InsertSource(other, nullptr);
+    TZVParamRow* reader = other->aParamTab[0];
+    EXPECT_EQ(Install(reader, L"[m:Main][s:Clip][p:2].end"), L"");
+    EXPECT_EQ(Install(Param(0), L"[m:Main][s:Clip][p:3].value"), L"");
+    std::list<TZVParamRow*> dependents;
+    TZVStreamRow::GetDependents({aClip}, dependents, aRoot.get());
+    EXPECT_EQ(dependents, std::list<TZVParamRow*>{reader});
+
+    // A value snapshot asks the host for the referenced row's slot; it is never copied.
+    aClip->aRenderKey = 3;
+    TFakeEvaluateContext host;
+    std::unique_ptr<IFormula> snapshot(FormulaOf(Param(0)).CloneFormulaAt(0, nullptr, host, false));
+    EXPECT_EQ(host.aLog, "3,2,0 ");
+    const auto* root = static_cast<TZVFormula*>(snapshot.get())->GetCurNode();
+    const NSExpression::IExprNode* reference = root->GetOperands().GetFirst()->GetData();
+    EXPECT_ASSERTS(EXPECT_EQ(reference->Clone(), nullptr), L"false");
+    reader->deleteFormula(false);
+    Param(0)->deleteFormula(false);
 }
