@@ -7,6 +7,7 @@
 
 #include "OpacityFilterRow.h"
 #include "support/AssertCapture.h"
+#include "support/RowText.h"
 #include "support/TestContainerRows.h"
 #include "support/XmlText.h"
 
@@ -21,6 +22,47 @@
 #include <vector>
 
 namespace {
+
+// The rows whose keys climb straight into pRow.
+std::vector<const TZVStreamRow*> Children(const TZVStreamRow* pRow) {
+    std::vector<const TZVStreamRow*> children;
+    if (auto* mixer = dynamic_cast<const TZVMixerRow*>(pRow))
+        children.assign(mixer->aSourceChildList.begin(), mixer->aSourceChildList.end());
+    if (auto* source = dynamic_cast<const TZVSourceRow*>(pRow))
+        children.insert(children.end(), source->aFilterChildList.begin(),
+                        source->aFilterChildList.end());
+    if (auto* filter = dynamic_cast<const TZVFilterRow*>(pRow); filter && filter->aMask)
+        children.push_back(filter->aMask);
+    return children;
+}
+
+// Both times of every segment of pRow's enabled parameters, and with pDeep those of every
+// row below it.
+void CountKeys(const TZVStreamRow* pRow, bool pDeep, TKeyList& pKeys) {
+    for (size_t i = 0; i < pRow->aParamTab.size() && int(i) < pRow->GetParamCount(); ++i) {
+        const TZVParamRow* param = pRow->aParamTab[i];
+        if (!param || !param->aIsEnabled)
+            continue;
+        for (const TABCFormula& segment : param->aFormulaList)
+            for (long time : {segment.aBegin, segment.aEnd})
+                if (time != TZVParamRow::OPEN_END)
+                    pKeys.AddCount(TStreamKey(time), 1);
+    }
+    if (pDeep)
+        for (const TZVStreamRow* child : Children(pRow))
+            CountKeys(child, true, pKeys);
+}
+
+// A row counts its own parameters' keys, and those from under a child only while that
+// child is hidden (it stands for what it hides); the root counts everything.
+TKeyList ExpectedKeys(const TZVStreamRow* pRow) {
+    TKeyList keys;
+    CountKeys(pRow, false, keys);
+    for (const TZVStreamRow* child : Children(pRow))
+        if (!child->aIsShown || pRow->aLevel < 0)
+            CountKeys(child, true, keys);
+    return keys;
+}
 
 class TNamer : public TZVMixerRow::TSourceNamer {
 public:
@@ -57,12 +99,20 @@ protected:
         ASSERT_EQ(aRoot->GetRow(y), nullptr) << pStep;
     }
 
+    void ExpectKeysRecounted(const std::string& pStep) {
+        std::vector<TZVStreamRow*> rows = Rows();
+        rows.push_back(aRoot.get());
+        for (const TZVStreamRow* row : rows)
+            ASSERT_EQ(KeyText(row->aKeyList), KeyText(ExpectedKeys(row)))
+                << pStep << ": " << row->aName;
+    }
+
     std::unique_ptr<TTestMixerRow> aRoot;
 };
 
 } // namespace
 
-TEST_F(ContainerLayout, RandomEditsKeepTheShownRowsAbutting) {
+TEST_F(ContainerLayout, RandomEditsKeepTheShownRowsAbuttingAndTheKeysCounted) {
     std::mt19937 random(17);
     auto pick = [&random](const auto& pRows) {
         auto it = pRows.begin();
@@ -83,7 +133,7 @@ TEST_F(ContainerLayout, RandomEditsKeepTheShownRowsAbutting) {
             if (auto* mixer = dynamic_cast<TZVMixerRow*>(row))
                 mixers.push_back(mixer);
         }
-        const int what = int(random() % 10);
+        const int what = int(random() % 12);
         std::string name = std::to_string(step) + ":" + std::to_string(what);
         TZVStreamRow* row = pick(rows);
         switch (what) {
@@ -130,12 +180,27 @@ TEST_F(ContainerLayout, RandomEditsKeepTheShownRowsAbutting) {
                     filter->InsertSource(MakeRow<TTestSourceRow>(L"K"), nullptr);
             }
             break;
+        case 8: {
+            TZVParamRow* param = row->aParamTab.empty() ? nullptr : pick(row->aParamTab);
+            if (param) {
+                const long begin = 1000 + step * 20 + long(random() % 3) * 5;
+                param->insertFormula(TABCFormula(begin, TVariant(1.0), begin + 10), nullptr, false);
+            }
+            break;
+        }
+        case 9: {
+            TZVParamRow* param = row->aParamTab.empty() ? nullptr : pick(row->aParamTab);
+            if (param)
+                row->EnableParam(param, !param->aIsEnabled);
+            break;
+        }
         default:
             if (rows.size() > 8 && row->aParent != aRoot.get())
                 delete row;
             break;
         }
         ExpectLaidOut(name);
+        ExpectKeysRecounted(name);
         if (HasFatalFailure())
             return;
         const std::vector<TZVStreamRow*> after = Rows();
