@@ -247,6 +247,8 @@ private:
     void Save(const TABCFormula& pSegment);
     void Mark(long pTime);
     void ResetEditRange() { aEditRange.aBegin = aEditRange.aEnd; }
+    // The segment holding pTime strictly inside, else the end position.
+    iterator findInside(long pTime);
     // The reports after a key edit that changed the value.
     void ReportKeyEdit(TZVBaseRow::IUndoCompiler& pUndo);
     // Drops the formula for ApplyUndo of a key list: kept for the opposite image only when

@@ -116,6 +116,15 @@ TZVParamRow::iterator TZVParamRow::getPrevFormula(iterator pPos, long pTime) {
 
 // Edits.
 
+TZVParamRow::iterator TZVParamRow::findInside(long pTime) {
+    // A search of the set itself: the list's look-up index is dropped by every change.
+    iterator after = aFormulaList.upper_bound(pTime);
+    if (after == aFormulaList.begin())
+        return aFormulaList.end();
+    const iterator segment = std::prev(after);
+    return segment->aBegin < pTime && pTime < segment->aEnd ? segment : aFormulaList.end();
+}
+
 void TZVParamRow::ReportKeyEdit(TZVBaseRow::IUndoCompiler& pUndo) {
     IEditorListener::OnParamKeyEdit(this, aEditRange);
     pUndo.AddParamRow(this);
@@ -153,20 +162,19 @@ void TZVParamRow::deleteFormula(const TABCFormula* pSegment) {
 
 void TZVParamRow::DeleteFormula(long pTime, TZVBaseRow::IUndoCompiler& pUndo) {
     ResetEditRange();
-    const TABCFormula* segment = aFormulaList.GetCurveAt(pTime);
-    if (!segment || segment->aBegin == pTime)
+    const iterator segment = findInside(pTime);
+    if (segment == aFormulaList.end())
         return;
-    removeCont(deleteFormula(aFormulaList.find(segment->aBegin), true), true);
+    removeCont(deleteFormula(segment, true), true);
     ReportKeyEdit(pUndo);
 }
 
 bool TZVParamRow::SplitAt(long pTime, TZVBaseRow::IUndoCompiler& pUndo) {
     IEditorListener::OnParamKeyEdit(this, TRange(pTime, pTime + 1));
     ResetEditRange();
-    const TABCFormula* segment = aFormulaList.GetCurveAt(pTime);
-    if (!segment || segment->aBegin == pTime)
+    const iterator left = findInside(pTime);
+    if (left == aFormulaList.end())
         return false;
-    const iterator left = aFormulaList.find(segment->aBegin);
     Mark(pTime);
     Save(*left);
     TABCFormula right(*left);

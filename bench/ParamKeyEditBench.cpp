@@ -1,0 +1,98 @@
+// Key edits of a parameter row with their undo image stored as an undo record, against
+// storing the whole edited row instead (its XML image in the compact stream form). The row
+// sits in a stream three levels deep, so every key change climbs two ancestors.
+#include "DLL/Edt/XmlUndoData.h"
+
+#include "support/FakeRows.h"
+
+#include <wx/xml/xml.h>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+namespace {
+
+class TNoUndo : public TZVBaseRow::IUndoCompiler {
+public:
+    void AddStreamRow(TZVStreamRow*) override {}
+    void AddParamRow(TZVParamRow*) override {}
+};
+
+class TDeepRow {
+public:
+    explicit TDeepRow(long pSegments) {
+        aTop.MakeRoot();
+        aMiddle.SetParent(&aTop, false);
+        aLeaf.SetParent(&aMiddle, false);
+        aLeaf.aSequenceList.push_back(TRange(0, pSegments * 10));
+        aRow = aLeaf.AddParam(true);
+        for (long i = 0; i < pSegments; ++i) {
+            TABCFormula segment(i * 10, TVariant(double(i % 7)), i * 10 + 10);
+            segment.c = 0.01;
+            aRow->insertFormula(segment, nullptr, false);
+        }
+        aMiddleKey = pSegments / 2 * 10;
+    }
+    // The image of the edit, stored; the record's size keeps the work observable.
+    size_t StoreImage() {
+        wxXmlNode element(wxXML_ELEMENT_NODE, L"param");
+        aRow->MakeUndoImage(&element);
+        TXmlUndoData* record = TXmlUndoData::Create(nullptr, 0, &element, false);
+        const size_t size = record ? 1 : 0;
+        TXmlUndoData::Release(record);
+        return size;
+    }
+    size_t StoreRow() {
+        const std::unique_ptr<wxXmlNode> image(aRow->GetXmlImage());
+        TXmlUndoData* record = TXmlUndoData::Create(nullptr, 0, image.get(), false);
+        const size_t size = record ? 1 : 0;
+        TXmlUndoData::Release(record);
+        aRow->aUndoList.clear();
+        return size;
+    }
+    // Puts the edited segments back, unrecorded.
+    void Restore(const TABCFormulaList& pRecord) { aRow->ApplyUndo(pRecord, false); }
+
+    TFakeProject aProject;
+    TFakeStreamRow aTop{rowKindMIXER};
+    TFakeStreamRow aMiddle{rowKindMIXER};
+    TFakeStreamRow aLeaf;
+    TFakeParamRow* aRow;
+    long aMiddleKey;
+    TNoUndo aUndo;
+};
+
+template <bool pWholeRow>
+void DeleteKey(benchmark::State& pState) {
+    TDeepRow deep(pState.range(0));
+    for (auto _ : pState) {
+        deep.aRow->DeleteKey(deep.aMiddleKey, deep.aUndo);
+        const TABCFormulaList record = deep.aRow->aUndoList;
+        benchmark::DoNotOptimize(pWholeRow ? deep.StoreRow() : deep.StoreImage());
+        pState.PauseTiming();
+        deep.Restore(record);
+        pState.ResumeTiming();
+    }
+}
+
+template <bool pWholeRow>
+void SplitAt(benchmark::State& pState) {
+    TDeepRow deep(pState.range(0));
+    const long at = deep.aMiddleKey + 5;
+    for (auto _ : pState) {
+        deep.aRow->SplitAt(at, deep.aUndo);
+        const TABCFormulaList record = deep.aRow->aUndoList;
+        benchmark::DoNotOptimize(pWholeRow ? deep.StoreRow() : deep.StoreImage());
+        pState.PauseTiming();
+        deep.Restore(record);
+        pState.ResumeTiming();
+    }
+}
+
+} // namespace
+
+BENCHMARK_TEMPLATE(DeleteKey, false)->Arg(100)->Arg(10000);
+BENCHMARK_TEMPLATE(DeleteKey, true)->Arg(100)->Arg(10000);
+BENCHMARK_TEMPLATE(SplitAt, false)->Arg(100)->Arg(10000);
+BENCHMARK_TEMPLATE(SplitAt, true)->Arg(100)->Arg(10000);
