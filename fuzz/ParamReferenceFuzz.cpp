@@ -1,11 +1,8 @@
 // Formula texts with parameter references: any text is parsed, resolved against a fixed tree
 // (a mixer "Main" holding the source "Clip"), registered, evaluated, printed and unregistered
 // without crash or read past the text; a clean parse prints an image that parses back to the
-// same image. The same text is searched for the reference at a cursor taken from its first
-// character.
-#include "ALL/Error.h"
+// same image.
 #include "DLL/Row/ParamRow.h"
-#include "DLL/Row/ZVParamAttrParser.h"
 #include "FuzzInput.h"
 #include "support/FakeRows.h"
 #include "support/TestContainerRows.h"
@@ -33,22 +30,10 @@ TTree& Tree() {
     return theTree;
 }
 
-void FindAtCursor(const wxString& pText, int pCursor) {
-    try {
-        const TZVParamAttrParser parser(pText.wc_str(), pCursor);
-        Require(!parser.GetRow() || parser.GetError().empty());
-    } catch (const TError&) {
-        // A path that names no row.
-    }
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
-    if (pSize == 0)
-        return 0;
-    const wxString text = FuzzText(pData + 1, pSize - 1);
-    FindAtCursor(text, int(pData[0]) - 8);
+    const wxString text = FuzzText(pData, pSize);
     TZVParamRow* owner = Tree().aClip->aParamTab[0];
     TZVFormula* formula = new TZVFormula(owner);
     const bool parsed = formula->Parse(text.wc_str());

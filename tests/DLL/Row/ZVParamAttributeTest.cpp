@@ -140,21 +140,39 @@ TEST_F(References, AttributesFollowTheSequencesAndTheType) {
     aClip->aSequenceList.push_back(TRange(10, 20));
     aClip->aSequenceList.push_back(TRange(30, 40));
     Param(2)->SetDefSlope(0.002);
-    // {attribute, time, value}
+    Param(1)->aTypeDef = TTypeDef(paramTypeTEXT);
+    Param(1)->insertFormula(TABCFormula(0, TVariant(wxString(L"Title")), TZVParamRow::OPEN_END),
+                            nullptr, false);
+    // A filter below Clip answers with its own sequences, not with those of the source above.
+    TZVFilterRow* fade = MakeFilter(L"Opacity", L"Fade");
+    aClip->InsertFilter(fade, nullptr);
+    fade->aSequenceList.clear();
+    fade->aSequenceList.push_back(TRange(14, 18));
+    // {reference below Clip, time, value}
     const struct {
-        const wchar_t* aAttr;
+        const wchar_t* aRef;
         double aTime;
         double aValue;
     } cases[] = {
-        {L"beginSequence", 12.7, 10}, {L"endSequence", 12.7, 20}, {L"beginSequence", 25, 25},
-        {L"endSequence", -3.5, -3.5}, {L"isInSequence", 9.9, 0},  {L"isInSequence", 10.9, 1},
-        {L"isInSequence", -0.5, 0},   {L"begin", 50, 10},         {L"end", 0, 40},
-        {L"defaultRate", 0, 2},
+        {L"[param:3].beginSequence", 12.7, 10},
+        {L"[param:3].endSequence", 12.7, 20},
+        {L"[param:3].beginSequence", 25, 25},
+        {L"[param:3].endSequence", -3.5, -3.5},
+        {L"[param:3].isInSequence", 9.9, 0},
+        {L"[param:3].isInSequence", 10.9, 1},
+        {L"[param:3].isInSequence", -0.5, 0},
+        {L"[param:3].begin", 50, 10},
+        {L"[param:3].end", 0, 40},
+        {L"[param:3].defaultRate", 0, 2},
+        {L"[param:3].isDefined", 5, 0},
+        {L"[param:2].isDefined", 5, 1},
+        {L"[filter:Fade][param:1].begin", 0, 14},
+        {L"[filter:Fade][param:1].endSequence", 15.5, 18},
+        {L"[filter:Fade][param:1].isInSequence", 12, 0},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(Install(Param(0), L"[mixer:Main][source:Clip][param:3]." + wxString(c.aAttr)),
-                  L"");
-        EXPECT_EQ(FormulaOf(Param(0)).ComputePointAt(c.aTime).GetDouble(), c.aValue) << c.aAttr;
+        EXPECT_EQ(Install(Param(0), L"[mixer:Main][source:Clip]" + wxString(c.aRef)), L"");
+        EXPECT_EQ(FormulaOf(Param(0)).ComputePointAt(c.aTime).GetDouble(), c.aValue) << c.aRef;
         Param(0)->deleteFormula(false);
     }
     aClip->aSequenceList.clear();
