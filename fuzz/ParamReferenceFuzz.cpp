@@ -3,6 +3,7 @@
 // without crash or read past the text; a clean parse prints an image that parses back to the
 // same image.
 #include "DLL/Row/ParamRow.h"
+#include "DLL/Row/ZVFormula.h"
 #include "FuzzInput.h"
 #include "support/FakeRows.h"
 #include "support/TestContainerRows.h"
