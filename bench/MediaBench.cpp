@@ -43,10 +43,10 @@ void RemoveFiles() {
 // The folder, with the files written on first use.
 std::string Folder() {
     static const bool theWritten = [] {
-        const TPictureSpec video = {"libx264", AV_PIX_FMT_YUV420P,
+        const TPictureDesc video = {"libx264", AV_PIX_FMT_YUV420P,
                                     1920,      1080,
                                     theImages, "preset=veryfast:bf=3:g=12:threads=1"};
-        const TSoundSpec sound = {"pcm_s16le", AV_SAMPLE_FMT_S16, 44100,
+        const TSoundDesc sound = {"pcm_s16le", AV_SAMPLE_FMT_S16, 44100,
                                   2,           theSoundFrames,    ExampleSample};
         if (!mkdtemp(theFolder))
             std::abort();

@@ -19,13 +19,13 @@ namespace {
 const char* const theCameraOptions = "preset=veryfast:bf=3:g=12:x264-params=scenecut=0:threads=1";
 
 bool WriteAll(const std::string& pFolder) {
-    const TPictureSpec clip = {"ffv1", AV_PIX_FMT_BGRA, 160, 120, 50, nullptr};
-    const TSoundSpec clipSound = {"pcm_s16le", AV_SAMPLE_FMT_S16, 22050, 2, 44100, ExampleSample};
-    const TSoundSpec wav = {"pcm_s16le", AV_SAMPLE_FMT_S16, 44100, 2, 44100, ExampleSample};
-    const TSoundSpec flac = {"flac", AV_SAMPLE_FMT_S16, 44100, 1, 44100, ExampleSample};
-    const TSoundSpec ramp = {"pcm_s16le", AV_SAMPLE_FMT_S16, 8000, 1, 1000, RampSample};
-    const TPictureSpec camera = {"libx264", AV_PIX_FMT_YUV420P, 320, 240, 60, theCameraOptions};
-    const TSoundSpec cameraSound = {"aac", AV_SAMPLE_FMT_FLTP, 22050, 1, 52920, ExampleSample};
+    const TPictureDesc clip = {"ffv1", AV_PIX_FMT_BGRA, 160, 120, 50, nullptr};
+    const TSoundDesc clipSound = {"pcm_s16le", AV_SAMPLE_FMT_S16, 22050, 2, 44100, ExampleSample};
+    const TSoundDesc wav = {"pcm_s16le", AV_SAMPLE_FMT_S16, 44100, 2, 44100, ExampleSample};
+    const TSoundDesc flac = {"flac", AV_SAMPLE_FMT_S16, 44100, 1, 44100, ExampleSample};
+    const TSoundDesc ramp = {"pcm_s16le", AV_SAMPLE_FMT_S16, 8000, 1, 1000, RampSample};
+    const TPictureDesc camera = {"libx264", AV_PIX_FMT_YUV420P, 320, 240, 60, theCameraOptions};
+    const TSoundDesc cameraSound = {"aac", AV_SAMPLE_FMT_FLTP, 22050, 1, 52920, ExampleSample};
     bool done = WriteMedia(pFolder + "/clip.mkv", &clip, &clipSound) &&
                 WritePng(pFolder + "/still.png", 64, 48, AV_PIX_FMT_RGBA) &&
                 WritePng(pFolder + "/oversized.png", 16385, 2, AV_PIX_FMT_GRAY8) &&
@@ -44,11 +44,11 @@ bool WriteAll(const std::string& pFolder) {
 
 // The same kinds, a few images and frames each.
 bool WriteSeeds(const std::string& pFolder) {
-    const TPictureSpec clip = {"ffv1", AV_PIX_FMT_BGRA, 16, 12, 3, nullptr};
-    const TSoundSpec pcm = {"pcm_s16le", AV_SAMPLE_FMT_S16, 8000, 2, 800, ExampleSample};
-    const TSoundSpec flac = {"flac", AV_SAMPLE_FMT_S16, 8000, 1, 800, ExampleSample};
-    const TPictureSpec camera = {"libx264", AV_PIX_FMT_YUV420P, 32, 24, 5, theCameraOptions};
-    const TSoundSpec aac = {"aac", AV_SAMPLE_FMT_FLTP, 8000, 1, 1600, ExampleSample};
+    const TPictureDesc clip = {"ffv1", AV_PIX_FMT_BGRA, 16, 12, 3, nullptr};
+    const TSoundDesc pcm = {"pcm_s16le", AV_SAMPLE_FMT_S16, 8000, 2, 800, ExampleSample};
+    const TSoundDesc flac = {"flac", AV_SAMPLE_FMT_S16, 8000, 1, 800, ExampleSample};
+    const TPictureDesc camera = {"libx264", AV_PIX_FMT_YUV420P, 32, 24, 5, theCameraOptions};
+    const TSoundDesc aac = {"aac", AV_SAMPLE_FMT_FLTP, 8000, 1, 1600, ExampleSample};
     mkdir(pFolder.c_str(), 0777);
     return WriteMedia(pFolder + "/seed.mkv", &clip, &pcm) &&
            WriteMedia(pFolder + "/seed.wav", nullptr, &pcm) &&

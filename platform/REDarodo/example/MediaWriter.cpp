@@ -64,13 +64,13 @@ TFramePtr PictureFrame(int pImage, int pCount, int pWidth, int pHeight, AVPixelF
 }
 
 // Frames pFirst to pFirst + pCount - 1 of the example tone, in the codec's sample format.
-TFramePtr SoundFrame(const AVCodecContext* pCodec, const TSoundSpec& pSpec, long pFirst,
+TFramePtr SoundFrame(const AVCodecContext* pCodec, const TSoundDesc& pDesc, long pFirst,
                      int pCount) {
     const int channels = pCodec->ch_layout.nb_channels;
     std::vector<short> samples(size_t(pCount) * channels);
     for (int i = 0; i < pCount; ++i)
         for (int c = 0; c < channels; ++c)
-            samples[size_t(i) * channels + c] = pSpec.aSample(pFirst + i, c, pCodec->sample_rate);
+            samples[size_t(i) * channels + c] = pDesc.aSample(pFirst + i, c, pCodec->sample_rate);
     TFramePtr frame(av_frame_alloc());
     frame->format = pCodec->sample_fmt;
     frame->nb_samples = pCount;
@@ -91,12 +91,12 @@ TFramePtr SoundFrame(const AVCodecContext* pCodec, const TSoundSpec& pSpec, long
 }
 
 TCodecPtr OpenEncoder(const char* pName, const char* pOptions, bool pGlobalHeader,
-                      void (*pSetUp)(AVCodecContext*, const void*), const void* pSpec) {
+                      void (*pSetUp)(AVCodecContext*, const void*), const void* pDesc) {
     const AVCodec* codec = avcodec_find_encoder_by_name(pName);
     if (!codec)
         return nullptr;
     TCodecPtr encoder(avcodec_alloc_context3(codec));
-    pSetUp(encoder.get(), pSpec);
+    pSetUp(encoder.get(), pDesc);
     encoder->flags |= AV_CODEC_FLAG_BITEXACT;
     if (pGlobalHeader)
         encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
@@ -108,21 +108,21 @@ TCodecPtr OpenEncoder(const char* pName, const char* pOptions, bool pGlobalHeade
     return error < 0 ? nullptr : std::move(encoder);
 }
 
-void SetUpPicture(AVCodecContext* pCodec, const void* pSpec) {
-    const TPictureSpec& spec = *static_cast<const TPictureSpec*>(pSpec);
-    pCodec->width = spec.aWidth;
-    pCodec->height = spec.aHeight;
-    pCodec->pix_fmt = spec.aFormat;
+void SetUpPicture(AVCodecContext* pCodec, const void* pDesc) {
+    const TPictureDesc& desc = *static_cast<const TPictureDesc*>(pDesc);
+    pCodec->width = desc.aWidth;
+    pCodec->height = desc.aHeight;
+    pCodec->pix_fmt = desc.aFormat;
     pCodec->time_base = AVRational{1, theImageRate};
     pCodec->framerate = AVRational{theImageRate, 1};
 }
 
-void SetUpSound(AVCodecContext* pCodec, const void* pSpec) {
-    const TSoundSpec& spec = *static_cast<const TSoundSpec*>(pSpec);
-    pCodec->sample_fmt = spec.aFormat;
-    pCodec->sample_rate = spec.aRate;
-    pCodec->time_base = AVRational{1, spec.aRate};
-    av_channel_layout_default(&pCodec->ch_layout, spec.aChannels);
+void SetUpSound(AVCodecContext* pCodec, const void* pDesc) {
+    const TSoundDesc& desc = *static_cast<const TSoundDesc*>(pDesc);
+    pCodec->sample_fmt = desc.aFormat;
+    pCodec->sample_rate = desc.aRate;
+    pCodec->time_base = AVRational{1, desc.aRate};
+    av_channel_layout_default(&pCodec->ch_layout, desc.aChannels);
 }
 
 // One stream being written: its encoder, its stream and where it has got to.
@@ -153,8 +153,8 @@ bool Encode(AVFormatContext* pOutput, TTrack& pTrack, AVFrame* pFrame) {
 }
 
 // Encodes the next image or sound frame of pTrack, or the end once all are in.
-bool Step(AVFormatContext* pOutput, TTrack& pTrack, const TPictureSpec* pPicture,
-          const TSoundSpec* pSound) {
+bool Step(AVFormatContext* pOutput, TTrack& pTrack, const TPictureDesc* pPicture,
+          const TSoundDesc* pSound) {
     if (pTrack.aNext >= pTrack.aEnd) {
         pTrack.aFlushed = true;
         return Encode(pOutput, pTrack, nullptr);
@@ -176,9 +176,9 @@ bool Step(AVFormatContext* pOutput, TTrack& pTrack, const TPictureSpec* pPicture
 }
 
 bool AddTrack(AVFormatContext* pOutput, TTrack& pTrack, const char* pCodec, const char* pOptions,
-              void (*pSetUp)(AVCodecContext*, const void*), const void* pSpec, long pEnd) {
+              void (*pSetUp)(AVCodecContext*, const void*), const void* pDesc, long pEnd) {
     const bool global = pOutput->oformat->flags & AVFMT_GLOBALHEADER;
-    pTrack.aEncoder = OpenEncoder(pCodec, pOptions, global, pSetUp, pSpec);
+    pTrack.aEncoder = OpenEncoder(pCodec, pOptions, global, pSetUp, pDesc);
     pTrack.aStream = pTrack.aEncoder ? avformat_new_stream(pOutput, nullptr) : nullptr;
     pTrack.aEnd = pEnd;
     if (!pTrack.aStream)
@@ -219,7 +219,7 @@ short RampSample(long pFrame, int, int) {
     return short(30 * pFrame - 15000);
 }
 
-bool WriteMedia(const std::string& pPath, const TPictureSpec* pPicture, const TSoundSpec* pSound) {
+bool WriteMedia(const std::string& pPath, const TPictureDesc* pPicture, const TSoundDesc* pSound) {
     AVFormatContext* raw = nullptr;
     if (avformat_alloc_output_context2(&raw, nullptr, nullptr, pPath.c_str()) < 0)
         return false;
@@ -252,8 +252,8 @@ bool WriteMedia(const std::string& pPath, const TPictureSpec* pPicture, const TS
 
 bool WritePng(const std::string& pPath, int pWidth, int pHeight, AVPixelFormat pFormat,
               int pImage) {
-    const TPictureSpec spec = {"png", pFormat, pWidth, pHeight, 1, nullptr};
-    TCodecPtr encoder = OpenEncoder("png", nullptr, false, SetUpPicture, &spec);
+    const TPictureDesc desc = {"png", pFormat, pWidth, pHeight, 1, nullptr};
+    TCodecPtr encoder = OpenEncoder("png", nullptr, false, SetUpPicture, &desc);
     TFramePtr frame = PictureFrame(pImage, 8, pWidth, pHeight, pFormat);
     TPacketPtr packet(av_packet_alloc());
     if (!encoder || !frame || avcodec_send_frame(encoder.get(), frame.get()) < 0 ||

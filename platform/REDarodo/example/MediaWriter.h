@@ -12,7 +12,7 @@ extern "C" {
 
 // A picture stream at 25 images a second. aOptions are the encoder's, as
 // "key=value:key=value".
-struct TPictureSpec {
+struct TPictureDesc {
     const char* aCodec;
     AVPixelFormat aFormat;
     int aWidth;
@@ -22,7 +22,7 @@ struct TPictureSpec {
 };
 
 // A sound stream of aFrames frames whose samples aSample gives.
-struct TSoundSpec {
+struct TSoundDesc {
     const char* aCodec;
     AVSampleFormat aFormat;
     int aRate;
@@ -42,7 +42,7 @@ short RampSample(long pFrame, int pChannel, int pRate);
 
 // Writes a file with the container its name says and either stream (null for none);
 // false when a step fails.
-bool WriteMedia(const std::string& pPath, const TPictureSpec* pPicture, const TSoundSpec* pSound);
+bool WriteMedia(const std::string& pPath, const TPictureDesc* pPicture, const TSoundDesc* pSound);
 // Writes image 0 of the example picture as one PNG file in pFormat.
 bool WritePng(const std::string& pPath, int pWidth, int pHeight, AVPixelFormat pFormat,
               int pImage = 0);

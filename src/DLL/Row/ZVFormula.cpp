@@ -132,9 +132,9 @@ NSExpression::IToken* TZVFormula::GetExtendedToken() {
     const wchar_t* const start = GetCursor();
     if (*start != L'[')
         return nullptr;
-    const TParamAttrSpec spec = ParseParamReference(*this);
+    const TParamAttrSpec ref = ParseParamReference(*this);
     const wxString text(start, size_t(GetCursor() - start));
-    return new NSExpression::TLeafToken(new TZVParamAttribute(spec, text));
+    return new NSExpression::TLeafToken(new TZVParamAttribute(ref, text));
 }
 
 bool TZVFormula::CheckPass(ECheckMode pMode) {

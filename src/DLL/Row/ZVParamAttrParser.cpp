@@ -15,7 +15,7 @@ TZVParamAttrParser::TZVParamAttrParser(const wchar_t* pText, int pCursor)
     const wchar_t* const end = pText + (pCursor < 0 ? 0 : pCursor > length ? length : pCursor);
     aCursor = pText;
     std::unique_ptr<wxXmlNode> path;
-    TParamAttrSpec spec{nullptr, attrVALUE};
+    TParamAttrSpec ref{nullptr, attrVALUE};
     do {
         const wchar_t* const open = std::wcschr(aCursor, L'[');
         if (!open)
@@ -23,14 +23,14 @@ TZVParamAttrParser::TZVParamAttrParser(const wchar_t* pText, int pCursor)
         aCursor = open;
         // Only the errors of the reference at the cursor matter.
         aError.clear();
-        spec = ParseParamReference(*this);
-        path.reset(spec.Path);
+        ref = ParseParamReference(*this);
+        path.reset(ref.Path);
     } while (aCursor < end);
     if (!path)
         aError = wxGetTranslation(L"There is no parameter attribute at cursor place");
     else if (aError.empty()) {
         aRow = TZVBaseRow::GetRowFromPath(path.get(), nullptr);
-        aAttr = spec.Attr;
+        aAttr = ref.Attr;
     }
 }
 

@@ -111,10 +111,10 @@ TEST(ParamReference, ParsesElementsAttributeAndErrors) {
     };
     for (const auto& c : cases) {
         TLogParser parser(c.aText);
-        const TParamAttrSpec spec = ParseParamReference(parser);
-        const std::unique_ptr<wxXmlNode> path(spec.Path);
+        const TParamAttrSpec ref = ParseParamReference(parser);
+        const std::unique_ptr<wxXmlNode> path(ref.Path);
         EXPECT_EQ(path ? XmlText(*path) : wxString(), c.aPath) << c.aText;
-        EXPECT_EQ(int(spec.Attr), c.aAttr) << c.aText;
+        EXPECT_EQ(int(ref.Attr), c.aAttr) << c.aText;
         EXPECT_EQ(int(parser.GetCursor() - c.aText), c.aEnd) << c.aText;
         EXPECT_EQ(parser.aLog, c.aErrors) << c.aText;
     }
