@@ -5,25 +5,36 @@
 
 #include <gtest/gtest.h>
 
-TEST(Error, BuildsItsMessage) {
-    EXPECT_EQ(wxString(TError(static_cast<const wchar_t*>(nullptr))), wxString());
-    EXPECT_EQ(wxString(TError(static_cast<const wchar_t*>(nullptr), 5)), wxString());
-    EXPECT_EQ(wxString(TError(L"100% plain")), wxT("100% plain")) << "a ready text is not a format";
-    const wxString row = wxT("[mixer:Main]");
-    EXPECT_EQ(
-        wxString(TError(L"The property %ls does not exist for %ls", wxString(wxT("type")), row)),
-        wxT("The property type does not exist for [mixer:Main]"));
-    EXPECT_EQ(wxString(TError(wxString(wxT("%ld of %d")), 12L, 3)), wxT("12 of 3"));
-    // A percent sign in an argument is text, never a format.
-    EXPECT_EQ(wxString(TError(L"file %ls", wxString(wxT("100%s%n.avi")))), wxT("file 100%s%n.avi"));
-}
-
-TEST(Error, IsCaughtAsAString) {
-    try {
-        throw TError(L"Row %ls is missing", wxString(wxT("A")));
-    } catch (const wxString& message) {
-        EXPECT_EQ(message, wxT("Row A is missing"));
-    }
+TEST(Error, MessagesAreFormattedOnceAndArgumentTextsNeverAsFormats) {
+    const std::pair<wxString, const char*> cases[] = {
+        {TError(static_cast<const wchar_t*>(nullptr)), ""},
+        {TError(static_cast<const wchar_t*>(nullptr), 5), ""},
+        {TError(L"100% plain"), "100% plain"}, // a ready text is not a format
+        {TError(L"The property %ls does not exist for %ls", wxString(wxT("type")),
+                wxString(wxT("[mixer:Main]"))),
+         "The property type does not exist for [mixer:Main]"},
+        {TError(wxString(wxT("%ld of %d")), 12L, 3), "12 of 3"},
+        {TError(L"file %ls", wxString(wxT("100%s%n.avi"))), "file 100%s%n.avi"},
+        {TOutOfMemoryError(), "Out of memory"},
+        {TCodecCallError(L"Decompressor", -8),
+         "Decompressor error: The handle is invalid. (error code -8)"},
+        {TAVIFileError(L"Cannot open: %s", int32_t(0x8004406F)), "Cannot open: file open error"},
+        {TAVIFileError(nullptr, 0), ""},
+        {TCodecError(-3, "Frame %d: %%s", 7), "Frame 7: Not enough memory."},
+        {TCodecError(-3, nullptr), ""},
+        {TCodecError(-3, "%%s at 50%%%%"), "Not enough memory. at 50%"},
+        {TSystemError("Cannot read %s (%%s)", 2, "a.wav"),
+         "Cannot read a.wav (No such file or directory\r\n)"},
+        // File names with directives used to be formatted a second time.
+        {TSystemError("Cannot open %s: %%s", 2, "50%s%n%d.wav"),
+         "Cannot open 50%s%n%d.wav: No such file or directory\r\n"},
+        {TCodecError(-1, "%ls failed: %%s", L"100%% %s"),
+         "100%% %s failed: The operation is not supported."},
+        {TCodecError(-1, "%d missing %%s %s", 4), "4 missing The operation is not supported. %s"},
+    };
+    for (const auto& [message, expected] : cases)
+        EXPECT_EQ(message, wxString(expected));
+    EXPECT_THROW(throw TError(L"Row"), wxString);
 }
 
 TEST(ErrorTexts, EachTableAnswersItsCodesAndItsUnknownText) {
@@ -59,38 +70,11 @@ TEST(ErrorTexts, EachTableAnswersItsCodesAndItsUnknownText) {
         {272, L"invalid file"}, {273, L"(unknown)"},      {0, L"(unknown)"}};
     for (const auto& [code, text] : mmio)
         EXPECT_EQ(wxString(MMIOErrorText(code)), wxString(text)) << code;
-}
-
-TEST(ErrorTexts, SystemMessagesEndWithTheirLine) {
     EXPECT_EQ(SystemErrorText(2), wxT("No such file or directory\r\n"));
     EXPECT_EQ(SystemErrorText(0xFFFFFFF0u), wxString());
 }
 
-TEST(ErrorObjects, CombineTheCallersMessageWithTheServiceText) {
-    EXPECT_EQ(wxString(TOutOfMemoryError()), wxT("Out of memory"));
-    EXPECT_EQ(wxString(TCodecCallError(L"Decompressor", -8)),
-              wxT("Decompressor error: The handle is invalid. (error code -8)"));
-    EXPECT_EQ(wxString(TAVIFileError(L"Cannot open: %s", int32_t(0x8004406F))),
-              wxT("Cannot open: file open error"));
-    EXPECT_EQ(wxString(TAVIFileError(nullptr, 0)), wxString());
-    EXPECT_EQ(wxString(TCodecError(-3, "Frame %d: %%s", 7)), wxT("Frame 7: Not enough memory."));
-    EXPECT_EQ(wxString(TCodecError(-3, nullptr)), wxString());
-    EXPECT_EQ(wxString(TCodecError(-3, "%%s at 50%%%%")), wxT("Not enough memory. at 50%"));
-    EXPECT_EQ(wxString(TSystemError("Cannot read %s (%%s)", 2, "a.wav")),
-              wxT("Cannot read a.wav (No such file or directory\r\n)"));
-}
-
-TEST(ErrorObjects, CallerTextIsNeverReadAsAFormat) {
-    // File names with directives used to be formatted a second time.
-    EXPECT_EQ(wxString(TSystemError("Cannot open %s: %%s", 2, "50%s%n%d.wav")),
-              wxT("Cannot open 50%s%n%d.wav: No such file or directory\r\n"));
-    EXPECT_EQ(wxString(TCodecError(-1, "%ls failed: %%s", L"100%% %s")),
-              wxT("100%% %s failed: The operation is not supported."));
-    EXPECT_EQ(wxString(TCodecError(-1, "%d missing %%s %s", 4)),
-              wxT("4 missing The operation is not supported. %s"));
-}
-
-TEST(Assertions, CheckAssertReportsANullValueThroughTheHandler) {
+TEST(Assertions, ChecksReportTheirTextThroughTheHandlerAndGoOn) {
     int value = 3;
     int* result = &value;
     EXPECT_ASSERTS(result = CheckAssert(L"src/DLL/Bas/Stream", 12, "Cast",
@@ -102,9 +86,7 @@ TEST(Assertions, CheckAssertReportsANullValueThroughTheHandler) {
     EXPECT_EQ(result, &value);
     // No handler installed: nothing is reported.
     EXPECT_ASSERTS(result = CheckAssert(L"f", 1, "g", L"c", static_cast<int*>(nullptr), nullptr));
-}
 
-TEST(Assertions, ModuleCheckReportsTheExpandedConditionAndGoesOn) {
     const char* pointer = nullptr;
     bool passed = true;
     EXPECT_ASSERTS(passed = ZV_ASSERT(pointer != NULL), "pointer != __null");

@@ -65,21 +65,7 @@ TEST(KeyList, CountsNeitherWrapNorOverflow) {
     EXPECT_EQ(Counts(list), (std::map<long, int>{{9, 2147483647}}));
 }
 
-TEST(KeyList, RangeRunsFromFirstToLastKey) {
-    TKeyList list;
-    TRange range(7, 99);
-    list.GetRange(range);
-    EXPECT_EQ(range.aEnd, 7); // empty, at the given begin
-    list.AddCount(TStreamKey(50), 1);
-    list.GetRange(range);
-    EXPECT_EQ(range.aBegin, 50);
-    EXPECT_EQ(range.aEnd, 50);
-    list.AddCount(TStreamKey(-10), 1);
-    list.GetRange(range);
-    EXPECT_EQ(range.aBegin, -10);
-}
-
-TEST(KeyList, TimeListWalksEachTimeOnce) {
+TEST(KeyList, TimeListWalksEachTimeOnceAndRangeRunsFromFirstToLastKey) {
     TKeyList keys;
     for (long time : {30, 20, 10, 20}) // 20 comes from two neighbours
         keys.AddCount(TStreamKey(time), 1);
@@ -94,6 +80,13 @@ TEST(KeyList, TimeListWalksEachTimeOnce) {
         backwards.push_back(list.GetTime(list.GetPrev(pos)));
     EXPECT_EQ(backwards, (std::vector<long>{30, 20, 10}));
 
+    TRange range(7, 99);
+    keys.GetRange(range);
+    EXPECT_EQ(range.aBegin, 10);
+    EXPECT_EQ(range.aEnd, 30);
+
     const TKeyList empty;
     EXPECT_EQ(static_cast<const ITimeList&>(empty).GetFirst(), empty.GetEnd());
+    empty.GetRange(range);
+    EXPECT_EQ(range.aEnd, 10) << "empty, at the given begin";
 }
