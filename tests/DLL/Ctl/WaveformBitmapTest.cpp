@@ -178,41 +178,33 @@ TEST_F(WaveformBitmapTest, NextTimeTellsWhetherAndWhatToCompute) {
     EXPECT_EQ(log, "0@77 1@3 2@3 2@4 0@-99 | window 0+1 c0:18/18 3 4 ");
 }
 
-TEST_F(WaveformBitmapTest, ZoomedOutColumnsTakeTheNibbleMaximaOfTheirTimeUnits) {
-    // Levels at times 4 to 7 (one level a time unit): a stereo maximum per nibble is 7E.
+// Zoomed out, a column takes the nibble maxima of its time units (levels at times 4 to 7, one
+// a time unit); zoomed in, one slice fills every column of its time unit.
+TEST_F(WaveformBitmapTest, ColumnsTakeTheNibbleMaximaOfTheirTimeUnits) {
     std::vector<int16_t> samples(8, 0);
-    const int pairs[4][2] = {{14, 1}, {1, 7}, {2, 2}, {3, 1}};
-    for (int step = 0; step < 4; ++step)
-        for (int channel = 0; channel < 2; ++channel)
-            samples.push_back(SampleOfLevel(pairs[step][channel]));
+    for (int level : {14, 1, 1, 7, 2, 2, 3, 1})
+        samples.push_back(SampleOfLevel(level));
     std::unique_ptr<TZVMedia> stereo = LevelMedium(2, samples);
     aRow.aMedia = stereo.get();
     TWB::SetScale(0.25);
     TWB::DrawPixelRange(&aRow, 1, 2);
     Load();
-    std::string log;
-    for (int step = 0; step < 5; ++step) {
-        log += Step();
-        log += Bytes(aRow, 1, 2) + Masks(aRow) + "\n";
-    }
-    EXPECT_EQ(log, "2@4 1e window 0+1 c0:2/0\n"
-                   "2@5 7e window 0+1 c0:2/0\n"
-                   "2@6 7e window 0+1 c0:2/0\n"
-                   "2@7 7e window 0+1 c0:2/2\n"
-                   "0@-99 7e window 0+1 c0:2/2\n");
-    TWB::Remove(&aRow);
-}
-
-TEST_F(WaveformBitmapTest, ZoomedInSlicesFillEveryColumnOfTheirTimeUnit) {
+    std::string log = Step();
+    log += Bytes(aRow, 1, 2) + "| ";
+    log += std::to_string(Run());
+    log += " " + Bytes(aRow, 1, 2) + Masks(aRow) + "\n";
+    Restart();
+    aRow.aMedia = aMedium.get();
     aSeconds.aFactor = 16.0; // four levels a time unit
     TWB::SetScale(4.0);
     TWB::DrawPixelRange(&aRow, 8, 16);
     Load();
-    std::string log = Step();
+    log += Step();
     log += Masks(aRow) + " " + Bytes(aRow, 8, 12) + "| ";
     log += Step();
     log += Masks(aRow) + " " + Bytes(aRow, 12, 16);
-    EXPECT_EQ(log, "2@2 window 0+1 c0:ff00/f00 8 9 a b | 2@3 window 0+1 c0:ff00/ff00 c d e f ");
+    EXPECT_EQ(log, "2@4 1e | 3 7e window 0+1 c0:2/2\n"
+                   "2@2 window 0+1 c0:ff00/f00 8 9 a b | 2@3 window 0+1 c0:ff00/ff00 c d e f ");
 }
 
 TEST_F(WaveformBitmapTest, CompleteChunksAreToldUntilPostedOrCollected) {

@@ -8,9 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <functional>
 #include <new>
 #include <sstream>
+#include <tuple>
 
 namespace {
 
@@ -132,84 +132,53 @@ TEST(WaveformTest, OverlongSoundIsRefusedAsOutOfMemory) {
     factory.Destroy(nullptr);
 }
 
-// The picture as text, top row first: w wave, b back, m middle, as the image shows them
-// (red and blue exchanged).
-std::string Picture(const wxImage& pImage, const wxColour& pWave, const wxColour& pBack,
+// Each column top to bottom as runs "<count><letter>": w wave, b back, m middle, as the
+// image shows them (red and blue exchanged), '?' another colour.
+std::string Columns(const wxImage& pImage, const wxColour& pWave, const wxColour& pBack,
                     const wxColour& pMiddle) {
     std::string text;
-    for (int y = 0; y < pImage.GetHeight(); ++y) {
-        for (int x = 0; x < pImage.GetWidth(); ++x) {
-            const wxColour shown(pImage.GetRed(x, y), pImage.GetGreen(x, y), pImage.GetBlue(x, y));
-            char letter = '?';
-            for (const auto& [colour, name] :
-                 {std::pair<wxColour, char>{pWave, 'w'}, {pBack, 'b'}, {pMiddle, 'm'}})
-                if (shown == wxColour(colour.Blue(), colour.Green(), colour.Red()))
-                    letter = name;
-            text += letter;
-        }
-        text += '\n';
-    }
-    return text;
-}
-
-std::string Lines(const std::string& pLine, int pCount) {
-    std::string text;
-    for (int line = 0; line < pCount; ++line)
-        text += pLine + "\n";
-    return text;
-}
-
-TEST(WaveformTest, PreviewsRiseFromTheBottomAndFromTheMiddle) {
-    const wxColour wave(200, 10, 20), back(1, 2, 3), middle(90, 80, 70);
-    std::unique_ptr<TZVMedia> silent = LevelMedium(2, std::vector<int16_t>(8, 0));
-    std::unique_ptr<TZVMedia> three = LevelMedium(1, std::vector<int16_t>(4, SampleOfLevel(3)));
-    std::vector<int16_t> samples;
-    samples.push_back(SampleOfLevel(2));
-    samples.push_back(SampleOfLevel(9));
-    samples.push_back(SampleOfLevel(0));
-    samples.push_back(SampleOfLevel(4));
-    std::unique_ptr<TZVMedia> stereo = LevelMedium(2, samples);
-
-    EXPECT_EQ(Picture(Summarize(silent.get())->MakePreviewImage(2, wave, back, middle), wave, back,
-                      middle),
-              Lines("bb", 15) + "mm\n" + Lines("bb", 15));
-    EXPECT_EQ(Picture(Summarize(three.get())->MakePreviewImage(2, wave, back, middle), wave, back,
-                      middle),
-              Lines("bb", 12) + Lines("ww", 3));
-    // Second channel levels 9 and 4 hang down from the middle, first channel 2 and 0 rise.
-    EXPECT_EQ(Picture(Summarize(stereo.get())->MakePreviewImage(2, wave, back, middle), wave, back,
-                      middle),
-              Lines("bb", 13) + Lines("wb", 2) + "mm\n" + Lines("ww", 4) + Lines("wb", 5) +
-                  Lines("bb", 6));
-}
-
-// The bar height of each column of a one-channel preview.
-std::string Heights(const wxImage& pImage, const wxColour& pWave) {
-    std::string text;
     for (int x = 0; x < pImage.GetWidth(); ++x) {
-        int height = 0;
-        for (int y = 0; y < pImage.GetHeight(); ++y)
-            height += pImage.GetRed(x, y) == pWave.Blue() && pImage.GetBlue(x, y) == pWave.Red();
-        text += std::to_string(height) + " ";
+        std::string column;
+        char last = 0;
+        for (int y = 0, run = 0; y <= pImage.GetHeight(); ++y, ++run) {
+            char letter = 0;
+            if (y < pImage.GetHeight()) {
+                const wxColour shown(pImage.GetBlue(x, y), pImage.GetGreen(x, y),
+                                     pImage.GetRed(x, y));
+                letter = shown == pWave ? 'w' : shown == pBack ? 'b' : shown == pMiddle ? 'm' : '?';
+            }
+            if (letter != last && run > 0)
+                column += std::to_string(run) + last, run = 0;
+            last = letter;
+        }
+        text += column + " ";
     }
     return text;
 }
 
-TEST(WaveformTest, PreviewColumnsShowEveryLevelThatFallsOnThem) {
-    const wxColour wave(255, 0, 0), back(0, 0, 255), middle(0, 255, 0);
-    std::vector<int16_t> samples;
-    for (int level = 1; level <= 8; ++level)
-        samples.push_back(SampleOfLevel(level == 4 ? 9 : level));
-    std::unique_ptr<TZVMedia> medium = LevelMedium(1, samples);
-    const TWavePtr summary = Summarize(medium.get());
+// Mono bars rise from the bottom; in stereo the first channel hangs from the middle row and
+// the second rises to it. A column takes the peak of every level that falls on it.
+TEST(WaveformTest, PreviewsShowThePeakOfEachColumn) {
+    const wxColour wave(200, 10, 20), back(1, 2, 3), middle(90, 80, 70);
+    std::vector<int16_t> peaks;
+    for (int level : {1, 2, 3, 9, 5, 6, 7, 8})
+        peaks.push_back(SampleOfLevel(level));
+    const std::vector<int16_t> stereo = {SampleOfLevel(2), SampleOfLevel(9), SampleOfLevel(0),
+                                         SampleOfLevel(4)};
+    const std::tuple<int, std::vector<int16_t>, int> cases[] = {
+        {2, stereo, 2}, {1, peaks, 1}, {1, peaks, 3}, {1, peaks, 8}, {1, peaks, 10}};
     std::string log;
-    for (int width : {1, 3, 8, 10})
-        log += std::to_string(width) + ": " +
-               Heights(summary->MakePreviewImage(width, wave, back, middle), wave) + "\n";
-    EXPECT_EQ(log, "1: 9 \n"
-                   "3: 3 9 8 \n"
-                   "8: 1 2 3 9 5 6 7 8 \n"
-                   "10: 1 2 3 9 9 5 6 7 8 8 \n");
+    for (const auto& [channels, samples, width] : cases) {
+        std::unique_ptr<TZVMedia> medium = LevelMedium(channels, samples);
+        log += Columns(Summarize(medium.get())->MakePreviewImage(width, wave, back, middle), wave,
+                       back, middle) +
+               "\n";
+    }
+    EXPECT_EQ(log, "13b2w1m9w6b 15b1m4w11b \n"
+                   "6b9w \n"
+                   "12b3w 6b9w 7b8w \n"
+                   "14b1w 13b2w 12b3w 6b9w 10b5w 9b6w 8b7w 7b8w \n"
+                   "14b1w 13b2w 12b3w 6b9w 6b9w 10b5w 9b6w 8b7w 7b8w 7b8w \n");
 }
 
 } // namespace
