@@ -1,4 +1,5 @@
-// The scroll axis on a real wxScrollBar.
+// The scroll axis on a real wxScrollBar: the arithmetic is ScrollHelperTest's, this checks what
+// reaches the bar.
 #include "DLL/Ctl/ScrollHelper.h"
 
 #include <wx/frame.h>
@@ -14,19 +15,13 @@ TEST(ScrollHelperGui, DrivesARealScrollBar) {
     TScrollHelper axis(bar, true);
     axis.aViewSize = 400;
     axis.aContentSize = 1000;
-    EXPECT_TRUE(axis.SetMargin(20, 20));
-    EXPECT_TRUE(bar->IsEnabled());
-    EXPECT_TRUE(bar->IsShown());
-    EXPECT_EQ(wxString::Format("%d %d %d %d", bar->GetThumbPosition(), bar->GetThumbSize(),
-                               bar->GetRange(), bar->GetPageSize()),
-              "20 25 65 25");
+    axis.SetMargin(20, 20);
     axis.Scroll(1000);
-    EXPECT_EQ(bar->GetThumbPosition(), 40);
-    EXPECT_EQ(axis.ComputeScroll(), -320);
-
+    EXPECT_EQ(wxString::Format("%d %d %d %d %d %d", bar->IsEnabled(), bar->IsShown(),
+                               bar->GetThumbPosition(), bar->GetThumbSize(), bar->GetRange(),
+                               bar->GetPageSize()),
+              "1 1 40 25 65 25");
     axis.aContentSize = 300;
-    EXPECT_TRUE(axis.setScroll());
-    EXPECT_FALSE(bar->IsEnabled());
-    EXPECT_FALSE(bar->IsShown());
-    EXPECT_EQ(axis.aOrig, 50);
+    axis.setScroll();
+    EXPECT_FALSE(bar->IsEnabled() || bar->IsShown());
 }
