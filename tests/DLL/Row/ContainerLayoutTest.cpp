@@ -259,21 +259,14 @@ TEST_F(ContainerLayout, WalksVisitFiltersMasksAndSources) {
     g->InsertSource(mask, nullptr);
     mask->InsertFilter(MakeFilter(L"Opacity", L"H"), nullptr);
 
-    TRowCollector all;
-    EXPECT_TRUE(aRoot->ApplyOperation(all));
-    EXPECT_EQ(all.aLog, L"Mix A B F G Mask H ");
-    TRowCollector stopAtA;
-    stopAtA.aStopAt = L"A";
-    EXPECT_FALSE(aRoot->ApplyOperation(stopAtA));
-    EXPECT_EQ(stopAtA.aLog, L"Mix A B F G Mask H ");
-    TRowCollector stopAtG;
-    stopAtG.aStopAt = L"G";
-    EXPECT_TRUE(aRoot->ApplyOperation(stopAtG));
-    EXPECT_EQ(stopAtG.aLog, L"Mix A B F G ");
-    TRowCollector stopAtMix;
-    stopAtMix.aStopAt = L"Mix";
-    EXPECT_FALSE(aRoot->ApplyOperation(stopAtMix));
-    EXPECT_EQ(stopAtMix.aLog, L"Mix ");
+    // Whether the walk went through, and what it visited, stopping at each name.
+    wxString walks;
+    for (const wchar_t* stop : {L"", L"A", L"G", L"Mix"}) {
+        TRowCollector collector;
+        collector.aStopAt = stop;
+        walks << aRoot->ApplyOperation(collector) << " " << collector.aLog << "| ";
+    }
+    EXPECT_EQ(walks, L"1 Mix A B F G Mask H | 0 Mix A B F G Mask H | 1 Mix A B F G | 0 Mix | ");
 
     class TVisibleLog : public TZVBaseRow::IVisibleRowOperation {
     public:

@@ -34,8 +34,8 @@ TEST(VideoCodec, TheCodecElementIsReadBackAndAnythingElseReadsAsTheDefault) {
     for (const wchar_t* text :
          {L"<codec quality=\"5\"/>", L"<codec fourcc=\"0\"/>",
           L"<codec fourcc=\"7\" quality=\"5\"/>", // a compressor the list lacks
-          L"<codec fourcc=\"12a\" quality=\"5\"/>", L"<codec fourcc=\"-1\" quality=\"5\"/>",
-          L"<codec fourcc=\"0\" quality=\"101\"/>", L"<codec fourcc=\"0\" quality=\"-2\"/>"}) {
+          L"<codec fourcc=\"12a\" quality=\"5\"/>", L"<codec fourcc=\"0\" quality=\"101\"/>",
+          L"<codec fourcc=\"0\" quality=\"-2\"/>"}) {
         EXPECT_FALSE(read(std::unique_ptr<wxXmlNode>(ParseXml(text)).get(), list.get())) << text;
         EXPECT_EQ(std::make_pair(config.aFourCC, config.aQuality), initial) << text;
     }
