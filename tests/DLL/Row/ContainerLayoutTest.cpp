@@ -223,21 +223,18 @@ TEST_F(ContainerLayout, NamerFixesTheFrontSourcesAndLimitsTheCount) {
     EXPECT_EQ(mixer->GetSourceIndex(nullptr), 3);
     EXPECT_EQ(mixer->GetSourceIndex(aRoot.get()), -1);
 
-    // {insert before the source at (3: at the end), remove the source at}
-    std::vector<bool> insert;
-    std::vector<bool> remove;
     auto at = [mixer](int pIndex) {
         TZVSourceRow* source = mixer->GetNextSource(nullptr);
         for (int i = 0; i < pIndex && source; ++i)
             source = mixer->GetNextSource(source);
         return source;
     };
-    for (int i = 0; i < 4; ++i) {
-        insert.push_back(mixer->MayInsertSource(at(i)));
-        remove.push_back(!at(i) || !at(i)->MustKeep());
-    }
-    EXPECT_EQ(insert, (std::vector<bool>{false, false, true, true}));
-    EXPECT_EQ(remove, (std::vector<bool>{false, false, true, true}));
+    // Whether a source may be inserted before the source at 0 to 3 (3: at the end), and
+    // removed from there.
+    wxString rules;
+    for (int i = 0; i < 4; ++i)
+        rules << mixer->MayInsertSource(at(i)) << (!at(i) || !at(i)->MustKeep()) << " ";
+    EXPECT_EQ(rules, "00 00 11 11 ");
     EXPECT_EQ(at(1)->aName, L"Main-1");
     mixer->InsertSource(MakeRow<TTestSourceRow>(L"Fourth"), nullptr);
     EXPECT_FALSE(mixer->MayInsertSource(nullptr));

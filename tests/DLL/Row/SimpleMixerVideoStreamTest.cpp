@@ -70,8 +70,6 @@ struct TMixer {
 // First compositions: the picture, the background's evaluations, and the sources Update read.
 TEST(SimpleMixerVideoStream, ComposesFrontToBackOverTheBackground) {
     const std::pair<std::function<void(TMixer&)>, wxString> cases[] = {
-        {[](TMixer& m) { m.Add(2, 2, RED, true), m.Add(4, 2, BLUE, true); },
-         "B R R B/B R R B; ; 0 1"},
         {[](TMixer& m) { m.Add(2, 2, RED, true); }, "G R R G/G R R G; 0 ; 0"},
         {[](TMixer& m) { m.Add(2, 2, HALF_RED, false), m.Add(4, 2, BLUE, true); },
          "B FF80007F FF80007F B/B FF80007F FF80007F B; ; 0 1"},
@@ -90,7 +88,6 @@ TEST(SimpleMixerVideoStream, ComposesFrontToBackOverTheBackground) {
         {[](TMixer& m) { m.Add(2, 2, RED, true, wxPoint(-2, 1)); }, "G G G G/R G G G; 0 ; 0"},
         {[](TMixer& m) { m.context.AddSource(nullptr), m.context.AddSource(nullptr); },
          "G G G G/G G G G; 0 ; 0 1"},
-        {[](TMixer& m) { m.background = TFakeValueFormula::Constant(0.0); }, "K K K K/K K K K; ; "},
         {[](TMixer& m) { m.context.aFormulas = {nullptr}; }, "K K K K/K K K K; ; "},
     };
     for (const auto& c : cases) {
