@@ -46,8 +46,8 @@ const TKeyCase theKeyCases[] = {
      "", false, false, false, "10:4-20B 20:4-20B 26:4-20B | 10 20 26"},
     {"scale 2, origin 6: marks are unscrolled", 2, 6, TRange(0, 100), false, "8 10", "9-30", false,
      false, true, "10:4-20B 14:4-20R | 16 20"},
-    {"open end at scale 2", 2, -100, TRange(-50, INT_MAX), false, "-45 -40", "",
-     false, false, false, "10:4-20B 20:4-20B | -90 -80"},
+    {"open end at scale 2", 2, -100, TRange(-50, INT_MAX), false, "-45 -40", "", false, false,
+     false, "10:4-20B 20:4-20B | -90 -80"},
 };
 
 TKeyList Keys(const char* pTimes) {

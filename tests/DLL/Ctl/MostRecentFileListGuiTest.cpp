@@ -104,8 +104,17 @@ TEST_F(MostRecentFileListGui, StoredListsShowWithEachSlotOnceAndTheEleventhFileT
     // Each list leaves its "Clear List" behind, unbound.
     aList.reset();
     EXPECT_FALSE(ChooseClear());
-    Create({{"FileIndexList", "ABCDEFGHIJA"}, {"A", "a"}, {"B", "b"}, {"C", "c&c"}, {"D", "d"},
-            {"E", "$HOME/e"}, {"F", "f"}, {"G", "g"}, {"H", "h"}, {"I", "i"}, {"J", "j"}});
+    Create({{"FileIndexList", "ABCDEFGHIJA"},
+            {"A", "a"},
+            {"B", "b"},
+            {"C", "c&c"},
+            {"D", "d"},
+            {"E", "$HOME/e"},
+            {"F", "f"},
+            {"G", "g"},
+            {"H", "h"},
+            {"I", "i"},
+            {"J", "j"}});
     aList->AddRecentFile("k");
     Step();
     EXPECT_EQ(theLog, R"(| off:*,Clear List | 0123456789

@@ -8,6 +8,7 @@
 #include <climits>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -31,17 +32,6 @@ struct TFakeBar {
 
 using TAxis = TScrollAxis<TFakeBar>;
 
-// An axis on pBar after its first setScroll.
-TAxis Axis(TFakeBar& pBar, int pView, int pContent, int pBefore = 0, int pAfter = 0) {
-    TAxis axis(&pBar);
-    axis.aViewSize = pView;
-    axis.aContentSize = pContent;
-    axis.aMarginBefore = pBefore;
-    axis.aMarginAfter = pAfter;
-    axis.setScroll();
-    return axis;
-}
-
 // aRange, aOrig, aEnd, then whether the bar is enabled, its position, thumb, range and page.
 std::string State(const TAxis& pAxis) {
     const TFakeBar& bar = *pAxis.aScrollBar;
@@ -51,70 +41,60 @@ std::string State(const TAxis& pAxis) {
     return text.str();
 }
 
+// The axis resized: setScroll's answer, then the state.
+std::string Resize(TAxis& pAxis, int pView, int pContent, int pBefore, int pAfter) {
+    pAxis.aViewSize = pView;
+    pAxis.aContentSize = pContent;
+    pAxis.aMarginBefore = pBefore;
+    pAxis.aMarginAfter = pAfter;
+    const bool changed = pAxis.setScroll();
+    return std::to_string(changed) + " | " + State(pAxis) + "\n";
+}
+
+// The thumb moved by pDelta: the pixels the content moved, then the state.
+std::string Scroll(TAxis& pAxis, int pDelta) {
+    pAxis.Scroll(pDelta);
+    const int moved = pAxis.ComputeScroll();
+    return std::to_string(moved) + " | " + State(pAxis) + "\n";
+}
+
 } // namespace
 
-// The thumb starts in the middle, scrolling stops at the ends, and a resize keeps the thumb at
-// the same fraction of the range.
-TEST(ScrollHelper, LongContentStartsCentredAndTheThumbGivesItsPosition) {
+// One axis step by step: "<setScroll's answer or the pixels scrolled> | <state>". Long content
+// starts with the thumb in the middle (range ((1040 + 15) >> 4) + 1 - 25 = 41, low bit
+// cleared), scrolling stops at the ends, and a resize keeps the thumb at the same fraction of
+// the range (26 of 104 in 110: 27.5, halves to even). Fitting content is centred unless a
+// larger margin pushes it; nothing scrolls while the bar is not needed; equal to the view still
+// fits.
+TEST(ScrollHelper, StepsGiveTheirAnswersAndStates) {
     TFakeBar bar;
     TAxis axis(&bar);
-    EXPECT_EQ(State(axis), "0 0 0 bar 1 0 0 0 0");
-    axis.aViewSize = 400;
-    axis.aContentSize = 1000;
-    EXPECT_TRUE(axis.SetMargin(20, 20)); // the first pass starts from range 0, not needed
-    // total 1040: ((1040 + 15) >> 4) + 1 - 25 = 41, low bit cleared
-    EXPECT_EQ(State(axis), "40 -300 700 bar 1 20 25 65 25");
-    axis.Scroll(-100);
-    EXPECT_EQ(axis.ComputeScroll(), 320);
-    EXPECT_EQ(State(axis), "40 20 1020 bar 1 0 25 65 25");
-    axis.Scroll(INT_MAX);
-    EXPECT_EQ(axis.ComputeScroll(), -640);
-    EXPECT_EQ(State(axis), "40 -620 380 bar 1 40 25 65 25");
-    axis.Scroll(-30);
-    EXPECT_FALSE(axis.SetMargin(20, 20));
-    axis.aContentSize = 2000;
-    EXPECT_FALSE(axis.setScroll());
-    EXPECT_EQ(State(axis), "104 -384 1616 bar 1 26 25 129 25");
-    axis.aContentSize = 2090;
-    axis.setScroll();
-    EXPECT_EQ(bar.aPosition, 28); // 26 of 104 in 110: 27.5, halves to even
-}
-
-TEST(ScrollHelper, FittingContentIsCentredUnlessALargerMarginPushesIt) {
-    // {content, before, after, orig} in a view of 400; d = 21 rounds up
-    const int cases[][4] = {{300, 0, 0, 50}, {300, 60, 0, 60}, {300, 0, 60, 40}, {299, 61, 0, 61}};
-    for (const auto& c : cases) {
-        TFakeBar bar;
-        const TAxis axis = Axis(bar, 400, c[0], c[1], c[2]);
-        EXPECT_EQ(State(axis), "0 " + std::to_string(c[3]) + " " + std::to_string(c[3] + c[0]) +
-                                   " bar 0 0 0 0 0");
-    }
-    // Equal margins count as the after side: while the bar is off, 60 and 60 (d = 20) move the
-    // content up.
-    TFakeBar bar;
-    TAxis axis = Axis(bar, 400, 300);
-    axis.aMarginBefore = axis.aMarginAfter = 60;
-    axis.setOrig();
-    EXPECT_EQ(axis.aOrig, 40);
-}
-
-TEST(ScrollHelper, SetScrollAnswersTrueOnlyWhenTheBarBecomesOrStopsBeingNeeded) {
-    // {view, content, changed}; equal to the view still fits
-    const int steps[][3] = {{400, 300, 0}, {400, 1000, 1}, {800, 1200, 0},
-                            {800, 100, 1}, {400, 400, 0},  {399, 400, 1}};
-    TFakeBar bar;
-    TAxis axis(&bar);
-    for (const auto& s : steps) {
-        axis.aViewSize = s[0];
-        axis.aContentSize = s[1];
-        EXPECT_EQ(axis.setScroll(), s[2] == 1) << s[0] << " " << s[1];
-        EXPECT_EQ(bar.aEnabled, axis.aBarNeeded);
-        EXPECT_TRUE(bar.aShown);
-    }
-    axis.aContentSize = 100; // the range stays; nothing scrolls while not needed
-    EXPECT_TRUE(axis.setScroll());
-    axis.Scroll(5);
-    EXPECT_EQ(State(axis), "2 149 249 bar 0 1 24 26 24");
+    std::string log;
+    log += Resize(axis, 400, 1000, 20, 20);
+    for (int delta : {-100, INT_MAX, -30})
+        log += Scroll(axis, delta);
+    log += Resize(axis, 400, 2000, 20, 20);
+    log += Resize(axis, 400, 2090, 20, 20);
+    for (const auto& [content, before, after] :
+         {std::tuple{300, 0, 0}, {300, 60, 0}, {300, 0, 60}, {299, 61, 0}})
+        log += Resize(axis, 400, content, before, after);
+    log += Scroll(axis, 5);
+    log += Resize(axis, 400, 400, 0, 0);
+    log += Resize(axis, 399, 400, 0, 0);
+    EXPECT_EQ(log, "1 | 40 -300 700 bar 1 20 25 65 25\n"
+                   "320 | 40 20 1020 bar 1 0 25 65 25\n"
+                   "-640 | 40 -620 380 bar 1 40 25 65 25\n"
+                   "480 | 40 -140 860 bar 1 10 25 65 25\n"
+                   "0 | 104 -384 1616 bar 1 26 25 129 25\n"
+                   "0 | 110 -413 1677 bar 1 28 25 135 25\n"
+                   "1 | 110 50 350 bar 0 28 25 135 25\n"
+                   "0 | 110 60 360 bar 0 28 25 135 25\n"
+                   "0 | 110 40 340 bar 0 28 25 135 25\n"
+                   "0 | 110 61 360 bar 0 28 25 135 25\n"
+                   "0 | 110 61 360 bar 0 28 25 135 25\n"
+                   "0 | 110 0 400 bar 0 28 25 135 25\n"
+                   "1 | 2 0 400 bar 1 1 24 26 24\n");
+    EXPECT_TRUE(bar.aShown);
 }
 
 // A bar said needed before it had a range is centred; an axis without a bar does nothing;
@@ -128,13 +108,14 @@ TEST(ScrollHelper, MisuseAndHugeSizesAreSafe) {
     EXPECT_ASSERTS(EXPECT_FALSE(needed.setScroll()), "(aRange > 0) || Result");
     EXPECT_EQ(stale.aPosition, 19); // centred in range 38
     TAxis none;
-    EXPECT_ASSERTS((none.setScroll(), none.ComputeScroll(), none.Scroll(1)),
-                   "aScrollBar != __null", "aScrollBar != __null", "aScrollBar != __null");
+    EXPECT_ASSERTS((none.setScroll(), none.ComputeScroll(), none.Scroll(1)), "aScrollBar != __null",
+                   "aScrollBar != __null", "aScrollBar != __null");
 
-    TFakeBar bar;
-    TAxis axis = Axis(bar, 400, INT_MAX, INT_MAX, INT_MAX);
+    TFakeBar bar, other;
+    TAxis axis(&bar), fitting(&other);
+    Resize(axis, 400, INT_MAX, INT_MAX, INT_MAX);
     bar.aPosition = 0;
-    axis.ComputeScroll();
-    EXPECT_EQ(State(axis), "402653160 2147483647 2147483647 bar 1 0 25 402653185 25");
-    EXPECT_EQ(Axis(bar, INT_MAX, INT_MIN, INT_MIN, 0).aOrig, INT_MAX);
+    EXPECT_EQ(Scroll(axis, 0),
+              "2147483647 | 402653160 2147483647 2147483647 bar 1 0 25 402653185 25\n");
+    EXPECT_EQ(Resize(fitting, INT_MAX, INT_MIN, INT_MIN, 0), "0 | 0 2147483647 -1 bar 0 0 0 0 0\n");
 }

@@ -54,8 +54,8 @@ TEST(SizeHandleTest, HitTestTakesTheNearestCentreThenTheSmallerThenTheFirst) {
         {{{0, 0, 4, 4}, {2, 0, 4, 4}}, 2, {3, 1}, 0},     // both score 8, same size: the first
         {{{0, 0, 6, 6}, {2, 2, 2, 2}}, 2, {3, 3}, 1},     // both score 0: the smaller
         {{{0, 0, 10, 10}, {5, 5, 10, 10}}, 2, {8, 8}, 1}, // the nearer centre
-        {{{0, 0, 4, 4}}, 1, {4, 0}, -1}, // the right edge is outside
-        {{{0, 0, 4, 4}}, 0, {1, 1}, -1}, // not counted
+        {{{0, 0, 4, 4}}, 1, {4, 0}, -1},                  // the right edge is outside
+        {{{0, 0, 4, 4}}, 0, {1, 1}, -1},                  // not counted
     };
     for (const auto& hit : cases)
         EXPECT_EQ(TZVSizeHandleBase::FindRectAt(*Holding(hit.aRects, hit.aCount), hit.aPoint),

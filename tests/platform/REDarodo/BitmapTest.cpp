@@ -164,12 +164,18 @@ TEST(Bitmap, DrawingOperationsGiveExactPixels) {
 TEST(Bitmap, DrawingClipsToBothBitmapsAtEveryEdge) {
     const int tw = 4, th = 3, sw = 3, sh = 3;
     // x, y, source x, source y, width, height
-    const int cases[][6] = {{-1, 0, 0, 0, 3, 3},      {2, 0, 0, 0, 3, 3},
-                            {0, -2, 0, 0, 3, 3},      {0, 1, 0, 0, 3, 3},
-                            {0, 0, -1, -1, 4, 4},     {1, 1, 2, 2, 9, 9},
-                            {4, 0, 0, 0, 3, 3},       {0, 0, 3, 0, 3, 3},
-                            {0, 0, 0, 0, -2, 3},      {1, 1, 0, 0, 0, 2},
-                            {INT_MAX, 0, 0, 0, 3, 3}, {INT_MIN, INT_MIN, 0, 0, INT_MAX, INT_MAX},
+    const int cases[][6] = {{-1, 0, 0, 0, 3, 3},
+                            {2, 0, 0, 0, 3, 3},
+                            {0, -2, 0, 0, 3, 3},
+                            {0, 1, 0, 0, 3, 3},
+                            {0, 0, -1, -1, 4, 4},
+                            {1, 1, 2, 2, 9, 9},
+                            {4, 0, 0, 0, 3, 3},
+                            {0, 0, 3, 0, 3, 3},
+                            {0, 0, 0, 0, -2, 3},
+                            {1, 1, 0, 0, 0, 2},
+                            {INT_MAX, 0, 0, 0, 3, 3},
+                            {INT_MIN, INT_MIN, 0, 0, INT_MAX, INT_MAX},
                             {0, 0, INT_MIN, 0, INT_MAX, 3}};
     TBytes source;
     for (int i = 0; i < sw * sh; ++i)
@@ -194,8 +200,8 @@ TEST(Bitmap, DrawingClipsToBothBitmapsAtEveryEdge) {
                 view.Blend(left, top, View(source, sw), srcX, srcY, width, height);
             else
                 view.FillRectangle(left, top, width, height, 0xFFFFFF);
-            EXPECT_EQ(target, expected) << "operation " << operation << " at " << left << ","
-                                        << top << " from " << srcX << "," << srcY;
+            EXPECT_EQ(target, expected) << "operation " << operation << " at " << left << "," << top
+                                        << " from " << srcX << "," << srcY;
         }
 }
 

@@ -68,7 +68,7 @@ TEST(MediaAudioStream, ResamplesTheRampLinearlyFromTheSoughtFrame) {
         {16000, false, 10, 4, {-14700, -14685, -14670, -14655}}, // 1:2 halfway between
         {16000, false, 998, 8, {14940, 14955, 14970, 7485}},     // toward silence, then the end
         {8000, false, 995, 10, Ramp({995, 996, 997, 998, 999})}, // short at the end
-        {8000, false, -3, 5, Ramp({-3, -2, -1, 0, 1})}, // silence before the start
+        {8000, false, -3, 5, Ramp({-3, -2, -1, 0, 1})},          // silence before the start
         {16000, false, -1, 4, {0, -7500, -15000, -14985}},
         {8000, true, 500, 2, {0, 0, 30, 30}},                   // mono duplicated
         {12000, false, 0, 4, {-15000, -14980, -14960, -14940}}, // 2/3 frame a step

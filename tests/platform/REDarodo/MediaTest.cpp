@@ -175,7 +175,7 @@ TEST(Media, SoundReadAfterRandomSeeksEqualsTheSequentialRead) {
         const struct {
             int64_t aFirst;
             int aCount;
-        } reads[] = {{30000, 500}, {4607, 2},  {4608, 9000},    {frames - 3, 100},
+        } reads[] = {{30000, 500}, {4607, 2}, {4608, 9000},    {frames - 3, 100},
                      {20000, 0},   {-50, 20}, {frames + 9, 5}, {8191, 3000}};
         for (const auto& r : reads) {
             const int64_t first = std::min(std::max<int64_t>(r.aFirst, 0), frames);
