@@ -1,0 +1,42 @@
+#include "Host.h"
+
+#include "DLL/Row/StreamRow.h"
+
+TZVHost::TZVHost(bool pAcceptChanges, std::ostream& pMessages)
+    : aMessages(pMessages), aAcceptChanges(pAcceptChanges),
+      aPrevProject(IZVProject::theCurrentProject), aPrevTimeSelection(ITimeSelection::theSingleton),
+      aPrevRowSelection(IRowSelection::theSingleton),
+      aPrevDialogBuilder(IStreamFactory::theDialogBuilder),
+      aPrevListener(IEditorListener::theListener) {
+    IZVProject::theCurrentProject = this;
+    ITimeSelection::theSingleton = this;
+    IRowSelection::theSingleton = this;
+    IStreamFactory::theDialogBuilder = this;
+    // Directly: replacing a listener through RegisterListener is reported as misuse.
+    IEditorListener::theListener = this;
+}
+
+TZVHost::~TZVHost() {
+    SetRoot(nullptr);
+    IZVProject::theCurrentProject = aPrevProject;
+    ITimeSelection::theSingleton = aPrevTimeSelection;
+    IRowSelection::theSingleton = aPrevRowSelection;
+    IStreamFactory::theDialogBuilder = aPrevDialogBuilder;
+    IEditorListener::theListener = aPrevListener;
+}
+
+bool TZVHost::DoQueryBox(const wxString& pMessage, const wchar_t* pTitle) {
+    wxString text = pMessage;
+    text.Trim();
+    text.Replace(L"\n", L"; ");
+    aMessages << wxString(pTitle).utf8_string() << ": " << text.utf8_string() << " ("
+              << (aAcceptChanges ? "accepted" : "refused") << ")\n";
+    return aAcceptChanges;
+}
+
+void TZVHost::SetRoot(TZVStreamRow* pRoot) {
+    if (aRoot == pRoot)
+        return;
+    delete aRoot;
+    aRoot = pRoot;
+}

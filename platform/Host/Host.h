@@ -1,0 +1,78 @@
+// TZVHost: the command-line host's side of the module, without a window: the current
+// project (its format and root row), an empty time and row selection, a panel builder that
+// builds no panel, and an editor listener that follows nothing but answers the module's
+// questions by a fixed policy. It installs itself in the module's statics while it lives
+// and puts back what was there before.
+#pragma once
+
+#include "DLL/Ctl/TimeSelection.h"
+#include "DLL/Edt/EditorListener.h"
+#include "DLL/Edt/MediaFormat.h"
+#include "DLL/Row/Project.h"
+#include "DLL/Row/RowSelection.h"
+#include "DLL/Row/StreamFactory.h"
+
+#include <ostream>
+
+class TZVHost : public IZVProject,
+                public ITimeSelection,
+                public IRowSelection,
+                public IDialogBuilder,
+                public IEditorListener {
+public:
+    // pAcceptChanges: the answer to "Media has changed"; the questions and notes go to
+    // pMessages.
+    TZVHost(bool pAcceptChanges, std::ostream& pMessages);
+    // Deletes the root row, then gives the statics back.
+    ~TZVHost() override;
+    TZVHost(const TZVHost&) = delete;
+    TZVHost& operator=(const TZVHost&) = delete;
+
+    TZVStreamRow* GetRootRow() const override { return aRoot; }
+    const TMediaFormat& GetMediaFormat() const override { return aFormat; }
+    const TRangeList& GetRangeList() const override { return aNoRanges; }
+    bool IsKeySelMode() const override { return false; }
+    bool IsSelected(const TZVBaseRow*) override { return false; }
+    // No panel: there is no window to build it in.
+    IZVStreamDisplayInfo* BuildPanel(wxScrolledWindow*, int, const TControlInfo*, int,
+                                     int) override {
+        return nullptr;
+    }
+    void DestroyPanel(IZVStreamDisplayInfo*) override {}
+
+    // The editor's notifications change nothing here.
+    void DoRowModified(const TZVBaseRow*, EEditFlag) override {}
+    void DoRowSelect() override {}
+    void DoSignalUpdate() override {}
+    void DoTimeSelect(bool, bool) override {}
+    void DoToggleRendering(TZVStreamRow*) override {}
+    void DoToggleStream(bool) override {}
+    void DoDurationChange() override {}
+    void DoParamKeyEdit(const TZVParamRow*, const TRange&) override {}
+    void DoStreamSeqEdit(const TZVStreamRow*, const TRange&) override {}
+    void DoKeyToggle(TZVStreamRow*, long) override {}
+    void DoEndOfParamEdit(bool) override {}
+    void DoKeyEdit(const TStreamEditList&) override {}
+    void DoProject(bool) override {}
+    void DoUpdateDialog() override {}
+    void DoEditUnderMutex(bool) override {}
+    void DoMediaParamEdit() override {}
+    // Prints the question with the answer the policy gives.
+    bool DoQueryBox(const wxString& pMessage, const wchar_t* pTitle) override;
+
+    // Makes pRoot (owned) the project's root, deleting the previous one.
+    void SetRoot(TZVStreamRow* pRoot);
+
+    TMediaFormat aFormat;
+    std::ostream& aMessages;
+
+private:
+    TZVStreamRow* aRoot = nullptr;
+    const bool aAcceptChanges;
+    const TRangeList aNoRanges;
+    IZVProject* const aPrevProject;
+    ITimeSelection* const aPrevTimeSelection;
+    IRowSelection* const aPrevRowSelection;
+    IDialogBuilder* const aPrevDialogBuilder;
+    IEditorListener* const aPrevListener;
+};

@@ -1,0 +1,25 @@
+// TZVMovieOutput: picture and sound as an MP4 file (H.264 and AAC), encoded through
+// FFmpeg's libraries. A frame size that H.264 cannot take (odd) is padded with black.
+#pragma once
+
+#include "Output.h"
+
+#include <memory>
+
+class TZVMovieOutput : public IZVOutput {
+public:
+    explicit TZVMovieOutput(const std::string& pPath);
+    // An unfinished file is removed.
+    ~TZVMovieOutput() override;
+
+    bool Begin(const TMediaFormat& pFormat, std::string& pError) override;
+    bool AddFrame(long pFrame, const TBitmap* pPicture, const int16_t* pSound, int pCount,
+                  std::string& pError) override;
+    bool Finish(std::string& pError) override;
+
+private:
+    struct TState;
+
+    const std::string aPath;
+    std::unique_ptr<TState> aState;
+};

@@ -1,0 +1,185 @@
+#include "RenderOptions.h"
+
+#include <wx/filename.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <set>
+
+namespace {
+
+// A whole decimal number from 0 to 2147483647, nothing around it.
+bool ReadFrame(const std::string& pText, long& pValue) {
+    if (pText.empty() || pText.find_first_not_of("0123456789") != std::string::npos ||
+        pText.size() > 10)
+        return false;
+    const long long value = std::strtoll(pText.c_str(), nullptr, 10);
+    if (value > INT_MAX)
+        return false;
+    pValue = long(value);
+    return true;
+}
+
+// The position of the one integer conversion of pPattern ("%d" with flags and width), or
+// npos when there is none, another conversion or more than one.
+size_t FindConversion(const std::string& pPattern, size_t& pEnd) {
+    size_t found = std::string::npos;
+    for (size_t i = 0; i < pPattern.size(); ++i) {
+        if (pPattern[i] != '%')
+            continue;
+        if (i + 1 < pPattern.size() && pPattern[i + 1] == '%') {
+            ++i;
+            continue;
+        }
+        size_t j = pPattern.find_first_not_of("-+ #0", i + 1);
+        j = j == std::string::npos ? j : pPattern.find_first_not_of("0123456789", j);
+        if (j == std::string::npos || pPattern[j] != 'd' || found != std::string::npos)
+            return std::string::npos;
+        found = i;
+        pEnd = j + 1;
+        i = j;
+    }
+    return found;
+}
+
+std::string Absolute(const std::string& pPath) {
+    wxFileName name(wxString::FromUTF8(pPath));
+    name.MakeAbsolute();
+    return name.GetFullPath().utf8_string();
+}
+
+} // namespace
+
+const char* TZVRenderOptions::Usage() {
+    return "usage: zvrender [--frames A..B] [--png PATTERN] [--wav FILE] [--mp4 FILE] "
+           "[--save FILE] [--on-media-change accept|refuse] [-q] PROJECT";
+}
+
+const char* TZVRenderOptions::Help() {
+    return "usage: zvrender [options] PROJECT\n"
+           "Renders a project's frames and sound into files; at least one output is needed.\n"
+           "  --frames A..B      the frames A to B, both included (default: the whole project)\n"
+           "  --png PATTERN      one PNG picture per frame, named by PATTERN with one integer\n"
+           "                     conversion for the frame number (frames/%05d.png)\n"
+           "  --wav FILE         the sound as 16-bit WAV\n"
+           "  --mp4 FILE         picture and sound as MP4 (H.264, AAC)\n"
+           "  --save FILE        the project as loaded, saved again\n"
+           "  --on-media-change accept|refuse\n"
+           "                     the answer when a medium differs from what the project expects\n"
+           "                     (default accept; refuse cancels the load)\n"
+           "  -q                 no progress\n"
+           "  --help             this text\n"
+           "  --version          the program's version\n"
+           "Exit status: 0 done, 1 a load, render or write failed, 2 bad usage.\n";
+}
+
+bool TZVRenderOptions::Parse(const std::vector<std::string>& pArgs, std::string& pError) {
+    const std::map<std::string, std::string*> valued = {
+        {"--png", &aPng}, {"--wav", &aWav}, {"--mp4", &aMp4}, {"--save", &aSave}};
+    std::set<std::string> seen;
+    std::string frames, mediaChange;
+    for (size_t i = 0; i < pArgs.size(); ++i) {
+        const std::string& arg = pArgs[i];
+        if (arg.size() > 1 && arg[0] == '-') {
+            if (!seen.insert(arg).second) {
+                pError = "option " + arg + " given twice";
+                return false;
+            }
+            if (arg == "-q" || arg == "--help" || arg == "--version") {
+                (arg == "-q" ? aQuiet : arg == "--help" ? aHelp : aVersion) = true;
+                continue;
+            }
+            const auto target = valued.find(arg);
+            if (target == valued.end() && arg != "--frames" && arg != "--on-media-change") {
+                pError = "unknown option " + arg;
+                return false;
+            }
+            if (i + 1 >= pArgs.size() || pArgs[i + 1].empty()) {
+                pError = "option " + arg + " needs a value";
+                return false;
+            }
+            const std::string& value = pArgs[++i];
+            (target != valued.end() ? *target->second
+                                    : arg == "--frames" ? frames : mediaChange) = value;
+            continue;
+        }
+        if (!aProject.empty()) {
+            pError = "more than one project: " + aProject + ", " + arg;
+            return false;
+        }
+        aProject = arg;
+    }
+    if (aHelp || aVersion)
+        return true;
+    if (!frames.empty()) {
+        const size_t dots = frames.find("..");
+        if (dots == std::string::npos || !ReadFrame(frames.substr(0, dots), aFirst) ||
+            !ReadFrame(frames.substr(dots + 2), aLast) || aFirst > aLast) {
+            pError = "bad --frames " + frames + ": expected A..B with 0 <= A <= B <= 2147483647";
+            return false;
+        }
+        aHasFrames = true;
+    }
+    if (!mediaChange.empty() && mediaChange != "accept" && mediaChange != "refuse") {
+        pError = "bad --on-media-change " + mediaChange + ": expected accept or refuse";
+        return false;
+    }
+    aAcceptChanges = mediaChange != "refuse";
+    size_t end = 0;
+    if (!aPng.empty() && FindConversion(aPng, end) == std::string::npos) {
+        pError = "bad --png " + aPng + ": expected one integer conversion such as %05d";
+        return false;
+    }
+    if (aProject.empty()) {
+        pError = "no project given";
+        return false;
+    }
+    if (aPng.empty() && aWav.empty() && aMp4.empty() && aSave.empty()) {
+        pError = "no output given: --png, --wav, --mp4 or --save";
+        return false;
+    }
+    return true;
+}
+
+bool TZVRenderOptions::CheckOutputs(std::string& pError) const {
+    std::map<std::string, std::string> paths;
+    for (const std::string* output : {&aPng, &aWav, &aMp4, &aSave}) {
+        if (output->empty())
+            continue;
+        const std::string path = Absolute(*output);
+        if (!paths.emplace(path, *output).second) {
+            pError = "two outputs on one path: " + *output;
+            return false;
+        }
+        const wxString folder = wxFileName(wxString::FromUTF8(path)).GetPath();
+        if (!wxFileName::DirExists(folder)) {
+            pError = "no folder " + folder.utf8_string() + " for " + *output;
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string TZVRenderOptions::PngName(long pFrame) const {
+    size_t end = 0;
+    const size_t begin = FindConversion(aPng, end);
+    const std::string conversion = aPng.substr(begin, end - begin - 1) + "ld";
+    char number[64];
+    std::snprintf(number, sizeof number, conversion.c_str(), pFrame);
+    std::string name;
+    // The text around the conversion, with each "%%" made one "%".
+    const auto literal = [&name](const std::string& pText) {
+        for (size_t i = 0; i < pText.size(); ++i) {
+            name += pText[i];
+            if (pText[i] == '%' && i + 1 < pText.size() && pText[i + 1] == '%')
+                ++i;
+        }
+    };
+    literal(aPng.substr(0, begin));
+    name += number;
+    literal(aPng.substr(end));
+    return name;
+}

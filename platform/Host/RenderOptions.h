@@ -1,0 +1,36 @@
+// TZVRenderOptions: the command line of zvrender, read and checked before anything is
+// loaded or written.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct TZVRenderOptions {
+    // Reads pArgs (without the program name). False with pError set on bad usage; a request
+    // for help or the version reads as true with its flag set.
+    bool Parse(const std::vector<std::string>& pArgs, std::string& pError);
+    // Checks the outputs against the file system: distinct paths, existing folders. False
+    // with pError set otherwise.
+    bool CheckOutputs(std::string& pError) const;
+
+    // The file name pattern made into the name of frame pFrame.
+    std::string PngName(long pFrame) const;
+
+    // The line that says how to call the program.
+    static const char* Usage();
+    // The usage line and what each option does.
+    static const char* Help();
+
+    std::string aProject;
+    bool aHasFrames = false;
+    long aFirst = 0;
+    long aLast = 0;
+    std::string aPng;
+    std::string aWav;
+    std::string aMp4;
+    std::string aSave;
+    bool aAcceptChanges = true;
+    bool aQuiet = false;
+    bool aHelp = false;
+    bool aVersion = false;
+};

@@ -1,0 +1,129 @@
+#include "MovieOutput.h"
+#include "PngOutput.h"
+#include "WavOutput.h"
+
+#include "DLL/Edt/MediaFormat.h"
+#include "REDarodo/Bitmap.h"
+#include "REDarodo/Media.h"
+#include "REDarodo/ReaderAudio.h"
+
+#include <wx/image.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+bool Exists(const std::string& pPath) {
+    return access(pPath.c_str(), F_OK) == 0;
+}
+
+// Writes pFrames frames of a 5 x 3 picture, mono sound at 8,000 a second and 25 frames a
+// second, through pOutput; checks that nothing appears under pPath before the end.
+void WriteFrames(IZVOutput& pOutput, const std::string& pPath, int pFrames) {
+    std::remove(pPath.c_str());
+    TMediaFormat format;
+    format.SetWidth(5);
+    format.SetHeight(3);
+    format.SetIsStereo(false);
+    format.aAudioFormat.aSamplesPerSec = 8000;
+    // Premultiplied half-transparent red, opaque green, transparent.
+    uint32_t pixels[15] = {0x80800000, 0xFF00FF00, 0};
+    TBitmap picture(pixels, 5, 3);
+    std::vector<int16_t> sound(320);
+    for (size_t i = 0; i < sound.size(); ++i)
+        sound[i] = int16_t(i * 100);
+    std::string error;
+    ASSERT_TRUE(pOutput.Begin(format, error)) << error;
+    for (int frame = 0; frame < pFrames; ++frame) {
+        ASSERT_TRUE(pOutput.AddFrame(frame, frame % 2 ? nullptr : &picture,
+                                     frame % 2 ? nullptr : sound.data(), 320, error))
+            << error;
+        EXPECT_FALSE(Exists(pPath));
+    }
+    ASSERT_TRUE(pOutput.Finish(error)) << error;
+    EXPECT_TRUE(Exists(pPath));
+    EXPECT_FALSE(Exists(IZVOutput::PartName(pPath)));
+}
+
+} // namespace
+
+TEST(Output, PngFramesAreTheColoursOverBlack) {
+    const std::string folder = ::testing::TempDir();
+    TZVPngOutput output([&folder](long pFrame) {
+        return folder + "png-" + std::to_string(pFrame) + ".png";
+    });
+    std::string error;
+    TMediaFormat format;
+    format.SetWidth(5);
+    format.SetHeight(3);
+    ASSERT_TRUE(output.Begin(format, error));
+    uint32_t pixels[15] = {0x80800000, 0xFF00FF00, 0};
+    TBitmap picture(pixels, 5, 3);
+    ASSERT_TRUE(output.AddFrame(7, &picture, nullptr, 0, error)) << error;
+    ASSERT_TRUE(output.AddFrame(8, nullptr, nullptr, 0, error)) << error;
+    ASSERT_TRUE(output.Finish(error));
+    wxImage image;
+    ASSERT_TRUE(image.LoadFile(folder + "png-7.png", wxBITMAP_TYPE_PNG));
+    EXPECT_FALSE(image.HasAlpha());
+    EXPECT_EQ(image.GetSize(), wxSize(5, 3));
+    const unsigned char expected[] = {0x80, 0, 0, 0, 0xFF, 0, 0, 0, 0};
+    EXPECT_TRUE(std::equal(expected, expected + 9, image.GetData()));
+    ASSERT_TRUE(image.LoadFile(folder + "png-8.png", wxBITMAP_TYPE_PNG));
+    EXPECT_EQ(image.GetData()[0] + image.GetData()[44], 0);
+    TZVPngOutput none([](long) { return std::string("/nonexistent/x.png"); });
+    ASSERT_TRUE(none.Begin(format, error));
+    EXPECT_FALSE(none.AddFrame(0, nullptr, nullptr, 0, error));
+    EXPECT_EQ(error, "cannot write /nonexistent/x.png");
+}
+
+TEST(Output, WavHoldsEverySampleAndSilenceForMissingSound) {
+    const std::string path = ::testing::TempDir() + "out.wav";
+    TZVWavOutput output(path);
+    WriteFrames(output, path, 2);
+    wxString reason;
+    std::unique_ptr<TZVMedia> media(TZVMedia::Open(path, &reason));
+    ASSERT_TRUE(media) << reason;
+    ASSERT_TRUE(media->GetAudio());
+    EXPECT_EQ(media->GetAudio()->GetChannelCount(), 1);
+    EXPECT_EQ(media->GetAudio()->GetSampleRate(), 8000);
+    EXPECT_EQ(media->GetAudio()->GetFrameCount(), 640);
+    std::unique_ptr<TReaderAudio> reader(media->GetAudio()->CreateReader());
+    std::vector<int16_t> samples(700, -1);
+    EXPECT_EQ(reader->Read(samples.data(), 700), 640);
+    EXPECT_EQ(samples[319], 31900);
+    EXPECT_EQ(samples[320], 0);
+    EXPECT_EQ(samples[639], 0);
+}
+
+TEST(Output, Mp4HasEveryFramePaddedToEvenSizes) {
+    const std::string path = ::testing::TempDir() + "out.mp4";
+    {
+        TZVMovieOutput output(path);
+        WriteFrames(output, path, 30);
+    }
+    wxString reason;
+    std::unique_ptr<TZVMedia> media(TZVMedia::Open(path, &reason));
+    ASSERT_TRUE(media) << reason;
+    ASSERT_TRUE(media->GetVideo());
+    EXPECT_EQ(media->GetVideo()->GetImageCount(), 30);
+    EXPECT_EQ(media->GetVideo()->GetImageRate(), 25.0);
+    EXPECT_EQ(media->GetWidth(), 6);
+    EXPECT_EQ(media->GetHeight(), 4);
+    ASSERT_TRUE(media->GetAudio());
+    EXPECT_EQ(media->GetAudio()->GetSampleRate(), 8000);
+
+    const std::string unfinished = ::testing::TempDir() + "unfinished.mp4";
+    {
+        TZVMovieOutput output(unfinished);
+        TMediaFormat format;
+        std::string error;
+        ASSERT_TRUE(output.Begin(format, error));
+        EXPECT_TRUE(Exists(IZVOutput::PartName(unfinished)));
+    }
+    EXPECT_FALSE(Exists(IZVOutput::PartName(unfinished)));
+    EXPECT_FALSE(Exists(unfinished));
+}
