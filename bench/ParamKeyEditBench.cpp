@@ -1,6 +1,7 @@
-// Key edits of a parameter row with their undo image stored as an undo record, against
-// storing the whole edited row instead (its XML image in the compact stream form). The row
-// sits in a stream three levels deep, so every key change climbs two ancestors.
+// Key edits of a parameter row (key deletion, split, key editing and key values) with their
+// undo image stored as an undo record, against storing the whole edited row instead (its XML
+// image in the compact stream form). The row sits in a stream three levels deep, so every key
+// change climbs two ancestors.
 #include "DLL/Edt/XmlUndoData.h"
 
 #include "support/FakeRows.h"
@@ -63,11 +64,13 @@ public:
     TNoUndo aUndo;
 };
 
-template <bool pWholeRow>
-void DeleteKey(benchmark::State& pState) {
+// One edit in the middle of the row, then its image stored (or the whole row instead); the
+// edit is undone, untimed, before the next one.
+template <class TEdit>
+void RunEdit(benchmark::State& pState, bool pWholeRow, TEdit pEdit) {
     TDeepRow deep(pState.range(0));
     for (auto _ : pState) {
-        deep.aRow->DeleteKey(deep.aMiddleKey, deep.aUndo);
+        pEdit(deep);
         const TABCFormulaList record = deep.aRow->aUndoList;
         benchmark::DoNotOptimize(pWholeRow ? deep.StoreRow() : deep.StoreImage());
         pState.PauseTiming();
@@ -77,17 +80,40 @@ void DeleteKey(benchmark::State& pState) {
 }
 
 template <bool pWholeRow>
+void DeleteKey(benchmark::State& pState) {
+    RunEdit(pState, pWholeRow, [](TDeepRow& pDeep) {
+        pDeep.aRow->DeleteKey(pDeep.aMiddleKey, pDeep.aUndo);
+    });
+}
+
+template <bool pWholeRow>
 void SplitAt(benchmark::State& pState) {
-    TDeepRow deep(pState.range(0));
-    const long at = deep.aMiddleKey + 5;
-    for (auto _ : pState) {
-        deep.aRow->SplitAt(at, deep.aUndo);
-        const TABCFormulaList record = deep.aRow->aUndoList;
-        benchmark::DoNotOptimize(pWholeRow ? deep.StoreRow() : deep.StoreImage());
-        pState.PauseTiming();
-        deep.Restore(record);
-        pState.ResumeTiming();
-    }
+    RunEdit(pState, pWholeRow, [](TDeepRow& pDeep) {
+        pDeep.aRow->SplitAt(pDeep.aMiddleKey + 5, pDeep.aUndo);
+    });
+}
+
+// A new ANGLE key inside the middle segment.
+template <bool pWholeRow>
+void EditKeySplit(benchmark::State& pState) {
+    RunEdit(pState, pWholeRow, [](TDeepRow& pDeep) {
+        pDeep.aRow->EditKey(pDeep.aMiddleKey + 5, false, false, contANGLE, pDeep.aUndo);
+    });
+}
+
+// The middle key becomes an eased ANGLE key: the segment after it is recomputed.
+template <bool pWholeRow>
+void EditKeyChange(benchmark::State& pState) {
+    RunEdit(pState, pWholeRow, [](TDeepRow& pDeep) {
+        pDeep.aRow->EditKey(pDeep.aMiddleKey, false, true, contANGLE, pDeep.aUndo);
+    });
+}
+
+template <bool pWholeRow>
+void EditKeyValue(benchmark::State& pState) {
+    RunEdit(pState, pWholeRow, [](TDeepRow& pDeep) {
+        pDeep.aRow->EditKeyValue(pDeep.aMiddleKey, false, TVariant(3.5), &pDeep.aUndo);
+    });
 }
 
 } // namespace
@@ -96,3 +122,9 @@ BENCHMARK_TEMPLATE(DeleteKey, false)->Arg(100)->Arg(10000);
 BENCHMARK_TEMPLATE(DeleteKey, true)->Arg(100)->Arg(10000);
 BENCHMARK_TEMPLATE(SplitAt, false)->Arg(100)->Arg(10000);
 BENCHMARK_TEMPLATE(SplitAt, true)->Arg(100)->Arg(10000);
+BENCHMARK_TEMPLATE(EditKeySplit, false)->Arg(100)->Arg(10000)->Arg(100000);
+BENCHMARK_TEMPLATE(EditKeySplit, true)->Arg(10000);
+BENCHMARK_TEMPLATE(EditKeyChange, false)->Arg(100)->Arg(10000)->Arg(100000);
+BENCHMARK_TEMPLATE(EditKeyChange, true)->Arg(10000);
+BENCHMARK_TEMPLATE(EditKeyValue, false)->Arg(100)->Arg(10000)->Arg(100000);
+BENCHMARK_TEMPLATE(EditKeyValue, true)->Arg(10000);

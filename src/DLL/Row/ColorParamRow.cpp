@@ -1,6 +1,7 @@
 #include "DLL/Row/ColorParamRow.h"
 
 #include "ALL/Assert.h"
+#include "ALL/Number.h"
 #include "DLL/Res/DrawingResources.h"
 
 #include <cmath>
@@ -45,6 +46,37 @@ wxIcon* TZVColorParamRow::GetTypeIcon() const {
 
 TSubParamCombine TZVColorParamRow::GetFormulaMethod() const {
     return &Compute;
+}
+
+namespace {
+
+// Gives each component the low byte of the colour, then moves on to the next byte.
+class TColorKeyValue : public TSubParamMethod {
+public:
+    TColorKeyValue(long pTime, bool pLeftSide, unsigned pColor, TZVBaseRow::IUndoCompiler* pUndo)
+        : aTime(pTime), aLeftSide(pLeftSide), aColor(pColor), aUndo(pUndo) {}
+    void Apply(TZVParamRow* pComponent) override {
+        pComponent->EditKeyValue(aTime, aLeftSide, TVariant(double(aColor & 255)), aUndo);
+        aColor >>= 8;
+    }
+
+private:
+    long aTime;
+    bool aLeftSide;
+    unsigned aColor;
+    TZVBaseRow::IUndoCompiler* aUndo;
+};
+
+} // namespace
+
+void TZVColorParamRow::EditKeyValue(long pTime, bool pLeftSide, const TVariant& pValue,
+                                    TZVBaseRow::IUndoCompiler* pUndo) {
+    // NaN would round to the smallest integer: black.
+    if (!ZV_ASSERT(IsKeyValue(pValue)))
+        return;
+    TColorKeyValue setter(pTime, pLeftSide, unsigned(RoundToInt(pValue.GetDouble(), roundNEAREST)),
+                          pUndo);
+    ApplyToSubParam(setter);
 }
 
 TVariant TZVColorParamRow::Compute(const TVariant* pComponents) {

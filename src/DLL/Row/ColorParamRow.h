@@ -13,6 +13,11 @@ public:
     const wxString& GetSubType() const override;
     wxIcon* GetTypeIcon() const override;
     TSubParamCombine GetFormulaMethod() const override;
+    // Sets the components at the key pTime to the bytes of pValue rounded (blue the lowest),
+    // blue first, as one edit of the composite. A value that is no finite number is reported
+    // and changes nothing.
+    void EditKeyValue(long pTime, bool pLeftSide, const TVariant& pValue,
+                      TZVBaseRow::IUndoCompiler* pUndo) override;
 
     // (R x 256 + G) x 256 + B, each component limited to 0..255 and rounded.
     static TVariant Compute(const TVariant* pComponents);

@@ -78,6 +78,21 @@ TVariant TZVFontParamRow::Compute(const TVariant* pComponents) {
                                  IsSet(pComponents[3])));
 }
 
+void TZVFontParamRow::EditKeyValue(long pTime, bool pLeftSide, const TVariant& pValue,
+                                   TZVBaseRow::IUndoCompiler* pUndo) {
+    wxString face;
+    int size;
+    bool bold;
+    bool italic;
+    GetFontComp(pValue.GetText(), face, size, bold, italic);
+    const TVariant values[] = {TVariant(face), TVariant(double(size)), TVariant(bold ? 1.0 : 0.0),
+                               TVariant(italic ? 1.0 : 0.0)};
+    for (int number = 0; number < 4; ++number) {
+        if (TZVParamRow* component = GetSubParam(number))
+            component->EditKeyValue(pTime, pLeftSide, values[number], pUndo);
+    }
+}
+
 bool TZVFontParamRow::UpdateFontValueAtCurTime(const IZVRenderContext* pContext, int pParam,
                                                wxFont& pFont) {
     const TVariant size = TZVFontSubParamRow::SizeType().Constrain(ComponentAt(*pContext, pParam, 2));

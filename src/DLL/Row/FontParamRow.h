@@ -16,6 +16,12 @@ public:
     const wxString& GetSubType() const override;
     wxIcon* GetTypeIcon() const override;
     TSubParamCombine GetFormulaMethod() const override;
+    // Sets the components at the key pTime, in component order, to the parts of the font
+    // image string pValue (a value that is no text counts as the empty text); each edit is
+    // reported as the composite's. Throws GetFontComp's TError, before any change, on a
+    // malformed image.
+    void EditKeyValue(long pTime, bool pLeftSide, const TVariant& pValue,
+                      TZVBaseRow::IUndoCompiler* pUndo) override;
 
     // The font image string of face (a text, else empty), size (rounded, no range), bold and
     // italic (on/off values, not 0 when set).

@@ -101,6 +101,27 @@ public:
     // Returns the next position.
     iterator deleteFormula(iterator pPos, bool pRecord);
 
+    // Key editing. Both close with the edit range reported to the editor listener, the row
+    // told to the undo compiler, then the value listeners notified.
+    // Sets the key at pTime to pCont, with the easing pEase on the side pLeftSide picks (true:
+    // the segment ending at pTime, false: the one beginning there). An existing key changes, a
+    // key in a gap gets flat pieces to its neighbours, a key inside a segment splits it on its
+    // curve. An expression is dropped first (kept for the image) and the default keys edited.
+    // Reports even when nothing changed.
+    virtual void EditKey(long pTime, bool pLeftSide, bool pEase, EContinuity pCont,
+                         TZVBaseRow::IUndoCompiler& pUndo);
+    // Sets the value at the key pTime on the side pLeftSide picks; an ANGLE or SMOOTH key
+    // changes on both sides. Does nothing and reports nothing off a key; a value the type
+    // cannot hold is reported and changes nothing. With a null pUndo the record is dropped.
+    virtual void EditKeyValue(long pTime, bool pLeftSide, const TVariant& pValue,
+                              TZVBaseRow::IUndoCompiler* pUndo);
+    // A value a key of this row can take: a finite number for numbers and colours, else a text.
+    bool IsKeyValue(const TVariant& pValue) const;
+    // Inserts, next to pPos, [pBegin, pEnd) holding pValue with zero coefficients, the
+    // continuity and easing given; recorded and counted. Its position.
+    iterator insertFlatFormula(iterator pPos, long pBegin, const TVariant& pValue,
+                               EContinuity pCont, bool pAccel, bool pDecel, long pEnd);
+
     // Key-list edits. Each one records what it replaces in aUndoList (or the formula in
     // aUndoFormula) for the host's undo image, and widens aEditRange on an enabled row.
     // Removes the key at pTime: a key between two segments joins them, an outer key drops
@@ -256,6 +277,23 @@ private:
     void DropFormulaForKeys(bool pMakeUndo);
     // Fills [pBegin, pEnd) when not empty, next to pHint.
     void FillStretch(long pBegin, long pEnd, iterator pHint);
+
+    // The paths of EditKey: a key whose right or left segment carries the change, a key in a
+    // gap, a key inside a segment.
+    void changeKeyRight(bool pEase, EContinuity pCont, const TABCFormula* pLeft,
+                        const TABCFormula* pRight, const TABCFormula* pNext);
+    void changeKeyAfterFlat(bool pEase, EContinuity pCont, const TABCFormula* pLeft,
+                            const TABCFormula* pRight, const TABCFormula* pNext);
+    void changeKeyLeft(bool pEase, EContinuity pCont, const TABCFormula* pLeft,
+                       const TABCFormula* pRight);
+    void changeKeyBeforeFlat(bool pEase, EContinuity pCont, const TABCFormula* pLeft,
+                             const TABCFormula* pRight);
+    void addKeyInGap(long pTime, bool pLeftSide, bool pEase, EContinuity pCont);
+    void splitSegment(long pTime, bool pLeftSide, bool pEase, EContinuity pCont,
+                      const TABCFormula* pSegment, const TABCFormula* pNext);
+    // Saves the segment, widens the edit range over it and hands it out for a change in place
+    // that keeps its begin.
+    TABCFormula& editSegment(const TABCFormula* pSegment);
 };
 
 // Makes parameter rows of one sub-type.

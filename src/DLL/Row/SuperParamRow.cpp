@@ -94,6 +94,33 @@ private:
 
 } // namespace
 
+namespace {
+
+class TKeyEditor : public TSubParamMethod {
+public:
+    TKeyEditor(long pTime, bool pLeftSide, bool pEase, EContinuity pCont,
+               TZVBaseRow::IUndoCompiler& pUndo)
+        : aTime(pTime), aLeftSide(pLeftSide), aEase(pEase), aCont(pCont), aUndo(pUndo) {}
+    void Apply(TZVParamRow* pComponent) override {
+        pComponent->EditKey(aTime, aLeftSide, aEase, aCont, aUndo);
+    }
+
+private:
+    long aTime;
+    bool aLeftSide;
+    bool aEase;
+    EContinuity aCont;
+    TZVBaseRow::IUndoCompiler& aUndo;
+};
+
+} // namespace
+
+void TZVSuperParamRow::EditKey(long pTime, bool pLeftSide, bool pEase, EContinuity pCont,
+                               TZVBaseRow::IUndoCompiler& pUndo) {
+    TKeyEditor editor(pTime, pLeftSide, pEase, pCont, pUndo);
+    ApplyToSubParam(editor);
+}
+
 void TZVSuperParamRow::DeleteKey(long pTime, TZVBaseRow::IUndoCompiler& pUndo) {
     TKeyDeleter deleter(pTime, pUndo, false);
     ApplyToSubParam(deleter);

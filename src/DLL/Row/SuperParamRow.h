@@ -60,7 +60,10 @@ public:
     void CreateAllChildren(const wxXmlNode* pElement) override;
     // Records the row as above; a composite has no segments of its own.
     void InitDefaultFormulaList() override;
-    // Key deletions reach the components, last to first; the composite holds no keys.
+    // Key edits reach the components, last to first, which report them; the composite holds
+    // no keys.
+    void EditKey(long pTime, bool pLeftSide, bool pEase, EContinuity pCont,
+                 TZVBaseRow::IUndoCompiler& pUndo) override;
     void DeleteKey(long pTime, TZVBaseRow::IUndoCompiler& pUndo) override;
     void DeleteFormula(long pTime, TZVBaseRow::IUndoCompiler& pUndo) override;
     // A composite has no segments to shift, split or fill.
