@@ -2,6 +2,7 @@
 #pragma once
 
 #include "DLL/Edt/EditorListener.h"
+#include "DLL/Row/BaseRow.h"
 
 #include <map>
 #include <string>
@@ -47,4 +48,14 @@ public:
     ~TListenerScope() { IEditorListener::theListener = nullptr; }
     TListenerScope(const TListenerScope&) = delete;
     TListenerScope& operator=(const TListenerScope&) = delete;
+};
+
+// An undo compiler that logs into a log the editor listener writes as well ("AddParamRow ",
+// "AddStreamRow "), so that its place among the reports shows.
+class TLoggingUndo : public TZVBaseRow::IUndoCompiler {
+public:
+    explicit TLoggingUndo(std::string& pLog) : aLog(pLog) {}
+    void AddStreamRow(TZVStreamRow*) override { aLog += "AddStreamRow "; }
+    void AddParamRow(TZVParamRow*) override { aLog += "AddParamRow "; }
+    std::string& aLog;
 };

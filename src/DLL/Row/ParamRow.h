@@ -294,6 +294,9 @@ private:
     // Saves the segment, widens the edit range over it and hands it out for a change in place
     // that keeps its begin.
     TABCFormula& editSegment(const TABCFormula* pSegment);
+    // Makes the segments near pTime that hold no value FLAT without easing, as they are
+    // stored.
+    void keepUndefinedFlat(long pTime);
 };
 
 // Makes parameter rows of one sub-type.

@@ -33,12 +33,20 @@ const TABCFormula* Target(const TABCFormula* pSegment) {
     return pSegment && Continues(pSegment->aCont) ? pSegment : nullptr;
 }
 
+// Sets the start value plainly; a segment without one simply gets it.
+void TakeValue(TABCFormula& pSegment, const TVariant& pValue) {
+    if (pSegment.aValue.IsUndefined())
+        pSegment.aValue = pValue;
+    else
+        pSegment.SetValueAtOrig(pValue);
+}
+
 // A new start value: kept to the end value where a curve can be computed, else set plainly.
 void SetStartValue(TABCFormula& pSegment, const TVariant& pValue, const TABCFormula* pNext) {
     if (pSegment.aCont != contFLAT && Numbers({&pSegment}) && IsNumber(pValue))
         pSegment.SetValueAtLeft(pValue.GetDouble(), pNext);
     else
-        pSegment.SetValueAtOrig(pValue);
+        TakeValue(pSegment, pValue);
 }
 
 } // namespace
@@ -82,10 +90,31 @@ void TZVParamRow::EditKey(long pTime, bool pLeftSide, bool pEase, EContinuity pC
         addKeyInGap(pTime, pLeftSide, pEase, pCont);
     else
         splitSegment(pTime, pLeftSide, pEase, pCont, left, next);
+    keepUndefinedFlat(pTime);
     aFormulaList.Touch();
     IEditorListener::OnParamKeyEdit(this, aEditRange);
     pUndo.AddParamRow(this);
     notifyOther(false);
+}
+
+// A segment without a value is stored as FLAT without easing or coefficients (its kind is
+// not read back): the pieces an edit around pTime changed or added stay so.
+void TZVParamRow::keepUndefinedFlat(long pTime) {
+    if (aTypeDef.aType >= paramTypeFONT)
+        return;
+    iterator position = aFormulaList.upper_bound(pTime);
+    for (int back = 0; back < 2 && position != aFormulaList.begin(); ++back)
+        --position;
+    for (int count = 0; count < 4 && position != aFormulaList.end(); ++count, ++position) {
+        if (!position->aValue.IsUndefined() ||
+            (position->aCont == contFLAT && !position->aAccel && !position->aDecel))
+            continue;
+        MakeEditable(*position);
+        TABCFormula& segment = aFormulaList.Modify(position);
+        segment.aCont = contFLAT;
+        segment.aAccel = segment.aDecel = false;
+        segment.a = segment.b = segment.c = 0.0;
+    }
 }
 
 void TZVParamRow::changeKeyRight(bool pEase, EContinuity pCont, const TABCFormula* pLeft,
@@ -257,7 +286,7 @@ void TZVParamRow::splitSegment(long pTime, bool pLeftSide, bool pEase, EContinui
     if (pCont == contFLAT && pLeftSide) {
         const TVariant value = left.ComputePointAt(double(pTime));
         left.aCont = contFLAT;
-        left.SetValueAtOrig(value);
+        TakeValue(left, value);
     } else if (pCont == contFLAT) {
         right.aCont = contFLAT;
     } else {
@@ -302,7 +331,7 @@ void TZVParamRow::EditKeyValue(long pTime, bool pLeftSide, const TVariant& pValu
     if (left && (joined || pLeftSide)) {
         TABCFormula& edited = editSegment(left);
         if (edited.aCont == contFLAT)
-            edited.SetValueAtOrig(pValue);
+            TakeValue(edited, pValue);
         else if (joined && Numbers({&edited, right}))
             edited.ComputeCurveTo(*right);
         else if (!joined && Numbers({&edited}) && IsNumber(pValue))

@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -240,6 +241,13 @@ protected:
         SetKeys(aRow.aParamTab[3], pSetup.aBlue);
     }
     TZVSuperParamRow& Color() { return *aRow.Super(0); }
+    // The colour and its components by name, for a listener recorder.
+    std::map<const void*, std::string> Names() {
+        return {{&Color(), "Back"},
+                {aRow.aParamTab[1], "Red"},
+                {aRow.aParamTab[2], "Green"},
+                {aRow.aParamTab[3], "Blue"}};
+    }
     const IDependFormula& Formula() { return *Color().aFormula; }
 
     // Before the rows: the fake formulas log into it when they die.
@@ -376,10 +384,7 @@ TEST_F(TColorFixture, KeyDeletionsPassToTheComponentsLastToFirst) {
          {Segment(0, 1, 100), Segment(100, 2, 200)},
          {Segment(0, 3, 150), Segment(150, 3, 200)}});
     TListenerRecorder recorder;
-    recorder.aNames = {{&Color(), "Back"},
-                       {aRow.aParamTab[1], "Red"},
-                       {aRow.aParamTab[2], "Green"},
-                       {aRow.aParamTab[3], "Blue"}};
+    recorder.aNames = Names();
     TListenerScope scope(recorder);
     TUndoCompilerLog undo;
     TRangeList all;
@@ -427,10 +432,7 @@ TEST_F(TColorFixture, KeyEditsAndColoursPassToTheComponentsBlueFirst) {
          {Segment(0, 1, 100), Segment(100, 2, 200)},
          {Segment(0, 1, 100), Segment(100, 2, 200)}});
     TListenerRecorder recorder;
-    recorder.aNames = {{&Color(), "Back"},
-                       {aRow.aParamTab[1], "Red"},
-                       {aRow.aParamTab[2], "Green"},
-                       {aRow.aParamTab[3], "Blue"}};
+    recorder.aNames = Names();
     TListenerScope scope(recorder);
     TUndoCompilerLog undo;
     Color().EditKey(50, false, false, contANGLE, undo);

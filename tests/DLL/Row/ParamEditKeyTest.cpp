@@ -20,14 +20,6 @@
 
 namespace {
 
-class TLoggingUndo : public TZVBaseRow::IUndoCompiler {
-public:
-    explicit TLoggingUndo(std::string& pLog) : aLog(pLog) {}
-    void AddStreamRow(TZVStreamRow*) override { aLog += "AddStreamRow "; }
-    void AddParamRow(TZVParamRow*) override { aLog += "AddParamRow "; }
-    std::string& aLog;
-};
-
 // [pBegin, pEnd) from pValue, rising pSlope a time unit plus pBend x².
 TABCFormula Seg(long pBegin, long pEnd, EContinuity pCont, double pValue, double pSlope = 0.01,
                 double pBend = 0) {
@@ -55,6 +47,10 @@ TABCFormula C(EContinuity pCont) {
 }
 // 0.0001·x² over [0, 100): 0.16 at 40, 1 at 100.
 const TABCFormula Q = Seg(0, 100, contNONE, 0, 0, 0.0001);
+// A segment without a value, as a stored "undef" key reads.
+TABCFormula Undefined(long pBegin, long pEnd) {
+    return TABCFormula(pBegin, TVariant(), pEnd);
+}
 
 // An enabled row p0 of the given segments in a stream with the sequence [0, 300).
 class TEditRow {
@@ -160,6 +156,8 @@ TEST(ParamEditKey, ChangingAKeyOnTheRightSide) {
          "0-100 F 0>0|100-200 N 0>3 a|200-300 N 5>6", "100-200"},
         {"after FLAT, NONE eased", {AF, B(contNONE), C(contNONE)}, 100, false, true, contNONE,
          "0-100 F 0>0|100-200 N 2>3 a|200-300 N 5>6", "100-200"},
+        {"first key without a value stays FLAT", {Undefined(0, 100), B(contNONE)}, 0, false, true,
+         contANGLE, "0-100 F undef|100-200 N 2>3", "0-100"},
     });
 }
 
@@ -197,7 +195,6 @@ TEST(ParamEditKey, ChangingAKeyOnTheLeftSide) {
 }
 
 TEST(ParamEditKey, AddingAKeyInAGap) {
-    TABCFormula undefined(200, TVariant(), 300);
     RunKeyCases({
         {"FLAT between two", {A, C(contNONE)}, 150, false, false, contFLAT,
          "0-100 N 0>1|100-150 F 1>1|150-200 F 5>5|200-300 N 5>6", "100-200"},
@@ -217,7 +214,7 @@ TEST(ParamEditKey, AddingAKeyInAGap) {
          "150-200 N 5>5|200-300 A 5>6", "150-300"},
         {"after the last segment", {A}, 150, false, false, contSMOOTH,
          "0-100 N 0>1|100-150 S 1>1", "100-150"},
-        {"an undefined next start, left side", {A, undefined}, 150, true, false, contANGLE,
+        {"an undefined next start, left side", {A, Undefined(200, 300)}, 150, true, false, contANGLE,
          "0-100 N 0>1|100-150 A 1>1|150-200 N 1>1|200-300 F undef", "100-200"},
         {"no segment", {}, 150, false, false, contANGLE, "", ""},
     });
@@ -314,6 +311,8 @@ TEST(ParamEditKey, KeyValueChangesTheChosenSideOrBothOfAContinuedKey) {
          "ParamKeyEdit(p0,100200) AddParamRow "},
         {"after FLAT, left side", {AF, B(contNONE)}, 100, true, "0-100 F 4>4|100-200 N 2>3",
          "ParamKeyEdit(p0,100) AddParamRow "},
+        {"a segment without a value", {A, Undefined(100, 200)}, 100, false,
+         "0-100 N 0>1|100-200 F 4>4", "ParamKeyEdit(p0,100200) AddParamRow "},
         {"no left side", {A, B(contNONE)}, 0, true, "0-100 N 0>1|100-200 N 2>3", ""},
         {"no right side", {A, B(contNONE)}, 200, false, "0-100 N 0>1|100-200 N 2>3", ""},
         {"not a key", {A, B(contNONE)}, 50, false, "0-100 N 0>1|100-200 N 2>3", ""},

@@ -32,14 +32,6 @@ public:
     std::string& aLog;
 };
 
-class TLoggingUndo : public TZVBaseRow::IUndoCompiler {
-public:
-    explicit TLoggingUndo(std::string& pLog) : aLog(pLog) {}
-    void AddStreamRow(TZVStreamRow*) override { aLog += "AddStreamRow "; }
-    void AddParamRow(TZVParamRow*) override { aLog += "AddParamRow "; }
-    std::string& aLog;
-};
-
 TABCFormula Segment(long pBegin, double pValue, long pEnd, EContinuity pCont, double pSlope) {
     TABCFormula segment(pBegin, TVariant(pValue), pEnd);
     segment.aCont = pCont;
