@@ -81,16 +81,14 @@ void RunEdit(benchmark::State& pState, bool pWholeRow, TEdit pEdit) {
 
 template <bool pWholeRow>
 void DeleteKey(benchmark::State& pState) {
-    RunEdit(pState, pWholeRow, [](TDeepRow& pDeep) {
-        pDeep.aRow->DeleteKey(pDeep.aMiddleKey, pDeep.aUndo);
-    });
+    RunEdit(pState, pWholeRow,
+            [](TDeepRow& pDeep) { pDeep.aRow->DeleteKey(pDeep.aMiddleKey, pDeep.aUndo); });
 }
 
 template <bool pWholeRow>
 void SplitAt(benchmark::State& pState) {
-    RunEdit(pState, pWholeRow, [](TDeepRow& pDeep) {
-        pDeep.aRow->SplitAt(pDeep.aMiddleKey + 5, pDeep.aUndo);
-    });
+    RunEdit(pState, pWholeRow,
+            [](TDeepRow& pDeep) { pDeep.aRow->SplitAt(pDeep.aMiddleKey + 5, pDeep.aUndo); });
 }
 
 // A new ANGLE key inside the middle segment.

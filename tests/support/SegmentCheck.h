@@ -60,8 +60,8 @@ inline std::string RecountKeys(const TZVParamRow& pRow) {
 // A check of the segment invariants that key editing reports when its caller asks for easing
 // the continuity excludes (an eased SMOOTH or FLAT piece, an ease out before a SMOOTH key).
 inline bool IsEasingCheck(const wxString& pCondition) {
-    for (const wchar_t* start : {L"!aAccel||", L"!aDecel||", L"!(aAccel|aDecel)",
-                                 L"!pLeftFormula.aDecel"})
+    for (const wchar_t* start :
+         {L"!aAccel||", L"!aDecel||", L"!(aAccel|aDecel)", L"!pLeftFormula.aDecel"})
         if (pCondition.StartsWith(start))
             return true;
     return false;

@@ -250,8 +250,8 @@ void TZVParamRow::addKeyInGap(long pTime, bool pLeftSide, bool pEase, EContinuit
     iterator first = aFormulaList.end();
     if (prev) {
         const EContinuity cont = continued && prev->aCont == contFLAT ? contNONE : pCont;
-        first = insertFlatFormula(after, prev->aEnd, prev->ComputePointAt(double(prev->aEnd)),
-                                  cont, pEase, pEase, pTime);
+        first = insertFlatFormula(after, prev->aEnd, prev->ComputePointAt(double(prev->aEnd)), cont,
+                                  pEase, pEase, pTime);
     }
     if (!next)
         return;
@@ -325,8 +325,7 @@ void TZVParamRow::EditKeyValue(long pTime, bool pLeftSide, const TVariant& pValu
     const bool joined = right && Continues(right->aCont);
     if (right && (joined || !pLeftSide)) {
         const iterator after = aFormulaList.find(right->aEnd);
-        SetStartValue(editSegment(right), pValue,
-                      after == aFormulaList.end() ? nullptr : &*after);
+        SetStartValue(editSegment(right), pValue, after == aFormulaList.end() ? nullptr : &*after);
     }
     if (left && (joined || pLeftSide)) {
         TABCFormula& edited = editSegment(left);

@@ -131,6 +131,8 @@ void RunKeyCases(const std::vector<TKeyCase>& pCases) {
 }
 
 TEST(ParamEditKey, ChangingAKeyOnTheRightSide) {
+    // A case to its own lines.
+    // clang-format off
     RunKeyCases({
         {"right is null", {A, B(contNONE), C(contNONE)}, 300, false, false, contNONE,
          "0-100 N 0>1|100-200 N 2>3|200-300 N 5>6", ""},
@@ -159,9 +161,12 @@ TEST(ParamEditKey, ChangingAKeyOnTheRightSide) {
         {"first key without a value stays FLAT", {Undefined(0, 100), B(contNONE)}, 0, false, true,
          contANGLE, "0-100 F undef|100-200 N 2>3", "0-100"},
     });
+    // clang-format on
 }
 
 TEST(ParamEditKey, ChangingAKeyOnTheLeftSide) {
+    // A case to its own lines.
+    // clang-format off
     RunKeyCases({
         {"left is null", {A, B(contNONE), C(contNONE)}, 0, true, true, contNONE,
          "0-100 N 0>1|100-200 N 2>3|200-300 N 5>6", ""},
@@ -192,9 +197,12 @@ TEST(ParamEditKey, ChangingAKeyOnTheLeftSide) {
         {"after FLAT, eased", {AF, B(contNONE), C(contNONE)}, 100, true, true, contNONE,
          "0-100 N 0>0 d|100-200 N 2>3|200-300 N 5>6", "0-100"},
     });
+    // clang-format on
 }
 
 TEST(ParamEditKey, AddingAKeyInAGap) {
+    // A case to its own lines.
+    // clang-format off
     RunKeyCases({
         {"FLAT between two", {A, C(contNONE)}, 150, false, false, contFLAT,
          "0-100 N 0>1|100-150 F 1>1|150-200 F 5>5|200-300 N 5>6", "100-200"},
@@ -218,9 +226,12 @@ TEST(ParamEditKey, AddingAKeyInAGap) {
          "0-100 N 0>1|100-150 A 1>1|150-200 N 1>1|200-300 F undef", "100-200"},
         {"no segment", {}, 150, false, false, contANGLE, "", ""},
     });
+    // clang-format on
 }
 
 TEST(ParamEditKey, SplittingASegment) {
+    // A case to its own lines.
+    // clang-format off
     RunKeyCases({
         {"SMOOTH", {Q}, 40, false, false, contSMOOTH, "0-40 N 0>0.16|40-100 S 0.16>1", "0-100"},
         {"ANGLE", {Q}, 40, false, false, contANGLE, "0-40 N 0>0.16|40-100 A 0.16>1", "0-100"},
@@ -237,6 +248,7 @@ TEST(ParamEditKey, SplittingASegment) {
         {"inside FLAT", {Seg(0, 100, contFLAT, 2)}, 40, false, false, contANGLE,
          "0-40 F 2>2|40-100 N 2>2", "0-100"},
     });
+    // clang-format on
 }
 
 TEST(ParamEditKey, SplitKeepsTheCurveAndCountsTheKeyTwice) {
@@ -299,6 +311,8 @@ TEST(ParamEditKey, KeyValueChangesTheChosenSideOrBothOfAContinuedKey) {
         std::string aShape;
         std::string aLog;
     } cases[] = {
+        // A case to its own lines.
+        // clang-format off
         {"NONE, right side", {A, B(contNONE)}, 100, false, "0-100 N 0>1|100-200 N 4>3",
          "ParamKeyEdit(p0,100200) AddParamRow "},
         {"NONE, left side", {A, B(contNONE)}, 100, true, "0-100 N 0>4|100-200 N 2>3",
@@ -317,6 +331,7 @@ TEST(ParamEditKey, KeyValueChangesTheChosenSideOrBothOfAContinuedKey) {
         {"no right side", {A, B(contNONE)}, 200, false, "0-100 N 0>1|100-200 N 2>3", ""},
         {"not a key", {A, B(contNONE)}, 50, false, "0-100 N 0>1|100-200 N 2>3", ""},
         {"no segment", {}, 50, false, "", ""},
+        // clang-format on
     };
     for (const auto& c : cases) {
         TEditRow fixture(c.aSegments);
@@ -342,8 +357,8 @@ TEST(ParamEditKey, KeyValueWithoutUndoCompilerDropsTheRecord) {
 TEST(ParamEditKey, KeyValueTheTypeCannotHoldIsRefused) {
     TEditRow fixture({A, B(contSMOOTH)});
     const wxString before = fixture.Xml();
-    for (const TVariant& value : {TVariant(std::nan("")), TVariant(wxString(L"4")), TVariant(),
-                                  TVariant(HUGE_VAL)})
+    for (const TVariant& value :
+         {TVariant(std::nan("")), TVariant(wxString(L"4")), TVariant(), TVariant(HUGE_VAL)})
         EXPECT_ASSERTS(fixture.aRow->EditKeyValue(100, false, value, &fixture.aUndo),
                        L"IsKeyValue(pValue)");
     EXPECT_EQ(fixture.Xml(), before);
