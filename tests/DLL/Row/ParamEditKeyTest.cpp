@@ -263,30 +263,9 @@ TEST(ParamEditKey, ExpressionRowTakesTheDefaultKeysAndItsImageIsTheExpression) {
     EXPECT_EQ(fixture.Xml(), after);
 }
 
-// Every edit reports the span it changed, not what the edit before it left (this one splits
-// inside the key the previous edit deleted).
-TEST(ParamEditKey, EditRangeIsTheEditsOwn) {
-    TEditRow fixture("NNN");
-    fixture.aRow->DeleteKey(100, fixture.aUndo);
-    TakeUndoImage(*fixture.aRow);
-    fixture.aRecorder.aCalls.clear();
-    fixture.aRow->EditKey(300, false, false, contNONE, fixture.aUndo);
-    fixture.aRow->EditKey(250, true, false, contANGLE, fixture.aUndo);
-    EXPECT_EQ(fixture.aRecorder.aCalls, "ParamKeyEdit(p0,200200) AddParamRow "
-                                        "ParamKeyEdit(p0,200300) AddParamRow ");
-}
-
-TEST(ParamEditKey, KeyValueWithoutUndoCompilerDropsTheRecord) {
-    TEditRow fixture("NA");
-    fixture.aRow->EditKeyValue(100, false, TVariant(4.0), nullptr);
-    EXPECT_TRUE(fixture.aRow->aUndoList.empty());
-    EXPECT_EQ(ShapeText(*fixture.aRow), "0-100 N 0>4|100-200 A 4>3");
-    EXPECT_EQ(fixture.aRecorder.aCalls, "ParamKeyEdit(p0,200) ");
-}
-
 // NaN, a text or an undefined value would give NaN coefficients; a number on a text row would
 // be read back as a text by the undo image.
-TEST(ParamEditKey, KeyValueTheTypeCannotHoldIsRefused) {
+TEST(ParamEditKey, KeyValueTheTypeCannotHoldIsRefusedAndWithoutUndoTheRecordIsDropped) {
     TEditRow fixture("NS");
     const wxString before = fixture.Xml();
     for (const TVariant& value :
@@ -295,6 +274,11 @@ TEST(ParamEditKey, KeyValueTheTypeCannotHoldIsRefused) {
                        L"IsKeyValue(pValue)");
     EXPECT_EQ(fixture.Xml(), before);
     EXPECT_EQ(fixture.aRecorder.aCalls, "");
+    // Without an undo compiler the record is dropped.
+    fixture.aRow->EditKeyValue(100, true, TVariant(4.0), nullptr);
+    EXPECT_TRUE(fixture.aRow->aUndoList.empty());
+    EXPECT_EQ(ShapeText(*fixture.aRow), "0-100 N 0>4|100-200 S 4>3");
+    EXPECT_EQ(fixture.aRecorder.aCalls, "ParamKeyEdit(p0,200) ");
 
     TFakeStreamRow stream;
     TFakeParamRow* text = stream.AddParam(true);
