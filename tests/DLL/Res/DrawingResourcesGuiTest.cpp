@@ -128,20 +128,9 @@ std::vector<const void*> Objects(const TGetter* pBegin, const TGetter* pEnd) {
 
 } // namespace
 
-TEST(DrawingResources, EveryObjectIsValidDistinctAndTheSameOnEachCall) {
-    std::set<const void*> distinct;
-    for (size_t i = 0; i < std::size(theFreeOrder); ++i) {
-        SCOPED_TRACE(i);
-        wxGDIObject* object = theFreeOrder[i]();
-        EXPECT_TRUE(object->IsOk());
-        EXPECT_EQ(theFreeOrder[i](), object);
-        distinct.insert(object);
-        if (i < ICON_COUNT) {
-            EXPECT_EQ(static_cast<wxIcon*>(object)->GetSize(), wxSize(16, 16));
-        }
-    }
-    EXPECT_EQ(distinct.size(), std::size(theFreeOrder));
-    // Resource names compare without case.
+TEST(DrawingResources, IconsAreSixteenPixelsAndCursorNamesCompareWithoutCase) {
+    for (size_t i = 0; i < ICON_COUNT; ++i)
+        EXPECT_EQ(static_cast<wxIcon*>(theFreeOrder[i]())->GetSize(), wxSize(16, 16)) << i;
     EXPECT_TRUE(std::unique_ptr<wxCursor>(NSCursorResource::Load("horisize"))->IsOk());
     EXPECT_FALSE(std::unique_ptr<wxCursor>(NSCursorResource::Load("NoSuchCursor"))->IsOk());
 }
@@ -182,9 +171,9 @@ TEST(DrawingResources, ComponentIconTablesFollowTheComponentNumbers) {
               (TIcons{GetFontNameIcon, GetFontSizeIcon, GetBoldFontIcon, GetItalicIcon}));
 }
 
-// All 49 objects go, built first where missing, in their order; getters build again
-// afterwards; colours stay.
-TEST(DrawingResources, FreeDeletesAll49ObjectsInOrderAndGettersBuildAgain) {
+// All 49 objects, valid and distinct, go, built first where missing, in their order; getters
+// build again afterwards; colours stay.
+TEST(DrawingResources, FreeDeletesAll49DistinctObjectsInOrderAndGettersBuildAgain) {
     const wxColour* olive = &GetOliveColour();
     FreeDrawingResources();
     const TDrawingResourceCounts start = GetDrawingResourceCounts();
@@ -192,6 +181,11 @@ TEST(DrawingResources, FreeDeletesAll49ObjectsInOrderAndGettersBuildAgain) {
     GetInvalidCursor();
     const std::vector<const void*> objects =
         Objects(std::begin(theFreeOrder), std::end(theFreeOrder));
+    EXPECT_EQ(Objects(std::begin(theFreeOrder), std::end(theFreeOrder)), objects)
+        << "the same object on each call";
+    EXPECT_EQ(std::set<const void*>(objects.begin(), objects.end()).size(), objects.size());
+    for (const void* object : objects)
+        EXPECT_TRUE(static_cast<const wxGDIObject*>(object)->IsOk());
     EXPECT_EQ(Deletions(FreeDrawingResources, objects), objects);
     const TDrawingResourceCounts freed = GetDrawingResourceCounts();
     EXPECT_EQ(freed.aBuilt - start.aBuilt, 49);
