@@ -199,35 +199,6 @@ TEST(VariantXml, ReadsElementsAttributesAndTextsByTypeCode) {
     EXPECT_TRUE(cell.IsUndefined()) << "an absent attribute";
 }
 
-TEST(VariantXml, SwapAppliedTwiceRestoresBothSides) {
-    const struct {
-        int aType;
-        std::vector<const char*> aStored;
-        std::vector<TVariant> aCells;
-    } cases[] = {{0,
-                  {"<v undef=\"\"/>", "<v/>", "<v>GAQ</v>", "<v>F|rKrKrKrKY</v>"},
-                  {TVariant(), TVariant(0.0), TVariant(-1.0), TVariant(0.1)}},
-                 {7,
-                  {"<v undef=\"\"/>", "<v>word</v>", "<v>GAQ</v>"},
-                  {TVariant(), Text(wxT("text")), Text(wxString())}}};
-    for (const auto& c : cases) {
-        for (const char* xml : c.aStored) {
-            for (const TVariant& original : c.aCells) {
-                const auto element = Element(xml);
-                TVariant cell(original), stored, restored;
-                EXPECT_TRUE(TVariant::SwapXmlNode(cell, c.aType, element.get()));
-                EXPECT_TRUE(TVariant::SwapXmlNode(cell, c.aType, element.get()));
-                // A number written over the stored 0.0 leaves an empty text child behind.
-                TVariant::ReadXml(stored, c.aType, Element(xml).get());
-                TVariant::ReadXml(restored, c.aType, element.get());
-                EXPECT_TRUE(cell == original) << xml << " with " << original.GetImage().utf8_str();
-                EXPECT_TRUE(restored == stored)
-                    << xml << " with " << original.GetImage().utf8_str();
-            }
-        }
-    }
-}
-
 TEST(VariantXml, SwapExchangesValues) {
     auto element = Element(wxT("<v>GAQ</v>"));
     const std::pair<TVariant, const char*> steps[] = {{TVariant(-1.0), "<v>V~_</v>"},
