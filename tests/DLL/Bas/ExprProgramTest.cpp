@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <memory>
+#include <vector>
 
 using namespace NSExprTest;
 
@@ -44,48 +45,28 @@ public:
 // that no program reads (a NaN, a text, undefined): the program's value is the tree's, bit
 // for bit.
 TEST(ExprProgram, ComputesWhatTheTreeComputes) {
-    const wchar_t* const texts[] = {L"a - b - x",
-                                    L"x - b - c",
-                                    L"a / b / x",
-                                    L"(a - x) - (c - d)",
-                                    L"a - (b - (c - x))",
-                                    L"(a * x - c) - (d - x * (a - b))",
-                                    L"x % b % c",
-                                    L"-x % b",
-                                    L"7.9 % 2.5 - x",
-                                    L"x < a ? sin(x) : cos(x)",
-                                    L"x ? 1 / x : -1 / x",
-                                    L"x == b",
-                                    L"x <= a",
-                                    L"x >= b",
-                                    L"x > -x",
-                                    L"(0 / 0) ? x : 2",
-                                    L"1e999 - 1e999 + x",
-                                    L"-0 * x",
-                                    L"round(-x)",
-                                    L"floor(a / x)",
-                                    L"tan(x) + log(x) * exp(x)",
-                                    L"3 - 7 / 8 * x",
-                                    L"- -x",
-                                    L"-(a - x)",
-                                    L"a - -x",
-                                    L"(((x)))",
-                                    L"pi * e",
-                                    L"1 ? 2 : x : 3",
-                                    L"x < 1 ? x : a ? b : c"};
+    const std::vector<const wchar_t*> groups[] = {
+        {L"a - b - x", L"x - b - c", L"a / b / x", L"(a - x) - (c - d)", L"a - (b - (c - x))",
+         L"(a * x - c) - (d - x * (a - b))", L"3 - 7 / 8 * x", L"1e999 - 1e999 + x", L"-0 * x"},
+        {L"x % b % c", L"-x % b", L"7.9 % 2.5 - x", L"- -x", L"-(a - x)", L"a - -x", L"(((x)))",
+         L"pi * e"},
+        {L"x == b", L"x <= a", L"x >= b", L"x > -x", L"(0 / 0) ? x : 2", L"x ? 1 / x : -1 / x",
+         L"1 ? 2 : x : 3", L"x < 1 ? x : a ? b : c", L"x < a ? sin(x) : cos(x)"},
+        {L"round(-x)", L"floor(a / x)", L"tan(x) + log(x) * exp(x)"}};
     const TVariant values[] = {TVariant(0.5),   TVariant(-3.0),         TVariant(0.0),
                                TVariant(-0.0),  TVariant(HUGE_VAL),     TVariant(-HUGE_VAL),
                                TVariant(1e300), TVariant(std::nan("")), TVariant(wxString(L"t")),
                                TVariant()};
-    for (const wchar_t* text : texts) {
-        TBound bound(text);
-        EXPECT_TRUE(RootOf(bound.aFormula).IsCompiled()) << wxString(text);
-        for (const TVariant& x : values) {
-            bound.aContext.SetValue(L"x", x);
-            EXPECT_EQ(Describe(ValueOf(bound.aFormula)), Describe(TreeValue(bound.aFormula)))
-                << wxString(text) << " with x " << Describe(x);
+    for (const auto& texts : groups)
+        for (const wchar_t* text : texts) {
+            TBound bound(text);
+            EXPECT_TRUE(RootOf(bound.aFormula).IsCompiled()) << wxString(text);
+            for (const TVariant& x : values) {
+                bound.aContext.SetValue(L"x", x);
+                EXPECT_EQ(Describe(ValueOf(bound.aFormula)), Describe(TreeValue(bound.aFormula)))
+                    << wxString(text) << " with x " << Describe(x);
+            }
         }
-    }
 }
 
 // Trees with other functions, unbound names or missing operands are evaluated by the tree.
