@@ -268,37 +268,3 @@ TEST(ABCFormulaListXml, ListsReadKeysInOrderAndWriteThemBack) {
     EXPECT_FALSE(sorted.ValueFromXml(broken.get(), type));
     EXPECT_EQ(sorted.size(), 4u);
 }
-
-TEST(ABCFormulaListXml, ManyRandomSegmentsSurviveWriteAndRead) {
-    std::mt19937_64 random(20240607);
-    const TTypeDef& type = REAL_0_100_D0_PARAM_TYPE();
-    // Any number but -0.0 (stored as 0.0) and the tag patterns (never a number).
-    auto number = [&random] {
-        uint64_t bits;
-        do
-            bits = random();
-        while (IsTagBits(bits) || bits == DoubleToBits(-0.0) || bits == ~0ull);
-        return BitsToDouble(bits);
-    };
-    TABCFormulaSortList list;
-    long time = -2147483648L;
-    for (int i = 0; i < 2000; ++i) {
-        const long begin = time + long(random() % 3) * long(random() % 1000);
-        time = begin + 1 + long(random() % 100000);
-        TABCFormula segment(begin, number(), time);
-        segment.aCont = EContinuity(random() % 4);
-        segment.aAccel = random() % 2;
-        segment.aDecel = random() % 2;
-        segment.a = random() % 3 ? number() : 0.0;
-        segment.b = random() % 3 ? number() : 0.0;
-        segment.c = random() % 3 ? number() : 0.0;
-        list.Insert(list.end(), segment);
-    }
-    const wxString xml = Written(list, type);
-    const std::unique_ptr<wxXmlNode> parent(ParseXml(xml));
-    TABCFormulaSortList read;
-    ASSERT_TRUE(read.ValueFromXml(parent.get(), type));
-    ASSERT_EQ(read.size(), list.size());
-    EXPECT_TRUE(std::equal(read.begin(), read.end(), list.begin(), SameBits));
-    EXPECT_EQ(Written(read, type), xml);
-}

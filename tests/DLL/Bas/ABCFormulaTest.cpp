@@ -361,12 +361,14 @@ TEST(ABCFormulaXml, KeysAreWrittenExactlyAndReadBack) {
         EXPECT_EQ(image(read), image(pSegment));
         return image(pSegment);
     };
-    TABCFormula eased = Segment(-5, 100.0, 20, contSMOOTH, 0.5, 0.0, -1.0);
-    eased.aAccel = eased.aDecel = true;
-    EXPECT_EQ(written(eased), R"(<key time="-5" to="20" kind="51" a="F~" c="V~_">GAq</key>)");
-    EXPECT_EQ(written(Segment(0, 0.0, 10, contNONE)), R"(<key time="0" to="10" kind="1"/>)");
-    EXPECT_EQ(written(Segment(0, TVariant(), 10, contFLAT)),
-              R"(<key time="0" to="10" undef="" kind="0"/>)");
+    TABCFormula easedOut = Segment(-5, 100.0, 20, contSMOOTH, 0.5, 0.0, -1.0);
+    easedOut.aDecel = true;
+    EXPECT_EQ(written(easedOut), R"(<key time="-5" to="20" kind="35" a="F~" c="V~_">GAq</key>)");
+    TABCFormula easedIn = Segment(0, 0.0, 10, contNONE, 0.0, 2.0, 0.0);
+    easedIn.aAccel = true;
+    EXPECT_EQ(written(easedIn), R"(<key time="0" to="10" kind="17" b="G"/>)");
+    EXPECT_EQ(written(Segment(0, TVariant(), 1, contFLAT)),
+              R"(<key time="0" to="1" undef="" kind="0"/>)");
     EXPECT_EQ(written(Segment(0, TVariant(wxString("hi")), 10, contFLAT)),
               R"(<key time="0" to="10">hi</key>)");
     EXPECT_EQ(written(Segment(7, 2.0, 7, contNONE, 1, 1, 1)), R"(<key time="7"/>)");
