@@ -167,6 +167,16 @@ TEST_F(MostRecentFileListGui, FilesThatOpenComeFirstAndEachChangeIsWritten) {
     EXPECT_EQ(aList->OpenFile("c"), TList::openOK);
     Step();
     EXPECT_ASSERTS(aList->AddRecentFile(""), "!pFileName.IsEmpty()");
+    // A drop is accepted exactly when a file opened.
+    TFileDropTarget target(aList.get());
+    const std::deque<TList::TOpenStatus> drops[] = {{TList::openOK, TList::openFAILED},
+                                                    {TList::openABORT},
+                                                    {TList::TOpenStatus(9), TList::openFAILED},
+                                                    {TList::openFAILED, TList::openOK}};
+    for (const std::deque<TList::TOpenStatus>& answers : drops) {
+        theAnswers = answers;
+        theLog += wxString::Format("drop %d\n", target.OnDropFiles(5, 5, wxSplit("d,e", ',')));
+    }
     EXPECT_EQ(theLog, R"(open a:0 FileIndexList=A A=a open b:2 open c:0 FileIndexList=BA B=c = 0
 open x:2 open y:1 = 1
 open b:0 FileIndexList=CBA C=b open y:9 open z:2 = 9
@@ -174,23 +184,9 @@ open y:9 open a:0 FileIndexList=ACB = 0
 open a:0 open A:0 FileIndexList=DACB D=A = 0
 = 2
 open x:2 open c:0 FileIndexList=BDAC | on:c,A,a,b,*,Clear List | 1302456789
-)");
-}
-
-TEST_F(MostRecentFileListGui, ADropIsAcceptedExactlyWhenAFileOpened) {
-    Create();
-    TFileDropTarget target(aList.get());
-    const std::deque<TList::TOpenStatus> scripts[] = {{TList::openOK, TList::openFAILED},
-                                                      {TList::openABORT},
-                                                      {TList::TOpenStatus(9), TList::openFAILED},
-                                                      {TList::openFAILED, TList::openOK}};
-    for (const std::deque<TList::TOpenStatus>& script : scripts) {
-        theAnswers = script;
-        theLog += wxString::Format("= %d\n", target.OnDropFiles(5, 5, wxSplit("a,b", ',')));
-    }
-    EXPECT_EQ(theLog, R"(open a:0 FileIndexList=A A=a open b:2 = 1
-open a:1 = 0
-open a:9 open b:2 = 0
-open a:2 open b:0 FileIndexList=BA B=b = 1
+open d:0 FileIndexList=EBDAC E=d open e:2 drop 1
+open d:1 drop 0
+open d:9 open e:2 drop 0
+open d:2 open e:0 FileIndexList=FEBDAC F=e drop 1
 )");
 }

@@ -85,12 +85,10 @@ TEST(WaveformTest, SummariesOfEachFormatAndOfHostileReaders) {
         wide8.insert(wide8.end(), {255, 128, 0, 0});
 
     const std::vector<std::pair<std::string, std::shared_ptr<TZVMemorySound>>> cases = {
-        {"mono 16384", Sound16(1, 44100, std::vector<int16_t>(44100, 16384), 1.0)},
         {"stereo 32767 64", Sound16(2, 44100, Repeat({32767, 64}, 44100), 1.0)},
         {"16-bit levels", Sound16(1, 250, {63, 64, -32768, -64, -65, 32767}, 0.024)},
         {"8-bit levels", Sound8(1, 250, {128, 0, 255, 129}, 0.016)},
         {"first step", Sound16(1, 44100, firstStep, 0.008)},
-        {"10 ms stereo", Sound16(2, 250, {}, 0.010)},
         {"10 ms mono", Sound16(1, 250, std::vector<int16_t>(4, SampleOfLevel(5)), 0.010)},
         {"4 channels", Sound16(4, 250, {32767, 64, 32767, 32767, 64, 32767, 0, 0}, 0.008)},
         {"8-bit 4 channels", Sound8(4, 250, wide8, 80.0)},
@@ -107,12 +105,10 @@ TEST(WaveformTest, SummariesOfEachFormatAndOfHostileReaders) {
         std::unique_ptr<TZVMedia> media(TZVMedia::OpenMemory(item.second));
         log += item.first + ": " + Describe(*Summarize(media.get())) + "\n";
     }
-    EXPECT_EQ(log, "mono 16384: 1000ms DD*125\n"
-                   "stereo 32767 64: 1000ms 1F*250\n"
+    EXPECT_EQ(log, "stereo 32767 64: 1000ms 1F*250\n"
                    "16-bit levels: 24ms 10 0F F1\n"
                    "8-bit levels: 16ms F0 2F\n"
                    "first step: 8ms DF\n"
-                   "10 ms stereo: 10ms 00*3\n"
                    "10 ms mono: 10ms 55 55\n"
                    "4 channels: 8ms 1F F1\n"
                    "8-bit 4 channels: 80000ms 0F*20000\n"
