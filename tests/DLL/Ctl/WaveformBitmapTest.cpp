@@ -292,38 +292,6 @@ TEST_F(WaveformBitmapTest, RunsStopAtTheEndOfAFullWindow) {
     EXPECT_EQ(log, "2@1024 0 0 0 0 0 | c000000000000000 0 1 ");
 }
 
-TEST_F(WaveformBitmapTest, ExtremeMediumTimesStayInsideTheSummary) {
-    struct TCase {
-        const char* aName;
-        double aScale;
-        double aFactor;
-        bool aSummary;
-    };
-    std::string log;
-    for (const TCase& item :
-         {TCase{"run 1e12 s", 4.0, 1e15, true}, TCase{"run -1e12 s", 4.0, -1e15, true},
-          TCase{"run NaN", 4.0, std::nan(""), true}, TCase{"columns 1e12 s", 1.0, 1e15, true},
-          TCase{"no summary", 4.0, 16.0, false}}) {
-        Restart();
-        aSeconds.aFactor = item.aFactor;
-        IZVWaveformFactory::theSingleton = item.aSummary ? &TWB::theFactory : nullptr;
-        std::unique_ptr<TZVMedia> medium = Levels(4200, Cycle);
-        aRow.aMedia = medium.get();
-        TWB::SetScale(item.aScale);
-        TWB::DrawPixelRange(&aRow, 0, 4);
-        Load();
-        log += std::string(item.aName) + ": " + std::to_string(Run()) + " steps, ";
-        log += Bytes(aRow, 0, 4) + Masks(aRow) + "\n";
-        TWB::Remove(&aRow);
-    }
-    aRow.aMedia = aMedium.get();
-    EXPECT_EQ(log, "run 1e12 s: 1 steps, f 0 0 0 window 0+1 c0:f/f\n"
-                   "run -1e12 s: 1 steps, 0 0 0 0 window 0+1 c0:f/f\n"
-                   "run NaN: 1 steps, 0 0 0 0 window 0+1 c0:f/f\n"
-                   "columns 1e12 s: 4 steps, f 0 0 0 window 0+1 c0:f/f\n"
-                   "no summary: 1 steps, 0 0 0 0 window 0+1 c0:f/f\n");
-}
-
 TEST_F(WaveformBitmapTest, AContextJoiningAColumnLateStartsFromSilence) {
     // Levels 8, 9, 10, 11 fall on column 2; the second row joins after level 8.
     TWB::SetScale(0.25);

@@ -70,9 +70,8 @@ TEST(VideoMediaStream, ImageChoiceAndChangeStamps) {
     TFakeRenderContext context;
     context.aParamCount = 1;
     const std::pair<TVariant, wxString> passes[] = {
-        {1.0, "0 @2 px2"},  {1.4, "0 @2 px2"}, {2.5, "0 @4 px4"}, {TVariant(), "0 @5 px1"},
-        {-7.0, "0 @5 px1"}, {4.0, "4 @5"},     {0.0, "0 @8 px1"}, {TVariant(wxString("3")), "4 @8"},
-        {0.0, "0 @10 px1"},
+        {1.0, "0 @2 px2"}, {2.5, "0 @3 px4"}, {TVariant(), "0 @4 px1"},          {-7.0, "0 @4 px1"},
+        {4.0, "4 @4"},     {0.0, "0 @7 px1"}, {TVariant(wxString("3")), "4 @7"}, {0.0, "0 @9 px1"},
     };
     for (const auto& pass : passes)
         EXPECT_EQ(Pass(stream, context, pass.first), pass.second) << pass.first.GetImage();
@@ -80,10 +79,9 @@ TEST(VideoMediaStream, ImageChoiceAndChangeStamps) {
     EXPECT_EQ(stream.GetSize(), wxPoint(3, 2));
     EXPECT_FALSE(stream.HasNoAlpha());
     wxString codes;
-    for (double value :
-         {1e20, -1e20, -0.6, -0.4, 3.4, 3.5, std::numeric_limits<double>::quiet_NaN()})
+    for (double value : {1e20, -0.6, -0.4, 3.4, 3.5, std::numeric_limits<double>::quiet_NaN()})
         codes << Pass(unranged, context, value)[0];
-    EXPECT_EQ(codes, "4440044");
+    EXPECT_EQ(codes, "440044");
 }
 
 // No reader or no type: no picture. No value source (a keyed parameter in a gap): the type's
