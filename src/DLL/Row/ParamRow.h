@@ -7,6 +7,7 @@
 #include "DLL/Bas/ABCFormulaSortList.h"
 #include "DLL/Row/BaseRow.h"
 
+#include <initializer_list>
 #include <list>
 #include <map>
 
@@ -131,6 +132,12 @@ public:
     virtual void DeleteFormula(long pTime, TZVBaseRow::IUndoCompiler& pUndo);
     // True when a segment bound lies in one of pRanges, both ends included.
     virtual bool BeginKeyShift(const TRangeList& pRanges);
+    // Moves the keys of the host's selected ranges (at their shifted place) by pDistance
+    // from where they were at BeginKeyShift: the previous step is undone first, so a step
+    // depends on its distance alone and 0 gives back the keys of the start. aUndoList then
+    // holds this step's record. pFlag asks for the plain path (see shiftRange). A row with
+    // an expression is left alone and reports nothing.
+    virtual void Shift(int pDistance, bool pFlag);
     // Cuts the segment holding pTime inside it in two on the same curve; false when none.
     virtual bool SplitAt(long pTime, TZVBaseRow::IUndoCompiler& pUndo);
     // Fills the stretches of the sequences that no segment covers; the argument is unused.
@@ -148,6 +155,51 @@ public:
     // Removes the segment beginning at pSegment's begin, then fills the sequences again.
     void deleteFormula(const TABCFormula* pSegment);
     void fillSequenceWithFormula();
+    // Joins the two segments touching at pTime, the left one taking the right end key;
+    // nothing when they do not touch there. No report.
+    void deleteMovedKey(long pTime);
+
+    // Moves the keys of one selected range, pRange being its shifted place. A span-mode
+    // range moves what lies in it, a key-mode range the keys it holds (its begin, not its
+    // end), the segments between two moved keys whole and the others stretched.
+    // Plain path: the move is made in place when the moved content stays clear of the keys
+    // around the range (it may close a gap, not pass a key). pFlag cannot force it past
+    // them, since that would overlap segments: such a move takes the lifting path.
+    // Lifting path: copies of the moved segments (span mode: the source range's pieces; key
+    // mode: the segments that begin at a moved key) are taken out, every key that their
+    // destination covers goes at once (deleteKeyRange), and the copies are put down. In key
+    // mode, the keys between the source and the destination that the copies passed over
+    // wait in pMovedKeys, in the order of the move; the next range drops those it will
+    // cover and joins those beyond it (deleteKeyUpTo), Shift joins the rest at the end
+    // (deleteMovedKey). Every source with nothing to lift reports "!TempList.empty()".
+    void shiftRange(const TRange& pRange, long pDistance, bool pFlag, std::list<long>& pMovedKeys);
+
+    // Primitives of the key moves. Each saves the segment first, marks every piece that
+    // now begins where no segment began and counts every bound it adds or removes; none
+    // reports. Moved times saturate to 32 bits and an open end stays open; a piece that
+    // saturation empties is dropped. A distance or cut that would leave pieces overlapping
+    // or inverted is reported and nothing changes.
+    // The segment moves whole by pDistance.
+    void shiftFormula(iterator pPos, long pDistance);
+    // The begin (Left) or the end (Right) moves by pDistance, the end value kept.
+    void shiftLeftAndRecompute(iterator pPos, long pDistance);
+    void shiftRightAndRecompute(iterator pPos, long pDistance);
+    // Split at pTime: the right piece moves pDistance (> 0) later, or the left piece
+    // |pDistance| (pDistance < 0) earlier, leaving a gap behind it.
+    void expandRight(iterator pPos, long pTime, long pDistance);
+    void expandLeft(iterator pPos, long pTime, long pDistance);
+    // The piece left of pTime moves pDistance (> 0) later and the right one starts at
+    // pTime + pDistance; or the piece right of pTime moves |pDistance| (pDistance < 0)
+    // earlier and the left one ends at pTime + pDistance.
+    void shrinkLeft(iterator pPos, long pTime, long pDistance);
+    void shrinkRight(iterator pPos, long pTime, long pDistance);
+    // The part inside pCut moves by pDistance; the remainder on the side it moves towards
+    // gives way, the other keeps its place, a gap opening behind the moved part.
+    void shiftMiddle(iterator pPos, const TRange& pCut, long pDistance);
+    // Consumes pKeys from the front (ordered in the direction of the move): keys beyond
+    // pRange on the side already moved (rightward: at or after its end; leftward: at or
+    // before its begin) are joined (deleteMovedKey); then the keys inside it are dropped.
+    void deleteKeyUpTo(std::list<long>& pKeys, TRange pRange, bool pRightward);
 
     // Recording primitives.
     // Gives the segment at pDst (same begin) every field of pSource.
@@ -277,6 +329,18 @@ private:
     void DropFormulaForKeys(bool pMakeUndo);
     // Fills [pBegin, pEnd) when not empty, next to pHint.
     void FillStretch(long pBegin, long pEnd, iterator pHint);
+    // The segment at pPos becomes pPieces (time order, apart; empty ones skipped): a piece
+    // that keeps its begin takes its place, the others are inserted with a mark.
+    void replaceByPieces(iterator pPos, std::initializer_list<TABCFormula> pPieces);
+    // The plain and the lifting path of shiftRange.
+    bool isClearMove(const TRange& pSource, long pDistance, bool pKeyMode);
+    void moveInPlace(const TRange& pSource, long pDistance, bool pKeyMode);
+    void liftAndMove(const TRange& pSource, long pDistance, bool pKeyMode,
+                     std::list<long>& pMovedKeys);
+    // Adds the bounds that copies lifted from [pSourceBegin, pSourceEnd) pass on their way
+    // to pDestination to pKeys, which stays ordered in the direction of the move.
+    void collectPassedKeys(long pSourceBegin, long pSourceEnd, const TRange& pDestination,
+                           long pDistance, std::list<long>& pKeys);
 
     // The paths of EditKey: a key whose right or left segment carries the change, a key in a
     // gap, a key inside a segment.

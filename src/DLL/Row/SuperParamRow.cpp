@@ -187,6 +187,10 @@ void TZVSubParamRow::InitDefaultFormulaList() {
     TZVParamRow::InitDefaultFormulaList();
 }
 
+void TZVSubParamRow::EndShift(TZVBaseRow::IUndoCompiler& pUndo) {
+    pUndo.AddParamRow(this);
+}
+
 void TZVSubParamRow::linkToSuperParam() {
     if (aIsLinked)
         return;

@@ -68,6 +68,7 @@ public:
     void DeleteFormula(long pTime, TZVBaseRow::IUndoCompiler& pUndo) override;
     // A composite has no segments to shift, split or fill.
     bool BeginKeyShift(const TRangeList&) override { return false; }
+    void Shift(int, bool) override {}
     bool SplitAt(long, TZVBaseRow::IUndoCompiler&) override { return false; }
     void ExtendEnd(long) override {}
     virtual TSubParamCombine GetFormulaMethod() const = 0;
@@ -106,6 +107,8 @@ public:
     // The untranslated component names, by component number.
     virtual const std::vector<const wchar_t*>& GetSubParamNameTab() const = 0;
     virtual wxIcon* GetSubParamIcon(int pNumber) const = 0;
+    // The end of a key shift: tells pUndo that the row has an image to take.
+    virtual void EndShift(TZVBaseRow::IUndoCompiler& pUndo);
 
     // Once: takes the stream's last composite, names an unnamed row after it and the
     // component, and lets the composite listen. Throws TError when there is no composite the
