@@ -463,6 +463,20 @@ TEST_F(TColorFixture, KeyEditsAndValuesPassToTheComponentsBlueFirst) {
     EXPECT_EQ(ComponentValues(aRow, 5, 4, 10), "Courier,14.0,1.00,0.00,");
 }
 
+TEST_F(TColorFixture, CompositeShiftMovesNothingAndAComponentEndsItsShiftWithItsImage) {
+    Use({{Segment(0, 1, 100)}, {Segment(0, 1, 100)}, {Segment(0, 3, 150)}});
+    TFakeTimeSelection selection({TRange(0, 200)});
+    TListenerRecorder recorder;
+    TListenerScope scope(recorder);
+    Color().Shift(20, false);
+    EXPECT_TRUE(Color().aFormulaList.empty());
+    EXPECT_EQ(aRow.aParamTab[3]->aFormulaList.begin()->aBegin, 0);
+    EXPECT_EQ(recorder.aCalls, "");
+    TUndoCompilerLog undo;
+    dynamic_cast<TZVSubParamRow&>(*aRow.aParamTab[2]).EndShift(undo);
+    EXPECT_EQ(undo.aLog, "param:Back - Green ");
+}
+
 TEST_F(TColorFixture, ListingAndEnablingPassToTheComponents) {
     TFakeRowSelection selection;
     std::list<TZVParamRow*> listed;

@@ -17,6 +17,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <list>
 #include <memory>
 #include <random>
 #include <string>
@@ -286,6 +287,25 @@ TEST_F(TParamKeyEditTest, StreamKeyDeletionReachesEveryParameter) {
                                 "ParamKeyEdit(p1,0) AddParamRow ParamChanged ");
 }
 
+// Replaces the row's segments by 1 to 50 random ones, some with gaps between them; returns
+// the last end.
+long RandomSegments(TZVParamRow& pRow, std::mt19937& pRandom) {
+    const auto pick = [&pRandom](int pLow, int pHigh) {
+        return std::uniform_int_distribution<int>(pLow, pHigh)(pRandom);
+    };
+    const EContinuity conts[] = {contFLAT, contNONE, contANGLE, contSMOOTH};
+    pRow.PropagateAll(false);
+    pRow.aFormulaList.Clear();
+    long time = pick(0, 20);
+    for (int count = pick(1, 50); count > 0; --count) {
+        const long end = time + pick(1, 60);
+        pRow.insertFormula(Segment(time, pick(-50, 50), end, conts[pick(0, 3)], pick(-3, 3) * 0.01),
+                           nullptr, false);
+        time = end + (pick(0, 3) == 0 ? pick(1, 30) : 0);
+    }
+    return time;
+}
+
 // Random rows of 1 to 50 segments with gaps; each random edit leaves sound segments and is
 // undone and redone.
 TEST(ParamKeyEditModel, RandomEditsAreUndoneAndRedoneExactly) {
@@ -299,16 +319,7 @@ TEST(ParamKeyEditModel, RandomEditsAreUndoneAndRedoneExactly) {
     for (int round = 0; round < 200; ++round) {
         TKeyedRow fixture;
         TZVParamRow& row = *fixture.aRow;
-        row.PropagateAll(false);
-        row.aFormulaList.Clear();
-        long time = pick(0, 20);
-        for (int count = pick(1, 50); count > 0; --count) {
-            const long end = time + pick(1, 60);
-            row.insertFormula(
-                Segment(time, pick(-50, 50), end, conts[pick(0, 3)], pick(-3, 3) * 0.01), nullptr,
-                false);
-            time = end + (pick(0, 3) == 0 ? pick(1, 30) : 0);
-        }
+        const long time = RandomSegments(row, random);
         fixture.aStream.aSequenceList.front().aEnd = time + pick(0, 40);
         for (int step = 0; step < 10; ++step, ++edits) {
             const long at = pick(-5, int(time) + 5);
@@ -358,6 +369,268 @@ TEST(ParamKeyEditModel, RandomEditsAreUndoneAndRedoneExactly) {
             for (const wxString& condition : easing.Conditions())
                 ASSERT_TRUE(IsEasingCheck(condition)) << condition;
         }
+    }
+}
+
+std::string SegmentText(const TZVParamRow& pRow) {
+    std::string text;
+    for (const TABCFormula& segment : pRow.aFormulaList)
+        text += "[" + std::to_string(segment.aBegin) + "," + std::to_string(segment.aEnd) + ") ";
+    return text;
+}
+
+// The row holds the single segment [pBegin, pEnd) and no sequence is filled.
+void UseOneSegment(TKeyedRow& pFixture, long pBegin, long pEnd) {
+    TZVParamRow& row = *pFixture.aRow;
+    pFixture.aStream.aSequenceList.clear();
+    row.PropagateAll(false);
+    row.aFormulaList.Clear();
+    row.insertFormula(Segment(pBegin, 1.0, pEnd, contSMOOTH, 0.01), nullptr, false);
+}
+
+TEST(ParamKeyShift, PrimitivesCutMoveAndCountTheirPiecesAndRefuseWhatWouldOverlap) {
+    typedef TZVParamRow::iterator TPos;
+    const long open = TZVParamRow::OPEN_END;
+    // {segment, move, segments after it, reports}; the keys are recounted, the move undone.
+    const struct {
+        long aBegin, aEnd;
+        std::function<void(TZVParamRow&, TPos)> aMove;
+        std::string aSegments;
+        std::vector<wxString> aReports;
+    } cases[] = {
+        {0, 100, [](auto& r, TPos p) { r.expandRight(p, 40, 10); }, "[0,40) [50,110) ", {}},
+        {0, 100, [](auto& r, TPos p) { r.expandLeft(p, 60, -10); }, "[-10,50) [60,100) ", {}},
+        {0, 100, [](auto& r, TPos p) { r.shrinkLeft(p, 40, 10); }, "[10,50) [50,100) ", {}},
+        {0, 100, [](auto& r, TPos p) { r.shrinkRight(p, 60, -10); }, "[0,50) [50,90) ", {}},
+        {0, 100, [](auto& r, TPos p) { r.shrinkLeft(p, 90, 10); }, "[10,100) ", {}},
+        {0,
+         100,
+         [](auto& r, TPos p) { r.shiftMiddle(p, TRange(40, 60), 10); },
+         "[0,40) [50,70) [70,100) ",
+         {}},
+        {0,
+         100,
+         [](auto& r, TPos p) { r.shiftMiddle(p, TRange(40, 60), -10); },
+         "[0,30) [30,50) [60,100) ",
+         {}},
+        {0, 100, [](auto& r, TPos p) { r.shiftLeftAndRecompute(p, -10); }, "[-10,100) ", {}},
+        {0, 100, [](auto& r, TPos p) { r.shiftRightAndRecompute(p, 10); }, "[0,110) ", {}},
+        // Wrong signs and cuts that would leave pieces overlapping or inverted.
+        {0,
+         100,
+         [](auto& r, TPos p) { r.expandRight(p, 40, -10); },
+         "[0,100) ",
+         {L"pDistance > 0"}},
+        {0, 100, [](auto& r, TPos p) { r.shrinkRight(p, 40, 10); }, "[0,100) ", {L"pDistance < 0"}},
+        {0,
+         100,
+         [](auto& r, TPos p) { r.shrinkLeft(p, 95, 10); },
+         "[0,100) ",
+         {L"NewEnd < TempFormula.aEnd"}},
+        {0,
+         100,
+         [](auto& r, TPos p) { r.shrinkRight(p, 5, -10); },
+         "[0,100) ",
+         {L"NewBegin > TempFormula.aBegin"}},
+        {0,
+         100,
+         [](auto& r, TPos p) { r.shiftMiddle(p, TRange(5, 20), -10); },
+         "[0,100) ",
+         {L"CutRange.aBegin > TempLeft.aBegin"}},
+        {0,
+         100,
+         [](auto& r, TPos p) { r.shiftMiddle(p, TRange(80, 95), 10); },
+         "[0,100) ",
+         {L"CutRange.aEnd < TempRight.aEnd"}},
+        // Moved times saturate; an open end stays open and is never counted.
+        {0,
+         100,
+         [](auto& r, TPos p) { r.shiftFormula(p, 2147483600); },
+         "[2147483600,2147483647) ",
+         {}},
+        {0, open, [](auto& r, TPos p) { r.shiftFormula(p, -50); }, "[-50,2147483647) ", {}},
+        {0, open, [](auto& r, TPos p) { r.shiftFormula(p, 2147483647); }, "", {}},
+        {-2147483600,
+         -2147483500,
+         [](auto& r, TPos p) { r.shiftFormula(p, -100); },
+         "[-2147483648,-2147483600) ",
+         {}},
+    };
+    for (const auto& c : cases) {
+        TKeyedRow fresh;
+        TZVParamRow& row = *fresh.aRow;
+        UseOneSegment(fresh, c.aBegin, c.aEnd);
+        const wxString before = fresh.Xml();
+        EXPECT_ASSERTS(c.aMove(row, row.aFormulaList.begin()), c.aReports);
+        EXPECT_EQ(SegmentText(row), c.aSegments);
+        fresh.ExpectCounted();
+        UndoParamEdit(row);
+        EXPECT_EQ(fresh.Xml(), before) << c.aSegments;
+        fresh.ExpectCounted();
+    }
+    // The image of a whole move: the mark at the new begin, then the segment as it was.
+    TKeyedRow fresh;
+    UseOneSegment(fresh, 100, 200);
+    fresh.aRow->shiftFormula(fresh.aRow->aFormulaList.begin(), -20);
+    const std::unique_ptr<wxXmlNode> image = TakeUndoImage(*fresh.aRow);
+    const wxXmlNode* mark = image->GetChildren();
+    EXPECT_EQ(mark->GetAttribute(L"time") + L"/" + mark->GetAttribute(L"to", L"-"), L"80/-");
+    EXPECT_EQ(mark->GetNext()->GetAttribute(L"time") + L"/" + mark->GetNext()->GetAttribute(L"to"),
+              L"100/200");
+}
+
+TEST_F(TParamKeyEditTest, MovedKeysJoinBeyondTheNextRangeAndAreDroppedInsideIt) {
+    const struct {
+        std::list<long> aKeys;
+        TRange aRange;
+        bool aRightward;
+        std::string aLeft, aStreamKeys;
+    } cases[] = {
+        {{300, 200, 100}, TRange(50, 150), true, "", "0:1 100:2 300:1 "},
+        {{0, 100, 200}, TRange(150, 250), false, "", "0:1 200:2 300:1 "},
+        {{250, 100, 20}, TRange(40, 150), true, "20 ", "0:1 100:2 200:2 300:1 "},
+    };
+    for (const auto& c : cases) {
+        TKeyedRow fresh;
+        std::list<long> keys = c.aKeys;
+        fresh.aRow->deleteKeyUpTo(keys, c.aRange, c.aRightward);
+        std::string left;
+        for (long key : keys)
+            left += std::to_string(key) + " ";
+        EXPECT_EQ(left, c.aLeft);
+        EXPECT_EQ(KeyText(fresh.aStream.aKeyList), c.aStreamKeys);
+        fresh.ExpectCounted();
+    }
+}
+
+// The keyed row with a fourth segment [400, 500) after a gap, and no sequence to fill.
+class TShiftedRow : public TKeyedRow {
+public:
+    TShiftedRow() {
+        aStream.aSequenceList.clear();
+        aRow->insertFormula(Segment(400, 3.0, 500, contNONE, 0.0), nullptr, false);
+    }
+};
+
+TEST(ParamKeyShift, DragsMoveTheSelectedKeysStepZeroGivesThemBackExpressionsStay) {
+    // {selected ranges at their shifted place, key mode, plain path asked, distance,
+    //  segments after the step, time of the newest entry of its image}
+    const struct {
+        std::vector<TRange> aRanges;
+        bool aKeyMode, aFlag;
+        int aDistance;
+        std::string aSegments;
+        long aNewest;
+    } cases[] = {
+        // Span mode, plain: a piece inside a segment; a piece moved into the gap.
+        {{{430, 470}},
+         false,
+         true,
+         10,
+         "[0,100) [100,200) [200,300) [400,420) [430,470) [470,500) ",
+         470},
+        {{{300, 350}}, false, true, 50, "[0,100) [100,200) [200,250) [300,350) [400,500) ", 300},
+        {{{350, 400}}, false, true, -50, "[0,100) [100,200) [200,300) [350,400) [450,500) ", 450},
+        // Span mode, lifted over the key at 300.
+        {{{250, 350}}, false, false, 100, "[0,100) [100,150) [250,300) [300,350) [400,500) ", 300},
+        // Key mode: the end key of a segment; three keys with the segments between them;
+        // one key lifted past 200.
+        {{{280, 281}}, true, true, -20, "[0,100) [100,200) [200,280) [400,500) ", 200},
+        {{{110, 211}}, true, true, 10, "[0,110) [110,210) [210,300) [400,500) ", 0},
+        {{{250, 251}}, true, false, 150, "[0,100) [200,250) [250,350) [400,500) ", 250},
+        // Two ranges: the one at the front of the move goes first, the other is newest.
+        {{{30, 50}, {430, 470}},
+         false,
+         true,
+         10,
+         "[0,20) [30,50) [50,100) [100,200) [200,300) [400,420) [430,470) [470,500) ",
+         50},
+        {{{10, 30}, {410, 450}},
+         false,
+         true,
+         -10,
+         "[0,10) [10,30) [40,100) [100,200) [200,300) [400,410) [410,450) [460,500) ",
+         460},
+    };
+    for (const auto& c : cases) {
+        TShiftedRow fresh;
+        TZVParamRow& row = *fresh.aRow;
+        TFakeTimeSelection selection;
+        selection.aRanges = Ranges(c.aRanges);
+        selection.aKeySelMode = c.aKeyMode;
+        const wxString before = fresh.Xml();
+        row.Shift(c.aDistance, c.aFlag);
+        const wxString after = fresh.Xml();
+        EXPECT_EQ(SegmentText(row), c.aSegments);
+        fresh.ExpectCounted();
+        fresh.aRecorder.aCalls.clear();
+        row.Shift(0, c.aFlag);
+        EXPECT_EQ(fresh.Xml(), before) << c.aSegments;
+        EXPECT_NE(fresh.aRecorder.aCalls.find("ParamKeyEdit(p0,"), std::string::npos);
+        row.Shift(c.aDistance, c.aFlag);
+        const std::unique_ptr<wxXmlNode> image = TakeUndoImage(row);
+        EXPECT_EQ(image->GetChildren()->GetAttribute(L"time"), std::to_string(c.aNewest));
+        ApplyUndoImage(row, *image);
+        EXPECT_EQ(fresh.Xml(), before) << c.aSegments;
+        UndoParamEdit(row);
+        EXPECT_EQ(fresh.Xml(), after) << c.aSegments;
+        fresh.ExpectCounted();
+    }
+    // A row with an expression is left alone and silent.
+    TShiftedRow expression;
+    TFakeTimeSelection selection({TRange(0, 500)});
+    expression.aRow->SetFormula(Expression(*expression.aRow, L"time"));
+    TakeUndoImage(*expression.aRow);
+    const wxString before = expression.Xml();
+    expression.aRecorder.aCalls.clear();
+    expression.aRow->Shift(40, false);
+    EXPECT_EQ(expression.Xml(), before);
+    EXPECT_EQ(expression.aRecorder.aCalls, "");
+}
+
+// Random rows, selections and drags: every step is the single step of its distance from
+// the start, and the drag's image undoes and redoes it.
+TEST(ParamKeyShift, RandomDragsStepFromTheStartAndUndoExactly) {
+    std::mt19937 random(25);
+    const auto pick = [&random](int pLow, int pHigh) {
+        return std::uniform_int_distribution<int>(pLow, pHigh)(random);
+    };
+    for (int round = 0; round < 200; ++round) {
+        TKeyedRow drag;
+        TKeyedRow single;
+        const long end = RandomSegments(*drag.aRow, random);
+        single.aRow->PropagateAll(false);
+        single.aRow->aFormulaList.Clear();
+        for (const TABCFormula& segment : drag.aRow->aFormulaList)
+            single.aRow->insertFormula(segment, nullptr, false);
+        drag.aStream.aSequenceList.front().aEnd = single.aStream.aSequenceList.front().aEnd = end;
+        TFakeTimeSelection selection({}, pick(0, 1) == 1);
+        for (long begin = pick(-10, 60); begin < end && selection.aRanges.size() < 3;) {
+            const long rangeEnd = begin + pick(1, 80);
+            selection.aRanges.push_back(TRange(begin, rangeEnd));
+            begin = rangeEnd + pick(0, 200);
+        }
+        const bool flag = pick(0, 1) == 1;
+        const wxString start = drag.Xml();
+        TAssertCapture capture;
+        for (int step = 0; step < 5; ++step) {
+            const int distance = pick(-120, 120);
+            drag.aRow->Shift(distance, flag);
+            single.aRow->Shift(distance, flag);
+            ASSERT_EQ(drag.Xml(), single.Xml()) << "round " << round;
+            ASSERT_EQ(SegmentFault(*drag.aRow), "") << "round " << round;
+            drag.ExpectCounted();
+            single.aRow->Shift(0, flag);
+            ASSERT_EQ(single.Xml(), start) << "round " << round;
+        }
+        const wxString after = drag.Xml();
+        UndoParamEdit(*drag.aRow);
+        ASSERT_EQ(drag.Xml(), start) << "round " << round;
+        UndoParamEdit(*drag.aRow);
+        ASSERT_EQ(drag.Xml(), after) << "round " << round;
+        drag.ExpectCounted();
+        for (const wxString& report : capture.Conditions())
+            EXPECT_EQ(report, L"!TempList.empty()");
     }
 }
 

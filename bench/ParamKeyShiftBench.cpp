@@ -1,0 +1,60 @@
+// One step of a key drag (the previous step undone, 100 keys moved, the sequence refilled)
+// against copying the row's segment set, which a drag that restored a snapshot at every
+// step would pay before moving anything.
+#include "support/FakeRows.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+// A row of touching segments 10 time units long, with 100 of its keys selected in its
+// middle; the selection's bounds lie inside segments, so small steps take the plain path.
+class TDraggedRow {
+public:
+    explicit TDraggedRow(long pSegments) {
+        aStream.aSequenceList.push_back(TRange(0, pSegments * 10));
+        aRow = aStream.AddParam(true);
+        for (long i = 0; i < pSegments; ++i) {
+            TABCFormula segment(i * 10, TVariant(double(i % 7)), i * 10 + 10);
+            segment.c = 0.01;
+            aRow->insertFormula(segment, nullptr, false);
+        }
+        aSelected = TRange((pSegments - 100) / 2 * 10 + 5, (pSegments + 98) / 2 * 10 + 5);
+        aSelection.aRanges.push_back(aSelected);
+    }
+    // One step: the selection at its shifted place, as the host shows it, then the keys.
+    void Step(int pDistance) {
+        aSelection.aRanges.front() =
+            TRange(aSelected.aBegin + pDistance, aSelected.aEnd + pDistance);
+        aRow->Shift(pDistance, false);
+    }
+
+    TFakeProject aProject;
+    TFakeStreamRow aStream;
+    TFakeParamRow* aRow;
+    TFakeTimeSelection aSelection;
+    TRange aSelected;
+};
+
+void ShiftStep(benchmark::State& pState) {
+    TDraggedRow dragged(pState.range(0));
+    int distance = 3;
+    for (auto _ : pState) {
+        dragged.Step(distance);
+        benchmark::DoNotOptimize(dragged.aRow->aUndoList.size());
+        distance = distance == 3 ? 5 : 3;
+    }
+}
+
+void CopySegments(benchmark::State& pState) {
+    TDraggedRow dragged(pState.range(0));
+    for (auto _ : pState) {
+        TABCFormulaSortList copy(dragged.aRow->aFormulaList);
+        benchmark::DoNotOptimize(copy.size());
+    }
+}
+
+} // namespace
+
+BENCHMARK(ShiftStep)->Arg(100)->Arg(10000);
+BENCHMARK(CopySegments)->Arg(100)->Arg(10000);
