@@ -1,13 +1,18 @@
 // Feeds row elements whose children are built from the input ("seq-list", "setup-list" and
 // "param-list" in any order and number, with comments, unknown names, huge, negative and
-// missing numbers) to the stream part reader of the test stream class. Each must give a
-// TError, or a complete row whose image reads back to a row that writes the same image.
+// missing numbers) to the stream part reader of the test stream class, or of a stream whose
+// controls hold a colour and a font, with composite and component parameters in any place.
+// Each must give a TError, or a complete row whose image reads back to a row that writes the
+// same image; each composite then has its components, and every key list holds what its rows
+// count.
 #include "DLL/Row/StreamRow.h"
 
 #include "ALL/Error.h"
 #include "ALL/XmlTree.h"
 #include "FuzzInput.h"
 
+#include "support/CompositeStream.h"
+#include "support/RowText.h"
 #include "support/TestStreamRow.h"
 
 #include <memory>
@@ -73,13 +78,28 @@ void Setups(wxXmlNode* pList, TFuzzInput& pInput) {
     }
 }
 
-void Params(wxXmlNode* pList, TFuzzInput& pInput) {
+// The "type" of parameter pIndex; for the composite stream mostly the one its control table
+// makes there, else any parameter kind.
+wxString ParamType(TFuzzInput& pInput, unsigned pForm, unsigned pIndex, bool pComposite) {
+    static const wchar_t* const theMade[] = {L"Color",    L"ColorComp", L"ColorComp",
+                                             L"ColorComp", L"Font",      L"FontComp",
+                                             L"FontComp",  L"FontComp",  L"FontComp"};
+    static const wchar_t* const theKinds[] = {L"Standard", L"Color",    L"ColorComp",
+                                              L"Font",     L"FontComp", L"Odd"};
+    if (!pComposite)
+        return pForm % 16 ? L"Standard" : L"Odd";
+    const unsigned pick = pInput.Byte();
+    return pick < 160 && pIndex < 9 ? theMade[pIndex] : theKinds[pick % 6];
+}
+
+void Params(wxXmlNode* pList, TFuzzInput& pInput, bool pComposite) {
     static const wchar_t* const theShown[] = {L"0", L"1", L"2", L"-1", L"x", L"4294967297"};
     Attribute(pList, L"shown", pInput.Pick(theShown), pInput);
-    for (unsigned count = pInput.Byte() % 4; count > 0; --count) {
+    const unsigned count = pComposite ? 6 + pInput.Byte() % 6 : pInput.Byte() % 4;
+    for (unsigned index = 0; index < count; ++index) {
         const unsigned form = pInput.Byte();
         wxXmlNode* param = Element(form % 8 ? L"param" : L"other", pList);
-        Attribute(param, L"type", form % 16 ? L"Standard" : L"Odd", pInput);
+        Attribute(param, L"type", ParamType(pInput, form, index, pComposite), pInput);
         Attribute(param, L"name", Text(pInput, 6), pInput);
         if (form & 32)
             param->AddAttribute(L"disabled", wxString());
@@ -100,7 +120,7 @@ void Params(wxXmlNode* pList, TFuzzInput& pInput) {
     }
 }
 
-std::unique_ptr<wxXmlNode> RowElement(TFuzzInput& pInput) {
+std::unique_ptr<wxXmlNode> RowElement(TFuzzInput& pInput, bool pComposite) {
     std::unique_ptr<wxXmlNode> row(new wxXmlNode(wxXML_ELEMENT_NODE, L"source"));
     row->AddAttribute(L"type", L"test");
     row->AddAttribute(L"name", L"Clip");
@@ -115,7 +135,7 @@ std::unique_ptr<wxXmlNode> RowElement(TFuzzInput& pInput) {
             Setups(Element(L"setup-list", row.get()), pInput);
             break;
         case 2:
-            Params(Element(L"param-list", row.get()), pInput);
+            Params(Element(L"param-list", row.get()), pInput, pComposite);
             break;
         case 3:
             NSXml::AppendChild(row.get(),
@@ -129,8 +149,9 @@ std::unique_ptr<wxXmlNode> RowElement(TFuzzInput& pInput) {
     return row;
 }
 
-TTestStreamRow* Read(const wxXmlNode* pElement) {
-    std::unique_ptr<TTestStreamRow> row(new TTestStreamRow);
+template <class TRow>
+TRow* Read(const wxXmlNode* pElement) {
+    std::unique_ptr<TRow> row(new TRow);
     row->CompleteCreate();
     row->aName = L"Clip";
     try {
@@ -141,18 +162,55 @@ TTestStreamRow* Read(const wxXmlNode* pElement) {
     return row.release();
 }
 
+bool Listens(const TZVParamRow& pListener, const TZVParamRow& pRow) {
+    for (const TParamListener& entry : pRow.aListenerList)
+        if (entry.aListener == &pListener && entry.aOnValue)
+            return true;
+    return false;
+}
+
+// Each composite is followed by its components, each linked to it under its number with the
+// composite listening; the composites and the stream count the keys of their rows.
+bool Consistent(const TZVStreamRow& pRow) {
+    for (const TZVParamRow* param : pRow.aParamTab) {
+        const auto* composite = dynamic_cast<const TZVSuperParamRow*>(param);
+        if (!composite)
+            continue;
+        for (int number = 0; number < composite->aSubCount; ++number) {
+            const auto* component =
+                dynamic_cast<const TZVSubParamRow*>(composite->GetSubParam(number));
+            if (!component || !component->aIsLinked || component->aSubNumber != number ||
+                !Listens(*composite, *component))
+                return false;
+        }
+        if (KeyText(composite->aKeyList) != KeyText(CompositeKeys(*composite)))
+            return false;
+    }
+    return KeyText(pRow.aKeyList) == KeyText(ParamKeys(pRow));
+}
+
+template <class TRow>
+void ReadWriteRead(const wxXmlNode* pElement) {
+    const std::unique_ptr<TRow> row(Read<TRow>(pElement));
+    if (!row)
+        return;
+    Require(Consistent(*row));
+    const std::unique_ptr<wxXmlNode> image(row->GetXmlImage());
+    const std::unique_ptr<TRow> again(Read<TRow>(image.get()));
+    Require(again != nullptr);
+    const std::unique_ptr<wxXmlNode> second(again->GetXmlImage());
+    Require(SameXml(image.get(), second.get()));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
     TFuzzInput input(pData, pSize);
-    const std::unique_ptr<wxXmlNode> element = RowElement(input);
-    const std::unique_ptr<TTestStreamRow> row(Read(element.get()));
-    if (!row)
-        return 0;
-    const std::unique_ptr<wxXmlNode> image(row->GetXmlImage());
-    const std::unique_ptr<TTestStreamRow> again(Read(image.get()));
-    Require(again != nullptr);
-    const std::unique_ptr<wxXmlNode> second(again->GetXmlImage());
-    Require(SameXml(image.get(), second.get()));
+    const bool composite = input.Byte() % 2 != 0;
+    const std::unique_ptr<wxXmlNode> element = RowElement(input, composite);
+    if (composite)
+        ReadWriteRead<TCompositeStream>(element.get());
+    else
+        ReadWriteRead<TTestStreamRow>(element.get());
     return 0;
 }

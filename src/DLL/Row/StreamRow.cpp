@@ -201,13 +201,16 @@ void TZVStreamRow::createParamList(const wxXmlNode*& pNode) {
     }
     if (ElementName(pNode) != L"param-list")
         throw TError(wxGetTranslation(L"Missing parameter list for %s"), GetRowDesignation());
+    int subCount = 0;
+    int superType = 0;
     for (int i = 0; i < int(ParamLimit()); ++i) {
         const wxXmlNode* param = NthChild(pNode, i);
         if (!param)
             throw TError(wxGetTranslation(L"Missing parameter for %s (need: %d, found %d)"),
                          GetRowDesignation(), GetParamCount(), i);
-        aParamTab[size_t(i)] =
-            TZVParamRow::Create(param, this, i, table[GetParamControl(i)].aTypeDef);
+        const TTypeDef& type = table[GetParamControl(i)].aTypeDef;
+        checkParamType(param, i, NextParamRole(type.aType, subCount, superType));
+        aParamTab[size_t(i)] = TZVParamRow::Create(param, this, i, type);
     }
     long shown = 0;
     if (!ParseLong32(GetPropValue(pNode, L"shown"), shown) || (unsigned long)shown > 1)
@@ -318,29 +321,60 @@ void TZVStreamRow::CreateStreamParam(bool pNoDefaultKeys) {
         ZV_FAIL("ParamCount == GetParamCount()");
 }
 
+TZVStreamRow::EParamRole TZVStreamRow::NextParamRole(int pType, int& pSubCount,
+                                                     int& pSuperType) {
+    if (pType == paramTypeCOLOR || pType == paramTypeFONT) {
+        pSuperType = pType;
+        pSubCount = pType == paramTypeCOLOR ? 3 : 4;
+        return pType == paramTypeCOLOR ? paramRoleCOLOR : paramRoleFONT;
+    }
+    if (pType < paramTypeREAL || pType > paramTypeTEXT)
+        return paramRoleNONE;
+    if (pSubCount == 0)
+        return paramRolePLAIN;
+    --pSubCount;
+    return pSuperType == paramTypeCOLOR ? paramRoleCOLOR_COMP : paramRoleFONT_COMP;
+}
+
 TZVParamRow* TZVStreamRow::NewParamRow(const TControlInfo& pInfo, int& pSubCount, int& pSuperType) {
     const int type = pInfo.aTypeDef.aType;
-    if (type == paramTypeCOLOR || type == paramTypeFONT) {
-        if (pSubCount != 0)
-            ZV_FAIL("SubCount==0");
-        pSuperType = type;
-        if (type == paramTypeCOLOR) {
-            pSubCount = 3;
-            return new TZVColorParamRow(pInfo.aTypeDef);
-        }
-        pSubCount = 4;
-        return new TZVFontParamRow(FONT_PARAM_TYPE());
-    }
-    if (type < paramTypeREAL || type > paramTypeTEXT) {
-        ZV_FAIL("false");
-        return nullptr;
-    }
-    if (pSubCount == 0)
+    if ((type == paramTypeCOLOR || type == paramTypeFONT) && pSubCount != 0)
+        ZV_FAIL("SubCount==0");
+    switch (NextParamRole(type, pSubCount, pSuperType)) {
+    case paramRolePLAIN:
         return new TZVSimpleParamRow(pInfo.aTypeDef);
-    --pSubCount;
-    if (pSuperType == paramTypeCOLOR)
+    case paramRoleCOLOR:
+        return new TZVColorParamRow(pInfo.aTypeDef);
+    case paramRoleFONT:
+        return new TZVFontParamRow(FONT_PARAM_TYPE());
+    case paramRoleCOLOR_COMP:
         return new TZVColorCompParamRow(pInfo.aTypeDef);
-    return new TZVFontSubParamRow(pInfo.aTypeDef);
+    case paramRoleFONT_COMP:
+        return new TZVFontSubParamRow(pInfo.aTypeDef);
+    case paramRoleNONE:
+        break;
+    }
+    ZV_FAIL("false");
+    return nullptr;
+}
+
+void TZVStreamRow::checkParamType(const wxXmlNode* pParam, int pIndex, EParamRole pRole) const {
+    // The sub-type each role needs, by role; a plain row may be of any sub-type but these.
+    const wxString* const needed[] = {nullptr,
+                                      &TZVColorParamRow::theSubType,
+                                      &TZVFontParamRow::theSubType,
+                                      &TZVColorCompParamRow::theSubType,
+                                      &TZVFontSubParamRow::theSubType,
+                                      nullptr};
+    const wxString type = GetPropValue(pParam, L"type");
+    bool fits = true;
+    for (const wxString* name : needed)
+        fits = fits && (!name || *name != type);
+    if (needed[pRole])
+        fits = type == *needed[pRole];
+    if (!fits)
+        throw TError(wxGetTranslation(L"Parameter %d of %s cannot be of type %s"), pIndex + 1,
+                     GetRowDesignation(), type);
 }
 
 void TZVStreamRow::CreateOneParam(const TControlInfo& pInfo, int& pCount, int& pSubCount,

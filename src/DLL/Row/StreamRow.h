@@ -255,8 +255,22 @@ private:
     // pSuperType: the components still due to the last composite and its type code.
     void CreateOneParam(const TControlInfo& pInfo, int& pCount, int& pSubCount, int& pSuperType,
                         bool pNoDefaultKeys);
+    // What the control table makes of the next parameter entry, of type code pType.
+    enum EParamRole {
+        paramRolePLAIN,
+        paramRoleCOLOR,
+        paramRoleFONT,
+        paramRoleCOLOR_COMP,
+        paramRoleFONT_COMP,
+        paramRoleNONE
+    };
+    // The role of an entry of type code pType; pSubCount and pSuperType as above.
+    static EParamRole NextParamRole(int pType, int& pSubCount, int& pSuperType);
     // The row class of a parameter entry, as above; null for a type code of no parameter.
     static TZVParamRow* NewParamRow(const TControlInfo& pInfo, int& pSubCount, int& pSuperType);
+    // Throws TError unless the "type" of element pParam, read as parameter pIndex, fits the
+    // role the control table gives that parameter.
+    void checkParamType(const wxXmlNode* pParam, int pIndex, EParamRole pRole) const;
     // The parameter count, limited to the table actually built.
     size_t ParamLimit() const;
     TZVParamRow* EnabledParamAt(size_t pIndex) const;

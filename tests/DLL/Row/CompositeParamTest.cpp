@@ -4,13 +4,13 @@
 #include "DLL/Row/FontParamRow.h"
 #include "DLL/Row/ParamFormula.h"
 #include "DLL/Row/RowRegistry.h"
-#include "DLL/Row/StreamFactory.h"
 
 #include "support/AssertCapture.h"
+#include "support/CompositeStream.h"
 #include "support/FakeFormula.h"
 #include "support/FakeHost.h"
-#include "support/FakeRows.h"
 #include "support/ListenerRecorder.h"
+#include "support/ParamUndoDriver.h"
 #include "support/RowText.h"
 #include "support/XmlText.h"
 
@@ -21,42 +21,11 @@
 #include <cmath>
 #include <map>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
 namespace {
-
-TControlInfo Entry(int pKind, int pIndex, const TTypeDef& pType, const wchar_t* pLabel) {
-    TControlInfo info(pIndex, pType, pLabel, true);
-    info.aKind = pKind;
-    return info;
-}
-
-// A stream row whose controls are a colour "Back" (components 1 to 3, blue labelled "Deep"),
-// a font "Title" (components 5 to 8) and one setup.
-class TCompositeStream : public TFakeStreamRow {
-public:
-    TCompositeStream() : TFakeStreamRow(rowKindSOURCE, L"Clip") {
-        const TTypeDef integer(paramTypeINTEGER);
-        aControls = {Entry(0, 0, TTypeDef(paramTypeCOLOR), L"Back"),
-                     Entry(0, 1, integer, L""),
-                     Entry(0, 2, integer, L""),
-                     Entry(0, 3, integer, L"Deep"),
-                     Entry(0, 4, FONT_PARAM_TYPE(), L"Title"),
-                     Entry(0, 5, TTypeDef(paramTypeTEXT), L""),
-                     Entry(0, 6, integer, L""),
-                     Entry(0, 7, FLAG_PARAM_TYPE(), L""),
-                     Entry(0, 8, FLAG_PARAM_TYPE(), L""),
-                     Entry(2, 0, TTypeDef(paramTypeREAL), L"Show")};
-        aParamControls = {0, 1, 2, 3, 4, 5, 6, 7, 8};
-        aSetupControls = {9};
-        aParamCount = 9;
-        aSetupCount = 1;
-    }
-    TZVSuperParamRow* Super(int pIndex) const {
-        return dynamic_cast<TZVSuperParamRow*>(aParamTab[size_t(pIndex)]);
-    }
-};
 
 wxString ParamListImage(const TZVStreamRow& pRow) {
     wxXmlNode list(wxXML_ELEMENT_NODE, L"param-list");
@@ -80,6 +49,20 @@ std::string ReadParams(TZVStreamRow& pRow, const wxString& pText) {
     return "";
 }
 
+// One "param" element per letter: C colour, c colour component, F font, f font component,
+// s plain, b a colour component "Blue" whose key does not read.
+wxString Params(const std::string& pKinds) {
+    static const std::map<char, const wchar_t*> theElements = {
+        {'C', L"Color\" name=\"Back\"><value/>"}, {'c', L"ColorComp\" name=\"\"><value/>"},
+        {'F', L"Font\" name=\"Title\"><value/>"}, {'f', L"FontComp\" name=\"\"><value/>"},
+        {'s', L"Standard\" name=\"\"><value/>"},
+        {'b', L"ColorComp\" name=\"Blue\"><value><key/></value>"}};
+    wxString text = L"<param-list shown=\"0\">";
+    for (char kind : pKinds)
+        text += wxString(L"<param type=\"") + theElements.at(kind) + L"</param>";
+    return text + L"</param-list>";
+}
+
 // A segment [pBegin, pEnd) from pValue rising by pSlope a time unit, of continuity pCont.
 TABCFormula Segment(long pBegin, double pValue, long pEnd, EContinuity pCont = contNONE,
                     double pSlope = 0) {
@@ -94,6 +77,11 @@ void SetKeys(TZVParamRow* pRow, const std::vector<TABCFormula>& pSegments) {
         segment = pRow->deleteFormula(segment, false);
     for (const TABCFormula& segment : pSegments)
         pRow->insertFormula(segment, nullptr, false);
+}
+
+// A colour as hexadecimal digits; "-" when undefined.
+std::string Hex(const TVariant& pValue) {
+    return pValue.IsUndefined() ? "-" : wxString::Format(L"%06X", int(pValue.GetDouble())).ToStdString();
 }
 
 // Counts the evaluations of a component's value source.
@@ -127,31 +115,32 @@ const wchar_t* const theStoredList =
 
 } // namespace
 
-TEST(CompositeParam, ControlTableMakesCompositesFollowedByTheirComponents) {
+TEST(CompositeParam, ControlTableRowsWriteAndReadBackIdentically) {
     TFakeProject project;
     TFakeStreamRow root(rowKindMIXER);
     root.MakeRoot();
     root.aSequenceList.Add(0, 50, root.aSequenceList.end());
-    TCompositeStream row;
-    row.CreateDefault(L"Clip");
-    row.SetStreamParent(&root, false);
-    std::vector<std::string> kinds;
-    for (const TZVParamRow* param : row.aParamTab)
-        kinds.push_back(std::string(param->GetSubType().utf8_str()) + ":" +
-                        std::string(param->aName.utf8_str()) + ":" +
-                        std::to_string(param->aFormulaList.size()));
-    EXPECT_EQ(kinds, (std::vector<std::string>{"Color:Back:0", "ColorComp:Back - Red:1",
-                                               "ColorComp:Back - Green:1", "ColorComp:Deep:1",
-                                               "Font:Title:0", "FontComp:Title - Name:1",
-                                               "FontComp:Title - Size:1", "FontComp:Title - Bold:1",
-                                               "FontComp:Title - Italic:1"}));
-    EXPECT_EQ(row.Super(0)->aSubCount, 3);
-    EXPECT_EQ(row.Super(4)->aSubCount, 4);
-    EXPECT_EQ(row.Super(4)->aTypeDef.aType, paramTypeFONT);
-    // Default components: black, and the font image of the components' defaults.
-    EXPECT_EQ(row.aParamTab[0]->GetValueAt(5), TVariant(0.0));
-    EXPECT_EQ(row.aParamTab[4]->GetValueAt(5), TVariant(wxString(L"bi0\tText")));
-    EXPECT_EQ(static_cast<TZVSubParamRow*>(row.aParamTab[8])->aSubNumber, 3);
+    TCompositeStream made;
+    made.CreateDefault(L"Clip");
+    made.SetStreamParent(&root, false);
+    // Composites keep no segments and write an empty value; unnamed components are named
+    // after their composite, the labelled one keeps its label.
+    const wxString image = ParamListImage(made);
+    EXPECT_EQ(image, wxString(theStoredList));
+    EXPECT_TRUE(made.Super(0)->aFormulaList.empty() && made.Super(4)->aFormulaList.empty());
+    EXPECT_EQ(made.Super(4)->aTypeDef.aType, paramTypeFONT);
+    EXPECT_EQ(static_cast<TZVSubParamRow*>(made.aParamTab[8])->aSubNumber, 3);
+    EXPECT_EQ(made.aParamTab[0]->GetValueAt(5), TVariant(0.0));
+    EXPECT_EQ(made.aParamTab[4]->GetValueAt(5), TVariant(wxString(L"bi0\tText")));
+
+    TCompositeStream read;
+    read.SetParent(&root, false);
+    ASSERT_EQ(ReadParams(read, L"<param-list shown=\"0\">" + image.Mid(12)), "");
+    EXPECT_EQ(ParamListImage(read), image);
+    // Every component's keys reach its composite, and the stream through both.
+    EXPECT_EQ(KeyText(read.aParamTab[0]->aKeyList), "0:3 50:3 ");
+    EXPECT_EQ(KeyText(read.aParamTab[4]->aKeyList), "0:4 50:4 ");
+    EXPECT_EQ(KeyText(read.aKeyList), "0:14 50:14 ");
 }
 
 TEST(CompositeParam, FactoriesReportTypesThatDoNotFit) {
@@ -168,55 +157,38 @@ TEST(CompositeParam, FactoriesReportTypesThatDoNotFit) {
     EXPECT_EQ(row->GetSubType(), L"Font");
 }
 
-TEST(CompositeParam, StoredListReadsAndWritesBackIdentically) {
+TEST(CompositeParam, MisplacedOrBrokenParametersAreRefused) {
     TFakeProject project;
-    TFakeStreamRow root(rowKindMIXER);
-    root.MakeRoot();
-    root.aSequenceList.Add(0, 50, root.aSequenceList.end());
-    TCompositeStream made;
-    made.CreateDefault(L"Clip");
-    made.SetStreamParent(&root, false);
-    const wxString image = ParamListImage(made);
-    EXPECT_EQ(image, wxString(theStoredList));
-    TCompositeStream read;
-    read.SetParent(&root, false);
-    ASSERT_EQ(ReadParams(read, L"<param-list shown=\"0\">" + image.Mid(12)), "");
-    EXPECT_EQ(ParamListImage(read), image);
-    // Every component's keys reach its composite, and the stream through both.
-    EXPECT_EQ(KeyText(read.aParamTab[0]->aKeyList), "0:3 50:3 ");
-    EXPECT_EQ(KeyText(read.aParamTab[4]->aKeyList), "0:4 50:4 ");
-    EXPECT_EQ(KeyText(read.aKeyList), "0:14 50:14 ");
-}
-
-TEST(CompositeParam, MisplacedOrBrokenComponentsAreRefused) {
-    TFakeProject project;
-    const wxString comp = L"<param type=\"ColorComp\" name=\"\"><value/></param>";
-    const wxString color = L"<param type=\"Color\" name=\"C\"><value/></param>";
-    const wxString plain = L"<param type=\"Standard\" name=\"\"><value/></param>";
-    const wxString font = L"<param type=\"FontComp\" name=\"\"><value/></param>";
-    const wxString badBlue =
-        L"<param type=\"ColorComp\" name=\"Blue\"><value><key/></value></param>";
-    struct TCase {
-        wxString aParams;
-        std::string aError;
-    } cases[] = {
-        {comp + comp, "Misplaced component parameter Param. ColorComp  of fake Clip"},
-        {color + comp + comp + comp + font,
-         "Misplaced component parameter Param. FontComp  of fake Clip"},
-        {color + comp + comp + comp + comp,
-         "Misplaced component parameter Param. ColorComp  of fake Clip"},
-        {color + comp + comp + badBlue, "Invalid key list for Param. ColorComp Blue of fake Clip"},
-        {plain + plain + plain + plain + plain + plain + plain + plain + color, ""},
+    const std::pair<std::string, std::string> cases[] = {
+        {"cccsFffff", "Parameter 1 of Source fake Clip cannot be of type ColorComp"},
+        {"sccsFffff", "Parameter 1 of Source fake Clip cannot be of type Standard"},
+        {"CcfcFffff", "Parameter 3 of Source fake Clip cannot be of type FontComp"},
+        {"CcscFffff", "Parameter 3 of Source fake Clip cannot be of type Standard"},
+        {"CcccCffff", "Parameter 5 of Source fake Clip cannot be of type Color"},
+        {"CcccFfffC", "Parameter 9 of Source fake Clip cannot be of type Color"},
+        {"CccbFffff", "Invalid key list for Param. ColorComp Blue of fake Clip"},
+        {"CcccFffff", ""},
     };
-    for (const TCase& c : cases) {
+    for (const auto& c : cases) {
         TCompositeStream row;
-        TAssertCapture ignoreTypeReports;
-        EXPECT_EQ(ReadParams(row, L"<param-list shown=\"0\">" + c.aParams + plain + plain + plain +
-                                      plain + plain + plain + plain + plain + L"</param-list>"),
-                  c.aError)
-            << c.aParams;
-        if (c.aError.empty()) {
-            EXPECT_TRUE(row.aParamTab[8]->GetValueAt(0).IsUndefined());
+        EXPECT_EQ(ReadParams(row, Params(c.first)), c.second) << c.first;
+    }
+    // Made without the reader's check, a component without its composite, or beyond its
+    // count, is refused too.
+    TCompositeStream row;
+    row.CompleteCreate();
+    const std::unique_ptr<wxXmlNode> list(ParseXml(Params("Cc")));
+    const wxXmlNode* color = list->GetChildren();
+    const TTypeDef integer(paramTypeINTEGER);
+    const std::string misplaced = "Misplaced component parameter Param. ColorComp  of fake Clip";
+    for (int index : {0, 4}) {
+        if (index > 0)
+            row.aParamTab[0] = TZVParamRow::Create(color, &row, 0, TTypeDef(paramTypeCOLOR));
+        try {
+            delete TZVParamRow::Create(color->GetNext(), &row, index, integer);
+            ADD_FAILURE() << index;
+        } catch (const TError& error) {
+            EXPECT_EQ(std::string(wxString(error).utf8_str()), misplaced);
         }
     }
 }
@@ -257,71 +229,41 @@ protected:
     TCompositeStream aRow;
 };
 
-std::string ContText(EContinuity pCont, bool pFlag) {
-    return std::to_string(int(pCont)) + (pFlag ? "+" : "");
-}
-
 } // namespace
 
 TEST_F(TColorFixture, ValueKeysAndContinuityCombineTheComponents) {
     TABCFormula eased = Segment(10, 5, 30, contSMOOTH);
     eased.aAccel = true;
-    // {setup, value at 10.9, HasKey(10), GetValueNSlope(10, right side), flat at 20}
-    struct TCase {
-        TColorSetup aSetup;
-        TVariant aValue;
-        int aKeys;
-        std::string aCont;
-        TVariant aSlopeValue;
-        bool aFlat;
-    } cases[] = {
+    // "<value at 10.9> <HasKey(10)> <continuity at 10, right side><+ when flagged> <value
+    // with it> <flat at 20>"
+    const std::pair<TColorSetup, std::string> cases[] = {
         // Green rises by 1 a unit: 10.9 is taken at 10 (0x6E, not 0x6F).
         {{{Segment(0, 255, 50)}, {Segment(0, 100, 50, contNONE, 1)}, {Segment(0, 0, 50)}},
-         TVariant(double(0xFF6E00)),
-         0,
-         "4",
-         TVariant(double(0xFF6E00)),
-         false},
+         "FF6E00 0 4 FF6E00 0"},
         {{{Segment(0, 1, 10), Segment(10, 2, 50, contSMOOTH)},
           {Segment(10, 3, 50, contSMOOTH)},
           {Segment(10, 4, 50, contSMOOTH)}},
-         TVariant(double(0x020304)),
-         3,
-         "3",
-         TVariant(double(0x020304)),
-         true},
+         "020304 3 3 020304 1"},
         {{{Segment(10, 1, 50, contSMOOTH)},
           {Segment(10, 3, 50, contANGLE)},
           {Segment(10, 4, 50, contSMOOTH)}},
-         TVariant(double(0x010304)),
-         2,
-         "5",
-         TVariant(double(0x010304)),
-         true},
+         "010304 2 5 010304 1"},
         // Easing differs: mixed as well; the first visited (blue) gives the flag.
         {{{Segment(10, 1, 50, contSMOOTH)}, {Segment(10, 3, 50, contSMOOTH)}, {eased}},
-         TVariant(double(0x010305)),
-         2,
-         "5+",
-         TVariant(double(0x010305)),
-         true},
+         "010305 2 5+ 010305 1"},
         // Green undefined at 10.9: no value, whatever the others say.
         {{{Segment(0, 1, 50)}, {Segment(20, 3, 50)}, {Segment(10, 4, 50, contSMOOTH)}},
-         TVariant(),
-         2,
-         "5",
-         TVariant(),
-         true},
+         "- 2 5 - 1"},
     };
-    for (const TCase& c : cases) {
-        Use(c.aSetup);
-        EXPECT_EQ(Color().GetValueAt(10.9), c.aValue);
-        EXPECT_EQ(Formula().HasKey(10), c.aKeys);
+    for (const auto& c : cases) {
+        Use(c.first);
         EContinuity cont = contFLAT;
         bool flag = false;
-        EXPECT_EQ(Formula().GetValueNSlope(10, false, cont, flag), c.aSlopeValue);
-        EXPECT_EQ(ContText(cont, flag), c.aCont);
-        EXPECT_EQ(Formula().IsFlatFormula(20), c.aFlat);
+        const TVariant value = Formula().GetValueNSlope(10, false, cont, flag);
+        EXPECT_EQ(Hex(Color().GetValueAt(10.9)) + " " + std::to_string(Formula().HasKey(10)) +
+                      " " + std::to_string(int(cont)) + (flag ? "+ " : " ") + Hex(value) + " " +
+                      std::to_string(Formula().IsFlatFormula(20)),
+                  c.second);
     }
 }
 
@@ -362,15 +304,20 @@ TEST_F(TColorFixture, SnapshotsReadTheHostsFrameTable) {
 
 TEST_F(TColorFixture, ComponentChangesAreReportedAsTheCompositesEdit) {
     TListenerRecorder recorder;
-    recorder.aNames = {{&Color(), "Back"}, {aRow.aParamTab[2], "Green"}};
+    recorder.aNames = {{&Color(), "Back"}};
     TListenerScope scope(recorder);
+    // A change reaches the composite as a listener (one report) and through its combining
+    // formula (a second one, held back while the composite passes an operation down); a
+    // key or sequence change only as a listener.
     aRow.aParamTab[2]->notifyListenersParamChanged();
+    recorder.aCalls += "| ";
     Color().aIsApplying = true;
     aRow.aParamTab[2]->notifyListenersParamChanged();
     Color().aIsApplying = false;
+    recorder.aCalls += "| ";
     aRow.aParamTab[2]->notifyOther(true);
-    EXPECT_EQ(recorder.aCalls, "ParamKeyEdit(Back,0) ParamKeyEdit(Back,0) ParamKeyEdit(Back,0) "
-                               "ParamKeyEdit(Back,0) ");
+    EXPECT_EQ(recorder.aCalls, "ParamKeyEdit(Back,0) ParamKeyEdit(Back,0) | "
+                               "ParamKeyEdit(Back,0) | ParamKeyEdit(Back,0) ");
     // Removing the composite's listeners leaves no entry behind.
     Color().aFormula->AddListeners(true);
     for (int i = 1; i <= 3; ++i)
@@ -487,17 +434,64 @@ TEST_F(TColorFixture, ListingAndEnablingPassToTheComponents) {
     Color().ListParam(listed);
     EXPECT_EQ(listed, (std::list<TZVParamRow*>{aRow.aParamTab[3], aRow.aParamTab[1]}));
 
-    aRow.aSetupTab[0] = TVariant(0.0);
-    Color().OnSetupUpdate(0);
     std::string states;
-    for (int i = 1; i <= 3; ++i)
-        states += aRow.aParamTab[size_t(i)]->aIsEnabled ? "1" : "0";
-    aRow.aSetupTab[0] = TVariant(wxString(L"yes"));
-    Color().OnSetupUpdate(0);
-    for (int i = 1; i <= 3; ++i)
-        states += aRow.aParamTab[size_t(i)]->aIsEnabled ? "1" : "0";
+    for (const TVariant& setup : {TVariant(0.0), TVariant(wxString(L"yes"))}) {
+        aRow.aSetupTab[0] = setup;
+        Color().OnSetupUpdate(0);
+        for (int i = 1; i <= 3; ++i)
+            states += aRow.aParamTab[size_t(i)]->aIsEnabled ? "1" : "0";
+    }
     TZVStreamRow::EndEnableParam();
     EXPECT_EQ(states, "000111");
+}
+
+// A component's key counts once for the component and once for its composite, each while
+// enabled: whichever of the two is shown, the stream shows the key, and every count it gets
+// is taken back. Random enabling, splits, deletions and their undoing keep the counts.
+TEST(CompositeParam, KeyCountsFollowEveryEnabledRow) {
+    TFakeProject project;
+    TFakeStreamRow root(rowKindMIXER);
+    root.MakeRoot();
+    root.aSequenceList.Add(0, 400, root.aSequenceList.end());
+    TCompositeStream row;
+    row.CreateDefault(L"Clip");
+    row.SetStreamParent(&root, false);
+    std::mt19937 random(5);
+    TUndoCompilerLog undo;
+    for (int step = 0; step < 400; ++step) {
+        TZVParamRow* param = row.aParamTab[random() % 9];
+        const long time = long(random() % 40) * 10;
+        switch (random() % 5) {
+        case 0:
+            row.EnableParam(param, random() % 3 != 0);
+            break;
+        case 1:
+            row.aSetupTab[0] = TVariant(double(random() % 2));
+            row.Super(random() % 2 ? 0 : 4)->OnSetupUpdate(0);
+            break;
+        case 2:
+            param->SplitAt(time, undo);
+            break;
+        default:
+            param->DeleteKey(time, undo);
+            break;
+        }
+        for (TZVParamRow* edited : row.aParamTab)
+            if (random() % 4 == 0)
+                UndoParamEdit(*edited);
+            else
+                TakeUndoImage(*edited);
+        ASSERT_EQ(KeyText(row.aKeyList), KeyText(ParamKeys(row))) << step;
+        ASSERT_EQ(KeyText(root.aKeyList), KeyText(row.aKeyList)) << step;
+        for (int composite : {0, 4})
+            ASSERT_EQ(KeyText(row.Super(composite)->aKeyList),
+                      KeyText(CompositeKeys(*row.Super(composite))))
+                << step;
+    }
+    for (TZVParamRow* param : row.aParamTab)
+        row.EnableParam(param, false);
+    TZVStreamRow::EndEnableParam();
+    EXPECT_TRUE(root.aKeyList.empty());
 }
 
 TEST(CompositeParam, ColorAndFontComputeTheirValues) {

@@ -4,7 +4,6 @@
 #include "DLL/Bas/ABCFormula.h"
 #include "DLL/Ctl/FontImage.h"
 
-#include "support/AssertCapture.h"
 #include "support/FakeRenderContext.h"
 
 #include <gtest/gtest.h>
