@@ -95,6 +95,19 @@ public:
     mutable int aCalls = 0;
 };
 
+// The stream made by default under a root whose one sequence is [0, pEnd).
+struct TMadeUnderRoot {
+    explicit TMadeUnderRoot(long pEnd) {
+        aRoot.MakeRoot();
+        aRoot.aSequenceList.Add(0, pEnd, aRoot.aSequenceList.end());
+        aRow.CreateDefault(L"Clip");
+        aRow.SetStreamParent(&aRoot, false);
+    }
+    TFakeProject aProject;
+    TFakeStreamRow aRoot{rowKindMIXER};
+    TCompositeStream aRow;
+};
+
 const wchar_t* const theStoredList =
     L"<param-list><param type=\"Color\" name=\"Back\"><value/></param>"
     L"<param type=\"ColorComp\" name=\"Back - Red\"><value><key time=\"0\" to=\"50\" "
@@ -116,13 +129,8 @@ const wchar_t* const theStoredList =
 } // namespace
 
 TEST(CompositeParam, ControlTableRowsWriteAndReadBackIdentically) {
-    TFakeProject project;
-    TFakeStreamRow root(rowKindMIXER);
-    root.MakeRoot();
-    root.aSequenceList.Add(0, 50, root.aSequenceList.end());
-    TCompositeStream made;
-    made.CreateDefault(L"Clip");
-    made.SetStreamParent(&root, false);
+    TMadeUnderRoot tree(50);
+    TCompositeStream& made = tree.aRow;
     // Composites keep no segments and write an empty value; unnamed components are named
     // after their composite, the labelled one keeps its label.
     const wxString image = ParamListImage(made);
@@ -134,7 +142,7 @@ TEST(CompositeParam, ControlTableRowsWriteAndReadBackIdentically) {
     EXPECT_EQ(made.aParamTab[4]->GetValueAt(5), TVariant(wxString(L"bi0\tText")));
 
     TCompositeStream read;
-    read.SetParent(&root, false);
+    read.SetParent(&tree.aRoot, false);
     ASSERT_EQ(ReadParams(read, L"<param-list shown=\"0\">" + image.Mid(12)), "");
     EXPECT_EQ(ParamListImage(read), image);
     // Every component's keys reach its composite, and the stream through both.
@@ -449,13 +457,8 @@ TEST_F(TColorFixture, ListingAndEnablingPassToTheComponents) {
 // enabled: whichever of the two is shown, the stream shows the key, and every count it gets
 // is taken back. Random enabling, splits, deletions and their undoing keep the counts.
 TEST(CompositeParam, KeyCountsFollowEveryEnabledRow) {
-    TFakeProject project;
-    TFakeStreamRow root(rowKindMIXER);
-    root.MakeRoot();
-    root.aSequenceList.Add(0, 400, root.aSequenceList.end());
-    TCompositeStream row;
-    row.CreateDefault(L"Clip");
-    row.SetStreamParent(&root, false);
+    TMadeUnderRoot tree(400);
+    TCompositeStream& row = tree.aRow;
     std::mt19937 random(5);
     TUndoCompilerLog undo;
     for (int step = 0; step < 400; ++step) {
@@ -482,7 +485,7 @@ TEST(CompositeParam, KeyCountsFollowEveryEnabledRow) {
             else
                 TakeUndoImage(*edited);
         ASSERT_EQ(KeyText(row.aKeyList), KeyText(ParamKeys(row))) << step;
-        ASSERT_EQ(KeyText(root.aKeyList), KeyText(row.aKeyList)) << step;
+        ASSERT_EQ(KeyText(tree.aRoot.aKeyList), KeyText(row.aKeyList)) << step;
         for (int composite : {0, 4})
             ASSERT_EQ(KeyText(row.Super(composite)->aKeyList),
                       KeyText(CompositeKeys(*row.Super(composite))))
@@ -491,7 +494,7 @@ TEST(CompositeParam, KeyCountsFollowEveryEnabledRow) {
     for (TZVParamRow* param : row.aParamTab)
         row.EnableParam(param, false);
     TZVStreamRow::EndEnableParam();
-    EXPECT_TRUE(root.aKeyList.empty());
+    EXPECT_TRUE(tree.aRoot.aKeyList.empty());
 }
 
 TEST(CompositeParam, ColorAndFontComputeTheirValues) {
