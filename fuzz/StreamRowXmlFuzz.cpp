@@ -197,7 +197,7 @@ void ReadWriteRead(const wxXmlNode* pElement) {
     Require(Consistent(*row));
     const std::unique_ptr<wxXmlNode> image(row->GetXmlImage());
     const std::unique_ptr<TRow> again(Read<TRow>(image.get()));
-    Require(again != nullptr);
+    Require(again != nullptr && Consistent(*again));
     const std::unique_ptr<wxXmlNode> second(again->GetXmlImage());
     Require(SameXml(image.get(), second.get()));
 }
