@@ -181,24 +181,17 @@ TEST(CompositeParam, MisplacedOrBrokenParametersAreRefused) {
         TCompositeStream row;
         EXPECT_EQ(ReadParams(row, Params(c.first)), c.second) << c.first;
     }
-    // Made without the reader's check, a component without its composite, or beyond its
-    // count, is refused too.
+    // Made outside the stream's reader, a component without its composite, or beyond its
+    // count, is refused as well.
     TCompositeStream row;
     row.CompleteCreate();
     const std::unique_ptr<wxXmlNode> list(ParseXml(Params("Cc")));
-    const wxXmlNode* color = list->GetChildren();
+    const wxXmlNode* component = list->GetChildren()->GetNext();
     const TTypeDef integer(paramTypeINTEGER);
-    const std::string misplaced = "Misplaced component parameter Param. ColorComp  of fake Clip";
-    for (int index : {0, 4}) {
-        if (index > 0)
-            row.aParamTab[0] = TZVParamRow::Create(color, &row, 0, TTypeDef(paramTypeCOLOR));
-        try {
-            delete TZVParamRow::Create(color->GetNext(), &row, index, integer);
-            ADD_FAILURE() << index;
-        } catch (const TError& error) {
-            EXPECT_EQ(std::string(wxString(error).utf8_str()), misplaced);
-        }
-    }
+    EXPECT_THROW(TZVParamRow::Create(component, &row, 0, integer), TError);
+    row.aParamTab[0] = TZVParamRow::Create(list->GetChildren(), &row, 0, TTypeDef(paramTypeCOLOR));
+    EXPECT_THROW(TZVParamRow::Create(component, &row, 4, integer), TError);
+    EXPECT_NO_THROW(delete TZVParamRow::Create(component, &row, 1, integer));
 }
 
 namespace {
