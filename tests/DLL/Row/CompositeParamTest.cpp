@@ -170,6 +170,7 @@ TEST(CompositeParam, MisplacedOrBrokenParametersAreRefused) {
     const std::pair<std::string, std::string> cases[] = {
         {"cccsFffff", "Parameter 1 of Source fake Clip cannot be of type ColorComp"},
         {"sccsFffff", "Parameter 1 of Source fake Clip cannot be of type Standard"},
+        {"FccsFffff", "Parameter 1 of Source fake Clip cannot be of type Font"},
         {"CcfcFffff", "Parameter 3 of Source fake Clip cannot be of type FontComp"},
         {"CcscFffff", "Parameter 3 of Source fake Clip cannot be of type Standard"},
         {"CcccCffff", "Parameter 5 of Source fake Clip cannot be of type Color"},
