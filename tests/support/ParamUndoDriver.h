@@ -1,6 +1,5 @@
-// The host's undo round of a parameter row's key edit, without the undo buffer: the row's
-// image is taken into an element, stored as an undo record and read back from it, then
-// applied with the opposite image recorded. Applying twice undoes and redoes an edit.
+// The undo round of ParamUndoRound.h, each step expected to succeed. Applying twice undoes
+// and redoes an edit.
 #pragma once
 
 #include <memory>

@@ -65,8 +65,19 @@ TABCFormula::TABCFormula(const TABCFormula* pLeft, const TABCFormula* pRight, co
         ZV_ASSERT(pLeft->aEnd <= pRange.aBegin);
     if (pRight)
         ZV_ASSERT(pRight->aBegin >= pRange.aEnd);
-    const bool leftTouch = pLeft && pLeft->aEnd == pRange.aBegin;
-    const bool rightTouch = pRight && pRight->aBegin == pRange.aEnd;
+    Build(pLeft, pRight, pType, pRate);
+    // An undefined start value is stored as a FLAT key without coefficients: build it as it
+    // reads back.
+    if (!aValue.IsNumeric()) {
+        aCont = contFLAT;
+        a = b = c = 0.0;
+    }
+}
+
+void TABCFormula::Build(const TABCFormula* pLeft, const TABCFormula* pRight, const TTypeDef& pType,
+                        long pRate) {
+    const bool leftTouch = pLeft && pLeft->aEnd == aBegin;
+    const bool rightTouch = pRight && pRight->aBegin == aEnd;
     const bool keyed = pType.aType < paramTypeFONT;
     if (leftTouch) {
         aValue = pLeft->ComputePointAt(double(pLeft->aEnd));
@@ -92,10 +103,11 @@ TABCFormula::TABCFormula(const TABCFormula* pLeft, const TABCFormula* pRight, co
             Extrapolate(pType, pRate, false);
         return;
     }
-    if (pType.aSlope == 0.0)
-        c = (pRight->aValue.GetDouble() - aValue.GetDouble()) / double(aEnd - aBegin);
-    else
+    if (pType.aSlope != 0.0)
         Extrapolate(pType, pRate, true);
+    // A line to or from an undefined value would have a NaN slope: it stays level.
+    else if (aValue.IsNumeric() && pRight->aValue.IsNumeric())
+        c = (pRight->aValue.GetDouble() - aValue.GetDouble()) / double(aEnd - aBegin);
 }
 
 TABCFormula::~TABCFormula() = default;
@@ -165,6 +177,9 @@ void TABCFormula::rebuildFormula(double pDelta, const TABCFormula* pNextFormula,
         a = b = c = 0.0;
         return;
     }
+    // A rise to or from an undefined value is no number: the curve keeps the shape it has.
+    if (std::isnan(pDelta))
+        pDelta = Rise();
     const double k = 1.0 / double(aEnd - aBegin);
     const double s = pDelta * k; // the mean slope
     const bool boundEnd = pNextFormula && pNextFormula->aCont == contSMOOTH;

@@ -138,6 +138,9 @@ public:
     uint8_t aFlags; // flagLEFT_MULT, flagRIGHT_MULT
 
 private:
+    // The curve of the segment between two neighbours, built by the constructor.
+    void Build(const TABCFormula* pLeft, const TABCFormula* pRight, const TTypeDef& pType,
+               long pRate);
     // The rise over the segment with the current times and coefficients.
     double Rise() const;
     // The time where the straight line at slope c from (aBegin, aValue) reaches the type's

@@ -355,7 +355,9 @@ void TZVParamRow::DropFormulaForKeys(bool pMakeUndo) {
 }
 
 void TZVParamRow::ApplyUndo(const TABCFormulaList& pUndoList, bool pMakeUndo) {
-    if (pUndoList.empty())
+    // An empty record is still the image of a switch to a formula from a row without segments:
+    // a formula row goes back to keys.
+    if (pUndoList.empty() && !aFormula)
         return;
     if (pMakeUndo && &pUndoList == &aUndoList) {
         ZV_FAIL("!pMakeUndo || (&pUndoList != &aUndoList)");

@@ -280,6 +280,10 @@ TEST(ABCFormula, ChangeLeftAndRightFollowTheirBranches) {
     segment = Segment(0, 2.0, 8, contNONE);
     segment.ChangeRight(flatSource, nullptr, true, nullptr);
     EXPECT_EQ(State(segment), "[0,6) 7 FLAT 0 0 0");
+    // Towards an undefined end value the curve keeps its shape, not NaN coefficients.
+    segment = Segment(0, 2.0, 8, contNONE, 0, 0, 1);
+    segment.ChangeRight(Segment(8, TVariant(), 16, contFLAT), nullptr, false, nullptr);
+    EXPECT_EQ(State(segment), "[0,16) 2 NONE 0 0 1");
 
     segment = Segment(0, 2.0, 8, contNONE, 0, 0, 1);
     segment.ChangeLeft(flatSource, &smoothNext, false, &changed);
@@ -341,6 +345,14 @@ TEST(ABCFormula, NewSegmentBetweenNeighboursInItsFourCases) {
     EXPECT_EQ(State(TABCFormula(nullptr, &right, range, sloped, 500)), "[10,20) 5 NONE 0 0 4");
     EXPECT_EQ(State(TABCFormula(&left, &right, range, REAL_0_100_D0_PARAM_TYPE(), 500)),
               "[10,20) 10 NONE 0 0 3.5"); // without slope, a line joining both
+    // Beside an undefined value: no line towards it (NaN), and FLAT after it, as its key
+    // reads back.
+    const TABCFormula undefined = Segment(0, TVariant(), 10, contFLAT);
+    const TABCFormula undefinedRight = Segment(20, TVariant(), 30, contFLAT);
+    EXPECT_EQ(State(TABCFormula(&left, &undefinedRight, range, REAL_0_100_D0_PARAM_TYPE(), 500)),
+              "[10,20) 10 NONE 0 0 0");
+    EXPECT_EQ(State(TABCFormula(&undefined, &right, range, sloped, 500)),
+              "[10,20) undef FLAT 0 0 0");
     const TABCFormula text(nullptr, nullptr, range, TEXT_PARAM_TYPE(), 1000);
     EXPECT_EQ(text.aCont, contFLAT);
     EXPECT_EQ(text.aValue, TEXT_PARAM_TYPE().aDefault);

@@ -260,6 +260,51 @@ TEST_F(TParamKeyEditTest, ScalingByABadFactorIsRefusedAndAnOpenEndStaysOpen) {
     EXPECT_EQ(KeyText(aStream.aKeyList), "0:1 200:2 400:2 600:2 ");
 }
 
+// A segment scaled to nothing is dropped, and the one after it continues no more smoothly
+// than the dropped one did (after a FLAT one, not at all).
+TEST(ParamKeyEditScale, DroppedSegmentsLowerTheContinuityAfterThem) {
+    const struct {
+        EContinuity aDropped;
+        EContinuity aNext;
+        EContinuity aAfter;
+    } cases[] = {
+        {contNONE, contSMOOTH, contNONE},
+        {contANGLE, contSMOOTH, contANGLE},
+        {contFLAT, contANGLE, contNONE},
+        {contSMOOTH, contANGLE, contANGLE},
+    };
+    for (const auto& c : cases) {
+        TKeyedRow fixture;
+        TZVParamRow& row = *fixture.aRow;
+        row.PropagateAll(false);
+        row.aFormulaList.Clear();
+        row.insertFormula(Segment(0, 1.0, 100, contNONE, 0.0), nullptr, false);
+        row.insertFormula(Segment(100, 2.0, 101, c.aDropped, 0.0), nullptr, false);
+        row.insertFormula(Segment(101, 3.0, 200, c.aNext, 0.0), nullptr, false);
+        const wxString before = fixture.Xml();
+        row.ScaleTime(0.5, fixture.aUndo);
+        ASSERT_EQ(row.aFormulaList.size(), 2u);
+        EXPECT_EQ(row.aFormulaList.rbegin()->aCont, c.aAfter) << c.aDropped << c.aNext;
+        fixture.ExpectCounted();
+        UndoParamEdit(row);
+        EXPECT_EQ(fixture.Xml(), before);
+    }
+}
+
+// An empty image is also what a switch to a formula leaves on a row without segments: applied,
+// it still brings the row back to keys.
+TEST_F(TParamKeyEditTest, FormulaOnARowWithoutSegmentsIsUndoneByItsEmptyImage) {
+    aRow->PropagateAll(false);
+    aRow->aFormulaList.Clear();
+    const wxString before = Xml();
+    aRow->SetFormula(Expression(*aRow, L"time"));
+    const wxString after = Xml();
+    UndoParamEdit(*aRow);
+    EXPECT_EQ(Xml(), before);
+    UndoParamEdit(*aRow);
+    EXPECT_EQ(Xml(), after);
+}
+
 TEST_F(TParamKeyEditTest, PrimitivesRefuseSegmentsThatDoNotFit) {
     const wxString before = Xml();
     EXPECT_ASSERTS(aRow->replaceFormulaEnd(Segment(10, 0.0, 90, contNONE, 0.0),
@@ -315,6 +360,7 @@ TEST(ParamKeyEditModel, RandomEditsAreUndoneAndRedoneExactly) {
     };
     const EContinuity conts[] = {contFLAT, contNONE, contANGLE, contSMOOTH};
     const double factors[] = {0.5, 2.0, 0.3, 1.7};
+    const wchar_t* const expressions[] = {L"time", L"2 * time - 1"};
     int edits = 0;
     for (int round = 0; round < 200; ++round) {
         TKeyedRow fixture;
@@ -327,7 +373,7 @@ TEST(ParamKeyEditModel, RandomEditsAreUndoneAndRedoneExactly) {
             // Key edits may ease a piece its continuity does not allow; the curve computations
             // then and later report it.
             TAssertCapture easing;
-            switch (pick(0, 8)) {
+            switch (pick(0, 9)) {
             case 0:
                 row.DeleteKey(at, fixture.aUndo);
                 break;
@@ -352,13 +398,19 @@ TEST(ParamKeyEditModel, RandomEditsAreUndoneAndRedoneExactly) {
             case 7:
                 row.EditKey(at, pick(0, 1), pick(0, 1), conts[pick(0, 3)], fixture.aUndo);
                 break;
-            default:
+            case 8:
                 row.EditKeyValue(at, pick(0, 1), TVariant(double(pick(-50, 50))), &fixture.aUndo);
+                break;
+            default:
+                row.SetFormula(Expression(row, expressions[pick(0, 1)]));
                 break;
             }
             const wxString after = fixture.Xml();
             ASSERT_EQ(SegmentFault(row), "") << "edit " << edits;
             fixture.ExpectCounted();
+            // The host takes no image of an edit that neither changed nor recorded anything.
+            if (after == before && row.aUndoList.empty() && !row.aUndoFormula)
+                continue;
             UndoParamEdit(row);
             ASSERT_EQ(fixture.Xml(), before) << "edit " << edits;
             fixture.ExpectCounted();

@@ -1,0 +1,244 @@
+// Key-list edits of a parameter row read from the input (segments with gaps, any continuity,
+// eased starts, undefined values, texts), each undone and redone through the host's undo
+// round: the row's XML equals the snapshots before and after, the stream's keys equal a
+// fresh count, no coefficient is NaN, and no edit reports anything. In the second mode the
+// row takes arbitrary key lists as undo records (overlapping segments, marks on and off
+// segments, reversed ranges, undefined values); applying the opposite image gives the row
+// back its XML and its keys, and applying that one's opposite the state in between.
+#include "DLL/Row/ParamRow.h"
+
+#include "DLL/Row/ZVFormula.h"
+#include "FuzzInput.h"
+#include "support/FakeRows.h"
+#include "support/ParamUndoRound.h"
+#include "support/RowText.h"
+
+#include <wx/xml/xml.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <string>
+
+namespace {
+
+// A mark whose segment is missing, in a key list handed to the row.
+const TExpectedAsserts theExpected{"FoundFormula!=aFormulaList.end()"};
+
+bool theKeyListMode = false;
+
+// Outside the key-list mode every report is a finding: the edits are given a sound row.
+void OnAssert(const wxString& pFile, int pLine, const wxString& pFunction,
+              const wxString& pCondition, const wxString& pMessage) {
+    AbortOnUnexpectedAssert(pFile, pLine, pFunction,
+                            theKeyListMode ? pCondition : L"edit: " + pCondition, pMessage);
+}
+
+const int theTypes[] = {paramTypeREAL, paramTypeINTEGER, paramTypeTEXT};
+const wchar_t* const theTexts[] = {L"a", L"b", L""};
+const wchar_t* const theExpressions[] = {L"time", L"1 + 1", L"time * 2 - 3"};
+const double theFactors[] = {0.5, 2.0, 0.3, 1.7, 1.0};
+
+TVariant Value(TFuzzInput& pInput, const TTypeDef& pType) {
+    const unsigned choice = pInput.Byte();
+    if (choice % 8 == 0)
+        return UNDEFINED_VARIANT;
+    if (pType.aType == paramTypeTEXT)
+        return TVariant(wxString(theTexts[choice % 3]));
+    return TVariant(double(int(choice) - 128));
+}
+
+// A segment at pBegin: text and undefined values stay FLAT; a start that is not SMOOTH may
+// be eased.
+TABCFormula Segment(TFuzzInput& pInput, const TTypeDef& pType, long pBegin, long pEnd) {
+    TABCFormula segment(pBegin, Value(pInput, pType), pEnd);
+    const unsigned form = pInput.Byte();
+    if (segment.aCont == contFLAT)
+        return segment;
+    segment.aCont = EContinuity(form % 4);
+    if (segment.aCont == contFLAT)
+        return segment;
+    segment.c = (int(form >> 2 & 7) - 3) * 0.01;
+    segment.b = form & 32 ? -0.0001 : 0.0;
+    segment.aAccel = form & 64 && segment.aCont != contSMOOTH;
+    return segment;
+}
+
+// One sequence or a few, and a row of 1 to 32 segments with gaps.
+void ReadRow(TFuzzInput& pInput, TFakeStreamRow& pStream, TZVParamRow& pRow) {
+    long time = pInput.Take<int16_t>();
+    for (unsigned count = 1 + pInput.Byte() % 3; count > 0; --count) {
+        const long begin = time + pInput.Byte() % 64;
+        time = begin + 1 + pInput.Take<uint16_t>() % 600;
+        pStream.aSequenceList.push_back(TRange(begin, time));
+    }
+    time = pStream.aSequenceList.front().aBegin + long(pInput.Byte() % 32) - 16;
+    for (unsigned count = 1 + pInput.Byte() % 32; count > 0; --count) {
+        const unsigned form = pInput.Byte();
+        const long end = form == 255 ? TZVParamRow::OPEN_END : time + 1 + form % 60;
+        pRow.insertFormula(Segment(pInput, pRow.aTypeDef, time, end), nullptr, false);
+        if (end == TZVParamRow::OPEN_END)
+            break;
+        time = end + (form & 64 ? 1 + form % 30 : 0);
+    }
+}
+
+// A key of the row or a time beside it, or any time.
+long Time(TFuzzInput& pInput, const TZVParamRow& pRow) {
+    const unsigned choice = pInput.Byte();
+    if (choice >= 192 || pRow.aFormulaList.empty())
+        return pInput.Take<int16_t>();
+    auto segment = pRow.aFormulaList.begin();
+    for (unsigned skip = pInput.Byte() % pRow.aFormulaList.size(); skip > 0; --skip)
+        ++segment;
+    return (choice & 1 ? segment->aEnd : segment->aBegin) + long(choice % 3) - 1;
+}
+
+TZVFormula* Expression(TFuzzInput& pInput, TZVParamRow& pRow) {
+    wxXmlNode value(wxXML_ELEMENT_NODE, L"value");
+    value.AddChild(new wxXmlNode(wxXML_TEXT_NODE, wxString(), pInput.Pick(theExpressions)));
+    TZVFormula* formula = new TZVFormula(&pRow);
+    formula->ValueFromXml(&value, pRow.aTypeDef);
+    return formula;
+}
+
+class TNoUndo : public TZVBaseRow::IUndoCompiler {
+public:
+    void AddStreamRow(TZVStreamRow*) override {}
+    void AddParamRow(TZVParamRow*) override {}
+};
+
+void Edit(TFuzzInput& pInput, TZVParamRow& pRow) {
+    TNoUndo undo;
+    const unsigned choice = pInput.Byte() % 9;
+    const long time = Time(pInput, pRow);
+    switch (choice) {
+    case 0:
+        return pRow.DeleteKey(time, undo);
+    case 1:
+        return pRow.DeleteFormula(time, undo);
+    case 2:
+        pRow.SplitAt(time, undo);
+        return;
+    case 3:
+        pRow.JoinAt(time, undo);
+        return;
+    case 4:
+        return pRow.ScaleTime(pInput.Pick(theFactors), undo);
+    case 5: {
+        TRangeList ranges;
+        ranges.push_back(TRange(time, time + pInput.Byte() % 100));
+        if (pInput.Byte() % 2)
+            ranges.push_back(TRange(ranges.back().aEnd + pInput.Byte() % 50, Time(pInput, pRow)));
+        return pRow.DeleteSeqKey(ranges, undo);
+    }
+    case 6: {
+        // The last sequence grew or shrank.
+        TRange& sequence = pRow.GetOwnerStream()->aSequenceList.back();
+        sequence.aEnd = std::max(sequence.aBegin + 1, sequence.aEnd + long(pInput.Byte()) - 50);
+        return pRow.ExtendEnd(time);
+    }
+    case 7:
+        return pRow.SetFormula(Expression(pInput, pRow));
+    default:
+        return pRow.ExtendEnd(time);
+    }
+}
+
+std::unique_ptr<wxXmlNode> Image(const TZVParamRow& pRow) {
+    return std::unique_ptr<wxXmlNode>(pRow.GetXmlImage());
+}
+
+// The stream's keys as a fresh row holding the same segments counts them.
+std::string Recount(const TZVParamRow& pRow) {
+    TFakeStreamRow stream;
+    TFakeParamRow* row = stream.AddParam(pRow.aIsEnabled);
+    for (const TABCFormula& segment : pRow.aFormulaList)
+        row->insertFormula(segment, nullptr, false);
+    return KeyText(stream.aKeyList);
+}
+
+bool NoNaN(const TZVParamRow& pRow) {
+    for (const TABCFormula& segment : pRow.aFormulaList)
+        if (std::isnan(segment.a) || std::isnan(segment.b) || std::isnan(segment.c))
+            return false;
+    return true;
+}
+
+// The row after the undo round holds pExpected, counted afresh.
+void RequireRound(TZVParamRow& pRow, const wxXmlNode& pExpected) {
+    const std::unique_ptr<wxXmlNode> image = StoredUndoImage(pRow);
+    Require(image && ApplyStoredImage(pRow, *image));
+    Require(SameXml(Image(pRow).get(), &pExpected));
+    Require(KeyText(pRow.GetOwnerStream()->aKeyList) == Recount(pRow));
+}
+
+void RunEdits(TFuzzInput& pInput, TZVParamRow& pRow) {
+    for (int count = 0; count < 8 && !pInput.Empty(); ++count) {
+        const std::unique_ptr<wxXmlNode> before = Image(pRow);
+        Edit(pInput, pRow);
+        const std::unique_ptr<wxXmlNode> after = Image(pRow);
+        Require(NoNaN(pRow));
+        Require(KeyText(pRow.GetOwnerStream()->aKeyList) == Recount(pRow));
+        // The host takes no image of an edit that neither changed nor recorded anything.
+        if (SameXml(before.get(), after.get()) && pRow.aUndoList.empty() && !pRow.aUndoFormula)
+            continue;
+        RequireRound(pRow, *before);
+        RequireRound(pRow, *after);
+        StoredUndoImage(pRow);
+    }
+}
+
+TABCFormulaList KeyList(TFuzzInput& pInput, const TZVParamRow& pRow) {
+    TABCFormulaList list;
+    for (unsigned count = pInput.Byte() % 16; count > 0 && !pInput.Empty(); --count) {
+        const long begin = Time(pInput, pRow);
+        // Within the times a stored record can hold.
+        const long end = std::min(begin + long(pInput.Byte() % 90) - 10, TZVParamRow::OPEN_END);
+        list.push_back(Segment(pInput, pRow.aTypeDef, begin, end));
+    }
+    return list;
+}
+
+void RunKeyList(TFuzzInput& pInput, TZVParamRow& pRow) {
+    const std::unique_ptr<wxXmlNode> before = Image(pRow);
+    const std::string keys = KeyText(pRow.GetOwnerStream()->aKeyList);
+    theKeyListMode = true;
+    pRow.ApplyUndo(KeyList(pInput, pRow), true);
+    theKeyListMode = false;
+    const std::unique_ptr<wxXmlNode> after = Image(pRow);
+    const std::string afterKeys = KeyText(pRow.GetOwnerStream()->aKeyList);
+    const std::unique_ptr<wxXmlNode> image = StoredUndoImage(pRow);
+    Require(image && ApplyStoredImage(pRow, *image));
+    Require(SameXml(Image(pRow).get(), before.get()));
+    Require(KeyText(pRow.GetOwnerStream()->aKeyList) == keys);
+    const std::unique_ptr<wxXmlNode> opposite = StoredUndoImage(pRow);
+    Require(opposite && ApplyStoredImage(pRow, *opposite));
+    Require(SameXml(Image(pRow).get(), after.get()));
+    Require(KeyText(pRow.GetOwnerStream()->aKeyList) == afterKeys);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
+    wxSetAssertHandler(OnAssert);
+    TZVFormula::SetFrameRate(25);
+    TFuzzInput input(pData, pSize);
+    const unsigned form = input.Byte();
+    TFakeProject project;
+    TFakeStreamRow stream;
+    TFakeParamRow* row = new TFakeParamRow(TTypeDef(input.Pick(theTypes)));
+    row->aIsEnabled = form & 2;
+    row->SetParent(&stream, false);
+    stream.aParamTab.push_back(row);
+    ReadRow(input, stream, *row);
+    if (form & 4) {
+        row->SetFormula(Expression(input, *row));
+        StoredUndoImage(*row);
+    }
+    if (form & 1)
+        RunKeyList(input, *row);
+    else
+        RunEdits(input, *row);
+    return 0;
+}
