@@ -356,8 +356,8 @@ void TZVParamRow::DropFormulaForKeys(bool pMakeUndo) {
 
 void TZVParamRow::ApplyUndo(const TABCFormulaList& pUndoList, bool pMakeUndo) {
     // An empty record is still the image of a switch to a formula from a row without segments:
-    // a formula row goes back to keys.
-    if (pUndoList.empty() && !aFormula)
+    // undone, a formula row goes back to keys.
+    if (pUndoList.empty() && !(aFormula && pMakeUndo))
         return;
     if (pMakeUndo && &pUndoList == &aUndoList) {
         ZV_FAIL("!pMakeUndo || (&pUndoList != &aUndoList)");
