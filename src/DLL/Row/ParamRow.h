@@ -223,7 +223,7 @@ public:
     // formula's text) and clears it.
     void MakeUndoImage(wxXmlNode* pElement);
     // Applies a key record, recording the opposite when pMakeUndo. An empty record changes
-    // only a formula row undone with recording, which goes back to keys.
+    // only an expression row undone with recording, which goes back to keys.
     void ApplyUndo(const TABCFormulaList& pUndoList, bool pMakeUndo);
     // Applies a formula record (pFormula owned): SetFormula without its reports.
     void ApplyUndo(IDependFormula* pFormula);

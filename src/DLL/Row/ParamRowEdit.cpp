@@ -355,9 +355,9 @@ void TZVParamRow::DropFormulaForKeys(bool pMakeUndo) {
 }
 
 void TZVParamRow::ApplyUndo(const TABCFormulaList& pUndoList, bool pMakeUndo) {
-    // An empty record is still the image of a switch to a formula from a row without segments:
-    // undone, a formula row goes back to keys.
-    if (pUndoList.empty() && !(aFormula && pMakeUndo))
+    // An empty record is still the image of a switch to an expression from a row without
+    // segments: undone, such a row goes back to keys. A composite's formula stays.
+    if (pUndoList.empty() && !(aIsExpression && pMakeUndo))
         return;
     if (pMakeUndo && &pUndoList == &aUndoList) {
         ZV_FAIL("!pMakeUndo || (&pUndoList != &aUndoList)");
