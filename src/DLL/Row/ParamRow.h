@@ -171,7 +171,9 @@ public:
     // mode, the keys between the source and the destination that the copies passed over
     // wait in pMovedKeys, in the order of the move; the next range drops those it will
     // cover and joins those beyond it (deleteKeyUpTo), Shift joins the rest at the end
-    // (deleteMovedKey). Every source with nothing to lift reports "!TempList.empty()".
+    // (deleteMovedKey). The first copy loses an ANGLE or SMOOTH start, and what the source
+    // leaves uncovered is refilled with the sequences at the end of the step. A lift with
+    // nothing to lift reports "!TempList.empty()" and moves nothing.
     void shiftRange(const TRange& pRange, long pDistance, bool pFlag, std::list<long>& pMovedKeys);
 
     // Primitives of the key moves. Each saves the segment first, marks every piece that
