@@ -155,6 +155,9 @@ public:
     // Removes the segment beginning at pSegment's begin, then fills the sequences again.
     void deleteFormula(const TABCFormula* pSegment);
     void fillSequenceWithFormula();
+    // The same from the last segment that begins at or before pSpan up to the first that
+    // begins after it, for an edit that changed nothing outside pSpan.
+    void fillSequenceWithFormula(const TRange& pSpan);
     // Joins the two segments touching at pTime, the left one taking the right end key;
     // nothing when they do not touch there. No report.
     void deleteMovedKey(long pTime);

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <limits>
 
 namespace {
 
@@ -281,19 +282,30 @@ void TZVParamRow::FillStretch(long pBegin, long pEnd, iterator pHint) {
 }
 
 void TZVParamRow::fillSequenceWithFormula() {
+    fillSequenceWithFormula(TRange(std::numeric_limits<long>::min(), OPEN_END));
+}
+
+void TZVParamRow::fillSequenceWithFormula(const TRange& pSpan) {
     // Segments beside an expression would be counted as keys and lost at the next save.
     if (aFormula || !aParent)
         return;
-    iterator position = aFormulaList.begin();
+    // The walk starts at the last segment that begins at or before the span.
+    iterator position = aFormulaList.upper_bound(pSpan.aBegin);
+    long from = std::numeric_limits<long>::min();
+    if (position != aFormulaList.begin())
+        from = (--position)->aBegin;
     for (const TRange& sequence : GetSequenceList()) {
-        while (position != aFormulaList.end() && position->aEnd <= sequence.aBegin)
+        if (sequence.aBegin > pSpan.aEnd)
+            break;
+        const long begin = std::max(sequence.aBegin, from);
+        while (position != aFormulaList.end() && position->aEnd <= begin)
             ++position;
         if (position == aFormulaList.end()) {
-            FillStretch(sequence.aBegin, sequence.aEnd, position);
+            FillStretch(begin, sequence.aEnd, position);
             continue;
         }
-        FillStretch(sequence.aBegin, std::min(position->aBegin, sequence.aEnd), position);
-        while (position->aEnd < sequence.aEnd) {
+        FillStretch(begin, std::min(position->aBegin, sequence.aEnd), position);
+        while (position->aEnd < sequence.aEnd && position->aBegin <= pSpan.aEnd) {
             const long covered = position->aEnd;
             ++position;
             if (position == aFormulaList.end()) {

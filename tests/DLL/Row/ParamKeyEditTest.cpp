@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -628,9 +629,13 @@ TEST(ParamKeyShift, DragsMoveTheSelectedKeysStepZeroGivesThemBackExpressionsStay
         EXPECT_EQ(fresh.Xml(), after) << c.aSegments;
         fresh.ExpectCounted();
     }
+    // The gap a step leaves inside a sequence is filled.
+    TKeyedRow filled;
+    TFakeTimeSelection selection({TRange(50, 70)});
+    filled.aRow->Shift(10, true);
+    EXPECT_EQ(SegmentText(*filled.aRow), "[0,40) [40,50) [50,70) [70,100) [100,200) [200,300) ");
     // A row with an expression is left alone and silent.
     TShiftedRow expression;
-    TFakeTimeSelection selection({TRange(0, 500)});
     expression.aRow->SetFormula(Expression(*expression.aRow, L"time"));
     TakeUndoImage(*expression.aRow);
     const wxString before = expression.Xml();
@@ -640,8 +645,17 @@ TEST(ParamKeyShift, DragsMoveTheSelectedKeysStepZeroGivesThemBackExpressionsStay
     EXPECT_EQ(expression.aRecorder.aCalls, "");
 }
 
+// The length of pSequence that no segment covers.
+long Uncovered(const TZVParamRow& pRow, const TRange& pSequence) {
+    long length = pSequence.aEnd - pSequence.aBegin;
+    for (const TABCFormula& segment : pRow.aFormulaList)
+        length -= std::max(0L, std::min(segment.aEnd, pSequence.aEnd) -
+                                   std::max(segment.aBegin, pSequence.aBegin));
+    return length;
+}
+
 // Random rows, selections and drags: every step is the single step of its distance from
-// the start, and the drag's image undoes and redoes it.
+// the start and leaves no more of the sequence uncovered; the image undoes and redoes it.
 TEST(ParamKeyShift, RandomDragsStepFromTheStartAndUndoExactly) {
     std::mt19937 random(25);
     const auto pick = [&random](int pLow, int pHigh) {
@@ -664,6 +678,8 @@ TEST(ParamKeyShift, RandomDragsStepFromTheStartAndUndoExactly) {
         }
         const bool flag = pick(0, 1) == 1;
         const wxString start = drag.Xml();
+        const TRange sequence = drag.aStream.aSequenceList.front();
+        const long uncovered = Uncovered(*drag.aRow, sequence);
         TAssertCapture capture;
         for (int step = 0; step < 5; ++step) {
             const int distance = pick(-120, 120);
@@ -671,6 +687,7 @@ TEST(ParamKeyShift, RandomDragsStepFromTheStartAndUndoExactly) {
             single.aRow->Shift(distance, flag);
             ASSERT_EQ(drag.Xml(), single.Xml()) << "round " << round;
             ASSERT_EQ(SegmentFault(*drag.aRow), "") << "round " << round;
+            ASSERT_LE(Uncovered(*drag.aRow, sequence), uncovered) << "round " << round;
             drag.ExpectCounted();
             single.aRow->Shift(0, flag);
             ASSERT_EQ(single.Xml(), start) << "round " << round;
