@@ -107,34 +107,17 @@ public:
     std::string aLog;
 };
 
-// An audio media row shown at (top, height) with the given medium and render key.
+// An audio media row shown at (top, height) with the given medium and render key, attached to
+// no library entry.
 class TFakeAudioRow : public TZVAudioMediaSourceRow {
 public:
     explicit TFakeAudioRow(TZVMedia* pMedia = nullptr, int pRenderKey = 0, int pTop = 0,
                            int pHeight = 24) {
+        CompleteCreate();
         aMedia = pMedia;
         aRenderKey = pRenderKey;
         aTop = pTop;
         aHeight = pHeight;
         aIsShown = true;
-        setRowKind();
     }
-
-    const wxString& GetSubType() const override {
-        static const wxString theSubType = L"audio-media";
-        return theSubType;
-    }
-    TZVStreamRow* GetOwnerStream() override { return nullptr; }
-    const ITimeList& GetKeyTimeList() const override { return aKeyList; }
-    const TRangeList& GetSequenceList() const override { return aSequences; }
-    wxIcon* GetRoleIcon() const override { return nullptr; }
-    wxIcon* GetTypeIcon() const override { return nullptr; }
-    void ListParam(std::list<TZVParamRow*>&) override {}
-    TZVBaseRow* GetNextRow() const override { return nullptr; }
-    TZVBaseRow* GetPrevModRow() const override { return nullptr; }
-    bool IsLastSibling() const override { return true; }
-    void DeconflictName() override {}
-    ERowKind retrieveRowKind() const override { return rowKindSOURCE; }
-
-    TRangeList aSequences;
 };

@@ -15,6 +15,7 @@ public:
     // Stores a copy of pType (texts copied). Called once per stream: a second call is
     // reported ("aType == __null") and the new copy replaces the old one.
     void SetType(const TTypeDef& pType);
+    bool HasType() const { return aType != nullptr; }
 
 protected:
     TTypeDef* aType; // owned; null until SetType

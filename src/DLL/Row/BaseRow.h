@@ -31,6 +31,8 @@ struct TZVSeqRect {
     // The sequence clipped to the drawn area.
     int aVisibleBeginX;
     int aVisibleEndX;
+    // Added to an x of the DC, the unscrolled pixel x (the waveform cache's columns).
+    int aPixelOffset;
 };
 
 // Told where keys are drawn over a row.

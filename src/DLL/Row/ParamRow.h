@@ -205,6 +205,11 @@ public:
     // pRange on the side already moved (rightward: at or after its end; leftward: at or
     // before its begin) are joined (deleteMovedKey); then the keys inside it are dropped.
     void deleteKeyUpTo(std::list<long>& pKeys, TRange pRange, bool pRightward);
+    // Makes each segment, in time order, a straight line at the type's slope that starts
+    // where the one before ends, cut where it reaches the type's maximum. The number (from 1)
+    // of the segment that reaches it, every later one removed; 0 when none does. Nothing is
+    // recorded or reported.
+    int SetDefRate();
 
     // Recording primitives.
     // Gives the segment at pDst (same begin) every field of pSource.

@@ -4,6 +4,8 @@
 #include "ALL/Assert.h"
 #include "DLL/Bas/Formula.h"
 #include "DLL/Edt/EditorListener.h"
+#include "DLL/Edt/MediaFormat.h"
+#include "DLL/Row/Project.h"
 #include "DLL/Row/ZVFormula.h"
 
 #include <algorithm>
@@ -319,6 +321,31 @@ void TZVParamRow::fillSequenceWithFormula(const TRange& pSpan) {
 
 void TZVParamRow::ExtendEnd(long) {
     fillSequenceWithFormula();
+}
+
+int TZVParamRow::SetDefRate() {
+    const long rate = IZVProject::theCurrentProject->GetMediaFormat().aRate;
+    int number = 0;
+    for (iterator position = aFormulaList.begin(); position != aFormulaList.end(); ++position) {
+        ++number;
+        TABCFormula& segment = aFormulaList.Modify(position);
+        const long oldEnd = segment.aEnd;
+        segment.Extrapolate(aTypeDef, rate, true);
+        if (segment.aEnd != oldEnd) {
+            propagateDelKey(oldEnd);
+            propagateAddKey(segment.aEnd);
+        }
+        const double value = segment.ComputeAt(double(segment.aEnd));
+        const iterator next = std::next(position);
+        if (aTypeDef.aMax.IsNumeric() && value >= aTypeDef.aMax.GetDouble()) {
+            for (iterator later = next; later != aFormulaList.end();)
+                later = deleteFormula(later, false);
+            return number;
+        }
+        if (next != aFormulaList.end())
+            aFormulaList.Modify(next).SetValueAtOrig(TVariant(value));
+    }
+    return 0;
 }
 
 bool TZVParamRow::BeginKeyShift(const TRangeList& pRanges) {

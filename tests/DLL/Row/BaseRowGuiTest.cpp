@@ -21,7 +21,7 @@ std::string Draw(int pBegin, int pEnd, int pLeft, int pRight, int pVisibleBegin,
     TFakeStreamRow row;
     row.aHeight = 10;
     const TZVSeqRect rect{&canvas.DC(), pBegin, pEnd,          1,          10,
-                          pRight,       pLeft,  pVisibleBegin, pVisibleEnd};
+                          pRight,       pLeft,  pVisibleBegin, pVisibleEnd, 0};
     row.DrawRowSeq(rect, pStep);
     return canvas.Runs(false, theColours);
 }
