@@ -42,17 +42,6 @@ TTypeDef GainType() {
     return type;
 }
 
-TTypeDef ColorComponentType() {
-    TTypeDef type(paramTypeINTEGER);
-    type.aInteger = true;
-    type.aRangeCheck = true;
-    type.aDefault = TVariant(0.0);
-    type.aMin = TVariant(0.0);
-    type.aMax = TVariant(255.0);
-    type.aSlope = 0.0;
-    return type;
-}
-
 } // namespace
 
 // The root.
@@ -171,9 +160,9 @@ const TControlInfo* TZVMainVideoMixerRow::getTheControlInfoTab() {
             setup.aKind = TControlInfo::categorySETUP | TControlInfo::kindUPDATE;
             return setup;
         }(),
-        TControlInfo(1, ColorComponentType(), nullptr, false),
-        TControlInfo(2, ColorComponentType(), nullptr, false),
-        TControlInfo(3, ColorComponentType(), nullptr, false)};
+        TControlInfo(1, TZVColorCompParamRow::ComponentType(), nullptr, false),
+        TControlInfo(2, TZVColorCompParamRow::ComponentType(), nullptr, false),
+        TControlInfo(3, TZVColorCompParamRow::ComponentType(), nullptr, false)};
     return theTab;
 }
 
