@@ -1,12 +1,16 @@
 // Builds a row element from the input, its element and attribute names taken from a
-// dictionary of the stored forms (rows, lists, masks, sub-types, names, shown flags), reads it
-// under a root mixer of test classes with the module's "Empty" source and the stand-in
-// filters, and resolves a path built the same way. Each read gives a TError or a tree whose
-// image reads back to a tree that writes the same image again.
+// dictionary of the stored forms (rows, lists, masks, sub-types, names, shown flags, media
+// and their characteristics), reads it under a root mixer of test classes with the module's
+// "Empty" source, its media rows and the stand-in filters, and resolves a path built the same
+// way. Media rows find their media in a library of two example media and an offline entry.
+// Each read gives a TError or a tree whose image reads back to a tree that writes the same
+// image again.
 #include "ALL/Error.h"
 #include "DLL/Row/FilterRow.h"
 #include "DLL/Row/MixerRow.h"
+#include "DLL/Row/MediaSourceRow.h"
 #include "FuzzInput.h"
+#include "support/FakeLibrary.h"
 #include "support/TestContainerRows.h"
 
 #include <wx/xml/xml.h>
@@ -20,12 +24,31 @@ const TExpectedAsserts theExpected{"false"};
 
 const wchar_t* const theElements[] = {L"source", L"mixer",    L"filter", L"fltr-list",  L"src-list",
                                       L"mask",   L"seq-list", L"seg",    L"param-list", L"param",
-                                      L"value",  L"key",      L"layer"};
-const wchar_t* const theAttributes[] = {L"type", L"name", L"shown", L"begin",  L"end",
-                                        L"time", L"to",   L"kind",  L"render", L"path"};
+                                      L"value",  L"key",      L"layer",  L"media"};
+const wchar_t* const theAttributes[] = {L"type", L"name", L"shown",  L"begin", L"end", L"time",
+                                        L"to",   L"kind", L"render", L"path",  L"l",   L"w",
+                                        L"h"};
 const wchar_t* const theValues[] = {
-    L"clip", L"test-mix", L"Empty", L"Opacity", L"Gain", L"Standard", L"A",   L"A-1",       L"B9",
-    L"",     L"0",        L"1",     L"2",       L"10",   L"-1",       L"yes", L"2147483648"};
+    L"clip",  L"test-mix", L"Empty", L"Opacity",     L"Gain",        L"Standard",
+    L"A",     L"A-1",      L"B9",    L"",            L"0",           L"1",
+    L"2",     L"10",       L"-1",    L"yes",         L"2147483648",  L"video-media",
+    L"audio-media", L"50", L"160",   L"120",         L"?????????PO", L"~"};
+
+// The media texts of the library's entries and one it does not hold.
+const wchar_t* const theMediaTexts[] = {L"$(media)/clip.mkv", L"$(media)/tone.flac",
+                                        L"/nowhere/gone.mkv", L"elsewhere.mkv"};
+
+// The media the rows find, opened once.
+const TFakeLibrary& Library() {
+    static TFakeLibrary* const theLibrary = [] {
+        auto* library = new TFakeLibrary;
+        library->Add(ExampleMedia("clip.mkv"), L"$(media)/");
+        library->Add(ExampleMedia("tone.flac"), L"$(media)/");
+        library->Add(L"/nowhere/gone.mkv", wxString(), true);
+        return library;
+    }();
+    return *theLibrary;
+}
 
 wxXmlNode* Element(TFuzzInput& pInput, int pDepth) {
     wxXmlNode* element = new wxXmlNode(wxXML_ELEMENT_NODE, pInput.Pick(theElements));
@@ -35,6 +58,11 @@ wxXmlNode* Element(TFuzzInput& pInput, int pDepth) {
             element->AddAttribute(name, pInput.Pick(theValues));
     }
     wxXmlNode* last = nullptr;
+    if (element->GetName() == L"media" && pInput.Byte() % 2) {
+        last = new wxXmlNode(wxXML_TEXT_NODE, wxEmptyString, pInput.Pick(theMediaTexts));
+        element->SetChildren(last);
+        last->SetParent(element);
+    }
     for (unsigned count = pDepth > 0 ? pInput.Byte() % 5 : 0; count > 0 && !pInput.Empty();
          --count) {
         wxXmlNode* child = Element(pInput, pDepth - 1);
@@ -71,6 +99,7 @@ std::unique_ptr<wxXmlNode> ReadAndWrite(const wxXmlNode* pElement, wxXmlNode* pP
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
+    Library();
     TFuzzInput input(pData, pSize);
     const std::unique_ptr<wxXmlNode> element(Element(input, 6));
     const std::unique_ptr<wxXmlNode> path(new wxXmlNode(wxXML_ELEMENT_NODE, L"p"));

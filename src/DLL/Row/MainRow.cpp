@@ -19,12 +19,12 @@ wxString TZVAudioMediaSourceRow::TheSubType;
 
 namespace {
 
-// The two mixers are offered to the user; the media rows come from the media library.
+// The two mixers are offered to the user; the media rows come from the media library. The
+// root has no factory: the host builds it.
 const struct TMainRegistration {
     TMainRegistration() {
         RegisterRowClass<TZVMainVideoMixerRow, TZVMixerRow>(L"video-mux", 10);
         RegisterRowClass<TZVSimpleAudioMixerRow, TZVMixerRow>(L"audio-mux", 10);
-        TZVMainMixerRow::theSubType = wxString();
         RegisterRowClass<TZVVideoMediaSourceRow, TZVSimpleSourceRow>(L"video-media", -1);
         RegisterRowClass<TZVAudioMediaSourceRow, TZVSimpleSourceRow>(L"audio-media", -1);
     }
