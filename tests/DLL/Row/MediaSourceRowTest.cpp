@@ -245,6 +245,8 @@ TEST_F(MediaSourceRows, WithoutAMediaElementOrAKnownEntryTheRowHasNoMedium) {
         EXPECT_EQ(media->getRate(), 0.0);
     }
     EXPECT_EQ(aLibrary.Entry(aOffline).aLog, "attach detach ") << "an offline entry is left too";
+    // Without a length there is no end to reach: the parent's sequences are kept whole.
+    EXPECT_EQ(RangeText(Place(false, aOffline)->aSequenceList), "(0,100)");
     TZVAudioMediaSourceRow audio;
     EXPECT_EQ(audio.getLength(), 0.0);
     EXPECT_EQ(audio.getRate(), 1.0);
