@@ -7,8 +7,8 @@
 // image again.
 #include "ALL/Error.h"
 #include "DLL/Row/FilterRow.h"
-#include "DLL/Row/MixerRow.h"
 #include "DLL/Row/MediaSourceRow.h"
+#include "DLL/Row/MixerRow.h"
 #include "FuzzInput.h"
 #include "support/FakeLibrary.h"
 #include "support/TestContainerRows.h"
@@ -25,16 +25,16 @@ const TExpectedAsserts theExpected{"false"};
 const wchar_t* const theElements[] = {L"source", L"mixer",    L"filter", L"fltr-list",  L"src-list",
                                       L"mask",   L"seq-list", L"seg",    L"param-list", L"param",
                                       L"value",  L"key",      L"layer",  L"media"};
-const wchar_t* const theAttributes[] = {L"type", L"name", L"shown",  L"begin", L"end", L"time",
-                                        L"to",   L"kind", L"render", L"path",  L"l",   L"w",
-                                        L"h"};
+const wchar_t* const theAttributes[] = {L"type", L"name", L"shown", L"begin",  L"end",
+                                        L"time", L"to",   L"kind",  L"render", L"path",
+                                        L"l",    L"w",    L"h"};
 // "G" and "F~_" are the number images of 2.0 and 1.0, the example media's durations.
 const wchar_t* const theValues[] = {
-    L"clip",  L"test-mix", L"Empty", L"Opacity",     L"Gain",        L"Standard",
-    L"A",     L"A-1",      L"B9",    L"",            L"0",           L"1",
-    L"2",     L"10",       L"-1",    L"yes",         L"2147483648",  L"video-media",
-    L"audio-media", L"50", L"160",   L"120",         L"G",           L"F~_",
-    L"~"};
+    L"clip",     L"test-mix",   L"Empty",       L"Opacity",     L"Gain",
+    L"Standard", L"A",          L"A-1",         L"B9",          L"",
+    L"0",        L"1",          L"2",           L"10",          L"-1",
+    L"yes",      L"2147483648", L"video-media", L"audio-media", L"50",
+    L"160",      L"120",        L"G",           L"F~_",         L"~"};
 
 // The media texts of the library's entries and one it does not hold.
 const wchar_t* const theMediaTexts[] = {L"$(media)/clip.mkv", L"$(media)/tone.flac",

@@ -1,7 +1,6 @@
-// The host's media library for tests, benchmarks and fuzz targets: entries over media files
-// (opened once, when added) or offline ones, each with a prefix and a file name, installed as
-// IZVLibrary::theLibrary while it lives. Entries log the rows that attach and detach. Header
-// only.
+// The host's media library for tests, benchmarks and fuzz targets, installed while it lives:
+// entries over media files (opened once, when added) or offline, each with a prefix and a
+// file name, that log the rows attaching and detaching. Header only.
 #pragma once
 
 #include "DLL/Row/Library.h"
@@ -25,7 +24,7 @@ public:
     TZVMedia* GetMedia() const override { return aMedia.get(); }
     const TZVMediaInfo& GetMediaInfo() const override { return aInfo; }
 
-    // The text a "media" element holds for the entry.
+    // The text of the entry's "media" element.
     wxString Text() const {
         return aInfo.aPrefix.empty() ? aInfo.aFileName.GetFullPath()
                                      : aInfo.aPrefix + aInfo.aFileName.GetFullName();
@@ -33,9 +32,7 @@ public:
 
     std::unique_ptr<TZVMedia> aMedia;
     TZVMediaInfo aInfo;
-    // The rows attached now.
     std::set<TZVMediaSourceRow*> aRows;
-    // "attach " and "detach " as they come.
     std::string aLog;
 };
 
@@ -46,16 +43,13 @@ public:
     TFakeLibrary(const TFakeLibrary&) = delete;
     TFakeLibrary& operator=(const TFakeLibrary&) = delete;
 
-    // A new entry for the file pPath under pPrefix (when not empty); its medium is opened
-    // unless pOffline. Returns its index.
+    // A new entry for pPath under pPrefix; returns its index.
     int Add(const wxString& pPath, const wxString& pPrefix = wxString(), bool pOffline = false) {
-        auto entry = std::make_unique<TFakeLibraryMedia>();
-        entry->aInfo.aPrefix = pPrefix;
-        entry->aInfo.aFileName = wxFileName(pPath);
+        aEntries.push_back(std::make_unique<TFakeLibraryMedia>());
+        aEntries.back()->aInfo = {pPrefix, wxFileName(pPath)};
         wxString reason;
         if (!pOffline)
-            entry->aMedia.reset(TZVMedia::Open(pPath, &reason));
-        aEntries.push_back(std::move(entry));
+            aEntries.back()->aMedia.reset(TZVMedia::Open(pPath, &reason));
         return int(aEntries.size()) - 1;
     }
     TFakeLibraryMedia& Entry(int pIndex) { return *aEntries[size_t(pIndex)]; }
@@ -71,13 +65,12 @@ public:
         return -1;
     }
 
-    std::vector<std::unique_ptr<TFakeLibraryMedia>> aEntries;
-
 private:
+    std::vector<std::unique_ptr<TFakeLibraryMedia>> aEntries;
     IZVLibrary* const aPrevious;
 };
 
-// The example media written at build time.
+// An example medium written at build time.
 inline wxString ExampleMedia(const char* pName) {
     return wxString(ZV_EXAMPLE_MEDIA "/") + pName;
 }

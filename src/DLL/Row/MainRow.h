@@ -42,8 +42,7 @@ public:
     static wxString theSubType;
 };
 
-class TZVMainVideoMixerRow
-    : public TZVConcreteRow<TZVMainVideoMixerRow, TZVMixerRow, 4, 1, true> {
+class TZVMainVideoMixerRow : public TZVConcreteRow<TZVMainVideoMixerRow, TZVMixerRow, 4, 1, true> {
 public:
     ~TZVMainVideoMixerRow() override;
 

@@ -194,9 +194,8 @@ void TZVMediaSourceRow::linkTo(const TZVMediaSourceRow& pLink) {
     const TZVVideoTrack* video = aMedia ? aMedia->GetVideo() : nullptr;
     const double rate = video ? video->GetImageRate() : 0.0;
     const double factor = HasVideo() ? rate : 1.0 / rate;
-    const wxString text =
-        TZVFormula::GetRowName(source) + L"." + TZVFormula::GetAttrName(attrVALUE) + L" * " +
-        FormatDouble(factor);
+    const wxString text = TZVFormula::GetRowName(source) + L"." +
+                          TZVFormula::GetAttrName(attrVALUE) + L" * " + FormatDouble(factor);
     TZVFormula* formula = new TZVFormula(param);
     const bool Success = formula->Parse(text.wc_str()) && formula->Resolve();
     ZV_ASSERT(Success);
@@ -242,13 +241,13 @@ void TZVVideoMediaSourceRow::loadMedia(const wxXmlNode* pElement) {
     const long height = GetPropIntValue(media, L"h");
     const long foundCount = long(getLength());
     if (count != foundCount || width != aMedia->GetWidth() || height != aMedia->GetHeight())
-        ConfirmChangedMedia(wxString::Format(
-            wxGetTranslation(L"Characteristics of video have changed for %s\n"
-                             L"Expected image count: %d,  found: %d\n"
-                             L"Expected image width: %d,  found: %d\n"
-                             L"Expected image height: %d,  found: %d\n"),
-            aMedia->GetFilename(), int(count), int(foundCount), int(width), aMedia->GetWidth(),
-            int(height), aMedia->GetHeight()));
+        ConfirmChangedMedia(
+            wxString::Format(wxGetTranslation(L"Characteristics of video have changed for %s\n"
+                                              L"Expected image count: %d,  found: %d\n"
+                                              L"Expected image width: %d,  found: %d\n"
+                                              L"Expected image height: %d,  found: %d\n"),
+                             aMedia->GetFilename(), int(count), int(foundCount), int(width),
+                             aMedia->GetWidth(), int(height), aMedia->GetHeight()));
     setVideoStream();
 }
 
@@ -262,8 +261,8 @@ wxIcon* TZVVideoMediaSourceRow::GetIcon() {
 }
 
 const TControlInfo* TZVVideoMediaSourceRow::getTheControlInfoTab() {
-    static const TControlInfo theTab[] = {TControlInfo(
-        0, MediaTimeType(paramTypeINTEGER), wxGetTranslation(L"Image").wc_str(), true)};
+    static const TControlInfo theTab[] = {TControlInfo(0, MediaTimeType(paramTypeINTEGER),
+                                                       wxGetTranslation(L"Image").wc_str(), true)};
     return theTab;
 }
 
@@ -308,10 +307,10 @@ void TZVAudioMediaSourceRow::loadMedia(const wxXmlNode* pElement) {
     // Bit for bit: the stored image holds the duration exactly.
     const double duration = aMedia->GetDuration();
     if (DoubleToBits(stored) != DoubleToBits(duration))
-        ConfirmChangedMedia(wxString::Format(
-            wxGetTranslation(L"Characteristics of audio have changed for %s\n"
-                             L"Expected duration: %3.3fs\nMedia duration: %3.3fs"),
-            aMedia->GetFilename(), stored, duration));
+        ConfirmChangedMedia(
+            wxString::Format(wxGetTranslation(L"Characteristics of audio have changed for %s\n"
+                                              L"Expected duration: %3.3fs\nMedia duration: %3.3fs"),
+                             aMedia->GetFilename(), stored, duration));
     setAudioStream();
 }
 
@@ -330,8 +329,7 @@ void TZVAudioMediaSourceRow::DrawRowSeq(const TZVSeqRect& pRect, int) const {
         pRect.aDC->SetPen(*GetBlackPen());
         TRasterHelper(*pRect.aDC).DrawLine(first, pRect.aTop + 17, last, pRect.aTop + 17);
     }
-    TZVWaveformBitmap::DrawPixelRange(this, first + pRect.aPixelOffset,
-                                      last + pRect.aPixelOffset);
+    TZVWaveformBitmap::DrawPixelRange(this, first + pRect.aPixelOffset, last + pRect.aPixelOffset);
 }
 
 void TZVAudioMediaSourceRow::OnParamUpdate(const TZVParamRow*) const {
@@ -353,8 +351,8 @@ wxIcon* TZVAudioMediaSourceRow::GetIcon() {
 }
 
 const TControlInfo* TZVAudioMediaSourceRow::getTheControlInfoTab() {
-    static const TControlInfo theTab[] = {TControlInfo(
-        0, MediaTimeType(paramTypeREAL), wxGetTranslation(L"Seconds").wc_str(), true)};
+    static const TControlInfo theTab[] = {
+        TControlInfo(0, MediaTimeType(paramTypeREAL), wxGetTranslation(L"Seconds").wc_str(), true)};
     return theTab;
 }
 
