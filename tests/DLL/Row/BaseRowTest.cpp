@@ -95,15 +95,6 @@ TEST(BaseRow, ShownAlongTheWayUpDownToLevelZero) {
     EXPECT_TRUE(mixer.IsActuallyShown());
 }
 
-TEST(BaseRow, RootChecksItsSixFacts) {
-    TFakeStreamRow fresh(rowKindMIXER), parent(rowKindMIXER);
-    fresh.aName = L"x";
-    fresh.SetParent(&parent, false);
-    EXPECT_ASSERTS(fresh.SetRootRow(), "aHeight == 0", "aIsDetached", "aParent==__null", "aIsShown",
-                   "aName==wxEmptyString");
-    EXPECT_EQ(fresh.aLevel, -1);
-}
-
 TEST(BaseRow, IntegerAttributesAreDecimalsWithinThirtyTwoBits) {
     TFakeStreamRow row(rowKindSOURCE, L"Clip");
     row.aSubType = L"video-media";

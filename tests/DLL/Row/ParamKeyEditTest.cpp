@@ -157,20 +157,6 @@ TEST_F(TParamKeyEditTest, EditsAreUndoneAndRedoneExactly) {
     }
 }
 
-TEST_F(TParamKeyEditTest, FormulaSwitchImageIsTheReplacedFormulasText) {
-    aRow->SetFormula(Expression(*aRow, L"1 + 1"));
-    TakeUndoImage(*aRow);
-    const wxString before = Xml();
-    aRow->SetFormula(Expression(*aRow, L"time"));
-    const wxString after = Xml();
-    const std::unique_ptr<wxXmlNode> image = TakeUndoImage(*aRow);
-    EXPECT_EQ(XmlText(*image), L"<param>1 + 1</param>");
-    ApplyUndoImage(*aRow, *image);
-    EXPECT_EQ(Xml(), before);
-    UndoParamEdit(*aRow);
-    EXPECT_EQ(Xml(), after);
-}
-
 TEST_F(TParamKeyEditTest, EditsOffTheirPlaceChangeNothing) {
     const wxString before = Xml();
     const TABCFormulaList empty;
@@ -264,28 +250,23 @@ TEST_F(TParamKeyEditTest, ScalingByABadFactorIsRefusedAndAnOpenEndStaysOpen) {
 // A segment scaled to nothing is dropped, and the one after it continues no more smoothly
 // than the dropped one did (after a FLAT one, not at all).
 TEST(ParamKeyEditScale, DroppedSegmentsLowerTheContinuityAfterThem) {
-    const struct {
-        EContinuity aDropped;
-        EContinuity aNext;
-        EContinuity aAfter;
-    } cases[] = {
-        {contNONE, contSMOOTH, contNONE},
-        {contANGLE, contSMOOTH, contANGLE},
-        {contFLAT, contANGLE, contNONE},
-        {contSMOOTH, contANGLE, contANGLE},
-    };
+    // {dropped, next, next after}
+    const EContinuity cases[][3] = {{contNONE, contSMOOTH, contNONE},
+                                    {contANGLE, contSMOOTH, contANGLE},
+                                    {contFLAT, contANGLE, contNONE},
+                                    {contSMOOTH, contANGLE, contANGLE}};
     for (const auto& c : cases) {
         TKeyedRow fixture;
         TZVParamRow& row = *fixture.aRow;
         row.PropagateAll(false);
         row.aFormulaList.Clear();
         row.insertFormula(Segment(0, 1.0, 100, contNONE, 0.0), nullptr, false);
-        row.insertFormula(Segment(100, 2.0, 101, c.aDropped, 0.0), nullptr, false);
-        row.insertFormula(Segment(101, 3.0, 200, c.aNext, 0.0), nullptr, false);
+        row.insertFormula(Segment(100, 2.0, 101, c[0], 0.0), nullptr, false);
+        row.insertFormula(Segment(101, 3.0, 200, c[1], 0.0), nullptr, false);
         const wxString before = fixture.Xml();
         row.ScaleTime(0.5, fixture.aUndo);
         ASSERT_EQ(row.aFormulaList.size(), 2u);
-        EXPECT_EQ(row.aFormulaList.rbegin()->aCont, c.aAfter) << c.aDropped << c.aNext;
+        EXPECT_EQ(row.aFormulaList.rbegin()->aCont, c[2]) << c[0] << c[1];
         fixture.ExpectCounted();
         UndoParamEdit(row);
         EXPECT_EQ(fixture.Xml(), before);

@@ -139,10 +139,6 @@ TEST_F(TParamRowTest, ValuesComeFromTheSegmentAtTheTruncatedTimeOrTheFormula) {
     EXPECT_EQ(row.aTypeDef.aMin.GetText() + FormatVariant(row.aTypeDef.aMax, paramTypeREAL),
               L"low9");
     EXPECT_TRUE(row.aTypeDef.aRangeCheck);
-
-    std::unique_ptr<TZVParamRow> expression(Read(Param(L"<value>time * 2</value>")));
-    ASSERT_TRUE(expression && expression->AddFormulaListeners(false));
-    EXPECT_EQ(expression->GetValueAt(1), TVariant(80.0));
 }
 
 TEST_F(TParamRowTest, DefaultSegmentsFillEachSequenceWithFillersWhereTheSlopeEnds) {

@@ -14,17 +14,6 @@
 
 namespace {
 
-// A project that counts the times it is asked for its root.
-class TCountingProject : public TFakeProject {
-public:
-    using TFakeProject::TFakeProject;
-    TZVStreamRow* GetRootRow() const override {
-        ++aAsked;
-        return aRoot;
-    }
-    mutable int aAsked = 0;
-};
-
 // A root with one band at 0 and the test stream Clip under it, as the current project.
 class RowPath : public testing::Test {
 protected:
@@ -35,7 +24,7 @@ protected:
     }
 
     TFakeRootRow aRoot;
-    TCountingProject aProject;
+    TFakeProject aProject;
     TTestStreamRow aClip;
 };
 
@@ -88,7 +77,6 @@ TEST_F(RowPath, ParameterStepsAreReadByNumber) {
 
 TEST_F(RowPath, RowsAtAPixelNeedAProjectAndAPositiveY) {
     EXPECT_EQ(TZVBaseRow::GetRowAt(-1), nullptr);
-    EXPECT_EQ(aProject.aAsked, 0);
     EXPECT_EQ(TZVBaseRow::GetRowAt(5), &aRoot.Row(0));
     const std::unique_ptr<wxXmlNode> empty(ParseXml(L"<p/>"));
     IZVProject::theCurrentProject = nullptr;

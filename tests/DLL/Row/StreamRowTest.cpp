@@ -112,12 +112,18 @@ TEST(StreamRow, TheParameterBlockOpensClosesAndMovesWithItsRow) {
     EXPECT_EQ(row.aParamTab[1]->aLevel, 4) << "closed or not, disabled or not";
 }
 
-TEST(StreamRow, RowsAreFoundByPixelDownToTheBottomOfTheBlock) {
+TEST(StreamRow, AnOpenBlockIsHitAndWalkedDownToItsBottom) {
     TFakeStreamRow row(rowKindSOURCE, L"S");
     TZVParamRow* first = row.AddParam(true);
     row.AddParam(false);
     TZVParamRow* last = row.AddParam(true);
     row.ShowAt(10);
+    const auto walk = [&row](bool pAnswer) {
+        TVisibleLog log;
+        log.aAnswer = pAnswer;
+        EXPECT_EQ(row.ApplyOnVisible(log), pAnswer);
+        return log.aLog;
+    };
     struct TCase {
         int aY;
         TZVBaseRow* aClosed;
@@ -128,44 +134,27 @@ TEST(StreamRow, RowsAreFoundByPixelDownToTheBottomOfTheBlock) {
     };
     for (const TCase& c : cases)
         EXPECT_EQ(row.GetRow(c.aY), c.aClosed) << c.aY;
+    EXPECT_EQ(walk(true), "S ");
     row.ShowParam(true);
     for (const TCase& c : cases)
         EXPECT_EQ(row.GetRow(c.aY), c.aOpen) << c.aY;
+    // Only a row that asks for it is entered.
+    EXPECT_EQ(walk(true) + walk(false), "S p0 p2 S ");
     EXPECT_EQ(row.GetBottom(), 82);
     EXPECT_EQ(row.GetNextRow(), first);
-}
-
-TEST(StreamRow, ABlockOfDisabledParametersOpensWithNoHeight) {
-    TFakeStreamRow row;
-    row.AddParam(false);
-    row.AddParam(false);
-    row.ShowAt(0);
-    row.ShowParam(true);
-    EXPECT_EQ(row.aLog, "ParamGrow(0) ");
-    EXPECT_EQ(row.GetBottom(), 24);
-    EXPECT_EQ(row.GetFirstParam(), nullptr);
-    EXPECT_EQ(row.GetRowAfterParam(-1), nullptr);
-}
-
-TEST(StreamRow, VisibleWalkEntersOpenBlocksOfRowsThatAskForIt) {
-    TFakeStreamRow row(rowKindSOURCE, L"S");
-    row.AddParam(true);
-    row.AddParam(false);
-    row.AddParam(true);
-    struct TCase {
-        bool aOpen, aAnswer;
-        std::string aLog;
-    } cases[] = {{true, true, "S p0 p2 "}, {true, false, "S "}, {false, true, "S "}};
-    for (const TCase& c : cases) {
-        row.aIsParamShown = c.aOpen;
-        TVisibleLog walk;
-        walk.aAnswer = c.aAnswer;
-        EXPECT_EQ(row.ApplyOnVisible(walk), c.aAnswer);
-        EXPECT_EQ(walk.aLog, c.aLog);
-    }
     std::list<TZVParamRow*> params;
     row.ListParam(params);
     EXPECT_EQ(params.size(), 3u) << "disabled parameters too";
+
+    // A block of disabled parameters opens with no height.
+    TFakeStreamRow disabled;
+    disabled.AddParam(false);
+    disabled.ShowAt(0);
+    disabled.ShowParam(true);
+    EXPECT_EQ(disabled.aLog, "ParamGrow(0) ");
+    EXPECT_EQ(disabled.GetBottom(), 24);
+    EXPECT_EQ(disabled.GetFirstParam(), nullptr);
+    EXPECT_EQ(disabled.GetRowAfterParam(-1), nullptr);
 }
 
 TEST(StreamRow, CompletionSizesTheTablesAndChecksTheIndexTables) {
