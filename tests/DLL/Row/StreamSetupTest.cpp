@@ -90,12 +90,6 @@ TEST_F(StreamSetup, SetupEditsGiveARecordThatUndoesAndRedoes) {
     EXPECT_EQ(XmlText(*value), L"<r>Plain</r>");
 }
 
-TEST(StreamWalks, ListenersBindUnlessANameIsUnknown) {
-    TZVFormula::SetFrameRate(25);
-    EXPECT_TRUE(WithFormulas(L"time * 2", L"image")->AddListeners(false));
-    EXPECT_FALSE(WithFormulas(L"nowhere + 1", L"time")->AddListeners(false));
-}
-
 TEST(StreamWalks, FormulaImagesAreFrozenOutsideTheExcludedRow) {
     TZVFormula::SetFrameRate(25);
     const std::unique_ptr<TTestStreamRow> cached = WithFormulas(L"time*2", L"image");
