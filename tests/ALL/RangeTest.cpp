@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 #include <vector>
 
 bool operator==(const TRange& p1, const TRange& p2) {
@@ -94,30 +95,26 @@ TEST(RangeList, AddMergesWhatItOverlapsOrTouches) {
 
 TEST(RangeList, LookUpsGoByBegin) {
     TRangeList list = List({{0, 10}, {20, 30}});
-    const auto second = std::next(list.begin());
-    struct TCase {
-        long aTime;
-        bool aFound;
-        TRangeList::iterator aPos;
-    } cases[] = {{10, false, list.begin()},
-                 {25, true, second},
-                 {-1, false, list.end()},
-                 {20, true, second},
-                 {30, false, second}};
-    for (const TCase& c : cases) {
-        TRangeList::iterator pos = list.begin(), viaPointer = list.begin();
-        EXPECT_EQ(list.Find(c.aTime, pos), c.aFound) << c.aTime;
-        EXPECT_EQ(pos, c.aPos) << c.aTime;
-        EXPECT_EQ(list.Find(c.aTime, &viaPointer), c.aFound);
-        EXPECT_EQ(viaPointer, c.aPos);
-        EXPECT_EQ(list.Find(c.aTime), c.aFound);
+    const auto first = list.begin(), second = std::next(first), end = list.end();
+    // Find (its three forms), then FindBegin, LowerBound and UpperBound.
+    const std::tuple<long, bool, TRangeList::iterator, TRangeList::iterator, TRangeList::iterator,
+                     TRangeList::iterator>
+        cases[] = {{10, false, first, end, second, second},
+                   {25, true, second, end, end, end},
+                   {-1, false, end, end, first, first},
+                   {20, true, second, second, second, end},
+                   {30, false, second, end, end, end}};
+    for (const auto& [time, found, pos, begin, lower, upper] : cases) {
+        TRangeList::iterator byReference = first, byPointer = first;
+        EXPECT_EQ(list.Find(time, byReference), found) << time;
+        EXPECT_EQ(byReference, pos) << time;
+        EXPECT_EQ(list.Find(time, &byPointer), found);
+        EXPECT_EQ(byPointer, pos);
+        EXPECT_EQ(list.Find(time), found);
+        EXPECT_EQ(list.FindBegin(time), begin) << time;
+        EXPECT_EQ(list.LowerBound(time), lower) << time;
+        EXPECT_EQ(list.UpperBound(time), upper) << time;
     }
-    EXPECT_EQ(list.FindBegin(20), second);
-    EXPECT_EQ(list.FindBegin(15), list.end());
-    EXPECT_EQ(list.LowerBound(1), second);
-    EXPECT_EQ(list.LowerBound(21), list.end());
-    EXPECT_EQ(list.UpperBound(19), second);
-    EXPECT_EQ(list.UpperBound(20), list.end());
     EXPECT_EQ(list.GetSpan(), TRange(0, 30));
     EXPECT_EQ(TRangeList().GetSpan(), TRange(0, 0));
 }
