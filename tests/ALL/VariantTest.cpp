@@ -201,16 +201,18 @@ TEST(VariantXml, ReadsElementsAttributesAndTextsByTypeCode) {
 
 TEST(VariantXml, SwapExchangesValues) {
     auto element = Element(wxT("<v>GAQ</v>"));
-    const std::pair<TVariant, const char*> steps[] = {{TVariant(-1.0), "<v>V~_</v>"},
-                                                      {TVariant(), "<v undef=\"\"/>"},
-                                                      {TVariant(2.0), "<v>G</v>"},
-                                                      {TVariant(0.0), "<v></v>"}};
-    const TVariant read[] = {TVariant(50.0), TVariant(-1.0), TVariant(), TVariant(2.0)};
-    for (int i = 0; i < 4; ++i) {
-        TVariant cell(steps[i].first);
+    // Each cell swapped in, the cell that comes out and the element after.
+    const std::tuple<TVariant, TVariant, const char*> steps[] = {
+        {TVariant(-1.0), TVariant(50.0), "<v>V~_</v>"},
+        {TVariant(), TVariant(-1.0), "<v undef=\"\"/>"},
+        {TVariant(), TVariant(), "<v undef=\"\"/>"},
+        {TVariant(2.0), TVariant(), "<v>G</v>"},
+        {TVariant(0.0), TVariant(2.0), "<v></v>"}};
+    for (const auto& [in, out, xml] : steps) {
+        TVariant cell(in);
         EXPECT_TRUE(TVariant::SwapXmlNode(cell, 0, element.get()));
-        EXPECT_TRUE(cell == read[i]) << i;
-        EXPECT_EQ(XmlText(*element), wxString(steps[i].second));
+        EXPECT_TRUE(cell == out) << xml;
+        EXPECT_EQ(XmlText(*element), wxString(xml));
     }
     // No content is the stored 0.0, or the empty text of a text value.
     TVariant forText(Text(wxT("x"))), forNumber(3.0);
