@@ -1,6 +1,7 @@
 #include "Host.h"
 
 #include "DLL/Row/StreamRow.h"
+#include "MediaLibrary.h"
 
 TZVHost::TZVHost(bool pAcceptChanges, std::ostream& pMessages)
     : aMessages(pMessages), aAcceptChanges(pAcceptChanges),
@@ -17,7 +18,7 @@ TZVHost::TZVHost(bool pAcceptChanges, std::ostream& pMessages)
 }
 
 TZVHost::~TZVHost() {
-    SetRoot(nullptr);
+    SetProject(nullptr, nullptr);
     IZVProject::theCurrentProject = aPrevProject;
     ITimeSelection::theSingleton = aPrevTimeSelection;
     IRowSelection::theSingleton = aPrevRowSelection;
@@ -34,9 +35,8 @@ bool TZVHost::DoQueryBox(const wxString& pMessage, const wchar_t* pTitle) {
     return aAcceptChanges;
 }
 
-void TZVHost::SetRoot(TZVStreamRow* pRoot) {
-    if (aRoot == pRoot)
-        return;
+void TZVHost::SetProject(TZVStreamRow* pRoot, std::unique_ptr<TZVMediaLibrary> pLibrary) {
     delete aRoot;
     aRoot = pRoot;
+    aLibrary = std::move(pLibrary);
 }

@@ -12,7 +12,10 @@
 #include "DLL/Row/RowSelection.h"
 #include "DLL/Row/StreamFactory.h"
 
+#include <memory>
 #include <ostream>
+
+class TZVMediaLibrary;
 
 class TZVHost : public IZVProject,
                 public ITimeSelection,
@@ -23,7 +26,7 @@ public:
     // pAcceptChanges: the answer to "Media has changed"; the questions and notes go to
     // pMessages.
     TZVHost(bool pAcceptChanges, std::ostream& pMessages);
-    // Deletes the root row, then gives the statics back.
+    // Deletes the root row and the media library, then gives the statics back.
     ~TZVHost() override;
     TZVHost(const TZVHost&) = delete;
     TZVHost& operator=(const TZVHost&) = delete;
@@ -60,14 +63,16 @@ public:
     // Prints the question with the answer the policy gives.
     bool DoQueryBox(const wxString& pMessage, const wchar_t* pTitle) override;
 
-    // Makes pRoot (owned) the project's root, deleting the previous one.
-    void SetRoot(TZVStreamRow* pRoot);
+    // Makes pRoot and pLibrary (owned; the rows play the library's media) the project's,
+    // deleting the previous root, then the previous library.
+    void SetProject(TZVStreamRow* pRoot, std::unique_ptr<TZVMediaLibrary> pLibrary);
 
     TMediaFormat aFormat;
     std::ostream& aMessages;
 
 private:
     TZVStreamRow* aRoot = nullptr;
+    std::unique_ptr<TZVMediaLibrary> aLibrary;
     const bool aAcceptChanges;
     const TRangeList aNoRanges;
     IZVProject* const aPrevProject;

@@ -1,0 +1,31 @@
+// zvrender: renders a project into pictures, sound and video files. The module's
+// assertion reports go to standard error, and the program goes on.
+#include "RenderCommand.h"
+
+#include <wx/init.h>
+#include <wx/string.h>
+
+#include <iostream>
+#include <unistd.h>
+
+namespace {
+
+void PrintAssert(const wxString& pFile, int pLine, const wxString& pFunction,
+                 const wxString& pCondition, const wxString& pMessage) {
+    std::cerr << "zvrender: assertion \"" << pCondition.utf8_string() << "\" failed in "
+              << pFunction.utf8_string() << " (" << pFile.utf8_string() << ":" << pLine << ")"
+              << (pMessage.empty() ? "" : ": ") << pMessage.utf8_string() << "\n";
+}
+
+} // namespace
+
+int main(int pArgc, char** pArgv) {
+    wxInitializer initializer;
+    if (!initializer.IsOk()) {
+        std::cerr << "zvrender: wxWidgets did not start\n";
+        return TZVRenderCommand::exitFAILED;
+    }
+    wxSetAssertHandler(PrintAssert);
+    TZVRenderCommand command(std::cout, std::cerr, isatty(STDERR_FILENO));
+    return command.Run(std::vector<std::string>(pArgv + 1, pArgv + pArgc));
+}

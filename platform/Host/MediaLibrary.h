@@ -1,0 +1,59 @@
+// TZVMediaLibrary: the host's media library. Each "media" text of a project gets one entry,
+// found again by the same text; the text is resolved against the project's folder (its
+// directory part, where "\" also separates, becomes the entry's prefix, so that the text is
+// written back as it was read). A file that cannot be opened leaves its entry offline: the
+// reason is printed once and the rows that name it play nothing. The library installs itself
+// as the module's library while it lives.
+#pragma once
+
+#include "DLL/Row/Library.h"
+
+#include <map>
+#include <memory>
+#include <ostream>
+#include <set>
+#include <vector>
+
+class TZVLibraryEntry : public IZVLibraryMedia {
+public:
+    // The entry of pText, opened from pPath; an offline one prints its reason to pMessages.
+    TZVLibraryEntry(const wxString& pText, const wxString& pPath, std::ostream& pMessages);
+    ~TZVLibraryEntry() override;
+
+    void AttachRow(TZVMediaSourceRow* pRow) override { aRows.insert(pRow); }
+    void DetachRow(TZVMediaSourceRow* pRow) override { aRows.erase(pRow); }
+    TZVMedia* GetMedia() const override { return aMedia.get(); }
+    const TZVMediaInfo& GetMediaInfo() const override { return aInfo; }
+
+    // The rows that play the entry.
+    std::set<TZVMediaSourceRow*> aRows;
+
+private:
+    TZVMediaInfo aInfo;
+    std::unique_ptr<TZVMedia> aMedia;
+};
+
+class TZVMediaLibrary : public IZVLibrary {
+public:
+    // Texts are resolved against pFolder; offline media are reported to pMessages.
+    TZVMediaLibrary(const wxString& pFolder, std::ostream& pMessages);
+    // Gives the previous library back; the rows must be gone.
+    ~TZVMediaLibrary() override;
+    TZVMediaLibrary(const TZVMediaLibrary&) = delete;
+    TZVMediaLibrary& operator=(const TZVMediaLibrary&) = delete;
+
+    IZVLibraryMedia* GetMedia(int pIndex) const override;
+    // Never negative: a text met for the first time gets a new entry, online or not.
+    int FindMedia(const wxString& pText) const override;
+
+    // The file a text names, resolved against pFolder.
+    static wxString Resolve(const wxString& pText, const wxString& pFolder);
+
+private:
+    const wxString aFolder;
+    std::ostream& aMessages;
+    // Entries are made when the rows ask for them, through the const interface.
+    mutable std::vector<std::unique_ptr<TZVLibraryEntry>> aEntries;
+    mutable std::map<wxString, int> aIndex;
+    IZVLibrary* const aPrevious;
+};

@@ -1,0 +1,30 @@
+// TZVProjectFile: the reference host's project file, a "project" element holding the media
+// format ("format") and the root mixer ("mixer"), read and written through wxXmlDocument.
+#pragma once
+
+#include <wx/string.h>
+
+#include <memory>
+
+class TZVHost;
+class wxXmlDocument;
+
+class TZVProjectFile {
+public:
+    // The deepest an element may lie: deeper files are refused before any row is built, as
+    // freeing or reading them would recurse once per level.
+    static const int MAX_DEPTH = 1000;
+
+    // Loads the project at pPath into pHost, dropping the one it had: the format, a media
+    // library over the project's folder and the root row, its formulas bound. Formula
+    // errors are printed to the host's messages and the load goes on. Throws TError with
+    // the reason (empty when the user refused a changed medium); pHost is then left without
+    // a project.
+    static void Load(const wxString& pPath, TZVHost& pHost);
+    // Writes pHost's project to pPath, complete or not at all; throws TError on failure.
+    static void Save(const wxString& pPath, const TZVHost& pHost);
+
+    // Reads the XML document at pPath, refusing one nested deeper than MAX_DEPTH; throws
+    // TError with the parser's message.
+    static std::unique_ptr<wxXmlDocument> ReadDocument(const wxString& pPath);
+};

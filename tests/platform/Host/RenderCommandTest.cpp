@@ -1,0 +1,270 @@
+#include "RenderCommand.h"
+#include "RenderOptions.h"
+
+#include "REDarodo/Bitmap.h"
+#include "REDarodo/Media.h"
+#include "REDarodo/ReaderAudio.h"
+
+#include <wx/intl.h>
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <sys/stat.h>
+
+namespace {
+
+// Projects are written beside the example media, as the bundled example lies.
+const std::string theFolder =
+    std::string(ZV_EXAMPLE_MEDIA).substr(0, std::string(ZV_EXAMPLE_MEDIA).rfind('/')) + "/host-tests/";
+
+struct TResult {
+    int aCode;
+    std::string aOut;
+    std::string aErr;
+};
+
+TResult Zvrender(const std::string& pLine) {
+    std::istringstream words(pLine);
+    std::vector<std::string> args;
+    for (std::string word; words >> word;)
+        args.push_back(word == "@" ? theFolder : word.find('@') == 0 ? theFolder + word.substr(1) : word);
+    std::ostringstream out, err;
+    const int code = TZVRenderCommand(out, err, false).Run(args);
+    return {code, out.str(), err.str()};
+}
+
+std::string Read(const std::string& pPath) {
+    std::ifstream file(pPath, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+void Write(const std::string& pName, const std::string& pText) {
+    mkdir(theFolder.c_str(), 0777);
+    std::ofstream(theFolder + pName, std::ios::binary) << pText;
+}
+
+const std::string& Example() {
+    static const std::string theText = Read(ZV_SOURCE_DIR "/platform/Host/example/example.xml");
+    return theText;
+}
+
+// The example with the first pFrom replaced by pTo.
+std::string Edited(const std::string& pFrom, const std::string& pTo) {
+    std::string text = Example();
+    const size_t at = text.find(pFrom);
+    EXPECT_NE(at, std::string::npos) << pFrom;
+    return at == std::string::npos ? text : text.replace(at, pFrom.size(), pTo);
+}
+
+// FNV-1a over bytes.
+uint64_t Hash(const void* pData, size_t pSize, uint64_t pHash = 14695981039346656037ull) {
+    for (size_t i = 0; i < pSize; ++i)
+        pHash = (pHash ^ static_cast<const uint8_t*>(pData)[i]) * 1099511628211ull;
+    return pHash;
+}
+
+std::string Shell(const std::string& pCommand) {
+    std::string out;
+    FILE* pipe = popen(pCommand.c_str(), "r");
+    char buffer[256];
+    while (pipe && fgets(buffer, sizeof buffer, pipe))
+        out += buffer;
+    if (pipe)
+        pclose(pipe);
+    return out;
+}
+
+} // namespace
+
+TEST(RenderCommand, TheExampleRendersItsGoldenPicturesAndSound) {
+    Write("example.xml", Example());
+    const TResult result = Zvrender("--png @frame%02d.png --wav @example.wav --mp4 @example.mp4 "
+                               "--save @saved.xml @example.xml");
+    ASSERT_EQ(result.aCode, 0) << result.aErr;
+    EXPECT_EQ(result.aErr, "");
+    EXPECT_EQ(Read(theFolder + "saved.xml"), Example());
+
+    wxString reason;
+    std::unique_ptr<TZVMedia> frames(TZVMedia::Open(theFolder + "frame%02d.png", &reason));
+    ASSERT_TRUE(frames && frames->GetVideo()) << reason;
+    ASSERT_EQ(frames->GetVideo()->GetImageCount(), 60);
+    std::unique_ptr<IReaderVideo> reader(frames->GetVideo()->CreateReader());
+    uint64_t pictures = 14695981039346656037ull;
+    for (long i = 0; i < 60; ++i) {
+        const TBitmap& image = reader->GetImage(i);
+        ASSERT_EQ(image.GetWidth(), 320);
+        pictures = Hash(image.GetRawData(), size_t(image.GetRowBytes()) * image.GetHeight(), pictures);
+    }
+    EXPECT_EQ(pictures, 810335294950463890ull);
+
+    std::unique_ptr<TZVMedia> wav(TZVMedia::Open(theFolder + "example.wav", &reason));
+    ASSERT_TRUE(wav && wav->GetAudio()) << reason;
+    std::unique_ptr<TReaderAudio> samples(wav->GetAudio()->CreateReader());
+    std::vector<int16_t> sound(60 * 882 * 2 + 10);
+    ASSERT_EQ(samples->Read(sound.data(), 60 * 882 + 5), 60 * 882);
+    EXPECT_EQ(Hash(sound.data(), 60 * 882 * 4), 9752549108669053134ull);
+    EXPECT_EQ(Shell("sox --i " + theFolder + "example.wav | grep -E 'Channels|Sample Rate|Duration'"),
+              "Channels       : 2\nSample Rate    : 22050\n"
+              "Duration       : 00:00:02.40 = 52920 samples ~ 180 CDDA sectors\n");
+
+    std::unique_ptr<TZVMedia> movie(TZVMedia::Open(theFolder + "example.mp4", &reason));
+    ASSERT_TRUE(movie && movie->GetVideo() && movie->GetAudio()) << reason;
+    EXPECT_EQ(movie->GetVideo()->GetImageCount(), 60);
+}
+
+TEST(RenderCommand, ProjectsSaveAsTheyWereRead) {
+    // An offline medium keeps its text; its characteristics are not written without the medium.
+    const std::string offline = Edited("<media l=\"50\" w=\"160\" h=\"120\">../media/clip.mkv</media>",
+                                       "<media>../media/gone.mkv</media>");
+    const struct {
+        const char* aCase;
+        std::string aText;
+        const char* aMessages;
+    } cases[] = {
+        {"example", Example(), ""},
+        {"example of 1.0", Read(ZV_SOURCE_DIR "/tests/platform/Host/projects/example-1.0.xml"), ""},
+        {"offline medium", offline,
+         "medium \"../media/gone.mkv\" is offline: The file cannot be opened: No such file or "
+         "directory\n"},
+        {"unresolved reference",
+         Edited("[source:clip][param:1 - Image].value / 10", "[source:none][param:1 - Image].value"),
+         "formula of Param. Standard Image of video-media frames, position -1: source none is not "
+         "a source of Video\n"},
+        {"circular reference",
+         Edited("[source:clip][param:1 - Image].value / 10", "[source:frames][param:1 - Image].value"),
+         "formula of Param. Standard Image of video-media frames, position -1: Referring to value "
+         "of parameter [mixer:Video][source:frames][param:1 - Image] in parameter "
+         "[mixer:Video][source:frames][param:1 - Image] formula causes a circular reference\n"},
+    };
+    for (const auto& c : cases) {
+        Write("project.xml", c.aText);
+        const TResult result = Zvrender("--save @again.xml @project.xml");
+        EXPECT_EQ(result.aCode, 0) << c.aCase;
+        EXPECT_EQ(result.aErr, c.aMessages) << c.aCase;
+        EXPECT_EQ(Read(theFolder + "again.xml"), c.aText) << c.aCase;
+    }
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr) << "scripts/deps makes it";
+    Write("project.xml", Example());
+    EXPECT_EQ(Zvrender("--save @again.xml --png @de%d.png --frames 1..1 @project.xml").aCode, 0);
+    EXPECT_EQ(Read(theFolder + "again.xml"), Example()) << "decimal comma";
+    std::setlocale(LC_ALL, previous.c_str());
+    wxLocale german(wxLANGUAGE_GERMAN, wxLOCALE_DONT_LOAD_DEFAULT);
+    EXPECT_EQ(Zvrender("--save @again.xml @project.xml").aCode, 0);
+    EXPECT_EQ(Read(theFolder + "again.xml"), Example()) << "wxLocale";
+}
+
+namespace {
+
+// The example without the text from pBegin to the first pEnd after it, both included.
+std::string Cut(const std::string& pBegin, const std::string& pEnd) {
+    std::string text = Example();
+    const size_t begin = text.find(pBegin);
+    const size_t end = text.find(pEnd, begin);
+    EXPECT_NE(end, std::string::npos) << pBegin;
+    return end == std::string::npos ? text : text.erase(begin, end + pEnd.size() - begin);
+}
+
+std::string Nested(int pDepth) {
+    std::string text = "<project>";
+    for (int i = 0; i < pDepth; ++i)
+        text += "<a>";
+    for (int i = 0; i < pDepth; ++i)
+        text += "</a>";
+    return text + "</project>";
+}
+
+} // namespace
+
+TEST(RenderCommand, DamagedProjectsFailWithTheirMessageAndWriteNothing) {
+    const std::string laughs =
+        "<?xml version=\"1.0\"?><!DOCTYPE p [<!ENTITY a \"aaaaaaaaaa\">"
+        "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
+        "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\"><!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">"
+        "<!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\"><!ENTITY g \"&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;\">"
+        "<!ENTITY h \"&g;&g;&g;&g;&g;&g;&g;&g;&g;&g;\"><!ENTITY i \"&h;&h;&h;&h;&h;&h;&h;&h;&h;&h;\">]>"
+        "<project>&i;</project>";
+    const struct {
+        const char* aCase;
+        std::string aText;
+        const char* aMessage;
+    } cases[] = {
+        {"empty", "", "XML parsing error: 'no element found' at line 1"},
+        {"truncated", Example().substr(0, Example().size() / 2), "XML parsing error: 'unclosed token' at line 69"},
+        {"other root element", Edited("<project>", "<projekt>").substr(0, 0) + "<projekt/>", "the root element is \"projekt\", not \"project\""},
+        {"root of another kind", Cut("<mixer type=\"\" name=\"\">", "\n</project>") + "<source type=\"\" name=\"\"/></project>", "element 2 of the project is not \"mixer\""},
+        {"root of another type", Edited("<mixer type=\"\" name=\"\">", "<mixer type=\"audio-mux\" name=\"\">"), "the root mixer has the type \"audio-mux\""},
+        {"unknown row type", Edited("type=\"video-mux\"", "type=\"video-max\""), "No factory is registered for TZVMixerRow subtype video-max"},
+        {"unknown filter type", Edited("type=\"Opacity\"", "type=\"Opaque\""), "No factory is registered for TZVFilterRow subtype Opaque"},
+        {"no format", Cut(" <format", "</format>\n"), "element 1 of the project is not \"format\""},
+        {"no sequence list", Cut("  <seq-list>", "</seq-list>\n"), "Missing sequence list for "},
+        {"no setup list", Cut("    <setup-list>", "</setup-list>\n"), "Missing setup list for Mixer video-mux Video"},
+        {"no parameter list", Cut("  <param-list shown=\"0\"/>\n", "\n"), "Missing parameter list for Mixer  "},
+        {"no filter list", Cut("  <fltr-list shown=\"0\"/>\n  <src-list", "\n"), "Filter list missing for Mixer  "},
+        {"no source list", Cut("    <src-list shown=\"0\">\n     <source type=\"audio-media\"", "</src-list>\n"), "Source list missing for Mixer audio-mux Audio"},
+        {"bad shown", Edited("<src-list shown=\"1\">", "<src-list shown=\"2\">"), "Invalid source show value for Mixer  "},
+        {"bad mask shown", Edited("<mask shown=\"0\">", "<mask shown=\"yes\">"), "Invalid mask show value for Filter Opacity Fade"},
+        {"bad number", Edited("duration=\"60\"", "duration=\"6x\""), "The format duration is missing"},
+        {"bad key", Edited("c=\"G?_\"", "c=\"!\""), "Invalid key list for Param. ColorComp Background colour - Red of video-mux Video"},
+        {"bad image width", Edited("w=\"160\"", "w=\"16O\""), "Invalid Integer value for w of Source video-media clip"},
+        {"time beyond 32 bits", Edited("<seg begin=\"0\" end=\"60\"/>", "<seg begin=\"0\" end=\"2147483648\"/>"), "Invalid sequence definition syntax for "},
+        {"duplicate attribute", Edited("name=\"Video\"", "name=\"Video\" name=\"V\""), "XML parsing error: 'duplicate attribute' at line 18"},
+        {"comment for a list", Edited("  <param-list shown=\"0\"/>", "  <!-- param-list -->"), "Missing parameter list for Mixer  "},
+        {"deep nesting", Nested(200000), "elements nested deeper than 1000"},
+        {"just too deep", Nested(1000), "elements nested deeper than 1000"},
+        {"deep but allowed", Nested(999), "element 1 of the project is not \"format\""},
+        {"billion laughs", laughs, "element 1 of the project is not \"format\""},
+    };
+    for (const auto& c : cases) {
+        Write("damaged.xml", c.aText);
+        std::remove((theFolder + "damaged.wav").c_str());
+        const TResult result = Zvrender("--wav @damaged.wav @damaged.xml");
+        EXPECT_EQ(result.aCode, 1) << c.aCase;
+        EXPECT_EQ(result.aErr, std::string("zvrender: cannot load ") + theFolder + "damaged.xml: " + c.aMessage + "\n") << c.aCase;
+        EXPECT_EQ(Read(theFolder + "damaged.wav"), "") << c.aCase;
+    }
+    Write("changed.xml", Edited("l=\"50\" w=\"160\"", "l=\"51\" w=\"160\""));
+    const TResult refused = Zvrender("--on-media-change refuse --save @again.xml @changed.xml");
+    EXPECT_EQ(refused.aCode, 1);
+    EXPECT_EQ(refused.aErr,
+              "Media has changed: Characteristics of video have changed for " ZV_EXAMPLE_MEDIA
+              "/clip.mkv; Expected image count: 51,  found: 50; Expected image width: 160,  "
+              "found: 160; Expected image height: 120,  found: 120 (refused)\nzvrender: cannot "
+              "load " + theFolder + "changed.xml: load cancelled\n");
+}
+
+TEST(RenderCommand, BadUsageIsRefusedBeforeAnythingIsWritten) {
+    Write("example.xml", Example());
+    const std::string usage = std::string("\n") + TZVRenderOptions::Usage() + "\n";
+    const struct {
+        std::string aLine;
+        int aCode;
+        std::string aErr;
+    } cases[] = {
+        {"--png @u%d.png --png @v%d.png @example.xml", 2, "zvrender: option --png given twice" + usage},
+        {"--wav @u.wav --mp4 @u.wav @example.xml", 2, "zvrender: two outputs on one path: " + theFolder + "u.wav" + usage},
+        {"--wav @none/u.wav @example.xml", 2, "zvrender: no folder " + theFolder + "none for " + theFolder + "none/u.wav" + usage},
+        {"--frames 10..60 --wav @u.wav @example.xml", 2, "zvrender: bad --frames 10..60: the project has 60 frames" + usage},
+        {"--wav @u.wav @missing.xml", 1, "zvrender: cannot load " + theFolder + "missing.xml: no such file\n"},
+        {"--save / @example.xml", 1, "zvrender: cannot save /: "},
+    };
+    for (const auto& c : cases) {
+        std::remove((theFolder + "u.wav").c_str());
+        const TResult result = Zvrender(c.aLine);
+        EXPECT_EQ(result.aCode, c.aCode) << c.aLine;
+        EXPECT_EQ(result.aErr.substr(0, c.aErr.size()), c.aErr) << c.aLine;
+        EXPECT_EQ(result.aOut, "") << c.aLine;
+        EXPECT_EQ(Read(theFolder + "u.wav"), "") << c.aLine;
+    }
+    const TResult help = Zvrender("--help");
+    EXPECT_EQ(help.aCode, 0);
+    EXPECT_EQ(help.aOut, TZVRenderOptions::Help());
+    const TResult version = Zvrender("--version -q");
+    EXPECT_EQ(version.aCode, 0);
+    EXPECT_EQ(version.aOut, "zvrender " ZV_VERSION "\n");
+}
