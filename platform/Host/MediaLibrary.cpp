@@ -15,7 +15,7 @@ size_t LastSeparator(const wxString& pText) {
 
 } // namespace
 
-TZVLibraryEntry::TZVLibraryEntry(const wxString& pText, const wxString& pPath,
+TZVLibraryEntry::TZVLibraryEntry(const wxString& pText, const wxString& pPath, bool pOffline,
                                  std::ostream& pMessages) {
     const size_t separator = LastSeparator(pText);
     if (separator == wxString::npos) {
@@ -25,17 +25,18 @@ TZVLibraryEntry::TZVLibraryEntry(const wxString& pText, const wxString& pPath,
         aInfo.aPrefix = pText.substr(0, separator + 1);
         aInfo.aFileName = wxFileName(wxFileName(pPath).GetPath(), pText.substr(separator + 1));
     }
-    wxString reason;
-    aMedia.reset(pText.empty() ? nullptr : TZVMedia::Open(pPath, &reason));
+    wxString reason = pText.empty() ? L"no file named" : L"not opened";
+    if (!pText.empty() && !pOffline)
+        aMedia.reset(TZVMedia::Open(pPath, &reason));
     if (!aMedia)
         pMessages << "medium \"" << pText.utf8_string() << "\" is offline: "
-                  << (pText.empty() ? std::string("no file named") : reason.utf8_string()) << "\n";
+                  << reason.utf8_string() << "\n";
 }
 
 TZVLibraryEntry::~TZVLibraryEntry() = default;
 
-TZVMediaLibrary::TZVMediaLibrary(const wxString& pFolder, std::ostream& pMessages)
-    : aFolder(pFolder), aMessages(pMessages), aPrevious(theLibrary) {
+TZVMediaLibrary::TZVMediaLibrary(const wxString& pFolder, bool pOffline, std::ostream& pMessages)
+    : aFolder(pFolder), aOffline(pOffline), aMessages(pMessages), aPrevious(theLibrary) {
     theLibrary = this;
 }
 
@@ -53,7 +54,7 @@ int TZVMediaLibrary::FindMedia(const wxString& pText) const {
     if (found != aIndex.end())
         return found->second;
     aEntries.push_back(
-        std::make_unique<TZVLibraryEntry>(pText, Resolve(pText, aFolder), aMessages));
+        std::make_unique<TZVLibraryEntry>(pText, Resolve(pText, aFolder), aOffline, aMessages));
     aIndex.emplace(pText, int(aEntries.size() - 1));
     return int(aEntries.size() - 1);
 }

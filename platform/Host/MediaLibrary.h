@@ -16,8 +16,10 @@
 
 class TZVLibraryEntry : public IZVLibraryMedia {
 public:
-    // The entry of pText, opened from pPath; an offline one prints its reason to pMessages.
-    TZVLibraryEntry(const wxString& pText, const wxString& pPath, std::ostream& pMessages);
+    // The entry of pText, opened from pPath unless pOffline; an offline one prints its
+    // reason to pMessages.
+    TZVLibraryEntry(const wxString& pText, const wxString& pPath, bool pOffline,
+                    std::ostream& pMessages);
     ~TZVLibraryEntry() override;
 
     void AttachRow(TZVMediaSourceRow* pRow) override { aRows.insert(pRow); }
@@ -35,8 +37,9 @@ private:
 
 class TZVMediaLibrary : public IZVLibrary {
 public:
-    // Texts are resolved against pFolder; offline media are reported to pMessages.
-    TZVMediaLibrary(const wxString& pFolder, std::ostream& pMessages);
+    // Texts are resolved against pFolder; offline media are reported to pMessages. pOffline
+    // opens no file: every entry is offline (for projects from untrusted sources).
+    TZVMediaLibrary(const wxString& pFolder, bool pOffline, std::ostream& pMessages);
     // Gives the previous library back; the rows must be gone.
     ~TZVMediaLibrary() override;
     TZVMediaLibrary(const TZVMediaLibrary&) = delete;
@@ -51,6 +54,7 @@ public:
 
 private:
     const wxString aFolder;
+    const bool aOffline;
     std::ostream& aMessages;
     // Entries are made when the rows ask for them, through the const interface.
     mutable std::vector<std::unique_ptr<TZVLibraryEntry>> aEntries;

@@ -114,7 +114,7 @@ std::unique_ptr<wxXmlDocument> TZVProjectFile::ReadDocument(const wxString& pPat
     return document;
 }
 
-void TZVProjectFile::Load(const wxString& pPath, TZVHost& pHost) {
+void TZVProjectFile::Load(const wxString& pPath, TZVHost& pHost, bool pOffline) {
     pHost.SetProject(nullptr, nullptr);
     const std::unique_ptr<wxXmlDocument> document = ReadDocument(pPath);
     const wxXmlNode* project = document->GetRoot();
@@ -128,7 +128,7 @@ void TZVProjectFile::Load(const wxString& pPath, TZVHost& pHost) {
                                       mixer->GetAttribute(L"type")));
     pHost.aFormat.ValueFromXml(format);
     std::unique_ptr<TZVMediaLibrary> library(new TZVMediaLibrary(
-        wxFileName(pPath).GetPath(wxPATH_GET_VOLUME, wxPATH_NATIVE), pHost.aMessages));
+        wxFileName(pPath).GetPath(wxPATH_GET_VOLUME, wxPATH_NATIVE), pOffline, pHost.aMessages));
     TZVMainMixerRow* root = new TZVMainMixerRow;
     root->CompleteCreate(pHost.aFormat.aDuration);
     // The stored sequences replace the one CompleteCreate made, rather than overlap it.

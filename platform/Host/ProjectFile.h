@@ -19,8 +19,8 @@ public:
     // library over the project's folder and the root row, its formulas bound. Formula
     // errors are printed to the host's messages and the load goes on. Throws TError with
     // the reason (empty when the user refused a changed medium); pHost is then left without
-    // a project.
-    static void Load(const wxString& pPath, TZVHost& pHost);
+    // a project. pOffline opens no medium.
+    static void Load(const wxString& pPath, TZVHost& pHost, bool pOffline = false);
     // Writes pHost's project to pPath, complete or not at all; throws TError on failure.
     static void Save(const wxString& pPath, const TZVHost& pHost);
 

@@ -1,0 +1,55 @@
+// Loads the input as a project file through the reference host's loader (media offline, the
+// stand-in filters registered, the depth limit in force). A project that loads is saved,
+// loaded and saved again: both saved files must be the same bytes.
+#include "ALL/Error.h"
+#include "FuzzInput.h"
+#include "Host.h"
+#include "ProjectFile.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace {
+
+// An expression text that does not parse is reported by the parameter reader.
+const TExpectedAsserts theExpected{"false"};
+
+std::string Folder() {
+    static const std::string theFolder = [] {
+        char name[] = "/tmp/ProjectFileFuzz-XXXXXX";
+        return std::string(mkdtemp(name)) + "/";
+    }();
+    return theFolder;
+}
+
+std::string ReadAll(const std::string& pPath) {
+    std::ifstream file(pPath, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// Loads pFrom and saves it to pTo; false when the load refuses it.
+bool LoadAndSave(const std::string& pFrom, const std::string& pTo) {
+    std::ostringstream messages;
+    TZVHost host(true, messages);
+    try {
+        TZVProjectFile::Load(wxString::FromUTF8(pFrom), host, true);
+    } catch (const TError&) {
+        return false;
+    }
+    TZVProjectFile::Save(wxString::FromUTF8(pTo), host);
+    return true;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
+    const std::string input = Folder() + "input.xml";
+    std::ofstream(input, std::ios::binary).write(reinterpret_cast<const char*>(pData), long(pSize));
+    if (!LoadAndSave(input, Folder() + "first.xml"))
+        return 0;
+    Require(LoadAndSave(Folder() + "first.xml", Folder() + "second.xml"));
+    Require(ReadAll(Folder() + "first.xml") == ReadAll(Folder() + "second.xml"));
+    return 0;
+}
