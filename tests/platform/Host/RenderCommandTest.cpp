@@ -148,6 +148,24 @@ TEST(RenderCommand, ProjectsSaveAsTheyWereRead) {
         EXPECT_EQ(result.aErr, c.aMessages) << c.aCase;
         EXPECT_EQ(Read(theFolder + "again.xml"), c.aText) << c.aCase;
     }
+    // A generated project in one line: its saved form saves again the same.
+    std::string generated = Example();
+    for (int i = 0; i < 20; ++i)
+        generated.insert(generated.find("<source type=\"video-media\" name=\"clip\">"),
+                         "<source type=\"video-media\" name=\"s\"><seq-list><seg begin=\"" +
+                             std::to_string(i) + "\" end=\"40\"/></seq-list><param-list shown=\"0\">"
+                             "<param type=\"Standard\" name=\"Image\"><value>[source:clip]"
+                             "[param:1 - Image].value + " + std::to_string(i) + "</value></param>"
+                             "</param-list><fltr-list shown=\"0\"/><media>../media/none.mkv</media></source>");
+    Write("project.xml", generated);
+    ASSERT_EQ(Zvrender("--save @again.xml @project.xml").aCode, 0);
+    const std::string saved = Read(theFolder + "again.xml");
+    EXPECT_EQ(saved.find("name=\"s-19\""), saved.rfind("name=\"s-19\""));
+    EXPECT_NE(saved.find("name=\"s-19\""), std::string::npos);
+    Write("project.xml", saved);
+    ASSERT_EQ(Zvrender("--save @again.xml @project.xml").aCode, 0);
+    EXPECT_EQ(Read(theFolder + "again.xml"), saved) << "generated";
+
     const std::string previous = std::setlocale(LC_ALL, nullptr);
     ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr) << "scripts/deps makes it";
     Write("project.xml", Example());
