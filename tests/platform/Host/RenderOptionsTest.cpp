@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <sstream>
 
 namespace {
@@ -76,27 +75,4 @@ TEST(RenderOptions, GoodCommandLinesAreReadWhole) {
     EXPECT_FALSE(plain.aHasFrames);
     EXPECT_TRUE(plain.aAcceptChanges);
     EXPECT_EQ(plain.PngName(2147483647), "2147483647.png");
-}
-
-TEST(RenderOptions, OutputsNeedDistinctPathsInExistingFolders) {
-    const std::string folder = ::testing::TempDir();
-    const struct {
-        std::string aLine;
-        std::string aError;
-    } cases[] = {
-        {"--wav " + folder + "a.wav --mp4 " + folder + "b.mp4 p.xml", ""},
-        {"--wav " + folder + "a.wav --save " + folder + "./a.wav p.xml",
-         "two outputs on one path: " + folder + "./a.wav"},
-        {"--wav " + folder + "none/a.wav p.xml",
-         "no folder " + folder + "none for " + folder + "none/a.wav"},
-        {"--png " + folder + "none/%d.png p.xml",
-         "no folder " + folder + "none for " + folder + "none/%d.png"},
-    };
-    for (const auto& c : cases) {
-        TZVRenderOptions options;
-        std::string error;
-        ASSERT_TRUE(options.Parse(Words(c.aLine), error)) << error;
-        EXPECT_EQ(options.CheckOutputs(error), c.aError.empty()) << c.aLine;
-        EXPECT_EQ(error, c.aError);
-    }
 }
