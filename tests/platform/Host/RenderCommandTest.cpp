@@ -83,7 +83,7 @@ std::string Shell(const std::string& pCommand) {
 
 TEST(RenderCommand, TheExampleRendersItsGoldenPicturesAndSound) {
     Write("example.xml", Example());
-    const TResult result = Zvrender("--png @frame%02d.png --wav @example.wav --mp4 @example.mp4 "
+    const TResult result = Zvrender("-q --png @frame%02d.png --wav @example.wav --mp4 @example.mp4 "
                                "--save @saved.xml @example.xml");
     ASSERT_EQ(result.aCode, 0) << result.aErr;
     EXPECT_EQ(result.aErr, "");
