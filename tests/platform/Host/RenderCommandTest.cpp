@@ -247,7 +247,7 @@ TEST(RenderCommand, DamagedProjectsFailWithTheirMessageAndWriteNothing) {
         EXPECT_EQ(Read(theFolder + "damaged.wav"), "") << c.aCase;
     }
     Write("changed.xml", Edited("l=\"50\" w=\"160\"", "l=\"51\" w=\"160\""));
-    const TResult refused = Zvrender("--on-media-change refuse --save @again.xml @changed.xml");
+    const TResult refused = Zvrender("--on-media-change refuse --save @refused.xml @changed.xml");
     EXPECT_EQ(refused.aCode, 1);
     EXPECT_EQ(refused.aErr,
               "Media has changed: Characteristics of video have changed for " ZV_EXAMPLE_MEDIA
@@ -257,19 +257,20 @@ TEST(RenderCommand, DamagedProjectsFailWithTheirMessageAndWriteNothing) {
 }
 
 TEST(RenderCommand, BadUsageIsRefusedBeforeAnythingIsWritten) {
-    Write("example.xml", Example());
+    // Each test has files of its own: the tests run side by side.
+    Write("usage.xml", Example());
     const std::string usage = std::string("\n") + TZVRenderOptions::Usage() + "\n";
     const struct {
         std::string aLine;
         int aCode;
         std::string aErr;
     } cases[] = {
-        {"--png @u%d.png --png @v%d.png @example.xml", 2, "zvrender: option --png given twice" + usage},
-        {"--wav @u.wav --mp4 @u.wav @example.xml", 2, "zvrender: two outputs on one path: " + theFolder + "u.wav" + usage},
-        {"--wav @none/u.wav @example.xml", 2, "zvrender: no folder " + theFolder + "none for " + theFolder + "none/u.wav" + usage},
-        {"--frames 10..60 --wav @u.wav @example.xml", 2, "zvrender: bad --frames 10..60: the project has 60 frames" + usage},
+        {"--png @u%d.png --png @v%d.png @usage.xml", 2, "zvrender: option --png given twice" + usage},
+        {"--wav @u.wav --mp4 @u.wav @usage.xml", 2, "zvrender: two outputs on one path: " + theFolder + "u.wav" + usage},
+        {"--wav @none/u.wav @usage.xml", 2, "zvrender: no folder " + theFolder + "none for " + theFolder + "none/u.wav" + usage},
+        {"--frames 10..60 --wav @u.wav @usage.xml", 2, "zvrender: bad --frames 10..60: the project has 60 frames" + usage},
         {"--wav @u.wav @missing.xml", 1, "zvrender: cannot load " + theFolder + "missing.xml: no such file\n"},
-        {"--save / @example.xml", 1, "zvrender: cannot save /: "},
+        {"--save / @usage.xml", 1, "zvrender: cannot save /: "},
     };
     for (const auto& c : cases) {
         std::remove((theFolder + "u.wav").c_str());
