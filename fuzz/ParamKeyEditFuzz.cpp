@@ -4,7 +4,11 @@
 // fresh count, no coefficient is NaN, and no edit reports anything. In the second mode the
 // row takes arbitrary key lists as undo records (overlapping segments, marks on and off
 // segments, reversed ranges, undefined values); applying the opposite image gives the row
-// back its XML and its keys, and applying that one's opposite the state in between.
+// back its XML and its keys, and applying that one's opposite the state in between. In the
+// third mode the row's keys are dragged: one to three selected ranges in span or key mode,
+// the plain path asked for or not, steps of any distance (some leave the 32-bit range);
+// after every step the row equals a twin given that single step from the start, and the
+// drag's image undoes and redoes it.
 #include "DLL/Row/ParamRow.h"
 
 #include "DLL/Row/ZVFormula.h"
@@ -12,6 +16,7 @@
 #include "support/FakeRows.h"
 #include "support/ParamUndoRound.h"
 #include "support/RowText.h"
+#include "support/SegmentCheck.h"
 
 #include <wx/xml/xml.h>
 
@@ -22,16 +27,20 @@
 
 namespace {
 
-// A mark whose segment is missing, in a key list handed to the row.
-const TExpectedAsserts theExpected{"FoundFormula!=aFormulaList.end()"};
+// A mark whose segment is missing, in a key list handed to the row; a drag that lifts
+// nothing over keys.
+const TExpectedAsserts theExpected{"FoundFormula!=aFormulaList.end()", "!TempList.empty()"};
 
 bool theKeyListMode = false;
+bool theDragMode = false;
 
-// Outside the key-list mode every report is a finding: the edits are given a sound row.
+// Outside the key-list mode every report is a finding, but the empty lift of a drag: the
+// edits are given a sound row.
 void OnAssert(const wxString& pFile, int pLine, const wxString& pFunction,
               const wxString& pCondition, const wxString& pMessage) {
-    AbortOnUnexpectedAssert(pFile, pLine, pFunction,
-                            theKeyListMode ? pCondition : L"edit: " + pCondition, pMessage);
+    const bool expected = theKeyListMode || (theDragMode && pCondition == L"!TempList.empty()");
+    AbortOnUnexpectedAssert(pFile, pLine, pFunction, expected ? pCondition : L"edit: " + pCondition,
+                            pMessage);
 }
 
 const int theTypes[] = {paramTypeREAL, paramTypeINTEGER, paramTypeTEXT};
@@ -218,6 +227,61 @@ void RunKeyList(TFuzzInput& pInput, TZVParamRow& pRow) {
     Require(KeyText(pRow.GetOwnerStream()->aKeyList) == afterKeys);
 }
 
+long Distance(TFuzzInput& pInput) {
+    const unsigned form = pInput.Byte();
+    if (form < 16)
+        return pInput.Take<int32_t>();
+    return long(pInput.Take<int8_t>()) * long(form % 4 + 1);
+}
+
+void RunDrag(TFuzzInput& pInput, TZVParamRow& pRow) {
+    const std::unique_ptr<wxXmlNode> start = Image(pRow);
+    if (pRow.aFormula) {
+        // An expression row stays as it is.
+        pRow.Shift(int(Distance(pInput)), false);
+        Require(SameXml(Image(pRow).get(), start.get()) && pRow.aUndoList.empty());
+        return;
+    }
+    TFakeStreamRow twinStream;
+    twinStream.aSequenceList = pRow.GetOwnerStream()->aSequenceList;
+    TFakeParamRow* twin = twinStream.AddParam(pRow.aIsEnabled);
+    twin->aName = pRow.aName;
+    twin->aTypeDef = pRow.aTypeDef;
+    for (const TABCFormula& segment : pRow.aFormulaList)
+        twin->insertFormula(segment, nullptr, false);
+    const unsigned form = pInput.Byte();
+    TFakeTimeSelection selection({}, form & 1);
+    TRangeList selected;
+    long begin = Time(pInput, pRow);
+    for (unsigned count = 1 + form / 4 % 3; count > 0; --count) {
+        selected.push_back(TRange(begin, begin + 1 + pInput.Byte() % 128));
+        begin = selected.back().aEnd + pInput.Byte() % 64;
+    }
+    theDragMode = true;
+    for (unsigned step = 1 + pInput.Byte() % 8; step > 0 && !pInput.Empty(); --step) {
+        // The host shows the selection at its shifted place.
+        const long distance = Distance(pInput);
+        selection.aRanges.clear();
+        for (const TRange& range : selected)
+            selection.aRanges.push_back(TRange(range.aBegin + distance, range.aEnd + distance));
+        pRow.Shift(int(distance), form & 2);
+        twin->Shift(int(distance), form & 2);
+        Require(SameXml(Image(pRow).get(), Image(*twin).get()) && SegmentFault(pRow).empty());
+        Require(KeyText(pRow.GetOwnerStream()->aKeyList) == Recount(pRow));
+        twin->Shift(0, form & 2);
+        Require(SameXml(Image(*twin).get(), start.get()));
+    }
+    theDragMode = false;
+    const std::unique_ptr<wxXmlNode> after = Image(pRow);
+    // Nothing moved: the host takes no image.
+    if (pRow.aUndoList.empty()) {
+        Require(SameXml(after.get(), start.get()));
+        return;
+    }
+    RequireRound(pRow, *start);
+    RequireRound(pRow, *after);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
@@ -238,6 +302,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
     }
     if (form & 1)
         RunKeyList(input, *row);
+    else if (form & 8)
+        RunDrag(input, *row);
     else
         RunEdits(input, *row);
     return 0;
