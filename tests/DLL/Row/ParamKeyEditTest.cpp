@@ -422,80 +422,59 @@ void UseOneSegment(TKeyedRow& pFixture, long pBegin, long pEnd) {
     row.insertFormula(Segment(pBegin, 1.0, pEnd, contSMOOTH, 0.01), nullptr, false);
 }
 
+typedef TZVParamRow R;
+typedef std::function<void(R&)> TMove;
+
+// A primitive applied to the row's first segment.
+TMove Cut(void (R::*pCut)(R::iterator, long, long), long pTime, long pDistance) {
+    return [=](R& pRow) { (pRow.*pCut)(pRow.aFormulaList.begin(), pTime, pDistance); };
+}
+TMove Whole(void (R::*pMove)(R::iterator, long), long pDistance) {
+    return [=](R& pRow) { (pRow.*pMove)(pRow.aFormulaList.begin(), pDistance); };
+}
+TMove Middle(long pBegin, long pEnd, long pDistance) {
+    return [=](R& pRow) {
+        pRow.shiftMiddle(pRow.aFormulaList.begin(), TRange(pBegin, pEnd), pDistance);
+    };
+}
+
 TEST(ParamKeyShift, PrimitivesCutMoveAndCountTheirPiecesAndRefuseWhatWouldOverlap) {
-    typedef TZVParamRow::iterator TPos;
-    const long open = TZVParamRow::OPEN_END;
+    const long open = R::OPEN_END;
     // {segment, move, segments after it, reports}; the keys are recounted, the move undone.
     const struct {
         long aBegin, aEnd;
-        std::function<void(TZVParamRow&, TPos)> aMove;
+        TMove aMove;
         std::string aSegments;
         std::vector<wxString> aReports;
     } cases[] = {
-        {0, 100, [](auto& r, TPos p) { r.expandRight(p, 40, 10); }, "[0,40) [50,110) ", {}},
-        {0, 100, [](auto& r, TPos p) { r.expandLeft(p, 60, -10); }, "[-10,50) [60,100) ", {}},
-        {0, 100, [](auto& r, TPos p) { r.shrinkLeft(p, 40, 10); }, "[10,50) [50,100) ", {}},
-        {0, 100, [](auto& r, TPos p) { r.shrinkRight(p, 60, -10); }, "[0,50) [50,90) ", {}},
-        {0, 100, [](auto& r, TPos p) { r.shrinkLeft(p, 90, 10); }, "[10,100) ", {}},
-        {0,
-         100,
-         [](auto& r, TPos p) { r.shiftMiddle(p, TRange(40, 60), 10); },
-         "[0,40) [50,70) [70,100) ",
-         {}},
-        {0,
-         100,
-         [](auto& r, TPos p) { r.shiftMiddle(p, TRange(40, 60), -10); },
-         "[0,30) [30,50) [60,100) ",
-         {}},
-        {0, 100, [](auto& r, TPos p) { r.shiftLeftAndRecompute(p, -10); }, "[-10,100) ", {}},
-        {0, 100, [](auto& r, TPos p) { r.shiftRightAndRecompute(p, 10); }, "[0,110) ", {}},
+        {0, 100, Cut(&R::expandRight, 40, 10), "[0,40) [50,110) ", {}},
+        {0, 100, Cut(&R::expandLeft, 60, -10), "[-10,50) [60,100) ", {}},
+        {0, 100, Cut(&R::shrinkLeft, 40, 10), "[10,50) [50,100) ", {}},
+        {0, 100, Cut(&R::shrinkRight, 60, -10), "[0,50) [50,90) ", {}},
+        {0, 100, Cut(&R::shrinkLeft, 90, 10), "[10,100) ", {}},
+        {0, 100, Middle(40, 60, 10), "[0,40) [50,70) [70,100) ", {}},
+        {0, 100, Middle(40, 60, -10), "[0,30) [30,50) [60,100) ", {}},
+        {0, 100, Whole(&R::shiftLeftAndRecompute, -10), "[-10,100) ", {}},
+        {0, 100, Whole(&R::shiftRightAndRecompute, 10), "[0,110) ", {}},
         // Wrong signs and cuts that would leave pieces overlapping or inverted.
-        {0,
-         100,
-         [](auto& r, TPos p) { r.expandRight(p, 40, -10); },
-         "[0,100) ",
-         {L"pDistance > 0"}},
-        {0, 100, [](auto& r, TPos p) { r.shrinkRight(p, 40, 10); }, "[0,100) ", {L"pDistance < 0"}},
-        {0,
-         100,
-         [](auto& r, TPos p) { r.shrinkLeft(p, 95, 10); },
-         "[0,100) ",
-         {L"NewEnd < TempFormula.aEnd"}},
-        {0,
-         100,
-         [](auto& r, TPos p) { r.shrinkRight(p, 5, -10); },
-         "[0,100) ",
-         {L"NewBegin > TempFormula.aBegin"}},
-        {0,
-         100,
-         [](auto& r, TPos p) { r.shiftMiddle(p, TRange(5, 20), -10); },
-         "[0,100) ",
-         {L"CutRange.aBegin > TempLeft.aBegin"}},
-        {0,
-         100,
-         [](auto& r, TPos p) { r.shiftMiddle(p, TRange(80, 95), 10); },
-         "[0,100) ",
-         {L"CutRange.aEnd < TempRight.aEnd"}},
+        {0, 100, Cut(&R::expandRight, 40, -10), "[0,100) ", {L"pDistance > 0"}},
+        {0, 100, Cut(&R::shrinkRight, 40, 10), "[0,100) ", {L"pDistance < 0"}},
+        {0, 100, Cut(&R::shrinkLeft, 95, 10), "[0,100) ", {L"NewEnd < TempFormula.aEnd"}},
+        {0, 100, Cut(&R::shrinkRight, 5, -10), "[0,100) ", {L"NewBegin > TempFormula.aBegin"}},
+        {0, 100, Middle(5, 20, -10), "[0,100) ", {L"CutRange.aBegin > TempLeft.aBegin"}},
+        {0, 100, Middle(80, 95, 10), "[0,100) ", {L"CutRange.aEnd < TempRight.aEnd"}},
         // Moved times saturate; an open end stays open and is never counted.
-        {0,
-         100,
-         [](auto& r, TPos p) { r.shiftFormula(p, 2147483600); },
-         "[2147483600,2147483647) ",
-         {}},
-        {0, open, [](auto& r, TPos p) { r.shiftFormula(p, -50); }, "[-50,2147483647) ", {}},
-        {0, open, [](auto& r, TPos p) { r.shiftFormula(p, 2147483647); }, "", {}},
-        {-2147483600,
-         -2147483500,
-         [](auto& r, TPos p) { r.shiftFormula(p, -100); },
-         "[-2147483648,-2147483600) ",
-         {}},
+        {0, 100, Whole(&R::shiftFormula, 2147483600), "[2147483600,2147483647) ", {}},
+        {0, open, Whole(&R::shiftFormula, -50), "[-50,2147483647) ", {}},
+        {0, open, Whole(&R::shiftFormula, 2147483647), "", {}},
+        {-2147483600, -2147483500, Whole(&R::shiftFormula, -100), "[-2147483648,-2147483600) ", {}},
     };
     for (const auto& c : cases) {
         TKeyedRow fresh;
         TZVParamRow& row = *fresh.aRow;
         UseOneSegment(fresh, c.aBegin, c.aEnd);
         const wxString before = fresh.Xml();
-        EXPECT_ASSERTS(c.aMove(row, row.aFormulaList.begin()), c.aReports);
+        EXPECT_ASSERTS(c.aMove(row), c.aReports);
         EXPECT_EQ(SegmentText(row), c.aSegments);
         fresh.ExpectCounted();
         UndoParamEdit(row);
@@ -505,7 +484,7 @@ TEST(ParamKeyShift, PrimitivesCutMoveAndCountTheirPiecesAndRefuseWhatWouldOverla
     // The image of a whole move: the mark at the new begin, then the segment as it was.
     TKeyedRow fresh;
     UseOneSegment(fresh, 100, 200);
-    fresh.aRow->shiftFormula(fresh.aRow->aFormulaList.begin(), -20);
+    Whole(&R::shiftFormula, -20)(*fresh.aRow);
     const std::unique_ptr<wxXmlNode> image = TakeUndoImage(*fresh.aRow);
     const wxXmlNode* mark = image->GetChildren();
     EXPECT_EQ(mark->GetAttribute(L"time") + L"/" + mark->GetAttribute(L"to", L"-"), L"80/-");
