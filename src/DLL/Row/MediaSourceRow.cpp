@@ -58,6 +58,9 @@ wxXmlNode* TZVMediaSourceRow::GetXmlImage() const {
     const wxString text = MediaText();
     if (!text.empty())
         media->AddChild(new wxXmlNode(wxXML_TEXT_NODE, wxEmptyString, text));
+    if (!aMedia)
+        for (const std::pair<wxString, wxString>& attribute : aOfflineAttributes)
+            media->AddAttribute(attribute.first, attribute.second);
     return element;
 }
 
@@ -94,6 +97,7 @@ bool TZVMediaSourceRow::CopyParentSequence() {
 
 void TZVMediaSourceRow::setMedia(int pIndex, bool pFromLink) {
     detachMedia();
+    aOfflineAttributes.clear();
     attachMedia(pIndex);
     if (aMediaIndex >= 0)
         Rename(IZVLibrary::theLibrary->GetMedia(aMediaIndex)->GetMediaInfo().aFileName.GetName());
@@ -114,6 +118,10 @@ const wxXmlNode* TZVMediaSourceRow::doLoadMedia(const wxXmlNode* pRow) {
     if (!media || media->GetType() != wxXML_ELEMENT_NODE || media->GetName() != L"media")
         return nullptr;
     attachMedia(IZVLibrary::theLibrary->FindMedia(media->GetNodeContent()));
+    aOfflineAttributes.clear();
+    for (const wxXmlAttribute* attribute = aMedia ? nullptr : media->GetAttributes(); attribute;
+         attribute = attribute->GetNext())
+        aOfflineAttributes.emplace_back(attribute->GetName(), attribute->GetValue());
     return media;
 }
 

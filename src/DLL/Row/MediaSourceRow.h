@@ -9,6 +9,9 @@
 #include "DLL/Row/ConcreteRow.h"
 #include "DLL/Row/SourceRow.h"
 
+#include <utility>
+#include <vector>
+
 class TZVMedia;
 
 class TZVMediaSourceRow : public TZVSimpleSourceRow {
@@ -18,7 +21,8 @@ public:
     ~TZVMediaSourceRow() override;
 
     // The source part, then "media": the entry's text (empty without one), as it is found
-    // again through the library.
+    // again through the library. A row read while its medium was offline writes the
+    // attributes it read back with it.
     wxXmlNode* GetXmlImage() const override;
     // The medium (from "media", the last child), the source part, then the parameter's
     // range. Throws TError, an empty one when the user refuses a changed medium.
@@ -56,6 +60,9 @@ public:
     int aMediaIndex;
     // The entry's medium; null without one, or while it is offline. Not owned.
     TZVMedia* aMedia;
+    // The attributes of "media" read while the medium was offline: the stored
+    // characteristics it must be checked against once it is found again.
+    std::vector<std::pair<wxString, wxString>> aOfflineAttributes;
 
 protected:
     // The "media" element that GetXmlImage appended to pRow.

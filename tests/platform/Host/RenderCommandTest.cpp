@@ -118,9 +118,9 @@ TEST(RenderCommand, TheExampleRendersItsGoldenPicturesAndSound) {
 }
 
 TEST(RenderCommand, ProjectsSaveAsTheyWereRead) {
-    // An offline medium keeps its text; its characteristics are not written without the medium.
-    const std::string offline = Edited("<media l=\"50\" w=\"160\" h=\"120\">../media/clip.mkv</media>",
-                                       "<media>../media/gone.mkv</media>");
+    // An offline medium keeps its text and the characteristics it must be checked against once
+    // it is back.
+    const std::string offline = Edited("../media/clip.mkv</media>", "../media/gone.mkv</media>");
     const struct {
         const char* aCase;
         std::string aText;
@@ -148,6 +148,16 @@ TEST(RenderCommand, ProjectsSaveAsTheyWereRead) {
         EXPECT_EQ(result.aErr, c.aMessages) << c.aCase;
         EXPECT_EQ(Read(theFolder + "again.xml"), c.aText) << c.aCase;
     }
+    // Saved while offline, the project loads without a question once the medium is back.
+    Write("project.xml", Edited("../media/clip.mkv</media>", "../media/gone.mkv</media>"));
+    ASSERT_EQ(Zvrender("--save @again.xml @project.xml").aCode, 0);
+    std::string back = Read(theFolder + "again.xml");
+    back.replace(back.find("gone.mkv"), 8, "clip.mkv");
+    Write("project.xml", back);
+    const TResult found = Zvrender("--save @again.xml @project.xml");
+    EXPECT_EQ(found.aCode, 0);
+    EXPECT_EQ(found.aErr, "");
+
     // A generated project in one line: its saved form saves again the same.
     std::string generated = Example();
     for (int i = 0; i < 20; ++i)
