@@ -551,6 +551,7 @@ TEST(ParamKeyShift, DragsMoveTheSelectedKeysStepZeroGivesThemBackExpressionsStay
         {{{280, 281}}, true, true, -20, "[0,100) [100,200) [200,280) [400,500) ", 200},
         {{{110, 211}}, true, true, 10, "[0,110) [110,210) [210,300) [400,500) ", 0},
         {{{250, 251}}, true, false, 150, "[0,100) [200,250) [250,350) [400,500) ", 250},
+        {{{110, 111}, {410, 411}}, true, true, 10, "[0,110) [110,200) [200,300) [410,500) ", 0},
         // Two ranges: the one at the front of the move goes first, the other is newest.
         {{{30, 50}, {430, 470}},
          false,
