@@ -9,7 +9,7 @@
 
 namespace {
 
-// Floor division of non-negative divisors, for frames before 0 as well.
+// Floor division by a positive divisor, for frames before 0 as well.
 int64_t FloorDiv(int64_t pValue, int64_t pDivisor) {
     const int64_t quotient = pValue / pDivisor;
     return quotient * pDivisor > pValue ? quotient - 1 : quotient;
@@ -23,7 +23,7 @@ TZVRenderer::TZVRenderer(TZVStreamRow* pRoot, const TMediaFormat& pFormat)
     aFrame.aHeight = pFormat.aHeight;
     aFrame.aStereo = pFormat.aAudioFormat.aChannels > 1 ? 1 : 0;
     aFrame.aFrameSampleCount = aFrameRate > 0 ? double(aSampleRate) * 1000.0 / aFrameRate : 0.0;
-    // Formulas see "time" in milliseconds of whole frames a second.
+    // Formulas take the rate in whole frames a second ("time" is in milliseconds).
     TZVFormula::SetFrameRate(RoundToInt(aFrameRate / 1000.0, roundNEAREST));
     // The root drives nothing of its own: it has a node for its render key and parameters.
     Place(MakeNode(pRoot, nullptr));
