@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include <immintrin.h>
 
@@ -205,13 +206,17 @@ void TBitmap::FillRectangle(int pX, int pY, int pWidth, int pHeight, uint32_t pC
 }
 
 void TBitmap::BlendBackground(uint32_t pColour) const {
+    if (!aData)
+        return;
     uint8_t pixel[4];
     OpaquePixel(pColour, pixel);
-    for (int y = 0; y < aHeight && aData; ++y) {
-        uint8_t* target = RowAt(*this, y);
-        for (int x = 0; x < aWidth; ++x)
-            BlendPixel(target + x * 4, pixel);
-    }
+    // A row of the colour laid behind each row by the row blend: the same arithmetic as one
+    // pixel at a time, many pixels a step (a whole frame's background is the common case).
+    std::vector<uint8_t> colour(size_t(aWidth) * 4);
+    for (size_t x = 0; x < colour.size(); x += 4)
+        std::copy_n(pixel, 4, &colour[x]);
+    for (int y = 0; y < aHeight; ++y)
+        BlendRow(RowAt(*this, y), colour.data(), aWidth);
 }
 
 void TBitmap::LoadDIB(void* pData, int pWidth, int pHeight) {
