@@ -71,6 +71,7 @@ TEST(ScrollHelper, StepsGiveTheirAnswersAndStates) {
     TAxis axis(&bar);
     std::string log;
     log += Resize(axis, 400, 1000, 20, 20);
+    EXPECT_FALSE(axis.SetMargin(20, 20)); // the current margins: nothing to do
     for (int delta : {-100, INT_MAX, -30})
         log += Scroll(axis, delta);
     log += Resize(axis, 400, 2000, 20, 20);

@@ -75,6 +75,8 @@ const TSelCase theSelCases[] = {
     {"erase: the button face, then the blue brush", true, 0, wxRect(1, 0, 8, 49), false,
      [](const TZVSelDrawingRect& pSel) { pSel.EraseTimeSelRange(); },
      "0-1:1-8F 21-25:1-8F 45-48:1-8F | pen - brush B"},
+    {"erase at width 0: nothing", true, 0, wxRect(4, 0, 0, 49), true,
+     [](const TZVSelDrawingRect& pSel) { pSel.EraseTimeSelRange(); }, " | pen P brush T"},
     {"current time at x + width, inside: nothing", true, 0, wxRect(2, 0, 5, 49), true,
      [](const TZVSelDrawingRect& pSel) { pSel.DrawCurSelTime(7, true); }, " | pen P brush T"},
     {"current time at x + width, outside: the gapped orange line", true, 0, wxRect(2, 0, 5, 49),

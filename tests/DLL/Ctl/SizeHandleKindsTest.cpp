@@ -139,6 +139,7 @@ TEST(SizeHandleKindsTest, DragsBecomeTheValuesOfTheEditedParameters) {
         {'P', 2, 'P', {-1, {3, -2}, o, false}, "S(10,480) | 1=10"},
         // 2D: one size (case 0) moves with x only, as the mean of both half sizes; the middle
         // handles set one axis; unknown handles and no record give nothing.
+        {'2', 0, '2', {3, {0, 6}, o, false}, " | -"},
         {'2', 0, '2', {0, {-4, -2}, o, false}, "S(25,640) S(13,480) | 0=19"},
         {'2', 3, '2', {1, {5, -3}, o, false}, "S(14,480) | 1=14"},
         {'2', 3, '2', {7, {5, -3}, o, false}, "S(25,640) S(7,480) | 0=25 1=7"},
@@ -159,6 +160,7 @@ TEST(SizeHandleKindsTest, DragsBecomeTheValuesOfTheEditedParameters) {
         // Left past the right, then kept from crossing it.
         {'4', 15, '4', {3, {300, 0}, o, false}, "S(259,640,N) | 0=259"},
         {'4', 15, 'K', {3, {300, 0}, o, false}, "S(60,640,N) | 0=60"},
+        {'4', 15, '4', {-1, {5, 6}, o, false}, " | -"},
         {'U',
          0x10,
          '4',

@@ -26,7 +26,9 @@ std::string IdText(const TIdList& pIds) {
 TEST(SizeHandleGridTest, CasesShowTheIdsTheirSidesMeet) {
     std::string text;
     for (int handleCase = 0; handleCase < CASE_COUNT_4D; ++handleCase) {
-        text += IdText(Ids4D(handleCase)) + " ";
+        const TIdList ids = Ids4D(handleCase);
+        EXPECT_EQ(ids.aCount, theRectHandleCountFor[handleCase]) << handleCase;
+        text += IdText(ids) + " ";
     }
     for (int handleCase = 0; handleCase < 4; ++handleCase)
         text += IdText(Ids2D(handleCase)) + " ";
@@ -84,15 +86,18 @@ TEST(SizeHandleTest, CursorsFollowTheKindsRules) {
         uint32_t aFlags;
         const char* aExpected;
     } cases[] = {
+        {'P', 1, "H"},
         {'P', 3, "A"},
         {'P', 0, "-"},
         {'2', 1, "HHHHHH"},
+        {'2', 2, "VVVVVV"},
         {'2', 0, "\\//\\"},
         {'2', 3, "\\V/HH/V\\"},
         // Four borders: a corner or the centre narrowed when one axis cannot move.
         {'4', 5, "HHHHHHH"},
         {'4', 3, "\\VVHAH"},
         {'4', 15, "\\V/HAH/V\\"},
+        {'T', 3, "\\V/HH/V\\"},
         // Position and size (host flags before the exchange).
         {'X', 11, "\\V/HAH/V\\"},
         {'X', 3, "\\V/HHH/V\\"},

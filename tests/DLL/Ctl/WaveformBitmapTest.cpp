@@ -292,6 +292,26 @@ TEST_F(WaveformBitmapTest, RunsStopAtTheEndOfAFullWindow) {
     EXPECT_EQ(log, "2@1024 0 0 0 0 0 | c000000000000000 0 1 ");
 }
 
+// A medium time that is no number reads as silence, as does a medium without a summary.
+TEST_F(WaveformBitmapTest, UnreadableTimesAndMissingSummariesGiveSilence) {
+    std::string log;
+    for (const bool summary : {true, false}) {
+        Restart();
+        aSeconds.aFactor = summary ? std::nan("") : 16.0;
+        IZVWaveformFactory::theSingleton = summary ? &TWB::theFactory : nullptr;
+        std::unique_ptr<TZVMedia> medium = Levels(4200, Cycle);
+        aRow.aMedia = medium.get();
+        TWB::SetScale(4.0);
+        TWB::DrawPixelRange(&aRow, 0, 4);
+        Load();
+        log += std::to_string(Run());
+        log += " steps, " + Bytes(aRow, 0, 4) + Masks(aRow) + "\n";
+        TWB::Remove(&aRow);
+    }
+    aRow.aMedia = aMedium.get();
+    EXPECT_EQ(log, "1 steps, 0 0 0 0 window 0+1 c0:f/f\n1 steps, 0 0 0 0 window 0+1 c0:f/f\n");
+}
+
 TEST_F(WaveformBitmapTest, AContextJoiningAColumnLateStartsFromSilence) {
     // Levels 8, 9, 10, 11 fall on column 2; the second row joins after level 8.
     TWB::SetScale(0.25);
