@@ -115,6 +115,7 @@ TEST(SimpleMixerVideoStream, RecomposesOnlyWhenSomethingShownMayHaveChanged) {
     };
     const std::tuple<bool, TChange, bool> cases[] = {
         {false, [](TMixer&, TFakeRenderContext&) {}, false},
+        {false, [](TMixer& m, TFakeRenderContext&) { m.context.aSourceCount = 0; }, true},
         {false, [](TMixer& m, TFakeRenderContext&) { m.context.aHidden = {0}; }, true},
         {false, redrawFront, true},
         {false, [](TMixer&, TFakeRenderContext& pFront) { pFront.aStream = nullptr; }, true},
