@@ -198,27 +198,14 @@ TEST_F(UndoBufferTest, RefusedRecordsLeaveTheHistoryUnchanged) {
     }
 }
 
-TEST_F(UndoBufferTest, ResizeKeepsSmallShrinksAndRefusesTooShortRecords) {
-    UseBuffer(4096); // shrinks of fewer than 4 bytes keep the allocation
+// Lengths and allocations after a resize are the model test's; the reports are these.
+TEST_F(UndoBufferTest, ResizeReportsTooShortRecordsAndCallsOutsideAnUndo) {
     Run("+" + std::string(40, 'a') + " +b");
-    struct {
-        unsigned long aLength;
-        bool aResult;
-        unsigned long aAllocAfter;
-    } const cases[] = {
-        {56, true, 56}, {53, true, 56}, {52, true, 52}, {200, true, 200}, {5000, false, 200}};
     aEditor.aAnswer = false;
-    for (const auto& test : cases) {
-        aEditor.aDuringApply = [&](TUndoBuffer* pBuffer) {
-            EXPECT_EQ(pBuffer->Resize(test.aLength), test.aResult) << test.aLength;
-            EXPECT_EQ(UndoRecordAt(*pBuffer, 0).aAllocSize, test.aAllocAfter);
-        };
-        aBuffer->Undo();
-    }
     aEditor.aDuringApply = [&](TUndoBuffer* pBuffer) {
         EXPECT_ASSERTS(EXPECT_FALSE(pBuffer->Resize(12)),
                        "AllocSize >= sizeof(TUndoer::TUndoData)");
-        EXPECT_EQ(UndoRecordAt(*pBuffer, 0).GetLength(), 200u);
+        EXPECT_EQ(UndoRecordAt(*pBuffer, 0).GetLength(), 56u);
     };
     aBuffer->Undo();
     EXPECT_ASSERTS(EXPECT_TRUE(aBuffer->Resize(200)), "aUndoing");
