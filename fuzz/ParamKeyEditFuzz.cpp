@@ -8,9 +8,14 @@
 // third mode the row's keys are dragged: one to three selected ranges in span or key mode,
 // the plain path asked for or not, steps of any distance (some leave the 32-bit range);
 // after every step the row equals a twin given that single step from the start, and the
-// drag's image undoes and redoes it.
+// drag's image undoes and redoes it. Key edits set keys with any continuity, side and easing,
+// and key values (numbers, NaN, texts, undefined, font texts); in a fourth mode a font row
+// with its components sits beside the row and takes them too, each changed row undone and
+// redone.
 #include "DLL/Row/ParamRow.h"
 
+#include "ALL/Error.h"
+#include "DLL/Row/FontParamRow.h"
 #include "DLL/Row/ZVFormula.h"
 #include "FuzzInput.h"
 #include "support/FakeRows.h"
@@ -23,7 +28,9 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -33,12 +40,20 @@ const TExpectedAsserts theExpected{"FoundFormula!=aFormulaList.end()", "!TempLis
 
 bool theKeyListMode = false;
 bool theDragMode = false;
+// A key edit asked for easing that a continuity excludes: from then on the curve computations
+// may report it.
+bool theEased = false;
+// The last edit dropped its record (a key value without undo compiler).
+bool theUnrecorded = false;
 
-// Outside the key-list mode every report is a finding, but the empty lift of a drag: the
-// edits are given a sound row.
+// Outside the key-list mode every report is a finding, but the empty lift of a drag, key
+// values that the row's type cannot hold and, after a key edit asked for it, easing that a
+// continuity excludes: the edits are given a sound row.
 void OnAssert(const wxString& pFile, int pLine, const wxString& pFunction,
               const wxString& pCondition, const wxString& pMessage) {
-    const bool expected = theKeyListMode || (theDragMode && pCondition == L"!TempList.empty()");
+    const bool expected = theKeyListMode || (theDragMode && pCondition == L"!TempList.empty()") ||
+                          pCondition == L"IsKeyValue(pValue)" ||
+                          (theEased && IsEasingCheck(pCondition));
     AbortOnUnexpectedAssert(pFile, pLine, pFunction, expected ? pCondition : L"edit: " + pCondition,
                             pMessage);
 }
@@ -47,6 +62,8 @@ const int theTypes[] = {paramTypeREAL, paramTypeINTEGER, paramTypeTEXT};
 const wchar_t* const theTexts[] = {L"a", L"b", L""};
 const wchar_t* const theExpressions[] = {L"time", L"1 + 1", L"time * 2 - 3"};
 const double theFactors[] = {0.5, 2.0, 0.3, 1.7, 1.0};
+const wchar_t* const theFontTexts[] = {L"Bi12\tArial", L"bI-3\tA\tB", L"bi0\t",
+                                       L"Bx9\tMono",   L"Bi12 Arial", L"BI\tArial"};
 
 TVariant Value(TFuzzInput& pInput, const TTypeDef& pType) {
     const unsigned choice = pInput.Byte();
@@ -117,9 +134,48 @@ public:
     void AddParamRow(TZVParamRow*) override {}
 };
 
+// A value for a key: a number, NaN, infinity, undefined, a text or a font text.
+TVariant KeyValue(TFuzzInput& pInput) {
+    const unsigned choice = pInput.Byte();
+    switch (choice % 8) {
+    case 0:
+        return TVariant(std::nan(""));
+    case 1:
+        return TVariant(HUGE_VAL);
+    case 2:
+        return UNDEFINED_VARIANT;
+    case 3:
+        return TVariant(wxString(theTexts[choice / 8 % 3]));
+    case 4:
+        return TVariant(wxString(theFontTexts[choice / 8 % 6]));
+    default:
+        return TVariant(double(int(choice) - 128));
+    }
+}
+
+// EditKey with any continuity, side and easing, or EditKeyValue, at times of pKeys's row.
+void EditKeys(TFuzzInput& pInput, TZVParamRow& pRow, const TZVParamRow& pKeys,
+              TZVBaseRow::IUndoCompiler& pUndo) {
+    const unsigned form = pInput.Byte();
+    const long time = Time(pInput, pKeys);
+    if (form & 1) {
+        theEased = true;
+        return pRow.EditKey(time, form & 2, form & 4, EContinuity(form >> 3 & 3), pUndo);
+    }
+    theUnrecorded = form & 32;
+    try {
+        pRow.EditKeyValue(time, form & 2, KeyValue(pInput), theUnrecorded ? nullptr : &pUndo);
+    } catch (const TError&) {
+        // A font text that does not read changes no component.
+        theUnrecorded = false;
+    }
+}
+
 void Edit(TFuzzInput& pInput, TZVParamRow& pRow) {
     TNoUndo undo;
-    const unsigned choice = pInput.Byte() % 9;
+    const unsigned choice = pInput.Byte() % 11;
+    if (choice >= 9)
+        return EditKeys(pInput, pRow, pRow, undo);
     const long time = Time(pInput, pRow);
     switch (choice) {
     case 0:
@@ -190,8 +246,12 @@ void RunEdits(TFuzzInput& pInput, TZVParamRow& pRow) {
         Require(NoNaN(pRow));
         Require(KeyText(pRow.GetOwnerStream()->aKeyList) == Recount(pRow));
         // The host takes no image of an edit that neither changed nor recorded anything.
-        if (SameXml(before.get(), after.get()) && pRow.aUndoList.empty() && !pRow.aUndoFormula)
+        if ((SameXml(before.get(), after.get()) && pRow.aUndoList.empty() && !pRow.aUndoFormula) ||
+            theUnrecorded) {
+            Require(pRow.aUndoList.empty());
+            theUnrecorded = false;
             continue;
+        }
         RequireRound(pRow, *before);
         RequireRound(pRow, *after);
         StoredUndoImage(pRow);
@@ -282,6 +342,112 @@ void RunDrag(TFuzzInput& pInput, TZVParamRow& pRow) {
     RequireRound(pRow, *after);
 }
 
+// Collects the rows an edit tells it about.
+class TRowsUndo : public TZVBaseRow::IUndoCompiler {
+public:
+    void AddStreamRow(TZVStreamRow*) override {}
+    void AddParamRow(TZVParamRow* pRow) override {
+        if (aSeen.insert(pRow).second)
+            aRows.push_back(pRow);
+    }
+    std::set<TZVParamRow*> aSeen;
+    std::vector<TZVParamRow*> aRows;
+};
+
+// A font row and its components after the row, made as a stream makes its default parameters.
+void AddFont(TFakeStreamRow& pStream) {
+    const TTypeDef types[] = {TTypeDef(paramTypeTEXT), TTypeDef(paramTypeINTEGER),
+                              FLAG_PARAM_TYPE(), FLAG_PARAM_TYPE()};
+    std::vector<TZVParamRow*> rows{new TZVFontParamRow(FONT_PARAM_TYPE())};
+    for (const TTypeDef& type : types)
+        rows.push_back(new TZVFontSubParamRow(type));
+    for (TZVParamRow* row : rows) {
+        pStream.aParamTab.push_back(row);
+        row->SetDefault(int(pStream.aParamTab.size()) - 1, true);
+        row->SetParent(&pStream, false);
+        row->InitDefaultFormulaList();
+    }
+}
+
+std::vector<std::unique_ptr<wxXmlNode>> Images(const TZVStreamRow& pStream) {
+    std::vector<std::unique_ptr<wxXmlNode>> images;
+    for (const TZVParamRow* row : pStream.aParamTab)
+        images.push_back(Image(*row));
+    return images;
+}
+
+bool SameImages(const TZVStreamRow& pStream,
+                const std::vector<std::unique_ptr<wxXmlNode>>& pImages) {
+    for (size_t i = 0; i < pImages.size(); ++i)
+        if (!SameXml(Image(*pStream.aParamTab[i]).get(), pImages[i].get()))
+            return false;
+    return true;
+}
+
+// Every row sound, and the keys as fresh rows count them: the stream counts the row and each
+// component twice, once through the font row, which counts them as well.
+void RequireSound(const TFakeStreamRow& pStream) {
+    TFakeStreamRow stream;
+    TFakeStreamRow font;
+    const auto copy = [](TFakeStreamRow& pTo, const TZVParamRow& pRow) {
+        TFakeParamRow* row = pTo.AddParam(true);
+        for (const TABCFormula& segment : pRow.aFormulaList)
+            row->insertFormula(segment, nullptr, false);
+    };
+    const TZVParamRow& first = *pStream.aParamTab[0];
+    if (first.aIsEnabled)
+        copy(stream, first);
+    for (size_t i = 0; i < pStream.aParamTab.size(); ++i)
+        Require(SegmentFault(*pStream.aParamTab[i]).empty());
+    for (size_t i = 2; i < pStream.aParamTab.size(); ++i) {
+        copy(stream, *pStream.aParamTab[i]);
+        copy(stream, *pStream.aParamTab[i]);
+        copy(font, *pStream.aParamTab[i]);
+    }
+    Require(KeyText(pStream.aKeyList) == KeyText(stream.aKeyList));
+    Require(KeyText(pStream.aParamTab[1]->aKeyList) == KeyText(font.aKeyList));
+}
+
+// Undoes (or redoes) the edit on every row it changed.
+void RequireRowsRound(TFakeStreamRow& pStream, const std::vector<TZVParamRow*>& pRows,
+                      const std::vector<std::unique_ptr<wxXmlNode>>& pExpected) {
+    for (TZVParamRow* row : pRows) {
+        const std::unique_ptr<wxXmlNode> image = StoredUndoImage(*row);
+        Require(image && ApplyStoredImage(*row, *image));
+    }
+    Require(SameImages(pStream, pExpected));
+    RequireSound(pStream);
+}
+
+// Edits of the row, the font row or its components; every row the edit changed is undone and
+// redone.
+void RunFontEdits(TFuzzInput& pInput, TFakeStreamRow& pStream) {
+    for (int count = 0; count < 8 && !pInput.Empty(); ++count) {
+        const std::vector<std::unique_ptr<wxXmlNode>> before = Images(pStream);
+        TRowsUndo undo;
+        const unsigned target = pInput.Byte() % 6;
+        TZVParamRow& row = *pStream.aParamTab[target];
+        if (target == 0)
+            Edit(pInput, row);
+        else
+            EditKeys(pInput, row, *pStream.aParamTab[2], undo);
+        // The host takes no image of an edit that neither changed nor recorded anything.
+        if (target == 0 && (!SameXml(Image(row).get(), before[0].get()) || !row.aUndoList.empty() ||
+                            row.aUndoFormula))
+            undo.AddParamRow(&row);
+        RequireSound(pStream);
+        if (theUnrecorded) {
+            theUnrecorded = false;
+            continue;
+        }
+        const std::vector<std::unique_ptr<wxXmlNode>> after = Images(pStream);
+        RequireRowsRound(pStream, undo.aRows, before);
+        RequireRowsRound(pStream, undo.aRows, after);
+        for (TZVParamRow* row : undo.aRows)
+            StoredUndoImage(*row);
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
@@ -300,11 +466,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
         row->SetFormula(Expression(input, *row));
         StoredUndoImage(*row);
     }
-    if (form & 1)
+    theEased = false;
+    if (form & 16) {
+        AddFont(stream);
+        RunFontEdits(input, stream);
+    } else if (form & 1) {
         RunKeyList(input, *row);
-    else if (form & 8)
+    } else if (form & 8) {
         RunDrag(input, *row);
-    else
+    } else {
         RunEdits(input, *row);
+    }
     return 0;
 }
