@@ -353,6 +353,8 @@ private:
     void collectPassedKeys(long pSourceBegin, long pSourceEnd, const TRange& pDestination,
                            long pDistance, std::list<long>& pKeys);
 
+    // The change of EditKey at a time a stored key can hold.
+    void setKeyAt(long pTime, bool pLeftSide, bool pEase, EContinuity pCont);
     // The paths of EditKey: a key whose right or left segment carries the change, a key in a
     // gap, a key inside a segment.
     void changeKeyRight(bool pEase, EContinuity pCont, const TABCFormula* pLeft,

@@ -78,6 +78,16 @@ void TZVParamRow::EditKey(long pTime, bool pLeftSide, bool pEase, EContinuity pC
         deleteFormula(true);
         InitDefaultFormulaList();
     }
+    // A key beyond the times a stored key can hold would start a piece at the open end.
+    if (pTime >= -OPEN_END - 1 && pTime <= OPEN_END)
+        setKeyAt(pTime, pLeftSide, pEase, pCont);
+    aFormulaList.Touch();
+    IEditorListener::OnParamKeyEdit(this, aEditRange);
+    pUndo.AddParamRow(this);
+    notifyOther(false);
+}
+
+void TZVParamRow::setKeyAt(long pTime, bool pLeftSide, bool pEase, EContinuity pCont) {
     const TABCFormula* left;
     const TABCFormula* right;
     const TABCFormula* next = nullptr;
@@ -91,10 +101,6 @@ void TZVParamRow::EditKey(long pTime, bool pLeftSide, bool pEase, EContinuity pC
     else
         splitSegment(pTime, pLeftSide, pEase, pCont, left, next);
     keepUndefinedFlat(pTime);
-    aFormulaList.Touch();
-    IEditorListener::OnParamKeyEdit(this, aEditRange);
-    pUndo.AddParamRow(this);
-    notifyOther(false);
 }
 
 // A segment without a value is stored as FLAT without easing or coefficients (its kind is

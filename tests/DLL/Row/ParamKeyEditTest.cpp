@@ -354,38 +354,43 @@ TEST(ParamKeyEditModel, RandomEditsAreUndoneAndRedoneExactly) {
             const wxString before = fixture.Xml();
             // Key edits may ease a piece its continuity does not allow; the curve computations
             // then and later report it.
-            TAssertCapture easing;
-            switch (pick(0, 9)) {
-            case 0:
-                row.DeleteKey(at, fixture.aUndo);
-                break;
-            case 1:
-                row.DeleteFormula(at, fixture.aUndo);
-                break;
-            case 2:
-                row.SplitAt(at, fixture.aUndo);
-                break;
-            case 3:
-                row.JoinAt(at, fixture.aUndo);
-                break;
-            case 4:
-                row.ScaleTime(factors[pick(0, 3)], fixture.aUndo);
-                break;
-            case 5:
-                row.DeleteSeqKey(Ranges({{at, at + pick(0, 80)}}), fixture.aUndo);
-                break;
-            case 6:
-                row.ExtendEnd(0);
-                break;
-            case 7:
-                row.EditKey(at, pick(0, 1), pick(0, 1), conts[pick(0, 3)], fixture.aUndo);
-                break;
-            case 8:
-                row.EditKeyValue(at, pick(0, 1), TVariant(double(pick(-50, 50))), &fixture.aUndo);
-                break;
-            default:
-                row.SetFormula(Expression(row, expressions[pick(0, 1)]));
-                break;
+            {
+                TAssertCapture easing;
+                switch (pick(0, 9)) {
+                case 0:
+                    row.DeleteKey(at, fixture.aUndo);
+                    break;
+                case 1:
+                    row.DeleteFormula(at, fixture.aUndo);
+                    break;
+                case 2:
+                    row.SplitAt(at, fixture.aUndo);
+                    break;
+                case 3:
+                    row.JoinAt(at, fixture.aUndo);
+                    break;
+                case 4:
+                    row.ScaleTime(factors[pick(0, 3)], fixture.aUndo);
+                    break;
+                case 5:
+                    row.DeleteSeqKey(Ranges({{at, at + pick(0, 80)}}), fixture.aUndo);
+                    break;
+                case 6:
+                    row.ExtendEnd(0);
+                    break;
+                case 7:
+                    row.EditKey(at, pick(0, 1), pick(0, 1), conts[pick(0, 3)], fixture.aUndo);
+                    break;
+                case 8:
+                    row.EditKeyValue(at, pick(0, 1), TVariant(double(pick(-50, 50))),
+                                     &fixture.aUndo);
+                    break;
+                default:
+                    row.SetFormula(Expression(row, expressions[pick(0, 1)]));
+                    break;
+                }
+                for (const wxString& condition : easing.Conditions())
+                    ASSERT_TRUE(IsEasingCheck(condition)) << condition;
             }
             const wxString after = fixture.Xml();
             ASSERT_EQ(SegmentFault(row), "") << "edit " << edits;
@@ -400,8 +405,6 @@ TEST(ParamKeyEditModel, RandomEditsAreUndoneAndRedoneExactly) {
             ASSERT_EQ(fixture.Xml(), after) << "edit " << edits;
             fixture.ExpectCounted();
             TakeUndoImage(row);
-            for (const wxString& condition : easing.Conditions())
-                ASSERT_TRUE(IsEasingCheck(condition)) << condition;
         }
     }
 }
