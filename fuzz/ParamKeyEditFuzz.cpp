@@ -51,9 +51,9 @@ bool theUnrecorded = false;
 // continuity excludes: the edits are given a sound row.
 void OnAssert(const wxString& pFile, int pLine, const wxString& pFunction,
               const wxString& pCondition, const wxString& pMessage) {
-    const bool expected = theKeyListMode || (theDragMode && pCondition == L"!TempList.empty()") ||
-                          pCondition == L"IsKeyValue(pValue)" ||
-                          (theEased && IsEasingCheck(pCondition));
+    if (pCondition == L"IsKeyValue(pValue)" || (theEased && IsEasingCheck(pCondition)))
+        return;
+    const bool expected = theKeyListMode || (theDragMode && pCondition == L"!TempList.empty()");
     AbortOnUnexpectedAssert(pFile, pLine, pFunction, expected ? pCondition : L"edit: " + pCondition,
                             pMessage);
 }
