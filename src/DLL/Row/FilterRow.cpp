@@ -302,3 +302,37 @@ TZVVideoFilterRow::~TZVVideoFilterRow() = default;
 bool TZVVideoFilterRow::AllowMask() const {
     return true;
 }
+
+// Sequence edits.
+
+bool TZVFilterRow::SplitJoinAt(long pTime, IUndoCompiler* pUndo, bool pSplit) {
+    const bool result = TZVStreamRow::SplitJoinAt(pTime, pUndo, pSplit);
+    if (pUndo && aMask)
+        aMask->SplitJoinAt(pTime, pUndo, pSplit);
+    return result;
+}
+
+bool TZVFilterRow::BeginShift(std::list<TZVStreamRow*>& pRows, TRangeList* pFree,
+                              TRangeList* pAll) {
+    const bool result = TZVStreamRow::BeginShift(pRows, pFree, pAll);
+    if (result && aMask)
+        aMask->BeginShift(pRows, pFree, pAll);
+    return result;
+}
+
+bool TZVFilterRow::BeginResize(long pTime, bool pLeft, TRange& pLimits,
+                               std::list<TZVStreamRow*>* pRows) {
+    const bool result = TZVStreamRow::BeginResize(pTime, pLeft, pLimits, pRows);
+    if (result && pRows && aMask)
+        aMask->BeginResize(pTime, pLeft, pLimits, pRows);
+    return result;
+}
+
+void TZVFilterRow::DeleteSequence(const TRangeList& pSel, TRangeList& pDeleted,
+                                  IUndoCompiler& pUndo) {
+    TZVStreamRow::DeleteSequence(pSel, pDeleted, pUndo);
+    if (pDeleted.empty() || !aMask)
+        return;
+    TRangeList scratch;
+    aMask->DeleteSequence(pDeleted, scratch, pUndo);
+}

@@ -53,6 +53,14 @@ public:
     void InsertSource(TZVSourceRow* pSource, const TZVSourceRow* pBefore) override;
     // This filter, then the mask when the filter answered true.
     bool ApplyOperation(IStreamTreeOperation& pOperation) override;
+    // The sequence edits go on into the mask; a split or join whatever this row answered.
+    bool SplitJoinAt(long pTime, IUndoCompiler* pUndo, bool pSplit) override;
+    bool BeginShift(std::list<TZVStreamRow*>& pRows, TRangeList* pFree,
+                    TRangeList* pAll) override;
+    bool BeginResize(long pTime, bool pLeft, TRange& pLimits,
+                     std::list<TZVStreamRow*>* pRows) override;
+    void DeleteSequence(const TRangeList& pSel, TRangeList& pDeleted,
+                        IUndoCompiler& pUndo) override;
     // The filter's input (the filter before it, or the source), then the mask's output.
     void ListSubStream(ISubStreamList& pList) override;
     void ParamGrow(int pDelta) override;

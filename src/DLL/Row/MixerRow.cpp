@@ -330,3 +330,42 @@ template <>
 const wchar_t* const TRowRegistry<TZVMixerRow>::theNoFactoryFormat =
     L"No factory is registered for TZVMixerRow subtype %ls";
 template class TRowRegistry<TZVMixerRow>;
+
+// Sequence edits.
+
+bool TZVMixerRow::SplitJoinAt(long pTime, IUndoCompiler* pUndo, bool pSplit) {
+    const bool result = TZVSourceRow::SplitJoinAt(pTime, pUndo, pSplit);
+    if (result && pUndo)
+        for (TZVSourceRow* source : aSourceChildList)
+            source->SplitJoinAt(pTime, pUndo, pSplit);
+    return result;
+}
+
+bool TZVMixerRow::BeginShift(std::list<TZVStreamRow*>& pRows, TRangeList* pFree,
+                             TRangeList* pAll) {
+    const bool result = TZVSourceRow::BeginShift(pRows, pFree, pAll);
+    if (result)
+        for (TZVSourceRow* source : aSourceChildList)
+            source->BeginShift(pRows, pFree, pAll);
+    return result;
+}
+
+bool TZVMixerRow::BeginResize(long pTime, bool pLeft, TRange& pLimits,
+                              std::list<TZVStreamRow*>* pRows) {
+    const bool result = TZVSourceRow::BeginResize(pTime, pLeft, pLimits, pRows);
+    if (result && pRows)
+        for (TZVSourceRow* source : aSourceChildList)
+            source->BeginResize(pTime, pLeft, pLimits, pRows);
+    return result;
+}
+
+void TZVMixerRow::DeleteSequence(const TRangeList& pSel, TRangeList& pDeleted,
+                                 IUndoCompiler& pUndo) {
+    TZVSourceRow::DeleteSequence(pSel, pDeleted, pUndo);
+    if (pDeleted.empty())
+        return;
+    for (TZVSourceRow* source : aSourceChildList) {
+        TRangeList scratch;
+        source->DeleteSequence(pDeleted, scratch, pUndo);
+    }
+}

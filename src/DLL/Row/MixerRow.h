@@ -56,6 +56,14 @@ public:
     // The AND of this row's answer and every source's; the root skips itself, and a false
     // from the mixer itself stops the walk.
     bool ApplyOperation(IStreamTreeOperation& pOperation) override;
+    // The sequence edits go on from the source part into the sources.
+    bool SplitJoinAt(long pTime, IUndoCompiler* pUndo, bool pSplit) override;
+    bool BeginShift(std::list<TZVStreamRow*>& pRows, TRangeList* pFree,
+                    TRangeList* pAll) override;
+    bool BeginResize(long pTime, bool pLeft, TRange& pLimits,
+                     std::list<TZVStreamRow*>* pRows) override;
+    void DeleteSequence(const TRangeList& pSel, TRangeList& pDeleted,
+                        IUndoCompiler& pUndo) override;
     // Each source's output: its last filter, else the source.
     void ListSubStream(ISubStreamList& pList) override;
     void ParamGrow(int pDelta) override;

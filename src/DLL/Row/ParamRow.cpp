@@ -42,6 +42,7 @@ private:
 
 TZVParamRow::TZVParamRow(const TTypeDef& pTypeDef)
     : aTypeDef(pTypeDef), aFormula(nullptr), aUndoFormula(nullptr), aIndex(0), aResizeStart(0),
+      aResizeKept(0),
       aGraphSlot(-1), aIsEnabled(false), aIsEndResize(false), aIsExpression(false) {}
 
 TZVParamRow::~TZVParamRow() {

@@ -138,6 +138,22 @@ public:
     // holds this step's record. pFlag asks for the plain path (see shiftRange). A row with
     // an expression is left alone and reports nothing.
     virtual void Shift(int pDistance, bool pFlag);
+    // A drag of a sequence edge: the end edge (pEnd) or the start edge, from pStart. The
+    // record must be empty.
+    virtual void BeginResize(bool pEnd, long pStart);
+    // Moves the dragged edge from aResizeStart + pFrom to aResizeStart + pDistance. Moving
+    // inwards cuts the keys it passes (segments that begin before the start edge's, or end
+    // after the end edge's, starting point stay); moving outwards lengthens the edge segment
+    // along its line when straight (no further than the type's range when checked) and
+    // fills the rest flat at its value there. A step depends on its distance alone: the
+    // previous step is taken back first, so dragging back restores exactly what the drag cut
+    // and takes back what it extended, and aUndoList always holds the record of the whole
+    // drag, its first entry at the back (an empty mark when the drag began by cutting into
+    // the start segment or extending it). A row with an expression is left alone.
+    virtual void Resize(long pDistance, long pFrom);
+    // After a drag that ended earlier than it began: the segment that begins where the first
+    // piece the drag saved ends no longer continues a segment before it.
+    void EndLeftResize();
     // Cuts the segment holding pTime inside it in two on the same curve; false when none.
     virtual bool SplitAt(long pTime, TZVBaseRow::IUndoCompiler& pUndo);
     // Fills the stretches of the sequences that no segment covers; the argument is unused.
@@ -214,6 +230,9 @@ public:
     // Recording primitives.
     // Gives the segment at pDst (same begin) every field of pSource.
     void replaceFormulaEnd(const TABCFormula& pSource, iterator pDst, bool pRecord);
+    // Gives the segment at pDst (same end, another begin) every field of pSource; not
+    // recorded.
+    void replaceFormulaBegin(const TABCFormula& pSource, iterator pDst);
     // Saves pSegment before an in-place change; returns it.
     const TABCFormula& MakeEditable(const TABCFormula& pSegment);
     // Moves the end of the segment at pPos to pEnd (ease out dropped).
@@ -291,6 +310,8 @@ public:
     TABCFormulaList aUndoList;
     int aIndex;
     long aResizeStart;
+    // Entries of aUndoList from before the drag in progress, left alone by its steps.
+    size_t aResizeKept;
     int aGraphSlot;
     // The span the edit in progress changed.
     TRange aEditRange;
@@ -338,6 +359,15 @@ private:
     // Drops the formula for ApplyUndo of a key list: kept for the opposite image only when
     // one will be made.
     void DropFormulaForKeys(bool pMakeUndo);
+    // One entry of a key record (see ApplyUndo).
+    void applyUndoEntry(const TABCFormula& pEntry, bool pRecord);
+    // The steps of Resize: the previous step taken back, then the edge moved from
+    // aResizeStart to pTarget.
+    void takeBackResize();
+    void cutStart(long pTarget);
+    void cutEnd(long pTarget);
+    void extendStart(long pTarget);
+    void extendEnd(long pTarget);
     // Fills [pBegin, pEnd) when not empty, next to pHint.
     void FillStretch(long pBegin, long pEnd, iterator pHint);
     // The segment at pPos becomes pPieces (time order, apart; empty ones skipped): a piece

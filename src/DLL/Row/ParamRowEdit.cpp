@@ -41,6 +41,30 @@ void TZVParamRow::replaceFormulaEnd(const TABCFormula& pSource, iterator pDst, b
     aFormulaList.Touch();
 }
 
+void TZVParamRow::replaceFormulaBegin(const TABCFormula& pSource, iterator pDst) {
+    if (pDst->aEnd != pSource.aEnd) {
+        ZV_FAIL("(*pDstFormula).aEnd==pSrcFormula.aEnd");
+        return;
+    }
+    if (pDst->aBegin == pSource.aBegin) {
+        ZV_FAIL("(*pDstFormula).aBegin!=pSrcFormula.aBegin");
+        return;
+    }
+    // The new begin must not run into a neighbour: the set would hold overlapping segments.
+    const iterator existing = aFormulaList.find(pSource.aBegin);
+    if (existing != aFormulaList.end()) {
+        ZV_FAIL("InsertResult.second");
+        return;
+    }
+    Widen(pSource);
+    Widen(*pDst);
+    propagateAddKey(pSource.aBegin);
+    propagateDelKey(pDst->aBegin);
+    const iterator next = aFormulaList.Erase(pDst);
+    aFormulaList.Insert(next, pSource);
+    aFormulaList.Touch();
+}
+
 const TABCFormula& TZVParamRow::MakeEditable(const TABCFormula& pSegment) {
     Save(pSegment);
     return pSegment;
@@ -408,20 +432,23 @@ void TZVParamRow::ApplyUndo(const TABCFormulaList& pUndoList, bool pMakeUndo) {
         DropFormulaForKeys(pMakeUndo);
         record = false;
     }
-    for (const TABCFormula& entry : pUndoList) {
-        const iterator found = aFormulaList.find(entry.aBegin);
-        const bool isMark = entry.aBegin >= entry.aEnd;
-        if (found != aFormulaList.end() && isMark)
-            deleteFormula(found, record);
-        else if (found != aFormulaList.end())
-            replaceFormulaEnd(entry, found, record);
-        else if (!isMark)
-            insertFormula(entry, nullptr, record);
-        else
-            ZV_FAIL("FoundFormula!=aFormulaList.end()");
-    }
+    for (const TABCFormula& entry : pUndoList)
+        applyUndoEntry(entry, record);
     if (!aEditRange.IsEmpty() && IEditorListener::theListener)
         IEditorListener::theListener->DoParamKeyEdit(this, aEditRange);
+}
+
+void TZVParamRow::applyUndoEntry(const TABCFormula& pEntry, bool pRecord) {
+    const iterator found = aFormulaList.find(pEntry.aBegin);
+    const bool isMark = pEntry.aBegin >= pEntry.aEnd;
+    if (found != aFormulaList.end() && isMark)
+        deleteFormula(found, pRecord);
+    else if (found != aFormulaList.end())
+        replaceFormulaEnd(pEntry, found, pRecord);
+    else if (!isMark)
+        insertFormula(pEntry, nullptr, pRecord);
+    else
+        ZV_FAIL("FoundFormula!=aFormulaList.end()");
 }
 
 void TZVParamRow::ApplyUndo(IDependFormula* pFormula) {

@@ -577,3 +577,42 @@ wxIcon* TZVEmptySourceRow::GetParamTypeIcon(int) const {
 wxIcon* TZVEmptySourceRow::GetIcon() {
     return GetUnknownIcon();
 }
+
+// Sequence edits.
+
+bool TZVSourceRow::SplitJoinAt(long pTime, IUndoCompiler* pUndo, bool pSplit) {
+    const bool result = TZVStreamRow::SplitJoinAt(pTime, pUndo, pSplit);
+    if (result && pUndo)
+        for (TZVFilterRow* filter : aFilterChildList)
+            filter->SplitJoinAt(pTime, pUndo, pSplit);
+    return result;
+}
+
+bool TZVSourceRow::BeginShift(std::list<TZVStreamRow*>& pRows, TRangeList* pFree,
+                              TRangeList* pAll) {
+    const bool result = TZVStreamRow::BeginShift(pRows, pFree, pAll);
+    if (result)
+        for (TZVFilterRow* filter : aFilterChildList)
+            filter->TZVStreamRow::BeginShift(pRows, pFree, pAll);
+    return result;
+}
+
+bool TZVSourceRow::BeginResize(long pTime, bool pLeft, TRange& pLimits,
+                               std::list<TZVStreamRow*>* pRows) {
+    const bool result = TZVStreamRow::BeginResize(pTime, pLeft, pLimits, pRows);
+    if (result && pRows)
+        for (TZVFilterRow* filter : aFilterChildList)
+            filter->BeginResize(pTime, pLeft, pLimits, pRows);
+    return result;
+}
+
+void TZVSourceRow::DeleteSequence(const TRangeList& pSel, TRangeList& pDeleted,
+                                  IUndoCompiler& pUndo) {
+    TZVStreamRow::DeleteSequence(pSel, pDeleted, pUndo);
+    if (pDeleted.empty())
+        return;
+    for (TZVFilterRow* filter : aFilterChildList) {
+        TRangeList scratch;
+        filter->DeleteSequence(pDeleted, scratch, pUndo);
+    }
+}

@@ -47,6 +47,15 @@ public:
     void Detach() override;
     // This row, then its filters when it answered true.
     bool ApplyOperation(IStreamTreeOperation& pOperation) override;
+    // The sequence edits go on into the filters as the stream part allows; a shift gives
+    // each filter the stream-row part alone, so it does not reach a filter's mask.
+    bool SplitJoinAt(long pTime, IUndoCompiler* pUndo, bool pSplit) override;
+    bool BeginShift(std::list<TZVStreamRow*>& pRows, TRangeList* pFree,
+                    TRangeList* pAll) override;
+    bool BeginResize(long pTime, bool pLeft, TRange& pLimits,
+                     std::list<TZVStreamRow*>* pRows) override;
+    void DeleteSequence(const TRangeList& pSel, TRangeList& pDeleted,
+                        IUndoCompiler& pUndo) override;
     // A source has no inputs.
     void ListSubStream(ISubStreamList& pList) override;
     bool MustKeep() const override;

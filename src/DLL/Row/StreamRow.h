@@ -164,6 +164,60 @@ public:
     // The only sequence becomes pDuration long from the parent's first sequence begin (0
     // without a parent or when the parent has none).
     void SetInitSequence(long pDuration);
+    // Sequence edits: the host's timeline drags, cuts and deletes sequences. Each saves what
+    // it replaced in aUndoList for the host's record (MakeUndoList), tells the undo compiler
+    // which rows changed and moves the parameters' keys along.
+    // True when some, not all, sequences lie inside the time selection's ranges.
+    bool CountSelSeq() const;
+    // The sequence holding pTime, else null; the second also null for a row with fewer than
+    // two sequences.
+    const TRange* UniqueSelSeq(long pTime) const;
+    const TRange* UniqueSelManySeq(long pTime) const;
+    // Adds to pOut, for each range of pList, the distances by which pMoving, shifted, would
+    // overlap it.
+    static void mergeRangeList(const TRange& pMoving, const TRangeList& pList, TRangeList* pOut);
+    // Splits the sequence holding pTime inside it there (pSplit), or joins the two touching
+    // at pTime; false when impossible. A null pUndo only asks.
+    virtual bool SplitJoinAt(long pTime, IUndoCompiler* pUndo, bool pSplit);
+    bool splitAt(long pTime, IUndoCompiler* pUndo);
+    bool joinAt(long pTime, IUndoCompiler* pUndo);
+    // The reports of a split or join, then pMethod on the parameters.
+    void completeSplitJoin(long pTime, IUndoCompiler& pUndo,
+                           bool (TZVParamRow::*pMethod)(long, IUndoCompiler&));
+    // Starts a shift of the sequences the time selection holds: this row joins pRows, pAll
+    // and pFree get the distances at which a moving sequence would overlap any sequence, or
+    // a staying one. A null pFree only asks whether a sequence is selected.
+    virtual bool BeginShift(std::list<TZVStreamRow*>& pRows, TRangeList* pFree,
+                            TRangeList* pAll);
+    // Moves (or, with pCopy, copies) the selected sequences pDistance from where they began.
+    void Shift(int pDistance, bool pCopy);
+    // Ends a shift or a resize: the record gets its marks and the rows are told.
+    void EndShift(IUndoCompiler& pUndo);
+    // Starts a drag of the sequence edge at pTime (pLeft: the end of the sequence left of a
+    // touching pair, else the begin of the right one): this row joins pRows and narrows
+    // pLimits to the distances that keep the sequence one unit long and clear of its
+    // neighbours. A null pRows only asks.
+    virtual bool BeginResize(long pTime, bool pLeft, TRange& pLimits,
+                             std::list<TZVStreamRow*>* pRows);
+    // Moves the dragged edge pDistance from where it began.
+    void Resize(long pDistance);
+    // Deletes the sequences inside pSel's ranges and the keys in them; pDeleted gets them.
+    virtual void DeleteSequence(const TRangeList& pSel, TRangeList& pDeleted,
+                                IUndoCompiler& pUndo);
+    // Multiplies every time by pFactor, a finite number above 0; sequences it empties go.
+    void ScaleTime(double pFactor, IUndoCompiler& pUndo);
+    // The only sequence, from 0, ends at pDuration; grown, the parameters fill it.
+    void SetDuration(long pDuration, IUndoCompiler& pUndo);
+    // Replays one range of a record ("s"), its opposite put at the front of aUndoList. A
+    // range that would overlap a neighbour, or a mark where no sequence begins, is reported
+    // and skipped.
+    void SetSequence(const TRange& pSequence);
+    // notifyOther(true) on every parameter.
+    void notifySeqChange() const;
+    // The record of the last edit as an "s" element of "seg" ranges, owned by the caller;
+    // null when there is none. The record is emptied.
+    wxXmlNode* MakeUndoList();
+
     // Reports control-table entries that the index tables do not point back to.
     void checkParamAndSetupIndex() const;
     // Opens or closes the parameter block, laying out its rows.
@@ -239,6 +293,17 @@ public:
     // The composite parameter made last: the component rows that follow belong to it. Not
     // owned; null before the first one.
     TZVSuperParamRow* aSuperParam;
+    // What the sequence edit in progress replaced: ranges to restore and marks (begin =
+    // end) of sequences to remove.
+    TRangeList aUndoList;
+    // The distance of the last shift or resize step.
+    long aLastDistance = 0;
+    // The sequence a resize drags.
+    TRangeList::iterator aEditSeq;
+    // 0 no sequence edit, 1 shift, 2 resize.
+    int aEditMode = 0;
+    // Resize: the end edge moves; shift: the last step copied.
+    bool aIsEditEnd = false;
     // The row takes part in rendering.
     bool aIsRendered;
     // The parameter block is open: the enabled parameter rows are shown below the row.
@@ -277,6 +342,13 @@ private:
     // Counts pCount of pKey at pRow, unless its source is shown under a non-root row.
     static void CountKeyAt(TZVStreamRow* pRow, const TStreamKey& pKey, int pCount,
                            bool pSourceShown);
+    // pAction on every parameter row, or on the first GetParamCount() ones.
+    template <class TAction> void forEveryParam(TAction pAction) const;
+    template <class TAction> void forTheParams(TAction pAction) const;
+    // The sequence-edit steps of Shift.
+    void moveSelected(long pDelta, TRange& pChanged);
+    void removeCopies(TRange& pChanged);
+    void placeCopies(TRange& pChanged);
     // UpdateKeyList's passing of this row's own keys.
     void PassOwnKeys(const TUpdateKeyParam& pParam) const;
 };

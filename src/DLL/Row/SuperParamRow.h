@@ -66,9 +66,11 @@ public:
                  TZVBaseRow::IUndoCompiler& pUndo) override;
     void DeleteKey(long pTime, TZVBaseRow::IUndoCompiler& pUndo) override;
     void DeleteFormula(long pTime, TZVBaseRow::IUndoCompiler& pUndo) override;
-    // A composite has no segments to shift, split or fill.
+    // A composite has no segments to shift, resize, split or fill.
     bool BeginKeyShift(const TRangeList&) override { return false; }
     void Shift(int, bool) override {}
+    void BeginResize(bool, long) override {}
+    void Resize(long, long) override {}
     bool SplitAt(long, TZVBaseRow::IUndoCompiler&) override { return false; }
     void ExtendEnd(long) override {}
     virtual TSubParamCombine GetFormulaMethod() const = 0;
