@@ -41,6 +41,7 @@ public:
         return record ? XmlText(*record) : wxString();
     }
 
+    TFakeProject aProject;
     TListenerRecorder aRecorder;
     TLoggingUndo aUndo;
     TListenerScope aScope;
