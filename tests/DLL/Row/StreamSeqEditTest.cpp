@@ -34,6 +34,25 @@ public:
         aParam->insertFormula(TABCFormula(0, TVariant(1.0), 10), nullptr, false);
         aParam->insertFormula(TABCFormula(10, TVariant(2.0), 40), nullptr, false);
     }
+    // Drags as the host makes them: the sequences pSelected holds shifted (or copied), or
+    // the edge at pEdge moved, step by step, then ended.
+    void Shift(TRange pSelected, std::initializer_list<int> pSteps, bool pCopy) {
+        TFakeTimeSelection selection({pSelected});
+        std::list<TZVStreamRow*> rows;
+        TRangeList free, all;
+        EXPECT_TRUE(aStream.BeginShift(rows, &free, &all));
+        for (int step : pSteps)
+            aStream.Shift(step, pCopy);
+        aStream.EndShift(aUndo);
+    }
+    void Resize(long pEdge, std::initializer_list<long> pSteps) {
+        TRange limits(-1000, 1000);
+        std::list<TZVStreamRow*> rows;
+        EXPECT_TRUE(aStream.BeginResize(pEdge, true, limits, &rows));
+        for (long step : pSteps)
+            aStream.Resize(step);
+        aStream.EndShift(aUndo);
+    }
     std::string Sequences() const { return RangeText(aStream.aSequenceList); }
     // The record as the host gets it, "" for none.
     wxString Record() {
@@ -67,57 +86,15 @@ TEST(TStreamSeqEditTest, EditsGiveTheirSequencesAndRecords) {
          [](TSeqRow& r) { EXPECT_TRUE(r.aStream.SplitJoinAt(30, &r.aUndo, false)); }, "(20,40)",
          L"<s><seg begin=\"20\" end=\"30\"/><seg begin=\"30\" end=\"40\"/></s>"},
         {"shift there and back", {{0, 10}, {20, 30}},
-         [](TSeqRow& r) {
-             TFakeTimeSelection selection({{15, 35}});
-             std::list<TZVStreamRow*> rows;
-             TRangeList free, all;
-             EXPECT_TRUE(r.aStream.BeginShift(rows, &free, &all));
-             r.aStream.Shift(5, false);
-             r.aStream.Shift(0, false);
-             r.aStream.EndShift(r.aUndo);
-         },
-         "(0,10)(20,30)", L""},
-        {"shift", {{0, 10}, {20, 30}},
-         [](TSeqRow& r) {
-             TFakeTimeSelection selection({{15, 35}});
-             std::list<TZVStreamRow*> rows;
-             TRangeList free, all;
-             EXPECT_TRUE(r.aStream.BeginShift(rows, &free, &all));
-             r.aStream.Shift(5, false);
-             r.aStream.EndShift(r.aUndo);
-         },
+         [](TSeqRow& r) { r.Shift({15, 35}, {5, 0}, false); }, "(0,10)(20,30)", L""},
+        {"shift", {{0, 10}, {20, 30}}, [](TSeqRow& r) { r.Shift({15, 35}, {5}, false); },
          "(0,10)(25,35)", L"<s><seg begin=\"25\"/><seg begin=\"20\" end=\"30\"/></s>"},
-        {"copy shift", {{20, 30}},
-         [](TSeqRow& r) {
-             TFakeTimeSelection selection({{0, 100}});
-             std::list<TZVStreamRow*> rows;
-             TRangeList free, all;
-             EXPECT_TRUE(r.aStream.BeginShift(rows, &free, &all));
-             r.aStream.Shift(10, true);
-             r.aStream.Shift(40, true);
-             EXPECT_EQ(RangeText(r.aStream.aSequenceList), "(20,30)(60,70)");
-             r.aStream.EndShift(r.aUndo);
-         },
+        {"copy shift", {{20, 30}}, [](TSeqRow& r) { r.Shift({0, 100}, {10, 40}, true); },
          "(20,30)(60,70)", L"<s><seg begin=\"60\"/></s>"},
-        {"begin resized", {{20, 30}},
-         [](TSeqRow& r) {
-             TRange limits(-1000, 1000);
-             std::list<TZVStreamRow*> rows;
-             EXPECT_TRUE(r.aStream.BeginResize(20, false, limits, &rows));
-             r.aStream.Resize(-2);
-             r.aStream.Resize(-5);
-             r.aStream.EndShift(r.aUndo);
-         },
-         "(15,30)", L"<s><seg begin=\"15\"/><seg begin=\"20\" end=\"30\"/></s>"},
-        {"end resized in", {{0, 40}},
-         [](TSeqRow& r) {
-             TRange limits(-1000, 1000);
-             std::list<TZVStreamRow*> rows;
-             EXPECT_TRUE(r.aStream.BeginResize(40, true, limits, &rows));
-             r.aStream.Resize(-35);
-             r.aStream.EndShift(r.aUndo);
-         },
-         "(0,5)", L"<s><seg begin=\"0\" end=\"40\"/></s>"},
+        {"begin resized", {{20, 30}}, [](TSeqRow& r) { r.Resize(20, {-2, -5}); }, "(15,30)",
+         L"<s><seg begin=\"15\"/><seg begin=\"20\" end=\"30\"/></s>"},
+        {"end resized in", {{0, 40}}, [](TSeqRow& r) { r.Resize(40, {-35}); }, "(0,5)",
+         L"<s><seg begin=\"0\" end=\"40\"/></s>"},
         {"deleted", {{0, 10}, {20, 30}, {40, 50}},
          [](TSeqRow& r) {
              TRangeList selection, deleted;
