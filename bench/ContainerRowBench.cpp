@@ -5,6 +5,7 @@
 #include "DLL/Row/FilterRow.h"
 #include "DLL/Row/MixerRow.h"
 
+#include "support/ParamUndoRound.h"
 #include "support/TestContainerRows.h"
 
 #include <wx/mstream.h>
@@ -93,6 +94,33 @@ void RowTreeImage(benchmark::State& pState) {
         delete tree->GetXmlImage();
 }
 BENCHMARK(RowTreeImage)->Unit(benchmark::kMillisecond);
+
+// The records of every row the edit told pUndo about, taken as the host takes them.
+void TakeRecords(TTreeUndo& pUndo) {
+    for (TZVStreamRow* row : pUndo.aStreams)
+        delete row->MakeUndoList();
+    for (TZVParamRow* row : pUndo.aParams) {
+        wxXmlNode element(wxXML_ELEMENT_NODE, L"param");
+        row->MakeUndoImage(&element);
+    }
+    pUndo = TTreeUndo();
+}
+
+void SplitJoinAtRoot(benchmark::State& pState) {
+    const std::unique_ptr<wxXmlDocument> document = Load();
+    const std::unique_ptr<TTestMixerRow> root = MakeTestRoot();
+    const wxXmlNode* element = document->GetRoot();
+    TZVSourceRow* tree = TZVSourceRow::Create(element, root.get(), nullptr);
+    TTreeUndo undo;
+    for (auto _ : pState) {
+        tree->SplitJoinAt(510, &undo, true);
+        TakeRecords(undo);
+        tree->SplitJoinAt(510, &undo, false);
+        TakeRecords(undo);
+    }
+    pState.counters["edits"] = benchmark::Counter(2, benchmark::Counter::kIsIterationInvariant);
+}
+BENCHMARK(SplitJoinAtRoot)->Unit(benchmark::kMillisecond);
 
 // 1,000 sources into one mixer, all named "Clip" (pState.range(0) 1) or all distinct.
 void InsertSources(benchmark::State& pState) {
