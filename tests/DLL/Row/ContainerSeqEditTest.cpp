@@ -52,12 +52,10 @@ public:
         aA = aMixer->aSourceChildList.front();
         aF = aA->aFilterChildList.front();
         aK = aF->aMask;
-        for (TZVStreamRow* row : {static_cast<TZVStreamRow*>(aMixer), static_cast<TZVStreamRow*>(aA),
-                                  static_cast<TZVStreamRow*>(aF), static_cast<TZVStreamRow*>(aK),
-                                  static_cast<TZVStreamRow*>(aMixer->aSourceChildList.back())})
+        TZVStreamRow* const b = aMixer->aSourceChildList.back();
+        for (TZVStreamRow* row : std::initializer_list<TZVStreamRow*>{aMixer, aA, aF, aK, b})
             aRecorder.aNames[row] = std::string(row->aName.utf8_str());
-        for (TZVStreamRow* clip : {static_cast<TZVStreamRow*>(aA), static_cast<TZVStreamRow*>(aK),
-                                   static_cast<TZVStreamRow*>(aMixer->aSourceChildList.back())})
+        for (TZVStreamRow* clip : std::initializer_list<TZVStreamRow*>{aA, aK, b})
             for (TZVParamRow* param : clip->aParamTab)
                 for (const TRange& sequence : clip->aSequenceList) {
                     TABCFormula segment(sequence.aBegin, TVariant(1.0), sequence.aEnd);

@@ -92,8 +92,10 @@ TEST(TParamResizeTest, DragsGiveTheirShapesAndUndoExactly) {
          "0-100 N 1>2|100-200 A 2>2|200-300 S 2>4|300-350 N 4>4"},
         {"end out up to the maximum", true, false, true, 300, {150, 250},
          "0-100 N 1>2|100-200 A 2>2|200-400 S 2>4|400-550 N 4>4"},
+        // The segment cut away whole no longer continues into the new first one.
         {"start in onto a key", false, false, false, 0, {100},
          "100-200 N 2>2|200-300 S 2>3"},
+        // No segment begins where the first one cut away ended: nothing to unjoin.
         {"start in past a key", false, false, false, 0, {40, 150},
          "150-200 N 2>2|200-300 S 2>3"},
         {"start in and back", false, false, false, 0, {150, 60, 0},
@@ -127,19 +129,6 @@ TEST(TParamResizeTest, EachStepReportsItsSpanThenNotifies) {
     row.Drag(true, 300, {-120, -30});
     EXPECT_EQ(row.aRecorder.aCalls,
               "ParamKeyEdit(p0,180300) ParamChanged ParamKeyEdit(p0,100300) ParamChanged ");
-}
-
-TEST(TParamResizeTest, StartEdgeEndOnlyUnjoinsTheSegmentAfterOneRemovedWhole) {
-    // One segment cut away whole: the new first key no longer continues it.
-    TResizeRow whole;
-    whole.Drag(false, 0, {100});
-    EXPECT_EQ(ShapeText(*whole.aRow), "100-200 N 2>2|200-300 S 2>3");
-    // The first one removed, the next cut into: no segment begins where the first ended.
-    TResizeRow past;
-    TAssertCapture capture;
-    past.Drag(false, 0, {150});
-    EXPECT_EQ(ShapeText(*past.aRow), "150-200 N 2>2|200-300 S 2>3");
-    EXPECT_TRUE(capture.Conditions().empty());
 }
 
 TEST(TParamResizeTest, ExpressionRowsAndMisuseChangeNothing) {
