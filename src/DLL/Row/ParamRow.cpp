@@ -6,6 +6,7 @@
 #include "DLL/Edt/EditorListener.h"
 #include "DLL/Edt/MediaFormat.h"
 #include "DLL/Res/DrawingResources.h"
+#include "DLL/Row/ParamGraph.h"
 #include "DLL/Row/Project.h"
 #include "DLL/Row/RowRegistry.h"
 #include "DLL/Row/StreamRow.h"
@@ -55,6 +56,9 @@ TZVParamRow::~TZVParamRow() {
     listeners.swap(aListenerList);
     for (const TParamListener& entry : listeners)
         entry.aListener->LoseValueSource();
+    // The slot table must not keep a pointer to a dead row.
+    if (aGraphSlot >= 0)
+        RemoveParam(aGraphSlot);
     delete aUndoFormula;
 }
 
