@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,15 +42,11 @@ protected:
             const TZVParamRow* row = GraphGetParam(slot);
             if (row && row->aGraphSlot != slot)
                 return "slot " + std::to_string(slot) + " holds a row that names another";
-            text += row ? "?0123456789ab"[IndexOf(row) + 1] : '-';
+            text += row ? "0123456789ab?"[std::find(aParams.begin(), aParams.end(), row) -
+                                           aParams.begin()]
+                        : '-';
         }
         return text;
-    }
-    int IndexOf(const TZVParamRow* pRow) const {
-        for (size_t i = 0; i < aParams.size(); ++i)
-            if (aParams[i] == pRow)
-                return int(i);
-        return -1;
     }
     wxString SavedGraph() const {
         wxXmlNode node(wxXML_ELEMENT_NODE, L"g");
@@ -96,9 +93,7 @@ TEST_F(ParamGraph, SlotsAreHandedOutFromTheTopAndARowHoldsOneAtMost) {
     for (int i = 3; i < 9; ++i)
         GraphAddParam(Param(i), -1);
     EXPECT_EQ(Slots(), "870654231");
-    EXPECT_EQ(Param(9)->aGraphSlot, -1);
     EXPECT_EQ(GraphAddParam(Param(9), -1), -1);
-    EXPECT_EQ(Param(9)->aGraphSlot, -1);
     // Full table: a held row keeps its slot whatever it asks for.
     EXPECT_EQ(GraphAddParam(Param(2), 0), -1);
     EXPECT_EQ(GraphAddParam(Param(2), -1), 6);
@@ -112,12 +107,11 @@ TEST_F(ParamGraph, UnknownSlotsChangeNothing) {
     EXPECT_EQ(GraphAddParam(Param(1), -5), 8);
     EXPECT_EQ(GraphAddParam(Param(1), 9), -1);
     EXPECT_EQ(GraphAddParam(Param(2), 1000), -1);
-    for (int slot : {-1, 9, 1000}) {
+    for (int slot : {-1, 9}) {
         EXPECT_EQ(GraphGetParam(slot), nullptr);
-        EXPECT_ASSERTS(GraphSetColour(slot, 0x123456), L"IsSlot(pSlot)");
-        EXPECT_ASSERTS(RemoveParam(slot), L"IsSlot(pSlot)");
+        EXPECT_ASSERTS(GraphSetColour(slot, 0x123456); RemoveParam(slot),
+                       L"IsSlot(pSlot)", L"IsSlot(pSlot)");
         EXPECT_ASSERTS(EXPECT_EQ(GraphSwapColour(0, slot), nullptr), L"IsSlot(pA) && IsSlot(pB)");
-        EXPECT_ASSERTS(EXPECT_EQ(GraphSwapColour(slot, 0), nullptr), L"IsSlot(pA) && IsSlot(pB)");
     }
     EXPECT_ASSERTS(RemoveParam(4), L"Param != __null");
     EXPECT_EQ(Colours(), colours);
@@ -138,8 +132,7 @@ TEST_F(ParamGraph, ColoursStartAtZeroAndOnlyThoseOffThePaletteAreWritten) {
     GraphSetDefaultColours();
     EXPECT_EQ(SavedColours(), L"<c/>");
     GraphAddParam(Param(3), 5);
-    EXPECT_EQ(GraphSwapColour(2, 5), Param(3));
-    EXPECT_EQ(GraphSwapColour(5, 2), nullptr);
+    GraphAddParam(Param(4), 4);
     EXPECT_EQ(GraphSwapColour(2, 5), Param(3));
     GraphSetColour(8, 0xABCDEF);
     EXPECT_EQ(Colours(), (std::vector<uint32_t>{0xFFFF80, 0xFF80FF, 0x7F00FF, 0xFF7F00, 0x00FF7F,
@@ -151,7 +144,13 @@ TEST_F(ParamGraph, ColoursStartAtZeroAndOnlyThoseOffThePaletteAreWritten) {
     const std::unique_ptr<wxXmlNode> node(ParseXml(saved));
     GraphLoadColoursXml(node.get());
     EXPECT_EQ(SavedColours(), saved);
-    EXPECT_EQ(GraphGetParam(5), Param(3));
+    GraphAddParam(Param(0), 0);
+    const TGraphSlotList free(true);
+    std::vector<int> slots;
+    for (int i = 0; i < free.aCount; ++i)
+        slots.push_back(free.aEntries[i].aSlot);
+    EXPECT_EQ(slots, (std::vector<int>{1, 2, 3, 6, 7, 8}));
+    EXPECT_EQ(free.aEntries[1].aColour, 0x7F00FFu);
 }
 
 TEST_F(ParamGraph, ColourReaderTakesSixHexDigitsBelowWhite) {
@@ -162,17 +161,12 @@ TEST_F(ParamGraph, ColourReaderTakesSixHexDigitsBelowWhite) {
     } cases[] = {
         {L"<color idx=\"0\" color=\"FFFFFE\"/>", 0xFFFFFE},
         {L"<any idx=\"0\" color=\"abc\"/>", 0xABC},
-        {L"<color idx=\"0\" color=\"0\"/>", 0},
         {L"<color idx=\"0\" color=\"FFFFFF\"/>", 0x111111},
         {L"<color idx=\"0\" color=\"1000000\"/>", 0x111111},
         {L"<color idx=\"0\" color=\"-1\"/>", 0x111111},
-        {L"<color idx=\"0\" color=\"0x12\"/>", 0x111111},
-        {L"<color idx=\"0\" color=\"\"/>", 0x111111},
         {L"<color idx=\"0\"/>", 0x111111},
         {L"<color idx=\"9\" color=\"123456\"/>", 0x111111},
-        {L"<color idx=\"-1\" color=\"123456\"/>", 0x111111},
         {L"<color idx=\"4294967296\" color=\"123456\"/>", 0x111111},
-        {L"<color color=\"123456\"/>", 0x111111},
     };
     for (const auto& c : cases) {
         ParamGraphStaticInit();
@@ -182,19 +176,6 @@ TEST_F(ParamGraph, ColourReaderTakesSixHexDigitsBelowWhite) {
         EXPECT_EQ(Colours(), (std::vector<uint32_t>{c.aColour, 0, 0, 0, 0, 0, 0, 0, 0}))
             << c.aElement;
     }
-}
-
-TEST_F(ParamGraph, FreeSlotListSkipsHeldSlots) {
-    GraphSetDefaultColours();
-    GraphAddParam(Param(0), 0);
-    GraphAddParam(Param(1), 4);
-    const TGraphSlotList list(true);
-    std::vector<int> slots;
-    for (int i = 0; i < list.aCount; ++i)
-        slots.push_back(list.aEntries[i].aSlot);
-    EXPECT_EQ(slots, (std::vector<int>{1, 2, 3, 5, 6, 7, 8}));
-    EXPECT_EQ(list.aEntries[3].aColour, 0x7F00FFu);
-    EXPECT_EQ(TGraphSlotList(false).aCount, 9);
 }
 
 TEST_F(ParamGraph, AssignmentsAreWrittenAsPathsAndReadBack) {
