@@ -2,6 +2,7 @@
 
 #include "ALL/Error.h"
 #include "DLL/Row/MainRow.h"
+#include "DLL/Row/ParamGraph.h"
 #include "DLL/Row/ParamRow.h"
 #include "DLL/Row/ZVFormula.h"
 #include "Host.h"
@@ -98,6 +99,38 @@ void PrintFormulaErrors(TZVStreamRow& pRoot, std::ostream& pMessages) {
     }
 }
 
+// The host's elements after the root mixer: the graph slots and their colours, each
+// written only when it holds something, so that a project without them saves as it was read.
+const wchar_t* const GRAPH_LIST = L"graph-list";
+const wchar_t* const COLOR_LIST = L"color-list";
+
+void AddHostElement(wxXmlNode* pProject, const wchar_t* pName, void (*pSave)(wxXmlNode*)) {
+    wxXmlNode* element = new wxXmlNode(wxXML_ELEMENT_NODE, pName);
+    pSave(element);
+    if (element->GetChildren())
+        pProject->AddChild(element);
+    else
+        delete element;
+}
+
+// Read once the formulas are bound, as the slots name rows by path; the rows of the previous
+// project freed theirs. Every project starts from the default palette; a slot path that does
+// not resolve is printed and the rest of the file still loads.
+void LoadHostElements(const wxXmlNode* pMixer, std::ostream& pMessages) {
+    GraphSetDefaultColours();
+    for (const wxXmlNode* node = pMixer->GetNext(); node; node = node->GetNext()) {
+        if (node->GetName() == COLOR_LIST)
+            GraphLoadColoursXml(node);
+        if (node->GetName() != GRAPH_LIST)
+            continue;
+        try {
+            GraphLoadXml(node);
+        } catch (const TError& error) {
+            pMessages << "graph slots: " << error.utf8_string() << "\n";
+        }
+    }
+}
+
 } // namespace
 
 std::unique_ptr<wxXmlDocument> TZVProjectFile::ReadDocument(const wxString& pPath) {
@@ -138,6 +171,7 @@ void TZVProjectFile::Load(const wxString& pPath, TZVHost& pHost, bool pOffline) 
     pHost.SetProject(root, std::move(library));
     if (!root->AddListeners(false))
         PrintFormulaErrors(*root, pHost.aMessages);
+    LoadHostElements(mixer, pHost.aMessages);
 }
 
 void TZVProjectFile::Save(const wxString& pPath, const TZVHost& pHost) {
@@ -147,6 +181,8 @@ void TZVProjectFile::Save(const wxString& pPath, const TZVHost& pHost) {
     project->AddChild(pHost.aFormat.GetXmlImage());
     if (pHost.GetRootRow())
         project->AddChild(pHost.GetRootRow()->GetXmlImage());
+    AddHostElement(project, GRAPH_LIST, GraphSaveXml);
+    AddHostElement(project, COLOR_LIST, GraphSaveColoursXml);
     const wxString part = pPath + L".part";
     TLogCapture log;
     if (!document.Save(part, 1) || !wxRenameFile(part, pPath, true)) {

@@ -1,5 +1,7 @@
 // TZVProjectFile: the reference host's project file, a "project" element holding the media
-// format ("format") and the root mixer ("mixer"), read and written through wxXmlDocument.
+// format ("format"), the root mixer ("mixer") and, when there are any, the parameter graph
+// slots ("graph-list") and the colours off the default palette ("color-list"), read and
+// written through wxXmlDocument.
 #pragma once
 
 #include <wx/string.h>

@@ -121,12 +121,18 @@ TEST(RenderCommand, ProjectsSaveAsTheyWereRead) {
     // An offline medium keeps its text and the characteristics it must be checked against once
     // it is back.
     const std::string offline = Edited("../media/clip.mkv</media>", "../media/gone.mkv</media>");
+    const std::string graphs =
+        " <graph-list>\n  <graph idx=\"2\">\n   <mixer path=\"Video\"/>\n   <source path=\"frames\"/>\n"
+        "   <param path=\"1\"/>\n  </graph>\n  <graph idx=\"7\">\n   <mixer path=\"Audio\"/>\n"
+        "   <source path=\"clip\"/>\n   <param path=\"1\"/>\n  </graph>\n </graph-list>\n"
+        " <color-list>\n  <color idx=\"4\" color=\"123456\"/>\n </color-list>\n";
     const struct {
         const char* aCase;
         std::string aText;
         const char* aMessages;
     } cases[] = {
         {"example", Example(), ""},
+        {"graph slots", Edited("</project>", graphs + "</project>"), ""},
         {"example of 1.0", Read(ZV_SOURCE_DIR "/tests/platform/Host/projects/example-1.0.xml"), ""},
         {"offline medium", offline,
          "medium \"../media/gone.mkv\" is offline: The file cannot be opened: No such file or "
@@ -148,6 +154,13 @@ TEST(RenderCommand, ProjectsSaveAsTheyWereRead) {
         EXPECT_EQ(result.aErr, c.aMessages) << c.aCase;
         EXPECT_EQ(Read(theFolder + "again.xml"), c.aText) << c.aCase;
     }
+    // A slot path that no longer resolves is reported; the rest of the file loads.
+    Write("project.xml", Edited("</project>", " <graph-list><graph idx=\"1\"><mixer path=\"Gone\"/>"
+                                              "</graph></graph-list>\n" + graphs + "</project>"));
+    const TResult stale = Zvrender("--save @again.xml @project.xml");
+    EXPECT_EQ(stale.aErr, "graph slots: mixer Gone is not a source of \n");
+    EXPECT_EQ(Read(theFolder + "again.xml"), Edited("</project>", graphs + "</project>"));
+
     // Saved while offline, the project loads without a question once the medium is back.
     Write("project.xml", Edited("../media/clip.mkv</media>", "../media/gone.mkv</media>"));
     ASSERT_EQ(Zvrender("--save @again.xml @project.xml").aCode, 0);
