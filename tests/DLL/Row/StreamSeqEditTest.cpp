@@ -182,10 +182,4 @@ TEST(TStreamSeqEditTest, BrokenPreconditionsAreReportedAndSkipped) {
     EXPECT_EQ(capture.Conditions().size(), 5u);
 }
 
-TEST(TStreamSeqEditTest, ReportsComeInTheirOrder) {
-    TSeqRow row({{0, 40}});
-    row.aStream.SplitJoinAt(20, &row.aUndo, true);
-    EXPECT_EQ(row.aRecorder.aCalls, "AddStreamRow StreamSeqEdit(s,20021) ParamKeyEdit(p0,20021) AddParamRow ");
-}
-
 } // namespace
