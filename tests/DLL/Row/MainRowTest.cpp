@@ -66,9 +66,12 @@ TEST(MainRows, OnlyTheMixersAreOfferedInKeyOrder) {
     TZVMixerRow::FillFactoryTab(table, count);
     TZVSimpleSourceRow::FillFactoryTab(table, count);
     std::string offered;
-    for (int i = 0; i < count; ++i)
-        if (table[size_t(i)].aFactory->GetSubType().Contains(L"-m"))
-            offered += table[size_t(i)].aFactory->GetSubType().ToStdString() + " ";
+    for (int i = 0; i < count; ++i) {
+        // Other tests of this binary may have registered "test-mix".
+        const wxString& subType = table[size_t(i)].aFactory->GetSubType();
+        if (subType.Contains(L"-m") && !subType.StartsWith(L"test-"))
+            offered += subType.ToStdString() + " ";
+    }
     EXPECT_EQ(offered, "audio-mux video-mux ");
     EXPECT_EQ(TZVSimpleSourceRow::theFactorySet->count(L"audio-media"), 1u);
 }

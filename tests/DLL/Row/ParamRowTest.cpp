@@ -1,6 +1,8 @@
 #include "DLL/Row/ParamRow.h"
 
 #include "ALL/Error.h"
+#include "DLL/Row/ColorParamRow.h"
+#include "DLL/Row/FontParamRow.h"
 #include "DLL/Row/SimpleParamRow.h"
 #include "DLL/Row/ZVFormula.h"
 
@@ -46,6 +48,19 @@ protected:
     TFakeStreamRow aStream;
     wxString aError;
 };
+
+// Deleting the factories forgot the composites' type names: later tests of this process
+// expect what start-up registered.
+void RestoreCompositeFactories() {
+    TZVColorParamRow::theSubType = L"Color";
+    TZVColorCompParamRow::theSubType = L"ColorComp";
+    TZVFontParamRow::theSubType = L"Font";
+    TZVFontSubParamRow::theSubType = L"FontComp";
+    TZVParamRow::RegisterFactory(new TZVColorParamRow::Factory);
+    TZVParamRow::RegisterFactory(new TZVColorCompParamRow::Factory);
+    TZVParamRow::RegisterFactory(new TZVFontParamRow::Factory);
+    TZVParamRow::RegisterFactory(new TZVFontSubParamRow::Factory);
+}
 
 const wchar_t* const BAD_KEYS = L"Invalid key list for Param. Standard Opacity of fake Clip";
 
@@ -176,4 +191,5 @@ TEST_F(TParamRowTest, TheFirstFactoryOfANameStaysAndDeletingAllStartsANewRegistr
     TZVParamRow::RegisterFactory(new TZVSimpleParamRow::Factory);
     std::unique_ptr<TZVParamRow> again(Read(xml));
     EXPECT_TRUE(again);
+    RestoreCompositeFactories();
 }
