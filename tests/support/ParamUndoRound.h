@@ -10,6 +10,7 @@
 #include "DLL/Row/ParamRow.h"
 #include "DLL/Row/StreamRow.h"
 #include "DLL/Row/ZVFormula.h"
+#include "HostUndo.h"
 
 #include <wx/xml/xml.h>
 
@@ -34,30 +35,20 @@ inline std::unique_ptr<wxXmlNode> StoredUndoImage(TZVParamRow& pRow) {
 // (nothing applied) when the image does not read.
 inline bool ApplyStoredImage(TZVParamRow& pRow, const wxXmlNode& pImage) {
     const wxXmlNode* child = pImage.GetChildren();
-    if (child && child->GetType() == wxXML_TEXT_NODE) {
-        std::unique_ptr<TZVFormula> formula(new TZVFormula(&pRow));
-        if (!formula->ValueFromXml(&pImage, pRow.aTypeDef))
+    const bool formula = child && child->GetType() == wxXML_TEXT_NODE;
+    if (formula) {
+        TZVFormula text(&pRow);
+        if (!text.ValueFromXml(&pImage, pRow.aTypeDef))
             return false;
-        pRow.ApplyUndo(formula.release());
-        return true;
     }
-    TABCFormulaList keys;
-    if (!keys.ValueFromXml(&pImage, pRow.aTypeDef))
-        return false;
-    pRow.ApplyUndo(keys, true);
-    return true;
+    return THostUndo::ApplyParamImage(pRow, pImage, formula);
 }
 
-// The host's replay of a stream row's sequence record ("s"): SetSequence per range, in list
-// order, so that the row's next MakeUndoList is the opposite record. False, with nothing
-// replayed, when the record does not read.
+// The host's replay of a stream row's sequence record ("s"). False, with nothing replayed,
+// when the record does not read.
 inline bool ReplaySequenceRecord(TZVStreamRow& pRow, const wxXmlNode& pRecord) {
-    TRangeList ranges;
-    if (!ranges.ValueFromXml(&pRecord))
-        return false;
-    for (const TRange& range : ranges)
-        pRow.SetSequence(range);
-    return true;
+    TRange span;
+    return THostUndo::ReplaySequence(pRow, pRecord, span);
 }
 
 // The host's undo compiler of a tree edit: the rows told, each once, in the order told.
