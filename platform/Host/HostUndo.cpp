@@ -19,7 +19,6 @@ namespace {
 
 const wchar_t* const PARAM_CHILD = L"param";
 const wchar_t* const STREAM_CHILD = L"stream";
-const wchar_t* const SETUP_CHILD = L"r";
 const wchar_t* const PATH = L"p";
 const wchar_t* const IMAGE = L"v";
 // Marks a formula image: an empty text leaves no node in a stored record, yet restores a
@@ -161,6 +160,7 @@ wxXmlNode* THostUndo::ApplyChild(wxXmlNode* pChild, TZVBaseRow* pRow) {
     TZVStreamRow& stream = *static_cast<TZVStreamRow*>(pRow);
     if (pChild->GetName() == STREAM_CHILD)
         return ApplyStream(*pChild, stream);
+    // Else the "r" of a setup edit, kept as the row gave it.
     return ApplySetup(pChild, stream);
 }
 
