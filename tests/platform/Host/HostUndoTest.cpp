@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <list>
 #include <memory>
 
 namespace {
@@ -129,6 +130,17 @@ TEST(THostUndoTest, EachEditUndoesRedoesAndUndoesToTheSnapshots) {
              t.aMixer->DeleteSequence(selection, deleted, t.aUndo);
          }},
         {THostUndo::undoActionSCALE, [](THostUndoTree& t) { t.aMixer->ScaleTime(2.0, t.aUndo); }},
+        {THostUndo::undoActionDRAG,
+         [](THostUndoTree& t) {
+             TFakeTimeSelection selection({{190, 310}});
+             std::list<TZVStreamRow*> rows;
+             TRangeList free, all;
+             ASSERT_TRUE(t.aMixer->BeginShift(rows, &free, &all));
+             for (TZVStreamRow* row : rows)
+                 row->Shift(30, false);
+             for (TZVStreamRow* row : rows)
+                 row->EndShift(t.aUndo);
+         }},
     };
     for (const TCase& c : cases) {
         THostUndoTree tree;
@@ -161,6 +173,10 @@ TEST(THostUndoTest, AStalePathIsRefusedAndChangesNothing) {
     tree.aUndo.BeginAction(THostUndo::undoActionSPLIT, L"split");
     EXPECT_TRUE(tree.aMixer->SplitJoinAt(50, &tree.aUndo, true));
     tree.aBuffer.CompleteAction();
+    // The split's one record: the mixer's and each clip's sequences, and each key list.
+    const auto* record = reinterpret_cast<const TUndoer::TUndoData*>(tree.aBuffer.GetBlock() +
+                                                                     tree.aBuffer.GetCurrent());
+    EXPECT_EQ(record->GetLength(), 2118u);
     tree.aB->Rename(L"Gone");
     const wxString edited = tree.Xml();
     EXPECT_FALSE(tree.aBuffer.Undo());
