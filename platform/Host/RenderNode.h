@@ -24,7 +24,7 @@ struct TZVFrameInfo {
     int aSampleCount = 0;
 };
 
-class TZVRenderNode : public IZVRenderContext {
+class TZVRenderNode final : public IZVRenderContext {
 public:
     TZVRenderNode(TZVStreamRow* pRow, const TZVFrameInfo& pFrame);
     ~TZVRenderNode();
