@@ -231,7 +231,11 @@ bool TZVMixerRow::MayRemoveSource(const TZVSourceRow* pSource) const {
 }
 
 void TZVMixerRow::DeconflictSource(TZVSourceRow* pSource) {
+    if (aLoadedNames && aLoadedNames->insert(pSource->aName.ToStdWstring()).second)
+        return;
     DeconflictIn(pSource, aSourceChildList);
+    if (aLoadedNames)
+        aLoadedNames->insert(pSource->aName.ToStdWstring());
 }
 
 TZVSourceRow* TZVMixerRow::GetNextSource(const TZVSourceRow* pSource) const {
@@ -316,10 +320,20 @@ void TZVMixerRow::createSourceList(const wxXmlNode* pNode) {
     if (!ParseLong32(GetPropValue(pNode, L"shown"), shown) || (shown != 0 && shown != 1))
         throw TError(wxGetTranslation(L"Invalid source show value for %s"), GetRowDesignation());
     aIsSourceShown = shown != 0;
-    for (const wxXmlNode* child = pNode->GetChildren(); child; child = child->GetNext()) {
-        const wxXmlNode* element = child;
-        TZVSourceRow::Create(element, this, nullptr);
+    std::unordered_set<std::wstring> names;
+    for (const TZVSourceRow* source : aSourceChildList)
+        names.insert(source->aName.ToStdWstring());
+    aLoadedNames = &names;
+    try {
+        for (const wxXmlNode* child = pNode->GetChildren(); child; child = child->GetNext()) {
+            const wxXmlNode* element = child;
+            TZVSourceRow::Create(element, this, nullptr);
+        }
+    } catch (...) {
+        aLoadedNames = nullptr;
+        throw;
     }
+    aLoadedNames = nullptr;
 }
 
 bool TZVMixerRow::IsOwnSource(const TZVSourceRow* pSource) const {

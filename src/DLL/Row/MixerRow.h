@@ -5,6 +5,9 @@
 
 #include "DLL/Row/SourceRow.h"
 
+#include <string>
+#include <unordered_set>
+
 class TZVMixerRow : public TZVSourceRow, public TRowRegistry<TZVMixerRow> {
 public:
     // The host's rules for a mixer's sources; it must outlive the mixer.
@@ -92,6 +95,10 @@ public:
     bool aIsSourceShown;
     // The sources front to back; owned.
     std::list<TZVSourceRow*> aSourceChildList;
+    // While the source list loads: every name its sources bear (and perhaps some they bore).
+    // A new source whose name is not among them needs no pass over its siblings, which made
+    // loading a long list quadratic. Null outside the load.
+    std::unordered_set<std::wstring>* aLoadedNames = nullptr;
     // Pixel height of the shown source blocks; 0 while hidden.
     int aSourceListHeight;
     // Not owned; null unless CreateMinSource installed one.
