@@ -134,6 +134,15 @@ TEST_F(Containers, OnlyTheNewcomerIsRenamedToTheFirstFreeName) {
     for (const TZVFilterRow* filter : source->aFilterChildList)
         names += filter->aName + L" ";
     EXPECT_EQ(names, L"Blur Blur-1 Blur-2 Blur-3 Solo ");
+    // A source list read from XML: a later source bearing a name an earlier rename gave.
+    wxString sources;
+    for (const wchar_t* name : {L"Blur", L"Blur-1", L"Blur", L"Blur", L"Blur-2", L"Solo"})
+        sources += Clip(name);
+    const auto* mixer = static_cast<const TZVMixerRow*>(Read(Mixer(L"M", sources)));
+    names.clear();
+    for (const TZVSourceRow* row : mixer->aSourceChildList)
+        names += row->aName + L" ";
+    EXPECT_EQ(names, L"Blur Blur-1 Blur-2 Blur-3 Blur-4 Solo ");
 }
 
 TEST_F(Containers, ReaderMessagesAndNothingHalfBuilt) {
