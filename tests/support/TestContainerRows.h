@@ -57,12 +57,29 @@ public:
     inline static wxString TheSubType;
 };
 
-// Registers "test-mix" and "clip" (once).
+// A source "colour-clip" whose parameters are a colour "Back" and its three components.
+class TTestColorSourceRow : public TTestContainerRow<TZVSimpleSourceRow, 4> {
+public:
+    const wxString& GetSubType() const override { return TheSubType; }
+    const TControlInfo* GetControlTab() const override {
+        static const TControlInfo theControls[] = {
+            TControlInfo(0, TTypeDef(paramTypeCOLOR), L"Back", true),
+            TControlInfo(1, TTypeDef(paramTypeINTEGER), L"", true),
+            TControlInfo(2, TTypeDef(paramTypeINTEGER), L"", true),
+            TControlInfo(3, TTypeDef(paramTypeINTEGER), L"", true)};
+        return theControls;
+    }
+    inline static wxString TheSubType;
+};
+
+// Registers "test-mix", "clip" and "colour-clip" (once).
 inline void RegisterTestContainers() {
     if (TTestMixerRow::TheSubType.empty())
         RegisterRowClass<TTestMixerRow, TZVMixerRow>(L"test-mix", 0);
     if (TTestSourceRow::TheSubType.empty())
         RegisterRowClass<TTestSourceRow, TZVSimpleSourceRow>(L"clip", 0);
+    if (TTestColorSourceRow::TheSubType.empty())
+        RegisterRowClass<TTestColorSourceRow, TZVSimpleSourceRow>(L"colour-clip", 0);
 }
 
 // A complete row of the class TRow named pName, unattached.

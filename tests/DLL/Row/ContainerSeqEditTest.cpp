@@ -3,6 +3,7 @@
 #include "DLL/Row/MixerRow.h"
 #include "DLL/Row/ParamRow.h"
 #include "DLL/Row/SourceRow.h"
+#include "DLL/Row/SuperParamRow.h"
 
 #include "support/FakeRows.h"
 #include "support/ListenerRecorder.h"
@@ -19,51 +20,68 @@
 #include <list>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
 const wchar_t* const SEQ = L"<seq-list><seg begin=\"0\" end=\"100\"/><seg begin=\"100\" "
                            L"end=\"150\"/><seg begin=\"200\" end=\"300\"/></seq-list>";
 
-wxString Clip(const wxString& pName, const wxString& pFilters = wxString()) {
+const wchar_t* const ONE_SEQ = L"<seq-list><seg begin=\"0\" end=\"300\"/></seq-list>";
+
+wxString Clip(const wxString& pName, const wxString& pSeq, const wxString& pFilters = wxString()) {
     wxString params = L"<param-list shown=\"0\">";
     for (int i = 1; i <= 3; ++i)
         params += wxString::Format(L"<param type=\"Standard\" name=\"p%d\"><value/></param>", i);
-    return L"<source type=\"clip\" name=\"" + pName + L"\">" + SEQ + params +
+    return L"<source type=\"clip\" name=\"" + pName + L"\">" + pSeq + params +
            L"</param-list><fltr-list shown=\"0\">" + pFilters + L"</fltr-list></source>";
 }
 
+wxString ColorClip(const wxString& pName, const wxString& pSeq) {
+    wxString params = L"<param-list shown=\"0\"><param type=\"Color\" name=\"Back\"><value/></param>";
+    for (const wchar_t* component : {L"Red", L"Green", L"Blue"})
+        params += wxString(L"<param type=\"ColorComp\" name=\"Back - ") + component +
+                  L"\"><value/></param>";
+    return L"<source type=\"colour-clip\" name=\"" + pName + L"\">" + pSeq + params +
+           L"</param-list><fltr-list shown=\"0\"/></source>";
+}
+
 // Under the root: a mixer M holding a clip A, filtered by F whose mask is the clip K, and a
-// clip B; every clip parameter keyed in each sequence.
+// clip B of a colour and its components; every clip parameter but the colour keyed in each
+// sequence.
 class TSeqTree {
 public:
-    TSeqTree() : aRoot(MakeTestRoot()), aScope(aRecorder) {
+    explicit TSeqTree(const wchar_t* pSeq = SEQ) : aRoot(MakeTestRoot()), aScope(aRecorder) {
+        const wxString seq(pSeq);
         const std::unique_ptr<wxXmlNode> node(ParseXml(
-            L"<mixer type=\"test-mix\" name=\"M\">" + wxString(SEQ) +
+            L"<mixer type=\"test-mix\" name=\"M\">" + seq +
             L"<param-list shown=\"0\"/><fltr-list shown=\"0\"/><src-list shown=\"1\">" +
-            Clip(L"A",
-                 L"<filter type=\"Opacity\" name=\"F\">" + wxString(SEQ) +
+            Clip(L"A", seq,
+                 L"<filter type=\"Opacity\" name=\"F\">" + seq +
                      L"<param-list shown=\"0\"><param type=\"Standard\" name=\"Opacity\">"
                      L"<value/></param></param-list><mask shown=\"0\">" +
-                     Clip(L"K") + L"</mask></filter>") +
-            Clip(L"B") + L"</src-list></mixer>"));
+                     Clip(L"K", seq) + L"</mask></filter>") +
+            ColorClip(L"B", seq) + L"</src-list></mixer>"));
         const wxXmlNode* element = node.get();
         aMixer = static_cast<TZVMixerRow*>(TZVStreamRow::Create(element, aRoot.get(), nullptr));
         aA = aMixer->aSourceChildList.front();
         aF = aA->aFilterChildList.front();
         aK = aF->aMask;
-        TZVStreamRow* const b = aMixer->aSourceChildList.back();
-        for (TZVStreamRow* row : std::initializer_list<TZVStreamRow*>{aMixer, aA, aF, aK, b})
+        aB = aMixer->aSourceChildList.back();
+        for (TZVStreamRow* row : Rows())
             aRecorder.aNames[row] = std::string(row->aName.utf8_str());
-        for (TZVStreamRow* clip : std::initializer_list<TZVStreamRow*>{aA, aK, b})
+        for (TZVStreamRow* clip : std::initializer_list<TZVStreamRow*>{aA, aK, aB})
             for (TZVParamRow* param : clip->aParamTab)
                 for (const TRange& sequence : clip->aSequenceList) {
+                    if (dynamic_cast<TZVSuperParamRow*>(param))
+                        continue;
                     TABCFormula segment(sequence.aBegin, TVariant(1.0), sequence.aEnd);
                     segment.c = 0.01;
                     param->insertFormula(segment, nullptr, false);
                 }
         aRecorder.aCalls.clear();
     }
+    std::vector<TZVStreamRow*> Rows() const { return {aMixer, aA, aF, aK, aB}; }
     wxString Xml() const {
         const std::unique_ptr<wxXmlNode> image(aMixer->GetXmlImage());
         return XmlText(*image);
@@ -101,17 +119,19 @@ public:
     TZVSourceRow* aA;
     TZVFilterRow* aF;
     TZVSourceRow* aK;
+    TZVSourceRow* aB;
     std::list<TZVStreamRow*> aRows;
 };
 
 TEST(TContainerSeqEditTest, TreeEditsReplayToTheXmlBeforeAndAfter) {
     TFakeTimeSelection selection({{190, 310}});
     typedef std::function<void(TSeqTree&)> TEdit;
-    // {name, edit, rows that took part in a drag}
+    // {name, edit, rows that took part in a drag, the rows' sequences}
     struct TCase {
         const char* aName;
         TEdit aEdit;
         const char* aRows;
+        const wchar_t* aSeq = SEQ;
     } cases[] = {
         {"split", [](TSeqTree& t) { EXPECT_TRUE(t.aMixer->SplitJoinAt(50, &t.aUndo, true)); }, ""},
         {"join", [](TSeqTree& t) { EXPECT_TRUE(t.aMixer->SplitJoinAt(100, &t.aUndo, false)); },
@@ -132,10 +152,22 @@ TEST(TContainerSeqEditTest, TreeEditsReplayToTheXmlBeforeAndAfter) {
         {"end out", [](TSeqTree& t) { t.Drag(*t.aMixer, true, 300, {-30, 40}); },
          "M A F K B "},
         {"begin out", [](TSeqTree& t) { t.Drag(*t.aMixer, true, 150, {30}); }, "M A F K B "},
+        {"longer",
+         [](TSeqTree& t) {
+             for (TZVStreamRow* row : t.Rows())
+                 row->SetDuration(340, t.aUndo);
+         },
+         "", ONE_SEQ},
+        {"shorter",
+         [](TSeqTree& t) {
+             for (TZVStreamRow* row : t.Rows())
+                 row->SetDuration(200, t.aUndo);
+         },
+         "", ONE_SEQ},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.aName);
-        TSeqTree tree;
+        TSeqTree tree(c.aSeq);
         const wxString before = tree.Xml();
         c.aEdit(tree);
         EXPECT_EQ(tree.RowNames(), c.aRows) << c.aName;

@@ -1,8 +1,10 @@
 #include "DLL/Row/ParamRow.h"
+#include "DLL/Row/SuperParamRow.h"
 
 #include "DLL/Row/ZVFormula.h"
 
 #include "support/AssertCapture.h"
+#include "support/CompositeStream.h"
 #include "support/FakeRows.h"
 #include "support/ListenerRecorder.h"
 #include "support/ParamUndoDriver.h"
@@ -150,6 +152,29 @@ TEST(TParamResizeTest, ExpressionRowsAndMisuseChangeNothing) {
     EXPECT_EQ(row.Xml(), expression);
     EXPECT_EQ(row.aRecorder.aCalls, "");
     EXPECT_NE(before, expression);
+}
+
+// The stream resizes a colour's components itself; the colour's own calls must not.
+TEST(TParamResizeTest, ACompositeLeavesItsComponentsAlone) {
+    TFakeProject project;
+    TFakeStreamRow root{rowKindMIXER};
+    root.MakeRoot();
+    root.aSequenceList.Add(0, 300, root.aSequenceList.end());
+    TCompositeStream stream;
+    stream.CreateDefault(L"Clip");
+    stream.SetStreamParent(&root, false);
+    TZVParamRow& red = *stream.aParamTab[1];
+    ASSERT_FALSE(red.aFormulaList.empty());
+    const std::string shape = ShapeText(red);
+    TZVSuperParamRow& colour = *stream.Super(0);
+    TAssertCapture capture;
+    for (long step : {-120, 50}) {
+        colour.BeginResize(true, 300);
+        colour.Resize(step, 0);
+    }
+    EXPECT_EQ(ShapeText(red), shape);
+    EXPECT_TRUE(colour.aFormulaList.empty());
+    EXPECT_TRUE(capture.Conditions().empty());
 }
 
 } // namespace
