@@ -1,9 +1,10 @@
 // Sequence edits on a small tree read from the input: a mixer holding a clip whose filter has
 // a clip as its mask, and a second clip, all with the same sequences (gaps or touching) and
 // keyed clip parameters. Shift and copy-shift drags at the mixer, the clip or the filter,
-// resize drags on either edge, splits, joins, deletes, and parameter resize drags, each
-// ended, then undone and redone through the rows' records: the whole tree's XML equals the
-// snapshots, and the sequences stay sorted and apart, as after scaling. Distances stay within the limits the
+// resize drags on either edge, splits, joins, deletes, duration edits and parameter resize
+// drags, each ended, then undone and redone through the rows' records: the whole tree's XML
+// equals the snapshots, the sequences stay sorted and apart, as after scaling, and every row's
+// keys equal a recount. Distances stay within the limits the
 // rows give, as the host keeps them.
 #include "DLL/Row/FilterRow.h"
 #include "DLL/Row/MixerRow.h"
@@ -20,8 +21,10 @@
 #include <wx/sstream.h>
 #include <wx/xml/xml.h>
 
+#include <algorithm>
 #include <list>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -47,7 +50,7 @@ public:
     explicit TTree(TFuzzInput& pInput) : aRoot(MakeTestRoot()) {
         wxString sequences = L"<seq-list>";
         long begin = 0;
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0, count = 1 + pInput.Byte() % 3; i < count; ++i) {
             const long end = begin + 1 + long(pInput.Byte() % 60);
             sequences += wxString::Format(L"<seg begin=\"%ld\" end=\"%ld\"/>", begin, end);
             begin = end + long(pInput.Byte() % 3) * long(pInput.Byte() % 20);
@@ -101,6 +104,37 @@ public:
         }
     }
     wxXmlNode* Xml() const { return aMixer->GetXmlImage(); }
+    // The row's keys as fresh rows holding the same segments count them: its own, those of
+    // its filters and those of a filter's mask.
+    static void AddKeys(const TZVStreamRow& pRow, TFakeStreamRow& pCount) {
+        for (const TZVParamRow* param : pRow.aParamTab) {
+            TFakeParamRow* row = pCount.AddParam(param->aIsEnabled);
+            for (const TABCFormula& segment : param->aFormulaList)
+                row->insertFormula(segment, nullptr, false);
+        }
+        if (const TZVSourceRow* source = dynamic_cast<const TZVSourceRow*>(&pRow))
+            for (const TZVFilterRow* filter : source->aFilterChildList)
+                AddKeys(*filter, pCount);
+        if (const TZVFilterRow* filter = dynamic_cast<const TZVFilterRow*>(&pRow))
+            if (filter->aMask)
+                AddKeys(*filter->aMask, pCount);
+    }
+    static std::string Recount(const TZVStreamRow& pRow) {
+        TFakeStreamRow count;
+        AddKeys(pRow, count);
+        return KeyText(count.aKeyList);
+    }
+    // Nor does it leave a row without sequences, which a drag at a filter could make possible.
+    bool KeepsASequence(const TRange& pSelection) const {
+        for (TZVStreamRow* row : aRows)
+            if (std::all_of(row->aSequenceList.begin(), row->aSequenceList.end(),
+                            [&](const TRange& pSequence) {
+                                return pSelection.aBegin <= pSequence.aBegin &&
+                                       pSequence.aEnd <= pSelection.aEnd;
+                            }))
+                return false;
+        return true;
+    }
     void CheckSequences() const {
         for (TZVStreamRow* row : aRows) {
             long end = -2147483647L - 1;
@@ -110,6 +144,7 @@ public:
             }
             for (TZVParamRow* param : row->aParamTab)
                 Require(SegmentFault(*param).empty());
+            Require(KeyText(row->aKeyList) == Recount(*row));
         }
     }
 
@@ -144,6 +179,9 @@ void ResizeDrag(TFuzzInput& pInput, TTree& pTree) {
     std::vector<long> edges;
     for (const TRange& sequence : sequences)
         edges.insert(edges.end(), {sequence.aBegin, sequence.aEnd});
+    // Scaling may have shrunk every sequence away.
+    if (edges.empty())
+        return;
     const long time = edges[pInput.Byte() % edges.size()];
     std::list<TZVStreamRow*> rows;
     TRange limits(-100000, 100000);
@@ -186,9 +224,17 @@ void Scale(TFuzzInput& pInput, TTree& pTree) {
         row->ScaleTime(factor, pTree.aUndo);
 }
 
+// The host sets a duration only while a row holds one sequence from 0.
+void Duration(TFuzzInput& pInput, TTree& pTree) {
+    const long duration = 1 + long(pInput.Byte() % 250);
+    for (TZVStreamRow* row : pTree.aRows)
+        if (row->aSequenceList.size() == 1 && row->aSequenceList.front().aBegin == 0)
+            row->SetDuration(duration, pTree.aUndo);
+}
+
 // False for an edit whose records are not replayed.
 bool Edit(TFuzzInput& pInput, TTree& pTree, TFakeTimeSelection& pSelection) {
-    switch (pInput.Byte() % 7) {
+    switch (pInput.Byte() % 8) {
     case 0:
         ShiftDrag(pInput, pTree, pSelection);
         break;
@@ -201,14 +247,20 @@ bool Edit(TFuzzInput& pInput, TTree& pTree, TFakeTimeSelection& pSelection) {
         break;
     case 4: {
         // The host keeps one sequence: the first is never selected.
+        if (pTree.aMixer->aSequenceList.empty())
+            break;
         const long begin = pTree.aMixer->aSequenceList.front().aEnd;
         TRangeList selection, deleted;
         selection.push_back(TRange(begin, begin + long(pInput.Byte() % 250)));
-        pTree.aMixer->DeleteSequence(selection, deleted, pTree.aUndo);
+        if (pTree.KeepsASequence(selection.front()))
+            pTree.aMixer->DeleteSequence(selection, deleted, pTree.aUndo);
         break;
     }
     case 5:
         ParamResizeDrag(pInput, pTree);
+        break;
+    case 6:
+        Duration(pInput, pTree);
         break;
     default:
         Scale(pInput, pTree);
