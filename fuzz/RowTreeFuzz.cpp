@@ -11,6 +11,7 @@
 #include "DLL/Row/MixerRow.h"
 #include "FuzzInput.h"
 #include "support/FakeLibrary.h"
+#include "support/FakeRows.h"
 #include "support/TestContainerRows.h"
 
 #include <wx/xml/xml.h>
@@ -81,6 +82,8 @@ wxXmlNode* Element(TFuzzInput& pInput, int pDepth) {
 // The tree read from pElement under a fresh root and written back; null on a TError.
 std::unique_ptr<wxXmlNode> ReadAndWrite(const wxXmlNode* pElement, wxXmlNode* pPath) {
     const std::unique_ptr<TTestMixerRow> root = MakeTestRoot();
+    // Rows are read while a project is open, as in the host: media rows ask for its rate.
+    const TFakeProject project(root.get());
     TZVStreamRow* row = nullptr;
     try {
         row = TZVStreamRow::Create(pElement, root.get(), nullptr);
