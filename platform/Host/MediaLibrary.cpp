@@ -4,33 +4,30 @@
 
 namespace {
 
-// The position of the text's last separator, "/" or "\"; npos without one.
-size_t LastSeparator(const wxString& pText) {
-    const size_t slash = pText.rfind(L'/');
-    const size_t backslash = pText.rfind(L'\\');
-    if (slash == wxString::npos)
-        return backslash;
-    return backslash == wxString::npos ? slash : std::max(slash, backslash);
+// Where the file name of a text starts: after its last separator, "/" or "\"; 0 without one.
+size_t NameStart(const wxString& pText) {
+    const size_t separator = pText.find_last_of(L"/\\");
+    return separator == wxString::npos ? 0 : separator + 1;
 }
 
 } // namespace
 
-TZVLibraryEntry::TZVLibraryEntry(const wxString& pText, const wxString& pPath, bool pOffline,
+TZVLibraryEntry::TZVLibraryEntry(const wxString& pText, const wxFileName& pFolder, bool pOffline,
                                  std::ostream& pMessages) {
-    const size_t separator = LastSeparator(pText);
-    if (separator == wxString::npos) {
-        // Written back as the file name's full path, which is the text itself.
-        aInfo.aFileName = wxFileName(pText);
-    } else {
-        aInfo.aPrefix = pText.substr(0, separator + 1);
-        aInfo.aFileName = wxFileName(wxFileName(pPath).GetPath(), pText.substr(separator + 1));
-    }
+    const size_t nameStart = NameStart(pText);
+    aInfo.aPrefix = pText.substr(0, nameStart);
+    aInfo.aFileName = pFolder;
+    aInfo.aFileName.SetFullName(pText.substr(nameStart));
     wxString reason = pText.empty() ? L"no file named" : L"not opened";
     if (!pText.empty() && !pOffline)
-        aMedia.reset(TZVMedia::Open(pPath, &reason));
+        aMedia.reset(TZVMedia::Open(aInfo.aFileName.GetFullPath(), &reason));
     if (!aMedia)
         pMessages << "medium \"" << pText.utf8_string() << "\" is offline: "
                   << reason.utf8_string() << "\n";
+    // Without a directory part the text is written back as the file name's full path: it
+    // stays the text itself.
+    if (nameStart == 0)
+        aInfo.aFileName = wxFileName(pText);
 }
 
 TZVLibraryEntry::~TZVLibraryEntry() = default;
@@ -53,17 +50,21 @@ int TZVMediaLibrary::FindMedia(const wxString& pText) const {
     const auto found = aIndex.find(pText);
     if (found != aIndex.end())
         return found->second;
-    aEntries.push_back(
-        std::make_unique<TZVLibraryEntry>(pText, Resolve(pText, aFolder), aOffline, aMessages));
+    aEntries.push_back(std::make_unique<TZVLibraryEntry>(
+        pText, Directory(pText.substr(0, NameStart(pText))), aOffline, aMessages));
     aIndex.emplace(pText, int(aEntries.size() - 1));
     return int(aEntries.size() - 1);
 }
 
-wxString TZVMediaLibrary::Resolve(const wxString& pText, const wxString& pFolder) {
-    wxString path = pText;
-    path.Replace(L"\\", L"/");
-    wxFileName name(path);
-    if (name.IsRelative())
-        name.MakeAbsolute(pFolder);
-    return name.GetFullPath();
+const wxFileName& TZVMediaLibrary::Directory(const wxString& pPart) const {
+    auto found = aDirectories.find(pPart);
+    if (found == aDirectories.end()) {
+        wxString path = pPart;
+        path.Replace(L"\\", L"/");
+        wxFileName name(path);
+        if (name.IsRelative())
+            name.MakeAbsolute(aFolder);
+        found = aDirectories.emplace(pPart, name).first;
+    }
+    return found->second;
 }

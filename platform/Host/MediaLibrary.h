@@ -8,17 +8,17 @@
 
 #include "DLL/Row/Library.h"
 
-#include <map>
 #include <memory>
 #include <ostream>
 #include <set>
+#include <unordered_map>
 #include <vector>
 
 class TZVLibraryEntry : public IZVLibraryMedia {
 public:
-    // The entry of pText, opened from pPath unless pOffline; an offline one prints its
-    // reason to pMessages.
-    TZVLibraryEntry(const wxString& pText, const wxString& pPath, bool pOffline,
+    // The entry of pText, whose directory part names pFolder, opened unless pOffline; an
+    // offline one prints its reason to pMessages.
+    TZVLibraryEntry(const wxString& pText, const wxFileName& pFolder, bool pOffline,
                     std::ostream& pMessages);
     ~TZVLibraryEntry() override;
 
@@ -49,15 +49,17 @@ public:
     // Never negative: a text met for the first time gets a new entry, online or not.
     int FindMedia(const wxString& pText) const override;
 
-    // The file a text names, resolved against pFolder.
-    static wxString Resolve(const wxString& pText, const wxString& pFolder);
-
 private:
+    // The folder a text's directory part (up to its last separator) names, resolved against
+    // aFolder once per part: media mostly share a few folders, and resolving is costly.
+    const wxFileName& Directory(const wxString& pPart) const;
+
     const wxString aFolder;
     const bool aOffline;
     std::ostream& aMessages;
     // Entries are made when the rows ask for them, through the const interface.
     mutable std::vector<std::unique_ptr<TZVLibraryEntry>> aEntries;
-    mutable std::map<wxString, int> aIndex;
+    mutable std::unordered_map<wxString, int> aIndex;
+    mutable std::unordered_map<wxString, wxFileName> aDirectories;
     IZVLibrary* const aPrevious;
 };
