@@ -1,8 +1,8 @@
 // TZVHost: the command-line host's side of the module, without a window: the current
-// project (its format and root row), an empty time and row selection, a panel builder that
-// builds no panel, and an editor listener that follows nothing but answers the module's
-// questions by a fixed policy. It installs itself in the module's statics while it lives
-// and puts back what was there before.
+// project (its format and root row), a time selection the host's commands set, an empty row
+// selection, a panel builder that builds no panel, and an editor listener that follows
+// nothing but answers the module's questions by a fixed policy. It installs itself in the
+// module's statics while it lives and puts back what was there before.
 #pragma once
 
 #include "DLL/Ctl/TimeSelection.h"
@@ -33,7 +33,7 @@ public:
 
     TZVStreamRow* GetRootRow() const override { return aRoot; }
     const TMediaFormat& GetMediaFormat() const override { return aFormat; }
-    const TRangeList& GetRangeList() const override { return aNoRanges; }
+    const TRangeList& GetRangeList() const override { return aSelection; }
     bool IsKeySelMode() const override { return false; }
     bool IsSelected(const TZVBaseRow*) override { return false; }
     // No panel: there is no window to build it in.
@@ -66,6 +66,8 @@ public:
     // Makes pRoot and pLibrary (owned; the rows play the library's media) the project's,
     // deleting the previous root, then the previous library.
     void SetProject(TZVStreamRow* pRoot, std::unique_ptr<TZVMediaLibrary> pLibrary);
+    // The selected time ranges, which sequence drags and deletes act on.
+    void SetTimeSelection(const TRangeList& pRanges) { aSelection = pRanges; }
 
     TMediaFormat aFormat;
     std::ostream& aMessages;
@@ -74,7 +76,7 @@ private:
     TZVStreamRow* aRoot = nullptr;
     std::unique_ptr<TZVMediaLibrary> aLibrary;
     const bool aAcceptChanges;
-    const TRangeList aNoRanges;
+    TRangeList aSelection;
     IZVProject* const aPrevProject;
     ITimeSelection* const aPrevTimeSelection;
     IRowSelection* const aPrevRowSelection;

@@ -76,9 +76,20 @@ void THostUndo::AddSetup(wxXmlNode* pRecord) {
 
 void THostUndo::CompleteAction(TUndoBuffer* pBuffer) {
     std::unique_ptr<wxXmlNode> record(std::move(aRecord));
-    if (record && record->GetChildren())
-        TXmlUndoData::RecordAndFreeUndoData(this, pBuffer, aAction, false, record.release(),
+    if (!record || !record->GetChildren())
+        return;
+    try {
+        TXmlUndoData::RecordAndFreeUndoData(this, pBuffer, aAction, false, record.get(),
                                             aInfo.wc_str(), nullptr, false);
+        record.release();
+    } catch (const TError&) {
+        // An edit that cannot be undone is not made: its record, applied, takes it back.
+        if (TXmlUndoData* data = TXmlUndoData::Create(this, aAction, record.get(), false)) {
+            TUndoBuffer::Recover(*data);
+            TXmlUndoData::Release(data);
+        }
+        throw;
+    }
 }
 
 wxXmlNode* THostUndo::TakeParamImage(TZVParamRow& pRow) {
@@ -126,9 +137,9 @@ bool THostUndo::ApplyUndo(TUndoData* pData, TUndoBuffer* pBuffer, bool) {
         if (wxXmlNode* child = ApplyChild(it->first, it->second))
             opposite->AddChild(child);
     const wxString info = TXmlUndoData::GetInfo(tree.get());
-    TXmlUndoData::RecordAndFreeUndoData(this, pBuffer, record->aAction, false, opposite,
-                                        info.wc_str(), pData, true);
-    return true;
+    // False when the opposite no longer fits: it has been applied back, nothing changed.
+    return TXmlUndoData::RecordAndFreeUndoData(this, pBuffer, record->aAction, false, opposite,
+                                               info.wc_str(), pData, true);
 }
 
 wxString THostUndo::UndoAction(TUndoData* pData, bool pRedo) {

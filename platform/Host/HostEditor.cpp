@@ -1,0 +1,269 @@
+#include "HostEditor.h"
+
+#include "ALL/Error.h"
+#include "ALL/Number.h"
+#include "ALL/Range.h"
+#include "ALL/Variant.h"
+#include "DLL/Row/ParamRow.h"
+#include "DLL/Row/StreamFactory.h"
+#include "DLL/Row/StreamRow.h"
+#include "DLL/Row/ZVFormula.h"
+#include "Host.h"
+
+#include <wx/xml/xml.h>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <list>
+#include <memory>
+
+namespace {
+
+// pAction on every stream row of pRow's subtree, pRow included, while it answers true; false
+// when it did not. The root is walked too, though ApplyOperation leaves it out.
+template <class TAction>
+bool EveryRow(TZVStreamRow& pRow, TAction pAction) {
+    class TWalk : public TZVStreamRow::IStreamTreeOperation {
+    public:
+        explicit TWalk(TAction& pDo) : aDo(pDo) {}
+        bool Apply(TZVStreamRow* pRow) override {
+            aDone = aDone && aDo(*pRow);
+            return aDone;
+        }
+        TAction& aDo;
+        bool aDone = true;
+    } walk(pAction);
+    if (!pRow.aParent)
+        walk.Apply(&pRow);
+    pRow.ApplyOperation(walk);
+    return walk.aDone;
+}
+
+// Inside one of pRanges: the rule by which a sequence is selected.
+bool Selected(const TRange& pSequence, const TRangeList& pRanges) {
+    return std::any_of(pRanges.begin(), pRanges.end(), [&](const TRange& pRange) {
+        return pRange.aBegin <= pSequence.aBegin && pSequence.aEnd <= pRange.aEnd;
+    });
+}
+
+bool Overlaps(const TRangeList& pDistances, long pDistance) {
+    return std::any_of(pDistances.begin(), pDistances.end(), [&](const TRange& pRange) {
+        return pRange.aBegin <= pDistance && pDistance < pRange.aEnd;
+    });
+}
+
+long ScaledTime(long pTime, double pFactor) {
+    return SaturateToInt(std::nearbyint(double(pTime) * pFactor));
+}
+
+// A time a key can stand at: beyond, a piece would start at the open end.
+bool KeyTime(long pTime) {
+    return pTime >= -TZVParamRow::OPEN_END - 1 && pTime <= TZVParamRow::OPEN_END;
+}
+
+bool AtKey(const TZVParamRow& pRow, long pTime) {
+    const TABCFormula* left;
+    const TABCFormula* right;
+    pRow.aFormulaList.GetCurvesAt(pTime, left, right, nullptr);
+    return left != right;
+}
+
+} // namespace
+
+THostEditor::THostEditor(TZVHost& pHost, unsigned long pBufferSize)
+    : aHost(pHost), aBuffer(pBufferSize), aUndo(aBuffer) {}
+
+bool THostEditor::InProject(const TZVBaseRow* pRow) const {
+    for (const TZVBaseRow* row = pRow; row; row = row->aParent)
+        if (row == aHost.GetRootRow())
+            return true;
+    return false;
+}
+
+bool THostEditor::Complete() {
+    try {
+        aBuffer.CompleteAction();
+    } catch (const TError& error) {
+        aHost.aMessages << "edit not made, its undo record does not fit: "
+                        << error.utf8_string() << "\n";
+        return false;
+    }
+    return true;
+}
+
+bool THostEditor::EditKey(TZVParamRow* pRow, long pTime, bool pLeftSide, bool pEase,
+                          EContinuity pCont) {
+    // Easing shapes a free slope: a flat or smooth key has none.
+    const bool eases = !pEase || pCont == contNONE || pCont == contANGLE;
+    if (!InProject(pRow) || !KeyTime(pTime) || pCont < contFLAT || pCont > contSMOOTH || !eases)
+        return false;
+    aUndo.BeginAction(THostUndo::undoActionKEY, L"Edit key");
+    pRow->EditKey(pTime, pLeftSide, pEase, pCont, aUndo);
+    return Complete();
+}
+
+bool THostEditor::EditKeyValue(TZVParamRow* pRow, long pTime, bool pLeftSide,
+                               const TVariant& pValue) {
+    if (!InProject(pRow) || !AtKey(*pRow, pTime) || !pRow->IsKeyValue(pValue))
+        return false;
+    aUndo.BeginAction(THostUndo::undoActionVALUE, L"Key value");
+    pRow->EditKeyValue(pTime, pLeftSide, pValue, &aUndo);
+    return Complete();
+}
+
+bool THostEditor::DeleteKey(TZVParamRow* pRow, long pTime) {
+    if (!InProject(pRow) || !AtKey(*pRow, pTime))
+        return false;
+    aUndo.BeginAction(THostUndo::undoActionKEY, L"Delete key");
+    pRow->DeleteKey(pTime, aUndo);
+    return Complete();
+}
+
+bool THostEditor::SetFormula(TZVParamRow* pRow, const wxString& pText) {
+    if (!InProject(pRow))
+        return false;
+    wxXmlNode value(wxXML_ELEMENT_NODE, L"value");
+    value.AddChild(new wxXmlNode(wxXML_TEXT_NODE, wxString(), pText));
+    std::unique_ptr<TZVFormula> formula(new TZVFormula(pRow));
+    if (!formula->ValueFromXml(&value, pRow->aTypeDef) || !formula->Resolve())
+        return false;
+    aUndo.BeginAction(THostUndo::undoActionFORMULA, L"Formula");
+    pRow->SetFormula(formula.release());
+    aUndo.AddParamRow(pRow);
+    return Complete();
+}
+
+bool THostEditor::ShiftSelection(TZVStreamRow* pRow, long pDistance, bool pCopy) {
+    std::list<TZVStreamRow*> rows;
+    if (!InProject(pRow) || pDistance == 0 || pDistance < INT_MIN || pDistance > INT_MAX ||
+        !pRow->BeginShift(rows, nullptr, nullptr))
+        return false;
+    aUndo.BeginAction(THostUndo::undoActionDRAG, pCopy ? L"Copy" : L"Move");
+    TRangeList free, all;
+    pRow->BeginShift(rows, &free, &all);
+    // A drag that lands on a sequence ends where it began: nothing is recorded.
+    const bool lands = !Overlaps(pCopy ? all : free, pDistance);
+    for (TZVStreamRow* row : rows)
+        if (lands)
+            row->Shift(int(pDistance), pCopy);
+    for (TZVStreamRow* row : rows)
+        row->EndShift(aUndo);
+    return Complete() && lands;
+}
+
+bool THostEditor::ResizeEdge(TZVStreamRow* pRow, long pTime, bool pLeft, long pDistance) {
+    TRange limits(INT_MIN, INT_MAX);
+    if (!InProject(pRow) || pDistance == 0 || !pRow->BeginResize(pTime, pLeft, limits, nullptr))
+        return false;
+    aUndo.BeginAction(THostUndo::undoActionDRAG, L"Resize");
+    std::list<TZVStreamRow*> rows;
+    pRow->BeginResize(pTime, pLeft, limits, &rows);
+    const bool within = limits.aBegin <= pDistance && pDistance <= limits.aEnd;
+    for (TZVStreamRow* row : rows)
+        if (within)
+            row->Resize(pDistance);
+    for (TZVStreamRow* row : rows)
+        row->EndShift(aUndo);
+    return Complete() && within;
+}
+
+bool THostEditor::Split(TZVStreamRow* pRow, long pTime) {
+    if (!InProject(pRow) || !pRow->SplitJoinAt(pTime, nullptr, true))
+        return false;
+    aUndo.BeginAction(THostUndo::undoActionSPLIT, L"Split");
+    pRow->SplitJoinAt(pTime, &aUndo, true);
+    return Complete();
+}
+
+bool THostEditor::Join(TZVStreamRow* pRow, long pTime) {
+    if (!InProject(pRow) || !pRow->SplitJoinAt(pTime, nullptr, false))
+        return false;
+    aUndo.BeginAction(THostUndo::undoActionJOIN, L"Join");
+    pRow->SplitJoinAt(pTime, &aUndo, false);
+    return Complete();
+}
+
+bool THostEditor::DeleteSelection(TZVStreamRow* pRow) {
+    const TRangeList& selection = aHost.GetRangeList();
+    // The rows below delete within what pRow deletes, which lies in the selection: each must
+    // keep a sequence outside it.
+    const auto keeps = [&](const TZVStreamRow& pStream) {
+        return std::any_of(pStream.aSequenceList.begin(), pStream.aSequenceList.end(),
+                           [&](const TRange& pSequence) { return !Selected(pSequence, selection); });
+    };
+    if (!InProject(pRow) ||
+        std::none_of(pRow->aSequenceList.begin(), pRow->aSequenceList.end(),
+                     [&](const TRange& pSequence) { return Selected(pSequence, selection); }) ||
+        !EveryRow(*pRow, keeps))
+        return false;
+    aUndo.BeginAction(THostUndo::undoActionDELETE, L"Delete");
+    TRangeList deleted;
+    pRow->DeleteSequence(selection, deleted, aUndo);
+    return Complete();
+}
+
+bool THostEditor::Scale(double pFactor) {
+    TZVStreamRow* root = aHost.GetRootRow();
+    const auto keeps = [&](const TZVStreamRow& pStream) {
+        return std::any_of(pStream.aSequenceList.begin(), pStream.aSequenceList.end(),
+                           [&](const TRange& pSequence) {
+                               return ScaledTime(pSequence.aBegin, pFactor) !=
+                                      ScaledTime(pSequence.aEnd, pFactor);
+                           });
+    };
+    if (!root || !std::isfinite(pFactor) || pFactor <= 0.0 || !EveryRow(*root, keeps))
+        return false;
+    aUndo.BeginAction(THostUndo::undoActionSCALE, L"Scale");
+    EveryRow(*root, [&](TZVStreamRow& pStream) {
+        pStream.ScaleTime(pFactor, aUndo);
+        return true;
+    });
+    return Complete();
+}
+
+bool THostEditor::SetDuration(long pDuration) {
+    TZVStreamRow* root = aHost.GetRootRow();
+    if (!root || pDuration <= 0 || pDuration > INT_MAX || root->aSequenceList.size() != 1 ||
+        root->aSequenceList.front().aBegin != 0)
+        return false;
+    aUndo.BeginAction(THostUndo::undoActionDURATION, L"Duration");
+    root->SetDuration(pDuration, aUndo);
+    return Complete();
+}
+
+bool THostEditor::EditSetup(TZVStreamRow* pRow, int pIndex, const TVariant& pValue) {
+    if (!InProject(pRow) || pIndex < 0 || pIndex >= pRow->GetSetupCount() ||
+        size_t(pIndex) >= pRow->aSetupTab.size())
+        return false;
+    const int type = pRow->GetControlTab()[pRow->GetSetupControl(pIndex)].aTypeDef.aType;
+    const bool fits = type == paramTypeTEXT
+                          ? pValue.IsText()
+                          : pValue.IsNumeric() && std::isfinite(pValue.GetDouble());
+    if (!fits)
+        return false;
+    aUndo.BeginAction(THostUndo::undoActionSETUP, L"Setup");
+    bool update = false;
+    aUndo.AddSetup(pRow->EditSetup(pIndex, pValue, update));
+    if (update)
+        pRow->OnSetupUpdate(pIndex);
+    return Complete();
+}
+
+wxString THostEditor::UndoLabel() {
+    wxString label;
+    aBuffer.UndoAction(label, false);
+    return label;
+}
+
+wxString THostEditor::RedoLabel() {
+    wxString label;
+    aBuffer.UndoAction(label, true);
+    return label;
+}
+
+wxString THostEditor::AltRedoLabel() {
+    wxString label;
+    aBuffer.AltRedoAction(label);
+    return label;
+}

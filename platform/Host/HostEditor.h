@@ -1,0 +1,69 @@
+// THostEditor: the host's edit commands over the current project of a TZVHost, each one
+// action of the undo history, with undo, redo and their labels. A command checks its input
+// first: bad input (a row not in the project, a time or value the row would refuse, an edit
+// that leaves a row without sequences) answers false, changes nothing and stores no record.
+#pragma once
+
+#include "HostUndo.h"
+
+#include "DLL/Bas/Formula.h"
+#include "DLL/Edt/UndoBuffer.h"
+
+#include <wx/string.h>
+
+class TVariant;
+class TZVHost;
+class TZVParamRow;
+class TZVStreamRow;
+
+class THostEditor {
+public:
+    // The history takes pBufferSize bytes; the project is pHost's current one.
+    THostEditor(TZVHost& pHost, unsigned long pBufferSize);
+
+    // Key edits of a parameter row (see TZVParamRow): setting the key at pTime, the value at
+    // a key, deleting a key.
+    bool EditKey(TZVParamRow* pRow, long pTime, bool pLeftSide, bool pEase, EContinuity pCont);
+    bool EditKeyValue(TZVParamRow* pRow, long pTime, bool pLeftSide, const TVariant& pValue);
+    bool DeleteKey(TZVParamRow* pRow, long pTime);
+    // Makes the expression pText the row's value; false when it does not read or bind.
+    bool SetFormula(TZVParamRow* pRow, const wxString& pText);
+
+    // Sequence edits of pRow and the rows below it. A drag moves (or copies) the sequences of
+    // the time selection pDistance, when they land clear of the others.
+    bool ShiftSelection(TZVStreamRow* pRow, long pDistance, bool pCopy);
+    // Drags the sequence edge at pTime (pLeft: see TZVStreamRow::BeginResize) pDistance,
+    // within the limits the rows give.
+    bool ResizeEdge(TZVStreamRow* pRow, long pTime, bool pLeft, long pDistance);
+    bool Split(TZVStreamRow* pRow, long pTime);
+    bool Join(TZVStreamRow* pRow, long pTime);
+    // Deletes the sequences inside the time selection; refused when a row would lose them all.
+    bool DeleteSelection(TZVStreamRow* pRow);
+    // Multiplies every time of the project by pFactor, finite and above 0; refused when a
+    // row would be left without sequences.
+    bool Scale(double pFactor);
+    // The root's only sequence, from 0, ends at pDuration (above 0).
+    bool SetDuration(long pDuration);
+    // Sets setup pIndex of pRow to pValue: a text for a text setup, else a finite number.
+    bool EditSetup(TZVStreamRow* pRow, int pIndex, const TVariant& pValue);
+
+    // False when nothing was undone: nothing left, or the record was refused.
+    bool Undo() { return aBuffer.Undo(); }
+    void Redo() { aBuffer.Redo(); }
+    void AltRedo() { aBuffer.AltRedo(); }
+    wxString UndoLabel();
+    wxString RedoLabel();
+    wxString AltRedoLabel();
+
+    TUndoBuffer& GetBuffer() { return aBuffer; }
+
+private:
+    bool InProject(const TZVBaseRow* pRow) const;
+    // Completes the open action; false (the edit taken back, the reason printed) when its
+    // record cannot be stored.
+    bool Complete();
+
+    TZVHost& aHost;
+    TUndoBuffer aBuffer;
+    THostUndo aUndo;
+};
