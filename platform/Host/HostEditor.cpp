@@ -7,6 +7,7 @@
 #include "DLL/Row/ParamRow.h"
 #include "DLL/Row/StreamFactory.h"
 #include "DLL/Row/StreamRow.h"
+#include "DLL/Row/SuperParamRow.h"
 #include "DLL/Row/ZVFormula.h"
 #include "Host.h"
 
@@ -62,11 +63,28 @@ bool KeyTime(long pTime) {
     return pTime >= -TZVParamRow::OPEN_END - 1 && pTime <= TZVParamRow::OPEN_END;
 }
 
-bool AtKey(const TZVParamRow& pRow, long pTime) {
+// A key at pTime; with pSide, one with a segment on the side pLeftSide picks.
+bool AtKey(const TZVParamRow& pRow, long pTime, bool pSide = false, bool pLeftSide = false) {
     const TABCFormula* left;
     const TABCFormula* right;
     pRow.aFormulaList.GetCurvesAt(pTime, left, right, nullptr);
-    return left != right;
+    return left != right && (!pSide || (pLeftSide ? left : right));
+}
+
+// Easing shapes a free slope, which flat and smooth segments have not: the key's own, the
+// segments around it and the one after them must have one. A key in a gap gets flat pieces,
+// and a row with an expression gets its flat default keys.
+bool EaseFits(const TZVParamRow& pRow, long pTime, EContinuity pCont) {
+    const TABCFormula* left;
+    const TABCFormula* right;
+    const TABCFormula* next;
+    pRow.aFormulaList.GetCurvesAt(pTime, left, right, &next);
+    if ((pCont != contNONE && pCont != contANGLE) || pRow.aFormula || (!left && !right))
+        return false;
+    for (const TABCFormula* segment : {left, right, next})
+        if (segment && (segment->aCont == contFLAT || segment->aCont == contSMOOTH))
+            return false;
+    return true;
 }
 
 } // namespace
@@ -89,14 +107,13 @@ bool THostEditor::Complete() {
                         << error.utf8_string() << "\n";
         return false;
     }
-    return true;
+    return aUndo.Stored();
 }
 
 bool THostEditor::EditKey(TZVParamRow* pRow, long pTime, bool pLeftSide, bool pEase,
                           EContinuity pCont) {
-    // Easing shapes a free slope: a flat or smooth key has none.
-    const bool eases = !pEase || pCont == contNONE || pCont == contANGLE;
-    if (!InProject(pRow) || !KeyTime(pTime) || pCont < contFLAT || pCont > contSMOOTH || !eases)
+    if (!InProject(pRow) || !KeyTime(pTime) || pCont < contFLAT || pCont > contSMOOTH ||
+        (pEase && !EaseFits(*pRow, pTime, pCont)))
         return false;
     aUndo.BeginAction(THostUndo::undoActionKEY, L"Edit key");
     pRow->EditKey(pTime, pLeftSide, pEase, pCont, aUndo);
@@ -105,7 +122,7 @@ bool THostEditor::EditKey(TZVParamRow* pRow, long pTime, bool pLeftSide, bool pE
 
 bool THostEditor::EditKeyValue(TZVParamRow* pRow, long pTime, bool pLeftSide,
                                const TVariant& pValue) {
-    if (!InProject(pRow) || !AtKey(*pRow, pTime) || !pRow->IsKeyValue(pValue))
+    if (!InProject(pRow) || !AtKey(*pRow, pTime, true, pLeftSide) || !pRow->IsKeyValue(pValue))
         return false;
     aUndo.BeginAction(THostUndo::undoActionVALUE, L"Key value");
     pRow->EditKeyValue(pTime, pLeftSide, pValue, &aUndo);
@@ -121,7 +138,8 @@ bool THostEditor::DeleteKey(TZVParamRow* pRow, long pTime) {
 }
 
 bool THostEditor::SetFormula(TZVParamRow* pRow, const wxString& pText) {
-    if (!InProject(pRow))
+    // A composite's value is its components' combination, which an expression would replace.
+    if (!InProject(pRow) || dynamic_cast<const TZVSuperParamRow*>(pRow))
         return false;
     wxXmlNode value(wxXML_ELEMENT_NODE, L"value");
     value.AddChild(new wxXmlNode(wxXML_TEXT_NODE, wxString(), pText));

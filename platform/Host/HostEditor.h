@@ -2,6 +2,7 @@
 // action of the undo history, with undo, redo and their labels. A command checks its input
 // first: bad input (a row not in the project, a time or value the row would refuse, an edit
 // that leaves a row without sequences) answers false, changes nothing and stores no record.
+// An edit that changes nothing stores no record either, and answers false.
 #pragma once
 
 #include "HostUndo.h"
@@ -26,7 +27,8 @@ public:
     bool EditKey(TZVParamRow* pRow, long pTime, bool pLeftSide, bool pEase, EContinuity pCont);
     bool EditKeyValue(TZVParamRow* pRow, long pTime, bool pLeftSide, const TVariant& pValue);
     bool DeleteKey(TZVParamRow* pRow, long pTime);
-    // Makes the expression pText the row's value; false when it does not read or bind.
+    // Makes the expression pText the row's value; false when it does not read or bind, and
+    // for a composite row.
     bool SetFormula(TZVParamRow* pRow, const wxString& pText);
 
     // Sequence edits of pRow and the rows below it. A drag moves (or copies) the sequences of

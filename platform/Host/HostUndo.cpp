@@ -76,12 +76,14 @@ void THostUndo::AddSetup(wxXmlNode* pRecord) {
 
 void THostUndo::CompleteAction(TUndoBuffer* pBuffer) {
     std::unique_ptr<wxXmlNode> record(std::move(aRecord));
+    aStored = false;
     if (!record || !record->GetChildren())
         return;
     try {
         TXmlUndoData::RecordAndFreeUndoData(this, pBuffer, aAction, false, record.get(),
                                             aInfo.wc_str(), nullptr, false);
         record.release();
+        aStored = true;
     } catch (const TError&) {
         // An edit that cannot be undone is not made: its record, applied, takes it back.
         if (TXmlUndoData* data = TXmlUndoData::Create(this, aAction, record.get(), false)) {

@@ -43,6 +43,9 @@ public:
     void AddSetup(wxXmlNode* pRecord);
 
     void CompleteAction(TUndoBuffer* pBuffer) override;
+    // Whether the last action completed stored a record: an edit that changed nothing
+    // leaves none.
+    bool Stored() const { return aStored; }
     bool ApplyUndo(TUndoData* pData, TUndoBuffer* pBuffer, bool pRedo) override;
     wxString UndoAction(TUndoData* pData, bool pRedo) override;
 
@@ -76,4 +79,5 @@ private:
     wxString aInfo;
     EUndoAction aAction = undoActionKEY;
     bool aScaled = false;
+    bool aStored = false;
 };

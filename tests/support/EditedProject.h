@@ -124,7 +124,7 @@ public:
         return nullptr;
     }
 
-    // Every stream row (the root first) and every parameter row, in tree order.
+    // Every stream row (the root last) and every parameter row, in tree order.
     std::vector<TZVStreamRow*> aStreams;
     std::vector<TZVParamRow*> aParams;
     const std::string aFolder;
@@ -150,8 +150,8 @@ private:
         // The walk leaves the root out.
         aStreams.push_back(aHost.GetRootRow());
         aHost.GetRootRow()->ApplyOperation(collect);
-        std::list<TZVParamRow*> params;
-        aHost.GetRootRow()->ListParam(params);
-        aParams.assign(params.begin(), params.end());
+        // Composite rows too, which ListParam leaves out.
+        for (TZVStreamRow* row : aStreams)
+            aParams.insert(aParams.end(), row->aParamTab.begin(), row->aParamTab.end());
     }
 };

@@ -35,7 +35,7 @@ typedef std::function<bool(TEditedProject&)> TCommand;
 
 // The clip's image, the fade's opacity, the still's image, the frames' expression image.
 TZVParamRow* Param(TEditedProject& pProject, size_t pIndex) {
-    return pProject.aParams[3 + pIndex];
+    return pProject.aParams[4 + pIndex];
 }
 
 TEST(THostEditorTest, EachEditUndoesRedoesAndUndoesToTheSavedFiles) {
@@ -92,15 +92,15 @@ TEST(THostEditorTest, EachEditUndoesRedoesAndUndoesToTheSavedFiles) {
         const std::string before = project.Saved();
         ASSERT_TRUE(c.aCommand(project));
         const std::string after = project.Saved();
-        ASSERT_NE(after, before);
+        ASSERT_TRUE(after != before);
         EXPECT_EQ(project.aEditor.UndoLabel(), c.aLabel);
         EXPECT_TRUE(project.aEditor.Undo());
-        EXPECT_EQ(project.Saved(), before);
+        EXPECT_TRUE(project.Saved() == before);
         EXPECT_EQ(project.aEditor.RedoLabel(), c.aLabel);
         project.aEditor.Redo();
-        EXPECT_EQ(project.Saved(), after);
+        EXPECT_TRUE(project.Saved() == after);
         EXPECT_TRUE(project.aEditor.Undo());
-        EXPECT_EQ(project.Saved(), before);
+        EXPECT_TRUE(project.Saved() == before);
         EXPECT_EQ(project.aEditor.UndoLabel(), TUndoBuffer::theDefaultUndoAction);
         EXPECT_EQ(project.aMessages.str().find("not made"), std::string::npos);
     }
@@ -127,6 +127,7 @@ TEST(THostEditorTest, BadInputIsRefusedAndStoresNothing) {
         [&](TEditedProject&) { return editor.DeleteKey(image, 21); },
         [&](TEditedProject&) { return editor.DeleteKey(foreign, 0); },
         [&](TEditedProject&) { return editor.SetFormula(image, L"1 +"); },
+        [&](TEditedProject& p) { return editor.SetFormula(p.aParams[0], L"1"); },
         [&](TEditedProject&) { return editor.SetFormula(image, L"[mixer:None][param:1 - X].value"); },
         [&](TEditedProject& p) {
             p.aHost.SetTimeSelection(TRangeList());
@@ -169,7 +170,7 @@ TEST(THostEditorTest, BadInputIsRefusedAndStoresNothing) {
     for (size_t i = 0; i < sizeof refused / sizeof refused[0]; ++i) {
         SCOPED_TRACE(i);
         EXPECT_FALSE(refused[i](project));
-        EXPECT_EQ(project.Saved(), saved);
+        EXPECT_TRUE(project.Saved() == saved);
         EXPECT_EQ(editor.UndoLabel(), TUndoBuffer::theDefaultUndoAction);
     }
 }
@@ -178,7 +179,7 @@ TEST(THostEditorTest, AnEditWhoseRecordDoesNotFitIsTakenBack) {
     TEditedProject project(Project(), 256);
     const std::string saved = project.Saved();
     EXPECT_FALSE(project.aEditor.Split(project.aHost.GetRootRow(), 25));
-    EXPECT_EQ(project.Saved(), saved);
+    EXPECT_TRUE(project.Saved() == saved);
     EXPECT_EQ(project.aEditor.UndoLabel(), TUndoBuffer::theDefaultUndoAction);
     EXPECT_NE(project.aMessages.str().find("edit not made"), std::string::npos);
 }

@@ -1,0 +1,53 @@
+#include "support/HostEditModel.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+std::string Project() {
+    TRangeList sequences;
+    for (const TRange& sequence : {TRange(0, 40), TRange(40, 70), TRange(80, 100)})
+        sequences.push_back(sequence);
+    return ProjectText(100, sequences);
+}
+
+// Runs pSteps random steps; false at the first mismatch with the model.
+void RunSteps(THostEditModel& pModel, int pSteps, unsigned pSeed) {
+    std::mt19937 random(pSeed);
+    const THostEditModel::TDraw draw = [&] { return unsigned(random()); };
+    for (int step = 0; step < pSteps; ++step) {
+        const std::string mismatch = pModel.Step(draw);
+        ASSERT_EQ(mismatch, "") << "step " << step;
+    }
+}
+
+TEST(THostEditModelTest, AWholeHistoryFollowsTheModel) {
+    TEditedProject project(Project(), 1 << 20);
+    THostEditModel model(project);
+    RunSteps(model, 400, 1);
+    EXPECT_GT(model.aEdits, 50);
+    EXPECT_GT(model.aUndos, 50);
+    EXPECT_GT(model.aRedos, 20);
+    EXPECT_GT(model.aStaleRefusals, 0);
+    EXPECT_EQ(model.aDropped, 0);
+    EXPECT_EQ(model.aRecoveries, 0);
+}
+
+// Buffers of a few records: the oldest go, and a record whose opposite grew past the room
+// left is applied back.
+TEST(THostEditModelTest, ASmallBufferDropsOldRecordsAndRecovers) {
+    int recoveries = 0;
+    for (const auto& run : {std::make_pair(4000u, 2u), std::make_pair(6000u, 3u)}) {
+        TEditedProject project(Project(), run.first);
+        THostEditModel model(project);
+        RunSteps(model, 600, run.second);
+        EXPECT_GT(model.aUndos, 50);
+        EXPECT_GT(model.aDropped, 0);
+        recoveries += model.aRecoveries;
+    }
+    EXPECT_GE(recoveries, 3);
+}
+
+} // namespace
