@@ -187,18 +187,19 @@ bool THostEditor::ResizeEdge(TZVStreamRow* pRow, long pTime, bool pLeft, long pD
 }
 
 bool THostEditor::Split(TZVStreamRow* pRow, long pTime) {
-    if (!InProject(pRow) || !pRow->SplitJoinAt(pTime, nullptr, true))
-        return false;
-    aUndo.BeginAction(THostUndo::undoActionSPLIT, L"Split");
-    pRow->SplitJoinAt(pTime, &aUndo, true);
-    return Complete();
+    return SplitJoin(pRow, pTime, true);
 }
 
 bool THostEditor::Join(TZVStreamRow* pRow, long pTime) {
-    if (!InProject(pRow) || !pRow->SplitJoinAt(pTime, nullptr, false))
+    return SplitJoin(pRow, pTime, false);
+}
+
+bool THostEditor::SplitJoin(TZVStreamRow* pRow, long pTime, bool pSplit) {
+    if (!InProject(pRow) || !pRow->SplitJoinAt(pTime, nullptr, pSplit))
         return false;
-    aUndo.BeginAction(THostUndo::undoActionJOIN, L"Join");
-    pRow->SplitJoinAt(pTime, &aUndo, false);
+    aUndo.BeginAction(pSplit ? THostUndo::undoActionSPLIT : THostUndo::undoActionJOIN,
+                      pSplit ? L"Split" : L"Join");
+    pRow->SplitJoinAt(pTime, &aUndo, pSplit);
     return Complete();
 }
 

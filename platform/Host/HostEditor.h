@@ -61,6 +61,7 @@ public:
 
 private:
     bool InProject(const TZVBaseRow* pRow) const;
+    bool SplitJoin(TZVStreamRow* pRow, long pTime, bool pSplit);
     // Completes the open action; false (the edit taken back, the reason printed) when its
     // record cannot be stored.
     bool Complete();

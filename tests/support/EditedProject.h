@@ -93,6 +93,14 @@ inline std::string ProjectText(long pDuration, const TRangeList& pSequences) {
            video + audio + "</src-list></mixer></project>\n";
 }
 
+// The sequences (0, 40), (40, 70), (80, 100) under a root 100 long.
+inline std::string SmallProjectText() {
+    TRangeList sequences;
+    for (const TRange& sequence : {TRange(0, 40), TRange(40, 70), TRange(80, 100)})
+        sequences.push_back(sequence);
+    return ProjectText(100, sequences);
+}
+
 // pText loaded (media offline) into a host in a folder of its own, with an editor whose
 // history takes pBufferSize bytes. Throws what the load throws.
 class TEditedProject {

@@ -6,13 +6,6 @@
 
 namespace {
 
-std::string Project() {
-    TRangeList sequences;
-    for (const TRange& sequence : {TRange(0, 40), TRange(40, 70), TRange(80, 100)})
-        sequences.push_back(sequence);
-    return ProjectText(100, sequences);
-}
-
 // Runs pSteps random steps; false at the first mismatch with the model.
 void RunSteps(THostEditModel& pModel, int pSteps, unsigned pSeed) {
     std::mt19937 random(pSeed);
@@ -24,7 +17,7 @@ void RunSteps(THostEditModel& pModel, int pSteps, unsigned pSeed) {
 }
 
 TEST(THostEditModelTest, AWholeHistoryFollowsTheModel) {
-    TEditedProject project(Project(), 1 << 20);
+    TEditedProject project(SmallProjectText(), 1 << 20);
     THostEditModel model(project);
     RunSteps(model, 400, 1);
     EXPECT_GT(model.aEdits, 50);
@@ -40,7 +33,7 @@ TEST(THostEditModelTest, AWholeHistoryFollowsTheModel) {
 TEST(THostEditModelTest, ASmallBufferDropsOldRecordsAndRecovers) {
     int recoveries = 0;
     for (const auto& run : {std::make_pair(4000u, 2u), std::make_pair(6000u, 3u)}) {
-        TEditedProject project(Project(), run.first);
+        TEditedProject project(SmallProjectText(), run.first);
         THostEditModel model(project);
         RunSteps(model, 600, run.second);
         EXPECT_GT(model.aUndos, 50);

@@ -14,14 +14,6 @@
 
 namespace {
 
-// Sequences (0, 40), (40, 70), (80, 100) under a root 100 long; keys at each begin and middle.
-std::string Project() {
-    TRangeList sequences;
-    for (const TRange& sequence : {TRange(0, 40), TRange(40, 70), TRange(80, 100)})
-        sequences.push_back(sequence);
-    return ProjectText(100, sequences);
-}
-
 const wchar_t* const VIDEO = L"Mixer video-mux Video of  ";
 const wchar_t* const CLIP = L"Source video-media clip of video-mux Video";
 
@@ -88,7 +80,7 @@ TEST(THostEditorTest, EachEditUndoesRedoesAndUndoesToTheSavedFiles) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.aLabel);
-        TEditedProject project(Project(), 1 << 16);
+        TEditedProject project(SmallProjectText(), 1 << 16);
         const std::string before = project.Saved();
         ASSERT_TRUE(c.aCommand(project));
         const std::string after = project.Saved();
@@ -107,7 +99,7 @@ TEST(THostEditorTest, EachEditUndoesRedoesAndUndoesToTheSavedFiles) {
 }
 
 TEST(THostEditorTest, BadInputIsRefusedAndStoresNothing) {
-    TEditedProject project(Project(), 1 << 16);
+    TEditedProject project(SmallProjectText(), 1 << 16);
     THostEditor& editor = project.aEditor;
     TFakeStreamRow stranger;
     TZVParamRow* const foreign = stranger.AddParam(true);
@@ -176,7 +168,7 @@ TEST(THostEditorTest, BadInputIsRefusedAndStoresNothing) {
 }
 
 TEST(THostEditorTest, AnEditWhoseRecordDoesNotFitIsTakenBack) {
-    TEditedProject project(Project(), 256);
+    TEditedProject project(SmallProjectText(), 256);
     const std::string saved = project.Saved();
     EXPECT_FALSE(project.aEditor.Split(project.aHost.GetRootRow(), 25));
     EXPECT_TRUE(project.Saved() == saved);
@@ -185,7 +177,7 @@ TEST(THostEditorTest, AnEditWhoseRecordDoesNotFitIsTakenBack) {
 }
 
 TEST(THostEditorTest, ASplitAtTheRootIsOneRecord) {
-    TEditedProject project(Project(), 1 << 16);
+    TEditedProject project(SmallProjectText(), 1 << 16);
     ASSERT_TRUE(project.aEditor.Split(project.aHost.GetRootRow(), 25));
     const TUndoBuffer& buffer = project.aEditor.GetBuffer();
     const auto* record =

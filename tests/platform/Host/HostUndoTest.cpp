@@ -14,15 +14,8 @@
 
 namespace {
 
-std::string Project() {
-    TRangeList sequences;
-    for (const TRange& sequence : {TRange(0, 40), TRange(40, 70), TRange(80, 100)})
-        sequences.push_back(sequence);
-    return ProjectText(100, sequences);
-}
-
 TEST(THostUndoTest, AStalePathIsRefusedAndChangesNothing) {
-    TEditedProject project(Project(), 1 << 16);
+    TEditedProject project(SmallProjectText(), 1 << 16);
     ASSERT_TRUE(project.aEditor.Split(project.aHost.GetRootRow(), 25));
     project.Stream(L"Source video-media clip of video-mux Video")->Rename(L"Gone");
     const std::string edited = project.Saved();
@@ -35,7 +28,7 @@ TEST(THostUndoTest, AStalePathIsRefusedAndChangesNothing) {
 // component, its new key deleted, is reported a second time: its record keeps both images,
 // applied last to first.
 TEST(THostUndoTest, ARowReportedTwiceKeepsAChildPerReport) {
-    TEditedProject project(Project(), 1 << 16);
+    TEditedProject project(SmallProjectText(), 1 << 16);
     TZVStreamRow* video = project.Stream(L"Mixer video-mux Video of  ");
     TZVParamRow* colour = video->aParamTab[0];
     TZVParamRow* red = video->aParamTab[1];
