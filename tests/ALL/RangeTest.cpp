@@ -93,37 +93,34 @@ TEST(RangeList, AddMergesWhatItOverlapsOrTouches) {
     EXPECT_EQ(Ranges(list), (TRanges{{0, 10}, {20, 50}, {60, 70}}));
 }
 
+// For each time: Find (its three forms agree), then FindBegin, LowerBound and UpperBound, as
+// indices ("e" for the end).
 TEST(RangeList, LookUpsGoByBegin) {
     TRangeList list = List({{0, 10}, {20, 30}});
-    const auto first = list.begin(), second = std::next(first), end = list.end();
-    // Find (its three forms), then FindBegin, LowerBound and UpperBound.
-    const std::tuple<long, bool, TRangeList::iterator, TRangeList::iterator, TRangeList::iterator,
-                     TRangeList::iterator>
-        cases[] = {{10, false, first, end, second, second},
-                   {25, true, second, end, end, end},
-                   {-1, false, end, end, first, first},
-                   {20, true, second, second, second, end},
-                   {30, false, second, end, end, end}};
-    for (const auto& [time, found, pos, begin, lower, upper] : cases) {
-        TRangeList::iterator byReference = first, byPointer = first;
-        EXPECT_EQ(list.Find(time, byReference), found) << time;
-        EXPECT_EQ(byReference, pos) << time;
-        EXPECT_EQ(list.Find(time, &byPointer), found);
-        EXPECT_EQ(byPointer, pos);
-        EXPECT_EQ(list.Find(time), found);
-        EXPECT_EQ(list.FindBegin(time), begin) << time;
-        EXPECT_EQ(list.LowerBound(time), lower) << time;
-        EXPECT_EQ(list.UpperBound(time), upper) << time;
+    const auto index = [&list](TRangeList::iterator pPos) {
+        return pPos == list.end() ? std::string("e")
+                                  : std::to_string(std::distance(list.begin(), pPos));
+    };
+    std::string found;
+    for (long time : {10, 25, -1, 20, 30}) {
+        TRangeList::iterator byReference = list.begin(), byPointer = list.begin();
+        found += std::to_string(list.Find(time, byReference));
+        found += index(byReference) + " ";
+        EXPECT_EQ(list.Find(time, &byPointer), list.Find(time)) << time;
+        EXPECT_EQ(byPointer, byReference) << time;
+        found += index(list.FindBegin(time)) + index(list.LowerBound(time)) +
+                 index(list.UpperBound(time)) + ", ";
     }
+    EXPECT_EQ(found, "00 e11, 11 eee, 0e e00, 11 11e, 01 eee, ");
     EXPECT_EQ(list.GetSpan(), TRange(0, 30));
     EXPECT_EQ(TRangeList().GetSpan(), TRange(0, 0));
 }
 
 TEST(RangeList, EraseBackStepsBackAndGivesEndForTheFirst) {
-    TRangeList list = List({{0, 10}, {20, 30}});
-    EXPECT_EQ(*list.EraseBack(std::next(list.begin())), TRange(0, 10));
+    TRangeList list = List({{0, 10}, {20, 30}, {40, 50}});
     EXPECT_EQ(list.EraseBack(list.begin()), list.end());
-    EXPECT_TRUE(list.empty());
+    EXPECT_EQ(*list.EraseBack(std::next(list.begin())), TRange(20, 30));
+    EXPECT_EQ(Ranges(list), (TRanges{{20, 30}}));
 }
 
 TEST(RangeXml, SegHasEndOnlyForANonEmptyRangeAndRefusesABadBegin) {

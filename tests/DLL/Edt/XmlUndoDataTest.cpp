@@ -118,20 +118,6 @@ TEST(XmlUndoData, WithoutABufferTheNodeIsFreedAndARefusedOneStaysTheCallers) {
     EXPECT_EQ(XmlText(*node), "<long name=\"more than twelve bytes\"/>");
 }
 
-TEST(XmlUndoData, UndoAndRedoRewriteTheRecordInPlace) {
-    TUndoBuffer buffer(1024);
-    TXmlUndoer editor("<d v='1'/>");
-    editor.Edit(buffer, "<d v='two'/>");
-    EXPECT_EQ(Owned(Newest(buffer).GetRoot()), "<d v=\"1\" i=\"edit\"/>");
-    EXPECT_TRUE(buffer.Undo());
-    EXPECT_EQ(XmlText(*editor.aDocument), "<d v=\"1\" i=\"edit\"/>");
-    EXPECT_EQ(Newest(buffer).GetLength(), 20u + 2 * 11);
-    EXPECT_EQ(Newest(buffer).aAction, 7);
-    buffer.Redo();
-    EXPECT_EQ(XmlText(*editor.aDocument), "<d v=\"two\"/>");
-    EXPECT_EQ(CheckUndoBuffer(buffer), "");
-}
-
 TEST(XmlUndoData, RewriteThatDoesNotFitIsRecovered) {
     TUndoBuffer buffer(128);
     TXmlUndoer editor("<a/>");
