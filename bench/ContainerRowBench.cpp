@@ -5,10 +5,11 @@
 #include "DLL/Row/FilterRow.h"
 #include "DLL/Row/MixerRow.h"
 
+#include "TreeProject.h"
+
 #include "support/ParamUndoRound.h"
 #include "support/TestContainerRows.h"
 
-#include <wx/mstream.h>
 #include <wx/sstream.h>
 #include <wx/xml/xml.h>
 
@@ -19,44 +20,8 @@
 
 namespace {
 
-const wchar_t* const SEQ = L"<seq-list><seg begin=\"0\" end=\"1000\"/></seq-list>";
-
-wxString Filter(int pIndex) {
-    wxString keys;
-    for (int k = 0; k < 50; ++k)
-        keys += wxString::Format(L"<key time=\"%d\" to=\"%d\" kind=\"1\"/>", k * 20, k * 20 + 20);
-    return wxString::Format(L"<filter type=\"Opacity\" name=\"F%d\">", pIndex) + SEQ +
-           L"<param-list shown=\"0\"><param type=\"Standard\" name=\"Opacity\"><value>" + keys +
-           L"</value></param></param-list><mask shown=\"0\"/></filter>";
-}
-
-wxString Project() {
-    const wxString filters = Filter(1) + Filter(2);
-    wxString mixers;
-    for (int m = 0; m < 10; ++m) {
-        wxString sources;
-        for (int s = 0; s < 200; ++s)
-            sources += wxString::Format(L"<source type=\"Empty\" name=\"S%d\">", s) + SEQ +
-                       L"<param-list shown=\"0\"/><fltr-list shown=\"1\">" + filters +
-                       L"</fltr-list></source>";
-        mixers += wxString::Format(L"<mixer type=\"test-mix\" name=\"M%d\">", m) + SEQ +
-                  L"<param-list shown=\"0\"/><fltr-list shown=\"0\"/><src-list shown=\"1\">" +
-                  sources + L"</src-list></mixer>";
-    }
-    return L"<mixer type=\"test-mix\" name=\"Project\">" + wxString(SEQ) +
-           L"<param-list shown=\"0\"/><fltr-list shown=\"0\"/><src-list shown=\"1\">" + mixers +
-           L"</src-list></mixer>";
-}
-
-const std::string& ProjectText() {
-    static const std::string theText = Project().utf8_string();
-    return theText;
-}
-
-std::unique_ptr<wxXmlDocument> Load() {
-    wxMemoryInputStream input(ProjectText().data(), ProjectText().length());
-    return std::make_unique<wxXmlDocument>(input);
-}
+using NSTreeProject::Load;
+using NSTreeProject::ProjectText;
 
 void DocumentLoad(benchmark::State& pState) {
     for (auto _ : pState)
