@@ -3,9 +3,11 @@
 #include "ALL/Assert.h"
 #include "ALL/Error.h"
 #include "ALL/Range.h"
+#include "ALL/XmlTree.h"
 #include "DLL/Bas/ABCFormulaSortList.h"
 #include "DLL/Edt/EditorListener.h"
 #include "DLL/Edt/UndoBuffer.h"
+#include "DLL/Edt/XmlBinaryStream.h"
 #include "DLL/Edt/XmlUndoData.h"
 #include "DLL/Row/ParamRow.h"
 #include "DLL/Row/StreamRow.h"
@@ -38,6 +40,57 @@ const wxXmlNode* ImageOf(const wxXmlNode& pChild) {
     return path ? path->GetNext() : nullptr;
 }
 
+bool SameNode(const wxXmlNode& pA, const wxXmlNode& pB) {
+    if (pA.GetType() != pB.GetType() || pA.GetName() != pB.GetName())
+        return false;
+    const wxXmlAttribute* a = pA.GetAttributes();
+    const wxXmlAttribute* b = pB.GetAttributes();
+    for (; a && b; a = a->GetNext(), b = b->GetNext())
+        if (a->GetName() != b->GetName() || a->GetValue() != b->GetValue())
+            return false;
+    return !a && !b;
+}
+
+// Resolves the paths of one record. A record names a stream row just before the rows under
+// it, so most paths are one resolved before with a step added: the row found for that one
+// resolves the last step alone, as the whole path would have reached it.
+class TPathResolver {
+public:
+    TZVBaseRow* Resolve(const wxXmlNode& pPath) {
+        size_t count = 0;
+        const wxXmlNode* last = nullptr;
+        for (const wxXmlNode* step = pPath.GetChildren(); step; step = step->GetNext()) {
+            ++count;
+            last = step;
+        }
+        TZVBaseRow* row = last && IsKnownPrefix(pPath, count - 1)
+                              ? aKnown[count - 1].second->GetRow(last)
+                              : TZVBaseRow::GetRowFromPath(&pPath, nullptr);
+        if (row && row->aRowKind != rowKindPARAM) {
+            if (aKnown.size() <= count)
+                aKnown.resize(count + 1);
+            aKnown[count] = {&pPath, static_cast<TZVStreamRow*>(row)};
+        }
+        return row;
+    }
+
+private:
+    // True when the path known with pCount steps is pPath's first pCount steps.
+    bool IsKnownPrefix(const wxXmlNode& pPath, size_t pCount) const {
+        if (pCount >= aKnown.size() || !aKnown[pCount].first)
+            return false;
+        const wxXmlNode* step = pPath.GetChildren();
+        for (const wxXmlNode* known = aKnown[pCount].first->GetChildren(); known;
+             known = known->GetNext(), step = step->GetNext())
+            if (!SameNode(*known, *step))
+                return false;
+        return true;
+    }
+
+    // By number of steps: the last path resolved to a stream row, and the row.
+    std::vector<std::pair<const wxXmlNode*, TZVStreamRow*>> aKnown;
+};
+
 } // namespace
 
 THostUndo::THostUndo(TUndoBuffer& pBuffer) : aBuffer(pBuffer) {}
@@ -50,22 +103,26 @@ void THostUndo::BeginAction(EUndoAction pAction, const wxString& pInfo) {
     aInfo = pInfo;
     aScaled = pAction == undoActionSCALE;
     aRecord.reset(new wxXmlNode(wxXML_ELEMENT_NODE, L"undo"));
+    aLast = nullptr;
 }
 
 void THostUndo::AddToRecord(wxXmlNode* pChild) {
-    if (ZV_ASSERT(aRecord))
-        aRecord->AddChild(pChild);
-    else
+    if (!ZV_ASSERT(aRecord)) {
         delete pChild;
+        return;
+    }
+    // After the last child: AddChild walks every child, quadratic over a tree-wide edit.
+    NSXml::InsertChildAfter(aRecord.get(), pChild, aLast);
+    aLast = pChild;
 }
 
 void THostUndo::AddStreamRow(TZVStreamRow* pRow) {
-    if (wxXmlNode* child = TakeStreamImage(*pRow, aScaled))
+    if (wxXmlNode* child = TakeStreamImage(*pRow, aScaled, nullptr))
         AddToRecord(child);
 }
 
 void THostUndo::AddParamRow(TZVParamRow* pRow) {
-    if (wxXmlNode* child = TakeParamImage(*pRow))
+    if (wxXmlNode* child = TakeParamImage(*pRow, nullptr))
         AddToRecord(child);
 }
 
@@ -94,7 +151,17 @@ void THostUndo::CompleteAction(TUndoBuffer* pBuffer) {
     }
 }
 
-wxXmlNode* THostUndo::TakeParamImage(TZVParamRow& pRow) {
+wxXmlNode* THostUndo::MakeChild(const wchar_t* pName, TZVBaseRow& pRow, wxXmlNode* pImage,
+                                std::unique_ptr<wxXmlNode> pPath) {
+    wxXmlNode* child = new wxXmlNode(wxXML_ELEMENT_NODE, pName);
+    if (pPath)
+        child->AddChild(pPath.get());
+    wxXmlNode* path = pPath ? pPath.release() : pRow.GetPath(child);
+    path->SetNext(pImage);
+    return child;
+}
+
+wxXmlNode* THostUndo::TakeParamImage(TZVParamRow& pRow, std::unique_ptr<wxXmlNode> pPath) {
     std::unique_ptr<wxXmlNode> image(new wxXmlNode(wxXML_ELEMENT_NODE, IMAGE));
     pRow.MakeUndoImage(image.get());
     const wxXmlNode* first = image->GetChildren();
@@ -102,12 +169,11 @@ wxXmlNode* THostUndo::TakeParamImage(TZVParamRow& pRow) {
         return nullptr;
     if (first->GetType() == wxXML_TEXT_NODE)
         image->AddAttribute(FORMULA_MARK, L"1");
-    wxXmlNode* child = new wxXmlNode(wxXML_ELEMENT_NODE, PARAM_CHILD);
-    pRow.GetPath(child)->SetNext(image.release());
-    return child;
+    return MakeChild(PARAM_CHILD, pRow, image.release(), std::move(pPath));
 }
 
-wxXmlNode* THostUndo::TakeStreamImage(TZVStreamRow& pRow, bool pScaled) {
+wxXmlNode* THostUndo::TakeStreamImage(TZVStreamRow& pRow, bool pScaled,
+                                      std::unique_ptr<wxXmlNode> pPath) {
     wxXmlNode* list = pRow.MakeUndoList();
     if (!list)
         return nullptr;
@@ -121,9 +187,7 @@ wxXmlNode* THostUndo::TakeStreamImage(TZVStreamRow& pRow, bool pScaled) {
         range->AddAttribute(L"end", range->GetAttribute(L"begin"));
         --marks;
     }
-    wxXmlNode* child = new wxXmlNode(wxXML_ELEMENT_NODE, STREAM_CHILD);
-    pRow.GetPath(child)->SetNext(list);
-    return child;
+    return MakeChild(STREAM_CHILD, pRow, list, std::move(pPath));
 }
 
 bool THostUndo::ApplyUndo(TUndoData* pData, TUndoBuffer* pBuffer, bool) {
@@ -132,16 +196,22 @@ bool THostUndo::ApplyUndo(TUndoData* pData, TUndoBuffer* pBuffer, bool) {
     TResolved rows;
     if (!tree || !Resolve(*tree, rows))
         return false;
+    // The opposite is written child by child as they come, never whole: a record of every
+    // row of a large project then stays within the cache. Its images are about as large as
+    // the record's, which saves growing it.
+    TXmlNodeToBinaryStream opposite(record->GetLength() + record->GetLength() / 2);
+    wxXmlNode head(wxXML_ELEMENT_NODE, tree->GetName());
+    TXmlUndoData::SetInfo(&head, TXmlUndoData::GetInfo(tree.get()));
+    opposite.BeginElement(&head);
     // Applied last to first; the opposites in the order applied, so that the next
     // application goes the other way.
-    wxXmlNode* opposite = new wxXmlNode(wxXML_ELEMENT_NODE, tree->GetName());
-    for (auto it = rows.rbegin(); it != rows.rend(); ++it)
-        if (wxXmlNode* child = ApplyChild(it->first, it->second))
-            opposite->AddChild(child);
-    const wxString info = TXmlUndoData::GetInfo(tree.get());
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
+        const std::unique_ptr<wxXmlNode> child(ApplyChild(std::move(it->first), it->second));
+        opposite.convertNode(child.get());
+    }
+    opposite.EndElement();
     // False when the opposite no longer fits: it has been applied back, nothing changed.
-    return TXmlUndoData::RecordAndFreeUndoData(this, pBuffer, record->aAction, false, opposite,
-                                               info.wc_str(), pData, true);
+    return TXmlUndoData::RewriteRecord(this, pBuffer, record->aAction, opposite, pData, true);
 }
 
 wxString THostUndo::UndoAction(TUndoData* pData, bool pRedo) {
@@ -150,47 +220,67 @@ wxString THostUndo::UndoAction(TUndoData* pData, bool pRedo) {
     return info.empty() ? TUndoer::UndoAction(pData, pRedo) : info;
 }
 
-bool THostUndo::Resolve(const wxXmlNode& pTree, TResolved& pRows) {
-    for (wxXmlNode* child = pTree.GetChildren(); child; child = child->GetNext()) {
+bool THostUndo::Resolve(wxXmlNode& pTree, TResolved& pRows) {
+    size_t count = 0;
+    for (const wxXmlNode* child = pTree.GetChildren(); child; child = child->GetNext())
+        ++count;
+    pRows.reserve(count);
+    TPathResolver resolver;
+    // Each child is taken out of the tree, to be freed as soon as it is applied.
+    wxXmlNode* next = pTree.GetChildren();
+    pTree.SetChildren(nullptr);
+    while (wxXmlNode* child = next) {
+        next = child->GetNext();
+        child->SetNext(nullptr);
+        child->SetParent(nullptr);
+        pRows.emplace_back(child, nullptr);
         const wxXmlNode* path = FindElement(*child, PATH);
         TZVBaseRow* row = nullptr;
         try {
-            row = path && ImageOf(*child) ? TZVBaseRow::GetRowFromPath(path, nullptr) : nullptr;
+            row = path && ImageOf(*child) ? resolver.Resolve(*path) : nullptr;
         } catch (const TError&) {
-            return false;
+            row = nullptr;
         }
         const bool param = child->GetName() == PARAM_CHILD;
-        if (!row || param != (row->aRowKind == rowKindPARAM))
+        if (!row || param != (row->aRowKind == rowKindPARAM)) {
+            pTree.SetChildren(next);
             return false;
-        pRows.emplace_back(child, row);
+        }
+        pRows.back().second = row;
     }
     return true;
 }
 
-wxXmlNode* THostUndo::ApplyChild(wxXmlNode* pChild, TZVBaseRow* pRow) {
+wxXmlNode* THostUndo::ApplyChild(std::unique_ptr<wxXmlNode> pChild, TZVBaseRow* pRow) {
     if (pChild->GetName() == PARAM_CHILD)
         return ApplyParam(*pChild, *static_cast<TZVParamRow*>(pRow));
     TZVStreamRow& stream = *static_cast<TZVStreamRow*>(pRow);
     if (pChild->GetName() == STREAM_CHILD)
         return ApplyStream(*pChild, stream);
     // Else the "r" of a setup edit, kept as the row gave it.
-    return ApplySetup(pChild, stream);
+    return ApplySetup(pChild.release(), stream);
 }
 
-wxXmlNode* THostUndo::ApplyParam(const wxXmlNode& pChild, TZVParamRow& pRow) {
+std::unique_ptr<wxXmlNode> THostUndo::TakePath(wxXmlNode& pChild) {
+    wxXmlNode* path = const_cast<wxXmlNode*>(FindElement(pChild, PATH));
+    pChild.RemoveChild(path);
+    return std::unique_ptr<wxXmlNode>(path);
+}
+
+wxXmlNode* THostUndo::ApplyParam(wxXmlNode& pChild, TZVParamRow& pRow) {
     const wxXmlNode& image = *ImageOf(pChild);
     if (!ApplyParamImage(pRow, image, image.HasAttribute(FORMULA_MARK)))
         return nullptr;
     // ApplyUndo leaves the listeners to the host.
     pRow.notifyListenersParamChanged();
-    return TakeParamImage(pRow);
+    return TakeParamImage(pRow, TakePath(pChild));
 }
 
-wxXmlNode* THostUndo::ApplyStream(const wxXmlNode& pChild, TZVStreamRow& pRow) {
+wxXmlNode* THostUndo::ApplyStream(wxXmlNode& pChild, TZVStreamRow& pRow) {
     TRange span;
     if (!ReplaySequence(pRow, *ImageOf(pChild), span))
         return nullptr;
-    wxXmlNode* opposite = TakeStreamImage(pRow, false);
+    wxXmlNode* opposite = TakeStreamImage(pRow, false, TakePath(pChild));
     pRow.notifySeqChange();
     IEditorListener::OnStreamSeqEdit(&pRow, span);
     return opposite;
@@ -204,7 +294,6 @@ wxXmlNode* THostUndo::ApplySetup(wxXmlNode* pChild, TZVStreamRow& pRow) {
     wxXmlNode* value = const_cast<wxXmlNode*>(ImageOf(*pChild));
     if (pRow.UndoSetup(int(index), value))
         pRow.OnSetupUpdate(int(index));
-    pChild->GetParent()->RemoveChild(pChild);
     return pChild;
 }
 

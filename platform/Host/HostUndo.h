@@ -59,23 +59,33 @@ public:
     static bool ReplaySequence(TZVStreamRow& pRow, const wxXmlNode& pRecord, TRange& pSpan);
 
 private:
-    typedef std::vector<std::pair<wxXmlNode*, TZVBaseRow*>> TResolved;
+    typedef std::vector<std::pair<std::unique_ptr<wxXmlNode>, TZVBaseRow*>> TResolved;
     // Appends pChild (owned; null is ignored) to the open record.
     void AddToRecord(wxXmlNode* pChild);
-    // Every child of pTree with its row; false when a path no longer resolves to a row of
-    // the child's kind.
-    static bool Resolve(const wxXmlNode& pTree, TResolved& pRows);
-    // Applies one child and returns the opposite one (owned), null when it is empty.
-    static wxXmlNode* ApplyChild(wxXmlNode* pChild, TZVBaseRow* pRow);
-    static wxXmlNode* ApplyParam(const wxXmlNode& pChild, TZVParamRow& pRow);
-    static wxXmlNode* ApplyStream(const wxXmlNode& pChild, TZVStreamRow& pRow);
+    // Every child of pTree, taken out of it, with its row; false when a path no longer
+    // resolves to a row of the child's kind.
+    static bool Resolve(wxXmlNode& pTree, TResolved& pRows);
+    // Applies one child, freeing it, and returns the opposite one (owned), null when it is
+    // empty.
+    static wxXmlNode* ApplyChild(std::unique_ptr<wxXmlNode> pChild, TZVBaseRow* pRow);
+    static wxXmlNode* ApplyParam(wxXmlNode& pChild, TZVParamRow& pRow);
+    static wxXmlNode* ApplyStream(wxXmlNode& pChild, TZVStreamRow& pRow);
     static wxXmlNode* ApplySetup(wxXmlNode* pChild, TZVStreamRow& pRow);
-    // The row's undo image as a child holding the row's path first; null when empty.
-    static wxXmlNode* TakeParamImage(TZVParamRow& pRow);
-    static wxXmlNode* TakeStreamImage(TZVStreamRow& pRow, bool pScaled);
+    // The row's undo image as a child holding first pPath, the path an applied child named
+    // the row by, or when null the row's path; null when the image is empty.
+    static wxXmlNode* TakeParamImage(TZVParamRow& pRow, std::unique_ptr<wxXmlNode> pPath);
+    static wxXmlNode* TakeStreamImage(TZVStreamRow& pRow, bool pScaled,
+                                      std::unique_ptr<wxXmlNode> pPath);
+    static wxXmlNode* MakeChild(const wchar_t* pName, TZVBaseRow& pRow, wxXmlNode* pImage,
+                                std::unique_ptr<wxXmlNode> pPath);
+    // Takes the path out of an applied child: it names the row in the opposite one too,
+    // which saves building it again.
+    static std::unique_ptr<wxXmlNode> TakePath(wxXmlNode& pChild);
 
     TUndoBuffer& aBuffer;
     std::unique_ptr<wxXmlNode> aRecord;
+    // The record's last child, where the next one goes.
+    wxXmlNode* aLast = nullptr;
     wxString aInfo;
     EUndoAction aAction = undoActionKEY;
     bool aScaled = false;

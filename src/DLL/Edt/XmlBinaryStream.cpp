@@ -1,5 +1,6 @@
 #include "DLL/Edt/XmlBinaryStream.h"
 
+#include "ALL/Assert.h"
 #include "ALL/XmlTree.h"
 
 #include <wx/xml/xml.h>
@@ -101,8 +102,9 @@ void MoveInto(const wxString& pMember, wxString& pText) {
 
 } // namespace
 
-TXmlNodeToBinaryStream::TXmlNodeToBinaryStream()
-    : aBytes(new uint8_t[256]), aSize(0), aCapacity(256), aDepth(0) {}
+TXmlNodeToBinaryStream::TXmlNodeToBinaryStream(size_t pCapacity)
+    : aBytes(new uint8_t[std::max<size_t>(pCapacity, 1)]), aSize(0),
+      aCapacity(std::max<size_t>(pCapacity, 1)), aDepth(0) {}
 
 uint8_t* TXmlNodeToBinaryStream::Grow(size_t pBytes) {
     if (aCapacity - aSize < pBytes) {
@@ -145,11 +147,19 @@ void TXmlNodeToBinaryStream::convertNode(const wxXmlNode* pNode) {
 }
 
 void TXmlNodeToBinaryStream::convertElement(const wxXmlNode* pElement) {
-    if (!IsOk())
+    if (!BeginElement(pElement))
         return;
+    for (const wxXmlNode* child = pElement->GetChildren(); child; child = child->GetNext())
+        convertNode(child);
+    EndElement();
+}
+
+bool TXmlNodeToBinaryStream::BeginElement(const wxXmlNode* pElement) {
+    if (!IsOk())
+        return false;
     if (aDepth >= XML_STREAM_MAX_DEPTH) {
         m_lasterror = wxSTREAM_WRITE_ERROR;
-        return;
+        return false;
     }
     ++aDepth;
     convertNodeContent(pElement->GetName(), markerNODE);
@@ -158,8 +168,12 @@ void TXmlNodeToBinaryStream::convertElement(const wxXmlNode* pElement) {
         convertNodeContent(attribute->GetName(), markerATTRIBUTE);
         convertNodeContent(attribute->GetValue(), markerNONE);
     }
-    for (const wxXmlNode* child = pElement->GetChildren(); child; child = child->GetNext())
-        convertNode(child);
+    return true;
+}
+
+void TXmlNodeToBinaryStream::EndElement() {
+    if (!ZV_ASSERT(aDepth > 0))
+        return;
     PutUnit(markerEND);
     --aDepth;
 }

@@ -30,13 +30,20 @@ constexpr int XML_STREAM_MAX_DEPTH = 1000;
 // Writes trees into memory; the block grows geometrically.
 class TXmlNodeToBinaryStream : public wxOutputStream {
 public:
-    TXmlNodeToBinaryStream();
+    // An empty stream with room for pCapacity bytes before it grows.
+    explicit TXmlNodeToBinaryStream(size_t pCapacity = 256);
 
     // Writes an element, text or CDATA node; null and other kinds write nothing. A tree
     // nested deeper than XML_STREAM_MAX_DEPTH puts the stream in error (IsOk false).
     void convertNode(const wxXmlNode* pNode);
     // Writes pElement with its attributes and its element, text and CDATA children.
     void convertElement(const wxXmlNode* pElement);
+    // convertElement in parts, so that a large tree can be written child by child without
+    // ever being whole: pElement's name and attributes (false, with nothing written, when
+    // the stream is in error or would nest too deep), then, after the children, the end of
+    // the element last begun.
+    bool BeginElement(const wxXmlNode* pElement);
+    void EndElement();
     // Writes pMarker (unless markerNONE) and pText.
     void convertNodeContent(const wxString& pText, EMarkerKind pMarker);
 

@@ -47,13 +47,18 @@ TXmlUndoData* TXmlUndoData::Create(TUndoer* pOwner, int pAction, const wxXmlNode
                                    bool pNeutral) {
     TXmlNodeToBinaryStream stream;
     stream.convertNode(pNode);
-    if (!stream.IsOk() || stream.GetSize() > TUndoer::UNDO_LENGTH_MASK - sizeof(TXmlUndoData))
+    return Create(pOwner, pAction, stream, pNeutral);
+}
+
+TXmlUndoData* TXmlUndoData::Create(TUndoer* pOwner, int pAction,
+                                   const TXmlNodeToBinaryStream& pStream, bool pNeutral) {
+    if (!pStream.IsOk() || pStream.GetSize() > TUndoer::UNDO_LENGTH_MASK - sizeof(TXmlUndoData))
         return nullptr;
-    void* block = std::malloc(sizeof(TXmlUndoData) + stream.GetSize());
+    void* block = std::malloc(sizeof(TXmlUndoData) + pStream.GetSize());
     if (!block)
         return nullptr;
-    return new (block) TXmlUndoData(pOwner, pAction, stream.GetData(),
-                                    static_cast<unsigned int>(stream.GetSize()), pNeutral);
+    return new (block) TXmlUndoData(pOwner, pAction, pStream.GetData(),
+                                    static_cast<unsigned int>(pStream.GetSize()), pNeutral);
 }
 
 void TXmlUndoData::Release(TXmlUndoData* pRecord) {
@@ -140,8 +145,18 @@ bool TXmlUndoData::RecordAndFreeUndoData(TUndoer* pOwner, TUndoBuffer* pBuffer, 
         }
         return true;
     }
+    TXmlNodeToBinaryStream stream;
+    stream.convertNode(pNode);
+    return RewriteRecord(pOwner, pBuffer, pAction, stream, pRecord, pRecover);
+}
+
+bool TXmlUndoData::RewriteRecord(TUndoer* pOwner, TUndoBuffer* pBuffer, int pAction,
+                                 const TXmlNodeToBinaryStream& pStream, TUndoer::TUndoData* pRecord,
+                                 bool pRecover) {
+    if (!pBuffer)
+        return true;
     ZV_ASSERT(pBuffer->IsUndoing());
-    const TRecordPtr record(Create(pOwner, pAction, pNode, false));
+    const TRecordPtr record(Create(pOwner, pAction, pStream, false));
     if (!record)
         return false;
     if (Rewrite(pRecord, pBuffer, record.get()))

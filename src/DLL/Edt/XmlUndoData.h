@@ -9,6 +9,7 @@
 #include <wx/string.h>
 
 class TUndoBuffer;
+class TXmlNodeToBinaryStream;
 class wxXmlNode;
 
 class TXmlUndoData : public TUndoer::TUndoData {
@@ -25,6 +26,9 @@ public:
     // A new record holding pNode's tree (released by the caller with Release); null when the
     // block cannot be allocated or the record would exceed the 27-bit length.
     static TXmlUndoData* Create(TUndoer* pOwner, int pAction, const wxXmlNode* pNode,
+                                bool pNeutral);
+    // The same with the tree already written to pStream; null too when pStream is in error.
+    static TXmlUndoData* Create(TUndoer* pOwner, int pAction, const TXmlNodeToBinaryStream& pStream,
                                 bool pNeutral);
     // Releases a record made by Create; null is allowed.
     static void Release(TXmlUndoData* pRecord);
@@ -55,6 +59,11 @@ public:
     static bool RecordAndFreeUndoData(TUndoer* pOwner, TUndoBuffer* pBuffer, int pAction,
                                       bool pNeutral, wxXmlNode* pNode, const wchar_t* pInfo,
                                       TUndoer::TUndoData* pRecord, bool pRecover);
+    // The rewrite of pRecord that RecordAndFreeUndoData makes, from a tree already written
+    // (with its "i") to pStream; false too when pStream is in error.
+    static bool RewriteRecord(TUndoer* pOwner, TUndoBuffer* pBuffer, int pAction,
+                              const TXmlNodeToBinaryStream& pStream, TUndoer::TUndoData* pRecord,
+                              bool pRecover);
 
 private:
     const uint8_t* Payload() const { return reinterpret_cast<const uint8_t*>(this + 1); }

@@ -1,5 +1,6 @@
 #include "DLL/Edt/XmlBinaryStream.h"
 
+#include "support/AssertCapture.h"
 #include "support/XmlText.h"
 
 #include <wx/mstream.h>
@@ -22,14 +23,18 @@ std::vector<uint8_t> Bytes(const TUnits& pUnits) {
     return bytes;
 }
 
+TUnits Units(const TXmlNodeToBinaryStream& pStream) {
+    TUnits units;
+    for (size_t i = 0; i + 1 < pStream.GetSize(); i += 2)
+        units.push_back(uint16_t(pStream.GetData()[i] | pStream.GetData()[i + 1] << 8));
+    return units;
+}
+
 TUnits Write(const wxXmlNode* pNode) {
     TXmlNodeToBinaryStream stream;
     stream.convertNode(pNode);
     EXPECT_TRUE(stream.IsOk());
-    TUnits units;
-    for (size_t i = 0; i + 1 < stream.GetSize(); i += 2)
-        units.push_back(uint16_t(stream.GetData()[i] | stream.GetData()[i + 1] << 8));
-    return units;
+    return Units(stream);
 }
 
 // The tree read back from pBytes: whole (getNextTextOrNode) or as a partial element.
@@ -61,6 +66,21 @@ TEST(XmlBinaryStream, WritesElementsAttributesAndChildrenInTreeOrderButNoComment
     EXPECT_EQ(Write(&element), TUnits({0x4E, 1, 'a', 0x45}));
     EXPECT_EQ(Write(&comment), TUnits());
     EXPECT_EQ(Write(nullptr), TUnits());
+}
+
+TEST(XmlBinaryStream, AnElementWrittenInPartsIsWrittenAsWhole) {
+    const TNodePtr tree(ParseXml("<e k='v' i=''><f a='1'>x</f>t<g/></e>"));
+    // From one byte of room: the parts grow the stream as the whole does.
+    TXmlNodeToBinaryStream stream(1);
+    ASSERT_TRUE(stream.BeginElement(tree.get()));
+    for (const wxXmlNode* child = tree->GetChildren(); child; child = child->GetNext())
+        stream.convertNode(child);
+    stream.EndElement();
+    EXPECT_EQ(Units(stream), Write(tree.get()));
+    TAssertCapture capture;
+    stream.EndElement();
+    EXPECT_EQ(capture.Conditions().size(), 1u) << "an end with no element open";
+    EXPECT_EQ(Units(stream), Write(tree.get()));
 }
 
 TEST(XmlBinaryStream, TextKeepsCharactersBeyondSixteenBitsAsSurrogatePairs) {
