@@ -13,7 +13,6 @@
 #include <memory>
 #include <set>
 #include <thread>
-#include <tuple>
 #include <vector>
 
 namespace {
@@ -47,22 +46,6 @@ const TGetter theFreed[] = {
     Object<GetSeqTickPen>, Object<GetSeqBorderPen>};
 constexpr size_t ICON_COUNT = 20;
 
-// A colour with its pen, brush and shared colour object, where it has them.
-const std::tuple<wxColour, wxPen* (*)(), wxBrush* (*)(), const wxColour& (*)()> theColours[] = {
-    {wxColour(255, 0, 0), GetRedPen, nullptr, nullptr},
-    {wxColour(0, 64, 255), GetBluePen, GetBlueBrush, nullptr},
-    {wxColour(255, 192, 63), GetOrangePen, nullptr, nullptr},
-    {wxColour(224, 255, 224), GetSeqTickPen, nullptr, nullptr},
-    {wxColour(0, 218, 0), GetSeqBorderPen, nullptr, nullptr},
-    {wxColour(194, 255, 181), nullptr, GetSeqBrush, nullptr},
-    {wxColour(128, 128, 0), GetOlivePen, GetOliveBrush, GetOliveColour},
-    {wxColour(128, 128, 128), GetGreyPen, GetGreyBrush, GetGreyColour},
-    {wxColour(0, 128, 128), GetTealPen, GetTealBrush, GetTealColour},
-    {wxColour(0, 0, 128), GetNavyPen, GetNavyBrush, GetNavyColour},
-    {wxColour(128, 0, 128), GetPurplePen, GetPurpleBrush, GetPurpleColour},
-    {wxColour(128, 0, 0), GetMaroonPen, GetMaroonBrush, GetMaroonColour},
-};
-
 // The objects of the getters, in the getters' order.
 std::vector<const void*> Objects(const TGetter* pBegin, const TGetter* pEnd) {
     std::vector<const void*> objects;
@@ -79,40 +62,12 @@ TEST(DrawingResources, IconsAreSixteenPixelsAndCursorNamesCompareWithoutCase) {
     EXPECT_FALSE(std::unique_ptr<wxCursor>(NSCursorResource::Load("NoSuchCursor"))->IsOk());
 }
 
-// Pens are 1 pixel wide and solid, brushes solid unless stated.
-TEST(DrawingResources, PensBrushesAndColoursHaveTheirValues) {
-    for (const auto& [colour, pen, brush, shared] : theColours) {
-        SCOPED_TRACE(colour.GetAsString().utf8_string());
-        if (pen) {
-            EXPECT_EQ(*pen(), wxPen(colour, 1, wxPENSTYLE_SOLID));
-        }
-        if (brush) {
-            EXPECT_EQ(*brush(), wxBrush(colour));
-        }
-        if (shared) {
-            EXPECT_EQ(&shared(), &shared());
-            EXPECT_EQ(shared(), colour);
-        }
-    }
-    EXPECT_EQ(*GetHatchBrush(), wxBrush(wxColour(128, 128, 128), wxBRUSHSTYLE_CROSSDIAG_HATCH));
-    EXPECT_EQ(GetWhitePen(), wxWHITE_PEN);
-    EXPECT_EQ(GetBlackPen(), wxBLACK_PEN);
-}
-
 TEST(DrawingResources, ButtonFaceIsTheSystemColourAndShadeExchangesRedAndBlue) {
     const wxColour system = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE);
     const wxColour& face = GetButtonFaceColour();
     EXPECT_EQ(face, wxColour(system.Red(), system.Green(), system.Blue()));
     EXPECT_EQ(*GetButtonFaceBrush(), wxBrush(face));
     EXPECT_EQ(*GetShadeBrush(), wxBrush(wxColour(face.Blue(), face.Green(), face.Red())));
-}
-
-TEST(DrawingResources, ComponentIconTablesFollowTheComponentNumbers) {
-    using TIcons = std::vector<TIconGetter>;
-    EXPECT_EQ(TIcons(std::begin(theColorComponentIcons), std::end(theColorComponentIcons)),
-              (TIcons{GetColorRedIcon, GetColorGreenIcon, GetColorBlueIcon}));
-    EXPECT_EQ(TIcons(std::begin(theFontComponentIcons), std::end(theFontComponentIcons)),
-              (TIcons{GetFontNameIcon, GetFontSizeIcon, GetBoldFontIcon, GetItalicIcon}));
 }
 
 // All 49 objects, valid and distinct, go, built first where missing (the leak check sees any
@@ -123,8 +78,7 @@ TEST(DrawingResources, FreeDeletesAll49DistinctObjectsAndGettersBuildAgain) {
     const TDrawingResourceCounts start = GetDrawingResourceCounts();
     GetRedPen();
     GetInvalidCursor();
-    const std::vector<const void*> objects =
-        Objects(std::begin(theFreed), std::end(theFreed));
+    const std::vector<const void*> objects = Objects(std::begin(theFreed), std::end(theFreed));
     EXPECT_EQ(Objects(std::begin(theFreed), std::end(theFreed)), objects)
         << "the same object on each call";
     EXPECT_EQ(std::set<const void*>(objects.begin(), objects.end()).size(), objects.size());
