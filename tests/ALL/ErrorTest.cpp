@@ -37,39 +37,29 @@ TEST(Error, MessagesAreFormattedOnceAndArgumentTextsNeverAsFormats) {
     EXPECT_THROW(throw TError(L"Row"), wxString);
 }
 
+// Each table's texts, its first and last codes and the gaps and ends around them.
 TEST(ErrorTexts, EachTableAnswersItsCodesAndItsUnknownText) {
-    const std::pair<uint32_t, const wchar_t*> avi[] = {{0x80044065, L"unsupported"},
-                                                       {0x80044066, L"bad format"},
-                                                       {0x80044075, L"can't compress (?)"},
-                                                       {0x80044076, L"(Unknown)"},
-                                                       {0x800440C6, L"aborted by user"},
-                                                       {0x800440C7, L"error (?)"},
-                                                       {0x800440C8, L"(Unknown)"},
-                                                       {0x80044064, L"(Unknown)"},
-                                                       {0, L"(Unknown)"}};
-    for (const auto& [code, text] : avi)
-        EXPECT_EQ(wxString(AVIFileErrorText(int32_t(code))), wxString(text)) << code;
-    const std::pair<long, const wchar_t*> codec[] = {
-        {0, L"The operation completed successfully."},
-        {-1, L"The operation is not supported."},
-        {-8, L"The handle is invalid."},
-        {-10, L"The operation was aborted by the user."},
-        {-11, L"(unknown)"},
-        {-100, L"An unknown error occurred (may be corrupt data)."},
-        {-200, L"The source colour depth is not acceptable."},
-        {-201, L"The source image size is not acceptable."},
-        {-300, L"(unknown)"},
-        {-399, L"(unknown)"},
-        {-400, L"A codec-specific error occurred."},
-        {-1000, L"A codec-specific error occurred."},
-        {1, L"(unknown)"}};
-    for (const auto& [code, text] : codec)
-        EXPECT_EQ(wxString(CodecErrorText(code)), wxString(text)) << code;
-    const std::pair<unsigned, const wchar_t*> mmio[] = {
-        {256, L"(unknown)"},    {257, L"file not found"}, {266, L"unbuffered"},
-        {272, L"invalid file"}, {273, L"(unknown)"},      {0, L"(unknown)"}};
-    for (const auto& [code, text] : mmio)
-        EXPECT_EQ(wxString(MMIOErrorText(code)), wxString(text)) << code;
+    wxString texts;
+    for (uint32_t code : {0x80044065u, 0x80044066u, 0x80044075u, 0x80044076u, 0x800440C6u,
+                          0x800440C7u, 0x800440C8u, 0x80044064u, 0u})
+        texts << AVIFileErrorText(int32_t(code)) << '|';
+    EXPECT_EQ(texts,
+              "unsupported|bad format|can't compress (?)|(Unknown)|aborted by user|error (?)|"
+              "(Unknown)|(Unknown)|(Unknown)|");
+    texts.clear();
+    for (long code : {0, -1, -8, -10, -11, -100, -200, -201, -300, -399, -400, -1000, 1})
+        texts << CodecErrorText(code) << '|';
+    EXPECT_EQ(texts,
+              "The operation completed successfully.|The operation is not supported.|"
+              "The handle is invalid.|The operation was aborted by the user.|(unknown)|"
+              "An unknown error occurred (may be corrupt data).|"
+              "The source colour depth is not acceptable.|"
+              "The source image size is not acceptable.|(unknown)|(unknown)|"
+              "A codec-specific error occurred.|A codec-specific error occurred.|(unknown)|");
+    texts.clear();
+    for (unsigned code : {256, 257, 266, 272, 273, 0})
+        texts << MMIOErrorText(code) << '|';
+    EXPECT_EQ(texts, "(unknown)|file not found|unbuffered|invalid file|(unknown)|(unknown)|");
     EXPECT_EQ(SystemErrorText(2), wxT("No such file or directory\r\n"));
     EXPECT_EQ(SystemErrorText(0xFFFFFFF0u), wxString());
 }

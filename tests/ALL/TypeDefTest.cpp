@@ -34,37 +34,30 @@ TTypeDef Ranged(const TVariant& pMin, const TVariant& pMax) {
 } // namespace
 
 TEST(TypeDef, BuiltInTypesHaveTheirFields) {
-    const std::pair<const TTypeDef&, const char*> cases[] = {
-        {INT_0_100_PARAM_TYPE(), "2 1 0 [0] [0] [100] 0"},
-        {REAL_0_100_D0_PARAM_TYPE(), "0 0 0 [0] [0] [100] 0"},
-        {REAL_0_100_D50_PARAM_TYPE(), "0 0 0 [50] [0] [100] 0"},
-        {REAL_0_100_D100_PARAM_TYPE(), "0 0 0 [100] [0] [100] 0"},
-        {REAL_0_100_D0_CLAMP_PARAM_TYPE(), "0 0 1 [0] [0] [100] 0"},
-        {REAL_0_100_D50_CLAMP_PARAM_TYPE(), "0 0 1 [50] [0] [100] 0"},
-        {REAL_0_100_D100_CLAMP_PARAM_TYPE(), "0 0 1 [100] [0] [100] 0"},
-        {COLOR_PARAM_TYPE(), "5 1 1 [] [0] [1.67772e+07] 0"},
-        {WHITE_COLOR_PARAM_TYPE(), "5 1 1 [1.67772e+07] [0] [1.67772e+07] 0"},
-        {FONT_PARAM_TYPE(), "6 0 0 [ib12\t0\tArial] [] [] 0"},
-        {FLAG_PARAM_TYPE(), "3 1 0 [0] [] [] 0"},
-        {TEXT_PARAM_TYPE(), "7 0 0 [Text] [] [] 0"}};
-    for (const auto& [type, fields] : cases)
-        EXPECT_EQ(Fields(type), wxString(fields));
+    wxString fields;
+    for (const TTypeDef* type :
+         {&INT_0_100_PARAM_TYPE(), &REAL_0_100_D0_PARAM_TYPE(), &REAL_0_100_D50_PARAM_TYPE(),
+          &REAL_0_100_D100_PARAM_TYPE(), &REAL_0_100_D0_CLAMP_PARAM_TYPE(),
+          &REAL_0_100_D50_CLAMP_PARAM_TYPE(), &REAL_0_100_D100_CLAMP_PARAM_TYPE(),
+          &COLOR_PARAM_TYPE(), &WHITE_COLOR_PARAM_TYPE(), &FONT_PARAM_TYPE(), &FLAG_PARAM_TYPE(),
+          &TEXT_PARAM_TYPE()})
+        fields << Fields(*type) << '|';
+    EXPECT_EQ(fields, "2 1 0 [0] [0] [100] 0|0 0 0 [0] [0] [100] 0|0 0 0 [50] [0] [100] 0|"
+                      "0 0 0 [100] [0] [100] 0|0 0 1 [0] [0] [100] 0|0 0 1 [50] [0] [100] 0|"
+                      "0 0 1 [100] [0] [100] 0|5 1 1 [] [0] [1.67772e+07] 0|"
+                      "5 1 1 [1.67772e+07] [0] [1.67772e+07] 0|6 0 0 [ib12\t0\tArial] [] [] 0|"
+                      "3 1 0 [0] [] [] 0|7 0 0 [Text] [] [] 0|");
     EXPECT_TRUE(COLOR_PARAM_TYPE().aDefault.IsUndefined());
 }
 
 TEST(TypeDef, InitDefaultByCode) {
-    const std::pair<int, const char*> cases[] = {{0, "0 0 0 [0] [] [] 0"},
-                                                 {1, "1 0 0 [0] [] [] 0"},
-                                                 {2, "2 1 0 [0] [] [] 0"},
-                                                 {3, "3 1 0 [0] [] [] 0"},
-                                                 {4, "4 1 0 [0] [] [] 0"},
-                                                 {5, "5 1 1 [] [0] [1.67772e+07] 0"},
-                                                 {6, "6 0 0 [ib12\t0\tArial] [] [] 0"},
-                                                 {7, "7 0 0 [Text] [] [] 0"},
-                                                 {8, "8 1 0 [0] [] [] 0"},
-                                                 {-1, "-1 1 0 [0] [] [] 0"}};
-    for (const auto& [code, fields] : cases)
-        EXPECT_EQ(Fields(TTypeDef(code)), wxString(fields));
+    wxString fields;
+    for (int code : {0, 1, 2, 3, 4, 5, 6, 7, 8, -1})
+        fields << Fields(TTypeDef(code)) << '|';
+    EXPECT_EQ(fields,
+              "0 0 0 [0] [] [] 0|1 0 0 [0] [] [] 0|2 1 0 [0] [] [] 0|3 1 0 [0] [] [] 0|"
+              "4 1 0 [0] [] [] 0|5 1 1 [] [0] [1.67772e+07] 0|6 0 0 [ib12\t0\tArial] [] [] 0|"
+              "7 0 0 [Text] [] [] 0|8 1 0 [0] [] [] 0|-1 1 0 [0] [] [] 0|");
 
     // A numeric code keeps a default that holds a text; only colours touch the range.
     TTypeDef type = Ranged(-4.0, UNDEFINED);

@@ -79,40 +79,24 @@ TEST(SizeHandleTest, MissLeavesTheCursorAlone) {
     EXPECT_EQ(cursor, sentinel);
 }
 
+// Per record (kind and flags as MakeRecord's), per handle: H V A / \\ for the cursors, - for
+// none. Four borders narrow a corner or the centre when one axis cannot move; position and size
+// take the host's flags before the exchange.
 TEST(SizeHandleTest, CursorsFollowTheKindsRules) {
-    // Per handle: H V A / \ for the cursors, - for none; records as MakeRecord's.
-    const struct {
-        char aKind;
-        uint32_t aFlags;
-        const char* aExpected;
-    } cases[] = {
-        {'P', 1, "H"},
-        {'P', 3, "A"},
-        {'P', 0, "-"},
-        {'2', 1, "HHHHHH"},
-        {'2', 2, "VVVVVV"},
-        {'2', 0, "\\//\\"},
-        {'2', 3, "\\V/HH/V\\"},
-        // Four borders: a corner or the centre narrowed when one axis cannot move.
-        {'4', 5, "HHHHHHH"},
-        {'4', 3, "\\VVHAH"},
-        {'4', 15, "\\V/HAH/V\\"},
-        {'T', 3, "\\V/HH/V\\"},
-        // Position and size (host flags before the exchange).
-        {'X', 11, "\\V/HAH/V\\"},
-        {'X', 3, "\\V/HHH/V\\"},
-        {'X', 10, "A"},
-        {'X', 2, "H"},
-    };
-    for (const auto& test : cases) {
-        std::unique_ptr<TSizeData> data = MakeRecord(test.aKind, test.aFlags);
+    const std::pair<char, uint32_t> cases[] = {{'P', 1}, {'P', 3},  {'P', 0}, {'2', 1},  {'2', 2},
+                                               {'2', 0}, {'2', 3},  {'4', 5}, {'4', 3},  {'4', 15},
+                                               {'T', 3}, {'X', 11}, {'X', 3}, {'X', 10}, {'X', 2}};
+    std::string cursors;
+    for (const auto& [kind, flags] : cases) {
+        std::unique_ptr<TSizeData> data = MakeRecord(kind, flags);
         const int count = data->aRectCount;
-        const auto handle = ShowingHandle(test.aKind, std::move(data));
-        std::string text;
+        const auto handle = ShowingHandle(kind, std::move(data));
         for (int i = 0; i < count; ++i)
-            text += "-HVA/\\"[handle->GetHandleCursor(i) + 1];
-        EXPECT_EQ(text, test.aExpected) << test.aKind << test.aFlags;
+            cursors += "-HVA/\\"[handle->GetHandleCursor(i) + 1];
+        cursors += ' ';
     }
+    EXPECT_EQ(cursors, "H A - HHHHHH VVVVVV \\//\\ \\V/HH/V\\ HHHHHHH \\VVHAH \\V/HAH/V\\ "
+                       "\\V/HH/V\\ \\V/HAH/V\\ \\V/HHH/V\\ A H ");
 }
 
 std::string theLifeLog;
