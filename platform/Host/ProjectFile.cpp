@@ -10,6 +10,7 @@
 
 #include <wx/filename.h>
 #include <wx/log.h>
+#include <wx/mstream.h>
 #include <wx/xml/xml.h>
 
 #include <cstdio>
@@ -131,6 +132,17 @@ void LoadHostElements(const wxXmlNode* pMixer, std::ostream& pMessages) {
     }
 }
 
+// The document of pHost's project.
+void BuildDocument(wxXmlDocument& pDocument, const TZVHost& pHost) {
+    wxXmlNode* project = new wxXmlNode(wxXML_ELEMENT_NODE, L"project");
+    pDocument.SetRoot(project);
+    project->AddChild(pHost.aFormat.GetXmlImage());
+    if (pHost.GetRootRow())
+        project->AddChild(pHost.GetRootRow()->GetXmlImage());
+    AddHostElement(project, GRAPH_LIST, GraphSaveXml);
+    AddHostElement(project, COLOR_LIST, GraphSaveColoursXml);
+}
+
 } // namespace
 
 std::unique_ptr<wxXmlDocument> TZVProjectFile::ReadDocument(const wxString& pPath) {
@@ -175,18 +187,22 @@ void TZVProjectFile::Load(const wxString& pPath, TZVHost& pHost, bool pOffline) 
 }
 
 void TZVProjectFile::Save(const wxString& pPath, const TZVHost& pHost) {
-    wxXmlNode* project = new wxXmlNode(wxXML_ELEMENT_NODE, L"project");
     wxXmlDocument document;
-    document.SetRoot(project);
-    project->AddChild(pHost.aFormat.GetXmlImage());
-    if (pHost.GetRootRow())
-        project->AddChild(pHost.GetRootRow()->GetXmlImage());
-    AddHostElement(project, GRAPH_LIST, GraphSaveXml);
-    AddHostElement(project, COLOR_LIST, GraphSaveColoursXml);
+    BuildDocument(document, pHost);
     const wxString part = pPath + L".part";
     TLogCapture log;
     if (!document.Save(part, 1) || !wxRenameFile(part, pPath, true)) {
         wxRemoveFile(part);
         throw TError(log.aLast.empty() ? wxString(L"cannot write the file") : log.aLast);
     }
+}
+
+std::string TZVProjectFile::SaveText(const TZVHost& pHost) {
+    wxXmlDocument document;
+    BuildDocument(document, pHost);
+    wxMemoryOutputStream stream;
+    document.Save(stream, 1);
+    std::string text(stream.GetLength(), '\0');
+    stream.CopyTo(&text[0], text.size());
+    return text;
 }

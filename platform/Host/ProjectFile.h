@@ -7,6 +7,7 @@
 #include <wx/string.h>
 
 #include <memory>
+#include <string>
 
 class TZVHost;
 class wxXmlDocument;
@@ -25,6 +26,8 @@ public:
     static void Load(const wxString& pPath, TZVHost& pHost, bool pOffline = false);
     // Writes pHost's project to pPath, complete or not at all; throws TError on failure.
     static void Save(const wxString& pPath, const TZVHost& pHost);
+    // The text Save writes.
+    static std::string SaveText(const TZVHost& pHost);
 
     // Reads the XML document at pPath, refusing one nested deeper than MAX_DEPTH; throws
     // TError with the parser's message.

@@ -14,7 +14,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <list>
 #include <sstream>
 #include <string>
@@ -112,18 +111,12 @@ public:
         CollectRows();
     }
     ~TEditedProject() {
-        for (const char* name : {"project.xml", "saved.xml"})
-            std::remove((aFolder + name).c_str());
+        std::remove((aFolder + "project.xml").c_str());
         rmdir(aFolder.c_str());
     }
 
     // The project file as the host saves it.
-    std::string Saved() const {
-        const std::string path = aFolder + "saved.xml";
-        TZVProjectFile::Save(wxString::FromUTF8(path), aHost);
-        std::ifstream file(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    }
+    std::string Saved() const { return TZVProjectFile::SaveText(aHost); }
     // The stream row whose designation (the names down from the root) is pName.
     TZVStreamRow* Stream(const wxString& pName) const {
         for (TZVStreamRow* row : aStreams)

@@ -70,7 +70,7 @@ private:
         aStates.push_back(aProject.Saved());
         aLabels.push_back(label);
         ++aCurrent;
-        return Check("edit " + label.utf8_string());
+        return CheckHistory("edit " + label.utf8_string());
     }
 
     std::string Undo() {
@@ -130,6 +130,11 @@ private:
     std::string Check(const std::string& pStep) {
         if (aProject.Saved() != aStates[aCurrent])
             return pStep + ": the saved project is not the model's";
+        return CheckHistory(pStep);
+    }
+
+    // The labels: of the model's current record, of the next redo, and no alternative.
+    std::string CheckHistory(const std::string& pStep) {
         const wxString undo = aProject.aEditor.UndoLabel();
         if (aCurrent > aFloor && undo == TUndoBuffer::theDefaultUndoAction)
             Drop(aCurrent);

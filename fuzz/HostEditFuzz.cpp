@@ -1,12 +1,18 @@
-// Graph slot XML: any document is read as slot assignments and as colours over a fixed tree
-// (the source "A" and the mixer "Main" holding the source "Clip"). Afterwards every held slot
-// and its row name each other, no row holds two, and what is written reads back the same.
+// The reference host's edits, in two modes picked by the first byte.
+// Even: a small generated project (its sequences and the undo buffer's size read from the
+// input) takes the edit commands, undos, redos and alternative redos the input picks; after
+// each step the saved project equals the model's snapshot (support/HostEditModel.h).
+// Odd: the rest of the input, as an XML document, is read as graph slot assignments and as
+// colours over a fixed tree (the source "A" and the mixer "Main" holding the source "Clip").
+// Afterwards every held slot and its row name each other, no row holds two, and what is
+// written reads back the same.
 #include "DLL/Row/ParamGraph.h"
 
 #include "ALL/Error.h"
 #include "DLL/Row/ParamRow.h"
 #include "FuzzInput.h"
 #include "support/FakeRows.h"
+#include "support/HostEditModel.h"
 #include "support/TestContainerRows.h"
 
 #include <wx/log.h>
@@ -54,9 +60,7 @@ std::unique_ptr<wxXmlNode> Saved(void (*pSave)(wxXmlNode*)) {
     return node;
 }
 
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
+void GraphSlots(const uint8_t* pData, size_t pSize) {
     Tree();
     ParamGraphStaticInit();
     wxMemoryInputStream input(pData, pSize);
@@ -64,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
     {
         const wxLogNull quiet;
         if (!document.Load(input) || !document.GetRoot())
-            return 0;
+            return;
     }
     try {
         GraphLoadXml(document.GetRoot());
@@ -82,5 +86,43 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
     Require(SlotsConsistent());
     Require(SameXml(Saved(GraphSaveXml).get(), slots.get()));
     Require(SameXml(Saved(GraphSaveColoursXml).get(), colours.get()));
+}
+
+// One to three sequences, touching or apart, under a root that covers them.
+TRangeList Sequences(TFuzzInput& pInput) {
+    TRangeList sequences;
+    long begin = long(pInput.Byte() % 20);
+    for (unsigned count = 1 + pInput.Byte() % 3; count; --count) {
+        const long end = begin + 2 + long(pInput.Byte() % 60);
+        sequences.push_back(TRange(begin, end));
+        begin = end + long(pInput.Byte() % 3) * 10;
+    }
+    return sequences;
+}
+
+void Edits(TFuzzInput& pInput) {
+    // The slots of the graph mode's tree stay out of the saved project.
+    ParamGraphStaticInit();
+    const TRangeList sequences = Sequences(pInput);
+    const unsigned long sizes[] = {3000, 6000, 1 << 16};
+    const unsigned long size = pInput.Pick(sizes);
+    TEditedProject project(ProjectText(sequences.back().aEnd + 10, sequences), size);
+    THostEditModel model(project);
+    const THostEditModel::TDraw draw = [&] { return pInput.Byte(); };
+    for (int step = 0; step < 24 && !pInput.Empty(); ++step)
+        Require(model.Step(draw).empty());
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
+    if (pSize == 0)
+        return 0;
+    if (pData[0] % 2) {
+        GraphSlots(pData + 1, pSize - 1);
+        return 0;
+    }
+    TFuzzInput input(pData + 1, pSize - 1);
+    Edits(input);
     return 0;
 }
