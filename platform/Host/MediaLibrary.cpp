@@ -13,24 +13,34 @@ size_t NameStart(const wxString& pText) {
 } // namespace
 
 TZVLibraryEntry::TZVLibraryEntry(const wxString& pText, const wxFileName& pFolder, bool pOffline,
-                                 std::ostream& pMessages) {
-    const size_t nameStart = NameStart(pText);
-    aInfo.aPrefix = pText.substr(0, nameStart);
-    aInfo.aFileName = pFolder;
-    aInfo.aFileName.SetFullName(pText.substr(nameStart));
+                                 std::ostream& pMessages)
+    : aText(pText), aFolder(pFolder) {
     wxString reason = pText.empty() ? L"no file named" : L"not opened";
     if (!pText.empty() && !pOffline)
-        aMedia.reset(TZVMedia::Open(aInfo.aFileName.GetFullPath(), &reason));
+        aMedia.reset(TZVMedia::Open(resolvedFile().GetFullPath(), &reason));
     if (!aMedia)
         pMessages << "medium \"" << pText.utf8_string() << "\" is offline: "
                   << reason.utf8_string() << "\n";
-    // Without a directory part the text is written back as the file name's full path: it
-    // stays the text itself.
-    if (nameStart == 0)
-        aInfo.aFileName = wxFileName(pText);
 }
 
 TZVLibraryEntry::~TZVLibraryEntry() = default;
+
+const TZVMediaInfo& TZVLibraryEntry::GetMediaInfo() const {
+    if (!aInfo) {
+        const size_t nameStart = NameStart(aText);
+        // Without a directory part the text is written back as the file name's full path: it
+        // stays the text itself.
+        aInfo = TZVMediaInfo{aText.substr(0, nameStart),
+                             nameStart == 0 ? wxFileName(aText) : resolvedFile()};
+    }
+    return *aInfo;
+}
+
+wxFileName TZVLibraryEntry::resolvedFile() const {
+    wxFileName file = aFolder;
+    file.SetFullName(aText.substr(NameStart(aText)));
+    return file;
+}
 
 TZVMediaLibrary::TZVMediaLibrary(const wxString& pFolder, bool pOffline, std::ostream& pMessages)
     : aFolder(pFolder), aOffline(pOffline), aMessages(pMessages), aPrevious(theLibrary) {

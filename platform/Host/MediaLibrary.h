@@ -9,6 +9,7 @@
 #include "DLL/Row/Library.h"
 
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <set>
 #include <unordered_map>
@@ -16,8 +17,8 @@
 
 class TZVLibraryEntry : public IZVLibraryMedia {
 public:
-    // The entry of pText, whose directory part names pFolder, opened unless pOffline; an
-    // offline one prints its reason to pMessages.
+    // The entry of pText, whose directory part names pFolder (which outlives the entry),
+    // opened unless pOffline; an offline one prints its reason to pMessages.
     TZVLibraryEntry(const wxString& pText, const wxFileName& pFolder, bool pOffline,
                     std::ostream& pMessages);
     ~TZVLibraryEntry() override;
@@ -25,13 +26,19 @@ public:
     void AttachRow(TZVMediaSourceRow* pRow) override { aRows.insert(pRow); }
     void DetachRow(TZVMediaSourceRow* pRow) override { aRows.erase(pRow); }
     TZVMedia* GetMedia() const override { return aMedia.get(); }
-    const TZVMediaInfo& GetMediaInfo() const override { return aInfo; }
+    const TZVMediaInfo& GetMediaInfo() const override;
 
     // The rows that play the entry.
     std::set<TZVMediaSourceRow*> aRows;
 
 private:
-    TZVMediaInfo aInfo;
+    // The file the text names, in its folder.
+    wxFileName resolvedFile() const;
+
+    const wxString aText;
+    const wxFileName& aFolder;
+    // Made when first asked for: rows are read without it, and each would copy its folder.
+    mutable std::optional<TZVMediaInfo> aInfo;
     std::unique_ptr<TZVMedia> aMedia;
 };
 
@@ -57,9 +64,10 @@ private:
     const wxString aFolder;
     const bool aOffline;
     std::ostream& aMessages;
-    // Entries are made when the rows ask for them, through the const interface.
+    // Entries are made when the rows ask for them, through the const interface. Declared
+    // first, the folders are freed after the entries that name them.
+    mutable std::unordered_map<wxString, wxFileName> aDirectories;
     mutable std::vector<std::unique_ptr<TZVLibraryEntry>> aEntries;
     mutable std::unordered_map<wxString, int> aIndex;
-    mutable std::unordered_map<wxString, wxFileName> aDirectories;
     IZVLibrary* const aPrevious;
 };
