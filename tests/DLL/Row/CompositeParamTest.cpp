@@ -282,13 +282,25 @@ TEST_F(TColorFixture, AnUndefinedComponentStopsTheEvaluation) {
     EXPECT_EQ(Formula().HasKey(0), 2);
 }
 
-// The slots a snapshot asks for, and their combined value, show in the example's rendering.
-TEST_F(TColorFixture, SnapshotsAreReusedAndUndefinedUntilTheHostFillsTheirSlots) {
+// Which slots a snapshot asks for shows in the example's rendering.
+TEST_F(TColorFixture, SnapshotsAreReusedAndReadTheSlotsTheHostFills) {
+    Use({{Segment(0, 1, 50)}, {Segment(0, 2, 50)}, {Segment(0, 3, 50)}});
     TFakeEvaluateContext context;
     std::unique_ptr<IFormula> snapshot(Formula().CloneFormulaAt(0, nullptr, context, true));
     EXPECT_EQ(Formula().CloneFormulaAt(0, snapshot.get(), context, true), snapshot.get());
+    // Empty places: undefined and flat; filled: the combined value.
     EXPECT_TRUE(snapshot->ComputePointAt(3).IsUndefined());
     EXPECT_TRUE(snapshot->IsFlatFormula(3));
+    std::vector<std::unique_ptr<IFormula>> parts;
+    for (int i = 1; i <= 3; ++i) {
+        parts.emplace_back(
+            aRow.aParamTab[size_t(i)]->aFormulaList.CloneFormulaAt(0, nullptr, context, true));
+        context.aSlots[{0, i, true}] = parts.back().get();
+    }
+    EXPECT_EQ(snapshot->ComputePointAt(3), TVariant(double(0x010203)));
+    EXPECT_TRUE(snapshot->IsFlatFormula(3));
+    for (auto& slot : context.aSlots)
+        slot.second = nullptr;
 }
 
 TEST_F(TColorFixture, ComponentChangesAreReportedAsTheCompositesEdit) {
