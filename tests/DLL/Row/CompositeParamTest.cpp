@@ -10,7 +10,6 @@
 #include "support/FakeFormula.h"
 #include "support/FakeHost.h"
 #include "support/ListenerRecorder.h"
-#include "support/ParamUndoDriver.h"
 #include "support/RowText.h"
 #include "support/XmlText.h"
 
@@ -21,7 +20,6 @@
 #include <cmath>
 #include <map>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -434,50 +432,6 @@ TEST_F(TColorFixture, ListingPassesToTheUnselectedComponents) {
     selection.aSelected.insert(&Color());
     Color().ListParam(listed);
     EXPECT_EQ(listed, (std::list<TZVParamRow*>{aRow.aParamTab[3], aRow.aParamTab[1]}));
-}
-
-// A component's key counts once for the component and once for its composite, each while
-// enabled: whichever of the two is shown, the stream shows the key, and every count it gets
-// is taken back. Random enabling, splits, deletions and their undoing keep the counts.
-TEST(CompositeParam, KeyCountsFollowEveryEnabledRow) {
-    TMadeUnderRoot tree(400);
-    TCompositeStream& row = tree.aRow;
-    std::mt19937 random(5);
-    TUndoCompilerLog undo;
-    for (int step = 0; step < 400; ++step) {
-        TZVParamRow* param = row.aParamTab[random() % 9];
-        const long time = long(random() % 40) * 10;
-        switch (random() % 5) {
-        case 0:
-            row.EnableParam(param, random() % 3 != 0);
-            break;
-        case 1:
-            row.aSetupTab[0] = TVariant(double(random() % 2));
-            row.Super(random() % 2 ? 0 : 4)->OnSetupUpdate(0);
-            break;
-        case 2:
-            param->SplitAt(time, undo);
-            break;
-        default:
-            param->DeleteKey(time, undo);
-            break;
-        }
-        for (TZVParamRow* edited : row.aParamTab)
-            if (random() % 4 == 0)
-                UndoParamEdit(*edited);
-            else
-                TakeUndoImage(*edited);
-        ASSERT_EQ(KeyText(row.aKeyList), KeyText(ParamKeys(row))) << step;
-        ASSERT_EQ(KeyText(tree.aRoot.aKeyList), KeyText(row.aKeyList)) << step;
-        for (int composite : {0, 4})
-            ASSERT_EQ(KeyText(row.Super(composite)->aKeyList),
-                      KeyText(CompositeKeys(*row.Super(composite))))
-                << step;
-    }
-    for (TZVParamRow* param : row.aParamTab)
-        row.EnableParam(param, false);
-    TZVStreamRow::EndEnableParam();
-    EXPECT_TRUE(tree.aRoot.aKeyList.empty());
 }
 
 TEST(CompositeParam, ColorAndFontComputeTheirValues) {

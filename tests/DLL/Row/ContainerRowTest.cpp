@@ -4,12 +4,10 @@
 
 #include "ALL/Error.h"
 #include "DLL/Row/ParamRow.h"
-#include "DLL/Row/ZVFormula.h"
 
 #include "GainFilterRow.h"
 #include "OpacityFilterRow.h"
 #include "support/AssertCapture.h"
-#include "support/FakeRows.h"
 #include "support/TestContainerRows.h"
 #include "support/XmlText.h"
 
@@ -293,26 +291,4 @@ TEST_F(Containers, NamesAreThoseOfTheLiteralRescan) {
         ASSERT_EQ(aRoot->aSourceChildList.back()->aName, expected) << i << " " << name;
         present.push_back(expected);
     }
-}
-
-TEST_F(Containers, BindingSkipsWhatHangsBelowARowThatNamesNothing) {
-    TZVFormula::SetFrameRate(25);
-    const TFakeProject project(aRoot.get());
-    const TZVStreamRow* good = Read(Clip(L"Good"));
-    auto withValues = [](wxString pText, std::vector<wxString> pValues) {
-        for (const wxString& value : pValues)
-            pText.Replace(L"<value/>", L"<value>" + value + L"</value>", false);
-        return pText;
-    };
-    Read(withValues(Clip(L"Bad", Opacity(L"F")),
-                    {L"nowhere + 1", L"", L"", L"[source:Good][param:1].value"}));
-    Read(withValues(Clip(L"After"), {L"[source:Good][param:2].value"}));
-    auto listeners = [good](size_t pIndex) {
-        return good->aParamTab[pIndex]->aListenerList.size();
-    };
-    ASSERT_EQ(listeners(0) + listeners(1), 0u);
-    EXPECT_FALSE(aRoot->AddListeners(false));
-    // The filter under the failing clip stays unbound; the clip beside it is bound.
-    EXPECT_EQ(listeners(0), 0u);
-    EXPECT_EQ(listeners(1), 1u);
 }

@@ -212,21 +212,6 @@ TEST_F(References, CyclesAndBadPathsLeaveTheReferenceUnbound) {
     EXPECT_TRUE(Param(0)->aListenerList.empty());
 }
 
-TEST_F(References, ListenersAndChangesFollowTheAttribute) {
-    EXPECT_EQ(Install(Param(0), L"[m:Main][s:Clip][p:2].value"), L"");
-    EXPECT_EQ(Install(Param(1), L"[m:Main][s:Clip][p:3].begin"), L"");
-    EXPECT_EQ(Param(1)->aListenerList.size(), 1u);
-    EXPECT_TRUE(Param(1)->aListenerList.front().aOnValue);
-    EXPECT_FALSE(Param(2)->aListenerList.front().aOnValue);
-    // {formula's row, pAll, whether it depends}
-    EXPECT_TRUE(FormulaOf(Param(0)).OnParamChanged(Param(1), false));
-    EXPECT_TRUE(FormulaOf(Param(0)).OnParamChanged(Param(1), true));
-    EXPECT_FALSE(FormulaOf(Param(1)).OnParamChanged(Param(2), false));
-    EXPECT_TRUE(FormulaOf(Param(1)).OnParamChanged(Param(2), true));
-    Param(0)->AddFormulaListeners(true);
-    EXPECT_TRUE(Param(1)->aListenerList.empty());
-}
-
 TEST_F(References, SnapshotsReadTheFrameTableAndFreezeAttributesPerFrame) {
     aClip->aSequenceList.clear();
     aClip->aSequenceList.push_back(TRange(10, 20));
