@@ -158,6 +158,8 @@ TEST_F(References, AttributesFollowTheSequencesAndTheType) {
         {L"[param:3].endSequence", -3.5, -3.5},
         {L"[param:3].isInSequence", 9.9, 0},
         {L"[param:3].isInSequence", 10.9, 1},
+        {L"[param:3].isInSequence", 20, 0},
+        {L"[param:3].endSequence", 35.5, 40},
         {L"[param:3].begin", 50, 10},
         {L"[param:3].end", 0, 40},
         {L"[param:3].defaultRate", 0, 2},
