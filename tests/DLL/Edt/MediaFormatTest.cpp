@@ -149,7 +149,8 @@ TEST(MediaFormat, AudioValuesAreDerivedFromChannelsBitsAndRate) {
 }
 
 // Each case spoils a valid text (or replaces it whole) so that it fails where it says; where
-// a text has two faults the earlier check wins.
+// a text has two faults the earlier check wins. Which numbers read is the attribute reader's
+// business.
 TEST(MediaFormat, EachMissingPartIsRefusedWithItsOwnMessageInReadingOrder) {
     const wxString video = VIDEO, audio = AUDIO;
     struct TCase {
@@ -158,9 +159,6 @@ TEST(MediaFormat, EachMissingPartIsRefusedWithItsOwnMessageInReadingOrder) {
         {L"", L"<Format duration=\"7\">" + video + audio + L"</Format>",
          L"Format node is not found"},
         {L" duration=\"7\"", L"", L"The format duration is missing"},
-        {L"\"7\"", L"\"12a\"", L"The format duration is missing"},
-        {L"\"7\"", L"\"2147483648\"", L"The format duration is missing"},
-        {L"", L"<format><audio/></format>", L"The format duration is missing"},
         {video, L"", L"The Video format is missing"},
         {L"", Format(audio + video), L"The Video format is missing"},
         {L"<video", L"<!--v--><video", L"The Video format is missing"},

@@ -112,10 +112,10 @@ TEST(Media, OpenScansTracksSizesCountsAndRatesOrRefusesWithAReason) {
     }
 }
 
-// FFV1 and PCM are lossless: every image and every sample is the writer's own.
-TEST(Media, TheClipDecodesToTheWrittenPicturesAndToneInAnyOrder) {
+// FFV1 is lossless: every image is the writer's own (the sound is the seek test's).
+TEST(Media, TheClipDecodesToTheWrittenPicturesInAnyOrder) {
     std::unique_ptr<TZVMedia> media = OpenExample("clip.mkv");
-    ASSERT_TRUE(media && media->GetVideo() && media->GetAudio());
+    ASSERT_TRUE(media && media->GetVideo());
     std::unique_ptr<IReaderVideo> reader(media->GetVideo()->CreateReader());
     EXPECT_TRUE(reader->HasAlpha());
     EXPECT_EQ(reader->GetFormat().aWidth * 1000 + reader->GetFormat().aHeight, 160120);
@@ -123,8 +123,6 @@ TEST(Media, TheClipDecodesToTheWrittenPicturesAndToneInAnyOrder) {
         EXPECT_EQ(Pixels(reader->GetImage(image)), ClipImage(int(image), 50, 160, 120)) << image;
     EXPECT_EQ(reader->GetImage(50).GetWidth(), 0);
     EXPECT_EQ(reader->GetImage(-1).GetRawData(), nullptr);
-    std::unique_ptr<TReaderAudio> sound(media->GetAudio()->CreateReader());
-    EXPECT_EQ(ReadAt(*sound, 0, 50000), ToneSamples(44100, 2, 22050));
 }
 
 TEST(Media, StillsAndSequencesDecodeToTheWrittenImages) {
