@@ -1,7 +1,7 @@
 // Undo plus redo of a split at the root of the tree-build project, through the host's undo
 // buffer (one record of every row's sequences and keys, replayed row by row), beside the
-// snapshot undo of a simple editor: the whole tree's XML image taken before and after the
-// split, the tree rebuilt from one and then from the other as the host builds a root.
+// snapshot undo of a simple editor: each undo and each redo takes the whole tree's XML image,
+// then rebuilds the tree from the other image as the host builds a root.
 // Counters: the record's bytes, the saved project's and their ratio.
 #include "HostUndo.h"
 #include "TreeProject.h"
@@ -112,7 +112,10 @@ void SnapshotUndoRedo(benchmark::State& pState) {
     rebuild(*after);
     project.Expect(project.aAfter, "the rebuild missed the project after the split");
     for (auto _ : pState) {
+        // Without a record of the edit, redo needs the state that undo leaves: snapshot it.
+        const std::unique_ptr<wxXmlNode> forRedo(project.aRoot->GetXmlImage());
         rebuild(*before);
+        const std::unique_ptr<wxXmlNode> forUndo(project.aRoot->GetXmlImage());
         rebuild(*after);
     }
 }
