@@ -22,6 +22,10 @@ namespace {
 
 typedef std::vector<TRange> TRanges;
 
+std::string Text(const TRange& pRange) {
+    return "(" + std::to_string(pRange.aBegin) + "," + std::to_string(pRange.aEnd) + ")";
+}
+
 TRanges Ranges(const TRangeList& pList) {
     return {pList.begin(), pList.end()};
 }
@@ -63,29 +67,23 @@ TEST(Range, ExtendWidensByNonEmptyPairsAndOverlapsNeedASharedTime) {
     EXPECT_FALSE(TRange(0, 0).Overlaps(TRange(-10, 10)));
 }
 
+// Each range added to (0, 10) (20, 30), from the first range or the end: the list, then the
+// range that covers the added one.
 TEST(RangeList, AddMergesWhatItOverlapsOrTouches) {
-    struct TCase {
-        long aBegin, aEnd;
-        bool aEndHint;
-        TRanges aResult;
-        TRange aCovering;
-    } cases[] = {
-        {10, 20, false, {{0, 30}}, {0, 30}},
-        {12, 15, false, {{0, 10}, {12, 15}, {20, 30}}, {12, 15}},
-        {5, 25, false, {{0, 30}}, {0, 30}},
-        {40, 50, true, {{0, 10}, {20, 30}, {40, 50}}, {40, 50}},
-        {-5, -1, false, {{-5, -1}, {0, 10}, {20, 30}}, {-5, -1}},
-        {22, 28, false, {{0, 10}, {20, 30}}, {20, 30}},
-        {30, 35, false, {{0, 10}, {20, 35}}, {20, 35}},
-        {-5, 40, false, {{-5, 40}}, {-5, 40}},
-    };
-    for (const TCase& c : cases) {
+    const std::tuple<long, long, bool> cases[] = {{10, 20, false}, {12, 15, false}, {5, 25, false},
+                                                  {40, 50, true},  {-5, -1, false}, {22, 28, false},
+                                                  {30, 35, false}, {-5, 40, false}};
+    std::string added;
+    for (const auto& [begin, end, fromEnd] : cases) {
         TRangeList list = List({{0, 10}, {20, 30}});
-        const auto pos = list.Add(c.aBegin, c.aEnd, c.aEndHint ? list.end() : list.begin());
-        EXPECT_EQ(Ranges(list), c.aResult) << c.aBegin << ", " << c.aEnd;
-        ASSERT_NE(pos, list.end());
-        EXPECT_EQ(*pos, c.aCovering);
+        const auto pos = list.Add(begin, end, fromEnd ? list.end() : list.begin());
+        for (const TRange& range : list)
+            added += Text(range);
+        added += pos == list.end() ? " end, " : " at " + Text(*pos) + ", ";
     }
+    EXPECT_EQ(added, "(0,30) at (0,30), (0,10)(12,15)(20,30) at (12,15), (0,30) at (0,30), "
+                     "(0,10)(20,30)(40,50) at (40,50), (-5,-1)(0,10)(20,30) at (-5,-1), "
+                     "(0,10)(20,30) at (20,30), (0,10)(20,35) at (20,35), (-5,40) at (-5,40), ");
     TRangeList list = List({{0, 10}, {20, 30}, {40, 50}, {60, 70}});
     TRangeList::iterator hint;
     list.Find(25, hint);
