@@ -106,62 +106,52 @@ TEST(THostEditorTest, BadInputIsRefusedAndStoresNothing) {
     TZVParamRow* const image = Param(project, 0);
     TZVStreamRow* const video = project.Stream(VIDEO);
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    const TCommand refused[] = {
-        [&](TEditedProject&) { return editor.EditKey(foreign, 20, false, false, contFLAT); },
-        [&](TEditedProject&) {
-            return editor.EditKey(image, TZVParamRow::OPEN_END + 1, false, false, contFLAT);
-        },
-        [&](TEditedProject&) { return editor.EditKey(image, 20, false, false, contNO_KEY); },
-        [&](TEditedProject&) { return editor.EditKey(image, 20, false, true, contSMOOTH); },
-        [&](TEditedProject&) { return editor.EditKeyValue(image, 21, false, TVariant(1.0)); },
-        [&](TEditedProject&) { return editor.EditKeyValue(image, 20, false, TVariant(L"a")); },
-        [&](TEditedProject&) { return editor.EditKeyValue(image, 20, false, TVariant(nan)); },
-        [&](TEditedProject&) { return editor.DeleteKey(image, 21); },
-        [&](TEditedProject&) { return editor.DeleteKey(foreign, 0); },
-        [&](TEditedProject&) { return editor.SetFormula(image, L"1 +"); },
-        [&](TEditedProject& p) { return editor.SetFormula(p.aParams[0], L"1"); },
-        [&](TEditedProject&) { return editor.SetFormula(image, L"[mixer:None][param:1 - X].value"); },
-        [&](TEditedProject& p) {
-            p.aHost.SetTimeSelection(TRangeList());
-            return editor.ShiftSelection(video, 5, false);
-        },
+    const auto select = [&](long pBegin, long pEnd) {
+        project.aHost.SetTimeSelection(Selection(pBegin, pEnd));
+        return true;
+    };
+    const std::function<bool()> refused[] = {
+        [&] { return editor.EditKey(foreign, 20, false, false, contFLAT); },
+        [&] { return editor.EditKey(image, TZVParamRow::OPEN_END + 1, false, false, contFLAT); },
+        [&] { return editor.EditKey(image, 20, false, false, contNO_KEY); },
+        [&] { return editor.EditKey(image, 20, false, true, contSMOOTH); },
+        [&] { return editor.EditKeyValue(image, 21, false, TVariant(1.0)); },
+        [&] { return editor.EditKeyValue(image, 20, false, TVariant(L"a")); },
+        [&] { return editor.EditKeyValue(image, 20, false, TVariant(nan)); },
+        [&] { return editor.DeleteKey(image, 21); },
+        [&] { return editor.DeleteKey(foreign, 0); },
+        [&] { return editor.SetFormula(image, L"1 +"); },
+        [&] { return editor.SetFormula(project.aParams[0], L"1"); },
+        [&] { return editor.SetFormula(image, L"[mixer:None][param:1 - X].value"); },
+        [&] { return select(0, 0) && editor.ShiftSelection(video, 5, false); },
         // Onto the sequence (40, 70); then onto itself, copied.
-        [&](TEditedProject& p) {
-            p.aHost.SetTimeSelection(Selection(75, 100));
-            return editor.ShiftSelection(video, -20, false);
-        },
-        [&](TEditedProject&) { return editor.ShiftSelection(video, 5, true); },
-        [&](TEditedProject&) { return editor.ShiftSelection(&stranger, 5, false); },
-        [&](TEditedProject&) { return editor.ResizeEdge(video, 30, false, 2); },
-        [&](TEditedProject&) { return editor.ResizeEdge(video, 70, false, 11); },
-        [&](TEditedProject&) { return editor.Split(video, 40); },
-        [&](TEditedProject&) { return editor.Split(&stranger, 5); },
-        [&](TEditedProject&) { return editor.Join(video, 80); },
+        [&] { return select(75, 100) && editor.ShiftSelection(video, -20, false); },
+        [&] { return editor.ShiftSelection(video, 5, true); },
+        [&] { return editor.ShiftSelection(&stranger, 5, false); },
+        [&] { return editor.ResizeEdge(video, 30, false, 2); },
+        [&] { return editor.ResizeEdge(video, 70, false, 11); },
+        [&] { return editor.Split(video, 40); },
+        [&] { return editor.Split(&stranger, 5); },
+        [&] { return editor.Join(video, 80); },
         // Every sequence of the rows; none.
-        [&](TEditedProject& p) {
-            p.aHost.SetTimeSelection(Selection(0, 100));
-            return editor.DeleteSelection(video);
-        },
-        [&](TEditedProject& p) {
-            p.aHost.SetTimeSelection(Selection(41, 69));
-            return editor.DeleteSelection(video);
-        },
-        [&](TEditedProject&) { return editor.Scale(0.0); },
-        [&](TEditedProject&) { return editor.Scale(-1.0); },
-        [&](TEditedProject&) { return editor.Scale(nan); },
-        [&](TEditedProject&) { return editor.Scale(std::numeric_limits<double>::infinity()); },
-        [&](TEditedProject&) { return editor.Scale(1e-9); },
-        [&](TEditedProject&) { return editor.SetDuration(0); },
-        [&](TEditedProject&) { return editor.SetDuration(-5); },
-        [&](TEditedProject&) { return editor.EditSetup(video, 1, TVariant(1.0)); },
-        [&](TEditedProject&) { return editor.EditSetup(video, -1, TVariant(1.0)); },
-        [&](TEditedProject&) { return editor.EditSetup(video, 0, TVariant(L"on")); },
-        [&](TEditedProject& p) { return editor.EditSetup(p.aHost.GetRootRow(), 0, TVariant(1.0)); },
+        [&] { return select(0, 100) && editor.DeleteSelection(video); },
+        [&] { return select(41, 69) && editor.DeleteSelection(video); },
+        [&] { return editor.Scale(0.0); },
+        [&] { return editor.Scale(-1.0); },
+        [&] { return editor.Scale(nan); },
+        [&] { return editor.Scale(std::numeric_limits<double>::infinity()); },
+        [&] { return editor.Scale(1e-9); },
+        [&] { return editor.SetDuration(0); },
+        [&] { return editor.SetDuration(-5); },
+        [&] { return editor.EditSetup(video, 1, TVariant(1.0)); },
+        [&] { return editor.EditSetup(video, -1, TVariant(1.0)); },
+        [&] { return editor.EditSetup(video, 0, TVariant(L"on")); },
+        [&] { return editor.EditSetup(project.aHost.GetRootRow(), 0, TVariant(1.0)); },
     };
     const std::string saved = project.Saved();
     for (size_t i = 0; i < sizeof refused / sizeof refused[0]; ++i) {
         SCOPED_TRACE(i);
-        EXPECT_FALSE(refused[i](project));
+        EXPECT_FALSE(refused[i]());
         EXPECT_TRUE(project.Saved() == saved);
         EXPECT_EQ(editor.UndoLabel(), TUndoBuffer::theDefaultUndoAction);
     }
