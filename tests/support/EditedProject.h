@@ -148,9 +148,9 @@ private:
             }
             std::vector<TZVStreamRow*>& aRows;
         } collect(aStreams);
+        aHost.GetRootRow()->ApplyOperation(collect);
         // The walk leaves the root out.
         aStreams.push_back(aHost.GetRootRow());
-        aHost.GetRootRow()->ApplyOperation(collect);
         // Composite rows too, which ListParam leaves out.
         for (TZVStreamRow* row : aStreams)
             aParams.insert(aParams.end(), row->aParamTab.begin(), row->aParamTab.end());

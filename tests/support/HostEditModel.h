@@ -103,9 +103,12 @@ private:
     }
 
     // A row renamed: a record naming it by its path is refused and changes nothing; one that
-    // does not name it undoes. The name then comes back.
+    // does not name it undoes. The name then comes back. The rename is no edit of the
+    // history, so the row is one that no expression names (the fade, the still, the frames,
+    // the audio clip): an image would keep an expression's text as the rename printed it.
     std::string Stale(const TDraw& pDraw) {
-        TZVStreamRow* row = aProject.aStreams[pDraw() % (aProject.aStreams.size() - 1)];
+        const size_t unnamed[] = {2, 3, 4, 6};
+        TZVStreamRow* row = aProject.aStreams[unnamed[pDraw() % 4]];
         const wxString name = row->Rename(L"Gone");
         const std::string renamed = aProject.Saved();
         const bool undone = aProject.aEditor.Undo();

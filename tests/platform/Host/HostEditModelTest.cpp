@@ -19,7 +19,7 @@ void RunSteps(THostEditModel& pModel, int pSteps, unsigned pSeed) {
 TEST(THostEditModelTest, AWholeHistoryFollowsTheModel) {
     TEditedProject project(SmallProjectText(), 1 << 20);
     THostEditModel model(project);
-    RunSteps(model, 400, 1);
+    RunSteps(model, 1000, 7);
     EXPECT_GT(model.aEdits, 50);
     EXPECT_GT(model.aUndos, 50);
     EXPECT_GT(model.aRedos, 20);
@@ -32,7 +32,7 @@ TEST(THostEditModelTest, AWholeHistoryFollowsTheModel) {
 // left is applied back.
 TEST(THostEditModelTest, ASmallBufferDropsOldRecordsAndRecovers) {
     int recoveries = 0;
-    for (const auto& run : {std::make_pair(4000u, 2u), std::make_pair(6000u, 3u)}) {
+    for (const auto& run : {std::make_pair(3000u, 5u), std::make_pair(8000u, 4u)}) {
         TEditedProject project(SmallProjectText(), run.first);
         THostEditModel model(project);
         RunSteps(model, 600, run.second);
