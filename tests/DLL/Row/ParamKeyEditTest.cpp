@@ -86,60 +86,47 @@ public:
 class TParamKeyEditTest : public testing::Test, public TKeyedRow {};
 
 TEST_F(TParamKeyEditTest, EditsAreUndoneAndRedoneExactly) {
-    typedef std::function<void(TZVParamRow&, TZVBaseRow::IUndoCompiler&)> TEdit;
-    // {edit, stream keys after it, reports of the edit, its undo and its redo}
-    struct TCase {
+    typedef TZVBaseRow::IUndoCompiler U;
+    // {edit, stream keys after it, reports of the edit, ranges reported by its undo and redo}
+    const struct {
         const char* aName;
-        TEdit aEdit;
-        std::string aKeys;
-        std::string aLog;
+        std::function<void(TZVParamRow&, U&)> aEdit;
+        std::string aKeys, aLog, aUndoRanges;
     } cases[] = {
-        {"join at a middle key", [](auto& r, auto& u) { r.DeleteKey(100, u); }, "0:1 200:2 300:1 ",
-         "ParamKeyEdit(p0,200) AddParamRow ParamChanged ParamKeyEdit(p0,200) "
-         "ParamKeyEdit(p0,200) "},
-        {"first key, refilled", [](auto& r, auto& u) { r.DeleteKey(0, u); },
-         "0:1 100:2 200:2 300:1 ",
-         "ParamKeyEdit(p0,100) AddParamRow ParamChanged ParamKeyEdit(p0,200) "
-         "ParamKeyEdit(p0,200) "},
-        {"last key, refilled", [](auto& r, auto& u) { r.DeleteKey(300, u); },
-         "0:1 100:2 200:2 300:1 ",
-         "ParamKeyEdit(p0,200300) AddParamRow ParamChanged ParamKeyEdit(p0,200300) "
-         "ParamKeyEdit(p0,200300) "},
-        {"middle segment, gap stays", [](auto& r, auto& u) { r.DeleteFormula(150, u); },
-         "0:1 100:1 200:1 300:1 ",
-         "ParamKeyEdit(p0,100200) AddParamRow ParamChanged ParamKeyEdit(p0,100300) "
-         "ParamKeyEdit(p0,100300) "},
-        {"split", [](auto& r, auto& u) { EXPECT_TRUE(r.SplitAt(40, u)); },
-         "0:1 40:2 100:2 200:2 300:1 ",
-         "ParamKeyEdit(p0,40041) AddParamRow ParamKeyEdit(p0,100) ParamKeyEdit(p0,100) "},
-        {"scale by one half", [](auto& r, auto& u) { r.ScaleTime(0.5, u); },
-         "0:1 50:2 100:2 150:1 ", "AddParamRow ParamKeyEdit(p0,300) ParamKeyEdit(p0,300) "},
+        // A case to two lines.
+        // clang-format off
+        {"join at a middle key", [](auto& r, U& u) { r.DeleteKey(100, u); }, "0:1 200:2 300:1 ",
+         "ParamKeyEdit(p0,200) AddParamRow ParamChanged ", "200 200"},
+        {"first key, refilled", [](auto& r, U& u) { r.DeleteKey(0, u); },
+         "0:1 100:2 200:2 300:1 ", "ParamKeyEdit(p0,100) AddParamRow ParamChanged ", "200 200"},
+        {"last key, refilled", [](auto& r, U& u) { r.DeleteKey(300, u); },
+         "0:1 100:2 200:2 300:1 ", "ParamKeyEdit(p0,200300) AddParamRow ParamChanged ",
+         "200300 200300"},
+        {"middle segment, gap stays", [](auto& r, U& u) { r.DeleteFormula(150, u); },
+         "0:1 100:1 200:1 300:1 ", "ParamKeyEdit(p0,100200) AddParamRow ParamChanged ",
+         "100300 100300"},
+        {"split", [](auto& r, U& u) { EXPECT_TRUE(r.SplitAt(40, u)); },
+         "0:1 40:2 100:2 200:2 300:1 ", "ParamKeyEdit(p0,40041) AddParamRow ", "100 100"},
+        {"scale by one half", [](auto& r, U& u) { r.ScaleTime(0.5, u); }, "0:1 50:2 100:2 150:1 ",
+         "AddParamRow ", "300 300"},
         {"keys of two ranges",
-         [](auto& r, auto& u) {
-             r.DeleteSeqKey(Ranges({{50, 150}, {180, 250}}), u);
-         },
-         "0:1 50:1 150:1 180:1 250:1 300:1 ",
-         "AddParamRow ParamKeyEdit(p0,50250) ParamChanged ParamKeyEdit(p0,300) "
-         "ParamKeyEdit(p0,300) "},
-        {"keys inside one segment",
-         [](auto& r, auto& u) {
-             r.DeleteSeqKey(Ranges({{20, 60}}), u);
-         },
-         "0:1 20:1 60:1 100:2 200:2 300:1 ",
-         "AddParamRow ParamKeyEdit(p0,20100) ParamChanged ParamKeyEdit(p0,100) "
-         "ParamKeyEdit(p0,100) "},
-        {"no range", [](auto& r, auto& u) { r.DeleteSeqKey(Ranges({}), u); },
-         "0:1 100:2 200:2 300:1 ", "AddParamRow ParamKeyEdit(p0,300300) ParamChanged "},
-        {"formula on a keyed row", [](auto& r, auto&) { r.SetFormula(Expression(r, L"time")); }, "",
-         "ParamKeyEdit(p0,300) ParamChanged ParamKeyEdit(p0,300) "},
+         [](auto& r, U& u) { r.DeleteSeqKey(Ranges({{50, 150}, {180, 250}}), u); },
+         "0:1 50:1 150:1 180:1 250:1 300:1 ", "AddParamRow ParamKeyEdit(p0,50250) ParamChanged ",
+         "300 300"},
+        {"keys inside one segment", [](auto& r, U& u) { r.DeleteSeqKey(Ranges({{20, 60}}), u); },
+         "0:1 20:1 60:1 100:2 200:2 300:1 ", "AddParamRow ParamKeyEdit(p0,20100) ParamChanged ",
+         "100 100"},
+        {"formula on a keyed row", [](auto& r, U&) { r.SetFormula(Expression(r, L"time")); }, "",
+         "ParamKeyEdit(p0,300) ParamChanged ", "300"},
+        {"no range", [](auto& r, U& u) { r.DeleteSeqKey(Ranges({}), u); }, "0:1 100:2 200:2 300:1 ",
+         "AddParamRow ParamKeyEdit(p0,300300) ParamChanged ", ""},
         {"sequence grown",
-         [](auto& r, auto&) {
-             r.GetOwnerStream()->aSequenceList.front().aEnd = 400;
-             r.ExtendEnd(400);
-         },
-         "0:1 100:2 200:2 300:2 400:1 ", "ParamKeyEdit(p0,300400) ParamKeyEdit(p0,300400) "},
+         [](auto& r, U&) { r.GetOwnerStream()->aSequenceList.front().aEnd = 400;
+                           r.ExtendEnd(400); },
+         "0:1 100:2 200:2 300:2 400:1 ", "", "300400 300400"},
+        // clang-format on
     };
-    for (const TCase& c : cases) {
+    for (const auto& c : cases) {
         TKeyedRow fresh;
         TZVParamRow& row = *fresh.aRow;
         const wxString before = fresh.Xml();
@@ -153,7 +140,10 @@ TEST_F(TParamKeyEditTest, EditsAreUndoneAndRedoneExactly) {
         UndoParamEdit(row);
         EXPECT_EQ(fresh.Xml(), after) << c.aName;
         fresh.ExpectCounted();
-        EXPECT_EQ(fresh.aRecorder.aCalls, c.aLog) << c.aName;
+        std::string log = c.aLog;
+        for (const wxString& range : wxSplit(c.aUndoRanges, ' '))
+            log += "ParamKeyEdit(p0," + range.ToStdString() + ") ";
+        EXPECT_EQ(fresh.aRecorder.aCalls, log) << c.aName;
     }
 }
 
@@ -509,7 +499,8 @@ TEST(ParamKeyShift, DragsMoveTheSelectedKeysAndStepZeroGivesThemBack) {
     } cases[] = {
         // clang-format off
         // Span mode, plain: a piece inside a segment; a piece moved into the gap.
-        {{{430, 470}}, false, true, 10, "[0,100) [100,200) [200,300) [400,420) [430,470) [470,500) ", 470},
+        {{{430, 470}}, false, true, 10,
+         "[0,100) [100,200) [200,300) [400,420) [430,470) [470,500) ", 470},
         {{{300, 350}}, false, true, 50, "[0,100) [100,200) [200,250) [300,350) [400,500) ", 300},
         {{{350, 400}}, false, true, -50, "[0,100) [100,200) [200,300) [350,400) [450,500) ", 450},
         // Span mode, lifted over the key at 300.
