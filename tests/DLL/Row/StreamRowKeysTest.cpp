@@ -125,16 +125,3 @@ TEST_F(StreamRowKeys, AttachedRowsBringTheirKeysAndDyingRowsTakeThemAway) {
         {"and deleted", [&] { delete top; }, "R[] M[] S[]", ""},
     });
 }
-
-TEST_F(StreamRowKeys, KeysPassedWithoutPropagationStopAtTheTarget) {
-    TFakeStreamRow* child = NewSource(aMixer, false, "C");
-    TZVStreamRow::TUpdateKeyParam update{&aMixer, true, false, false};
-    child->UpdateKeyList(update);
-    EXPECT_EQ(Tree(), "R[] M[5:2,10:1] S[]");
-    update.aAdd = false;
-    child->UpdateKeyList(update);
-    EXPECT_EQ(Tree(), "R[] M[] S[]");
-    EXPECT_EQ(aRecorder.aCalls, "KeyToggle(M,5) KeyToggle(M,10) KeyToggle(M,5) KeyToggle(M,10) ");
-    child->SetParent(nullptr, false);
-    delete child;
-}
