@@ -104,19 +104,6 @@ TEST(StreamRowXml, StreamPartsReadBackAsWrittenOrFailWithTheirMessage) {
     }
 }
 
-TEST(StreamRowXml, ReadRowsHoldTheirValuesKeysAndRenderMark) {
-    wxString error;
-    const std::unique_ptr<TTestStreamRow> row =
-        Read(Row(SEQ + SETUPS + Params(L"1"), L" render=\"0\""), error);
-    ASSERT_TRUE(row) << error;
-    EXPECT_FALSE(row->aIsRendered);
-    EXPECT_EQ(row->aSetupTab[0], TVariant(wxString(L"Hi")));
-    EXPECT_EQ(row->aParamHeight, 24) << "only the enabled parameter takes room";
-    EXPECT_EQ(KeyText(row->aKeyList), "0:1 10:1 ");
-    // Older files carry no mark.
-    EXPECT_TRUE(Read(Row(SEQ + SETUPS + Params(L"0")), error)->aIsRendered);
-}
-
 TEST(StreamRowXml, ClassesWithoutSetupsWriteNoSetupListAndRefuseOne) {
     TFakeStreamRow row(rowKindMIXER, L"Mix");
     row.CompleteCreate();
