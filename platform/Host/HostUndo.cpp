@@ -19,9 +19,10 @@
 
 namespace {
 
-const wchar_t* const PARAM_CHILD = L"param";
-const wchar_t* const STREAM_CHILD = L"stream";
-const wchar_t* const PATH = L"p";
+// Strings, not literals: a literal compared to a node's name is made a string each time.
+const wxString PARAM_CHILD = L"param";
+const wxString STREAM_CHILD = L"stream";
+const wxString PATH = L"p";
 const wchar_t* const IMAGE = L"v";
 // Marks a formula image: an empty text leaves no node in a stored record, yet restores a
 // formula.
@@ -151,7 +152,7 @@ void THostUndo::CompleteAction(TUndoBuffer* pBuffer) {
     }
 }
 
-wxXmlNode* THostUndo::MakeChild(const wchar_t* pName, TZVBaseRow& pRow, wxXmlNode* pImage,
+wxXmlNode* THostUndo::MakeChild(const wxString& pName, TZVBaseRow& pRow, wxXmlNode* pImage,
                                 std::unique_ptr<wxXmlNode> pPath) {
     wxXmlNode* child = new wxXmlNode(wxXML_ELEMENT_NODE, pName);
     if (pPath)

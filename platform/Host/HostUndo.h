@@ -76,7 +76,7 @@ private:
     static wxXmlNode* TakeParamImage(TZVParamRow& pRow, std::unique_ptr<wxXmlNode> pPath);
     static wxXmlNode* TakeStreamImage(TZVStreamRow& pRow, bool pScaled,
                                       std::unique_ptr<wxXmlNode> pPath);
-    static wxXmlNode* MakeChild(const wchar_t* pName, TZVBaseRow& pRow, wxXmlNode* pImage,
+    static wxXmlNode* MakeChild(const wxString& pName, TZVBaseRow& pRow, wxXmlNode* pImage,
                                 std::unique_ptr<wxXmlNode> pPath);
     // Takes the path out of an applied child: it names the row in the opposite one too,
     // which saves building it again.

@@ -16,12 +16,22 @@ locale_t ClassicLocale() {
     return theLocale;
 }
 
+// The digits as they are: FromAscii goes through the character set converter, which costs
+// more than the formatting when many numbers are written.
+wxString WidenAscii(const char* pText) {
+    wchar_t wide[32];
+    size_t length = 0;
+    for (; pText[length] && length < sizeof wide / sizeof *wide; ++length)
+        wide[length] = wchar_t(pText[length]);
+    return wxString(wide, length);
+}
+
 } // namespace
 
 wxString FormatLong(long pValue) {
     char buffer[24];
     std::snprintf(buffer, sizeof buffer, "%ld", pValue);
-    return wxString::FromAscii(buffer);
+    return WidenAscii(buffer);
 }
 
 wxString FormatDouble(double pValue) {
@@ -29,7 +39,7 @@ wxString FormatDouble(double pValue) {
     const locale_t previous = uselocale(ClassicLocale());
     std::snprintf(buffer, sizeof buffer, "%g", pValue);
     uselocale(previous);
-    return wxString::FromAscii(buffer);
+    return WidenAscii(buffer);
 }
 
 bool ParseLong32(const wxString& pText, long& pValue) {

@@ -52,7 +52,7 @@ TXmlUndoData* TXmlUndoData::Create(TUndoer* pOwner, int pAction, const wxXmlNode
 
 TXmlUndoData* TXmlUndoData::Create(TUndoer* pOwner, int pAction,
                                    const TXmlNodeToBinaryStream& pStream, bool pNeutral) {
-    if (!pStream.IsOk() || pStream.GetSize() > TUndoer::UNDO_LENGTH_MASK - sizeof(TXmlUndoData))
+    if (!IsStorable(pStream))
         return nullptr;
     void* block = std::malloc(sizeof(TXmlUndoData) + pStream.GetSize());
     if (!block)
@@ -65,29 +65,33 @@ void TXmlUndoData::Release(TXmlUndoData* pRecord) {
     std::free(pRecord);
 }
 
-void TXmlUndoData::CopyBody(TUndoer::TUndoData* pTarget, const TXmlUndoData* pSource) {
-    const size_t header = sizeof(TUndoer::TUndoData);
-    std::memcpy(reinterpret_cast<uint8_t*>(pTarget) + header,
-                reinterpret_cast<const uint8_t*>(pSource) + header, pSource->GetLength() - header);
+bool TXmlUndoData::IsStorable(const TXmlNodeToBinaryStream& pStream) {
+    return pStream.IsOk() &&
+           pStream.GetSize() <= TUndoer::UNDO_LENGTH_MASK - sizeof(TXmlUndoData);
 }
 
-bool TXmlUndoData::Rewrite(TUndoer::TUndoData* pRecord, TUndoBuffer* pBuffer,
-                           const TXmlUndoData* pSource) {
+bool TXmlUndoData::Rewrite(TUndoer::TUndoData* pRecord, TUndoBuffer* pBuffer, int pAction,
+                           const TXmlNodeToBinaryStream& pStream) {
     // Any other record would be written past the room the buffer has made.
     if (!ZV_ASSERT(IsCurrentRecord(*pBuffer, pRecord)))
         return false;
-    if (!pBuffer->Resize(pSource->GetLength()))
+    if (!pBuffer->Resize(sizeof(TXmlUndoData) + pStream.GetSize()))
         return false;
-    CopyBody(pRecord, pSource);
+    // Written in place: a copy made first would be as large as the record.
+    TXmlUndoData* record = static_cast<TXmlUndoData*>(pRecord);
+    record->aAction = pAction;
+    if (pStream.GetSize() != 0)
+        std::memcpy(record + 1, pStream.GetData(), pStream.GetSize());
     return true;
 }
 
-bool TXmlUndoData::Update(TUndoer* pOwner, TUndoBuffer* pBuffer, int pAction,
+bool TXmlUndoData::Update(TUndoer*, TUndoBuffer* pBuffer, int pAction,
                           const wxXmlNode* pNode) {
     if (!pBuffer)
         return true;
-    const TRecordPtr source(Create(pOwner, pAction, pNode, false));
-    return source && Rewrite(this, pBuffer, source.get());
+    TXmlNodeToBinaryStream stream;
+    stream.convertNode(pNode);
+    return IsStorable(stream) && Rewrite(this, pBuffer, pAction, stream);
 }
 
 wxXmlNode* TXmlUndoData::GetRoot() const {
@@ -156,12 +160,12 @@ bool TXmlUndoData::RewriteRecord(TUndoer* pOwner, TUndoBuffer* pBuffer, int pAct
     if (!pBuffer)
         return true;
     ZV_ASSERT(pBuffer->IsUndoing());
-    const TRecordPtr record(Create(pOwner, pAction, pStream, false));
-    if (!record)
+    if (!IsStorable(pStream))
         return false;
-    if (Rewrite(pRecord, pBuffer, record.get()))
+    if (Rewrite(pRecord, pBuffer, pAction, pStream))
         return true;
     if (pRecover)
-        TUndoBuffer::Recover(*record);
+        if (const TRecordPtr record{Create(pOwner, pAction, pStream, false)})
+            TUndoBuffer::Recover(*record);
     return false;
 }

@@ -67,9 +67,10 @@ public:
 
 private:
     const uint8_t* Payload() const { return reinterpret_cast<const uint8_t*>(this + 1); }
-    // Copies pSource's action and payload over this record (whose length has been set).
-    static void CopyBody(TUndoer::TUndoData* pTarget, const TXmlUndoData* pSource);
-    // Resizes pBuffer's current record, which must be pRecord, to pSource and copies it.
-    static bool Rewrite(TUndoer::TUndoData* pRecord, TUndoBuffer* pBuffer,
-                        const TXmlUndoData* pSource);
+    // Whether pStream makes a record: not in error, its length within 27 bits.
+    static bool IsStorable(const TXmlNodeToBinaryStream& pStream);
+    // Resizes pBuffer's current record, which must be pRecord, to pStream and writes pAction
+    // and pStream's bytes into it.
+    static bool Rewrite(TUndoer::TUndoData* pRecord, TUndoBuffer* pBuffer, int pAction,
+                        const TXmlNodeToBinaryStream& pStream);
 };
