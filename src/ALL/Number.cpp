@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <clocale>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cwchar>
 #include <locale.h>
 
 namespace {
@@ -43,16 +45,33 @@ wxString FormatDouble(double pValue) {
 }
 
 bool ParseLong32(const wxString& pText, long& pValue) {
-    long value = 0;
-    if (!pText.ToLong(&value, 10) || value < -2147483648L || value > 2147483647L)
+    return ParseLong32(pText.wc_str(), pValue);
+}
+
+bool ParseLong32(const wchar_t* pText, long& pValue) {
+    // As wxString::ToLong reads, without a copy of the text.
+    wchar_t* end = nullptr;
+    errno = 0;
+    const long value = std::wcstol(pText, &end, 10);
+    if (end == pText || errno == ERANGE || *end != 0 || value < -2147483648L ||
+        value > 2147483647L)
         return false;
     pValue = value;
     return true;
 }
 
 bool GetXmlLongAttribute(const wxXmlNode* pElement, const wxString& pName, long& pValue) {
-    wxString text;
-    return pElement->GetAttribute(pName, &text) && ParseLong32(text, pValue);
+    return GetXmlLongAttribute(pElement, pName.wc_str(), pValue);
+}
+
+bool GetXmlLongAttribute(const wxXmlNode* pElement, const wchar_t* pName, long& pValue) {
+    // The attributes walked here: GetAttribute copies the text, and a literal name would be
+    // made a string at each call, when keys and ranges are read by the thousand.
+    for (const wxXmlAttribute* attribute = pElement->GetAttributes(); attribute;
+         attribute = attribute->GetNext())
+        if (std::wcscmp(attribute->GetName().wc_str(), pName) == 0)
+            return ParseLong32(attribute->GetValue().wc_str(), pValue);
+    return false;
 }
 
 int RoundToInt(double pValue, int pMode) {

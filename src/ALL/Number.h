@@ -29,9 +29,11 @@ wxString FormatDouble(double pValue);
 
 // Decimal text to long, refusing values outside the 32-bit range as a 32-bit long would.
 bool ParseLong32(const wxString& pText, long& pValue);
+bool ParseLong32(const wchar_t* pText, long& pValue);
 // A decimal attribute: false when absent (output untouched) and false when the text is not a
 // decimal within the 32-bit range.
 bool GetXmlLongAttribute(const wxXmlNode* pElement, const wxString& pName, long& pValue);
+bool GetXmlLongAttribute(const wxXmlNode* pElement, const wchar_t* pName, long& pValue);
 
 // Rounding modes of RoundToInt.
 enum ERoundMode {
