@@ -211,7 +211,8 @@ TEST(VariantXml, SwapExchangesValues) {
 // (its flag starts opposite to the answer); longs refuse what is not a 32-bit number.
 TEST(VariantXml, NumberAttributesReadWithTheirOwnRules) {
     const auto element = Element(wxT("<k a=\"F~_\" b=\"\" c=\"bad!\" t=\"-12\" big=\"2147483648\" "
-                                     "low=\"-2147483648\" x=\"12x\"/>"));
+                                     "low=\"-2147483648\" x=\"12x\" sp=\" +5\" "
+                                     "huge=\"99999999999999999999\"/>"));
     wxString read;
     for (const char* name : {"none", "a", "b", "c"}) {
         double value = 5.0, reported = 5.0;
@@ -222,11 +223,11 @@ TEST(VariantXml, NumberAttributesReadWithTheirOwnRules) {
         read << name << ':' << found << ' ' << value << ' ' << bad << ' ';
     }
     long number = 7;
-    for (const char* name : {"none", "big", "x", "b", "t", "low"})
+    for (const char* name : {"none", "big", "x", "b", "t", "low", "huge", "sp"})
         read << name << ':' << GetXmlLongAttribute(element.get(), name, number) << ' ' << number
              << ' ';
     EXPECT_EQ(read, "none:0 0 0 a:1 1 0 b:1 0 0 c:1 0 1 none:0 7 big:0 7 x:0 7 b:0 7 t:1 -12 "
-                    "low:1 -2147483648 ");
+                    "low:1 -2147483648 huge:0 -2147483648 sp:1 5 ");
 }
 
 TEST(Variant, RoundsInEachMode) {
