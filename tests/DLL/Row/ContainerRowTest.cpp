@@ -149,8 +149,6 @@ TEST_F(Containers, ReaderMessagesAndNothingHalfBuilt) {
         wxString aText;
         const wchar_t* aMessage;
     } cases[] = {
-        {L"<source type=\"clip\" name=\"S\">" + wxString(SEQ) + Params(3) + L"</source>",
-         L"Filter list missing for Source clip S"},
         {Replaced(Clip(L"S"), L"fltr-list shown=\"0\"", L"fltr-list"),
          L"The property shown does not exist for Source clip S"},
         {L"<layer type=\"clip\" name=\"S\"/>", L"Invalid Layer Type: layer"},
@@ -163,9 +161,6 @@ TEST_F(Containers, ReaderMessagesAndNothingHalfBuilt) {
         {Clip(L"S", Opacity(L"F", wxString(), L"2")),
          L"Invalid mask show value for Filter Opacity F"},
         {Clip(L"S", Opacity(L"F", L"<layer/>")), L"Invalid Layer Type: layer"},
-        {L"<mixer type=\"test-mix\" name=\"M\">" + wxString(SEQ) + Params(0) + Filters(wxString()) +
-             L"</mixer>",
-         L"Source list missing for Mixer test-mix M"},
         {Replaced(Mixer(L"M", Clip(L"S")), L"src-list shown=\"1\"", L"src-list shown=\"on\""),
          L"Invalid source show value for Mixer test-mix M"},
         {Mixer(L"M", Clip(L"S") + Clip(L"T", Opacity(L"F", wxString(), L"-1"))),
