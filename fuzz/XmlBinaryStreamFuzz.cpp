@@ -34,6 +34,15 @@ void CheckRoundTrip(const wxXmlNode* pNode) {
     }
 }
 
+std::unique_ptr<wxXmlNode> Read(const TBinaryStreamToXmlNode& pReader, int pPartial) {
+    const EMarkerKind marker = pReader.getNextMarker();
+    if (pPartial == 0)
+        return std::unique_ptr<wxXmlNode>(pReader.getNextTextOrNode(marker));
+    if (marker != markerNODE)
+        return nullptr;
+    return std::unique_ptr<wxXmlNode>(pReader.getNodeContent(pPartial == 2));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
@@ -41,13 +50,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
     const std::vector<uint8_t> bytes(pData, pData + pSize);
     for (int partial = 0; partial < 3; ++partial) {
         wxMemoryInputStream input(bytes.data(), bytes.size());
-        const TBinaryStreamToXmlNode reader(input);
-        const EMarkerKind marker = reader.getNextMarker();
-        std::unique_ptr<wxXmlNode> tree;
-        if (partial == 0)
-            tree.reset(reader.getNextTextOrNode(marker));
-        else if (marker == markerNODE)
-            tree.reset(reader.getNodeContent(partial == 2));
+        const std::unique_ptr<wxXmlNode> tree = Read(TBinaryStreamToXmlNode(input), partial);
+        const std::unique_ptr<wxXmlNode> inPlace =
+            Read(TBinaryStreamToXmlNode(bytes.data(), bytes.size()), partial);
+        if (!tree != !inPlace || (tree && Write(tree.get()) != Write(inPlace.get()))) {
+            std::fprintf(stderr, "the bytes read in place gave another tree\n");
+            std::abort();
+        }
         if (tree)
             CheckRoundTrip(tree.get());
     }

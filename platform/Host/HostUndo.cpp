@@ -7,7 +7,6 @@
 #include "DLL/Bas/ABCFormulaSortList.h"
 #include "DLL/Edt/EditorListener.h"
 #include "DLL/Edt/UndoBuffer.h"
-#include "DLL/Edt/XmlBinaryStream.h"
 #include "DLL/Edt/XmlUndoData.h"
 #include "DLL/Row/ParamRow.h"
 #include "DLL/Row/StreamRow.h"
@@ -57,20 +56,20 @@ bool SameNode(const wxXmlNode& pA, const wxXmlNode& pB) {
 // resolves the last step alone, as the whole path would have reached it.
 class TPathResolver {
 public:
-    TZVBaseRow* Resolve(const wxXmlNode& pPath) {
+    TZVBaseRow* Resolve(std::unique_ptr<wxXmlNode> pPath) {
         size_t count = 0;
         const wxXmlNode* last = nullptr;
-        for (const wxXmlNode* step = pPath.GetChildren(); step; step = step->GetNext()) {
+        for (const wxXmlNode* step = pPath->GetChildren(); step; step = step->GetNext()) {
             ++count;
             last = step;
         }
-        TZVBaseRow* row = last && IsKnownPrefix(pPath, count - 1)
+        TZVBaseRow* row = last && IsKnownPrefix(*pPath, count - 1)
                               ? aKnown[count - 1].second->GetRow(last)
-                              : TZVBaseRow::GetRowFromPath(&pPath, nullptr);
+                              : TZVBaseRow::GetRowFromPath(pPath.get(), nullptr);
         if (row && row->aRowKind != rowKindPARAM) {
             if (aKnown.size() <= count)
                 aKnown.resize(count + 1);
-            aKnown[count] = {&pPath, static_cast<TZVStreamRow*>(row)};
+            aKnown[count] = {std::move(pPath), static_cast<TZVStreamRow*>(row)};
         }
         return row;
     }
@@ -89,7 +88,7 @@ private:
     }
 
     // By number of steps: the last path resolved to a stream row, and the row.
-    std::vector<std::pair<const wxXmlNode*, TZVStreamRow*>> aKnown;
+    std::vector<std::pair<std::unique_ptr<wxXmlNode>, TZVStreamRow*>> aKnown;
 };
 
 } // namespace
@@ -193,22 +192,30 @@ wxXmlNode* THostUndo::TakeStreamImage(TZVStreamRow& pRow, bool pScaled,
 
 bool THostUndo::ApplyUndo(TUndoData* pData, TUndoBuffer* pBuffer, bool) {
     TXmlUndoData* record = static_cast<TXmlUndoData*>(pData);
-    const std::unique_ptr<wxXmlNode> tree(record->GetTree());
+    const uint8_t* const payload = record->GetPayload();
+    const size_t size = record->GetPayloadSize();
+    const TBinaryStreamToXmlNode reader(payload, size);
+    EMarkerKind first = markerNONE;
+    const std::unique_ptr<wxXmlNode> root(
+        reader.getNextMarker() == markerNODE ? reader.getNodeHead(first) : nullptr);
     TResolved rows;
-    if (!tree || !Resolve(*tree, rows))
+    if (!root || reader.IsEndOfData() || !Resolve(reader, first, rows))
         return false;
     // The opposite is written child by child as they come, never whole: a record of every
     // row of a large project then stays within the cache. Its images are about as large as
     // the record's, which saves growing it.
     TXmlNodeToBinaryStream opposite(record->GetLength() + record->GetLength() / 2);
-    wxXmlNode head(wxXML_ELEMENT_NODE, tree->GetName());
-    TXmlUndoData::SetInfo(&head, TXmlUndoData::GetInfo(tree.get()));
+    wxXmlNode head(wxXML_ELEMENT_NODE, root->GetName());
+    TXmlUndoData::SetInfo(&head, TXmlUndoData::GetInfo(root.get()));
     opposite.BeginElement(&head);
     // Applied last to first; the opposites in the order applied, so that the next
-    // application goes the other way.
+    // application goes the other way. Each child is read again just before it is applied:
+    // the tree whole would be built far from the cache and walked twice.
     for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
-        const std::unique_ptr<wxXmlNode> child(ApplyChild(std::move(it->first), it->second));
-        opposite.convertNode(child.get());
+        const TBinaryStreamToXmlNode childReader(payload + it->first, size - it->first);
+        std::unique_ptr<wxXmlNode> child(childReader.getNodeContent(false));
+        const std::unique_ptr<wxXmlNode> applied(ApplyChild(std::move(child), it->second));
+        opposite.convertNode(applied.get());
     }
     opposite.EndElement();
     // False when the opposite no longer fits: it has been applied back, nothing changed.
@@ -221,33 +228,28 @@ wxString THostUndo::UndoAction(TUndoData* pData, bool pRedo) {
     return info.empty() ? TUndoer::UndoAction(pData, pRedo) : info;
 }
 
-bool THostUndo::Resolve(wxXmlNode& pTree, TResolved& pRows) {
-    size_t count = 0;
-    for (const wxXmlNode* child = pTree.GetChildren(); child; child = child->GetNext())
-        ++count;
-    pRows.reserve(count);
+bool THostUndo::Resolve(const TBinaryStreamToXmlNode& pReader, EMarkerKind pFirst,
+                        TResolved& pRows) {
     TPathResolver resolver;
-    // Each child is taken out of the tree, to be freed as soon as it is applied.
-    wxXmlNode* next = pTree.GetChildren();
-    pTree.SetChildren(nullptr);
-    while (wxXmlNode* child = next) {
-        next = child->GetNext();
-        child->SetNext(nullptr);
-        child->SetParent(nullptr);
-        pRows.emplace_back(child, nullptr);
-        const wxXmlNode* path = FindElement(*child, PATH);
+    for (EMarkerKind marker = pFirst; marker != markerEND; marker = pReader.getNextMarker()) {
+        // Only elements name rows: anything else, or a record cut short, is damage.
+        if (marker != markerNODE)
+            return false;
+        const size_t offset = pReader.GetOffset();
+        const std::unique_ptr<wxXmlNode> child(pReader.getNodeContent(false));
+        if (pReader.IsEndOfData())
+            return false;
         TZVBaseRow* row = nullptr;
         try {
-            row = path && ImageOf(*child) ? resolver.Resolve(*path) : nullptr;
+            row = FindElement(*child, PATH) && ImageOf(*child) ? resolver.Resolve(TakePath(*child))
+                                                               : nullptr;
         } catch (const TError&) {
             row = nullptr;
         }
         const bool param = child->GetName() == PARAM_CHILD;
-        if (!row || param != (row->aRowKind == rowKindPARAM)) {
-            pTree.SetChildren(next);
+        if (!row || param != (row->aRowKind == rowKindPARAM))
             return false;
-        }
-        pRows.back().second = row;
+        pRows.emplace_back(offset, row);
     }
     return true;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "DLL/Edt/Undoer.h"
+#include "DLL/Edt/XmlBinaryStream.h"
 #include "DLL/Row/BaseRow.h"
 
 #include <wx/string.h>
@@ -59,12 +60,15 @@ public:
     static bool ReplaySequence(TZVStreamRow& pRow, const wxXmlNode& pRecord, TRange& pSpan);
 
 private:
-    typedef std::vector<std::pair<std::unique_ptr<wxXmlNode>, TZVBaseRow*>> TResolved;
+    // Each child of a record: where it starts, just after its marker, and its row.
+    typedef std::vector<std::pair<size_t, TZVBaseRow*>> TResolved;
     // Appends pChild (owned; null is ignored) to the open record.
     void AddToRecord(wxXmlNode* pChild);
-    // Every child of pTree, taken out of it, with its row; false when a path no longer
+    // Reads the children of a record's root from pReader, pFirst the marker after the root's
+    // head, and finds their rows; false when one does not read or its path no longer
     // resolves to a row of the child's kind.
-    static bool Resolve(wxXmlNode& pTree, TResolved& pRows);
+    static bool Resolve(const TBinaryStreamToXmlNode& pReader, EMarkerKind pFirst,
+                        TResolved& pRows);
     // Applies one child, freeing it, and returns the opposite one (owned), null when it is
     // empty.
     static wxXmlNode* ApplyChild(std::unique_ptr<wxXmlNode> pChild, TZVBaseRow* pRow);

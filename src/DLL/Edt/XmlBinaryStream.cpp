@@ -203,7 +203,18 @@ void TXmlNodeToBinaryStream::convertNodeContent(const wxString& pText, EMarkerKi
 TBinaryStreamToXmlNode::TBinaryStreamToXmlNode(wxInputStream& pInput)
     : aInput(&pInput), aEndOfData(false), aDepth(0), aAheadStart(0), aAheadEnd(0) {}
 
+TBinaryStreamToXmlNode::TBinaryStreamToXmlNode(const uint8_t* pBytes, size_t pSize)
+    : aInput(nullptr), aBytes(pBytes), aSize(pSize), aEndOfData(false), aDepth(0),
+      aAheadStart(0), aAheadEnd(0) {}
+
 size_t TBinaryStreamToXmlNode::ReadBytes(uint8_t* pBytes, size_t pCount) const {
+    if (!aInput) {
+        const size_t done = std::min(pCount, aSize - aOffset);
+        if (done != 0)
+            std::memcpy(pBytes, aBytes + aOffset, done);
+        aOffset += done;
+        return done;
+    }
     size_t done = std::min(pCount, aAheadEnd - aAheadStart);
     std::memcpy(pBytes, aAhead + aAheadStart, done);
     aAheadStart += done;
@@ -305,15 +316,19 @@ wxXmlNode* TBinaryStreamToXmlNode::getNextTextOrNode(EMarkerKind pMarker) const 
 
 wxXmlNode* TBinaryStreamToXmlNode::getNodeContent(bool pHeadOnly) const {
     ++aDepth;
+    EMarkerKind marker = markerNONE;
+    wxXmlNode* element = getNodeHead(marker);
+    if (!pHeadOnly && !aEndOfData && marker != markerEND)
+        ReadChildren(element, marker);
+    --aDepth;
+    return element;
+}
+
+wxXmlNode* TBinaryStreamToXmlNode::getNodeHead(EMarkerKind& pNext) const {
     wxXmlNode* element = new wxXmlNode(wxXML_ELEMENT_NODE, wxEmptyString);
     wxString name = getNextString();
     MoveInto(element->GetName(), name);
-    if (!aEndOfData) {
-        const EMarkerKind marker = ReadAttributes(element);
-        if (!pHeadOnly && !aEndOfData && marker != markerEND)
-            ReadChildren(element, marker);
-    }
-    --aDepth;
+    pNext = aEndOfData ? markerNONE : ReadAttributes(element);
     return element;
 }
 

@@ -73,6 +73,9 @@ class TBinaryStreamToXmlNode {
 public:
     // Reads from pInput (not owned), which must outlive the reader.
     explicit TBinaryStreamToXmlNode(wxInputStream& pInput);
+    // Reads the pSize bytes at pBytes (not owned) where they are, which then need no copy
+    // and can be read from any offset.
+    TBinaryStreamToXmlNode(const uint8_t* pBytes, size_t pSize);
 
     // The next unit; markerNONE, with the end flag set, when fewer than 2 bytes are left.
     EMarkerKind getNextMarker() const;
@@ -86,6 +89,11 @@ public:
     // The element whose 'N' has just been read: name and attributes, and unless pHeadOnly its
     // children. Given even when incomplete (the end flag then set). Owned by the caller.
     wxXmlNode* getNodeContent(bool pHeadOnly) const;
+    // The element's name and attributes, as getNodeContent(true) gives them; pNext gets the
+    // marker read after them: the first child's, or the element's end.
+    wxXmlNode* getNodeHead(EMarkerKind& pNext) const;
+    // The bytes read so far from the ones given in place.
+    size_t GetOffset() const { return aOffset; }
 
     bool IsEndOfData() const { return aEndOfData; }
 
@@ -98,7 +106,12 @@ private:
     EMarkerKind ReadAttributes(wxXmlNode* pElement) const;
     void ReadChildren(wxXmlNode* pElement, EMarkerKind pMarker) const;
 
+    // Null when reading in place.
     wxInputStream* aInput;
+    // The bytes read in place: aBytes[aOffset, aSize).
+    const uint8_t* aBytes = nullptr;
+    size_t aSize = 0;
+    mutable size_t aOffset = 0;
     mutable bool aEndOfData;
     // Elements open while reading.
     mutable int aDepth;

@@ -5,7 +5,6 @@
 #include "DLL/Edt/UndoBuffer.h"
 #include "DLL/Edt/XmlBinaryStream.h"
 
-#include <wx/mstream.h>
 #include <wx/xml/xml.h>
 
 #include <cstdlib>
@@ -94,11 +93,14 @@ bool TXmlUndoData::Update(TUndoer*, TUndoBuffer* pBuffer, int pAction,
     return IsStorable(stream) && Rewrite(this, pBuffer, pAction, stream);
 }
 
+size_t TXmlUndoData::GetPayloadSize() const {
+    return GetLength() < sizeof(TXmlUndoData) ? 0 : GetLength() - sizeof(TXmlUndoData);
+}
+
 wxXmlNode* TXmlUndoData::GetRoot() const {
     if (GetLength() < sizeof(TXmlUndoData))
         return nullptr;
-    wxMemoryInputStream input(Payload(), GetLength() - sizeof(TXmlUndoData));
-    const TBinaryStreamToXmlNode reader(input);
+    const TBinaryStreamToXmlNode reader(GetPayload(), GetPayloadSize());
     if (reader.getNextMarker() != markerNODE)
         return nullptr;
     wxXmlNode* root = reader.getNodeContent(true);
@@ -112,8 +114,7 @@ wxXmlNode* TXmlUndoData::GetRoot() const {
 wxXmlNode* TXmlUndoData::GetTree() const {
     if (GetLength() < sizeof(TXmlUndoData))
         return nullptr;
-    wxMemoryInputStream input(Payload(), GetLength() - sizeof(TXmlUndoData));
-    const TBinaryStreamToXmlNode reader(input);
+    const TBinaryStreamToXmlNode reader(GetPayload(), GetPayloadSize());
     return reader.getNextTextOrNode(reader.getNextMarker());
 }
 

@@ -44,6 +44,9 @@ public:
     wxXmlNode* GetRoot() const;
     // The whole stored tree (owned by the caller); null when the payload is incomplete.
     wxXmlNode* GetTree() const;
+    // The stored tree's bytes, for a reader that takes it in parts.
+    const uint8_t* GetPayload() const { return reinterpret_cast<const uint8_t*>(this + 1); }
+    size_t GetPayloadSize() const;
 
     // Adds the attribute "i" (an add, not a replace).
     static void SetInfo(wxXmlNode* pNode, const wxString& pInfo);
@@ -66,7 +69,6 @@ public:
                               bool pRecover);
 
 private:
-    const uint8_t* Payload() const { return reinterpret_cast<const uint8_t*>(this + 1); }
     // Whether pStream makes a record: not in error, its length within 27 bits.
     static bool IsStorable(const TXmlNodeToBinaryStream& pStream);
     // Resizes pBuffer's current record, which must be pRecord, to pStream and writes pAction

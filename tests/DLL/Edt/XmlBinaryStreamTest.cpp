@@ -37,23 +37,38 @@ TUnits Write(const wxXmlNode* pNode) {
     return Units(stream);
 }
 
-// The tree read back from pBytes: whole (getNextTextOrNode) or as a partial element.
+wxString Describe(const TNodePtr& pNode) {
+    if (!pNode)
+        return "null";
+    if (pNode->GetType() == wxXML_ELEMENT_NODE)
+        return XmlText(*pNode);
+    return wxString::Format("%d ", int(pNode->GetType())) + pNode->GetContent();
+}
+
+TNodePtr Read(const TBinaryStreamToXmlNode& pReader, bool pPartial, bool pHeadOnly) {
+    const EMarkerKind marker = pReader.getNextMarker();
+    if (pPartial)
+        return TNodePtr(marker == markerNODE ? pReader.getNodeContent(pHeadOnly) : nullptr);
+    TNodePtr node(pReader.getNextTextOrNode(marker));
+    EXPECT_EQ(pReader.IsEndOfData(), !node);
+    return node;
+}
+
+// The tree read back from pBytes: whole (getNextTextOrNode) or as a partial element; read in
+// place the same.
 TNodePtr Read(const std::vector<uint8_t>& pBytes, bool pPartial = false, bool pHeadOnly = false) {
     wxMemoryInputStream input(pBytes.data(), pBytes.size());
-    const TBinaryStreamToXmlNode reader(input);
-    const EMarkerKind marker = reader.getNextMarker();
-    if (pPartial)
-        return TNodePtr(marker == markerNODE ? reader.getNodeContent(pHeadOnly) : nullptr);
-    TNodePtr node(reader.getNextTextOrNode(marker));
-    EXPECT_EQ(reader.IsEndOfData(), !node);
+    TNodePtr node = Read(TBinaryStreamToXmlNode(input), pPartial, pHeadOnly);
+    const TNodePtr inPlace =
+        Read(TBinaryStreamToXmlNode(pBytes.data(), pBytes.size()), pPartial, pHeadOnly);
+    EXPECT_EQ(Describe(node), Describe(inPlace));
     return node;
 }
 
 // The written XML of the element read back, or "null".
 wxString ReadXml(const std::vector<uint8_t>& pBytes, bool pPartial = false,
                  bool pHeadOnly = false) {
-    const TNodePtr node = Read(pBytes, pPartial, pHeadOnly);
-    return node ? XmlText(*node) : "null";
+    return Describe(Read(pBytes, pPartial, pHeadOnly));
 }
 
 TEST(XmlBinaryStream, WritesElementsAttributesAndChildrenInTreeOrderButNoComments) {
@@ -135,6 +150,28 @@ TEST(XmlBinaryStream, StreamCutInsideTheSecondOfThreeChildren) {
     bytes.resize(bytes.size() - 2 * 9); // 'T' 4 "text" 'E' 'N' 1 'd' 'E' 'E' minus "te"
     EXPECT_EQ(ReadXml(bytes), "null");
     EXPECT_EQ(ReadXml(bytes, true), "<a x=\"1\"><b/></a>");
+}
+
+// As the host's undo reads a record: the root's head, then each child from where it starts.
+TEST(XmlBinaryStream, ChildrenReadInPlaceFromTheirOffsets) {
+    const TNodePtr tree(ParseXml("<r i='x'><a k='1'><b/></a><c/></r>"));
+    const std::vector<uint8_t> bytes = Bytes(Write(tree.get()));
+    const TBinaryStreamToXmlNode reader(bytes.data(), bytes.size());
+    ASSERT_EQ(reader.getNextMarker(), markerNODE);
+    EMarkerKind next = markerNONE;
+    const TNodePtr head(reader.getNodeHead(next));
+    EXPECT_EQ(XmlText(*head), "<r i=\"x\"/>");
+    wxString children;
+    for (; next == markerNODE; next = reader.getNextMarker()) {
+        const size_t offset = reader.GetOffset();
+        const TNodePtr child(reader.getNodeContent(false));
+        const TBinaryStreamToXmlNode again(bytes.data() + offset, bytes.size() - offset);
+        const TNodePtr reread(again.getNodeContent(false));
+        children << offset << ' ' << XmlText(*child) << ' ' << XmlText(*reread) << ' ';
+    }
+    EXPECT_EQ(next, markerEND);
+    EXPECT_EQ(reader.GetOffset(), bytes.size());
+    EXPECT_EQ(children, "18 <a k=\"1\"><b/></a> <a k=\"1\"><b/></a> 44 <c/> <c/> ");
 }
 
 TEST(XmlBinaryStream, EveryTruncationReadsSafely) {
