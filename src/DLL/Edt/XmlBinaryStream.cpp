@@ -234,6 +234,15 @@ size_t TBinaryStreamToXmlNode::ReadBytes(uint8_t* pBytes, size_t pCount) const {
 }
 
 size_t TBinaryStreamToXmlNode::ReadUnits(uint16_t* pUnits, size_t pCount) const {
+    if (!aInput) {
+        const size_t count = std::min(pCount, (aSize - aOffset) / 2);
+        const uint8_t* bytes = aBytes + aOffset;
+        for (size_t i = 0; i < count; ++i)
+            pUnits[i] = uint16_t(bytes[2 * i] | bytes[2 * i + 1] << 8);
+        // A read cut short takes the odd byte left too, as one through a stream does.
+        aOffset = count < pCount ? aSize : aOffset + 2 * count;
+        return count;
+    }
     if (pCount == 1 && aAheadEnd - aAheadStart >= 2) {
         pUnits[0] = uint16_t(aAhead[aAheadStart] | aAhead[aAheadStart + 1] << 8);
         aAheadStart += 2;
