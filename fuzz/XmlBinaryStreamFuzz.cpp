@@ -60,5 +60,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
         if (tree)
             CheckRoundTrip(tree.get());
     }
+    // Passing over the root's children finds the damage that reading them finds.
+    const TBinaryStreamToXmlNode reader(bytes.data(), bytes.size());
+    EMarkerKind next = markerNONE;
+    if (reader.getNextMarker() == markerNODE) {
+        const std::unique_ptr<wxXmlNode> head(reader.getNodeHead(next));
+        const bool skipped = !reader.IsEndOfData() && reader.SkipChildren(next);
+        wxMemoryInputStream input(bytes.data(), bytes.size());
+        if (skipped != bool(Read(TBinaryStreamToXmlNode(input), 0))) {
+            std::fprintf(stderr, "passing over the children disagreed with reading them\n");
+            std::abort();
+        }
+    }
     return 0;
 }

@@ -236,13 +236,20 @@ bool THostUndo::Resolve(const TBinaryStreamToXmlNode& pReader, EMarkerKind pFirs
         if (marker != markerNODE)
             return false;
         const size_t offset = pReader.GetOffset();
-        const std::unique_ptr<wxXmlNode> child(pReader.getNodeContent(false));
-        if (pReader.IsEndOfData())
+        // Only the child's head and path are built: its image is read when it is applied.
+        EMarkerKind next = markerNONE;
+        const std::unique_ptr<wxXmlNode> child(pReader.getNodeHead(next));
+        std::unique_ptr<wxXmlNode> path(
+            next == markerNODE && !pReader.IsEndOfData() ? pReader.getNodeContent(false) : nullptr);
+        if (!path || pReader.IsEndOfData() || path->GetName() != PATH)
+            return false;
+        // The image follows the path.
+        const EMarkerKind image = pReader.getNextMarker();
+        if (image == markerEND || !pReader.SkipChildren(image))
             return false;
         TZVBaseRow* row = nullptr;
         try {
-            row = FindElement(*child, PATH) && ImageOf(*child) ? resolver.Resolve(TakePath(*child))
-                                                               : nullptr;
+            row = resolver.Resolve(std::move(path));
         } catch (const TError&) {
             row = nullptr;
         }

@@ -3,8 +3,8 @@
 #include <wx/xml/xml.h>
 
 #include <algorithm>
-#include <clocale>
 #include <cerrno>
+#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cwchar>
@@ -53,8 +53,7 @@ bool ParseLong32(const wchar_t* pText, long& pValue) {
     wchar_t* end = nullptr;
     errno = 0;
     const long value = std::wcstol(pText, &end, 10);
-    if (end == pText || errno == ERANGE || *end != 0 || value < -2147483648L ||
-        value > 2147483647L)
+    if (end == pText || errno == ERANGE || *end != 0 || value < -2147483648L || value > 2147483647L)
         return false;
     pValue = value;
     return true;

@@ -204,8 +204,8 @@ TBinaryStreamToXmlNode::TBinaryStreamToXmlNode(wxInputStream& pInput)
     : aInput(&pInput), aEndOfData(false), aDepth(0), aAheadStart(0), aAheadEnd(0) {}
 
 TBinaryStreamToXmlNode::TBinaryStreamToXmlNode(const uint8_t* pBytes, size_t pSize)
-    : aInput(nullptr), aBytes(pBytes), aSize(pSize), aEndOfData(false), aDepth(0),
-      aAheadStart(0), aAheadEnd(0) {}
+    : aInput(nullptr), aBytes(pBytes), aSize(pSize), aEndOfData(false), aDepth(0), aAheadStart(0),
+      aAheadEnd(0) {}
 
 size_t TBinaryStreamToXmlNode::ReadBytes(uint8_t* pBytes, size_t pCount) const {
     if (!aInput) {
@@ -292,6 +292,59 @@ wxString TBinaryStreamToXmlNode::getNextString() const {
     }
     aEndOfData = units.size() < length;
     return UnitsToString(units.data(), units.size());
+}
+
+void TBinaryStreamToXmlNode::SkipString() const {
+    aEndOfData = true;
+    uint16_t count[3];
+    if (ReadUnits(count, 1) != 1)
+        return;
+    size_t length = count[0];
+    if (length == LONG_COUNT) {
+        if (ReadUnits(count + 1, 2) != 2)
+            return;
+        length = count[1] | size_t(count[2]) << 16;
+    }
+    uint16_t units[256];
+    size_t arrived = 0;
+    while (arrived < length) {
+        const size_t piece = std::min(length - arrived, sizeof units / sizeof *units);
+        const size_t read = ReadUnits(units, piece);
+        arrived += read;
+        if (read < piece)
+            break;
+    }
+    aEndOfData = arrived < length;
+}
+
+bool TBinaryStreamToXmlNode::SkipChildren(EMarkerKind pFirst) const {
+    // Elements open below the one whose children these are; whether the last one opened is
+    // still at its attributes.
+    int open = 0;
+    bool inHead = false;
+    for (EMarkerKind marker = pFirst; !aEndOfData; marker = getNextMarker()) {
+        if (marker == markerATTRIBUTE && inHead) {
+            SkipString();
+            if (!aEndOfData)
+                SkipString();
+            continue;
+        }
+        inHead = false;
+        if (marker == markerEND) {
+            if (open == 0)
+                return true;
+            --open;
+        } else if (marker == markerTEXT || marker == markerCDATA) {
+            SkipString();
+        } else if (marker == markerNODE && aDepth + 1 + open < XML_STREAM_MAX_DEPTH) {
+            SkipString();
+            ++open;
+            inHead = true;
+        } else {
+            aEndOfData = true;
+        }
+    }
+    return false;
 }
 
 wxXmlNode* TBinaryStreamToXmlNode::getNextTextOrNode(EMarkerKind pMarker) const {

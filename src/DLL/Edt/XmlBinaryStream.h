@@ -92,6 +92,10 @@ public:
     // The element's name and attributes, as getNodeContent(true) gives them; pNext gets the
     // marker read after them: the first child's, or the element's end.
     wxXmlNode* getNodeHead(EMarkerKind& pNext) const;
+    // Passes over the children of the element whose head getNodeHead has just read, pFirst
+    // the marker it gave, through the element's end, building nothing: true where
+    // getNodeContent would have read them whole, else false with the end flag set.
+    bool SkipChildren(EMarkerKind pFirst) const;
     // The bytes read so far from the ones given in place.
     size_t GetOffset() const { return aOffset; }
 
@@ -102,6 +106,8 @@ private:
     size_t ReadBytes(uint8_t* pBytes, size_t pCount) const;
     // Reads up to pCount units; the number that arrived whole.
     size_t ReadUnits(uint16_t* pUnits, size_t pCount) const;
+    // Passes over the next string, setting the end flag as getNextString does.
+    void SkipString() const;
     // Reads the attributes into pElement; the marker that ended them.
     EMarkerKind ReadAttributes(wxXmlNode* pElement) const;
     void ReadChildren(wxXmlNode* pElement, EMarkerKind pMarker) const;

@@ -65,8 +65,7 @@ void TXmlUndoData::Release(TXmlUndoData* pRecord) {
 }
 
 bool TXmlUndoData::IsStorable(const TXmlNodeToBinaryStream& pStream) {
-    return pStream.IsOk() &&
-           pStream.GetSize() <= TUndoer::UNDO_LENGTH_MASK - sizeof(TXmlUndoData);
+    return pStream.IsOk() && pStream.GetSize() <= TUndoer::UNDO_LENGTH_MASK - sizeof(TXmlUndoData);
 }
 
 bool TXmlUndoData::Rewrite(TUndoer::TUndoData* pRecord, TUndoBuffer* pBuffer, int pAction,
@@ -84,8 +83,7 @@ bool TXmlUndoData::Rewrite(TUndoer::TUndoData* pRecord, TUndoBuffer* pBuffer, in
     return true;
 }
 
-bool TXmlUndoData::Update(TUndoer*, TUndoBuffer* pBuffer, int pAction,
-                          const wxXmlNode* pNode) {
+bool TXmlUndoData::Update(TUndoer*, TUndoBuffer* pBuffer, int pAction, const wxXmlNode* pNode) {
     if (!pBuffer)
         return true;
     TXmlNodeToBinaryStream stream;

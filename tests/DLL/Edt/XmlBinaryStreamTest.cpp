@@ -71,6 +71,18 @@ wxString ReadXml(const std::vector<uint8_t>& pBytes, bool pPartial = false,
     return Describe(Read(pBytes, pPartial, pHeadOnly));
 }
 
+// Whether the root's children are passed over whole, to the last byte.
+bool SkipsChildren(const std::vector<uint8_t>& pBytes) {
+    const TBinaryStreamToXmlNode reader(pBytes.data(), pBytes.size());
+    EMarkerKind next = markerNONE;
+    const TNodePtr head(reader.getNextMarker() == markerNODE ? reader.getNodeHead(next) : nullptr);
+    if (!head)
+        return false;
+    const bool skipped = !reader.IsEndOfData() && reader.SkipChildren(next);
+    EXPECT_EQ(skipped, !reader.IsEndOfData());
+    return skipped && reader.GetOffset() == pBytes.size();
+}
+
 TEST(XmlBinaryStream, WritesElementsAttributesAndChildrenInTreeOrderButNoComments) {
     const TNodePtr tree(ParseXml("<e k='' v='12'><!--gone-->t<![CDATA[c]]><f/></e>"));
     const TUnits units = {'N', 1,   'e', 'A', 1,   'k', 0,   'A', 1, 'v', 2,   '1',
@@ -132,13 +144,16 @@ TEST(XmlBinaryStream, LongStringsKeepEveryUnit) {
 TEST(XmlBinaryStream, DamagedStreamsGiveNull) {
     const std::pair<TUnits, const char*> cases[] = {
         {{}, "null"},
-        {{'X', 1, 'a'}, "null"},                                // unknown first marker
-        {{'N', 1, 'a', 'T', 1, 't', 'Q'}, "null"},              // unknown child marker
+        {{'X', 1, 'a'}, "null"},                                        // unknown first marker
+        {{'N', 1, 'a', 'T', 1, 't', 'Q'}, "null"},                      // unknown child marker
+        {{'N', 1, 'a', 'N', 1, 'b', 'E', 'A', 1, 'k', 0, 'E'}, "null"}, // attribute after a child
         {{'T', 0xFFFF, 0xFFFF, 0xFFFF, 'a', 'b', 'c'}, "null"}, // 4 G units announced, 3 there
         {{'N', 3, 'a', 0, 'b', 'A', 1, 'k', 2, 'v', 0, 'E'}, "<a k=\"v\"/>"}, // 0 ends a string
     };
-    for (const auto& test : cases)
+    for (const auto& test : cases) {
         EXPECT_EQ(ReadXml(Bytes(test.first)), test.second);
+        EXPECT_EQ(SkipsChildren(Bytes(test.first)), test.second != std::string("null"));
+    }
     // A partial read keeps an attribute whose value was cut short, with the units that came.
     EXPECT_EQ(ReadXml(Bytes({'N', 1, 'a', 'A', 1, 'k', 3, 'v', 'w'}), true), "<a k=\"vw\"/>");
 }
@@ -183,8 +198,10 @@ TEST(XmlBinaryStream, EveryTruncationReadsSafely) {
         const std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + length);
         EXPECT_EQ(ReadXml(cut), "null") << length;
         ReadXml(cut, true);
+        EXPECT_FALSE(SkipsChildren(cut)) << length;
     }
     EXPECT_EQ(ReadXml(bytes), XmlText(*tree));
+    EXPECT_TRUE(SkipsChildren(bytes));
 }
 
 TEST(XmlBinaryStream, NestingIsCapped) {
@@ -202,6 +219,8 @@ TEST(XmlBinaryStream, NestingIsCapped) {
         units.insert(units.end(), {'N', 1, 'n'});
     units.insert(units.end(), XML_STREAM_MAX_DEPTH + 1, 'E');
     EXPECT_EQ(Read(Bytes(units)), nullptr);
+    EXPECT_FALSE(SkipsChildren(Bytes(units)));
+    EXPECT_TRUE(SkipsChildren(Bytes(TUnits(units.begin() + 3, units.end() - 1))));
 }
 
 } // namespace
