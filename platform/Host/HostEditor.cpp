@@ -1,7 +1,6 @@
 #include "HostEditor.h"
 
 #include "ALL/Error.h"
-#include "ALL/Number.h"
 #include "ALL/Range.h"
 #include "ALL/Variant.h"
 #include "DLL/Row/ParamRow.h"
@@ -52,10 +51,6 @@ bool Overlaps(const TRangeList& pDistances, long pDistance) {
     return std::any_of(pDistances.begin(), pDistances.end(), [&](const TRange& pRange) {
         return pRange.aBegin <= pDistance && pDistance < pRange.aEnd;
     });
-}
-
-long ScaledTime(long pTime, double pFactor) {
-    return SaturateToInt(std::nearbyint(double(pTime) * pFactor));
 }
 
 // A time a key can stand at: beyond, a piece would start at the open end.
@@ -227,8 +222,8 @@ bool THostEditor::Scale(double pFactor) {
     const auto keeps = [&](const TZVStreamRow& pStream) {
         return std::any_of(pStream.aSequenceList.begin(), pStream.aSequenceList.end(),
                            [&](const TRange& pSequence) {
-                               return ScaledTime(pSequence.aBegin, pFactor) !=
-                                      ScaledTime(pSequence.aEnd, pFactor);
+                               return TZVStreamRow::ScaledTime(pSequence.aBegin, pFactor) !=
+                                      TZVStreamRow::ScaledTime(pSequence.aEnd, pFactor);
                            });
     };
     if (!root || !std::isfinite(pFactor) || pFactor <= 0.0 || !EveryRow(*root, keeps))

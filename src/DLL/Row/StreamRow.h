@@ -206,6 +206,8 @@ public:
                                 IUndoCompiler& pUndo);
     // Multiplies every time by pFactor, a finite number above 0; sequences it empties go.
     void ScaleTime(double pFactor, IUndoCompiler& pUndo);
+    // Where ScaleTime puts time pTime: to the nearest time, saturated.
+    static long ScaledTime(long pTime, double pFactor);
     // The only sequence, from 0, ends at pDuration; grown, the parameters fill it.
     void SetDuration(long pDuration, IUndoCompiler& pUndo);
     // Replays one range of a record ("s"), its opposite put at the front of aUndoList. A

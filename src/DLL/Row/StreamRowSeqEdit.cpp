@@ -25,11 +25,6 @@ bool IsSelected(TRangeList::const_iterator& pCursor, const TRangeList& pSelectio
     return pCursor != pSelection.end() && pCursor->aBegin <= pSequence.aBegin;
 }
 
-// Times saturate to 32 bits, as the keys' do, so that no sequence is left inverted.
-long ScaledTime(long pTime, double pFactor) {
-    return SaturateToInt(std::nearbyint(double(pTime) * pFactor));
-}
-
 } // namespace
 
 template <class TAction> void TZVStreamRow::forEveryParam(TAction pAction) const {
@@ -339,6 +334,11 @@ void TZVStreamRow::DeleteSequence(const TRangeList& pSel, TRangeList& pDeleted,
     forTheParams([&](TZVParamRow& pParam) { pParam.DeleteSeqKey(pDeleted, pUndo); });
     IEditorListener::OnStreamSeqEdit(this, changed);
     notifySeqChange();
+}
+
+// Times saturate to 32 bits, as the keys' do, so that no sequence is left inverted.
+long TZVStreamRow::ScaledTime(long pTime, double pFactor) {
+    return SaturateToInt(std::nearbyint(double(pTime) * pFactor));
 }
 
 void TZVStreamRow::ScaleTime(double pFactor, IUndoCompiler& pUndo) {
