@@ -88,10 +88,8 @@ THostEditor::THostEditor(TZVHost& pHost, unsigned long pBufferSize)
     : aHost(pHost), aBuffer(pBufferSize), aUndo(aBuffer) {}
 
 bool THostEditor::InProject(const TZVBaseRow* pRow) const {
-    for (const TZVBaseRow* row = pRow; row; row = row->aParent)
-        if (row == aHost.GetRootRow())
-            return true;
-    return false;
+    const TZVStreamRow* root = aHost.GetRootRow();
+    return pRow && root && (pRow == root || root->IsAncestorOf(pRow));
 }
 
 bool THostEditor::Complete() {
