@@ -4,7 +4,7 @@
 // change climbs two ancestors.
 #include "DLL/Edt/XmlUndoData.h"
 
-#include "support/FakeRows.h"
+#include "SegmentedParam.h"
 
 #include <wx/xml/xml.h>
 
@@ -26,13 +26,8 @@ public:
         aTop.MakeRoot();
         aMiddle.SetParent(&aTop, false);
         aLeaf.SetParent(&aMiddle, false);
-        aLeaf.aSequenceList.push_back(TRange(0, pSegments * 10));
-        aRow = aLeaf.AddParam(true);
-        for (long i = 0; i < pSegments; ++i) {
-            TABCFormula segment(i * 10, TVariant(double(i % 7)), i * 10 + 10);
-            segment.c = 0.01;
-            aRow->insertFormula(segment, nullptr, false);
-        }
+        aRow = AddSegmentedParam(aLeaf, pSegments, 0.01,
+                                 [](long pIndex) { return double(pIndex % 7); });
         aMiddleKey = pSegments / 2 * 10;
     }
     // The image of the edit, stored; the record's size keeps the work observable.

@@ -1,7 +1,7 @@
 // One step of a key drag (the previous step undone, 100 keys moved, the sequence refilled)
 // against copying the row's segment set, which a drag that restored a snapshot at every
 // step would pay before moving anything.
-#include "support/FakeRows.h"
+#include "SegmentedParam.h"
 
 #include <benchmark/benchmark.h>
 
@@ -12,13 +12,8 @@ namespace {
 class TDraggedRow {
 public:
     explicit TDraggedRow(long pSegments) {
-        aStream.aSequenceList.push_back(TRange(0, pSegments * 10));
-        aRow = aStream.AddParam(true);
-        for (long i = 0; i < pSegments; ++i) {
-            TABCFormula segment(i * 10, TVariant(double(i % 7)), i * 10 + 10);
-            segment.c = 0.01;
-            aRow->insertFormula(segment, nullptr, false);
-        }
+        aRow = AddSegmentedParam(aStream, pSegments, 0.01,
+                                 [](long pIndex) { return double(pIndex % 7); });
         aSelected = TRange((pSegments - 100) / 2 * 10 + 5, (pSegments + 98) / 2 * 10 + 5);
         aSelection.aRanges.push_back(aSelected);
     }

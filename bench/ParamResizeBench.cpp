@@ -3,7 +3,7 @@
 // budget of 1 ms. The record is taken after each drag.
 #include "DLL/Row/ParamRow.h"
 
-#include "support/FakeRows.h"
+#include "SegmentedParam.h"
 
 #include <wx/xml/xml.h>
 
@@ -16,13 +16,8 @@ constexpr int theSteps = 1000;
 
 void ResizeDrag(benchmark::State& pState) {
     TFakeStreamRow stream;
-    stream.aSequenceList.push_back(TRange(0, theSegments * 10));
-    TFakeParamRow* row = stream.AddParam(true);
-    for (long k = 0; k < theSegments; ++k) {
-        TABCFormula segment(k * 10, TVariant(double(k)), k * 10 + 10);
-        segment.c = 0.1;
-        row->insertFormula(segment, nullptr, false);
-    }
+    TFakeParamRow* row =
+        AddSegmentedParam(stream, theSegments, 0.1, [](long pIndex) { return double(pIndex); });
     for (auto _ : pState) {
         row->BeginResize(true, theSegments * 10);
         long from = 0;
