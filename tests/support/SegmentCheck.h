@@ -48,10 +48,10 @@ inline std::string ShapeText(const TZVParamRow& pRow) {
     return text;
 }
 
-// The stream keys of a fresh enabled row holding the same segments.
+// The stream keys of a fresh row, enabled as pRow is, holding the same segments.
 inline std::string RecountKeys(const TZVParamRow& pRow) {
     TFakeStreamRow stream;
-    TFakeParamRow* row = stream.AddParam(true);
+    TFakeParamRow* row = stream.AddParam(pRow.aIsEnabled);
     for (const TABCFormula& segment : pRow.aFormulaList)
         row->insertFormula(segment, nullptr, false);
     return KeyText(stream.aKeyList);
