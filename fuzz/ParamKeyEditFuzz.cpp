@@ -295,11 +295,9 @@ void RunDrag(TFuzzInput& pInput, TZVParamRow& pRow) {
     }
     TFakeStreamRow twinStream;
     twinStream.aSequenceList = pRow.GetOwnerStream()->aSequenceList;
-    TFakeParamRow* twin = twinStream.AddParam(pRow.aIsEnabled);
+    TFakeParamRow* twin = AddSegmentCopy(twinStream, pRow, pRow.aIsEnabled);
     twin->aName = pRow.aName;
     twin->aTypeDef = pRow.aTypeDef;
-    for (const TABCFormula& segment : pRow.aFormulaList)
-        twin->insertFormula(segment, nullptr, false);
     const unsigned form = pInput.Byte();
     TFakeTimeSelection selection({}, form & 1);
     TRangeList selected;
@@ -380,20 +378,15 @@ bool SameImages(const TZVStreamRow& pStream,
 void RequireSound(const TFakeStreamRow& pStream) {
     TFakeStreamRow stream;
     TFakeStreamRow font;
-    const auto copy = [](TFakeStreamRow& pTo, const TZVParamRow& pRow) {
-        TFakeParamRow* row = pTo.AddParam(true);
-        for (const TABCFormula& segment : pRow.aFormulaList)
-            row->insertFormula(segment, nullptr, false);
-    };
     const TZVParamRow& first = *pStream.aParamTab[0];
     if (first.aIsEnabled)
-        copy(stream, first);
+        AddSegmentCopy(stream, first, true);
     for (size_t i = 0; i < pStream.aParamTab.size(); ++i)
         Require(SegmentFault(*pStream.aParamTab[i]).empty());
     for (size_t i = 2; i < pStream.aParamTab.size(); ++i) {
-        copy(stream, *pStream.aParamTab[i]);
-        copy(stream, *pStream.aParamTab[i]);
-        copy(font, *pStream.aParamTab[i]);
+        AddSegmentCopy(stream, *pStream.aParamTab[i], true);
+        AddSegmentCopy(stream, *pStream.aParamTab[i], true);
+        AddSegmentCopy(font, *pStream.aParamTab[i], true);
     }
     Require(KeyText(pStream.aKeyList) == KeyText(stream.aKeyList));
     Require(KeyText(pStream.aParamTab[1]->aKeyList) == KeyText(font.aKeyList));

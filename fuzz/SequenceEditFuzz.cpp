@@ -107,11 +107,8 @@ public:
     // The row's keys as fresh rows holding the same segments count them: its own, those of
     // its filters and those of a filter's mask.
     static void AddKeys(const TZVStreamRow& pRow, TFakeStreamRow& pCount) {
-        for (const TZVParamRow* param : pRow.aParamTab) {
-            TFakeParamRow* row = pCount.AddParam(param->aIsEnabled);
-            for (const TABCFormula& segment : param->aFormulaList)
-                row->insertFormula(segment, nullptr, false);
-        }
+        for (const TZVParamRow* param : pRow.aParamTab)
+            AddSegmentCopy(pCount, *param, param->aIsEnabled);
         if (const TZVSourceRow* source = dynamic_cast<const TZVSourceRow*>(&pRow))
             for (const TZVFilterRow* filter : source->aFilterChildList)
                 AddKeys(*filter, pCount);

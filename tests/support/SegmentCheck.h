@@ -48,12 +48,19 @@ inline std::string ShapeText(const TZVParamRow& pRow) {
     return text;
 }
 
+// A fresh row of pStream, enabled or not, holding pRow's segments: pStream counts its keys.
+inline TFakeParamRow* AddSegmentCopy(TFakeStreamRow& pStream, const TZVParamRow& pRow,
+                                     bool pEnabled) {
+    TFakeParamRow* row = pStream.AddParam(pEnabled);
+    for (const TABCFormula& segment : pRow.aFormulaList)
+        row->insertFormula(segment, nullptr, false);
+    return row;
+}
+
 // The stream keys of a fresh row, enabled as pRow is, holding the same segments.
 inline std::string RecountKeys(const TZVParamRow& pRow) {
     TFakeStreamRow stream;
-    TFakeParamRow* row = stream.AddParam(pRow.aIsEnabled);
-    for (const TABCFormula& segment : pRow.aFormulaList)
-        row->insertFormula(segment, nullptr, false);
+    AddSegmentCopy(stream, pRow, pRow.aIsEnabled);
     return KeyText(stream.aKeyList);
 }
 
