@@ -56,16 +56,8 @@ public:
             begin = end + long(pInput.Byte() % 3) * long(pInput.Byte() % 20);
         }
         sequences += L"</seq-list>";
-        const wxString filter = L"<filter type=\"Opacity\" name=\"F\">" + sequences +
-                                L"<param-list shown=\"0\"><param type=\"Standard\" "
-                                L"name=\"Opacity\"><value/></param></param-list><mask "
-                                L"shown=\"0\">" +
-                                Clip(L"K", sequences, wxString()) + L"</mask></filter>";
-        const std::unique_ptr<wxXmlNode> node(Parse(
-            L"<mixer type=\"test-mix\" name=\"M\">" + sequences +
-            L"<param-list shown=\"0\"/><fltr-list shown=\"0\"/><src-list shown=\"1\">" +
-            Clip(L"A", sequences, filter) + Clip(L"B", sequences, wxString()) +
-            L"</src-list></mixer>"));
+        const std::unique_ptr<wxXmlNode> node(
+            Parse(FilteredMixerXml(sequences, ClipXml(L"B", sequences))));
         const wxXmlNode* element = node.get();
         aMixer = static_cast<TZVMixerRow*>(TZVStreamRow::Create(element, aRoot.get(), nullptr));
         TZVSourceRow* const a = aMixer->aSourceChildList.front();
@@ -77,15 +69,6 @@ public:
         for (TZVStreamRow* row : aRows)
             for (TZVParamRow* param : row->aParamTab)
                 Key(shape, turn, *param, row->aSequenceList);
-    }
-    static wxString Clip(const wxString& pName, const wxString& pSequences,
-                         const wxString& pFilters) {
-        return L"<source type=\"clip\" name=\"" + pName + L"\">" + pSequences +
-               L"<param-list shown=\"0\"><param type=\"Standard\" name=\"p1\"><value/></param>"
-               L"<param type=\"Standard\" name=\"p2\"><value/></param><param "
-               L"type=\"Standard\" name=\"p3\"><value/></param></param-list><fltr-list "
-               L"shown=\"0\">" +
-               pFilters + L"</fltr-list></source>";
     }
     // Each sequence in one or two touching segments, straight or curved.
     static void Key(uint64_t pShape, unsigned& pTurn, TZVParamRow& pParam,

@@ -82,6 +82,29 @@ inline void RegisterTestContainers() {
         RegisterRowClass<TTestColorSourceRow, TZVSimpleSourceRow>(L"colour-clip", 0);
 }
 
+// The stored "clip" pName holding the sequence list pSeq, its parameters unkeyed, filtered by
+// pFilters.
+inline wxString ClipXml(const wxString& pName, const wxString& pSeq,
+                        const wxString& pFilters = wxString()) {
+    wxString params = L"<param-list shown=\"0\">";
+    for (int i = 1; i <= 3; ++i)
+        params += wxString::Format(L"<param type=\"Standard\" name=\"p%d\"><value/></param>", i);
+    return L"<source type=\"clip\" name=\"" + pName + L"\">" + pSeq + params +
+           L"</param-list><fltr-list shown=\"0\">" + pFilters + L"</fltr-list></source>";
+}
+
+// The stored mixer "M" holding the clip "A", filtered by the opacity "F" masked by the clip
+// "K", then pLast; every row holds the sequence list pSeq.
+inline wxString FilteredMixerXml(const wxString& pSeq, const wxString& pLast) {
+    const wxString filter = L"<filter type=\"Opacity\" name=\"F\">" + pSeq +
+                            L"<param-list shown=\"0\"><param type=\"Standard\" "
+                            L"name=\"Opacity\"><value/></param></param-list><mask shown=\"0\">" +
+                            ClipXml(L"K", pSeq) + L"</mask></filter>";
+    return L"<mixer type=\"test-mix\" name=\"M\">" + pSeq +
+           L"<param-list shown=\"0\"/><fltr-list shown=\"0\"/><src-list shown=\"1\">" +
+           ClipXml(L"A", pSeq, filter) + pLast + L"</src-list></mixer>";
+}
+
 // A complete row of the class TRow named pName, unattached.
 template <typename TRow>
 TRow* MakeRow(const wxString& pName) {

@@ -29,14 +29,6 @@ const wchar_t* const SEQ = L"<seq-list><seg begin=\"0\" end=\"100\"/><seg begin=
 
 const wchar_t* const ONE_SEQ = L"<seq-list><seg begin=\"0\" end=\"300\"/></seq-list>";
 
-wxString Clip(const wxString& pName, const wxString& pSeq, const wxString& pFilters = wxString()) {
-    wxString params = L"<param-list shown=\"0\">";
-    for (int i = 1; i <= 3; ++i)
-        params += wxString::Format(L"<param type=\"Standard\" name=\"p%d\"><value/></param>", i);
-    return L"<source type=\"clip\" name=\"" + pName + L"\">" + pSeq + params +
-           L"</param-list><fltr-list shown=\"0\">" + pFilters + L"</fltr-list></source>";
-}
-
 wxString ColorClip(const wxString& pName, const wxString& pSeq) {
     wxString params = L"<param-list shown=\"0\"><param type=\"Color\" name=\"Back\"><value/></param>";
     for (const wchar_t* component : {L"Red", L"Green", L"Blue"})
@@ -53,15 +45,8 @@ class TSeqTree {
 public:
     explicit TSeqTree(const wchar_t* pSeq = SEQ) : aRoot(MakeTestRoot()), aScope(aRecorder) {
         const wxString seq(pSeq);
-        const std::unique_ptr<wxXmlNode> node(ParseXml(
-            L"<mixer type=\"test-mix\" name=\"M\">" + seq +
-            L"<param-list shown=\"0\"/><fltr-list shown=\"0\"/><src-list shown=\"1\">" +
-            Clip(L"A", seq,
-                 L"<filter type=\"Opacity\" name=\"F\">" + seq +
-                     L"<param-list shown=\"0\"><param type=\"Standard\" name=\"Opacity\">"
-                     L"<value/></param></param-list><mask shown=\"0\">" +
-                     Clip(L"K", seq) + L"</mask></filter>") +
-            ColorClip(L"B", seq) + L"</src-list></mixer>"));
+        const std::unique_ptr<wxXmlNode> node(
+            ParseXml(FilteredMixerXml(seq, ColorClip(L"B", seq))));
         const wxXmlNode* element = node.get();
         aMixer = static_cast<TZVMixerRow*>(TZVStreamRow::Create(element, aRoot.get(), nullptr));
         aA = aMixer->aSourceChildList.front();
