@@ -176,6 +176,13 @@ private:
         return times;
     }
 
+    // Selects one range from pTime, at most pSpan long.
+    void Select(const TDraw& pDraw, long pTime, long pSpan) {
+        TRangeList selection;
+        selection.push_back(TRange(pTime, pTime + 1 + long(pDraw() % unsigned(pSpan))));
+        aProject.aHost.SetTimeSelection(selection);
+    }
+
     // A command on a row and at times picked from the current project; false when refused.
     bool Command(const TDraw& pDraw, wxString& pLabel) {
         THostEditor& editor = aProject.aEditor;
@@ -204,9 +211,7 @@ private:
             return editor.SetFormula(param, texts[draw() % (param == aProject.aParams[8] ? 2 : 3)]);
         }
         case 4: {
-            TRangeList selection;
-            selection.push_back(TRange(time, time + 1 + long(draw() % unsigned(span))));
-            aProject.aHost.SetTimeSelection(selection);
+            Select(draw, time, span);
             const bool copy = draw() % 2;
             pLabel = copy ? L"Copy" : L"Move";
             return editor.ShiftSelection(stream, long(draw() % 81) - 40, copy);
@@ -221,13 +226,10 @@ private:
         case 7:
             pLabel = L"Join";
             return editor.Join(stream, Pick(draw, Edges(*stream)));
-        case 8: {
-            TRangeList selection;
-            selection.push_back(TRange(time, time + 1 + long(draw() % unsigned(span))));
-            aProject.aHost.SetTimeSelection(selection);
+        case 8:
+            Select(draw, time, span);
             pLabel = L"Delete";
             return editor.DeleteSelection(stream);
-        }
         case 9: {
             const double factors[] = {0.5, 2.0, 0.8, 1.25};
             pLabel = L"Scale";
