@@ -201,53 +201,41 @@ void TXmlNodeToBinaryStream::convertNodeContent(const wxString& pText, EMarkerKi
 }
 
 TBinaryStreamToXmlNode::TBinaryStreamToXmlNode(wxInputStream& pInput)
-    : aInput(&pInput), aEndOfData(false), aDepth(0), aAheadStart(0), aAheadEnd(0) {}
+    : aInput(&pInput), aAhead(aPiece), aAheadStart(0), aAheadEnd(0), aEndOfData(false),
+      aDepth(0) {}
 
 TBinaryStreamToXmlNode::TBinaryStreamToXmlNode(const uint8_t* pBytes, size_t pSize)
-    : aInput(nullptr), aBytes(pBytes), aSize(pSize), aEndOfData(false), aDepth(0), aAheadStart(0),
-      aAheadEnd(0) {}
+    : aInput(nullptr), aAhead(pBytes), aAheadStart(0), aAheadEnd(pSize), aEndOfData(false),
+      aDepth(0) {}
 
 size_t TBinaryStreamToXmlNode::ReadBytes(uint8_t* pBytes, size_t pCount) const {
-    if (!aInput) {
-        const size_t done = std::min(pCount, aSize - aOffset);
-        if (done != 0)
-            std::memcpy(pBytes, aBytes + aOffset, done);
-        aOffset += done;
-        return done;
-    }
     size_t done = std::min(pCount, aAheadEnd - aAheadStart);
-    std::memcpy(pBytes, aAhead + aAheadStart, done);
+    if (done != 0)
+        std::memcpy(pBytes, aAhead + aAheadStart, done);
     aAheadStart += done;
-    if (done < pCount && pCount - done >= sizeof aAhead) {
+    if (done == pCount || !aInput)
+        return done;
+    if (pCount - done >= sizeof aPiece) {
         aInput->Read(pBytes + done, pCount - done);
-        done += aInput->LastRead();
-    } else if (done < pCount) {
-        aInput->Read(aAhead, sizeof aAhead);
-        aAheadStart = 0;
-        aAheadEnd = aInput->LastRead();
-        const size_t more = std::min(pCount - done, aAheadEnd);
-        std::memcpy(pBytes + done, aAhead, more);
-        aAheadStart = more;
-        done += more;
+        return done + aInput->LastRead();
     }
-    return done;
+    aInput->Read(aPiece, sizeof aPiece);
+    aAheadEnd = aInput->LastRead();
+    const size_t more = std::min(pCount - done, aAheadEnd);
+    std::memcpy(pBytes + done, aPiece, more);
+    aAheadStart = more;
+    return done + more;
 }
 
 size_t TBinaryStreamToXmlNode::ReadUnits(uint16_t* pUnits, size_t pCount) const {
-    if (!aInput) {
-        const size_t count = std::min(pCount, (aSize - aOffset) / 2);
-        const uint8_t* bytes = aBytes + aOffset;
-        for (size_t i = 0; i < count; ++i)
+    if (aAheadEnd - aAheadStart >= 2 * pCount) {
+        const uint8_t* bytes = aAhead + aAheadStart;
+        for (size_t i = 0; i < pCount; ++i)
             pUnits[i] = uint16_t(bytes[2 * i] | bytes[2 * i + 1] << 8);
-        // A read cut short takes the odd byte left too, as one through a stream does.
-        aOffset = count < pCount ? aSize : aOffset + 2 * count;
-        return count;
+        aAheadStart += 2 * pCount;
+        return pCount;
     }
-    if (pCount == 1 && aAheadEnd - aAheadStart >= 2) {
-        pUnits[0] = uint16_t(aAhead[aAheadStart] | aAhead[aAheadStart + 1] << 8);
-        aAheadStart += 2;
-        return 1;
-    }
+    // A read cut short takes the odd byte left too.
     const size_t count = ReadBytes(reinterpret_cast<uint8_t*>(pUnits), pCount * 2) / 2;
     for (size_t i = 0; i < count; ++i)
         pUnits[i] = wxUINT16_SWAP_ON_BE(pUnits[i]);

@@ -97,12 +97,12 @@ public:
     // getNodeContent would have read them whole, else false with the end flag set.
     bool SkipChildren(EMarkerKind pFirst) const;
     // The bytes read so far from the ones given in place.
-    size_t GetOffset() const { return aOffset; }
+    size_t GetOffset() const { return aAheadStart; }
 
     bool IsEndOfData() const { return aEndOfData; }
 
 private:
-    // Reads up to pCount bytes through the read-ahead piece; the number that arrived.
+    // Reads up to pCount bytes from those at hand, then the stream; the number that arrived.
     size_t ReadBytes(uint8_t* pBytes, size_t pCount) const;
     // Reads up to pCount units; the number that arrived whole.
     size_t ReadUnits(uint16_t* pUnits, size_t pCount) const;
@@ -114,15 +114,13 @@ private:
 
     // Null when reading in place.
     wxInputStream* aInput;
-    // The bytes read in place: aBytes[aOffset, aSize).
-    const uint8_t* aBytes = nullptr;
-    size_t aSize = 0;
-    mutable size_t aOffset = 0;
+    // Bytes at hand and not yet used: aAhead[aAheadStart, aAheadEnd). Read in place, all the
+    // bytes given; through a stream, the piece last read ahead into aPiece.
+    const uint8_t* const aAhead;
+    mutable size_t aAheadStart;
+    mutable size_t aAheadEnd;
+    mutable uint8_t aPiece[4096];
     mutable bool aEndOfData;
     // Elements open while reading.
     mutable int aDepth;
-    // Bytes read from the stream and not yet used: aAhead[aAheadStart, aAheadEnd).
-    mutable uint8_t aAhead[4096];
-    mutable size_t aAheadStart;
-    mutable size_t aAheadEnd;
 };
