@@ -251,17 +251,20 @@ EMarkerKind TBinaryStreamToXmlNode::getNextMarker() const {
     return EMarkerKind(unit);
 }
 
-wxString TBinaryStreamToXmlNode::getNextString() const {
-    aEndOfData = true;
+bool TBinaryStreamToXmlNode::ReadLength(size_t& pLength) const {
     uint16_t count[3];
-    if (ReadUnits(count, 1) != 1)
-        return wxString();
-    size_t length = count[0];
-    if (length == LONG_COUNT) {
-        if (ReadUnits(count + 1, 2) != 2)
-            return wxString();
-        length = count[1] | size_t(count[2]) << 16;
+    if (ReadUnits(count, 1) != 1 || (count[0] == LONG_COUNT && ReadUnits(count + 1, 2) != 2)) {
+        aEndOfData = true;
+        return false;
     }
+    pLength = count[0] == LONG_COUNT ? count[1] | size_t(count[2]) << 16 : count[0];
+    return true;
+}
+
+wxString TBinaryStreamToXmlNode::getNextString() const {
+    size_t length = 0;
+    if (!ReadLength(length))
+        return wxString();
     uint16_t local[256];
     if (length <= 256) {
         const size_t arrived = ReadUnits(local, length);
@@ -283,16 +286,9 @@ wxString TBinaryStreamToXmlNode::getNextString() const {
 }
 
 void TBinaryStreamToXmlNode::SkipString() const {
-    aEndOfData = true;
-    uint16_t count[3];
-    if (ReadUnits(count, 1) != 1)
+    size_t length = 0;
+    if (!ReadLength(length))
         return;
-    size_t length = count[0];
-    if (length == LONG_COUNT) {
-        if (ReadUnits(count + 1, 2) != 2)
-            return;
-        length = count[1] | size_t(count[2]) << 16;
-    }
     uint16_t units[256];
     size_t arrived = 0;
     while (arrived < length) {

@@ -106,6 +106,8 @@ private:
     size_t ReadBytes(uint8_t* pBytes, size_t pCount) const;
     // Reads up to pCount units; the number that arrived whole.
     size_t ReadUnits(uint16_t* pUnits, size_t pCount) const;
+    // Reads a string's unit count; false, with the end flag set, when it arrived short.
+    bool ReadLength(size_t& pLength) const;
     // Passes over the next string, setting the end flag as getNextString does.
     void SkipString() const;
     // Reads the attributes into pElement; the marker that ended them.
