@@ -112,9 +112,7 @@ void TZVMediaSourceRow::setMedia(int pIndex, bool pFromLink) {
 }
 
 const wxXmlNode* TZVMediaSourceRow::doLoadMedia(const wxXmlNode* pRow) {
-    const wxXmlNode* media = pRow->GetChildren();
-    while (media && media->GetNext())
-        media = media->GetNext();
+    const wxXmlNode* media = MediaElement(pRow);
     if (!media || media->GetType() != wxXML_ELEMENT_NODE || media->GetName() != L"media")
         return nullptr;
     attachMedia(IZVLibrary::theLibrary->FindMedia(media->GetNodeContent()));
@@ -148,7 +146,7 @@ TZVMediaSourceRow* TZVMediaSourceRow::CreateMediaSource(bool pVideo, int pIndex,
     return row;
 }
 
-wxXmlNode* TZVMediaSourceRow::MediaElement(wxXmlNode* pRow) {
+wxXmlNode* TZVMediaSourceRow::MediaElement(const wxXmlNode* pRow) {
     wxXmlNode* media = pRow->GetChildren();
     while (media && media->GetNext())
         media = media->GetNext();

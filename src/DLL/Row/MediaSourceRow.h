@@ -65,8 +65,9 @@ public:
     std::vector<std::pair<wxString, wxString>> aOfflineAttributes;
 
 protected:
-    // The "media" element that GetXmlImage appended to pRow.
-    static wxXmlNode* MediaElement(wxXmlNode* pRow);
+    // The last child of the row element pRow: where GetXmlImage appends "media" and the
+    // reader looks for it. Null without children.
+    static wxXmlNode* MediaElement(const wxXmlNode* pRow);
     // The "media" element's text for the entry.
     wxString MediaText() const;
 
