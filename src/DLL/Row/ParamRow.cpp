@@ -43,8 +43,8 @@ private:
 
 TZVParamRow::TZVParamRow(const TTypeDef& pTypeDef)
     : aTypeDef(pTypeDef), aFormula(nullptr), aUndoFormula(nullptr), aIndex(0), aResizeStart(0),
-      aResizeKept(0),
-      aGraphSlot(-1), aIsEnabled(false), aIsEndResize(false), aIsExpression(false) {}
+      aResizeKept(0), aGraphSlot(-1), aIsEnabled(false), aIsEndResize(false), aIsExpression(false) {
+}
 
 TZVParamRow::~TZVParamRow() {
     if (aFormula) {
@@ -410,14 +410,16 @@ bool TZVParamRow::CheckLoopFrom(const TZVParamRow* pTarget, int pDepth,
 }
 
 bool TZVParamRow::AddFormulaListeners(bool pRemove) {
+    bool bound = true;
     if (aIsExpression && !pRemove) {
         TZVFormula* expression = dynamic_cast<TZVFormula*>(aFormula);
-        if (expression && !expression->Resolve())
-            return false;
+        bound = !expression || expression->Resolve();
     }
+    // The references that did bind listen even when others failed: a row that dies first
+    // then takes this formula with it instead of leaving it a dangling reference.
     if (aFormula && (pRemove || aIsExpression))
         aFormula->AddListeners(pRemove);
-    return true;
+    return bound;
 }
 
 void TZVParamRow::WalkKeys(IKeyPropagator& pPropagator, int pSign) const {

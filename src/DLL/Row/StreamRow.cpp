@@ -321,8 +321,7 @@ void TZVStreamRow::CreateStreamParam(bool pNoDefaultKeys) {
         ZV_FAIL("ParamCount == GetParamCount()");
 }
 
-TZVStreamRow::EParamRole TZVStreamRow::NextParamRole(int pType, int& pSubCount,
-                                                     int& pSuperType) {
+TZVStreamRow::EParamRole TZVStreamRow::NextParamRole(int pType, int& pSubCount, int& pSuperType) {
     if (pType == paramTypeCOLOR || pType == paramTypeFONT) {
         pSuperType = pType;
         pSubCount = pType == paramTypeCOLOR ? 3 : 4;
@@ -561,18 +560,24 @@ bool TZVStreamRow::UndoSetup(int pIndex, wxXmlNode* pValue) {
 bool TZVStreamRow::AddListeners(bool pRemove) {
     class TListenerAdder : public IStreamTreeOperation {
     public:
-        explicit TListenerAdder(bool pRemove) : aRemove(pRemove) {}
+        explicit TListenerAdder(bool pRemove) : aRemove(pRemove), aAllBound(true) {}
         bool Apply(TZVStreamRow* pRow) override {
             for (size_t i = 0; i < pRow->ParamLimit(); ++i)
-                if (pRow->aParamTab[i] && !pRow->aParamTab[i]->AddFormulaListeners(aRemove))
+                if (pRow->aParamTab[i] && !pRow->aParamTab[i]->AddFormulaListeners(aRemove)) {
+                    aAllBound = false;
                     return false;
+                }
             return true;
         }
+        bool AllBound() const { return aAllBound; }
 
     private:
         bool aRemove;
+        bool aAllBound;
     } adder(pRemove);
-    return ApplyOperation(adder);
+    ApplyOperation(adder);
+    // Filters and masks answer too, although their containers pass on only their own answer.
+    return adder.AllBound();
 }
 
 void TZVStreamRow::CacheFormulaImage(const TZVStreamRow* pExcluded) {

@@ -271,3 +271,24 @@ TEST_F(References, AValueSnapshotIsNeverCopied) {
     const NSExpression::IExprNode* reference = root->GetOperands().GetFirst()->GetData();
     EXPECT_ASSERTS(EXPECT_EQ(reference->Clone(), nullptr), L"false");
 }
+
+// A formula that fails on one reference still listens to the rows it bound: a host that
+// deletes such a row takes the formula with it, and nothing reads the dead row afterwards.
+TEST_F(References, APartlyBoundFormulaLetsGoOfARowThatDies) {
+    TTestSourceRow* other = MakeRow<TTestSourceRow>(L"Other");
+    aMain->InsertSource(other, nullptr);
+    EXPECT_EQ(Install(Param(0), L"[m:Main][s:Other][p:1].value + A10"), L"Unknown variable A10;");
+    EXPECT_EQ(
+        Install(Param(1), L"[m:Main][s:Other][p:2].begin + [m:Main][s:Clip][p:2].value"),
+        L"Referring to value of parameter [mixer:Main][source:Clip][param:2 - p2] in parameter "
+        L"[mixer:Main][source:Clip][param:2 - p2] formula causes a circular reference;");
+    EXPECT_FALSE(aRoot->AddListeners(false));
+    other->Detach();
+    delete other;
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(Param(i)->aFormula, nullptr);
+        EXPECT_TRUE(Param(i)->GetValueAt(3).IsUndefined());
+        const std::unique_ptr<wxXmlNode> image(Param(i)->GetXmlImage());
+        EXPECT_EQ(Install(Param(i), L"2"), L"");
+    }
+}

@@ -200,6 +200,46 @@ TEST(RenderCommand, ProjectsSaveAsTheyWereRead) {
     EXPECT_EQ(Read(theFolder + "again.xml"), Example()) << "wxLocale";
 }
 
+// A formula that binds some of its references and fails on another keeps listening to the
+// rows it bound, wherever it lies: the rows die in any order at the end without a dangling
+// reference (the sanitizer build catches one), and the failure is printed.
+TEST(RenderCommand, FormulasThatBindInPartAreReportedAndLetGoOfTheirRows) {
+    const std::string clip = "[mixer:Video][source:clip][param:1 - Image].value";
+    const struct {
+        const char* aCase;
+        std::string aFrom, aTo;
+        const char* aMessages;
+    } cases[] = {
+        {"a source reads a source", clip + " / 10", clip + " / A10",
+         "formula of Param. Standard Image of video-media frames, position -1: Unknown variable "
+         "A10\n"},
+        {"a source reads its mixer",
+         "<value>\n         <key time=\"0\" to=\"50\" kind=\"1\" c=\"F~_\"/>\n        </value>",
+         "<value>[mixer:Video][param:2 - Background colour - Red].value + A10</value>",
+         "formula of Param. Standard Image of video-media clip, position -1: Unknown variable "
+         "A10\n"},
+        {"a filter reads its source",
+         "<value>\n           <key time=\"0\" to=\"50\" kind=\"1\" c=\"V~_\">GAq</key>\n          "
+         "</value>",
+         "<value>" + clip + " + A10</value>",
+         "formula of Param. Standard Opacity of Opacity Fade, position -1: Unknown variable A10\n"},
+        {"a mask reads its filter",
+         "<value>\n             <key time=\"0\" to=\"50\" kind=\"1\"/>\n            </value>",
+         "<value>[mixer:Video][source:clip][filter:Fade][param:1 - Opacity].value + A10</value>",
+         "formula of Param. Standard Image of video-media still, position -1: Unknown variable "
+         "A10\n"},
+    };
+    for (const auto& c : cases) {
+        const std::string text = Edited(c.aFrom, c.aTo);
+        Write("project.xml", text);
+        const TResult result =
+            Zvrender("--frames 0..1 --wav @bound.wav --save @again.xml @project.xml");
+        EXPECT_EQ(result.aCode, 0) << c.aCase;
+        EXPECT_EQ(result.aErr, c.aMessages) << c.aCase;
+        EXPECT_EQ(Read(theFolder + "again.xml"), text) << c.aCase;
+    }
+}
+
 namespace {
 
 // The example without the text from pBegin to the first pEnd after it, both included.
