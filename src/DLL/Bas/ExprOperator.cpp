@@ -399,11 +399,7 @@ int TFunctionOper::GetPriority() const {
 }
 
 int TFunctionOper::GetOperandCount() const {
-    return 1;
-}
-
-wxString TFunctionOper::MissingArgError() const {
-    return wxGetTranslation(L"Missing operand");
+    return 0;
 }
 
 bool TFunctionOper::CheckSemantic(const TContext& pContext, TParser& pParser) {
@@ -432,7 +428,11 @@ bool TFunctionOper::GetNumber(double& pNumber, TVariant& pOther) const {
 void TFunctionOper::AppendImage(wxString& pImage) const {
     pImage += aName;
     pImage += L'(';
-    AppendImageOf(GetFirstOperand(), pImage);
+    for (auto node = GetOperands().GetFirst(); node; node = node->GetNext()) {
+        if (node != GetOperands().GetFirst())
+            pImage += L',';
+        AppendImageOf(node->GetData(), pImage);
+    }
     pImage += L')';
 }
 

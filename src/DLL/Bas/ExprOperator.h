@@ -264,11 +264,9 @@ public:
     explicit TFunctionOper(const wxString& pName);
     TFunctionOper* Clone() const override;
     int GetPriority() const override;
-    // 1: a "," ends the call, so a second argument never reaches it, and a call closed
-    // without its argument ("round(" at the end of the text) is reported.
+    // 0, any number: a "," ends the call, so a second argument never reaches it, and a call
+    // without an argument ("f()") is no parse error; it evaluates as undefined.
     int GetOperandCount() const override;
-    // "Missing operand".
-    wxString MissingArgError() const override;
     bool CheckSemantic(const TContext& pContext, TParser& pParser) override;
     bool GetNumber(double& pNumber, TVariant& pOther) const override;
     void AppendImage(wxString& pImage) const override;

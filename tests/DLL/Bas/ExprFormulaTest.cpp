@@ -100,7 +100,11 @@ TEST(ExprParser, RecordsEachErrorWithItsPositionAndGoesOn) {
         {L"a @ b $ + 1", L"a + 1", {{3, INVALID}, {7, VALUE}, {7, INVALID}}},
         {L"-", L"-", {{2, MISSING}}},
         {L"()", L"()", {{3, L"A separator has been found when expecting a value"}, {3, MISSING}}},
-        {L"round(", L"round()", {{7, MISSING}}},
+        // A call takes any number of arguments: none is no missing operand. A "," ends the
+        // inner call and what follows goes to the outer one, which prints every operand.
+        {L"round(", L"round()", {}},
+        {L"f()", L"f()", {{4, L"A separator has been found when expecting a value"}}},
+        {L"f(g(a, b", L"f(g(a),b)", {}},
         // The "," ends the call, so "b" goes to the parenthesis, which the ")" finds over-full.
         {L"(round(a, b)) + 1", L"(round(a))", {{13, TOO_MANY_ARGS}, {14, TOO_MANY_ARGS}}},
         // Positions count characters: the emoji outside the 16-bit range is one.
@@ -191,7 +195,6 @@ TEST(ExprParser, BuildsEachValidTextAndItsImageParsesBackToTheSameImageAndValue)
         // A "," ends the call it stands in: what follows goes to the node above, which only
         // uses its first operand.
         {L"round(a)", {L"round(a, b"}},
-        {L"f(g(a))", {L"f(g(a, b"}},
         // A conditional with four operands prints its first, second and last.
         {L"c ? a : d", {L"c ? a : b : d"}},
         {L"-(a + b) * c", {L"-(a+b)*c"}},

@@ -136,3 +136,18 @@ TEST(ExprOperator, MissingOperandTextOfABaseClassIsReportedAndEmpty) {
     EXPECT_ASSERTS(message = TBareOper().MissingArgError(), "MissingArgError");
     EXPECT_EQ(message, wxString());
 }
+
+// A parse never gives a call more than one argument, but a tree built otherwise prints each.
+TEST(ExprOperator, ACallPrintsEveryArgumentJoinedByCommas) {
+    const int counts[] = {0, 1, 3};
+    const wchar_t* const images[] = {L"f()", L"f(1)", L"f(1,2.0,3)"};
+    for (int i = 0; i < 3; ++i) {
+        TFunctionOper call(L"f");
+        const wchar_t* const texts[] = {L"1", L"2.0", L"3"};
+        for (int k = 0; k < counts[i]; ++k)
+            call.AppendOperand(new TValueNode(texts[k], TVariant(double(k + 1))));
+        wxString image;
+        call.AppendImage(image);
+        EXPECT_EQ(image, wxString(images[i]));
+    }
+}
