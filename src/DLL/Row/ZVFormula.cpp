@@ -10,6 +10,7 @@
 
 #include <wx/xml/xml.h>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -133,6 +134,9 @@ NSExpression::IToken* TZVFormula::GetExtendedToken() {
     if (*start != L'[')
         return nullptr;
     const TParamAttrSpec ref = ParseParamReference(*this);
+    // A reference the parser gave up on has recorded its error and gives no token.
+    if (!ref.Path)
+        return nullptr;
     const wxString text(start, size_t(GetCursor() - start));
     return new NSExpression::TLeafToken(new TZVParamAttribute(ref, text));
 }
@@ -180,7 +184,9 @@ bool TZVFormula::ValueFromXml(const wxXmlNode* pValue, const TTypeDef&) {
     // The partial tree would print another text than the stored one and give a value the
     // user never wrote.
     deleteNode();
-    aImage = text;
+    // Leading white space is not kept: the XML reader drops a white-only piece of text where
+    // its input happens to break, so it would not come back as it was saved.
+    aImage = text.substr(std::min(text.find_first_not_of(L" \t\r\n"), text.length()));
     return false;
 }
 

@@ -72,6 +72,8 @@ TEST(ZVFormula, TextsThatDoNotParseAreKeptAsStoredWithoutValue) {
         double aValue;
     } cases[] = {{L"time*2", true, L"time * 2", 80},
                  {L"1 +", false, L"1 +", NAN},
+                 // Saved with its leading blanks, the text would come back with fewer.
+                 {L"\n \t 1 +\n", false, L"1 +\n", NAN},
                  {L"[param 3].value * 2", false, L"[param 3].value * 2", NAN}};
     for (const TCase& c : cases) {
         bool parsed = false;
@@ -135,4 +137,17 @@ TEST(ZVFormula, SnapshotsAreReusedByIdAndOthersAreDeleted) {
     EXPECT_EQ(back->ComputePointAt(2), TVariant(20.0));
     EXPECT_EQ(TZVFormula::theLastId, firstId + 1);
     EXPECT_EQ(slots.aLog, "");
+}
+
+// A reference cut by the end of the text leaves no node behind: its error is recorded, and the
+// lexer reports the place it could not read.
+TEST(ZVFormula, AReferenceTheParserGaveUpOnGivesNoNode) {
+    TZVFormula formula(nullptr);
+    EXPECT_FALSE(formula.Parse(L"[mixer:M][source:S"));
+    std::vector<wxString> errors;
+    for (const auto& error : formula.GetErrors())
+        errors.push_back(error.aMessage);
+    EXPECT_EQ(errors, (std::vector<wxString>{L"End of expression found inside parameter reference",
+                                             L"Invalid operator"}));
+    EXPECT_EQ(formula.GetImage(), L"");
 }
