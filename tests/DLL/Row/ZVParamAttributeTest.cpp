@@ -292,3 +292,13 @@ TEST_F(References, APartlyBoundFormulaLetsGoOfARowThatDies) {
         EXPECT_EQ(Install(Param(i), L"2"), L"");
     }
 }
+
+// Each reference withdraws its registration when its formula goes, the value and the other
+// attributes alike.
+TEST_F(References, AReplacedFormulaNoLongerListens) {
+    EXPECT_EQ(Install(Param(0), L"[m:Main][s:Clip][p:2].value + [m:Main][s:Clip][p:3].end"), L"");
+    EXPECT_EQ(Param(1)->aListenerList.size() + Param(2)->aListenerList.size(), 2u);
+    EXPECT_EQ(Install(Param(0), L"1"), L"");
+    EXPECT_TRUE(Param(1)->aListenerList.empty());
+    EXPECT_TRUE(Param(2)->aListenerList.empty());
+}
