@@ -231,12 +231,12 @@ TEST(RenderCommand, FormulasThatBindInPartAreReportedAndLetGoOfTheirRows) {
     };
     for (const auto& c : cases) {
         const std::string text = Edited(c.aFrom, c.aTo);
-        Write("project.xml", text);
+        Write("bound.xml", text);
         const TResult result =
-            Zvrender("--frames 0..1 --wav @bound.wav --save @again.xml @project.xml");
+            Zvrender("--frames 0..1 --wav @bound.wav --save @bound-saved.xml @bound.xml");
         EXPECT_EQ(result.aCode, 0) << c.aCase;
         EXPECT_EQ(result.aErr, c.aMessages) << c.aCase;
-        EXPECT_EQ(Read(theFolder + "again.xml"), text) << c.aCase;
+        EXPECT_EQ(Read(theFolder + "bound-saved.xml"), text) << c.aCase;
     }
 }
 
