@@ -45,7 +45,7 @@ std::string WriteProject(const std::string& pName, const std::string& pText) {
 // The example with its video mixer holding 2,000 keyed sources of missing media.
 const std::string& LargeProject() {
     static const std::string thePath = [] {
-        std::string text = Read(ZV_SOURCE_DIR "/platform/Host/example/example.xml");
+        std::string text = Read(ZV_SOURCE_DIR "/host/example/example.xml");
         std::string sources;
         for (int i = 0; i < 2000; ++i)
             sources += "<source type=\"video-media\" name=\"s" + std::to_string(i) +
@@ -90,7 +90,7 @@ const long FRAMES = 10;
 
 const std::string& LargeExample() {
     static const std::string thePath = [] {
-        std::string text = Read(ZV_SOURCE_DIR "/platform/Host/example/example.xml");
+        std::string text = Read(ZV_SOURCE_DIR "/host/example/example.xml");
         const std::string size = "width=\"320\" height=\"240\"";
         text.replace(text.find(size), size.size(), "width=\"1920\" height=\"1080\"");
         return WriteProject("hd.xml", text);

@@ -49,7 +49,7 @@ void Write(const std::string& pName, const std::string& pText) {
 }
 
 const std::string& Example() {
-    static const std::string theText = Read(ZV_SOURCE_DIR "/platform/Host/example/example.xml");
+    static const std::string theText = Read(ZV_SOURCE_DIR "/host/example/example.xml");
     return theText;
 }
 
@@ -133,7 +133,7 @@ TEST(RenderCommand, ProjectsSaveAsTheyWereRead) {
     } cases[] = {
         {"example", Example(), ""},
         {"graph slots", Edited("</project>", graphs + "</project>"), ""},
-        {"example of 1.0", Read(ZV_SOURCE_DIR "/tests/platform/Host/projects/example-1.0.xml"), ""},
+        {"example of 1.0", Read(ZV_SOURCE_DIR "/tests/host/projects/example-1.0.xml"), ""},
         {"offline medium", offline,
          "medium \"../media/gone.mkv\" is offline: The file cannot be opened: No such file or "
          "directory\n"},
