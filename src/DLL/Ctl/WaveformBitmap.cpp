@@ -334,15 +334,15 @@ void TZVWaveformBitmap::invalidate() {
 }
 
 void TZVWaveformBitmap::loadContext(const IZVRenderContextSet* pSet) {
-    if (!aAudioSource || !pSet)
+    if (!aAudioSource)
         return;
     TZVMedia* media = NSAudioMediaRow::GetMedia(aAudioSource);
     const IZVRenderContext* render =
-        pSet->GetContext(NSAudioMediaRow::AsBaseRow(aAudioSource)->aRenderKey);
-    if (!media || !render)
-        return;
-    aParams = render->GetParams(0, 0);
-    aWaveform = media->GetWaveform();
+        pSet ? pSet->GetContext(NSAudioMediaRow::AsBaseRow(aAudioSource)->aRenderKey) : nullptr;
+    // What an earlier load handed over belongs to a renderer or a medium that may be gone:
+    // a row without either keeps nothing of it.
+    aParams = media && render ? render->GetParams(0, 0) : nullptr;
+    aWaveform = media && render ? media->GetWaveform() : nullptr;
 }
 
 void TZVWaveformBitmap::markNeed(int64_t pBegin, int64_t pEnd) {

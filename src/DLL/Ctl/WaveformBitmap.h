@@ -74,7 +74,8 @@ public:
     // Makes active exactly the contexts whose row is shown within rows [pTop, pBottom).
     static void SetVertRange(int pTop, int pBottom);
     // Hands every context its row's parameter formulas and its medium's summary. A row
-    // without a medium or without a render context stays unloaded.
+    // without a medium or without a render context in pSet (or no pSet) is unloaded: it
+    // keeps neither the formulas nor the summary of an earlier load.
     static void LoadContext(const IZVRenderContextSet* pSet);
     // The next column to compute: sets pTime to its timeline time and returns 2, or 1 when
     // some context still lacks its parameters; 0 (pTime unchanged) when nothing is pending.

@@ -207,6 +207,32 @@ TEST_F(WaveformBitmapTest, ColumnsTakeTheNibbleMaximaOfTheirTimeUnits) {
                    "2@2 window 0+1 c0:ff00/f00 8 9 a b | 2@3 window 0+1 c0:ff00/ff00 c d e f ");
 }
 
+// A load hands a context its renderer's formula table and its medium's summary. When the
+// renderer no longer knows the row, or the row lost its medium, a later load takes both back:
+// the loop waits for the parameters again instead of reading a table that is gone.
+TEST_F(WaveformBitmapTest, ALoadWithoutRenderContextOrMediumTakesTheOldOneBack) {
+    std::string log;
+    for (const std::string lost : {"renderer", "set", "medium"}) {
+        Restart();
+        TWB::DrawPixelRange(&aRow, 3, 5);
+        Load();
+        log += lost + ": " + Step();
+        if (lost == "renderer")
+            aSet.aContexts.clear(); // the tables go with their contexts
+        if (lost == "medium")
+            aRow.aMedia = nullptr;
+        TWB::LoadContext(lost == "set" ? nullptr : &aSet);
+        const TWB* context = Context(aRow);
+        log += context->aParams || context->aWaveform ? "kept " : "";
+        log += Step();
+        log += Masks(aRow) + "\n";
+        aRow.aMedia = aMedium.get();
+    }
+    EXPECT_EQ(log, "renderer: 2@3 1@4 window 0+1 c0:18/8\n"
+                   "set: 2@3 1@4 window 0+1 c0:18/8\n"
+                   "medium: 2@3 1@4 window 0+1 c0:18/8\n");
+}
+
 TEST_F(WaveformBitmapTest, CompleteChunksAreToldUntilPostedOrCollected) {
     TWB::DrawPixelRange(&aRow, 64, 66);
     TWB::DrawPixelRange(&aRow, 130, 131);
