@@ -25,6 +25,7 @@ TSizeData* TZV2DSizeHandle::CreateSizeData(int pParamIndex, T32BoolArray pFlags)
 
 void TZV2DSizeHandle::RefreshHandle(wxDC& pDC, const wxPoint& pOrigin) const {
     TZVSizeHandleBase::RefreshHandle(pDC, pOrigin);
+    // A frame dragged past its opposite edge has no area, and the helper draws nothing of it.
     const wxRect* frame = aSizeData ? aSizeData->GetFrame() : nullptr;
     if (!frame)
         return;

@@ -30,7 +30,7 @@ void TSizeData::cloneRect(int pRectCount) {
 
 const wxRect* TSizeData::GetFrame() const {
     // A record whose count fills the array has no room left for a frame.
-    if (aRectCount < 0 || aRectCount >= aCapacity || aRect[aRectCount].IsEmpty())
+    if (aRectCount < 0 || aRectCount >= aCapacity)
         return nullptr;
     return &aRect[aRectCount];
 }

@@ -22,7 +22,8 @@ public:
     // Rectangles the record can hold: the handles and, for the kinds that have one, the frame.
     int GetCapacity() const { return aCapacity; }
     // The frame rectangle aRect[aRectCount] of the kinds that have one; null when the count
-    // leaves no room for it (a record that was never filled) or when it has no area.
+    // leaves no room for it (a record that was never filled). A frame dragged past its
+    // opposite edge is given as it is, with a width or height of 0 or below.
     const wxRect* GetFrame() const;
     // Whether pIndex names one of the handle rectangles in use.
     bool HasHandle(int pIndex) const;

@@ -132,6 +132,22 @@ TEST(SizeHandleGuiTest, RecordsWithoutRoomForAFrameOrRefusedDrawNoFrame) {
     EXPECT_EQ(Look(*refused), "......");
 }
 
+// A frame dragged past its opposite edge is described but not drawn: only its square shows.
+TEST(SizeHandleGuiTest, AFrameWithoutAreaIsDescribedButNotDrawn) {
+    std::string looks, texts;
+    for (const wxRect& frame : {wxRect(1, 1, 6, 0), wxRect(1, 4, 6, -2), wxRect(6, 1, -3, 5)}) {
+        const auto canvas = WhiteCanvas(7, 5);
+        const auto handle = SquaresHandle({{0, 0}}, frame, 1);
+        handle->RefreshHandle(canvas->DC(), wxPoint(0, 0));
+        looks += Look(*canvas) + "\n";
+        texts += handle->GetPixelInfo() + "\n";
+    }
+    const std::string square = "NNNNN../NNNNN../NNNNN../NNNNN../NNNNN..\n";
+    EXPECT_EQ(looks, square + square + square);
+    EXPECT_EQ(texts, "Size: w=   4px, h=  -2px\nSize: w=   4px, h=  -4px\n"
+                     "Size: w=  -5px, h=   3px\n");
+}
+
 TEST(SizeHandleGuiTest, HitTestShowsTheKindsCursor) {
     // The top-left square (277, 192) of a record with the left and right sides: narrowed.
     const wxCursor* cursor = nullptr;

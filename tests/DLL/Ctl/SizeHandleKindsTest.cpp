@@ -45,12 +45,15 @@ std::string FillText(char pKind, uint32_t pFlags, const wxSize& pSize) {
 // One line per record: an odd width gives a frame 8 wide, shown as 6; one size without the
 // width flag leaves the record unfilled, with no frame past the array; position and size alone
 // shows the 2D corners with every flag cleared, a y flag 2 becomes the x flag 4, without size
-// the centre alone, with size and a position all nine.
+// the centre alone, with size and a position all nine. Sizes dragged past the opposite edge
+// give frames without area, described with their sizes all the same, as is the empty frame of
+// a four-border record without sides.
 TEST(SizeHandleKindsTest, FillsPlaceTheHandlesAndTheTextsDescribeThem) {
     const std::tuple<char, uint32_t, wxSize> cases[] = {
         {'P', 3, {10, 20}},  {'2', 3, {40, 20}},   {'2', 1, {7, 20}},   {'1', 3, {40, 20}},
         {'1', 2, {40, 20}},  {'4', 5, {100, 50}},  {'4', 0, {100, 50}}, {'X', 1, {100, 50}},
-        {'X', 2, {100, 50}}, {'X', 11, {100, 50}}, {'D', 3, {40, 20}}};
+        {'X', 2, {100, 50}}, {'X', 11, {100, 50}}, {'D', 3, {40, 20}},  {'2', 0, {14, -4}},
+        {'2', 0, {-3, 0}},   {'4', 15, {-20, 8}}};
     std::string fills;
     for (const auto& [kind, flags, size] : cases)
         fills += FillText(kind, flags, size) + ";\n";
@@ -69,11 +72,14 @@ flags 0x1 | 94,37 101,37 94,48 101,48 94,58 101,58 | frame 96,39,8x22 | Size: w=
 flags 0x0 | 77,37 118,37 77,58 118,58 | frame 79,39,42x22 | Size: w=  40px, h=  20px;
 flags 0x2 | 0,0,0x0 0,0,0x0 0,0,0x0 0,0,0x0 0,0,0x0 0,0,0x0 0,0,0x0 0,0,0x0 0,0,0x0 | no frame | ;
 flags 0x15 | 277,192 378,192 277,218 328,218 378,218 277,243 378,243 | 4D;
-flags 0x10 | | no frame |  ! HandleCase < sizeof(theRectHandleCountFor);
+flags 0x10 | | frame 0,0,0x0 | Size: w= -2px, h= -2px, Offset: x= 10px, y=-20px, Border: l=331/-11px, r=  9/311px, t=221/ 19px, b=-21/261px ! HandleCase < sizeof(theRectHandleCountFor);
 flags 0x0 | 277,192 378,192 277,243 378,243 | 4D;
 flags 0x34 | 328,218 | 4D;
 flags 0x3d | 277,192 328,192 378,192 277,218 328,218 378,218 277,243 328,243 378,243 | 4D;
 flags 0x3 | 2D |  ! dynamic_cast<TZV4DSizeHandle::TData*>(aSizeData) returned NULL;
+flags 0x0 | 90,49 105,49 90,46 105,46 | frame 92,51,16x-2 | Size: w=  14px, h=  -4px;
+flags 0x0 | 98,47 97,47 98,48 97,48 | frame 100,49,0x2 | Size: w=  -2px, h=   0px;
+flags 0x1f | 337,213 328,213 318,213 337,218 328,218 318,218 337,222 328,222 318,222 | frame 339,215,-18x10 | Size: w=-20px, h=  8px, Offset: x= 10px, y=-20px, Border: l=340/-20px, r=  0/320px, t=216/ 24px, b=-16/256px;
 )");
 }
 
