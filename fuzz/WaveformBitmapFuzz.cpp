@@ -1,6 +1,6 @@
-// The waveform cache under any sequence of its operations, with any ranges and pixels, and
-// medium times that are undefined, NaN or +-1e12 s: at most 64 live chunks, no mask bit in a
-// slot outside them, and a computing loop that ends.
+// The waveform cache under any sequence of its operations, the host's work on single contexts
+// among them, with any ranges and pixels, and medium times that are undefined, NaN or +-1e12 s:
+// at most 64 live chunks, no mask bit in a slot outside them, and a computing loop that ends.
 #include "DLL/Ctl/WaveformBitmap.h"
 #include "FuzzInput.h"
 #include "support/FakeWaveform.h"
@@ -23,6 +23,29 @@ void CheckWindow() {
         for (int slot = 0; slot < 64; ++slot)
             if (!(live >> slot & 1))
                 Require(!context.aNeed[slot] && !context.aDone[slot]);
+}
+
+// What the host may do to one context between the loop's steps: free any chunk, forget the
+// context's columns, load it from the set, from a renderer that knows no row or from none, or
+// compute it with any count.
+void HostStep(TFuzzInput& pInput, TWB* pContext, const TFakeContextSet& pSet) {
+    static const TFakeContextSet theGone;
+    switch (pInput.Byte() % 4) {
+    case 0:
+        TWB::freeChunk(pInput.Take<int32_t>());
+        break;
+    case 1:
+        pContext->invalidate();
+        break;
+    case 2: {
+        const TFakeContextSet* const sets[] = {&pSet, &theGone, nullptr};
+        pContext->loadContext(sets[pInput.Byte() % 3]);
+        break;
+    }
+    default:
+        pContext->computePixel(pInput.Take<int16_t>());
+        break;
+    }
 }
 
 } // namespace
@@ -48,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
                              TFakeAudioRow(nullptr, 2)};
     for (int op = 0; !input.Empty() && op < 200; ++op) {
         TFakeAudioRow* row = &rows[input.Byte() % 3];
-        switch (input.Byte() % 12) {
+        switch (input.Byte() % 13) {
         case 0:
             TWB::DrawPixelRange(row, input.Take<int32_t>(), input.Take<int32_t>());
             break;
@@ -90,6 +113,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t pSize) {
             TWB::MarkChunkPost(input.Take<int32_t>(), input.Byte() & 1);
             if (!TWB::theContextList.empty())
                 TWB::theContextList.front().Reset(int(input.Byte() & 63));
+            break;
+        case 11:
+            HostStep(input, TWB::find(row), set);
             break;
         default:
             TWB::SetScale(input.Pick(theScales));

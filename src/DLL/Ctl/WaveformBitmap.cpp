@@ -92,13 +92,12 @@ void TZVWaveformBitmap::SetScale(double pScale) {
 void TZVWaveformBitmap::DrawPixelRange(const TZVBaseRow* pRow, int pBegin, int pEnd) {
     if (!ZV_ASSERT(pBegin <= pEnd) || pBegin == pEnd)
         return;
-    const TZVAudioMediaSourceRow* audio = NSAudioMediaRow::Cast(pRow, false);
-    if (!audio)
+    TZVWaveformBitmap* context = find(pRow);
+    if (!context)
         return;
     const int first = pBegin >> 6;
     const int end = std::min(((pEnd - 1) >> 6) + 1, first + 64);
     moveWindow(first, end);
-    TZVWaveformBitmap* context = find(audio);
     context->aIsActive = true;
     // A range cut to 64 chunks keeps its last chunk whole.
     context->markNeed(pBegin, std::min(int64_t(pEnd), int64_t(end) * 64));
@@ -107,9 +106,9 @@ void TZVWaveformBitmap::DrawPixelRange(const TZVBaseRow* pRow, int pBegin, int p
 void TZVWaveformBitmap::LeavePixel(const TZVBaseRow* pRow, int pPixel) {
     if (!isLive(pPixel >> 6))
         return;
-    if (const TZVAudioMediaSourceRow* audio = NSAudioMediaRow::Cast(pRow, false))
-        find(audio)->aNeed[SlotOf(pPixel >> 6)].fetch_and(~ColumnBit(pPixel),
-                                                          std::memory_order_relaxed);
+    if (TZVWaveformBitmap* context = find(pRow))
+        context->aNeed[SlotOf(pPixel >> 6)].fetch_and(~ColumnBit(pPixel),
+                                                      std::memory_order_relaxed);
 }
 
 void TZVWaveformBitmap::Invalidate(const TZVBaseRow* pAudioRow) {
@@ -199,7 +198,7 @@ int TZVWaveformBitmap::NextTime(long& pTime) {
 void TZVWaveformBitmap::ComputeSlice() {
     const int count = columnCount();
     for (TZVWaveformBitmap& context : theContextList)
-        if (context.aIsActive && context.aParams)
+        if (context.aIsActive)
             context.computePixel(count);
 }
 
@@ -244,12 +243,15 @@ void TZVWaveformBitmap::Reset(int pChunk) {
     aIsActive = false;
 }
 
-TZVWaveformBitmap* TZVWaveformBitmap::find(const TZVAudioMediaSourceRow* pRow) {
+TZVWaveformBitmap* TZVWaveformBitmap::find(const TZVBaseRow* pRow) {
+    const TZVAudioMediaSourceRow* audio = NSAudioMediaRow::Cast(pRow, false);
+    if (!audio)
+        return nullptr;
     for (TZVWaveformBitmap& context : theContextList)
-        if (context.aAudioSource == pRow)
+        if (context.aAudioSource == audio)
             return &context;
     theContextList.emplace_front();
-    theContextList.front().aAudioSource = pRow;
+    theContextList.front().aAudioSource = audio;
     return &theContextList.front();
 }
 
@@ -383,7 +385,7 @@ bool TZVWaveformBitmap::isSkipped(int pCount) const {
 }
 
 void TZVWaveformBitmap::computePixel(int pCount) {
-    if (isSkipped(pCount) || pCount < 0)
+    if (!aParams || pCount < 0 || isSkipped(pCount))
         return;
     int64_t begin = 0;
     int64_t end = 0;

@@ -88,12 +88,26 @@ public:
     static TZVWaveformBitmap* GetNextBitmap();
     // Marks chunk pChunk posted (no more OnChunkReady) or opens it again.
     static void MarkChunkPost(int pChunk, bool pPosted);
+    // pRow's context, made (inactive, unloaded) at the front of the list when it has none;
+    // null, reported, when pRow is no audio media row.
+    static TZVWaveformBitmap* find(const TZVBaseRow* pRow);
+    // Forgets the slot of chunk pChunk in every context and deactivates them all.
+    static void freeChunk(int pChunk);
 
     // The need mask of chunk pChunk, emptied; 0 (and nothing changed) while one of its needed
     // columns is not done yet.
     uint64_t GetAndClearNeed(int pChunk);
     // Forgets slot pChunk (0 to 63) and deactivates the context.
     void Reset(int pChunk);
+    // Forgets this context's live columns.
+    void invalidate();
+    // LoadContext for this context alone.
+    void loadContext(const IZVRenderContextSet* pSet);
+    // Computes this context's column, or the run of pCount columns (pCount 2 or more), at
+    // the column the last NextTime chose, when any of them is pending here; a pCount of 0 is
+    // one sub-step of a column that spans several time units. Nothing before the context is
+    // loaded, nor for a pCount below 0.
+    void computePixel(int pCount);
     // The column's level byte; valid once its done bit is set.
     uint8_t GetPixel(int pPixel) const { return aPixels[(pPixel >> 6) & 63][pPixel & 63]; }
 
@@ -124,18 +138,13 @@ public:
     static TZVWaveformFactory theFactory;
 
 private:
-    static TZVWaveformBitmap* find(const TZVAudioMediaSourceRow* pRow);
     static TZVWaveformBitmap* lookUp(const TZVBaseRow* pRow);
     static bool isLive(int pChunk);
     static void moveWindow(int pFirst, int pEnd);
-    static void freeChunk(int pChunk);
     static int columnCount();
 
-    void invalidate();
-    void loadContext(const IZVRenderContextSet* pSet);
     void markNeed(int64_t pBegin, int64_t pEnd);
     bool isSkipped(int pCount) const;
-    void computePixel(int pCount);
     void storeRun(int64_t pBegin, int64_t pEnd, int pCount);
     void markDone(int pPixel, uint64_t pBits);
 };

@@ -351,6 +351,39 @@ TEST_F(WaveformBitmapTest, AContextJoiningAColumnLateStartsFromSilence) {
     EXPECT_EQ(log, "2@8 3 b b window 0+1 c0:4/4");
 }
 
+// The host may work one context at a time: find it (made at the front when new), load it,
+// compute it at the column NextTime chose, forget its columns or free a chunk everywhere.
+TEST_F(WaveformBitmapTest, TheHostCanDriveOneContextThroughItsOwnOperations) {
+    TWB::DrawPixelRange(&aOther, 0, 4);
+    TWB* context = TWB::find(&aRow);
+    std::string log = std::string(context == &TWB::theContextList.front() ? "front " : "") +
+                      (context->aIsActive || context->aParams ? "used " : "new ");
+    TWB::DrawPixelRange(&aRow, 0, 3);
+    log += TWB::find(&aRow) == context ? "same | " : "other | ";
+    long time = 0;
+    log += std::to_string(TWB::NextTime(time)) + "@" + std::to_string(time) + " ";
+    context->computePixel(1); // not loaded: nothing
+    log += Masks(aRow) + " ";
+    aSet.Set(0, &aSeconds);
+    context->loadContext(&aSet);
+    log += Context(aOther)->aParams ? "both " : "one ";
+    context->computePixel(1);
+    log += Masks(aRow) + " " + Bytes(aRow, 0, 1) + "| ";
+    context->invalidate();
+    log += Masks(aRow) + " " + Masks(aOther) + " | ";
+    TWB::DrawPixelRange(&aRow, 64, 65);
+    TWB::freeChunk(0);
+    log += Masks(aRow) + " " + Masks(aOther) + (TWB::GetNextBitmap() ? " active" : " none");
+    EXPECT_EQ(log, "front new same | 1@0 window 0+1 c0:7/0 one window 0+1 c0:7/1 0 | "
+                   "window 0+1 window 0+1 c0:f/0 | window 0+2 c1:1/0 window 0+2 none");
+    TFakeParamRow notAudio;
+    const std::string cast =
+        "dynamic_cast<const TZVAudioMediaSourceRow*>(pAudioSource) returned NULL";
+    EXPECT_ASSERTS(EXPECT_EQ(TWB::find(&notAudio), nullptr), cast);
+    EXPECT_ASSERTS(EXPECT_EQ(TWB::find(nullptr), nullptr), cast);
+    EXPECT_EQ(TWB::theContextList.size(), 2u);
+}
+
 TEST_F(WaveformBitmapTest, MisuseIsReportedAndChangesNothing) {
     TFakeParamRow notAudio;
     TWB::DrawPixelRange(&aRow, 0, 64);
