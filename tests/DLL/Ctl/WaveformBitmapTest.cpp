@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -106,12 +107,26 @@ protected:
             TWB::ComputeSlice();
         return std::to_string(result) + "@" + std::to_string(time) + " ";
     }
+    // pCount steps, logged in turn.
+    std::string Steps(int pCount) {
+        std::string log;
+        for (int step = 0; step < pCount; ++step)
+            log += Step();
+        return log;
+    }
     // Steps until nothing is pending; the number of steps.
     int Run() {
         int steps = 0;
         for (long time = 0; TWB::NextTime(time) && steps < 100000; ++steps)
             TWB::ComputeSlice();
         return steps;
+    }
+    // " row", " other" for each active context, in list order: one whole sweep.
+    std::string Actives() {
+        std::string text;
+        while (const TWB* context = TWB::GetNextBitmap())
+            text += NSAudioMediaRow::AsBaseRow(context->aAudioSource) == &aRow ? " row" : " other";
+        return text;
     }
     // The bytes of columns [pBegin, pEnd) of pRow.
     std::string Bytes(const TZVBaseRow& pRow, int pBegin, int pEnd) {
@@ -233,6 +248,93 @@ TEST_F(WaveformBitmapTest, ALoadWithoutRenderContextOrMediumTakesTheOldOneBack) 
                    "medium: 2@3 1@4 window 0+1 c0:18/8\n");
 }
 
+// A column chosen again while it has sub-steps to come goes on one time unit; any other choice
+// starts its column at the column's own time. Zoomed out 4 times, column 1 spans times 4-7 and
+// column 2 times 8-11.
+TEST_F(WaveformBitmapTest, NextTimeStepsOnlyThroughTheSubStepsOfTheSameColumn) {
+    const std::pair<const char*, std::function<std::string()>> cases[] = {
+        // Four steps through column 1, the last of which marks it done.
+        {"through", [this] { return Steps(5); }},
+        // A row without parameters makes every choice a new start of the column.
+        {"unloaded",
+         [this] {
+             TWB::DrawPixelRange(&aOther, 1, 2);
+             aSet.aContexts.resize(1);
+             TWB::LoadContext(&aSet);
+             return Steps(3);
+         }},
+        // The column left half-way: the next one starts at its own time.
+        {"left",
+         [this] {
+             TWB::DrawPixelRange(&aRow, 2, 3);
+             const std::string first = Step();
+             TWB::LeavePixel(&aRow, 1);
+             return first + Step();
+         }},
+        // At scale 1 no column has sub-steps: chosen again after a step without parameters,
+        // it keeps its time.
+        {"again", [this] {
+             TWB::SetScale(1.0);
+             TWB::DrawPixelRange(&aRow, 3, 4);
+             aSet.aContexts.clear();
+             TWB::LoadContext(&aSet);
+             const std::string first = Step();
+             Load();
+             return first + Step();
+         }}};
+    std::string log;
+    for (const auto& [name, steps] : cases) {
+        Restart();
+        TWB::SetScale(0.25);
+        TWB::DrawPixelRange(&aRow, 1, 2);
+        Load();
+        log += name + std::string(": ") + steps() + "\n";
+    }
+    EXPECT_EQ(log, "through: 2@4 2@5 2@6 2@7 0@-99 \n"
+                   "unloaded: 1@4 1@4 1@4 \n"
+                   "left: 2@4 2@8 \n"
+                   "again: 1@3 2@3 \n");
+}
+
+// Which rows a step computes, from the columns the row and the other row need before it. A
+// single column is computed only by the rows that need it; a run of columns by every row that
+// needs one of them, in the chunk after too, unless that chunk is not live.
+TEST_F(WaveformBitmapTest, AStepComputesTheRowsThatNeedItsColumns) {
+    const struct {
+        double aScale;
+        int aRow, aOther; // the first needed column of each; -1 none
+        int aCursor;      // where the scan starts
+        const char* aMasks;
+    } cases[] = {
+        {1.0, 5, 6, -1, "row c0:20/20 other c0:40/0"},
+        {4.0, 10, 11, -1, "row c0:400/c00 other c0:800/c00"}, // a run of 10-11
+        {4.0, 10, 20, -1, "row c0:400/c00 other c0:100000/0"},
+        // A run of 62-67: the other row needs 64.
+        {4.0, 62, 64, -1,
+         "row c0:4000000000000000/c000000000000000 c1:0/f "
+         "other c0:0/c000000000000000 c1:1/f"},
+        // A run of 4094-4099 in the last of 64 live chunks: chunk 64 would be chunk 0's slot.
+        {4.0, 4094, 0, 4090, "row c63:4000000000000000/c000000000000000 other c0:1/0"},
+    };
+    std::string log;
+    for (const auto& test : cases) {
+        Restart();
+        TWB::SetScale(test.aScale);
+        aSeconds.aFactor = 4.0 * test.aScale;
+        TWB::DrawPixelRange(&aOther, test.aOther, test.aOther + 1);
+        TWB::DrawPixelRange(&aRow, test.aRow, test.aRow + 1);
+        Load();
+        TWB::theCurPixel = test.aCursor;
+        Step();
+        log += "row" + Masks(aRow).substr(Masks(aRow).find(' ', 7)) + " other" +
+               Masks(aOther).substr(Masks(aOther).find(' ', 7)) + "\n";
+    }
+    std::string expected;
+    for (const auto& test : cases)
+        expected += test.aMasks + std::string("\n");
+    EXPECT_EQ(log, expected);
+}
+
 TEST_F(WaveformBitmapTest, CompleteChunksAreToldUntilPostedOrCollected) {
     TWB::DrawPixelRange(&aRow, 64, 66);
     TWB::DrawPixelRange(&aRow, 130, 131);
@@ -262,12 +364,45 @@ TEST_F(WaveformBitmapTest, LeftPixelsAreNeitherComputedNorHandedOver) {
     Load();
     TWB::LeavePixel(&aRow, 1);   // pending
     TWB::LeavePixel(&aRow, 500); // outside the window: nothing
+    // Chunk 64 would lie in chunk 0's slot, but it is not live: neither the column nor a
+    // context for the other row.
+    TWB::LeavePixel(&aRow, 64 * 64 + 3);
+    TWB::LeavePixel(&aOther, 64 * 64 + 3);
     std::string log = std::to_string(Run());
     log += " " + Masks(aRow) + " | ";
     TWB::LeavePixel(&aRow, 2); // done
     log += Hex(Context(aRow)->GetAndClearNeed(0));
-    log += " " + Masks(aRow);
-    EXPECT_EQ(log, "3 window 0+1 c0:d/d | 9 window 0+1 c0:0/d");
+    log += " " + Masks(aRow) + " " + std::to_string(TWB::theContextList.size()) + " context";
+    EXPECT_EQ(log, "3 window 0+1 c0:d/d | 9 window 0+1 c0:0/d 1 context");
+}
+
+// Each way of forgetting columns, from two computed rows: the row's columns at 0-2 and 64-65,
+// the other's at 0-1. A new scale forgets every row's live columns and leaves them active; a
+// reset forgets one slot of one row and takes that row out of the sweep; an invalidation
+// forgets one row's columns; a freed chunk goes from every row, which all leave the sweep.
+TEST_F(WaveformBitmapTest, ForgettingColumnsClearsWhatItSaysAndDeactivatesWhereItSays) {
+    const std::pair<const char*, std::function<void()>> cases[] = {
+        {"scale", [] { TWB::SetScale(2.0); }},
+        {"reset", [this] { Context(aRow)->Reset(1); }},
+        {"invalidate", [this] { TWB::Invalidate(&aRow); }},
+        {"free", [] { TWB::freeChunk(1); }}};
+    std::string log;
+    for (const auto& [name, forget] : cases) {
+        Restart();
+        TWB::DrawPixelRange(&aRow, 0, 3);
+        TWB::DrawPixelRange(&aRow, 64, 66);
+        TWB::DrawPixelRange(&aOther, 0, 2);
+        Load();
+        Run();
+        const int cursor = TWB::theCurPixel;
+        forget();
+        log += name + (" | " + Masks(aRow)) + " | " + Masks(aOther) + " | active" + Actives() +
+               (TWB::theCurPixel == cursor ? "" : " moved") + "\n";
+    }
+    EXPECT_EQ(log, "scale | window 0+2 | window 0+2 | active other row\n"
+                   "reset | window 0+2 c0:7/7 | window 0+2 c0:3/3 | active other\n"
+                   "invalidate | window 0+2 | window 0+2 c0:3/3 | active other row\n"
+                   "free | window 0+2 c0:7/7 | window 0+2 c0:3/3 | active\n");
 }
 
 TEST_F(WaveformBitmapTest, TheSweepVisitsActiveContextsAndSurvivesRemoval) {
