@@ -190,3 +190,25 @@ open d:9 open e:2 drop 0
 open d:2 open e:0 FileIndexList=FEBDAC F=e drop 1
 )");
 }
+
+// The host's item is enabled exactly while files are shown: by the first file added, by a
+// single stored file, and again after the list was emptied.
+TEST_F(MostRecentFileListGui, TheFirstFileEnablesTheHostsItem) {
+    Create();
+    Step();
+    aList->AddRecentFile("a");
+    Step();
+    EXPECT_TRUE(ChooseClear());
+    Step();
+    aList->AddRecentFile("b");
+    Step();
+    Create({{"FileIndexList", "B"}, {"B", "b"}});
+    Step();
+    EXPECT_EQ(theLog, R"(| off:*,Clear List | 0123456789
+FileIndexList=A A=a | on:a,*,Clear List | 0123456789
+-FileIndexList -A | off:*,Clear List | 0123456789 | no group
+FileIndexList=A A=b | on:b,*,Clear List | 0123456789
+FileIndexList=B B=b | stored
+| on:b,*,Clear List,Clear List | 1023456789
+)");
+}
