@@ -167,6 +167,64 @@ TEST(XmlBinaryStream, StreamCutInsideTheSecondOfThreeChildren) {
     EXPECT_EQ(ReadXml(bytes, true), "<a x=\"1\"><b/></a>");
 }
 
+// The element read as a partial one (head only or not) from pBytes, through a stream and in
+// place alike, with " end" when the end flag is left set; "null" without an 'N' first.
+wxString PartialText(const std::vector<uint8_t>& pBytes, bool pHeadOnly) {
+    wxMemoryInputStream input(pBytes.data(), pBytes.size());
+    const TBinaryStreamToXmlNode streamed(input), inPlace(pBytes.data(), pBytes.size());
+    wxString texts[2];
+    for (const TBinaryStreamToXmlNode* reader : {&streamed, &inPlace}) {
+        const bool element = reader->getNextMarker() == markerNODE;
+        const TNodePtr node(element ? reader->getNodeContent(pHeadOnly) : nullptr);
+        texts[reader == &inPlace] =
+            (node ? XmlText(*node) : "null") + (reader->IsEndOfData() ? " end" : "");
+    }
+    EXPECT_EQ(texts[0], texts[1]);
+    return texts[0];
+}
+
+// A stream cut at each kind of place is refused whole (null, and no children passed over). A
+// partial read keeps what came whole: an attribute whose name was cut is left out, one whose
+// value was cut keeps the units that came, a child cut anywhere is left out; the end flag
+// stays set. A head read needs only the head and the marker after it.
+TEST(XmlBinaryStream, StreamsCutAtEachKindOfPlace) {
+    const TNodePtr tree(ParseXml("<el ka='vw'><f/>tx</el>"));
+    const std::vector<uint8_t> bytes = Bytes(Write(tree.get()));
+    // 'N' 2 e l 'A' 2 k a 2 v w 'N' 1 f 'E' 'T' 2 t x 'E', so unit i is at byte 2i.
+    const std::pair<const char*, size_t> cuts[] = {{"inside the first marker", 1},
+                                                   {"before the name", 2},
+                                                   {"inside the name", 6},
+                                                   {"before the attributes", 8},
+                                                   {"inside an attribute name", 14},
+                                                   {"before an attribute value", 16},
+                                                   {"inside an attribute value", 20},
+                                                   {"before the children", 22},
+                                                   {"inside a child's head", 26},
+                                                   {"before a child's end", 28},
+                                                   {"inside a text", 36},
+                                                   {"inside the last end", 39}};
+    wxString log;
+    for (const auto& [place, length] : cuts) {
+        const std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + length);
+        EXPECT_EQ(ReadXml(cut), "null") << place;
+        EXPECT_FALSE(SkipsChildren(cut)) << place;
+        log << place << ": " << PartialText(cut, false) << " | " << PartialText(cut, true) << "\n";
+    }
+    EXPECT_EQ(log, R"(inside the first marker: null end | null end
+before the name: </> end | </> end
+inside the name: <e/> end | <e/> end
+before the attributes: <el/> end | <el/> end
+inside an attribute name: <el/> end | <el/> end
+before an attribute value: <el ka=""/> end | <el ka=""/> end
+inside an attribute value: <el ka="v"/> end | <el ka="v"/> end
+before the children: <el ka="vw"/> end | <el ka="vw"/> end
+inside a child's head: <el ka="vw"/> end | <el ka="vw"/>
+before a child's end: <el ka="vw"/> end | <el ka="vw"/>
+inside a text: <el ka="vw"><f/></el> end | <el ka="vw"/>
+inside the last end: <el ka="vw"><f/>tx</el> end | <el ka="vw"/>
+)");
+}
+
 // As the host's undo reads a record: the root's head, then each child from where it starts.
 TEST(XmlBinaryStream, ChildrenReadInPlaceFromTheirOffsets) {
     const TNodePtr tree(ParseXml("<r i='x'><a k='1'><b/></a><c/></r>"));
