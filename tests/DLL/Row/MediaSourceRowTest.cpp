@@ -186,6 +186,24 @@ TEST_F(MediaSourceRows, ANewMediumLeavesTheOldEntryAndReplacesTheParameter) {
     EXPECT_EQ(KeyText(aRoot->aKeyList), keys) << "the old parameter's keys are withdrawn";
 }
 
+// A key drawn over an audio row takes its column back from the row's waveform; a row without
+// a medium has no waveform to tell.
+TEST_F(MediaSourceRows, KeyMarksOnAnAudioRowLeaveTheirWaveformColumns) {
+    TZVMediaSourceRow* row = Place(false, aClip);
+    TZVMediaSourceRow* offline = Place(false, aOffline);
+    const auto need = [](const TZVBaseRow* pRow) -> std::string {
+        for (const TZVWaveformBitmap& context : TZVWaveformBitmap::theContextList)
+            if (NSAudioMediaRow::AsBaseRow(context.aAudioSource) == pRow)
+                return wxString::Format("%llx", (unsigned long long)context.aNeed[0]).ToStdString();
+        return "none";
+    };
+    TZVWaveformBitmap::DrawPixelRange(row, 0, 8);
+    row->MarkKeyAt(5);
+    row->MarkKeyAt(2);
+    offline->MarkKeyAt(5);
+    EXPECT_EQ(need(row) + " " + need(offline), "db none");
+}
+
 TEST_F(MediaSourceRows, SequencesTakenFromTheParentEndWhereTheMediumEnds) {
     // At 25 frames a second "Image" climbs an image a frame and "Seconds" 0.04 s: both reach
     // clip.mkv's end (50 images, 2 s) 50 frames after they start.
