@@ -1,6 +1,7 @@
 #include "ProjectFile.h"
 
 #include "ALL/Error.h"
+#include "ALL/XmlTree.h"
 #include "DLL/Row/MainRow.h"
 #include "DLL/Row/ParamGraph.h"
 #include "DLL/Row/ParamRow.h"
@@ -80,8 +81,8 @@ const wxXmlNode* Child(const wxXmlNode* pParent, int pPosition, const wchar_t* p
     for (int i = 0; node && i < pPosition; ++i)
         node = node->GetNext();
     if (!node || node->GetType() != wxXML_ELEMENT_NODE || node->GetName() != pName)
-        throw TError(wxString::Format(L"element %d of the project is not \"%ls\"", pPosition + 1,
-                                      pName));
+        throw TError(
+            wxString::Format(L"element %d of the project is not \"%ls\"", pPosition + 1, pName));
     return node;
 }
 
@@ -94,9 +95,8 @@ void PrintFormulaErrors(TZVStreamRow& pRoot, std::ostream& pMessages) {
         if (!formula)
             continue;
         for (const NSExpression::TParseError& error : formula->GetErrors())
-            pMessages << "formula of " << param->GetRowDesignation().utf8_string()
-                      << ", position " << error.aPosition << ": "
-                      << error.aMessage.utf8_string() << "\n";
+            pMessages << "formula of " << param->GetRowDesignation().utf8_string() << ", position "
+                      << error.aPosition << ": " << error.aMessage.utf8_string() << "\n";
     }
 }
 
@@ -105,11 +105,12 @@ void PrintFormulaErrors(TZVStreamRow& pRoot, std::ostream& pMessages) {
 const wchar_t* const GRAPH_LIST = L"graph-list";
 const wchar_t* const COLOR_LIST = L"color-list";
 
-void AddHostElement(wxXmlNode* pProject, const wchar_t* pName, void (*pSave)(wxXmlNode*)) {
+void AddHostElement(NSXml::TChildAppender& pProject, const wchar_t* pName,
+                    void (*pSave)(wxXmlNode*)) {
     wxXmlNode* element = new wxXmlNode(wxXML_ELEMENT_NODE, pName);
     pSave(element);
     if (element->GetChildren())
-        pProject->AddChild(element);
+        pProject.Append(element);
     else
         delete element;
 }
@@ -136,11 +137,12 @@ void LoadHostElements(const wxXmlNode* pMixer, std::ostream& pMessages) {
 void BuildDocument(wxXmlDocument& pDocument, const TZVHost& pHost) {
     wxXmlNode* project = new wxXmlNode(wxXML_ELEMENT_NODE, L"project");
     pDocument.SetRoot(project);
-    project->AddChild(pHost.aFormat.GetXmlImage());
+    NSXml::TChildAppender children(project);
+    children.Append(pHost.aFormat.GetXmlImage());
     if (pHost.GetRootRow())
-        project->AddChild(pHost.GetRootRow()->GetXmlImage());
-    AddHostElement(project, GRAPH_LIST, GraphSaveXml);
-    AddHostElement(project, COLOR_LIST, GraphSaveColoursXml);
+        children.Append(pHost.GetRootRow()->GetXmlImage());
+    AddHostElement(children, GRAPH_LIST, GraphSaveXml);
+    AddHostElement(children, COLOR_LIST, GraphSaveColoursXml);
 }
 
 } // namespace
@@ -164,13 +166,13 @@ void TZVProjectFile::Load(const wxString& pPath, TZVHost& pHost, bool pOffline) 
     const std::unique_ptr<wxXmlDocument> document = ReadDocument(pPath);
     const wxXmlNode* project = document->GetRoot();
     if (project->GetName() != L"project")
-        throw TError(wxString::Format(L"the root element is \"%ls\", not \"project\"",
-                                      project->GetName()));
+        throw TError(
+            wxString::Format(L"the root element is \"%ls\", not \"project\"", project->GetName()));
     const wxXmlNode* format = Child(project, 0, L"format");
     const wxXmlNode* mixer = Child(project, 1, L"mixer");
     if (mixer->GetAttribute(L"type") != wxString())
-        throw TError(wxString::Format(L"the root mixer has the type \"%ls\"",
-                                      mixer->GetAttribute(L"type")));
+        throw TError(
+            wxString::Format(L"the root mixer has the type \"%ls\"", mixer->GetAttribute(L"type")));
     pHost.aFormat.ValueFromXml(format);
     std::unique_ptr<TZVMediaLibrary> library(new TZVMediaLibrary(
         wxFileName(pPath).GetPath(wxPATH_GET_VOLUME, wxPATH_NATIVE), pOffline, pHost.aMessages));

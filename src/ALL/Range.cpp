@@ -110,8 +110,9 @@ TRangeList::iterator TRangeList::EraseBack(iterator pPos) {
 }
 
 void TRangeList::MakeXmlImage(wxXmlNode* pParent) const {
+    NSXml::TChildAppender children(pParent);
     for (const TRange& range : *this)
-        NSXml::AppendChild(pParent, range.GetXmlImage());
+        children.Append(range.GetXmlImage());
 }
 
 bool TRangeList::ValueFromXml(const wxXmlNode* pParent) {

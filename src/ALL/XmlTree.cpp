@@ -22,4 +22,15 @@ void InsertChildAfter(wxXmlNode* pParent, wxXmlNode* pChild, wxXmlNode* pAfter) 
         PrependChild(pParent, pChild);
 }
 
+TChildAppender::TChildAppender(wxXmlNode* pParent) : aParent(pParent), aLast(nullptr) {
+    for (wxXmlNode* child = pParent->GetChildren(); child; child = child->GetNext())
+        aLast = child;
+}
+
+wxXmlNode* TChildAppender::Append(wxXmlNode* pChild) {
+    InsertChildAfter(aParent, pChild, aLast);
+    aLast = pChild;
+    return pChild;
+}
+
 } // namespace NSXml

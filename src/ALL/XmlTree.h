@@ -15,4 +15,20 @@ void PrependChild(wxXmlNode* pParent, wxXmlNode* pChild);
 // Puts pChild right after pAfter, a child of pParent; a null pAfter makes it the first child.
 void InsertChildAfter(wxXmlNode* pParent, wxXmlNode* pChild, wxXmlNode* pAfter);
 
+// Appends children to one parent, each behind the one appended before, in constant time:
+// AppendChild walks every child already there, so a list written with it takes time
+// quadratic in its length. Children must not be added to the parent by other means while
+// the appender is in use.
+class TChildAppender {
+public:
+    // Appends after the children pParent already has (found once, here).
+    explicit TChildAppender(wxXmlNode* pParent);
+    // Makes pChild the parent's last child; returns it.
+    wxXmlNode* Append(wxXmlNode* pChild);
+
+private:
+    wxXmlNode* aParent;
+    wxXmlNode* aLast;
+};
+
 } // namespace NSXml

@@ -20,15 +20,9 @@ namespace {
 // Appends the "key" elements of pSegments in their order, each behind the one before.
 template <class TSegments>
 void AppendKeys(const TSegments& pSegments, wxXmlNode* pParent, const TTypeDef& pType) {
-    wxXmlNode* previous = nullptr;
-    for (const TABCFormula& segment : pSegments) {
-        wxXmlNode* key = segment.GetXmlImage(pType);
-        if (previous)
-            NSXml::InsertChildAfter(pParent, key, previous);
-        else
-            NSXml::AppendChild(pParent, key);
-        previous = key;
-    }
+    NSXml::TChildAppender keys(pParent);
+    for (const TABCFormula& segment : pSegments)
+        keys.Append(segment.GetXmlImage(pType));
 }
 
 // Reads every child of pParent into one scratch segment and hands each to pAdd; a key with

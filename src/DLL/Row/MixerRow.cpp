@@ -29,8 +29,9 @@ wxXmlNode* TZVMixerRow::GetXmlImage() const {
     wxXmlNode* sources = new wxXmlNode(wxXML_ELEMENT_NODE, L"src-list");
     NSXml::AppendChild(element, sources);
     sources->AddAttribute(L"shown", FormatLong(aIsSourceShown));
+    NSXml::TChildAppender images(sources);
     for (const TZVSourceRow* source : aSourceChildList)
-        NSXml::AppendChild(sources, source->GetXmlImage());
+        images.Append(source->GetXmlImage());
     return element;
 }
 
@@ -355,8 +356,7 @@ bool TZVMixerRow::SplitJoinAt(long pTime, IUndoCompiler* pUndo, bool pSplit) {
     return result;
 }
 
-bool TZVMixerRow::BeginShift(std::list<TZVStreamRow*>& pRows, TRangeList* pFree,
-                             TRangeList* pAll) {
+bool TZVMixerRow::BeginShift(std::list<TZVStreamRow*>& pRows, TRangeList* pFree, TRangeList* pAll) {
     const bool result = TZVSourceRow::BeginShift(pRows, pFree, pAll);
     if (result)
         for (TZVSourceRow* source : aSourceChildList)

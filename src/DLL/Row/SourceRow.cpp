@@ -65,8 +65,9 @@ wxXmlNode* TZVSourceRow::GetXmlImage() const {
     wxXmlNode* filters = new wxXmlNode(wxXML_ELEMENT_NODE, L"fltr-list");
     NSXml::AppendChild(element, filters);
     filters->AddAttribute(L"shown", FormatLong(aIsFilterShown));
+    NSXml::TChildAppender images(filters);
     for (const TZVFilterRow* filter : aFilterChildList)
-        NSXml::AppendChild(filters, filter->GetXmlImage());
+        images.Append(filter->GetXmlImage());
     return element;
 }
 

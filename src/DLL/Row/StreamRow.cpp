@@ -113,24 +113,22 @@ wxXmlNode* TZVStreamRow::GetXmlImage() const {
     wxXmlNode* element = TZVBaseRow::GetXmlImage();
     if (!aIsRendered)
         element->AddAttribute(L"render", L"0");
-    wxXmlNode* sequences = new wxXmlNode(wxXML_ELEMENT_NODE, L"seq-list");
-    NSXml::AppendChild(element, sequences);
-    aSequenceList.MakeXmlImage(sequences);
+    NSXml::TChildAppender lists(element);
+    aSequenceList.MakeXmlImage(lists.Append(new wxXmlNode(wxXML_ELEMENT_NODE, L"seq-list")));
     if (!aSetupTab.empty()) {
-        wxXmlNode* setups = new wxXmlNode(wxXML_ELEMENT_NODE, L"setup-list");
-        NSXml::AppendChild(element, setups);
+        NSXml::TChildAppender setups(
+            lists.Append(new wxXmlNode(wxXML_ELEMENT_NODE, L"setup-list")));
         for (const TVariant& value : aSetupTab) {
-            wxXmlNode* setup = new wxXmlNode(wxXML_ELEMENT_NODE, L"setup");
-            NSXml::AppendChild(setups, setup);
+            wxXmlNode* setup = setups.Append(new wxXmlNode(wxXML_ELEMENT_NODE, L"setup"));
             TVariant::MakeXmlNode(value, setup);
         }
     }
-    wxXmlNode* params = new wxXmlNode(wxXML_ELEMENT_NODE, L"param-list");
-    NSXml::AppendChild(element, params);
+    wxXmlNode* params = lists.Append(new wxXmlNode(wxXML_ELEMENT_NODE, L"param-list"));
     params->AddAttribute(L"shown", FormatLong(aIsParamShown));
+    NSXml::TChildAppender paramImages(params);
     for (const TZVParamRow* param : aParamTab)
         if (param)
-            NSXml::AppendChild(params, param->GetXmlImage());
+            paramImages.Append(param->GetXmlImage());
     return element;
 }
 
