@@ -151,6 +151,7 @@ void TZVMixerRow::RemoveSource(TZVSourceRow* pSource) {
     }
     if (!IsOwnSource(pSource))
         return;
+    UnfileSource(pSource);
     const auto next = aSourceChildList.erase(pSource->aListPos);
     pSource->aListPos = aSourceChildList.end();
     pSource->SetParent(nullptr, false);
@@ -168,6 +169,7 @@ TZVBaseRow* TZVMixerRow::GetRowAfterSource(const TZVSourceRow* pSource) const {
 void TZVMixerRow::InsertSource(TZVSourceRow* pSource, const TZVSourceRow* pBefore) {
     const auto before = IsOwnSource(pBefore) ? pBefore->aListPos : aSourceChildList.end();
     pSource->aListPos = aSourceChildList.insert(before, pSource);
+    FileSource(pSource);
     pSource->SetStreamParent(this, aIsSourceShown);
     DeconflictSource(pSource);
     if (!aIsSourceShown)
@@ -232,11 +234,9 @@ bool TZVMixerRow::MayRemoveSource(const TZVSourceRow* pSource) const {
 }
 
 void TZVMixerRow::DeconflictSource(TZVSourceRow* pSource) {
-    if (aLoadedNames && aLoadedNames->insert(pSource->aName.ToStdWstring()).second)
-        return;
-    DeconflictIn(pSource, aSourceChildList);
-    if (aLoadedNames)
-        aLoadedNames->insert(pSource->aName.ToStdWstring());
+    // A name no other source bears, the rule, needs no pass over the list.
+    if (findSource(pSource->aName, pSource))
+        DeconflictIn(pSource, aSourceChildList);
 }
 
 TZVSourceRow* TZVMixerRow::GetNextSource(const TZVSourceRow* pSource) const {
@@ -266,10 +266,39 @@ int TZVMixerRow::GetSourceIndex(const TZVSourceRow* pSource) const {
 }
 
 TZVSourceRow* TZVMixerRow::findSource(const wxString& pName, const TZVSourceRow* pExcept) const {
+    const auto named = aSourceNames.find(pName);
+    if (named == aSourceNames.end())
+        return nullptr;
+    const std::vector<TZVSourceRow*>& bearers = named->second;
+    // The name rule leaves a name to one source; a mixer that lifts it has list order decide.
+    if (bearers.size() == 1)
+        return bearers.front() != pExcept ? bearers.front() : nullptr;
     for (TZVSourceRow* source : aSourceChildList)
         if (source != pExcept && source->aName == pName)
             return source;
     return nullptr;
+}
+
+void TZVMixerRow::RefileSource(TZVSourceRow* pSource) {
+    if (!IsOwnSource(pSource) || pSource->aIndexedName == pSource->aName)
+        return;
+    UnfileSource(pSource);
+    FileSource(pSource);
+}
+
+void TZVMixerRow::FileSource(TZVSourceRow* pSource) {
+    pSource->aIndexedName = pSource->aName;
+    aSourceNames[pSource->aIndexedName].push_back(pSource);
+}
+
+void TZVMixerRow::UnfileSource(TZVSourceRow* pSource) {
+    const auto named = aSourceNames.find(pSource->aIndexedName);
+    if (named == aSourceNames.end())
+        return;
+    std::vector<TZVSourceRow*>& bearers = named->second;
+    bearers.erase(std::remove(bearers.begin(), bearers.end(), pSource), bearers.end());
+    if (bearers.empty())
+        aSourceNames.erase(named);
 }
 
 void TZVMixerRow::CreateMinSource(const TSourceNamer* pNamer) {
@@ -321,20 +350,10 @@ void TZVMixerRow::createSourceList(const wxXmlNode* pNode) {
     if (!ParseLong32(GetPropValue(pNode, L"shown"), shown) || (shown != 0 && shown != 1))
         throw TError(wxGetTranslation(L"Invalid source show value for %s"), GetRowDesignation());
     aIsSourceShown = shown != 0;
-    std::unordered_set<std::wstring> names;
-    for (const TZVSourceRow* source : aSourceChildList)
-        names.insert(source->aName.ToStdWstring());
-    aLoadedNames = &names;
-    try {
-        for (const wxXmlNode* child = pNode->GetChildren(); child; child = child->GetNext()) {
-            const wxXmlNode* element = child;
-            TZVSourceRow::Create(element, this, nullptr);
-        }
-    } catch (...) {
-        aLoadedNames = nullptr;
-        throw;
+    for (const wxXmlNode* child = pNode->GetChildren(); child; child = child->GetNext()) {
+        const wxXmlNode* element = child;
+        TZVSourceRow::Create(element, this, nullptr);
     }
-    aLoadedNames = nullptr;
 }
 
 bool TZVMixerRow::IsOwnSource(const TZVSourceRow* pSource) const {

@@ -5,8 +5,8 @@
 
 #include "DLL/Row/SourceRow.h"
 
-#include <string>
-#include <unordered_set>
+#include <unordered_map>
+#include <vector>
 
 class TZVMixerRow : public TZVSourceRow, public TRowRegistry<TZVMixerRow> {
 public:
@@ -61,8 +61,7 @@ public:
     bool ApplyOperation(IStreamTreeOperation& pOperation) override;
     // The sequence edits go on from the source part into the sources.
     bool SplitJoinAt(long pTime, IUndoCompiler* pUndo, bool pSplit) override;
-    bool BeginShift(std::list<TZVStreamRow*>& pRows, TRangeList* pFree,
-                    TRangeList* pAll) override;
+    bool BeginShift(std::list<TZVStreamRow*>& pRows, TRangeList* pFree, TRangeList* pAll) override;
     bool BeginResize(long pTime, bool pLeft, TRange& pLimits,
                      std::list<TZVStreamRow*>* pRows) override;
     void DeleteSequence(const TRangeList& pSel, TRangeList& pDeleted,
@@ -84,8 +83,11 @@ public:
     TZVSourceRow* GetPrevSource(const TZVSourceRow* pSource) const;
     // The position of pSource; the count for null; -1 for a row that is not a source here.
     int GetSourceIndex(const TZVSourceRow* pSource) const;
-    // The first source other than pExcept named exactly pName; null when none.
+    // The first source other than pExcept named exactly pName; null when none. Looked up by
+    // name, as a walk of the list would answer: between sources of one name, list order.
     TZVSourceRow* findSource(const wxString& pName, const TZVSourceRow* pExcept) const;
+    // pSource, a source of this mixer, may bear a new name: files it under that name.
+    void RefileSource(TZVSourceRow* pSource);
     // Installs pNamer and creates its fixed empty sources, on a fresh mixer.
     void CreateMinSource(const TSourceNamer* pNamer);
     void ShowSource(bool pState);
@@ -95,10 +97,12 @@ public:
     bool aIsSourceShown;
     // The sources front to back; owned.
     std::list<TZVSourceRow*> aSourceChildList;
-    // While the source list loads: every name its sources bear (and perhaps some they bore).
-    // A new source whose name is not among them needs no pass over its siblings, which made
-    // loading a long list quadratic. Null outside the load.
-    std::unordered_set<std::wstring>* aLoadedNames = nullptr;
+    // Every source of the list filed under its name (TZVSourceRow::aIndexedName), so that
+    // finding a source by name, which paths, references and the name rule do for each source,
+    // costs no walk of the list. Kept by InsertSource, RemoveSource and the sources' renames
+    // (Rename and SetProperties tell the mixer; a name written into aName directly is not
+    // seen).
+    std::unordered_map<wxString, std::vector<TZVSourceRow*>> aSourceNames;
     // Pixel height of the shown source blocks; 0 while hidden.
     int aSourceListHeight;
     // Not owned; null unless CreateMinSource installed one.
@@ -106,6 +110,10 @@ public:
 
 private:
     bool IsOwnSource(const TZVSourceRow* pSource) const;
+    // Files pSource under its name.
+    void FileSource(TZVSourceRow* pSource);
+    // Takes pSource out of the name it is filed under.
+    void UnfileSource(TZVSourceRow* pSource);
 };
 
 template <>

@@ -141,8 +141,10 @@ TZVBaseRow* TZVSourceRow::GetPrevModRow() const {
 }
 
 void TZVSourceRow::DeconflictName() {
-    if (TZVMixerRow* mixer = GetParentMixer())
+    if (TZVMixerRow* mixer = GetParentMixer()) {
+        mixer->RefileSource(this);
         mixer->DeconflictSource(this);
+    }
 }
 
 void TZVSourceRow::CreateChildren(const wxXmlNode*& pNode) {

@@ -32,7 +32,7 @@ public:
     TZVBaseRow* GetNextRow() const override;
     // Only the last source of a mixer answers: its mixer or the source before it.
     TZVBaseRow* GetPrevModRow() const override;
-    // Unique among the mixer's sources; a mask keeps its name.
+    // Unique among the mixer's sources, which files the row under it; a mask keeps its name.
     void DeconflictName() override;
     // The stream part, then "fltr-list"; throws TError.
     void CreateChildren(const wxXmlNode*& pNode) override;
@@ -50,8 +50,7 @@ public:
     // The sequence edits go on into the filters as the stream part allows; a shift gives
     // each filter the stream-row part alone, so it does not reach a filter's mask.
     bool SplitJoinAt(long pTime, IUndoCompiler* pUndo, bool pSplit) override;
-    bool BeginShift(std::list<TZVStreamRow*>& pRows, TRangeList* pFree,
-                    TRangeList* pAll) override;
+    bool BeginShift(std::list<TZVStreamRow*>& pRows, TRangeList* pFree, TRangeList* pAll) override;
     bool BeginResize(long pTime, bool pLeft, TRange& pLimits,
                      std::list<TZVStreamRow*>* pRows) override;
     void DeleteSequence(const TRangeList& pSel, TRangeList& pDeleted,
@@ -130,6 +129,8 @@ public:
     inline static bool theIsRenaming = false;
     // The source's place in its mixer's list, set by the mixer.
     std::list<TZVSourceRow*>::iterator aListPos;
+    // The name its mixer files it under for look-ups by name, set by the mixer.
+    wxString aIndexedName;
 
 protected:
     // Takes the row's keys and its shown children's out of its ancestors and unlinks it from
