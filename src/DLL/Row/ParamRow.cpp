@@ -282,9 +282,9 @@ void TZVParamRow::ReadValue(const wxXmlNode* pValue) {
         ReadKeys(pValue);
         return;
     }
+    // A text that does not parse is kept with its errors, which the host shows.
     TZVFormula* formula = new TZVFormula(this);
-    if (!formula->ValueFromXml(pValue, aTypeDef))
-        ZV_FAIL("false");
+    formula->ValueFromXml(pValue, aTypeDef);
     aFormula = formula;
     aIsExpression = true;
 }

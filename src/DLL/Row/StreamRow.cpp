@@ -559,12 +559,12 @@ bool TZVStreamRow::AddListeners(bool pRemove) {
     class TListenerAdder : public IStreamTreeOperation {
     public:
         explicit TListenerAdder(bool pRemove) : aRemove(pRemove), aAllBound(true) {}
+        // Every formula is bound, whatever another did: one that fails must not leave the
+        // others after it unbound (reading nothing) and their own faults unseen.
         bool Apply(TZVStreamRow* pRow) override {
             for (size_t i = 0; i < pRow->ParamLimit(); ++i)
-                if (pRow->aParamTab[i] && !pRow->aParamTab[i]->AddFormulaListeners(aRemove)) {
+                if (pRow->aParamTab[i] && !pRow->aParamTab[i]->AddFormulaListeners(aRemove))
                     aAllBound = false;
-                    return false;
-                }
             return true;
         }
         bool AllBound() const { return aAllBound; }
@@ -574,7 +574,6 @@ bool TZVStreamRow::AddListeners(bool pRemove) {
         bool aAllBound;
     } adder(pRemove);
     ApplyOperation(adder);
-    // Filters and masks answer too, although their containers pass on only their own answer.
     return adder.AllBound();
 }
 

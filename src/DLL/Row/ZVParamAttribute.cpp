@@ -176,9 +176,9 @@ TZVParamAttribute::TZVParamAttribute(const TParamAttrSpec& pSpec, const wxString
 TZVParamAttribute::TZVParamAttribute(const TZVParamAttribute& pSource)
     : IExprNode(pSource), aSpec(pSource.aSpec), aParamRow(pSource.aParamRow), aTime(pSource.aTime),
       aText(pSource.aText) {
-    // A snapshot never shares the path of its source.
-    if (aSpec.Path)
-        aSpec.Path = new wxXmlNode(*aSpec.Path);
+    // A snapshot of a reference that did not bind reads as undefined, as its source does; it
+    // takes no path, which it could only report each frame.
+    aSpec.Path = nullptr;
 }
 
 TZVParamAttribute::~TZVParamAttribute() {
