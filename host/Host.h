@@ -66,6 +66,8 @@ public:
     // Makes pRoot and pLibrary (owned; the rows play the library's media) the project's,
     // deleting the previous root, then the previous library.
     void SetProject(TZVStreamRow* pRoot, std::unique_ptr<TZVMediaLibrary> pLibrary);
+    // The project's media library; null without a project.
+    const TZVMediaLibrary* GetLibrary() const { return aLibrary.get(); }
     // The selected time ranges, which sequence drags and deletes act on.
     void SetTimeSelection(const TRangeList& pRanges) { aSelection = pRanges; }
 

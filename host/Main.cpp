@@ -1,5 +1,6 @@
 // zvrender: renders a project into pictures, sound and video files. The module's
 // assertion reports go to standard error, and the program goes on.
+#include "PartFile.h"
 #include "RenderCommand.h"
 
 #include <wx/init.h>
@@ -26,6 +27,8 @@ int main(int pArgc, char** pArgv) {
         return TZVRenderCommand::exitFAILED;
     }
     wxSetAssertHandler(PrintAssert);
+    // An interrupted render leaves no temporary file behind.
+    TZVPartFile::InstallSignalCleanup();
     TZVRenderCommand command(std::cout, std::cerr, isatty(STDERR_FILENO));
     return command.Run(std::vector<std::string>(pArgv + 1, pArgv + pArgc));
 }

@@ -19,8 +19,8 @@ TZVLibraryEntry::TZVLibraryEntry(const wxString& pText, const wxFileName& pFolde
     if (!pText.empty() && !pOffline)
         aMedia.reset(TZVMedia::Open(resolvedFile().GetFullPath(), &reason));
     if (!aMedia)
-        pMessages << "medium \"" << pText.utf8_string() << "\" is offline: "
-                  << reason.utf8_string() << "\n";
+        pMessages << "medium \"" << pText.utf8_string() << "\" is offline: " << reason.utf8_string()
+                  << "\n";
 }
 
 TZVLibraryEntry::~TZVLibraryEntry() = default;
@@ -34,6 +34,10 @@ const TZVMediaInfo& TZVLibraryEntry::GetMediaInfo() const {
                              nameStart == 0 ? wxFileName(aText) : resolvedFile()};
     }
     return *aInfo;
+}
+
+wxString TZVLibraryEntry::GetPath() const {
+    return aText.empty() ? wxString() : resolvedFile().GetFullPath();
 }
 
 wxFileName TZVLibraryEntry::resolvedFile() const {
@@ -64,6 +68,14 @@ int TZVMediaLibrary::FindMedia(const wxString& pText) const {
         pText, Directory(pText.substr(0, NameStart(pText))), aOffline, aMessages));
     aIndex.emplace(pText, int(aEntries.size() - 1));
     return int(aEntries.size() - 1);
+}
+
+std::vector<std::string> TZVMediaLibrary::GetPaths() const {
+    std::vector<std::string> paths;
+    for (const std::unique_ptr<TZVLibraryEntry>& entry : aEntries)
+        if (!entry->GetPath().empty())
+            paths.push_back(entry->GetPath().utf8_string());
+    return paths;
 }
 
 const wxFileName& TZVMediaLibrary::Directory(const wxString& pPart) const {

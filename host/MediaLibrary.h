@@ -12,6 +12,7 @@
 #include <optional>
 #include <ostream>
 #include <set>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -26,6 +27,8 @@ public:
     void AttachRow(TZVMediaSourceRow* pRow) override { aRows.insert(pRow); }
     void DetachRow(TZVMediaSourceRow* pRow) override { aRows.erase(pRow); }
     TZVMedia* GetMedia() const override { return aMedia.get(); }
+    // The file the text names; empty for an empty text.
+    wxString GetPath() const;
     const TZVMediaInfo& GetMediaInfo() const override;
 
     // The rows that play the entry.
@@ -55,6 +58,8 @@ public:
     IZVLibraryMedia* GetMedia(int pIndex) const override;
     // Never negative: a text met for the first time gets a new entry, online or not.
     int FindMedia(const wxString& pText) const override;
+    // The file each named entry's text resolves to, online or not.
+    std::vector<std::string> GetPaths() const;
 
 private:
     // The folder a text's directory part (up to its last separator) names, resolved against

@@ -1,6 +1,7 @@
 #include "MovieOutput.h"
 
 #include "DLL/Edt/MediaFormat.h"
+#include "PartFile.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -41,14 +42,17 @@ struct TZVMovieOutput::TState {
         }
     }
 
-    bool Open(const TMediaFormat& pFormat, const std::string& pPath);
-    bool AddTrack(TTrack& pTrack, const char* pCodec, void (*pSetUp)(AVCodecContext*, const TMediaFormat&),
-                  const TMediaFormat& pFormat);
+    // Each answers FFmpeg's error code of a failure, else 0.
+    int Open(const TMediaFormat& pFormat, const std::string& pPath);
+    int AddTrack(TTrack& pTrack, const char* pCodec,
+                 void (*pSetUp)(AVCodecContext*, const TMediaFormat&), const TMediaFormat& pFormat);
     // Sends pFrame (null: the end) and writes every packet that comes out.
-    bool Encode(TTrack& pTrack, AVFrame* pFrame);
-    bool AddPicture(const TBitmap* pPicture);
+    int Encode(TTrack& pTrack, AVFrame* pFrame);
+    int AddPicture(const TBitmap* pPicture);
     // Sends whole encoder frames of the pending sound; pAll sends the rest too.
-    bool SendSound(bool pAll);
+    int SendSound(bool pAll);
+    // Writes the rest and the file's end, and closes it.
+    int Finish();
 
     AVFormatContext* aOutput = nullptr;
     TTrack aPicture;
@@ -58,7 +62,7 @@ struct TZVMovieOutput::TState {
     AVPacket* aPacket = nullptr;
     SwsContext* aScale = nullptr;
     SwrContext* aConvert = nullptr;
-    std::vector<uint8_t> aPixels; // the frame, B, G, R, unused, padded size
+    std::vector<uint8_t> aPixels;  // the frame, B, G, R, unused, padded size
     std::vector<int16_t> aPending; // sound not yet sent, interleaved
     int aWidth = 0;
     int aHeight = 0;
@@ -88,31 +92,36 @@ void SetUpSound(AVCodecContext* pCodec, const TMediaFormat& pFormat) {
 
 } // namespace
 
-bool TZVMovieOutput::TState::AddTrack(TTrack& pTrack, const char* pCodec,
-                                      void (*pSetUp)(AVCodecContext*, const TMediaFormat&),
-                                      const TMediaFormat& pFormat) {
+int TZVMovieOutput::TState::AddTrack(TTrack& pTrack, const char* pCodec,
+                                     void (*pSetUp)(AVCodecContext*, const TMediaFormat&),
+                                     const TMediaFormat& pFormat) {
     const AVCodec* codec = avcodec_find_encoder_by_name(pCodec);
-    pTrack.aEncoder = codec ? avcodec_alloc_context3(codec) : nullptr;
+    if (!codec)
+        return AVERROR_ENCODER_NOT_FOUND;
+    pTrack.aEncoder = avcodec_alloc_context3(codec);
     if (!pTrack.aEncoder)
-        return false;
+        return AVERROR(ENOMEM);
     pSetUp(pTrack.aEncoder, pFormat);
     if (aOutput->oformat->flags & AVFMT_GLOBALHEADER)
         pTrack.aEncoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    pTrack.aStream = avcodec_open2(pTrack.aEncoder, codec, nullptr) >= 0
-                         ? avformat_new_stream(aOutput, nullptr)
-                         : nullptr;
+    const int opened = avcodec_open2(pTrack.aEncoder, codec, nullptr);
+    if (opened < 0)
+        return opened;
+    pTrack.aStream = avformat_new_stream(aOutput, nullptr);
     if (!pTrack.aStream)
-        return false;
+        return AVERROR(ENOMEM);
     pTrack.aStream->time_base = pTrack.aEncoder->time_base;
-    return avcodec_parameters_from_context(pTrack.aStream->codecpar, pTrack.aEncoder) >= 0;
+    return std::min(avcodec_parameters_from_context(pTrack.aStream->codecpar, pTrack.aEncoder), 0);
 }
 
-bool TZVMovieOutput::TState::Open(const TMediaFormat& pFormat, const std::string& pPath) {
-    if (pFormat.aWidth < 1 || pFormat.aHeight < 1 || pFormat.aRate < 1 ||
-        avformat_alloc_output_context2(&aOutput, nullptr, "mp4", pPath.c_str()) < 0 ||
-        !AddTrack(aPicture, "libx264", SetUpPicture, pFormat) ||
-        !AddTrack(aSound, "aac", SetUpSound, pFormat))
-        return false;
+int TZVMovieOutput::TState::Open(const TMediaFormat& pFormat, const std::string& pPath) {
+    int result = avformat_alloc_output_context2(&aOutput, nullptr, "mp4", pPath.c_str());
+    if (result >= 0)
+        result = AddTrack(aPicture, "libx264", SetUpPicture, pFormat);
+    if (result >= 0)
+        result = AddTrack(aSound, "aac", SetUpSound, pFormat);
+    if (result < 0)
+        return result;
     aWidth = aPicture.aEncoder->width;
     aHeight = aPicture.aEncoder->height;
     aChannels = aSound.aEncoder->ch_layout.nb_channels;
@@ -125,19 +134,25 @@ bool TZVMovieOutput::TState::Open(const TMediaFormat& pFormat, const std::string
     AVChannelLayout layout = aSound.aEncoder->ch_layout;
     swr_alloc_set_opts2(&aConvert, &layout, AV_SAMPLE_FMT_FLTP, aSound.aEncoder->sample_rate,
                         &layout, AV_SAMPLE_FMT_S16, aSound.aEncoder->sample_rate, 0, nullptr);
-    if (!aImage || !aSamples || !aPacket || !aScale || !aConvert || swr_init(aConvert) < 0)
-        return false;
+    if (!aImage || !aSamples || !aPacket || !aScale || !aConvert)
+        return AVERROR(ENOMEM);
+    result = swr_init(aConvert);
     aImage->format = AV_PIX_FMT_YUV420P;
     aImage->width = aWidth;
     aImage->height = aHeight;
-    return av_frame_get_buffer(aImage, 0) >= 0 &&
-           avio_open(&aOutput->pb, pPath.c_str(), AVIO_FLAG_WRITE) >= 0 &&
-           avformat_write_header(aOutput, nullptr) >= 0;
+    if (result >= 0)
+        result = av_frame_get_buffer(aImage, 0);
+    if (result >= 0)
+        result = avio_open(&aOutput->pb, pPath.c_str(), AVIO_FLAG_WRITE);
+    if (result >= 0)
+        result = avformat_write_header(aOutput, nullptr);
+    return std::min(result, 0);
 }
 
-bool TZVMovieOutput::TState::Encode(TTrack& pTrack, AVFrame* pFrame) {
-    if (avcodec_send_frame(pTrack.aEncoder, pFrame) < 0)
-        return false;
+int TZVMovieOutput::TState::Encode(TTrack& pTrack, AVFrame* pFrame) {
+    int result = avcodec_send_frame(pTrack.aEncoder, pFrame);
+    if (result < 0)
+        return result;
     int received;
     while ((received = avcodec_receive_packet(pTrack.aEncoder, aPacket)) >= 0) {
         // Every image lasts one image time: without it, the file's edit list ends an image
@@ -146,16 +161,21 @@ bool TZVMovieOutput::TState::Encode(TTrack& pTrack, AVFrame* pFrame) {
             aPacket->duration = 1;
         av_packet_rescale_ts(aPacket, pTrack.aEncoder->time_base, pTrack.aStream->time_base);
         aPacket->stream_index = pTrack.aStream->index;
-        if (av_interleaved_write_frame(aOutput, aPacket) < 0)
-            return false;
+        result = av_interleaved_write_frame(aOutput, aPacket);
+        if (result < 0)
+            return result;
     }
-    return received == AVERROR(EAGAIN) || received == AVERROR_EOF;
+    if (received != AVERROR(EAGAIN) && received != AVERROR_EOF)
+        return received;
+    // The file's buffer reports a failed write (a full disk) at the next write.
+    return std::min(aOutput->pb->error, 0);
 }
 
-bool TZVMovieOutput::TState::AddPicture(const TBitmap* pPicture) {
+int TZVMovieOutput::TState::AddPicture(const TBitmap* pPicture) {
     IZVOutput::CopyPicture(pPicture, aWidth, aHeight, false, aPixels.data(), 4L * aWidth);
-    if (av_frame_make_writable(aImage) < 0)
-        return false;
+    const int writable = av_frame_make_writable(aImage);
+    if (writable < 0)
+        return writable;
     const uint8_t* source[] = {aPixels.data()};
     const int stride[] = {4 * aWidth};
     sws_scale(aScale, source, stride, 0, aHeight, aImage->data, aImage->linesize);
@@ -163,10 +183,9 @@ bool TZVMovieOutput::TState::AddPicture(const TBitmap* pPicture) {
     return Encode(aPicture, aImage);
 }
 
-bool TZVMovieOutput::TState::SendSound(bool pAll) {
+int TZVMovieOutput::TState::SendSound(bool pAll) {
     const int size = aSound.aEncoder->frame_size > 0 ? aSound.aEncoder->frame_size : 1024;
     size_t done = 0;
-    bool sent = true;
     for (;;) {
         const int left = int((aPending.size() - done) / aChannels);
         const int count = std::min(left, size);
@@ -177,36 +196,55 @@ bool TZVMovieOutput::TState::SendSound(bool pAll) {
         aSamples->nb_samples = count;
         aSamples->sample_rate = aSound.aEncoder->sample_rate;
         const uint8_t* source[] = {reinterpret_cast<const uint8_t*>(aPending.data() + done)};
-        sent = av_channel_layout_copy(&aSamples->ch_layout, &aSound.aEncoder->ch_layout) >= 0 &&
-               av_frame_get_buffer(aSamples, 0) >= 0 &&
-               swr_convert(aConvert, aSamples->extended_data, count, source, count) == count;
+        int result = av_channel_layout_copy(&aSamples->ch_layout, &aSound.aEncoder->ch_layout);
+        if (result >= 0)
+            result = av_frame_get_buffer(aSamples, 0);
+        if (result >= 0)
+            result = swr_convert(aConvert, aSamples->extended_data, count, source, count);
+        if (result >= 0 && result != count)
+            result = AVERROR_BUG;
         aSamples->pts = aSound.aNext;
         aSound.aNext += count;
         done += size_t(count) * aChannels;
-        if (!sent || !Encode(aSound, aSamples))
-            return false;
+        if (result >= 0)
+            result = Encode(aSound, aSamples);
+        if (result < 0)
+            return result;
     }
     aPending.erase(aPending.begin(), aPending.begin() + long(done));
-    return sent;
+    return 0;
+}
+
+int TZVMovieOutput::TState::Finish() {
+    int result = SendSound(true);
+    if (result >= 0)
+        result = Encode(aPicture, nullptr);
+    if (result >= 0)
+        result = Encode(aSound, nullptr);
+    if (result >= 0)
+        result = av_write_trailer(aOutput);
+    if (result >= 0)
+        result = std::min(aOutput->pb->error, 0);
+    const int closed = avio_closep(&aOutput->pb);
+    return result < 0 ? result : std::min(closed, 0);
 }
 
 TZVMovieOutput::TZVMovieOutput(const std::string& pPath) : aPath(pPath) {}
 
+// The encoder state goes before the file that it writes into is removed.
 TZVMovieOutput::~TZVMovieOutput() {
-    if (aState) {
-        aState.reset();
-        std::remove(PartName(aPath).c_str());
-    }
+    aState.reset();
 }
 
 bool TZVMovieOutput::Begin(const TMediaFormat& pFormat, std::string& pError) {
+    if (!CheckPictureSize(pFormat.aWidth, pFormat.aHeight, pError))
+        return false;
     // The encoders' statistics are no concern of the user's; their errors are.
     av_log_set_level(AV_LOG_ERROR);
+    aFile = std::make_unique<TZVPartFile>(aPath);
     aState = std::make_unique<TState>();
-    if (aState->Open(pFormat, PartName(aPath)))
-        return true;
-    pError = "cannot write " + aPath;
-    return false;
+    return aFile->IsOpen() ? Check(aState->Open(pFormat, aFile->GetPartName()), pError)
+                           : Check(0, pError);
 }
 
 bool TZVMovieOutput::AddFrame(long, const TBitmap* pPicture, const int16_t* pSound, int pCount,
@@ -216,21 +254,27 @@ bool TZVMovieOutput::AddFrame(long, const TBitmap* pPicture, const int16_t* pSou
         aState->aPending.insert(aState->aPending.end(), pSound, pSound + values);
     else
         aState->aPending.resize(aState->aPending.size() + values, 0);
-    if (aState->AddPicture(pPicture) && aState->SendSound(false))
-        return true;
-    pError = "cannot write " + aPath;
-    return false;
+    int result = aState->AddPicture(pPicture);
+    if (result >= 0)
+        result = aState->SendSound(false);
+    return Check(result, pError);
 }
 
 bool TZVMovieOutput::Finish(std::string& pError) {
-    const bool done = aState->SendSound(true) && aState->Encode(aState->aPicture, nullptr) &&
-                      aState->Encode(aState->aSound, nullptr) &&
-                      av_write_trailer(aState->aOutput) >= 0 &&
-                      avio_closep(&aState->aOutput->pb) >= 0;
-    if (!done) {
-        pError = "cannot write " + aPath;
+    if (!Check(aState->Finish(), pError))
         return false;
-    }
     aState.reset();
-    return Publish(aPath, pError);
+    if (aFile->Publish())
+        return true;
+    pError = aFile->Error();
+    return false;
+}
+
+bool TZVMovieOutput::Check(int pResult, std::string& pError) {
+    if (pResult < 0)
+        aFile->Fail(FFmpegReason(pResult));
+    if (pResult >= 0 && aFile->IsOpen())
+        return true;
+    pError = aFile->Error();
+    return false;
 }

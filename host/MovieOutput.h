@@ -6,6 +6,8 @@
 
 #include <memory>
 
+class TZVPartFile;
+
 class TZVMovieOutput : public IZVOutput {
 public:
     explicit TZVMovieOutput(const std::string& pPath);
@@ -19,7 +21,11 @@ public:
 
 private:
     struct TState;
+    // True when pResult (FFmpeg's code) is no failure and the file is open; else false with
+    // pError naming the file and the reason.
+    bool Check(int pResult, std::string& pError);
 
     const std::string aPath;
+    std::unique_ptr<TZVPartFile> aFile;
     std::unique_ptr<TState> aState;
 };

@@ -2,15 +2,31 @@
 
 #include "REDarodo/Bitmap.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+extern "C" {
+#include <libavutil/error.h>
+}
 
-bool IZVOutput::Publish(const std::string& pPath, std::string& pError) {
-    if (std::rename(PartName(pPath).c_str(), pPath.c_str()) == 0)
+#include <algorithm>
+#include <climits>
+
+std::string IZVOutput::FFmpegReason(int pCode) {
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(pCode, text, sizeof text);
+    return text;
+}
+
+bool IZVOutput::CheckPictureSize(int pWidth, int pHeight, std::string& pError) {
+    const int64_t limit = INT_MAX / 4;
+    if (pWidth < 1 || pHeight < 1) {
+        pError = "no picture to write: the project's frame size is " + std::to_string(pWidth) +
+                 " x " + std::to_string(pHeight);
+        return false;
+    }
+    if (int64_t(pWidth) * pHeight <= limit)
         return true;
-    pError = "cannot write " + pPath + ": " + std::strerror(errno);
+    pError = "the project's frame size " + std::to_string(pWidth) + " x " +
+             std::to_string(pHeight) + " is too large for a picture: at most " +
+             std::to_string(limit) + " pixels";
     return false;
 }
 
@@ -19,7 +35,8 @@ void IZVOutput::CopyPicture(const TBitmap* pPicture, int pWidth, int pHeight, bo
     const int size = pRgb ? 3 : 4;
     for (int y = 0; y < pHeight; ++y)
         std::fill_n(pTarget + y * pStride, long(pWidth) * size, uint8_t(0));
-    const uint8_t* pixels = pPicture ? static_cast<const uint8_t*>(pPicture->GetRawData()) : nullptr;
+    const uint8_t* pixels =
+        pPicture ? static_cast<const uint8_t*>(pPicture->GetRawData()) : nullptr;
     if (!pixels)
         return;
     const int width = std::min(pWidth, pPicture->GetWidth());

@@ -1,20 +1,19 @@
 #include "PngOutput.h"
 
 #include "DLL/Edt/MediaFormat.h"
+#include "PartFile.h"
 
 #include <wx/image.h>
 #include <wx/log.h>
+#include <wx/mstream.h>
 
 TZVPngOutput::TZVPngOutput(std::function<std::string(long)> pName) : aName(std::move(pName)) {}
 
 bool TZVPngOutput::Begin(const TMediaFormat& pFormat, std::string& pError) {
     aWidth = pFormat.aWidth;
     aHeight = pFormat.aHeight;
-    if (aWidth < 1 || aHeight < 1) {
-        pError = "no picture to write: the project's frame size is " + std::to_string(aWidth) +
-                 " x " + std::to_string(aHeight);
+    if (!CheckPictureSize(aWidth, aHeight, pError))
         return false;
-    }
     if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG))
         wxImage::AddHandler(new wxPNGHandler);
     return true;
@@ -22,17 +21,28 @@ bool TZVPngOutput::Begin(const TMediaFormat& pFormat, std::string& pError) {
 
 bool TZVPngOutput::AddFrame(long pFrame, const TBitmap* pPicture, const int16_t*, int,
                             std::string& pError) {
-    wxImage image(aWidth, aHeight, false);
-    CopyPicture(pPicture, aWidth, aHeight, true, image.GetData(), 3L * aWidth);
     const std::string path = aName(pFrame);
     // wxWidgets logs its own failures; the message below says it once, with the file.
     wxLogNull quiet;
-    if (!image.SaveFile(wxString::FromUTF8(PartName(path)), wxBITMAP_TYPE_PNG)) {
-        std::remove(PartName(path).c_str());
-        pError = "cannot write " + path;
+    wxImage image(aWidth, aHeight, false);
+    if (!image.IsOk()) {
+        pError = "cannot write " + path + ": no memory for the picture";
         return false;
     }
-    return Publish(path, pError);
+    CopyPicture(pPicture, aWidth, aHeight, true, image.GetData(), 3L * aWidth);
+    wxMemoryOutputStream encoded;
+    if (!image.SaveFile(encoded, wxBITMAP_TYPE_PNG)) {
+        pError = "cannot write " + path + ": the picture could not be encoded";
+        return false;
+    }
+    const wxStreamBuffer& buffer = *encoded.GetOutputStreamBuffer();
+    TZVPartFile file(path);
+    if (!file.IsOpen() || !file.Write(buffer.GetBufferStart(), size_t(encoded.GetLength())) ||
+        !file.Publish()) {
+        pError = file.Error();
+        return false;
+    }
+    return true;
 }
 
 bool TZVPngOutput::Finish(std::string&) {

@@ -8,14 +8,20 @@
 #include "DLL/Row/ZVFormula.h"
 #include "Host.h"
 #include "MediaLibrary.h"
+#include "PartFile.h"
 
 #include <wx/filename.h>
 #include <wx/log.h>
 #include <wx/mstream.h>
 #include <wx/xml/xml.h>
 
+#include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <list>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -86,7 +92,8 @@ const wxXmlNode* Child(const wxXmlNode* pParent, int pPosition, const wchar_t* p
     return node;
 }
 
-// Prints the errors of the formulas that did not bind, with their rows.
+// Prints the errors of every formula that did not parse or bind: its row's path, where in
+// the text (when the error has a place) and the message.
 void PrintFormulaErrors(TZVStreamRow& pRoot, std::ostream& pMessages) {
     std::list<TZVParamRow*> params;
     pRoot.ListParam(params);
@@ -94,10 +101,78 @@ void PrintFormulaErrors(TZVStreamRow& pRoot, std::ostream& pMessages) {
         const TZVFormula* formula = dynamic_cast<const TZVFormula*>(param->aFormula);
         if (!formula)
             continue;
-        for (const NSExpression::TParseError& error : formula->GetErrors())
-            pMessages << "formula of " << param->GetRowDesignation().utf8_string() << ", position "
-                      << error.aPosition << ": " << error.aMessage.utf8_string() << "\n";
+        for (const NSExpression::TParseError& error : formula->GetErrors()) {
+            pMessages << "formula of " << TZVFormula::GetRowName(param).utf8_string();
+            if (error.aPosition >= 0)
+                pMessages << " at character " << error.aPosition;
+            pMessages << ": " << error.aMessage.utf8_string() << "\n";
+        }
     }
+}
+
+// The ranges of the format's numbers that can be rendered: {element ("" for "format"),
+// attribute, lowest, highest, unit}. Audio ones count only when the audio is enabled.
+struct TFormatRange {
+    const wchar_t* aElement;
+    const wchar_t* aAttribute;
+    long long aMin;
+    long long aMax;
+    const char* aUnit;
+};
+
+const TFormatRange theFormatRanges[] = {
+    {L"", L"duration", 0, INT_MAX, "frames"},
+    {L"video", L"width", 0, INT_MAX, "pixels"},
+    {L"video", L"height", 0, INT_MAX, "pixels"},
+    {L"video", L"rate", 1, INT_MAX, "thousandths of a frame a second"},
+    {L"audio", L"rate", 1, INT_MAX, "samples a second"},
+    {L"audio", L"channel", 1, 65535, "channels"},
+};
+
+// Refuses a whole number of the format that no render can take, naming the attribute and its
+// value; other texts are left to the format's own reader, which names what it misses.
+void CheckFormatRanges(const wxXmlNode* pFormat) {
+    for (const TFormatRange& range : theFormatRanges) {
+        const wxXmlNode* element = pFormat;
+        if (*range.aElement) {
+            element = pFormat->GetChildren();
+            while (element && element->GetName() != range.aElement)
+                element = element->GetNext();
+        }
+        wxString text;
+        if (!element || !element->GetAttribute(range.aAttribute, &text) ||
+            (range.aElement == std::wstring(L"audio") && element->HasAttribute(L"disabled")))
+            continue;
+        const std::string digits = text.Strip(wxString::both).utf8_string();
+        char* end = nullptr;
+        errno = 0;
+        const long long value = std::strtoll(digits.c_str(), &end, 10);
+        if (digits.empty() || *end || (errno == 0 && value >= range.aMin && value <= range.aMax))
+            continue;
+        throw TError(
+            wxString::Format(L"the format's %ls%ls%ls \"%ls\" is out of range: %lld to %lld %s",
+                             range.aElement, *range.aElement ? L" " : L"", range.aAttribute, text,
+                             range.aMin, range.aMax, range.aUnit));
+    }
+}
+
+// The module names the root by its empty name and empty type, and the row types by their
+// class: the user reads which row and which type.
+wxString UserMessage(const wxString& pMessage) {
+    static const std::pair<const wchar_t*, const wchar_t*> theFactories[] = {
+        {L"No factory is registered for TZVMixerRow subtype ", L"unknown mixer type \""},
+        {L"No factory is registered for TZVSimpleSourceRow subtype ", L"unknown source type \""},
+        {L"No factory is registered for TZVFilterRow subtype ", L"unknown filter type \""}};
+    wxString rest;
+    for (const auto& factory : theFactories)
+        if (pMessage.StartsWith(factory.first, &rest))
+            return factory.second + rest + L"\"";
+    const wxString root = L"the root mixer";
+    if (pMessage.EndsWith(L" Mixer  ", &rest))
+        return rest + L" " + root;
+    if (pMessage.EndsWith(L" for ") || pMessage.EndsWith(L" of "))
+        return pMessage + root;
+    return pMessage;
 }
 
 // The host's elements after the root mixer: the graph slots and their colours, each
@@ -128,7 +203,7 @@ void LoadHostElements(const wxXmlNode* pMixer, std::ostream& pMessages) {
         try {
             GraphLoadXml(node);
         } catch (const TError& error) {
-            pMessages << "graph slots: " << error.utf8_string() << "\n";
+            pMessages << "graph slots: " << UserMessage(error).utf8_string() << "\n";
         }
     }
 }
@@ -148,6 +223,8 @@ void BuildDocument(wxXmlDocument& pDocument, const TZVHost& pHost) {
 } // namespace
 
 std::unique_ptr<wxXmlDocument> TZVProjectFile::ReadDocument(const wxString& pPath) {
+    if (wxFileName::DirExists(pPath))
+        throw TError(L"it is a folder, not a project file");
     if (!wxFileName::FileExists(pPath))
         throw TError(L"no such file");
     std::unique_ptr<wxXmlDocument> document(new wxXmlDocument);
@@ -173,30 +250,37 @@ void TZVProjectFile::Load(const wxString& pPath, TZVHost& pHost, bool pOffline) 
     if (mixer->GetAttribute(L"type") != wxString())
         throw TError(
             wxString::Format(L"the root mixer has the type \"%ls\"", mixer->GetAttribute(L"type")));
-    pHost.aFormat.ValueFromXml(format);
-    std::unique_ptr<TZVMediaLibrary> library(new TZVMediaLibrary(
-        wxFileName(pPath).GetPath(wxPATH_GET_VOLUME, wxPATH_NATIVE), pOffline, pHost.aMessages));
-    TZVMainMixerRow* root = new TZVMainMixerRow;
-    root->CompleteCreate(pHost.aFormat.aDuration);
-    // The stored sequences replace the one CompleteCreate made, rather than overlap it.
-    root->Inherit(true);
-    // On a throw the root has deleted itself.
-    root->CreateAllChildren(mixer);
+    CheckFormatRanges(format);
+    std::unique_ptr<TZVMediaLibrary> library;
+    TZVMainMixerRow* root = nullptr;
+    try {
+        pHost.aFormat.ValueFromXml(format);
+        library.reset(
+            new TZVMediaLibrary(wxFileName(pPath).GetPath(wxPATH_GET_VOLUME, wxPATH_NATIVE),
+                                pOffline, pHost.aMessages));
+        root = new TZVMainMixerRow;
+        root->CompleteCreate(pHost.aFormat.aDuration);
+        // The stored sequences replace the one CompleteCreate made, rather than overlap it.
+        root->Inherit(true);
+        // On a throw the root has deleted itself.
+        root->CreateAllChildren(mixer);
+    } catch (const TError& error) {
+        throw TError(UserMessage(error));
+    }
     pHost.SetProject(root, std::move(library));
-    if (!root->AddListeners(false))
-        PrintFormulaErrors(*root, pHost.aMessages);
+    // Every formula is tried, and each one that fails is said, whatever the others did.
+    root->AddListeners(false);
+    PrintFormulaErrors(*root, pHost.aMessages);
     LoadHostElements(mixer, pHost.aMessages);
 }
 
 void TZVProjectFile::Save(const wxString& pPath, const TZVHost& pHost) {
-    wxXmlDocument document;
-    BuildDocument(document, pHost);
-    const wxString part = pPath + L".part";
-    TLogCapture log;
-    if (!document.Save(part, 1) || !wxRenameFile(part, pPath, true)) {
-        wxRemoveFile(part);
-        throw TError(log.aLast.empty() ? wxString(L"cannot write the file") : log.aLast);
-    }
+    const std::string text = SaveText(pHost);
+    // Written beside the file and renamed over it: the old file stays whole until the new
+    // one is.
+    TZVPartFile file(pPath.utf8_string());
+    if (!file.IsOpen() || !file.Write(text.data(), text.size()) || !file.Publish(true))
+        throw TError(wxString::FromUTF8(file.Error()));
 }
 
 std::string TZVProjectFile::SaveText(const TZVHost& pHost) {

@@ -4,7 +4,10 @@
 #include "DLL/Bas/StreamInt.h"
 #include "DLL/Row/StreamRow.h"
 #include "Host.h"
+#include "InputFiles.h"
+#include "MediaLibrary.h"
 #include "MovieOutput.h"
+#include "NamePattern.h"
 #include "PngOutput.h"
 #include "ProjectFile.h"
 #include "RenderOptions.h"
@@ -12,6 +15,7 @@
 #include "WavOutput.h"
 
 #include <chrono>
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -43,6 +47,28 @@ private:
     std::chrono::steady_clock::time_point aNext;
     bool aShown = false;
 };
+
+// How many of the project's media are offline.
+int OfflineCount(const TZVHost& pHost) {
+    int count = 0;
+    for (int i = 0; const IZVLibraryMedia* entry = pHost.GetLibrary()->GetMedia(i); ++i)
+        count += entry->GetMedia() ? 0 : 1;
+    return count;
+}
+
+// "rendered 60 frames in 1.25 s (48.0 frames/s)", and the media that played nothing.
+std::string Summary(long pFrames, std::chrono::steady_clock::duration pTime, int pOffline) {
+    const double seconds = std::chrono::duration<double>(pTime).count();
+    char text[160];
+    std::snprintf(text, sizeof text, "zvrender: rendered %ld frame%s in %.2f s (%.1f frames/s)",
+                  pFrames, pFrames == 1 ? "" : "s", seconds,
+                  seconds > 0 ? double(pFrames) / seconds : 0.0);
+    std::string summary = text;
+    if (pOffline > 0)
+        summary += "; " + std::to_string(pOffline) + (pOffline == 1 ? " medium" : " media") +
+                   " offline, rendered as nothing";
+    return summary;
+}
 
 } // namespace
 
@@ -84,39 +110,87 @@ int TZVRenderCommand::Run(const std::vector<std::string>& pArgs) {
                      std::to_string(duration) + " frames");
     const long first = options.aHasFrames ? options.aFirst : 0;
     const long last = options.aHasFrames ? options.aLast : duration - 1;
+    if (!CheckInputs(options, host, first, last, error)) {
+        aErr << "zvrender: " << error << "\n";
+        return exitUSAGE;
+    }
+    try {
+        return Render(options, host, first, last);
+    } catch (const std::bad_alloc&) {
+        return Failure("not enough memory to render " + options.aProject);
+    }
+}
 
+bool TZVRenderCommand::CheckInputs(const TZVRenderOptions& pOptions, const TZVHost& pHost,
+                                   long pFirst, long pLast, std::string& pError) const {
+    const TZVInputFiles inputs(pOptions.aProject, pHost.GetLibrary()->GetPaths());
+    const std::pair<const char*, const std::string*> files[] = {
+        {"--wav", &pOptions.aWav}, {"--mp4", &pOptions.aMp4}, {"--save", &pOptions.aSave}};
+    for (const auto& file : files) {
+        // Saving onto the project itself replaces it whole, as an editor does.
+        const TZVInputFiles::TInput* input =
+            file.second->empty() ? nullptr
+                                 : inputs.Find(*file.second, file.second == &pOptions.aSave);
+        if (input) {
+            pError = std::string(file.first) + " " + *file.second + " would overwrite " +
+                     input->Describe();
+            return false;
+        }
+    }
+    if (pOptions.aPng.empty())
+        return true;
+    const size_t slash = pOptions.aPng.rfind('/');
+    const std::string folder = slash == std::string::npos ? ""
+                               : slash == 0               ? "/"
+                                                          : pOptions.aPng.substr(0, slash);
+    std::string name;
+    const TZVInputFiles::TInput* input = inputs.FindNamed(
+        folder, TZVNamePattern(pOptions.aPng.substr(slash + 1)), pFirst, pLast, name);
+    if (input)
+        pError = "--png " + pOptions.aPng + " would overwrite " + input->Describe() + " as " + name;
+    return !input;
+}
+
+int TZVRenderCommand::Render(const TZVRenderOptions& pOptions, TZVHost& pHost, long pFirst,
+                             long pLast) {
+    std::string error;
     std::vector<std::unique_ptr<IZVOutput>> outputs;
-    if (!options.aPng.empty())
+    if (!pOptions.aPng.empty())
         outputs.push_back(std::make_unique<TZVPngOutput>(
-            [&options](long pFrame) { return options.PngName(pFrame); }));
-    if (!options.aWav.empty())
-        outputs.push_back(std::make_unique<TZVWavOutput>(options.aWav));
-    if (!options.aMp4.empty())
-        outputs.push_back(std::make_unique<TZVMovieOutput>(options.aMp4));
+            [&pOptions](long pFrame) { return pOptions.PngName(pFrame); }));
+    if (!pOptions.aWav.empty())
+        outputs.push_back(std::make_unique<TZVWavOutput>(pOptions.aWav));
+    if (!pOptions.aMp4.empty())
+        outputs.push_back(std::make_unique<TZVMovieOutput>(pOptions.aMp4));
     for (const std::unique_ptr<IZVOutput>& output : outputs)
-        if (!output->Begin(host.aFormat, error))
+        if (!output->Begin(pHost.aFormat, error))
             return Failure(error);
     if (!outputs.empty()) {
-        TZVRenderer renderer(host.GetRootRow(), host.aFormat);
-        TProgress progress(aErr, aTerminal, options.aQuiet);
-        for (long frame = first; frame <= last; ++frame) {
+        const auto start = std::chrono::steady_clock::now();
+        TZVRenderer renderer(pHost.GetRootRow(), pHost.aFormat);
+        TProgress progress(aErr, aTerminal, pOptions.aQuiet);
+        for (long frame = pFirst; frame <= pLast; ++frame) {
             renderer.RenderFrame(frame);
             const IZVVideoStream* picture = renderer.GetPicture();
             for (const std::unique_ptr<IZVOutput>& output : outputs)
                 if (!output->AddFrame(frame, picture ? picture->GetBitmapFormat() : nullptr,
                                       renderer.GetSound(), renderer.GetSampleCount(), error))
                     return Failure(error);
-            progress.Frame(frame - first + 1, last - first + 1);
+            progress.Frame(frame - pFirst + 1, pLast - pFirst + 1);
         }
         for (const std::unique_ptr<IZVOutput>& output : outputs)
             if (!output->Finish(error))
                 return Failure(error);
+        if (!pOptions.aQuiet)
+            aErr << Summary(pLast - pFirst + 1, std::chrono::steady_clock::now() - start,
+                            OfflineCount(pHost))
+                 << "\n";
     }
-    if (!options.aSave.empty()) {
+    if (!pOptions.aSave.empty()) {
         try {
-            TZVProjectFile::Save(wxString::FromUTF8(options.aSave), host);
+            TZVProjectFile::Save(wxString::FromUTF8(pOptions.aSave), pHost);
         } catch (const TError& pError) {
-            return Failure("cannot save " + options.aSave + ": " + pError.utf8_string());
+            return Failure(pError.utf8_string());
         }
     }
     return exitDONE;

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+class TZVHost;
+struct TZVRenderOptions;
+
 class TZVRenderCommand {
 public:
     // Exit codes.
@@ -19,6 +22,12 @@ public:
     int Run(const std::vector<std::string>& pArgs);
 
 private:
+    // Whether no output of pOptions is a file the project reads (an output of a frame from
+    // pFirst to pLast for the pictures); false with pError naming both otherwise.
+    bool CheckInputs(const TZVRenderOptions& pOptions, const TZVHost& pHost, long pFirst,
+                     long pLast, std::string& pError) const;
+    // Renders frames pFirst to pLast into the outputs and saves the project; the exit code.
+    int Render(const TZVRenderOptions& pOptions, TZVHost& pHost, long pFirst, long pLast);
     int Usage(const std::string& pError);
     int Failure(const std::string& pError);
 

@@ -1,5 +1,7 @@
 #include "RenderOptions.h"
 
+#include "NamePattern.h"
+
 #include <wx/filename.h>
 
 #include <cerrno>
@@ -21,28 +23,6 @@ bool ReadFrame(const std::string& pText, long& pValue) {
         return false;
     pValue = long(value);
     return true;
-}
-
-// The position of the one integer conversion of pPattern ("%d" with flags and width), or
-// npos when there is none, another conversion or more than one.
-size_t FindConversion(const std::string& pPattern, size_t& pEnd) {
-    size_t found = std::string::npos;
-    for (size_t i = 0; i < pPattern.size(); ++i) {
-        if (pPattern[i] != '%')
-            continue;
-        if (i + 1 < pPattern.size() && pPattern[i + 1] == '%') {
-            ++i;
-            continue;
-        }
-        size_t j = pPattern.find_first_not_of("-+ #0", i + 1);
-        j = j == std::string::npos ? j : pPattern.find_first_not_of("0123456789", j);
-        if (j == std::string::npos || pPattern[j] != 'd' || found != std::string::npos)
-            return std::string::npos;
-        found = i;
-        pEnd = j + 1;
-        i = j;
-    }
-    return found;
 }
 
 std::string Absolute(const std::string& pPath) {
@@ -103,7 +83,8 @@ bool TZVRenderOptions::Parse(const std::vector<std::string>& pArgs, std::string&
             }
             const std::string& value = pArgs[++i];
             (target != valued.end() ? *target->second
-                                    : arg == "--frames" ? frames : mediaChange) = value;
+             : arg == "--frames"    ? frames
+                                    : mediaChange) = value;
             continue;
         }
         if (!aProject.empty()) {
@@ -128,8 +109,7 @@ bool TZVRenderOptions::Parse(const std::vector<std::string>& pArgs, std::string&
         return false;
     }
     aAcceptChanges = mediaChange != "refuse";
-    size_t end = 0;
-    if (!aPng.empty() && FindConversion(aPng, end) == std::string::npos) {
+    if (!aPng.empty() && !TZVNamePattern(aPng).IsValid()) {
         pError = "bad --png " + aPng + ": expected one integer conversion such as %05d";
         return false;
     }
@@ -146,12 +126,18 @@ bool TZVRenderOptions::Parse(const std::vector<std::string>& pArgs, std::string&
 
 bool TZVRenderOptions::CheckOutputs(std::string& pError) const {
     std::map<std::string, std::string> paths;
-    for (const std::string* output : {&aPng, &aWav, &aMp4, &aSave}) {
+    const std::pair<const char*, const std::string*> outputs[] = {
+        {"--png", &aPng}, {"--wav", &aWav}, {"--mp4", &aMp4}, {"--save", &aSave}};
+    for (const auto& [option, output] : outputs) {
         if (output->empty())
             continue;
         const std::string path = Absolute(*output);
         if (!paths.emplace(path, *output).second) {
             pError = "two outputs on one path: " + *output;
+            return false;
+        }
+        if (wxFileName::DirExists(wxString::FromUTF8(path))) {
+            pError = std::string("bad ") + option + " " + *output + ": it is a folder";
             return false;
         }
         const wxString folder = wxFileName(wxString::FromUTF8(path)).GetPath();
@@ -164,22 +150,5 @@ bool TZVRenderOptions::CheckOutputs(std::string& pError) const {
 }
 
 std::string TZVRenderOptions::PngName(long pFrame) const {
-    size_t end = 0;
-    const size_t begin = FindConversion(aPng, end);
-    const std::string conversion = aPng.substr(begin, end - begin - 1) + "ld";
-    char number[64];
-    std::snprintf(number, sizeof number, conversion.c_str(), pFrame);
-    std::string name;
-    // The text around the conversion, with each "%%" made one "%".
-    const auto literal = [&name](const std::string& pText) {
-        for (size_t i = 0; i < pText.size(); ++i) {
-            name += pText[i];
-            if (pText[i] == '%' && i + 1 < pText.size() && pText[i + 1] == '%')
-                ++i;
-        }
-    };
-    literal(aPng.substr(0, begin));
-    name += number;
-    literal(aPng.substr(end));
-    return name;
+    return TZVNamePattern(aPng).Name(pFrame);
 }

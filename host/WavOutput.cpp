@@ -1,33 +1,34 @@
 #include "WavOutput.h"
 
 #include "DLL/Edt/MediaFormat.h"
+#include "PartFile.h"
 
 extern "C" {
 #include <libavformat/avformat.h>
 }
 
 #include <algorithm>
-#include <cstdio>
 #include <vector>
 
 TZVWavOutput::TZVWavOutput(const std::string& pPath) : aPath(pPath) {}
 
 TZVWavOutput::~TZVWavOutput() {
-    if (aOutput) {
+    if (aOutput)
         Close();
-        std::remove(PartName(aPath).c_str());
-    }
 }
 
 bool TZVWavOutput::Begin(const TMediaFormat& pFormat, std::string& pError) {
-    pError = "cannot write " + aPath;
+    aFile = std::make_unique<TZVPartFile>(aPath);
+    if (!aFile->IsOpen())
+        return Failed(pError, std::string());
     aChannels = pFormat.aAudioFormat.aChannels > 1 ? 2 : 1;
-    const std::string part = PartName(aPath);
-    if (avformat_alloc_output_context2(&aOutput, nullptr, "wav", part.c_str()) < 0)
-        return false;
+    const std::string& part = aFile->GetPartName();
+    int result = avformat_alloc_output_context2(&aOutput, nullptr, "wav", part.c_str());
+    if (result < 0)
+        return Failed(pError, FFmpegReason(result));
     AVStream* stream = avformat_new_stream(aOutput, nullptr);
     if (!stream)
-        return false;
+        return Failed(pError, FFmpegReason(AVERROR(ENOMEM)));
     stream->codecpar->codec_type = AVMEDIA_TYPE_AUDIO;
     stream->codecpar->codec_id = AV_CODEC_ID_PCM_S16LE;
     stream->codecpar->sample_rate = int(pFormat.aAudioFormat.aSamplesPerSec);
@@ -36,11 +37,10 @@ bool TZVWavOutput::Begin(const TMediaFormat& pFormat, std::string& pError) {
     av_channel_layout_default(&stream->codecpar->ch_layout, aChannels);
     stream->time_base = AVRational{1, stream->codecpar->sample_rate};
     aOutput->flags |= AVFMT_FLAG_BITEXACT;
-    if (avio_open(&aOutput->pb, part.c_str(), AVIO_FLAG_WRITE) < 0 ||
-        avformat_write_header(aOutput, nullptr) < 0)
-        return false;
-    pError.clear();
-    return true;
+    result = avio_open(&aOutput->pb, part.c_str(), AVIO_FLAG_WRITE);
+    if (result >= 0)
+        result = avformat_write_header(aOutput, nullptr);
+    return result >= 0 || Failed(pError, FFmpegReason(result));
 }
 
 bool TZVWavOutput::AddFrame(long, const TBitmap*, const int16_t* pSound, int pCount,
@@ -54,34 +54,50 @@ bool TZVWavOutput::AddFrame(long, const TBitmap*, const int16_t* pSound, int pCo
         pSound = silence.data();
     }
     AVPacket* packet = av_packet_alloc();
-    bool written = packet && av_new_packet(packet, int(values * 2)) == 0;
-    if (written) {
+    int result = packet ? av_new_packet(packet, int(values * 2)) : AVERROR(ENOMEM);
+    if (result >= 0) {
         // Little-endian on this machine, as the format wants.
         std::copy_n(reinterpret_cast<const uint8_t*>(pSound), values * 2, packet->data);
         packet->pts = packet->dts = aWritten;
         packet->duration = pCount;
-        written = av_write_frame(aOutput, packet) >= 0;
+        result = av_write_frame(aOutput, packet);
     }
     av_packet_free(&packet);
     aWritten += pCount;
-    if (!written)
-        pError = "cannot write " + aPath;
-    return written;
+    // The file's buffer reports a failed write (a full disk) at the next write.
+    if (result >= 0 && aOutput->pb->error < 0)
+        result = aOutput->pb->error;
+    return result >= 0 || Failed(pError, FFmpegReason(result));
 }
 
 bool TZVWavOutput::Finish(std::string& pError) {
-    const bool trailed = av_write_trailer(aOutput) >= 0;
-    if (!Close() || !trailed) {
-        std::remove(PartName(aPath).c_str());
-        pError = "cannot write " + aPath;
-        return false;
-    }
-    return Publish(aPath, pError);
+    int result = av_write_trailer(aOutput);
+    const int closed = Close();
+    if (result >= 0)
+        result = closed;
+    if (result < 0)
+        return Failed(pError, FFmpegReason(result));
+    if (!aFile->Publish())
+        return Failed(pError, std::string());
+    return true;
 }
 
-bool TZVWavOutput::Close() {
-    const bool closed = !aOutput->pb || avio_closep(&aOutput->pb) >= 0;
+int TZVWavOutput::Close() {
+    int result = 0;
+    if (aOutput->pb) {
+        result = aOutput->pb->error < 0 ? aOutput->pb->error : 0;
+        const int closed = avio_closep(&aOutput->pb);
+        if (result >= 0)
+            result = closed;
+    }
     avformat_free_context(aOutput);
     aOutput = nullptr;
-    return closed;
+    return result;
+}
+
+bool TZVWavOutput::Failed(std::string& pError, const std::string& pReason) {
+    if (!pReason.empty())
+        aFile->Fail(pReason);
+    pError = aFile->Error();
+    return false;
 }

@@ -6,6 +6,7 @@
 #include <memory>
 
 struct AVFormatContext;
+class TZVPartFile;
 
 class TZVWavOutput : public IZVOutput {
 public:
@@ -19,10 +20,13 @@ public:
     bool Finish(std::string& pError) override;
 
 private:
-    // Closes the file; false when that fails.
-    bool Close();
+    // Closes the file; FFmpeg's error code when that or an earlier write failed, else 0.
+    int Close();
+    // Sets pError to the file's failure, with pReason when it is not empty; false.
+    bool Failed(std::string& pError, const std::string& pReason);
 
     const std::string aPath;
+    std::unique_ptr<TZVPartFile> aFile;
     AVFormatContext* aOutput = nullptr;
     int aChannels = 0;
     int64_t aWritten = 0;

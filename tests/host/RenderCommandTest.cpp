@@ -139,11 +139,11 @@ TEST(RenderCommand, ProjectsSaveAsTheyWereRead) {
          "directory\n"},
         {"unresolved reference",
          Edited("[source:clip][param:1 - Image].value / 10", "[source:none][param:1 - Image].value"),
-         "formula of Param. Standard Image of video-media frames, position -1: source none is not "
-         "a source of Video\n"},
+         "formula of [mixer:Video][source:frames][param:1 - Image]: source none is not a source of "
+         "Video\n"},
         {"circular reference",
          Edited("[source:clip][param:1 - Image].value / 10", "[source:frames][param:1 - Image].value"),
-         "formula of Param. Standard Image of video-media frames, position -1: Referring to value "
+         "formula of [mixer:Video][source:frames][param:1 - Image]: Referring to value "
          "of parameter [mixer:Video][source:frames][param:1 - Image] in parameter "
          "[mixer:Video][source:frames][param:1 - Image] formula causes a circular reference\n"},
     };
@@ -158,7 +158,7 @@ TEST(RenderCommand, ProjectsSaveAsTheyWereRead) {
     Write("project.xml", Edited("</project>", " <graph-list><graph idx=\"1\"><mixer path=\"Gone\"/>"
                                               "</graph></graph-list>\n" + graphs + "</project>"));
     const TResult stale = Zvrender("--save @again.xml @project.xml");
-    EXPECT_EQ(stale.aErr, "graph slots: mixer Gone is not a source of \n");
+    EXPECT_EQ(stale.aErr, "graph slots: mixer Gone is not a source of the root mixer\n");
     EXPECT_EQ(Read(theFolder + "again.xml"), Edited("</project>", graphs + "</project>"));
 
     // Saved while offline, the project loads without a question once the medium is back.
@@ -211,29 +211,28 @@ TEST(RenderCommand, FormulasThatBindInPartAreReportedAndLetGoOfTheirRows) {
         const char* aMessages;
     } cases[] = {
         {"a source reads a source", clip + " / 10", clip + " / A10",
-         "formula of Param. Standard Image of video-media frames, position -1: Unknown variable "
-         "A10\n"},
+         "formula of [mixer:Video][source:frames][param:1 - Image]: Unknown variable A10\n"},
         {"a source reads its mixer",
          "<value>\n         <key time=\"0\" to=\"50\" kind=\"1\" c=\"F~_\"/>\n        </value>",
          "<value>[mixer:Video][param:2 - Background colour - Red].value + A10</value>",
-         "formula of Param. Standard Image of video-media clip, position -1: Unknown variable "
-         "A10\n"},
+         "formula of [mixer:Video][source:clip][param:1 - Image]: Unknown variable A10\n"},
         {"a filter reads its source",
          "<value>\n           <key time=\"0\" to=\"50\" kind=\"1\" c=\"V~_\">GAq</key>\n          "
          "</value>",
          "<value>" + clip + " + A10</value>",
-         "formula of Param. Standard Opacity of Opacity Fade, position -1: Unknown variable A10\n"},
+         "formula of [mixer:Video][source:clip][filter:Fade][param:1 - Opacity]: Unknown variable "
+         "A10\n"},
         {"a mask reads its filter",
          "<value>\n             <key time=\"0\" to=\"50\" kind=\"1\"/>\n            </value>",
          "<value>[mixer:Video][source:clip][filter:Fade][param:1 - Opacity].value + A10</value>",
-         "formula of Param. Standard Image of video-media still, position -1: Unknown variable "
-         "A10\n"},
+         "formula of [mixer:Video][source:clip][filter:Fade][source:still][param:1 - Image]: "
+         "Unknown variable A10\n"},
     };
     for (const auto& c : cases) {
         const std::string text = Edited(c.aFrom, c.aTo);
         Write("bound.xml", text);
         const TResult result =
-            Zvrender("--frames 0..1 --wav @bound.wav --save @bound-saved.xml @bound.xml");
+            Zvrender("-q --frames 0..1 --wav @bound.wav --save @bound-saved.xml @bound.xml");
         EXPECT_EQ(result.aCode, 0) << c.aCase;
         EXPECT_EQ(result.aErr, c.aMessages) << c.aCase;
         EXPECT_EQ(Read(theFolder + "bound-saved.xml"), text) << c.aCase;
@@ -280,22 +279,22 @@ TEST(RenderCommand, DamagedProjectsFailWithTheirMessageAndWriteNothing) {
         {"other root element", Edited("<project>", "<projekt>").substr(0, 0) + "<projekt/>", "the root element is \"projekt\", not \"project\""},
         {"root of another kind", Cut("<mixer type=\"\" name=\"\">", "\n</project>") + "<source type=\"\" name=\"\"/></project>", "element 2 of the project is not \"mixer\""},
         {"root of another type", Edited("<mixer type=\"\" name=\"\">", "<mixer type=\"audio-mux\" name=\"\">"), "the root mixer has the type \"audio-mux\""},
-        {"unknown row type", Edited("type=\"video-mux\"", "type=\"video-max\""), "No factory is registered for TZVMixerRow subtype video-max"},
-        {"unknown filter type", Edited("type=\"Opacity\"", "type=\"Opaque\""), "No factory is registered for TZVFilterRow subtype Opaque"},
+        {"unknown row type", Edited("type=\"video-mux\"", "type=\"video-max\""), "unknown mixer type \"video-max\""},
+        {"unknown filter type", Edited("type=\"Opacity\"", "type=\"Opaque\""), "unknown filter type \"Opaque\""},
         {"no format", Cut(" <format", "</format>\n"), "element 1 of the project is not \"format\""},
-        {"no sequence list", Cut("  <seq-list>", "</seq-list>\n"), "Missing sequence list for "},
+        {"no sequence list", Cut("  <seq-list>", "</seq-list>\n"), "Missing sequence list for the root mixer"},
         {"no setup list", Cut("    <setup-list>", "</setup-list>\n"), "Missing setup list for Mixer video-mux Video"},
-        {"no parameter list", Cut("  <param-list shown=\"0\"/>\n", "\n"), "Missing parameter list for Mixer  "},
-        {"no filter list", Cut("  <fltr-list shown=\"0\"/>\n  <src-list", "\n"), "Filter list missing for Mixer  "},
+        {"no parameter list", Cut("  <param-list shown=\"0\"/>\n", "\n"), "Missing parameter list for the root mixer"},
+        {"no filter list", Cut("  <fltr-list shown=\"0\"/>\n  <src-list", "\n"), "Filter list missing for the root mixer"},
         {"no source list", Cut("    <src-list shown=\"0\">\n     <source type=\"audio-media\"", "</src-list>\n"), "Source list missing for Mixer audio-mux Audio"},
-        {"bad shown", Edited("<src-list shown=\"1\">", "<src-list shown=\"2\">"), "Invalid source show value for Mixer  "},
+        {"bad shown", Edited("<src-list shown=\"1\">", "<src-list shown=\"2\">"), "Invalid source show value for the root mixer"},
         {"bad mask shown", Edited("<mask shown=\"0\">", "<mask shown=\"yes\">"), "Invalid mask show value for Filter Opacity Fade"},
         {"bad number", Edited("duration=\"60\"", "duration=\"6x\""), "The format duration is missing"},
         {"bad key", Edited("c=\"G?_\"", "c=\"!\""), "Invalid key list for Param. ColorComp Background colour - Red of video-mux Video"},
         {"bad image width", Edited("w=\"160\"", "w=\"16O\""), "Invalid Integer value for w of Source video-media clip"},
-        {"time beyond 32 bits", Edited("<seg begin=\"0\" end=\"60\"/>", "<seg begin=\"0\" end=\"2147483648\"/>"), "Invalid sequence definition syntax for "},
+        {"time beyond 32 bits", Edited("<seg begin=\"0\" end=\"60\"/>", "<seg begin=\"0\" end=\"2147483648\"/>"), "Invalid sequence definition syntax for the root mixer"},
         {"duplicate attribute", Edited("name=\"Video\"", "name=\"Video\" name=\"V\""), "XML parsing error: 'duplicate attribute' at line 18"},
-        {"comment for a list", Edited("  <param-list shown=\"0\"/>", "  <!-- param-list -->"), "Missing parameter list for Mixer  "},
+        {"comment for a list", Edited("  <param-list shown=\"0\"/>", "  <!-- param-list -->"), "Missing parameter list for the root mixer"},
         {"deep nesting", Nested(200000), "elements nested deeper than 1000"},
         {"just too deep", Nested(1000), "elements nested deeper than 1000"},
         {"deep but allowed", Nested(999), "element 1 of the project is not \"format\""},
@@ -333,7 +332,7 @@ TEST(RenderCommand, BadUsageIsRefusedBeforeAnythingIsWritten) {
         {"--wav @none/u.wav @usage.xml", 2, "zvrender: no folder " + theFolder + "none for " + theFolder + "none/u.wav" + usage},
         {"--frames 10..60 --wav @u.wav @usage.xml", 2, "zvrender: bad --frames 10..60: the project has 60 frames" + usage},
         {"--wav @u.wav @missing.xml", 1, "zvrender: cannot load " + theFolder + "missing.xml: no such file\n"},
-        {"--save / @usage.xml", 1, "zvrender: cannot save /: "},
+        {"--save / @usage.xml", 2, "zvrender: bad --save /: it is a folder" + usage},
     };
     for (const auto& c : cases) {
         std::remove((theFolder + "u.wav").c_str());

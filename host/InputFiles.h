@@ -1,0 +1,42 @@
+// TZVInputFiles: the files a loaded project reads (the project file and its media, each
+// image of a numbered sequence), known by device and inode, so that an output can be checked
+// against them whatever name, link or ".." leads to it.
+#pragma once
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <sys/types.h>
+
+class TZVNamePattern;
+
+class TZVInputFiles {
+public:
+    struct TInput {
+        std::string aPath; // as it was given
+        bool aIsMedium;
+        // "the project <path>" or "the medium <path>".
+        std::string Describe() const {
+            return (aIsMedium ? "the medium " : "the project ") + aPath;
+        }
+    };
+
+    // pProject and the media paths pMedia (a path with one integer conversion names every file
+    // of its numbered sequence); a file that does not exist reads nothing and is left out.
+    TZVInputFiles(const std::string& pProject, const std::vector<std::string>& pMedia);
+
+    // The input that the file pPath is, or null, also when pPath does not exist; pMediaOnly
+    // leaves the project file out.
+    const TInput* Find(const std::string& pPath, bool pMediaOnly) const;
+    // The first input that a file of the folder pFolder named by pPattern with a number from
+    // pFirst to pLast is, or null; pName takes the file's name.
+    const TInput* FindNamed(const std::string& pFolder, const TZVNamePattern& pPattern, long pFirst,
+                            long pLast, std::string& pName) const;
+
+private:
+    void Add(const std::string& pPath, bool pMedium);
+
+    std::map<std::pair<dev_t, ino_t>, TInput> aFiles;
+};

@@ -1,0 +1,71 @@
+#include "NamePattern.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// The position of the one integer conversion of pPattern ("%d" with flags and width), or
+// npos when there is none, another conversion or more than one; pEnd goes after it.
+size_t FindConversion(const std::string& pPattern, size_t& pEnd) {
+    size_t found = std::string::npos;
+    for (size_t i = 0; i < pPattern.size(); ++i) {
+        if (pPattern[i] != '%')
+            continue;
+        if (i + 1 < pPattern.size() && pPattern[i + 1] == '%') {
+            ++i;
+            continue;
+        }
+        size_t j = pPattern.find_first_not_of("-+ #0", i + 1);
+        j = j == std::string::npos ? j : pPattern.find_first_not_of("0123456789", j);
+        if (j == std::string::npos || pPattern[j] != 'd' || found != std::string::npos)
+            return std::string::npos;
+        found = i;
+        pEnd = j + 1;
+        i = j;
+    }
+    return found;
+}
+
+// pText with each "%%" made one "%".
+std::string Literal(const std::string& pText) {
+    std::string text;
+    for (size_t i = 0; i < pText.size(); ++i) {
+        text += pText[i];
+        if (pText[i] == '%' && i + 1 < pText.size() && pText[i + 1] == '%')
+            ++i;
+    }
+    return text;
+}
+
+} // namespace
+
+TZVNamePattern::TZVNamePattern(const std::string& pPattern)
+    : aPattern(pPattern), aBegin(FindConversion(pPattern, aEnd)) {}
+
+std::string TZVNamePattern::Name(long pNumber) const {
+    const std::string conversion = aPattern.substr(aBegin, aEnd - aBegin - 1) + "ld";
+    char number[64];
+    std::snprintf(number, sizeof number, conversion.c_str(), pNumber);
+    return Literal(aPattern.substr(0, aBegin)) + number + Literal(aPattern.substr(aEnd));
+}
+
+bool TZVNamePattern::Matches(const std::string& pName, long& pNumber) const {
+    if (!IsValid())
+        return false;
+    const std::string prefix = Literal(aPattern.substr(0, aBegin));
+    const std::string suffix = Literal(aPattern.substr(aEnd));
+    if (pName.size() <= prefix.size() + suffix.size() || pName.compare(0, prefix.size(), prefix) ||
+        pName.compare(pName.size() - suffix.size(), suffix.size(), suffix))
+        return false;
+    const std::string digits =
+        pName.substr(prefix.size(), pName.size() - prefix.size() - suffix.size());
+    char* stop = nullptr;
+    errno = 0;
+    const long number = std::strtol(digits.c_str(), &stop, 10);
+    if (errno || *stop)
+        return false;
+    pNumber = number;
+    return Name(number) == pName;
+}

@@ -1,0 +1,23 @@
+// TZVNamePattern: a file name pattern with one integer conversion ("out/f%04d.png"), as
+// zvrender's --png names its pictures and a numbered image sequence names its images.
+#pragma once
+
+#include <string>
+
+class TZVNamePattern {
+public:
+    explicit TZVNamePattern(const std::string& pPattern);
+
+    // Whether the pattern holds exactly one integer conversion ("%d" with flags and width)
+    // and no other than "%%".
+    bool IsValid() const { return aBegin != std::string::npos; }
+    // The name of number pNumber: the conversion made with pNumber, each "%%" made one "%".
+    std::string Name(long pNumber) const;
+    // Whether pName is the name of some number, which goes to pNumber.
+    bool Matches(const std::string& pName, long& pNumber) const;
+
+private:
+    const std::string aPattern;
+    size_t aEnd = 0;
+    const size_t aBegin;
+};
