@@ -53,7 +53,12 @@ const char* TZVRenderOptions::Help() {
            "  -q                 no progress\n"
            "  --help             this text\n"
            "  --version          the program's version\n"
-           "Exit status: 0 done, 1 a load, render or write failed, 2 bad usage.\n";
+           "Media texts are read against the project's folder; a medium that cannot be opened\n"
+           "stays offline and renders as nothing (black, silence), which the end of a render\n"
+           "says. Files are written under temporary names and renamed once whole; no output may\n"
+           "be the project or one of its media.\n"
+           "Exit status: 0 done, 1 a load, render or write failed, 2 bad usage, 130 and 143\n"
+           "interrupted (SIGINT, SIGTERM: unfinished files are removed).\n";
 }
 
 bool TZVRenderOptions::Parse(const std::vector<std::string>& pArgs, std::string& pError) {

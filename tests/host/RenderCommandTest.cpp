@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <regex>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -299,6 +300,12 @@ TEST(RenderCommand, DamagedProjectsFailWithTheirMessageAndWriteNothing) {
         {"just too deep", Nested(1000), "elements nested deeper than 1000"},
         {"deep but allowed", Nested(999), "element 1 of the project is not \"format\""},
         {"billion laughs", laughs, "element 1 of the project is not \"format\""},
+        {"negative duration", Edited("duration=\"60\"", "duration=\"-5\""), "the format's duration \"-5\" is out of range: 0 to 2147483647 frames"},
+        {"duration beyond 32 bits", Edited("duration=\"60\"", "duration=\"99999999999\""), "the format's duration \"99999999999\" is out of range: 0 to 2147483647 frames"},
+        {"no video rate", Edited("rate=\"25000\"", "rate=\"0\""), "the format's video rate \"0\" is out of range: 1 to 2147483647 thousandths of a frame a second"},
+        {"negative audio rate", Edited("rate=\"22050\"", "rate=\" -22050\""), "the format's audio rate \" -22050\" is out of range: 1 to 2147483647 samples a second"},
+        {"no channel", Edited("channel=\"2\"", "channel=\"0\""), "the format's audio channel \"0\" is out of range: 1 to 65535 channels"},
+        {"negative width", Edited("width=\"320\"", "width=\"-320\""), "the format's video width \"-320\" is out of range: 0 to 2147483647 pixels"},
     };
     for (const auto& c : cases) {
         Write("damaged.xml", c.aText);
@@ -318,6 +325,50 @@ TEST(RenderCommand, DamagedProjectsFailWithTheirMessageAndWriteNothing) {
               "load " + theFolder + "changed.xml: load cancelled\n");
 }
 
+// What the user reads of a render: a formula that does not parse with its place, references
+// that do not bind without a report at each frame, a frame no picture can hold refused before
+// anything is rendered, and a summary that says what played nothing.
+TEST(RenderCommand, ARenderSaysWhatWentWrongInTheUsersTerms) {
+    const std::string formula = "[mixer:Video][source:clip][param:1 - Image].value / 10";
+    const struct {
+        const char* aCase;
+        std::string aText;
+        const char* aArgs;
+        int aCode;
+        std::string aErr;
+    } cases[] = {
+        {"formula that does not parse", Edited(formula, "1 +"), "-q --png @said%d.png --frames 0..2", 0,
+         "formula of [mixer:Video][source:frames][param:1 - Image] at character 4: Missing operand "
+         "in binary operator\n"},
+        {"circular formula", Edited(formula, "[mixer:Video][source:frames][param:1 - Image].value"),
+         "-q --png @said%d.png --frames 0..2", 0,
+         "formula of [mixer:Video][source:frames][param:1 - Image]: Referring to value of "
+         "parameter [mixer:Video][source:frames][param:1 - Image] in parameter "
+         "[mixer:Video][source:frames][param:1 - Image] formula causes a circular reference\n"},
+        {"renamed source", Edited("name=\"clip\">", "name=\"clip2\">"), "-q --wav @said.wav --frames 0..2", 0,
+         "formula of [mixer:Video][source:frames][param:1 - Image]: source clip is not a source of "
+         "Video\nformula of [mixer:Audio][source:clip][param:1 - Seconds]: source clip is not a "
+         "source of Video\n"},
+        {"huge frame", Edited("width=\"320\" height=\"240\"", "width=\"30000\" height=\"30000\""),
+         "--png @said%d.png --mp4 @said.mp4", 1,
+         "zvrender: the project's frame size 30000 x 30000 is too large for a picture: at most "
+         "536870911 pixels\n"},
+        {"offline media", Edited("../media/clip.mkv</media>", "../media/gone.mkv</media>"),
+         "--wav @said.wav --frames 0..2", 0,
+         "medium \"../media/gone.mkv\" is offline: The file cannot be opened: No such file or "
+         "directory\nzvrender: rendered 3 frames in # s (# frames/s); 1 medium offline, rendered "
+         "as nothing\n"},
+    };
+    for (const auto& c : cases) {
+        Write("said.xml", c.aText);
+        const TResult result = Zvrender(std::string(c.aArgs) + " @said.xml");
+        EXPECT_EQ(result.aCode, c.aCode) << c.aCase;
+        EXPECT_EQ(std::regex_replace(result.aErr, std::regex("[0-9]+\\.[0-9]+"), "#"), c.aErr)
+            << c.aCase;
+    }
+    EXPECT_EQ(Read(theFolder + "said.mp4"), "");
+}
+
 TEST(RenderCommand, BadUsageIsRefusedBeforeAnythingIsWritten) {
     // Each test has files of its own: the tests run side by side.
     Write("usage.xml", Example());
@@ -332,6 +383,7 @@ TEST(RenderCommand, BadUsageIsRefusedBeforeAnythingIsWritten) {
         {"--wav @none/u.wav @usage.xml", 2, "zvrender: no folder " + theFolder + "none for " + theFolder + "none/u.wav" + usage},
         {"--frames 10..60 --wav @u.wav @usage.xml", 2, "zvrender: bad --frames 10..60: the project has 60 frames" + usage},
         {"--wav @u.wav @missing.xml", 1, "zvrender: cannot load " + theFolder + "missing.xml: no such file\n"},
+        {"--wav @u.wav @", 1, "zvrender: cannot load " + theFolder + ": it is a folder, not a project file\n"},
         {"--save / @usage.xml", 2, "zvrender: bad --save /: it is a folder" + usage},
     };
     for (const auto& c : cases) {

@@ -1,0 +1,213 @@
+// zvrender run as users run it, in a process of its own, on a copy of the example in a
+// temporary folder: outputs that would replace an input, a full disk, a read-only folder and
+// a signal in the middle of a render, with the exit code, the message and every input file
+// unchanged afterwards.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+std::string Read(const std::string& pPath) {
+    std::ifstream file(pPath, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+void Write(const std::string& pPath, const std::string& pText) {
+    std::ofstream(pPath, std::ios::binary) << pText;
+}
+
+int Shell(const std::string& pCommand) {
+    const int status = std::system(pCommand.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+struct TRun {
+    int aCode;
+    std::string aErr;
+};
+
+// A copy of the example and its media in a new folder: project/p.xml reads ../media/...
+class ZvrenderFiles : public testing::Test {
+protected:
+    ZvrenderFiles() {
+        char name[] = "/tmp/zvrender-files-XXXXXX";
+        aRoot = mkdtemp(name);
+        Shell("mkdir -p " + aRoot + "/project && cp -r " ZV_EXAMPLE_MEDIA " " + aRoot + "/media");
+        Write(aRoot + "/project/p.xml", Read(ZV_SOURCE_DIR "/host/example/example.xml"));
+        chmod(aRoot.c_str(), 0755);
+        aInputs = Snapshot();
+    }
+    ~ZvrenderFiles() override { Shell("chmod -R u+w " + aRoot + "; rm -rf " + aRoot); }
+
+    // Runs zvrender with pArgs in the project folder, after pSetUp (shell commands such as a
+    // file size limit), through pRunner; its standard error and exit code.
+    TRun Run(const std::string& pArgs, const std::string& pSetUp = "",
+             const std::string& pRunner = "exec") const {
+        const std::string err = aRoot + "/err.txt";
+        const int code = Shell("cd " + aRoot + "/project && " + pSetUp + " " + pRunner +
+                               " " ZV_ZVRENDER " " + pArgs + " 2>" + err + " >/dev/null");
+        return {code, Read(err)};
+    }
+    // Every file under the copy with a hash of its bytes.
+    std::map<std::string, size_t> Snapshot() const {
+        std::map<std::string, size_t> files;
+        std::istringstream names(Capture("cd " + aRoot + " && find media project -type f | sort"));
+        for (std::string name; std::getline(names, name);)
+            files[name] = std::hash<std::string>()(Read(aRoot + "/" + name));
+        return files;
+    }
+    static std::string Capture(const std::string& pCommand) {
+        std::string out;
+        FILE* pipe = popen(pCommand.c_str(), "r");
+        char buffer[256];
+        while (pipe && fgets(buffer, sizeof buffer, pipe))
+            out += buffer;
+        if (pipe)
+            pclose(pipe);
+        return out;
+    }
+    // The files under the copy that are not the inputs.
+    std::vector<std::string> NewFiles() const {
+        std::vector<std::string> added;
+        for (const auto& file : Snapshot())
+            if (!aInputs.count(file.first))
+                added.push_back(file.first);
+        return added;
+    }
+
+    std::string aRoot;
+    std::map<std::string, size_t> aInputs;
+};
+
+} // namespace
+
+TEST_F(ZvrenderFiles, OutputsOntoInputsAreRefusedBeforeAnythingIsWritten) {
+    Shell("cd " + aRoot +
+          " && ln media/clip.mkv project/hard.mkv && ln -s ../media/tone.wav "
+          "project/soft.wav && ln -s ../media/clip.mkv project/soft.mkv");
+    aInputs = Snapshot();
+    const std::string media = aRoot + "/media/";
+    const struct {
+        const char* aArgs;
+        std::string aErr;
+    } cases[] = {
+        {"--mp4 p.xml p.xml", "--mp4 p.xml would overwrite the project p.xml"},
+        {"--wav ../project/./p.xml p.xml",
+         "--wav ../project/./p.xml would overwrite the project p.xml"},
+        {"--wav ../media/clip.mkv p.xml",
+         "--wav ../media/clip.mkv would overwrite the medium " + media + "clip.mkv"},
+        {"--mp4 hard.mkv p.xml", "--mp4 hard.mkv would overwrite the medium " + media + "clip.mkv"},
+        {"--wav soft.mkv p.xml", "--wav soft.mkv would overwrite the medium " + media + "clip.mkv"},
+        {"--save ../media/still.png p.xml",
+         "--save ../media/still.png would overwrite the medium " + media + "still.png"},
+        {"--frames 3..9 --png ../media/frames/clip_%03d.png p.xml",
+         "--png ../media/frames/clip_%03d.png would overwrite the medium " + media +
+             "frames/clip_003.png as ../media/frames/clip_003.png"},
+    };
+    for (const auto& c : cases) {
+        const TRun run = Run(c.aArgs);
+        EXPECT_EQ(run.aCode, 2) << c.aArgs;
+        EXPECT_EQ(run.aErr, "zvrender: " + c.aErr + "\n") << c.aArgs;
+        EXPECT_EQ(Snapshot(), aInputs) << c.aArgs;
+    }
+    // A file the project does not read may be replaced, and the project by its own save.
+    const TRun run = Run("-q --wav soft.wav --save p.xml p.xml");
+    EXPECT_EQ(run.aCode, 0) << run.aErr;
+    struct stat link;
+    ASSERT_EQ(lstat((aRoot + "/project/soft.wav").c_str(), &link), 0);
+    EXPECT_TRUE(S_ISREG(link.st_mode));
+    EXPECT_EQ(Snapshot()["media/tone.wav"], aInputs["media/tone.wav"]);
+    EXPECT_EQ(Snapshot()["project/p.xml"], aInputs["project/p.xml"]);
+}
+
+TEST_F(ZvrenderFiles, AWriteThatDoesNotFitStopsWithItsCauseAndLeavesNothing) {
+    // Files of at most 1 KiB: a full disk for each output, without a disk of its own.
+    const std::string small = "ulimit -f 2; trap '' XFSZ;";
+    const struct {
+        const char* aArgs;
+        const char* aErr;
+    } cases[] = {
+        {"-q --png f%02d.png p.xml", "zvrender: cannot write f00.png: File too large\n"},
+        {"-q --wav s.wav p.xml", "zvrender: cannot write s.wav: File too large\n"},
+        {"-q --mp4 v.mp4 p.xml", "zvrender: cannot write v.mp4: File too large\n"},
+    };
+    for (const auto& c : cases) {
+        const TRun run = Run(c.aArgs, small);
+        EXPECT_EQ(run.aCode, 1) << c.aArgs;
+        EXPECT_EQ(run.aErr, c.aErr) << c.aArgs;
+        EXPECT_EQ(NewFiles(), std::vector<std::string>()) << c.aArgs;
+        EXPECT_EQ(Snapshot(), aInputs) << c.aArgs;
+    }
+    // The project saved onto itself: the old file stays whole.
+    const TRun save = Run("--save p.xml p.xml", small);
+    EXPECT_EQ(save.aCode, 1);
+    EXPECT_EQ(save.aErr, "zvrender: cannot write p.xml: File too large\n");
+    EXPECT_EQ(Snapshot(), aInputs);
+}
+
+TEST_F(ZvrenderFiles, AReadOnlyFolderIsNamedWithItsReason) {
+    Shell("mkdir " + aRoot + "/project/ro && chmod 555 " + aRoot + "/project/ro");
+    aInputs = Snapshot();
+    // Root may write anywhere: the program runs as nobody then.
+    const std::string user =
+        geteuid() == 0 ? "exec setpriv --reuid=65534 --regid=65534 --clear-groups" : "exec";
+    const struct {
+        const char* aArgs;
+        const char* aErr;
+    } cases[] = {
+        {"-q --mp4 ro/v.mp4 p.xml", "zvrender: cannot write ro/v.mp4: Permission denied\n"},
+        {"-q --png ro/f%d.png p.xml", "zvrender: cannot write ro/f0.png: Permission denied\n"},
+        {"--save ro/s.xml p.xml", "zvrender: cannot write ro/s.xml: Permission denied\n"},
+    };
+    for (const auto& c : cases) {
+        const TRun run = Run(c.aArgs, "", user);
+        EXPECT_EQ(run.aCode, 1) << c.aArgs;
+        EXPECT_EQ(run.aErr, c.aErr) << c.aArgs;
+    }
+    EXPECT_EQ(Snapshot(), aInputs);
+}
+
+TEST_F(ZvrenderFiles, ASignalRemovesTheUnfinishedFilesAndLeavesTheOldOnes) {
+    // A long render: every frame of a project a hundred times as long.
+    std::string longer = Read(aRoot + "/project/p.xml");
+    longer.replace(longer.find("duration=\"60\""), 13, "duration=\"6000\"");
+    Write(aRoot + "/project/p.xml", longer);
+    Write(aRoot + "/project/old.wav", "the old file");
+    aInputs = Snapshot();
+    for (const int signal : {SIGINT, SIGTERM}) {
+        const std::string command = "cd " + aRoot +
+                                    "/project && exec " ZV_ZVRENDER
+                                    " -q --png f%04d.png --wav old.wav --mp4 v.mp4 p.xml";
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        // Once the first picture is out, the others are on their way.
+        for (int i = 0; i < 1000 && access((aRoot + "/project/f0001.png").c_str(), F_OK) != 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        kill(child, signal);
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status)) << signal;
+        EXPECT_EQ(WEXITSTATUS(status), 128 + signal);
+        EXPECT_EQ(Capture("cd " + aRoot + "/project && ls | grep -c part"), "0\n");
+        EXPECT_EQ(Read(aRoot + "/project/old.wav"), "the old file");
+        EXPECT_EQ(access((aRoot + "/project/v.mp4").c_str(), F_OK), -1);
+        Shell("rm -f " + aRoot + "/project/f*.png");
+    }
+}
