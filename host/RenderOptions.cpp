@@ -58,7 +58,8 @@ const char* TZVRenderOptions::Help() {
            "says. Files are written under temporary names and renamed once whole; no output may\n"
            "be the project or one of its media.\n"
            "Exit status: 0 done, 1 a load, render or write failed, 2 bad usage, 130 and 143\n"
-           "interrupted (SIGINT, SIGTERM: unfinished files are removed).\n";
+           "interrupted (SIGINT, SIGTERM: unfinished files are removed).\n"
+           "The project file format: docs/project-file.md in the sources.\n";
 }
 
 bool TZVRenderOptions::Parse(const std::vector<std::string>& pArgs, std::string& pError) {

@@ -1,5 +1,6 @@
 #include "ALL/Number.h"
 #include "ALL/Variant.h"
+#include "RenderOptions.h"
 
 #include <gtest/gtest.h>
 
@@ -54,4 +55,10 @@ TEST(ProjectFileDoc, NumberImageTableIsTheWritersOwn) {
         ++rows;
     }
     EXPECT_GE(rows, 20);
+}
+
+// The readers of the help and of the README find their way to the document.
+TEST(ProjectFileDoc, HelpAndReadmeLeadToIt) {
+    EXPECT_NE(std::string(TZVRenderOptions::Help()).find(DOCUMENT), std::string::npos);
+    EXPECT_NE(ReadSource("README.md").find(std::string("](") + DOCUMENT + ")"), std::string::npos);
 }
