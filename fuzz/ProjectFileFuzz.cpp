@@ -13,9 +13,6 @@
 
 namespace {
 
-// An expression text that does not parse is reported by the parameter reader.
-const TExpectedAsserts theExpected{"false"};
-
 std::string Folder() {
     static const std::string theFolder = [] {
         char name[] = "/tmp/ProjectFileFuzz-XXXXXX";
