@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace {
@@ -32,7 +33,17 @@ void Unregister(int pSlot) {
         std::free(theSlots[pSlot].exchange(nullptr));
 }
 
+// Set by a signal: no temporary file is made any more. Files being made are counted, so that
+// the handler waits for their names before it removes what is listed.
+std::atomic<bool> theExiting{false};
+std::atomic<int> theMaking{0};
+
 void RemoveAllAndExit(int pSignal) {
+    theExiting = true;
+    for (int wait = 0; theMaking.load() > 0 && wait < 1000; ++wait) {
+        const timespec pause = {0, 1000000};
+        nanosleep(&pause, nullptr);
+    }
     for (std::atomic<char*>& slot : theSlots)
         if (const char* name = slot.load())
             unlink(name);
@@ -57,14 +68,22 @@ mode_t NewFileMode() {
 } // namespace
 
 TZVPartFile::TZVPartFile(const std::string& pPath) : aPath(pPath) {
-    std::string name = pPath + ".XXXXXX.part";
-    aDescriptor = mkstemps(&name[0], 5);
-    if (aDescriptor < 0) {
-        Fail(std::strerror(errno));
+    ++theMaking;
+    if (theExiting) {
+        --theMaking;
+        Fail("the program is ending");
         return;
     }
-    aPartName = name;
-    aSlot = Register(aPartName);
+    std::string name = pPath + ".XXXXXX.part";
+    aDescriptor = mkstemps(&name[0], 5);
+    const int error = errno;
+    if (aDescriptor >= 0) {
+        aPartName = name;
+        aSlot = Register(aPartName);
+    }
+    --theMaking;
+    if (aDescriptor < 0)
+        Fail(std::strerror(error));
 }
 
 TZVPartFile::~TZVPartFile() {

@@ -140,14 +140,15 @@ TEST_F(ZvrenderFiles, AWriteThatDoesNotFitStopsWithItsCauseAndLeavesNothing) {
         const char* aArgs;
         const char* aErr;
     } cases[] = {
-        {"-q --png f%02d.png p.xml", "zvrender: cannot write f00.png: File too large\n"},
-        {"-q --wav s.wav p.xml", "zvrender: cannot write s.wav: File too large\n"},
-        {"-q --mp4 v.mp4 p.xml", "zvrender: cannot write v.mp4: File too large\n"},
+        // Pictures are written side by side: any of them may be the first to fail.
+        {"-q --png f%02d.png p.xml", "zvrender: cannot write f[0-9][0-9]\\.png: File too large\n"},
+        {"-q --wav s.wav p.xml", "zvrender: cannot write s\\.wav: File too large\n"},
+        {"-q --mp4 v.mp4 p.xml", "zvrender: cannot write v\\.mp4: File too large\n"},
     };
     for (const auto& c : cases) {
         const TRun run = Run(c.aArgs, small);
         EXPECT_EQ(run.aCode, 1) << c.aArgs;
-        EXPECT_EQ(run.aErr, c.aErr) << c.aArgs;
+        EXPECT_TRUE(std::regex_match(run.aErr, std::regex(c.aErr))) << run.aErr;
         EXPECT_EQ(NewFiles(), std::vector<std::string>()) << c.aArgs;
         EXPECT_EQ(Snapshot(), aInputs) << c.aArgs;
     }
@@ -169,13 +170,14 @@ TEST_F(ZvrenderFiles, AReadOnlyFolderIsNamedWithItsReason) {
         const char* aErr;
     } cases[] = {
         {"-q --mp4 ro/v.mp4 p.xml", "zvrender: cannot write ro/v.mp4: Permission denied\n"},
-        {"-q --png ro/f%d.png p.xml", "zvrender: cannot write ro/f0.png: Permission denied\n"},
+        {"-q --png ro/f%d.png p.xml",
+         "zvrender: cannot write ro/f[0-9]+\\.png: Permission denied\n"},
         {"--save ro/s.xml p.xml", "zvrender: cannot write ro/s.xml: Permission denied\n"},
     };
     for (const auto& c : cases) {
         const TRun run = Run(c.aArgs, "", user);
         EXPECT_EQ(run.aCode, 1) << c.aArgs;
-        EXPECT_EQ(run.aErr, c.aErr) << c.aArgs;
+        EXPECT_TRUE(std::regex_match(run.aErr, std::regex(c.aErr))) << run.aErr;
     }
     EXPECT_EQ(Snapshot(), aInputs);
 }
