@@ -67,6 +67,7 @@ struct TZVMovieOutput::TState {
     int aWidth = 0;
     int aHeight = 0;
     int aChannels = 0;
+    int aThreads = 0; // the encoders' threads, 0: as many as the machine has
 };
 
 namespace {
@@ -78,7 +79,6 @@ void SetUpPicture(AVCodecContext* pCodec, const TMediaFormat& pFormat) {
     pCodec->pix_fmt = AV_PIX_FMT_YUV420P;
     av_reduce(&pCodec->time_base.num, &pCodec->time_base.den, 1000, pFormat.aRate, INT32_MAX);
     pCodec->framerate = AVRational{pCodec->time_base.den, pCodec->time_base.num};
-    pCodec->thread_count = 1;
     av_opt_set(pCodec->priv_data, "preset", "veryfast", 0);
 }
 
@@ -102,6 +102,7 @@ int TZVMovieOutput::TState::AddTrack(TTrack& pTrack, const char* pCodec,
     if (!pTrack.aEncoder)
         return AVERROR(ENOMEM);
     pSetUp(pTrack.aEncoder, pFormat);
+    pTrack.aEncoder->thread_count = aThreads;
     if (aOutput->oformat->flags & AVFMT_GLOBALHEADER)
         pTrack.aEncoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     const int opened = avcodec_open2(pTrack.aEncoder, codec, nullptr);
@@ -229,7 +230,8 @@ int TZVMovieOutput::TState::Finish() {
     return result < 0 ? result : std::min(closed, 0);
 }
 
-TZVMovieOutput::TZVMovieOutput(const std::string& pPath) : aPath(pPath) {}
+TZVMovieOutput::TZVMovieOutput(const std::string& pPath, int pThreads)
+    : aPath(pPath), aThreads(pThreads) {}
 
 // The encoder state goes before the file that it writes into is removed.
 TZVMovieOutput::~TZVMovieOutput() {
@@ -243,6 +245,7 @@ bool TZVMovieOutput::Begin(const TMediaFormat& pFormat, std::string& pError) {
     av_log_set_level(AV_LOG_ERROR);
     aFile = std::make_unique<TZVPartFile>(aPath);
     aState = std::make_unique<TState>();
+    aState->aThreads = aThreads;
     return aFile->IsOpen() ? Check(aState->Open(pFormat, aFile->GetPartName()), pError)
                            : Check(0, pError);
 }

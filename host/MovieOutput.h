@@ -10,7 +10,9 @@ class TZVPartFile;
 
 class TZVMovieOutput : public IZVOutput {
 public:
-    explicit TZVMovieOutput(const std::string& pPath);
+    // pThreads: the encoders' own threads, 0 for as many as the machine has (a count of 1
+    // gives the same bytes on any machine).
+    explicit TZVMovieOutput(const std::string& pPath, int pThreads = 0);
     // An unfinished file is removed.
     ~TZVMovieOutput() override;
 
@@ -26,6 +28,7 @@ private:
     bool Check(int pResult, std::string& pError);
 
     const std::string aPath;
+    const int aThreads;
     std::unique_ptr<TZVPartFile> aFile;
     std::unique_ptr<TState> aState;
 };

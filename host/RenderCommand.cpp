@@ -10,13 +10,16 @@
 #include "NamePattern.h"
 #include "PngOutput.h"
 #include "ProjectFile.h"
+#include "QueuedOutput.h"
 #include "RenderOptions.h"
 #include "Renderer.h"
 #include "WavOutput.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -154,20 +157,30 @@ bool TZVRenderCommand::CheckInputs(const TZVRenderOptions& pOptions, const TZVHo
 int TZVRenderCommand::Render(const TZVRenderOptions& pOptions, TZVHost& pHost, long pFirst,
                              long pLast) {
     std::string error;
+    // Pictures are compressed on every core, a few frames in flight each; the movie and the
+    // sound are written in order on threads of their own.
+    const int cores = int(std::max(std::thread::hardware_concurrency(), 1u));
     std::vector<std::unique_ptr<IZVOutput>> outputs;
     if (!pOptions.aPng.empty())
-        outputs.push_back(std::make_unique<TZVPngOutput>(
-            [&pOptions](long pFrame) { return pOptions.PngName(pFrame); }));
+        outputs.push_back(std::make_unique<TZVQueuedOutput>(
+            std::make_unique<TZVPngOutput>(
+                [&pOptions](long pFrame) { return pOptions.PngName(pFrame); }),
+            cores, 2 * cores));
     if (!pOptions.aWav.empty())
-        outputs.push_back(std::make_unique<TZVWavOutput>(pOptions.aWav));
+        outputs.push_back(std::make_unique<TZVQueuedOutput>(
+            std::make_unique<TZVWavOutput>(pOptions.aWav), 1, 16));
     if (!pOptions.aMp4.empty())
-        outputs.push_back(std::make_unique<TZVMovieOutput>(pOptions.aMp4));
+        outputs.push_back(std::make_unique<TZVQueuedOutput>(
+            std::make_unique<TZVMovieOutput>(pOptions.aMp4), 1, 4));
     for (const std::unique_ptr<IZVOutput>& output : outputs)
         if (!output->Begin(pHost.aFormat, error))
             return Failure(error);
     if (!outputs.empty()) {
         const auto start = std::chrono::steady_clock::now();
-        TZVRenderer renderer(pHost.GetRootRow(), pHost.aFormat);
+        // Only what an output takes is rendered: no picture for a sound file, and so on.
+        TZVRenderer renderer(pHost.GetRootRow(), pHost.aFormat,
+                             !pOptions.aPng.empty() || !pOptions.aMp4.empty(),
+                             !pOptions.aWav.empty() || !pOptions.aMp4.empty());
         TProgress progress(aErr, aTerminal, pOptions.aQuiet);
         for (long frame = pFirst; frame <= pLast; ++frame) {
             renderer.RenderFrame(frame);

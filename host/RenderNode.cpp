@@ -32,6 +32,7 @@ int TZVRenderNode::GetHeight() const {
 bool TZVRenderNode::IsSourceShown(int pIndex) const {
     if (pIndex < 0 || size_t(pIndex) >= aSources.size())
         return false;
+    aSources[size_t(pIndex)]->Render();
     const TZVRenderNode* output = aSources[size_t(pIndex)]->Output();
     return output->aHasOutput && output->aHadOutput && size_t(pIndex) < aLastOutputs.size() &&
            aLastOutputs[size_t(pIndex)] == output;
@@ -68,12 +69,14 @@ long TZVRenderNode::GetFrame(int) const {
 const IZVRenderContext* TZVRenderNode::GetSourceContext(int pIndex, int, int, double) const {
     if (pIndex < 0 || size_t(pIndex) >= aSources.size())
         return nullptr;
+    aSources[size_t(pIndex)]->Render();
     return aSources[size_t(pIndex)]->Output();
 }
 
 void TZVRenderNode::BeginPass() {
     aHadOutput = aHasOutput;
     aHasOutput = false;
+    aRendered = false;
 }
 
 void TZVRenderNode::TakeSnapshots(const IEvaluateContext& pContext) {
@@ -92,8 +95,12 @@ void TZVRenderNode::TakeSnapshots(const IEvaluateContext& pContext) {
 }
 
 void TZVRenderNode::Render() {
+    if (aRendered)
+        return;
+    aRendered = true;
     aOutput = this;
     if (!aActive && aInput) {
+        aInput->Render();
         aOutput = aInput->aOutput;
         return;
     }

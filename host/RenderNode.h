@@ -49,12 +49,16 @@ public:
     const IZVRenderContext* GetSourceContext(int pIndex, int pPhase, int pStereo,
                                              double pSampleCount) const override;
 
-    // Starts a pass: the output of the previous one becomes history.
+    // Starts a pass: the output of the previous one becomes history, and nothing is
+    // rendered yet.
     void BeginPass();
     // Takes fresh snapshots of the row's parameters for the frame.
     void TakeSnapshots(const IEvaluateContext& pContext);
-    // Decides what stands for this node's output, then drives the stream when active:
-    // SetRenderContext, and Update after a 0.
+    // Renders the node once in a pass, when first needed: decides what stands for its output
+    // (an inactive filter's input, rendered then), then drives the stream when active:
+    // SetRenderContext, and Update after a 0. A source is thus rendered only when its user
+    // asks for it (GetSourceContext, IsSourceShown): one that a mixer does not read, such as
+    // a picture hidden behind opaque ones, is never decoded.
     void Render();
     // The place of parameter pIndex's snapshot; null outside the row's parameters.
     IFormula** GetSlot(int pIndex);
@@ -75,10 +79,10 @@ public:
     const TZVRenderNode* Output() const { return aOutput; }
 
 private:
-
     const TZVFrameInfo& aFrame;
     std::vector<IFormula*> aParams;
     const TZVRenderNode* aOutput = this;
+    bool aRendered = false;
     bool aHasOutput = false;
     bool aHadOutput = false;
     // The outputs of the sources when this node last rendered.

@@ -17,8 +17,10 @@ int64_t FloorDiv(int64_t pValue, int64_t pDivisor) {
 
 } // namespace
 
-TZVRenderer::TZVRenderer(TZVStreamRow* pRoot, const TMediaFormat& pFormat)
-    : aSampleRate(pFormat.aAudioFormat.aSamplesPerSec), aFrameRate(pFormat.aRate) {
+TZVRenderer::TZVRenderer(TZVStreamRow* pRoot, const TMediaFormat& pFormat, bool pPicture,
+                         bool pSound)
+    : aPicture(pPicture), aSound(pSound), aSampleRate(pFormat.aAudioFormat.aSamplesPerSec),
+      aFrameRate(pFormat.aRate) {
     aFrame.aWidth = pFormat.aWidth;
     aFrame.aHeight = pFormat.aHeight;
     aFrame.aStereo = pFormat.aAudioFormat.aChannels > 1 ? 1 : 0;
@@ -85,15 +87,22 @@ void TZVRenderer::RenderFrame(long pFrame) {
     // Every snapshot first: value references read each other's slots while streams evaluate.
     for (const std::unique_ptr<TZVRenderNode>& node : aNodes)
         node->TakeSnapshots(*this);
-    for (const std::unique_ptr<TZVRenderNode>& node : aNodes)
-        node->Render();
+    // Only the tops that give the picture and the sound are pulled, and only when wanted.
+    for (const bool video : {true, false})
+        if (TZVRenderNode* top = (video ? aPicture : aSound) ? TopNode(video) : nullptr)
+            top->Render();
+}
+
+TZVRenderNode* TZVRenderer::TopNode(bool pVideo) const {
+    for (const std::pair<TZVStreamRow*, TZVRenderNode*>& top : aTops)
+        if (top.first->HasVideo() == pVideo)
+            return top.second;
+    return nullptr;
 }
 
 IZVRenderStream* TZVRenderer::TopStream(bool pVideo) const {
-    for (const std::pair<TZVStreamRow*, TZVRenderNode*>& top : aTops)
-        if (top.first->HasVideo() == pVideo)
-            return top.second->Output()->GetStream();
-    return nullptr;
+    const TZVRenderNode* top = (pVideo ? aPicture : aSound) ? TopNode(pVideo) : nullptr;
+    return top ? top->Output()->GetStream() : nullptr;
 }
 
 const IZVVideoStream* TZVRenderer::GetPicture() const {

@@ -18,11 +18,14 @@ class TZVStreamRow;
 
 class TZVRenderer : public IEvaluateContext {
 public:
-    // Over the tree under pRoot (not owned), at pFormat's size, rate and sound.
-    TZVRenderer(TZVStreamRow* pRoot, const TMediaFormat& pFormat);
+    // Over the tree under pRoot (not owned), at pFormat's size, rate and sound; pPicture and
+    // pSound: whether the picture and the sound are wanted at all.
+    TZVRenderer(TZVStreamRow* pRoot, const TMediaFormat& pFormat, bool pPicture = true,
+                bool pSound = true);
     ~TZVRenderer();
 
-    // Renders frame pFrame: a new stamp, fresh snapshots, every active stream driven.
+    // Renders frame pFrame: a new stamp, fresh snapshots, then the top streams wanted, each
+    // pulling what it reads.
     void RenderFrame(long pFrame);
 
     // The picture of the frame just rendered: the top video stream when it gave one, else
@@ -47,10 +50,14 @@ private:
     std::unique_ptr<TZVRenderNode> MakeNode(TZVStreamRow* pRow, TZVRenderNode* pUser);
     // Appends pNode to the rendering order; the row's render key is its place.
     TZVRenderNode* Place(std::unique_ptr<TZVRenderNode> pNode);
-    // The stream that ends the chain of the root's source that has video (pVideo) or not.
+    // The chain end of the first of the root's sources that has video (pVideo) or not.
+    TZVRenderNode* TopNode(bool pVideo) const;
+    // Its stream when it is wanted and gave output in this pass, else null.
     IZVRenderStream* TopStream(bool pVideo) const;
 
     TZVFrameInfo aFrame;
+    const bool aPicture;
+    const bool aSound;
     long aSampleRate;
     long aFrameRate;
     // In rendering order: each after what it uses.

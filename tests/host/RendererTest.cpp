@@ -8,27 +8,29 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 namespace {
 
 // A picture stream that logs, per pass, what its row's context shows it: "name(sources) "
-// from SetRenderContext, each source by its stream's name ("-" for none, "*" when it
-// counts as changed), and "name+ " from Update. It answers aCode.
+// from SetRenderContext, each of the first aReads sources by its stream's name ("-" for
+// none, "*" when it counts as changed), and "name+ " from Update. It answers aCode. Asking
+// for a source renders it, so what that logs comes first.
 class TLogStream : public TFakeVideoStream {
 public:
     TLogStream(const wxString& pName, wxString& pLog) : aName(pName), aLog(pLog) {}
 
     int32_t SetRenderContext(const IZVRenderContext* pContext) override {
-        aLog << aName << "(";
-        for (int i = 0; i < pContext->GetSourceCount(); ++i) {
+        wxString sources;
+        for (int i = 0; i < std::min(aReads, pContext->GetSourceCount()); ++i) {
             const IZVRenderContext* source = pContext->GetSourceContext(i, 0, 0, 0.0);
             const TLogStream* stream =
                 source ? dynamic_cast<const TLogStream*>(source->GetStream()) : nullptr;
-            aLog << (i ? " " : "") << (stream ? stream->aName : wxString("-"))
-                 << (pContext->IsSourceShown(i) ? "" : "*");
+            sources << (i ? " " : "") << (stream ? stream->aName : wxString("-"))
+                    << (pContext->IsSourceShown(i) ? "" : "*");
         }
-        aLog << ") ";
+        aLog << aName << "(" << sources << ") ";
         return aCode;
     }
     void Update(const IZVRenderContext*) override { aLog << aName << "+ "; }
@@ -36,6 +38,7 @@ public:
     const wxString aName;
     wxString& aLog;
     int32_t aCode = 0;
+    int aReads = 1000;
 };
 
 class Renderer : public ::testing::Test {
@@ -109,6 +112,21 @@ TEST_F(Renderer, SourcesMasksAndFiltersComeBeforeTheirUsersAndOnlyActiveRowsRun)
         aRows[L"k"]->aIsRendered = frame.aFrame < 5;
         EXPECT_EQ(Render(renderer, frame.aFrame).utf8_string(), frame.aLog) << frame.aFrame;
     }
+}
+
+// A mixer reads its sources front to back until the frame is covered: those behind are never
+// driven, nor decoded, and nothing is rendered of a picture nobody wants.
+TEST_F(Renderer, OnlyWhatTheTopAndItsUsersReadIsRendered) {
+    TZVRenderer renderer(aRoot.get(), aFormat);
+    Stream(L"V").aReads = 1;
+    EXPECT_EQ(Render(renderer, 0).utf8_string(), "a() a+ V(a*) V+ ");
+    EXPECT_EQ(Render(renderer, 1).utf8_string(), "a() a+ V(a) V+ ");
+    // Uncovered again: the filter chain behind is rendered, and counts as changed.
+    Stream(L"V").aReads = 2;
+    EXPECT_EQ(Render(renderer, 2).utf8_string(), "a() a+ b() b+ k() k+ F(b* k*) F+ V(a F*) V+ ");
+    TZVRenderer sound(aRoot.get(), aFormat, false, true);
+    EXPECT_EQ(Render(sound, 3).utf8_string(), "");
+    EXPECT_EQ(sound.GetPicture(), nullptr);
 }
 
 TEST_F(Renderer, TheTopPictureIsTheVideoMixersWhenItAnswered0) {

@@ -1,0 +1,122 @@
+#include "QueuedOutput.h"
+
+#include "DLL/Edt/MediaFormat.h"
+#include "REDarodo/Bitmap.h"
+
+#include <csignal>
+#include <cstring>
+#include <pthread.h>
+
+// A frame as it was handed over: its own copy of the picture and the sound.
+struct TZVQueuedOutput::TFrame {
+    long aFrame = 0;
+    std::vector<uint8_t> aPixels;
+    TBitmap aPicture;
+    std::vector<int16_t> aSound;
+    bool aHasSound = false;
+    int aCount = 0;
+};
+
+TZVQueuedOutput::TZVQueuedOutput(std::unique_ptr<IZVOutput> pOutput, int pWorkers, int pDepth)
+    : aOutput(std::move(pOutput)), aWorkerCount(std::max(pWorkers, 1)),
+      aDepth(size_t(std::max(pDepth, 1))) {}
+
+TZVQueuedOutput::~TZVQueuedOutput() {
+    Stop();
+}
+
+bool TZVQueuedOutput::Begin(const TMediaFormat& pFormat, std::string& pError) {
+    aChannels = pFormat.aAudioFormat.aChannels > 1 ? 2 : 1;
+    if (!aOutput->Begin(pFormat, pError))
+        return false;
+    // The signals that end the program are taken by the render thread, whose handler
+    // removes the unfinished files.
+    sigset_t signals, previous;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, &previous);
+    for (int i = 0; i < aWorkerCount; ++i)
+        aWorkers.emplace_back(&TZVQueuedOutput::Work, this);
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return true;
+}
+
+bool TZVQueuedOutput::AddFrame(long pFrame, const TBitmap* pPicture, const int16_t* pSound,
+                               int pCount, std::string& pError) {
+    std::unique_ptr<TFrame> frame = std::make_unique<TFrame>();
+    frame->aFrame = pFrame;
+    if (pPicture && pPicture->GetRawData()) {
+        const size_t bytes = size_t(pPicture->GetRowBytes()) * size_t(pPicture->GetHeight());
+        frame->aPixels.resize(bytes);
+        std::memcpy(frame->aPixels.data(), pPicture->GetRawData(), bytes);
+        frame->aPicture =
+            TBitmap(frame->aPixels.data(), pPicture->GetWidth(), pPicture->GetHeight());
+    }
+    frame->aCount = pCount;
+    frame->aHasSound = pSound != nullptr;
+    if (pSound && pCount > 0)
+        frame->aSound.assign(pSound, pSound + size_t(pCount) * size_t(aChannels));
+    std::unique_lock<std::mutex> lock(aMutex);
+    aChanged.wait(lock, [this] { return aQueue.size() < aDepth || !aError.empty(); });
+    if (!aError.empty()) {
+        pError = aError;
+        return false;
+    }
+    aQueue.push_back(std::move(frame));
+    aChanged.notify_all();
+    return true;
+}
+
+bool TZVQueuedOutput::Finish(std::string& pError) {
+    {
+        std::unique_lock<std::mutex> lock(aMutex);
+        aChanged.wait(lock, [this] { return (aQueue.empty() && aBusy == 0) || !aError.empty(); });
+    }
+    Stop();
+    return Healthy(pError) && aOutput->Finish(pError);
+}
+
+void TZVQueuedOutput::Work() {
+    for (;;) {
+        std::unique_ptr<TFrame> frame;
+        {
+            std::unique_lock<std::mutex> lock(aMutex);
+            aChanged.wait(lock, [this] { return !aQueue.empty() || aStopping; });
+            if (aStopping || !aError.empty())
+                return;
+            frame = std::move(aQueue.front());
+            aQueue.pop_front();
+            ++aBusy;
+            aChanged.notify_all();
+        }
+        std::string error;
+        const bool written = aOutput->AddFrame(
+            frame->aFrame, frame->aPicture.GetRawData() ? &frame->aPicture : nullptr,
+            frame->aHasSound ? frame->aSound.data() : nullptr, frame->aCount, error);
+        std::lock_guard<std::mutex> lock(aMutex);
+        --aBusy;
+        if (!written && aError.empty())
+            aError = error;
+        aChanged.notify_all();
+    }
+}
+
+void TZVQueuedOutput::Stop() {
+    {
+        std::lock_guard<std::mutex> lock(aMutex);
+        aStopping = true;
+        aChanged.notify_all();
+    }
+    for (std::thread& worker : aWorkers)
+        worker.join();
+    aWorkers.clear();
+}
+
+bool TZVQueuedOutput::Healthy(std::string& pError) {
+    std::lock_guard<std::mutex> lock(aMutex);
+    if (aError.empty())
+        return true;
+    pError = aError;
+    return false;
+}
