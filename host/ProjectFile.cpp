@@ -92,6 +92,25 @@ const wxXmlNode* Child(const wxXmlNode* pParent, int pPosition, const wchar_t* p
     return node;
 }
 
+// The module names the root by its empty name and empty type, and the row types by their
+// class: the user reads which row and which type.
+wxString UserMessage(const wxString& pMessage) {
+    static const std::pair<const wchar_t*, const wchar_t*> theFactories[] = {
+        {L"No factory is registered for TZVMixerRow subtype ", L"unknown mixer type \""},
+        {L"No factory is registered for TZVSimpleSourceRow subtype ", L"unknown source type \""},
+        {L"No factory is registered for TZVFilterRow subtype ", L"unknown filter type \""}};
+    wxString rest;
+    for (const auto& factory : theFactories)
+        if (pMessage.StartsWith(factory.first, &rest))
+            return factory.second + rest + L"\"";
+    const wxString root = L"the root mixer";
+    if (pMessage.EndsWith(L" Mixer  ", &rest))
+        return rest + L" " + root;
+    if (pMessage.EndsWith(L" for ") || pMessage.EndsWith(L" of "))
+        return pMessage + root;
+    return pMessage;
+}
+
 // Prints the errors of every formula that did not parse or bind: its row's path, where in
 // the text (when the error has a place) and the message.
 void PrintFormulaErrors(TZVStreamRow& pRoot, std::ostream& pMessages) {
@@ -105,7 +124,7 @@ void PrintFormulaErrors(TZVStreamRow& pRoot, std::ostream& pMessages) {
             pMessages << "formula of " << TZVFormula::GetRowName(param).utf8_string();
             if (error.aPosition >= 0)
                 pMessages << " at character " << error.aPosition;
-            pMessages << ": " << error.aMessage.utf8_string() << "\n";
+            pMessages << ": " << UserMessage(error.aMessage).utf8_string() << "\n";
         }
     }
 }
@@ -156,25 +175,6 @@ void CheckFormatRanges(const wxXmlNode* pFormat) {
     }
 }
 
-// The module names the root by its empty name and empty type, and the row types by their
-// class: the user reads which row and which type.
-wxString UserMessage(const wxString& pMessage) {
-    static const std::pair<const wchar_t*, const wchar_t*> theFactories[] = {
-        {L"No factory is registered for TZVMixerRow subtype ", L"unknown mixer type \""},
-        {L"No factory is registered for TZVSimpleSourceRow subtype ", L"unknown source type \""},
-        {L"No factory is registered for TZVFilterRow subtype ", L"unknown filter type \""}};
-    wxString rest;
-    for (const auto& factory : theFactories)
-        if (pMessage.StartsWith(factory.first, &rest))
-            return factory.second + rest + L"\"";
-    const wxString root = L"the root mixer";
-    if (pMessage.EndsWith(L" Mixer  ", &rest))
-        return rest + L" " + root;
-    if (pMessage.EndsWith(L" for ") || pMessage.EndsWith(L" of "))
-        return pMessage + root;
-    return pMessage;
-}
-
 // The host's elements after the root mixer: the graph slots and their colours, each
 // written only when it holds something, so that a project without them saves as it was read.
 const wchar_t* const GRAPH_LIST = L"graph-list";
@@ -190,6 +190,23 @@ void AddHostElement(NSXml::TChildAppender& pProject, const wchar_t* pName,
         delete element;
 }
 
+// Fills the graph slots from pList, leaving out, with a message, each slot whose path does not
+// resolve: the reader would stop at the first and drop the slots after it.
+void LoadGraphSlots(const wxXmlNode& pList, std::ostream& pMessages) {
+    wxXmlNode found(wxXML_ELEMENT_NODE, GRAPH_LIST);
+    NSXml::TChildAppender slots(&found);
+    for (const wxXmlNode* slot = pList.GetChildren(); slot; slot = slot->GetNext()) {
+        try {
+            if (slot->GetType() == wxXML_ELEMENT_NODE)
+                TZVBaseRow::GetRowFromPath(slot, nullptr);
+            slots.Append(new wxXmlNode(*slot));
+        } catch (const TError& error) {
+            pMessages << "graph slots: " << UserMessage(error).utf8_string() << "\n";
+        }
+    }
+    GraphLoadXml(&found);
+}
+
 // Read once the formulas are bound, as the slots name rows by path; the rows of the previous
 // project freed theirs. Every project starts from the default palette; a slot path that does
 // not resolve is printed and the rest of the file still loads.
@@ -198,13 +215,8 @@ void LoadHostElements(const wxXmlNode* pMixer, std::ostream& pMessages) {
     for (const wxXmlNode* node = pMixer->GetNext(); node; node = node->GetNext()) {
         if (node->GetName() == COLOR_LIST)
             GraphLoadColoursXml(node);
-        if (node->GetName() != GRAPH_LIST)
-            continue;
-        try {
-            GraphLoadXml(node);
-        } catch (const TError& error) {
-            pMessages << "graph slots: " << UserMessage(error).utf8_string() << "\n";
-        }
+        if (node->GetName() == GRAPH_LIST)
+            LoadGraphSlots(*node, pMessages);
     }
 }
 

@@ -161,6 +161,14 @@ TEST(RenderCommand, ProjectsSaveAsTheyWereRead) {
     const TResult stale = Zvrender("--save @again.xml @project.xml");
     EXPECT_EQ(stale.aErr, "graph slots: mixer Gone is not a source of the root mixer\n");
     EXPECT_EQ(Read(theFolder + "again.xml"), Edited("</project>", graphs + "</project>"));
+    // A stale slot before good ones in the same list takes nothing with it.
+    std::string first = graphs;
+    first.insert(first.find("<graph idx=\"2\">"),
+                 "<graph idx=\"1\"><mixer path=\"Gone\"/></graph>\n  ");
+    Write("project.xml", Edited("</project>", first + "</project>"));
+    EXPECT_EQ(Zvrender("--save @again.xml @project.xml").aErr,
+              "graph slots: mixer Gone is not a source of the root mixer\n");
+    EXPECT_EQ(Read(theFolder + "again.xml"), Edited("</project>", graphs + "</project>"));
 
     // Saved while offline, the project loads without a question once the medium is back.
     Write("project.xml", Edited("../media/clip.mkv</media>", "../media/gone.mkv</media>"));
@@ -353,6 +361,11 @@ TEST(RenderCommand, ARenderSaysWhatWentWrongInTheUsersTerms) {
          "--png @said%d.png --mp4 @said.mp4", 1,
          "zvrender: the project's frame size 30000 x 30000 is too large for a picture: at most "
          "536870911 pixels\n"},
+        {"reference to no mixer", Edited(formula, "[mixer:Gone][param:1].value"), "-q --wav @said.wav --frames 0..0", 0,
+         "formula of [mixer:Video][source:frames][param:1 - Image]: mixer Gone is not a source of "
+         "the root mixer\n"},
+        // Formulas count whole frames a second: a slower rate counts as one, not none.
+        {"slow rate", Edited("rate=\"25000\"", "rate=\"400\""), "-q --png @said%d.png --frames 0..1", 0, ""},
         {"offline media", Edited("../media/clip.mkv</media>", "../media/gone.mkv</media>"),
          "--wav @said.wav --frames 0..2", 0,
          "medium \"../media/gone.mkv\" is offline: The file cannot be opened: No such file or "

@@ -223,6 +223,9 @@ bool TZVParamAttribute::CheckSemantic(const NSExpression::TContext&,
 bool TZVParamAttribute::Resolve(TZVFormula& pFormula) {
     aTime = GetFormulaContext().GetCurTimePlace();
     pFormula.MarkUses(ReadsValue(aSpec.Attr) ? attrVALUE : aSpec.Attr);
+    // Its snapshot freezes it as the other attributes are frozen.
+    if (aSpec.Attr == attrIS_DEFINED)
+        pFormula.MarkUses(attrIS_DEFINED);
     if (!aSpec.Path)
         return true;
     try {

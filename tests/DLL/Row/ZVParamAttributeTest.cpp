@@ -230,6 +230,10 @@ TEST_F(References, SnapshotsReadTheFrameTableAndFreezeAttributesPerFrame) {
     third.reset(again);
     EXPECT_EQ(third->ComputePointAt(25).GetDouble(), 25);
     host.aSlots.clear();
+    // "isDefined" reads the value, and is frozen as an attribute.
+    EXPECT_EQ(Install(Param(2), L"[m:Main][s:Clip][p:2].isDefined * 3"), L"");
+    std::unique_ptr<IFormula> defined(FormulaOf(Param(2)).CloneFormulaAt(26, nullptr, host, true));
+    EXPECT_EQ(defined->ComputePointAt(26).GetDouble(), 3);
 }
 
 TEST_F(References, TheReferenceAtTheCursorIsFound) {
