@@ -154,7 +154,8 @@ public:
     // After a drag that ended earlier than it began: the segment that begins where the first
     // piece the drag saved ends no longer continues a segment before it.
     void EndLeftResize();
-    // Cuts the segment holding pTime inside it in two on the same curve; false when none.
+    // Cuts the segment holding pTime inside it in two on the same curve, the right piece SMOOTH
+    // for numbers and colours (NONE for fonts and texts); false when none.
     virtual bool SplitAt(long pTime, TZVBaseRow::IUndoCompiler& pUndo);
     // Fills the stretches of the sequences that no segment covers; the argument is unused.
     virtual void ExtendEnd(long pEnd);

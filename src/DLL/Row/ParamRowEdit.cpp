@@ -206,9 +206,10 @@ bool TZVParamRow::SplitAt(long pTime, TZVBaseRow::IUndoCompiler& pUndo) {
     Save(*left);
     TABCFormula right(*left);
     right.TruncateLeft(pTime);
-    // Numbers and colours go on smoothly; fonts and texts cannot. A flat piece stays flat.
-    if (right.aCont != contFLAT && aTypeDef.aType <= 5)
-        right.aCont = contSMOOTH;
+    // Numbers and colours go on smoothly, also out of a flat piece; fonts and texts cannot. A
+    // piece without a value stays flat, as it is stored: a curve would be computed from it.
+    if (!right.aValue.IsUndefined())
+        right.aCont = aTypeDef.aType <= paramTypeCOLOR ? contSMOOTH : contNONE;
     aFormulaList.Modify(left).TruncateRight(pTime);
     aFormulaList.Insert(std::next(left), right);
     aFormulaList.Touch();

@@ -189,6 +189,63 @@ TEST_F(TParamKeyEditTest, AJoinUndoesASplit) {
     EXPECT_EQ(Xml(), before);
 }
 
+// The right piece of a split goes on smoothly for numbers and colours, out of a flat piece
+// too, and not at all for fonts and texts; a piece without a value stays flat, as it is
+// stored. Value and coefficients stay.
+TEST(ParamKeyEditSplit, TheRightPieceGoesOnSmoothlyWhereTheTypeCan) {
+    const wxString font = L"Bi12\tArial";
+    const struct {
+        int aType;
+        TABCFormula aSegment;
+        std::string aShape;
+    } cases[] = {
+        {paramTypeREAL, Segment(0, 2.0, 100, contFLAT, 0.0), "0-40 F 2>2|40-100 S 2>2"},
+        {paramTypeREAL, Segment(0, 2.0, 100, contNONE, 0.01), "0-40 N 2>2.4|40-100 S 2.4>3"},
+        {paramTypeINTEGER, Segment(0, 2.0, 100, contANGLE, 0.0), "0-40 A 2>2|40-100 S 2>2"},
+        {paramTypeCOLOR, Segment(0, 7.0, 100, contFLAT, 0.0), "0-40 F 7>7|40-100 S 7>7"},
+        {paramTypeFONT, TABCFormula(0, TVariant(font), 100),
+         "0-40 F " + font.ToStdString() + "|40-100 N " + font.ToStdString()},
+        {paramTypeTEXT, TABCFormula(0, TVariant(wxString(L"a")), 100), "0-40 F a|40-100 N a"},
+        {paramTypeREAL, TABCFormula(0, TVariant(), 100), "0-40 F undef|40-100 F undef"},
+    };
+    for (const auto& c : cases) {
+        TKeyedRow fresh;
+        TZVParamRow& row = *fresh.aRow;
+        row.PropagateAll(false);
+        row.aFormulaList.Clear();
+        row.aTypeDef = TTypeDef(c.aType);
+        row.insertFormula(c.aSegment, nullptr, false);
+        const wxString before = fresh.Xml();
+        EXPECT_TRUE(row.SplitAt(40, fresh.aUndo));
+        EXPECT_EQ(ShapeText(row), c.aShape);
+        fresh.ExpectCounted();
+        // In memory: a font text is no key value that a stored image reads back.
+        TABCFormulaList record;
+        record.swap(row.aUndoList);
+        row.ApplyUndo(record, false);
+        EXPECT_EQ(fresh.Xml(), before) << c.aShape;
+        fresh.ExpectCounted();
+    }
+}
+
+// After a split of a flat piece the new key is SMOOTH: a value set there moves both sides.
+TEST(ParamKeyEditSplit, AValueAtTheKeySplitOutOfAFlatPieceMovesBothSides) {
+    TKeyedRow fixture;
+    TZVParamRow& row = *fixture.aRow;
+    row.PropagateAll(false);
+    row.aFormulaList.Clear();
+    row.insertFormula(Segment(0, 2.0, 100, contFLAT, 0.0), nullptr, false);
+    EXPECT_TRUE(row.SplitAt(40, fixture.aUndo));
+    TakeUndoImage(row);
+    const wxString before = fixture.Xml();
+    row.EditKeyValue(40, false, TVariant(4.0), &fixture.aUndo);
+    EXPECT_EQ(ShapeText(row), "0-40 F 4>4|40-100 S 4>2");
+    EXPECT_EQ(row.aEditRange.aBegin, 0);
+    EXPECT_EQ(row.aEditRange.aEnd, 100);
+    UndoParamEdit(row);
+    EXPECT_EQ(fixture.Xml(), before);
+}
+
 // Without an image to take it, a replaced formula is freed: the next edit's image is its own.
 TEST_F(TParamKeyEditTest, KeyUndoWithoutAnImageFreesTheFormula) {
     TABCFormulaList keys;
