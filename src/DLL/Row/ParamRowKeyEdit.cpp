@@ -261,9 +261,10 @@ void TZVParamRow::addKeyInGap(long pTime, bool pLeftSide, bool pEase, EContinuit
     }
     if (!next)
         return;
-    // Between two segments the piece takes the next one's start value, or where that is
-    // undefined the previous one's end value: an undefined start would spoil the curves.
-    const bool fromPrev = prev && next->aValue.IsUndefined();
+    // The piece takes the next one's start value, undefined too: no curve is then computed
+    // toward it. Only a key set on its left side between two segments falls back to the
+    // previous one's end value there, since its curves are computed from that piece.
+    const bool fromPrev = pLeftSide && prev && next->aValue.IsUndefined();
     const iterator second =
         insertFlatFormula(after, pTime, fromPrev ? first->aValue : next->aValue,
                           pCont == contFLAT ? contFLAT : contNONE, pEase, pEase, next->aBegin);
