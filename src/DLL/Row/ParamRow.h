@@ -134,9 +134,10 @@ public:
     virtual bool BeginKeyShift(const TRangeList& pRanges);
     // Moves the keys of the host's selected ranges (at their shifted place) by pDistance
     // from where they were at BeginKeyShift: the previous step is undone first, so a step
-    // depends on its distance alone and 0 gives back the keys of the start. aUndoList then
-    // holds this step's record. pFlag asks for the plain path (see shiftRange). A row with
-    // an expression is left alone and reports nothing.
+    // depends on its distance alone and 0 gives back the keys of the start. A step that moves
+    // ends by filling every stretch of the sequences that no segment covers, and aUndoList
+    // then holds this step's record, the fill included. pFlag asks for the plain path (see
+    // shiftRange). A row with an expression is left alone and reports nothing.
     virtual void Shift(int pDistance, bool pFlag);
     // A drag of a sequence edge: the end edge (pEnd) or the start edge, from pStart. The
     // record must be empty.
@@ -171,10 +172,8 @@ public:
     iterator deleteKeyRange(const TRange& pRange, bool pRecord);
     // Removes the segment beginning at pSegment's begin, then fills the sequences again.
     void deleteFormula(const TABCFormula* pSegment);
+    // Fills every stretch of the sequences that no segment covers, recorded.
     void fillSequenceWithFormula();
-    // The same from the last segment that begins at or before pSpan up to the first that
-    // begins after it, for an edit that changed nothing outside pSpan.
-    void fillSequenceWithFormula(const TRange& pSpan);
     // Joins the two segments touching at pTime, the left one taking the right end key;
     // nothing when they do not touch there. No report.
     void deleteMovedKey(long pTime);
@@ -191,9 +190,9 @@ public:
     // mode, the keys between the source and the destination that the copies passed over
     // wait in pMovedKeys, in the order of the move; the next range drops those it will
     // cover and joins those beyond it (deleteKeyUpTo), Shift joins the rest at the end
-    // (deleteMovedKey). The first copy loses an ANGLE or SMOOTH start, and what the source
-    // leaves uncovered is refilled with the sequences at the end of the step. A lift with
-    // nothing to lift reports "!TempList.empty()" and moves nothing.
+    // (deleteMovedKey). The first copy loses an ANGLE or SMOOTH start; Shift refills every
+    // stretch of the sequences left uncovered at the end of the step. A lift with nothing to
+    // lift reports "!TempList.empty()" and moves nothing.
     void shiftRange(const TRange& pRange, long pDistance, bool pFlag, std::list<long>& pMovedKeys);
 
     // Primitives of the key moves. Each saves the segment first, marks every piece that

@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
-#include <limits>
 
 namespace {
 
@@ -309,37 +308,25 @@ void TZVParamRow::FillStretch(long pBegin, long pEnd, iterator pHint) {
 }
 
 void TZVParamRow::fillSequenceWithFormula() {
-    fillSequenceWithFormula(TRange(std::numeric_limits<long>::min(), OPEN_END));
-}
-
-void TZVParamRow::fillSequenceWithFormula(const TRange& pSpan) {
     // Segments beside an expression would be counted as keys and lost at the next save.
     if (aFormula || !aParent)
         return;
-    // The walk starts at the last segment that begins at or before the span.
-    iterator position = aFormulaList.upper_bound(pSpan.aBegin);
-    long from = std::numeric_limits<long>::min();
-    if (position != aFormulaList.begin())
-        from = (--position)->aBegin;
+    iterator position = aFormulaList.begin();
     for (const TRange& sequence : GetSequenceList()) {
-        if (sequence.aBegin > pSpan.aEnd)
-            break;
-        const long begin = std::max(sequence.aBegin, from);
-        while (position != aFormulaList.end() && position->aEnd <= begin)
+        while (position != aFormulaList.end() && position->aEnd <= sequence.aBegin)
             ++position;
-        if (position == aFormulaList.end()) {
-            FillStretch(begin, sequence.aEnd, position);
-            continue;
-        }
-        FillStretch(begin, std::min(position->aBegin, sequence.aEnd), position);
-        while (position->aEnd < sequence.aEnd && position->aBegin <= pSpan.aEnd) {
-            const long covered = position->aEnd;
-            ++position;
+        long covered = sequence.aBegin;
+        while (covered < sequence.aEnd) {
             if (position == aFormulaList.end()) {
                 FillStretch(covered, sequence.aEnd, position);
                 break;
             }
             FillStretch(covered, std::min(position->aBegin, sequence.aEnd), position);
+            // A segment that reaches the next sequence is walked again there.
+            if (position->aEnd >= sequence.aEnd)
+                break;
+            covered = position->aEnd;
+            ++position;
         }
     }
 }

@@ -159,18 +159,6 @@ void TZVParamRow::deleteKeyUpTo(std::list<long>& pKeys, TRange pRange, bool pRig
 
 namespace {
 
-// Where a step may leave a stretch uncovered: the ranges before and after the move. The walk
-// of the refill goes on up to the segment that begins after it, so a segment lifted whole
-// from inside is refilled to its end.
-TRange StepSpan(const TRangeList& pRanges, long pDistance) {
-    TRange span;
-    for (const TRange& range : pRanges) {
-        span.Extend(range);
-        span.Extend(TRange(range.aBegin - pDistance, range.aEnd - pDistance));
-    }
-    return span;
-}
-
 // A key of a key-mode source: a bound in [begin, end), never the open end.
 bool IsMovedKey(const TRange& pSource, long pTime) {
     return pSource.aBegin <= pTime && pTime < pSource.aEnd && pTime != TZVParamRow::OPEN_END;
@@ -186,7 +174,6 @@ void TZVParamRow::Shift(int pDistance, bool pFlag) {
     aUndoList.clear();
     if (pDistance != 0) {
         const TRangeList& ranges = ITimeSelection::theSingleton->GetRangeList();
-        const TRange span = StepSpan(ranges, pDistance);
         std::list<long> movedKeys;
         // The range at the front of the move goes first, so that none lands on keys that
         // another range has still to take away.
@@ -198,8 +185,7 @@ void TZVParamRow::Shift(int pDistance, bool pFlag) {
                 shiftRange(*range, pDistance, pFlag, movedKeys);
         for (long time : movedKeys)
             deleteMovedKey(time);
-        if (!span.IsEmpty())
-            fillSequenceWithFormula(span);
+        fillSequenceWithFormula();
     }
     IEditorListener::OnParamKeyEdit(this, aEditRange);
     notifyOther(false);

@@ -603,6 +603,51 @@ TEST(ParamKeyShift, DragsMoveTheSelectedKeysAndStepZeroGivesThemBack) {
     EXPECT_EQ(expression.aRecorder.aCalls, "");
 }
 
+// The refill covers what no segment covers in every sequence, touching sequences and a
+// segment reaching from one sequence into the next included, and nothing outside them.
+TEST_F(TParamKeyEditTest, TheRefillCoversEveryStretchOfEverySequence) {
+    aStream.aSequenceList = Ranges({{0, 100}, {100, 150}, {200, 300}, {350, 400}, {450, 460}});
+    aRow->PropagateAll(false);
+    aRow->aFormulaList.Clear();
+    aRow->insertFormula(Segment(50, 1.0, 120, contFLAT, 0.0), nullptr, false);
+    aRow->insertFormula(Segment(250, 2.0, 260, contFLAT, 0.0), nullptr, false);
+    aRow->insertFormula(Segment(400, 3.0, 455, contFLAT, 0.0), nullptr, false);
+    const wxString before = Xml();
+    aRow->ExtendEnd(0);
+    EXPECT_EQ(SegmentText(*aRow), "[0,50) [50,120) [120,150) [200,250) [250,260) [260,300) "
+                                  "[350,400) [400,455) [455,460) ");
+    ExpectCounted();
+    UndoParamEdit(*aRow);
+    EXPECT_EQ(Xml(), before);
+}
+
+// A step ends by filling every stretch of the sequence that no segment covers, not only
+// where the moved range was; the step back to 0 and the drag's image take the fill away.
+TEST_F(TParamKeyEditTest, AShiftStepFillsEveryUncoveredStretchOfTheSequence) {
+    aRow->PropagateAll(false);
+    aRow->aFormulaList.Clear();
+    aRow->insertFormula(Segment(0, 1.0, 100, contNONE, 0.01), nullptr, false);
+    aRow->insertFormula(Segment(200, 5.0, R::OPEN_END, contFLAT, 0.0), nullptr, false);
+    const wxString before = Xml();
+    EXPECT_TRUE(aRow->BeginKeyShift(Ranges({{200, R::OPEN_END}})));
+    TFakeTimeSelection selection({TRange(170, R::OPEN_END - 30)});
+    const std::string moved = "0-100 N 1>2|100-170 N 2>5|170-2147483647 F 5>5";
+    aRow->Shift(-30, false);
+    EXPECT_EQ(ShapeText(*aRow), moved);
+    ExpectCounted();
+    aRow->Shift(0, false);
+    EXPECT_EQ(Xml(), before);
+    aRow->Shift(-30, false);
+    EXPECT_EQ(ShapeText(*aRow), moved);
+    const wxString after = Xml();
+    UndoParamEdit(*aRow);
+    EXPECT_EQ(Xml(), before);
+    ExpectCounted();
+    UndoParamEdit(*aRow);
+    EXPECT_EQ(Xml(), after);
+    ExpectCounted();
+}
+
 // The length of pSequence that no segment covers.
 long Uncovered(const TZVParamRow& pRow, const TRange& pSequence) {
     long length = pSequence.aEnd - pSequence.aBegin;
