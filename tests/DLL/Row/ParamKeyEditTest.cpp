@@ -521,6 +521,10 @@ TEST_F(TParamKeyEditTest, MovedKeysJoinBeyondTheNextRangeAndAreDroppedInsideIt) 
         {{300, 200, 100}, TRange(50, 150), true, "", "0:1 100:2 300:1 "},
         {{0, 100, 200}, TRange(150, 250), false, "", "0:1 200:2 300:1 "},
         {{250, 100, 20}, TRange(40, 150), true, "20 ", "0:1 100:2 200:2 300:1 "},
+        // At the bounds: a key at the end (rightward) or the begin (leftward) joins, one next
+        // to the other bound is dropped, one at that bound is not inside and waits.
+        {{200, 101, 100}, TRange(100, 200), true, "100 ", "0:1 100:2 300:1 "},
+        {{100, 199, 200}, TRange(100, 200), false, "200 ", "0:1 200:2 300:1 "},
     };
     for (const auto& c : cases) {
         TKeyedRow fresh;
@@ -532,6 +536,50 @@ TEST_F(TParamKeyEditTest, MovedKeysJoinBeyondTheNextRangeAndAreDroppedInsideIt) 
         EXPECT_EQ(left, c.aLeft);
         EXPECT_EQ(KeyText(fresh.aStream.aKeyList), c.aStreamKeys);
         fresh.ExpectCounted();
+    }
+}
+
+// Keys a lifted key passes over disappear, also one right beside where the next range
+// lands (moving earlier, just before its begin; later, just after its end).
+TEST(ParamKeyShift, KeysPassedOverJoinRightBesideWhereTheNextRangeLands) {
+    // {segment bounds, the two selected keys before the drag, distance, segments after}
+    const struct {
+        std::vector<long> aBounds;
+        long aFirst, aSecond;
+        int aDistance;
+        std::string aSegments;
+    } cases[] = {
+        // 100 goes to 10 over the key 60, then 151 lands on 61.
+        {{0, 30, 60, 100, 140, 151, 200},
+         100,
+         151,
+         -90,
+         "[0,10) [10,50) [50,61) [61,110) [140,151) "},
+        // 100 goes to 190 over the key 140, then 48 lands on 138.
+        {{0, 40, 48, 49, 100, 110, 140, 200, 300},
+         48,
+         100,
+         90,
+         "[0,40) [40,48) [49,100) [110,138) [138,139) [139,190) [190,200) [200,300) "},
+    };
+    for (const auto& c : cases) {
+        TKeyedRow fresh;
+        TZVParamRow& row = *fresh.aRow;
+        fresh.aStream.aSequenceList.clear();
+        row.PropagateAll(false);
+        row.aFormulaList.Clear();
+        for (size_t i = 0; i + 1 < c.aBounds.size(); ++i)
+            row.insertFormula(Segment(c.aBounds[i], double(i), c.aBounds[i + 1], contNONE, 0.0),
+                              nullptr, false);
+        const long first = c.aFirst + c.aDistance;
+        const long second = c.aSecond + c.aDistance;
+        TFakeTimeSelection selection({TRange(first, first + 1), TRange(second, second + 1)}, true);
+        const wxString before = fresh.Xml();
+        row.Shift(c.aDistance, false);
+        EXPECT_EQ(SegmentText(row), c.aSegments);
+        fresh.ExpectCounted();
+        row.Shift(0, false);
+        EXPECT_EQ(fresh.Xml(), before);
     }
 }
 
