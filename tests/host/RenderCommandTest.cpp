@@ -21,7 +21,8 @@ namespace {
 
 // Projects are written beside the example media, as the bundled example lies.
 const std::string theFolder =
-    std::string(ZV_EXAMPLE_MEDIA).substr(0, std::string(ZV_EXAMPLE_MEDIA).rfind('/')) + "/host-tests/";
+    std::string(ZV_EXAMPLE_MEDIA).substr(0, std::string(ZV_EXAMPLE_MEDIA).rfind('/')) +
+    "/host-tests/";
 
 struct TResult {
     int aCode;
@@ -33,7 +34,9 @@ TResult Zvrender(const std::string& pLine) {
     std::istringstream words(pLine);
     std::vector<std::string> args;
     for (std::string word; words >> word;)
-        args.push_back(word == "@" ? theFolder : word.find('@') == 0 ? theFolder + word.substr(1) : word);
+        args.push_back(word == "@"           ? theFolder
+                       : word.find('@') == 0 ? theFolder + word.substr(1)
+                                             : word);
     std::ostringstream out, err;
     const int code = TZVRenderCommand(out, err, false).Run(args);
     return {code, out.str(), err.str()};
@@ -85,7 +88,7 @@ std::string Shell(const std::string& pCommand) {
 TEST(RenderCommand, TheExampleRendersItsGoldenPicturesAndSound) {
     Write("example.xml", Example());
     const TResult result = Zvrender("-q --png @frame%02d.png --wav @example.wav --mp4 @example.mp4 "
-                               "--save @saved.xml @example.xml");
+                                    "--save @saved.xml @example.xml");
     ASSERT_EQ(result.aCode, 0) << result.aErr;
     EXPECT_EQ(result.aErr, "");
     EXPECT_EQ(Read(theFolder + "saved.xml"), Example());
@@ -99,7 +102,8 @@ TEST(RenderCommand, TheExampleRendersItsGoldenPicturesAndSound) {
     for (long i = 0; i < 60; ++i) {
         const TBitmap& image = reader->GetImage(i);
         ASSERT_EQ(image.GetWidth(), 320);
-        pictures = Hash(image.GetRawData(), size_t(image.GetRowBytes()) * image.GetHeight(), pictures);
+        pictures =
+            Hash(image.GetRawData(), size_t(image.GetRowBytes()) * image.GetHeight(), pictures);
     }
     EXPECT_EQ(pictures, 810335294950463890ull);
 
@@ -109,9 +113,10 @@ TEST(RenderCommand, TheExampleRendersItsGoldenPicturesAndSound) {
     std::vector<int16_t> sound(60 * 882 * 2 + 10);
     ASSERT_EQ(samples->Read(sound.data(), 60 * 882 + 5), 60 * 882);
     EXPECT_EQ(Hash(sound.data(), 60 * 882 * 4), 9752549108669053134ull);
-    EXPECT_EQ(Shell("sox --i " + theFolder + "example.wav | grep -E 'Channels|Sample Rate|Duration'"),
-              "Channels       : 2\nSample Rate    : 22050\n"
-              "Duration       : 00:00:02.40 = 52920 samples ~ 180 CDDA sectors\n");
+    EXPECT_EQ(
+        Shell("sox --i " + theFolder + "example.wav | grep -E 'Channels|Sample Rate|Duration'"),
+        "Channels       : 2\nSample Rate    : 22050\n"
+        "Duration       : 00:00:02.40 = 52920 samples ~ 180 CDDA sectors\n");
 
     std::unique_ptr<TZVMedia> movie(TZVMedia::Open(theFolder + "example.mp4", &reason));
     ASSERT_TRUE(movie && movie->GetVideo() && movie->GetAudio()) << reason;
@@ -123,7 +128,8 @@ TEST(RenderCommand, ProjectsSaveAsTheyWereRead) {
     // it is back.
     const std::string offline = Edited("../media/clip.mkv</media>", "../media/gone.mkv</media>");
     const std::string graphs =
-        " <graph-list>\n  <graph idx=\"2\">\n   <mixer path=\"Video\"/>\n   <source path=\"frames\"/>\n"
+        " <graph-list>\n  <graph idx=\"2\">\n   <mixer path=\"Video\"/>\n   <source "
+        "path=\"frames\"/>\n"
         "   <param path=\"1\"/>\n  </graph>\n  <graph idx=\"7\">\n   <mixer path=\"Audio\"/>\n"
         "   <source path=\"clip\"/>\n   <param path=\"1\"/>\n  </graph>\n </graph-list>\n"
         " <color-list>\n  <color idx=\"4\" color=\"123456\"/>\n </color-list>\n";
@@ -139,11 +145,13 @@ TEST(RenderCommand, ProjectsSaveAsTheyWereRead) {
          "medium \"../media/gone.mkv\" is offline: The file cannot be opened: No such file or "
          "directory\n"},
         {"unresolved reference",
-         Edited("[source:clip][param:1 - Image].value / 10", "[source:none][param:1 - Image].value"),
+         Edited("[source:clip][param:1 - Image].value / 10",
+                "[source:none][param:1 - Image].value"),
          "formula of [mixer:Video][source:frames][param:1 - Image]: source none is not a source of "
          "Video\n"},
         {"circular reference",
-         Edited("[source:clip][param:1 - Image].value / 10", "[source:frames][param:1 - Image].value"),
+         Edited("[source:clip][param:1 - Image].value / 10",
+                "[source:frames][param:1 - Image].value"),
          "formula of [mixer:Video][source:frames][param:1 - Image]: Referring to value "
          "of parameter [mixer:Video][source:frames][param:1 - Image] in parameter "
          "[mixer:Video][source:frames][param:1 - Image] formula causes a circular reference\n"},
@@ -157,7 +165,8 @@ TEST(RenderCommand, ProjectsSaveAsTheyWereRead) {
     }
     // A slot path that no longer resolves is reported; the rest of the file loads.
     Write("project.xml", Edited("</project>", " <graph-list><graph idx=\"1\"><mixer path=\"Gone\"/>"
-                                              "</graph></graph-list>\n" + graphs + "</project>"));
+                                              "</graph></graph-list>\n" +
+                                                  graphs + "</project>"));
     const TResult stale = Zvrender("--save @again.xml @project.xml");
     EXPECT_EQ(stale.aErr, "graph slots: mixer Gone is not a source of the root mixer\n");
     EXPECT_EQ(Read(theFolder + "again.xml"), Edited("</project>", graphs + "</project>"));
@@ -183,12 +192,15 @@ TEST(RenderCommand, ProjectsSaveAsTheyWereRead) {
     // A generated project in one line: its saved form saves again the same.
     std::string generated = Example();
     for (int i = 0; i < 20; ++i)
-        generated.insert(generated.find("<source type=\"video-media\" name=\"clip\">"),
-                         "<source type=\"video-media\" name=\"s\"><seq-list><seg begin=\"" +
-                             std::to_string(i) + "\" end=\"40\"/></seq-list><param-list shown=\"0\">"
-                             "<param type=\"Standard\" name=\"Image\"><value>[source:clip]"
-                             "[param:1 - Image].value + " + std::to_string(i) + "</value></param>"
-                             "</param-list><fltr-list shown=\"0\"/><media>../media/none.mkv</media></source>");
+        generated.insert(
+            generated.find("<source type=\"video-media\" name=\"clip\">"),
+            "<source type=\"video-media\" name=\"s\"><seq-list><seg begin=\"" + std::to_string(i) +
+                "\" end=\"40\"/></seq-list><param-list shown=\"0\">"
+                "<param type=\"Standard\" name=\"Image\"><value>[source:clip]"
+                "[param:1 - Image].value + " +
+                std::to_string(i) +
+                "</value></param>"
+                "</param-list><fltr-list shown=\"0\"/><media>../media/none.mkv</media></source>");
     Write("project.xml", generated);
     ASSERT_EQ(Zvrender("--save @again.xml @project.xml").aCode, 0);
     const std::string saved = Read(theFolder + "again.xml");
@@ -248,6 +260,26 @@ TEST(RenderCommand, FormulasThatBindInPartAreReportedAndLetGoOfTheirRows) {
     }
 }
 
+// A filter stored without sequences takes its source's when it is loaded; a key stored across
+// them is cut to them, without any report, and saved so.
+TEST(RenderCommand, KeysOfARowWithoutSequencesAreCutToTheSequencesItTakes) {
+    const std::string sequences = "<seq-list>\n         <seg begin=\"0\" end=\"50\"/>\n        "
+                                  "</seq-list>\n        <param-list shown=\"0\">\n         "
+                                  "<param type=\"Standard\" name=\"Opacity\">";
+    const std::string key = "<key time=\"0\" to=\"50\" kind=\"1\" c=\"V~_\">GAq</key>";
+    std::string stored = Edited(
+        sequences, "<seq-list/>" + sequences.substr(sequences.find("\n        <param-list")));
+    stored.replace(stored.find(key), key.size(),
+                   "<key time=\"-10\" to=\"70\" kind=\"1\" c=\"V~_\">GAq</key>");
+    Write("project.xml", stored);
+    const TResult result = Zvrender("--save @again.xml @project.xml");
+    EXPECT_EQ(result.aCode, 0);
+    EXPECT_EQ(result.aErr, "");
+    // The value at 0 on the stored line.
+    EXPECT_EQ(Read(theFolder + "again.xml"),
+              Edited(key, "<key time=\"0\" to=\"50\" kind=\"1\" c=\"V~_\">GAl</key>"));
+}
+
 namespace {
 
 // The example without the text from pBegin to the first pEnd after it, both included.
@@ -271,56 +303,92 @@ std::string Nested(int pDepth) {
 } // namespace
 
 TEST(RenderCommand, DamagedProjectsFailWithTheirMessageAndWriteNothing) {
-    const std::string laughs =
-        "<?xml version=\"1.0\"?><!DOCTYPE p [<!ENTITY a \"aaaaaaaaaa\">"
-        "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
-        "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\"><!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">"
-        "<!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\"><!ENTITY g \"&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;\">"
-        "<!ENTITY h \"&g;&g;&g;&g;&g;&g;&g;&g;&g;&g;\"><!ENTITY i \"&h;&h;&h;&h;&h;&h;&h;&h;&h;&h;\">]>"
-        "<project>&i;</project>";
+    const std::string laughs = "<?xml version=\"1.0\"?><!DOCTYPE p [<!ENTITY a \"aaaaaaaaaa\">"
+                               "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c "
+                               "\"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
+                               "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\"><!ENTITY e "
+                               "\"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">"
+                               "<!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\"><!ENTITY g "
+                               "\"&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;\">"
+                               "<!ENTITY h \"&g;&g;&g;&g;&g;&g;&g;&g;&g;&g;\"><!ENTITY i "
+                               "\"&h;&h;&h;&h;&h;&h;&h;&h;&h;&h;\">]>"
+                               "<project>&i;</project>";
     const struct {
         const char* aCase;
         std::string aText;
         const char* aMessage;
     } cases[] = {
         {"empty", "", "XML parsing error: 'no element found' at line 1"},
-        {"truncated", Example().substr(0, Example().size() / 2), "XML parsing error: 'unclosed token' at line 69"},
-        {"other root element", Edited("<project>", "<projekt>").substr(0, 0) + "<projekt/>", "the root element is \"projekt\", not \"project\""},
-        {"root of another kind", Cut("<mixer type=\"\" name=\"\">", "\n</project>") + "<source type=\"\" name=\"\"/></project>", "element 2 of the project is not \"mixer\""},
-        {"root of another type", Edited("<mixer type=\"\" name=\"\">", "<mixer type=\"audio-mux\" name=\"\">"), "the root mixer has the type \"audio-mux\""},
-        {"unknown row type", Edited("type=\"video-mux\"", "type=\"video-max\""), "unknown mixer type \"video-max\""},
-        {"unknown filter type", Edited("type=\"Opacity\"", "type=\"Opaque\""), "unknown filter type \"Opaque\""},
+        {"truncated", Example().substr(0, Example().size() / 2),
+         "XML parsing error: 'unclosed token' at line 69"},
+        {"other root element", Edited("<project>", "<projekt>").substr(0, 0) + "<projekt/>",
+         "the root element is \"projekt\", not \"project\""},
+        {"root of another kind",
+         Cut("<mixer type=\"\" name=\"\">", "\n</project>") +
+             "<source type=\"\" name=\"\"/></project>",
+         "element 2 of the project is not \"mixer\""},
+        {"root of another type",
+         Edited("<mixer type=\"\" name=\"\">", "<mixer type=\"audio-mux\" name=\"\">"),
+         "the root mixer has the type \"audio-mux\""},
+        {"unknown row type", Edited("type=\"video-mux\"", "type=\"video-max\""),
+         "unknown mixer type \"video-max\""},
+        {"unknown filter type", Edited("type=\"Opacity\"", "type=\"Opaque\""),
+         "unknown filter type \"Opaque\""},
         {"no format", Cut(" <format", "</format>\n"), "element 1 of the project is not \"format\""},
-        {"no sequence list", Cut("  <seq-list>", "</seq-list>\n"), "Missing sequence list for the root mixer"},
-        {"no setup list", Cut("    <setup-list>", "</setup-list>\n"), "Missing setup list for Mixer video-mux Video"},
-        {"no parameter list", Cut("  <param-list shown=\"0\"/>\n", "\n"), "Missing parameter list for the root mixer"},
-        {"no filter list", Cut("  <fltr-list shown=\"0\"/>\n  <src-list", "\n"), "Filter list missing for the root mixer"},
-        {"no source list", Cut("    <src-list shown=\"0\">\n     <source type=\"audio-media\"", "</src-list>\n"), "Source list missing for Mixer audio-mux Audio"},
-        {"bad shown", Edited("<src-list shown=\"1\">", "<src-list shown=\"2\">"), "Invalid source show value for the root mixer"},
-        {"bad mask shown", Edited("<mask shown=\"0\">", "<mask shown=\"yes\">"), "Invalid mask show value for Filter Opacity Fade"},
-        {"bad number", Edited("duration=\"60\"", "duration=\"6x\""), "The format duration is missing"},
-        {"bad key", Edited("c=\"G?_\"", "c=\"!\""), "Invalid key list for Param. ColorComp Background colour - Red of video-mux Video"},
-        {"bad image width", Edited("w=\"160\"", "w=\"16O\""), "Invalid Integer value for w of Source video-media clip"},
-        {"time beyond 32 bits", Edited("<seg begin=\"0\" end=\"60\"/>", "<seg begin=\"0\" end=\"2147483648\"/>"), "Invalid sequence definition syntax for the root mixer"},
-        {"duplicate attribute", Edited("name=\"Video\"", "name=\"Video\" name=\"V\""), "XML parsing error: 'duplicate attribute' at line 18"},
-        {"comment for a list", Edited("  <param-list shown=\"0\"/>", "  <!-- param-list -->"), "Missing parameter list for the root mixer"},
+        {"no sequence list", Cut("  <seq-list>", "</seq-list>\n"),
+         "Missing sequence list for the root mixer"},
+        {"no setup list", Cut("    <setup-list>", "</setup-list>\n"),
+         "Missing setup list for Mixer video-mux Video"},
+        {"no parameter list", Cut("  <param-list shown=\"0\"/>\n", "\n"),
+         "Missing parameter list for the root mixer"},
+        {"no filter list", Cut("  <fltr-list shown=\"0\"/>\n  <src-list", "\n"),
+         "Filter list missing for the root mixer"},
+        {"no source list",
+         Cut("    <src-list shown=\"0\">\n     <source type=\"audio-media\"", "</src-list>\n"),
+         "Source list missing for Mixer audio-mux Audio"},
+        {"bad shown", Edited("<src-list shown=\"1\">", "<src-list shown=\"2\">"),
+         "Invalid source show value for the root mixer"},
+        {"bad mask shown", Edited("<mask shown=\"0\">", "<mask shown=\"yes\">"),
+         "Invalid mask show value for Filter Opacity Fade"},
+        {"bad number", Edited("duration=\"60\"", "duration=\"6x\""),
+         "The format duration is missing"},
+        {"bad key", Edited("c=\"G?_\"", "c=\"!\""),
+         "Invalid key list for Param. ColorComp Background colour - Red of video-mux Video"},
+        {"bad image width", Edited("w=\"160\"", "w=\"16O\""),
+         "Invalid Integer value for w of Source video-media clip"},
+        {"time beyond 32 bits",
+         Edited("<seg begin=\"0\" end=\"60\"/>", "<seg begin=\"0\" end=\"2147483648\"/>"),
+         "Invalid sequence definition syntax for the root mixer"},
+        {"duplicate attribute", Edited("name=\"Video\"", "name=\"Video\" name=\"V\""),
+         "XML parsing error: 'duplicate attribute' at line 18"},
+        {"comment for a list", Edited("  <param-list shown=\"0\"/>", "  <!-- param-list -->"),
+         "Missing parameter list for the root mixer"},
         {"deep nesting", Nested(200000), "elements nested deeper than 1000"},
         {"just too deep", Nested(1000), "elements nested deeper than 1000"},
         {"deep but allowed", Nested(999), "element 1 of the project is not \"format\""},
         {"billion laughs", laughs, "element 1 of the project is not \"format\""},
-        {"negative duration", Edited("duration=\"60\"", "duration=\"-5\""), "the format's duration \"-5\" is out of range: 0 to 2147483647 frames"},
-        {"duration beyond 32 bits", Edited("duration=\"60\"", "duration=\"99999999999\""), "the format's duration \"99999999999\" is out of range: 0 to 2147483647 frames"},
-        {"no video rate", Edited("rate=\"25000\"", "rate=\"0\""), "the format's video rate \"0\" is out of range: 1 to 2147483647 thousandths of a frame a second"},
-        {"negative audio rate", Edited("rate=\"22050\"", "rate=\" -22050\""), "the format's audio rate \" -22050\" is out of range: 1 to 2147483647 samples a second"},
-        {"no channel", Edited("channel=\"2\"", "channel=\"0\""), "the format's audio channel \"0\" is out of range: 1 to 65535 channels"},
-        {"negative width", Edited("width=\"320\"", "width=\"-320\""), "the format's video width \"-320\" is out of range: 0 to 2147483647 pixels"},
+        {"negative duration", Edited("duration=\"60\"", "duration=\"-5\""),
+         "the format's duration \"-5\" is out of range: 0 to 2147483647 frames"},
+        {"duration beyond 32 bits", Edited("duration=\"60\"", "duration=\"99999999999\""),
+         "the format's duration \"99999999999\" is out of range: 0 to 2147483647 frames"},
+        {"no video rate", Edited("rate=\"25000\"", "rate=\"0\""),
+         "the format's video rate \"0\" is out of range: 1 to 2147483647 thousandths of a frame a "
+         "second"},
+        {"negative audio rate", Edited("rate=\"22050\"", "rate=\" -22050\""),
+         "the format's audio rate \" -22050\" is out of range: 1 to 2147483647 samples a second"},
+        {"no channel", Edited("channel=\"2\"", "channel=\"0\""),
+         "the format's audio channel \"0\" is out of range: 1 to 65535 channels"},
+        {"negative width", Edited("width=\"320\"", "width=\"-320\""),
+         "the format's video width \"-320\" is out of range: 0 to 2147483647 pixels"},
     };
     for (const auto& c : cases) {
         Write("damaged.xml", c.aText);
         std::remove((theFolder + "damaged.wav").c_str());
         const TResult result = Zvrender("--wav @damaged.wav @damaged.xml");
         EXPECT_EQ(result.aCode, 1) << c.aCase;
-        EXPECT_EQ(result.aErr, std::string("zvrender: cannot load ") + theFolder + "damaged.xml: " + c.aMessage + "\n") << c.aCase;
+        EXPECT_EQ(result.aErr, std::string("zvrender: cannot load ") + theFolder +
+                                   "damaged.xml: " + c.aMessage + "\n")
+            << c.aCase;
         EXPECT_EQ(Read(theFolder + "damaged.wav"), "") << c.aCase;
     }
     Write("changed.xml", Edited("l=\"50\" w=\"160\"", "l=\"51\" w=\"160\""));
@@ -330,7 +398,8 @@ TEST(RenderCommand, DamagedProjectsFailWithTheirMessageAndWriteNothing) {
               "Media has changed: Characteristics of video have changed for " ZV_EXAMPLE_MEDIA
               "/clip.mkv; Expected image count: 51,  found: 50; Expected image width: 160,  "
               "found: 160; Expected image height: 120,  found: 120 (refused)\nzvrender: cannot "
-              "load " + theFolder + "changed.xml: load cancelled\n");
+              "load " +
+                  theFolder + "changed.xml: load cancelled\n");
 }
 
 // What the user reads of a render: a formula that does not parse with its place, references
@@ -345,7 +414,8 @@ TEST(RenderCommand, ARenderSaysWhatWentWrongInTheUsersTerms) {
         int aCode;
         std::string aErr;
     } cases[] = {
-        {"formula that does not parse", Edited(formula, "1 +"), "-q --png @said%d.png --frames 0..2", 0,
+        {"formula that does not parse", Edited(formula, "1 +"),
+         "-q --png @said%d.png --frames 0..2", 0,
          "formula of [mixer:Video][source:frames][param:1 - Image] at character 4: Missing operand "
          "in binary operator\n"},
         {"circular formula", Edited(formula, "[mixer:Video][source:frames][param:1 - Image].value"),
@@ -353,7 +423,8 @@ TEST(RenderCommand, ARenderSaysWhatWentWrongInTheUsersTerms) {
          "formula of [mixer:Video][source:frames][param:1 - Image]: Referring to value of "
          "parameter [mixer:Video][source:frames][param:1 - Image] in parameter "
          "[mixer:Video][source:frames][param:1 - Image] formula causes a circular reference\n"},
-        {"renamed source", Edited("name=\"clip\">", "name=\"clip2\">"), "-q --wav @said.wav --frames 0..2", 0,
+        {"renamed source", Edited("name=\"clip\">", "name=\"clip2\">"),
+         "-q --wav @said.wav --frames 0..2", 0,
          "formula of [mixer:Video][source:frames][param:1 - Image]: source clip is not a source of "
          "Video\nformula of [mixer:Audio][source:clip][param:1 - Seconds]: source clip is not a "
          "source of Video\n"},
@@ -391,12 +462,18 @@ TEST(RenderCommand, BadUsageIsRefusedBeforeAnythingIsWritten) {
         int aCode;
         std::string aErr;
     } cases[] = {
-        {"--png @u%d.png --png @v%d.png @usage.xml", 2, "zvrender: option --png given twice" + usage},
-        {"--wav @u.wav --mp4 @u.wav @usage.xml", 2, "zvrender: two outputs on one path: " + theFolder + "u.wav" + usage},
-        {"--wav @none/u.wav @usage.xml", 2, "zvrender: no folder " + theFolder + "none for " + theFolder + "none/u.wav" + usage},
-        {"--frames 10..60 --wav @u.wav @usage.xml", 2, "zvrender: bad --frames 10..60: the project has 60 frames" + usage},
-        {"--wav @u.wav @missing.xml", 1, "zvrender: cannot load " + theFolder + "missing.xml: no such file\n"},
-        {"--wav @u.wav @", 1, "zvrender: cannot load " + theFolder + ": it is a folder, not a project file\n"},
+        {"--png @u%d.png --png @v%d.png @usage.xml", 2,
+         "zvrender: option --png given twice" + usage},
+        {"--wav @u.wav --mp4 @u.wav @usage.xml", 2,
+         "zvrender: two outputs on one path: " + theFolder + "u.wav" + usage},
+        {"--wav @none/u.wav @usage.xml", 2,
+         "zvrender: no folder " + theFolder + "none for " + theFolder + "none/u.wav" + usage},
+        {"--frames 10..60 --wav @u.wav @usage.xml", 2,
+         "zvrender: bad --frames 10..60: the project has 60 frames" + usage},
+        {"--wav @u.wav @missing.xml", 1,
+         "zvrender: cannot load " + theFolder + "missing.xml: no such file\n"},
+        {"--wav @u.wav @", 1,
+         "zvrender: cannot load " + theFolder + ": it is a folder, not a project file\n"},
         {"--save / @usage.xml", 2, "zvrender: bad --save /: it is a folder" + usage},
     };
     for (const auto& c : cases) {

@@ -180,10 +180,8 @@ void TZVParamRow::deleteFormula(bool pKeep) {
 }
 
 void TZVParamRow::InitDefaultFormulaList() {
-    if (aFormula || !aParent)
-        return;
-    for (const TRange& sequence : aParent->GetSequenceList())
-        fillOneFormulaGap(sequence, aFormulaList.end(), false);
+    cutToSequences();
+    fillUncovered(false);
 }
 
 void TZVParamRow::ResetFormulaList() {

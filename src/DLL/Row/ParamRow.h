@@ -67,8 +67,9 @@ public:
     virtual void CreateAllChildren(const wxXmlNode* pElement);
     // Sets the type's minimum and maximum (a text bound is kept) and turns the range check on.
     virtual void SetRange(double pMin, double pMax);
-    // Fills each of the stream's sequences with the default segments; a formula row is left
-    // alone.
+    // Fills each of the stream's sequences with the default segments where no segment covers
+    // it, not recorded. Segments read before the stream took its parent's sequences are cut
+    // to them first (a last one keeps an open end). A formula row is left alone.
     virtual void InitDefaultFormulaList();
     void SetDefSlope(double pSlope) { aTypeDef.aSlope = pSlope; }
     // Renames the row to the translation of pName and reports the new name.
@@ -369,7 +370,12 @@ private:
     void extendStart(long pTarget);
     void extendEnd(long pTarget);
     // Fills [pBegin, pEnd) when not empty, next to pHint.
-    void FillStretch(long pBegin, long pEnd, iterator pHint);
+    void FillStretch(long pBegin, long pEnd, iterator pHint, bool pRecord);
+    // The walk of fillSequenceWithFormula, recorded or not.
+    void fillUncovered(bool pRecord);
+    // Removes, unrecorded, what the segments hold outside the sequences, but the open end of
+    // a last segment that begins inside them.
+    void cutToSequences();
     // The segment at pPos becomes pPieces (time order, apart; empty ones skipped): a piece
     // that keeps its begin takes its place, the others are inserted with a mark.
     void replaceByPieces(iterator pPos, std::initializer_list<TABCFormula> pPieces);

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <limits>
 
 namespace {
 
@@ -302,12 +303,16 @@ void TZVParamRow::DeleteSeqKey(const TRangeList& pRanges, TZVBaseRow::IUndoCompi
     notifyListenersParamChanged();
 }
 
-void TZVParamRow::FillStretch(long pBegin, long pEnd, iterator pHint) {
+void TZVParamRow::FillStretch(long pBegin, long pEnd, iterator pHint, bool pRecord) {
     if (pBegin < pEnd)
-        fillOneFormulaGap(TRange(pBegin, pEnd), pHint, true);
+        fillOneFormulaGap(TRange(pBegin, pEnd), pHint, pRecord);
 }
 
 void TZVParamRow::fillSequenceWithFormula() {
+    fillUncovered(true);
+}
+
+void TZVParamRow::fillUncovered(bool pRecord) {
     // Segments beside an expression would be counted as keys and lost at the next save.
     if (aFormula || !aParent)
         return;
@@ -318,10 +323,10 @@ void TZVParamRow::fillSequenceWithFormula() {
         long covered = sequence.aBegin;
         while (covered < sequence.aEnd) {
             if (position == aFormulaList.end()) {
-                FillStretch(covered, sequence.aEnd, position);
+                FillStretch(covered, sequence.aEnd, position, pRecord);
                 break;
             }
-            FillStretch(covered, std::min(position->aBegin, sequence.aEnd), position);
+            FillStretch(covered, std::min(position->aBegin, sequence.aEnd), position, pRecord);
             // A segment that reaches the next sequence is walked again there.
             if (position->aEnd >= sequence.aEnd)
                 break;
@@ -329,6 +334,31 @@ void TZVParamRow::fillSequenceWithFormula() {
             ++position;
         }
     }
+}
+
+void TZVParamRow::cutToSequences() {
+    const TRangeList& sequences = GetSequenceList();
+    if (aFormula || !aParent || sequences.empty())
+        return;
+    // Like the keys past a sequence edge that a resize moves in: cut at the edge, the part
+    // outside removed.
+    const auto cutAway = [this](const TRange& pOutside) {
+        iterator position = aFormulaList.upper_bound(pOutside.aBegin);
+        if (position != aFormulaList.begin() && std::prev(position)->aEnd > pOutside.aBegin)
+            --position;
+        // Rows that hold nothing there are left exactly as they were read.
+        if (position != aFormulaList.end() && position->aBegin < pOutside.aEnd)
+            deleteKeyRange(pOutside, false);
+    };
+    long outside = std::numeric_limits<long>::min();
+    for (const TRange& sequence : sequences) {
+        cutAway(TRange(outside, sequence.aBegin));
+        outside = sequence.aEnd;
+    }
+    const bool openEnd = !aFormulaList.empty() && aFormulaList.rbegin()->aEnd == OPEN_END &&
+                         aFormulaList.rbegin()->aBegin < outside;
+    if (!openEnd)
+        cutAway(TRange(outside, OPEN_END));
 }
 
 void TZVParamRow::ExtendEnd(long) {

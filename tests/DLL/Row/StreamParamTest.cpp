@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 #include <tuple>
+#include <vector>
 
 namespace {
 
@@ -77,12 +78,9 @@ TEST(StreamParam, ParametersAndSetupsComeFromTheControlTable) {
 TEST(StreamParam, EntriesOutOfOrderOrOfUnknownTypesAreReportedAndSkipped) {
     const TTypeDef real(paramTypeREAL);
     TFakeStreamRow row(rowKindSOURCE);
-    row.aControls = {Entry(0, 0, real, L"A"),
-                     Entry(0, 5, real, L"B"),
-                     Entry(0, 1, real, L"C"),
-                     Entry(2, 3, real, L"S"),
-                     Entry(0, 2, TTypeDef(8), L"Odd"),
-                     Entry(0, 2, real, L"D"),
+    row.aControls = {Entry(0, 0, real, L"A"),          Entry(0, 5, real, L"B"),
+                     Entry(0, 1, real, L"C"),          Entry(2, 3, real, L"S"),
+                     Entry(0, 2, TTypeDef(8), L"Odd"), Entry(0, 2, real, L"D"),
                      Entry(0, 3, real, L"E")};
     row.aParamCount = 3;
     row.aSetupCount = 1;
@@ -133,4 +131,53 @@ TEST(StreamParam, SequencesAreInheritedOnlyByRowsWithoutTheirOwn) {
                   RangeText(bare.aSequenceList),
               "(0,100)(10,2147483647)(0,30)");
     EXPECT_ASSERTS(bare.SetInitSequence(30), L"aSequenceList.empty()");
+}
+
+namespace {
+
+std::string Segments(const TZVParamRow& pRow) {
+    std::string text;
+    for (const TABCFormula& segment : pRow.aFormulaList)
+        text += "[" + std::to_string(segment.aBegin) + "," + std::to_string(segment.aEnd) + ") ";
+    return text;
+}
+
+} // namespace
+
+// A row read without sequences takes its parent's when it is linked: its parameters' keys are
+// cut to them as a resize cuts keys at a sequence edge (a last segment keeps an open end),
+// and what no key covers is filled, without any report.
+TEST(StreamParam, StoredKeysFollowTheSequencesTakenFromTheParent) {
+    const long open = TZVParamRow::OPEN_END;
+    // {stored segments, segments once linked}
+    const struct {
+        std::vector<TRange> aStored;
+        std::string aLinked;
+    } cases[] = {
+        {{}, "[0,50) [60,100) "},
+        {{{10, 20}}, "[0,10) [10,20) [20,50) [60,100) "},
+        {{{-10, 70}}, "[0,50) [60,70) [70,100) "},
+        {{{40, open}}, "[0,40) [40,50) [60,2147483647) "},
+        {{{-30, -20}, {55, 58}, {120, 130}, {140, open}}, "[0,50) [60,100) "},
+        {{{-5, 0}, {0, 50}, {90, 100}, {100, 120}}, "[0,50) [60,90) [90,100) "},
+    };
+    for (const auto& c : cases) {
+        TFakeProject project;
+        TFakeStreamRow root(rowKindMIXER);
+        root.MakeRoot();
+        root.aSequenceList.Add(0, 50, root.aSequenceList.end());
+        root.aSequenceList.Add(60, 100, root.aSequenceList.end());
+        TFakeStreamRow row(rowKindSOURCE);
+        TFakeParamRow* param = row.AddParam(true);
+        for (const TRange& stored : c.aStored)
+            param->insertFormula(TABCFormula(stored.aBegin, TVariant(1.0), stored.aEnd), nullptr,
+                                 false);
+        row.SetStreamParent(&root, false);
+        EXPECT_EQ(Segments(*param), c.aLinked);
+        EXPECT_TRUE(param->aUndoList.empty());
+        TFakeStreamRow recount;
+        recount.AddParam(true)->aFormulaList = param->aFormulaList;
+        recount.aParamTab[0]->PropagateAll(true);
+        EXPECT_EQ(KeyText(row.aKeyList), KeyText(recount.aKeyList)) << c.aLinked;
+    }
 }
