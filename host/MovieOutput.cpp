@@ -2,6 +2,7 @@
 
 #include "DLL/Edt/MediaFormat.h"
 #include "PartFile.h"
+#include "REDarodo/Bitmap.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -173,11 +174,17 @@ int TZVMovieOutput::TState::Encode(TTrack& pTrack, AVFrame* pFrame) {
 }
 
 int TZVMovieOutput::TState::AddPicture(const TBitmap* pPicture) {
-    IZVOutput::CopyPicture(pPicture, aWidth, aHeight, false, aPixels.data(), 4L * aWidth);
+    // A picture of the frame's size is read as it is: its premultiplied colours are those
+    // over black, and the converter leaves the fourth byte alone.
+    const bool whole = pPicture && pPicture->GetRawData() && pPicture->GetWidth() == aWidth &&
+                       pPicture->GetHeight() == aHeight;
+    if (!whole)
+        IZVOutput::CopyPicture(pPicture, aWidth, aHeight, false, aPixels.data(), 4L * aWidth);
     const int writable = av_frame_make_writable(aImage);
     if (writable < 0)
         return writable;
-    const uint8_t* source[] = {aPixels.data()};
+    const uint8_t* source[] = {whole ? static_cast<const uint8_t*>(pPicture->GetRawData())
+                                     : aPixels.data()};
     const int stride[] = {4 * aWidth};
     sws_scale(aScale, source, stride, 0, aHeight, aImage->data, aImage->linesize);
     aImage->pts = aPicture.aNext++;

@@ -44,8 +44,23 @@ bool TZVQueuedOutput::Begin(const TMediaFormat& pFormat, std::string& pError) {
 
 bool TZVQueuedOutput::AddFrame(long pFrame, const TBitmap* pPicture, const int16_t* pSound,
                                int pCount, std::string& pError) {
-    std::unique_ptr<TFrame> frame = std::make_unique<TFrame>();
+    std::unique_ptr<TFrame> frame;
+    {
+        std::unique_lock<std::mutex> lock(aMutex);
+        aChanged.wait(lock, [this] { return aQueue.size() < aDepth || !aError.empty(); });
+        if (!aError.empty()) {
+            pError = aError;
+            return false;
+        }
+        if (!aSpare.empty()) {
+            frame = std::move(aSpare.back());
+            aSpare.pop_back();
+        }
+    }
+    if (!frame)
+        frame = std::make_unique<TFrame>();
     frame->aFrame = pFrame;
+    frame->aPicture = TBitmap();
     if (pPicture && pPicture->GetRawData()) {
         const size_t bytes = size_t(pPicture->GetRowBytes()) * size_t(pPicture->GetHeight());
         frame->aPixels.resize(bytes);
@@ -55,14 +70,10 @@ bool TZVQueuedOutput::AddFrame(long pFrame, const TBitmap* pPicture, const int16
     }
     frame->aCount = pCount;
     frame->aHasSound = pSound != nullptr;
+    frame->aSound.clear();
     if (pSound && pCount > 0)
         frame->aSound.assign(pSound, pSound + size_t(pCount) * size_t(aChannels));
-    std::unique_lock<std::mutex> lock(aMutex);
-    aChanged.wait(lock, [this] { return aQueue.size() < aDepth || !aError.empty(); });
-    if (!aError.empty()) {
-        pError = aError;
-        return false;
-    }
+    std::lock_guard<std::mutex> lock(aMutex);
     aQueue.push_back(std::move(frame));
     aChanged.notify_all();
     return true;
@@ -98,6 +109,7 @@ void TZVQueuedOutput::Work() {
         --aBusy;
         if (!written && aError.empty())
             aError = error;
+        aSpare.push_back(std::move(frame));
         aChanged.notify_all();
     }
 }

@@ -47,6 +47,9 @@ private:
     std::mutex aMutex;
     std::condition_variable aChanged;
     std::deque<std::unique_ptr<TFrame>> aQueue;
+    // Frames written, kept for the next ones: a new frame's memory would be cleared by the
+    // system at every frame.
+    std::vector<std::unique_ptr<TFrame>> aSpare;
     int aBusy = 0;
     bool aStopping = false;
     std::string aError;

@@ -23,23 +23,29 @@
 
 namespace {
 
-// Prints "frame n/total" once a second after the first second.
+// Prints "frame n/total, f frames/s, s s left" once a second after the first second.
 class TProgress {
 public:
     TProgress(std::ostream& pErr, bool pTerminal, bool pQuiet)
         : aErr(pErr), aTerminal(pTerminal), aQuiet(pQuiet),
-          aNext(std::chrono::steady_clock::now() + std::chrono::seconds(1)) {}
+          aStart(std::chrono::steady_clock::now()), aNext(aStart + std::chrono::seconds(1)) {}
     ~TProgress() {
         if (aShown && aTerminal)
             aErr << "\n";
     }
 
     void Frame(long pDone, long pTotal) {
-        if (aQuiet || std::chrono::steady_clock::now() < aNext)
+        const auto now = std::chrono::steady_clock::now();
+        if (aQuiet || now < aNext)
             return;
         aNext += std::chrono::seconds(1);
-        aErr << (aTerminal ? "\r" : "") << "frame " << pDone << "/" << pTotal
-             << (aTerminal ? "" : "\n") << std::flush;
+        const double seconds = std::chrono::duration<double>(now - aStart).count();
+        const double speed = double(pDone) / seconds;
+        char text[120];
+        std::snprintf(text, sizeof text, "frame %ld/%ld, %.1f frames/s, %.0f s left", pDone, pTotal,
+                      speed, double(pTotal - pDone) / speed);
+        // A shorter line on a terminal overwrites the end of a longer one: the blanks clear it.
+        aErr << (aTerminal ? "\r" : "") << text << (aTerminal ? "   " : "\n") << std::flush;
         aShown = true;
     }
 
@@ -47,6 +53,7 @@ private:
     std::ostream& aErr;
     const bool aTerminal;
     const bool aQuiet;
+    const std::chrono::steady_clock::time_point aStart;
     std::chrono::steady_clock::time_point aNext;
     bool aShown = false;
 };

@@ -1,0 +1,193 @@
+// zvrender beside FFmpeg's own program, each run as users run them, in one run: a 60 s
+// 1080p H.264 clip with its sound into MP4 (the same x264 preset, all threads), into PNG
+// pictures and into WAV sound; 16 video layers behind an opaque full-frame front layer beside
+// 1 layer for 10 s into MP4; and the peak memory of the MP4 jobs. The clip is made by FFmpeg's
+// program on the first run and kept beside the benchmark. Times are wall-clock seconds
+// (manual time); peak_MB is the process's largest resident size.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+const std::string theFolder = ZV_BENCH_OUTPUT "/render-job/";
+const std::string theClip = theFolder + "clip60.mp4";
+
+bool Exists(const std::string& pPath) {
+    return access(pPath.c_str(), F_OK) == 0;
+}
+
+// The number image of a double, as the project file stores it.
+std::string NumberImage(double pValue) {
+    uint64_t bits;
+    std::memcpy(&bits, &pValue, sizeof bits);
+    const uint64_t odd = bits & 1;
+    bits += odd;
+    int digits[11] = {int(bits >> 59)};
+    for (int i = 0; i < 9; ++i)
+        digits[i + 1] = int((bits >> (53 - 6 * i)) & 63);
+    digits[10] = int(bits & 31);
+    int count = 11;
+    while (count > 0 && digits[count - 1] == 0)
+        --count;
+    if (odd)
+        digits[0] += 32;
+    std::string image;
+    for (int i = 0; i < count; ++i)
+        image += char(63 + digits[i]);
+    return image;
+}
+
+// A project of pFrames frames at 1920 x 1080 and 25 frames a second: pLayers copies of the
+// clip's picture, the first in front, and its sound.
+std::string Project(int pLayers, int pFrames) {
+    const std::string end = std::to_string(pFrames);
+    const std::string seq = "<seq-list><seg begin=\"0\" end=\"" + end + "\"/></seq-list>";
+    std::string layers;
+    for (int i = 0; i < pLayers; ++i)
+        layers += "<source type=\"video-media\" name=\"v" + std::to_string(i) + "\">" + seq +
+                  "<param-list shown=\"0\"><param type=\"Standard\" name=\"Image\"><value>image"
+                  "</value></param></param-list><fltr-list shown=\"0\"/><media l=\"1500\" "
+                  "w=\"1920\" h=\"1080\">clip60.mp4</media></source>";
+    return "<project><format duration=\"" + end +
+           "\"><video width=\"1920\" height=\"1080\" rate=\"25000\"><codec fourcc=\"0\" "
+           "quality=\"-1\"/></video><audio rate=\"48000\" channel=\"2\" bits=\"16\" tag=\"1\">"
+           "<codec id=\"0\" format=\"0\"/></audio></format><mixer type=\"\" name=\"\">" +
+           seq +
+           "<param-list shown=\"0\"/><fltr-list shown=\"0\"/><src-list shown=\"1\">"
+           "<mixer type=\"video-mux\" name=\"Video\">" +
+           seq +
+           "<setup-list><setup/></setup-list><param-list shown=\"0\"><param type=\"Color\" "
+           "name=\"Background colour\"><value/></param><param type=\"ColorComp\" name=\"Red\" "
+           "disabled=\"\"><value/></param><param type=\"ColorComp\" name=\"Green\" "
+           "disabled=\"\"><value/></param><param type=\"ColorComp\" name=\"Blue\" "
+           "disabled=\"\"><value/></param></param-list><fltr-list shown=\"0\"/><src-list "
+           "shown=\"0\">" +
+           layers +
+           "</src-list></mixer><mixer type=\"audio-mux\" "
+           "name=\"Audio\">" +
+           seq +
+           "<param-list shown=\"0\"><param type=\"Standard\" "
+           "name=\"Master Amplif (db)\"><value><key time=\"0\" to=\"" +
+           end +
+           "\" kind=\"1\"/></value></param></param-list><fltr-list shown=\"0\"/><src-list "
+           "shown=\"0\"><source type=\"audio-media\" name=\"clip\">" +
+           seq +
+           "<param-list shown=\"0\"><param type=\"Standard\" name=\"Seconds\"><value>time / "
+           "1000</value></param></param-list><fltr-list shown=\"0\"/><media l=\"" +
+           NumberImage(60.0) +
+           "\">clip60.mp4</media></source></src-list></mixer></src-list>"
+           "</mixer></project>";
+}
+
+// Makes the clip and the projects once; false when FFmpeg's program is missing.
+bool Prepare() {
+    static const bool theReady = [] {
+        mkdir(theFolder.c_str(), 0777);
+        if (!Exists(theClip) &&
+            std::system(("ffmpeg -hide_banner -loglevel error -y -f lavfi -i "
+                         "testsrc2=size=1920x1080:rate=25:duration=60 -f lavfi -i "
+                         "sine=frequency=440:sample_rate=48000:duration=60 -c:v libx264 "
+                         "-preset veryfast -pix_fmt yuv420p -g 50 -c:a aac -b:a 128k -ac 2 " +
+                         theClip)
+                            .c_str()) != 0)
+            return false;
+        for (const auto& [name, text] : {std::make_pair("p1.xml", Project(1, 1500)),
+                                         std::make_pair("p1-10s.xml", Project(1, 250)),
+                                         std::make_pair("p16-10s.xml", Project(16, 250))})
+            std::ofstream(theFolder + name) << text;
+        return true;
+    }();
+    return theReady;
+}
+
+// Runs pCommand in the benchmark's folder; its wall time in seconds and peak resident size.
+struct TRun {
+    double aSeconds = 0.0;
+    double aPeakMegabytes = 0.0;
+    int aStatus = -1;
+};
+
+TRun Run(const std::string& pCommand) {
+    std::system(("rm -rf " + theFolder + "out && mkdir " + theFolder + "out").c_str());
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t child = fork();
+    if (child == 0) {
+        if (chdir(theFolder.c_str()) != 0)
+            _exit(127);
+        execl("/bin/sh", "sh", "-c", pCommand.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
+    TRun run;
+    run.aSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    run.aPeakMegabytes = double(usage.ru_maxrss) / 1024.0;
+    run.aStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+void Job(benchmark::State& pState, const std::string& pCommand) {
+    if (!Prepare()) {
+        pState.SkipWithError("FFmpeg's program is missing (scripts/deps bench installs it)");
+        return;
+    }
+    for (auto _ : pState) {
+        const TRun run = Run("exec " + pCommand);
+        if (run.aStatus != 0) {
+            pState.SkipWithError(("failed: " + pCommand).c_str());
+            return;
+        }
+        pState.SetIterationTime(run.aSeconds);
+        pState.counters["peak_MB"] = run.aPeakMegabytes;
+    }
+}
+
+const std::string theZvrender = ZV_ZVRENDER " -q --on-media-change accept ";
+const std::string theFFmpeg = "ffmpeg -hide_banner -loglevel error -y -threads 0 -i clip60.mp4 ";
+
+void Mp4Zvrender(benchmark::State& pState) {
+    Job(pState, theZvrender + "--mp4 out/v.mp4 p1.xml");
+}
+void Mp4FFmpeg(benchmark::State& pState) {
+    Job(pState, theFFmpeg + "-c:v libx264 -preset veryfast -c:a aac -b:a 128k out/v.mp4");
+}
+void PngZvrender(benchmark::State& pState) {
+    Job(pState, theZvrender + "--png out/f%04d.png p1.xml");
+}
+void PngFFmpeg(benchmark::State& pState) {
+    Job(pState, theFFmpeg + "-an out/f%04d.png");
+}
+void WavZvrender(benchmark::State& pState) {
+    Job(pState, theZvrender + "--wav out/s.wav p1.xml");
+}
+void WavFFmpeg(benchmark::State& pState) {
+    Job(pState, theFFmpeg + "-vn -c:a pcm_s16le out/s.wav");
+}
+void Layers16Zvrender(benchmark::State& pState) {
+    Job(pState, theZvrender + "--mp4 out/v.mp4 p16-10s.xml");
+}
+void Layers1Zvrender(benchmark::State& pState) {
+    Job(pState, theZvrender + "--mp4 out/v.mp4 p1-10s.xml");
+}
+
+} // namespace
+
+BENCHMARK(Mp4Zvrender)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(Mp4FFmpeg)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(PngZvrender)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(PngFFmpeg)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(WavZvrender)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(WavFFmpeg)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(Layers16Zvrender)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(Layers1Zvrender)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
