@@ -117,15 +117,21 @@ void PrintFormulaErrors(TZVStreamRow& pRoot, std::ostream& pMessages) {
     std::list<TZVParamRow*> params;
     pRoot.ListParam(params);
     for (const TZVParamRow* param : params) {
-        const TZVFormula* formula = dynamic_cast<const TZVFormula*>(param->aFormula);
+        TZVFormula* formula = dynamic_cast<TZVFormula*>(param->aFormula);
         if (!formula)
             continue;
+        const std::string row = "formula of " + TZVFormula::GetRowName(param).utf8_string();
         for (const NSExpression::TParseError& error : formula->GetErrors()) {
-            pMessages << "formula of " << TZVFormula::GetRowName(param).utf8_string();
+            pMessages << row;
             if (error.aPosition >= 0)
                 pMessages << " at character " << error.aPosition;
             pMessages << ": " << UserMessage(error.aMessage).utf8_string() << "\n";
         }
+        // A call of an unknown function fails to bind without a message of its own; binding
+        // a bound formula again changes nothing.
+        if (formula->GetErrors().empty() && !formula->Resolve())
+            pMessages << row << ": it calls a function that does not exist (there are round, "
+                             "floor, sin, cos, tan, log and exp)\n";
     }
 }
 

@@ -435,6 +435,9 @@ TEST(RenderCommand, ARenderSaysWhatWentWrongInTheUsersTerms) {
         {"reference to no mixer", Edited(formula, "[mixer:Gone][param:1].value"), "-q --wav @said.wav --frames 0..0", 0,
          "formula of [mixer:Video][source:frames][param:1 - Image]: mixer Gone is not a source of "
          "the root mixer\n"},
+        {"unknown function", Edited(formula, "Round(2)"), "-q --wav @said.wav --frames 0..0", 0,
+         "formula of [mixer:Video][source:frames][param:1 - Image]: it calls a function that "
+         "does not exist (there are round, floor, sin, cos, tan, log and exp)\n"},
         // Formulas count whole frames a second: a slower rate counts as one, not none.
         {"slow rate", Edited("rate=\"25000\"", "rate=\"400\""), "-q --png @said%d.png --frames 0..1", 0, ""},
         {"offline media", Edited("../media/clip.mkv</media>", "../media/gone.mkv</media>"),
