@@ -89,6 +89,7 @@ bool TZVQueuedOutput::Finish(std::string& pError) {
 }
 
 void TZVQueuedOutput::Work() {
+    pthread_setname_np(pthread_self(), "zv-output");
     for (;;) {
         std::unique_ptr<TFrame> frame;
         {

@@ -3,6 +3,7 @@
 #include "MediaIndex.h"
 #include "REDarodo/ReaderAudio.h"
 #include "REDarodo/WaveformFactory.h"
+#include "ReaderVideoAhead.h"
 #include "ReaderVideoFF.h"
 
 IZVWaveformFactory* IZVWaveformFactory::theSingleton = nullptr;
@@ -18,7 +19,7 @@ TZVVideoTrack::TZVVideoTrack(std::shared_ptr<const TMediaSource> pSource,
 TZVVideoTrack::~TZVVideoTrack() = default;
 
 IReaderVideo* TZVVideoTrack::CreateReader() const {
-    return new TReaderVideoFF(aSource, aIndex);
+    return new TReaderVideoAhead(std::make_unique<TReaderVideoFF>(aSource, aIndex));
 }
 
 long TZVVideoTrack::GetImageCount() const {

@@ -125,6 +125,25 @@ TEST(Media, TheClipDecodesToTheWrittenPicturesInAnyOrder) {
     EXPECT_EQ(reader->GetImage(-1).GetRawData(), nullptr);
 }
 
+// A reader read in order decodes ahead on a thread of its own; a repeat, a step back, a jump
+// and the end stop it, and every answer is still the written image.
+TEST(Media, ReadingAheadGivesTheImagesOfDirectReads) {
+    std::unique_ptr<TZVMedia> media = OpenExample("clip.mkv");
+    ASSERT_TRUE(media && media->GetVideo());
+    std::unique_ptr<IReaderVideo> reader(media->GetVideo()->CreateReader());
+    std::vector<long> order = {0, 1, 2, 3, 3, 2, 3, 4, 5, 30, 31, 32, 10};
+    for (long image = 11; image < 50; ++image)
+        order.push_back(image);
+    for (long image : order)
+        EXPECT_EQ(Pixels(reader->GetImage(image)), ClipImage(int(image), 50, 160, 120)) << image;
+    EXPECT_EQ(reader->GetImage(50).GetRawData(), nullptr);
+    EXPECT_EQ(Pixels(reader->GetImage(49)), ClipImage(49, 50, 160, 120));
+    // Deleted while it reads ahead.
+    reader.reset(media->GetVideo()->CreateReader());
+    reader->GetImage(0);
+    reader->GetImage(1);
+}
+
 TEST(Media, StillsAndSequencesDecodeToTheWrittenImages) {
     std::unique_ptr<TZVMedia> still = OpenExample("still.png");
     std::unique_ptr<TZVMedia> frames = OpenExample("frames/clip_%03d.png");
