@@ -8,8 +8,26 @@
 //   tone.flac       1 s of mono 44,100 Hz FLAC
 //   ramp.wav        1,000 frames of mono 8,000 Hz PCM rising by 30 a frame from -15,000
 //   camera.mp4      60 images 320 x 240, H.264 with B-frames, a keyframe every 12; AAC sound
+// Media as users' phones and other encoders write them:
+//   tone.mp3, tone.opus, tone.ogg   1.5 s of the tone in MP3, Opus and Vorbis, whose encoders
+//                   put priming samples first (mono; 44,100, 48,000 and 44,100 Hz)
+//   turned90.mp4, turned180.mp4, turned270.mp4   10 images 64 x 48 as coded, with a display
+//                   matrix that turns them
+//   variable.mp4    120 images 64 x 48 over 6 s at irregular times (2 s at 30/s, 2 s at 10/s,
+//                   2 s at 20/s); 6 s of AAC sound
+//   damaged.mp4     50 images 160 x 120 with B-frames, 300 bytes in the middle of its data
+//                   overwritten
+//   sync25.mp4, sync2997.mp4, sync23976.mp4   3 s, 64 x 48 at 25, 30000/1001 and 24000/1001
+//                   images a second: black, white at three images, with a beep of AAC sound
+//                   (48,000 Hz) starting at each of them
 #include "MediaWriter.h"
 
+extern "C" {
+#include <libavutil/log.h>
+#include <libavutil/mathematics.h>
+}
+
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <sys/stat.h>
@@ -17,6 +35,70 @@
 namespace {
 
 const char* const theCameraOptions = "preset=veryfast:bf=3:g=12:x264-params=scenecut=0:threads=1";
+// Small pictures of a few images: every image a keyframe would hide the decoder's work.
+const char* const thePhoneOptions = "preset=veryfast:bf=2:g=10:x264-params=scenecut=0:threads=1";
+
+// The images of the sync media that flash: one at the start of each event.
+const int theFlashes[] = {12, 37, 58};
+
+bool WriteTurned(const std::string& pFolder, int pDegrees) {
+    TPictureDesc turned = {"libx264", AV_PIX_FMT_YUV420P, 64, 48, 10, thePhoneOptions};
+    turned.aRotation = pDegrees;
+    return WriteMedia(pFolder + "/turned" + std::to_string(pDegrees) + ".mp4", &turned, nullptr);
+}
+
+// 2 s at 30 images a second, 2 s at 10, 2 s at 20: 120 images averaging 20 a second.
+bool WriteVariable(const std::string& pFolder) {
+    TPictureDesc variable = {"libx264", AV_PIX_FMT_YUV420P, 64, 48, 120, thePhoneOptions};
+    variable.aRate = AVRational{20, 1};
+    for (int i = 0; i <= 120; ++i)
+        variable.aTimes.push_back(i <= 60   ? i * 100 / 3
+                                  : i <= 80 ? 2000 + (i - 60) * 100
+                                            : 4000 + (i - 80) * 50);
+    const TSoundDesc sound = {"aac", AV_SAMPLE_FMT_FLTP, 22050, 1, 6 * 22050, ExampleSample};
+    return WriteMedia(pFolder + "/variable.mp4", &variable, &sound);
+}
+
+// Black images, white ones at the flashes; a beep of 100 ms starting with each flash.
+bool WriteSync(const std::string& pFolder, const char* pName, AVRational pRate) {
+    const int count = int(av_rescale(3, pRate.num, pRate.den));
+    TPictureDesc picture = {"libx264", AV_PIX_FMT_YUV420P, 64, 48, count, thePhoneOptions};
+    picture.aRate = pRate;
+    picture.aPixel = [](int pImage, int, int, int, int, int, unsigned char(&pPixel)[4]) {
+        const bool flash = std::count(std::begin(theFlashes), std::end(theFlashes), pImage) > 0;
+        std::fill_n(pPixel, 3, flash ? 255 : 0);
+        pPixel[3] = 255;
+    };
+    TSoundDesc sound = {"aac", AV_SAMPLE_FMT_FLTP, 48000, 1, 3 * 48000, nullptr, "b=96000"};
+    sound.aSample = [pRate](long pFrame, int pChannel, int pSoundRate) {
+        for (int flash : theFlashes) {
+            const long start = long(av_rescale(flash, int64_t(pSoundRate) * pRate.den, pRate.num));
+            if (pFrame >= start && pFrame < start + pSoundRate / 10)
+                return ExampleSample(pFrame - start, pChannel, pSoundRate);
+        }
+        return short(0);
+    };
+    return WriteMedia(pFolder + "/" + pName, &picture, &sound);
+}
+
+bool WriteUsersMedia(const std::string& pFolder) {
+    const TSoundDesc mp3 = {"libmp3lame", AV_SAMPLE_FMT_S16P, 44100,    1,
+                            66150,        ExampleSample,      "b=64000"};
+    const TSoundDesc opus = {"libopus", AV_SAMPLE_FMT_S16, 48000,    1,
+                             72000,     ExampleSample,     "b=48000"};
+    const TSoundDesc vorbis = {"libvorbis", AV_SAMPLE_FMT_FLTP, 44100,    1,
+                               66150,       ExampleSample,      "b=64000"};
+    const TPictureDesc damaged = {"libx264", AV_PIX_FMT_YUV420P, 160, 120, 50, thePhoneOptions};
+    return WriteMedia(pFolder + "/tone.mp3", nullptr, &mp3) &&
+           WriteMedia(pFolder + "/tone.opus", nullptr, &opus) &&
+           WriteMedia(pFolder + "/tone.ogg", nullptr, &vorbis) && WriteTurned(pFolder, 90) &&
+           WriteTurned(pFolder, 180) && WriteTurned(pFolder, 270) && WriteVariable(pFolder) &&
+           WriteMedia(pFolder + "/damaged.mp4", &damaged, nullptr) &&
+           DamageMiddle(pFolder + "/damaged.mp4", 300) &&
+           WriteSync(pFolder, "sync25.mp4", AVRational{25, 1}) &&
+           WriteSync(pFolder, "sync2997.mp4", AVRational{30000, 1001}) &&
+           WriteSync(pFolder, "sync23976.mp4", AVRational{24000, 1001});
+}
 
 bool WriteAll(const std::string& pFolder) {
     const TPictureDesc clip = {"ffv1", AV_PIX_FMT_BGRA, 160, 120, 50, nullptr};
@@ -32,7 +114,8 @@ bool WriteAll(const std::string& pFolder) {
                 WriteMedia(pFolder + "/tone.wav", nullptr, &wav) &&
                 WriteMedia(pFolder + "/tone.flac", nullptr, &flac) &&
                 WriteMedia(pFolder + "/ramp.wav", nullptr, &ramp) &&
-                WriteMedia(pFolder + "/camera.mp4", &camera, &cameraSound);
+                WriteMedia(pFolder + "/camera.mp4", &camera, &cameraSound) &&
+                WriteUsersMedia(pFolder);
     mkdir((pFolder + "/frames").c_str(), 0777);
     for (int i = 0; i < 5 && done; ++i) {
         char name[32];
@@ -49,11 +132,21 @@ bool WriteSeeds(const std::string& pFolder) {
     const TSoundDesc flac = {"flac", AV_SAMPLE_FMT_S16, 8000, 1, 800, ExampleSample};
     const TPictureDesc camera = {"libx264", AV_PIX_FMT_YUV420P, 32, 24, 5, theCameraOptions};
     const TSoundDesc aac = {"aac", AV_SAMPLE_FMT_FLTP, 8000, 1, 1600, ExampleSample};
+    const TSoundDesc mp3 = {"libmp3lame", AV_SAMPLE_FMT_S16P, 8000, 1, 2000, ExampleSample};
+    const TSoundDesc opus = {"libopus", AV_SAMPLE_FMT_S16, 8000, 1, 800, ExampleSample};
+    const TSoundDesc vorbis = {"libvorbis", AV_SAMPLE_FMT_FLTP, 8000, 1, 800, ExampleSample};
+    TPictureDesc turned = {"libx264", AV_PIX_FMT_YUV420P, 32, 24, 3, theCameraOptions};
+    turned.aRotation = 90;
+    turned.aTimes = {0, 40, 120, 200};
     mkdir(pFolder.c_str(), 0777);
     return WriteMedia(pFolder + "/seed.mkv", &clip, &pcm) &&
            WriteMedia(pFolder + "/seed.wav", nullptr, &pcm) &&
            WriteMedia(pFolder + "/seed.flac", nullptr, &flac) &&
            WriteMedia(pFolder + "/seed.mp4", &camera, &aac) &&
+           WriteMedia(pFolder + "/seed.mp3", nullptr, &mp3) &&
+           WriteMedia(pFolder + "/seed.opus", nullptr, &opus) &&
+           WriteMedia(pFolder + "/seed.ogg", nullptr, &vorbis) &&
+           WriteMedia(pFolder + "/turned.mp4", &turned, &aac) &&
            WritePng(pFolder + "/seed.png", 8, 6, AV_PIX_FMT_RGBA);
 }
 
@@ -64,6 +157,8 @@ int main(int pArgc, char** pArgv) {
         std::fprintf(stderr, "usage: %s FOLDER\n", pArgv[0]);
         return 2;
     }
+    // The encoders' statistics would fill the build's output; their errors are kept.
+    av_log_set_level(AV_LOG_ERROR);
     const std::string folder = pArgv[1];
     mkdir(folder.c_str(), 0777);
     if (!WriteAll(folder) || !WriteSeeds(folder + "/seeds")) {

@@ -3,6 +3,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/display.h>
 #include <libavutil/opt.h>
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
@@ -35,15 +36,20 @@ typedef std::unique_ptr<AVCodecContext, TCodecCloser> TCodecPtr;
 typedef std::unique_ptr<AVFrame, TFrameCloser> TFramePtr;
 typedef std::unique_ptr<AVPacket, TPacketCloser> TPacketPtr;
 
-const int theImageRate = 25;
+// The times of pictures at irregular times are in milliseconds.
+const AVRational theIrregularTimeBase = {1, 1000};
 
-// The example picture in pFormat, converted bit-exactly from straight BGRA.
-TFramePtr PictureFrame(int pImage, int pCount, int pWidth, int pHeight, AVPixelFormat pFormat) {
+// Image pImage of pDesc's picture in pFormat, converted bit-exactly from straight BGRA.
+TFramePtr PictureFrame(const TPictureDesc& pDesc, int pImage, int pWidth, int pHeight,
+                       AVPixelFormat pFormat) {
     std::vector<unsigned char> bgra(size_t(pWidth) * pHeight * 4);
     for (int y = 0; y < pHeight; ++y)
         for (int x = 0; x < pWidth; ++x) {
             unsigned char pixel[4];
-            ExamplePixel(pImage, pCount, pWidth, pHeight, x, y, pixel);
+            if (pDesc.aPixel)
+                pDesc.aPixel(pImage, pDesc.aCount, pWidth, pHeight, x, y, pixel);
+            else
+                ExamplePixel(pImage, pDesc.aCount, pWidth, pHeight, x, y, pixel);
             std::copy_n(pixel, 4, &bgra[(size_t(y) * pWidth + x) * 4]);
         }
     TFramePtr frame(av_frame_alloc());
@@ -113,8 +119,8 @@ void SetUpPicture(AVCodecContext* pCodec, const void* pDesc) {
     pCodec->width = desc.aWidth;
     pCodec->height = desc.aHeight;
     pCodec->pix_fmt = desc.aFormat;
-    pCodec->time_base = AVRational{1, theImageRate};
-    pCodec->framerate = AVRational{theImageRate, 1};
+    pCodec->time_base = desc.aTimes.empty() ? av_inv_q(desc.aRate) : theIrregularTimeBase;
+    pCodec->framerate = desc.aRate;
 }
 
 void SetUpSound(AVCodecContext* pCodec, const void* pDesc) {
@@ -129,9 +135,24 @@ void SetUpSound(AVCodecContext* pCodec, const void* pDesc) {
 struct TTrack {
     TCodecPtr aEncoder;
     AVStream* aStream = nullptr;
+    const TPictureDesc* aPicture = nullptr;
     long aNext = 0; // next image or sound frame
     long aEnd = 0;
     bool aFlushed = false;
+
+    // The time of image or sound frame pFrame, in the encoder's time base.
+    int64_t TimeOf(long pFrame) const {
+        return aPicture && !aPicture->aTimes.empty() ? aPicture->aTimes[size_t(pFrame)] : pFrame;
+    }
+    // How long the image at pTime shows: until the next one's time (the last one as long as
+    // the one before it); one time unit at regular times.
+    int64_t DurationAt(int64_t pTime) const {
+        const std::vector<int64_t>& times = aPicture->aTimes;
+        const auto next = std::upper_bound(times.begin(), times.end(), pTime);
+        if (next == times.end())
+            return times.size() > 1 ? times.back() - times[times.size() - 2] : 1;
+        return *next - pTime;
+    }
 };
 
 // Sends pFrame (null: the end) and writes every packet that comes out.
@@ -141,9 +162,9 @@ bool Encode(AVFormatContext* pOutput, TTrack& pTrack, AVFrame* pFrame) {
     TPacketPtr packet(av_packet_alloc());
     int received;
     while ((received = avcodec_receive_packet(pTrack.aEncoder.get(), packet.get())) >= 0) {
-        // Every image lasts one image time: without it, an MP4's edit list ends an image early.
-        if (pTrack.aEncoder->codec_type == AVMEDIA_TYPE_VIDEO && packet->duration == 0)
-            packet->duration = 1;
+        // Every image lasts until the next: without it, an MP4's edit list ends an image early.
+        if (pTrack.aPicture && packet->duration == 0)
+            packet->duration = pTrack.aPicture->aTimes.empty() ? 1 : pTrack.DurationAt(packet->pts);
         av_packet_rescale_ts(packet.get(), pTrack.aEncoder->time_base, pTrack.aStream->time_base);
         packet->stream_index = pTrack.aStream->index;
         if (av_interleaved_write_frame(pOutput, packet.get()) < 0)
@@ -161,10 +182,10 @@ bool Step(AVFormatContext* pOutput, TTrack& pTrack, const TPictureDesc* pPicture
     }
     TFramePtr frame;
     if (pPicture) {
-        frame = PictureFrame(int(pTrack.aNext), pPicture->aCount, pPicture->aWidth,
-                             pPicture->aHeight, pPicture->aFormat);
+        frame = PictureFrame(*pPicture, int(pTrack.aNext), pPicture->aWidth, pPicture->aHeight,
+                             pPicture->aFormat);
         if (frame)
-            frame->pts = pTrack.aNext;
+            frame->pts = pTrack.TimeOf(pTrack.aNext);
         ++pTrack.aNext;
     } else {
         const int size = pTrack.aEncoder->frame_size > 0 ? pTrack.aEncoder->frame_size : 1024;
@@ -185,6 +206,15 @@ bool AddTrack(AVFormatContext* pOutput, TTrack& pTrack, const char* pCodec, cons
         return false;
     pTrack.aStream->time_base = pTrack.aEncoder->time_base;
     return avcodec_parameters_from_context(pTrack.aStream->codecpar, pTrack.aEncoder.get()) >= 0;
+}
+
+// Tells the players to turn the pictures by pDegrees, as a phone does.
+bool SetRotation(AVStream* pStream, int pDegrees) {
+    uint8_t* matrix = av_stream_new_side_data(pStream, AV_PKT_DATA_DISPLAYMATRIX, 9 * 4);
+    if (!matrix)
+        return false;
+    av_display_rotation_set(reinterpret_cast<int32_t*>(matrix), pDegrees);
+    return true;
 }
 
 } // namespace
@@ -226,10 +256,12 @@ bool WriteMedia(const std::string& pPath, const TPictureDesc* pPicture, const TS
     std::unique_ptr<AVFormatContext, TOutputCloser> output(raw);
     output->flags |= AVFMT_FLAG_BITEXACT;
     TTrack picture, sound;
+    picture.aPicture = pPicture;
     if ((pPicture && !AddTrack(raw, picture, pPicture->aCodec, pPicture->aOptions, SetUpPicture,
                                pPicture, pPicture->aCount)) ||
-        (pSound &&
-         !AddTrack(raw, sound, pSound->aCodec, nullptr, SetUpSound, pSound, pSound->aFrames)))
+        (pPicture && pPicture->aRotation && !SetRotation(picture.aStream, pPicture->aRotation)) ||
+        (pSound && !AddTrack(raw, sound, pSound->aCodec, pSound->aOptions, SetUpSound, pSound,
+                             pSound->aFrames)))
         return false;
     if (avio_open(&raw->pb, pPath.c_str(), AVIO_FLAG_WRITE) < 0 ||
         avformat_write_header(raw, nullptr) < 0)
@@ -242,9 +274,11 @@ bool WriteMedia(const std::string& pPath, const TPictureDesc* pPicture, const TS
             break;
         const bool picturesFirst =
             picturesLeft &&
-            (!soundLeft || av_compare_ts(picture.aNext, AVRational{1, theImageRate}, sound.aNext,
+            (!soundLeft || av_compare_ts(picture.TimeOf(std::min(picture.aNext, picture.aEnd - 1)),
+                                         picture.aEncoder->time_base, sound.aNext,
                                          AVRational{1, pSound->aRate}) <= 0);
-        if (!(picturesFirst ? Step(raw, picture, pPicture, nullptr) : Step(raw, sound, nullptr, pSound)))
+        if (!(picturesFirst ? Step(raw, picture, pPicture, nullptr)
+                            : Step(raw, sound, nullptr, pSound)))
             return false;
     }
     return av_write_trailer(raw) >= 0;
@@ -252,9 +286,9 @@ bool WriteMedia(const std::string& pPath, const TPictureDesc* pPicture, const TS
 
 bool WritePng(const std::string& pPath, int pWidth, int pHeight, AVPixelFormat pFormat,
               int pImage) {
-    const TPictureDesc desc = {"png", pFormat, pWidth, pHeight, 1, nullptr};
+    const TPictureDesc desc = {"png", pFormat, pWidth, pHeight, 8, nullptr};
     TCodecPtr encoder = OpenEncoder("png", nullptr, false, SetUpPicture, &desc);
-    TFramePtr frame = PictureFrame(pImage, 8, pWidth, pHeight, pFormat);
+    TFramePtr frame = PictureFrame(desc, pImage, pWidth, pHeight, pFormat);
     TPacketPtr packet(av_packet_alloc());
     if (!encoder || !frame || avcodec_send_frame(encoder.get(), frame.get()) < 0 ||
         avcodec_receive_packet(encoder.get(), packet.get()) < 0)
@@ -263,4 +297,26 @@ bool WritePng(const std::string& pPath, int pWidth, int pHeight, AVPixelFormat p
     const bool written =
         file && std::fwrite(packet->data, 1, size_t(packet->size), file) == size_t(packet->size);
     return file && std::fclose(file) == 0 && written;
+}
+
+bool DamageMiddle(const std::string& pPath, long pCount) {
+    FILE* file = std::fopen(pPath.c_str(), "r+b");
+    if (!file)
+        return false;
+    // The top-level boxes: a 32-bit big-endian size (the box's header included), then the type.
+    long offset = 0, middle = -1;
+    unsigned char header[8];
+    while (middle < 0 && std::fseek(file, offset, SEEK_SET) == 0 &&
+           std::fread(header, 1, 8, file) == 8) {
+        const long size = long(header[0]) << 24 | header[1] << 16 | header[2] << 8 | header[3];
+        if (size < 8)
+            break;
+        if (std::equal(header + 4, header + 8, "mdat") && size - 8 > pCount)
+            middle = offset + 8 + (size - 8 - pCount) / 2;
+        offset += size;
+    }
+    bool done = middle >= 0 && std::fseek(file, middle, SEEK_SET) == 0;
+    for (long i = 0; done && i < pCount; ++i)
+        done = std::fputc(int(i * 37 + 11) & 0xFF, file) != EOF;
+    return std::fclose(file) == 0 && done;
 }

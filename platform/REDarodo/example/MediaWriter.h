@@ -5,13 +5,17 @@
 
 extern "C" {
 #include <libavutil/pixfmt.h>
+#include <libavutil/rational.h>
 #include <libavutil/samplefmt.h>
 }
 
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
-// A picture stream at 25 images a second. aOptions are the encoder's, as
-// "key=value:key=value".
+// A picture stream, the example picture at 25 images a second unless told otherwise. aOptions
+// are the encoder's, as "key=value:key=value".
 struct TPictureDesc {
     const char* aCodec;
     AVPixelFormat aFormat;
@@ -19,16 +23,29 @@ struct TPictureDesc {
     int aHeight;
     int aCount;
     const char* aOptions;
+    // Images a second.
+    AVRational aRate = {25, 1};
+    // Each image's time in milliseconds, for images at irregular times; empty: image i at
+    // i / aRate.
+    std::vector<int64_t> aTimes = {};
+    // The display matrix's rotation, degrees counterclockwise as FFmpeg counts them; 0: none.
+    int aRotation = 0;
+    // Pixel (pX, pY) of image pImage of pCount, B, G, R, A, straight; the example picture
+    // when empty.
+    std::function<void(int pImage, int pCount, int pWidth, int pHeight, int pX, int pY,
+                       unsigned char (&pPixel)[4])>
+        aPixel = {};
 };
 
-// A sound stream of aFrames frames whose samples aSample gives.
+// A sound stream of aFrames frames whose samples aSample gives. aOptions are the encoder's.
 struct TSoundDesc {
     const char* aCodec;
     AVSampleFormat aFormat;
     int aRate;
     int aChannels;
     long aFrames;
-    short (*aSample)(long pFrame, int pChannel, int pRate);
+    std::function<short(long pFrame, int pChannel, int pRate)> aSample;
+    const char* aOptions = nullptr;
 };
 
 // The example picture: a gradient that moves with pImage, under a disc that crosses the
@@ -43,6 +60,9 @@ short RampSample(long pFrame, int pChannel, int pRate);
 // Writes a file with the container its name says and either stream (null for none);
 // false when a step fails.
 bool WriteMedia(const std::string& pPath, const TPictureDesc* pPicture, const TSoundDesc* pSound);
+// Overwrites pCount bytes in the middle of the media data of the MP4 file at pPath with a
+// fixed pattern, as a damaged copy would hold; false when the file has no such data.
+bool DamageMiddle(const std::string& pPath, long pCount);
 // Writes image 0 of the example picture as one PNG file in pFormat.
 bool WritePng(const std::string& pPath, int pWidth, int pHeight, AVPixelFormat pFormat,
               int pImage = 0);
