@@ -67,6 +67,10 @@ TCodecPtr OpenDecoder(const AVStream* pStream) {
         return nullptr;
     decoder->thread_count = 1;
     decoder->pkt_timebase = pStream->time_base;
+    // Sound frames come whole, with the priming and padding to drop said beside them: the
+    // decoder itself would drop the priming only when it decodes from the start.
+    if (pStream->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
+        decoder->flags2 |= AV_CODEC_FLAG2_SKIP_MANUAL;
     if (avcodec_open2(decoder.get(), codec, nullptr) < 0)
         return nullptr;
     return decoder;

@@ -52,7 +52,8 @@ struct TMediaSource {
 
 // Opens pSource with its stream parameters read; null with the reason in *pReason.
 TInputPtr OpenInput(const TMediaSource& pSource, wxString* pReason);
-// A decoder for pStream running on one thread, or null.
+// A decoder for pStream running on one thread, or null. A sound decoder delivers every frame
+// whole: it drops no priming or padding, it reports them.
 TCodecPtr OpenDecoder(const AVStream* pStream);
 // One stream of a medium being decoded: the file, the stream's decoder and the frame last
 // received.

@@ -1,8 +1,14 @@
 #include "MediaIndex.h"
 
 #include <algorithm>
+#include <deque>
+#include <functional>
 
 namespace {
+
+// The sound's packets kept for a look at where its decoded frames start and end: enough for
+// a decoder that outputs each packet's frames one packet late (Vorbis).
+constexpr size_t theEndPackets = 8;
 
 // The stream of that type that the medium plays: the first one, cover pictures aside.
 int FirstStream(const AVFormatContext* pInput, AVMediaType pType) {
@@ -94,15 +100,36 @@ void Sort(TAudioIndex& pIndex) {
     pIndex.aStarts.swap(starts);
 }
 
+// The first and the last packets of the sound, as the scan meets them.
+struct TSoundEnds {
+    std::vector<TPacketPtr> aFirst;
+    std::deque<TPacketPtr> aLast;
+
+    void Keep(const AVPacket* pPacket) {
+        TPacketPtr copy(av_packet_clone(pPacket));
+        if (!copy)
+            return;
+        if (aFirst.size() < theEndPackets) {
+            aFirst.push_back(TPacketPtr(av_packet_clone(pPacket)));
+            if (!aFirst.back())
+                aFirst.pop_back();
+        }
+        aLast.push_back(std::move(copy));
+        if (aLast.size() > theEndPackets)
+            aLast.pop_front();
+    }
+};
+
 bool ReadPackets(AVFormatContext* pInput, TVideoIndex* pVideo, TAudioIndex* pAudio,
-                 wxString* pReason) {
+                 TSoundEnds& pEnds, wxString* pReason) {
     TPacketPtr packet(av_packet_alloc());
     if (!packet)
         return Refuse(pReason, "Out of memory");
     while (av_read_frame(pInput, packet.get()) >= 0) {
         const AVPacket* p = packet.get();
-        // Packets the container marks to be dropped (outside an edit list) are not shown.
-        if (p->flags & AV_PKT_FLAG_DISCARD)
+        // Pictures the container marks to be dropped (outside an edit list) are not shown;
+        // such sound is decoded, and its frames trimmed as a decode from the start trims them.
+        if (pVideo && p->stream_index == pVideo->aStream && (p->flags & AV_PKT_FLAG_DISCARD))
             ;
         else if (pVideo && p->stream_index == pVideo->aStream) {
             if (pVideo->aTimes.size() >= size_t(theMaxPackets))
@@ -120,10 +147,80 @@ bool ReadPackets(AVFormatContext* pInput, TVideoIndex* pVideo, TAudioIndex* pAud
             pAudio->aTimes.push_back(PacketTime(p, pAudio->aTimes.size()));
             pAudio->aStarts.push_back(pAudio->aFrames);
             pAudio->aFrames += frames;
+            pEnds.Keep(p);
         }
         av_packet_unref(packet.get());
     }
     return true;
+}
+
+uint32_t LittleEndian32(const uint8_t* pBytes) {
+    return uint32_t(pBytes[0]) | uint32_t(pBytes[1]) << 8 | uint32_t(pBytes[2]) << 16 |
+           uint32_t(pBytes[3]) << 24;
+}
+
+// Decodes pPackets with a fresh decoder of pStream, to their end, and calls pFrame with each
+// frame, the priming samples to skip at its start and the padding to drop at its end; stops
+// where pFrame answers false.
+void DecodeFrames(const AVStream* pStream, const std::vector<const AVPacket*>& pPackets,
+                  const std::function<bool(const AVFrame&, int64_t, int64_t)>& pFrame) {
+    TCodecPtr decoder = OpenDecoder(pStream);
+    TFramePtr frame(av_frame_alloc());
+    if (!decoder || !frame)
+        return;
+    for (size_t i = 0; i <= pPackets.size(); ++i) {
+        avcodec_send_packet(decoder.get(), i < pPackets.size() ? pPackets[i] : nullptr);
+        while (avcodec_receive_frame(decoder.get(), frame.get()) >= 0) {
+            const AVFrameSideData* trim =
+                av_frame_get_side_data(frame.get(), AV_FRAME_DATA_SKIP_SAMPLES);
+            const bool trimmed = trim && trim->size >= 8;
+            if (!pFrame(*frame, trimmed ? LittleEndian32(trim->data) : 0,
+                        trimmed ? LittleEndian32(trim->data + 4) : 0))
+                return;
+        }
+    }
+}
+
+template <class TList>
+std::vector<const AVPacket*> Packets(const TList& pPackets) {
+    std::vector<const AVPacket*> packets;
+    for (const TPacketPtr& packet : pPackets)
+        packets.push_back(packet.get());
+    return packets;
+}
+
+// Counts the frames from the first one that a decode from the start keeps: after the frames
+// of packets that decode to nothing and the priming samples that the decoder skips, up to the
+// padding it drops at the end. Learnt by decoding the first and the last packets.
+void TrimSound(const AVStream* pStream, const TSoundEnds& pEnds, TAudioIndex& pIndex) {
+    int64_t first = 0, end = pIndex.aFrames;
+    DecodeFrames(pStream, Packets(pEnds.aFirst),
+                 [&](const AVFrame& pFrame, int64_t pSkip, int64_t) {
+                     const int64_t start = pIndex.StartAt(pFrame.pts);
+                     first = (start == theUnknownFrame ? 0 : start) + pSkip;
+                     return false;
+                 });
+    int64_t last = theUnknownFrame;
+    DecodeFrames(
+        pStream, Packets(pEnds.aLast), [&](const AVFrame& pFrame, int64_t, int64_t pDiscard) {
+            const int64_t start = pIndex.StartAt(pFrame.pts);
+            const int64_t from = start != theUnknownFrame ? start : last;
+            if (from != theUnknownFrame)
+                last = from + pFrame.nb_samples - std::min<int64_t>(pDiscard, pFrame.nb_samples);
+            return true;
+        });
+    if (last != theUnknownFrame)
+        end = std::min(last, end);
+    first = std::min(first, end);
+    for (int64_t& start : pIndex.aStarts)
+        start -= first;
+    pIndex.aFrames = end - first;
+    const AVCodecDescriptor* codec = avcodec_descriptor_get(pStream->codecpar->codec_id);
+    const bool lossless = codec && (codec->props & AV_CODEC_PROP_LOSSLESS);
+    // Lossy decoders carry state from packet to packet (overlapping transforms, MP3's bit
+    // reservoir, Opus's predictions), which a second of decoding settles.
+    pIndex.aPreroll =
+        lossless ? 0 : std::max<int64_t>(pIndex.aRate, pStream->codecpar->seek_preroll);
 }
 
 } // namespace
@@ -149,7 +246,8 @@ bool TVideoIndex::KeyTimeBefore(long pImage, int pBack, int64_t* pTime) const {
 
 int64_t TAudioIndex::StartAt(int64_t pTime) const {
     const auto found = std::lower_bound(aTimes.begin(), aTimes.end(), pTime);
-    return found == aTimes.end() || *found != pTime ? -1 : aStarts[found - aTimes.begin()];
+    return found == aTimes.end() || *found != pTime ? theUnknownFrame
+                                                    : aStarts[found - aTimes.begin()];
 }
 
 size_t TAudioIndex::PacketOf(int64_t pFrame) const {
@@ -175,9 +273,10 @@ bool ScanMedia(const TMediaSource& pSource, std::shared_ptr<TVideoIndex>* pVideo
         return Refuse(pReason, "The file holds neither images nor sound");
     auto videoIndex = video < 0 ? nullptr : std::make_shared<TVideoIndex>();
     auto audioIndex = audio < 0 ? nullptr : std::make_shared<TAudioIndex>();
+    TSoundEnds soundEnds;
     if ((videoIndex && !MakeVideo(input.get(), video, *videoIndex, pReason)) ||
         (audioIndex && !MakeAudio(input.get(), audio, *audioIndex, pReason)) ||
-        !ReadPackets(input.get(), videoIndex.get(), audioIndex.get(), pReason))
+        !ReadPackets(input.get(), videoIndex.get(), audioIndex.get(), soundEnds, pReason))
         return false;
     if (videoIndex) {
         std::sort(videoIndex->aTimes.begin(), videoIndex->aTimes.end());
@@ -187,6 +286,7 @@ bool ScanMedia(const TMediaSource& pSource, std::shared_ptr<TVideoIndex>* pVideo
     }
     if (audioIndex) {
         Sort(*audioIndex);
+        TrimSound(input->streams[audio], soundEnds, *audioIndex);
         if (audioIndex->aFrames == 0)
             audioIndex = nullptr;
     }

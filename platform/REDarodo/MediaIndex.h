@@ -4,6 +4,7 @@
 
 #include "FFmpeg.h"
 
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -26,20 +27,30 @@ struct TVideoIndex {
     bool KeyTimeBefore(long pImage, int pBack, int64_t* pTime) const;
 };
 
-// The sound track: each packet's timestamp with its first frame, in timestamp order.
+// The sound track: each packet's timestamp with its first frame, in timestamp order. Frames
+// count as one decode from the start delivers them: without the priming samples that the
+// encoder put first (MP3, Opus, AAC) and the padding it put last, so that the frames of the
+// packets that precede the sound's start count below 0.
 struct TAudioIndex {
     int aStream = -1;
     int aRate = 0;
     int aChannels = 0;
     int64_t aFrames = 0;
+    // Frames decoded and dropped before the wanted one after a seek, so that the decoder
+    // reaches the state a decode from the start has there: none for lossless codecs.
+    int64_t aPreroll = 0;
     std::vector<int64_t> aTimes;
     std::vector<int64_t> aStarts;
 
-    // The first frame of the packet stamped pTime; -1 when no packet has that time.
+    // The first frame of the packet stamped pTime; theUnknownFrame when no packet has that
+    // time.
     int64_t StartAt(int64_t pTime) const;
     // The packet that holds frame pFrame (the last one starting at or before it).
     size_t PacketOf(int64_t pFrame) const;
 };
+
+// No frame's position: the frames before a sound's start count below 0.
+constexpr int64_t theUnknownFrame = INT64_MIN;
 
 // The refusals of a scan.
 constexpr int theMaxImageSide = 16384;

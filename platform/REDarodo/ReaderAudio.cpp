@@ -7,14 +7,15 @@
 
 namespace {
 
-constexpr int64_t positionUNKNOWN = -1;
+constexpr int64_t positionUNKNOWN = theUnknownFrame;
 // Frames decoded forward rather than seeking, when the wanted one is that close ahead.
 constexpr int64_t theForwardReach = 16384;
 
 } // namespace
 
 // The decoder and the last decoded frames, converted: aSamples hold the frames from aStart
-// to aEnd. One thread decodes (the codec's own threads are off).
+// to aEnd, which lie before 0 for the priming the sound starts with. One thread decodes (the
+// codec's own threads are off).
 struct TReaderAudio::TState {
     std::shared_ptr<const TMediaSource> aSource;
     std::shared_ptr<const TAudioIndex> aIndex;
@@ -109,7 +110,7 @@ struct TReaderAudio::TState {
     }
 
     // Seeks the file before packet pPacket and decodes the first frames there; true when
-    // they start at or before pFrame.
+    // they start at or before pFrame, the frame the decoding must start with.
     bool SeekPacket(size_t pPacket, int64_t pFrame) {
         if (!aDecoding.aInput && !Restart())
             return false;
@@ -126,10 +127,13 @@ struct TReaderAudio::TState {
         if (aDecoding.aInput && aStart != positionUNKNOWN && aPosition >= aStart &&
             aPosition <= aEnd + theForwardReach)
             return;
-        // Each try starts further back; the last one at the start of the file.
-        const size_t packet = aIndex->PacketOf(aPosition);
+        // Each try starts further back; the last one at the start of the file. The decoder
+        // starts the preroll before, so that the frames wanted are those of a decode from the
+        // start.
+        const int64_t from = aPosition - aIndex->aPreroll;
+        const size_t packet = aIndex->PacketOf(from);
         for (size_t back = 0; back < 64 && back < packet; back = back * 2 + 1)
-            if (SeekPacket(packet - back, aPosition))
+            if (SeekPacket(packet - back, from))
                 return;
         Restart();
     }

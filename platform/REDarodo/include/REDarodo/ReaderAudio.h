@@ -27,7 +27,10 @@ public:
     int64_t GetFrameCount() const;
     // Frame the next Read starts with.
     int64_t GetPosition() const;
-    // Moves to frame pFrame (limited to the track), sample-exact for PCM and FLAC.
+    // Moves to frame pFrame (limited to the track). Frames read after it are those that one
+    // decode from the start gives there, without the priming and padding that lossy encoders
+    // add; a lossy decoder starts a second before, so that its state is the same (exactly so
+    // for codecs whose state settles within it).
     void Seek(int64_t pFrame);
     // Reads up to pFrames frames into pBuffer and answers how many: fewer only at the end of
     // the track. What cannot be decoded reads as silence.

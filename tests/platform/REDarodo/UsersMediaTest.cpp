@@ -1,0 +1,169 @@
+// Media as other encoders write them (the example media written at build time), read through
+// the stand-in and compared with one continuous decode of the same file by libavcodec alone:
+// lossy sound with priming, phone video turned by a display matrix, video at irregular times,
+// a file damaged in the middle, and picture and sound together.
+#include "REDarodo/Media.h"
+#include "REDarodo/ReaderAudio.h"
+
+#include "support/WxPrint.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libswresample/swresample.h>
+#include <libswscale/swscale.h>
+}
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+typedef std::vector<uint8_t> TBytes;
+typedef std::vector<int16_t> TSamples;
+
+std::string ExamplePath(const std::string& pName) {
+    return std::string(ZV_EXAMPLE_MEDIA) + "/" + pName;
+}
+
+std::unique_ptr<TZVMedia> OpenExample(const std::string& pName) {
+    wxString reason;
+    std::unique_ptr<TZVMedia> media(TZVMedia::Open(ExamplePath(pName), &reason));
+    EXPECT_TRUE(media) << pName << ": " << reason;
+    return media;
+}
+
+// One decode of a file's first picture or sound stream from its start to its end, as a player
+// does it: every frame the decoder gives, the priming and padding dropped as the decoder drops
+// them. Sound as signed 16 bits, pictures as BGRA of their coded size with their times.
+struct TPlainDecode {
+    TSamples aSound;
+    int aChannels = 0;
+    std::vector<TBytes> aImages;
+    std::vector<int64_t> aTimes;
+    AVRational aTimeBase = {0, 1};
+    int aWidth = 0;
+    int aHeight = 0;
+
+    TPlainDecode(const std::string& pName, AVMediaType pType) {
+        AVFormatContext* input = nullptr;
+        if (avformat_open_input(&input, ExamplePath(pName).c_str(), nullptr, nullptr) < 0)
+            return;
+        avformat_find_stream_info(input, nullptr);
+        const int stream = av_find_best_stream(input, pType, -1, -1, nullptr, 0);
+        const AVCodecParameters* parameters = input->streams[stream]->codecpar;
+        AVCodecContext* decoder =
+            avcodec_alloc_context3(avcodec_find_decoder(parameters->codec_id));
+        avcodec_parameters_to_context(decoder, parameters);
+        decoder->thread_count = 1;
+        decoder->pkt_timebase = aTimeBase = input->streams[stream]->time_base;
+        avcodec_open2(decoder, nullptr, nullptr);
+        AVPacket* packet = av_packet_alloc();
+        AVFrame* frame = av_frame_alloc();
+        for (bool more = true; more;) {
+            more = av_read_frame(input, packet) >= 0;
+            if (!more || packet->stream_index == stream)
+                avcodec_send_packet(decoder, more ? packet : nullptr);
+            av_packet_unref(packet);
+            while (avcodec_receive_frame(decoder, frame) >= 0)
+                pType == AVMEDIA_TYPE_AUDIO ? AddSound(*frame) : AddImage(*frame);
+        }
+        av_frame_free(&frame);
+        av_packet_free(&packet);
+        avcodec_free_context(&decoder);
+        avformat_close_input(&input);
+    }
+
+    void AddSound(const AVFrame& pFrame) {
+        aChannels = std::min(pFrame.ch_layout.nb_channels, 2);
+        AVChannelLayout layout;
+        av_channel_layout_default(&layout, aChannels);
+        AVChannelLayout source = pFrame.ch_layout;
+        SwrContext* convert = nullptr;
+        swr_alloc_set_opts2(&convert, &layout, AV_SAMPLE_FMT_S16, pFrame.sample_rate, &source,
+                            AVSampleFormat(pFrame.format), pFrame.sample_rate, 0, nullptr);
+        swr_init(convert);
+        const size_t done = aSound.size();
+        aSound.resize(done + size_t(pFrame.nb_samples) * aChannels);
+        uint8_t* target[] = {reinterpret_cast<uint8_t*>(aSound.data() + done)};
+        swr_convert(convert, target, pFrame.nb_samples,
+                    const_cast<const uint8_t**>(pFrame.extended_data), pFrame.nb_samples);
+        swr_free(&convert);
+    }
+
+    void AddImage(const AVFrame& pFrame) {
+        aWidth = pFrame.width;
+        aHeight = pFrame.height;
+        TBytes bgra(size_t(aWidth) * aHeight * 4);
+        SwsContext* scale = sws_getContext(
+            aWidth, aHeight, AVPixelFormat(pFrame.format), aWidth, aHeight, AV_PIX_FMT_BGRA,
+            SWS_BICUBIC | SWS_BITEXACT | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
+        uint8_t* target[] = {bgra.data()};
+        const int stride[] = {aWidth * 4};
+        sws_scale(scale, pFrame.data, pFrame.linesize, 0, aHeight, target, stride);
+        sws_freeContext(scale);
+        aImages.push_back(bgra);
+        aTimes.push_back(pFrame.best_effort_timestamp);
+    }
+};
+
+// pCount frames from pFirst on, read after a seek.
+TSamples ReadAt(TReaderAudio& pReader, int64_t pFirst, int pCount) {
+    const int channels = pReader.GetFormat().aChannels;
+    TSamples samples(size_t(pCount) * channels);
+    pReader.Seek(pFirst);
+    samples.resize(size_t(pReader.Read(samples.data(), pCount)) * channels);
+    return samples;
+}
+
+} // namespace
+
+// Each project frame's block of sound, read at the frame's start in a shuffled order (each
+// read a seek, as a render in any order does) and again in order, is the continuous decode's
+// block at the same place: the priming is gone everywhere, not only on the first read.
+TEST(UsersMedia, LossySoundIsTheContinuousDecodeAtEveryFrameInAnyOrder) {
+    const struct {
+        const char* aName;
+        int aRate;
+        int64_t aFrames;
+    } cases[] = {
+        {"tone.mp3", 44100, 66150},   {"tone.opus", 48000, 72000}, {"tone.ogg", 44100, 66150},
+        {"camera.mp4", 22050, 53248}, {"tone.flac", 44100, 44100}, {"tone.wav", 44100, 44100},
+    };
+    for (const auto& c : cases) {
+        std::unique_ptr<TZVMedia> media = OpenExample(c.aName);
+        ASSERT_TRUE(media && media->GetAudio());
+        const TPlainDecode plain(c.aName, AVMEDIA_TYPE_AUDIO);
+        const int channels = plain.aChannels;
+        const int64_t frames = int64_t(plain.aSound.size()) / channels;
+        EXPECT_EQ(frames, c.aFrames) << c.aName;
+        EXPECT_EQ(media->GetAudio()->GetFrameCount(), frames) << c.aName;
+        EXPECT_EQ(media->GetAudio()->GetSampleRate(), c.aRate) << c.aName;
+        std::unique_ptr<TReaderAudio> reader(media->GetAudio()->CreateReader());
+        for (int projectRate : {25, 30}) {
+            const int block = c.aRate / projectRate;
+            std::vector<int64_t> starts;
+            for (int64_t start = 0; start < frames; start += block)
+                starts.push_back(start);
+            std::vector<int64_t> shuffled = starts;
+            std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(39));
+            shuffled.insert(shuffled.end(), starts.begin(), starts.end());
+            int wrong = 0;
+            for (int64_t start : shuffled) {
+                const int64_t end = std::min(start + block, frames);
+                const TSamples expected(plain.aSound.begin() + start * channels,
+                                        plain.aSound.begin() + end * channels);
+                if (ReadAt(*reader, start, block) != expected && ++wrong <= 3)
+                    ADD_FAILURE() << c.aName << " differs at frame " << start << " of " << frames;
+            }
+            EXPECT_EQ(wrong, 0) << c.aName << " at " << projectRate << " frames a second";
+        }
+    }
+}
