@@ -1,6 +1,11 @@
 #include "MediaIndex.h"
 
+extern "C" {
+#include <libavutil/display.h>
+}
+
 #include <algorithm>
+#include <cmath>
 #include <deque>
 #include <functional>
 
@@ -36,6 +41,19 @@ AVRational ImageRate(const AVFormatContext* pInput, const AVStream* pStream) {
     return AVRational{25, 1};
 }
 
+// The quarter turns clockwise that pStream's display matrix asks for, as FFmpeg's own
+// players turn the pictures; mirroring aside.
+int QuarterTurns(const AVStream* pStream) {
+    size_t size = 0;
+    const uint8_t* matrix = av_stream_get_side_data(pStream, AV_PKT_DATA_DISPLAYMATRIX, &size);
+    if (!matrix || size < 9 * sizeof(int32_t))
+        return 0;
+    const double degrees = -av_display_rotation_get(reinterpret_cast<const int32_t*>(matrix));
+    if (!std::isfinite(degrees))
+        return 0;
+    return int(std::lround(degrees / 90) % 4 + 4) % 4;
+}
+
 bool Refuse(wxString* pReason, const wxString& pText) {
     *pReason = pText;
     return false;
@@ -52,6 +70,9 @@ bool MakeVideo(const AVFormatContext* pInput, int pStream, TVideoIndex& pIndex, 
     if (pIndex.aWidth > theMaxImageSide || pIndex.aHeight > theMaxImageSide)
         return Refuse(pReason, wxString::Format("The images are larger than %d pixels a side",
                                                 theMaxImageSide));
+    pIndex.aTurns = QuarterTurns(stream);
+    if (pIndex.aTurns % 2)
+        std::swap(pIndex.aWidth, pIndex.aHeight);
     const AVPixFmtDescriptor* pixels = av_pix_fmt_desc_get(AVPixelFormat(parameters->format));
     pIndex.aAlpha = pixels && (pixels->flags & AV_PIX_FMT_FLAG_ALPHA);
     pIndex.aRate = ImageRate(pInput, stream);

@@ -12,8 +12,12 @@
 // The picture track: timestamps in presentation order, and those of the keyframes.
 struct TVideoIndex {
     int aStream = -1;
+    // The size as the pictures show, turned.
     int aWidth = 0;
     int aHeight = 0;
+    // Quarter turns clockwise from the decoded pictures to those shown (0 to 3), which the
+    // file's display matrix asks for: phones write the picture as the camera sees it.
+    int aTurns = 0;
     bool aAlpha = false;
     AVRational aRate = {25, 1};
     std::vector<int64_t> aTimes;

@@ -87,24 +87,55 @@ bool TReaderVideoFF::DecodeUntil(long pImage) {
 
 bool TReaderVideoFF::Convert() {
     const AVFrame* frame = aDecoding.aFrame.get();
-    const int width = aIndex->aWidth, height = aIndex->aHeight;
+    const bool turned = aIndex->aTurns != 0;
+    // The decoded picture's own size: the size shown, not turned.
+    const int width = aIndex->aTurns % 2 ? aIndex->aHeight : aIndex->aWidth;
+    const int height = aIndex->aTurns % 2 ? aIndex->aWidth : aIndex->aHeight;
     aScale.reset(sws_getCachedContext(
         aScale.release(), frame->width, frame->height, AVPixelFormat(frame->format), width, height,
         AV_PIX_FMT_BGRA, SWS_BICUBIC | SWS_BITEXACT | SWS_ACCURATE_RND, nullptr, nullptr, nullptr));
-    aImage.Resize(width, height);
-    if (!aScale || !aImage.Allocate())
+    TAllocBitmap& target = turned ? aUnturned : aImage;
+    target.Resize(width, height);
+    if (!aScale || !target.Allocate())
         return false;
-    uint8_t* const target[] = {static_cast<uint8_t*>(aImage.GetRawData())};
-    const int rowBytes[] = {int(aImage.GetRowBytes())};
-    if (sws_scale(aScale.get(), frame->data, frame->linesize, 0, frame->height, target, rowBytes) !=
+    uint8_t* const rows[] = {static_cast<uint8_t*>(target.GetRawData())};
+    const int rowBytes[] = {int(target.GetRowBytes())};
+    if (sws_scale(aScale.get(), frame->data, frame->linesize, 0, frame->height, rows, rowBytes) !=
         height)
         return false;
+    if (turned && !Turn())
+        return false;
     if (aIndex->aAlpha) {
-        uint8_t* pixel = target[0];
+        uint8_t* pixel = static_cast<uint8_t*>(aImage.GetRawData());
         for (long i = 0; i < long(width) * height; ++i, pixel += 4)
             for (int byte = 0; byte < 3; ++byte)
                 pixel[byte] = Premultiply(pixel[byte], pixel[3]);
     }
     aCached = aLast;
+    return true;
+}
+
+bool TReaderVideoFF::Turn() {
+    const int width = aIndex->aWidth, height = aIndex->aHeight;
+    const int fromWidth = aUnturned.GetWidth(), fromHeight = aUnturned.GetHeight();
+    aImage.Resize(width, height);
+    if (!aImage.Allocate())
+        return false;
+    const uint32_t* from = static_cast<const uint32_t*>(aUnturned.GetRawData());
+    const size_t fromRow = aUnturned.GetRowBytes() / 4;
+    for (int y = 0; y < height; ++y) {
+        uint32_t* to = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(aImage.GetRawData()) +
+                                                   size_t(y) * aImage.GetRowBytes());
+        for (int x = 0; x < width; ++x) {
+            // The decoded pixel that shows at (x, y).
+            const int fromX = aIndex->aTurns == 1   ? y
+                              : aIndex->aTurns == 2 ? fromWidth - 1 - x
+                                                    : fromWidth - 1 - y;
+            const int fromY = aIndex->aTurns == 1   ? fromHeight - 1 - x
+                              : aIndex->aTurns == 2 ? fromHeight - 1 - y
+                                                    : x;
+            to[x] = from[size_t(fromY) * fromRow + fromX];
+        }
+    }
     return true;
 }

@@ -24,7 +24,10 @@ private:
     bool DecodeNext();
     // Decodes on until image pImage, into aImage; false when it is not met.
     bool DecodeUntil(long pImage);
+    // Converts the decoded picture into aImage, turned as it shows.
     bool Convert();
+    // Turns aUnturned into aImage.
+    bool Turn();
 
     std::shared_ptr<const TMediaSource> aSource;
     std::shared_ptr<const TVideoIndex> aIndex;
@@ -34,5 +37,7 @@ private:
     long aLast = -1;
     long aCached = -1;
     TAllocBitmap aImage;
+    // The decoded picture before it is turned, for turned tracks.
+    TAllocBitmap aUnturned;
     TBitmap aNone;
 };

@@ -123,6 +123,26 @@ TSamples ReadAt(TReaderAudio& pReader, int64_t pFirst, int pCount) {
     return samples;
 }
 
+TBytes Pixels(const TBitmap& pImage) {
+    const uint8_t* data = static_cast<const uint8_t*>(pImage.GetRawData());
+    return data ? TBytes(data, data + pImage.GetRowBytes() * pImage.GetHeight()) : TBytes();
+}
+
+// pImage (pWidth x pHeight BGRA) turned a quarter clockwise pTurns times: each turn makes
+// row r the column counted r from the right.
+TBytes TurnClockwise(TBytes pImage, int pWidth, int pHeight, int pTurns) {
+    for (int turn = 0; turn < pTurns; ++turn) {
+        TBytes turned(pImage.size());
+        for (int row = 0; row < pHeight; ++row)
+            for (int column = 0; column < pWidth; ++column)
+                std::copy_n(&pImage[(size_t(row) * pWidth + column) * 4], 4,
+                            &turned[(size_t(column) * pHeight + pHeight - 1 - row) * 4]);
+        pImage.swap(turned);
+        std::swap(pWidth, pHeight);
+    }
+    return pImage;
+}
+
 } // namespace
 
 // Each project frame's block of sound, read at the frame's start in a shuffled order (each
@@ -165,5 +185,36 @@ TEST(UsersMedia, LossySoundIsTheContinuousDecodeAtEveryFrameInAnyOrder) {
             }
             EXPECT_EQ(wrong, 0) << c.aName << " at " << projectRate << " frames a second";
         }
+    }
+}
+
+// The display matrix turns the pictures as phones mean them to show: the medium's size and
+// every image are as shown, in any order of reading.
+TEST(UsersMedia, TurnedVideoShowsAsItsDisplayMatrixSays) {
+    const struct {
+        const char* aName;
+        int aTurns;
+        const char* aSize;
+    } cases[] = {
+        {"turned90.mp4", 1, "48x64"},
+        {"turned180.mp4", 2, "64x48"},
+        {"turned270.mp4", 3, "48x64"},
+        {"camera.mp4", 0, "320x240"},
+    };
+    for (const auto& c : cases) {
+        std::unique_ptr<TZVMedia> media = OpenExample(c.aName);
+        ASSERT_TRUE(media && media->GetVideo());
+        const TPlainDecode plain(c.aName, AVMEDIA_TYPE_VIDEO);
+        EXPECT_EQ(wxString::Format("%dx%d", media->GetWidth(), media->GetHeight()), c.aSize);
+        std::unique_ptr<IReaderVideo> reader(media->GetVideo()->CreateReader());
+        EXPECT_EQ(reader->GetFormat().aWidth, media->GetWidth());
+        EXPECT_EQ(reader->GetFormat().aHeight, media->GetHeight());
+        const long count = long(plain.aImages.size());
+        ASSERT_EQ(media->GetVideo()->GetImageCount(), count);
+        for (long image : {count - 1, 0L, 5L, 4L, 1L})
+            EXPECT_EQ(
+                Pixels(reader->GetImage(image)),
+                TurnClockwise(plain.aImages[size_t(image)], plain.aWidth, plain.aHeight, c.aTurns))
+                << c.aName << " image " << image;
     }
 }
