@@ -23,7 +23,7 @@ IReaderVideo* TZVVideoTrack::CreateReader() const {
 }
 
 long TZVVideoTrack::GetImageCount() const {
-    return long(aIndex->aTimes.size());
+    return aIndex->ImageCount();
 }
 
 double TZVVideoTrack::GetImageRate() const {

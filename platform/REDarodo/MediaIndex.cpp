@@ -141,8 +141,8 @@ struct TSoundEnds {
     }
 };
 
-bool ReadPackets(AVFormatContext* pInput, TVideoIndex* pVideo, TAudioIndex* pAudio,
-                 TSoundEnds& pEnds, wxString* pReason) {
+bool ReadPackets(AVFormatContext* pInput, TVideoIndex* pVideo, int64_t* pVideoEnd,
+                 TAudioIndex* pAudio, TSoundEnds& pEnds, wxString* pReason) {
     TPacketPtr packet(av_packet_alloc());
     if (!packet)
         return Refuse(pReason, "Out of memory");
@@ -157,6 +157,8 @@ bool ReadPackets(AVFormatContext* pInput, TVideoIndex* pVideo, TAudioIndex* pAud
                 return Refuse(pReason, wxString::Format("The file holds more than %ld images",
                                                         theMaxPackets));
             pVideo->aTimes.push_back(PacketTime(p, pVideo->aTimes.size()));
+            *pVideoEnd =
+                std::max(*pVideoEnd, pVideo->aTimes.back() + std::max<int64_t>(p->duration, 0));
             if (p->flags & AV_PKT_FLAG_KEY)
                 pVideo->aKeyTimes.push_back(pVideo->aTimes.back());
         } else if (pAudio && p->stream_index == pAudio->aStream) {
@@ -173,6 +175,38 @@ bool ReadPackets(AVFormatContext* pInput, TVideoIndex* pVideo, TAudioIndex* pAud
         av_packet_unref(packet.get());
     }
     return true;
+}
+
+// Pictures whose timestamps step irregularly (more than one time unit apart, which rounding
+// explains) become images at their average rate, pEnd being where the last one ends (as long
+// as the step before it when the file does not say): each image the picture on screen at its
+// time, so that the medium lasts as long as it plays.
+void Regularize(TVideoIndex& pIndex, AVRational pTimeBase, int64_t pEnd) {
+    const std::vector<int64_t>& times = pIndex.aTimes;
+    if (times.size() >= 2 && pEnd <= times.back())
+        pEnd = times.back() + (times.back() - times[times.size() - 2]);
+    int64_t shortest = INT64_MAX, longest = 0;
+    for (size_t i = 1; i < times.size(); ++i) {
+        shortest = std::min(shortest, times[i] - times[i - 1]);
+        longest = std::max(longest, times[i] - times[i - 1]);
+    }
+    const int64_t first = times.front();
+    if (times.size() < 3 || longest - shortest <= 1 || pEnd <= first || pTimeBase.num <= 0)
+        return;
+    AVRational rate;
+    if (!av_reduce(&rate.num, &rate.den, int64_t(times.size()) * pTimeBase.den,
+                   (pEnd - first) * pTimeBase.num, 1000000) ||
+        rate.num <= 0 || rate.den <= 0)
+        return;
+    pIndex.aRate = rate;
+    pIndex.aShown.resize(times.size());
+    for (size_t k = 0; k < times.size(); ++k) {
+        const int64_t time =
+            first + av_rescale_rnd(int64_t(k), int64_t(rate.den) * pTimeBase.den,
+                                   int64_t(rate.num) * pTimeBase.num, AV_ROUND_DOWN);
+        const auto after = std::upper_bound(times.begin(), times.end(), time);
+        pIndex.aShown[k] = long(after - times.begin()) - 1;
+    }
 }
 
 uint32_t LittleEndian32(const uint8_t* pBytes) {
@@ -246,6 +280,14 @@ void TrimSound(const AVStream* pStream, const TSoundEnds& pEnds, TAudioIndex& pI
 
 } // namespace
 
+long TVideoIndex::ImageCount() const {
+    return long(aShown.empty() ? aTimes.size() : aShown.size());
+}
+
+long TVideoIndex::PictureOf(long pImage) const {
+    return aShown.empty() ? pImage : aShown[size_t(pImage)];
+}
+
 long TVideoIndex::Find(int64_t pTime, long pAfter) const {
     const auto found = std::lower_bound(aTimes.begin(), aTimes.end(), pTime);
     if (found == aTimes.end() || *found != pTime)
@@ -295,15 +337,19 @@ bool ScanMedia(const TMediaSource& pSource, std::shared_ptr<TVideoIndex>* pVideo
     auto videoIndex = video < 0 ? nullptr : std::make_shared<TVideoIndex>();
     auto audioIndex = audio < 0 ? nullptr : std::make_shared<TAudioIndex>();
     TSoundEnds soundEnds;
+    int64_t videoEnd = INT64_MIN;
     if ((videoIndex && !MakeVideo(input.get(), video, *videoIndex, pReason)) ||
         (audioIndex && !MakeAudio(input.get(), audio, *audioIndex, pReason)) ||
-        !ReadPackets(input.get(), videoIndex.get(), audioIndex.get(), soundEnds, pReason))
+        !ReadPackets(input.get(), videoIndex.get(), &videoEnd, audioIndex.get(), soundEnds,
+                     pReason))
         return false;
     if (videoIndex) {
         std::sort(videoIndex->aTimes.begin(), videoIndex->aTimes.end());
         std::sort(videoIndex->aKeyTimes.begin(), videoIndex->aKeyTimes.end());
         if (videoIndex->aTimes.empty())
             videoIndex = nullptr;
+        else
+            Regularize(*videoIndex, input->streams[video]->time_base, videoEnd);
     }
     if (audioIndex) {
         Sort(*audioIndex);

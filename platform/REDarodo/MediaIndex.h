@@ -19,12 +19,23 @@ struct TVideoIndex {
     // file's display matrix asks for: phones write the picture as the camera sees it.
     int aTurns = 0;
     bool aAlpha = false;
+    // Images a second: the file's rate, or the average of images at irregular times.
     AVRational aRate = {25, 1};
+    // The decoded pictures' timestamps.
     std::vector<int64_t> aTimes;
     std::vector<int64_t> aKeyTimes;
+    // For pictures at irregular times (a phone's variable rate): the decoded picture on screen
+    // at each image's time, image k's at k / aRate from the first; empty when each image is
+    // one decoded picture.
+    std::vector<long> aShown;
 
-    // The position of the image shown at pTime, taking the first one after pAfter when two
-    // share it; -1 when no image has that time.
+    // The track's images.
+    long ImageCount() const;
+    // The decoded picture that image pImage shows.
+    long PictureOf(long pImage) const;
+
+    // The position of the decoded picture stamped pTime, taking the first one after pAfter
+    // when two share it; -1 when no picture has that time.
     long Find(int64_t pTime, long pAfter) const;
     // The time of the last keyframe at or before image pImage's (the first keyframe's when
     // none is), shifted pBack keyframes further back; false when there is none that far.

@@ -30,12 +30,16 @@ bool TReaderVideoFF::HasAlpha() const {
 }
 
 long TReaderVideoFF::GetImageCount() const {
-    return long(aIndex->aTimes.size());
+    return aIndex->ImageCount();
 }
 
 const TBitmap& TReaderVideoFF::GetImage(long pImage) {
-    if (pImage < 0 || size_t(pImage) >= aIndex->aTimes.size())
+    if (pImage < 0 || pImage >= aIndex->ImageCount())
         return aNone;
+    return GetPicture(aIndex->PictureOf(pImage));
+}
+
+const TBitmap& TReaderVideoFF::GetPicture(long pImage) {
     if (pImage == aCached)
         return aImage;
     aCached = -1;

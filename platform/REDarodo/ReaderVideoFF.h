@@ -17,6 +17,8 @@ public:
     long GetImageCount() const override;
 
 private:
+    // Decoded picture pImage (of the index's times), converted.
+    const TBitmap& GetPicture(long pImage);
     // Positions the decoder before image pImage: at its keyframe, pBack keyframes further
     // back, or at the start when there is none that far. False when the file fails.
     bool SeekBefore(long pImage, int pBack);

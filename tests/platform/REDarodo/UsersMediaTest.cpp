@@ -218,3 +218,32 @@ TEST(UsersMedia, TurnedVideoShowsAsItsDisplayMatrixSays) {
                 << c.aName << " image " << image;
     }
 }
+
+// 120 pictures over 6 s at irregular times (2 s at 30 a second, 2 s at 10, 2 s at 20): 120
+// images at their average of 20 a second, image k the picture on screen at k / 20 s, so that
+// the picture lasts as long as its sound.
+TEST(UsersMedia, PicturesAtIrregularTimesAreImagesAtTheirAverageRate) {
+    std::unique_ptr<TZVMedia> media = OpenExample("variable.mp4");
+    ASSERT_TRUE(media && media->GetVideo() && media->GetAudio());
+    const TZVVideoTrack& video = *media->GetVideo();
+    EXPECT_EQ(video.GetImageRate(), 20.0);
+    EXPECT_EQ(video.GetImageCount(), 120);
+    // The sound lasts 6 s and what its last AAC frame pads.
+    EXPECT_EQ(media->GetAudio()->GetFrameCount(), 130 * 1024);
+    const TPlainDecode plain("variable.mp4", AVMEDIA_TYPE_VIDEO);
+    ASSERT_EQ(plain.aImages.size(), 120u);
+    std::unique_ptr<IReaderVideo> reader(video.CreateReader());
+    std::vector<long> shown;
+    for (long image : {0L, 1L, 2L, 3L, 41L, 40L, 39L, 45L, 46L, 80L, 81L, 119L, 60L, 2L}) {
+        // On screen at k / 20 s: the last picture whose time has come.
+        size_t picture = 0;
+        while (picture + 1 < plain.aTimes.size() &&
+               plain.aTimes[picture + 1] * plain.aTimeBase.num * 20 <=
+                   int64_t(image) * plain.aTimeBase.den)
+            ++picture;
+        shown.push_back(long(picture));
+        EXPECT_TRUE(Pixels(reader->GetImage(image)) == plain.aImages[picture]) << image;
+    }
+    // At 30 a second two pictures of three show, at 10 each shows twice.
+    EXPECT_EQ(shown, std::vector<long>({0, 1, 3, 4, 60, 60, 58, 62, 63, 80, 81, 119, 70, 3}));
+}

@@ -29,8 +29,9 @@ class IReaderVideo {
 public:
     virtual ~IReaderVideo();
 
-    // Image pImage (0-based, presentation order), premultiplied: valid until the next call
-    // or the reader's deletion. 0 x 0 when the image is outside the track or undecodable.
+    // Image pImage (0-based, presentation order), premultiplied and turned as it shows: valid
+    // until the next call or the reader's deletion. 0 x 0 when the image is outside the track
+    // or undecodable.
     virtual const TBitmap& GetImage(long pImage) = 0;
     // The images' width and height.
     virtual TImageFormat GetFormat() const = 0;
@@ -51,7 +52,9 @@ public:
     // A new reader, owned by the caller. Cheap: the decoder opens on first use.
     IReaderVideo* CreateReader() const;
     long GetImageCount() const;
-    // Images per second.
+    // Images per second. Pictures at irregular times (a phone's variable rate) count as
+    // images at their average rate: image k is the picture on screen at k / rate, repeated or
+    // skipped as the times say, so that the track lasts as long as it plays.
     double GetImageRate() const;
     int GetWidth() const;
     int GetHeight() const;
