@@ -51,10 +51,14 @@ const TBitmap& TReaderVideoFF::GetPicture(long pImage) {
                          aIndex->KeyTimeBefore(aLast, 0, &reached) && wanted == reached;
     if ((ahead || sameKey) && DecodeUntil(pImage))
         return aImage;
-    // Each try starts one keyframe further back, the last one at the start of the file.
-    for (int back = 0; back < 4; ++back)
-        if (SeekBefore(pImage, back) && DecodeUntil(pImage))
+    // Each try starts one keyframe further back, the last one at the start of the file. A
+    // damaged keyframe is no start: the decoder conceals the damage from the pictures before,
+    // as it does when it plays on from them.
+    for (int back = 0; back < 4; ++back) {
+        if (SeekBefore(pImage, back) && DecodeUntil(pImage) && !aStartDamaged)
             return aImage;
+        aCached = -1;
+    }
     return aNone;
 }
 
@@ -62,8 +66,11 @@ bool TReaderVideoFF::SeekBefore(long pImage, int pBack) {
     int64_t time = 0;
     const bool fromStart = pBack == 3 || !aIndex->KeyTimeBefore(pImage, pBack, &time) ||
                            time == aIndex->aKeyTimes.front();
+    aStarting = true;
+    aStartDamaged = false;
     if (fromStart || !aDecoding.aInput) {
         aLast = -1;
+        aStarting = !fromStart;
         if (!aDecoding.Open(*aSource, aIndex->aStream) || fromStart)
             return aDecoding.aInput != nullptr;
     }
@@ -74,38 +81,51 @@ bool TReaderVideoFF::SeekBefore(long pImage, int pBack) {
 bool TReaderVideoFF::DecodeNext() {
     if (!aDecoding.Receive())
         return false;
+    if (aStarting)
+        aStartDamaged = aDecoding.aFrame->decode_error_flags != 0 ||
+                        (aDecoding.aFrame->flags & AV_FRAME_FLAG_CORRUPT);
+    aStarting = false;
     const long found = aIndex->Find(aDecoding.aFrame->best_effort_timestamp, aLast);
     aLast = found >= 0 ? found : aLast == lastUNKNOWN ? lastUNKNOWN : aLast + 1;
     return true;
 }
 
 bool TReaderVideoFF::DecodeUntil(long pImage) {
+    if (!aHeld)
+        aHeld.reset(av_frame_alloc());
+    bool held = false;
     while (DecodeNext()) {
-        if (aLast == lastUNKNOWN || aLast > pImage)
+        if (aLast == lastUNKNOWN)
             return false;
         if (aLast == pImage)
-            return Convert();
+            return Convert(aDecoding.aFrame.get(), pImage);
+        // The decoder gave no picture for pImage (its packet was too damaged): the one before
+        // stays on screen, as in a player.
+        if (aLast > pImage)
+            return held && Convert(aHeld.get(), pImage);
+        av_frame_unref(aHeld.get());
+        held = aHeld && av_frame_ref(aHeld.get(), aDecoding.aFrame.get()) >= 0;
     }
-    return false;
+    return held && Convert(aHeld.get(), pImage);
 }
 
-bool TReaderVideoFF::Convert() {
-    const AVFrame* frame = aDecoding.aFrame.get();
+bool TReaderVideoFF::Convert(const AVFrame* pFrame, long pImage) {
     const bool turned = aIndex->aTurns != 0;
     // The decoded picture's own size: the size shown, not turned.
     const int width = aIndex->aTurns % 2 ? aIndex->aHeight : aIndex->aWidth;
     const int height = aIndex->aTurns % 2 ? aIndex->aWidth : aIndex->aHeight;
-    aScale.reset(sws_getCachedContext(
-        aScale.release(), frame->width, frame->height, AVPixelFormat(frame->format), width, height,
-        AV_PIX_FMT_BGRA, SWS_BICUBIC | SWS_BITEXACT | SWS_ACCURATE_RND, nullptr, nullptr, nullptr));
+    aScale.reset(sws_getCachedContext(aScale.release(), pFrame->width, pFrame->height,
+                                      AVPixelFormat(pFrame->format), width, height, AV_PIX_FMT_BGRA,
+                                      SWS_BICUBIC | SWS_BITEXACT | SWS_ACCURATE_RND, nullptr,
+                                      nullptr, nullptr));
     TAllocBitmap& target = turned ? aUnturned : aImage;
     target.Resize(width, height);
     if (!aScale || !target.Allocate())
         return false;
     uint8_t* const rows[] = {static_cast<uint8_t*>(target.GetRawData())};
     const int rowBytes[] = {int(target.GetRowBytes())};
-    if (sws_scale(aScale.get(), frame->data, frame->linesize, 0, frame->height, rows, rowBytes) !=
-        height)
+    if (sws_scale(aScale.get(), pFrame->data, pFrame->linesize, 0, pFrame->height, rows,
+                  rowBytes) != height)
         return false;
     if (turned && !Turn())
         return false;
@@ -115,7 +135,7 @@ bool TReaderVideoFF::Convert() {
             for (int byte = 0; byte < 3; ++byte)
                 pixel[byte] = Premultiply(pixel[byte], pixel[3]);
     }
-    aCached = aLast;
+    aCached = pImage;
     return true;
 }
 

@@ -24,10 +24,11 @@ private:
     bool SeekBefore(long pImage, int pBack);
     // Decodes on to the next image; false at the end. Sets aLast to its position.
     bool DecodeNext();
-    // Decodes on until image pImage, into aImage; false when it is not met.
+    // Decodes on until picture pImage, into aImage; false when it is not met. A picture the
+    // decoder does not give shows as the one before it.
     bool DecodeUntil(long pImage);
-    // Converts the decoded picture into aImage, turned as it shows.
-    bool Convert();
+    // Converts pFrame into aImage as picture pImage, turned as it shows.
+    bool Convert(const AVFrame* pFrame, long pImage);
     // Turns aUnturned into aImage.
     bool Turn();
 
@@ -38,6 +39,11 @@ private:
     // The position of the last image decoded; -1 at the start, -2 unknown after a seek.
     long aLast = -1;
     long aCached = -1;
+    // Whether the first picture after a seek is still to come, and whether it came damaged.
+    bool aStarting = false;
+    bool aStartDamaged = false;
+    // The last picture decoded before the wanted one.
+    TFramePtr aHeld;
     TAllocBitmap aImage;
     // The decoded picture before it is turned, for turned tracks.
     TAllocBitmap aUnturned;

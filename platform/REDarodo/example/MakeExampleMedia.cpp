@@ -15,8 +15,9 @@
 //                   matrix that turns them
 //   variable.mp4    120 images 64 x 48 over 6 s at irregular times (2 s at 30/s, 2 s at 10/s,
 //                   2 s at 20/s); 6 s of AAC sound
-//   damaged.mp4     50 images 160 x 120 with B-frames, 300 bytes in the middle of its data
-//                   overwritten
+//   damaged.mp4     50 images 160 x 120 with B-frames, a keyframe every 10: 64 bytes in the
+//                   middle of the keyframe of image 20 overwritten, and the whole packet that
+//                   comes 34th
 //   sync25.mp4, sync2997.mp4, sync23976.mp4   3 s, 64 x 48 at 25, 30000/1001 and 24000/1001
 //                   images a second: black, white at three images, with a beep of AAC sound
 //                   (48,000 Hz) starting at each of them
@@ -94,7 +95,7 @@ bool WriteUsersMedia(const std::string& pFolder) {
            WriteMedia(pFolder + "/tone.ogg", nullptr, &vorbis) && WriteTurned(pFolder, 90) &&
            WriteTurned(pFolder, 180) && WriteTurned(pFolder, 270) && WriteVariable(pFolder) &&
            WriteMedia(pFolder + "/damaged.mp4", &damaged, nullptr) &&
-           DamageMiddle(pFolder + "/damaged.mp4", 300) &&
+           DamagePictures(pFolder + "/damaged.mp4", {{20, 64}, {33, 100000}}) &&
            WriteSync(pFolder, "sync25.mp4", AVRational{25, 1}) &&
            WriteSync(pFolder, "sync2997.mp4", AVRational{30000, 1001}) &&
            WriteSync(pFolder, "sync23976.mp4", AVRational{24000, 1001});

@@ -299,24 +299,29 @@ bool WritePng(const std::string& pPath, int pWidth, int pHeight, AVPixelFormat p
     return file && std::fclose(file) == 0 && written;
 }
 
-bool DamageMiddle(const std::string& pPath, long pCount) {
-    FILE* file = std::fopen(pPath.c_str(), "r+b");
-    if (!file)
+bool DamagePictures(const std::string& pPath, const std::vector<TDamage>& pDamages) {
+    // Where the packets lie, from the file itself.
+    AVFormatContext* input = nullptr;
+    if (avformat_open_input(&input, pPath.c_str(), nullptr, nullptr) < 0)
         return false;
-    // The top-level boxes: a 32-bit big-endian size (the box's header included), then the type.
-    long offset = 0, middle = -1;
-    unsigned char header[8];
-    while (middle < 0 && std::fseek(file, offset, SEEK_SET) == 0 &&
-           std::fread(header, 1, 8, file) == 8) {
-        const long size = long(header[0]) << 24 | header[1] << 16 | header[2] << 8 | header[3];
-        if (size < 8)
-            break;
-        if (std::equal(header + 4, header + 8, "mdat") && size - 8 > pCount)
-            middle = offset + 8 + (size - 8 - pCount) / 2;
-        offset += size;
+    std::vector<std::pair<int64_t, int>> packets; // position, size
+    TPacketPtr packet(av_packet_alloc());
+    while (av_read_frame(input, packet.get()) >= 0) {
+        if (input->streams[packet->stream_index]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO)
+            packets.emplace_back(packet->pos, packet->size);
+        av_packet_unref(packet.get());
     }
-    bool done = middle >= 0 && std::fseek(file, middle, SEEK_SET) == 0;
-    for (long i = 0; done && i < pCount; ++i)
-        done = std::fputc(int(i * 37 + 11) & 0xFF, file) != EOF;
-    return std::fclose(file) == 0 && done;
+    avformat_close_input(&input);
+    FILE* file = std::fopen(pPath.c_str(), "r+b");
+    bool done = file != nullptr;
+    for (const TDamage& damage : pDamages) {
+        if (!done || damage.aPacket >= packets.size())
+            return (file && std::fclose(file)), false;
+        const auto [position, size] = packets[damage.aPacket];
+        const int count = std::min(damage.aBytes, size);
+        done = std::fseek(file, long(position + (size - count) / 2), SEEK_SET) == 0;
+        for (int i = 0; done && i < count; ++i)
+            done = std::fputc((i * 37 + 11) & 0xFF, file) != EOF;
+    }
+    return file && std::fclose(file) == 0 && done;
 }

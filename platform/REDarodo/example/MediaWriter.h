@@ -60,9 +60,15 @@ short RampSample(long pFrame, int pChannel, int pRate);
 // Writes a file with the container its name says and either stream (null for none);
 // false when a step fails.
 bool WriteMedia(const std::string& pPath, const TPictureDesc* pPicture, const TSoundDesc* pSound);
-// Overwrites pCount bytes in the middle of the media data of the MP4 file at pPath with a
-// fixed pattern, as a damaged copy would hold; false when the file has no such data.
-bool DamageMiddle(const std::string& pPath, long pCount);
+// Bytes of a picture packet overwritten: aBytes in the middle of the packet aPacket of the
+// picture stream (in file order), all of it when it is that short.
+struct TDamage {
+    size_t aPacket;
+    int aBytes;
+};
+// Overwrites the bytes pDamages say in the file at pPath with a fixed pattern, as a damaged
+// copy would hold them; false when the file has no such packets.
+bool DamagePictures(const std::string& pPath, const std::vector<TDamage>& pDamages);
 // Writes image 0 of the example picture as one PNG file in pFormat.
 bool WritePng(const std::string& pPath, int pWidth, int pHeight, AVPixelFormat pFormat,
               int pImage = 0);

@@ -143,6 +143,16 @@ TBytes TurnClockwise(TBytes pImage, int pWidth, int pHeight, int pTurns) {
     return pImage;
 }
 
+// The mean difference of two images' bytes; 255 for images of different sizes.
+double MeanDifference(const TBytes& p1, const TBytes& p2) {
+    if (p1.size() != p2.size() || p1.empty())
+        return 255;
+    double sum = 0;
+    for (size_t i = 0; i < p1.size(); ++i)
+        sum += std::abs(int(p1[i]) - int(p2[i]));
+    return sum / double(p1.size());
+}
+
 } // namespace
 
 // Each project frame's block of sound, read at the frame's start in a shuffled order (each
@@ -246,4 +256,36 @@ TEST(UsersMedia, PicturesAtIrregularTimesAreImagesAtTheirAverageRate) {
     }
     // At 30 a second two pictures of three show, at 10 each shows twice.
     EXPECT_EQ(shown, std::vector<long>({0, 1, 3, 4, 60, 60, 58, 62, 63, 80, 81, 119, 70, 3}));
+}
+
+// Bytes overwritten in the middle of the file: a keyframe comes concealed, and so do the
+// pictures that refer to it; one picture does not decode at all. Each image is what a player
+// shows at its time, in order and at random: the decoder's concealed picture (concealed from
+// the pictures before, as when it plays on), or the picture before where it gave none; never
+// black.
+TEST(UsersMedia, DamagedVideoShowsWhatThePlayersShow) {
+    std::unique_ptr<TZVMedia> media = OpenExample("damaged.mp4");
+    ASSERT_TRUE(media && media->GetVideo());
+    const TPlainDecode plain("damaged.mp4", AVMEDIA_TYPE_VIDEO);
+    const long count = media->GetVideo()->GetImageCount();
+    EXPECT_EQ(count, 50);
+    EXPECT_EQ(plain.aImages.size(), 49u);
+    std::vector<long> order;
+    for (long image = 0; image < count; ++image)
+        order.push_back(image);
+    std::vector<long> shuffled = order;
+    std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(39));
+    for (const std::vector<long>& images : {order, shuffled}) {
+        std::unique_ptr<IReaderVideo> reader(media->GetVideo()->CreateReader());
+        for (long image : images) {
+            // On screen at image / 25 s: the last picture the decoder gave by then.
+            size_t picture = 0;
+            while (picture + 1 < plain.aTimes.size() &&
+                   plain.aTimes[picture + 1] * plain.aTimeBase.num * 25 <=
+                       int64_t(image) * plain.aTimeBase.den)
+                ++picture;
+            EXPECT_LT(MeanDifference(Pixels(reader->GetImage(image)), plain.aImages[picture]), 1.0)
+                << "image " << image;
+        }
+    }
 }
