@@ -73,12 +73,23 @@ struct TZVMovieOutput::TState {
 
 namespace {
 
+// The time of one frame at pRate thousandths of a frame a second: a rate that rounds
+// N * 1000 / 1001 (29970, 23976, 59940) is the NTSC rate that players know, N * 1000 / 1001.
+AVRational FrameTime(int32_t pRate) {
+    const int64_t whole = (int64_t(pRate) * 1001 + 500000) / 1000000;
+    if (whole > 0 && (whole * 1000000 + 500) / 1001 == pRate)
+        return AVRational{1001, int(whole * 1000)};
+    AVRational time;
+    av_reduce(&time.num, &time.den, 1000, pRate, INT32_MAX);
+    return time;
+}
+
 void SetUpPicture(AVCodecContext* pCodec, const TMediaFormat& pFormat) {
     // H.264 in 4:2:0 wants even sizes.
     pCodec->width = (pFormat.aWidth + 1) & ~1;
     pCodec->height = (pFormat.aHeight + 1) & ~1;
     pCodec->pix_fmt = AV_PIX_FMT_YUV420P;
-    av_reduce(&pCodec->time_base.num, &pCodec->time_base.den, 1000, pFormat.aRate, INT32_MAX);
+    pCodec->time_base = FrameTime(pFormat.aRate);
     pCodec->framerate = AVRational{pCodec->time_base.den, pCodec->time_base.num};
     av_opt_set(pCodec->priv_data, "preset", "veryfast", 0);
 }

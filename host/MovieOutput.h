@@ -1,5 +1,6 @@
 // TZVMovieOutput: picture and sound as an MP4 file (H.264 and AAC), encoded through
-// FFmpeg's libraries. A frame size that H.264 cannot take (odd) is padded with black.
+// FFmpeg's libraries. A frame size that H.264 cannot take (odd) is padded with black. NTSC
+// rates are written as players know them (30000/1001, not 2997/100).
 #pragma once
 
 #include "Output.h"

@@ -9,6 +9,11 @@
 
 #include <wx/image.h>
 
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -143,4 +148,92 @@ TEST(Output, Mp4HasEveryFramePaddedToEvenSizes) {
     }
     EXPECT_EQ(PartFiles(unfinished), 0);
     EXPECT_FALSE(Exists(unfinished));
+}
+
+namespace {
+
+// A movie of pFrames white pictures of pWidth x pHeight at pRate thousandths of a frame a
+// second, written by the movie output (on one thread).
+bool WriteMovie(const std::string& pPath, long pWidth, long pHeight, long pRate, int pFrames) {
+    TMediaFormat format;
+    format.SetWidth(pWidth);
+    format.SetHeight(pHeight);
+    format.SetRate(pRate);
+    format.SetIsStereo(false);
+    format.aAudioFormat.aSamplesPerSec = 8000;
+    std::vector<uint32_t> white(size_t(pWidth) * pHeight, 0xFFFFFFFF);
+    const TBitmap picture(white.data(), int(pWidth), int(pHeight));
+    std::string error;
+    TZVMovieOutput output(pPath, 1);
+    bool done = output.Begin(format, error);
+    for (int frame = 0; done && frame < pFrames; ++frame)
+        done = output.AddFrame(frame, &picture, nullptr, 320, error);
+    done = done && output.Finish(error);
+    EXPECT_TRUE(done) << error;
+    return done;
+}
+
+// What FFmpeg reads of a movie: its picture stream's rate, and the first picture as decoded,
+// the brightness (luma) of its rows.
+struct TMovieFacts {
+    AVRational aRate = {0, 1};
+    int aWidth = 0;
+    int aHeight = 0;
+    std::vector<std::vector<uint8_t>> aLuma;
+
+    explicit TMovieFacts(const std::string& pPath) {
+        AVFormatContext* input = nullptr;
+        if (avformat_open_input(&input, pPath.c_str(), nullptr, nullptr) < 0)
+            return;
+        avformat_find_stream_info(input, nullptr);
+        const int stream = av_find_best_stream(input, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+        aRate = input->streams[stream]->avg_frame_rate;
+        const AVCodecParameters* parameters = input->streams[stream]->codecpar;
+        AVCodecContext* decoder =
+            avcodec_alloc_context3(avcodec_find_decoder(parameters->codec_id));
+        avcodec_parameters_to_context(decoder, parameters);
+        avcodec_open2(decoder, nullptr, nullptr);
+        AVPacket* packet = av_packet_alloc();
+        AVFrame* frame = av_frame_alloc();
+        bool more = true;
+        while (aLuma.empty() && more) {
+            more = av_read_frame(input, packet) >= 0;
+            if (!more || packet->stream_index == stream)
+                avcodec_send_packet(decoder, more ? packet : nullptr);
+            av_packet_unref(packet);
+            if (avcodec_receive_frame(decoder, frame) < 0)
+                continue;
+            aWidth = frame->width;
+            aHeight = frame->height;
+            for (int y = 0; y < frame->height; ++y)
+                aLuma.emplace_back(frame->data[0] + y * frame->linesize[0],
+                                   frame->data[0] + y * frame->linesize[0] + frame->width);
+        }
+        av_frame_free(&frame);
+        av_packet_free(&packet);
+        avcodec_free_context(&decoder);
+        avformat_close_input(&input);
+    }
+};
+
+} // namespace
+
+// The project's rate in thousandths becomes the file's: NTSC rates as the conventional
+// 30000/1001, 24000/1001 and 60000/1001, not 2997/100.
+TEST(Output, Mp4RatesAreTheProjectsWithNtscRatesAsPlayersKnowThem) {
+    const struct {
+        long aRate;
+        AVRational aExpected;
+    } cases[] = {
+        {25000, {25, 1}}, {29970, {30000, 1001}}, {23976, {24000, 1001}}, {59940, {60000, 1001}},
+        {30000, {30, 1}}, {12500, {25, 2}},       {29969, {29969, 1000}},
+    };
+    const std::string path = ::testing::TempDir() + "rate.mp4";
+    for (const auto& c : cases) {
+        ASSERT_TRUE(WriteMovie(path, 16, 16, c.aRate, 12));
+        const AVRational rate = TMovieFacts(path).aRate;
+        EXPECT_EQ(wxString::Format("%d/%d", rate.num, rate.den),
+                  wxString::Format("%d/%d", c.aExpected.num, c.aExpected.den))
+            << c.aRate;
+    }
 }
