@@ -248,8 +248,8 @@ int TZVMovieOutput::TState::Finish() {
     return result < 0 ? result : std::min(closed, 0);
 }
 
-TZVMovieOutput::TZVMovieOutput(const std::string& pPath, int pThreads)
-    : aPath(pPath), aThreads(pThreads) {}
+TZVMovieOutput::TZVMovieOutput(const std::string& pPath, int pThreads, std::ostream& pNotes)
+    : aPath(pPath), aThreads(pThreads), aNotes(pNotes) {}
 
 // The encoder state goes before the file that it writes into is removed.
 TZVMovieOutput::~TZVMovieOutput() {
@@ -259,6 +259,10 @@ TZVMovieOutput::~TZVMovieOutput() {
 bool TZVMovieOutput::Begin(const TMediaFormat& pFormat, std::string& pError) {
     if (!CheckPictureSize(pFormat.aWidth, pFormat.aHeight, pError))
         return false;
+    if ((pFormat.aWidth | pFormat.aHeight) & 1)
+        aNotes << "zvrender: " << aPath << ": H.264 takes even sizes only: the " << pFormat.aWidth
+               << " x " << pFormat.aHeight << " pictures are padded with black to "
+               << ((pFormat.aWidth + 1) & ~1) << " x " << ((pFormat.aHeight + 1) & ~1) << "\n";
     // The encoders' statistics are no concern of the user's; their errors are.
     av_log_set_level(AV_LOG_ERROR);
     aFile = std::make_unique<TZVPartFile>(aPath);

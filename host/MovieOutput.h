@@ -1,10 +1,12 @@
 // TZVMovieOutput: picture and sound as an MP4 file (H.264 and AAC), encoded through
-// FFmpeg's libraries. A frame size that H.264 cannot take (odd) is padded with black. NTSC
-// rates are written as players know them (30000/1001, not 2997/100).
+// FFmpeg's libraries. A frame size that H.264 cannot take (odd: in 4:2:0 it crops only whole
+// pairs of pixels away) is padded with black, and a note says so. NTSC rates are written as
+// players know them (30000/1001, not 2997/100).
 #pragma once
 
 #include "Output.h"
 
+#include <iostream>
 #include <memory>
 
 class TZVPartFile;
@@ -12,8 +14,9 @@ class TZVPartFile;
 class TZVMovieOutput : public IZVOutput {
 public:
     // pThreads: the encoders' own threads, 0 for as many as the machine has (a count of 1
-    // gives the same bytes on any machine).
-    explicit TZVMovieOutput(const std::string& pPath, int pThreads = 0);
+    // gives the same bytes on any machine). Notes (the padding of an odd size) go to pNotes.
+    explicit TZVMovieOutput(const std::string& pPath, int pThreads = 0,
+                            std::ostream& pNotes = std::cerr);
     // An unfinished file is removed.
     ~TZVMovieOutput() override;
 
@@ -30,6 +33,7 @@ private:
 
     const std::string aPath;
     const int aThreads;
+    std::ostream& aNotes;
     std::unique_ptr<TZVPartFile> aFile;
     std::unique_ptr<TState> aState;
 };

@@ -19,6 +19,7 @@ extern "C" {
 #include <cstdio>
 #include <dirent.h>
 #include <memory>
+#include <sstream>
 #include <unistd.h>
 
 namespace {
@@ -153,8 +154,9 @@ TEST(Output, Mp4HasEveryFramePaddedToEvenSizes) {
 namespace {
 
 // A movie of pFrames white pictures of pWidth x pHeight at pRate thousandths of a frame a
-// second, written by the movie output (on one thread).
-bool WriteMovie(const std::string& pPath, long pWidth, long pHeight, long pRate, int pFrames) {
+// second, written by the movie output (on one thread) with its notes into pNotes.
+bool WriteMovie(const std::string& pPath, long pWidth, long pHeight, long pRate, int pFrames,
+                std::ostream& pNotes) {
     TMediaFormat format;
     format.SetWidth(pWidth);
     format.SetHeight(pHeight);
@@ -164,7 +166,7 @@ bool WriteMovie(const std::string& pPath, long pWidth, long pHeight, long pRate,
     std::vector<uint32_t> white(size_t(pWidth) * pHeight, 0xFFFFFFFF);
     const TBitmap picture(white.data(), int(pWidth), int(pHeight));
     std::string error;
-    TZVMovieOutput output(pPath, 1);
+    TZVMovieOutput output(pPath, 1, pNotes);
     bool done = output.Begin(format, error);
     for (int frame = 0; done && frame < pFrames; ++frame)
         done = output.AddFrame(frame, &picture, nullptr, 320, error);
@@ -230,10 +232,37 @@ TEST(Output, Mp4RatesAreTheProjectsWithNtscRatesAsPlayersKnowThem) {
     };
     const std::string path = ::testing::TempDir() + "rate.mp4";
     for (const auto& c : cases) {
-        ASSERT_TRUE(WriteMovie(path, 16, 16, c.aRate, 12));
+        std::ostringstream notes;
+        ASSERT_TRUE(WriteMovie(path, 16, 16, c.aRate, 12, notes));
+        EXPECT_EQ(notes.str(), "");
         const AVRational rate = TMovieFacts(path).aRate;
         EXPECT_EQ(wxString::Format("%d/%d", rate.num, rate.den),
                   wxString::Format("%d/%d", c.aExpected.num, c.aExpected.den))
             << c.aRate;
     }
+}
+
+// H.264 in 4:2:0 cannot crop a single column or row away: an odd size is padded to the next
+// even one with black, the picture keeps its place, and one line says so.
+TEST(Output, Mp4PadsOddSizesWithBlackAndSaysSo) {
+    const std::string path = ::testing::TempDir() + "odd.mp4";
+    std::ostringstream notes;
+    ASSERT_TRUE(WriteMovie(path, 321, 241, 25000, 3, notes));
+    EXPECT_EQ(notes.str(), "zvrender: " + path +
+                               ": H.264 takes even sizes only: the 321 x 241 pictures are padded "
+                               "with black to 322 x 242\n");
+    const TMovieFacts movie(path);
+    ASSERT_EQ(wxString::Format("%dx%d", movie.aWidth, movie.aHeight), "322x242");
+    // Away from the edge between them: the codec blurs it a little.
+    long picture = 0, pictureCount = 0, padding = 0, paddingCount = 0;
+    for (int y = 0; y < 242; ++y)
+        for (int x = 0; x < 322; ++x) {
+            const bool inside = x < 321 && y < 241;
+            if (inside && (x < 318 && y < 238))
+                picture += movie.aLuma[y][x], ++pictureCount;
+            else if (!inside)
+                padding += movie.aLuma[y][x], ++paddingCount;
+        }
+    EXPECT_GT(picture / pictureCount, 230);
+    EXPECT_LT(padding / paddingCount, 40);
 }
