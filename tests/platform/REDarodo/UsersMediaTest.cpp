@@ -289,3 +289,54 @@ TEST(UsersMedia, DamagedVideoShowsWhatThePlayersShow) {
         }
     }
 }
+
+// Flash and beep: white pictures at three images, a beep starting at each of their times.
+// Read as a render reads them (each project frame's picture, and its block of sound after a
+// seek, in shuffled order), each beep starts where its flash shows: within a millisecond, far
+// within a frame (the onset found is two samples late, where the tone reaches a tenth).
+TEST(UsersMedia, PictureAndSoundStayTogetherAtFilmAndNtscRates) {
+    const struct {
+        const char* aName;
+        AVRational aRate;
+        long aImages;
+    } cases[] = {
+        {"sync25.mp4", {25, 1}, 75},
+        {"sync2997.mp4", {30000, 1001}, 90},
+        {"sync23976.mp4", {24000, 1001}, 72},
+    };
+    for (const auto& c : cases) {
+        std::unique_ptr<TZVMedia> media = OpenExample(c.aName);
+        ASSERT_TRUE(media && media->GetVideo() && media->GetAudio());
+        EXPECT_EQ(media->GetVideo()->GetImageRate(), av_q2d(c.aRate));
+        ASSERT_EQ(media->GetVideo()->GetImageCount(), c.aImages);
+        std::vector<long> order(size_t(c.aImages));
+        for (long image = 0; image < c.aImages; ++image)
+            order[size_t(image)] = image;
+        std::shuffle(order.begin(), order.end(), std::mt19937(39));
+        std::unique_ptr<IReaderVideo> pictures(media->GetVideo()->CreateReader());
+        std::unique_ptr<TReaderAudio> sound(media->GetAudio()->CreateReader());
+        const int rate = sound->GetFormat().aRate;
+        std::vector<long> flashes;
+        TSamples all(size_t(sound->GetFrameCount()));
+        for (long image : order) {
+            const TBitmap& picture = pictures->GetImage(image);
+            if (picture.GetRawData() && static_cast<const uint8_t*>(picture.GetRawData())[0] > 128)
+                flashes.push_back(image);
+            const int64_t first = av_rescale(image, int64_t(rate) * c.aRate.den, c.aRate.num);
+            const int64_t end = av_rescale(image + 1, int64_t(rate) * c.aRate.den, c.aRate.num);
+            const TSamples block = ReadAt(*sound, first, int(end - first));
+            std::copy(block.begin(), block.end(), all.begin() + first);
+        }
+        std::sort(flashes.begin(), flashes.end());
+        EXPECT_EQ(flashes, std::vector<long>({12, 37, 58})) << c.aName;
+        for (long flash : flashes) {
+            // The beep starts where the sound first reaches a tenth of its level.
+            const int64_t from = av_rescale(flash - 1, int64_t(rate) * c.aRate.den, c.aRate.num);
+            int64_t onset = from;
+            while (onset < int64_t(all.size()) && std::abs(all[size_t(onset)]) < 1600)
+                ++onset;
+            const double offset = double(onset) / rate - flash * av_q2d(av_inv_q(c.aRate));
+            EXPECT_LT(std::abs(offset), 0.001) << c.aName << " flash " << flash;
+        }
+    }
+}
