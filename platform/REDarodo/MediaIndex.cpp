@@ -54,6 +54,12 @@ int QuarterTurns(const AVStream* pStream) {
     return int(std::lround(degrees / 90) % 4 + 4) % 4;
 }
 
+// pA + pB, held within the 64-bit range: a hostile file's times may lie anywhere.
+int64_t Saturated(int64_t pA, int64_t pB) {
+    int64_t sum;
+    return __builtin_add_overflow(pA, pB, &sum) ? (pB > 0 ? INT64_MAX : INT64_MIN) : sum;
+}
+
 bool Refuse(wxString* pReason, const wxString& pText) {
     *pReason = pText;
     return false;
@@ -157,8 +163,8 @@ bool ReadPackets(AVFormatContext* pInput, TVideoIndex* pVideo, int64_t* pVideoEn
                 return Refuse(pReason, wxString::Format("The file holds more than %ld images",
                                                         theMaxPackets));
             pVideo->aTimes.push_back(PacketTime(p, pVideo->aTimes.size()));
-            *pVideoEnd =
-                std::max(*pVideoEnd, pVideo->aTimes.back() + std::max<int64_t>(p->duration, 0));
+            *pVideoEnd = std::max(
+                *pVideoEnd, Saturated(pVideo->aTimes.back(), std::max<int64_t>(p->duration, 0)));
             if (p->flags & AV_PKT_FLAG_KEY)
                 pVideo->aKeyTimes.push_back(pVideo->aTimes.back());
         } else if (pAudio && p->stream_index == pAudio->aStream) {
@@ -183,27 +189,32 @@ bool ReadPackets(AVFormatContext* pInput, TVideoIndex* pVideo, int64_t* pVideoEn
 // time, so that the medium lasts as long as it plays.
 void Regularize(TVideoIndex& pIndex, AVRational pTimeBase, int64_t pEnd) {
     const std::vector<int64_t>& times = pIndex.aTimes;
-    if (times.size() >= 2 && pEnd <= times.back())
-        pEnd = times.back() + (times.back() - times[times.size() - 2]);
+    const int64_t first = times.front(), last = times.back();
+    // Times too far apart to count with are left as they are.
+    int64_t span = 0, length = 0;
+    if (times.size() < 3 || __builtin_sub_overflow(last, first, &span) || pTimeBase.num <= 0 ||
+        pTimeBase.den <= 0)
+        return;
     int64_t shortest = INT64_MAX, longest = 0;
     for (size_t i = 1; i < times.size(); ++i) {
         shortest = std::min(shortest, times[i] - times[i - 1]);
         longest = std::max(longest, times[i] - times[i - 1]);
     }
-    const int64_t first = times.front();
-    if (times.size() < 3 || longest - shortest <= 1 || pEnd <= first || pTimeBase.num <= 0)
-        return;
+    if (pEnd <= last)
+        pEnd = Saturated(last, last - times[times.size() - 2]);
     AVRational rate;
-    if (!av_reduce(&rate.num, &rate.den, int64_t(times.size()) * pTimeBase.den,
-                   (pEnd - first) * pTimeBase.num, 1000000) ||
+    if (longest - shortest <= 1 || __builtin_sub_overflow(pEnd, first, &length) ||
+        length > INT64_MAX / pTimeBase.num ||
+        !av_reduce(&rate.num, &rate.den, int64_t(times.size()) * pTimeBase.den,
+                   length * pTimeBase.num, 1000000) ||
         rate.num <= 0 || rate.den <= 0)
         return;
     pIndex.aRate = rate;
     pIndex.aShown.resize(times.size());
     for (size_t k = 0; k < times.size(); ++k) {
         const int64_t time =
-            first + av_rescale_rnd(int64_t(k), int64_t(rate.den) * pTimeBase.den,
-                                   int64_t(rate.num) * pTimeBase.num, AV_ROUND_DOWN);
+            Saturated(first, av_rescale_rnd(int64_t(k), int64_t(rate.den) * pTimeBase.den,
+                                            int64_t(rate.num) * pTimeBase.num, AV_ROUND_DOWN));
         const auto after = std::upper_bound(times.begin(), times.end(), time);
         pIndex.aShown[k] = long(after - times.begin()) - 1;
     }
