@@ -73,6 +73,9 @@ public:
 
     TMediaFormat aFormat;
     std::ostream& aMessages;
+    // Quiet (-q): what the media report while they are read is not printed (their libraries
+    // are made so).
+    bool aQuiet = false;
 
 private:
     TZVStreamRow* aRoot = nullptr;

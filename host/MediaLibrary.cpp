@@ -25,6 +25,20 @@ TZVLibraryEntry::TZVLibraryEntry(const wxString& pText, const wxFileName& pFolde
 
 TZVLibraryEntry::~TZVLibraryEntry() = default;
 
+void TZVLibraryEntry::PrintProblems(std::ostream& pMessages) const {
+    if (!aMedia)
+        return;
+    for (const TZVMediaProblem& problem : aMedia->GetProblems()) {
+        pMessages << "medium \"" << aText.utf8_string() << "\": " << problem.aCount;
+        if (problem.aText.empty())
+            pMessages << (problem.aCount == 1 ? " other message" : " other messages");
+        else
+            pMessages << (problem.aCount == 1 ? " message \"" : " messages like \"")
+                      << problem.aText.utf8_string() << "\"";
+        pMessages << "\n";
+    }
+}
+
 const TZVMediaInfo& TZVLibraryEntry::GetMediaInfo() const {
     if (!aInfo) {
         const size_t nameStart = NameStart(aText);
@@ -46,12 +60,17 @@ wxFileName TZVLibraryEntry::resolvedFile() const {
     return file;
 }
 
-TZVMediaLibrary::TZVMediaLibrary(const wxString& pFolder, bool pOffline, std::ostream& pMessages)
-    : aFolder(pFolder), aOffline(pOffline), aMessages(pMessages), aPrevious(theLibrary) {
+TZVMediaLibrary::TZVMediaLibrary(const wxString& pFolder, bool pOffline, std::ostream& pMessages,
+                                 bool pQuiet)
+    : aFolder(pFolder), aOffline(pOffline), aMessages(pMessages), aQuiet(pQuiet),
+      aPrevious(theLibrary) {
     theLibrary = this;
 }
 
 TZVMediaLibrary::~TZVMediaLibrary() {
+    if (!aQuiet)
+        for (const std::unique_ptr<TZVLibraryEntry>& entry : aEntries)
+            entry->PrintProblems(aMessages);
     theLibrary = aPrevious;
 }
 

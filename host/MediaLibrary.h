@@ -2,8 +2,9 @@
 // found again by the same text; the text is resolved against the project's folder (its
 // directory part, where "\" also separates, becomes the entry's prefix, so that the text is
 // written back as it was read). A file that cannot be opened leaves its entry offline: the
-// reason is printed once and the rows that name it play nothing. The library installs itself
-// as the module's library while it lives.
+// reason is printed once and the rows that name it play nothing. What the media reported
+// while they were read is printed when the library goes, one line per medium and kind of
+// problem. The library installs itself as the module's library while it lives.
 #pragma once
 
 #include "DLL/Row/Library.h"
@@ -30,6 +31,9 @@ public:
     // The file the text names; empty for an empty text.
     wxString GetPath() const;
     const TZVMediaInfo& GetMediaInfo() const override;
+    // Prints what the medium reported while it was read, one line per kind of problem: how
+    // many messages of the kind came, and the first one.
+    void PrintProblems(std::ostream& pMessages) const;
 
     // The rows that play the entry.
     std::set<TZVMediaSourceRow*> aRows;
@@ -48,9 +52,12 @@ private:
 class TZVMediaLibrary : public IZVLibrary {
 public:
     // Texts are resolved against pFolder; offline media are reported to pMessages. pOffline
-    // opens no file: every entry is offline (for projects from untrusted sources).
-    TZVMediaLibrary(const wxString& pFolder, bool pOffline, std::ostream& pMessages);
-    // Gives the previous library back; the rows must be gone.
+    // opens no file: every entry is offline (for projects from untrusted sources). pQuiet:
+    // what the media reported is not printed.
+    TZVMediaLibrary(const wxString& pFolder, bool pOffline, std::ostream& pMessages,
+                    bool pQuiet = false);
+    // Prints what each medium reported, unless quiet, and gives the previous library back;
+    // the rows must be gone.
     ~TZVMediaLibrary() override;
     TZVMediaLibrary(const TZVMediaLibrary&) = delete;
     TZVMediaLibrary& operator=(const TZVMediaLibrary&) = delete;
@@ -69,6 +76,7 @@ private:
     const wxString aFolder;
     const bool aOffline;
     std::ostream& aMessages;
+    const bool aQuiet;
     // Entries are made when the rows ask for them, through the const interface. Declared
     // first, the folders are freed after the entries that name them.
     mutable std::unordered_map<wxString, wxFileName> aDirectories;

@@ -275,7 +275,7 @@ void TZVProjectFile::Load(const wxString& pPath, TZVHost& pHost, bool pOffline) 
         pHost.aFormat.ValueFromXml(format);
         library.reset(
             new TZVMediaLibrary(wxFileName(pPath).GetPath(wxPATH_GET_VOLUME, wxPATH_NATIVE),
-                                pOffline, pHost.aMessages));
+                                pOffline, pHost.aMessages, pHost.aQuiet));
         root = new TZVMainMixerRow;
         root->CompleteCreate(pHost.aFormat.aDuration);
         // The stored sequences replace the one CompleteCreate made, rather than overlap it.

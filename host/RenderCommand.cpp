@@ -107,6 +107,7 @@ int TZVRenderCommand::Run(const std::vector<std::string>& pArgs) {
     if (!options.CheckOutputs(error))
         return Usage(error);
     TZVHost host(options.aAcceptChanges, aErr);
+    host.aQuiet = options.aQuiet;
     try {
         TZVProjectFile::Load(wxString::FromUTF8(options.aProject), host);
     } catch (const TError& pError) {

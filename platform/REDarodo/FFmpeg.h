@@ -10,6 +10,8 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include "MediaLog.h"
+
 #include <wx/string.h>
 
 #include <memory>
@@ -42,10 +44,12 @@ typedef std::unique_ptr<SwsContext, TScaleCloser> TScalePtr;
 typedef std::unique_ptr<SwrContext, TResampleCloser> TResamplePtr;
 
 // Where a medium's data comes from: one file, or a numbered image sequence whose path holds
-// one integer conversion ("frames/clip_%03d.png").
+// one integer conversion ("frames/clip_%03d.png"); and what FFmpeg reports on it.
 struct TMediaSource {
     std::string aPath;
     bool aSequence = false;
+    // Readers add to it through their const source.
+    mutable TMediaLog aLog;
 
     explicit TMediaSource(const wxString& pPath);
 };

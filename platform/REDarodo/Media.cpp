@@ -66,19 +66,21 @@ TZVMedia* TZVMedia::Open(const wxString& pPath, wxString* pReason) {
     std::shared_ptr<TAudioIndex> audio;
     if (!ScanMedia(*source, &video, &audio, pReason))
         return nullptr;
-    return new TZVMedia(pPath, video ? std::make_unique<TZVVideoTrack>(source, video) : nullptr,
+    return new TZVMedia(pPath, source,
+                        video ? std::make_unique<TZVVideoTrack>(source, video) : nullptr,
                         audio ? std::make_unique<TZVAudioTrack>(source, audio) : nullptr);
 }
 
 TZVMedia* TZVMedia::OpenMemory(std::shared_ptr<const TZVMemorySound> pSound) {
-    TZVMedia* media = new TZVMedia(L"memory", nullptr, nullptr);
+    TZVMedia* media = new TZVMedia(L"memory", nullptr, nullptr, nullptr);
     media->aMemory = std::move(pSound);
     return media;
 }
 
-TZVMedia::TZVMedia(const wxString& pPath, std::unique_ptr<TZVVideoTrack> pVideo,
-                   std::unique_ptr<TZVAudioTrack> pAudio)
-    : aFilename(pPath), aVideo(std::move(pVideo)), aAudio(std::move(pAudio)) {}
+TZVMedia::TZVMedia(const wxString& pPath, std::shared_ptr<const TMediaSource> pSource,
+                   std::unique_ptr<TZVVideoTrack> pVideo, std::unique_ptr<TZVAudioTrack> pAudio)
+    : aFilename(pPath), aSource(std::move(pSource)), aVideo(std::move(pVideo)),
+      aAudio(std::move(pAudio)) {}
 
 TZVMedia::~TZVMedia() {
     if (aWaveform && IZVWaveformFactory::theSingleton)
@@ -105,4 +107,8 @@ TZVWaveform* TZVMedia::GetWaveform() {
     if (!aWaveform && IZVWaveformFactory::theSingleton)
         aWaveform = IZVWaveformFactory::theSingleton->Create(this);
     return aWaveform;
+}
+
+std::vector<TZVMediaProblem> TZVMedia::GetProblems() const {
+    return aSource ? aSource->aLog.GetProblems() : std::vector<TZVMediaProblem>();
 }

@@ -338,6 +338,7 @@ size_t TAudioIndex::PacketOf(int64_t pFrame) const {
 
 bool ScanMedia(const TMediaSource& pSource, std::shared_ptr<TVideoIndex>* pVideo,
                std::shared_ptr<TAudioIndex>* pAudio, wxString* pReason) {
+    TMediaLogScope scope(pSource.aLog);
     TInputPtr input = OpenInput(pSource, pReason);
     if (!input)
         return false;

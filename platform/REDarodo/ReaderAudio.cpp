@@ -188,9 +188,11 @@ int64_t TReaderAudio::GetPosition() const {
 }
 
 void TReaderAudio::Seek(int64_t pFrame) {
+    TMediaLogScope scope(aState->aSource->aLog);
     aState->Seek(pFrame);
 }
 
 int TReaderAudio::Read(int16_t* pBuffer, int pFrames) {
+    TMediaLogScope scope(aState->aSource->aLog);
     return aState->Read(pBuffer, pFrames);
 }

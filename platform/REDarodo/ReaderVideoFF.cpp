@@ -42,6 +42,7 @@ const TBitmap& TReaderVideoFF::GetImage(long pImage) {
 const TBitmap& TReaderVideoFF::GetPicture(long pImage) {
     if (pImage == aCached)
         return aImage;
+    TMediaLogScope scope(aSource->aLog);
     aCached = -1;
     int64_t wanted = 0, reached = 0;
     const bool ahead =

@@ -100,13 +100,25 @@ struct TZVMemorySound {
     std::vector<int> aReadCounts;
 };
 
+// One kind of problem FFmpeg reported while it read a medium: messages alike but for their
+// numbers (positions, counts) are one kind.
+struct TZVMediaProblem {
+    // The first message of the kind, without FFmpeg's context prefix; empty for the count of
+    // the messages of the less frequent kinds.
+    wxString aText;
+    long aCount;
+};
+
 class TZVMedia {
 public:
+    // The kinds of problem GetProblems tells apart.
+    static const int MAX_PROBLEM_KINDS = 10;
+
     // The medium at pPath, scanned once: a still image is one image at 25 images a second,
     // a path with one integer conversion ("frames/clip_%03d.png") a numbered sequence at 25
     // images a second, any other path one file. Null when it cannot be read, with the
     // reason in *pReason: images over 16,384 pixels a side or more than 10,000,000 images are
-    // refused too.
+    // refused too. What FFmpeg reports on the way is kept for GetProblems, never printed.
     static TZVMedia* Open(const wxString& pPath, wxString* pReason);
     // A medium with no picture and no sound track whose sound reader reads pSound.
     static TZVMedia* OpenMemory(std::shared_ptr<const TZVMemorySound> pSound);
@@ -129,12 +141,19 @@ public:
     // The summary of the sound, made on first use through IZVWaveformFactory::theSingleton
     // and kept until the medium goes; null when no factory is installed.
     TZVWaveform* GetWaveform();
+    // What FFmpeg reported while the medium was scanned and read so far, by any of its
+    // readers (warnings and errors): one entry for each of the MAX_PROBLEM_KINDS most frequent
+    // kinds, the most frequent first (equal ones in the order first met), then one with an
+    // empty text counting the rest.
+    std::vector<TZVMediaProblem> GetProblems() const;
 
 private:
-    TZVMedia(const wxString& pPath, std::unique_ptr<TZVVideoTrack> pVideo,
-             std::unique_ptr<TZVAudioTrack> pAudio);
+    TZVMedia(const wxString& pPath, std::shared_ptr<const TMediaSource> pSource,
+             std::unique_ptr<TZVVideoTrack> pVideo, std::unique_ptr<TZVAudioTrack> pAudio);
 
     wxString aFilename;
+    // Null for a medium in memory.
+    std::shared_ptr<const TMediaSource> aSource;
     std::unique_ptr<TZVVideoTrack> aVideo;
     std::unique_ptr<TZVAudioTrack> aAudio;
     std::shared_ptr<const TZVMemorySound> aMemory;

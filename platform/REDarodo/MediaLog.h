@@ -1,0 +1,45 @@
+// What FFmpeg logs while it works on a medium, gathered per kind of problem instead of
+// printed: a damaged file gives thousands of lines that say a few things.
+#pragma once
+
+#include "REDarodo/Media.h"
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+class TMediaLog {
+public:
+    // Counts pText (one message, FFmpeg's context prefix aside) under its kind: texts alike
+    // but for their numbers are one kind.
+    void Add(const std::string& pText);
+    // See TZVMedia::GetProblems.
+    std::vector<TZVMediaProblem> GetProblems() const;
+
+private:
+    struct TKind {
+        std::string aKey;
+        std::string aText;
+        long aCount;
+    };
+
+    // FFmpeg's threads may log too.
+    mutable std::mutex aMutex;
+    std::vector<TKind> aKinds;
+    long aOthers = 0;
+};
+
+// While it lives, the warnings and errors FFmpeg logs on this thread go to pLog, its lesser
+// messages nowhere. Decoders run on their caller's thread (OpenDecoder), so a medium's
+// messages come on the thread that reads it. Messages outside any scope (the host's
+// encoders) are printed as FFmpeg prints them.
+class TMediaLogScope {
+public:
+    explicit TMediaLogScope(TMediaLog& pLog);
+    ~TMediaLogScope();
+    TMediaLogScope(const TMediaLogScope&) = delete;
+    TMediaLogScope& operator=(const TMediaLogScope&) = delete;
+
+private:
+    TMediaLog* const aPrevious;
+};
