@@ -1,6 +1,62 @@
 #include "FFmpeg.h"
 
+#include <sys/stat.h>
+
 namespace {
+
+typedef int (*TOpener)(AVFormatContext*, AVIOContext**, const char*, int, AVDictionary**);
+
+// What an input's file opener needs: FFmpeg's own opener, and what the guard refused.
+struct TInputGuard {
+    TOpener aOpen;
+    std::string aRefusal;
+};
+
+// Why pPath may not be opened ("x.mkv is a FIFO, not a regular file"); empty for a regular
+// file, and for a path that cannot be looked at (opening it then fails with its own reason).
+std::string NotRegular(const std::string& pPath) {
+    struct stat status;
+    if (stat(pPath.c_str(), &status) != 0 || S_ISREG(status.st_mode))
+        return std::string();
+    const mode_t mode = status.st_mode;
+    const char* const kind = S_ISDIR(mode)    ? "a directory"
+                             : S_ISFIFO(mode) ? "a FIFO"
+                             : S_ISCHR(mode)  ? "a character device"
+                             : S_ISBLK(mode)  ? "a block device"
+                             : S_ISSOCK(mode) ? "a socket"
+                                              : nullptr;
+    std::string name = pPath.substr(0, pPath.find_last_not_of('/') + 1);
+    name = name.substr(name.rfind('/') + 1);
+    return (name.empty() ? pPath : name) +
+           (kind ? std::string(" is ") + kind + ", not a regular file"
+                 : std::string(" is not a regular file"));
+}
+
+// The input's opener of files, its own and those its demuxer opens: refuses any file but a
+// regular one. Opening a FIFO without a writer blocks forever, reading a device may never end.
+int OpenRegular(AVFormatContext* pInput, AVIOContext** pFile, const char* pUrl, int pFlags,
+                AVDictionary** pOptions) {
+    TInputGuard* const guard = static_cast<TInputGuard*>(pInput->opaque);
+    const std::string url = pUrl;
+    const std::string refusal = NotRegular(url.compare(0, 5, "file:") == 0 ? url.substr(5) : url);
+    if (refusal.empty())
+        return guard->aOpen(pInput, pFile, pUrl, pFlags, pOptions);
+    guard->aRefusal = refusal;
+    return AVERROR(EINVAL);
+}
+
+wxString RefusalReason(const TInputGuard& pGuard) {
+    return pGuard.aRefusal.empty() ? wxString()
+                                   : wxString::Format("The file cannot be opened: %s",
+                                                      wxString::FromUTF8(pGuard.aRefusal));
+}
+
+// The reason an input failed at pStep: the guard's refusal when there is one.
+wxString Failure(const char* pStep, int pError, const TInputGuard& pGuard) {
+    return pGuard.aRefusal.empty()
+               ? wxString::Format("The file cannot be %s: %s", pStep, ErrorText(pError))
+               : RefusalReason(pGuard);
+}
 
 // True when pPath holds exactly one conversion, an integer one ("%d", "%03d"), and no
 // other "%" than "%%".
@@ -29,8 +85,21 @@ bool IsSequencePattern(const std::string& pPath) {
 TMediaSource::TMediaSource(const wxString& pPath)
     : aPath(pPath.utf8_str().data()), aSequence(IsSequencePattern(aPath)) {}
 
+void TFormatCloser::operator()(AVFormatContext* pInput) const {
+    const TInputGuard* const guard = static_cast<TInputGuard*>(pInput->opaque);
+    avformat_close_input(&pInput);
+    delete guard;
+}
+
 TInputPtr OpenInput(const TMediaSource& pSource, wxString* pReason) {
-    AVFormatContext* input = nullptr;
+    AVFormatContext* input = avformat_alloc_context();
+    if (!input) {
+        *pReason = wxString::Format("The file cannot be opened: %s", ErrorText(AVERROR(ENOMEM)));
+        return nullptr;
+    }
+    TInputGuard* const guard = new TInputGuard{input->io_open, std::string()};
+    input->opaque = guard;
+    input->io_open = OpenRegular;
     AVDictionary* options = nullptr;
     const AVInputFormat* format = nullptr;
     std::string url = pSource.aPath;
@@ -46,16 +115,23 @@ TInputPtr OpenInput(const TMediaSource& pSource, wxString* pReason) {
     int error = avformat_open_input(&input, url.c_str(), format, &options);
     av_dict_free(&options);
     if (error < 0) {
-        *pReason = wxString::Format("The file cannot be opened: %s", ErrorText(error));
+        // FFmpeg has freed the input.
+        *pReason = Failure("opened", error, *guard);
+        delete guard;
         return nullptr;
     }
     TInputPtr result(input);
     error = avformat_find_stream_info(input, nullptr);
-    if (error < 0) {
-        *pReason = wxString::Format("The file cannot be read: %s", ErrorText(error));
+    // A refused image of a sequence leaves the stream without its parameters.
+    if (error < 0 || !guard->aRefusal.empty()) {
+        *pReason = Failure("read", error, *guard);
         return nullptr;
     }
     return result;
+}
+
+wxString Refusal(const AVFormatContext* pInput) {
+    return RefusalReason(*static_cast<const TInputGuard*>(pInput->opaque));
 }
 
 TCodecPtr OpenDecoder(const AVStream* pStream) {

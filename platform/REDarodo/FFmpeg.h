@@ -17,8 +17,9 @@ extern "C" {
 #include <memory>
 #include <string>
 
+// Closes an input that OpenInput opened, with what its file guard holds.
 struct TFormatCloser {
-    void operator()(AVFormatContext* pInput) const { avformat_close_input(&pInput); }
+    void operator()(AVFormatContext* pInput) const;
 };
 struct TCodecCloser {
     void operator()(AVCodecContext* pCodec) const { avcodec_free_context(&pCodec); }
@@ -54,8 +55,13 @@ struct TMediaSource {
     explicit TMediaSource(const wxString& pPath);
 };
 
-// Opens pSource with its stream parameters read; null with the reason in *pReason.
+// Opens pSource with its stream parameters read; null with the reason in *pReason. Every file
+// the input opens, now or while it reads (the images of a sequence), must be a regular file:
+// a FIFO or a device could block forever.
 TInputPtr OpenInput(const TMediaSource& pSource, wxString* pReason);
+// Why pInput refused to open a file ("The file cannot be opened: clip_002.png is a FIFO, not
+// a regular file"); empty when it refused none.
+wxString Refusal(const AVFormatContext* pInput);
 // A decoder for pStream running on one thread, or null. A sound decoder delivers every frame
 // whole: it drops no priming or padding, it reports them.
 TCodecPtr OpenDecoder(const AVStream* pStream);

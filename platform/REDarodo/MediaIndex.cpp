@@ -355,6 +355,10 @@ bool ScanMedia(const TMediaSource& pSource, std::shared_ptr<TVideoIndex>* pVideo
         !ReadPackets(input.get(), videoIndex.get(), &videoEnd, audioIndex.get(), soundEnds,
                      pReason))
         return false;
+    // A refused image ends the packets early: the sequence is not what it says.
+    const wxString refused = Refusal(input.get());
+    if (!refused.empty())
+        return Refuse(pReason, refused);
     if (videoIndex) {
         std::sort(videoIndex->aTimes.begin(), videoIndex->aTimes.end());
         std::sort(videoIndex->aKeyTimes.begin(), videoIndex->aKeyTimes.end());

@@ -5,12 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <regex>
 #include <sstream>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <thread>
 #include <unistd.h>
 
@@ -107,7 +112,15 @@ struct TRun {
     std::string aStandardError;
 };
 
-TRun Zvrender(const std::vector<std::string>& pArgs) {
+// zvrender on pArgs. A reader that opens one of pFifos is let go at once (it reads the end),
+// so that a host that opens FIFOs fails the test rather than hang it.
+TRun Zvrender(const std::vector<std::string>& pArgs, const std::vector<std::string>& pFifos = {}) {
+    std::atomic<bool> done(false);
+    std::thread release([&] {
+        for (; !done; std::this_thread::sleep_for(std::chrono::milliseconds(2)))
+            for (const std::string& fifo : pFifos)
+                close(open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+    });
     std::fflush(stderr);
     FILE* const capture = std::tmpfile();
     const int saved = dup(STDERR_FILENO);
@@ -117,6 +130,8 @@ TRun Zvrender(const std::vector<std::string>& pArgs) {
     std::fflush(stderr);
     dup2(saved, STDERR_FILENO);
     close(saved);
+    done = true;
+    release.join();
     std::string standardError(size_t(std::ftell(capture)), '\0');
     std::rewind(capture);
     standardError.resize(std::fread(&standardError[0], 1, standardError.size(), capture));
@@ -125,6 +140,57 @@ TRun Zvrender(const std::vector<std::string>& pArgs) {
 }
 
 } // namespace
+
+// FIFOs, devices, folders and sockets are never opened, as media or as images of a sequence:
+// opening a FIFO blocks until a writer comes, reading a device may never end.
+TEST(MediaLibrary, OnlyRegularFilesOpenAnythingElseIsOfflineWithItsReason) {
+    const TTempFolder folder, outputs;
+    const std::string& f = folder.aPath;
+    const int socketFile = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address = {AF_UNIX, {}};
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%ssocket.mkv", f.c_str());
+    ASSERT_EQ(bind(socketFile, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    close(socketFile);
+    // The first image is opened while the stream is probed, the 151st only while the images
+    // are counted.
+    const std::vector<std::string> fifos = {f + "fifo.mkv", f + "first/f_000.png",
+                                            f + "later/f_150.png"};
+    ASSERT_EQ(mkdir((f + "folder.mkv").c_str(), 0700) | mkdir((f + "first").c_str(), 0700) |
+                  mkdir((f + "later").c_str(), 0700),
+              0);
+    for (const std::string& fifo : fifos)
+        ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::copy_file(ZV_EXAMPLE_MEDIA "/frames/clip_000.png", f + "first/f_001.png");
+    for (int i = 0; i < 150; ++i)
+        std::filesystem::copy_file(ZV_EXAMPLE_MEDIA "/frames/clip_000.png",
+                                   f + wxString::Format("later/f_%03d.png", i).utf8_string());
+    std::string sources;
+    for (const char* text : {"fifo.mkv", "folder.mkv", "socket.mkv", "/dev/null",
+                             "first/f_%03d.png", "later/f_%03d.png"})
+        sources += "<source type=\"video-media\" name=\"s\"><seq-list><seg begin=\"0\" "
+                   "end=\"10\"/></seq-list><param-list shown=\"0\"><param type=\"Standard\" "
+                   "name=\"Image\"><value><key time=\"0\" to=\"10\" kind=\"1\"/></value></param>"
+                   "</param-list><fltr-list shown=\"0\"/><media>" +
+                   std::string(text) + "</media></source>";
+    const std::string clip = "<source type=\"video-media\" name=\"clip\">";
+    std::ofstream(f + "project.xml") << Project({{clip, sources + clip}});
+    const auto inputs = Files(f);
+
+    const TRun run = Zvrender(
+        {"-q", "--frames", "0..1", "--png", outputs.aPath + "%d.png", f + "project.xml"}, fifos);
+    EXPECT_EQ(run.aCode, 0);
+    const std::string cannot = "\" is offline: The file cannot be opened: ";
+    EXPECT_EQ(
+        run.aErr,
+        "medium \"fifo.mkv" + cannot + "fifo.mkv is a FIFO, not a regular file\n" +
+            "medium \"folder.mkv" + cannot + "folder.mkv is a directory, not a regular file\n" +
+            "medium \"socket.mkv" + cannot + "socket.mkv is a socket, not a regular file\n" +
+            "medium \"/dev/null" + cannot + "null is a character device, not a regular file\n" +
+            "medium \"first/f_%03d.png" + cannot + "f_000.png is a FIFO, not a regular file\n" +
+            "medium \"later/f_%03d.png" + cannot + "f_150.png is a FIFO, not a regular file\n");
+    EXPECT_EQ(run.aStandardError, "");
+    EXPECT_EQ(Files(f), inputs);
+}
 
 // A damaged medium's many messages come out as a few lines, once each kind as the project
 // closes, and not at all under -q; FFmpeg itself prints nothing. The clean media say nothing.

@@ -118,7 +118,9 @@ public:
     // a path with one integer conversion ("frames/clip_%03d.png") a numbered sequence at 25
     // images a second, any other path one file. Null when it cannot be read, with the
     // reason in *pReason: images over 16,384 pixels a side or more than 10,000,000 images are
-    // refused too. What FFmpeg reports on the way is kept for GetProblems, never printed.
+    // refused too, and files that are not regular files (FIFOs, devices, directories), which
+    // could block forever or never end. What FFmpeg reports on the way is kept for
+    // GetProblems, never printed.
     static TZVMedia* Open(const wxString& pPath, wxString* pReason);
     // A medium with no picture and no sound track whose sound reader reads pSound.
     static TZVMedia* OpenMemory(std::shared_ptr<const TZVMemorySound> pSound);
