@@ -50,7 +50,7 @@ const char* TZVRenderOptions::Help() {
            "  --on-media-change accept|refuse\n"
            "                     the answer when a medium differs from what the project expects\n"
            "                     (default accept; refuse cancels the load)\n"
-           "  -q                 no progress\n"
+           "  -q                 quiet: no progress, summary or media problems (errors stay)\n"
            "  --help             this text\n"
            "  --version          the program's version\n"
            "Media texts are read against the project's folder; a medium that cannot be opened\n"
