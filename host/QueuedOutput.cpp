@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <cstring>
+#include <new>
 #include <pthread.h>
 
 // A frame as it was handed over: its own copy of the picture and the sound.
@@ -103,9 +104,14 @@ void TZVQueuedOutput::Work() {
             aChanged.notify_all();
         }
         std::string error;
-        const bool written = aOutput->AddFrame(
-            frame->aFrame, frame->aPicture.GetRawData() ? &frame->aPicture : nullptr,
-            frame->aHasSound ? frame->aSound.data() : nullptr, frame->aCount, error);
+        bool written = false;
+        try {
+            written = aOutput->AddFrame(
+                frame->aFrame, frame->aPicture.GetRawData() ? &frame->aPicture : nullptr,
+                frame->aHasSound ? frame->aSound.data() : nullptr, frame->aCount, error);
+        } catch (const std::bad_alloc&) {
+            error = "not enough memory to write frame " + std::to_string(frame->aFrame);
+        }
         std::lock_guard<std::mutex> lock(aMutex);
         --aBusy;
         if (!written && aError.empty())

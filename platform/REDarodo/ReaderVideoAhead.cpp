@@ -1,6 +1,7 @@
 #include "ReaderVideoAhead.h"
 
 #include <cstring>
+#include <new>
 #include <pthread.h>
 
 namespace {
@@ -99,7 +100,13 @@ void TReaderVideoAhead::Work(long pNext) {
                 aSpare.pop_back();
             }
         }
-        Keep(aReader->GetImage(number), number, image);
+        try {
+            Keep(aReader->GetImage(number), number, image);
+        } catch (const std::bad_alloc&) {
+            // Without memory for a copy, the image is asked again directly.
+            image.aNumber = -1;
+            image.aPixels.clear();
+        }
         const bool last = image.aPixels.empty();
         std::lock_guard<std::mutex> lock(aMutex);
         aReady.push_back(std::move(image));
