@@ -11,11 +11,11 @@
 #include "DLL/Row/Project.h"
 #include "DLL/Row/RowSelection.h"
 #include "DLL/Row/StreamFactory.h"
+// Whole: a caller of SetProject destroys the library argument it makes (nullptr included).
+#include "MediaLibrary.h"
 
 #include <memory>
 #include <ostream>
-
-class TZVMediaLibrary;
 
 class TZVHost : public IZVProject,
                 public ITimeSelection,

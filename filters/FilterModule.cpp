@@ -1,0 +1,5 @@
+#include "FilterModule.h"
+
+const char* ZVFiltersVersion() {
+    return ZV_VERSION;
+}
