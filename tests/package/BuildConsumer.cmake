@@ -1,18 +1,37 @@
-# Installs the build BUILD into WORK/prefix, builds the consumer in SOURCE against it and
-# runs it. cmake -DBUILD=... -DSOURCE=... -DWORK=... -P BuildConsumer.cmake
+# Installs the build BUILD of the sources ROOT into WORK/prefix, builds the consumer in SOURCE
+# against it and runs it on a copy of the example project beside the example media MEDIA; its
+# output must be SOURCE/ConsumerOutput.txt.
+#   cmake -DROOT=... -DBUILD=... -DSOURCE=... -DWORK=... -DMEDIA=... -P BuildConsumer.cmake
 file(REMOVE_RECURSE ${WORK})
 function(step)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
   if(NOT result EQUAL 0)
-    message(FATAL_ERROR "${ARGN} failed:\n${out}")
+    message(FATAL_ERROR "${ARGN} failed:\n${out}${err}")
   endif()
   set(output "${out}" PARENT_SCOPE)
 endfunction()
 step(${CMAKE_COMMAND} --install ${BUILD} --prefix ${WORK}/prefix)
+# The package stands on its own: its configuration names nothing of the build or the sources,
+# which another machine would not have.
+file(GLOB configuration ${WORK}/prefix/lib/cmake/ZOVORir/*)
+foreach(file ${configuration})
+  file(READ ${file} text)
+  foreach(tree ${BUILD} ${ROOT})
+    string(FIND "${text}" "${tree}" found)
+    if(NOT found EQUAL -1)
+      message(FATAL_ERROR "${file} names ${tree}")
+    endif()
+  endforeach()
+endforeach()
 step(${CMAKE_COMMAND} -S ${SOURCE} -B ${WORK}/build -G Ninja -DCMAKE_BUILD_TYPE=Release
   -DCMAKE_PREFIX_PATH=${WORK}/prefix)
 step(${CMAKE_COMMAND} --build ${WORK}/build)
-step(${WORK}/build/consumer)
-if(NOT output STREQUAL "format 250\n")
-  message(FATAL_ERROR "the consumer printed: ${output}")
+# The example's media texts ("../media/clip.mkv") name the media beside its folder.
+file(COPY ${BUILD}/example/example.xml DESTINATION ${WORK}/project)
+file(CREATE_LINK ${MEDIA} ${WORK}/media SYMBOLIC)
+step(${WORK}/build/consumer ${WORK}/project/example.xml ${WORK}/prefix/bin/zvrender ${WORK})
+file(READ ${SOURCE}/ConsumerOutput.txt expected)
+if(NOT output STREQUAL expected)
+  file(WRITE ${WORK}/output.txt "${output}")
+  message(FATAL_ERROR "the consumer printed (${WORK}/output.txt):\n${output}")
 endif()

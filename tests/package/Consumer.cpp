@@ -1,17 +1,161 @@
-// Reads a media format element and writes it again through the installed module.
-#include "DLL/Edt/MediaFormat.h"
+// The package consumer: a host application built against the installed package alone. It loads
+// the example, prints its tree, edits it with undo, saves it, opens the saved file as a second
+// document with a media library of its own, then renders one frame and its sound in each
+// document and compares them with zvrender's output for the saved file.
+//   consumer PROJECT ZVRENDER WORK
+#include "ZvrenderOutput.h"
+#include "guide/AppHost.h"
+#include "guide/Documents.h"
+#include "guide/EditWithUndo.h"
+#include "guide/LoadProject.h"
+#include "guide/OwnLibrary.h"
+#include "guide/PrintTree.h"
+#include "guide/RenderFrame.h"
 
-#include <wx/xml/xml.h>
+#include "ALL/Error.h"
+#include "DLL/Row/ParamRow.h"
+#include "DLL/Row/StreamRow.h"
+#include "DLL/Row/ZVFormula.h"
+#include "host/HostEditor.h"
+#include "host/ProjectFile.h"
 
+#include <wx/filename.h>
+#include <wx/init.h>
+
+#include <cstdlib>
+#include <fstream>
 #include <iostream>
-#include <memory>
+#include <iterator>
+#include <string>
 
-int main() {
-    TMediaFormat format;
-    format.SetDuration(250);
-    const std::unique_ptr<wxXmlNode> image(format.GetXmlImage());
-    TMediaFormat again;
-    again.ValueFromXml(image.get());
-    std::cout << image->GetName() << " " << again.aDuration << "\n";
-    return again.aDuration == 250 ? 0 : 1;
+namespace {
+
+// The frame rendered and compared: every row of the example plays at it.
+const long FRAME = 30;
+
+int theFailures = 0;
+
+void Check(bool pPassed, const std::string& pWhat) {
+    std::cout << (pPassed ? "ok: " : "FAILED: ") << pWhat << "\n";
+    theFailures += pPassed ? 0 : 1;
+}
+
+// The row named pName ("[mixer:Audio][param:1 - Master Amplif (db)]") under pRoot, or null.
+TZVBaseRow* FindRow(TZVStreamRow& pRoot, const wxString& pName) {
+    struct TFind : TZVStreamRow::IStreamTreeOperation {
+        explicit TFind(const wxString& pName) : aName(pName) {}
+        bool Apply(TZVStreamRow* pRow) override {
+            if (TZVFormula::GetRowName(pRow) == aName)
+                aFound = pRow;
+            for (TZVParamRow* param : pRow->aParamTab)
+                if (param && TZVFormula::GetRowName(param) == aName)
+                    aFound = param;
+            return !aFound;
+        }
+        const wxString aName;
+        TZVBaseRow* aFound = nullptr;
+    } find(pName);
+    pRoot.ApplyOperation(find);
+    return find.aFound;
+}
+
+std::string FileText(const std::string& pPath) {
+    std::ifstream file(pPath, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+// Edits document A: a key, a formula and a split, each undone and redone.
+void Edit(TAppHost& pHost, THostEditor& pEditor) {
+    TZVStreamRow& root = *pHost.GetRootRow();
+    auto* gain =
+        dynamic_cast<TZVParamRow*>(FindRow(root, L"[mixer:Audio][param:1 - Master Amplif (db)]"));
+    auto* image =
+        dynamic_cast<TZVParamRow*>(FindRow(root, L"[mixer:Video][source:frames][param:1 - Image]"));
+    auto* clip = dynamic_cast<TZVStreamRow*>(FindRow(root, L"[mixer:Video][source:clip]"));
+    Check(gain && image && clip, "the rows to edit are found");
+    if (!gain || !image || !clip)
+        return;
+    const auto edit = [&](const std::string& pWhat, auto pEdit) {
+        const bool done = EditWithUndo(pHost, pEditor, pEdit);
+        Check(done, pWhat + ", undone and redone: \"" + pEditor.UndoLabel().utf8_string() + "\"");
+    };
+    edit("a key added", [&] { return pEditor.EditKey(gain, 20, false, false, contNONE); });
+    Check(pHost.aKeyEdits > 0, "the window was told of the key edits");
+    edit("a formula changed", [&] {
+        return pEditor.SetFormula(image, L"[mixer:Video][source:clip][param:1 - Image].value / 5");
+    });
+    edit("a sequence split", [&] { return pEditor.Split(clip, 25); });
+    // A graph slot, saved with the project and kept by each document.
+    Check(GraphAddParam(gain, -1) == 8, "the gain is in graph slot 8");
+}
+
+// Renders FRAME of the current document and compares it with zvrender's files in pWork.
+void Compare(const TZVHost& pHost, const std::string& pWork, const std::string& pDocument) {
+    const TRenderedFrame frame = RenderFrame(pHost, FRAME);
+    const int width = pHost.aFormat.aWidth;
+    const int height = pHost.aFormat.aHeight;
+    Check(SamePixels(frame, width, height, pWork + "/zvrender30.png") == long(width) * height,
+          pDocument + ": frame 30, " + std::to_string(width * height) + " pixels as zvrender's");
+    Check(!frame.aSound.empty() && frame.aSound == WavSamples(pWork + "/zvrender.wav"),
+          pDocument + ": its sound, " + std::to_string(frame.aSound.size()) +
+              " samples as zvrender's");
+}
+
+void Run(const std::string& pProject, const std::string& pZvrender, const std::string& pWork) {
+    const std::string saved = wxFileName(pProject).GetPath().utf8_string() + "/edited.xml";
+    TAppHost hostA;
+    TZVProjectFile::Load(wxString::FromUTF8(pProject), hostA);
+    TDocument a{hostA, IZVLibrary::theLibrary, nullptr, nullptr};
+    PrintTree(*hostA.GetRootRow(), std::cout);
+    THostEditor editor(hostA, 1 << 20);
+    Edit(hostA, editor);
+    TZVProjectFile::Save(wxString::FromUTF8(saved), hostA);
+    const std::string text = FileText(saved);
+    Check(text == TZVProjectFile::SaveText(hostA), "saved as the snapshot reads");
+    {
+        TAppHost hostB;
+        TOwnLibrary libraryB(wxFileName(saved).GetPath());
+        TDocument b{hostB, &libraryB, nullptr, nullptr};
+        SwitchDocument(&a, b);
+        Check(LoadProject(wxString::FromUTF8(saved), hostB, libraryB),
+              "the saved file loaded again with the host's own library");
+        PrintTree(*hostB.GetRootRow(), std::cout);
+        Check(TZVProjectFile::SaveText(hostB) == text, "it saves as it was read");
+        const std::string command = pZvrender + " -q --frames 30..30 --png " + pWork +
+                                    "/zvrender%d.png --wav " + pWork + "/zvrender.wav " + saved;
+        Check(std::system(command.c_str()) == 0, "zvrender rendered the saved file");
+        Compare(hostB, pWork, "the file loaded again");
+        SwitchDocument(&b, a);
+        Check(GraphGetParam(8) ==
+                  FindRow(*hostA.GetRootRow(), L"[mixer:Audio][param:1 - Master Amplif (db)]"),
+              "the edited document has its graph slot back");
+        Compare(hostA, pWork, "the edited document");
+        const auto* clip = dynamic_cast<TZVStreamRow*>(
+            FindRow(*hostA.GetRootRow(), L"[mixer:Video][source:clip]"));
+        Check(editor.Undo() && clip->aSequenceList.size() == 1 && editor.UndoLabel() == L"Formula",
+              "its history goes on: the split undone");
+        SwitchDocument(&a, b);
+        CloseDocument(&b, b);
+    }
+    SwitchDocument(nullptr, a);
+    CloseDocument(&a, a);
+    Check(TAppHost::theAssertCount == 0, "no assertion reports");
+}
+
+} // namespace
+
+int main(int pArgc, char** pArgv) {
+    wxInitializer initializer;
+    if (pArgc != 4 || !initializer.IsOk()) {
+        std::cerr << "usage: consumer PROJECT ZVRENDER WORK\n";
+        return 2;
+    }
+    wxSetAssertHandler(TAppHost::ReportAssert);
+    wxImage::AddHandler(new wxPNGHandler);
+    try {
+        Run(pArgv[1], pArgv[2], pArgv[3]);
+    } catch (const TError& error) {
+        Check(false, "no error: " + error.utf8_string());
+    }
+    return theFailures == 0 ? 0 : 1;
 }

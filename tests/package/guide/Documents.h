@@ -1,0 +1,63 @@
+// Several open documents. The module serves one project at a time: the current project, the
+// media library, the selections, the editor listener, the formulas' frame rate and the graph
+// slots are the process's. A host that keeps several projects open makes one current before
+// any work on it (loading, editing, undoing, saving, rendering, closing): undo records and
+// graph slots name rows by path from the current root, and media rows write their texts
+// through the current library.
+#pragma once
+
+#include "ALL/Number.h"
+#include "DLL/Ctl/TimeSelection.h"
+#include "DLL/Edt/EditorListener.h"
+#include "DLL/Row/Library.h"
+#include "DLL/Row/ParamGraph.h"
+#include "DLL/Row/Project.h"
+#include "DLL/Row/RowSelection.h"
+#include "DLL/Row/StreamFactory.h"
+#include "DLL/Row/ZVFormula.h"
+#include "host/Host.h"
+
+#include <wx/xml/xml.h>
+
+#include <memory>
+
+struct TDocument {
+    TZVHost& aHost;
+    // The library its rows play: the one TZVProjectFile::Load installed, or the host's own.
+    IZVLibrary* aLibrary;
+    // Its graph slots and colours while another document is current.
+    std::unique_ptr<wxXmlNode> aGraphs;
+    std::unique_ptr<wxXmlNode> aColours;
+};
+
+// Makes pTo current; pFrom (null when none is) keeps its graph slots and colours until it is
+// current again.
+inline void SwitchDocument(TDocument* pFrom, TDocument& pTo) {
+    if (pFrom) {
+        pFrom->aGraphs.reset(new wxXmlNode(wxXML_ELEMENT_NODE, L"graph-list"));
+        pFrom->aColours.reset(new wxXmlNode(wxXML_ELEMENT_NODE, L"color-list"));
+        GraphSaveXml(pFrom->aGraphs.get());
+        GraphSaveColoursXml(pFrom->aColours.get());
+    }
+    IZVProject::theCurrentProject = &pTo.aHost;
+    ITimeSelection::theSingleton = &pTo.aHost;
+    IRowSelection::theSingleton = &pTo.aHost;
+    IStreamFactory::theDialogBuilder = &pTo.aHost;
+    IEditorListener::theListener = &pTo.aHost;
+    IZVLibrary::theLibrary = pTo.aLibrary;
+    TZVFormula::SetFrameRate(RoundToInt(pTo.aHost.aFormat.aRate / 1000.0, roundNEAREST));
+    GraphSetDefaultColours();
+    if (pTo.aColours)
+        GraphLoadColoursXml(pTo.aColours.get());
+    // Frees every slot, then fills pTo's: their paths resolve from pTo's root, now current.
+    const wxXmlNode noSlots;
+    GraphLoadXml(pTo.aGraphs ? pTo.aGraphs.get() : &noSlots);
+}
+
+// Closes pDocument, made current first (from pCurrent): its rows leave their media entries
+// and graph slots as they die. No document is current afterwards. TZVHost's destructor puts
+// back the globals it found when it was made: hosts end in the reverse order of their making.
+inline void CloseDocument(TDocument* pCurrent, TDocument& pDocument) {
+    SwitchDocument(pCurrent, pDocument);
+    pDocument.aHost.SetProject(nullptr, nullptr);
+}

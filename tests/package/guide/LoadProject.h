@@ -1,0 +1,53 @@
+// Loading a project with a media library of the host's own, in the order the reference host
+// keeps (TZVProjectFile::Load, host/ProjectFile.cpp). The host must be the current project and
+// pLibrary the module's library before the rows are read: media rows enter their texts into
+// the library as they are read, and references between parameters are bound from the current
+// project's root. pLibrary must outlive the rows: they leave their entries as they die.
+#pragma once
+
+#include "ALL/Error.h"
+#include "DLL/Row/MainRow.h"
+#include "DLL/Row/ParamGraph.h"
+#include "host/Host.h"
+#include "host/ProjectFile.h"
+
+#include <wx/xml/xml.h>
+
+#include <memory>
+
+// Throws TError when the file or the tree does not read; pHost is then left without a project
+// and its format may be the file's. False when some formula did not bind (its errors are in
+// its TZVFormula; the parameter reads undefined) or a graph slot names no row (the slot stays
+// empty): the project is loaded all the same.
+inline bool LoadProject(const wxString& pPath, TZVHost& pHost, IZVLibrary& pLibrary) {
+    pHost.SetProject(nullptr, nullptr);
+    const std::unique_ptr<wxXmlDocument> document = TZVProjectFile::ReadDocument(pPath);
+    const wxXmlNode* format = document->GetRoot()->GetChildren();
+    const wxXmlNode* mixer = format ? format->GetNext() : nullptr;
+    if (!mixer || format->GetName() != L"format" || mixer->GetName() != L"mixer")
+        throw TError(L"not a project: \"format\" and \"mixer\" expected");
+    pHost.aFormat.ValueFromXml(format);
+    IZVProject::theCurrentProject = &pHost;
+    IZVLibrary::theLibrary = &pLibrary;
+    TZVMainMixerRow* root = new TZVMainMixerRow;
+    root->CompleteCreate(pHost.aFormat.aDuration);
+    // The stored sequences replace the one CompleteCreate made, which they would overlap.
+    root->Inherit(true);
+    // On a throw the root deletes itself, and whatever was read below it.
+    root->CreateAllChildren(mixer);
+    pHost.SetProject(root, nullptr);
+    // Every formula is bound whatever another did, from the root now current.
+    bool whole = root->AddListeners(false);
+    // The graph slots name rows by path: read last. Every project starts from the palette.
+    GraphSetDefaultColours();
+    for (const wxXmlNode* node = mixer->GetNext(); node; node = node->GetNext())
+        if (node->GetName() == L"color-list")
+            GraphLoadColoursXml(node);
+        else if (node->GetName() == L"graph-list")
+            try {
+                GraphLoadXml(node);
+            } catch (const TError&) {
+                whole = false;
+            }
+    return whole;
+}
