@@ -271,12 +271,12 @@ TEST(RenderCommand, KeysOfARowWithoutSequencesAreCutToTheSequencesItTakes) {
         sequences, "<seq-list/>" + sequences.substr(sequences.find("\n        <param-list")));
     stored.replace(stored.find(key), key.size(),
                    "<key time=\"-10\" to=\"70\" kind=\"1\" c=\"V~_\">GAq</key>");
-    Write("project.xml", stored);
-    const TResult result = Zvrender("--save @again.xml @project.xml");
+    Write("cut.xml", stored);
+    const TResult result = Zvrender("--save @cut-saved.xml @cut.xml");
     EXPECT_EQ(result.aCode, 0);
     EXPECT_EQ(result.aErr, "");
     // The value at 0 on the stored line.
-    EXPECT_EQ(Read(theFolder + "again.xml"),
+    EXPECT_EQ(Read(theFolder + "cut-saved.xml"),
               Edited(key, "<key time=\"0\" to=\"50\" kind=\"1\" c=\"V~_\">GAl</key>"));
 }
 
