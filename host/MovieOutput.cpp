@@ -94,6 +94,26 @@ void SetUpPicture(AVCodecContext* pCodec, const TMediaFormat& pFormat) {
     av_opt_set(pCodec->priv_data, "preset", "veryfast", 0);
 }
 
+// The converter of pWidth x pHeight pictures to the encoder's format, bands of a picture on
+// a few threads (the same pixels as one thread); null when it cannot be made.
+SwsContext* MakeScale(int pWidth, int pHeight) {
+    SwsContext* scale = sws_alloc_context();
+    if (!scale)
+        return nullptr;
+    av_opt_set_int(scale, "srcw", pWidth, 0);
+    av_opt_set_int(scale, "srch", pHeight, 0);
+    av_opt_set_int(scale, "src_format", AV_PIX_FMT_BGR0, 0);
+    av_opt_set_int(scale, "dstw", pWidth, 0);
+    av_opt_set_int(scale, "dsth", pHeight, 0);
+    av_opt_set_int(scale, "dst_format", AV_PIX_FMT_YUV420P, 0);
+    av_opt_set_int(scale, "sws_flags", SWS_BICUBIC, 0);
+    av_opt_set_int(scale, "threads", 4, 0);
+    if (sws_init_context(scale, nullptr, nullptr) >= 0)
+        return scale;
+    sws_freeContext(scale);
+    return nullptr;
+}
+
 void SetUpSound(AVCodecContext* pCodec, const TMediaFormat& pFormat) {
     pCodec->sample_fmt = AV_SAMPLE_FMT_FLTP;
     pCodec->sample_rate = int(pFormat.aAudioFormat.aSamplesPerSec);
@@ -138,12 +158,10 @@ int TZVMovieOutput::TState::Open(const TMediaFormat& pFormat, const std::string&
     aWidth = aPicture.aEncoder->width;
     aHeight = aPicture.aEncoder->height;
     aChannels = aSound.aEncoder->ch_layout.nb_channels;
-    aPixels.assign(size_t(aWidth) * aHeight * 4, 0);
     aImage = av_frame_alloc();
     aSamples = av_frame_alloc();
     aPacket = av_packet_alloc();
-    aScale = sws_getContext(aWidth, aHeight, AV_PIX_FMT_BGR0, aWidth, aHeight, AV_PIX_FMT_YUV420P,
-                            SWS_BICUBIC, nullptr, nullptr, nullptr);
+    aScale = MakeScale(aWidth, aHeight);
     AVChannelLayout layout = aSound.aEncoder->ch_layout;
     swr_alloc_set_opts2(&aConvert, &layout, AV_SAMPLE_FMT_FLTP, aSound.aEncoder->sample_rate,
                         &layout, AV_SAMPLE_FMT_S16, aSound.aEncoder->sample_rate, 0, nullptr);
@@ -189,15 +207,23 @@ int TZVMovieOutput::TState::AddPicture(const TBitmap* pPicture) {
     // over black, and the converter leaves the fourth byte alone.
     const bool whole = pPicture && pPicture->GetRawData() && pPicture->GetWidth() == aWidth &&
                        pPicture->GetHeight() == aHeight;
-    if (!whole)
+    if (!whole) {
+        // Made when first needed: most renders give whole pictures.
+        aPixels.resize(size_t(aWidth) * aHeight * 4);
         IZVOutput::CopyPicture(pPicture, aWidth, aHeight, false, aPixels.data(), 4L * aWidth);
+    }
     const int writable = av_frame_make_writable(aImage);
     if (writable < 0)
         return writable;
-    const uint8_t* source[] = {whole ? static_cast<const uint8_t*>(pPicture->GetRawData())
-                                     : aPixels.data()};
-    const int stride[] = {4 * aWidth};
-    sws_scale(aScale, source, stride, 0, aHeight, aImage->data, aImage->linesize);
+    AVFrame source{};
+    source.format = AV_PIX_FMT_BGR0;
+    source.width = aWidth;
+    source.height = aHeight;
+    source.data[0] = whole ? static_cast<uint8_t*>(pPicture->GetRawData()) : aPixels.data();
+    source.linesize[0] = 4 * aWidth;
+    const int scaled = sws_scale_frame(aScale, aImage, &source);
+    if (scaled < 0)
+        return scaled;
     aImage->pts = aPicture.aNext++;
     return Encode(aPicture, aImage);
 }

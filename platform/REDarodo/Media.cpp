@@ -19,7 +19,7 @@ TZVVideoTrack::TZVVideoTrack(std::shared_ptr<const TMediaSource> pSource,
 TZVVideoTrack::~TZVVideoTrack() = default;
 
 IReaderVideo* TZVVideoTrack::CreateReader() const {
-    return new TReaderVideoAhead(std::make_unique<TReaderVideoFF>(aSource, aIndex));
+    return new TReaderVideoAhead(std::make_unique<TReaderVideoFF>(aSource, aIndex), aIndex);
 }
 
 long TZVVideoTrack::GetImageCount() const {

@@ -1,18 +1,20 @@
 #include "ReaderVideoAhead.h"
 
-#include <cstring>
 #include <new>
 #include <pthread.h>
 
 namespace {
 
-// Images decoded ahead at most: enough to cover the time a frame's decoding varies by.
-constexpr size_t theDepth = 3;
+// Pictures decoded and images converted ahead at most: enough to cover the time a frame's
+// decoding varies by.
+constexpr size_t theDecodedDepth = 2;
+constexpr size_t theReadyDepth = 2;
 
 } // namespace
 
-TReaderVideoAhead::TReaderVideoAhead(std::unique_ptr<IReaderVideo> pReader)
-    : aReader(std::move(pReader)) {}
+TReaderVideoAhead::TReaderVideoAhead(std::unique_ptr<TReaderVideoFF> pReader,
+                                     std::shared_ptr<const TVideoIndex> pIndex)
+    : aReader(std::move(pReader)), aIndex(std::move(pIndex)) {}
 
 TReaderVideoAhead::~TReaderVideoAhead() {
     Stop();
@@ -21,27 +23,27 @@ TReaderVideoAhead::~TReaderVideoAhead() {
 const TBitmap& TReaderVideoAhead::GetImage(long pImage) {
     const bool next = pImage == aLastAsked + 1;
     aLastAsked = pImage;
-    if (aThread.joinable()) {
+    if (aDecoder.joinable()) {
         if (next) {
             std::unique_lock<std::mutex> lock(aMutex);
             aChanged.wait(lock, [this] { return !aReady.empty() || aDone; });
-            if (!aReady.empty() && aReady.front().aNumber == pImage) {
-                aSpare.push_back(std::move(aShown));
+            if (!aReady.empty() && aReady.front()->aNumber == pImage) {
+                if (aShown)
+                    aSpare.push_back(std::move(aShown));
                 aShown = std::move(aReady.front());
                 aReady.pop_front();
                 aChanged.notify_all();
-                return Show(aShown);
+                return aShown->aBitmap;
             }
         }
         Stop();
     }
     const TBitmap& image = aReader->GetImage(pImage);
-    // Read in order: from now on the reader belongs to the thread, so the image is kept.
-    if (!next || !image.GetRawData())
-        return image;
-    Keep(image, pImage, aShown);
-    Start(pImage + 1);
-    return Show(aShown);
+    // Read in order: the next pictures are decoded ahead. The reader's own image stays as it
+    // is while they are, for they are converted apart.
+    if (next && image.GetRawData())
+        Start(pImage + 1);
+    return image;
 }
 
 TImageFormat TReaderVideoAhead::GetFormat() const {
@@ -56,70 +58,90 @@ long TReaderVideoAhead::GetImageCount() const {
     return aReader->GetImageCount();
 }
 
-void TReaderVideoAhead::Keep(const TBitmap& pSource, long pNumber, TImage& pImage) {
-    pImage.aNumber = pNumber;
-    pImage.aWidth = pSource.GetRawData() ? pSource.GetWidth() : 0;
-    pImage.aHeight = pSource.GetRawData() ? pSource.GetHeight() : 0;
-    const size_t bytes = size_t(pImage.aWidth) * size_t(pImage.aHeight) * 4;
-    pImage.aPixels.resize(bytes);
-    if (bytes > 0)
-        std::memcpy(pImage.aPixels.data(), pSource.GetRawData(), bytes);
-}
-
 void TReaderVideoAhead::Start(long pNext) {
     aStopping = false;
     aDone = false;
-    aThread = std::thread(&TReaderVideoAhead::Work, this, pNext);
+    aDecoder = std::thread(&TReaderVideoAhead::Decode, this, pNext);
+    aConverterThread = std::thread(&TReaderVideoAhead::Convert, this);
 }
 
 void TReaderVideoAhead::Stop() {
-    if (!aThread.joinable())
+    if (!aDecoder.joinable())
         return;
     {
         std::lock_guard<std::mutex> lock(aMutex);
         aStopping = true;
         aChanged.notify_all();
     }
-    aThread.join();
-    for (TImage& image : aReady)
+    aDecoder.join();
+    aConverterThread.join();
+    aDecoded.clear();
+    for (std::unique_ptr<TImage>& image : aReady)
         aSpare.push_back(std::move(image));
     aReady.clear();
 }
 
-void TReaderVideoAhead::Work(long pNext) {
-    pthread_setname_np(pthread_self(), "zv-read-ahead");
+void TReaderVideoAhead::Decode(long pNext) {
+    pthread_setname_np(pthread_self(), "zv-decode-ahead");
     for (long number = pNext;; ++number) {
-        TImage image;
         {
             std::unique_lock<std::mutex> lock(aMutex);
-            aChanged.wait(lock, [this] { return aReady.size() < theDepth || aStopping; });
+            aChanged.wait(lock, [this] { return aDecoded.size() < theDecodedDepth || aStopping; });
             if (aStopping)
                 return;
-            if (!aSpare.empty()) {
-                image = std::move(aSpare.back());
-                aSpare.pop_back();
-            }
         }
-        try {
-            Keep(aReader->GetImage(number), number, image);
-        } catch (const std::bad_alloc&) {
-            // Without memory for a copy, the image is asked again directly.
-            image.aNumber = -1;
-            image.aPixels.clear();
-        }
-        const bool last = image.aPixels.empty();
+        const AVFrame* frame = aReader->Decode(number);
+        TDecoded decoded{number, TFramePtr(frame ? av_frame_clone(frame) : nullptr)};
+        // Past the end, an image that does not decode, or no memory for a copy: the rest is
+        // asked directly.
+        const bool last = !decoded.aFrame;
         std::lock_guard<std::mutex> lock(aMutex);
-        aReady.push_back(std::move(image));
-        // Past the end, or an image that does not decode: what follows is asked directly.
-        aDone = last;
+        aDecoded.push_back(std::move(decoded));
         aChanged.notify_all();
         if (last)
             return;
     }
 }
 
-const TBitmap& TReaderVideoAhead::Show(TImage& pImage) {
-    aView = pImage.aPixels.empty() ? TBitmap()
-                                   : TBitmap(pImage.aPixels.data(), pImage.aWidth, pImage.aHeight);
-    return aView;
+void TReaderVideoAhead::Convert() {
+    pthread_setname_np(pthread_self(), "zv-convert-ahead");
+    for (;;) {
+        TDecoded decoded;
+        std::unique_ptr<TImage> image;
+        {
+            std::unique_lock<std::mutex> lock(aMutex);
+            aChanged.wait(lock, [this] {
+                return (!aDecoded.empty() && aReady.size() < theReadyDepth) || aStopping;
+            });
+            if (aStopping)
+                return;
+            decoded = std::move(aDecoded.front());
+            aDecoded.pop_front();
+            if (!aSpare.empty()) {
+                image = std::move(aSpare.back());
+                aSpare.pop_back();
+            }
+            aChanged.notify_all();
+        }
+        bool converted = false;
+        try {
+            if (!image)
+                image = std::make_unique<TImage>();
+            converted =
+                decoded.aFrame && aConverter.Convert(*decoded.aFrame, *aIndex, image->aBitmap);
+        } catch (const std::bad_alloc&) {
+            converted = false;
+        }
+        std::lock_guard<std::mutex> lock(aMutex);
+        // Whatever did not convert (the end, a picture that does not decode, no memory) is
+        // asked of the reader directly, which answers it as it always does.
+        if (converted) {
+            image->aNumber = decoded.aNumber;
+            aReady.push_back(std::move(image));
+        }
+        aDone = !converted;
+        aChanged.notify_all();
+        if (!converted)
+            return;
+    }
 }

@@ -1,11 +1,12 @@
 // TReaderVideoAhead: a picture reader that, while its track is read in order, decodes the
-// next images on a thread of its own, so that the next GetImage finds its image ready. A
-// request out of order (a seek, a jump, a repeat) stops the read-ahead, drops what it held,
-// and is answered by the decoding reader itself: every image is the one that reader gives.
+// next pictures on one thread of its own and converts them on another, so that the next
+// GetImage finds its image ready. A request out of order (a seek, a jump, a repeat) stops the
+// read-ahead, drops what it held, and is answered by the decoding reader itself: every image
+// is the one that reader gives.
 #pragma once
 
-#include "REDarodo/Bitmap.h"
-#include "REDarodo/Media.h"
+#include "PictureConverter.h"
+#include "ReaderVideoFF.h"
 
 #include <condition_variable>
 #include <deque>
@@ -16,7 +17,9 @@
 
 class TReaderVideoAhead : public IReaderVideo {
 public:
-    explicit TReaderVideoAhead(std::unique_ptr<IReaderVideo> pReader);
+    // Reads ahead through pReader, the reader of the track pIndex.
+    TReaderVideoAhead(std::unique_ptr<TReaderVideoFF> pReader,
+                      std::shared_ptr<const TVideoIndex> pIndex);
     ~TReaderVideoAhead() override;
 
     const TBitmap& GetImage(long pImage) override;
@@ -25,34 +28,37 @@ public:
     long GetImageCount() const override;
 
 private:
-    // An image decoded ahead: its number and its own copy of the pixels (none: empty).
+    // A decoded picture on its way to conversion; no frame: the reader gave no image.
+    struct TDecoded {
+        long aNumber;
+        TFramePtr aFrame;
+    };
+    // An image converted ahead.
     struct TImage {
         long aNumber = -1;
-        int aWidth = 0;
-        int aHeight = 0;
-        std::vector<uint8_t> aPixels;
+        TAllocBitmap aBitmap;
     };
 
-    // Copies pSource as image pNumber into pImage.
-    static void Keep(const TBitmap& pSource, long pNumber, TImage& pImage);
-    // Starts decoding from image pNext on.
+    // Starts decoding and converting from image pNext on.
     void Start(long pNext);
-    // Stops the thread and drops what it decoded.
+    // Stops the threads and drops what they made.
     void Stop();
-    void Work(long pNext);
-    // The shown image made of pImage.
-    const TBitmap& Show(TImage& pImage);
+    void Decode(long pNext);
+    void Convert();
 
-    std::unique_ptr<IReaderVideo> aReader;
-    std::thread aThread;
+    std::unique_ptr<TReaderVideoFF> aReader;
+    std::shared_ptr<const TVideoIndex> aIndex;
+    TPictureConverter aConverter;
+    std::thread aDecoder;
+    std::thread aConverterThread;
     std::mutex aMutex;
     std::condition_variable aChanged;
-    std::deque<TImage> aReady;
-    std::vector<TImage> aSpare;
+    std::deque<TDecoded> aDecoded;
+    std::deque<std::unique_ptr<TImage>> aReady;
+    std::vector<std::unique_ptr<TImage>> aSpare;
     bool aStopping = false;
     bool aDone = false;
     long aLastAsked = -1;
-    // The image last given, kept while the thread uses the reader.
-    TImage aShown;
-    TBitmap aView;
+    // The image last given from the read-ahead.
+    std::unique_ptr<TImage> aShown;
 };
