@@ -179,7 +179,7 @@ int TZVRenderCommand::Render(const TZVRenderOptions& pOptions, TZVHost& pHost, l
             std::make_unique<TZVWavOutput>(pOptions.aWav), 1, 16));
     if (!pOptions.aMp4.empty())
         outputs.push_back(std::make_unique<TZVQueuedOutput>(
-            std::make_unique<TZVMovieOutput>(pOptions.aMp4), 1, 2));
+            std::make_unique<TZVMovieOutput>(pOptions.aMp4, 0, aErr), 1, 2));
     for (const std::unique_ptr<IZVOutput>& output : outputs)
         if (!output->Begin(pHost.aFormat, error))
             return Failure(error);

@@ -124,10 +124,12 @@ TEST(Output, WavHoldsEverySampleAndSilenceForMissingSound) {
 
 TEST(Output, Mp4HasEveryFramePaddedToEvenSizes) {
     const std::string path = ::testing::TempDir() + "out.mp4";
+    std::ostringstream notes;
     {
-        TZVMovieOutput output(path);
+        TZVMovieOutput output(path, 0, notes);
         WriteFrames(output, path, 30);
     }
+    EXPECT_NE(notes.str().find("padded with black to 6 x 4"), std::string::npos) << notes.str();
     wxString reason;
     std::unique_ptr<TZVMedia> media(TZVMedia::Open(path, &reason));
     ASSERT_TRUE(media) << reason;
