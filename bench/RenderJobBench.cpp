@@ -4,6 +4,8 @@
 // 1 layer for 10 s into MP4; and the peak memory of the MP4 jobs. The clip is made by FFmpeg's
 // program on the first run and kept beside the benchmark. Times are wall-clock seconds
 // (manual time); peak_MB is the process's largest resident size.
+#include "REDarodo/Media.h"
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -11,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -45,6 +48,13 @@ std::string NumberImage(double pValue) {
     for (int i = 0; i < count; ++i)
         image += char(63 + digits[i]);
     return image;
+}
+
+// The clip's sound length as the media library finds it, so that the project expects it.
+double SoundSeconds() {
+    wxString reason;
+    std::unique_ptr<TZVMedia> clip(TZVMedia::Open(wxString::FromUTF8(theClip), &reason));
+    return clip ? clip->GetDuration() : 60.0;
 }
 
 // A project of pFrames frames at 1920 x 1080 and 25 frames a second: pLayers copies of the
@@ -84,7 +94,7 @@ std::string Project(int pLayers, int pFrames) {
            seq +
            "<param-list shown=\"0\"><param type=\"Standard\" name=\"Seconds\"><value>time / "
            "1000</value></param></param-list><fltr-list shown=\"0\"/><media l=\"" +
-           NumberImage(60.0) +
+           NumberImage(SoundSeconds()) +
            "\">clip60.mp4</media></source></src-list></mixer></src-list>"
            "</mixer></project>";
 }

@@ -14,6 +14,9 @@ extern "C" {
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -27,14 +30,25 @@ struct TTrack {
 
 } // namespace
 
+// One picture converted to the encoder's format, with the converter that made it: pictures
+// are converted side by side, each with a converter of its own.
+struct TConversion {
+    ~TConversion() {
+        sws_freeContext(aScale);
+        av_frame_free(&aFrame);
+    }
+
+    SwsContext* aScale = nullptr;
+    AVFrame* aFrame = nullptr;
+    std::vector<uint8_t> aPixels; // a picture of another size, laid over black in the frame
+};
+
 struct TZVMovieOutput::TState {
     ~TState() {
         for (TTrack* track : {&aPicture, &aSound})
             avcodec_free_context(&track->aEncoder);
-        av_frame_free(&aImage);
         av_frame_free(&aSamples);
         av_packet_free(&aPacket);
-        sws_freeContext(aScale);
         swr_free(&aConvert);
         if (aOutput) {
             if (aOutput->pb)
@@ -49,7 +63,13 @@ struct TZVMovieOutput::TState {
                  void (*pSetUp)(AVCodecContext*, const TMediaFormat&), const TMediaFormat& pFormat);
     // Sends pFrame (null: the end) and writes every packet that comes out.
     int Encode(TTrack& pTrack, AVFrame* pFrame);
-    int AddPicture(const TBitmap* pPicture);
+    // Converts pPicture (null: black) into a conversion of its own, kept for frame pFrame.
+    void Prepare(long pFrame, const TBitmap* pPicture);
+    // Encodes frame pFrame's picture, converted by Prepare or now.
+    int AddPicture(long pFrame, const TBitmap* pPicture);
+    int Convert(const TBitmap* pPicture, TConversion& pTo);
+    // A conversion from the spare ones, or a new one.
+    std::unique_ptr<TConversion> TakeConversion();
     // Sends whole encoder frames of the pending sound; pAll sends the rest too.
     int SendSound(bool pAll);
     // Writes the rest and the file's end, and closes it.
@@ -58,13 +78,13 @@ struct TZVMovieOutput::TState {
     AVFormatContext* aOutput = nullptr;
     TTrack aPicture;
     TTrack aSound;
-    AVFrame* aImage = nullptr;
     AVFrame* aSamples = nullptr;
     AVPacket* aPacket = nullptr;
-    SwsContext* aScale = nullptr;
     SwrContext* aConvert = nullptr;
-    std::vector<uint8_t> aPixels;  // the frame, B, G, R, unused, padded size
     std::vector<int16_t> aPending; // sound not yet sent, interleaved
+    std::mutex aMutex;             // guards the conversions, made on several threads
+    std::vector<std::unique_ptr<TConversion>> aSpare;
+    std::map<long, std::unique_ptr<TConversion>> aPrepared;
     int aWidth = 0;
     int aHeight = 0;
     int aChannels = 0;
@@ -94,8 +114,8 @@ void SetUpPicture(AVCodecContext* pCodec, const TMediaFormat& pFormat) {
     av_opt_set(pCodec->priv_data, "preset", "veryfast", 0);
 }
 
-// The converter of pWidth x pHeight pictures to the encoder's format, bands of a picture on
-// a few threads (the same pixels as one thread); null when it cannot be made.
+// The converter of pWidth x pHeight pictures to the encoder's format; null when it cannot be
+// made.
 SwsContext* MakeScale(int pWidth, int pHeight) {
     SwsContext* scale = sws_alloc_context();
     if (!scale)
@@ -107,7 +127,6 @@ SwsContext* MakeScale(int pWidth, int pHeight) {
     av_opt_set_int(scale, "dsth", pHeight, 0);
     av_opt_set_int(scale, "dst_format", AV_PIX_FMT_YUV420P, 0);
     av_opt_set_int(scale, "sws_flags", SWS_BICUBIC, 0);
-    av_opt_set_int(scale, "threads", 4, 0);
     if (sws_init_context(scale, nullptr, nullptr) >= 0)
         return scale;
     sws_freeContext(scale);
@@ -134,7 +153,10 @@ int TZVMovieOutput::TState::AddTrack(TTrack& pTrack, const char* pCodec,
     if (!pTrack.aEncoder)
         return AVERROR(ENOMEM);
     pSetUp(pTrack.aEncoder, pFormat);
-    pTrack.aEncoder->thread_count = aThreads;
+    // One encoder thread a core: x264's own choice, half as many again, holds as many more
+    // pictures and makes no more of the cores.
+    pTrack.aEncoder->thread_count =
+        aThreads > 0 ? aThreads : int(std::max(std::thread::hardware_concurrency(), 1u));
     if (aOutput->oformat->flags & AVFMT_GLOBALHEADER)
         pTrack.aEncoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     const int opened = avcodec_open2(pTrack.aEncoder, codec, nullptr);
@@ -158,21 +180,14 @@ int TZVMovieOutput::TState::Open(const TMediaFormat& pFormat, const std::string&
     aWidth = aPicture.aEncoder->width;
     aHeight = aPicture.aEncoder->height;
     aChannels = aSound.aEncoder->ch_layout.nb_channels;
-    aImage = av_frame_alloc();
     aSamples = av_frame_alloc();
     aPacket = av_packet_alloc();
-    aScale = MakeScale(aWidth, aHeight);
     AVChannelLayout layout = aSound.aEncoder->ch_layout;
     swr_alloc_set_opts2(&aConvert, &layout, AV_SAMPLE_FMT_FLTP, aSound.aEncoder->sample_rate,
                         &layout, AV_SAMPLE_FMT_S16, aSound.aEncoder->sample_rate, 0, nullptr);
-    if (!aImage || !aSamples || !aPacket || !aScale || !aConvert)
+    if (!aSamples || !aPacket || !aConvert)
         return AVERROR(ENOMEM);
     result = swr_init(aConvert);
-    aImage->format = AV_PIX_FMT_YUV420P;
-    aImage->width = aWidth;
-    aImage->height = aHeight;
-    if (result >= 0)
-        result = av_frame_get_buffer(aImage, 0);
     if (result >= 0)
         result = avio_open(&aOutput->pb, pPath.c_str(), AVIO_FLAG_WRITE);
     if (result >= 0)
@@ -202,30 +217,81 @@ int TZVMovieOutput::TState::Encode(TTrack& pTrack, AVFrame* pFrame) {
     return std::min(aOutput->pb->error, 0);
 }
 
-int TZVMovieOutput::TState::AddPicture(const TBitmap* pPicture) {
+std::unique_ptr<TConversion> TZVMovieOutput::TState::TakeConversion() {
+    std::lock_guard<std::mutex> lock(aMutex);
+    if (aSpare.empty())
+        return std::make_unique<TConversion>();
+    std::unique_ptr<TConversion> conversion = std::move(aSpare.back());
+    aSpare.pop_back();
+    return conversion;
+}
+
+int TZVMovieOutput::TState::Convert(const TBitmap* pPicture, TConversion& pTo) {
+    if (!pTo.aFrame) {
+        pTo.aScale = MakeScale(aWidth, aHeight);
+        pTo.aFrame = av_frame_alloc();
+        if (!pTo.aScale || !pTo.aFrame)
+            return AVERROR(ENOMEM);
+        pTo.aFrame->format = AV_PIX_FMT_YUV420P;
+        pTo.aFrame->width = aWidth;
+        pTo.aFrame->height = aHeight;
+        const int allocated = av_frame_get_buffer(pTo.aFrame, 0);
+        if (allocated < 0)
+            return allocated;
+    }
     // A picture of the frame's size is read as it is: its premultiplied colours are those
     // over black, and the converter leaves the fourth byte alone.
     const bool whole = pPicture && pPicture->GetRawData() && pPicture->GetWidth() == aWidth &&
                        pPicture->GetHeight() == aHeight;
     if (!whole) {
-        // Made when first needed: most renders give whole pictures.
-        aPixels.resize(size_t(aWidth) * aHeight * 4);
-        IZVOutput::CopyPicture(pPicture, aWidth, aHeight, false, aPixels.data(), 4L * aWidth);
+        pTo.aPixels.resize(size_t(aWidth) * aHeight * 4);
+        IZVOutput::CopyPicture(pPicture, aWidth, aHeight, false, pTo.aPixels.data(), 4L * aWidth);
     }
-    const int writable = av_frame_make_writable(aImage);
+    const int writable = av_frame_make_writable(pTo.aFrame);
     if (writable < 0)
         return writable;
     AVFrame source{};
     source.format = AV_PIX_FMT_BGR0;
     source.width = aWidth;
     source.height = aHeight;
-    source.data[0] = whole ? static_cast<uint8_t*>(pPicture->GetRawData()) : aPixels.data();
+    source.data[0] = whole ? static_cast<uint8_t*>(pPicture->GetRawData()) : pTo.aPixels.data();
     source.linesize[0] = 4 * aWidth;
-    const int scaled = sws_scale_frame(aScale, aImage, &source);
-    if (scaled < 0)
-        return scaled;
-    aImage->pts = aPicture.aNext++;
-    return Encode(aPicture, aImage);
+    return std::min(sws_scale_frame(pTo.aScale, pTo.aFrame, &source), 0);
+}
+
+void TZVMovieOutput::TState::Prepare(long pFrame, const TBitmap* pPicture) {
+    std::unique_ptr<TConversion> conversion = TakeConversion();
+    const bool converted = Convert(pPicture, *conversion) >= 0;
+    std::lock_guard<std::mutex> lock(aMutex);
+    // One that failed is converted again when the frame is added, which then says why.
+    if (converted)
+        aPrepared[pFrame] = std::move(conversion);
+    else
+        aSpare.push_back(std::move(conversion));
+}
+
+int TZVMovieOutput::TState::AddPicture(long pFrame, const TBitmap* pPicture) {
+    std::unique_ptr<TConversion> conversion;
+    {
+        std::lock_guard<std::mutex> lock(aMutex);
+        const auto prepared = aPrepared.find(pFrame);
+        if (prepared != aPrepared.end()) {
+            conversion = std::move(prepared->second);
+            aPrepared.erase(prepared);
+        }
+    }
+    int result = 0;
+    if (!conversion) {
+        conversion = TakeConversion();
+        result = Convert(pPicture, *conversion);
+    }
+    if (result >= 0) {
+        conversion->aFrame->pts = aPicture.aNext++;
+        result = Encode(aPicture, conversion->aFrame);
+    }
+    std::lock_guard<std::mutex> lock(aMutex);
+    aSpare.push_back(std::move(conversion));
+    return result;
 }
 
 int TZVMovieOutput::TState::SendSound(bool pAll) {
@@ -298,14 +364,18 @@ bool TZVMovieOutput::Begin(const TMediaFormat& pFormat, std::string& pError) {
                            : Check(0, pError);
 }
 
-bool TZVMovieOutput::AddFrame(long, const TBitmap* pPicture, const int16_t* pSound, int pCount,
-                              std::string& pError) {
+void TZVMovieOutput::Prepare(long pFrame, const TBitmap* pPicture) {
+    aState->Prepare(pFrame, pPicture);
+}
+
+bool TZVMovieOutput::AddFrame(long pFrame, const TBitmap* pPicture, const int16_t* pSound,
+                              int pCount, std::string& pError) {
     const size_t values = size_t(std::max(pCount, 0)) * aState->aChannels;
     if (pSound)
         aState->aPending.insert(aState->aPending.end(), pSound, pSound + values);
     else
         aState->aPending.resize(aState->aPending.size() + values, 0);
-    int result = aState->AddPicture(pPicture);
+    int result = aState->AddPicture(pFrame, pPicture);
     if (result >= 0)
         result = aState->SendSound(false);
     return Check(result, pError);

@@ -21,6 +21,8 @@ public:
     ~TZVMovieOutput() override;
 
     bool Begin(const TMediaFormat& pFormat, std::string& pError) override;
+    // Converts the picture to the encoder's format; frames may be prepared side by side.
+    void Prepare(long pFrame, const TBitmap* pPicture) override;
     bool AddFrame(long pFrame, const TBitmap* pPicture, const int16_t* pSound, int pCount,
                   std::string& pError) override;
     bool Finish(std::string& pError) override;

@@ -9,6 +9,8 @@ extern "C" {
 #include <algorithm>
 #include <climits>
 
+void IZVOutput::Prepare(long, const TBitmap*) {}
+
 std::string IZVOutput::FFmpegReason(int pCode) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
     av_strerror(pCode, text, sizeof text);

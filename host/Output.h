@@ -21,6 +21,10 @@ public:
                           std::string& pError) = 0;
     // Completes the output and gives it its name; false with pError set on failure.
     virtual bool Finish(std::string& pError) = 0;
+    // Work on frame pFrame that may run before AddFrame takes it, on any thread, frames side
+    // by side and in any order (a conversion); AddFrame does it when it was not done. None by
+    // default.
+    virtual void Prepare(long pFrame, const TBitmap* pPicture);
 
     // FFmpeg's text for its error code pCode.
     static std::string FFmpegReason(int pCode);

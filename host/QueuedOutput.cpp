@@ -10,6 +10,7 @@
 
 // A frame as it was handed over: its own copy of the picture and the sound.
 struct TZVQueuedOutput::TFrame {
+    long aNumber = 0; // in the order frames were handed over
     long aFrame = 0;
     std::vector<uint8_t> aPixels;
     TBitmap aPicture;
@@ -18,9 +19,10 @@ struct TZVQueuedOutput::TFrame {
     int aCount = 0;
 };
 
-TZVQueuedOutput::TZVQueuedOutput(std::unique_ptr<IZVOutput> pOutput, int pWorkers, int pDepth)
+TZVQueuedOutput::TZVQueuedOutput(std::unique_ptr<IZVOutput> pOutput, int pWorkers, int pDepth,
+                                 bool pOrdered)
     : aOutput(std::move(pOutput)), aWorkerCount(std::max(pWorkers, 1)),
-      aDepth(size_t(std::max(pDepth, 1))) {}
+      aDepth(size_t(std::max(pDepth, 1))), aOrdered(pOrdered) {}
 
 TZVQueuedOutput::~TZVQueuedOutput() {
     Stop();
@@ -75,6 +77,7 @@ bool TZVQueuedOutput::AddFrame(long pFrame, const TBitmap* pPicture, const int16
     if (pSound && pCount > 0)
         frame->aSound.assign(pSound, pSound + size_t(pCount) * size_t(aChannels));
     std::lock_guard<std::mutex> lock(aMutex);
+    frame->aNumber = aNextNumber++;
     aQueue.push_back(std::move(frame));
     aChanged.notify_all();
     return true;
@@ -105,20 +108,34 @@ void TZVQueuedOutput::Work() {
         }
         std::string error;
         bool written = false;
+        const TBitmap* picture = frame->aPicture.GetRawData() ? &frame->aPicture : nullptr;
         try {
-            written = aOutput->AddFrame(
-                frame->aFrame, frame->aPicture.GetRawData() ? &frame->aPicture : nullptr,
-                frame->aHasSound ? frame->aSound.data() : nullptr, frame->aCount, error);
+            aOutput->Prepare(frame->aFrame, picture);
+            written = WaitForTurn(frame->aNumber) &&
+                      aOutput->AddFrame(frame->aFrame, picture,
+                                        frame->aHasSound ? frame->aSound.data() : nullptr,
+                                        frame->aCount, error);
         } catch (const std::bad_alloc&) {
             error = "not enough memory to write frame " + std::to_string(frame->aFrame);
         }
         std::lock_guard<std::mutex> lock(aMutex);
         --aBusy;
+        if (aOrdered)
+            ++aNextAdded;
         if (!written && aError.empty())
             aError = error;
         aSpare.push_back(std::move(frame));
         aChanged.notify_all();
     }
+}
+
+bool TZVQueuedOutput::WaitForTurn(long pNumber) {
+    if (!aOrdered)
+        return true;
+    std::unique_lock<std::mutex> lock(aMutex);
+    aChanged.wait(
+        lock, [this, pNumber] { return aNextAdded == pNumber || !aError.empty() || aStopping; });
+    return aNextAdded == pNumber && aError.empty() && !aStopping;
 }
 
 void TZVQueuedOutput::Stop() {

@@ -1,8 +1,9 @@
 // TZVQueuedOutput: an output whose frames are written on threads of their own, so that
 // encoding and writing never hold up the render. The render thread hands each frame over as
-// a copy and goes on; at most a few frames wait, so memory stays bounded. With one worker the
-// frames reach the output in order (a movie, a sound file); with several, an output whose
-// frames are independent (one picture file each) takes several at once.
+// a copy and goes on; at most a few frames wait, so memory stays bounded. An output whose
+// frames are independent (one picture file each) takes several at once; an ordered one (a
+// movie, a sound file) takes them in order, while the workers prepare the next ones side by
+// side (IZVOutput::Prepare).
 #pragma once
 
 #include "Output.h"
@@ -16,9 +17,9 @@
 
 class TZVQueuedOutput : public IZVOutput {
 public:
-    // Writes through pOutput with pWorkers threads (several only when pOutput takes frames
-    // from several threads at once); at most pDepth frames wait.
-    TZVQueuedOutput(std::unique_ptr<IZVOutput> pOutput, int pWorkers, int pDepth);
+    // Writes through pOutput with pWorkers threads; pOrdered: its frames are added in order
+    // (else pOutput takes frames from several threads at once); at most pDepth frames wait.
+    TZVQueuedOutput(std::unique_ptr<IZVOutput> pOutput, int pWorkers, int pDepth, bool pOrdered);
     // Stops the workers; frames not written yet are dropped, and the output removes what it
     // did not finish.
     ~TZVQueuedOutput() override;
@@ -34,6 +35,9 @@ private:
     struct TFrame;
 
     void Work();
+    // For an ordered output, waits until the frame handed over pNumber-th is the next to add;
+    // false when the output stops or failed meanwhile.
+    bool WaitForTurn(long pNumber);
     // Stops the workers and waits for them.
     void Stop();
     // The failure of a worker, if any, into pError; false then.
@@ -42,7 +46,11 @@ private:
     std::unique_ptr<IZVOutput> aOutput;
     const int aWorkerCount;
     const size_t aDepth;
+    const bool aOrdered;
     int aChannels = 1;
+    // The number the next frame handed over gets, and that of the next one to add.
+    long aNextNumber = 0;
+    long aNextAdded = 0;
     std::vector<std::thread> aWorkers;
     std::mutex aMutex;
     std::condition_variable aChanged;

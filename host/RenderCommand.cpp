@@ -165,21 +165,25 @@ bool TZVRenderCommand::CheckInputs(const TZVRenderOptions& pOptions, const TZVHo
 int TZVRenderCommand::Render(const TZVRenderOptions& pOptions, TZVHost& pHost, long pFirst,
                              long pLast) {
     std::string error;
-    // Pictures are compressed on every core, a few frames in flight each; the movie and the
-    // sound are written in order on threads of their own.
+    // Pictures are compressed on every core, a few frames in flight each; the movie's
+    // pictures are converted a few side by side (more would hold more memory than they gain:
+    // the encoder's own threads are the limit) and encoded in order; the sound is written in
+    // order on a thread of its own.
     const int cores = int(std::max(std::thread::hardware_concurrency(), 1u));
+    const int converters = std::max(cores / 4, 1);
     std::vector<std::unique_ptr<IZVOutput>> outputs;
     if (!pOptions.aPng.empty())
         outputs.push_back(std::make_unique<TZVQueuedOutput>(
             std::make_unique<TZVPngOutput>(
                 [&pOptions](long pFrame) { return pOptions.PngName(pFrame); }),
-            cores, 2 * cores));
+            cores, 2 * cores, false));
     if (!pOptions.aWav.empty())
         outputs.push_back(std::make_unique<TZVQueuedOutput>(
-            std::make_unique<TZVWavOutput>(pOptions.aWav), 1, 16));
+            std::make_unique<TZVWavOutput>(pOptions.aWav), 1, 16, true));
     if (!pOptions.aMp4.empty())
         outputs.push_back(std::make_unique<TZVQueuedOutput>(
-            std::make_unique<TZVMovieOutput>(pOptions.aMp4, 0, aErr), 1, 2));
+            std::make_unique<TZVMovieOutput>(pOptions.aMp4, 0, aErr), converters, converters + 2,
+            true));
     for (const std::unique_ptr<IZVOutput>& output : outputs)
         if (!output->Begin(pHost.aFormat, error))
             return Failure(error);

@@ -7,8 +7,8 @@ namespace {
 
 // Pictures decoded and images converted ahead at most: enough to cover the time a frame's
 // decoding varies by.
-constexpr size_t theDecodedDepth = 2;
-constexpr size_t theReadyDepth = 2;
+constexpr size_t theDecodedDepth = 3;
+constexpr size_t theReadyDepth = 3;
 
 } // namespace
 
@@ -82,7 +82,7 @@ void TReaderVideoAhead::Stop() {
 }
 
 void TReaderVideoAhead::Decode(long pNext) {
-    pthread_setname_np(pthread_self(), "zv-decode-ahead");
+    pthread_setname_np(pthread_self(), "zv-decode");
     for (long number = pNext;; ++number) {
         {
             std::unique_lock<std::mutex> lock(aMutex);
@@ -104,7 +104,7 @@ void TReaderVideoAhead::Decode(long pNext) {
 }
 
 void TReaderVideoAhead::Convert() {
-    pthread_setname_np(pthread_self(), "zv-convert-ahead");
+    pthread_setname_np(pthread_self(), "zv-convert");
     for (;;) {
         TDecoded decoded;
         std::unique_ptr<TImage> image;

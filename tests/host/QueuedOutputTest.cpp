@@ -71,7 +71,8 @@ private:
 } // namespace
 
 // The files written through the queue are those written directly, byte for byte: pictures
-// on several threads, the sound and the movie (with one encoder thread) in order.
+// on several threads, the sound and the movie (with one encoder thread) in order, its
+// pictures converted side by side.
 TEST(QueuedOutput, WritesTheSameFilesAsTheOutputItself) {
     const std::string folder = ::testing::TempDir();
     const auto png = [&folder](const char* pKind) {
@@ -80,7 +81,7 @@ TEST(QueuedOutput, WritesTheSameFilesAsTheOutputItself) {
         };
     };
     TZVPngOutput direct(png("direct"));
-    TZVQueuedOutput queued(std::make_unique<TZVPngOutput>(png("queued")), 4, 8);
+    TZVQueuedOutput queued(std::make_unique<TZVPngOutput>(png("queued")), 4, 8, false);
     ASSERT_EQ(WriteFrames(direct, 40), "");
     ASSERT_EQ(WriteFrames(queued, 40), "");
     for (long frame = 0; frame < 40; ++frame)
@@ -93,7 +94,8 @@ TEST(QueuedOutput, WritesTheSameFilesAsTheOutputItself) {
                 return std::make_unique<TZVWavOutput>(pPath);
             return std::make_unique<TZVMovieOutput>(pPath, 1);
         };
-        TZVQueuedOutput output(make(path), 1, 3);
+        // Three workers prepare the frames side by side; they are added in order.
+        TZVQueuedOutput output(make(path), 3, 5, true);
         ASSERT_EQ(WriteFrames(output, 40), "") << kind;
         ASSERT_EQ(WriteFrames(*make(other), 40), "") << kind;
         EXPECT_EQ(Read(path), Read(other)) << kind;
@@ -103,9 +105,10 @@ TEST(QueuedOutput, WritesTheSameFilesAsTheOutputItself) {
 
 // A worker's failure stops the frames that follow, and the render hears of it.
 TEST(QueuedOutput, AWorkersFailureComesBackToTheRender) {
-    for (const int workers : {1, 4}) {
-        TZVQueuedOutput output(std::make_unique<TFailingOutput>(5), workers, 2);
-        EXPECT_EQ(WriteFrames(output, 1000), "cannot write frame 5: No space left on device")
-            << workers;
-    }
+    for (const bool ordered : {false, true})
+        for (const int workers : {1, 4}) {
+            TZVQueuedOutput output(std::make_unique<TFailingOutput>(5), workers, 2, ordered);
+            EXPECT_EQ(WriteFrames(output, 1000), "cannot write frame 5: No space left on device")
+                << workers;
+        }
 }
