@@ -1,6 +1,8 @@
 #include "RenderCommand.h"
 #include "RenderOptions.h"
 
+#include "support/ShellOutput.h"
+
 #include "REDarodo/Bitmap.h"
 #include "REDarodo/Media.h"
 #include "REDarodo/ReaderAudio.h"
@@ -72,16 +74,6 @@ uint64_t Hash(const void* pData, size_t pSize, uint64_t pHash = 1469598103934665
     return pHash;
 }
 
-std::string Shell(const std::string& pCommand) {
-    std::string out;
-    FILE* pipe = popen(pCommand.c_str(), "r");
-    char buffer[256];
-    while (pipe && fgets(buffer, sizeof buffer, pipe))
-        out += buffer;
-    if (pipe)
-        pclose(pipe);
-    return out;
-}
 
 } // namespace
 
@@ -114,7 +106,7 @@ TEST(RenderCommand, TheExampleRendersItsGoldenPicturesAndSound) {
     ASSERT_EQ(samples->Read(sound.data(), 60 * 882 + 5), 60 * 882);
     EXPECT_EQ(Hash(sound.data(), 60 * 882 * 4), 9752549108669053134ull);
     EXPECT_EQ(
-        Shell("sox --i " + theFolder + "example.wav | grep -E 'Channels|Sample Rate|Duration'"),
+        ShellOutput("sox --i " + theFolder + "example.wav | grep -E 'Channels|Sample Rate|Duration'"),
         "Channels       : 2\nSample Rate    : 22050\n"
         "Duration       : 00:00:02.40 = 52920 samples ~ 180 CDDA sectors\n");
 

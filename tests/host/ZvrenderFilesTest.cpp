@@ -2,6 +2,8 @@
 // temporary folder: outputs that would replace an input, a full disk, a read-only folder and
 // a signal in the middle of a render, with the exit code, the message and every input file
 // unchanged afterwards.
+#include "support/ShellOutput.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -64,20 +66,10 @@ protected:
     // Every file under the copy with a hash of its bytes.
     std::map<std::string, size_t> Snapshot() const {
         std::map<std::string, size_t> files;
-        std::istringstream names(Capture("cd " + aRoot + " && find media project -type f | sort"));
+        std::istringstream names(ShellOutput("cd " + aRoot + " && find media project -type f | sort"));
         for (std::string name; std::getline(names, name);)
             files[name] = std::hash<std::string>()(Read(aRoot + "/" + name));
         return files;
-    }
-    static std::string Capture(const std::string& pCommand) {
-        std::string out;
-        FILE* pipe = popen(pCommand.c_str(), "r");
-        char buffer[256];
-        while (pipe && fgets(buffer, sizeof buffer, pipe))
-            out += buffer;
-        if (pipe)
-            pclose(pipe);
-        return out;
     }
     // The files under the copy that are not the inputs.
     std::vector<std::string> NewFiles() const {
@@ -207,7 +199,7 @@ TEST_F(ZvrenderFiles, ASignalRemovesTheUnfinishedFilesAndLeavesTheOldOnes) {
         waitpid(child, &status, 0);
         ASSERT_TRUE(WIFEXITED(status)) << signal;
         EXPECT_EQ(WEXITSTATUS(status), 128 + signal);
-        EXPECT_EQ(Capture("cd " + aRoot + "/project && ls | grep -c part"), "0\n");
+        EXPECT_EQ(ShellOutput("cd " + aRoot + "/project && ls | grep -c part"), "0\n");
         EXPECT_EQ(Read(aRoot + "/project/old.wav"), "the old file");
         EXPECT_EQ(access((aRoot + "/project/v.mp4").c_str(), F_OK), -1);
         Shell("rm -f " + aRoot + "/project/f*.png");

@@ -4,6 +4,7 @@
 #include "REDarodo/WaveformFactory.h"
 
 #include "MediaWriter.h"
+#include "support/ExampleMedia.h"
 #include "support/WxPrint.h"
 
 #include <gtest/gtest.h>
@@ -17,19 +18,6 @@
 
 namespace {
 
-typedef std::vector<uint8_t> TBytes;
-typedef std::vector<int16_t> TSamples;
-
-std::string ExamplePath(const std::string& pName) {
-    return std::string(ZV_EXAMPLE_MEDIA) + "/" + pName;
-}
-
-std::unique_ptr<TZVMedia> OpenExample(const std::string& pName) {
-    wxString reason;
-    std::unique_ptr<TZVMedia> media(TZVMedia::Open(ExamplePath(pName), &reason));
-    EXPECT_TRUE(media) << pName << ": " << reason;
-    return media;
-}
 
 TBytes Pixels(const TBitmap& pImage) {
     const uint8_t* data = static_cast<const uint8_t*>(pImage.GetRawData());

@@ -5,6 +5,7 @@
 #include "REDarodo/Media.h"
 #include "REDarodo/ReaderAudio.h"
 
+#include "support/ExampleMedia.h"
 #include "support/WxPrint.h"
 
 extern "C" {
@@ -26,19 +27,6 @@ extern "C" {
 
 namespace {
 
-typedef std::vector<uint8_t> TBytes;
-typedef std::vector<int16_t> TSamples;
-
-std::string ExamplePath(const std::string& pName) {
-    return std::string(ZV_EXAMPLE_MEDIA) + "/" + pName;
-}
-
-std::unique_ptr<TZVMedia> OpenExample(const std::string& pName) {
-    wxString reason;
-    std::unique_ptr<TZVMedia> media(TZVMedia::Open(ExamplePath(pName), &reason));
-    EXPECT_TRUE(media) << pName << ": " << reason;
-    return media;
-}
 
 // One decode of a file's first picture or sound stream from its start to its end, as a player
 // does it: every frame the decoder gives, the priming and padding dropped as the decoder drops
