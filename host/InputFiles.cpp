@@ -55,16 +55,16 @@ const TZVInputFiles::TInput* TZVInputFiles::Find(const std::string& pPath, bool 
     return &found->second;
 }
 
-const TZVInputFiles::TInput* TZVInputFiles::FindNamed(const std::string& pFolder,
-                                                      const TZVNamePattern& pPattern, long pFirst,
+const TZVInputFiles::TInput* TZVInputFiles::FindNamed(const std::string& pPattern, long pFirst,
                                                       long pLast, std::string& pName) const {
+    const std::pair<std::string, std::string> parts = Split(pPattern);
+    const TZVNamePattern pattern(parts.second);
     long number = 0;
-    for (const std::string& name : FolderNames(pFolder)) {
-        if (!pPattern.Matches(name, number) || number < pFirst || number > pLast)
+    for (const std::string& name : FolderNames(parts.first)) {
+        if (!pattern.Matches(name, number) || number < pFirst || number > pLast)
             continue;
-        const std::string path = pFolder.empty() ? name : pFolder + "/" + name;
-        if (const TInput* input = Find(path, false)) {
-            pName = path;
+        if (const TInput* input = Find(parts.first + name, false)) {
+            pName = parts.first + name;
             return input;
         }
     }

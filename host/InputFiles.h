@@ -10,8 +10,6 @@
 
 #include <sys/types.h>
 
-class TZVNamePattern;
-
 class TZVInputFiles {
 public:
     struct TInput {
@@ -30,10 +28,10 @@ public:
     // The input that the file pPath is, or null, also when pPath does not exist; pMediaOnly
     // leaves the project file out.
     const TInput* Find(const std::string& pPath, bool pMediaOnly) const;
-    // The first input that a file of the folder pFolder named by pPattern with a number from
-    // pFirst to pLast is, or null; pName takes the file's name.
-    const TInput* FindNamed(const std::string& pFolder, const TZVNamePattern& pPattern, long pFirst,
-                            long pLast, std::string& pName) const;
+    // The first input that a file named by pPattern (a path whose file name holds one integer
+    // conversion) with a number from pFirst to pLast is, or null; pName takes the file's path.
+    const TInput* FindNamed(const std::string& pPattern, long pFirst, long pLast,
+                            std::string& pName) const;
 
 private:
     void Add(const std::string& pPath, bool pMedium);

@@ -112,8 +112,8 @@ wxString UserMessage(const wxString& pMessage) {
 }
 
 // Prints the errors of every formula that did not parse or bind: its row's path, where in
-// the text (when the error has a place) and the message.
-void PrintFormulaErrors(TZVStreamRow& pRoot, std::ostream& pMessages) {
+// the text (when the error has a place) and the message. pBound: every formula bound.
+void PrintFormulaErrors(TZVStreamRow& pRoot, bool pBound, std::ostream& pMessages) {
     std::list<TZVParamRow*> params;
     pRoot.ListParam(params);
     for (const TZVParamRow* param : params) {
@@ -129,7 +129,7 @@ void PrintFormulaErrors(TZVStreamRow& pRoot, std::ostream& pMessages) {
         }
         // A call of an unknown function fails to bind without a message of its own; binding
         // a bound formula again changes nothing.
-        if (formula->GetErrors().empty() && !formula->Resolve())
+        if (!pBound && formula->GetErrors().empty() && !formula->Resolve())
             pMessages << row << ": it calls a function that does not exist (there are round, "
                              "floor, sin, cos, tan, log and exp)\n";
     }
@@ -287,8 +287,7 @@ void TZVProjectFile::Load(const wxString& pPath, TZVHost& pHost, bool pOffline) 
     }
     pHost.SetProject(root, std::move(library));
     // Every formula is tried, and each one that fails is said, whatever the others did.
-    root->AddListeners(false);
-    PrintFormulaErrors(*root, pHost.aMessages);
+    PrintFormulaErrors(*root, root->AddListeners(false), pHost.aMessages);
     LoadHostElements(mixer, pHost.aMessages);
 }
 

@@ -7,7 +7,6 @@
 #include "InputFiles.h"
 #include "MediaLibrary.h"
 #include "MovieOutput.h"
-#include "NamePattern.h"
 #include "PngOutput.h"
 #include "ProjectFile.h"
 #include "QueuedOutput.h"
@@ -150,13 +149,8 @@ bool TZVRenderCommand::CheckInputs(const TZVRenderOptions& pOptions, const TZVHo
     }
     if (pOptions.aPng.empty())
         return true;
-    const size_t slash = pOptions.aPng.rfind('/');
-    const std::string folder = slash == std::string::npos ? ""
-                               : slash == 0               ? "/"
-                                                          : pOptions.aPng.substr(0, slash);
     std::string name;
-    const TZVInputFiles::TInput* input = inputs.FindNamed(
-        folder, TZVNamePattern(pOptions.aPng.substr(slash + 1)), pFirst, pLast, name);
+    const TZVInputFiles::TInput* input = inputs.FindNamed(pOptions.aPng, pFirst, pLast, name);
     if (input)
         pError = "--png " + pOptions.aPng + " would overwrite " + input->Describe() + " as " + name;
     return !input;
