@@ -21,14 +21,15 @@ void PrintAssert(const wxString& pFile, int pLine, const wxString& pFunction,
 } // namespace
 
 int main(int pArgc, char** pArgv) {
+    // An interrupted render leaves no temporary file behind; first, so that every thread
+    // leaves the signals to the one that cleans up.
+    TZVPartFile::InstallSignalCleanup();
     wxInitializer initializer;
     if (!initializer.IsOk()) {
         std::cerr << "zvrender: wxWidgets did not start\n";
         return TZVRenderCommand::exitFAILED;
     }
     wxSetAssertHandler(PrintAssert);
-    // An interrupted render leaves no temporary file behind.
-    TZVPartFile::InstallSignalCleanup();
     TZVRenderCommand command(std::cout, std::cerr, isatty(STDERR_FILENO));
     return command.Run(std::vector<std::string>(pArgv + 1, pArgv + pArgc));
 }

@@ -1,53 +1,37 @@
 #include "PartFile.h"
 
-#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <mutex>
+#include <pthread.h>
+#include <set>
 #include <sys/stat.h>
-#include <time.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
 
-// The names of the live temporary files, where a signal handler can read them without a lock.
-constexpr int SLOT_COUNT = 256;
-std::atomic<char*> theSlots[SLOT_COUNT];
+// The names of the live temporary files, and whether the program is ending on a signal: no
+// temporary file is made any more then.
+std::mutex theMutex;
+std::set<std::string> theLive;
+bool theExiting = false;
 
-int Register(const std::string& pName) {
-    char* copy = strdup(pName.c_str());
-    for (int i = 0; copy && i < SLOT_COUNT; ++i) {
-        char* empty = nullptr;
-        if (theSlots[i].compare_exchange_strong(empty, copy))
-            return i;
-    }
-    std::free(copy);
-    return -1;
-}
-
-void Unregister(int pSlot) {
-    if (pSlot >= 0)
-        std::free(theSlots[pSlot].exchange(nullptr));
-}
-
-// Set by a signal: no temporary file is made any more. Files being made are counted, so that
-// the handler waits for their names before it removes what is listed.
-std::atomic<bool> theExiting{false};
-std::atomic<int> theMaking{0};
-
-void RemoveAllAndExit(int pSignal) {
+// Takes SIGINT and SIGTERM, which every thread blocks: removes the live temporary files and
+// ends the program, holding the list so that no file is made or given its name meanwhile.
+void RemoveAllOnSignal(sigset_t pSignals) {
+    int signal = 0;
+    while (sigwait(&pSignals, &signal) != 0)
+        ;
+    std::lock_guard<std::mutex> lock(theMutex);
     theExiting = true;
-    for (int wait = 0; theMaking.load() > 0 && wait < 1000; ++wait) {
-        const timespec pause = {0, 1000000};
-        nanosleep(&pause, nullptr);
-    }
-    for (std::atomic<char*>& slot : theSlots)
-        if (const char* name = slot.load())
-            unlink(name);
-    _exit(128 + pSignal);
+    for (const std::string& name : theLive)
+        unlink(name.c_str());
+    _exit(128 + signal);
 }
 
 // The permissions a new file gets: read and write for all, less the process's mask, read
@@ -68,29 +52,29 @@ mode_t NewFileMode() {
 } // namespace
 
 TZVPartFile::TZVPartFile(const std::string& pPath) : aPath(pPath) {
-    ++theMaking;
+    std::lock_guard<std::mutex> lock(theMutex);
     if (theExiting) {
-        --theMaking;
         Fail("the program is ending");
         return;
     }
     std::string name = pPath + ".XXXXXX.part";
     aDescriptor = mkstemps(&name[0], 5);
-    const int error = errno;
-    if (aDescriptor >= 0) {
-        aPartName = name;
-        aSlot = Register(aPartName);
+    if (aDescriptor < 0) {
+        Fail(std::strerror(errno));
+        return;
     }
-    --theMaking;
-    if (aDescriptor < 0)
-        Fail(std::strerror(error));
+    aPartName = name;
+    theLive.insert(aPartName);
 }
 
 TZVPartFile::~TZVPartFile() {
     CloseDescriptor();
-    if (!aPublished && !aPartName.empty())
+    if (aPartName.empty())
+        return;
+    std::lock_guard<std::mutex> lock(theMutex);
+    if (!aPublished)
         unlink(aPartName.c_str());
-    Unregister(aSlot);
+    theLive.erase(aPartName);
 }
 
 bool TZVPartFile::Write(const void* pData, size_t pSize) {
@@ -121,8 +105,13 @@ bool TZVPartFile::Publish(bool pDurable) {
     // A full disk may show only when the last data goes out, at the close.
     if (descriptor >= 0 && close(descriptor) != 0 && failure == 0)
         failure = errno;
-    if (failure == 0 && std::rename(aPartName.c_str(), aPath.c_str()) != 0)
-        failure = errno;
+    if (failure == 0) {
+        // Given its name while the list holds it: a signal meanwhile finds either the
+        // temporary file or the whole one.
+        std::lock_guard<std::mutex> lock(theMutex);
+        if (std::rename(aPartName.c_str(), aPath.c_str()) != 0)
+            failure = errno;
+    }
     if (failure != 0) {
         Fail(std::strerror(failure));
         unlink(aPartName.c_str());
@@ -137,11 +126,13 @@ void TZVPartFile::Fail(const std::string& pReason) {
 }
 
 void TZVPartFile::InstallSignalCleanup() {
-    struct sigaction action {};
-    action.sa_handler = RemoveAllAndExit;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    // Every thread started from now on inherits the block.
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    std::thread(RemoveAllOnSignal, signals).detach();
 }
 
 void TZVPartFile::CloseDescriptor() {

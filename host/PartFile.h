@@ -1,8 +1,7 @@
 // TZVPartFile: a file written under a unique temporary name beside its final name, and given
 // that name only once it is complete, so that an unfinished or failed write never touches the
-// final file and two writers never share a temporary file. Live temporary files are listed
-// where a signal handler can reach them: InstallSignalCleanup makes SIGINT and SIGTERM
-// remove them before the program exits.
+// final file and two writers never share a temporary file. Live temporary files are listed:
+// InstallSignalCleanup makes SIGINT and SIGTERM remove them before the program exits.
 #pragma once
 
 #include <cstddef>
@@ -33,7 +32,8 @@ public:
     void Fail(const std::string& pReason);
 
     // Makes SIGINT and SIGTERM remove every live temporary file and end the program with
-    // 128 + the signal's number (130, 143).
+    // 128 + the signal's number (130, 143). Called before any other thread starts: the
+    // signals are taken by a thread of their own, whatever thread they reach.
     static void InstallSignalCleanup();
 
 private:
@@ -42,7 +42,6 @@ private:
     const std::string aPath;
     std::string aPartName;
     int aDescriptor = -1;
-    int aSlot = -1;
     bool aPublished = false;
     std::string aError;
 };

@@ -3,7 +3,6 @@
 #include "DLL/Edt/MediaFormat.h"
 #include "REDarodo/Bitmap.h"
 
-#include <csignal>
 #include <cstring>
 #include <new>
 #include <pthread.h>
@@ -32,16 +31,8 @@ bool TZVQueuedOutput::Begin(const TMediaFormat& pFormat, std::string& pError) {
     aChannels = pFormat.aAudioFormat.aChannels > 1 ? 2 : 1;
     if (!aOutput->Begin(pFormat, pError))
         return false;
-    // The signals that end the program are taken by the render thread, whose handler
-    // removes the unfinished files.
-    sigset_t signals, previous;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &signals, &previous);
     for (int i = 0; i < aWorkerCount; ++i)
         aWorkers.emplace_back(&TZVQueuedOutput::Work, this);
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     return true;
 }
 
