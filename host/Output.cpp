@@ -34,22 +34,26 @@ bool IZVOutput::CheckPictureSize(int pWidth, int pHeight, std::string& pError) {
 
 void IZVOutput::CopyPicture(const TBitmap* pPicture, int pWidth, int pHeight, bool pRgb,
                             uint8_t* pTarget, long pStride) {
-    const int size = pRgb ? 3 : 4;
     for (int y = 0; y < pHeight; ++y)
-        std::fill_n(pTarget + y * pStride, long(pWidth) * size, uint8_t(0));
+        CopyPictureRow(pPicture, pWidth, y, pRgb, pTarget + y * pStride);
+}
+
+void IZVOutput::CopyPictureRow(const TBitmap* pPicture, int pWidth, int pY, bool pRgb,
+                               uint8_t* pTarget) {
+    const int size = pRgb ? 3 : 4;
     const uint8_t* pixels =
         pPicture ? static_cast<const uint8_t*>(pPicture->GetRawData()) : nullptr;
-    if (!pixels)
+    const int width =
+        pixels && pY < pPicture->GetHeight() ? std::min(pWidth, pPicture->GetWidth()) : 0;
+    std::fill(pTarget + long(width) * size, pTarget + long(pWidth) * size, uint8_t(0));
+    if (width == 0)
         return;
-    const int width = std::min(pWidth, pPicture->GetWidth());
-    const int height = std::min(pHeight, pPicture->GetHeight());
-    for (int y = 0; y < height; ++y) {
-        const uint8_t* from = pixels + y * pPicture->GetRowBytes();
-        uint8_t* to = pTarget + y * pStride;
-        for (int x = 0; x < width; ++x, from += 4, to += size) {
-            to[0] = pRgb ? from[2] : from[0];
-            to[1] = from[1];
-            to[2] = pRgb ? from[0] : from[2];
-        }
+    const uint8_t* from = pixels + size_t(pY) * size_t(pPicture->GetRowBytes());
+    for (int x = 0; x < width; ++x, from += 4, pTarget += size) {
+        pTarget[0] = pRgb ? from[2] : from[0];
+        pTarget[1] = from[1];
+        pTarget[2] = pRgb ? from[0] : from[2];
+        if (!pRgb)
+            pTarget[3] = 0;
     }
 }

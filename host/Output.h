@@ -36,4 +36,7 @@ public:
     // what the picture does not cover stays black.
     static void CopyPicture(const TBitmap* pPicture, int pWidth, int pHeight, bool pRgb,
                             uint8_t* pTarget, long pStride);
+    // Row pY of that copy into pTarget.
+    static void CopyPictureRow(const TBitmap* pPicture, int pWidth, int pY, bool pRgb,
+                               uint8_t* pTarget);
 };

@@ -89,6 +89,8 @@ TEST(Output, PngFramesAreTheColoursOverBlack) {
     ASSERT_TRUE(output.AddFrame(7, &picture, nullptr, 0, error)) << error;
     ASSERT_TRUE(output.AddFrame(8, nullptr, nullptr, 0, error)) << error;
     ASSERT_TRUE(output.Finish(error));
+    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG))
+        wxImage::AddHandler(new wxPNGHandler);
     wxImage image;
     ASSERT_TRUE(image.LoadFile(folder + "png-7.png", wxBITMAP_TYPE_PNG));
     EXPECT_FALSE(image.HasAlpha());
