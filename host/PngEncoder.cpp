@@ -31,49 +31,65 @@ void AddChunk(std::vector<uint8_t>& pFile, const char* pType, const uint8_t* pDa
     PutUint32(chunk + 8 + pSize, uint32_t(crc32(0, chunk + 4, uInt(4 + pSize))));
 }
 
-// The filters' measure of a filtered row: its bytes taken as signed, summed in magnitude.
-uint64_t Cost(const uint8_t* pBytes, size_t pCount) {
-    uint64_t sum = 0;
-    // Blocks that a 32-bit sum holds, so that the loop vectorises.
-    for (size_t start = 0; start < pCount; start += 1 << 23) {
-        const size_t end = std::min(pCount, start + (size_t(1) << 23));
-        uint32_t block = 0;
-        for (size_t i = start; i < end; ++i)
-            block += std::min(pBytes[i], uint8_t(-pBytes[i]));
-        sum += block;
+// One filtered byte's measure: the byte taken as signed, in magnitude.
+inline uint32_t Cost(uint8_t pByte) {
+    return std::min(pByte, uint8_t(-pByte));
+}
+
+inline int16_t Magnitude(int16_t pValue) {
+    return pValue < 0 ? int16_t(-pValue) : pValue;
+}
+
+// The byte a filter predicts from its left (pA), upper (pB) and upper left (pC) neighbours:
+// the one nearest to pA + pB - pC.
+inline uint8_t Paeth(int16_t pA, int16_t pB, int16_t pC) {
+    const int16_t pa = Magnitude(int16_t(pB - pC)), pb = Magnitude(int16_t(pA - pC)),
+                  pc = Magnitude(int16_t(pA + pB - 2 * pC));
+    return uint8_t(pa <= pb && pa <= pc ? pA : pb <= pc ? pB : pC);
+}
+
+// Filters the row pRaw over the row before it, pPrior (zero above the first row), into pTo,
+// and answers the sum of the filtered bytes' measures: the filter of least sum is chosen.
+// Both rows have theBytesPerPixel zero bytes before them, the first pixel's left neighbours.
+// The sums are taken in 32 bits, which hold 2^24 bytes.
+uint32_t FilterRow(EFilter pFilter, const uint8_t* __restrict pRaw,
+                   const uint8_t* __restrict pPrior, size_t pCount, uint8_t* __restrict pTo) {
+    constexpr size_t left = theBytesPerPixel;
+    uint32_t sum = 0;
+    switch (pFilter) {
+    case filterSUB:
+        for (size_t i = 0; i < pCount; ++i)
+            sum += Cost(pTo[i] = uint8_t(pRaw[i] - pRaw[i - left]));
+        break;
+    case filterUP:
+        for (size_t i = 0; i < pCount; ++i)
+            sum += Cost(pTo[i] = uint8_t(pRaw[i] - pPrior[i]));
+        break;
+    case filterAVG:
+        for (size_t i = 0; i < pCount; ++i)
+            sum += Cost(pTo[i] = uint8_t(pRaw[i] - ((pRaw[i - left] + pPrior[i]) >> 1)));
+        break;
+    case filterPAETH:
+        for (size_t i = 0; i < pCount; ++i)
+            sum += Cost(pTo[i] =
+                            uint8_t(pRaw[i] - Paeth(pRaw[i - left], pPrior[i], pPrior[i - left])));
+        break;
+    default:
+        for (size_t i = 0; i < pCount; ++i)
+            sum += Cost(pRaw[i]);
     }
     return sum;
 }
 
-// The filters of a row pRaw over the row before it, pPrior (zero above the first row); both
-// have theBytesPerPixel zero bytes before them, the left neighbours of the first pixel.
-void Filter(EFilter pFilter, const uint8_t* __restrict pRaw, const uint8_t* __restrict pPrior,
-            size_t pCount, uint8_t* __restrict pTo) {
-    constexpr size_t left = theBytesPerPixel;
-    switch (pFilter) {
-    case filterSUB:
-        for (size_t i = 0; i < pCount; ++i)
-            pTo[i] = uint8_t(pRaw[i] - pRaw[i - left]);
-        break;
-    case filterUP:
-        for (size_t i = 0; i < pCount; ++i)
-            pTo[i] = uint8_t(pRaw[i] - pPrior[i]);
-        break;
-    case filterAVG:
-        for (size_t i = 0; i < pCount; ++i)
-            pTo[i] = uint8_t(pRaw[i] - ((pRaw[i - left] + pPrior[i]) >> 1));
-        break;
-    case filterPAETH:
-        for (size_t i = 0; i < pCount; ++i) {
-            const int a = pRaw[i - left], b = pPrior[i], c = pPrior[i - left];
-            const int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
-            const int guess = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
-            pTo[i] = uint8_t(pRaw[i] - guess);
-        }
-        break;
-    default:
-        std::copy_n(pRaw, pCount, pTo);
-    }
+// The sum of a whole row, in parts of 2^24 bytes.
+uint64_t FilterWholeRow(EFilter pFilter, const uint8_t* pRaw, const uint8_t* pPrior, size_t pCount,
+                        uint8_t* pTo) {
+    constexpr size_t part = size_t(1) << 24;
+    uint64_t sum = 0;
+    for (size_t start = 0; start < pCount; start += part)
+        sum += FilterRow(pFilter, pRaw + start, pPrior + start, std::min(part, pCount - start),
+                         pTo + start);
+    return sum;
 }
 
 // The IDAT chunks of one picture: its filtered rows through one zlib stream, cut as libpng
@@ -204,13 +220,13 @@ bool TZVPngEncoder::Encode(int pWidth, int pHeight, const TRowSource& pRows,
     for (int y = 0; y < pHeight; ++y) {
         pRows(y, raw.data() + left);
         const uint8_t* chosen = raw.data() + left - 1;
-        uint64_t least = Cost(raw.data() + left, rowBytes);
+        uint64_t least = FilterWholeRow(filterNONE, raw.data() + left, prior.data() + left,
+                                        rowBytes, tried.data() + 1);
         for (int filter = filterSUB; filter < filterCOUNT && filtered; ++filter) {
             if (!usable[filter])
                 continue;
-            Filter(EFilter(filter), raw.data() + left, prior.data() + left, rowBytes,
-                   tried.data() + 1);
-            const uint64_t cost = Cost(tried.data() + 1, rowBytes);
+            const uint64_t cost = FilterWholeRow(EFilter(filter), raw.data() + left,
+                                                 prior.data() + left, rowBytes, tried.data() + 1);
             // Ties go to the filter tried first.
             if (cost < least) {
                 least = cost;
