@@ -8,6 +8,7 @@ extern "C" {
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 void IZVOutput::Prepare(long, const TBitmap*) {}
 
@@ -32,6 +33,24 @@ bool IZVOutput::CheckPictureSize(int pWidth, int pHeight, std::string& pError) {
     return false;
 }
 
+namespace {
+
+// pWidth pixels of 4 bytes (B, G, R, unused) as 3 (R, G, B). Each pixel is written as 4 bytes
+// at once, the last of which the next pixel overwrites.
+void CopyRgb(const uint8_t* pFrom, int pWidth, uint8_t* pTo) {
+    for (int x = 0; x + 1 < pWidth; ++x, pFrom += 4, pTo += 3) {
+        uint32_t pixel;
+        std::memcpy(&pixel, pFrom, 4);
+        pixel = __builtin_bswap32(pixel) >> 8;
+        std::memcpy(pTo, &pixel, 4);
+    }
+    pTo[0] = pFrom[2];
+    pTo[1] = pFrom[1];
+    pTo[2] = pFrom[0];
+}
+
+} // namespace
+
 void IZVOutput::CopyPicture(const TBitmap* pPicture, int pWidth, int pHeight, bool pRgb,
                             uint8_t* pTarget, long pStride) {
     for (int y = 0; y < pHeight; ++y)
@@ -49,11 +68,8 @@ void IZVOutput::CopyPictureRow(const TBitmap* pPicture, int pWidth, int pY, bool
     if (width == 0)
         return;
     const uint8_t* from = pixels + size_t(pY) * size_t(pPicture->GetRowBytes());
-    for (int x = 0; x < width; ++x, from += 4, pTarget += size) {
-        pTarget[0] = pRgb ? from[2] : from[0];
-        pTarget[1] = from[1];
-        pTarget[2] = pRgb ? from[0] : from[2];
-        if (!pRgb)
-            pTarget[3] = 0;
-    }
+    if (pRgb)
+        CopyRgb(from, width, pTarget);
+    else
+        std::memcpy(pTarget, from, size_t(width) * 4);
 }
