@@ -157,6 +157,10 @@ int TZVMovieOutput::TState::AddTrack(TTrack& pTrack, const char* pCodec,
     // pictures and makes no more of the cores.
     pTrack.aEncoder->thread_count =
         aThreads > 0 ? aThreads : int(std::max(std::thread::hardware_concurrency(), 1u));
+    // x264's AVX-512 code reads memory it has not written, so that a block comes out
+    // differently from one run to the next; its plain code does not.
+    if (aThreads == 1 && &pTrack == &aPicture)
+        av_opt_set(pTrack.aEncoder->priv_data, "x264-params", "asm=0", 0);
     if (aOutput->oformat->flags & AVFMT_GLOBALHEADER)
         pTrack.aEncoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     const int opened = avcodec_open2(pTrack.aEncoder, codec, nullptr);
