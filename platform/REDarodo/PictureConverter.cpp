@@ -38,8 +38,16 @@ bool TPictureConverter::Convert(const AVFrame& pFrame, const TVideoIndex& pIndex
 }
 
 bool TPictureConverter::Scaler(const AVFrame& pFrame, int pWidth, int pHeight) {
-    if (aScale && aScaleFrom == std::make_tuple(pFrame.width, pFrame.height, pFrame.format))
+    if ((aDirectOn || aScale) &&
+        aScaleFrom == std::make_tuple(pFrame.width, pFrame.height, pFrame.format))
         return true;
+    aScale.reset();
+    aDirectOn = pWidth == pFrame.width && pHeight == pFrame.height &&
+                aDirect.Prepare(pFrame.format, pWidth, pHeight);
+    if (aDirectOn) {
+        aScaleFrom = std::make_tuple(pFrame.width, pFrame.height, pFrame.format);
+        return true;
+    }
     aScale.reset(sws_alloc_context());
     SwsContext* scale = aScale.get();
     if (!scale)
@@ -62,6 +70,11 @@ bool TPictureConverter::Scaler(const AVFrame& pFrame, int pWidth, int pHeight) {
 }
 
 bool TPictureConverter::Scale(const AVFrame& pFrame, TAllocBitmap& pTarget) {
+    if (aDirectOn) {
+        aDirect.Convert(pFrame, static_cast<uint8_t*>(pTarget.GetRawData()),
+                        ptrdiff_t(pTarget.GetRowBytes()));
+        return true;
+    }
     // The converter writes straight into the bitmap, which it must not free.
     TFramePtr target(av_frame_alloc());
     if (!target)
