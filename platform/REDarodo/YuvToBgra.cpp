@@ -4,6 +4,10 @@ extern "C" {
 #include <libavutil/pixfmt.h>
 }
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <cstdlib>
 #include <system_error>
@@ -23,66 +27,63 @@ namespace {
 // The threads that convert one picture, and the fewest rows worth a thread of their own.
 constexpr int theThreads = 4;
 constexpr int theBandRows = 64;
+// The most chroma rows weighed into a picture row: five, padded to an even count.
+constexpr int theMostTaps = 6;
 
-// The colour lookup of one range (limited or full): a pixel is
-// aRed[y + aRedV[v]] + aGreen[y + aGreenU[u] + aGreenV[v]] + aBlue[y + aBlueU[u]], each entry
-// already in its place of the 32-bit pixel B, G, R, A (alpha opaque, in aRed).
-struct TColours {
-    static constexpr int theSize = 1024;
-    uint32_t aRed[theSize];
-    uint32_t aGreen[theSize];
-    uint32_t aBlue[theSize];
-    int16_t aRedV[256];
-    int16_t aGreenU[256];
-    int16_t aGreenV[256];
-    int16_t aBlueU[256];
+// A chroma sample's offset along the luma scale for one colour:
+// aBase + aWhole * value + (value * aFraction >> 16), the slope split so that vector units
+// multiply it in 16 bits.
+struct TSlope {
+    int16_t aBase = 0;
+    int16_t aWhole = 0;
+    int16_t aFraction = 0;
 
-    explicit TColours(bool pFullRange);
+    // The slope pSlope in 1/65536 (rounded down, with the base) from pStart.
+    TSlope(int64_t pSlope, int pStart);
+    int Offset(int pValue) const { return aBase + aWhole * pValue + (pValue * aFraction >> 16); }
 };
 
-// The offset of chroma value pValue in a table of slope pSlope (per 65536).
-int16_t ChromaOffset(int64_t pSlope, int pValue) {
+TSlope::TSlope(int64_t pSlope, int pStart) {
+    const int64_t whole = (pSlope + 0x8000) >> 16;
     // Arithmetic shifts: the slopes of green are negative and round down.
-    return int16_t(-(pSlope >> 9) + ((pValue * pSlope) >> 16));
+    aBase = int16_t(pStart - (pSlope >> 9));
+    aWhole = int16_t(whole);
+    aFraction = int16_t(pSlope - whole * 65536);
 }
 
-TColours::TColours(bool pFullRange) {
-    // The default colour space's coefficients (red from V, blue from U, green from U and V),
-    // in 1/65536.
-    int64_t redV = 104597, blueU = 132201, greenU = -25675, greenV = -53279;
-    int64_t luma = 1 << 16, black = 0;
-    if (pFullRange) {
-        redV = redV * 224 / 255;
-        blueU = blueU * 224 / 255;
-        greenU = greenU * 224 / 255;
-        greenV = greenV * 224 / 255;
-    } else {
-        luma = luma * 255 / 219;
-        black = 16 << 16;
+// The colour arithmetic of one range (limited or full): a pixel's red is
+// Level(luma + aRedV.Offset(v)), its green Level(luma + aGreenU.Offset(u) + aGreenV.Offset(v)),
+// its blue Level(luma + aBlueU.Offset(u)), the values of libswscale's tables.
+struct TColours {
+    TSlope aRedV, aGreenU, aGreenV, aBlueU;
+    // The luma step beyond 1, in 1/65536, and the level's bias (black and rounding).
+    int16_t aLumaFraction;
+    int32_t aLumaBias;
+
+    explicit TColours(bool pFullRange);
+    int Level(int pIndex) const {
+        return std::clamp(pIndex + ((pIndex * aLumaFraction + aLumaBias) >> 16), 0, 255);
     }
-    // The chroma slopes in luma steps; division truncates towards zero, as the tables' does.
-    redV = (redV * 65536 + 0x8000) / luma;
-    blueU = (blueU * 65536 + 0x8000) / luma;
-    greenU = (greenU * 65536 + 0x8000) / luma;
-    greenV = (greenV * 65536 + 0x8000) / luma;
-    for (int index = 0; index < theSize; ++index) {
-        const int64_t level = (index * luma - (384 << 16) - black + 0x8000) >> 16;
-        const uint32_t value = uint32_t(std::clamp<int64_t>(level, 0, 255));
-        aRed[index] = 0xFF000000u | value << 16;
-        aGreen[index] = value << 8;
-        aBlue[index] = value;
-    }
-    // Where luma 0 with neutral chroma falls in the tables.
-    const int start = pFullRange ? 384 : 326;
-    for (int value = 0; value < 256; ++value) {
-        aRedV[value] = int16_t(start + ChromaOffset(redV, value));
-        aGreenU[value] = int16_t(start + ChromaOffset(greenU, value));
-        aGreenV[value] = ChromaOffset(greenV, value);
-        aBlueU[value] = int16_t(start + ChromaOffset(blueU, value));
-    }
+};
+
+// The default colour space's coefficients (red from V, blue from U, green from U and V), in
+// 1/65536, for pFullRange, in luma steps: division truncates towards zero, as the tables' does.
+int64_t Slope(int64_t pCoefficient, bool pFullRange) {
+    const int64_t luma = pFullRange ? 65536 : 65536 * 255 / 219;
+    const int64_t range = pFullRange ? pCoefficient * 224 / 255 : pCoefficient;
+    return (range * 65536 + 0x8000) / luma;
 }
 
-// The lookup of pFullRange, built on first use.
+TColours::TColours(bool pFullRange)
+    // Luma 0 with neutral chroma falls at 326 (limited) or 384 (full) on the scale.
+    : aRedV(Slope(104597, pFullRange), pFullRange ? 384 : 326),
+      aGreenU(Slope(-25675, pFullRange), pFullRange ? 384 : 326),
+      aGreenV(Slope(-53279, pFullRange), 0),
+      aBlueU(Slope(132201, pFullRange), pFullRange ? 384 : 326),
+      aLumaFraction(int16_t(pFullRange ? 0 : 65536 * 255 / 219 - 65536)),
+      aLumaBias(-(384 << 16) - (pFullRange ? 0 : 16 << 16) + 0x8000) {}
+
+// The arithmetic of pFullRange, built on first use.
 const TColours& Colours(bool pFullRange) {
     static const TColours theLimited(false);
     static const TColours theFull(true);
@@ -203,38 +204,162 @@ const uint8_t* Row(const AVFrame& pFrame, int pPlane, int pRow) {
     return pFrame.data[pPlane] + ptrdiff_t(pRow) * pFrame.linesize[pPlane];
 }
 
+#ifdef __SSE2__
+// A slope in the lanes of vector units, kept in registers (the targets' bytes could alias the
+// slopes in memory).
+struct TVectorSlope {
+    __m128i aBase, aWhole, aFraction;
+
+    explicit TVectorSlope(const TSlope& pSlope)
+        : aBase(_mm_set1_epi16(pSlope.aBase)), aWhole(_mm_set1_epi16(pSlope.aWhole)),
+          aFraction(_mm_set1_epi16(pSlope.aFraction)) {}
+    // The 8 offsets of the 8 samples pValue (16-bit lanes).
+    __m128i Offsets(__m128i pValue) const {
+        const __m128i whole = _mm_mullo_epi16(pValue, aWhole);
+        return _mm_add_epi16(_mm_add_epi16(whole, _mm_mulhi_epi16(pValue, aFraction)), aBase);
+    }
+};
+
+// TColours::Level in the lanes of vector units.
+struct TVectorLevels {
+    __m128i aFraction, aBias;
+
+    explicit TVectorLevels(const TColours& pColours)
+        : aFraction(_mm_set1_epi16(pColours.aLumaFraction)),
+          aBias(_mm_set1_epi32(pColours.aLumaBias)) {}
+    // The levels of the 8 indices pIndex (16-bit lanes), not yet clipped.
+    __m128i Levels(__m128i pIndex) const {
+        const __m128i low = _mm_mullo_epi16(pIndex, aFraction);
+        const __m128i high = _mm_mulhi_epi16(pIndex, aFraction);
+        const __m128i first =
+            _mm_srai_epi32(_mm_add_epi32(_mm_unpacklo_epi16(low, high), aBias), 16);
+        const __m128i second =
+            _mm_srai_epi32(_mm_add_epi32(_mm_unpackhi_epi16(low, high), aBias), 16);
+        return _mm_add_epi16(_mm_packs_epi32(first, second), pIndex);
+    }
+    // The 16 clipped levels of one colour for 16 pixels of luma pLow, pHigh (16-bit lanes)
+    // under the 8 chroma offsets pOffsets, one for two pixels.
+    __m128i Colour(__m128i pLow, __m128i pHigh, __m128i pOffsets) const {
+        const __m128i low = _mm_add_epi16(pLow, _mm_unpacklo_epi16(pOffsets, pOffsets));
+        const __m128i high = _mm_add_epi16(pHigh, _mm_unpackhi_epi16(pOffsets, pOffsets));
+        return _mm_packus_epi16(Levels(low), Levels(high));
+    }
+};
+
+// Converts the first pixels of a row 16 at a time, as ConvertRow; returns how many.
+int ConvertVectors(const TColours& pColours, const uint8_t* pLuma, const uint8_t* pU,
+                   const uint8_t* pV, int pWidth, uint8_t* pTarget) {
+    const TVectorSlope redV(pColours.aRedV), greenU(pColours.aGreenU);
+    const TVectorSlope greenV(pColours.aGreenV), blueU(pColours.aBlueU);
+    const TVectorLevels levels(pColours);
+    const __m128i zero = _mm_setzero_si128(), opaque = _mm_set1_epi8(-1);
+    int x = 0;
+    for (; x + 16 <= pWidth; x += 16) {
+        const __m128i u =
+            _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(pU + x / 2)), zero);
+        const __m128i v =
+            _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(pV + x / 2)), zero);
+        const __m128i luma = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pLuma + x));
+        const __m128i low = _mm_unpacklo_epi8(luma, zero), high = _mm_unpackhi_epi8(luma, zero);
+        const __m128i red = levels.Colour(low, high, redV.Offsets(v));
+        const __m128i green =
+            levels.Colour(low, high, _mm_add_epi16(greenU.Offsets(u), greenV.Offsets(v)));
+        const __m128i blue = levels.Colour(low, high, blueU.Offsets(u));
+        // B, G, R, A in memory.
+        const __m128i blueGreenLow = _mm_unpacklo_epi8(blue, green);
+        const __m128i blueGreenHigh = _mm_unpackhi_epi8(blue, green);
+        const __m128i redAlphaLow = _mm_unpacklo_epi8(red, opaque);
+        const __m128i redAlphaHigh = _mm_unpackhi_epi8(red, opaque);
+        __m128i* target = reinterpret_cast<__m128i*>(pTarget + 4 * x);
+        _mm_storeu_si128(target, _mm_unpacklo_epi16(blueGreenLow, redAlphaLow));
+        _mm_storeu_si128(target + 1, _mm_unpackhi_epi16(blueGreenLow, redAlphaLow));
+        _mm_storeu_si128(target + 2, _mm_unpacklo_epi16(blueGreenHigh, redAlphaHigh));
+        _mm_storeu_si128(target + 3, _mm_unpackhi_epi16(blueGreenHigh, redAlphaHigh));
+    }
+    return x;
+}
+
+// Weighs the first samples 8 at a time, as FilterChroma; returns how many.
+int FilterVectors(const uint8_t* const* pRows, const int16_t* pWeights, int pTaps, int pWidth,
+                  uint8_t* pTarget) {
+    // Two rows at a time: their samples side by side, multiplied by their two weights and
+    // added in pairs.
+    __m128i weights[theMostTaps / 2];
+    const uint8_t* rows[theMostTaps];
+    for (int j = 0; j < pTaps; j += 2) {
+        weights[j / 2] = _mm_set1_epi32(
+            int32_t(uint32_t(uint16_t(pWeights[j])) | uint32_t(uint16_t(pWeights[j + 1])) << 16));
+        rows[j] = pRows[j];
+        rows[j + 1] = pRows[j + 1];
+    }
+    const __m128i zero = _mm_setzero_si128(), half = _mm_set1_epi32(2048);
+    int x = 0;
+    for (; x + 8 <= pWidth; x += 8) {
+        __m128i low = half, high = half;
+        for (int j = 0; j < pTaps; j += 2) {
+            const __m128i first = _mm_unpacklo_epi8(
+                _mm_loadl_epi64(reinterpret_cast<const __m128i*>(rows[j] + x)), zero);
+            const __m128i second = _mm_unpacklo_epi8(
+                _mm_loadl_epi64(reinterpret_cast<const __m128i*>(rows[j + 1] + x)), zero);
+            low = _mm_add_epi32(low,
+                                _mm_madd_epi16(_mm_unpacklo_epi16(first, second), weights[j / 2]));
+            high = _mm_add_epi32(high,
+                                 _mm_madd_epi16(_mm_unpackhi_epi16(first, second), weights[j / 2]));
+        }
+        const __m128i sums = _mm_packs_epi32(_mm_srai_epi32(low, 12), _mm_srai_epi32(high, 12));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(pTarget + x), _mm_packus_epi16(sums, zero));
+    }
+    return x;
+}
+#endif
+
 // Converts one row of pWidth pixels (even) from luma pLuma and chroma pU, pV (one sample for
-// two pixels).
+// two pixels) into pTarget.
 void ConvertRow(const TColours& pColours, const uint8_t* pLuma, const uint8_t* pU,
-                const uint8_t* pV, int pWidth, uint32_t* pTarget) {
-    for (int x = 0; x < pWidth / 2; ++x) {
-        const int u = pU[x], v = pV[x];
-        const uint32_t* red = pColours.aRed + pColours.aRedV[v];
-        const uint32_t* green = pColours.aGreen + pColours.aGreenU[u] + pColours.aGreenV[v];
-        const uint32_t* blue = pColours.aBlue + pColours.aBlueU[u];
-        const int left = pLuma[2 * x], right = pLuma[2 * x + 1];
-        pTarget[2 * x] = red[left] + green[left] + blue[left];
-        pTarget[2 * x + 1] = red[right] + green[right] + blue[right];
+                const uint8_t* pV, int pWidth, uint8_t* pTarget) {
+    int x = 0;
+#ifdef __SSE2__
+    x = ConvertVectors(pColours, pLuma, pU, pV, pWidth, pTarget);
+#endif
+    for (; x < pWidth; ++x) {
+        const int u = pU[x / 2], v = pV[x / 2], luma = pLuma[x];
+        uint8_t* pixel = pTarget + 4 * x;
+        pixel[0] = uint8_t(pColours.Level(luma + pColours.aBlueU.Offset(u)));
+        pixel[1] =
+            uint8_t(pColours.Level(luma + pColours.aGreenU.Offset(u) + pColours.aGreenV.Offset(v)));
+        pixel[2] = uint8_t(pColours.Level(luma + pColours.aRedV.Offset(v)));
+        pixel[3] = 255;
     }
 }
 
 // Weighs the chroma rows of pPlane that pWeights (pTaps of them) apply to from row pFirst
-// into pTarget, pWidth samples, through the sums in pSums.
+// into pTarget, pWidth samples.
 void FilterChroma(const AVFrame& pFrame, int pPlane, int pFirst, const int16_t* pWeights, int pTaps,
-                  int pWidth, std::vector<int32_t>& pSums, uint8_t* pTarget) {
-    std::fill(pSums.begin(), pSums.end(), 2048);
-    int32_t* sums = pSums.data();
-    for (int j = 0; j < pTaps; ++j) {
-        const int32_t weight = pWeights[j];
-        // Rows past the edge have no weight.
-        if (!weight)
-            continue;
-        const uint8_t* source = Row(pFrame, pPlane, pFirst + j);
-        for (int x = 0; x < pWidth; ++x)
-            sums[x] += weight * source[x];
+                  int pWidth, uint8_t* pTarget) {
+    // The rows of weight 0 (past the filter's reach) are left out, then one is added back
+    // where the count is odd.
+    const uint8_t* rows[theMostTaps];
+    int16_t weights[theMostTaps];
+    int taps = 0;
+    for (int j = 0; j < pTaps; ++j)
+        if (pWeights[j]) {
+            rows[taps] = Row(pFrame, pPlane, pFirst + j);
+            weights[taps++] = pWeights[j];
+        }
+    if (taps % 2) {
+        rows[taps] = rows[0];
+        weights[taps++] = 0;
     }
-    for (int x = 0; x < pWidth; ++x)
-        pTarget[x] = uint8_t(std::clamp(sums[x] >> 12, 0, 255));
+    int x = 0;
+#ifdef __SSE2__
+    x = FilterVectors(rows, weights, taps, pWidth, pTarget);
+#endif
+    for (; x < pWidth; ++x) {
+        int sum = 2048;
+        for (int j = 0; j < taps; ++j)
+            sum += weights[j] * rows[j][x];
+        pTarget[x] = uint8_t(std::clamp(sum >> 12, 0, 255));
+    }
 }
 
 } // namespace
@@ -250,7 +375,7 @@ bool TYuvToBgra::Prepare(int pFormat, int pWidth, int pHeight) {
     if (planar420) {
         ChromaFilter((pHeight + 1) / 2, pHeight, aTaps, aFirstTap, aWeights);
         // Fewer taps take other output steps, which round otherwise.
-        if (aTaps < 3) {
+        if (aTaps < 3 || aTaps > theMostTaps) {
             aFormat = -1;
             return false;
         }
@@ -284,20 +409,18 @@ void TYuvToBgra::Convert(const AVFrame& pFrame, uint8_t* pTarget, ptrdiff_t pRow
 void TYuvToBgra::ConvertRows(const AVFrame& pFrame, uint8_t* pTarget, ptrdiff_t pRowBytes,
                              int pFirst, int pEnd) const {
     const TColours& colours = Colours(aFullRange);
-    const int chromaWidth = aWidth / 2;
-    const size_t samples = static_cast<size_t>(chromaWidth);
-    std::vector<int32_t> sums(samples);
+    const size_t samples = static_cast<size_t>(aWidth / 2);
     std::vector<uint8_t> u(samples), v(samples);
     for (int row = pFirst; row < pEnd; ++row) {
-        uint32_t* target = reinterpret_cast<uint32_t*>(pTarget + ptrdiff_t(row) * pRowBytes);
+        uint8_t* target = pTarget + ptrdiff_t(row) * pRowBytes;
         if (!aTaps) {
             ConvertRow(colours, Row(pFrame, 0, row), Row(pFrame, 1, row), Row(pFrame, 2, row),
                        aWidth, target);
             continue;
         }
         const int16_t* weights = &aWeights[size_t(row) * aTaps];
-        FilterChroma(pFrame, 1, aFirstTap[row], weights, aTaps, chromaWidth, sums, u.data());
-        FilterChroma(pFrame, 2, aFirstTap[row], weights, aTaps, chromaWidth, sums, v.data());
+        FilterChroma(pFrame, 1, aFirstTap[row], weights, aTaps, aWidth / 2, u.data());
+        FilterChroma(pFrame, 2, aFirstTap[row], weights, aTaps, aWidth / 2, v.data());
         ConvertRow(colours, Row(pFrame, 0, row), u.data(), v.data(), aWidth, target);
     }
 }

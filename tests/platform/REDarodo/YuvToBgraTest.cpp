@@ -3,6 +3,7 @@
 #include "PictureConverter.h"
 
 extern "C" {
+#include <libavutil/log.h>
 #include <libavutil/opt.h>
 #include <libavutil/pixdesc.h>
 #include <libswscale/swscale.h>
@@ -55,6 +56,9 @@ TFrame Picture(AVPixelFormat pFormat, int pWidth, int pHeight, const TContent& p
 
 // pFrame converted by libswscale as the picture converter has always asked it to, rows packed.
 TBytes Swscale(const AVFrame& pFrame) {
+    // Full-range formats draw a warning each time; errors still show.
+    const int level = av_log_get_level();
+    av_log_set_level(AV_LOG_ERROR);
     SwsContext* scale = sws_alloc_context();
     av_opt_set_int(scale, "srcw", pFrame.width, 0);
     av_opt_set_int(scale, "srch", pFrame.height, 0);
@@ -72,6 +76,7 @@ TBytes Swscale(const AVFrame& pFrame) {
     EXPECT_GE(av_frame_get_buffer(target.get(), 0), 0);
     EXPECT_GE(sws_scale_frame(scale, target.get(), &pFrame), 0);
     sws_freeContext(scale);
+    av_log_set_level(level);
     TBytes pixels;
     for (int y = 0; y < pFrame.height; ++y) {
         const uint8_t* row = target->data[0] + ptrdiff_t(y) * target->linesize[0];
