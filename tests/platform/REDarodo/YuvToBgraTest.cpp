@@ -54,8 +54,11 @@ TFrame Picture(AVPixelFormat pFormat, int pWidth, int pHeight, const TContent& p
     return frame;
 }
 
-// pFrame converted by libswscale as the picture converter has always asked it to, rows packed.
-TBytes Swscale(const AVFrame& pFrame) {
+// pFrame converted by libswscale as the picture converter has always asked it to, to
+// pWidth x pHeight (by default its own size), rows packed.
+TBytes Swscale(const AVFrame& pFrame, int pWidth = 0, int pHeight = 0) {
+    pWidth = pWidth ? pWidth : pFrame.width;
+    pHeight = pHeight ? pHeight : pFrame.height;
     // Full-range formats draw a warning each time; errors still show.
     const int level = av_log_get_level();
     av_log_set_level(AV_LOG_ERROR);
@@ -63,24 +66,24 @@ TBytes Swscale(const AVFrame& pFrame) {
     av_opt_set_int(scale, "srcw", pFrame.width, 0);
     av_opt_set_int(scale, "srch", pFrame.height, 0);
     av_opt_set_int(scale, "src_format", pFrame.format, 0);
-    av_opt_set_int(scale, "dstw", pFrame.width, 0);
-    av_opt_set_int(scale, "dsth", pFrame.height, 0);
+    av_opt_set_int(scale, "dstw", pWidth, 0);
+    av_opt_set_int(scale, "dsth", pHeight, 0);
     av_opt_set_int(scale, "dst_format", AV_PIX_FMT_BGRA, 0);
     av_opt_set_int(scale, "sws_flags", SWS_BICUBIC | SWS_BITEXACT | SWS_ACCURATE_RND, 0);
     av_opt_set_int(scale, "threads", 4, 0);
     EXPECT_GE(sws_init_context(scale, nullptr, nullptr), 0);
     TFrame target(av_frame_alloc());
     target->format = AV_PIX_FMT_BGRA;
-    target->width = pFrame.width;
-    target->height = pFrame.height;
+    target->width = pWidth;
+    target->height = pHeight;
     EXPECT_GE(av_frame_get_buffer(target.get(), 0), 0);
     EXPECT_GE(sws_scale_frame(scale, target.get(), &pFrame), 0);
     sws_freeContext(scale);
     av_log_set_level(level);
     TBytes pixels;
-    for (int y = 0; y < pFrame.height; ++y) {
+    for (int y = 0; y < pHeight; ++y) {
         const uint8_t* row = target->data[0] + ptrdiff_t(y) * target->linesize[0];
-        pixels.insert(pixels.end(), row, row + 4 * pFrame.width);
+        pixels.insert(pixels.end(), row, row + 4 * pWidth);
     }
     return pixels;
 }
@@ -103,21 +106,27 @@ TBytes Direct(const AVFrame& pFrame, int pPadding = 0) {
     return pixels;
 }
 
-// pFrame converted by the picture converter, as a reader does; rows packed.
-TBytes Converted(const AVFrame& pFrame) {
-    TPictureConverter converter;
+// pFrame converted by pConverter for a track of pWidth x pHeight (by default the picture's
+// size), as a reader does; rows packed.
+TBytes Converted(const AVFrame& pFrame, TPictureConverter& pConverter, int pWidth = 0,
+                 int pHeight = 0) {
     TVideoIndex index;
-    index.aWidth = pFrame.width;
-    index.aHeight = pFrame.height;
+    index.aWidth = pWidth ? pWidth : pFrame.width;
+    index.aHeight = pHeight ? pHeight : pFrame.height;
     TAllocBitmap image;
-    EXPECT_TRUE(converter.Convert(pFrame, index, image));
+    EXPECT_TRUE(pConverter.Convert(pFrame, index, image));
     const uint8_t* data = static_cast<const uint8_t*>(image.GetRawData());
     TBytes pixels;
-    for (int y = 0; y < pFrame.height; ++y) {
+    for (int y = 0; y < index.aHeight; ++y) {
         const uint8_t* row = data + y * image.GetRowBytes();
-        pixels.insert(pixels.end(), row, row + 4 * pFrame.width);
+        pixels.insert(pixels.end(), row, row + 4 * index.aWidth);
     }
     return pixels;
+}
+
+TBytes Converted(const AVFrame& pFrame) {
+    TPictureConverter converter;
+    return Converted(pFrame, converter);
 }
 
 // The position of the first pixel where pActual and pExpected differ, for messages.
@@ -229,20 +238,28 @@ TEST(YuvToBgra, LeavesToLibswscaleWhatItDoesNotCover) {
         }
 }
 
-TEST(YuvToBgra, APreparedConverterFollowsANewSize) {
-    // One converter for pictures of several sizes and formats, in turn, as a reader's
-    // converter sees a stream whose pictures change.
-    TYuvToBgra direct;
+TEST(YuvToBgra, OneConverterFollowsPicturesThatChange) {
+    // One picture converter for pictures whose size or format changes, in turn, as a
+    // reader's converter sees a stream that changes: direct, libswscale, direct again, and
+    // pictures scaled to the track's size.
+    TPictureConverter converter;
     unsigned seed = 300;
-    for (const auto& [format, width, height] :
-         {std::make_tuple(AV_PIX_FMT_YUV420P, 64, 48), std::make_tuple(AV_PIX_FMT_YUV420P, 96, 31),
-          std::make_tuple(AV_PIX_FMT_YUVJ422P, 96, 31),
-          std::make_tuple(AV_PIX_FMT_YUV420P, 64, 48)}) {
-        const TFrame frame = Picture(format, width, height, Random(seed++, false));
-        ASSERT_TRUE(direct.Prepare(format, width, height));
-        TBytes actual(size_t(4) * width * height);
-        direct.Convert(*frame, actual.data(), 4 * width);
-        EXPECT_TRUE(actual == Swscale(*frame))
-            << av_get_pix_fmt_name(format) << " " << width << "x" << height;
+    const struct {
+        AVPixelFormat aFormat;
+        int aWidth, aHeight;
+        int aTrackWidth, aTrackHeight;
+    } theSteps[] = {
+        {AV_PIX_FMT_YUV420P, 64, 48, 64, 48}, {AV_PIX_FMT_YUV420P, 96, 31, 96, 31},
+        {AV_PIX_FMT_YUV444P, 96, 31, 96, 31}, {AV_PIX_FMT_YUVJ422P, 96, 31, 96, 31},
+        {AV_PIX_FMT_YUV420P, 64, 48, 64, 48}, {AV_PIX_FMT_YUV420P, 128, 96, 64, 48},
+        {AV_PIX_FMT_YUV420P, 64, 48, 64, 48},
+    };
+    for (const auto& step : theSteps) {
+        const TFrame frame =
+            Picture(step.aFormat, step.aWidth, step.aHeight, Random(seed++, false));
+        EXPECT_TRUE(Converted(*frame, converter, step.aTrackWidth, step.aTrackHeight) ==
+                    Swscale(*frame, step.aTrackWidth, step.aTrackHeight))
+            << av_get_pix_fmt_name(step.aFormat) << " " << step.aWidth << "x" << step.aHeight
+            << " as " << step.aTrackWidth << "x" << step.aTrackHeight;
     }
 }
