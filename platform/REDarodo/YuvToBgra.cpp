@@ -19,7 +19,8 @@ extern "C" {
 // - chroma keeps its horizontal resolution, one sample for two pixels, and 4:2:0 chroma is
 //   brought to the picture's rows by a bicubic filter of 12-bit weights (below), rounded as
 //   (2048 + sum of weight * sample) >> 12 and clipped to 0..255;
-// - each pixel is then looked up in three tables indexed by luma plus a chroma offset.
+// - each colour of a pixel is then read from a table at luma plus a chroma offset; TColours
+//   computes those tables' values as they were built.
 // Other cases (odd widths, full-resolution chroma, very short pictures) take other paths.
 
 namespace {
@@ -38,7 +39,8 @@ struct TSlope {
     int16_t aWhole = 0;
     int16_t aFraction = 0;
 
-    // The slope pSlope in 1/65536 (rounded down, with the base) from pStart.
+    // The offsets of slope pSlope (in 1/65536, products rounded down), centred on 128 and
+    // moved by pStart.
     TSlope(int64_t pSlope, int pStart);
     int Offset(int pValue) const { return aBase + aWhole * pValue + (pValue * aFraction >> 16); }
 };
@@ -111,14 +113,84 @@ int64_t RoundedDivide(int64_t pValue, int64_t pDivisor) {
     return (pValue >= 0 ? pValue + pDivisor / 2 : pValue - pDivisor / 2) / pDivisor;
 }
 
+// Drops the near-zero weights on the left of each of the pTarget rows of pSize weights in
+// pRaw (moving its first source row in pFirst, which must keep rising); returns how many
+// weights the rows need at most, near-zero ones on the right left out.
+int TrimWeights(std::vector<int64_t>& pRaw, int pSize, int pTarget, std::vector<int>& pFirst) {
+    const double cutOff = 0.002 * double(int64_t(1) << 54);
+    int kept = 0;
+    for (int row = pTarget - 1; row >= 0; --row) {
+        int64_t* weights = &pRaw[size_t(row) * pSize];
+        int64_t sum = 0;
+        for (int j = 0; j < pSize; ++j) {
+            sum += std::llabs(weights[0]);
+            if (double(sum) > cutOff || (row < pTarget - 1 && pFirst[row] >= pFirst[row + 1]))
+                break;
+            std::copy(weights + 1, weights + pSize, weights);
+            weights[pSize - 1] = 0;
+            ++pFirst[row];
+        }
+        int count = pSize;
+        sum = 0;
+        for (int j = pSize - 1; j > 0; --j) {
+            sum += std::llabs(weights[j]);
+            if (double(sum) > cutOff)
+                break;
+            --count;
+        }
+        kept = std::max(kept, count);
+    }
+    return kept;
+}
+
+// Gives the weights of rows above the picture to its first row, and those of rows below it
+// to its last (pSource rows), moving the pTaps weights pWeights and their first row pFirst.
+void FitEdges(int pSource, int pTaps, int64_t* pWeights, int& pFirst) {
+    if (pFirst < 0) {
+        for (int j = 1; j < pTaps; ++j) {
+            const int left = std::max(j + pFirst, 0);
+            pWeights[left] += pWeights[j];
+            pWeights[j] = 0;
+        }
+        pFirst = 0;
+    }
+    if (pFirst + pTaps > pSource) {
+        const int shift = pFirst + std::min(pTaps - pSource, 0);
+        int64_t outside = 0;
+        for (int j = pTaps - 1; j >= 0; --j)
+            if (pFirst + j >= pSource) {
+                outside += pWeights[j];
+                pWeights[j] = 0;
+            }
+        for (int j = pTaps - 1; j >= 0; --j)
+            pWeights[j] = j < shift ? 0 : pWeights[j - shift];
+        pFirst -= shift;
+        pWeights[pSource - 1 - pFirst] += outside;
+    }
+}
+
+// Scales the pTaps weights pRaw to sum to 4096 into pWeights, each rounded with the error of
+// those before it carried.
+void NormaliseWeights(const int64_t* pRaw, int pTaps, int16_t* pWeights) {
+    int64_t sum = 0;
+    for (int j = 0; j < pTaps; ++j)
+        sum += pRaw[j];
+    sum = std::max<int64_t>((sum + 2048) / 4096, 1);
+    int64_t error = 0;
+    for (int j = 0; j < pTaps; ++j) {
+        const int64_t value = pRaw[j] + error;
+        const int64_t weight = RoundedDivide(value, sum);
+        pWeights[j] = int16_t(weight);
+        error = value - weight * sum;
+    }
+}
+
 // The vertical chroma filter that brings pSource chroma rows (centred between two picture
 // rows) to pTarget rows: for each target row, its first source row in pFirst and pTaps weights
-// in 1/4096 in pWeights. Weights far from a row are dropped, the edge rows take the weights of
-// rows outside the picture, and each row's weights sum to 4096, rounded with the error carried.
+// in 1/4096 in pWeights.
 void ChromaFilter(int pSource, int pTarget, int& pTaps, std::vector<int>& pFirst,
                   std::vector<int16_t>& pWeights) {
     const int64_t step = ((int64_t(pSource) << 16) + (pTarget >> 1)) / pTarget;
-    const double cutOff = 0.002 * double(int64_t(1) << 54);
     const int size = std::max(std::min(5, pSource - 2), 1);
     std::vector<int64_t> raw(size_t(pTarget) * size);
     pFirst.assign(size_t(pTarget), 0);
@@ -130,72 +202,16 @@ void ChromaFilter(int pSource, int pTarget, int& pTaps, std::vector<int>& pFirst
         for (int j = 0; j < size; ++j, ++tap)
             raw[size_t(row) * size + j] = Bicubic(std::llabs(tap * (1 << 17) - centre) << 13);
     }
-    // Drop near-zero weights on the left (keeping the first rows rising), count those on the
-    // right.
-    int kept = 0;
-    for (int row = pTarget - 1; row >= 0; --row) {
-        int64_t* weights = &raw[size_t(row) * size];
-        int64_t sum = 0;
-        for (int j = 0; j < size; ++j) {
-            sum += std::llabs(weights[0]);
-            if (double(sum) > cutOff || (row < pTarget - 1 && pFirst[row] >= pFirst[row + 1]))
-                break;
-            std::copy(weights + 1, weights + size, weights);
-            weights[size - 1] = 0;
-            ++pFirst[row];
-        }
-        int count = size;
-        sum = 0;
-        for (int j = size - 1; j > 0; --j) {
-            sum += std::llabs(weights[j]);
-            if (double(sum) > cutOff)
-                break;
-            --count;
-        }
-        kept = std::max(kept, count);
-    }
+    const int kept = TrimWeights(raw, size, pTarget, pFirst);
     // Padded to an even count, as the vector units want, beyond one.
     pTaps = kept == 1 ? 1 : (kept + 1) & ~1;
-    std::vector<int64_t> filter(size_t(pTarget) * pTaps, 0);
-    for (int row = 0; row < pTarget; ++row)
-        for (int j = 0; j < std::min(kept, size); ++j)
-            filter[size_t(row) * pTaps + j] = raw[size_t(row) * size + j];
+    std::vector<int64_t> weights(static_cast<size_t>(pTaps));
     pWeights.assign(size_t(pTarget) * pTaps, 0);
     for (int row = 0; row < pTarget; ++row) {
-        int64_t* weights = &filter[size_t(row) * pTaps];
-        int& first = pFirst[row];
-        if (first < 0) {
-            for (int j = 1; j < pTaps; ++j) {
-                const int left = std::max(j + first, 0);
-                weights[left] += weights[j];
-                weights[j] = 0;
-            }
-            first = 0;
-        }
-        if (first + pTaps > pSource) {
-            const int shift = first + std::min(pTaps - pSource, 0);
-            int64_t outside = 0;
-            for (int j = pTaps - 1; j >= 0; --j)
-                if (first + j >= pSource) {
-                    outside += weights[j];
-                    weights[j] = 0;
-                }
-            for (int j = pTaps - 1; j >= 0; --j)
-                weights[j] = j < shift ? 0 : weights[j - shift];
-            first -= shift;
-            weights[pSource - 1 - first] += outside;
-        }
-        int64_t sum = 0;
-        for (int j = 0; j < pTaps; ++j)
-            sum += weights[j];
-        sum = std::max<int64_t>((sum + 2048) / 4096, 1);
-        int64_t error = 0;
-        for (int j = 0; j < pTaps; ++j) {
-            const int64_t value = weights[j] + error;
-            const int64_t weight = RoundedDivide(value, sum);
-            pWeights[size_t(row) * pTaps + j] = int16_t(weight);
-            error = value - weight * sum;
-        }
+        std::fill(weights.begin(), weights.end(), 0);
+        std::copy_n(&raw[size_t(row) * size], kept, weights.begin());
+        FitEdges(pSource, pTaps, weights.data(), pFirst[row]);
+        NormaliseWeights(weights.data(), pTaps, &pWeights[size_t(row) * pTaps]);
     }
 }
 
