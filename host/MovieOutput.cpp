@@ -2,14 +2,13 @@
 
 #include "DLL/Edt/MediaFormat.h"
 #include "PartFile.h"
-#include "REDarodo/Bitmap.h"
+#include "YuvPicture.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/opt.h>
 #include <libswresample/swresample.h>
-#include <libswscale/swscale.h>
 }
 
 #include <algorithm>
@@ -33,14 +32,10 @@ struct TTrack {
 // One picture converted to the encoder's format, with the converter that made it: pictures
 // are converted side by side, each with a converter of its own.
 struct TConversion {
-    ~TConversion() {
-        sws_freeContext(aScale);
-        av_frame_free(&aFrame);
-    }
+    ~TConversion() { av_frame_free(&aFrame); }
 
-    SwsContext* aScale = nullptr;
+    std::unique_ptr<TZVYuvPicture> aYuv;
     AVFrame* aFrame = nullptr;
-    std::vector<uint8_t> aPixels; // a picture of another size, laid over black in the frame
 };
 
 struct TZVMovieOutput::TState {
@@ -112,25 +107,6 @@ void SetUpPicture(AVCodecContext* pCodec, const TMediaFormat& pFormat) {
     pCodec->time_base = FrameTime(pFormat.aRate);
     pCodec->framerate = AVRational{pCodec->time_base.den, pCodec->time_base.num};
     av_opt_set(pCodec->priv_data, "preset", "veryfast", 0);
-}
-
-// The converter of pWidth x pHeight pictures to the encoder's format; null when it cannot be
-// made.
-SwsContext* MakeScale(int pWidth, int pHeight) {
-    SwsContext* scale = sws_alloc_context();
-    if (!scale)
-        return nullptr;
-    av_opt_set_int(scale, "srcw", pWidth, 0);
-    av_opt_set_int(scale, "srch", pHeight, 0);
-    av_opt_set_int(scale, "src_format", AV_PIX_FMT_BGR0, 0);
-    av_opt_set_int(scale, "dstw", pWidth, 0);
-    av_opt_set_int(scale, "dsth", pHeight, 0);
-    av_opt_set_int(scale, "dst_format", AV_PIX_FMT_YUV420P, 0);
-    av_opt_set_int(scale, "sws_flags", SWS_BICUBIC, 0);
-    if (sws_init_context(scale, nullptr, nullptr) >= 0)
-        return scale;
-    sws_freeContext(scale);
-    return nullptr;
 }
 
 void SetUpSound(AVCodecContext* pCodec, const TMediaFormat& pFormat) {
@@ -232,9 +208,9 @@ std::unique_ptr<TConversion> TZVMovieOutput::TState::TakeConversion() {
 
 int TZVMovieOutput::TState::Convert(const TBitmap* pPicture, TConversion& pTo) {
     if (!pTo.aFrame) {
-        pTo.aScale = MakeScale(aWidth, aHeight);
+        pTo.aYuv = std::make_unique<TZVYuvPicture>(aWidth, aHeight);
         pTo.aFrame = av_frame_alloc();
-        if (!pTo.aScale || !pTo.aFrame)
+        if (!pTo.aFrame)
             return AVERROR(ENOMEM);
         pTo.aFrame->format = AV_PIX_FMT_YUV420P;
         pTo.aFrame->width = aWidth;
@@ -243,24 +219,11 @@ int TZVMovieOutput::TState::Convert(const TBitmap* pPicture, TConversion& pTo) {
         if (allocated < 0)
             return allocated;
     }
-    // A picture of the frame's size is read as it is: its premultiplied colours are those
-    // over black, and the converter leaves the fourth byte alone.
-    const bool whole = pPicture && pPicture->GetRawData() && pPicture->GetWidth() == aWidth &&
-                       pPicture->GetHeight() == aHeight;
-    if (!whole) {
-        pTo.aPixels.resize(size_t(aWidth) * aHeight * 4);
-        IZVOutput::CopyPicture(pPicture, aWidth, aHeight, false, pTo.aPixels.data(), 4L * aWidth);
-    }
     const int writable = av_frame_make_writable(pTo.aFrame);
     if (writable < 0)
         return writable;
-    AVFrame source{};
-    source.format = AV_PIX_FMT_BGR0;
-    source.width = aWidth;
-    source.height = aHeight;
-    source.data[0] = whole ? static_cast<uint8_t*>(pPicture->GetRawData()) : pTo.aPixels.data();
-    source.linesize[0] = 4 * aWidth;
-    return std::min(sws_scale_frame(pTo.aScale, pTo.aFrame, &source), 0);
+    pTo.aYuv->Convert(pPicture, pTo.aFrame->data, pTo.aFrame->linesize);
+    return 0;
 }
 
 void TZVMovieOutput::TState::Prepare(long pFrame, const TBitmap* pPicture) {
