@@ -40,13 +40,15 @@ inline uint16_t High(uint16_t pValue, uint16_t pWeight) {
     return uint16_t(uint32_t(pValue) * pWeight >> 16);
 }
 
-// One row of pWidth BGRA pixels into its luma.
+// One row of pWidth BGRA pixels into its luma. Read as two 16-bit words a pixel (B and G, R
+// and A), which the compiler takes apart faster than four bytes.
 void LumaRow(const uint8_t* pPixels, int pWidth, uint8_t* pLuma) {
     for (int x = 0; x < pWidth; ++x) {
-        const uint8_t* pixel = pPixels + 4 * x;
-        const uint16_t sum = High(uint16_t(pixel[0] << 8), theYB) +
-                             High(uint16_t(pixel[1] << 8), theYG) +
-                             High(uint16_t(pixel[2] << 8), theYR);
+        uint16_t low, high;
+        std::memcpy(&low, pPixels + 4 * x, 2);
+        std::memcpy(&high, pPixels + 4 * x + 2, 2);
+        const uint16_t sum = High(uint16_t(low << 8), theYB) + High(uint16_t(low & 0xFF00), theYG) +
+                             High(uint16_t(high << 8), theYR);
         pLuma[x] = uint8_t(uint16_t(sum + theYRound) >> 8);
     }
 }
