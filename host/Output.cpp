@@ -51,12 +51,6 @@ void CopyRgb(const uint8_t* pFrom, int pWidth, uint8_t* pTo) {
 
 } // namespace
 
-void IZVOutput::CopyPicture(const TBitmap* pPicture, int pWidth, int pHeight, bool pRgb,
-                            uint8_t* pTarget, long pStride) {
-    for (int y = 0; y < pHeight; ++y)
-        CopyPictureRow(pPicture, pWidth, y, pRgb, pTarget + y * pStride);
-}
-
 void IZVOutput::CopyPictureRow(const TBitmap* pPicture, int pWidth, int pY, bool pRgb,
                                uint8_t* pTarget) {
     const int size = pRgb ? 3 : 4;

@@ -31,12 +31,9 @@ public:
     // Whether pictures of pWidth x pHeight fit in memory as the outputs copy them (4 bytes
     // a pixel, at most 2 GiB); false with pError saying so otherwise.
     static bool CheckPictureSize(int pWidth, int pHeight, std::string& pError);
-    // pPicture's premultiplied colours as they are (the picture over black), as pWidth x
-    // pHeight pixels of 3 (R, G, B) or 4 (B, G, R, unused) bytes, rows of pStride bytes;
-    // what the picture does not cover stays black.
-    static void CopyPicture(const TBitmap* pPicture, int pWidth, int pHeight, bool pRgb,
-                            uint8_t* pTarget, long pStride);
-    // Row pY of that copy into pTarget.
+    // Row pY of pPicture's premultiplied colours as they are (the picture over black), as
+    // pWidth pixels of 3 (R, G, B) or 4 (B, G, R, unused) bytes into pTarget; what the
+    // picture does not cover is black.
     static void CopyPictureRow(const TBitmap* pPicture, int pWidth, int pY, bool pRgb,
                                uint8_t* pTarget);
 };

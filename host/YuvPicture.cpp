@@ -1,5 +1,7 @@
 #include "YuvPicture.h"
 
+#include "Output.h"
+
 #include "REDarodo/Bitmap.h"
 
 #include <algorithm>
@@ -92,10 +94,7 @@ void TZVYuvPicture::Convert(const TBitmap* pPicture, uint8_t* const pPlanes[3],
             }
             // Padded with black on the right, or all black below the picture.
             uint8_t* padded = aRows.data() + size_t(aWidth) * 4 * row;
-            const int covered = y + row < height ? width : 0;
-            if (covered > 0)
-                std::memcpy(padded, pixels + (y + row) * rowBytes, size_t(covered) * 4);
-            std::memset(padded + size_t(covered) * 4, 0, size_t(aWidth - covered) * 4);
+            IZVOutput::CopyPictureRow(pPicture, aWidth, y + row, false, padded);
             rows[row] = padded;
         }
         for (int row = 0; row < 2; ++row)

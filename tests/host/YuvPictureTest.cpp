@@ -227,7 +227,7 @@ TEST(YuvPicture, ChromaIsTheMeanOfEachTwoByTwoBlock) {
 // A picture of another size is laid over black at the frame's top left corner and cut to
 // it, as if copied into a black picture of the frame's size first (a block across its edge
 // takes black in its mean); a missing picture is black. The converter is used before on a
-// white picture, whose rows must not show through.
+// white picture one column narrower than the frame, whose padded rows must not show through.
 TEST(YuvPicture, APictureOfAnotherSizeLiesOverBlackAtTheTopLeft) {
     const struct {
         int aWidth, aHeight; // the picture's, 0 for none; -1 for one without pixels
@@ -245,21 +245,28 @@ TEST(YuvPicture, APictureOfAnotherSizeLiesOverBlackAtTheTopLeft) {
         const TBitmap* given = c.aWidth == 0 ? nullptr : &picture;
 
         std::vector<uint32_t> copied(size_t(c.aFrameWidth) * c.aFrameHeight);
-        IZVOutput::CopyPicture(given, c.aFrameWidth, c.aFrameHeight, false,
-                               reinterpret_cast<uint8_t*>(copied.data()), 4L * c.aFrameWidth);
+        for (int y = 0; y < c.aFrameHeight; ++y)
+            IZVOutput::CopyPictureRow(
+                given, c.aFrameWidth, y, false,
+                reinterpret_cast<uint8_t*>(copied.data() + size_t(y) * c.aFrameWidth));
         const TBitmap whole(copied.data(), c.aFrameWidth, c.aFrameHeight);
         const TPlanes expected = Convert(&whole, c.aFrameWidth, c.aFrameHeight);
 
         std::vector<uint32_t> white(copied.size(), Rgb(255, 255, 255));
-        const TBitmap whitePicture(white.data(), c.aFrameWidth, c.aFrameHeight);
+        const TBitmap whitePicture(white.data(), c.aFrameWidth - 1, c.aFrameHeight);
         TPlanes planes(c.aFrameWidth, c.aFrameHeight);
         TZVYuvPicture converter(c.aFrameWidth, c.aFrameHeight);
         converter.Convert(&whitePicture, planes.aData, planes.aStrides);
         converter.Convert(given, planes.aData, planes.aStrides);
         for (int plane = 0; plane < 3; ++plane)
             EXPECT_EQ(planes.aBytes[plane], expected.aBytes[plane]) << plane;
+        for (int y = 0; y < c.aFrameHeight; ++y)
+            for (int x = std::max(c.aWidth, 0); x < c.aFrameWidth; ++x)
+                ASSERT_EQ(planes.Y(x, y), 16) << x << ", " << y;
+        for (int y = std::max(c.aHeight, 0); y < c.aFrameHeight; ++y)
+            for (int x = 0; x < c.aFrameWidth; ++x)
+                ASSERT_EQ(planes.Y(x, y), 16) << x << ", " << y;
         if (c.aWidth <= 0) {
-            EXPECT_EQ(planes.Y(3, 1), 16);
             EXPECT_EQ(planes.Cb(3, 1), 128);
             EXPECT_EQ(planes.Cr(3, 1), 128);
         }
