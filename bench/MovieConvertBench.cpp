@@ -4,11 +4,10 @@
 #include "YuvPicture.h"
 
 #include "REDarodo/Bitmap.h"
+#include "support/SwsReference.h"
 
 extern "C" {
 #include <libavutil/frame.h>
-#include <libavutil/opt.h>
-#include <libswscale/swscale.h>
 }
 
 #include <benchmark/benchmark.h>
@@ -65,27 +64,15 @@ void YuvPicture(benchmark::State& pState) {
 void Swscale(benchmark::State& pState) {
     std::vector<uint32_t> pixels = Picture();
     AVFrame* frame = YuvFrame();
-    SwsContext* scale = sws_alloc_context();
-    av_opt_set_int(scale, "srcw", theWidth, 0);
-    av_opt_set_int(scale, "srch", theHeight, 0);
-    av_opt_set_int(scale, "src_format", AV_PIX_FMT_BGR0, 0);
-    av_opt_set_int(scale, "dstw", theWidth, 0);
-    av_opt_set_int(scale, "dsth", theHeight, 0);
-    av_opt_set_int(scale, "dst_format", AV_PIX_FMT_YUV420P, 0);
-    av_opt_set_int(scale, "sws_flags", SWS_BICUBIC, 0);
-    if (sws_init_context(scale, nullptr, nullptr) < 0)
+    const TSwsPtr scale = SwsReference(theWidth, theHeight, AV_PIX_FMT_BGR0, theWidth, theHeight,
+                                       AV_PIX_FMT_YUV420P, SWS_BICUBIC);
+    if (!scale)
         pState.SkipWithError("no converter");
-    AVFrame source{};
-    source.format = AV_PIX_FMT_BGR0;
-    source.width = theWidth;
-    source.height = theHeight;
-    source.data[0] = reinterpret_cast<uint8_t*>(pixels.data());
-    source.linesize[0] = 4 * theWidth;
+    const AVFrame source = BgrFrame(pixels.data(), theWidth, theHeight);
     for (auto _ : pState) {
-        sws_scale_frame(scale, frame, &source);
+        sws_scale_frame(scale.get(), frame, &source);
         benchmark::DoNotOptimize(frame->data[0][0]);
     }
-    sws_freeContext(scale);
     av_frame_free(&frame);
 }
 

@@ -3,11 +3,10 @@
 // the direct converter that gives the same pixels. Both report the time a picture takes and
 // the processor time of all their threads.
 #include "YuvToBgra.h"
+#include "support/SwsReference.h"
 
 extern "C" {
 #include <libavutil/frame.h>
-#include <libavutil/opt.h>
-#include <libswscale/swscale.h>
 }
 
 #include <benchmark/benchmark.h>
@@ -26,13 +25,19 @@ struct TFrameFree {
 };
 typedef std::unique_ptr<AVFrame, TFrameFree> TFrame;
 
-// A picture like a camera's: smooth gradients with some noise.
-TFrame Picture() {
+// A 1080p frame of format pFormat.
+TFrame Frame(AVPixelFormat pFormat) {
     TFrame frame(av_frame_alloc());
-    frame->format = AV_PIX_FMT_YUV420P;
+    frame->format = pFormat;
     frame->width = theWidth;
     frame->height = theHeight;
     av_frame_get_buffer(frame.get(), 0);
+    return frame;
+}
+
+// A picture like a camera's: smooth gradients with some noise.
+TFrame Picture() {
+    TFrame frame = Frame(AV_PIX_FMT_YUV420P);
     std::mt19937 noise(7);
     for (int plane = 0; plane < 3; ++plane) {
         const int width = plane ? theWidth / 2 : theWidth,
@@ -45,38 +50,22 @@ TFrame Picture() {
     return frame;
 }
 
-TFrame Target() {
-    TFrame frame(av_frame_alloc());
-    frame->format = AV_PIX_FMT_BGRA;
-    frame->width = theWidth;
-    frame->height = theHeight;
-    av_frame_get_buffer(frame.get(), 0);
-    return frame;
-}
-
 void BM_PictureSwscale(benchmark::State& pState) {
     const TFrame picture = Picture();
-    const TFrame target = Target();
-    SwsContext* scale = sws_alloc_context();
-    av_opt_set_int(scale, "srcw", theWidth, 0);
-    av_opt_set_int(scale, "srch", theHeight, 0);
-    av_opt_set_int(scale, "src_format", AV_PIX_FMT_YUV420P, 0);
-    av_opt_set_int(scale, "dstw", theWidth, 0);
-    av_opt_set_int(scale, "dsth", theHeight, 0);
-    av_opt_set_int(scale, "dst_format", AV_PIX_FMT_BGRA, 0);
-    av_opt_set_int(scale, "sws_flags", SWS_BICUBIC | SWS_BITEXACT | SWS_ACCURATE_RND, 0);
-    av_opt_set_int(scale, "threads", 4, 0);
-    if (sws_init_context(scale, nullptr, nullptr) < 0)
+    const TFrame target = Frame(AV_PIX_FMT_BGRA);
+    const TSwsPtr scale =
+        SwsReference(theWidth, theHeight, AV_PIX_FMT_YUV420P, theWidth, theHeight, AV_PIX_FMT_BGRA,
+                     SWS_BICUBIC | SWS_BITEXACT | SWS_ACCURATE_RND, 4);
+    if (!scale)
         pState.SkipWithError("libswscale refuses the conversion");
     for (auto _ : pState)
-        benchmark::DoNotOptimize(sws_scale_frame(scale, target.get(), picture.get()));
-    sws_freeContext(scale);
+        benchmark::DoNotOptimize(sws_scale_frame(scale.get(), target.get(), picture.get()));
 }
 BENCHMARK(BM_PictureSwscale)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
 
 void BM_PictureDirect(benchmark::State& pState) {
     const TFrame picture = Picture();
-    const TFrame target = Target();
+    const TFrame target = Frame(AV_PIX_FMT_BGRA);
     TYuvToBgra direct;
     if (!direct.Prepare(AV_PIX_FMT_YUV420P, theWidth, theHeight))
         pState.SkipWithError("the direct converter does not cover the picture");

@@ -3,11 +3,10 @@
 #include "Output.h"
 
 #include "REDarodo/Bitmap.h"
+#include "support/SwsReference.h"
 
 extern "C" {
 #include <libavutil/frame.h>
-#include <libavutil/opt.h>
-#include <libswscale/swscale.h>
 }
 
 #include <gtest/gtest.h>
@@ -288,22 +287,11 @@ TEST(YuvPicture, StaysCloseToFFmpegsConverter) {
     frame->width = width;
     frame->height = height;
     ASSERT_GE(av_frame_get_buffer(frame, 0), 0);
-    SwsContext* scale = sws_alloc_context();
-    av_opt_set_int(scale, "srcw", width, 0);
-    av_opt_set_int(scale, "srch", height, 0);
-    av_opt_set_int(scale, "src_format", AV_PIX_FMT_BGR0, 0);
-    av_opt_set_int(scale, "dstw", width, 0);
-    av_opt_set_int(scale, "dsth", height, 0);
-    av_opt_set_int(scale, "dst_format", AV_PIX_FMT_YUV420P, 0);
-    av_opt_set_int(scale, "sws_flags", SWS_BICUBIC, 0);
-    ASSERT_GE(sws_init_context(scale, nullptr, nullptr), 0);
-    AVFrame source{};
-    source.format = AV_PIX_FMT_BGR0;
-    source.width = width;
-    source.height = height;
-    source.data[0] = reinterpret_cast<uint8_t*>(pixels.data());
-    source.linesize[0] = 4 * width;
-    ASSERT_GE(sws_scale_frame(scale, frame, &source), 0);
+    const TSwsPtr scale = SwsReference(width, height, AV_PIX_FMT_BGR0, width, height,
+                                       AV_PIX_FMT_YUV420P, SWS_BICUBIC);
+    ASSERT_TRUE(scale);
+    const AVFrame source = BgrFrame(pixels.data(), width, height);
+    ASSERT_GE(sws_scale_frame(scale.get(), frame, &source), 0);
 
     int most[3] = {};
     double sum[3] = {};
@@ -322,6 +310,5 @@ TEST(YuvPicture, StaysCloseToFFmpegsConverter) {
         EXPECT_LE(most[plane], plane ? 3 : 1) << plane;
         EXPECT_LT(std::fabs(sum[plane] / (width * height >> (plane ? 2 : 0))), 0.1) << plane;
     }
-    sws_freeContext(scale);
     av_frame_free(&frame);
 }

@@ -1,12 +1,11 @@
 #include "YuvToBgra.h"
 #include "MediaIndex.h"
 #include "PictureConverter.h"
+#include "support/SwsReference.h"
 
 extern "C" {
 #include <libavutil/log.h>
-#include <libavutil/opt.h>
 #include <libavutil/pixdesc.h>
-#include <libswscale/swscale.h>
 }
 
 #include <gtest/gtest.h>
@@ -62,23 +61,16 @@ TBytes Swscale(const AVFrame& pFrame, int pWidth = 0, int pHeight = 0) {
     // Full-range formats draw a warning each time; errors still show.
     const int level = av_log_get_level();
     av_log_set_level(AV_LOG_ERROR);
-    SwsContext* scale = sws_alloc_context();
-    av_opt_set_int(scale, "srcw", pFrame.width, 0);
-    av_opt_set_int(scale, "srch", pFrame.height, 0);
-    av_opt_set_int(scale, "src_format", pFrame.format, 0);
-    av_opt_set_int(scale, "dstw", pWidth, 0);
-    av_opt_set_int(scale, "dsth", pHeight, 0);
-    av_opt_set_int(scale, "dst_format", AV_PIX_FMT_BGRA, 0);
-    av_opt_set_int(scale, "sws_flags", SWS_BICUBIC | SWS_BITEXACT | SWS_ACCURATE_RND, 0);
-    av_opt_set_int(scale, "threads", 4, 0);
-    EXPECT_GE(sws_init_context(scale, nullptr, nullptr), 0);
+    const TSwsPtr scale =
+        SwsReference(pFrame.width, pFrame.height, pFrame.format, pWidth, pHeight, AV_PIX_FMT_BGRA,
+                     SWS_BICUBIC | SWS_BITEXACT | SWS_ACCURATE_RND, 4);
+    EXPECT_TRUE(scale);
     TFrame target(av_frame_alloc());
     target->format = AV_PIX_FMT_BGRA;
     target->width = pWidth;
     target->height = pHeight;
     EXPECT_GE(av_frame_get_buffer(target.get(), 0), 0);
-    EXPECT_GE(sws_scale_frame(scale, target.get(), &pFrame), 0);
-    sws_freeContext(scale);
+    EXPECT_GE(sws_scale_frame(scale.get(), target.get(), &pFrame), 0);
     av_log_set_level(level);
     TBytes pixels;
     for (int y = 0; y < pHeight; ++y) {
