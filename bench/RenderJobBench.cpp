@@ -166,38 +166,21 @@ void Job(benchmark::State& pState, const std::string& pCommand) {
 const std::string theZvrender = ZV_ZVRENDER " -q --on-media-change accept ";
 const std::string theFFmpeg = "ffmpeg -hide_banner -loglevel error -y -threads 0 -i clip60.mp4 ";
 
-void Mp4Zvrender(benchmark::State& pState) {
-    Job(pState, theZvrender + "--mp4 out/v.mp4 p1.xml");
-}
-void Mp4FFmpeg(benchmark::State& pState) {
-    Job(pState, theFFmpeg + "-c:v libx264 -preset veryfast -c:a aac -b:a 128k out/v.mp4");
-}
-void PngZvrender(benchmark::State& pState) {
-    Job(pState, theZvrender + "--png out/f%04d.png p1.xml");
-}
-void PngFFmpeg(benchmark::State& pState) {
-    Job(pState, theFFmpeg + "-an out/f%04d.png");
-}
-void WavZvrender(benchmark::State& pState) {
-    Job(pState, theZvrender + "--wav out/s.wav p1.xml");
-}
-void WavFFmpeg(benchmark::State& pState) {
-    Job(pState, theFFmpeg + "-vn -c:a pcm_s16le out/s.wav");
-}
-void Layers16Zvrender(benchmark::State& pState) {
-    Job(pState, theZvrender + "--mp4 out/v.mp4 p16-10s.xml");
-}
-void Layers1Zvrender(benchmark::State& pState) {
-    Job(pState, theZvrender + "--mp4 out/v.mp4 p1-10s.xml");
+// Each job runs once, timed by the wall clock: a run takes seconds, and the jobs are compared
+// side by side.
+void Once(benchmark::internal::Benchmark* pJob) {
+    pJob->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
 }
 
 } // namespace
 
-BENCHMARK(Mp4Zvrender)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
-BENCHMARK(Mp4FFmpeg)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
-BENCHMARK(PngZvrender)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
-BENCHMARK(PngFFmpeg)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
-BENCHMARK(WavZvrender)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
-BENCHMARK(WavFFmpeg)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
-BENCHMARK(Layers16Zvrender)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
-BENCHMARK(Layers1Zvrender)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK_CAPTURE(Job, Mp4Zvrender, theZvrender + "--mp4 out/v.mp4 p1.xml")->Apply(Once);
+BENCHMARK_CAPTURE(Job, Mp4FFmpeg,
+                  theFFmpeg + "-c:v libx264 -preset veryfast -c:a aac -b:a 128k out/v.mp4")
+    ->Apply(Once);
+BENCHMARK_CAPTURE(Job, PngZvrender, theZvrender + "--png out/f%04d.png p1.xml")->Apply(Once);
+BENCHMARK_CAPTURE(Job, PngFFmpeg, theFFmpeg + "-an out/f%04d.png")->Apply(Once);
+BENCHMARK_CAPTURE(Job, WavZvrender, theZvrender + "--wav out/s.wav p1.xml")->Apply(Once);
+BENCHMARK_CAPTURE(Job, WavFFmpeg, theFFmpeg + "-vn -c:a pcm_s16le out/s.wav")->Apply(Once);
+BENCHMARK_CAPTURE(Job, Layers16Zvrender, theZvrender + "--mp4 out/v.mp4 p16-10s.xml")->Apply(Once);
+BENCHMARK_CAPTURE(Job, Layers1Zvrender, theZvrender + "--mp4 out/v.mp4 p1-10s.xml")->Apply(Once);

@@ -222,7 +222,7 @@ bool TZVPngEncoder::Encode(int pWidth, int pHeight, const TRowSource& pRows,
         const uint8_t* chosen = raw.data() + left - 1;
         uint64_t least = FilterWholeRow(filterNONE, raw.data() + left, prior.data() + left,
                                         rowBytes, tried.data() + 1);
-        for (int filter = filterSUB; filter < filterCOUNT && filtered; ++filter) {
+        for (int filter = filterSUB; filter < filterCOUNT; ++filter) {
             if (!usable[filter])
                 continue;
             const uint64_t cost = FilterWholeRow(EFilter(filter), raw.data() + left,
