@@ -187,8 +187,11 @@ TEST_F(ZvrenderFiles, ASignalRemovesTheUnfinishedFilesAndLeavesTheOldOnes) {
     Write(aRoot + "/project/old.wav", "the old file");
     aInputs = Snapshot();
     for (const int signal : {SIGINT, SIGTERM}) {
+        // The signal ends the program wherever its threads are, a finished read-ahead one
+        // not joined yet among them: under ThreadSanitizer that is no leak to report.
         const std::string command = "cd " + aRoot +
-                                    "/project && exec " ZV_ZVRENDER
+                                    "/project && export TSAN_OPTIONS=\"$TSAN_OPTIONS:"
+                                    "report_thread_leaks=0\" && exec " ZV_ZVRENDER
                                     " -q --png f%04d.png --wav old.wav --mp4 v.mp4 p.xml";
         const pid_t child = fork();
         ASSERT_GE(child, 0);
