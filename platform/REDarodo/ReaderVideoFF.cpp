@@ -47,7 +47,6 @@ const TBitmap& TReaderVideoFF::GetPicture(long pImage) {
 const AVFrame* TReaderVideoFF::Decode(long pImage) {
     if (pImage < 0 || pImage >= aIndex->ImageCount())
         return nullptr;
-    aCached = -1;
     return DecodePicture(aIndex->PictureOf(pImage));
 }
 
