@@ -2,12 +2,9 @@
 // through libswscale (bicubic, bit-exact, accurate rounding, four slice threads) and through
 // the direct converter that gives the same pixels. Both report the time a picture takes and
 // the processor time of all their threads.
+#include "FFmpeg.h"
 #include "YuvToBgra.h"
 #include "support/SwsReference.h"
-
-extern "C" {
-#include <libavutil/frame.h>
-}
 
 #include <benchmark/benchmark.h>
 
@@ -20,14 +17,9 @@ namespace {
 constexpr int theWidth = 1920;
 constexpr int theHeight = 1080;
 
-struct TFrameFree {
-    void operator()(AVFrame* pFrame) const { av_frame_free(&pFrame); }
-};
-typedef std::unique_ptr<AVFrame, TFrameFree> TFrame;
-
 // A 1080p frame of format pFormat.
-TFrame Frame(AVPixelFormat pFormat) {
-    TFrame frame(av_frame_alloc());
+TFramePtr Frame(AVPixelFormat pFormat) {
+    TFramePtr frame(av_frame_alloc());
     frame->format = pFormat;
     frame->width = theWidth;
     frame->height = theHeight;
@@ -36,8 +28,8 @@ TFrame Frame(AVPixelFormat pFormat) {
 }
 
 // A picture like a camera's: smooth gradients with some noise.
-TFrame Picture() {
-    TFrame frame = Frame(AV_PIX_FMT_YUV420P);
+TFramePtr Picture() {
+    TFramePtr frame = Frame(AV_PIX_FMT_YUV420P);
     std::mt19937 noise(7);
     for (int plane = 0; plane < 3; ++plane) {
         const int width = plane ? theWidth / 2 : theWidth,
@@ -51,8 +43,8 @@ TFrame Picture() {
 }
 
 void BM_PictureSwscale(benchmark::State& pState) {
-    const TFrame picture = Picture();
-    const TFrame target = Frame(AV_PIX_FMT_BGRA);
+    const TFramePtr picture = Picture();
+    const TFramePtr target = Frame(AV_PIX_FMT_BGRA);
     const TSwsPtr scale =
         SwsReference(theWidth, theHeight, AV_PIX_FMT_YUV420P, theWidth, theHeight, AV_PIX_FMT_BGRA,
                      SWS_BICUBIC | SWS_BITEXACT | SWS_ACCURATE_RND, 4);
@@ -64,8 +56,8 @@ void BM_PictureSwscale(benchmark::State& pState) {
 BENCHMARK(BM_PictureSwscale)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
 
 void BM_PictureDirect(benchmark::State& pState) {
-    const TFrame picture = Picture();
-    const TFrame target = Frame(AV_PIX_FMT_BGRA);
+    const TFramePtr picture = Picture();
+    const TFramePtr target = Frame(AV_PIX_FMT_BGRA);
     TYuvToBgra direct;
     if (!direct.Prepare(AV_PIX_FMT_YUV420P, theWidth, theHeight))
         pState.SkipWithError("the direct converter does not cover the picture");

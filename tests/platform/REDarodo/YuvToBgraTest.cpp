@@ -25,16 +25,11 @@ namespace {
 typedef std::vector<uint8_t> TBytes;
 typedef std::function<uint8_t(int pPlane, int pX, int pY)> TContent;
 
-struct TFrameFree {
-    void operator()(AVFrame* pFrame) const { av_frame_free(&pFrame); }
-};
-typedef std::unique_ptr<AVFrame, TFrameFree> TFrame;
-
 // A pFormat picture of pWidth x pHeight whose plane rows are pPadding bytes longer than their
 // samples (the padding holds junk), with the samples pContent gives.
-TFrame Picture(AVPixelFormat pFormat, int pWidth, int pHeight, const TContent& pContent,
+TFramePtr Picture(AVPixelFormat pFormat, int pWidth, int pHeight, const TContent& pContent,
                int pPadding = 0) {
-    TFrame frame(av_frame_alloc());
+    TFramePtr frame(av_frame_alloc());
     frame->format = pFormat;
     frame->width = pWidth;
     frame->height = pHeight;
@@ -65,7 +60,7 @@ TBytes Swscale(const AVFrame& pFrame, int pWidth = 0, int pHeight = 0) {
         SwsReference(pFrame.width, pFrame.height, pFrame.format, pWidth, pHeight, AV_PIX_FMT_BGRA,
                      SWS_BICUBIC | SWS_BITEXACT | SWS_ACCURATE_RND, 4);
     EXPECT_TRUE(scale);
-    TFrame target(av_frame_alloc());
+    TFramePtr target(av_frame_alloc());
     target->format = AV_PIX_FMT_BGRA;
     target->width = pWidth;
     target->height = pHeight;
@@ -157,7 +152,7 @@ TEST(YuvToBgra, EveryColourMatchesLibswscale) {
         return uint8_t(2 * pY + pX % 2 + pX / 2);
     };
     for (AVPixelFormat format : theCovered) {
-        const TFrame frame = Picture(format, 2 * 65536, 128, content);
+        const TFramePtr frame = Picture(format, 2 * 65536, 128, content);
         const TBytes expected = Swscale(*frame);
         const TBytes actual = Direct(*frame);
         EXPECT_TRUE(actual == expected)
@@ -175,7 +170,7 @@ TEST(YuvToBgra, RandomPicturesMatchLibswscaleAtEverySize) {
     for (const auto& [width, height] : sizes)
         for (AVPixelFormat format : theCovered)
             for (bool edges : {false, true}) {
-                const TFrame frame = Picture(format, width, height, Random(seed++, edges));
+                const TFramePtr frame = Picture(format, width, height, Random(seed++, edges));
                 const TBytes expected = Swscale(*frame);
                 const TBytes actual = Converted(*frame);
                 EXPECT_TRUE(actual == expected)
@@ -189,7 +184,7 @@ TEST(YuvToBgra, PaddedRowsMatchLibswscale) {
     unsigned seed = 100;
     for (AVPixelFormat format : theCovered)
         for (const auto& [width, height] : {std::make_pair(320, 240), std::make_pair(66, 37)}) {
-            const TFrame frame = Picture(format, width, height, Random(seed++, false), 37);
+            const TFramePtr frame = Picture(format, width, height, Random(seed++, false), 37);
             const TBytes expected = Swscale(*frame);
             const TBytes actual = Direct(*frame, 12);
             EXPECT_TRUE(actual == expected)
@@ -224,7 +219,7 @@ TEST(YuvToBgra, LeavesToLibswscaleWhatItDoesNotCover) {
     unsigned seed = 200;
     for (AVPixelFormat format : {AV_PIX_FMT_YUV444P, AV_PIX_FMT_YUV420P})
         for (const auto& [width, height] : {std::make_pair(321, 17), std::make_pair(64, 8)}) {
-            const TFrame frame = Picture(format, width, height, Random(seed++, false));
+            const TFramePtr frame = Picture(format, width, height, Random(seed++, false));
             EXPECT_TRUE(Converted(*frame) == Swscale(*frame))
                 << av_get_pix_fmt_name(format) << " " << width << "x" << height;
         }
@@ -247,7 +242,7 @@ TEST(YuvToBgra, OneConverterFollowsPicturesThatChange) {
         {AV_PIX_FMT_YUV420P, 64, 48, 64, 48},
     };
     for (const auto& step : theSteps) {
-        const TFrame frame =
+        const TFramePtr frame =
             Picture(step.aFormat, step.aWidth, step.aHeight, Random(seed++, false));
         EXPECT_TRUE(Converted(*frame, converter, step.aTrackWidth, step.aTrackHeight) ==
                     Swscale(*frame, step.aTrackWidth, step.aTrackHeight))
