@@ -1,7 +1,8 @@
+#include "support/FileText.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -11,13 +12,6 @@ namespace {
 const char* const GUIDE = "docs/host-guide.md";
 // The guide's code fragments, which the package consumer compiles.
 const char* const FRAGMENTS = "tests/package/guide";
-
-std::string ReadSource(const std::string& pPath) {
-    std::ifstream file(std::string(ZV_SOURCE_DIR "/") + pPath, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
 
 // The guide's code blocks that name a file ("```cpp tests/package/guide/AppHost.h"), by the
 // file they name; a block named twice keeps its last text.

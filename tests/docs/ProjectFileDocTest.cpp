@@ -1,24 +1,17 @@
 #include "ALL/Number.h"
 #include "ALL/Variant.h"
 #include "RenderOptions.h"
+#include "support/FileText.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <string>
 
 namespace {
 
 const char* const DOCUMENT = "docs/project-file.md";
-
-std::string ReadSource(const std::string& pPath) {
-    std::ifstream file(std::string(ZV_SOURCE_DIR "/") + pPath, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
 
 // The line's words, joined by one blank.
 std::string Words(const std::string& pLine) {

@@ -3,13 +3,14 @@
 
 #include "REDarodo/Media.h"
 
+#include "support/FileText.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <regex>
 #include <sstream>
@@ -70,24 +71,19 @@ struct TTempFolder {
     ~TTempFolder() { std::filesystem::remove_all(aPath); }
 };
 
-std::string Read(const std::string& pPath) {
-    std::ifstream file(pPath, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
 // The regular files under pFolder with their bytes.
 std::map<std::string, std::string> Files(const std::string& pFolder) {
     std::map<std::string, std::string> files;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(pFolder))
         if (entry.is_regular_file())
-            files[entry.path().string()] = Read(entry.path().string());
+            files[entry.path().string()] = ReadFile(entry.path().string());
     return files;
 }
 
 // The example project with each first text of pEdits replaced by the second, and its media
 // named by absolute paths.
 std::string Project(const std::vector<std::pair<std::string, std::string>>& pEdits) {
-    std::string text = Read(ZV_SOURCE_DIR "/host/example/example.xml");
+    std::string text = ReadSource("host/example/example.xml");
     for (const auto& edit : pEdits)
         text.replace(text.find(edit.first), edit.first.size(), edit.second);
     for (const std::string relative : {"../media/", "..\\media\\"})
@@ -99,10 +95,10 @@ std::string Project(const std::vector<std::pair<std::string, std::string>>& pEdi
 // The example camera clip with every 97th byte of its middle half changed: the container
 // reads, its packets do not.
 void WriteDamaged(const std::string& pPath) {
-    std::string bytes = Read(ZV_EXAMPLE_MEDIA "/camera.mp4");
+    std::string bytes = ReadFile(ZV_EXAMPLE_MEDIA "/camera.mp4");
     for (size_t i = bytes.size() / 4; i < bytes.size() * 3 / 4; i += 97)
         bytes[i] = char(bytes[i] ^ 0x5a);
-    std::ofstream(pPath, std::ios::binary) << bytes;
+    WriteFile(pPath, bytes);
 }
 
 struct TRun {
@@ -173,7 +169,7 @@ TEST(MediaLibrary, OnlyRegularFilesOpenAnythingElseIsOfflineWithItsReason) {
                    "</param-list><fltr-list shown=\"0\"/><media>" +
                    std::string(text) + "</media></source>";
     const std::string clip = "<source type=\"video-media\" name=\"clip\">";
-    std::ofstream(f + "project.xml") << Project({{clip, sources + clip}});
+    WriteFile(f + "project.xml", Project({{clip, sources + clip}}));
     const auto inputs = Files(f);
 
     const TRun run = Zvrender(
@@ -199,10 +195,10 @@ TEST(MediaLibrary, WhatADamagedMediumReportsIsPrintedOnceAKindAndNotUnderQuiet) 
     const std::string& f = folder.aPath;
     WriteDamaged(f + "damaged.mp4");
     // Both rows play it: its pictures and its sound give more kinds than are printed.
-    std::ofstream(f + "project.xml")
-        << Project({{"<media l=\"50\" w=\"160\" h=\"120\">../media/clip.mkv",
-                     "<media l=\"60\" w=\"320\" h=\"240\">damaged.mp4"},
-                    {"<media l=\"G\">../media/clip.mkv", "<media l=\"g?EgtPBxQ`Q\">damaged.mp4"}});
+    WriteFile(f + "project.xml", Project({{"<media l=\"50\" w=\"160\" h=\"120\">../media/clip.mkv",
+                                           "<media l=\"60\" w=\"320\" h=\"240\">damaged.mp4"},
+                                          {"<media l=\"G\">../media/clip.mkv",
+                                           "<media l=\"g?EgtPBxQ`Q\">damaged.mp4"}}));
     const auto inputs = Files(f);
 
     const std::vector<std::string> args = {"--png", outputs.aPath + "%02d.png", "--wav",

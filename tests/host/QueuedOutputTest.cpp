@@ -7,19 +7,15 @@
 #include "DLL/Edt/MediaFormat.h"
 #include "REDarodo/Bitmap.h"
 
+#include "support/FileText.h"
+
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace {
-
-std::string Read(const std::string& pPath) {
-    std::ifstream file(pPath, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
 
 // 64 x 48 pictures, stereo sound at 8,000 a second, 25 frames a second.
 void SetFormat(TMediaFormat& pFormat) {
@@ -85,7 +81,7 @@ TEST(QueuedOutput, WritesTheSameFilesAsTheOutputItself) {
     ASSERT_EQ(WriteFrames(direct, 40), "");
     ASSERT_EQ(WriteFrames(queued, 40), "");
     for (long frame = 0; frame < 40; ++frame)
-        EXPECT_EQ(Read(png("queued")(frame)), Read(png("direct")(frame))) << frame;
+        EXPECT_EQ(ReadFile(png("queued")(frame)), ReadFile(png("direct")(frame))) << frame;
 
     for (const char* kind : {"wav", "mp4"}) {
         const std::string path = folder + "queued." + kind, other = folder + "direct." + kind;
@@ -98,8 +94,8 @@ TEST(QueuedOutput, WritesTheSameFilesAsTheOutputItself) {
         TZVQueuedOutput output(make(path), 3, 5, true);
         ASSERT_EQ(WriteFrames(output, 40), "") << kind;
         ASSERT_EQ(WriteFrames(*make(other), 40), "") << kind;
-        EXPECT_EQ(Read(path), Read(other)) << kind;
-        EXPECT_GT(Read(path).size(), 1000u) << kind;
+        EXPECT_EQ(ReadFile(path), ReadFile(other)) << kind;
+        EXPECT_GT(ReadFile(path).size(), 1000u) << kind;
     }
 }
 

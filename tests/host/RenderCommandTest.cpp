@@ -1,6 +1,7 @@
 #include "RenderCommand.h"
 #include "RenderOptions.h"
 
+#include "support/FileText.h"
 #include "support/ShellOutput.h"
 
 #include "REDarodo/Bitmap.h"
@@ -13,7 +14,6 @@
 
 #include <clocale>
 #include <cstdio>
-#include <fstream>
 #include <memory>
 #include <regex>
 #include <sstream>
@@ -44,18 +44,13 @@ TResult Zvrender(const std::string& pLine) {
     return {code, out.str(), err.str()};
 }
 
-std::string Read(const std::string& pPath) {
-    std::ifstream file(pPath, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
 void Write(const std::string& pName, const std::string& pText) {
     mkdir(theFolder.c_str(), 0777);
-    std::ofstream(theFolder + pName, std::ios::binary) << pText;
+    WriteFile(theFolder + pName, pText);
 }
 
 const std::string& Example() {
-    static const std::string theText = Read(ZV_SOURCE_DIR "/host/example/example.xml");
+    static const std::string theText = ReadSource("host/example/example.xml");
     return theText;
 }
 
@@ -74,7 +69,6 @@ uint64_t Hash(const void* pData, size_t pSize, uint64_t pHash = 1469598103934665
     return pHash;
 }
 
-
 } // namespace
 
 TEST(RenderCommand, TheExampleRendersItsGoldenPicturesAndSound) {
@@ -83,7 +77,7 @@ TEST(RenderCommand, TheExampleRendersItsGoldenPicturesAndSound) {
                                     "--save @saved.xml @example.xml");
     ASSERT_EQ(result.aCode, 0) << result.aErr;
     EXPECT_EQ(result.aErr, "");
-    EXPECT_EQ(Read(theFolder + "saved.xml"), Example());
+    EXPECT_EQ(ReadFile(theFolder + "saved.xml"), Example());
 
     wxString reason;
     std::unique_ptr<TZVMedia> frames(TZVMedia::Open(theFolder + "frame%02d.png", &reason));
@@ -105,10 +99,10 @@ TEST(RenderCommand, TheExampleRendersItsGoldenPicturesAndSound) {
     std::vector<int16_t> sound(60 * 882 * 2 + 10);
     ASSERT_EQ(samples->Read(sound.data(), 60 * 882 + 5), 60 * 882);
     EXPECT_EQ(Hash(sound.data(), 60 * 882 * 4), 9752549108669053134ull);
-    EXPECT_EQ(
-        ShellOutput("sox --i " + theFolder + "example.wav | grep -E 'Channels|Sample Rate|Duration'"),
-        "Channels       : 2\nSample Rate    : 22050\n"
-        "Duration       : 00:00:02.40 = 52920 samples ~ 180 CDDA sectors\n");
+    EXPECT_EQ(ShellOutput("sox --i " + theFolder +
+                          "example.wav | grep -E 'Channels|Sample Rate|Duration'"),
+              "Channels       : 2\nSample Rate    : 22050\n"
+              "Duration       : 00:00:02.40 = 52920 samples ~ 180 CDDA sectors\n");
 
     std::unique_ptr<TZVMedia> movie(TZVMedia::Open(theFolder + "example.mp4", &reason));
     ASSERT_TRUE(movie && movie->GetVideo() && movie->GetAudio()) << reason;
@@ -132,7 +126,7 @@ TEST(RenderCommand, ProjectsSaveAsTheyWereRead) {
     } cases[] = {
         {"example", Example(), ""},
         {"graph slots", Edited("</project>", graphs + "</project>"), ""},
-        {"example of 1.0", Read(ZV_SOURCE_DIR "/tests/host/projects/example-1.0.xml"), ""},
+        {"example of 1.0", ReadSource("tests/host/projects/example-1.0.xml"), ""},
         {"offline medium", offline,
          "medium \"../media/gone.mkv\" is offline: The file cannot be opened: No such file or "
          "directory\n"},
@@ -153,7 +147,7 @@ TEST(RenderCommand, ProjectsSaveAsTheyWereRead) {
         const TResult result = Zvrender("--save @again.xml @project.xml");
         EXPECT_EQ(result.aCode, 0) << c.aCase;
         EXPECT_EQ(result.aErr, c.aMessages) << c.aCase;
-        EXPECT_EQ(Read(theFolder + "again.xml"), c.aText) << c.aCase;
+        EXPECT_EQ(ReadFile(theFolder + "again.xml"), c.aText) << c.aCase;
     }
     // A slot path that no longer resolves is reported; the rest of the file loads.
     Write("project.xml", Edited("</project>", " <graph-list><graph idx=\"1\"><mixer path=\"Gone\"/>"
@@ -161,7 +155,7 @@ TEST(RenderCommand, ProjectsSaveAsTheyWereRead) {
                                                   graphs + "</project>"));
     const TResult stale = Zvrender("--save @again.xml @project.xml");
     EXPECT_EQ(stale.aErr, "graph slots: mixer Gone is not a source of the root mixer\n");
-    EXPECT_EQ(Read(theFolder + "again.xml"), Edited("</project>", graphs + "</project>"));
+    EXPECT_EQ(ReadFile(theFolder + "again.xml"), Edited("</project>", graphs + "</project>"));
     // A stale slot before good ones in the same list takes nothing with it.
     std::string first = graphs;
     first.insert(first.find("<graph idx=\"2\">"),
@@ -169,12 +163,12 @@ TEST(RenderCommand, ProjectsSaveAsTheyWereRead) {
     Write("project.xml", Edited("</project>", first + "</project>"));
     EXPECT_EQ(Zvrender("--save @again.xml @project.xml").aErr,
               "graph slots: mixer Gone is not a source of the root mixer\n");
-    EXPECT_EQ(Read(theFolder + "again.xml"), Edited("</project>", graphs + "</project>"));
+    EXPECT_EQ(ReadFile(theFolder + "again.xml"), Edited("</project>", graphs + "</project>"));
 
     // Saved while offline, the project loads without a question once the medium is back.
     Write("project.xml", Edited("../media/clip.mkv</media>", "../media/gone.mkv</media>"));
     ASSERT_EQ(Zvrender("--save @again.xml @project.xml").aCode, 0);
-    std::string back = Read(theFolder + "again.xml");
+    std::string back = ReadFile(theFolder + "again.xml");
     back.replace(back.find("gone.mkv"), 8, "clip.mkv");
     Write("project.xml", back);
     const TResult found = Zvrender("--save @again.xml @project.xml");
@@ -195,22 +189,22 @@ TEST(RenderCommand, ProjectsSaveAsTheyWereRead) {
                 "</param-list><fltr-list shown=\"0\"/><media>../media/none.mkv</media></source>");
     Write("project.xml", generated);
     ASSERT_EQ(Zvrender("--save @again.xml @project.xml").aCode, 0);
-    const std::string saved = Read(theFolder + "again.xml");
+    const std::string saved = ReadFile(theFolder + "again.xml");
     EXPECT_EQ(saved.find("name=\"s-19\""), saved.rfind("name=\"s-19\""));
     EXPECT_NE(saved.find("name=\"s-19\""), std::string::npos);
     Write("project.xml", saved);
     ASSERT_EQ(Zvrender("--save @again.xml @project.xml").aCode, 0);
-    EXPECT_EQ(Read(theFolder + "again.xml"), saved) << "generated";
+    EXPECT_EQ(ReadFile(theFolder + "again.xml"), saved) << "generated";
 
     const std::string previous = std::setlocale(LC_ALL, nullptr);
     ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr) << "scripts/deps makes it";
     Write("project.xml", Example());
     EXPECT_EQ(Zvrender("--save @again.xml --png @de%d.png --frames 1..1 @project.xml").aCode, 0);
-    EXPECT_EQ(Read(theFolder + "again.xml"), Example()) << "decimal comma";
+    EXPECT_EQ(ReadFile(theFolder + "again.xml"), Example()) << "decimal comma";
     std::setlocale(LC_ALL, previous.c_str());
     wxLocale german(wxLANGUAGE_GERMAN, wxLOCALE_DONT_LOAD_DEFAULT);
     EXPECT_EQ(Zvrender("--save @again.xml @project.xml").aCode, 0);
-    EXPECT_EQ(Read(theFolder + "again.xml"), Example()) << "wxLocale";
+    EXPECT_EQ(ReadFile(theFolder + "again.xml"), Example()) << "wxLocale";
 }
 
 // A formula that binds some of its references and fails on another keeps listening to the
@@ -248,7 +242,7 @@ TEST(RenderCommand, FormulasThatBindInPartAreReportedAndLetGoOfTheirRows) {
             Zvrender("-q --frames 0..1 --wav @bound.wav --save @bound-saved.xml @bound.xml");
         EXPECT_EQ(result.aCode, 0) << c.aCase;
         EXPECT_EQ(result.aErr, c.aMessages) << c.aCase;
-        EXPECT_EQ(Read(theFolder + "bound-saved.xml"), text) << c.aCase;
+        EXPECT_EQ(ReadFile(theFolder + "bound-saved.xml"), text) << c.aCase;
     }
 }
 
@@ -268,7 +262,7 @@ TEST(RenderCommand, KeysOfARowWithoutSequencesAreCutToTheSequencesItTakes) {
     EXPECT_EQ(result.aCode, 0);
     EXPECT_EQ(result.aErr, "");
     // The value at 0 on the stored line.
-    EXPECT_EQ(Read(theFolder + "cut-saved.xml"),
+    EXPECT_EQ(ReadFile(theFolder + "cut-saved.xml"),
               Edited(key, "<key time=\"0\" to=\"50\" kind=\"1\" c=\"V~_\">GAl</key>"));
 }
 
@@ -381,7 +375,7 @@ TEST(RenderCommand, DamagedProjectsFailWithTheirMessageAndWriteNothing) {
         EXPECT_EQ(result.aErr, std::string("zvrender: cannot load ") + theFolder +
                                    "damaged.xml: " + c.aMessage + "\n")
             << c.aCase;
-        EXPECT_EQ(Read(theFolder + "damaged.wav"), "") << c.aCase;
+        EXPECT_EQ(ReadFile(theFolder + "damaged.wav"), "") << c.aCase;
     }
     Write("changed.xml", Edited("l=\"50\" w=\"160\"", "l=\"51\" w=\"160\""));
     const TResult refused = Zvrender("--on-media-change refuse --save @refused.xml @changed.xml");
@@ -424,14 +418,16 @@ TEST(RenderCommand, ARenderSaysWhatWentWrongInTheUsersTerms) {
          "--png @said%d.png --mp4 @said.mp4", 1,
          "zvrender: the project's frame size 30000 x 30000 is too large for a picture: at most "
          "536870911 pixels\n"},
-        {"reference to no mixer", Edited(formula, "[mixer:Gone][param:1].value"), "-q --wav @said.wav --frames 0..0", 0,
+        {"reference to no mixer", Edited(formula, "[mixer:Gone][param:1].value"),
+         "-q --wav @said.wav --frames 0..0", 0,
          "formula of [mixer:Video][source:frames][param:1 - Image]: mixer Gone is not a source of "
          "the root mixer\n"},
         {"unknown function", Edited(formula, "Round(2)"), "-q --wav @said.wav --frames 0..0", 0,
          "formula of [mixer:Video][source:frames][param:1 - Image]: it calls a function that "
          "does not exist (there are round, floor, sin, cos, tan, log and exp)\n"},
         // Formulas count whole frames a second: a slower rate counts as one, not none.
-        {"slow rate", Edited("rate=\"25000\"", "rate=\"400\""), "-q --png @said%d.png --frames 0..1", 0, ""},
+        {"slow rate", Edited("rate=\"25000\"", "rate=\"400\""),
+         "-q --png @said%d.png --frames 0..1", 0, ""},
         {"offline media", Edited("../media/clip.mkv</media>", "../media/gone.mkv</media>"),
          "--wav @said.wav --frames 0..2", 0,
          "medium \"../media/gone.mkv\" is offline: The file cannot be opened: No such file or "
@@ -445,7 +441,7 @@ TEST(RenderCommand, ARenderSaysWhatWentWrongInTheUsersTerms) {
         EXPECT_EQ(std::regex_replace(result.aErr, std::regex("[0-9]+\\.[0-9]+"), "#"), c.aErr)
             << c.aCase;
     }
-    EXPECT_EQ(Read(theFolder + "said.mp4"), "");
+    EXPECT_EQ(ReadFile(theFolder + "said.mp4"), "");
 }
 
 TEST(RenderCommand, BadUsageIsRefusedBeforeAnythingIsWritten) {
@@ -477,7 +473,7 @@ TEST(RenderCommand, BadUsageIsRefusedBeforeAnythingIsWritten) {
         EXPECT_EQ(result.aCode, c.aCode) << c.aLine;
         EXPECT_EQ(result.aErr.substr(0, c.aErr.size()), c.aErr) << c.aLine;
         EXPECT_EQ(result.aOut, "") << c.aLine;
-        EXPECT_EQ(Read(theFolder + "u.wav"), "") << c.aLine;
+        EXPECT_EQ(ReadFile(theFolder + "u.wav"), "") << c.aLine;
     }
     const TResult help = Zvrender("--help");
     EXPECT_EQ(help.aCode, 0);

@@ -2,6 +2,7 @@
 // temporary folder: outputs that would replace an input, a full disk, a read-only folder and
 // a signal in the middle of a render, with the exit code, the message and every input file
 // unchanged afterwards.
+#include "support/FileText.h"
 #include "support/ShellOutput.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +10,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <regex>
 #include <sstream>
@@ -21,15 +21,6 @@
 #include <vector>
 
 namespace {
-
-std::string Read(const std::string& pPath) {
-    std::ifstream file(pPath, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-void Write(const std::string& pPath, const std::string& pText) {
-    std::ofstream(pPath, std::ios::binary) << pText;
-}
 
 int Shell(const std::string& pCommand) {
     const int status = std::system(pCommand.c_str());
@@ -48,7 +39,7 @@ protected:
         char name[] = "/tmp/zvrender-files-XXXXXX";
         aRoot = mkdtemp(name);
         Shell("mkdir -p " + aRoot + "/project && cp -r " ZV_EXAMPLE_MEDIA " " + aRoot + "/media");
-        Write(aRoot + "/project/p.xml", Read(ZV_SOURCE_DIR "/host/example/example.xml"));
+        WriteFile(aRoot + "/project/p.xml", ReadSource("host/example/example.xml"));
         chmod(aRoot.c_str(), 0755);
         aInputs = Snapshot();
     }
@@ -61,7 +52,7 @@ protected:
         const std::string err = aRoot + "/err.txt";
         const int code = Shell("cd " + aRoot + "/project && " + pSetUp + " " + pRunner +
                                " " ZV_ZVRENDER " " + pArgs + " 2>" + err + " >/dev/null");
-        return {code, Read(err)};
+        return {code, ReadFile(err)};
     }
     // Every file under the copy with a hash of its bytes.
     std::map<std::string, size_t> Snapshot() const {
@@ -69,7 +60,7 @@ protected:
         std::istringstream names(
             ShellOutput("cd " + aRoot + " && find media project -type f | sort"));
         for (std::string name; std::getline(names, name);)
-            files[name] = std::hash<std::string>()(Read(aRoot + "/" + name));
+            files[name] = std::hash<std::string>()(ReadFile(aRoot + "/" + name));
         return files;
     }
     // The files under the copy that are not the inputs.
@@ -181,10 +172,10 @@ TEST_F(ZvrenderFiles, AReadOnlyFolderIsNamedWithItsReason) {
 
 TEST_F(ZvrenderFiles, ASignalRemovesTheUnfinishedFilesAndLeavesTheOldOnes) {
     // A long render: every frame of a project a hundred times as long.
-    std::string longer = Read(aRoot + "/project/p.xml");
+    std::string longer = ReadFile(aRoot + "/project/p.xml");
     longer.replace(longer.find("duration=\"60\""), 13, "duration=\"6000\"");
-    Write(aRoot + "/project/p.xml", longer);
-    Write(aRoot + "/project/old.wav", "the old file");
+    WriteFile(aRoot + "/project/p.xml", longer);
+    WriteFile(aRoot + "/project/old.wav", "the old file");
     aInputs = Snapshot();
     for (const int signal : {SIGINT, SIGTERM}) {
         // The signal ends the program wherever its threads are, a finished read-ahead one
@@ -208,7 +199,7 @@ TEST_F(ZvrenderFiles, ASignalRemovesTheUnfinishedFilesAndLeavesTheOldOnes) {
         ASSERT_TRUE(WIFEXITED(status)) << signal;
         EXPECT_EQ(WEXITSTATUS(status), 128 + signal);
         EXPECT_EQ(ShellOutput("cd " + aRoot + "/project && ls | grep -c part"), "0\n");
-        EXPECT_EQ(Read(aRoot + "/project/old.wav"), "the old file");
+        EXPECT_EQ(ReadFile(aRoot + "/project/old.wav"), "the old file");
         EXPECT_EQ(access((aRoot + "/project/v.mp4").c_str(), F_OK), -1);
         Shell("rm -f " + aRoot + "/project/f*.png");
     }

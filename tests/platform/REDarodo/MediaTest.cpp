@@ -18,7 +18,6 @@
 
 namespace {
 
-
 TBytes Pixels(const TBitmap& pImage) {
     const uint8_t* data = static_cast<const uint8_t*>(pImage.GetRawData());
     return data ? TBytes(data, data + pImage.GetRowBytes() * pImage.GetHeight()) : TBytes();

@@ -27,7 +27,6 @@ extern "C" {
 
 namespace {
 
-
 // One decode of a file's first picture or sound stream from its start to its end, as a player
 // does it: every frame the decoder gives, the priming and padding dropped as the decoder drops
 // them. Sound as signed 16 bits, pictures as BGRA of their coded size with their times.
