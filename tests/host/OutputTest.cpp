@@ -7,12 +7,9 @@
 #include "REDarodo/Media.h"
 #include "REDarodo/ReaderAudio.h"
 
-#include <wx/image.h>
+#include "support/PlainDecode.h"
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-}
+#include <wx/image.h>
 
 #include <gtest/gtest.h>
 
@@ -188,37 +185,16 @@ struct TMovieFacts {
     std::vector<std::vector<uint8_t>> aLuma;
 
     explicit TMovieFacts(const std::string& pPath) {
-        AVFormatContext* input = nullptr;
-        if (avformat_open_input(&input, pPath.c_str(), nullptr, nullptr) < 0)
-            return;
-        avformat_find_stream_info(input, nullptr);
-        const int stream = av_find_best_stream(input, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-        aRate = input->streams[stream]->avg_frame_rate;
-        const AVCodecParameters* parameters = input->streams[stream]->codecpar;
-        AVCodecContext* decoder =
-            avcodec_alloc_context3(avcodec_find_decoder(parameters->codec_id));
-        avcodec_parameters_to_context(decoder, parameters);
-        avcodec_open2(decoder, nullptr, nullptr);
-        AVPacket* packet = av_packet_alloc();
-        AVFrame* frame = av_frame_alloc();
-        bool more = true;
-        while (aLuma.empty() && more) {
-            more = av_read_frame(input, packet) >= 0;
-            if (!more || packet->stream_index == stream)
-                avcodec_send_packet(decoder, more ? packet : nullptr);
-            av_packet_unref(packet);
-            if (avcodec_receive_frame(decoder, frame) < 0)
-                continue;
-            aWidth = frame->width;
-            aHeight = frame->height;
-            for (int y = 0; y < frame->height; ++y)
-                aLuma.emplace_back(frame->data[0] + y * frame->linesize[0],
-                                   frame->data[0] + y * frame->linesize[0] + frame->width);
-        }
-        av_frame_free(&frame);
-        av_packet_free(&packet);
-        avcodec_free_context(&decoder);
-        avformat_close_input(&input);
+        DecodeFile(
+            pPath, AVMEDIA_TYPE_VIDEO, [this](const AVStream& pStream, const AVFrame& pFrame) {
+                aRate = pStream.avg_frame_rate;
+                aWidth = pFrame.width;
+                aHeight = pFrame.height;
+                for (int y = 0; y < pFrame.height; ++y)
+                    aLuma.emplace_back(pFrame.data[0] + y * pFrame.linesize[0],
+                                       pFrame.data[0] + y * pFrame.linesize[0] + pFrame.width);
+                return false;
+            });
     }
 };
 

@@ -6,11 +6,10 @@
 #include "REDarodo/ReaderAudio.h"
 
 #include "support/ExampleMedia.h"
+#include "support/PlainDecode.h"
 #include "support/WxPrint.h"
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
 }
@@ -40,32 +39,12 @@ struct TPlainDecode {
     int aHeight = 0;
 
     TPlainDecode(const std::string& pName, AVMediaType pType) {
-        AVFormatContext* input = nullptr;
-        if (avformat_open_input(&input, ExamplePath(pName).c_str(), nullptr, nullptr) < 0)
-            return;
-        avformat_find_stream_info(input, nullptr);
-        const int stream = av_find_best_stream(input, pType, -1, -1, nullptr, 0);
-        const AVCodecParameters* parameters = input->streams[stream]->codecpar;
-        AVCodecContext* decoder =
-            avcodec_alloc_context3(avcodec_find_decoder(parameters->codec_id));
-        avcodec_parameters_to_context(decoder, parameters);
-        decoder->thread_count = 1;
-        decoder->pkt_timebase = aTimeBase = input->streams[stream]->time_base;
-        avcodec_open2(decoder, nullptr, nullptr);
-        AVPacket* packet = av_packet_alloc();
-        AVFrame* frame = av_frame_alloc();
-        for (bool more = true; more;) {
-            more = av_read_frame(input, packet) >= 0;
-            if (!more || packet->stream_index == stream)
-                avcodec_send_packet(decoder, more ? packet : nullptr);
-            av_packet_unref(packet);
-            while (avcodec_receive_frame(decoder, frame) >= 0)
-                pType == AVMEDIA_TYPE_AUDIO ? AddSound(*frame) : AddImage(*frame);
-        }
-        av_frame_free(&frame);
-        av_packet_free(&packet);
-        avcodec_free_context(&decoder);
-        avformat_close_input(&input);
+        DecodeFile(ExamplePath(pName), pType,
+                   [this, pType](const AVStream& pStream, const AVFrame& pFrame) {
+                       aTimeBase = pStream.time_base;
+                       pType == AVMEDIA_TYPE_AUDIO ? AddSound(pFrame) : AddImage(pFrame);
+                       return true;
+                   });
     }
 
     void AddSound(const AVFrame& pFrame) {
