@@ -23,9 +23,7 @@
 #include <wx/init.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <string>
 
 namespace {
@@ -57,11 +55,6 @@ TZVBaseRow* FindRow(TZVStreamRow& pRoot, const wxString& pName) {
     } find(pName);
     pRoot.ApplyOperation(find);
     return find.aFound;
-}
-
-std::string FileText(const std::string& pPath) {
-    std::ifstream file(pPath, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
 }
 
 // Edits document A: a key, a formula and a split, each undone and redone.
@@ -110,7 +103,7 @@ void Run(const std::string& pProject, const std::string& pZvrender, const std::s
     THostEditor editor(hostA, 1 << 20);
     Edit(hostA, editor);
     TZVProjectFile::Save(wxString::FromUTF8(saved), hostA);
-    const std::string text = FileText(saved);
+    const std::string text = FileBytes(saved);
     Check(text == TZVProjectFile::SaveText(hostA), "saved as the snapshot reads");
     {
         TAppHost hostB;

@@ -30,11 +30,15 @@ inline long SamePixels(const TRenderedFrame& pFrame, int pWidth, int pHeight,
     return same;
 }
 
+// The bytes of the file at pPath; empty when it does not read.
+inline std::string FileBytes(const std::string& pPath) {
+    std::ifstream file(pPath, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
 // The 16-bit samples of the WAV file pWav; empty when it does not read.
 inline std::vector<int16_t> WavSamples(const std::string& pWav) {
-    std::ifstream file(pWav, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(file)),
-                            std::istreambuf_iterator<char>());
+    const std::string bytes = FileBytes(pWav);
     for (size_t chunk = 12; chunk + 8 <= bytes.size();) {
         uint32_t size = 0;
         std::memcpy(&size, &bytes[chunk + 4], 4);
