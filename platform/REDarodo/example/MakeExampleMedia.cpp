@@ -35,10 +35,12 @@ extern "C" {
 
 namespace {
 
-const char* const theCameraOptions = "preset=veryfast:bf=3:g=12:x264-params=scenecut=0:threads=1";
-// Small pictures of a few images: every image a keyframe would hide the decoder's work. x264
-// without its processor-specific code: what it writes of them then depends on no processor
-// feature, which its detection may find differently from one run to the next.
+// x264 without its processor-specific code: what it writes then depends on no processor
+// feature, which its detection finds differently from one machine, or one run, to the next
+// (a damaged copy of the camera's file must decode with the same complaints everywhere).
+const char* const theCameraOptions =
+    "preset=veryfast:bf=3:g=12:x264-params=scenecut=0:x264opts=no-asm=1:threads=1";
+// Small pictures of a few images: every image a keyframe would hide the decoder's work.
 const char* const thePhoneOptions =
     "preset=veryfast:bf=2:g=10:x264-params=scenecut=0:x264opts=no-asm=1:threads=1";
 
