@@ -7,11 +7,13 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/imgutils.h>
 #include <libavutil/opt.h>
 #include <libswresample/swresample.h>
 }
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <map>
 #include <mutex>
@@ -19,6 +21,9 @@ extern "C" {
 #include <vector>
 
 namespace {
+
+// x264 refuses a side longer than this, and has no call that says so.
+constexpr int theLongestSide = 16384;
 
 // One encoded stream of the file.
 struct TTrack {
@@ -317,8 +322,25 @@ TZVMovieOutput::~TZVMovieOutput() {
     aState.reset();
 }
 
+bool TZVMovieOutput::CheckEncoderSize(int pWidth, int pHeight, std::string& pError) {
+    const long width = (long(pWidth) + 1) & ~1L, height = (long(pHeight) + 1) & ~1L;
+    // libavcodec's own limit is what av_image_check_size2 answers, asked as the encoder asks
+    // it (any format, its default of INT_MAX pixels), silently.
+    if (width <= theLongestSide && height <= theLongestSide &&
+        av_image_check_size2(unsigned(width), unsigned(height), INT_MAX, AV_PIX_FMT_NONE,
+                             AV_LOG_MAX_OFFSET, nullptr) >= 0)
+        return true;
+    pError = "the project's frame size " + std::to_string(pWidth) + " x " + std::to_string(pHeight);
+    if (width != pWidth || height != pHeight)
+        pError += " (" + std::to_string(width) + " x " + std::to_string(height) + " padded)";
+    pError += " is too large for H.264: at most " + std::to_string(theLongestSide) +
+              " pixels a side, and (width + 128) x (height + 128) below 16384 x 16384";
+    return false;
+}
+
 bool TZVMovieOutput::Begin(const TMediaFormat& pFormat, std::string& pError) {
-    if (!CheckPictureSize(pFormat.aWidth, pFormat.aHeight, pError))
+    if (!CheckPictureSize(pFormat.aWidth, pFormat.aHeight, pError) ||
+        !CheckEncoderSize(pFormat.aWidth, pFormat.aHeight, pError))
         return false;
     if ((pFormat.aWidth | pFormat.aHeight) & 1)
         aNotes << "zvrender: " << aPath << ": H.264 takes even sizes only: the " << pFormat.aWidth

@@ -28,6 +28,10 @@ public:
                   std::string& pError) override;
     bool Finish(std::string& pError) override;
 
+    // Whether the encoders take pictures of pWidth x pHeight (padded to even sizes); false
+    // with pError giving their limit otherwise.
+    static bool CheckEncoderSize(int pWidth, int pHeight, std::string& pError);
+
 private:
     struct TState;
     // True when pResult (FFmpeg's code) is no failure and the file is open; else false with

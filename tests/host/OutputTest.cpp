@@ -246,3 +246,47 @@ TEST(Output, Mp4PadsOddSizesWithBlackAndSaysSo) {
     EXPECT_GT(picture / pictureCount, 230);
     EXPECT_LT(padding / paddingCount, 40);
 }
+
+// The largest pictures the encoders take are refused with their limit before any file is
+// made: x264's 16384 pixels a side, and libavcodec's bound on the size with its border, on
+// the sizes as padded.
+TEST(Output, Mp4SizesBeyondTheEncodersAreRefusedWithTheirLimit) {
+    const std::string limit =
+        " is too large for H.264: at most 16384 pixels a side, and (width + 128) x (height + "
+        "128) below 16384 x 16384";
+    const struct {
+        int aWidth, aHeight;
+        std::string aError;
+    } cases[] = {
+        {16384, 2, ""},
+        {16383, 2, ""},
+        {2, 16384, ""},
+        {16385, 2, "the project's frame size 16385 x 2 (16386 x 2 padded)" + limit},
+        {2, 16386, "the project's frame size 2 x 16386" + limit},
+        {20000, 100, "the project's frame size 20000 x 100" + limit},
+        {16254, 16256, ""},
+        {16256, 16254, ""},
+        {16254, 16255, ""},
+        {16256, 16256, "the project's frame size 16256 x 16256" + limit},
+        {16255, 16255, "the project's frame size 16255 x 16255 (16256 x 16256 padded)" + limit},
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        EXPECT_EQ(TZVMovieOutput::CheckEncoderSize(c.aWidth, c.aHeight, error), c.aError.empty())
+            << c.aWidth << " x " << c.aHeight;
+        EXPECT_EQ(error, c.aError);
+    }
+    // The encoder itself takes the longest side, and the output refuses one beyond it.
+    const std::string path = ::testing::TempDir() + "wide.mp4";
+    std::ostringstream notes;
+    EXPECT_TRUE(WriteMovie(path, 16384, 2, 25000, 2, notes));
+    TZVMovieOutput wider(path, 1, notes);
+    TMediaFormat format;
+    format.SetWidth(16386);
+    format.SetHeight(2);
+    std::string error;
+    EXPECT_FALSE(wider.Begin(format, error));
+    EXPECT_EQ(error, "the project's frame size 16386 x 2" + limit);
+    EXPECT_EQ(PartFiles(path), 0);
+    EXPECT_EQ(notes.str(), "");
+}

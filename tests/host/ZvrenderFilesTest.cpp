@@ -204,3 +204,29 @@ TEST_F(ZvrenderFiles, ASignalRemovesTheUnfinishedFilesAndLeavesTheOldOnes) {
         Shell("rm -f " + aRoot + "/project/f*.png");
     }
 }
+
+TEST_F(ZvrenderFiles, AMovieTooLargeForTheEncoderIsRefusedWithItsLimit) {
+    WriteFile(aRoot + "/project/v.mp4", "the old movie");
+    const std::string project = ReadFile(aRoot + "/project/p.xml");
+    const struct {
+        const char* aSize;
+        const char* aErr;
+    } cases[] = {
+        {"width=\"20000\" height=\"100\"", "20000 x 100"},
+        // libavcodec's limit, which it would log itself when asked.
+        {"width=\"16256\" height=\"16256\"", "16256 x 16256"},
+    };
+    for (const auto& c : cases) {
+        std::string large = project;
+        large.replace(large.find("width=\"320\" height=\"240\""), 24, c.aSize);
+        WriteFile(aRoot + "/project/large.xml", large);
+        aInputs = Snapshot();
+        const TRun run = Run("--png f%02d.png --mp4 v.mp4 large.xml");
+        EXPECT_EQ(run.aCode, 1) << c.aSize;
+        EXPECT_EQ(run.aErr, std::string("zvrender: the project's frame size ") + c.aErr +
+                                " is too large for H.264: at most 16384 pixels a side, and "
+                                "(width + 128) x (height + 128) below 16384 x 16384\n");
+        EXPECT_EQ(NewFiles(), std::vector<std::string>()) << c.aSize;
+        EXPECT_EQ(Snapshot(), aInputs) << c.aSize;
+    }
+}
