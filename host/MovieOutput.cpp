@@ -214,11 +214,14 @@ std::unique_ptr<TConversion> TZVMovieOutput::TState::TakeConversion() {
 }
 
 int TZVMovieOutput::TState::Convert(const TBitmap* pPicture, TConversion& pTo) {
-    if (!pTo.aFrame) {
+    if (!pTo.aYuv)
         pTo.aYuv = std::make_unique<TZVYuvPicture>(aWidth, aHeight);
+    if (!pTo.aFrame)
         pTo.aFrame = av_frame_alloc();
-        if (!pTo.aFrame)
-            return AVERROR(ENOMEM);
+    if (!pTo.aFrame)
+        return AVERROR(ENOMEM);
+    // A buffer that could not be had is asked for again: the failure reset the whole frame.
+    if (!pTo.aFrame->buf[0]) {
         pTo.aFrame->format = AV_PIX_FMT_YUV420P;
         pTo.aFrame->width = aWidth;
         pTo.aFrame->height = aHeight;

@@ -11,8 +11,13 @@
 
 #include <wx/image.h>
 
+extern "C" {
+#include <libavutil/mem.h>
+}
+
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdio>
 #include <dirent.h>
 #include <memory>
@@ -288,5 +293,50 @@ TEST(Output, Mp4SizesBeyondTheEncodersAreRefusedWithTheirLimit) {
     EXPECT_FALSE(wider.Begin(format, error));
     EXPECT_EQ(error, "the project's frame size 16386 x 2" + limit);
     EXPECT_EQ(PartFiles(path), 0);
+    EXPECT_EQ(notes.str(), "");
+}
+
+// A picture whose buffer cannot be had while it is prepared is converted again when its frame
+// is added; while memory stays short, the movie fails saying so. FFmpeg's allocation limit
+// makes its buffers fail as a full memory would.
+TEST(Output, Mp4PicturesWithoutMemoryAreTriedAgainOrSaySo) {
+    TMediaFormat format;
+    format.SetWidth(64);
+    format.SetHeight(48);
+    format.SetIsStereo(false);
+    format.aAudioFormat.aSamplesPerSec = 8000;
+    std::vector<uint32_t> white(64 * 48, 0xFFFFFFFF);
+    const TBitmap picture(white.data(), 64, 48);
+    std::ostringstream notes;
+    std::string error;
+    const std::string path = ::testing::TempDir() + "short.mp4";
+    {
+        TZVMovieOutput output(path, 1, notes);
+        ASSERT_TRUE(output.Begin(format, error)) << error;
+        av_max_alloc(1024);
+        output.Prepare(0, &picture);
+        av_max_alloc(INT_MAX);
+        for (int frame = 0; frame < 3; ++frame)
+            ASSERT_TRUE(output.AddFrame(frame, &picture, nullptr, 320, error)) << error;
+        ASSERT_TRUE(output.Finish(error)) << error;
+    }
+    wxString reason;
+    std::unique_ptr<TZVMedia> media(TZVMedia::Open(path, &reason));
+    ASSERT_TRUE(media && media->GetVideo()) << reason;
+    EXPECT_EQ(media->GetVideo()->GetImageCount(), 3);
+
+    const std::string failed = ::testing::TempDir() + "failed.mp4";
+    {
+        TZVMovieOutput output(failed, 1, notes);
+        ASSERT_TRUE(output.Begin(format, error)) << error;
+        av_max_alloc(1024);
+        output.Prepare(0, &picture);
+        const bool added = output.AddFrame(0, &picture, nullptr, 320, error);
+        av_max_alloc(INT_MAX);
+        EXPECT_FALSE(added);
+        EXPECT_EQ(error, "cannot write " + failed + ": Cannot allocate memory");
+    }
+    EXPECT_EQ(PartFiles(failed), 0);
+    EXPECT_FALSE(Exists(failed));
     EXPECT_EQ(notes.str(), "");
 }
