@@ -1,5 +1,6 @@
 #include "DLL/Bas/ABCFormula.h"
 
+#include "ALL/Number.h"
 #include "ALL/TypeDef.h"
 #include "ALL/Variant.h"
 
@@ -264,9 +265,22 @@ void TABCFormula::TruncateLeft(long pTime) {
     aBegin = pTime;
 }
 
+bool TABCFormula::IsContinuedBy(const TABCFormula& pNext) const {
+    TABCFormula rest(*this);
+    rest.TruncateLeft(pNext.aBegin);
+    return rest.aValue == pNext.aValue && DoubleToBits(rest.a) == DoubleToBits(pNext.a) &&
+           DoubleToBits(rest.b) == DoubleToBits(pNext.b) &&
+           DoubleToBits(rest.c) == DoubleToBits(pNext.c);
+}
+
 void TABCFormula::Join(const TABCFormula& pNext, const TABCFormula* pNextNext) {
+    // A split leaves the right piece on this very curve: the join gives the segment back as it
+    // was, where a rebuild would round it, or reshape a curve that a file holds.
+    const bool sameCurve = IsContinuedBy(pNext);
     aEnd = pNext.aEnd;
-    if (aCont == contFLAT)
+    if (sameCurve)
+        aDecel = pNext.aDecel;
+    if (sameCurve || aCont == contFLAT)
         return;
     aDecel = pNext.aDecel;
     rebuildFormula(pNext.ComputeAt(double(pNext.aEnd)) - aValue.GetDouble(), pNextNext, false);

@@ -92,7 +92,10 @@ public:
     void ScaleTime(double pFactor, const TABCFormula* pNext);
     // Moves the start to pTime on the same curve; the start key becomes NONE (FLAT stays).
     void TruncateLeft(long pTime);
-    // Takes pNext's end and rebuilds to reach pNext's end value.
+    // pNext is this segment's curve from pNext's begin on: value and coefficients bit for bit.
+    bool IsContinuedBy(const TABCFormula& pNext) const;
+    // Takes pNext's end and rebuilds to reach pNext's end value; when pNext is this very curve
+    // cut at its begin, as a split leaves it, the curve goes on unchanged instead.
     void Join(const TABCFormula& pNext, const TABCFormula* pNextNext);
     // Rebuilds a first segment towards pNext, with a free start slope.
     void ComputeFirstTo(const TABCFormula& pNext);

@@ -206,10 +206,11 @@ bool TZVParamRow::SplitAt(long pTime, TZVBaseRow::IUndoCompiler& pUndo) {
     Save(*left);
     TABCFormula right(*left);
     right.TruncateLeft(pTime);
-    // Numbers and colours go on smoothly, also out of a flat piece; fonts and texts cannot. A
-    // piece without a value stays flat, as it is stored: a curve would be computed from it.
-    if (!right.aValue.IsUndefined())
-        right.aCont = aTypeDef.aType <= paramTypeCOLOR ? contSMOOTH : contNONE;
+    // Numbers and colours go on smoothly, also out of a flat piece. Fonts and texts keep the
+    // cut's continuity, FLAT as every stored one reads back, so that the join takes the pieces
+    // again; so does a piece without a value, which is stored flat.
+    if (!right.aValue.IsUndefined() && aTypeDef.aType <= paramTypeCOLOR)
+        right.aCont = contSMOOTH;
     aFormulaList.Modify(left).TruncateRight(pTime);
     aFormulaList.Insert(std::next(left), right);
     aFormulaList.Touch();

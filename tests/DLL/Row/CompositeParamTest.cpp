@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -147,6 +148,80 @@ TEST(CompositeParam, ControlTableRowsWriteAndReadBackIdentically) {
     EXPECT_EQ(KeyText(read.aParamTab[0]->aKeyList), "0:3 50:3 ");
     EXPECT_EQ(KeyText(read.aParamTab[4]->aKeyList), "0:4 50:4 ");
     EXPECT_EQ(KeyText(read.aKeyList), "0:14 50:14 ");
+}
+
+// A font or colour key split through its stream joins back to the stored parameters, and the
+// split stream behaves as the one read from its saved image.
+TEST(CompositeParam, ASplitFontOrColourKeyJoinsBackAndBehavesAsSaved) {
+    TMadeUnderRoot tree(300);
+    TCompositeStream& made = tree.aRow;
+    for (size_t i : {1, 2, 3, 6})
+        SetKeys(made.aParamTab[i], {Segment(0, 10, 100), Segment(100, 20, 200, contANGLE, 0.1),
+                                    Segment(200, 40, 300, contSMOOTH, 0.2)});
+    for (size_t i : {7, 8})
+        SetKeys(made.aParamTab[i], {Segment(0, 1, 100, contFLAT), Segment(100, 0, 300, contFLAT)});
+    std::vector<TABCFormula> faces;
+    for (const wchar_t* face : {L"Arial", L"Mono", L"Sans"})
+        faces.emplace_back(long(faces.size()) * 100, TVariant(wxString(face)),
+                           long(faces.size()) * 100 + 100);
+    SetKeys(made.aParamTab[5], faces);
+    const wxString stored = ParamListImage(made);
+    std::string log;
+    TLoggingUndo undo(log);
+    // A stream read from pImage under the root, with the sequences [0, 140) and [140, 300).
+    const auto read = [&tree](const wxString& pImage) {
+        auto row = std::make_unique<TCompositeStream>();
+        row->SetParent(&tree.aRoot, false);
+        EXPECT_EQ(ReadParams(*row, L"<param-list shown=\"0\">" + pImage.Mid(12)), "");
+        row->aSequenceList.push_back(TRange(0, 140));
+        row->aSequenceList.push_back(TRange(140, 300));
+        return row;
+    };
+    const auto split = [&](const wxString& pImage) {
+        auto row = read(pImage);
+        row->aSequenceList.front().aEnd = 300;
+        row->aSequenceList.pop_back();
+        EXPECT_TRUE(row->SplitJoinAt(140, &undo, true));
+        for (TZVParamRow* param : row->aParamTab)
+            param->aUndoList.clear();
+        return row;
+    };
+    EXPECT_TRUE(split(stored)->SplitJoinAt(140, &undo, false));
+    const auto joined = split(stored);
+    joined->SplitJoinAt(140, &undo, false);
+    EXPECT_EQ(ParamListImage(*joined), stored);
+    const wxString image = ParamListImage(*split(stored));
+    EXPECT_EQ(ParamListImage(*read(image)), image);
+    // Edits at the new key, then the join.
+    typedef std::function<void(TCompositeStream&)> TEdit;
+    const TVariant font(wxString(L"bi20\tCourier")), colour(double(0x102030));
+    const std::pair<const char*, TEdit> edits[] = {
+        {"none", [](TCompositeStream&) {}},
+        {"values",
+         [&](TCompositeStream& r) {
+             r.aParamTab[4]->EditKeyValue(140, false, font, &undo);
+             r.aParamTab[0]->EditKeyValue(140, false, colour, &undo);
+         }},
+        {"values left",
+         [&](TCompositeStream& r) {
+             r.aParamTab[4]->EditKeyValue(140, true, font, &undo);
+             r.aParamTab[0]->EditKeyValue(140, true, colour, &undo);
+         }},
+        {"flat",
+         [&](TCompositeStream& r) {
+             r.aParamTab[4]->EditKey(140, false, false, contFLAT, undo);
+             r.aParamTab[0]->EditKey(140, true, false, contFLAT, undo);
+         }},
+    };
+    for (const auto& edit : edits) {
+        const auto inMemory = split(stored);
+        const auto saved = read(image);
+        for (TCompositeStream* row : {inMemory.get(), saved.get()}) {
+            edit.second(*row);
+            row->SplitJoinAt(140, &undo, false);
+        }
+        EXPECT_EQ(ParamListImage(*inMemory), ParamListImage(*saved)) << edit.first;
+    }
 }
 
 TEST(CompositeParam, FactoriesReportTypesThatDoNotFit) {
