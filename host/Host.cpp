@@ -27,6 +27,8 @@ TZVHost::~TZVHost() {
 }
 
 bool TZVHost::DoQueryBox(const wxString& pMessage, const wchar_t* pTitle) {
+    if (aQuiet && aAcceptChanges)
+        return true;
     wxString text = pMessage;
     text.Trim();
     text.Replace(L"\n", L"; ");

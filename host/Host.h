@@ -60,7 +60,7 @@ public:
     void DoUpdateDialog() override {}
     void DoEditUnderMutex(bool) override {}
     void DoMediaParamEdit() override {}
-    // Prints the question with the answer the policy gives.
+    // Prints the question with the answer the policy gives, unless quiet and accepted.
     bool DoQueryBox(const wxString& pMessage, const wchar_t* pTitle) override;
 
     // Makes pRoot and pLibrary (owned; the rows play the library's media) the project's,
@@ -73,8 +73,8 @@ public:
 
     TMediaFormat aFormat;
     std::ostream& aMessages;
-    // Quiet (-q): what the media report while they are read is not printed (their libraries
-    // are made so).
+    // Quiet (-q): offline media, what the media report while they are read (their libraries
+    // are made so) and changed media accepted are not printed; a refusal still is.
     bool aQuiet = false;
 
 private:

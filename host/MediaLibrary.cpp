@@ -13,12 +13,12 @@ size_t NameStart(const wxString& pText) {
 } // namespace
 
 TZVLibraryEntry::TZVLibraryEntry(const wxString& pText, const wxFileName& pFolder, bool pOffline,
-                                 std::ostream& pMessages)
+                                 std::ostream& pMessages, bool pQuiet)
     : aText(pText), aFolder(pFolder) {
     wxString reason = pText.empty() ? L"no file named" : L"not opened";
     if (!pText.empty() && !pOffline)
         aMedia.reset(TZVMedia::Open(resolvedFile().GetFullPath(), &reason));
-    if (!aMedia)
+    if (!aMedia && !pQuiet)
         pMessages << "medium \"" << pText.utf8_string() << "\" is offline: " << reason.utf8_string()
                   << "\n";
 }
@@ -84,7 +84,7 @@ int TZVMediaLibrary::FindMedia(const wxString& pText) const {
     if (found != aIndex.end())
         return found->second;
     aEntries.push_back(std::make_unique<TZVLibraryEntry>(
-        pText, Directory(pText.substr(0, NameStart(pText))), aOffline, aMessages));
+        pText, Directory(pText.substr(0, NameStart(pText))), aOffline, aMessages, aQuiet));
     aIndex.emplace(pText, int(aEntries.size() - 1));
     return int(aEntries.size() - 1);
 }

@@ -2,8 +2,8 @@
 // found again by the same text; the text is resolved against the project's folder (its
 // directory part, where "\" also separates, becomes the entry's prefix, so that the text is
 // written back as it was read). A file that cannot be opened leaves its entry offline: the
-// reason is printed once and the rows that name it play nothing. What the media reported
-// while they were read is printed when the library goes, one line per medium and kind of
+// reason is printed once, unless quiet, and the rows that name it play nothing. What the media
+// reported while they were read is printed when the library goes, one line per medium and kind of
 // problem. The library installs itself as the module's library while it lives.
 #pragma once
 
@@ -20,9 +20,9 @@
 class TZVLibraryEntry : public IZVLibraryMedia {
 public:
     // The entry of pText, whose directory part names pFolder (which outlives the entry),
-    // opened unless pOffline; an offline one prints its reason to pMessages.
+    // opened unless pOffline; an offline one prints its reason to pMessages unless pQuiet.
     TZVLibraryEntry(const wxString& pText, const wxFileName& pFolder, bool pOffline,
-                    std::ostream& pMessages);
+                    std::ostream& pMessages, bool pQuiet);
     ~TZVLibraryEntry() override;
 
     void AttachRow(TZVMediaSourceRow* pRow) override { aRows.insert(pRow); }
@@ -53,7 +53,7 @@ class TZVMediaLibrary : public IZVLibrary {
 public:
     // Texts are resolved against pFolder; offline media are reported to pMessages. pOffline
     // opens no file: every entry is offline (for projects from untrusted sources). pQuiet:
-    // what the media reported is not printed.
+    // neither offline media nor what the media reported are printed.
     TZVMediaLibrary(const wxString& pFolder, bool pOffline, std::ostream& pMessages,
                     bool pQuiet = false);
     // Prints what each medium reported, unless quiet, and gives the previous library back;

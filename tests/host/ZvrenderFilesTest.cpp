@@ -230,3 +230,42 @@ TEST_F(ZvrenderFiles, AMovieTooLargeForTheEncoderIsRefusedWithItsLimit) {
         EXPECT_EQ(Snapshot(), aInputs) << c.aSize;
     }
 }
+
+// -q silences what the media say (offline, changed and accepted, damaged), never a refusal
+// that cancels the load; the summary of a loud render counts what played nothing.
+TEST_F(ZvrenderFiles, QuietSilencesMediaProblemsButNotARefusal) {
+    std::string project = ReadFile(aRoot + "/project/p.xml");
+    project.replace(project.find("frames/clip_%03d.png"), 20, "gone_%03d.png");
+    project.replace(project.find("l=\"50\" w=\"160\""), 6, "l=\"51\"");
+    WriteFile(aRoot + "/project/q.xml", project);
+    WriteFile(aRoot + "/project/s.wav", "the old sound");
+    aInputs = Snapshot();
+    const std::string changed =
+        "Media has changed: Characteristics of video have changed for " + aRoot +
+        "/media/clip.mkv; Expected image count: 51,  found: 50; Expected image width: 160,  "
+        "found: 160; Expected image height: 120,  found: 120 ";
+    const TRun refused = Run("-q --on-media-change refuse --wav s.wav q.xml");
+    EXPECT_EQ(refused.aCode, 1);
+    EXPECT_EQ(refused.aErr, changed + "(refused)\nzvrender: cannot load q.xml: load cancelled\n");
+    EXPECT_EQ(Snapshot(), aInputs);
+
+    const TRun quiet = Run("-q --frames 0..1 --wav s.wav q.xml");
+    EXPECT_EQ(quiet.aCode, 0);
+    EXPECT_EQ(quiet.aErr, "");
+    const TRun loud = Run("--frames 0..1 --wav s.wav q.xml");
+    EXPECT_EQ(loud.aCode, 0);
+    // Without the progress of a slow run, and the summary's timings as "#".
+    const std::string said = std::regex_replace(
+        std::regex_replace(loud.aErr, std::regex("frame [0-9]+/[0-9]+[^\\n]*\\n"), ""),
+        std::regex(" in [0-9.]+ s \\([0-9.]+ "), " in # s (# ");
+    EXPECT_EQ(said, changed +
+                        "(accepted)\nmedium \"../media/gone_%03d.png\" is offline: The file "
+                        "cannot be opened: No such file or directory\nzvrender: rendered 2 frames "
+                        "in # s (# frames/s); 1 medium offline, rendered as nothing\n");
+    // Every input as it was; the sound is new.
+    std::map<std::string, size_t> after = Snapshot();
+    EXPECT_NE(after["project/s.wav"], aInputs["project/s.wav"]);
+    after.erase("project/s.wav");
+    aInputs.erase("project/s.wav");
+    EXPECT_EQ(after, aInputs);
+}
