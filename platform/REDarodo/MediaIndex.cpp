@@ -289,6 +289,29 @@ void TrimSound(const AVStream* pStream, const TSoundEnds& pEnds, TAudioIndex& pI
         lossless ? 0 : std::max<int64_t>(pIndex.aRate, pStream->codecpar->seek_preroll);
 }
 
+// Puts the sound on the medium's timeline, whose time 0 is the first picture, as players
+// place the tracks of a file by their times. False when the sound then lasts too long.
+bool PlaceSound(const AVStream* pVideoStream, const TVideoIndex& pVideo,
+                const AVStream* pAudioStream, TAudioIndex& pAudio, wxString* pReason) {
+    const AVRational frames = {1, pAudio.aRate};
+    const auto rounding = AVRounding(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX);
+    const int64_t picture =
+        av_rescale_q_rnd(pVideo.aTimes.front(), pVideoStream->time_base, frames, rounding);
+    const int64_t sound = Saturated(
+        av_rescale_q_rnd(pAudio.aTimes.front(), pAudioStream->time_base, frames, rounding),
+        -pAudio.aStarts.front());
+    const int64_t lead = Saturated(sound, picture == INT64_MIN ? INT64_MAX : -picture);
+    if (lead > theMaxFrames - pAudio.aFrames)
+        return Refuse(pReason, "The sound is too long");
+    // Wholly before the first picture, it is never heard.
+    const int64_t placed = std::max(lead, -pAudio.aFrames);
+    for (int64_t& start : pAudio.aStarts)
+        start += placed;
+    pAudio.aFrames += placed;
+    pAudio.aFirst = std::max<int64_t>(placed, 0);
+    return true;
+}
+
 } // namespace
 
 long TVideoIndex::ImageCount() const {
@@ -370,6 +393,10 @@ bool ScanMedia(const TMediaSource& pSource, std::shared_ptr<TVideoIndex>* pVideo
     if (audioIndex) {
         Sort(*audioIndex);
         TrimSound(input->streams[audio], soundEnds, *audioIndex);
+        if (videoIndex && !audioIndex->aTimes.empty() &&
+            !PlaceSound(input->streams[video], *videoIndex, input->streams[audio], *audioIndex,
+                        pReason))
+            return false;
         if (audioIndex->aFrames == 0)
             audioIndex = nullptr;
     }

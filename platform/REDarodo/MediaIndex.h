@@ -45,12 +45,16 @@ struct TVideoIndex {
 // The sound track: each packet's timestamp with its first frame, in timestamp order. Frames
 // count as one decode from the start delivers them: without the priming samples that the
 // encoder put first (MP3, Opus, AAC) and the padding it put last, so that the frames of the
-// packets that precede the sound's start count below 0.
+// packets that precede the sound's start count below 0. Beside pictures, they count on the
+// medium's timeline, from its first picture: a sound that starts later begins at aFirst after
+// silence, one that starts earlier has its frames before the picture below 0.
 struct TAudioIndex {
     int aStream = -1;
     int aRate = 0;
     int aChannels = 0;
     int64_t aFrames = 0;
+    // The sound's first frame: those before are silence.
+    int64_t aFirst = 0;
     // Frames decoded and dropped before the wanted one after a seek, so that the decoder
     // reaches the state a decode from the start has there: none for lossless codecs.
     int64_t aPreroll = 0;

@@ -141,7 +141,10 @@ struct TReaderAudio::TState {
     // Copies or fills up to pFrames frames from aPosition on; the count done.
     int64_t Deliver(int16_t* pBuffer, int64_t pFrames) {
         int64_t count, first = 0;
-        if (aStart != positionUNKNOWN && aPosition >= aStart && aPosition < aEnd) {
+        if (aPosition < aIndex->aFirst) {
+            count = std::min(pFrames, aIndex->aFirst - aPosition); // before the sound starts
+            std::fill_n(pBuffer, count * aChannels, int16_t(0));
+        } else if (aStart != positionUNKNOWN && aPosition >= aStart && aPosition < aEnd) {
             count = std::min(pFrames, aEnd - aPosition);
             first = (aPosition - aStart) * aChannels;
             std::copy_n(aSamples.begin() + first, count * aChannels, pBuffer);

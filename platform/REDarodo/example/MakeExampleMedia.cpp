@@ -21,6 +21,9 @@
 //   sync25.mp4, sync2997.mp4, sync23976.mp4   3 s, 64 x 48 at 25, 30000/1001 and 24000/1001
 //                   images a second: black, white at three images, with a beep of AAC sound
 //                   (48,000 Hz) starting at each of them
+//   late.mkv, late.mp4, lateopus.mkv   the same at 25 images a second, the sound (AAC; Opus in
+//                   lateopus.mkv) starting half a second after the first picture
+//   early.mkv       the same, the sound starting half a second before the first picture
 #include "MediaWriter.h"
 
 extern "C" {
@@ -65,22 +68,35 @@ bool WriteVariable(const std::string& pFolder) {
     return WriteMedia(pFolder + "/variable.mp4", &variable, &sound);
 }
 
-// Black images, white ones at the flashes; a beep of 100 ms starting with each flash.
-bool WriteSync(const std::string& pFolder, const char* pName, AVRational pRate) {
+// Black images, white ones at the flashes; a beep of 100 ms starting with each flash, in AAC
+// or Opus. The sound starts pLate frames after the first picture (before it when negative: the
+// pictures start that much later), and ends with the last one.
+bool WriteSync(const std::string& pFolder, const char* pName, AVRational pRate, long pLate = 0,
+               bool pOpus = false) {
     const int count = int(av_rescale(3, pRate.num, pRate.den));
     TPictureDesc picture = {"libx264", AV_PIX_FMT_YUV420P, 64, 48, count, thePhoneOptions};
     picture.aRate = pRate;
+    for (int i = 0; pLate < 0 && i <= count; ++i)
+        picture.aTimes.push_back(av_rescale(i, 1000 * pRate.den, pRate.num) - pLate / 48);
     picture.aPixel = [](int pImage, int, int, int, int, int, unsigned char(&pPixel)[4]) {
         const bool flash = std::count(std::begin(theFlashes), std::end(theFlashes), pImage) > 0;
         std::fill_n(pPixel, 3, flash ? 255 : 0);
         pPixel[3] = 255;
     };
-    TSoundDesc sound = {"aac", AV_SAMPLE_FMT_FLTP, 48000, 1, 3 * 48000, nullptr, "b=96000"};
-    sound.aSample = [pRate](long pFrame, int pChannel, int pSoundRate) {
+    TSoundDesc sound = {pOpus ? "libopus" : "aac",
+                        pOpus ? AV_SAMPLE_FMT_S16 : AV_SAMPLE_FMT_FLTP,
+                        48000,
+                        1,
+                        3 * 48000 - pLate,
+                        nullptr,
+                        "b=96000"};
+    sound.aDelay = std::max(pLate, 0L);
+    sound.aSample = [pRate, pLate](long pFrame, int pChannel, int pSoundRate) {
+        const long time = pFrame + pLate;
         for (int flash : theFlashes) {
             const long start = long(av_rescale(flash, int64_t(pSoundRate) * pRate.den, pRate.num));
-            if (pFrame >= start && pFrame < start + pSoundRate / 10)
-                return ExampleSample(pFrame - start, pChannel, pSoundRate);
+            if (time >= start && time < start + pSoundRate / 10)
+                return ExampleSample(time - start, pChannel, pSoundRate);
         }
         return short(0);
     };
@@ -106,6 +122,16 @@ bool WriteUsersMedia(const std::string& pFolder) {
            WriteSync(pFolder, "sync23976.mp4", AVRational{24000, 1001});
 }
 
+// The sync media with their sound half a second after the first picture, as an MKV says it
+// by its times and an MP4 by an edit list, also in Opus, whose priming the decoder skips; and
+// with their sound half a second before the first picture.
+bool WriteLateSound(const std::string& pFolder) {
+    return WriteSync(pFolder, "late.mkv", AVRational{25, 1}, 24000) &&
+           WriteSync(pFolder, "late.mp4", AVRational{25, 1}, 24000) &&
+           WriteSync(pFolder, "lateopus.mkv", AVRational{25, 1}, 24000, true) &&
+           WriteSync(pFolder, "early.mkv", AVRational{25, 1}, -24000);
+}
+
 bool WriteAll(const std::string& pFolder) {
     const TPictureDesc clip = {"ffv1", AV_PIX_FMT_BGRA, 160, 120, 50, nullptr};
     const TSoundDesc clipSound = {"pcm_s16le", AV_SAMPLE_FMT_S16, 22050, 2, 44100, ExampleSample};
@@ -121,7 +147,7 @@ bool WriteAll(const std::string& pFolder) {
                 WriteMedia(pFolder + "/tone.flac", nullptr, &flac) &&
                 WriteMedia(pFolder + "/ramp.wav", nullptr, &ramp) &&
                 WriteMedia(pFolder + "/camera.mp4", &camera, &cameraSound) &&
-                WriteUsersMedia(pFolder);
+                WriteUsersMedia(pFolder) && WriteLateSound(pFolder);
     mkdir((pFolder + "/frames").c_str(), 0777);
     for (int i = 0; i < 5 && done; ++i) {
         char name[32];

@@ -92,7 +92,7 @@ TFramePtr SoundFrame(const AVCodecContext* pCodec, const TSoundDesc& pDesc, long
     const bool done = convert && swr_init(convert) >= 0 &&
                       swr_convert(convert, frame->extended_data, pCount, source, pCount) == pCount;
     swr_free(&convert);
-    frame->pts = pFirst;
+    frame->pts = pDesc.aDelay + pFirst;
     return done ? std::move(frame) : nullptr;
 }
 
@@ -275,7 +275,7 @@ bool WriteMedia(const std::string& pPath, const TPictureDesc* pPicture, const TS
         const bool picturesFirst =
             picturesLeft &&
             (!soundLeft || av_compare_ts(picture.TimeOf(std::min(picture.aNext, picture.aEnd - 1)),
-                                         picture.aEncoder->time_base, sound.aNext,
+                                         picture.aEncoder->time_base, pSound->aDelay + sound.aNext,
                                          AVRational{1, pSound->aRate}) <= 0);
         if (!(picturesFirst ? Step(raw, picture, pPicture, nullptr)
                             : Step(raw, sound, nullptr, pSound)))

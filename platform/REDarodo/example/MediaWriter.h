@@ -46,6 +46,10 @@ struct TSoundDesc {
     long aFrames;
     std::function<short(long pFrame, int pChannel, int pRate)> aSample;
     const char* aOptions = nullptr;
+    // Where the first frame lies on the file's timeline, in frames: a sound that starts this
+    // late (the muxer writes it as players expect: by the times in an MKV, by an edit list in
+    // an MP4). aSample still counts from the sound's own first frame.
+    long aDelay = 0;
 };
 
 // The example picture: a gradient that moves with pImage, under a disc that crosses the

@@ -123,23 +123,36 @@ double MeanDifference(const TBytes& p1, const TBytes& p2) {
 
 // Each project frame's block of sound, read at the frame's start in a shuffled order (each
 // read a seek, as a render in any order does) and again in order, is the continuous decode's
-// block at the same place: the priming is gone everywhere, not only on the first read.
+// block at the same place: the priming is gone everywhere, not only on the first read. Beside
+// pictures the sound lies where the file's times put it, from the first picture: after
+// silence when it starts later (where the MKV's time and the MP4's edit list, which its muxer
+// rounded to a millisecond, put the AAC encoder's priming; after Opus's, which the decoder
+// skips, the skipped frames silent too), without its frames before the picture when it starts
+// earlier.
 TEST(UsersMedia, LossySoundIsTheContinuousDecodeAtEveryFrameInAnyOrder) {
     const struct {
         const char* aName;
         int aRate;
         int64_t aFrames;
+        // Where the decode's first frame lies on the medium's timeline.
+        int64_t aLead;
     } cases[] = {
-        {"tone.mp3", 44100, 66150},   {"tone.opus", 48000, 72000}, {"tone.ogg", 44100, 66150},
-        {"camera.mp4", 22050, 53248}, {"tone.flac", 44100, 44100}, {"tone.wav", 44100, 44100},
+        {"tone.mp3", 44100, 66150, 0},          {"tone.opus", 48000, 72000, 0},
+        {"tone.ogg", 44100, 66150, 0},          {"camera.mp4", 22050, 53248, 0},
+        {"tone.flac", 44100, 44100, 0},         {"tone.wav", 44100, 44100, 0},
+        {"late.mkv", 48000, 121856, 22992},     {"late.mp4", 48000, 121856, 22944},
+        {"lateopus.mkv", 48000, 120000, 23688}, {"early.mkv", 48000, 169984, -25008},
     };
     for (const auto& c : cases) {
         std::unique_ptr<TZVMedia> media = OpenExample(c.aName);
         ASSERT_TRUE(media && media->GetAudio());
         const TPlainDecode plain(c.aName, AVMEDIA_TYPE_AUDIO);
         const int channels = plain.aChannels;
-        const int64_t frames = int64_t(plain.aSound.size()) / channels;
-        EXPECT_EQ(frames, c.aFrames) << c.aName;
+        EXPECT_EQ(int64_t(plain.aSound.size()) / channels, c.aFrames) << c.aName;
+        TSamples sound(size_t(std::max<int64_t>(c.aLead, 0)) * channels);
+        sound.insert(sound.end(), plain.aSound.begin() + std::max<int64_t>(-c.aLead, 0) * channels,
+                     plain.aSound.end());
+        const int64_t frames = int64_t(sound.size()) / channels;
         EXPECT_EQ(media->GetAudio()->GetFrameCount(), frames) << c.aName;
         EXPECT_EQ(media->GetAudio()->GetSampleRate(), c.aRate) << c.aName;
         std::unique_ptr<TReaderAudio> reader(media->GetAudio()->CreateReader());
@@ -154,8 +167,8 @@ TEST(UsersMedia, LossySoundIsTheContinuousDecodeAtEveryFrameInAnyOrder) {
             int wrong = 0;
             for (int64_t start : shuffled) {
                 const int64_t end = std::min(start + block, frames);
-                const TSamples expected(plain.aSound.begin() + start * channels,
-                                        plain.aSound.begin() + end * channels);
+                const TSamples expected(sound.begin() + start * channels,
+                                        sound.begin() + end * channels);
                 if (ReadAt(*reader, start, block) != expected && ++wrong <= 3)
                     ADD_FAILURE() << c.aName << " differs at frame " << start << " of " << frames;
             }
@@ -259,22 +272,34 @@ TEST(UsersMedia, DamagedVideoShowsWhatThePlayersShow) {
 // Flash and beep: white pictures at three images, a beep starting at each of their times.
 // Read as a render reads them (each project frame's picture, and its block of sound after a
 // seek, in shuffled order), each beep starts where its flash shows: within a millisecond, far
-// within a frame (the onset found is two samples late, where the tone reaches a tenth).
-TEST(UsersMedia, PictureAndSoundStayTogetherAtFilmAndNtscRates) {
+// within a frame (the onset found is two samples late, where the tone reaches a tenth). Each
+// track lies on the file's timeline from its first picture: a sound that starts half a second
+// late (by the MKV's times, by the MP4's edit list) follows silence, and plays the end of the
+// beep of the flash before it from there; one that starts half a second early loses what lies
+// before the picture.
+TEST(UsersMedia, PictureAndSoundStayTogetherAtFilmAndNtscRatesAndLateStarts) {
     const struct {
         const char* aName;
         AVRational aRate;
         long aImages;
+        // Where the sound starts on the medium's timeline.
+        double aSoundStart;
     } cases[] = {
-        {"sync25.mp4", {25, 1}, 75},
-        {"sync2997.mp4", {30000, 1001}, 90},
-        {"sync23976.mp4", {24000, 1001}, 72},
+        {"sync25.mp4", {25, 1}, 75, 0.0},
+        {"sync2997.mp4", {30000, 1001}, 90, 0.0},
+        {"sync23976.mp4", {24000, 1001}, 72, 0.0},
+        {"late.mkv", {25, 1}, 75, 0.5},
+        {"late.mp4", {25, 1}, 75, 0.5},
+        {"early.mkv", {25, 1}, 75, 0.0},
     };
     for (const auto& c : cases) {
         std::unique_ptr<TZVMedia> media = OpenExample(c.aName);
         ASSERT_TRUE(media && media->GetVideo() && media->GetAudio());
         EXPECT_EQ(media->GetVideo()->GetImageRate(), av_q2d(c.aRate));
         ASSERT_EQ(media->GetVideo()->GetImageCount(), c.aImages);
+        // The sound lasts as long as the pictures, and what its last AAC frame pads.
+        const double seconds = c.aImages * av_q2d(av_inv_q(c.aRate));
+        EXPECT_NEAR(media->GetDuration(), seconds + 0.02, 0.025) << c.aName;
         std::vector<long> order(size_t(c.aImages));
         for (long image = 0; image < c.aImages; ++image)
             order[size_t(image)] = image;
@@ -295,13 +320,19 @@ TEST(UsersMedia, PictureAndSoundStayTogetherAtFilmAndNtscRates) {
         }
         std::sort(flashes.begin(), flashes.end());
         EXPECT_EQ(flashes, std::vector<long>({12, 37, 58})) << c.aName;
+        // Silence up to the AAC encoder's priming, 1,024 frames before the sound, the muxers
+        // rounding its time to a millisecond.
+        const int64_t silent =
+            std::max<int64_t>(std::llround(c.aSoundStart * rate) - 1024 - rate / 1000, 0);
+        EXPECT_EQ(std::count(all.begin(), all.begin() + silent, 0), silent) << c.aName;
         for (long flash : flashes) {
             // The beep starts where the sound first reaches a tenth of its level.
+            const double time = std::max(flash * av_q2d(av_inv_q(c.aRate)), c.aSoundStart);
             const int64_t from = av_rescale(flash - 1, int64_t(rate) * c.aRate.den, c.aRate.num);
             int64_t onset = from;
             while (onset < int64_t(all.size()) && std::abs(all[size_t(onset)]) < 1600)
                 ++onset;
-            const double offset = double(onset) / rate - flash * av_q2d(av_inv_q(c.aRate));
+            const double offset = double(onset) / rate - time;
             EXPECT_LT(std::abs(offset), 0.001) << c.aName << " flash " << flash;
         }
     }

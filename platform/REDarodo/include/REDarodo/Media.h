@@ -78,7 +78,9 @@ public:
     int GetChannelCount() const;
     // Frames per second.
     int GetSampleRate() const;
-    // Frames of the whole track.
+    // Frames of the whole track, on the medium's timeline: beside pictures it starts with the
+    // first picture, as players place the tracks by the file's times (a sound that starts
+    // later begins with silence, the frames of one that starts earlier are not heard).
     int64_t GetFrameCount() const;
 
 private:
