@@ -1,7 +1,11 @@
 #include "Host.h"
 
+#include "ALL/Number.h"
 #include "DLL/Row/StreamRow.h"
+#include "DLL/Row/ZVFormula.h"
 #include "MediaLibrary.h"
+
+#include <algorithm>
 
 TZVHost::TZVHost(bool pAcceptChanges, std::ostream& pMessages)
     : aMessages(pMessages), aAcceptChanges(pAcceptChanges),
@@ -41,4 +45,12 @@ void TZVHost::SetProject(TZVStreamRow* pRoot, std::unique_ptr<TZVMediaLibrary> p
     delete aRoot;
     aRoot = pRoot;
     aLibrary = std::move(pLibrary);
+    if (aRoot)
+        SetFormulaRate(aFormat);
+}
+
+void TZVHost::SetFormulaRate(const TMediaFormat& pFormat) {
+    // "time" is in milliseconds; a rate below one frame a second counts as one rather than
+    // none.
+    TZVFormula::SetFrameRate(std::max(1, RoundToInt(pFormat.aRate / 1000.0, roundNEAREST)));
 }

@@ -64,8 +64,12 @@ public:
     bool DoQueryBox(const wxString& pMessage, const wchar_t* pTitle) override;
 
     // Makes pRoot and pLibrary (owned; the rows play the library's media) the project's,
-    // deleting the previous root, then the previous library.
+    // deleting the previous root, then the previous library. With a root, makes the
+    // formulas' frame rate the format's.
     void SetProject(TZVStreamRow* pRoot, std::unique_ptr<TZVMediaLibrary> pLibrary);
+    // Makes the formulas' frame rate ("time", "image") pFormat's, in whole frames a second, at
+    // least one.
+    static void SetFormulaRate(const TMediaFormat& pFormat);
     // The project's media library; null without a project.
     const TZVMediaLibrary* GetLibrary() const { return aLibrary.get(); }
     // The selected time ranges, which sequence drags and deletes act on.

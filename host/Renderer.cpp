@@ -1,13 +1,10 @@
 #include "Renderer.h"
 
-#include "ALL/Number.h"
 #include "DLL/Bas/StreamInt.h"
 #include "DLL/Edt/MediaFormat.h"
 #include "DLL/Row/FilterRow.h"
 #include "DLL/Row/MixerRow.h"
-#include "DLL/Row/ZVFormula.h"
-
-#include <algorithm>
+#include "Host.h"
 
 namespace {
 
@@ -27,9 +24,7 @@ TZVRenderer::TZVRenderer(TZVStreamRow* pRoot, const TMediaFormat& pFormat, bool 
     aFrame.aHeight = pFormat.aHeight;
     aFrame.aStereo = pFormat.aAudioFormat.aChannels > 1 ? 1 : 0;
     aFrame.aFrameSampleCount = aFrameRate > 0 ? double(aSampleRate) * 1000.0 / aFrameRate : 0.0;
-    // Formulas take the rate in whole frames a second ("time" is in milliseconds); a rate
-    // below one frame a second counts as one rather than none.
-    TZVFormula::SetFrameRate(std::max(1, RoundToInt(aFrameRate / 1000.0, roundNEAREST)));
+    TZVHost::SetFormulaRate(pFormat);
     // The root drives nothing of its own: it has a node for its render key and parameters.
     Place(MakeNode(pRoot, nullptr));
     if (TZVMixerRow* mixer = dynamic_cast<TZVMixerRow*>(pRoot))

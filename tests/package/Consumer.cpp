@@ -1,7 +1,9 @@
 // The package consumer: a host application built against the installed package alone. It loads
 // the example, prints its tree, edits it with undo, saves it, opens the saved file as a second
 // document with a media library of its own, then renders one frame and its sound in each
-// document and compares them with zvrender's output for the saved file.
+// document and compares them with zvrender's output for the saved file. Around that it holds
+// the host library to what the guide promises of documents: formulas at each one's rate
+// before any render.
 //   consumer PROJECT ZVRENDER WORK
 #include "ZvrenderOutput.h"
 #include "guide/AppHost.h"
@@ -13,6 +15,7 @@
 #include "guide/RenderFrame.h"
 
 #include "ALL/Error.h"
+#include "ALL/Variant.h"
 #include "DLL/Row/ParamRow.h"
 #include "DLL/Row/StreamRow.h"
 #include "DLL/Row/ZVFormula.h"
@@ -23,7 +26,9 @@
 #include <wx/init.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
+#include <memory>
 #include <string>
 
 namespace {
@@ -55,6 +60,51 @@ TZVBaseRow* FindRow(TZVStreamRow& pRoot, const wxString& pName) {
     } find(pName);
     pRoot.ApplyOperation(find);
     return find.aFound;
+}
+
+// pText with every pFrom replaced by pTo.
+std::string Replaced(std::string pText, const std::string& pFrom, const std::string& pTo) {
+    for (size_t at = pText.find(pFrom); at != std::string::npos;
+         at = pText.find(pFrom, at + pTo.size()))
+        pText.replace(at, pFrom.size(), pTo);
+    return pText;
+}
+
+void WriteFile(const std::string& pPath, const std::string& pText) {
+    std::ofstream(pPath, std::ios::binary) << pText;
+}
+
+// The example at 25 and at 50 frames a second with the frames' image reading "time", open
+// side by side: before any render, each reads its rate's time at FRAME as it is loaded and
+// as it is made current again.
+void Rates(const std::string& pFolder, const std::string& pExample) {
+    const std::string timed =
+        Replaced(pExample, "[mixer:Video][source:clip][param:1 - Image].value / 10", "time");
+    const std::string at50 = Replaced(timed, "rate=\"25000\"", "rate=\"50000\"");
+    WriteFile(pFolder + "/at25.xml", timed);
+    WriteFile(pFolder + "/at50.xml", at50);
+    const auto time = [](const TZVHost& pHost) {
+        return dynamic_cast<TZVParamRow*>(
+                   FindRow(*pHost.GetRootRow(), L"[mixer:Video][source:frames][param:1 - Image]"))
+            ->GetValueAt(double(FRAME))
+            .GetDouble();
+    };
+    auto first = std::make_unique<TAppHost>();
+    TZVProjectFile::Load(wxString::FromUTF8(pFolder + "/at25.xml"), *first);
+    TDocument a{*first, IZVLibrary::theLibrary, nullptr, nullptr};
+    const double loaded25 = time(*first);
+    auto second = std::make_unique<TAppHost>();
+    TZVProjectFile::Load(wxString::FromUTF8(pFolder + "/at50.xml"), *second);
+    TDocument b{*second, IZVLibrary::theLibrary, nullptr, nullptr};
+    const double loaded50 = time(*second);
+    SwitchDocument(&b, a);
+    const double current25 = time(*first);
+    SwitchDocument(&a, b);
+    Check(loaded25 == 1200 && loaded50 == 600 && current25 == 1200 && time(*second) == 600,
+          "\"time\" at frame 30, loaded and made current: 1200 ms at 25 frames a second, 600 "
+          "at 50");
+    second.reset();
+    first.reset();
 }
 
 // Edits document A: a key, a formula and a split, each undone and redone.
@@ -95,7 +145,10 @@ void Compare(const TZVHost& pHost, const std::string& pWork, const std::string& 
 }
 
 void Run(const std::string& pProject, const std::string& pZvrender, const std::string& pWork) {
-    const std::string saved = wxFileName(pProject).GetPath().utf8_string() + "/edited.xml";
+    const std::string folder = wxFileName(pProject).GetPath().utf8_string();
+    const std::string saved = folder + "/edited.xml";
+    // First: no renderer has set the formulas' frame rate yet.
+    Rates(folder, FileBytes(pProject));
     TAppHost hostA;
     TZVProjectFile::Load(wxString::FromUTF8(pProject), hostA);
     TDocument a{hostA, IZVLibrary::theLibrary, nullptr, nullptr};

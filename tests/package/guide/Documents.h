@@ -6,7 +6,6 @@
 // through the current library.
 #pragma once
 
-#include "ALL/Number.h"
 #include "DLL/Ctl/TimeSelection.h"
 #include "DLL/Edt/EditorListener.h"
 #include "DLL/Row/Library.h"
@@ -14,7 +13,6 @@
 #include "DLL/Row/Project.h"
 #include "DLL/Row/RowSelection.h"
 #include "DLL/Row/StreamFactory.h"
-#include "DLL/Row/ZVFormula.h"
 #include "host/Host.h"
 
 #include <wx/xml/xml.h>
@@ -45,7 +43,7 @@ inline void SwitchDocument(TDocument* pFrom, TDocument& pTo) {
     IStreamFactory::theDialogBuilder = &pTo.aHost;
     IEditorListener::theListener = &pTo.aHost;
     IZVLibrary::theLibrary = pTo.aLibrary;
-    TZVFormula::SetFrameRate(RoundToInt(pTo.aHost.aFormat.aRate / 1000.0, roundNEAREST));
+    TZVHost::SetFormulaRate(pTo.aHost.aFormat);
     GraphSetDefaultColours();
     if (pTo.aColours)
         GraphLoadColoursXml(pTo.aColours.get());
