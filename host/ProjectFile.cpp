@@ -13,6 +13,7 @@
 #include <wx/filename.h>
 #include <wx/log.h>
 #include <wx/mstream.h>
+#include <wx/thread.h>
 #include <wx/xml/xml.h>
 
 #include <cerrno>
@@ -26,11 +27,20 @@
 
 namespace {
 
-// Keeps the last message wxWidgets logs while it lives, instead of showing it.
+// Keeps the last message wxWidgets logs on this thread while it lives, instead of showing it.
+// wxWidgets gives the thread that started it the active target, and the messages of other
+// threads to a target of their own, else keeps them for the first thread to show.
 class TLogCapture : public wxLog {
 public:
-    TLogCapture() : aPrevious(wxLog::SetActiveTarget(this)) {}
-    ~TLogCapture() override { wxLog::SetActiveTarget(aPrevious); }
+    TLogCapture()
+        : aMain(wxThread::IsMain()),
+          aPrevious(aMain ? wxLog::SetActiveTarget(this) : wxLog::SetThreadActiveTarget(this)) {}
+    ~TLogCapture() override {
+        if (aMain)
+            wxLog::SetActiveTarget(aPrevious);
+        else
+            wxLog::SetThreadActiveTarget(aPrevious);
+    }
 
     wxString aLast;
 
@@ -40,6 +50,7 @@ protected:
     }
 
 private:
+    const bool aMain;
     wxLog* const aPrevious;
 };
 
