@@ -61,7 +61,8 @@ std::unique_ptr<wxXmlNode> Saved(void (*pSave)(wxXmlNode*)) {
 }
 
 void GraphSlots(const uint8_t* pData, size_t pSize) {
-    Tree();
+    // Slot paths resolve from the current project: a host of the edit mode, closed, left none.
+    IZVProject::theCurrentProject = &Tree().aProject;
     ParamGraphStaticInit();
     wxMemoryInputStream input(pData, pSize);
     wxXmlDocument document;

@@ -7,12 +7,19 @@
 
 #include <algorithm>
 
+namespace {
+
+// Clears pStatic when it names pHost: another host may be current, and must stay so.
+template <class TInterface>
+void Leave(TInterface*& pStatic, const TZVHost* pHost) {
+    if (pStatic == pHost)
+        pStatic = nullptr;
+}
+
+} // namespace
+
 TZVHost::TZVHost(bool pAcceptChanges, std::ostream& pMessages)
-    : aMessages(pMessages), aAcceptChanges(pAcceptChanges),
-      aPrevProject(IZVProject::theCurrentProject), aPrevTimeSelection(ITimeSelection::theSingleton),
-      aPrevRowSelection(IRowSelection::theSingleton),
-      aPrevDialogBuilder(IStreamFactory::theDialogBuilder),
-      aPrevListener(IEditorListener::theListener) {
+    : aMessages(pMessages), aAcceptChanges(pAcceptChanges) {
     IZVProject::theCurrentProject = this;
     ITimeSelection::theSingleton = this;
     IRowSelection::theSingleton = this;
@@ -22,12 +29,12 @@ TZVHost::TZVHost(bool pAcceptChanges, std::ostream& pMessages)
 }
 
 TZVHost::~TZVHost() {
-    SetProject(nullptr, nullptr);
-    IZVProject::theCurrentProject = aPrevProject;
-    ITimeSelection::theSingleton = aPrevTimeSelection;
-    IRowSelection::theSingleton = aPrevRowSelection;
-    IStreamFactory::theDialogBuilder = aPrevDialogBuilder;
-    IEditorListener::theListener = aPrevListener;
+    DropProject();
+    Leave(IZVProject::theCurrentProject, this);
+    Leave(ITimeSelection::theSingleton, this);
+    Leave(IRowSelection::theSingleton, this);
+    Leave(IStreamFactory::theDialogBuilder, this);
+    Leave(IEditorListener::theListener, this);
 }
 
 bool TZVHost::DoQueryBox(const wxString& pMessage, const wchar_t* pTitle) {
@@ -42,11 +49,25 @@ bool TZVHost::DoQueryBox(const wxString& pMessage, const wchar_t* pTitle) {
 }
 
 void TZVHost::SetProject(TZVStreamRow* pRoot, std::unique_ptr<TZVMediaLibrary> pLibrary) {
-    delete aRoot;
+    DropProject();
     aRoot = pRoot;
     aLibrary = std::move(pLibrary);
+    aRowLibrary = aLibrary ? aLibrary.get() : IZVLibrary::theLibrary;
     if (aRoot)
         SetFormulaRate(aFormat);
+}
+
+void TZVHost::DropProject() {
+    // The rows leave their media entries through the module's library as they die: it must
+    // be theirs, whichever document is current.
+    IZVLibrary* const current = IZVLibrary::theLibrary;
+    if (aRoot)
+        IZVLibrary::theLibrary = aRowLibrary;
+    delete aRoot;
+    aRoot = nullptr;
+    IZVLibrary::theLibrary = current;
+    aLibrary.reset();
+    aRowLibrary = nullptr;
 }
 
 void TZVHost::SetFormulaRate(const TMediaFormat& pFormat) {

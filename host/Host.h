@@ -1,8 +1,9 @@
 // TZVHost: the command-line host's side of the module, without a window: the current
 // project (its format and root row), a time selection the host's commands set, an empty row
 // selection, a panel builder that builds no panel, and an editor listener that follows
-// nothing but answers the module's questions by a fixed policy. It installs itself in the
-// module's statics while it lives and puts back what was there before.
+// nothing but answers the module's questions by a fixed policy. Made, it installs itself in
+// the module's statics (it is the current document); hosts close in any order, and when one
+// goes the statics that name it name nothing.
 #pragma once
 
 #include "DLL/Ctl/TimeSelection.h"
@@ -26,7 +27,7 @@ public:
     // pAcceptChanges: the answer to "Media has changed"; the questions and notes go to
     // pMessages.
     TZVHost(bool pAcceptChanges, std::ostream& pMessages);
-    // Deletes the root row and the media library, then gives the statics back.
+    // Deletes the root row and the media library; the statics that name this host are cleared.
     ~TZVHost() override;
     TZVHost(const TZVHost&) = delete;
     TZVHost& operator=(const TZVHost&) = delete;
@@ -63,9 +64,10 @@ public:
     // Prints the question with the answer the policy gives, unless quiet and accepted.
     bool DoQueryBox(const wxString& pMessage, const wchar_t* pTitle) override;
 
-    // Makes pRoot and pLibrary (owned; the rows play the library's media) the project's,
-    // deleting the previous root, then the previous library. With a root, makes the
-    // formulas' frame rate the format's.
+    // Makes pRoot and pLibrary (owned; the rows play the library's media, or without one the
+    // module's library of now, which must outlive them) the project's, deleting the previous
+    // root, then the previous library. With a root, makes the formulas' frame rate the
+    // format's.
     void SetProject(TZVStreamRow* pRoot, std::unique_ptr<TZVMediaLibrary> pLibrary);
     // Makes the formulas' frame rate ("time", "image") pFormat's, in whole frames a second, at
     // least one.
@@ -82,13 +84,13 @@ public:
     bool aQuiet = false;
 
 private:
+    // Deletes the root, then the library.
+    void DropProject();
+
     TZVStreamRow* aRoot = nullptr;
     std::unique_ptr<TZVMediaLibrary> aLibrary;
+    // The library the rows play, owned or not.
+    IZVLibrary* aRowLibrary = nullptr;
     const bool aAcceptChanges;
     TRangeList aSelection;
-    IZVProject* const aPrevProject;
-    ITimeSelection* const aPrevTimeSelection;
-    IRowSelection* const aPrevRowSelection;
-    IDialogBuilder* const aPrevDialogBuilder;
-    IEditorListener* const aPrevListener;
 };

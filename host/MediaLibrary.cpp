@@ -62,8 +62,7 @@ wxFileName TZVLibraryEntry::resolvedFile() const {
 
 TZVMediaLibrary::TZVMediaLibrary(const wxString& pFolder, bool pOffline, std::ostream& pMessages,
                                  bool pQuiet)
-    : aFolder(pFolder), aOffline(pOffline), aMessages(pMessages), aQuiet(pQuiet),
-      aPrevious(theLibrary) {
+    : aFolder(pFolder), aOffline(pOffline), aMessages(pMessages), aQuiet(pQuiet) {
     theLibrary = this;
 }
 
@@ -71,7 +70,9 @@ TZVMediaLibrary::~TZVMediaLibrary() {
     if (!aQuiet)
         for (const std::unique_ptr<TZVLibraryEntry>& entry : aEntries)
             entry->PrintProblems(aMessages);
-    theLibrary = aPrevious;
+    // The library found when this one was made may be gone.
+    if (theLibrary == this)
+        theLibrary = nullptr;
 }
 
 IZVLibraryMedia* TZVMediaLibrary::GetMedia(int pIndex) const {

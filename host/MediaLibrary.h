@@ -4,7 +4,8 @@
 // written back as it was read). A file that cannot be opened leaves its entry offline: the
 // reason is printed once, unless quiet, and the rows that name it play nothing. What the media
 // reported while they were read is printed when the library goes, one line per medium and kind of
-// problem. The library installs itself as the module's library while it lives.
+// problem. Made, the library installs itself as the module's library; gone, it is no longer the
+// module's library (libraries, like the hosts that hold them, go in any order).
 #pragma once
 
 #include "DLL/Row/Library.h"
@@ -56,8 +57,8 @@ public:
     // neither offline media nor what the media reported are printed.
     TZVMediaLibrary(const wxString& pFolder, bool pOffline, std::ostream& pMessages,
                     bool pQuiet = false);
-    // Prints what each medium reported, unless quiet, and gives the previous library back;
-    // the rows must be gone.
+    // Prints what each medium reported, unless quiet; the module's library is none when it
+    // was this one. The rows must be gone.
     ~TZVMediaLibrary() override;
     TZVMediaLibrary(const TZVMediaLibrary&) = delete;
     TZVMediaLibrary& operator=(const TZVMediaLibrary&) = delete;
@@ -82,5 +83,4 @@ private:
     mutable std::unordered_map<wxString, wxFileName> aDirectories;
     mutable std::vector<std::unique_ptr<TZVLibraryEntry>> aEntries;
     mutable std::unordered_map<wxString, int> aIndex;
-    IZVLibrary* const aPrevious;
 };

@@ -3,7 +3,7 @@
 // document with a media library of its own, then renders one frame and its sound in each
 // document and compares them with zvrender's output for the saved file. Around that it holds
 // the host library to what the guide promises of documents: formulas at each one's rate
-// before any render.
+// before any render, documents closed in any order.
 //   consumer PROJECT ZVRENDER WORK
 #include "ZvrenderOutput.h"
 #include "guide/AppHost.h"
@@ -35,6 +35,7 @@ namespace {
 
 // The frame rendered and compared: every row of the example plays at it.
 const long FRAME = 30;
+const wchar_t* const CLIP = L"[mixer:Video][source:clip]";
 
 int theFailures = 0;
 
@@ -74,9 +75,20 @@ void WriteFile(const std::string& pPath, const std::string& pText) {
     std::ofstream(pPath, std::ios::binary) << pText;
 }
 
+TZVStreamRow* Clip(const TZVHost& pHost) {
+    return dynamic_cast<TZVStreamRow*>(FindRow(*pHost.GetRootRow(), CLIP));
+}
+
+// No host, library or frame of a closed document is named any more.
+bool NoneCurrent() {
+    return !IZVProject::theCurrentProject && !IZVLibrary::theLibrary &&
+           !ITimeSelection::theSingleton && !IRowSelection::theSingleton &&
+           !IStreamFactory::theDialogBuilder && !IEditorListener::theListener;
+}
+
 // The example at 25 and at 50 frames a second with the frames' image reading "time", open
 // side by side: before any render, each reads its rate's time at FRAME as it is loaded and
-// as it is made current again.
+// as it is made current again. Then the two close, in one order or the other.
 void Rates(const std::string& pFolder, const std::string& pExample) {
     const std::string timed =
         Replaced(pExample, "[mixer:Video][source:clip][param:1 - Image].value / 10", "time");
@@ -89,22 +101,35 @@ void Rates(const std::string& pFolder, const std::string& pExample) {
             ->GetValueAt(double(FRAME))
             .GetDouble();
     };
-    auto first = std::make_unique<TAppHost>();
-    TZVProjectFile::Load(wxString::FromUTF8(pFolder + "/at25.xml"), *first);
-    TDocument a{*first, IZVLibrary::theLibrary, nullptr, nullptr};
-    const double loaded25 = time(*first);
-    auto second = std::make_unique<TAppHost>();
-    TZVProjectFile::Load(wxString::FromUTF8(pFolder + "/at50.xml"), *second);
-    TDocument b{*second, IZVLibrary::theLibrary, nullptr, nullptr};
-    const double loaded50 = time(*second);
-    SwitchDocument(&b, a);
-    const double current25 = time(*first);
-    SwitchDocument(&a, b);
-    Check(loaded25 == 1200 && loaded50 == 600 && current25 == 1200 && time(*second) == 600,
-          "\"time\" at frame 30, loaded and made current: 1200 ms at 25 frames a second, 600 "
-          "at 50");
-    second.reset();
-    first.reset();
+    for (const bool currentFirst : {false, true}) {
+        auto first = std::make_unique<TAppHost>();
+        TZVProjectFile::Load(wxString::FromUTF8(pFolder + "/at25.xml"), *first);
+        TDocument a{*first, IZVLibrary::theLibrary, nullptr, nullptr};
+        const double loaded25 = time(*first);
+        auto second = std::make_unique<TAppHost>();
+        TZVProjectFile::Load(wxString::FromUTF8(pFolder + "/at50.xml"), *second);
+        TDocument b{*second, IZVLibrary::theLibrary, nullptr, nullptr};
+        const double loaded50 = time(*second);
+        SwitchDocument(&b, a);
+        const double current25 = time(*first);
+        SwitchDocument(&a, b);
+        Check(loaded25 == 1200 && loaded50 == 600 && current25 == 1200 && time(*second) == 600,
+              "\"time\" at frame 30, loaded and made current: 1200 ms at 25 frames a second, 600 "
+              "at 50");
+        if (currentFirst) {
+            second.reset();
+            Check(NoneCurrent(), "the current document closed first: none is current");
+        } else {
+            first.reset();
+            Check(IZVProject::theCurrentProject == &b.aHost &&
+                      IZVLibrary::theLibrary == b.aLibrary &&
+                      TZVProjectFile::SaveText(b.aHost) == at50,
+                  "the other document closed first: the current one stays current and whole");
+        }
+        first.reset();
+        second.reset();
+        Check(NoneCurrent(), "both closed: none is current");
+    }
 }
 
 // Edits document A: a key, a formula and a split, each undone and redone.
@@ -114,7 +139,7 @@ void Edit(TAppHost& pHost, THostEditor& pEditor) {
         dynamic_cast<TZVParamRow*>(FindRow(root, L"[mixer:Audio][param:1 - Master Amplif (db)]"));
     auto* image =
         dynamic_cast<TZVParamRow*>(FindRow(root, L"[mixer:Video][source:frames][param:1 - Image]"));
-    auto* clip = dynamic_cast<TZVStreamRow*>(FindRow(root, L"[mixer:Video][source:clip]"));
+    auto* clip = Clip(pHost);
     Check(gain && image && clip, "the rows to edit are found");
     if (!gain || !image || !clip)
         return;
@@ -159,8 +184,9 @@ void Run(const std::string& pProject, const std::string& pZvrender, const std::s
     const std::string text = FileBytes(saved);
     Check(text == TZVProjectFile::SaveText(hostA), "saved as the snapshot reads");
     {
-        TAppHost hostB;
+        // The library outlives the rows that play it.
         TOwnLibrary libraryB(wxFileName(saved).GetPath());
+        TAppHost hostB;
         TDocument b{hostB, &libraryB, nullptr, nullptr};
         SwitchDocument(&a, b);
         Check(LoadProject(wxString::FromUTF8(saved), hostB, libraryB),
@@ -176,15 +202,13 @@ void Run(const std::string& pProject, const std::string& pZvrender, const std::s
                   FindRow(*hostA.GetRootRow(), L"[mixer:Audio][param:1 - Master Amplif (db)]"),
               "the edited document has its graph slot back");
         Compare(hostA, pWork, "the edited document");
-        const auto* clip = dynamic_cast<TZVStreamRow*>(
-            FindRow(*hostA.GetRootRow(), L"[mixer:Video][source:clip]"));
-        Check(editor.Undo() && clip->aSequenceList.size() == 1 && editor.UndoLabel() == L"Formula",
+        Check(editor.Undo() && Clip(hostA)->aSequenceList.size() == 1 &&
+                  editor.UndoLabel() == L"Formula",
               "its history goes on: the split undone");
-        SwitchDocument(&a, b);
-        CloseDocument(&b, b);
     }
-    SwitchDocument(nullptr, a);
-    CloseDocument(&a, a);
+    Check(IZVProject::theCurrentProject == &hostA && IZVLibrary::theLibrary == a.aLibrary &&
+              Clip(hostA)->aSequenceList.size() == 1,
+          "the file loaded again closed: the edited document stays current");
     Check(TAppHost::theAssertCount == 0, "no assertion reports");
 }
 

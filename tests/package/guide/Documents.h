@@ -1,9 +1,9 @@
 // Several open documents. The module serves one project at a time: the current project, the
 // media library, the selections, the editor listener, the formulas' frame rate and the graph
 // slots are the process's. A host that keeps several projects open makes one current before
-// any work on it (loading, editing, undoing, saving, rendering, closing): undo records and
-// graph slots name rows by path from the current root, and media rows write their texts
-// through the current library.
+// any work on it (loading, editing, undoing, saving, rendering): undo records and graph slots
+// name rows by path from the current root, and media rows write their texts through the
+// current library. Documents close in any order, current or not (TZVHost's destructor).
 #pragma once
 
 #include "DLL/Ctl/TimeSelection.h"
@@ -50,12 +50,4 @@ inline void SwitchDocument(TDocument* pFrom, TDocument& pTo) {
     // Frees every slot, then fills pTo's: their paths resolve from pTo's root, now current.
     const wxXmlNode noSlots;
     GraphLoadXml(pTo.aGraphs ? pTo.aGraphs.get() : &noSlots);
-}
-
-// Closes pDocument, made current first (from pCurrent): its rows leave their media entries
-// and graph slots as they die. No document is current afterwards. TZVHost's destructor puts
-// back the globals it found when it was made: hosts end in the reverse order of their making.
-inline void CloseDocument(TDocument* pCurrent, TDocument& pDocument) {
-    SwitchDocument(pCurrent, pDocument);
-    pDocument.aHost.SetProject(nullptr, nullptr);
 }
