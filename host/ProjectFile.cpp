@@ -268,7 +268,6 @@ std::unique_ptr<wxXmlDocument> TZVProjectFile::ReadDocument(const wxString& pPat
 }
 
 void TZVProjectFile::Load(const wxString& pPath, TZVHost& pHost, bool pOffline) {
-    pHost.SetProject(nullptr, nullptr);
     const std::unique_ptr<wxXmlDocument> document = ReadDocument(pPath);
     const wxXmlNode* project = document->GetRoot();
     if (project->GetName() != L"project")
@@ -280,6 +279,11 @@ void TZVProjectFile::Load(const wxString& pPath, TZVHost& pHost, bool pOffline) 
         throw TError(
             wxString::Format(L"the root mixer has the type \"%ls\"", mixer->GetAttribute(L"type")));
     CheckFormatRanges(format);
+    // The rows are read with the file's format and library the module's (default keys take
+    // the rate, media rows enter their texts); a read that fails gives the open document its
+    // own back.
+    const std::unique_ptr<wxXmlNode> openFormat(pHost.aFormat.GetXmlImage());
+    IZVLibrary* const openLibrary = IZVLibrary::theLibrary;
     std::unique_ptr<TZVMediaLibrary> library;
     TZVMainMixerRow* root = nullptr;
     try {
@@ -294,6 +298,9 @@ void TZVProjectFile::Load(const wxString& pPath, TZVHost& pHost, bool pOffline) 
         // On a throw the root has deleted itself.
         root->CreateAllChildren(mixer);
     } catch (const TError& error) {
+        library.reset();
+        IZVLibrary::theLibrary = openLibrary;
+        pHost.aFormat.ValueFromXml(openFormat.get());
         throw TError(UserMessage(error));
     }
     pHost.SetProject(root, std::move(library));

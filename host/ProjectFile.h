@@ -18,11 +18,12 @@ public:
     // freeing or reading them would recurse once per level.
     static const int MAX_DEPTH = 1000;
 
-    // Loads the project at pPath into pHost, dropping the one it had: the format, a media
-    // library over the project's folder and the root row, its formulas bound. Formula
-    // errors are printed to the host's messages and the load goes on. Throws TError with
-    // the reason (empty when the user refused a changed medium); pHost is then left without
-    // a project. pOffline opens no medium.
+    // Loads the project at pPath into pHost, the current document, replacing the one it
+    // had: the format, a media library over the project's folder and the root row, its
+    // formulas bound. Formula errors are printed to the host's messages and the load goes
+    // on. Throws TError with the reason (empty when the user refused a changed medium);
+    // pHost then keeps the project it had, with its format, library and history. pOffline
+    // opens no medium.
     static void Load(const wxString& pPath, TZVHost& pHost, bool pOffline = false);
     // Writes pHost's project to pPath, complete or not at all; throws TError on failure.
     static void Save(const wxString& pPath, const TZVHost& pHost);

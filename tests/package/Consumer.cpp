@@ -3,7 +3,8 @@
 // document with a media library of its own, then renders one frame and its sound in each
 // document and compares them with zvrender's output for the saved file. Around that it holds
 // the host library to what the guide promises of documents: formulas at each one's rate
-// before any render, documents closed in any order.
+// before any render, documents closed in any order, a failed load that leaves the open
+// document as it was.
 //   consumer PROJECT ZVRENDER WORK
 #include "ZvrenderOutput.h"
 #include "guide/AppHost.h"
@@ -16,6 +17,7 @@
 
 #include "ALL/Error.h"
 #include "ALL/Variant.h"
+#include "DLL/Edt/UndoBuffer.h"
 #include "DLL/Row/ParamRow.h"
 #include "DLL/Row/StreamRow.h"
 #include "DLL/Row/ZVFormula.h"
@@ -169,6 +171,33 @@ void Compare(const TZVHost& pHost, const std::string& pWork, const std::string& 
               " samples as zvrender's");
 }
 
+// A host and editor with the saved file pSaved, split and not saved, into which a file that
+// does not load is loaded.
+void FailedLoad(const std::string& pSaved) {
+    TAppHost host;
+    THostEditor editor(host, 1 << 20);
+    TZVProjectFile::Load(wxString::FromUTF8(pSaved), host);
+    const std::string saved = FileBytes(pSaved);
+    Check(editor.Split(Clip(host), 10), "the saved file split");
+    const std::string edited = TZVProjectFile::SaveText(host);
+    const IZVLibrary* const library = IZVLibrary::theLibrary;
+    const std::string broken = wxFileName(pSaved).GetPath().utf8_string() + "/broken.xml";
+    WriteFile(broken, Replaced(Replaced(saved, "rate=\"25000\"", "rate=\"50000\""),
+                               "type=\"Opacity\"", "type=\"Nothing\""));
+    try {
+        TZVProjectFile::Load(wxString::FromUTF8(broken), host);
+        Check(false, "a file with an unknown filter loaded");
+    } catch (const TError& error) {
+        Check(error == L"unknown filter type \"Nothing\"",
+              "a file of another rate with an unknown filter: " + error.utf8_string());
+    }
+    Check(TZVProjectFile::SaveText(host) == edited && IZVLibrary::theLibrary == library &&
+              host.GetLibrary() == library && IZVProject::theCurrentProject == &host &&
+              editor.UndoLabel() == L"Split" && editor.Undo() &&
+              TZVProjectFile::SaveText(host) == saved,
+          "the open document stays: its edit, format, media, current and history");
+}
+
 void Run(const std::string& pProject, const std::string& pZvrender, const std::string& pWork) {
     const std::string folder = wxFileName(pProject).GetPath().utf8_string();
     const std::string saved = folder + "/edited.xml";
@@ -209,6 +238,7 @@ void Run(const std::string& pProject, const std::string& pZvrender, const std::s
     Check(IZVProject::theCurrentProject == &hostA && IZVLibrary::theLibrary == a.aLibrary &&
               Clip(hostA)->aSequenceList.size() == 1,
           "the file loaded again closed: the edited document stays current");
+    FailedLoad(saved);
     Check(TAppHost::theAssertCount == 0, "no assertion reports");
 }
 

@@ -15,26 +15,38 @@
 
 #include <memory>
 
-// Throws TError when the file or the tree does not read; pHost is then left without a project
-// and its format may be the file's. False when some formula did not bind (its errors are in
-// its TZVFormula; the parameter reads undefined) or a graph slot names no row (the slot stays
+// Throws TError when the file or the tree does not read; pHost then keeps the project, the
+// format and the library it had. False when some formula did not bind (its errors are in its
+// TZVFormula; the parameter reads undefined) or a graph slot names no row (the slot stays
 // empty): the project is loaded all the same.
 inline bool LoadProject(const wxString& pPath, TZVHost& pHost, IZVLibrary& pLibrary) {
-    pHost.SetProject(nullptr, nullptr);
     const std::unique_ptr<wxXmlDocument> document = TZVProjectFile::ReadDocument(pPath);
     const wxXmlNode* format = document->GetRoot()->GetChildren();
     const wxXmlNode* mixer = format ? format->GetNext() : nullptr;
     if (!mixer || format->GetName() != L"format" || mixer->GetName() != L"mixer")
         throw TError(L"not a project: \"format\" and \"mixer\" expected");
-    pHost.aFormat.ValueFromXml(format);
     IZVProject::theCurrentProject = &pHost;
+    // The rows are read with the file's format (default keys take its rate) and pLibrary;
+    // the open project keeps its own when they do not read.
+    const std::unique_ptr<wxXmlNode> openFormat(pHost.aFormat.GetXmlImage());
+    IZVLibrary* const openLibrary = IZVLibrary::theLibrary;
     IZVLibrary::theLibrary = &pLibrary;
-    TZVMainMixerRow* root = new TZVMainMixerRow;
-    root->CompleteCreate(pHost.aFormat.aDuration);
-    // The stored sequences replace the one CompleteCreate made, which they would overlap.
-    root->Inherit(true);
-    // On a throw the root deletes itself, and whatever was read below it.
-    root->CreateAllChildren(mixer);
+    TZVMainMixerRow* root = nullptr;
+    try {
+        pHost.aFormat.ValueFromXml(format);
+        root = new TZVMainMixerRow;
+        root->CompleteCreate(pHost.aFormat.aDuration);
+        // The stored sequences replace the one CompleteCreate made, which they would overlap.
+        root->Inherit(true);
+        // On a throw the root deletes itself, and whatever was read below it.
+        root->CreateAllChildren(mixer);
+    } catch (const TError&) {
+        IZVLibrary::theLibrary = openLibrary;
+        pHost.aFormat.ValueFromXml(openFormat.get());
+        throw;
+    }
+    // The open project goes (its rows leave the library they play) and the formulas take the
+    // format's rate.
     pHost.SetProject(root, nullptr);
     // Every formula is bound whatever another did, from the root now current.
     bool whole = root->AddListeners(false);
