@@ -1,6 +1,7 @@
 #include "Host.h"
 
 #include "ALL/Number.h"
+#include "DLL/Edt/UndoBuffer.h"
 #include "DLL/Row/StreamRow.h"
 #include "DLL/Row/ZVFormula.h"
 #include "MediaLibrary.h"
@@ -53,6 +54,9 @@ void TZVHost::SetProject(TZVStreamRow* pRoot, std::unique_ptr<TZVMediaLibrary> p
     aRoot = pRoot;
     aLibrary = std::move(pLibrary);
     aRowLibrary = aLibrary ? aLibrary.get() : IZVLibrary::theLibrary;
+    // The records name rows by path: applied to another project they would change it.
+    for (TUndoBuffer* history : aHistories)
+        history->init();
     if (aRoot)
         SetFormulaRate(aFormat);
 }
@@ -68,6 +72,15 @@ void TZVHost::DropProject() {
     IZVLibrary::theLibrary = current;
     aLibrary.reset();
     aRowLibrary = nullptr;
+}
+
+void TZVHost::AddHistory(TUndoBuffer& pHistory) {
+    aHistories.push_back(&pHistory);
+}
+
+void TZVHost::RemoveHistory(TUndoBuffer& pHistory) {
+    aHistories.erase(std::remove(aHistories.begin(), aHistories.end(), &pHistory),
+                     aHistories.end());
 }
 
 void TZVHost::SetFormulaRate(const TMediaFormat& pFormat) {

@@ -17,6 +17,9 @@
 
 #include <memory>
 #include <ostream>
+#include <vector>
+
+class TUndoBuffer;
 
 class TZVHost : public IZVProject,
                 public ITimeSelection,
@@ -66,9 +69,13 @@ public:
 
     // Makes pRoot and pLibrary (owned; the rows play the library's media, or without one the
     // module's library of now, which must outlive them) the project's, deleting the previous
-    // root, then the previous library. With a root, makes the formulas' frame rate the
-    // format's.
+    // root, then the previous library. Empties the histories and, with a root, makes the
+    // formulas' frame rate the format's.
     void SetProject(TZVStreamRow* pRoot, std::unique_ptr<TZVMediaLibrary> pLibrary);
+    // The undo histories of the project (not owned): a project set empties them. An editor
+    // adds its own while it lives.
+    void AddHistory(TUndoBuffer& pHistory);
+    void RemoveHistory(TUndoBuffer& pHistory);
     // Makes the formulas' frame rate ("time", "image") pFormat's, in whole frames a second, at
     // least one.
     static void SetFormulaRate(const TMediaFormat& pFormat);
@@ -91,6 +98,7 @@ private:
     std::unique_ptr<TZVMediaLibrary> aLibrary;
     // The library the rows play, owned or not.
     IZVLibrary* aRowLibrary = nullptr;
+    std::vector<TUndoBuffer*> aHistories;
     const bool aAcceptChanges;
     TRangeList aSelection;
 };

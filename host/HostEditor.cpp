@@ -85,7 +85,13 @@ bool EaseFits(const TZVParamRow& pRow, long pTime, EContinuity pCont) {
 } // namespace
 
 THostEditor::THostEditor(TZVHost& pHost, unsigned long pBufferSize)
-    : aHost(pHost), aBuffer(pBufferSize), aUndo(aBuffer) {}
+    : aHost(pHost), aBuffer(pBufferSize), aUndo(aBuffer) {
+    aHost.AddHistory(aBuffer);
+}
+
+THostEditor::~THostEditor() {
+    aHost.RemoveHistory(aBuffer);
+}
 
 bool THostEditor::InProject(const TZVBaseRow* pRow) const {
     const TZVStreamRow* root = aHost.GetRootRow();

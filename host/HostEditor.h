@@ -1,5 +1,6 @@
 // THostEditor: the host's edit commands over the current project of a TZVHost, each one
-// action of the undo history, with undo, redo and their labels. A command checks its input
+// action of the undo history, with undo, redo and their labels. The history is the project's:
+// setting another project (a load) empties it. A command checks its input
 // first: bad input (a row not in the project, a time or value the row would refuse, an edit
 // that leaves a row without sequences) answers false, changes nothing and stores no record.
 // An edit that changes nothing stores no record either, and answers false.
@@ -19,8 +20,12 @@ class TZVStreamRow;
 
 class THostEditor {
 public:
-    // The history takes pBufferSize bytes; the project is pHost's current one.
+    // The history takes pBufferSize bytes; the project is pHost's current one. pHost outlives
+    // the editor.
     THostEditor(TZVHost& pHost, unsigned long pBufferSize);
+    ~THostEditor();
+    THostEditor(const THostEditor&) = delete;
+    THostEditor& operator=(const THostEditor&) = delete;
 
     // Key edits of a parameter row (see TZVParamRow): setting the key at pTime, the value at
     // a key, deleting a key.

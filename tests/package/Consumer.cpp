@@ -3,8 +3,8 @@
 // document with a media library of its own, then renders one frame and its sound in each
 // document and compares them with zvrender's output for the saved file. Around that it holds
 // the host library to what the guide promises of documents: formulas at each one's rate
-// before any render, documents closed in any order, a failed load that leaves the open
-// document as it was.
+// before any render, documents closed in any order, a history that belongs to one project,
+// a failed load that leaves the open document as it was.
 //   consumer PROJECT ZVRENDER WORK
 #include "ZvrenderOutput.h"
 #include "guide/AppHost.h"
@@ -171,13 +171,19 @@ void Compare(const TZVHost& pHost, const std::string& pWork, const std::string& 
               " samples as zvrender's");
 }
 
-// A host and editor with the saved file pSaved, split and not saved, into which a file that
-// does not load is loaded.
-void FailedLoad(const std::string& pSaved) {
+// One host and editor through three loads: the example, split and not saved, then the saved
+// file pSaved, split and not saved, then a file that does not load.
+void History(const std::string& pExample, const std::string& pSaved) {
     TAppHost host;
     THostEditor editor(host, 1 << 20);
+    TZVProjectFile::Load(wxString::FromUTF8(pExample), host);
+    Check(editor.Split(Clip(host), 25), "the example split");
     TZVProjectFile::Load(wxString::FromUTF8(pSaved), host);
     const std::string saved = FileBytes(pSaved);
+    Check(editor.UndoLabel() == TUndoBuffer::theDefaultUndoAction && !editor.Undo() &&
+              TZVProjectFile::SaveText(host) == saved,
+          "another project loaded: the history is empty, Undo answers false, the project saves "
+          "as it was read");
     Check(editor.Split(Clip(host), 10), "the saved file split");
     const std::string edited = TZVProjectFile::SaveText(host);
     const IZVLibrary* const library = IZVLibrary::theLibrary;
@@ -238,7 +244,7 @@ void Run(const std::string& pProject, const std::string& pZvrender, const std::s
     Check(IZVProject::theCurrentProject == &hostA && IZVLibrary::theLibrary == a.aLibrary &&
               Clip(hostA)->aSequenceList.size() == 1,
           "the file loaded again closed: the edited document stays current");
-    FailedLoad(saved);
+    History(pProject, saved);
     Check(TAppHost::theAssertCount == 0, "no assertion reports");
 }
 

@@ -45,8 +45,8 @@ inline bool LoadProject(const wxString& pPath, TZVHost& pHost, IZVLibrary& pLibr
         pHost.aFormat.ValueFromXml(openFormat.get());
         throw;
     }
-    // The open project goes (its rows leave the library they play) and the formulas take the
-    // format's rate.
+    // The open project goes (its rows leave the library they play), its history is emptied
+    // and the formulas take the format's rate.
     pHost.SetProject(root, nullptr);
     // Every formula is bound whatever another did, from the root now current.
     bool whole = root->AddListeners(false);
