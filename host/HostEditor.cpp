@@ -93,9 +93,13 @@ THostEditor::~THostEditor() {
     aHost.RemoveHistory(aBuffer);
 }
 
+bool THostEditor::IsCurrent() const {
+    return IZVProject::theCurrentProject == &aHost;
+}
+
 bool THostEditor::InProject(const TZVBaseRow* pRow) const {
     const TZVStreamRow* root = aHost.GetRootRow();
-    return pRow && root && (pRow == root || root->IsAncestorOf(pRow));
+    return IsCurrent() && pRow && root && (pRow == root || root->IsAncestorOf(pRow));
 }
 
 bool THostEditor::Complete() {
@@ -230,7 +234,8 @@ bool THostEditor::Scale(double pFactor) {
                                       TZVStreamRow::ScaledTime(pSequence.aEnd, pFactor);
                            });
     };
-    if (!root || !std::isfinite(pFactor) || pFactor <= 0.0 || !EveryRow(*root, keeps))
+    if (!IsCurrent() || !root || !std::isfinite(pFactor) || pFactor <= 0.0 ||
+        !EveryRow(*root, keeps))
         return false;
     aUndo.BeginAction(THostUndo::undoActionSCALE, L"Scale");
     EveryRow(*root, [&](TZVStreamRow& pStream) {
@@ -242,8 +247,8 @@ bool THostEditor::Scale(double pFactor) {
 
 bool THostEditor::SetDuration(long pDuration) {
     TZVStreamRow* root = aHost.GetRootRow();
-    if (!root || pDuration <= 0 || pDuration > INT_MAX || root->aSequenceList.size() != 1 ||
-        root->aSequenceList.front().aBegin != 0)
+    if (!IsCurrent() || !root || pDuration <= 0 || pDuration > INT_MAX ||
+        root->aSequenceList.size() != 1 || root->aSequenceList.front().aBegin != 0)
         return false;
     aUndo.BeginAction(THostUndo::undoActionDURATION, L"Duration");
     root->SetDuration(pDuration, aUndo);
@@ -266,6 +271,21 @@ bool THostEditor::EditSetup(TZVStreamRow* pRow, int pIndex, const TVariant& pVal
     if (update)
         pRow->OnSetupUpdate(pIndex);
     return Complete();
+}
+
+bool THostEditor::Undo() {
+    return IsCurrent() && aBuffer.Undo();
+}
+
+void THostEditor::Redo() {
+    // The buffer moves on past a redo its record refused.
+    if (IsCurrent())
+        aBuffer.Redo();
+}
+
+void THostEditor::AltRedo() {
+    if (IsCurrent())
+        aBuffer.AltRedo();
 }
 
 wxString THostEditor::UndoLabel() {

@@ -1,9 +1,12 @@
-// THostEditor: the host's edit commands over the current project of a TZVHost, each one
-// action of the undo history, with undo, redo and their labels. The history is the project's:
-// setting another project (a load) empties it. A command checks its input
-// first: bad input (a row not in the project, a time or value the row would refuse, an edit
-// that leaves a row without sequences) answers false, changes nothing and stores no record.
-// An edit that changes nothing stores no record either, and answers false.
+// THostEditor: the host's edit commands over the project of a TZVHost, each one action of
+// the undo history, with undo, redo and their labels. The history is the project's: setting
+// another project (a load) empties it. The editor works while its host is the current
+// document: otherwise every command and Undo answer false, and Redo does nothing (a record
+// names rows by path from the current project, and would change another document's). A
+// command checks its input first: bad input (a row not in the project, a time or value the
+// row would refuse, an edit that leaves a row without sequences) answers false, changes
+// nothing and stores no record. An edit that changes nothing stores no record either, and
+// answers false.
 #pragma once
 
 #include "HostUndo.h"
@@ -20,8 +23,7 @@ class TZVStreamRow;
 
 class THostEditor {
 public:
-    // The history takes pBufferSize bytes; the project is pHost's current one. pHost outlives
-    // the editor.
+    // The history takes pBufferSize bytes; the project is pHost's, which outlives the editor.
     THostEditor(TZVHost& pHost, unsigned long pBufferSize);
     ~THostEditor();
     THostEditor(const THostEditor&) = delete;
@@ -54,10 +56,11 @@ public:
     // Sets setup pIndex of pRow to pValue: a text for a text setup, else a finite number.
     bool EditSetup(TZVStreamRow* pRow, int pIndex, const TVariant& pValue);
 
-    // False when nothing was undone: nothing left, or the record was refused.
-    bool Undo() { return aBuffer.Undo(); }
-    void Redo() { aBuffer.Redo(); }
-    void AltRedo() { aBuffer.AltRedo(); }
+    // False when nothing was undone: nothing left, the record was refused, or another
+    // document is current.
+    bool Undo();
+    void Redo();
+    void AltRedo();
     wxString UndoLabel();
     wxString RedoLabel();
     wxString AltRedoLabel();
@@ -65,6 +68,9 @@ public:
     TUndoBuffer& GetBuffer() { return aBuffer; }
 
 private:
+    // The host is the current document.
+    bool IsCurrent() const;
+    // pRow is a row of the project, current.
     bool InProject(const TZVBaseRow* pRow) const;
     bool SplitJoin(TZVStreamRow* pRow, long pTime, bool pSplit);
     // Completes the open action; false (the edit taken back, the reason printed) when its

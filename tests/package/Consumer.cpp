@@ -3,8 +3,8 @@
 // document with a media library of its own, then renders one frame and its sound in each
 // document and compares them with zvrender's output for the saved file. Around that it holds
 // the host library to what the guide promises of documents: formulas at each one's rate
-// before any render, documents closed in any order, a history that belongs to one project,
-// a failed load that leaves the open document as it was.
+// before any render, documents closed in any order, a history that belongs to one project of
+// one document, a failed load that leaves the open document as it was.
 //   consumer PROJECT ZVRENDER WORK
 #include "ZvrenderOutput.h"
 #include "guide/AppHost.h"
@@ -232,11 +232,16 @@ void Run(const std::string& pProject, const std::string& pZvrender, const std::s
                                     "/zvrender%d.png --wav " + pWork + "/zvrender.wav " + saved;
         Check(std::system(command.c_str()) == 0, "zvrender rendered the saved file");
         Compare(hostB, pWork, "the file loaded again");
+        Check(!editor.Undo() && !editor.Split(Clip(hostA), 10) &&
+                  TZVProjectFile::SaveText(hostB) == text,
+              "the edited document's editor, while the file loaded again is current: Undo and "
+              "a split are refused, nothing changes");
         SwitchDocument(&b, a);
         Check(GraphGetParam(8) ==
                   FindRow(*hostA.GetRootRow(), L"[mixer:Audio][param:1 - Master Amplif (db)]"),
               "the edited document has its graph slot back");
         Compare(hostA, pWork, "the edited document");
+        Check(TZVProjectFile::SaveText(hostA) == text, "the edited document is as it was saved");
         Check(editor.Undo() && Clip(hostA)->aSequenceList.size() == 1 &&
                   editor.UndoLabel() == L"Formula",
               "its history goes on: the split undone");
