@@ -7,6 +7,7 @@
 #include <wx/string.h>
 
 #include <iostream>
+#include <system_error>
 #include <unistd.h>
 
 namespace {
@@ -22,8 +23,13 @@ void PrintAssert(const wxString& pFile, int pLine, const wxString& pFunction,
 
 int main(int pArgc, char** pArgv) {
     // An interrupted render leaves no temporary file behind; first, so that every thread
-    // leaves the signals to the one that cleans up.
-    TZVPartFile::InstallSignalCleanup();
+    // leaves the signals to the one that cleans up. Nothing is written without it.
+    try {
+        TZVPartFile::InstallSignalCleanup();
+    } catch (const std::system_error& pFailure) {
+        std::cerr << "zvrender: cannot start a thread: " << pFailure.code().message() << "\n";
+        return TZVRenderCommand::exitFAILED;
+    }
     wxInitializer initializer;
     if (!initializer.IsOk()) {
         std::cerr << "zvrender: wxWidgets did not start\n";

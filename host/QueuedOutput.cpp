@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 #include <pthread.h>
+#include <system_error>
 
 // A frame as it was handed over: its own copy of the picture and the sound.
 struct TZVQueuedOutput::TFrame {
@@ -31,8 +32,16 @@ bool TZVQueuedOutput::Begin(const TMediaFormat& pFormat, std::string& pError) {
     aChannels = pFormat.aAudioFormat.aChannels > 1 ? 2 : 1;
     if (!aOutput->Begin(pFormat, pError))
         return false;
-    for (int i = 0; i < aWorkerCount; ++i)
-        aWorkers.emplace_back(&TZVQueuedOutput::Work, this);
+    try {
+        for (int i = 0; i < aWorkerCount; ++i)
+            aWorkers.emplace_back(&TZVQueuedOutput::Work, this);
+    } catch (const std::system_error& pFailure) {
+        // The system lets no more threads start (a limit of processes): the workers that did
+        // stop again, and the output removes what it began when it goes.
+        Stop();
+        pError = "cannot start a thread: " + pFailure.code().message();
+        return false;
+    }
     return true;
 }
 

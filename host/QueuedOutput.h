@@ -24,6 +24,7 @@ public:
     // did not finish.
     ~TZVQueuedOutput() override;
 
+    // Begins the output and starts the workers; false with pError set when either fails.
     bool Begin(const TMediaFormat& pFormat, std::string& pError) override;
     // Copies the frame for a worker; false with the first worker's failure, once there is one.
     bool AddFrame(long pFrame, const TBitmap* pPicture, const int16_t* pSound, int pCount,

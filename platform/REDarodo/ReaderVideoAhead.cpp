@@ -2,6 +2,7 @@
 
 #include <new>
 #include <pthread.h>
+#include <system_error>
 
 namespace {
 
@@ -61,8 +62,14 @@ long TReaderVideoAhead::GetImageCount() const {
 void TReaderVideoAhead::Start(long pNext) {
     aStopping = false;
     aDone = false;
-    aDecoder = std::thread(&TReaderVideoAhead::Decode, this, pNext);
-    aConverterThread = std::thread(&TReaderVideoAhead::Convert, this);
+    try {
+        aDecoder = std::thread(&TReaderVideoAhead::Decode, this, pNext);
+        aConverterThread = std::thread(&TReaderVideoAhead::Convert, this);
+    } catch (const std::system_error&) {
+        // No thread to spare (a limit of processes): the images are read directly, and the
+        // next image in order tries again.
+        Stop();
+    }
 }
 
 void TReaderVideoAhead::Stop() {
@@ -74,7 +81,9 @@ void TReaderVideoAhead::Stop() {
         aChanged.notify_all();
     }
     aDecoder.join();
-    aConverterThread.join();
+    // The converter did not start when the system let no more threads start.
+    if (aConverterThread.joinable())
+        aConverterThread.join();
     aDecoded.clear();
     for (std::unique_ptr<TImage>& image : aReady)
         aSpare.push_back(std::move(image));

@@ -2,7 +2,7 @@
 // next pictures on one thread of its own and converts them on another, so that the next
 // GetImage finds its image ready. A request out of order (a seek, a jump, a repeat) stops the
 // read-ahead, drops what it held, and is answered by the decoding reader itself: every image
-// is the one that reader gives.
+// is the one that reader gives. Without threads to spare, every image is read directly.
 #pragma once
 
 #include "PictureConverter.h"

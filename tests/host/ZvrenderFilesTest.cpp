@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -268,4 +269,65 @@ TEST_F(ZvrenderFiles, QuietSilencesMediaProblemsButNotARefusal) {
     after.erase("project/s.wav");
     aInputs.erase("project/s.wav");
     EXPECT_EQ(after, aInputs);
+}
+
+// A thread that cannot start (the system's limit of processes) ends the render saying so,
+// with nothing left behind; the media's read-ahead reads directly instead, with the same
+// pictures. The limit counts every thread of a user: zvrender runs as a user of the test's
+// own, so that it counts zvrender's alone.
+TEST_F(ZvrenderFiles, AThreadThatCannotStartIsSaidOrDoneWithout) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root can run zvrender as a user of the test's own";
+    const std::string id = std::to_string(100000 + getpid());
+    const std::string user = "exec setpriv --reuid=" + id + " --regid=" + id + " --clear-groups";
+    if (Shell("cd " + aRoot + "/project && " + user + " " ZV_ZVRENDER " --version >/dev/null") != 0)
+        GTEST_SKIP() << "a user of the test's own cannot run " ZV_ZVRENDER " here";
+    chmod((aRoot + "/project").c_str(), 0777);
+    // ThreadSanitizer starts a thread of its own with the first; the leak check at the end
+    // would start one more.
+#ifdef __SANITIZE_THREAD__
+    const int sanitizer = 1;
+#else
+    const int sanitizer = 0;
+#endif
+    const std::string leaks = "export ASAN_OPTIONS=\"$ASAN_OPTIONS:detect_leaks=0\";";
+    const auto limit = [sanitizer, &user](int pThreads) {
+        return "exec prlimit --nproc=" + std::to_string(pThreads + sanitizer) + " " +
+               user.substr(5);
+    };
+    WriteFile(aRoot + "/project/s.wav", "the old sound");
+    aInputs = Snapshot();
+    const std::string cannot =
+        "zvrender: cannot start a thread: Resource temporarily unavailable\n";
+    // The program alone, then with the thread that takes the signals.
+    for (const int threads : {1, 2}) {
+        const TRun run = Run("-q --wav s.wav p.xml", leaks, limit(threads));
+        EXPECT_EQ(run.aCode, 1) << threads;
+        EXPECT_EQ(run.aErr, cannot) << threads;
+        EXPECT_EQ(NewFiles(), std::vector<std::string>()) << threads;
+        EXPECT_EQ(Snapshot(), aInputs) << threads;
+    }
+
+    // Pictures of one H.264 clip everywhere (no other converter starts threads), written by
+    // as many threads as there are cores: with one thread more for the read-ahead, its second
+    // cannot start either.
+    std::string clips = ReadFile(aRoot + "/project/p.xml");
+    for (const char* text :
+         {"..\\media\\still.png", "../media/clip.mkv", "../media/frames/clip_%03d.png"})
+        for (size_t at; (at = clips.find(text)) != std::string::npos;)
+            clips.replace(at, std::string(text).size(), "../media/camera.mp4");
+    WriteFile(aRoot + "/project/clips.xml", clips);
+    ASSERT_EQ(Run("-q --frames 0..9 --png all%d.png clips.xml").aCode, 0);
+    const int cores = int(std::max(std::thread::hardware_concurrency(), 1u));
+    for (const int extra : {0, 1}) {
+        const TRun run =
+            Run("-q --frames 0..9 --png few%d.png clips.xml", leaks, limit(2 + cores + extra));
+        EXPECT_EQ(run.aCode, 0) << extra;
+        EXPECT_EQ(run.aErr, "") << extra;
+        for (int frame = 0; frame < 10; ++frame) {
+            EXPECT_EQ(ReadFile(aRoot + "/project/few" + std::to_string(frame) + ".png"),
+                      ReadFile(aRoot + "/project/all" + std::to_string(frame) + ".png"))
+                << frame;
+        }
+    }
 }
