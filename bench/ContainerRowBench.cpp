@@ -1,7 +1,9 @@
 // Container rows. Tree build: a project of 10 mixers x 200 sources with 2 filters each, every
 // filter parameter keyed with 50 keys, read into rows beside wxXmlDocument::Load of the same
 // text, and written back with GetXmlImage beside wxXmlDocument::Save of the document. Naming:
-// 1,000 sources all named "Clip" inserted into one mixer, beside 1,000 distinct names.
+// 1,000 sources all named "Clip" inserted into one mixer, beside 1,000 distinct names; a mixer
+// of 1,000 to 32,000 sources of one name read from its document, beside as many distinct
+// names, with the time per source.
 #include "DLL/Row/FilterRow.h"
 #include "DLL/Row/MixerRow.h"
 
@@ -99,5 +101,42 @@ void InsertSources(benchmark::State& pState) {
     }
 }
 BENCHMARK(InsertSources)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// A mixer of pCount empty sources, all named "clip" or each its own name.
+std::unique_ptr<wxXmlDocument> SourcesDocument(int pCount, bool pOneName) {
+    const wxString sequence = NSTreeProject::Sequence();
+    wxString sources;
+    for (int i = 0; i < pCount; ++i)
+        sources += L"<source type=\"Empty\" name=\"" +
+                   (pOneName ? wxString(L"clip") : wxString::Format(L"clip%d", i)) + L"\">" +
+                   sequence + L"<param-list shown=\"0\"/><fltr-list shown=\"0\"/></source>";
+    const wxString text = L"<mixer type=\"test-mix\" name=\"M\">" + sequence +
+                          L"<param-list shown=\"0\"/><fltr-list shown=\"0\"/>"
+                          L"<src-list shown=\"1\">" +
+                          sources + L"</src-list></mixer>";
+    wxStringInputStream input(text);
+    return std::make_unique<wxXmlDocument>(input);
+}
+
+// Reads the mixer of pState.range(0) sources, of one name (pState.range(1) 1) or distinct ones;
+// "per_source" is the time per source.
+void ReadSourcesOfOneName(benchmark::State& pState) {
+    const int count = int(pState.range(0));
+    const std::unique_ptr<wxXmlDocument> document = SourcesDocument(count, pState.range(1) != 0);
+    for (auto _ : pState) {
+        std::unique_ptr<TTestMixerRow> root = MakeTestRoot();
+        const wxXmlNode* element = document->GetRoot();
+        TZVSourceRow::Create(element, root.get(), nullptr);
+        pState.PauseTiming();
+        root.reset();
+        pState.ResumeTiming();
+    }
+    pState.SetLabel(pState.range(1) != 0 ? "one name" : "distinct names");
+    pState.counters["per_source"] = benchmark::Counter(
+        count, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(ReadSourcesOfOneName)
+    ->ArgsProduct({{1000, 4000, 16000, 32000}, {1, 0}})
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace

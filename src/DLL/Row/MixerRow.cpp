@@ -151,7 +151,7 @@ void TZVMixerRow::RemoveSource(TZVSourceRow* pSource) {
     }
     if (!IsOwnSource(pSource))
         return;
-    UnfileSource(pSource);
+    aSourceNames.Unfile(pSource);
     const auto next = aSourceChildList.erase(pSource->aListPos);
     pSource->aListPos = aSourceChildList.end();
     pSource->SetParent(nullptr, false);
@@ -169,7 +169,7 @@ TZVBaseRow* TZVMixerRow::GetRowAfterSource(const TZVSourceRow* pSource) const {
 void TZVMixerRow::InsertSource(TZVSourceRow* pSource, const TZVSourceRow* pBefore) {
     const auto before = IsOwnSource(pBefore) ? pBefore->aListPos : aSourceChildList.end();
     pSource->aListPos = aSourceChildList.insert(before, pSource);
-    FileSource(pSource);
+    aSourceNames.File(pSource);
     pSource->SetStreamParent(this, aIsSourceShown);
     DeconflictSource(pSource);
     if (!aIsSourceShown)
@@ -234,9 +234,7 @@ bool TZVMixerRow::MayRemoveSource(const TZVSourceRow* pSource) const {
 }
 
 void TZVMixerRow::DeconflictSource(TZVSourceRow* pSource) {
-    // A name no other source bears, the rule, needs no pass over the list.
-    if (findSource(pSource->aName, pSource))
-        DeconflictIn(pSource, aSourceChildList);
+    aSourceNames.Deconflict(pSource);
 }
 
 TZVSourceRow* TZVMixerRow::GetNextSource(const TZVSourceRow* pSource) const {
@@ -266,13 +264,12 @@ int TZVMixerRow::GetSourceIndex(const TZVSourceRow* pSource) const {
 }
 
 TZVSourceRow* TZVMixerRow::findSource(const wxString& pName, const TZVSourceRow* pExcept) const {
-    const auto named = aSourceNames.find(pName);
-    if (named == aSourceNames.end())
+    const std::vector<TZVStreamRow*>* bearers = aSourceNames.Find(pName);
+    if (!bearers)
         return nullptr;
-    const std::vector<TZVSourceRow*>& bearers = named->second;
     // The name rule leaves a name to one source; a mixer that lifts it has list order decide.
-    if (bearers.size() == 1)
-        return bearers.front() != pExcept ? bearers.front() : nullptr;
+    if (bearers->size() == 1)
+        return bearers->front() != pExcept ? static_cast<TZVSourceRow*>(bearers->front()) : nullptr;
     for (TZVSourceRow* source : aSourceChildList)
         if (source != pExcept && source->aName == pName)
             return source;
@@ -280,25 +277,8 @@ TZVSourceRow* TZVMixerRow::findSource(const wxString& pName, const TZVSourceRow*
 }
 
 void TZVMixerRow::RefileSource(TZVSourceRow* pSource) {
-    if (!IsOwnSource(pSource) || pSource->aIndexedName == pSource->aName)
-        return;
-    UnfileSource(pSource);
-    FileSource(pSource);
-}
-
-void TZVMixerRow::FileSource(TZVSourceRow* pSource) {
-    pSource->aIndexedName = pSource->aName;
-    aSourceNames[pSource->aIndexedName].push_back(pSource);
-}
-
-void TZVMixerRow::UnfileSource(TZVSourceRow* pSource) {
-    const auto named = aSourceNames.find(pSource->aIndexedName);
-    if (named == aSourceNames.end())
-        return;
-    std::vector<TZVSourceRow*>& bearers = named->second;
-    bearers.erase(std::remove(bearers.begin(), bearers.end(), pSource), bearers.end());
-    if (bearers.empty())
-        aSourceNames.erase(named);
+    if (IsOwnSource(pSource))
+        aSourceNames.Refile(pSource);
 }
 
 void TZVMixerRow::CreateMinSource(const TSourceNamer* pNamer) {

@@ -5,9 +5,6 @@
 
 #include "DLL/Row/SourceRow.h"
 
-#include <unordered_map>
-#include <vector>
-
 class TZVMixerRow : public TZVSourceRow, public TRowRegistry<TZVMixerRow> {
 public:
     // The host's rules for a mixer's sources; it must outlive the mixer.
@@ -97,12 +94,11 @@ public:
     bool aIsSourceShown;
     // The sources front to back; owned.
     std::list<TZVSourceRow*> aSourceChildList;
-    // Every source of the list filed under its name (TZVSourceRow::aIndexedName), so that
-    // finding a source by name, which paths, references and the name rule do for each source,
-    // costs no walk of the list. Kept by InsertSource, RemoveSource and the sources' renames
-    // (Rename and SetProperties tell the mixer; a name written into aName directly is not
-    // seen).
-    std::unordered_map<wxString, std::vector<TZVSourceRow*>> aSourceNames;
+    // Every source of the list filed under its name, so that finding a source by name, which
+    // paths, references and the name rule do for each source, costs no walk of the list. Kept
+    // by InsertSource, RemoveSource and the sources' renames (Rename and SetProperties tell
+    // the mixer; a name written into aName directly is not seen).
+    TSiblingNames aSourceNames;
     // Pixel height of the shown source blocks; 0 while hidden.
     int aSourceListHeight;
     // Not owned; null unless CreateMinSource installed one.
@@ -110,10 +106,6 @@ public:
 
 private:
     bool IsOwnSource(const TZVSourceRow* pSource) const;
-    // Files pSource under its name.
-    void FileSource(TZVSourceRow* pSource);
-    // Takes pSource out of the name it is filed under.
-    void UnfileSource(TZVSourceRow* pSource);
 };
 
 template <>

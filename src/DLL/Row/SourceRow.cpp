@@ -11,31 +11,7 @@
 #include <wx/intl.h>
 #include <wx/xml/xml.h>
 
-#include <algorithm>
-#include <cwchar>
 #include <iterator>
-
-namespace {
-
-// The trailing run of '0' to '9' of pText begins here (its length when there is none).
-size_t DigitRunStart(const wxString& pText) {
-    size_t start = pText.length();
-    while (start > 0 && pText[start - 1] >= '0' && pText[start - 1] <= '9')
-        --start;
-    return start;
-}
-
-// The decimal value of pText's digits from pFrom to its end, when there are at most 18.
-bool SmallValue(const wxString& pText, size_t pFrom, unsigned long long& pValue) {
-    if (pText.length() - pFrom > 18)
-        return false;
-    pValue = 0;
-    for (size_t i = pFrom; i < pText.length(); ++i)
-        pValue = pValue * 10 + (unsigned long long)(pText[i].GetValue() - '0');
-    return true;
-}
-
-} // namespace
 
 TZVSourceRow::~TZVSourceRow() {
     LeaveParent();
@@ -234,6 +210,7 @@ int TZVSourceRow::GetMaxSourceLevel() const {
 }
 
 void TZVSourceRow::InsertFilter(TZVFilterRow* pFilter, const TZVFilterRow* pBefore) {
+    aFilterNames.File(pFilter);
     DeconflictFilter(pFilter);
     const auto before =
         pBefore && pBefore->aParent == this ? pBefore->aListPos : aFilterChildList.end();
@@ -263,6 +240,7 @@ void TZVSourceRow::RemoveFilter(TZVFilterRow* pFilter) {
     }
     if (pFilter->aParent != this)
         return;
+    aFilterNames.Unfile(pFilter);
     const auto next = aFilterChildList.erase(pFilter->aListPos);
     pFilter->aListPos = aFilterChildList.end();
     pFilter->SetParent(nullptr, false);
@@ -344,8 +322,9 @@ TZVFilterRow* TZVSourceRow::findFilter(const wxString& pName, const TZVFilterRow
     return nullptr;
 }
 
-void TZVSourceRow::DeconflictFilter(TZVFilterRow* pFilter) const {
-    DeconflictIn(pFilter, aFilterChildList);
+void TZVSourceRow::DeconflictFilter(TZVFilterRow* pFilter) {
+    aFilterNames.Refile(pFilter);
+    aFilterNames.Deconflict(pFilter);
 }
 
 void TZVSourceRow::updateFilterKeyList(TUpdateKeyParam& pParam) const {
@@ -385,7 +364,7 @@ TZVMixerRow* TZVSourceRow::GetParentMixer() const {
 }
 
 wxString TZVSourceRow::incName(const wxString& pBase, int pK) {
-    const size_t runStart = DigitRunStart(pBase);
+    const size_t runStart = TSiblingNames::DigitRunStart(pBase);
     if (runStart == pBase.length())
         return pBase + wxString::Format(L"-%d", pK);
     // Decimal addition on the digit run itself: no run is too long to count on.
@@ -399,59 +378,6 @@ wxString TZVSourceRow::incName(const wxString& pBase, int pK) {
     if (carry > 0)
         digits = wxString::Format(L"%lu", carry) + digits;
     return pBase.Left(runStart) + digits;
-}
-
-bool TZVSourceRow::FreeName(const wxString& pName, const std::vector<const wxString*>& pOthers,
-                            wxString& pFree) {
-    if (std::none_of(pOthers.begin(), pOthers.end(),
-                     [&pName](const wxString* pOther) { return *pOther == pName; }))
-        return false;
-    // The smallest free k is at most one past the number of others.
-    const TIncNameSteps steps(pName, pOthers.size() + 1);
-    std::vector<bool> taken(pOthers.size() + 2, false);
-    for (const wxString* other : pOthers)
-        taken[steps.Of(*other)] = true;
-    size_t k = 1;
-    while (taken[k])
-        ++k;
-    pFree = incName(pName, int(k));
-    return true;
-}
-
-TZVSourceRow::TIncNameSteps::TIncNameSteps(const wxString& pBase, size_t pLimit)
-    : aBase(pBase), aLimit(pLimit), aBaseValue(0) {
-    const size_t runStart = DigitRunStart(pBase);
-    aHasRun = runStart < pBase.length();
-    aPrefix = aHasRun ? pBase.Left(runStart) : pBase + L"-";
-    aWidth = aHasRun ? pBase.length() - runStart : 1;
-    aCountable = !aHasRun || SmallValue(pBase, runStart, aBaseValue);
-}
-
-size_t TZVSourceRow::TIncNameSteps::Of(const wxString& pName) const {
-    // A candidate is the prefix and a digit run at least as wide as the base's, zero-padded
-    // only up to that width ("-k" carries no padding).
-    const size_t length = pName.length();
-    const size_t start = aPrefix.length();
-    if (length < start + aWidth)
-        return 0;
-    const wchar_t* text = pName.wc_str();
-    if (std::wmemcmp(text, aPrefix.wc_str(), start) != 0)
-        return 0;
-    if (text[start] == '0' && (!aHasRun || length > start + aWidth))
-        return 0;
-    unsigned long long value = 0;
-    for (size_t i = start; i < length; ++i) {
-        if (text[i] < '0' || text[i] > '9')
-            return 0;
-        value = value * 10 + (unsigned long long)(text[i] - '0');
-    }
-    if (aCountable && length - start <= 18)
-        return value > aBaseValue && value - aBaseValue <= aLimit ? size_t(value - aBaseValue) : 0;
-    // Runs too long to count on: compare with each candidate.
-    for (size_t k = 1; k <= aLimit; ++k)
-        if (incName(aBase, int(k)) == pName)
-            return k;
-    return 0;
 }
 
 bool TZVSourceRow::isParentShowSource(const TZVMixerRow* pParent) {

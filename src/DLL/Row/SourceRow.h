@@ -5,10 +5,10 @@
 #pragma once
 
 #include "DLL/Row/RowRegistry.h"
+#include "DLL/Row/SiblingNames.h"
 #include "DLL/Row/StreamRow.h"
 
 #include <list>
-#include <vector>
 
 class TZVFilterRow;
 class TZVMixerRow;
@@ -78,8 +78,9 @@ public:
     TZVBaseRow* GetRowAfterFilter(std::list<TZVFilterRow*>::const_iterator pPos) const;
     // The first filter other than pExcept named exactly pName; null when none.
     TZVFilterRow* findFilter(const wxString& pName, const TZVFilterRow* pExcept) const;
-    // Renames pFilter (never the others) to the first free name incName makes from its own.
-    void DeconflictFilter(TZVFilterRow* pFilter) const;
+    // pFilter, a filter of this chain, may bear a new name: files it under that name and
+    // renames it (never the others) to the first free name incName makes from its own.
+    void DeconflictFilter(TZVFilterRow* pFilter);
     void updateFilterKeyList(TUpdateKeyParam& pParam) const;
     // Reads the row's children from its element pElement; on a throw the row deletes itself
     // and the exception goes on.
@@ -92,29 +93,6 @@ public:
     // appended when it ends in no digit ('0' to '9').
     static wxString incName(const wxString& pBase, int pK);
     static bool isParentShowSource(const TZVMixerRow* pParent);
-    // Renames pRow, when another row of pSiblings bears its name, to incName(its own name, k)
-    // with the smallest free k; the other rows keep their names.
-    template <typename TRowList>
-    static void DeconflictIn(TZVBaseRow* pRow, const TRowList& pSiblings) {
-        if (theIsRenaming)
-            return;
-        std::vector<const wxString*> others;
-        for (const TZVBaseRow* sibling : pSiblings)
-            if (sibling != pRow)
-                others.push_back(&sibling->aName);
-        wxString name;
-        if (!FreeName(pRow->aName, others, name))
-            return;
-        // Rename asks again; the name is free, so that pass is skipped.
-        theIsRenaming = true;
-        pRow->Rename(name);
-        theIsRenaming = false;
-    }
-    // When one of pOthers is pName: true, with pFree = incName(pName, k) for the smallest k
-    // that none of them bears. One pass over pOthers: each tells which k it takes, so n equal
-    // names cost no n^2 candidates.
-    static bool FreeName(const wxString& pName, const std::vector<const wxString*>& pOthers,
-                         wxString& pFree);
     // A source read from pElement ("source" or "mixer") with its children, inserted into
     // pParent (when given) before pBefore. Throws TError; nothing half-built is left.
     static TZVSourceRow* Create(const wxXmlNode*& pElement, TZVStreamRow* pParent,
@@ -125,12 +103,11 @@ public:
     int aFilterListHeight;
     // The filters in chain order; owned.
     std::list<TZVFilterRow*> aFilterChildList;
-    // DeconflictIn is renaming a row to a free name.
-    inline static bool theIsRenaming = false;
+    // Every filter of the chain filed under its name, for the name rule. Kept by InsertFilter,
+    // RemoveFilter and the filters' renames.
+    TSiblingNames aFilterNames;
     // The source's place in its mixer's list, set by the mixer.
     std::list<TZVSourceRow*>::iterator aListPos;
-    // The name its mixer files it under for look-ups by name, set by the mixer.
-    wxString aIndexedName;
 
 protected:
     // Takes the row's keys and its shown children's out of its ancestors and unlinks it from
@@ -142,24 +119,6 @@ private:
     void ShiftFiltersFrom(std::list<TZVFilterRow*>::iterator pFrom, int pDelta);
     // The parent's ChildSourceGrow for a change of this row's block.
     void TellParentGrow(int pDelta);
-    // Which k from 1 to pLimit makes incName(pBase, k) give a name; the base is taken apart
-    // once.
-    class TIncNameSteps {
-    public:
-        TIncNameSteps(const wxString& pBase, size_t pLimit);
-        // The k for pName; 0 when there is none.
-        size_t Of(const wxString& pName) const;
-
-    private:
-        const wxString& aBase;
-        size_t aLimit;
-        bool aHasRun;
-        wxString aPrefix;
-        size_t aWidth;
-        // The base's run fits 18 digits; its value.
-        bool aCountable;
-        unsigned long long aBaseValue;
-    };
 };
 
 class TZVSimpleSourceRow : public TZVSourceRow, public TRowRegistry<TZVSimpleSourceRow> {

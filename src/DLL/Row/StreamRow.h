@@ -310,6 +310,9 @@ public:
     bool aIsRendered;
     // The parameter block is open: the enabled parameter rows are shown below the row.
     bool aIsParamShown;
+    // The name the list holding the row (a mixer's sources, a source's filters) files it
+    // under, set by that list (TSiblingNames).
+    wxString aIndexedName;
 
 protected:
     // Takes a reference to pStream (may be null) and drops the one to the previous stream.
