@@ -30,7 +30,8 @@ public:
     // The text Save writes.
     static std::string SaveText(const TZVHost& pHost);
 
-    // Reads the XML document at pPath, refusing one nested deeper than MAX_DEPTH; throws
-    // TError with the parser's message.
+    // Reads the XML document at pPath, refusing one nested deeper than MAX_DEPTH, one that
+    // declares an entity and one that refers to an entity it does not declare (the loader
+    // would drop the text of either); throws TError with the parser's message or the reason.
     static std::unique_ptr<wxXmlDocument> ReadDocument(const wxString& pPath);
 };

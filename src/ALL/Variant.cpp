@@ -23,6 +23,24 @@ bool StoreDecoded(TVariant& pValue, uint64_t pBits) {
     return !IsTagBits(pBits) || pBits == VARIANT_TAG_BITS;
 }
 
+// The first text piece of pElement, or null; the later pieces are removed, so that a value
+// written into the first one is the element's whole text.
+wxXmlNode* KeepFirstTextPiece(wxXmlNode* pElement) {
+    wxXmlNode* first = nullptr;
+    for (wxXmlNode *child = pElement->GetChildren(), *next; child; child = next) {
+        next = child->GetNext();
+        if (!NSXml::IsTextPiece(child))
+            continue;
+        if (first) {
+            pElement->RemoveChild(child);
+            delete child;
+        } else {
+            first = child;
+        }
+    }
+    return first;
+}
+
 } // namespace
 
 TVariant::TVariant(const wxString& pText) : aBits(VARIANT_TAG_BITS), aText(new wxString(pText)) {}
@@ -125,7 +143,7 @@ bool TVariant::ReadXml(TVariant& pValue, int pType, const wxXmlNode* pElement) {
     pValue.Clear();
     if (pElement->HasAttribute(UNDEF_ATTRIBUTE))
         return true;
-    return ReadImage(pValue, pType, pElement->GetNodeContent());
+    return ReadImage(pValue, pType, NSXml::GetText(pElement));
 }
 
 bool TVariant::ReadXmlAttribute(TVariant& pValue, int pType, const wxXmlNode* pElement,
@@ -152,9 +170,9 @@ bool TVariant::SwapXmlNode(TVariant& pValue, int pType, wxXmlNode* pElement) {
         pValue.Clear();
         return true;
     }
-    wxXmlNode* content = pElement->GetChildren();
-    // No child is the stored 0.0, or the empty text of a text value: read it as ReadXml would.
-    const wxString stored = content ? pElement->GetNodeContent() : wxString();
+    // No text is the stored 0.0, or the empty text of a text value: read it as ReadXml would.
+    const wxString stored = NSXml::GetText(pElement);
+    wxXmlNode* content = KeepFirstTextPiece(pElement);
     if (!content) {
         MakeXmlNode(pValue, pElement);
     } else if (pValue.IsUndefined()) {

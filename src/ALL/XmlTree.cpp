@@ -4,6 +4,18 @@
 
 namespace NSXml {
 
+bool IsTextPiece(const wxXmlNode* pNode) {
+    return pNode->GetType() == wxXML_TEXT_NODE || pNode->GetType() == wxXML_CDATA_SECTION_NODE;
+}
+
+wxString GetText(const wxXmlNode* pElement) {
+    wxString text;
+    for (const wxXmlNode* child = pElement->GetChildren(); child; child = child->GetNext())
+        if (IsTextPiece(child))
+            text += child->GetContent();
+    return text;
+}
+
 void AppendChild(wxXmlNode* pParent, wxXmlNode* pChild) {
     pParent->AddChild(pChild);
 }

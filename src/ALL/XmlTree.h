@@ -1,12 +1,21 @@
-// Child placement in wxXmlNode trees. The module's stored forms are order-sensitive, and
-// wxXmlNode's own placement differs by call (the parent-taking constructor puts the node
-// first, InsertChildAfter refuses a null position when children exist): these helpers say
-// where the node goes.
+// Child placement in wxXmlNode trees, and the text of an element. The module's stored forms
+// are order-sensitive, and wxXmlNode's own placement differs by call (the parent-taking
+// constructor puts the node first, InsertChildAfter refuses a null position when children
+// exist): these helpers say where the node goes.
 #pragma once
+
+#include <wx/string.h>
 
 class wxXmlNode;
 
 namespace NSXml {
+
+// Whether pNode is a piece of an element's text: a text node or a CDATA section.
+bool IsTextPiece(const wxXmlNode* pNode);
+// The text of pElement: all its text and CDATA children, in document order (other children
+// are skipped). wxXmlNode::GetNodeContent gives only the first piece, so a text written partly
+// as CDATA would lose the rest.
+wxString GetText(const wxXmlNode* pElement);
 
 // Makes pChild the last child of pParent.
 void AppendChild(wxXmlNode* pParent, wxXmlNode* pChild);

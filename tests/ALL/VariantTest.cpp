@@ -207,6 +207,32 @@ TEST(VariantXml, SwapExchangesValues) {
     EXPECT_EQ(XmlText(*element), wxT("<v>G?O</v>"));
 }
 
+// A value written in text and CDATA pieces is their whole text; a swap leaves one piece.
+TEST(VariantXml, ReadsAndSwapsTheWholeTextOfItsPieces) {
+    TVariant cell;
+    EXPECT_TRUE(TVariant::ReadXml(cell, 0, Element(wxT("<v>G<![CDATA[Aq]]></v>")).get()));
+    EXPECT_TRUE(cell == TVariant(100.0));
+    EXPECT_TRUE(
+        TVariant::ReadXml(cell, 7, Element(wxT("<v>a<![CDATA[<b>]]>c<!-- d --></v>")).get()));
+    EXPECT_TRUE(cell == Text(wxT("a<b>c")));
+    EXPECT_FALSE(TVariant::ReadXml(cell, 0, Element(wxT("<v>G<![CDATA[ Aq]]></v>")).get()));
+    EXPECT_TRUE(cell.IsUndefined());
+
+    auto element = Element(wxT("<v>G<![CDATA[A]]>q</v>"));
+    cell = 5.0;
+    EXPECT_TRUE(TVariant::SwapXmlNode(cell, 0, element.get()));
+    EXPECT_TRUE(cell == TVariant(100.0));
+    EXPECT_EQ(XmlText(*element), wxT("<v>G?g</v>"));
+    EXPECT_TRUE(TVariant::SwapXmlNode(cell, 0, element.get()));
+    EXPECT_TRUE(cell == TVariant(5.0));
+    EXPECT_EQ(XmlText(*element), wxT("<v>GAq</v>"));
+    element = Element(wxT("<v><![CDATA[a]]>b</v>"));
+    cell = TVariant();
+    EXPECT_TRUE(TVariant::SwapXmlNode(cell, 7, element.get()));
+    EXPECT_TRUE(cell == Text(wxT("ab")));
+    EXPECT_EQ(XmlText(*element), wxT("<v undef=\"\"/>"));
+}
+
 // Number images: absent is false; empty and bad are 0.0, told apart by the reporting form
 // (its flag starts opposite to the answer); longs refuse what is not a 32-bit number.
 TEST(VariantXml, NumberAttributesReadWithTheirOwnRules) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -37,4 +38,20 @@ TEST(ChildAppender, FillsAnEmptyParentInOrder) {
         children.Append(Element(name));
     EXPECT_EQ(XmlText(parent), L"<l><a/><b/><c/></l>");
     EXPECT_EQ(parent.GetChildren()->GetNext()->GetNext()->GetParent(), &parent);
+}
+
+TEST(XmlText, IsEveryTextAndCdataPieceInOrder) {
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"<v/>", L""},
+        {L"<v>a</v>", L"a"},
+        {L"<v><![CDATA[a<b]]></v>", L"a<b"},
+        {L"<v>100 - <![CDATA[2 * image]]></v>", L"100 - 2 * image"},
+        {L"<v>1<![CDATA[0]]>0 - <![CDATA[2]]> * x</v>", L"100 - 2 * x"},
+        // Elements and comments are not text, nor is what lies inside them.
+        {L"<v>a<!-- b --><e>c</e>d</v>", L"ad"},
+        {L"<v>&lt;&#60;&amp;</v>", L"<<&"}};
+    for (const auto& [xml, text] : cases) {
+        const std::unique_ptr<wxXmlNode> element(ParseXml(xml));
+        EXPECT_EQ(NSXml::GetText(element.get()), text) << xml;
+    }
 }

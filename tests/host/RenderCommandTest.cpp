@@ -54,12 +54,12 @@ const std::string& Example() {
     return theText;
 }
 
-// The example with the first pFrom replaced by pTo.
-std::string Edited(const std::string& pFrom, const std::string& pTo) {
-    std::string text = Example();
-    const size_t at = text.find(pFrom);
+// The example, or pText, with the first pFrom replaced by pTo.
+std::string Edited(const std::string& pFrom, const std::string& pTo,
+                   std::string pText = Example()) {
+    const size_t at = pText.find(pFrom);
     EXPECT_NE(at, std::string::npos) << pFrom;
-    return at == std::string::npos ? text : text.replace(at, pFrom.size(), pTo);
+    return at == std::string::npos ? pText : pText.replace(at, pFrom.size(), pTo);
 }
 
 // FNV-1a over bytes.
@@ -207,6 +207,55 @@ TEST(RenderCommand, ProjectsSaveAsTheyWereRead) {
     EXPECT_EQ(ReadFile(theFolder + "again.xml"), Example()) << "wxLocale";
 }
 
+// A value written in text and CDATA pieces, or with predefined entities and character
+// references, is read as its whole text and saved as one plain text; text that looks like a
+// declaration, inside a comment or a CDATA section, declares nothing.
+TEST(RenderCommand, ValuesInPiecesAreReadWholeAndSavedAsOneText) {
+    const std::string formula = "[mixer:Video][source:clip][param:1 - Image].value / 10";
+    const std::string media = "../media/clip.mkv</media>";
+    const std::string offline = "medium \"../media/<!ENTITY x \"1\">.mkv\" is offline: The file "
+                                "cannot be opened: No such file or directory\n";
+    const struct {
+        const char* aCase;
+        std::string aText;
+        std::string aSaved;
+        std::string aMessages;
+    } cases[] = {
+        {"formula in pieces", Edited(formula, "100 - <![CDATA[2 * image]]>"),
+         Edited(formula, "100 - 2 * image"), ""},
+        {"formula in many pieces",
+         Edited(formula, "[mixer:Video]<![CDATA[[source:clip]]]>[param:1 - Image]<![CDATA[.value "
+                         "/ ]]>1<![CDATA[0]]>"),
+         Example(), ""},
+        {"key in pieces", Edited(">GAG<", ">G<![CDATA[A]]>G<"), Example(), ""},
+        {"predefined entities and character references",
+         Edited(formula, "image &lt; 5 ? 1 &#x2B; 1 : &#50;"),
+         Edited(formula, "image &lt; 5 ? 1 + 1 : 2"), ""},
+        {"declaration in a comment",
+         Edited(formula,
+                "[mixer:Video][source:clip][param:1 - Image].value<!-- <!ENTITY x "
+                "\"1\"> --> / 10",
+                Edited("<project>", "<!-- <!ENTITY y \"2\"> -->\n<project>")),
+         Example(), ""},
+        {"document type holding a comment",
+         Edited("<project>", "<!DOCTYPE project [<!-- <!ENTITY x \"1\"> -->]>\n<project>"),
+         Example(), ""},
+        {"external definition, not read",
+         Edited("<project>", "<!DOCTYPE project SYSTEM \"project.dtd\">\n<project>"), Example(),
+         ""},
+        {"declaration in a CDATA section",
+         Edited(media, "<![CDATA[../media/<!ENTITY x \"1\">.mkv]]></media>"),
+         Edited(media, "../media/&lt;!ENTITY x \"1\"&gt;.mkv</media>"), offline},
+    };
+    for (const auto& c : cases) {
+        Write("pieces.xml", c.aText);
+        const TResult result = Zvrender("--save @pieces-saved.xml @pieces.xml");
+        EXPECT_EQ(result.aCode, 0) << c.aCase;
+        EXPECT_EQ(result.aErr, c.aMessages) << c.aCase;
+        EXPECT_EQ(ReadFile(theFolder + "pieces-saved.xml"), c.aSaved) << c.aCase;
+    }
+}
+
 // A formula that binds some of its references and fails on another keeps listening to the
 // rows it bound, wherever it lies: the rows die in any order at the end without a dangling
 // reference (the sanitizer build catches one), and the failure is printed.
@@ -277,6 +326,14 @@ std::string Cut(const std::string& pBegin, const std::string& pEnd) {
     return end == std::string::npos ? text : text.erase(begin, end + pEnd.size() - begin);
 }
 
+// The example with a document type declaring pDeclaration before the root, and the first
+// pFrom replaced by pTo.
+std::string Declared(const std::string& pDeclaration, const std::string& pFrom,
+                     const std::string& pTo) {
+    return Edited("<project>", "<!DOCTYPE project [\n" + pDeclaration + "\n]>\n<project>",
+                  Edited(pFrom, pTo));
+}
+
 std::string Nested(int pDepth) {
     std::string text = "<project>";
     for (int i = 0; i < pDepth; ++i)
@@ -289,6 +346,7 @@ std::string Nested(int pDepth) {
 } // namespace
 
 TEST(RenderCommand, DamagedProjectsFailWithTheirMessageAndWriteNothing) {
+    const std::string formula = "[mixer:Video][source:clip][param:1 - Image].value / 10";
     const std::string laughs = "<?xml version=\"1.0\"?><!DOCTYPE p [<!ENTITY a \"aaaaaaaaaa\">"
                                "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c "
                                "\"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
@@ -352,7 +410,25 @@ TEST(RenderCommand, DamagedProjectsFailWithTheirMessageAndWriteNothing) {
         {"deep nesting", Nested(200000), "elements nested deeper than 1000"},
         {"just too deep", Nested(1000), "elements nested deeper than 1000"},
         {"deep but allowed", Nested(999), "element 1 of the project is not \"format\""},
-        {"billion laughs", laughs, "element 1 of the project is not \"format\""},
+        {"billion laughs", laughs,
+         "line 1 declares the entity \"a\": a project file may not declare entities"},
+        {"entity in a formula",
+         Declared("<!ENTITY hundred \"100\">", formula, "&hundred; - 2 * image"),
+         "line 3 declares the entity \"hundred\": a project file may not declare entities"},
+        {"entity in a key", Declared("<!ENTITY hundred \"GAq\">", ">GAG<", ">&hundred;<"),
+         "line 3 declares the entity \"hundred\": a project file may not declare entities"},
+        {"parameter entity", Declared("<!ENTITY % p \"\">", formula, formula),
+         "line 3 declares the entity \"p\": a project file may not declare entities"},
+        {"external entity", Declared("<!ENTITY e SYSTEM \"e.txt\">", formula, "&e; - 2 * image"),
+         "line 3 declares the entity \"e\": a project file may not declare entities"},
+        {"entity in another character set",
+         Edited("encoding=\"UTF-8\"?>", "encoding=\"windows-1252\"?><!-- \x81 -->",
+                Declared("<!ENTITY hundred \"100\">", formula, "&hundred; - 2 * image")),
+         "line 3 declares the entity \"hundred\": a project file may not declare entities"},
+        {"entity of an external definition",
+         Edited("<project>", "<!DOCTYPE project SYSTEM \"project.dtd\">\n<project>",
+                Edited(formula, "&hundred; - 2 * image")),
+         "line 98 refers to the entity \"hundred\", which the file does not declare"},
         {"negative duration", Edited("duration=\"60\"", "duration=\"-5\""),
          "the format's duration \"-5\" is out of range: 0 to 2147483647 frames"},
         {"duration beyond 32 bits", Edited("duration=\"60\"", "duration=\"99999999999\""),

@@ -115,7 +115,7 @@ const wxXmlNode* TZVMediaSourceRow::doLoadMedia(const wxXmlNode* pRow) {
     const wxXmlNode* media = MediaElement(pRow);
     if (!media || media->GetType() != wxXML_ELEMENT_NODE || media->GetName() != L"media")
         return nullptr;
-    attachMedia(IZVLibrary::theLibrary->FindMedia(media->GetNodeContent()));
+    attachMedia(IZVLibrary::theLibrary->FindMedia(NSXml::GetText(media)));
     aOfflineAttributes.clear();
     for (const wxXmlAttribute* attribute = aMedia ? nullptr : media->GetAttributes(); attribute;
          attribute = attribute->GetNext())

@@ -177,7 +177,7 @@ void TZVFormula::CacheImage() const {
 }
 
 bool TZVFormula::ValueFromXml(const wxXmlNode* pValue, const TTypeDef&) {
-    const wxString text = pValue->GetNodeContent();
+    const wxString text = NSXml::GetText(pValue);
     aImage.clear();
     if (Parse(text.wc_str()))
         return true;

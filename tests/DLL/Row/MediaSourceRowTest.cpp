@@ -120,6 +120,11 @@ TEST_F(MediaSourceRows, StoredMediaAreCheckedAsTheyAreRead) {
         wxString aAsked;
     } cases[] = {
         {true, Media(aClipText, L"l=\"50\" w=\"160\" h=\"120\""), NO_ONE, L"medium", L""},
+        // The text is all its pieces.
+        {true,
+         Media(aClipText.Left(4) + L"<![CDATA[" + aClipText.Mid(4) + L"]]>",
+               L"l=\"50\" w=\"160\" h=\"120\""),
+         NO_ONE, L"medium", L""},
         {true, Media(aClipText, sizes), ACCEPT, L"medium", video},
         {false, Media(aClipText, lastBit), ACCEPT, L"medium", audio},
         // A picture row over a medium without pictures finds nothing changed, and no picture.
@@ -163,7 +168,7 @@ TEST_F(MediaSourceRows, StoredMediaAreCheckedAsTheyAreRead) {
         EXPECT_EQ(listener.aQuestions, c.aAsked) << c.aMedia;
     }
     // The rows whose load failed left their entry; the offline one holds its row.
-    EXPECT_EQ(aLibrary.Entry(aClip).aRows.size(), 3u);
+    EXPECT_EQ(aLibrary.Entry(aClip).aRows.size(), 4u);
     EXPECT_EQ(aLibrary.Entry(aOffline).aRows.size(), 1u);
 }
 

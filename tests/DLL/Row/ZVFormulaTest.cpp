@@ -88,6 +88,29 @@ TEST(ZVFormula, TextsThatDoNotParseAreKeptAsStoredWithoutValue) {
     }
 }
 
+// The text of a formula is every text and CDATA piece of its "value", in order.
+TEST(ZVFormula, TheTextIsEveryPieceOfTheValue) {
+    TZVFormula::SetFrameRate(25);
+    // {stored value, written back, value at time 1}
+    const std::tuple<const wchar_t*, const wchar_t*, double> cases[] = {
+        {L"100 - <![CDATA[2 * image]]>", L"100 - 2 * image", 98},
+        {L"<![CDATA[100]]> - 2 * image", L"100 - 2 * image", 98},
+        {L"1<![CDATA[0]]>0 - <![CDATA[2]]> * image", L"100 - 2 * image", 98},
+        {L"image <![CDATA[<]]> 5 ? 1 : 2", L"image &lt; 5 ? 1 : 2", 1},
+        {L"image<!-- a comment --> * 3", L"image * 3", 3},
+        // Kept as stored when it does not parse, pieces joined.
+        {L"1 +<![CDATA[ *]]>", L"1 + *", NAN}};
+    for (const auto& [stored, written, value] : cases) {
+        std::unique_ptr<TZVFormula> formula = ReadFormula(stored);
+        EXPECT_EQ(formula->ComputePointAt(1), std::isnan(value) ? TVariant() : TVariant(value))
+            << stored;
+        formula->CacheImage();
+        wxXmlNode element(wxXML_ELEMENT_NODE, L"value");
+        formula->MakeXmlImage(&element, TTypeDef(paramTypeREAL));
+        EXPECT_EQ(XmlText(element), L"<value>" + wxString(written) + L"</value>") << stored;
+    }
+}
+
 TEST(ZVFormula, AnExpressionHasNoKeysAndDependsOnWhatItReads) {
     TZVFormula::SetFrameRate(25);
     std::unique_ptr<TZVFormula> formula = ReadFormula(L"3");
