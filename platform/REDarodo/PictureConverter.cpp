@@ -58,7 +58,10 @@ bool TPictureConverter::Scaler(const AVFrame& pFrame, int pWidth, int pHeight) {
     av_opt_set_int(scale, "dstw", pWidth, 0);
     av_opt_set_int(scale, "dsth", pHeight, 0);
     av_opt_set_int(scale, "dst_format", AV_PIX_FMT_BGRA, 0);
-    av_opt_set_int(scale, "sws_flags", SWS_BICUBIC | SWS_BITEXACT | SWS_ACCURATE_RND, 0);
+    // Full chroma interpolation takes libswscale's exact colour arithmetic; its tables are a
+    // level or two dark.
+    av_opt_set_int(scale, "sws_flags",
+                   SWS_BICUBIC | SWS_BITEXACT | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, 0);
     // Bands of the picture are converted side by side: the pixels are those of one thread.
     av_opt_set_int(scale, "threads", theScaleThreads, 0);
     if (sws_init_context(scale, nullptr, nullptr) < 0) {

@@ -1,8 +1,8 @@
 // TPictureConverter: turns a decoded picture into the image a track shows: converted to
 // premultiplied BGRA (bit-exact, so the pixels do not depend on the processor; bands of a
 // picture on a few threads), turned as its display matrix says. Common YUV pictures go
-// through TYuvToBgra, which gives libswscale's pixels for a fraction of its cost; the others
-// through libswscale.
+// through TYuvToBgra, the others through libswscale, which works out their colours exactly
+// too.
 #pragma once
 
 #include "FFmpeg.h"

@@ -9,19 +9,17 @@ extern "C" {
 #endif
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <system_error>
 #include <thread>
 
-// What libswscale does with an unscaled planar YUV picture and packed 32-bit output under
-// bicubic, bit-exact, accurate-rounding settings (which rule out its unscaled shortcut):
-// - luma goes through unchanged (a one-tap filter of weight 1);
-// - chroma keeps its horizontal resolution, one sample for two pixels, and 4:2:0 chroma is
-//   brought to the picture's rows by a bicubic filter of 12-bit weights (below), rounded as
-//   (2048 + sum of weight * sample) >> 12 and clipped to 0..255;
-// - each colour of a pixel is then read from a table at luma plus a chroma offset; TColours
-//   computes those tables' values as they were built.
-// Other cases (odd widths, full-resolution chroma, very short pictures) take other paths.
+// How libswscale takes the chroma of an unscaled planar YUV picture under bicubic, bit-exact,
+// accurate-rounding settings, which the converter keeps: chroma keeps its horizontal
+// resolution, one sample for two pixels, and 4:2:0 chroma is brought to the picture's rows by
+// a bicubic filter of 12-bit weights (below), rounded as (2048 + sum of weight * sample) >> 12
+// and clipped to 0..255. Other cases (odd widths, full-resolution chroma, very short pictures)
+// take other paths.
 
 namespace {
 
@@ -31,65 +29,37 @@ constexpr int theBandRows = 64;
 // The most chroma rows weighed into a picture row: five, padded to an even count.
 constexpr int theMostTaps = 6;
 
-// A chroma sample's offset along the luma scale for one colour:
-// aBase + aWhole * value + (value * aFraction >> 16), the slope split so that vector units
-// multiply it in 16 bits.
-struct TSlope {
-    int16_t aBase = 0;
-    int16_t aWhole = 0;
-    int16_t aFraction = 0;
-
-    // The offsets of slope pSlope (in 1/65536, products rounded down), centred on 128 and
-    // moved by pStart.
-    TSlope(int64_t pSlope, int pStart);
-    int Offset(int pValue) const { return aBase + aWhole * pValue + (pValue * aFraction >> 16); }
-};
-
-TSlope::TSlope(int64_t pSlope, int pStart) {
-    const int64_t whole = (pSlope + 0x8000) >> 16;
-    // Arithmetic shifts: the slopes of green are negative and round down.
-    aBase = int16_t(pStart - (pSlope >> 9));
-    aWhole = int16_t(whole);
-    aFraction = int16_t(pSlope - whole * 65536);
-}
-
-// The colour arithmetic of one range (limited or full): a pixel's red is
-// Level(luma + aRedV.Offset(v)), its green Level(luma + aGreenU.Offset(u) + aGreenV.Offset(v)),
-// its blue Level(luma + aBlueU.Offset(u)), the values of libswscale's tables.
+// The colour arithmetic of one range, in single precision: with luma
+// L = aLuma * Y + aLumaBase and chroma u = U - 128, v = V - 128, a pixel's red is
+// L + aRedV * v, its green L + (aGreenU * u + aGreenV * v), its blue L + aBlueU * u, each
+// rounded to the nearest level (ties to even) and clipped to 0..255.
 struct TColours {
-    TSlope aRedV, aGreenU, aGreenV, aBlueU;
-    // The luma step beyond 1, in 1/65536, and the level's bias (black and rounding).
-    int16_t aLumaFraction;
-    int32_t aLumaBias;
+    float aLuma, aLumaBase;
+    float aRedV, aGreenU, aGreenV, aBlueU;
 
     explicit TColours(bool pFullRange);
-    int Level(int pIndex) const {
-        return std::clamp(pIndex + ((pIndex * aLumaFraction + aLumaBias) >> 16), 0, 255);
-    }
+    float Luma(int pValue) const { return float(pValue) * aLuma + aLumaBase; }
 };
 
-// The default colour space's coefficients (red from V, blue from U, green from U and V), in
-// 1/65536, for pFullRange, in luma steps: division truncates towards zero, as the tables' does.
-int64_t Slope(int64_t pCoefficient, bool pFullRange) {
-    const int64_t luma = pFullRange ? 65536 : 65536 * 255 / 219;
-    const int64_t range = pFullRange ? pCoefficient * 224 / 255 : pCoefficient;
-    return (range * 65536 + 0x8000) / luma;
+TColours::TColours(bool pFullRange) {
+    // BT.601's weights of red and blue in luma.
+    const double red = 0.299, blue = 0.114;
+    const double green = 1 - red - blue;
+    // Limited range: black at luma 16 and white at 235, chroma over 16..240.
+    const double luma = pFullRange ? 1 : 255.0 / 219;
+    const double chroma = pFullRange ? 1 : 255.0 / 224;
+    aLuma = float(luma);
+    aLumaBase = float(pFullRange ? 0 : -16 * luma);
+    aRedV = float(chroma * 2 * (1 - red));
+    aBlueU = float(chroma * 2 * (1 - blue));
+    aGreenU = float(-chroma * 2 * blue * (1 - blue) / green);
+    aGreenV = float(-chroma * 2 * red * (1 - red) / green);
 }
 
-TColours::TColours(bool pFullRange)
-    // Luma 0 with neutral chroma falls at 326 (limited) or 384 (full) on the scale.
-    : aRedV(Slope(104597, pFullRange), pFullRange ? 384 : 326),
-      aGreenU(Slope(-25675, pFullRange), pFullRange ? 384 : 326),
-      aGreenV(Slope(-53279, pFullRange), 0),
-      aBlueU(Slope(132201, pFullRange), pFullRange ? 384 : 326),
-      aLumaFraction(int16_t(pFullRange ? 0 : 65536 * 255 / 219 - 65536)),
-      aLumaBias(-(384 << 16) - (pFullRange ? 0 : 16 << 16) + 0x8000) {}
-
-// The arithmetic of pFullRange, built on first use.
-const TColours& Colours(bool pFullRange) {
-    static const TColours theLimited(false);
-    static const TColours theFull(true);
-    return pFullRange ? theFull : theLimited;
+// The level of pValue: rounded as the vector units round (to the nearest, ties to even) and
+// clipped.
+uint8_t Level(float pValue) {
+    return uint8_t(std::clamp(std::nearbyint(pValue), 0.0f, 255.0f));
 }
 
 // One bicubic weight (B = 0, C = 0.6) at distance pDistance, in 1/2^30 source rows; the
@@ -221,66 +191,69 @@ const uint8_t* Row(const AVFrame& pFrame, int pPlane, int pRow) {
 }
 
 #ifdef __SSE2__
-// A slope in the lanes of vector units, kept in registers (the targets' bytes could alias the
-// slopes in memory).
-struct TVectorSlope {
-    __m128i aBase, aWhole, aFraction;
+// TColours in the lanes of vector units, kept in registers (the targets' bytes could alias
+// them in memory).
+struct TVectorColours {
+    __m128 aLuma, aLumaBase, aRedV, aGreenU, aGreenV, aBlueU;
 
-    explicit TVectorSlope(const TSlope& pSlope)
-        : aBase(_mm_set1_epi16(pSlope.aBase)), aWhole(_mm_set1_epi16(pSlope.aWhole)),
-          aFraction(_mm_set1_epi16(pSlope.aFraction)) {}
-    // The 8 offsets of the 8 samples pValue (16-bit lanes).
-    __m128i Offsets(__m128i pValue) const {
-        const __m128i whole = _mm_mullo_epi16(pValue, aWhole);
-        return _mm_add_epi16(_mm_add_epi16(whole, _mm_mulhi_epi16(pValue, aFraction)), aBase);
+    explicit TVectorColours(const TColours& pColours)
+        : aLuma(_mm_set1_ps(pColours.aLuma)), aLumaBase(_mm_set1_ps(pColours.aLumaBase)),
+          aRedV(_mm_set1_ps(pColours.aRedV)), aGreenU(_mm_set1_ps(pColours.aGreenU)),
+          aGreenV(_mm_set1_ps(pColours.aGreenV)), aBlueU(_mm_set1_ps(pColours.aBlueU)) {}
+    // The luma of the 4 samples pValue (32-bit lanes).
+    __m128 Luma(__m128i pValue) const {
+        return _mm_add_ps(_mm_mul_ps(_mm_cvtepi32_ps(pValue), aLuma), aLumaBase);
     }
 };
 
-// TColours::Level in the lanes of vector units.
-struct TVectorLevels {
-    __m128i aFraction, aBias;
+// The 4 signed 16-bit lanes of pValue from pHigh on (0 or 4) as floats.
+template <int pHigh>
+__m128 Floats(__m128i pValue) {
+    const __m128i doubled =
+        pHigh ? _mm_unpackhi_epi16(pValue, pValue) : _mm_unpacklo_epi16(pValue, pValue);
+    return _mm_cvtepi32_ps(_mm_srai_epi32(doubled, 16));
+}
 
-    explicit TVectorLevels(const TColours& pColours)
-        : aFraction(_mm_set1_epi16(pColours.aLumaFraction)),
-          aBias(_mm_set1_epi32(pColours.aLumaBias)) {}
-    // The levels of the 8 indices pIndex (16-bit lanes), not yet clipped.
-    __m128i Levels(__m128i pIndex) const {
-        const __m128i low = _mm_mullo_epi16(pIndex, aFraction);
-        const __m128i high = _mm_mulhi_epi16(pIndex, aFraction);
-        const __m128i first =
-            _mm_srai_epi32(_mm_add_epi32(_mm_unpacklo_epi16(low, high), aBias), 16);
-        const __m128i second =
-            _mm_srai_epi32(_mm_add_epi32(_mm_unpackhi_epi16(low, high), aBias), 16);
-        return _mm_add_epi16(_mm_packs_epi32(first, second), pIndex);
-    }
-    // The 16 clipped levels of one colour for 16 pixels of luma pLow, pHigh (16-bit lanes)
-    // under the 8 chroma offsets pOffsets, one for two pixels.
-    __m128i Colour(__m128i pLow, __m128i pHigh, __m128i pOffsets) const {
-        const __m128i low = _mm_add_epi16(pLow, _mm_unpacklo_epi16(pOffsets, pOffsets));
-        const __m128i high = _mm_add_epi16(pHigh, _mm_unpackhi_epi16(pOffsets, pOffsets));
-        return _mm_packus_epi16(Levels(low), Levels(high));
-    }
-};
+// The 16 levels of one colour for 16 pixels of luma pLuma under the 8 chroma terms pLow,
+// pHigh (4 each), one for two pixels.
+__m128i Colour(const __m128 (&pLuma)[4], __m128 pLow, __m128 pHigh) {
+    const __m128i first = _mm_cvtps_epi32(_mm_add_ps(pLuma[0], _mm_unpacklo_ps(pLow, pLow)));
+    const __m128i second = _mm_cvtps_epi32(_mm_add_ps(pLuma[1], _mm_unpackhi_ps(pLow, pLow)));
+    const __m128i third = _mm_cvtps_epi32(_mm_add_ps(pLuma[2], _mm_unpacklo_ps(pHigh, pHigh)));
+    const __m128i fourth = _mm_cvtps_epi32(_mm_add_ps(pLuma[3], _mm_unpackhi_ps(pHigh, pHigh)));
+    return _mm_packus_epi16(_mm_packs_epi32(first, second), _mm_packs_epi32(third, fourth));
+}
 
 // Converts the first pixels of a row 16 at a time, as ConvertRow; returns how many.
 int ConvertVectors(const TColours& pColours, const uint8_t* pLuma, const uint8_t* pU,
                    const uint8_t* pV, int pWidth, uint8_t* pTarget) {
-    const TVectorSlope redV(pColours.aRedV), greenU(pColours.aGreenU);
-    const TVectorSlope greenV(pColours.aGreenV), blueU(pColours.aBlueU);
-    const TVectorLevels levels(pColours);
+    const TVectorColours colours(pColours);
     const __m128i zero = _mm_setzero_si128(), opaque = _mm_set1_epi8(-1);
+    const __m128i middle = _mm_set1_epi16(128);
     int x = 0;
     for (; x + 16 <= pWidth; x += 16) {
-        const __m128i u =
-            _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(pU + x / 2)), zero);
-        const __m128i v =
-            _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(pV + x / 2)), zero);
+        const __m128i u = _mm_sub_epi16(
+            _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(pU + x / 2)), zero),
+            middle);
+        const __m128i v = _mm_sub_epi16(
+            _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(pV + x / 2)), zero),
+            middle);
+        const __m128 uLow = Floats<0>(u), uHigh = Floats<4>(u);
+        const __m128 vLow = Floats<0>(v), vHigh = Floats<4>(v);
         const __m128i luma = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pLuma + x));
         const __m128i low = _mm_unpacklo_epi8(luma, zero), high = _mm_unpackhi_epi8(luma, zero);
-        const __m128i red = levels.Colour(low, high, redV.Offsets(v));
-        const __m128i green =
-            levels.Colour(low, high, _mm_add_epi16(greenU.Offsets(u), greenV.Offsets(v)));
-        const __m128i blue = levels.Colour(low, high, blueU.Offsets(u));
+        const __m128 levels[4] = {colours.Luma(_mm_unpacklo_epi16(low, zero)),
+                                  colours.Luma(_mm_unpackhi_epi16(low, zero)),
+                                  colours.Luma(_mm_unpacklo_epi16(high, zero)),
+                                  colours.Luma(_mm_unpackhi_epi16(high, zero))};
+        const __m128i red =
+            Colour(levels, _mm_mul_ps(vLow, colours.aRedV), _mm_mul_ps(vHigh, colours.aRedV));
+        const __m128i green = Colour(
+            levels,
+            _mm_add_ps(_mm_mul_ps(uLow, colours.aGreenU), _mm_mul_ps(vLow, colours.aGreenV)),
+            _mm_add_ps(_mm_mul_ps(uHigh, colours.aGreenU), _mm_mul_ps(vHigh, colours.aGreenV)));
+        const __m128i blue =
+            Colour(levels, _mm_mul_ps(uLow, colours.aBlueU), _mm_mul_ps(uHigh, colours.aBlueU));
         // B, G, R, A in memory.
         const __m128i blueGreenLow = _mm_unpacklo_epi8(blue, green);
         const __m128i blueGreenHigh = _mm_unpackhi_epi8(blue, green);
@@ -338,12 +311,12 @@ void ConvertRow(const TColours& pColours, const uint8_t* pLuma, const uint8_t* p
     x = ConvertVectors(pColours, pLuma, pU, pV, pWidth, pTarget);
 #endif
     for (; x < pWidth; ++x) {
-        const int u = pU[x / 2], v = pV[x / 2], luma = pLuma[x];
+        const float u = float(pU[x / 2] - 128), v = float(pV[x / 2] - 128);
+        const float luma = pColours.Luma(pLuma[x]);
         uint8_t* pixel = pTarget + 4 * x;
-        pixel[0] = uint8_t(pColours.Level(luma + pColours.aBlueU.Offset(u)));
-        pixel[1] =
-            uint8_t(pColours.Level(luma + pColours.aGreenU.Offset(u) + pColours.aGreenV.Offset(v)));
-        pixel[2] = uint8_t(pColours.Level(luma + pColours.aRedV.Offset(v)));
+        pixel[0] = Level(luma + u * pColours.aBlueU);
+        pixel[1] = Level(luma + (u * pColours.aGreenU + v * pColours.aGreenV));
+        pixel[2] = Level(luma + v * pColours.aRedV);
         pixel[3] = 255;
     }
 }
@@ -424,7 +397,7 @@ void TYuvToBgra::Convert(const AVFrame& pFrame, uint8_t* pTarget, ptrdiff_t pRow
 
 void TYuvToBgra::ConvertRows(const AVFrame& pFrame, uint8_t* pTarget, ptrdiff_t pRowBytes,
                              int pFirst, int pEnd) const {
-    const TColours& colours = Colours(aFullRange);
+    const TColours colours(aFullRange);
     const size_t samples = static_cast<size_t>(aWidth / 2);
     std::vector<uint8_t> u(samples), v(samples);
     for (int row = pFirst; row < pEnd; ++row) {

@@ -1,9 +1,12 @@
-// TYuvToBgra: converts planar 8-bit YUV pictures to opaque BGRA of the same size, giving
-// byte for byte what libswscale gives with the picture converter's settings (bicubic,
-// bit-exact, accurate rounding, default colour space), at a fraction of its cost: it runs
-// only the few steps those settings come to for an unscaled picture. It covers 4:2:0 and
-// 4:2:2 pictures, limited or full range, of even width, 4:2:0 ones at least 9 rows high;
-// libswscale takes other paths for the rest, and the converter keeps it for them.
+// TYuvToBgra: converts planar 8-bit YUV pictures to opaque BGRA of the same size with BT.601's
+// matrix, in the range of their format (full for the JPEG formats, limited for the others),
+// each colour the exact value rounded to the nearest level (worked in single precision, whose
+// error stays below 1/10,000 of a level: only a value that close to a half may round the
+// other way), the same on every processor. It covers 4:2:0 and 4:2:2 pictures
+// of even width, 4:2:0 ones at least 9 rows high, whose chroma it takes as libswscale does
+// under the picture converter's settings (bicubic, bit-exact, accurate rounding): 4:2:0
+// chroma brought to every row by its bicubic filter, each sample shared by two pixels. The
+// converter leaves the other pictures to libswscale.
 #pragma once
 
 extern "C" {

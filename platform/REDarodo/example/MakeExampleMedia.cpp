@@ -24,6 +24,9 @@
 //   late.mkv, late.mp4, lateopus.mkv   the same at 25 images a second, the sound (AAC; Opus in
 //                   lateopus.mkv) starting half a second after the first picture
 //   early.mkv       the same, the sound starting half a second before the first picture
+// Media whose colours come through a matrix and range:
+//   lumaramp.mkv    2 images 256 x 16, FFV1 4:2:0 without tags: grey rising by one a column,
+//                   luma over every level from 16 to 235
 #include "MediaWriter.h"
 
 extern "C" {
@@ -103,6 +106,15 @@ bool WriteSync(const std::string& pFolder, const char* pName, AVRational pRate, 
     return WriteMedia(pFolder + "/" + pName, &picture, &sound);
 }
 
+bool WriteColourMedia(const std::string& pFolder) {
+    TPictureDesc ramp = {"ffv1", AV_PIX_FMT_YUV420P, 256, 16, 2, nullptr};
+    ramp.aPixel = [](int, int, int, int, int pX, int, unsigned char(&pPixel)[4]) {
+        std::fill_n(pPixel, 3, pX);
+        pPixel[3] = 255;
+    };
+    return WriteMedia(pFolder + "/lumaramp.mkv", &ramp, nullptr);
+}
+
 bool WriteUsersMedia(const std::string& pFolder) {
     const TSoundDesc mp3 = {"libmp3lame", AV_SAMPLE_FMT_S16P, 44100,    1,
                             66150,        ExampleSample,      "b=64000"};
@@ -147,7 +159,7 @@ bool WriteAll(const std::string& pFolder) {
                 WriteMedia(pFolder + "/tone.flac", nullptr, &flac) &&
                 WriteMedia(pFolder + "/ramp.wav", nullptr, &ramp) &&
                 WriteMedia(pFolder + "/camera.mp4", &camera, &cameraSound) &&
-                WriteUsersMedia(pFolder) && WriteLateSound(pFolder);
+                WriteUsersMedia(pFolder) && WriteLateSound(pFolder) && WriteColourMedia(pFolder);
     mkdir((pFolder + "/frames").c_str(), 0777);
     for (int i = 0; i < 5 && done; ++i) {
         char name[32];

@@ -1,9 +1,12 @@
 // Media as other encoders write them (the example media written at build time), read through
 // the stand-in and compared with one continuous decode of the same file by libavcodec alone:
 // lossy sound with priming, phone video turned by a display matrix, video at irregular times,
-// a file damaged in the middle, and picture and sound together.
+// a file damaged in the middle, picture and sound together, and the levels of the limited
+// range.
 #include "REDarodo/Media.h"
 #include "REDarodo/ReaderAudio.h"
+
+#include "PictureConverter.h"
 
 #include "support/ExampleMedia.h"
 #include "support/PlainDecode.h"
@@ -19,16 +22,25 @@ extern "C" {
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
 namespace {
 
+TBytes Pixels(const TBitmap& pImage) {
+    const uint8_t* data = static_cast<const uint8_t*>(pImage.GetRawData());
+    return data ? TBytes(data, data + pImage.GetRowBytes() * pImage.GetHeight()) : TBytes();
+}
+
 // One decode of a file's first picture or sound stream from its start to its end, as a player
 // does it: every frame the decoder gives, the priming and padding dropped as the decoder drops
-// them. Sound as signed 16 bits, pictures as BGRA of their coded size with their times.
+// them. Sound as signed 16 bits, pictures as BGRA of their coded size with their times,
+// converted as the stand-in converts them (which pictures show is what these tests check;
+// colours have tests of their own).
 struct TPlainDecode {
     TSamples aSound;
     int aChannels = 0;
@@ -67,15 +79,12 @@ struct TPlainDecode {
     void AddImage(const AVFrame& pFrame) {
         aWidth = pFrame.width;
         aHeight = pFrame.height;
-        TBytes bgra(size_t(aWidth) * aHeight * 4);
-        SwsContext* scale = sws_getContext(
-            aWidth, aHeight, AVPixelFormat(pFrame.format), aWidth, aHeight, AV_PIX_FMT_BGRA,
-            SWS_BICUBIC | SWS_BITEXACT | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
-        uint8_t* target[] = {bgra.data()};
-        const int stride[] = {aWidth * 4};
-        sws_scale(scale, pFrame.data, pFrame.linesize, 0, aHeight, target, stride);
-        sws_freeContext(scale);
-        aImages.push_back(bgra);
+        TVideoIndex index;
+        index.aWidth = aWidth;
+        index.aHeight = aHeight;
+        TAllocBitmap image;
+        TPictureConverter().Convert(pFrame, index, image);
+        aImages.push_back(Pixels(image));
         aTimes.push_back(pFrame.best_effort_timestamp);
     }
 };
@@ -87,11 +96,6 @@ TSamples ReadAt(TReaderAudio& pReader, int64_t pFirst, int pCount) {
     pReader.Seek(pFirst);
     samples.resize(size_t(pReader.Read(samples.data(), pCount)) * channels);
     return samples;
-}
-
-TBytes Pixels(const TBitmap& pImage) {
-    const uint8_t* data = static_cast<const uint8_t*>(pImage.GetRawData());
-    return data ? TBytes(data, data + pImage.GetRowBytes() * pImage.GetHeight()) : TBytes();
 }
 
 // pImage (pWidth x pHeight BGRA) turned a quarter clockwise pTurns times: each turn makes
@@ -336,4 +340,80 @@ TEST(UsersMedia, PictureAndSoundStayTogetherAtFilmAndNtscRatesAndLateStarts) {
             EXPECT_LT(std::abs(offset), 0.001) << c.aName << " flash " << flash;
         }
     }
+}
+
+namespace {
+
+// pFrame converted by FFmpeg's converter with pMatrix in the limited range: libswscale's exact
+// arithmetic (full chroma interpolation, bit-exact, accurate rounding); BGRA, rows packed.
+TBytes FFmpegColours(const AVFrame& pFrame, AVColorSpace pMatrix) {
+    SwsContext* scale = sws_getContext(
+        pFrame.width, pFrame.height, AVPixelFormat(pFrame.format), pFrame.width, pFrame.height,
+        AV_PIX_FMT_BGRA, SWS_BICUBIC | SWS_BITEXACT | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT,
+        nullptr, nullptr, nullptr);
+    const int* matrix = sws_getCoefficients(pMatrix);
+    sws_setColorspaceDetails(scale, matrix, 0, matrix, 1, 0, 1 << 16, 1 << 16);
+    TBytes bgra(size_t(pFrame.width) * pFrame.height * 4);
+    uint8_t* target[] = {bgra.data()};
+    const int stride[] = {pFrame.width * 4};
+    sws_scale(scale, pFrame.data, pFrame.linesize, 0, pFrame.height, target, stride);
+    sws_freeContext(scale);
+    return bgra;
+}
+
+// The mean difference of the colours (not alpha) of two images of the same size.
+double MeanColourDifference(const TBytes& p1, const TBytes& p2) {
+    double sum = 0;
+    for (size_t i = 0; i < p1.size(); ++i)
+        sum += i % 4 == 3 ? 0 : std::abs(int(p1[i]) - int(p2[i]));
+    return sum / double(p1.size() / 4 * 3);
+}
+
+// Sample pX, pY of plane pPlane of pFrame, of 8 bits.
+int Sample(const AVFrame& pFrame, int pPlane, int pX, int pY) {
+    return pFrame.data[pPlane][ptrdiff_t(pY) * pFrame.linesize[pPlane] + pX];
+}
+
+// Hands pCheck each picture of the example medium pName as the stand-in shows it and as
+// libavcodec decodes it; checks that each image was handed.
+void ComparePictures(const std::string& pName,
+                     const std::function<void(const TBytes&, const AVFrame&)>& pCheck) {
+    SCOPED_TRACE(pName);
+    std::unique_ptr<TZVMedia> media = OpenExample(pName);
+    ASSERT_TRUE(media && media->GetVideo());
+    std::unique_ptr<IReaderVideo> reader(media->GetVideo()->CreateReader());
+    long image = 0;
+    DecodeFile(ExamplePath(pName), AVMEDIA_TYPE_VIDEO, [&](const AVStream&, const AVFrame& pFrame) {
+        SCOPED_TRACE(image);
+        pCheck(Pixels(reader->GetImage(image++)), pFrame);
+        return true;
+    });
+    EXPECT_EQ(image, media->GetVideo()->GetImageCount());
+}
+
+// The level of limited-range luma pLuma (of 8 bits): black at 16 and white at 235, rounded.
+uint8_t Level(int pLuma) {
+    return uint8_t(std::clamp(int(std::lround((pLuma - 16) * 255.0 / 219)), 0, 255));
+}
+
+} // namespace
+
+// A ramp over every luma level of the limited range, without chroma: black is 0, white 255,
+// every level between its nearest value, as FFmpeg's converter has them.
+TEST(UsersMedia, LimitedRangeLevelsShowAtTheirNearestValues) {
+    std::set<int> levels;
+    ComparePictures("lumaramp.mkv", [&levels](const TBytes& pOurs, const AVFrame& pFrame) {
+        EXPECT_LT(MeanColourDifference(pOurs, FFmpegColours(pFrame, AVCOL_SPC_BT470BG)), 1);
+        long wrong = 0;
+        for (int y = 0; y < pFrame.height; ++y)
+            for (int x = 0; x < pFrame.width; ++x) {
+                const int luma = Sample(pFrame, 0, x, y);
+                levels.insert(luma);
+                const uint8_t* pixel = &pOurs[(size_t(y) * pFrame.width + x) * 4];
+                wrong += TBytes(pixel, pixel + 3) != TBytes(3, Level(luma));
+            }
+        EXPECT_EQ(wrong, 0);
+    });
+    EXPECT_EQ(levels.size(), 220u);
+    EXPECT_EQ(*levels.begin(), 16);
 }
