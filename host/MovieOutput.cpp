@@ -1,6 +1,7 @@
 #include "MovieOutput.h"
 
 #include "DLL/Edt/MediaFormat.h"
+#include "FileIo.h"
 #include "PartFile.h"
 #include "YuvPicture.h"
 
@@ -50,15 +51,12 @@ struct TZVMovieOutput::TState {
         av_frame_free(&aSamples);
         av_packet_free(&aPacket);
         swr_free(&aConvert);
-        if (aOutput) {
-            if (aOutput->pb)
-                avio_closep(&aOutput->pb);
-            avformat_free_context(aOutput);
-        }
+        avformat_free_context(aOutput);
     }
 
     // Each answers FFmpeg's error code of a failure, else 0.
-    int Open(const TMediaFormat& pFormat, const std::string& pPath);
+    // The file goes through pFile.
+    int Open(const TMediaFormat& pFormat, AVIOContext* pFile);
     int AddTrack(TTrack& pTrack, const char* pCodec,
                  void (*pSetUp)(AVCodecContext*, const TMediaFormat&), const TMediaFormat& pFormat);
     // Sends pFrame (null: the end) and writes every packet that comes out.
@@ -72,7 +70,7 @@ struct TZVMovieOutput::TState {
     std::unique_ptr<TConversion> TakeConversion();
     // Sends whole encoder frames of the pending sound; pAll sends the rest too.
     int SendSound(bool pAll);
-    // Writes the rest and the file's end, and closes it.
+    // Writes the rest and the file's end.
     int Finish();
 
     AVFormatContext* aOutput = nullptr;
@@ -156,8 +154,9 @@ int TZVMovieOutput::TState::AddTrack(TTrack& pTrack, const char* pCodec,
     return std::min(avcodec_parameters_from_context(pTrack.aStream->codecpar, pTrack.aEncoder), 0);
 }
 
-int TZVMovieOutput::TState::Open(const TMediaFormat& pFormat, const std::string& pPath) {
-    int result = avformat_alloc_output_context2(&aOutput, nullptr, "mp4", pPath.c_str());
+int TZVMovieOutput::TState::Open(const TMediaFormat& pFormat, AVIOContext* pFile) {
+    int result =
+        pFile ? avformat_alloc_output_context2(&aOutput, nullptr, "mp4", nullptr) : AVERROR(ENOMEM);
     if (result >= 0)
         result = AddTrack(aPicture, "libx264", SetUpPicture, pFormat);
     if (result >= 0)
@@ -175,8 +174,8 @@ int TZVMovieOutput::TState::Open(const TMediaFormat& pFormat, const std::string&
     if (!aSamples || !aPacket || !aConvert)
         return AVERROR(ENOMEM);
     result = swr_init(aConvert);
-    if (result >= 0)
-        result = avio_open(&aOutput->pb, pPath.c_str(), AVIO_FLAG_WRITE);
+    aOutput->flags |= AVFMT_FLAG_CUSTOM_IO;
+    aOutput->pb = pFile;
     if (result >= 0)
         result = avformat_write_header(aOutput, nullptr);
     return std::min(result, 0);
@@ -312,9 +311,8 @@ int TZVMovieOutput::TState::Finish() {
     if (result >= 0)
         result = av_write_trailer(aOutput);
     if (result >= 0)
-        result = std::min(aOutput->pb->error, 0);
-    const int closed = avio_closep(&aOutput->pb);
-    return result < 0 ? result : std::min(closed, 0);
+        avio_flush(aOutput->pb);
+    return result < 0 ? result : std::min(aOutput->pb->error, 0);
 }
 
 TZVMovieOutput::TZVMovieOutput(const std::string& pPath, int pThreads, std::ostream& pNotes)
@@ -352,10 +350,16 @@ bool TZVMovieOutput::Begin(const TMediaFormat& pFormat, std::string& pError) {
     // The encoders' statistics are no concern of the user's; their errors are.
     av_log_set_level(AV_LOG_ERROR);
     aFile = std::make_unique<TZVPartFile>(aPath);
+    if (aFile->IsOpen() && !aFile->IsSeekable())
+        aFile->Fail("it cannot seek, and an MP4 file is completed by going back to its start");
+    if (!aFile->IsOpen() || !aFile->IsSeekable()) {
+        pError = aFile->Error();
+        return false;
+    }
+    aIo = std::make_unique<TZVFileIo>(*aFile);
     aState = std::make_unique<TState>();
     aState->aThreads = aThreads;
-    return aFile->IsOpen() ? Check(aState->Open(pFormat, aFile->GetPartName()), pError)
-                           : Check(0, pError);
+    return Check(aState->Open(pFormat, aIo->Get()), pError);
 }
 
 void TZVMovieOutput::Prepare(long pFrame, const TBitmap* pPicture) {

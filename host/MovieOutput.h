@@ -1,7 +1,8 @@
 // TZVMovieOutput: picture and sound as an MP4 file (H.264 and AAC), encoded through
 // FFmpeg's libraries. A frame size that H.264 cannot take (odd: in 4:2:0 it crops only whole
 // pairs of pixels away) is padded with black, and a note says so. NTSC rates are written as
-// players know them (30000/1001, not 2997/100).
+// players know them (30000/1001, not 2997/100). The file must be able to seek: a FIFO or a
+// terminal is refused.
 #pragma once
 
 #include "Output.h"
@@ -9,6 +10,7 @@
 #include <iostream>
 #include <memory>
 
+class TZVFileIo;
 class TZVPartFile;
 
 class TZVMovieOutput : public IZVOutput {
@@ -42,5 +44,6 @@ private:
     const int aThreads;
     std::ostream& aNotes;
     std::unique_ptr<TZVPartFile> aFile;
+    std::unique_ptr<TZVFileIo> aIo;
     std::unique_ptr<TState> aState;
 };

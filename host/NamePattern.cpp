@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
 
 namespace {
 
@@ -68,4 +69,20 @@ bool TZVNamePattern::Matches(const std::string& pName, long& pNumber) const {
         return false;
     pNumber = number;
     return Name(number) == pName;
+}
+
+std::vector<std::pair<long, std::string>> TZVNamePattern::Existing(const std::string& pPath) {
+    const size_t slash = pPath.rfind('/');
+    const std::string folder =
+        slash == std::string::npos ? std::string() : pPath.substr(0, slash + 1);
+    const TZVNamePattern pattern(pPath.substr(folder.size()));
+    std::vector<std::pair<long, std::string>> files;
+    DIR* names = opendir(folder.empty() ? "." : folder.c_str());
+    long number = 0;
+    while (const dirent* entry = names ? readdir(names) : nullptr)
+        if (pattern.Matches(entry->d_name, number))
+            files.emplace_back(number, folder + entry->d_name);
+    if (names)
+        closedir(names);
+    return files;
 }

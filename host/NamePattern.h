@@ -3,6 +3,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 class TZVNamePattern {
 public:
@@ -15,6 +17,10 @@ public:
     std::string Name(long pNumber) const;
     // Whether pName is the name of some number, which goes to pNumber.
     bool Matches(const std::string& pName, long& pNumber) const;
+
+    // The files there are now under the names that pPath gives, a path whose file name holds
+    // the pattern: their numbers and paths. None when the folder cannot be read.
+    static std::vector<std::pair<long, std::string>> Existing(const std::string& pPath);
 
 private:
     const std::string aPattern;

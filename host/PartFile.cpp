@@ -1,24 +1,27 @@
 #include "PartFile.h"
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <mutex>
 #include <pthread.h>
+#include <random>
 #include <set>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
-// The names of the live temporary files, and whether the program is ending on a signal: no
-// temporary file is made any more then.
+// The live temporary files (their folder's descriptor and their name in it), and whether the
+// program is ending on a signal: no temporary file is made any more then.
 std::mutex theMutex;
-std::set<std::string> theLive;
+std::set<std::pair<int, std::string>> theLive;
 bool theExiting = false;
 
 // Takes SIGINT and SIGTERM, which every thread blocks: removes the live temporary files and
@@ -29,8 +32,8 @@ void RemoveAllOnSignal(sigset_t pSignals) {
         ;
     std::lock_guard<std::mutex> lock(theMutex);
     theExiting = true;
-    for (const std::string& name : theLive)
-        unlink(name.c_str());
+    for (const std::pair<int, std::string>& file : theLive)
+        unlinkat(file.first, file.second.c_str(), 0);
     _exit(128 + signal);
 }
 
@@ -49,32 +52,93 @@ mode_t NewFileMode() {
     return theMode;
 }
 
+// Creates a new file in the folder pFolder named "<pName>.XXXXXX.part" with six random
+// letters: its descriptor and pPartName, or -1 with errno set. Called with theMutex held.
+int CreateUnique(int pFolder, const std::string& pName, std::string& pPartName) {
+    static const char theLetters[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    static std::mt19937_64 theRandom{std::random_device()()};
+    for (int tries = 0; tries < 100; ++tries) {
+        std::string name = pName + ".XXXXXX.part";
+        for (size_t i = pName.size() + 1; i < pName.size() + 7; ++i)
+            name[i] = theLetters[theRandom() % (sizeof theLetters - 1)];
+        const int descriptor =
+            openat(pFolder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (descriptor >= 0 || errno != EEXIST) {
+            pPartName = name;
+            return descriptor;
+        }
+    }
+    return -1;
+}
+
 } // namespace
 
 TZVPartFile::TZVPartFile(const std::string& pPath) : aPath(pPath) {
+    const EKind kind = KindOf(pPath);
+    if (const char* refusal = Refusal(kind)) {
+        Fail(std::string("it is ") + refusal);
+        return;
+    }
+    if (kind != kindFILE) {
+        OpenDirect();
+        return;
+    }
+    std::string target = pPath;
+    if (!FollowLinks(target)) {
+        Fail(std::strerror(errno));
+        return;
+    }
+    OpenPart(target);
+}
+
+TZVPartFile::~TZVPartFile() {
+    CloseDescriptor();
+    Discard();
+    if (aFolder >= 0)
+        close(aFolder);
+}
+
+void TZVPartFile::OpenDirect() {
+    // Through the name as given: /dev/stdout leads to the pipe only so.
+    aDescriptor = open(aPath.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (aDescriptor < 0) {
+        Fail(std::strerror(errno));
+        return;
+    }
+    aSeekable = lseek(aDescriptor, 0, SEEK_CUR) >= 0;
+}
+
+void TZVPartFile::OpenPart(const std::string& pTarget) {
+    const size_t slash = pTarget.rfind('/');
+    aName = slash == std::string::npos ? pTarget : pTarget.substr(slash + 1);
+    const std::string folder = slash == std::string::npos ? "."
+                               : slash == 0               ? "/"
+                                                          : pTarget.substr(0, slash);
+    // Names are taken in the folder, so that the temporary file's longer path never stands
+    // in the way.
+    aFolder = open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (aFolder < 0 || aName.empty()) {
+        Fail(std::strerror(aFolder < 0 ? errno : EISDIR));
+        return;
+    }
     std::lock_guard<std::mutex> lock(theMutex);
     if (theExiting) {
         Fail("the program is ending");
         return;
     }
-    std::string name = pPath + ".XXXXXX.part";
-    aDescriptor = mkstemps(&name[0], 5);
+    aDescriptor = CreateUnique(aFolder, aName, aPartName);
     if (aDescriptor < 0) {
+        aPartName.clear();
         Fail(std::strerror(errno));
         return;
     }
-    aPartName = name;
-    theLive.insert(aPartName);
+    aSeekable = true;
+    theLive.emplace(aFolder, aPartName);
 }
 
-TZVPartFile::~TZVPartFile() {
-    CloseDescriptor();
-    if (aPartName.empty())
-        return;
-    std::lock_guard<std::mutex> lock(theMutex);
-    if (!aPublished)
-        unlink(aPartName.c_str());
-    theLive.erase(aPartName);
+int64_t TZVPartFile::Seek(int64_t pOffset, int pWhence) {
+    return lseek(aDescriptor, pOffset, pWhence);
 }
 
 bool TZVPartFile::Write(const void* pData, size_t pSize) {
@@ -84,7 +148,9 @@ bool TZVPartFile::Write(const void* pData, size_t pSize) {
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0) {
-            Fail(written < 0 ? std::strerror(errno) : "nothing written");
+            const int failure = written < 0 ? errno : EIO;
+            Fail(std::strerror(failure));
+            errno = failure;
             return false;
         }
         data += written;
@@ -94,27 +160,33 @@ bool TZVPartFile::Write(const void* pData, size_t pSize) {
 }
 
 bool TZVPartFile::Publish(bool pDurable) {
-    struct stat existing;
-    const mode_t mode =
-        stat(aPath.c_str(), &existing) == 0 ? existing.st_mode & 07777 : NewFileMode();
     const int descriptor = aDescriptor;
     aDescriptor = -1;
-    int failure = descriptor < 0 ? EBADF : fchmod(descriptor, mode) == 0 ? 0 : errno;
-    if (failure == 0 && pDurable && fsync(descriptor) != 0)
+    const bool replace = !aPartName.empty();
+    int failure = descriptor < 0 ? EBADF : 0;
+    if (failure == 0 && replace) {
+        struct stat existing;
+        const mode_t mode = fstatat(aFolder, aName.c_str(), &existing, 0) == 0
+                                ? existing.st_mode & 07777
+                                : NewFileMode();
+        if (fchmod(descriptor, mode) != 0)
+            failure = errno;
+    }
+    if (failure == 0 && replace && pDurable && fsync(descriptor) != 0)
         failure = errno;
     // A full disk may show only when the last data goes out, at the close.
     if (descriptor >= 0 && close(descriptor) != 0 && failure == 0)
         failure = errno;
-    if (failure == 0) {
+    if (failure == 0 && replace) {
         // Given its name while the list holds it: a signal meanwhile finds either the
         // temporary file or the whole one.
         std::lock_guard<std::mutex> lock(theMutex);
-        if (std::rename(aPartName.c_str(), aPath.c_str()) != 0)
+        if (renameat(aFolder, aPartName.c_str(), aFolder, aName.c_str()) != 0)
             failure = errno;
     }
     if (failure != 0) {
         Fail(std::strerror(failure));
-        unlink(aPartName.c_str());
+        Discard();
         return false;
     }
     aPublished = true;
@@ -125,11 +197,57 @@ void TZVPartFile::Fail(const std::string& pReason) {
     aError = "cannot write " + aPath + ": " + pReason;
 }
 
+TZVPartFile::EKind TZVPartFile::KindOf(const std::string& pPath) {
+    struct stat file;
+    // What cannot be looked at yet is made or opened as a file, which then says why not.
+    if (stat(pPath.c_str(), &file) != 0 || S_ISREG(file.st_mode))
+        return kindFILE;
+    return S_ISCHR(file.st_mode)    ? kindDEVICE
+           : S_ISFIFO(file.st_mode) ? kindFIFO
+           : S_ISBLK(file.st_mode)  ? kindBLOCK
+           : S_ISSOCK(file.st_mode) ? kindSOCKET
+                                    : kindFOLDER;
+}
+
+const char* TZVPartFile::Refusal(EKind pKind) {
+    switch (pKind) {
+    case kindBLOCK:
+        return "a block device";
+    case kindSOCKET:
+        return "a socket";
+    case kindFOLDER:
+        return "a folder";
+    default:
+        return nullptr;
+    }
+}
+
+bool TZVPartFile::FollowLinks(std::string& pPath) {
+    // As many as the system itself follows.
+    for (int links = 0; links < 40; ++links) {
+        struct stat file;
+        if (lstat(pPath.c_str(), &file) != 0 || !S_ISLNK(file.st_mode))
+            return true;
+        char target[PATH_MAX];
+        const ssize_t size = readlink(pPath.c_str(), target, sizeof target);
+        if (size < 0 || size == ssize_t(sizeof target)) {
+            errno = size < 0 ? errno : ENAMETOOLONG;
+            return false;
+        }
+        const size_t slash = pPath.rfind('/');
+        pPath = target[0] == '/' || slash == std::string::npos
+                    ? std::string(target, size_t(size))
+                    : pPath.substr(0, slash + 1) + std::string(target, size_t(size));
+    }
+    errno = ELOOP;
+    return false;
+}
+
 void TZVPartFile::InstallSignalCleanup() {
     sigset_t signals;
     sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
+    for (const int signal : {SIGINT, SIGTERM})
+        sigaddset(&signals, signal);
     // Every thread started from now on inherits the block.
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     std::thread(RemoveAllOnSignal, signals).detach();
@@ -139,4 +257,14 @@ void TZVPartFile::CloseDescriptor() {
     if (aDescriptor >= 0)
         close(aDescriptor);
     aDescriptor = -1;
+}
+
+void TZVPartFile::Discard() {
+    if (aPartName.empty())
+        return;
+    std::lock_guard<std::mutex> lock(theMutex);
+    if (!aPublished)
+        unlinkat(aFolder, aPartName.c_str(), 0);
+    theLive.erase({aFolder, aPartName});
+    aPartName.clear();
 }

@@ -1,15 +1,31 @@
 // TZVPartFile: a file written under a unique temporary name beside its final name, and given
 // that name only once it is complete, so that an unfinished or failed write never touches the
-// final file and two writers never share a temporary file. Live temporary files are listed:
-// InstallSignalCleanup makes SIGINT and SIGTERM remove them before the program exits.
+// final file and two writers never share a temporary file. A symbolic link is followed: the
+// file it leads to is replaced and the link stays. A character device or a FIFO (/dev/null, a
+// pipe a reader waits on) is written into as it is, never replaced: its readers and every
+// other process keep it. Live temporary files are listed: InstallSignalCleanup makes SIGINT
+// and SIGTERM remove them before the program exits.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 class TZVPartFile {
 public:
-    // Creates the temporary file beside pPath; IsOpen tells whether that worked, Error why not.
+    // What a path is, its links followed.
+    enum EKind {
+        kindFILE,   // a regular file, or nothing yet: replaced through a temporary file
+        kindDEVICE, // a character device: written into
+        kindFIFO,   // written into; it cannot seek
+        kindBLOCK,  // refused, as the next ones
+        kindSOCKET,
+        kindFOLDER
+    };
+
+    // Opens pPath for writing: creates the temporary file beside the file pPath leads to, or
+    // opens a device or a FIFO itself (which waits for a FIFO's reader). IsOpen tells whether
+    // that worked, Error why not.
     explicit TZVPartFile(const std::string& pPath);
     // Removes the temporary file unless it was published.
     ~TZVPartFile();
@@ -17,19 +33,29 @@ public:
     TZVPartFile& operator=(const TZVPartFile&) = delete;
 
     bool IsOpen() const { return aDescriptor >= 0; }
-    // The temporary file's name, for writers that open it themselves.
-    const std::string& GetPartName() const { return aPartName; }
-    // Appends pSize bytes; false with the reason in Error.
+    // Whether the file can go back to what it wrote: false for a FIFO or a terminal.
+    bool IsSeekable() const { return aSeekable; }
+    // Moves the write position as lseek does: the new position, or -1 with errno set.
+    int64_t Seek(int64_t pOffset, int pWhence);
+    // Appends pSize bytes; false with the reason in Error, and in errno.
     bool Write(const void* pData, size_t pSize);
     // Closes the file and gives it its final name, with the final file's permissions when it
     // exists; false with the reason in Error (the temporary file is then removed). pDurable
     // first makes the data reach the disk, so that a crash cannot leave an empty file in
-    // place of the old one.
+    // place of the old one. A device or a FIFO is only closed.
     bool Publish(bool pDurable = false);
     // "cannot write <final name>: <reason>" after a failure.
     const std::string& Error() const { return aError; }
     // Sets the failure text from pReason, for writers that write the file themselves.
     void Fail(const std::string& pReason);
+
+    static EKind KindOf(const std::string& pPath);
+    // What a file of kind pKind is when it cannot be written ("a block device"), else null.
+    static const char* Refusal(EKind pKind);
+    // pPath with the symbolic links it ends in followed, each read against its own folder, to
+    // the name they lead to, which need not exist; false with errno set when a link cannot be
+    // read or there are too many.
+    static bool FollowLinks(std::string& pPath);
 
     // Makes SIGINT and SIGTERM remove every live temporary file and end the program with
     // 128 + the signal's number (130, 143). Called before any other thread starts: the
@@ -37,11 +63,20 @@ public:
     static void InstallSignalCleanup();
 
 private:
+    // Opens the device or FIFO pPath leads to.
+    void OpenDirect();
+    // Creates the temporary file beside pTarget, the name pPath leads to.
+    void OpenPart(const std::string& pTarget);
     void CloseDescriptor();
+    // Removes the temporary file unless it was published, and takes it off the live list.
+    void Discard();
 
     const std::string aPath;
-    std::string aPartName;
+    int aFolder = -1;      // the folder of the final file, when replaced
+    std::string aName;     // the final file's name in it
+    std::string aPartName; // the temporary file's, empty when written directly
     int aDescriptor = -1;
+    bool aSeekable = false;
     bool aPublished = false;
     std::string aError;
 };

@@ -120,6 +120,8 @@ int TZVRenderCommand::Run(const std::vector<std::string>& pArgs) {
                      std::to_string(duration) + " frames");
     const long first = options.aHasFrames ? options.aFirst : 0;
     const long last = options.aHasFrames ? options.aLast : duration - 1;
+    if (!options.CheckNames(first, last, error))
+        return Usage(error);
     if (!CheckInputs(options, host, first, last, error)) {
         aErr << "zvrender: " << error << "\n";
         return exitUSAGE;
@@ -173,7 +175,11 @@ int TZVRenderCommand::Render(const TZVRenderOptions& pOptions, TZVHost& pHost, l
             cores, 2 * cores, false));
     if (!pOptions.aWav.empty())
         outputs.push_back(std::make_unique<TZVQueuedOutput>(
-            std::make_unique<TZVWavOutput>(pOptions.aWav), 1, 16, true));
+            std::make_unique<TZVWavOutput>(
+                pOptions.aWav,
+                TZVRenderer::SampleTotal(pFirst, pLast, pHost.aFormat.aAudioFormat.aSamplesPerSec,
+                                         pHost.aFormat.aRate)),
+            1, 16, true));
     if (!pOptions.aMp4.empty())
         outputs.push_back(std::make_unique<TZVQueuedOutput>(
             std::make_unique<TZVMovieOutput>(pOptions.aMp4, 0, aErr), converters, converters,

@@ -1,6 +1,7 @@
 #include "RenderOptions.h"
 
 #include "NamePattern.h"
+#include "PartFile.h"
 
 #include <wx/filename.h>
 
@@ -57,8 +58,9 @@ const char* TZVRenderOptions::Help() {
            "  --version          the program's version\n"
            "Media texts are read against the project's folder; a medium that cannot be opened\n"
            "stays offline and renders as nothing (black, silence), which the end of a render\n"
-           "says. Files are written under temporary names and renamed once whole; no output may\n"
-           "be the project or one of its media.\n"
+           "says. Files are written under temporary names and renamed once whole, through\n"
+           "symbolic links (the link stays); a character device or a FIFO (/dev/null, a pipe)\n"
+           "is written into as it is. No output may be the project or one of its media.\n"
            "Exit status: 0 done, 1 a load, render or write failed, 2 bad usage, 130 and 143\n"
            "interrupted (SIGINT, SIGTERM: unfinished files are removed).\n"
            "The project file format: docs/project-file.md in the sources.\n";
@@ -139,18 +141,42 @@ bool TZVRenderOptions::CheckOutputs(std::string& pError) const {
     for (const auto& [option, output] : outputs) {
         if (output->empty())
             continue;
-        const std::string path = Absolute(*output);
+        // An output through a link is written where the link leads; a link that cannot be
+        // followed says why when it is written.
+        std::string target = *output;
+        TZVPartFile::FollowLinks(target);
+        const std::string path = Absolute(target);
         if (!paths.emplace(path, *output).second) {
             pError = "two outputs on one path: " + *output;
             return false;
         }
-        if (wxFileName::DirExists(wxString::FromUTF8(path))) {
-            pError = std::string("bad ") + option + " " + *output + ": it is a folder";
+        const TZVPartFile::EKind kind = TZVPartFile::KindOf(*output);
+        if (const char* refusal = TZVPartFile::Refusal(kind)) {
+            pError = std::string("bad ") + option + " " + *output + ": it is " + refusal;
+            return false;
+        }
+        if (output == &aMp4 && kind == TZVPartFile::kindFIFO) {
+            pError = "bad --mp4 " + aMp4 +
+                     ": it is a FIFO, and an MP4 file is completed by going back to its start";
             return false;
         }
         const wxString folder = wxFileName(wxString::FromUTF8(path)).GetPath();
         if (!wxFileName::DirExists(folder)) {
             pError = "no folder " + folder.utf8_string() + " for " + *output;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TZVRenderOptions::CheckNames(long pFirst, long pLast, std::string& pError) const {
+    if (aPng.empty())
+        return true;
+    for (const auto& [frame, path] : TZVNamePattern::Existing(aPng)) {
+        const char* refusal = TZVPartFile::Refusal(TZVPartFile::KindOf(path));
+        if (frame >= pFirst && frame <= pLast && refusal) {
+            pError = "bad --png " + aPng + ": frame " + std::to_string(frame) + ", " + path +
+                     ", is " + refusal;
             return false;
         }
     }

@@ -9,9 +9,13 @@ struct TZVRenderOptions {
     // Reads pArgs (without the program name). False with pError set on bad usage; a request
     // for help or the version reads as true with its flag set.
     bool Parse(const std::vector<std::string>& pArgs, std::string& pError);
-    // Checks the outputs against the file system: distinct paths, existing folders. False
-    // with pError set otherwise.
+    // Checks the outputs against the file system: distinct paths (links followed), existing
+    // folders, nothing that cannot be written (a folder, a block device, a socket; a FIFO
+    // for the MP4 file). False with pError set otherwise.
     bool CheckOutputs(std::string& pError) const;
+    // Checks the names that frames pFirst to pLast are written under: no picture's name that
+    // cannot be written. False with pError set otherwise.
+    bool CheckNames(long pFirst, long pLast, std::string& pError) const;
 
     // The file name pattern made into the name of frame pFrame.
     std::string PngName(long pFrame) const;

@@ -119,9 +119,13 @@ IFormula** TZVRenderer::GetParamSlot(int pRenderKey, int pIndex, bool) const {
 }
 
 int TZVRenderer::SampleCount(long pFrame, long pRate, long pFrameRate) {
+    return int(SampleTotal(pFrame, pFrame, pRate, pFrameRate));
+}
+
+int64_t TZVRenderer::SampleTotal(long pFirst, long pLast, long pRate, long pFrameRate) {
     if (pFrameRate <= 0 || pRate <= 0)
         return 0;
     const int64_t scaled = int64_t(pRate) * 1000;
-    return int(FloorDiv((int64_t(pFrame) + 1) * scaled, pFrameRate) -
-               FloorDiv(int64_t(pFrame) * scaled, pFrameRate));
+    return FloorDiv((int64_t(pLast) + 1) * scaled, pFrameRate) -
+           FloorDiv(int64_t(pFirst) * scaled, pFrameRate);
 }

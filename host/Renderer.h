@@ -42,6 +42,8 @@ public:
     // Sound frames of frame pFrame at pRate samples and pFrameRate thousandths of frames a
     // second: floor((f + 1) R / fps) - floor(f R / fps), in 64-bit integers.
     static int SampleCount(long pFrame, long pRate, long pFrameRate);
+    // Sound frames of the frames pFirst to pLast together, each counted as SampleCount does.
+    static int64_t SampleTotal(long pFirst, long pLast, long pRate, long pFrameRate);
 
 private:
     // Adds the nodes of the source pRow, its sources and its filter chain, each after what

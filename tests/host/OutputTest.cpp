@@ -109,7 +109,7 @@ TEST(Output, PngFramesAreTheColoursOverBlack) {
 
 TEST(Output, WavHoldsEverySampleAndSilenceForMissingSound) {
     const std::string path = ::testing::TempDir() + "out.wav";
-    TZVWavOutput output(path);
+    TZVWavOutput output(path, 2 * 320);
     WriteFrames(output, path, 2);
     wxString reason;
     std::unique_ptr<TZVMedia> media(TZVMedia::Open(path, &reason));

@@ -87,7 +87,7 @@ TEST(QueuedOutput, WritesTheSameFilesAsTheOutputItself) {
         const std::string path = folder + "queued." + kind, other = folder + "direct." + kind;
         const auto make = [kind](const std::string& pPath) -> std::unique_ptr<IZVOutput> {
             if (kind == std::string("wav"))
-                return std::make_unique<TZVWavOutput>(pPath);
+                return std::make_unique<TZVWavOutput>(pPath, 40 * 320);
             return std::make_unique<TZVMovieOutput>(pPath, 1);
         };
         // Three workers prepare the frames side by side; they are added in order.

@@ -1,7 +1,11 @@
 // zvrender run as users run it, in a process of its own, on a copy of the example in a
-// temporary folder: outputs that would replace an input, a full disk, a read-only folder and
-// a signal in the middle of a render, with the exit code, the message and every input file
-// unchanged afterwards.
+// temporary folder: outputs that would replace an input, a full disk, a read-only folder,
+// links, FIFOs and devices, names at the system's limits and a signal in the middle of a
+// render, with the exit code, the message and every input file unchanged
+// afterwards.
+#include "RenderOptions.h"
+
+#include "support/FifoReader.h"
 #include "support/FileText.h"
 #include "support/ShellOutput.h"
 
@@ -15,7 +19,10 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -32,6 +39,26 @@ struct TRun {
     int aCode;
     std::string aErr;
 };
+
+// What zvrender prints on bad usage: pError and how to call it.
+std::string UsageError(const std::string& pError) {
+    return "zvrender: " + pError + "\n" + TZVRenderOptions::Usage() + "\n";
+}
+
+// What the file pPath is, its links not followed: its type and permissions, and the device
+// it stands for.
+std::pair<mode_t, dev_t> Node(const std::string& pPath) {
+    struct stat node;
+    if (lstat(pPath.c_str(), &node) != 0)
+        return {0, 0};
+    return {node.st_mode, node.st_rdev};
+}
+
+std::string LinkTarget(const std::string& pPath) {
+    char target[4096];
+    const ssize_t size = readlink(pPath.c_str(), target, sizeof target);
+    return size < 0 ? std::string() : std::string(target, size_t(size));
+}
 
 // A copy of the example and its media in a new folder: project/p.xml reads ../media/...
 class ZvrenderFiles : public testing::Test {
@@ -64,6 +91,10 @@ protected:
             files[name] = std::hash<std::string>()(ReadFile(aRoot + "/" + name));
         return files;
     }
+    // The temporary files left anywhere under the copy.
+    std::string PartFiles() const {
+        return ShellOutput("cd " + aRoot + " && find . -name '*.part'");
+    }
     // The files under the copy that are not the inputs.
     std::vector<std::string> NewFiles() const {
         std::vector<std::string> added;
@@ -82,7 +113,8 @@ protected:
 TEST_F(ZvrenderFiles, OutputsOntoInputsAreRefusedBeforeAnythingIsWritten) {
     Shell("cd " + aRoot +
           " && ln media/clip.mkv project/hard.mkv && ln -s ../media/tone.wav "
-          "project/soft.wav && ln -s ../media/clip.mkv project/soft.mkv");
+          "project/soft.wav && ln -s ../media/clip.mkv project/soft.mkv && ln -s soft.mkv "
+          "project/chain.mkv");
     aInputs = Snapshot();
     const std::string media = aRoot + "/media/";
     const struct {
@@ -96,6 +128,8 @@ TEST_F(ZvrenderFiles, OutputsOntoInputsAreRefusedBeforeAnythingIsWritten) {
          "--wav ../media/clip.mkv would overwrite the medium " + media + "clip.mkv"},
         {"--mp4 hard.mkv p.xml", "--mp4 hard.mkv would overwrite the medium " + media + "clip.mkv"},
         {"--wav soft.mkv p.xml", "--wav soft.mkv would overwrite the medium " + media + "clip.mkv"},
+        {"--save chain.mkv p.xml",
+         "--save chain.mkv would overwrite the medium " + media + "clip.mkv"},
         {"--save ../media/still.png p.xml",
          "--save ../media/still.png would overwrite the medium " + media + "still.png"},
         {"--frames 3..9 --png ../media/frames/clip_%03d.png p.xml",
@@ -108,13 +142,12 @@ TEST_F(ZvrenderFiles, OutputsOntoInputsAreRefusedBeforeAnythingIsWritten) {
         EXPECT_EQ(run.aErr, "zvrender: " + c.aErr + "\n") << c.aArgs;
         EXPECT_EQ(Snapshot(), aInputs) << c.aArgs;
     }
-    // A file the project does not read may be replaced, and the project by its own save.
+    // A file the project does not read may be replaced, through a link that stays, and the
+    // project by its own save.
     const TRun run = Run("-q --wav soft.wav --save p.xml p.xml");
     EXPECT_EQ(run.aCode, 0) << run.aErr;
-    struct stat link;
-    ASSERT_EQ(lstat((aRoot + "/project/soft.wav").c_str(), &link), 0);
-    EXPECT_TRUE(S_ISREG(link.st_mode));
-    EXPECT_EQ(Snapshot()["media/tone.wav"], aInputs["media/tone.wav"]);
+    EXPECT_EQ(LinkTarget(aRoot + "/project/soft.wav"), "../media/tone.wav");
+    EXPECT_NE(Snapshot()["media/tone.wav"], aInputs["media/tone.wav"]);
     EXPECT_EQ(Snapshot()["project/p.xml"], aInputs["project/p.xml"]);
 }
 
@@ -330,4 +363,117 @@ TEST_F(ZvrenderFiles, AThreadThatCannotStartIsSaidOrDoneWithout) {
                 << frame;
         }
     }
+}
+
+TEST_F(ZvrenderFiles, ALinkLeadsAnOutputToItsTargetAndStays) {
+    Shell("cd " + aRoot +
+          "/project && mkdir out && echo old > out/old.wav && chmod 640 out/old.wav && ln -s "
+          "out/old.wav link.wav && ln -s link2.xml chain.xml && ln -s out/new.xml link2.xml && "
+          "ln -s out/none/x.mp4 lost.mp4 && ln -s loop.wav loop.wav");
+    aInputs = Snapshot();
+    const std::string project = aRoot + "/project/";
+    ASSERT_EQ(Run("-q --frames 0..9 --wav plain.wav --save plain.xml p.xml").aCode, 0);
+    const TRun run = Run("-q --frames 0..9 --wav link.wav --save chain.xml p.xml");
+    EXPECT_EQ(run.aCode, 0);
+    EXPECT_EQ(run.aErr, "");
+    EXPECT_EQ(LinkTarget(project + "link.wav"), "out/old.wav");
+    EXPECT_EQ(LinkTarget(project + "chain.xml"), "link2.xml");
+    EXPECT_EQ(LinkTarget(project + "link2.xml"), "out/new.xml");
+    EXPECT_TRUE(ReadFile(project + "out/old.wav") == ReadFile(project + "plain.wav"));
+    EXPECT_EQ(ReadFile(project + "out/new.xml"), ReadFile(project + "plain.xml"));
+    EXPECT_EQ(Node(project + "out/old.wav").first, S_IFREG | 0640);
+    EXPECT_EQ(PartFiles(), "");
+
+    const std::map<std::string, size_t> written = Snapshot();
+    const struct {
+        const char* aArgs;
+        int aCode;
+        std::string aErr;
+    } cases[] = {
+        {"-q --mp4 lost.mp4 p.xml", 2,
+         UsageError("no folder " + project + "out/none for lost.mp4")},
+        {"-q --wav loop.wav p.xml", 1,
+         "zvrender: cannot write loop.wav: Too many levels of symbolic links\n"},
+    };
+    for (const auto& c : cases) {
+        const TRun refused = Run(c.aArgs);
+        EXPECT_EQ(refused.aCode, c.aCode) << c.aArgs;
+        EXPECT_EQ(refused.aErr, c.aErr) << c.aArgs;
+        EXPECT_EQ(Snapshot(), written) << c.aArgs;
+        EXPECT_EQ(PartFiles(), "") << c.aArgs;
+    }
+    EXPECT_EQ(LinkTarget(project + "loop.wav"), "loop.wav");
+}
+
+TEST_F(ZvrenderFiles, FifosAndDevicesAreWrittenIntoAndNeverReplaced) {
+    const std::string project = aRoot + "/project/";
+    // A name that FFmpeg reads as one of its protocols is a file like any other.
+    ASSERT_EQ(Run("-q --frames 0..9 --wav pipe:1 --save plain.xml p.xml").aCode, 0);
+    {
+        // The sound into a FIFO holds the sizes a file gets at its end.
+        TFifoReader sound(project + "sound.fifo"), saved(project + "saved.fifo"),
+            movie(project + "movie.fifo");
+        ASSERT_TRUE(sound.IsOpen() && saved.IsOpen() && movie.IsOpen());
+        const TRun run = Run("-q --frames 0..9 --wav sound.fifo --save saved.fifo p.xml");
+        EXPECT_EQ(run.aCode, 0);
+        EXPECT_EQ(run.aErr, "");
+        const TRun mp4 = Run("-q --mp4 movie.fifo p.xml");
+        EXPECT_EQ(mp4.aCode, 2);
+        EXPECT_EQ(mp4.aErr, UsageError("bad --mp4 movie.fifo: it is a FIFO, and an MP4 file is "
+                                       "completed by going back to its start"));
+        const std::string wav = ReadFile(project + "pipe:1");
+        EXPECT_GT(wav.size(), 30000u);
+        EXPECT_TRUE(sound.Finish() == wav);
+        EXPECT_EQ(saved.Finish(), ReadFile(project + "plain.xml"));
+        EXPECT_EQ(movie.Finish(), "");
+    }
+    for (const char* fifo : {"sound.fifo", "saved.fifo", "movie.fifo"})
+        EXPECT_EQ(Node(project + fifo).first, S_IFIFO | 0644) << fifo;
+
+    const int socketFile = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address = {AF_UNIX, {}};
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%ssocket", project.c_str());
+    ASSERT_EQ(bind(socketFile, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    close(socketFile);
+    Shell("mkdir " + project + "f2.png");
+    // As root, private nodes: the null and full devices and a block device.
+    const bool devices = geteuid() == 0 && Shell("cd " + project +
+                                                 " && mknod null c 1 3 && mknod full c 1 7 && "
+                                                 "mknod disk b 7 0 && : >null") == 0;
+    const std::map<std::string, size_t> files = Snapshot();
+    std::vector<std::pair<std::string, std::pair<mode_t, dev_t>>> nodes;
+    for (const char* node : {"socket", "f2.png", "null", "full", "disk"})
+        nodes.emplace_back(node, Node(project + node));
+    struct TCase {
+        std::string aArgs;
+        int aCode;
+        std::string aErr;
+    };
+    std::vector<TCase> cases = {
+        {"--wav socket", 2, UsageError("bad --wav socket: it is a socket")},
+        {"--save f2.png", 2, UsageError("bad --save f2.png: it is a folder")},
+        {"--frames 0..3 --png f%d.png", 2,
+         UsageError("bad --png f%d.png: frame 2, f2.png, is a folder")},
+    };
+    for (const char* name : {"--wav", "--mp4", "--save"}) {
+        const std::string option = name;
+        if (devices)
+            cases.insert(cases.end(),
+                         {{"--frames 0..4 " + option + " null", 0, ""},
+                          {"--frames 0..4 " + option + " full", 1,
+                           "zvrender: cannot write full: No space left on device\n"},
+                          {option + " disk", 2,
+                           UsageError("bad " + option + " disk: it is a block device")}});
+    }
+    for (const TCase& c : cases) {
+        const TRun run = Run("-q " + c.aArgs + " p.xml");
+        EXPECT_EQ(run.aCode, c.aCode) << c.aArgs;
+        EXPECT_EQ(run.aErr, c.aErr) << c.aArgs;
+        EXPECT_EQ(Snapshot(), files) << c.aArgs;
+        EXPECT_EQ(PartFiles(), "") << c.aArgs;
+        for (const auto& node : nodes)
+            EXPECT_EQ(Node(project + node.first), node.second) << c.aArgs << " " << node.first;
+    }
+    if (!devices)
+        GTEST_SKIP() << "devices are made by root only";
 }
