@@ -1,6 +1,7 @@
 #include "NamePattern.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
@@ -47,8 +48,11 @@ TZVNamePattern::TZVNamePattern(const std::string& pPattern)
 
 std::string TZVNamePattern::Name(long pNumber) const {
     const std::string conversion = aPattern.substr(aBegin, aEnd - aBegin - 1) + "ld";
-    char number[64];
-    std::snprintf(number, sizeof number, conversion.c_str(), pNumber);
+    const int size = std::snprintf(nullptr, 0, conversion.c_str(), pNumber);
+    if (size < 0 || size >= PATH_MAX)
+        return std::string();
+    std::string number(size_t(size), '\0');
+    std::snprintf(&number[0], number.size() + 1, conversion.c_str(), pNumber);
     return Literal(aPattern.substr(0, aBegin)) + number + Literal(aPattern.substr(aEnd));
 }
 

@@ -14,6 +14,7 @@ public:
     // and no other than "%%".
     bool IsValid() const { return aBegin != std::string::npos; }
     // The name of number pNumber: the conversion made with pNumber, each "%%" made one "%".
+    // Empty when the number alone would be longer than any path can be (PATH_MAX).
     std::string Name(long pNumber) const;
     // Whether pName is the name of some number, which goes to pNumber.
     bool Matches(const std::string& pName, long& pNumber) const;

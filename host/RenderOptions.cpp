@@ -5,12 +5,14 @@
 
 #include <wx/filename.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <set>
+#include <unistd.h>
 
 namespace {
 
@@ -30,6 +32,26 @@ std::string Absolute(const std::string& pPath) {
     wxFileName name(wxString::FromUTF8(pPath));
     name.MakeAbsolute();
     return name.GetFullPath().utf8_string();
+}
+
+// What makes pPath a name the system cannot hold, after its subject ("it", "the name of frame
+// 9"): " has a part of 300 bytes, ...", or empty when it can.
+std::string NameFault(const std::string& pPath) {
+    if (pPath.size() >= PATH_MAX)
+        return " is " + std::to_string(pPath.size()) + " bytes long, longer than a path can be (" +
+               std::to_string(PATH_MAX - 1) + " bytes)";
+    const size_t slash = pPath.rfind('/');
+    long room = pathconf(slash == std::string::npos ? "." : pPath.substr(0, slash + 1).c_str(),
+                         _PC_NAME_MAX);
+    room = room > 0 ? room : NAME_MAX;
+    for (size_t begin = 0; begin <= pPath.size();) {
+        const size_t end = std::min(pPath.find('/', begin), pPath.size());
+        if (long(end - begin) > room)
+            return " has a part of " + std::to_string(end - begin) +
+                   " bytes, longer than a file name can be (" + std::to_string(room) + " bytes)";
+        begin = end + 1;
+    }
+    return std::string();
 }
 
 } // namespace
@@ -170,8 +192,26 @@ bool TZVRenderOptions::CheckOutputs(std::string& pError) const {
 }
 
 bool TZVRenderOptions::CheckNames(long pFirst, long pLast, std::string& pError) const {
+    for (const auto& [option, output] :
+         {std::make_pair("--wav", &aWav), std::make_pair("--mp4", &aMp4),
+          std::make_pair("--save", &aSave)}) {
+        const std::string fault = output->empty() ? std::string() : NameFault(*output);
+        if (!fault.empty()) {
+            pError = std::string("bad ") + option + " " + *output + ": it" + fault;
+            return false;
+        }
+    }
     if (aPng.empty())
         return true;
+    // Numbers grow only longer: the last frame has the longest name.
+    const std::string last = PngName(pLast);
+    const std::string fault =
+        last.empty() ? " is longer than a path can be (" + std::to_string(PATH_MAX - 1) + " bytes)"
+                     : NameFault(last);
+    if (!fault.empty()) {
+        pError = "bad --png " + aPng + ": the name of frame " + std::to_string(pLast) + fault;
+        return false;
+    }
     for (const auto& [frame, path] : TZVNamePattern::Existing(aPng)) {
         const char* refusal = TZVPartFile::Refusal(TZVPartFile::KindOf(path));
         if (frame >= pFirst && frame <= pLast && refusal) {

@@ -13,8 +13,9 @@ struct TZVRenderOptions {
     // folders, nothing that cannot be written (a folder, a block device, a socket; a FIFO
     // for the MP4 file). False with pError set otherwise.
     bool CheckOutputs(std::string& pError) const;
-    // Checks the names that frames pFirst to pLast are written under: no picture's name that
-    // cannot be written. False with pError set otherwise.
+    // Checks the names that frames pFirst to pLast are written under: none longer than the
+    // system takes, no picture's name that cannot be written. False with pError set
+    // otherwise.
     bool CheckNames(long pFirst, long pLast, std::string& pError) const;
 
     // The file name pattern made into the name of frame pFrame.

@@ -477,3 +477,41 @@ TEST_F(ZvrenderFiles, FifosAndDevicesAreWrittenIntoAndNeverReplaced) {
     if (!devices)
         GTEST_SKIP() << "devices are made by root only";
 }
+
+TEST_F(ZvrenderFiles, EveryFrameGetsItsWholeNameAndNamesTooLongAreRefused) {
+    const TRun run = Run("-q --frames 0..2 --png y%100d.png p.xml");
+    EXPECT_EQ(run.aCode, 0);
+    EXPECT_EQ(run.aErr, "");
+    const std::string y = "project/y" + std::string(99, ' ');
+    EXPECT_EQ(NewFiles(), std::vector<std::string>({y + "0.png", y + "1.png", y + "2.png"}));
+
+    // Names the system cannot hold are refused before anything is written, the longest
+    // (the last frame's) among them.
+    std::string deep;
+    for (int i = 0; i < 2044; ++i)
+        deep += "./";
+    aInputs = Snapshot();
+    const struct {
+        std::string aArgs;
+        std::string aErr;
+    } cases[] = {
+        {"--frames 0..2 --png y%251d.png",
+         "bad --png y%251d.png: the name of frame 2 has a part of 256 bytes, longer than a file "
+         "name can be (255 bytes)"},
+        {"--wav " + std::string(252, 's') + ".wav",
+         "bad --wav " + std::string(252, 's') +
+             ".wav: it has a part of 256 bytes, longer than a file name can be (255 bytes)"},
+        {"--frames 8..10 --png " + deep + ".f%d.png",
+         "bad --png " + deep +
+             ".f%d.png: the name of frame 10 is 4096 bytes long, longer than a path can be "
+             "(4095 bytes)"},
+        {"--png y%4096d.png",
+         "bad --png y%4096d.png: the name of frame 59 is longer than a path can be (4095 bytes)"},
+    };
+    for (const auto& c : cases) {
+        const TRun refused = Run("-q " + c.aArgs + " p.xml");
+        EXPECT_EQ(refused.aCode, 2) << c.aArgs;
+        EXPECT_EQ(refused.aErr, UsageError(c.aErr)) << c.aArgs;
+        EXPECT_EQ(Snapshot(), aInputs) << c.aArgs;
+    }
+}
