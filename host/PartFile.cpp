@@ -53,14 +53,24 @@ mode_t NewFileMode() {
 }
 
 // Creates a new file in the folder pFolder named "<pName>.XXXXXX.part" with six random
-// letters: its descriptor and pPartName, or -1 with errno set. Called with theMutex held.
+// letters, pName cut (at a character's start) where the folder's names cannot hold it all;
+// its descriptor and pPartName, or -1 with errno set. Called with theMutex held.
 int CreateUnique(int pFolder, const std::string& pName, std::string& pPartName) {
     static const char theLetters[] =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     static std::mt19937_64 theRandom{std::random_device()()};
+    const std::string suffix = ".XXXXXX.part";
+    long room = fpathconf(pFolder, _PC_NAME_MAX);
+    room = room > 0 ? room : NAME_MAX;
+    size_t keep = pName.size();
+    if (keep + suffix.size() > size_t(room)) {
+        keep = room > long(suffix.size()) ? size_t(room) - suffix.size() : 0;
+        while (keep > 0 && (pName[keep] & 0xC0) == 0x80)
+            --keep;
+    }
     for (int tries = 0; tries < 100; ++tries) {
-        std::string name = pName + ".XXXXXX.part";
-        for (size_t i = pName.size() + 1; i < pName.size() + 7; ++i)
+        std::string name = pName.substr(0, keep) + suffix;
+        for (size_t i = keep + 1; i < keep + 7; ++i)
             name[i] = theLetters[theRandom() % (sizeof theLetters - 1)];
         const int descriptor =
             openat(pFolder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);

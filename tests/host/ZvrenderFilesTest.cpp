@@ -515,3 +515,27 @@ TEST_F(ZvrenderFiles, EveryFrameGetsItsWholeNameAndNamesTooLongAreRefused) {
         EXPECT_EQ(Snapshot(), aInputs) << c.aArgs;
     }
 }
+
+TEST_F(ZvrenderFiles, EveryNameTheSystemTakesIsWritten) {
+    const std::string project = aRoot + "/project/";
+    // 255 bytes, the most a file name can have here: new files and one replaced.
+    const std::string sound(251, 's'), saved(251, 'x');
+    WriteFile(project + saved + ".xml", "the old file");
+    // 4095 bytes, the most a path can have.
+    std::string deep;
+    for (int i = 0; i < 2044; ++i)
+        deep += "./";
+    aInputs = Snapshot();
+    const TRun run = Run("-q --frames 8..9 --png y%250d.png --wav " + sound + ".wav --save " +
+                         saved + ".xml p.xml");
+    EXPECT_EQ(run.aCode, 0);
+    EXPECT_EQ(run.aErr, "");
+    const std::string y = "project/y" + std::string(249, ' ');
+    EXPECT_EQ(NewFiles(),
+              std::vector<std::string>({"project/" + sound + ".wav", y + "8.png", y + "9.png"}));
+    EXPECT_EQ(ReadFile(project + saved + ".xml"), ReadFile(project + "p.xml"));
+    aInputs = Snapshot();
+    EXPECT_EQ(Run("-q --frames 8..9 --png " + deep + ".f%d.png p.xml").aCode, 0);
+    EXPECT_EQ(NewFiles(), std::vector<std::string>({"project/.f8.png", "project/.f9.png"}));
+    EXPECT_EQ(PartFiles(), "");
+}
