@@ -6,6 +6,7 @@
 #include <wx/init.h>
 #include <wx/string.h>
 
+#include <csignal>
 #include <iostream>
 #include <system_error>
 #include <unistd.h>
@@ -23,7 +24,10 @@ void PrintAssert(const wxString& pFile, int pLine, const wxString& pFunction,
 
 int main(int pArgc, char** pArgv) {
     // An interrupted render leaves no temporary file behind; first, so that every thread
-    // leaves the signals to the one that cleans up. Nothing is written without it.
+    // leaves the signals to the one that cleans up. Nothing is written without it. A reader
+    // that goes away (a pipe closed early) makes a write fail, which is said and cleaned up
+    // after, rather than end the program where it stands.
+    std::signal(SIGPIPE, SIG_IGN);
     try {
         TZVPartFile::InstallSignalCleanup();
     } catch (const std::system_error& pFailure) {

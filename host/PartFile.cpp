@@ -24,8 +24,9 @@ std::mutex theMutex;
 std::set<std::pair<int, std::string>> theLive;
 bool theExiting = false;
 
-// Takes SIGINT and SIGTERM, which every thread blocks: removes the live temporary files and
-// ends the program, holding the list so that no file is made or given its name meanwhile.
+// Takes SIGHUP, SIGINT and SIGTERM, which every thread blocks: removes the live temporary
+// files and ends the program, holding the list so that no file is made or given its name
+// meanwhile.
 void RemoveAllOnSignal(sigset_t pSignals) {
     int signal = 0;
     while (sigwait(&pSignals, &signal) != 0)
@@ -256,7 +257,7 @@ bool TZVPartFile::FollowLinks(std::string& pPath) {
 void TZVPartFile::InstallSignalCleanup() {
     sigset_t signals;
     sigemptyset(&signals);
-    for (const int signal : {SIGINT, SIGTERM})
+    for (const int signal : {SIGHUP, SIGINT, SIGTERM})
         sigaddset(&signals, signal);
     // Every thread started from now on inherits the block.
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);

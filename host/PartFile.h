@@ -3,8 +3,8 @@
 // final file and two writers never share a temporary file. A symbolic link is followed: the
 // file it leads to is replaced and the link stays. A character device or a FIFO (/dev/null, a
 // pipe a reader waits on) is written into as it is, never replaced: its readers and every
-// other process keep it. Live temporary files are listed: InstallSignalCleanup makes SIGINT
-// and SIGTERM remove them before the program exits.
+// other process keep it. Live temporary files are listed: InstallSignalCleanup makes SIGHUP,
+// SIGINT and SIGTERM remove them before the program exits.
 #pragma once
 
 #include <cstddef>
@@ -57,9 +57,9 @@ public:
     // read or there are too many.
     static bool FollowLinks(std::string& pPath);
 
-    // Makes SIGINT and SIGTERM remove every live temporary file and end the program with
-    // 128 + the signal's number (130, 143). Called before any other thread starts: the
-    // signals are taken by a thread of their own, whatever thread they reach.
+    // Makes SIGHUP, SIGINT and SIGTERM remove every live temporary file and end the program
+    // with 128 + the signal's number (129, 130, 143). Called before any other thread starts:
+    // the signals are taken by a thread of their own, whatever thread they reach.
     static void InstallSignalCleanup();
 
 private:

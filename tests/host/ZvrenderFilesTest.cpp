@@ -1,7 +1,7 @@
 // zvrender run as users run it, in a process of its own, on a copy of the example in a
 // temporary folder: outputs that would replace an input, a full disk, a read-only folder,
-// links, FIFOs and devices, names at the system's limits and a signal in the middle of a
-// render, with the exit code, the message and every input file unchanged
+// links, FIFOs and devices, names at the system's limits, a reader that leaves and a signal
+// in the middle of a render, with the exit code, the message and every input file unchanged
 // afterwards.
 #include "RenderOptions.h"
 
@@ -211,7 +211,7 @@ TEST_F(ZvrenderFiles, ASignalRemovesTheUnfinishedFilesAndLeavesTheOldOnes) {
     WriteFile(aRoot + "/project/p.xml", longer);
     WriteFile(aRoot + "/project/old.wav", "the old file");
     aInputs = Snapshot();
-    for (const int signal : {SIGINT, SIGTERM}) {
+    for (const int signal : {SIGHUP, SIGINT, SIGTERM}) {
         // The signal ends the program wherever its threads are, a finished read-ahead one
         // not joined yet among them: under ThreadSanitizer that is no leak to report.
         const std::string command = "cd " + aRoot +
@@ -537,5 +537,42 @@ TEST_F(ZvrenderFiles, EveryNameTheSystemTakesIsWritten) {
     aInputs = Snapshot();
     EXPECT_EQ(Run("-q --frames 8..9 --png " + deep + ".f%d.png p.xml").aCode, 0);
     EXPECT_EQ(NewFiles(), std::vector<std::string>({"project/.f8.png", "project/.f9.png"}));
+    EXPECT_EQ(PartFiles(), "");
+}
+
+TEST_F(ZvrenderFiles, AReaderThatLeavesEndsTheRenderWithItsCause) {
+    // The sound goes to standard output, which a reader leaves after 1000 bytes.
+    Shell("ln -s /proc/self/fd/1 " + aRoot + "/project/out.wav");
+    aInputs = Snapshot();
+    Shell("cd " + aRoot +
+          "/project && (" ZV_ZVRENDER
+          " -q --png f%02d.png --wav out.wav --mp4 v.mp4 p.xml 2>../err.txt; echo $? "
+          ">../code.txt) | head -c 1000 >/dev/null");
+    EXPECT_EQ(ReadFile(aRoot + "/code.txt"), "1\n");
+    EXPECT_EQ(ReadFile(aRoot + "/err.txt"), "zvrender: cannot write out.wav: Broken pipe\n");
+    EXPECT_EQ(PartFiles(), "");
+    EXPECT_EQ(access((aRoot + "/project/v.mp4").c_str(), F_OK), -1);
+    EXPECT_EQ(LinkTarget(aRoot + "/project/out.wav"), "/proc/self/fd/1");
+
+    // Standard error is a pipe that no one reads: what cannot be said is let go.
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    close(ends[0]);
+    const std::string command =
+        "cd " + aRoot + "/project && exec " ZV_ZVRENDER " --png g%02d.png --wav s.wav p.xml";
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        dup2(ends[1], STDERR_FILENO);
+        signal(SIGPIPE, SIG_DFL);
+        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(ends[1]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(ShellOutput("cd " + aRoot + "/project && ls g*.png | wc -l"), "60\n");
+    EXPECT_GT(ReadFile(aRoot + "/project/s.wav").size(), 200000u);
     EXPECT_EQ(PartFiles(), "");
 }
