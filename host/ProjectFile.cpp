@@ -24,7 +24,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
-#include <cstdlib>
+#include <cwchar>
 #include <list>
 #include <string>
 #include <utility>
@@ -263,9 +263,10 @@ void PrintFormulaErrors(TZVStreamRow& pRoot, bool pBound, std::ostream& pMessage
     }
 }
 
-// The ranges of the format's numbers that can be rendered: {element ("" for "format"),
-// attribute, lowest, highest, unit}. Audio ones count only when the audio is enabled.
-struct TFormatRange {
+// The format's numbers: {element ("" for "format"), attribute, lowest, highest, unit}, the
+// range being what a render can take; a number without a unit is not rendered and has no
+// range here. Audio ranges count only when the audio is enabled.
+struct TFormatNumber {
     const wchar_t* aElement;
     const wchar_t* aAttribute;
     long long aMin;
@@ -273,39 +274,46 @@ struct TFormatRange {
     const char* aUnit;
 };
 
-const TFormatRange theFormatRanges[] = {
+const TFormatNumber theFormatNumbers[] = {
     {L"", L"duration", 0, INT_MAX, "frames"},
     {L"video", L"width", 0, INT_MAX, "pixels"},
     {L"video", L"height", 0, INT_MAX, "pixels"},
     {L"video", L"rate", 1, INT_MAX, "thousandths of a frame a second"},
     {L"audio", L"rate", 1, INT_MAX, "samples a second"},
     {L"audio", L"channel", 1, 65535, "channels"},
+    {L"audio", L"bits", 0, 0, nullptr},
+    {L"audio", L"tag", 0, 0, nullptr},
 };
 
-// Refuses a whole number of the format that no render can take, naming the attribute and its
-// value; other texts are left to the format's own reader, which names what it misses.
-void CheckFormatRanges(const wxXmlNode* pFormat) {
-    for (const TFormatRange& range : theFormatRanges) {
+// Refuses a number of the format that is not a decimal integer as the format's reader takes
+// it (blanks before it and a sign allowed), or that no render can take, naming the attribute
+// and its value; an absent one is left to the format's own reader, which names what it misses.
+void CheckFormatNumbers(const wxXmlNode* pFormat) {
+    for (const TFormatNumber& number : theFormatNumbers) {
         const wxXmlNode* element = pFormat;
-        if (*range.aElement) {
+        if (*number.aElement) {
             element = pFormat->GetChildren();
-            while (element && element->GetName() != range.aElement)
+            while (element && element->GetName() != number.aElement)
                 element = element->GetNext();
         }
         wxString text;
-        if (!element || !element->GetAttribute(range.aAttribute, &text) ||
-            (range.aElement == std::wstring(L"audio") && element->HasAttribute(L"disabled")))
+        if (!element || !element->GetAttribute(number.aAttribute, &text))
             continue;
-        const std::string digits = text.Strip(wxString::both).utf8_string();
-        char* end = nullptr;
+        const wxString name =
+            wxString(number.aElement) + (*number.aElement ? L" " : L"") + number.aAttribute;
+        const wchar_t* const digits = text.wc_str();
+        wchar_t* end = nullptr;
         errno = 0;
-        const long long value = std::strtoll(digits.c_str(), &end, 10);
-        if (digits.empty() || *end || (errno == 0 && value >= range.aMin && value <= range.aMax))
+        const long long value = std::wcstoll(digits, &end, 10);
+        if (end == digits || *end)
+            throw TError(
+                wxString::Format(L"the format's %ls \"%ls\" is not a decimal integer", name, text));
+        if (!number.aUnit ||
+            (number.aElement == std::wstring(L"audio") && element->HasAttribute(L"disabled")) ||
+            (errno == 0 && value >= number.aMin && value <= number.aMax))
             continue;
-        throw TError(
-            wxString::Format(L"the format's %ls%ls%ls \"%ls\" is out of range: %lld to %lld %s",
-                             range.aElement, *range.aElement ? L" " : L"", range.aAttribute, text,
-                             range.aMin, range.aMax, range.aUnit));
+        throw TError(wxString::Format(L"the format's %ls \"%ls\" is out of range: %lld to %lld %s",
+                                      name, text, number.aMin, number.aMax, number.aUnit));
     }
 }
 
@@ -398,7 +406,7 @@ void TZVProjectFile::Load(const wxString& pPath, TZVHost& pHost, bool pOffline) 
     if (mixer->GetAttribute(L"type") != wxString())
         throw TError(
             wxString::Format(L"the root mixer has the type \"%ls\"", mixer->GetAttribute(L"type")));
-    CheckFormatRanges(format);
+    CheckFormatNumbers(format);
     // The rows are read with the file's format and library the module's (default keys take
     // the rate, media rows enter their texts); a read that fails gives the open document its
     // own back.

@@ -395,7 +395,7 @@ TEST(RenderCommand, DamagedProjectsFailWithTheirMessageAndWriteNothing) {
         {"bad mask shown", Edited("<mask shown=\"0\">", "<mask shown=\"yes\">"),
          "Invalid mask show value for Filter Opacity Fade"},
         {"bad number", Edited("duration=\"60\"", "duration=\"6x\""),
-         "The format duration is missing"},
+         "the format's duration \"6x\" is not a decimal integer"},
         {"bad key", Edited("c=\"G?_\"", "c=\"!\""),
          "Invalid key list for Param. ColorComp Background colour - Red of video-mux Video"},
         {"bad image width", Edited("w=\"160\"", "w=\"16O\""),
@@ -462,6 +462,59 @@ TEST(RenderCommand, DamagedProjectsFailWithTheirMessageAndWriteNothing) {
               "found: 160; Expected image height: 120,  found: 120 (refused)\nzvrender: cannot "
               "load " +
                   theFolder + "changed.xml: load cancelled\n");
+}
+
+// Every number of the format is a decimal integer as the format's reader takes it: blanks
+// before it, a sign and leading zeros are read as they always were; anything else is named
+// with its value. A decimal beyond 32 bits where no range is checked is the reader's to refuse.
+TEST(RenderCommand, FormatNumbersNotWrittenInDecimalAreNamed) {
+    const struct {
+        const char* aFrom;
+        const char* aTo;
+        const char* aMessage; // empty: read
+    } cases[] = {
+        {"duration=\"60\"", "duration=\"0xA0\"",
+         "the format's duration \"0xA0\" is not a decimal integer"},
+        {"duration=\"60\"", "duration=\"1e309\"",
+         "the format's duration \"1e309\" is not a decimal integer"},
+        {"width=\"320\"", "width=\"0xA0\"",
+         "the format's video width \"0xA0\" is not a decimal integer"},
+        {"height=\"240\"", "height=\"240.0\"",
+         "the format's video height \"240.0\" is not a decimal integer"},
+        {"rate=\"25000\"", "rate=\"25 000\"",
+         "the format's video rate \"25 000\" is not a decimal integer"},
+        {"rate=\"22050\"", "rate=\"22050 \"",
+         "the format's audio rate \"22050 \" is not a decimal integer"},
+        {"channel=\"2\"", "channel=\"two\"",
+         "the format's audio channel \"two\" is not a decimal integer"},
+        {"bits=\"16\"", "bits=\"16.0\"",
+         "the format's audio bits \"16.0\" is not a decimal integer"},
+        {"tag=\"1\"", "tag=\"\"", "the format's audio tag \"\" is not a decimal integer"},
+        {"tag=\"1\"", "tag=\"+\"", "the format's audio tag \"+\" is not a decimal integer"},
+        // The reader takes a disabled stream's numbers too.
+        {"<audio rate=\"22050\"", "<audio disabled=\"\" rate=\"0xA0\"",
+         "the format's audio rate \"0xA0\" is not a decimal integer"},
+        {"bits=\"16\"", "bits=\"99999999999\"", "The number of bits for audio is missing"},
+        {"duration=\"60\"", "duration=\"+60\"", ""},
+        {"width=\"320\"", "width=\" 320\"", ""},
+        {"height=\"240\"", "height=\"0240\"", ""},
+        {"channel=\"2\"", "channel=\" +2\"", ""},
+        {"bits=\"16\"", "bits=\"\t16\"", ""},
+        {"tag=\"1\"", "tag=\"+01\"", ""},
+    };
+    for (const auto& c : cases) {
+        Write("numbers.xml", Edited(c.aFrom, c.aTo));
+        const TResult result = Zvrender("-q --save @numbers-saved.xml @numbers.xml");
+        const std::string message(c.aMessage);
+        EXPECT_EQ(result.aCode, message.empty() ? 0 : 1) << c.aTo;
+        EXPECT_EQ(result.aErr, message.empty() ? std::string()
+                                               : "zvrender: cannot load " + theFolder +
+                                                     "numbers.xml: " + message + "\n")
+            << c.aTo;
+        if (message.empty()) {
+            EXPECT_EQ(ReadFile(theFolder + "numbers-saved.xml"), Example()) << c.aTo;
+        }
+    }
 }
 
 // What the user reads of a render: a formula that does not parse with its place, references
