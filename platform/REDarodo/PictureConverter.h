@@ -1,13 +1,14 @@
 // TPictureConverter: turns a decoded picture into the image a track shows: converted to
 // premultiplied BGRA (bit-exact, so the pixels do not depend on the processor; bands of a
-// picture on a few threads), turned as its display matrix says. Common YUV pictures go
-// through TYuvToBgra, the others through libswscale, which works out their colours exactly
-// too.
+// picture on a few threads) with the colours its tags name (TYuvColours), turned as its
+// display matrix says. Common YUV pictures go through TYuvToBgra, the others through
+// libswscale, which works out their colours exactly too.
 #pragma once
 
 #include "FFmpeg.h"
 #include "MediaIndex.h"
 #include "REDarodo/Bitmap.h"
+#include "YuvColours.h"
 #include "YuvToBgra.h"
 
 #include <tuple>
@@ -21,6 +22,8 @@ private:
     // Makes aDirect or else aScale convert pFrame's pictures to pWidth x pHeight BGRA, unless
     // one does.
     bool Scaler(const AVFrame& pFrame, int pWidth, int pHeight);
+    // Makes aScale convert pFrame's pictures to pWidth x pHeight BGRA with pColours.
+    bool MakeScale(const AVFrame& pFrame, int pWidth, int pHeight, const TYuvColours& pColours);
     // Converts pFrame into pTarget, of that size.
     bool Scale(const AVFrame& pFrame, TAllocBitmap& pTarget);
     // Turns aUnturned into pImage by pTurns quarter turns.
@@ -30,8 +33,8 @@ private:
     // Whether aDirect converts, not aScale.
     bool aDirectOn = false;
     TScalePtr aScale;
-    // The size and format aDirect or aScale converts from.
-    std::tuple<int, int, int> aScaleFrom{-1, -1, -1};
+    // The size, format and colours aDirect or aScale converts from.
+    std::tuple<int, int, int, TYuvColours> aScaleFrom{-1, -1, -1, TYuvColours()};
     // The decoded picture before it is turned, for turned tracks.
     TAllocBitmap aUnturned;
 };

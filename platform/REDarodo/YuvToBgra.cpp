@@ -29,7 +29,7 @@ constexpr int theBandRows = 64;
 // The most chroma rows weighed into a picture row: five, padded to an even count.
 constexpr int theMostTaps = 6;
 
-// The colour arithmetic of one range, in single precision: with luma
+// The colour arithmetic of one matrix and range, in single precision: with luma
 // L = aLuma * Y + aLumaBase and chroma u = U - 128, v = V - 128, a pixel's red is
 // L + aRedV * v, its green L + (aGreenU * u + aGreenV * v), its blue L + aBlueU * u, each
 // rounded to the nearest level (ties to even) and clipped to 0..255.
@@ -37,19 +37,18 @@ struct TColours {
     float aLuma, aLumaBase;
     float aRedV, aGreenU, aGreenV, aBlueU;
 
-    explicit TColours(bool pFullRange);
+    explicit TColours(const TYuvColours& pColours);
     float Luma(int pValue) const { return float(pValue) * aLuma + aLumaBase; }
 };
 
-TColours::TColours(bool pFullRange) {
-    // BT.601's weights of red and blue in luma.
-    const double red = 0.299, blue = 0.114;
+TColours::TColours(const TYuvColours& pColours) {
+    const double red = pColours.RedWeight(), blue = pColours.BlueWeight();
     const double green = 1 - red - blue;
     // Limited range: black at luma 16 and white at 235, chroma over 16..240.
-    const double luma = pFullRange ? 1 : 255.0 / 219;
-    const double chroma = pFullRange ? 1 : 255.0 / 224;
+    const double luma = pColours.aFullRange ? 1 : 255.0 / 219;
+    const double chroma = pColours.aFullRange ? 1 : 255.0 / 224;
     aLuma = float(luma);
-    aLumaBase = float(pFullRange ? 0 : -16 * luma);
+    aLumaBase = float(pColours.aFullRange ? 0 : -16 * luma);
     aRedV = float(chroma * 2 * (1 - red));
     aBlueU = float(chroma * 2 * (1 - blue));
     aGreenU = float(-chroma * 2 * blue * (1 - blue) / green);
@@ -353,11 +352,12 @@ void FilterChroma(const AVFrame& pFrame, int pPlane, int pFirst, const int16_t* 
 
 } // namespace
 
-bool TYuvToBgra::Prepare(int pFormat, int pWidth, int pHeight) {
+bool TYuvToBgra::Prepare(int pFormat, int pWidth, int pHeight, const TYuvColours& pColours) {
     const bool planar420 = pFormat == AV_PIX_FMT_YUV420P || pFormat == AV_PIX_FMT_YUVJ420P;
     const bool planar422 = pFormat == AV_PIX_FMT_YUV422P || pFormat == AV_PIX_FMT_YUVJ422P;
     if (!(planar420 || planar422) || pWidth < 2 || pWidth % 2 || pHeight < 1)
         return false;
+    aColours = pColours;
     if (pFormat == aFormat && pWidth == aWidth && pHeight == aHeight)
         return true;
     aTaps = 0;
@@ -372,7 +372,6 @@ bool TYuvToBgra::Prepare(int pFormat, int pWidth, int pHeight) {
     aFormat = pFormat;
     aWidth = pWidth;
     aHeight = pHeight;
-    aFullRange = pFormat == AV_PIX_FMT_YUVJ420P || pFormat == AV_PIX_FMT_YUVJ422P;
     return true;
 }
 
@@ -397,7 +396,7 @@ void TYuvToBgra::Convert(const AVFrame& pFrame, uint8_t* pTarget, ptrdiff_t pRow
 
 void TYuvToBgra::ConvertRows(const AVFrame& pFrame, uint8_t* pTarget, ptrdiff_t pRowBytes,
                              int pFirst, int pEnd) const {
-    const TColours colours(aFullRange);
+    const TColours colours(aColours);
     const size_t samples = static_cast<size_t>(aWidth / 2);
     std::vector<uint8_t> u(samples), v(samples);
     for (int row = pFirst; row < pEnd; ++row) {

@@ -61,6 +61,11 @@ TFramePtr PictureFrame(const TPictureDesc& pDesc, int pImage, int pWidth, int pH
     SwsContext* scale =
         sws_getContext(pWidth, pHeight, AV_PIX_FMT_BGRA, pWidth, pHeight, pFormat,
                        SWS_POINT | SWS_BITEXACT | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
+    if (scale && pDesc.aMatrix != AVCOL_SPC_UNSPECIFIED) {
+        const int* const matrix = sws_getCoefficients(pDesc.aMatrix);
+        sws_setColorspaceDetails(scale, matrix, 1, matrix, pDesc.aRange == AVCOL_RANGE_JPEG, 0,
+                                 1 << 16, 1 << 16);
+    }
     const uint8_t* source[] = {bgra.data()};
     const int stride[] = {pWidth * 4};
     const bool done = scale && sws_scale(scale, source, stride, 0, pHeight, frame->data,
@@ -121,6 +126,10 @@ void SetUpPicture(AVCodecContext* pCodec, const void* pDesc) {
     pCodec->pix_fmt = desc.aFormat;
     pCodec->time_base = desc.aTimes.empty() ? av_inv_q(desc.aRate) : theIrregularTimeBase;
     pCodec->framerate = desc.aRate;
+    pCodec->colorspace = desc.aMatrix;
+    pCodec->color_range = desc.aRange;
+    pCodec->color_primaries = desc.aPrimaries;
+    pCodec->color_trc = desc.aTransfer;
 }
 
 void SetUpSound(AVCodecContext* pCodec, const void* pDesc) {

@@ -30,6 +30,12 @@ struct TPictureDesc {
     std::vector<int64_t> aTimes = {};
     // The display matrix's rotation, degrees counterclockwise as FFmpeg counts them; 0: none.
     int aRotation = 0;
+    // The colour tags of the stream, none by default. A YUV picture's colours are made with
+    // the matrix and range tagged, BT.601's limited range where there is no tag.
+    AVColorSpace aMatrix = AVCOL_SPC_UNSPECIFIED;
+    AVColorRange aRange = AVCOL_RANGE_UNSPECIFIED;
+    AVColorPrimaries aPrimaries = AVCOL_PRI_UNSPECIFIED;
+    AVColorTransferCharacteristic aTransfer = AVCOL_TRC_UNSPECIFIED;
     // Pixel (pX, pY) of image pImage of pCount, B, G, R, A, straight; the example picture
     // when empty.
     std::function<void(int pImage, int pCount, int pWidth, int pHeight, int pX, int pY,

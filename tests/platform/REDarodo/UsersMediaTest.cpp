@@ -1,8 +1,7 @@
 // Media as other encoders write them (the example media written at build time), read through
 // the stand-in and compared with one continuous decode of the same file by libavcodec alone:
 // lossy sound with priming, phone video turned by a display matrix, video at irregular times,
-// a file damaged in the middle, picture and sound together, and the levels of the limited
-// range.
+// a file damaged in the middle, picture and sound together, and colours as tags name them.
 #include "REDarodo/Media.h"
 #include "REDarodo/ReaderAudio.h"
 
@@ -13,6 +12,7 @@
 #include "support/WxPrint.h"
 
 extern "C" {
+#include <libavutil/pixdesc.h>
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
 }
@@ -369,9 +369,23 @@ double MeanColourDifference(const TBytes& p1, const TBytes& p2) {
     return sum / double(p1.size() / 4 * 3);
 }
 
-// Sample pX, pY of plane pPlane of pFrame, of 8 bits.
+// Sample pX, pY of plane pPlane of pFrame, of 8 or 16 bits.
 int Sample(const AVFrame& pFrame, int pPlane, int pX, int pY) {
-    return pFrame.data[pPlane][ptrdiff_t(pY) * pFrame.linesize[pPlane] + pX];
+    const uint8_t* row = pFrame.data[pPlane] + ptrdiff_t(pY) * pFrame.linesize[pPlane];
+    return av_pix_fmt_desc_get(AVPixelFormat(pFrame.format))->comp[0].step == 2
+               ? row[2 * pX] | row[2 * pX + 1] << 8
+               : row[pX];
+}
+
+// Whether the 4:2:0 chroma around pixel pX, pY (as far as the converters' filters reach) is
+// neutral: pMiddle in both planes.
+bool NeutralAround(const AVFrame& pFrame, int pX, int pY, int pMiddle) {
+    for (int y = pY / 2 - 3; y <= pY / 2 + 3; ++y)
+        for (int x = pX / 2 - 2; x <= pX / 2 + 2; ++x)
+            if (x < 0 || y < 0 || x >= pFrame.width / 2 || y >= pFrame.height / 2 ||
+                Sample(pFrame, 1, x, y) != pMiddle || Sample(pFrame, 2, x, y) != pMiddle)
+                return false;
+    return true;
 }
 
 // Hands pCheck each picture of the example medium pName as the stand-in shows it and as
@@ -416,4 +430,41 @@ TEST(UsersMedia, LimitedRangeLevelsShowAtTheirNearestValues) {
     });
     EXPECT_EQ(levels.size(), 220u);
     EXPECT_EQ(*levels.begin(), 16);
+}
+
+// Pictures as players show them: converted with the matrix the file names or, untagged, the
+// one players assume by its size (BT.709 for HD), in the range it names. Each image lies
+// within a level of FFmpeg's converter with that matrix on the decoded picture (mean under 1),
+// far from it with the other matrix; where the decoded picture is white or black (luma 235 or
+// 16 of 8 bits, neutral chroma all around), the image is 255 or 0.
+TEST(UsersMedia, PicturesShowTheColoursTheirTagsName) {
+    const struct {
+        const char* aName;
+        AVColorSpace aMatrix, aOther;
+        double aOtherAtLeast;
+    } cases[] = {
+        {"hd709.mp4", AVCOL_SPC_BT709, AVCOL_SPC_BT470BG, 2},
+        {"hd.mp4", AVCOL_SPC_BT709, AVCOL_SPC_BT470BG, 2},
+        {"bt2020.mkv", AVCOL_SPC_BT2020_NCL, AVCOL_SPC_BT709, 1},
+    };
+    for (const auto& c : cases) {
+        long white = 0, black = 0;
+        ComparePictures(c.aName, [&](const TBytes& pOurs, const AVFrame& pFrame) {
+            EXPECT_LT(MeanColourDifference(pOurs, FFmpegColours(pFrame, c.aMatrix)), 1);
+            EXPECT_GT(MeanColourDifference(pOurs, FFmpegColours(pFrame, c.aOther)),
+                      c.aOtherAtLeast);
+            const int shift = av_pix_fmt_desc_get(AVPixelFormat(pFrame.format))->comp[0].depth - 8;
+            for (int y = 0; y < pFrame.height; ++y)
+                for (int x = 0; x < pFrame.width; ++x) {
+                    const int luma = Sample(pFrame, 0, x, y) >> shift;
+                    if ((luma != 235 && luma != 16) || !NeutralAround(pFrame, x, y, 128 << shift))
+                        continue;
+                    ++(luma == 235 ? white : black);
+                    const uint8_t* pixel = &pOurs[(size_t(y) * pFrame.width + x) * 4];
+                    EXPECT_EQ(TBytes(pixel, pixel + 3), TBytes(3, Level(luma))) << x << ", " << y;
+                }
+        });
+        EXPECT_GT(white, 0) << c.aName;
+        EXPECT_GT(black, 0) << c.aName;
+    }
 }

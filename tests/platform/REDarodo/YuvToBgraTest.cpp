@@ -19,10 +19,10 @@ extern "C" {
 #include <string>
 #include <vector>
 
-// The direct converter's colours are the exact values of BT.601's matrix in each range rounded
-// to the nearest level (a value within 1/4096 of a half may go either way); its 4:2:0 chroma
-// is libswscale's. The pictures left to libswscale get their colours from its exact
-// arithmetic.
+// The direct converter's colours are the exact values of each matrix and range rounded to the
+// nearest level (a value within 1/4096 of a half may go either way); its 4:2:0 chroma is
+// libswscale's. The pictures left to libswscale get their colours from it, with the same
+// matrix and range.
 
 namespace {
 
@@ -33,18 +33,32 @@ typedef std::function<int(int pPlane, int pX, int pY)> TContent;
 // that close to a half, the rounding error of single precision.
 constexpr double theRounding = 0.5 + 1.0 / 4096;
 
-std::string Name(bool pFullRange) {
-    return pFullRange ? "full range" : "limited range";
+// The matrices, each with both ranges.
+std::vector<TYuvColours> EveryColours() {
+    std::vector<TYuvColours> colours;
+    for (AVColorSpace matrix : {AVCOL_SPC_BT709, AVCOL_SPC_BT470BG, AVCOL_SPC_SMPTE170M,
+                                AVCOL_SPC_SMPTE240M, AVCOL_SPC_BT2020_NCL, AVCOL_SPC_FCC})
+        for (bool full : {false, true})
+            colours.push_back(TYuvColours{matrix, full});
+    return colours;
+}
+
+std::string Name(const TYuvColours& pColours) {
+    return std::string(av_color_space_name(pColours.aMatrix)) +
+           (pColours.aFullRange ? " full" : " limited");
 }
 
 // A pFormat picture of pWidth x pHeight whose plane rows are pPadding samples longer than
-// their samples (the padding holds junk), with the samples pContent gives.
+// their samples (the padding holds junk), with the samples pContent gives, tagged with
+// pColours.
 TFramePtr Picture(AVPixelFormat pFormat, int pWidth, int pHeight, const TContent& pContent,
-                  int pPadding = 0) {
+                  const TYuvColours& pColours = TYuvColours(), int pPadding = 0) {
     TFramePtr frame(av_frame_alloc());
     frame->format = pFormat;
     frame->width = pWidth;
     frame->height = pHeight;
+    frame->colorspace = pColours.aMatrix;
+    frame->color_range = pColours.aFullRange ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG;
     const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(pFormat);
     const int bytes = desc->comp[0].step;
     for (int plane = 0; plane < desc->nb_components; ++plane) {
@@ -73,33 +87,37 @@ TBytes Packed(const uint8_t* pData, ptrdiff_t pRowBytes, int pWidth, int pHeight
 }
 
 // pFrame converted by libswscale as the picture converter asks it to for the pictures the
-// direct converter leaves (bicubic, bit-exact, accurate rounding, full chroma interpolation),
-// to pWidth x pHeight (by default its own size); rows packed.
+// direct converter leaves (bicubic, bit-exact, accurate rounding, full chroma interpolation,
+// with pFrame's matrix and range), to pWidth x pHeight (by default its own size); rows packed.
 TBytes Swscale(const AVFrame& pFrame, int pWidth = 0, int pHeight = 0) {
     pWidth = pWidth ? pWidth : pFrame.width;
     pHeight = pHeight ? pHeight : pFrame.height;
-    // Full-range formats draw a warning each time; errors still show.
-    const int level = av_log_get_level();
-    av_log_set_level(AV_LOG_ERROR);
-    const TSwsPtr scale =
-        SwsReference(pFrame.width, pFrame.height, pFrame.format, pWidth, pHeight, AV_PIX_FMT_BGRA,
-                     SWS_BICUBIC | SWS_BITEXACT | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, 4);
+    const TYuvColours colours = TYuvColours::Of(pFrame);
+    const TSwsPtr scale = SwsReference(
+        pFrame.width, pFrame.height, TYuvColours::PlainFormat(pFrame.format), pWidth, pHeight,
+        AV_PIX_FMT_BGRA, SWS_BICUBIC | SWS_BITEXACT | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, 4);
     EXPECT_TRUE(scale);
+    const int* matrix = sws_getCoefficients(colours.aMatrix);
+    EXPECT_GE(sws_setColorspaceDetails(scale.get(), matrix, colours.aFullRange, matrix, 1, 0,
+                                       1 << 16, 1 << 16),
+              0);
+    TFramePtr source(av_frame_clone(&pFrame));
+    source->format = TYuvColours::PlainFormat(pFrame.format);
     TFramePtr target(av_frame_alloc());
     target->format = AV_PIX_FMT_BGRA;
     target->width = pWidth;
     target->height = pHeight;
     EXPECT_GE(av_frame_get_buffer(target.get(), 0), 0);
-    EXPECT_GE(sws_scale_frame(scale.get(), target.get(), &pFrame), 0);
-    av_log_set_level(level);
+    EXPECT_GE(sws_scale_frame(scale.get(), target.get(), source.get()), 0);
     return Packed(target->data[0], target->linesize[0], pWidth, pHeight);
 }
 
-// pFrame converted directly, into rows pPadding bytes longer than the pixels, which must stay
-// as they were; rows packed.
+// pFrame converted directly with its tags' colours, into rows pPadding bytes longer than the
+// pixels, which must stay as they were; rows packed.
 TBytes Direct(const AVFrame& pFrame, int pPadding = 0) {
     TYuvToBgra direct;
-    EXPECT_TRUE(direct.Prepare(pFrame.format, pFrame.width, pFrame.height));
+    EXPECT_TRUE(
+        direct.Prepare(pFrame.format, pFrame.width, pFrame.height, TYuvColours::Of(pFrame)));
     const ptrdiff_t rowBytes = 4 * pFrame.width + pPadding;
     TBytes target(size_t(rowBytes) * pFrame.height, 0x3C);
     direct.Convert(pFrame, target.data(), rowBytes);
@@ -130,14 +148,14 @@ TBytes Converted(const AVFrame& pFrame) {
 }
 
 // The exact blue, green and red (unrounded, unclipped, in levels) of the samples pY, pU, pV
-// of pDepth bits under BT.601's matrix in the range pFullRange says.
-std::array<double, 3> Exact(int pY, int pU, int pV, bool pFullRange, int pDepth = 8) {
+// of pDepth bits under pColours.
+std::array<double, 3> Exact(int pY, int pU, int pV, const TYuvColours& pColours, int pDepth = 8) {
     const double scale = 1 << (pDepth - 8);
-    const bool full = pFullRange;
+    const bool full = pColours.aFullRange;
     const double luma = full ? pY / (255 * scale) : (pY - 16 * scale) / (219 * scale);
     const double chroma = full ? 255 * scale : 224 * scale;
     const double u = (pU - 128 * scale) / chroma, v = (pV - 128 * scale) / chroma;
-    const double red = 0.299, blue = 0.114;
+    const double red = pColours.RedWeight(), blue = pColours.BlueWeight();
     const double r = luma + 2 * (1 - red) * v, b = luma + 2 * (1 - blue) * u;
     const double g = (luma - red * r - blue * b) / (1 - red - blue);
     return {255 * b, 255 * g, 255 * r};
@@ -151,14 +169,14 @@ double Distance(int pLevel, double pExact) {
 // Checks each pixel of pPixels (pWidth wide, BGRA) against the exact colours of its samples,
 // which pSamples gives (Y, U, V of the pixel at x, y), and for opacity; fails once with the
 // count and the first.
-void ExpectExact(const TBytes& pPixels, int pWidth, bool pFullRange,
+void ExpectExact(const TBytes& pPixels, int pWidth, const TYuvColours& pColours,
                  const std::function<std::array<int, 3>(int pX, int pY)>& pSamples) {
     long wrong = 0;
     std::string first;
     for (size_t i = 0; i < pPixels.size(); i += 4) {
         const int x = int(i / 4 % pWidth), y = int(i / 4 / pWidth);
         const auto [luma, u, v] = pSamples(x, y);
-        const auto exact = Exact(luma, u, v, pFullRange);
+        const auto exact = Exact(luma, u, v, pColours);
         for (int channel = 0; channel < 4; ++channel) {
             const int level = pPixels[i + channel];
             if ((channel < 3 ? Distance(level, exact[channel]) > theRounding : level != 255) &&
@@ -168,7 +186,7 @@ void ExpectExact(const TBytes& pPixels, int pWidth, bool pFullRange,
                         std::to_string(channel < 3 ? exact[channel] : 255);
         }
     }
-    EXPECT_EQ(wrong, 0) << Name(pFullRange) << ": " << first;
+    EXPECT_EQ(wrong, 0) << Name(pColours) << ": " << first;
 }
 
 // Samples from pSeed: uniform bytes, or only the extremes and the limited range's edges,
@@ -190,7 +208,8 @@ int Sample(const AVFrame& pFrame, int pPlane, int pX, int pY) {
 } // namespace
 
 // Every chroma pair (chroma constant down each column, which the chroma filter keeps exactly)
-// under 8 lumas, and so every luma under every value of each chroma sample, in both ranges.
+// under 8 lumas, and so every luma under every value of each chroma sample, under every
+// matrix and range.
 TEST(YuvToBgra, EveryColourIsTheExactValueRoundedToTheNearest) {
     // Column c has U = c % 256, V = c / 256.
     const auto luma = [](int pX, int pY) {
@@ -199,33 +218,31 @@ TEST(YuvToBgra, EveryColourIsTheExactValueRoundedToTheNearest) {
     const TContent content = [&luma](int pPlane, int pX, int pY) {
         return pPlane == 1 ? pX % 256 : pPlane == 2 ? pX / 256 : luma(pX, pY);
     };
-    for (bool full : {false, true}) {
-        const TFramePtr frame =
-            Picture(full ? AV_PIX_FMT_YUVJ422P : AV_PIX_FMT_YUV422P, 2 * 65536, 4, content);
-        ExpectExact(Direct(*frame), 2 * 65536, full, [&luma](int pX, int pY) {
+    for (const TYuvColours& colours : EveryColours()) {
+        const TFramePtr frame = Picture(AV_PIX_FMT_YUV422P, 2 * 65536, 4, content, colours);
+        ExpectExact(Direct(*frame), 2 * 65536, colours, [&luma](int pX, int pY) {
             return std::array<int, 3>{luma(pX, pY), pX / 2 % 256, pX / 512};
         });
     }
 }
 
 // Black and white of the limited range are 0 and 255, every level between its nearest value
-// (128 is 130.4); full range keeps the levels.
+// (128 is 130.4); full range keeps the levels. Under every matrix: grey has no chroma.
 TEST(YuvToBgra, LimitedRangeGreysTakeTheirNearestLevels) {
     const int luma[] = {0, 15, 16, 17, 18, 64, 127, 128, 129, 200, 233, 234, 235, 236, 255, 255};
     const int limited[] = {0, 0, 0, 1, 2, 56, 129, 130, 132, 214, 253, 254, 255, 255, 255, 255};
     const int count = int(std::size(luma));
-    for (AVPixelFormat format :
-         {AV_PIX_FMT_YUV420P, AV_PIX_FMT_YUV422P, AV_PIX_FMT_YUVJ420P, AV_PIX_FMT_YUVJ422P}) {
-        const bool full = format == AV_PIX_FMT_YUVJ420P || format == AV_PIX_FMT_YUVJ422P;
-        const TFramePtr frame = Picture(format, count, 10, [&luma](int pPlane, int pX, int) {
-            return pPlane ? 128 : luma[pX];
-        });
-        const TBytes pixels = Direct(*frame);
-        for (int x = 0; x < count; ++x)
-            EXPECT_EQ(TBytes(&pixels[4 * size_t(x)], &pixels[4 * size_t(x) + 3]),
-                      TBytes(3, uint8_t(full ? luma[x] : limited[x])))
-                << av_get_pix_fmt_name(format) << " luma " << luma[x];
-    }
+    for (const TYuvColours& colours : EveryColours())
+        for (AVPixelFormat format : {AV_PIX_FMT_YUV420P, AV_PIX_FMT_YUV422P}) {
+            const TFramePtr frame = Picture(
+                format, count, 10,
+                [&luma](int pPlane, int pX, int) { return pPlane ? 128 : luma[pX]; }, colours);
+            const TBytes pixels = Direct(*frame);
+            for (int x = 0; x < count; ++x)
+                EXPECT_EQ(TBytes(&pixels[4 * size_t(x)], &pixels[4 * size_t(x) + 3]),
+                          TBytes(3, uint8_t(colours.aFullRange ? luma[x] : limited[x])))
+                    << Name(colours) << " luma " << luma[x];
+        }
 }
 
 // Random pictures at every size: 4:2:2 ones (chroma as it is) at the exact colours of their
@@ -244,32 +261,30 @@ TEST(YuvToBgra, RandomPicturesAreTheExactColoursOfLibswscalesChroma) {
                 // One kind of each large picture.
                 if (width * height > 100000 && (full || edges))
                     continue;
+                const TYuvColours colours{seed % 3 ? AVCOL_SPC_BT709 : AVCOL_SPC_BT470BG, full};
                 SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height) +
                              (edges ? " edges" : ""));
-                const TFramePtr both = Picture(full ? AV_PIX_FMT_YUVJ422P : AV_PIX_FMT_YUV422P,
-                                               width, height, Random(seed++, edges));
-                ExpectExact(Converted(*both), width, full, [&both](int pX, int pY) {
+                const TFramePtr both =
+                    Picture(AV_PIX_FMT_YUV422P, width, height, Random(seed++, edges), colours);
+                ExpectExact(Converted(*both), width, colours, [&both](int pX, int pY) {
                     return std::array<int, 3>{Sample(*both, 0, pX, pY),
                                               Sample(*both, 1, pX / 2, pY),
                                               Sample(*both, 2, pX / 2, pY)};
                 });
                 if (height < 9)
                     continue;
-                // The same samples in the limited-range format, which libswscale filters
-                // without a warning; the filtered chroma back in the picture's own format.
                 const TFramePtr half =
-                    Picture(AV_PIX_FMT_YUV420P, width, height, Random(seed++, edges));
+                    Picture(AV_PIX_FMT_YUV420P, width, height, Random(seed++, edges), colours);
                 TFramePtr filtered(av_frame_alloc());
                 filtered->format = AV_PIX_FMT_YUV422P;
                 filtered->width = width;
                 filtered->height = height;
                 ASSERT_GE(av_frame_get_buffer(filtered.get(), 0), 0);
+                ASSERT_GE(av_frame_copy_props(filtered.get(), half.get()), 0);
                 const TSwsPtr scale =
                     SwsReference(width, height, AV_PIX_FMT_YUV420P, width, height,
                                  AV_PIX_FMT_YUV422P, SWS_BICUBIC | SWS_BITEXACT | SWS_ACCURATE_RND);
                 ASSERT_GE(sws_scale_frame(scale.get(), filtered.get(), half.get()), 0);
-                half->format = full ? AV_PIX_FMT_YUVJ420P : AV_PIX_FMT_YUV420P;
-                filtered->format = full ? AV_PIX_FMT_YUVJ422P : AV_PIX_FMT_YUV422P;
                 EXPECT_TRUE(Converted(*half) == Direct(*filtered));
             }
 }
@@ -280,8 +295,10 @@ TEST(YuvToBgra, PaddedRowsConvertAsPackedOnes) {
     for (AVPixelFormat format :
          {AV_PIX_FMT_YUV420P, AV_PIX_FMT_YUVJ420P, AV_PIX_FMT_YUV422P, AV_PIX_FMT_YUVJ422P})
         for (const auto& [width, height] : {std::make_pair(320, 240), std::make_pair(66, 37)}) {
-            const TFramePtr padded = Picture(format, width, height, Random(seed, false), 37);
-            const TFramePtr packed = Picture(format, width, height, Random(seed++, false));
+            const TYuvColours colours{AVCOL_SPC_BT709, false};
+            const TFramePtr padded =
+                Picture(format, width, height, Random(seed, false), colours, 37);
+            const TFramePtr packed = Picture(format, width, height, Random(seed++, false), colours);
             EXPECT_TRUE(Direct(*padded, 12) == Direct(*packed))
                 << av_get_pix_fmt_name(format) << " " << width << "x" << height;
         }
@@ -306,14 +323,16 @@ TEST(YuvToBgra, LeavesToLibswscaleWhatItDoesNotCover) {
     };
     for (const auto& test : theCases) {
         TYuvToBgra direct;
-        EXPECT_EQ(direct.Prepare(test.aFormat, test.aWidth, test.aHeight), test.aCovered)
+        EXPECT_EQ(direct.Prepare(test.aFormat, test.aWidth, test.aHeight, TYuvColours()),
+                  test.aCovered)
             << av_get_pix_fmt_name(test.aFormat) << " " << test.aWidth << "x" << test.aHeight;
     }
     // Those left to libswscale convert as it converts them.
     unsigned seed = 200;
     for (AVPixelFormat format : {AV_PIX_FMT_YUV444P, AV_PIX_FMT_YUVJ444P, AV_PIX_FMT_YUV420P})
         for (const auto& [width, height] : {std::make_pair(321, 17), std::make_pair(64, 8)}) {
-            const TFramePtr frame = Picture(format, width, height, Random(seed++, false));
+            const TFramePtr frame = Picture(format, width, height, Random(seed++, false),
+                                            TYuvColours{AVCOL_SPC_BT709, false});
             EXPECT_TRUE(Converted(*frame) == Swscale(*frame))
                 << av_get_pix_fmt_name(format) << " " << width << "x" << height;
         }
@@ -328,17 +347,21 @@ TEST(YuvToBgra, LibswscaleGivesThePicturesItConvertsTheSameColours) {
     const struct {
         AVPixelFormat aFormat;
         int aWidth, aHeight;
-        bool aFullRange;
+        TYuvColours aColours;
     } cases[] = {
-        {AV_PIX_FMT_YUV444P, 256, 4, false},     {AV_PIX_FMT_YUVJ444P, 256, 4, true},
-        {AV_PIX_FMT_YUV420P, 256, 8, false},     {AV_PIX_FMT_YUV422P, 255, 4, false},
-        {AV_PIX_FMT_YUV420P10LE, 256, 4, false},
+        {AV_PIX_FMT_YUV444P, 256, 4, {AVCOL_SPC_BT709, false}},
+        {AV_PIX_FMT_YUVJ444P, 256, 4, {AVCOL_SPC_BT470BG, true}},
+        {AV_PIX_FMT_YUV420P, 256, 8, {AVCOL_SPC_BT470BG, false}},
+        {AV_PIX_FMT_YUV422P, 255, 4, {AVCOL_SPC_SMPTE240M, false}},
+        {AV_PIX_FMT_YUV420P10LE, 256, 4, {AVCOL_SPC_BT2020_NCL, false}},
+        {AV_PIX_FMT_YUV420P10LE, 256, 4, {AVCOL_SPC_BT709, true}},
+        {AV_PIX_FMT_YUV444P, 256, 4, {AVCOL_SPC_FCC, false}},
     };
     std::mt19937 random(7);
     for (const auto& c : cases) {
         const int depth = av_pix_fmt_desc_get(c.aFormat)->comp[0].depth;
         const int scale = 1 << (depth - 8);
-        const bool full = c.aFullRange;
+        const bool full = c.aColours.aFullRange;
         long missed = 0, count = 0;
         for (int chroma = 0; chroma < 12; ++chroma) {
             // Neutral first, then at random; luma along the columns. Samples of 10 bits stand
@@ -348,59 +371,71 @@ TEST(YuvToBgra, LibswscaleGivesThePicturesItConvertsTheSameColours) {
             const auto luma = [&](int pX) {
                 return chroma && !full ? std::clamp(pX, 16, 235) : pX;
             };
-            const TFramePtr frame =
-                Picture(c.aFormat, c.aWidth, c.aHeight, [&](int pPlane, int pX, int) {
+            const TFramePtr frame = Picture(
+                c.aFormat, c.aWidth, c.aHeight,
+                [&](int pPlane, int pX, int) {
                     return (pPlane == 0 ? luma(pX) : pPlane == 1 ? u : v) * scale;
-                });
+                },
+                c.aColours);
             const TBytes pixels = Converted(*frame);
             for (size_t i = 0; i < pixels.size(); i += 4) {
                 const int x = int(i / 4 % c.aWidth);
-                const auto exact = Exact(luma(x) * scale, u * scale, v * scale, full, depth);
+                const auto exact = Exact(luma(x) * scale, u * scale, v * scale, c.aColours, depth);
                 for (int channel = 0; channel < 3; ++channel) {
                     const double distance = Distance(pixels[i + channel], exact[channel]);
-                    ASSERT_LT(distance, 1.5) << Name(full) << " " << luma(x) << ", " << u << ", "
-                                             << v << ": " << int(pixels[i + channel]);
+                    ASSERT_LT(distance, 1.5) << Name(c.aColours) << " " << luma(x) << ", " << u
+                                             << ", " << v << ": " << int(pixels[i + channel]);
                     missed += distance > theRounding;
                     ++count;
                 }
                 const int white = full ? 255 : 235, black = full ? 0 : 16;
                 if (!chroma && (x == white || x == black)) {
                     EXPECT_EQ(TBytes(&pixels[i], &pixels[i + 3]), TBytes(3, x == white ? 255 : 0))
-                        << av_get_pix_fmt_name(c.aFormat) << " " << Name(full);
+                        << av_get_pix_fmt_name(c.aFormat) << " " << Name(c.aColours);
                 }
             }
         }
         // Measured: up to 0.5% a level off the nearest in the limited range, none in full.
         EXPECT_LT(double(missed) / double(count), 0.01)
-            << av_get_pix_fmt_name(c.aFormat) << " " << Name(full) << ": " << missed;
+            << av_get_pix_fmt_name(c.aFormat) << " " << Name(c.aColours) << ": " << missed;
     }
 }
 
 TEST(YuvToBgra, OneConverterFollowsPicturesThatChange) {
-    // One picture converter for pictures whose size or format changes, in turn, as a reader's
-    // converter sees a stream that changes: direct, libswscale, direct again, and pictures
-    // scaled to the track's size.
+    // One picture converter for pictures whose size, format or colours change, in turn, as a
+    // reader's converter sees a stream that changes: direct, libswscale, direct again, and
+    // pictures scaled to the track's size.
     TPictureConverter converter;
     unsigned seed = 300;
+    const TYuvColours hd{AVCOL_SPC_BT709, false}, sd{AVCOL_SPC_BT470BG, false};
     const struct {
         AVPixelFormat aFormat;
         int aWidth, aHeight;
         int aTrackWidth, aTrackHeight;
+        TYuvColours aColours;
     } theSteps[] = {
-        {AV_PIX_FMT_YUV420P, 64, 48, 64, 48}, {AV_PIX_FMT_YUV420P, 96, 31, 96, 31},
-        {AV_PIX_FMT_YUV444P, 96, 31, 96, 31}, {AV_PIX_FMT_YUVJ422P, 96, 31, 96, 31},
-        {AV_PIX_FMT_YUV420P, 64, 48, 64, 48}, {AV_PIX_FMT_YUV420P, 128, 96, 64, 48},
-        {AV_PIX_FMT_YUV420P, 64, 48, 64, 48},
+        {AV_PIX_FMT_YUV420P, 64, 48, 64, 48, sd},
+        {AV_PIX_FMT_YUV420P, 96, 31, 96, 31, sd},
+        {AV_PIX_FMT_YUV444P, 96, 31, 96, 31, sd},
+        {AV_PIX_FMT_YUVJ422P, 96, 31, 96, 31, sd},
+        {AV_PIX_FMT_YUV420P, 64, 48, 64, 48, sd},
+        {AV_PIX_FMT_YUV420P, 64, 48, 64, 48, hd},
+        {AV_PIX_FMT_YUV420P, 64, 48, 64, 48, TYuvColours{AVCOL_SPC_BT709, true}},
+        {AV_PIX_FMT_YUV444P, 96, 31, 96, 31, hd},
+        {AV_PIX_FMT_YUV420P, 128, 96, 64, 48, sd},
+        {AV_PIX_FMT_YUV420P, 128, 96, 64, 48, hd},
+        {AV_PIX_FMT_YUV420P, 64, 48, 64, 48, sd},
     };
     for (const auto& step : theSteps) {
         const TFramePtr frame =
-            Picture(step.aFormat, step.aWidth, step.aHeight, Random(seed++, false));
-        const bool direct = step.aWidth == step.aTrackWidth &&
-                            TYuvToBgra().Prepare(step.aFormat, step.aWidth, step.aHeight);
+            Picture(step.aFormat, step.aWidth, step.aHeight, Random(seed++, false), step.aColours);
+        const bool direct =
+            step.aWidth == step.aTrackWidth &&
+            TYuvToBgra().Prepare(step.aFormat, step.aWidth, step.aHeight, step.aColours);
         EXPECT_TRUE(
             Converted(*frame, converter, step.aTrackWidth, step.aTrackHeight) ==
             (direct ? Direct(*frame) : Swscale(*frame, step.aTrackWidth, step.aTrackHeight)))
             << av_get_pix_fmt_name(step.aFormat) << " " << step.aWidth << "x" << step.aHeight
-            << " as " << step.aTrackWidth << "x" << step.aTrackHeight;
+            << " as " << step.aTrackWidth << "x" << step.aTrackHeight << " " << Name(step.aColours);
     }
 }
