@@ -24,6 +24,8 @@
 //   late.mkv, late.mp4, lateopus.mkv   the same at 25 images a second, the sound (AAC; Opus in
 //                   lateopus.mkv) starting half a second after the first picture
 //   early.mkv       the same, the sound starting half a second before the first picture
+//   sine15k.wav, sine30k.wav, sine3k.wav   half a second of a sine at 15 kHz sampled at
+//                   44,100 Hz, 30 kHz at 96,000 Hz and 3 kHz at 8,000 Hz
 // Media whose colours come through a matrix and range (the colour card: white and black above
 // slow gradients of colour):
 //   hd709.mp4       3 images 1280 x 720 of the colour card, H.264 tagged BT.709 (matrix,
@@ -41,6 +43,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <sys/stat.h>
@@ -187,6 +190,26 @@ bool WriteLateSound(const std::string& pFolder) {
            WriteSync(pFolder, "early.mkv", AVRational{25, 1}, -24000);
 }
 
+// Half a second of a sine at pFrequency (half of full scale) sampled at pRate, as near the top
+// of its band as resampling tests want it.
+bool WriteSine(const std::string& pFolder, const char* pName, int pFrequency, int pRate) {
+    TSoundDesc sine = {"pcm_s16le", AV_SAMPLE_FMT_S16, pRate, 1, pRate / 2, nullptr};
+    sine.aSample = [pFrequency](long pFrame, int, int pSoundRate) {
+        // The phase as a whole fraction of a period: the same sample on every machine.
+        const long step = long(int64_t(pFrame) * pFrequency % pSoundRate);
+        return short(std::lround(16384 * std::sin(2 * M_PI * double(step) / pSoundRate)));
+    };
+    return WriteMedia(pFolder + "/" + pName, nullptr, &sine);
+}
+
+// Tones to resample to 48,000 frames a second: one an output image would alias, one above the
+// output's band, one whose image the output's band holds.
+bool WriteTones(const std::string& pFolder) {
+    return WriteSine(pFolder, "sine15k.wav", 15000, 44100) &&
+           WriteSine(pFolder, "sine30k.wav", 30000, 96000) &&
+           WriteSine(pFolder, "sine3k.wav", 3000, 8000);
+}
+
 bool WriteAll(const std::string& pFolder) {
     const TPictureDesc clip = {"ffv1", AV_PIX_FMT_BGRA, 160, 120, 50, nullptr};
     const TSoundDesc clipSound = {"pcm_s16le", AV_SAMPLE_FMT_S16, 22050, 2, 44100, ExampleSample};
@@ -202,7 +225,8 @@ bool WriteAll(const std::string& pFolder) {
                 WriteMedia(pFolder + "/tone.flac", nullptr, &flac) &&
                 WriteMedia(pFolder + "/ramp.wav", nullptr, &ramp) &&
                 WriteMedia(pFolder + "/camera.mp4", &camera, &cameraSound) &&
-                WriteUsersMedia(pFolder) && WriteLateSound(pFolder) && WriteColourMedia(pFolder);
+                WriteUsersMedia(pFolder) && WriteLateSound(pFolder) && WriteTones(pFolder) &&
+                WriteColourMedia(pFolder);
     mkdir((pFolder + "/frames").c_str(), 0777);
     for (int i = 0; i < 5 && done; ++i) {
         char name[32];

@@ -27,8 +27,8 @@ public:
     // averaged, rounded).
     virtual void SetStereo(bool pStereo) = 0;
     // Output frames per second. Each output frame steps the medium rate / this rate medium
-    // frames on, interpolating linearly; equal rates copy exactly. At 0 or less, nothing is
-    // delivered.
+    // frames on, band-limited to the lower of the two rates (no alias, no image); equal rates
+    // copy exactly. At 0 or less, nothing is delivered.
     virtual void SetOutputRate(int pRate) = 0;
     // The medium frame the next output starts at; frames before 0 are silence.
     virtual void Seek(int64_t pFrame) = 0;

@@ -1,0 +1,110 @@
+// Resampling a minute of stereo sound from 44,100 to 48,000 frames a second: through
+// IMediaAudioStream as the media row plays it (a block of 1,920 frames after a seek at each
+// frame's start, 25 frames a second, the WAV read on the way), beside FFmpeg's resampler with
+// its defaults converting the same sound, already in memory, in one run. The WAV is written
+// once into a temporary folder.
+#include "REDarodo/Media.h"
+#include "REDarodo/MediaAudioStream.h"
+
+#include "MediaWriter.h"
+
+extern "C" {
+#include <libswresample/swresample.h>
+}
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+const int theRate = 44100;
+const long theFrames = 60L * theRate;
+// One render frame at 25 frames a second: its medium frames and its output frames.
+const int theBlock = theRate / 25;
+const int theOutputBlock = 48000 / 25;
+
+char theFolder[] = "/tmp/ResampleBenchXXXXXX";
+
+void RemoveFiles() {
+    std::remove((std::string(theFolder) + "/minute.wav").c_str());
+    std::remove(theFolder);
+}
+
+// The minute of the example tone, written on first use.
+std::string Minute() {
+    static const std::string thePath = [] {
+        const TSoundDesc sound = {"pcm_s16le", AV_SAMPLE_FMT_S16, theRate,
+                                  2,           theFrames,         ExampleSample};
+        if (!mkdtemp(theFolder))
+            std::abort();
+        std::atexit(RemoveFiles);
+        const std::string path = std::string(theFolder) + "/minute.wav";
+        if (!WriteMedia(path, nullptr, &sound))
+            std::abort();
+        return path;
+    }();
+    return thePath;
+}
+
+std::unique_ptr<TZVMedia> OpenMinute() {
+    wxString reason;
+    std::unique_ptr<TZVMedia> media(TZVMedia::Open(Minute(), &reason));
+    if (!media || !media->GetAudio())
+        std::abort();
+    return media;
+}
+
+void BM_StandIn(benchmark::State& pState) {
+    std::unique_ptr<TZVMedia> media = OpenMinute();
+    std::vector<int16_t> buffer(size_t(theOutputBlock) * 2);
+    int64_t frames = 0;
+    for (auto _ : pState) {
+        std::unique_ptr<TReaderAudio> reader(media->GetAudio()->CreateReader());
+        std::unique_ptr<IMediaAudioStream> stream(IMediaAudioStream::Create(reader.get()));
+        stream->SetStereo(true);
+        stream->SetOutputRate(48000);
+        frames = 0;
+        for (long block = 0; block * theBlock < theFrames; ++block) {
+            stream->Seek(block * theBlock);
+            frames += stream->GetOutput()->Read(buffer.data(), theOutputBlock);
+            benchmark::DoNotOptimize(buffer.data());
+        }
+    }
+    pState.SetItemsProcessed(pState.iterations() * frames);
+}
+
+void BM_FFmpeg(benchmark::State& pState) {
+    std::unique_ptr<TZVMedia> media = OpenMinute();
+    std::unique_ptr<TReaderAudio> reader(media->GetAudio()->CreateReader());
+    std::vector<int16_t> sound(size_t(theFrames) * 2);
+    if (reader->Read(sound.data(), int(theFrames)) != theFrames)
+        std::abort();
+    std::vector<int16_t> output(size_t(theFrames) * 48000 / theRate * 2 + 4096);
+    AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
+    int64_t frames = 0;
+    for (auto _ : pState) {
+        SwrContext* resampler = nullptr;
+        swr_alloc_set_opts2(&resampler, &stereo, AV_SAMPLE_FMT_S16, 48000, &stereo,
+                            AV_SAMPLE_FMT_S16, theRate, 0, nullptr);
+        swr_init(resampler);
+        uint8_t* target[] = {reinterpret_cast<uint8_t*>(output.data())};
+        const uint8_t* source[] = {reinterpret_cast<const uint8_t*>(sound.data())};
+        const int room = int(output.size() / 2);
+        frames = swr_convert(resampler, target, room, source, int(theFrames));
+        target[0] += frames * 4;
+        frames += swr_convert(resampler, target, room - int(frames), nullptr, 0);
+        benchmark::DoNotOptimize(output.data());
+        swr_free(&resampler);
+    }
+    pState.SetItemsProcessed(pState.iterations() * frames);
+}
+
+} // namespace
+
+BENCHMARK(BM_StandIn)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FFmpeg)->Unit(benchmark::kMillisecond);
