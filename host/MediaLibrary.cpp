@@ -75,7 +75,7 @@ TZVMediaLibrary::~TZVMediaLibrary() {
         theLibrary = nullptr;
 }
 
-IZVLibraryMedia* TZVMediaLibrary::GetMedia(int pIndex) const {
+TZVLibraryEntry* TZVMediaLibrary::GetMedia(int pIndex) const {
     return pIndex >= 0 && size_t(pIndex) < aEntries.size() ? aEntries[size_t(pIndex)].get()
                                                            : nullptr;
 }

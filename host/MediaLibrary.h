@@ -29,6 +29,8 @@ public:
     void AttachRow(TZVMediaSourceRow* pRow) override { aRows.insert(pRow); }
     void DetachRow(TZVMediaSourceRow* pRow) override { aRows.erase(pRow); }
     TZVMedia* GetMedia() const override { return aMedia.get(); }
+    // The text of the "media" elements that name it.
+    const wxString& GetText() const { return aText; }
     // The file the text names; empty for an empty text.
     wxString GetPath() const;
     const TZVMediaInfo& GetMediaInfo() const override;
@@ -63,7 +65,7 @@ public:
     TZVMediaLibrary(const TZVMediaLibrary&) = delete;
     TZVMediaLibrary& operator=(const TZVMediaLibrary&) = delete;
 
-    IZVLibraryMedia* GetMedia(int pIndex) const override;
+    TZVLibraryEntry* GetMedia(int pIndex) const override;
     // Never negative: a text met for the first time gets a new entry, online or not.
     int FindMedia(const wxString& pText) const override;
     // The file each named entry's text resolves to, online or not.

@@ -10,6 +10,7 @@
 #include "PngOutput.h"
 #include "ProjectFile.h"
 #include "QueuedOutput.h"
+#include "REDarodo/Media.h"
 #include "RenderOptions.h"
 #include "Renderer.h"
 #include "WavOutput.h"
@@ -18,6 +19,7 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <set>
 #include <thread>
 
 namespace {
@@ -57,6 +59,35 @@ private:
     bool aShown = false;
 };
 
+// The media that could not be read to the end: each is said once, with the frame where its
+// images or sound were first lost and the cause, whatever -q says, for the render is then not
+// what the project asks.
+class TReadFailures {
+public:
+    TReadFailures(const TZVMediaLibrary& pLibrary, std::ostream& pErr)
+        : aLibrary(pLibrary), aErr(pErr) {}
+
+    // Says the media that failed while frame pFrame was rendered.
+    void Check(long pFrame) {
+        for (int i = 0; const TZVLibraryEntry* entry = aLibrary.GetMedia(i); ++i) {
+            const TZVMedia* media = entry->GetMedia();
+            const wxString cause = media && !aSaid.count(i) ? media->GetReadFailure() : wxString();
+            if (cause.empty())
+                continue;
+            aSaid.insert(i);
+            aErr << "medium \"" << entry->GetText().utf8_string()
+                 << "\" could not be read from frame " << pFrame << ": " << cause.utf8_string()
+                 << "\n";
+        }
+    }
+    int Count() const { return int(aSaid.size()); }
+
+private:
+    const TZVMediaLibrary& aLibrary;
+    std::ostream& aErr;
+    std::set<int> aSaid;
+};
+
 // How many of the project's media are offline.
 int OfflineCount(const TZVHost& pHost) {
     int count = 0;
@@ -65,8 +96,10 @@ int OfflineCount(const TZVHost& pHost) {
     return count;
 }
 
-// "rendered 60 frames in 1.25 s (48.0 frames/s)", and the media that played nothing.
-std::string Summary(long pFrames, std::chrono::steady_clock::duration pTime, int pOffline) {
+// "rendered 60 frames in 1.25 s (48.0 frames/s)", and the media that played nothing or
+// stopped.
+std::string Summary(long pFrames, std::chrono::steady_clock::duration pTime, int pOffline,
+                    int pFailed) {
     const double seconds = std::chrono::duration<double>(pTime).count();
     char text[160];
     std::snprintf(text, sizeof text, "zvrender: rendered %ld frame%s in %.2f s (%.1f frames/s)",
@@ -76,6 +109,9 @@ std::string Summary(long pFrames, std::chrono::steady_clock::duration pTime, int
     if (pOffline > 0)
         summary += "; " + std::to_string(pOffline) + (pOffline == 1 ? " medium" : " media") +
                    " offline, rendered as nothing";
+    if (pFailed > 0)
+        summary += "; " + std::to_string(pFailed) + (pFailed == 1 ? " medium" : " media") +
+                   " could not be read to the end, rendered as nothing from there";
     return summary;
 }
 
@@ -194,8 +230,10 @@ int TZVRenderCommand::Render(const TZVRenderOptions& pOptions, TZVHost& pHost, l
                              !pOptions.aPng.empty() || !pOptions.aMp4.empty(),
                              !pOptions.aWav.empty() || !pOptions.aMp4.empty());
         TProgress progress(aErr, aTerminal, pOptions.aQuiet);
+        TReadFailures failures(*pHost.GetLibrary(), aErr);
         for (long frame = pFirst; frame <= pLast; ++frame) {
             renderer.RenderFrame(frame);
+            failures.Check(frame);
             const IZVVideoStream* picture = renderer.GetPicture();
             for (const std::unique_ptr<IZVOutput>& output : outputs)
                 if (!output->AddFrame(frame, picture ? picture->GetBitmapFormat() : nullptr,
@@ -208,7 +246,7 @@ int TZVRenderCommand::Render(const TZVRenderOptions& pOptions, TZVHost& pHost, l
                 return Failure(error);
         if (!pOptions.aQuiet)
             aErr << Summary(pLast - pFirst + 1, std::chrono::steady_clock::now() - start,
-                            OfflineCount(pHost))
+                            OfflineCount(pHost), failures.Count())
                  << "\n";
     }
     if (!pOptions.aSave.empty()) {

@@ -83,8 +83,11 @@ const char* TZVRenderOptions::Help() {
            "says. Files are written under temporary names and renamed once whole, through\n"
            "symbolic links (the link stays); a character device or a FIFO (/dev/null, a pipe)\n"
            "is written into as it is. No output may be the project or one of its media.\n"
-           "Exit status: 0 done, 1 a load, render or write failed, 2 bad usage, 129, 130 and\n"
-           "143 interrupted (SIGHUP, SIGINT, SIGTERM: unfinished files are removed).\n"
+           "A medium that cannot be read in the middle of a render (a disk's error) renders as\n"
+           "nothing from the frame where it failed, which is said, -q or not.\n"
+           "Exit status: 0 done (offline media and media that failed included), 1 a load,\n"
+           "render or write failed, 2 bad usage, 129, 130 and 143 interrupted (SIGHUP, SIGINT,\n"
+           "SIGTERM: unfinished files are removed).\n"
            "The project file format: docs/project-file.md in the sources.\n";
 }
 

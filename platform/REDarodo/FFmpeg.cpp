@@ -80,10 +80,32 @@ bool IsSequencePattern(const std::string& pPath) {
     return conversions == 1;
 }
 
+// Keeps in pFailure why pInput's file could not be read, if its reading failed (not its end,
+// nor its data), and lets it read again after a seek: the error would stay until cleared.
+void NoteReadError(AVFormatContext* pInput, wxString& pFailure) {
+    AVIOContext* const file = pInput->pb;
+    if (!file || file->error >= 0 || file->error == AVERROR_EOF)
+        return;
+    if (pFailure.empty())
+        pFailure = ErrorText(file->error);
+    file->error = 0;
+}
+
 } // namespace
 
 TMediaSource::TMediaSource(const wxString& pPath)
     : aPath(pPath.utf8_str().data()), aSequence(IsSequencePattern(aPath)) {}
+
+void TMediaSource::NoteFailure(const wxString& pCause) const {
+    const std::lock_guard<std::mutex> lock(aFailureMutex);
+    if (aFailure.empty())
+        aFailure = pCause;
+}
+
+wxString TMediaSource::GetFailure() const {
+    const std::lock_guard<std::mutex> lock(aFailureMutex);
+    return aFailure;
+}
 
 void TFormatCloser::operator()(AVFormatContext* pInput) const {
     const TInputGuard* const guard = static_cast<TInputGuard*>(pInput->opaque);
@@ -161,6 +183,9 @@ wxString ErrorText(int pError) {
 bool TDecoding::Open(const TMediaSource& pSource, int pStream) {
     wxString reason;
     aInput = OpenInput(pSource, &reason);
+    // It opened when the medium did: now it cannot be read.
+    if (!aInput && aFailure.empty())
+        aFailure = reason;
     aDecoder = aInput ? OpenDecoder(aInput->streams[pStream]) : nullptr;
     aFrame.reset(av_frame_alloc());
     aPacket.reset(av_packet_alloc());
@@ -189,6 +214,8 @@ bool TDecoding::Receive() {
                aPacket->stream_index != aStream)
             av_packet_unref(aPacket.get());
         aDraining = read < 0;
+        if (aDraining)
+            NoteReadError(aInput.get(), aFailure);
         avcodec_send_packet(aDecoder.get(), aDraining ? nullptr : aPacket.get());
         av_packet_unref(aPacket.get());
     }

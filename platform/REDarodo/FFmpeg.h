@@ -15,6 +15,7 @@ extern "C" {
 #include <wx/string.h>
 
 #include <memory>
+#include <mutex>
 #include <string>
 
 // Closes an input that OpenInput opened, with what its file guard holds.
@@ -53,6 +54,15 @@ struct TMediaSource {
     mutable TMediaLog aLog;
 
     explicit TMediaSource(const wxString& pPath);
+
+    // Notes that an image or sound was lost to a read that failed after the medium opened
+    // (on any reader's thread); the first cause is kept. See TZVMedia::GetReadFailure.
+    void NoteFailure(const wxString& pCause) const;
+    wxString GetFailure() const;
+
+private:
+    mutable std::mutex aFailureMutex;
+    mutable wxString aFailure;
 };
 
 // Opens pSource with its stream parameters read; null with the reason in *pReason. Every file
@@ -74,14 +84,18 @@ struct TDecoding {
     TPacketPtr aPacket;
     int aStream = -1;
     bool aDraining = false;
+    // Why the file could not be read (its reading failed, or it did not open again), the
+    // first time; empty while it could. The data's own faults are none.
+    wxString aFailure;
 
     // Opens the file at its start with a decoder for stream pStream; false when a step
-    // fails, and then aInput is null.
+    // fails, and then aInput is null (with the reason in aFailure when the file did not open).
     bool Open(const TMediaSource& pSource, int pStream);
     // Moves to the last point of the stream where decoding can start at or before pTime.
     bool Seek(int64_t pTime);
-    // Decodes on to the next frame, into aFrame; false at the end. A packet the decoder
-    // refuses is skipped: the frames after it may still decode.
+    // Decodes on to the next frame, into aFrame; false at the end, or where the file's
+    // reading failed (aFailure says why). A packet the decoder refuses is skipped: the frames
+    // after it may still decode.
     bool Receive();
 };
 

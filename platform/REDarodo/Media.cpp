@@ -112,3 +112,7 @@ TZVWaveform* TZVMedia::GetWaveform() {
 std::vector<TZVMediaProblem> TZVMedia::GetProblems() const {
     return aSource ? aSource->aLog.GetProblems() : std::vector<TZVMediaProblem>();
 }
+
+wxString TZVMedia::GetReadFailure() const {
+    return aSource ? aSource->GetFailure() : wxString();
+}

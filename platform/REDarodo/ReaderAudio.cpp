@@ -197,5 +197,9 @@ void TReaderAudio::Seek(int64_t pFrame) {
 
 int TReaderAudio::Read(int16_t* pBuffer, int pFrames) {
     TMediaLogScope scope(aState->aSource->aLog);
-    return aState->Read(pBuffer, pFrames);
+    const int read = aState->Read(pBuffer, pFrames);
+    // Silence from where the file could not be read: the medium says so.
+    if (aState->aEnded && !aState->aDecoding.aFailure.empty())
+        aState->aSource->NoteFailure(aState->aDecoding.aFailure);
+    return read;
 }

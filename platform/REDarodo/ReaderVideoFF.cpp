@@ -31,7 +31,12 @@ long TReaderVideoFF::GetImageCount() const {
 const TBitmap& TReaderVideoFF::GetImage(long pImage) {
     if (pImage < 0 || pImage >= aIndex->ImageCount())
         return aNone;
-    return GetPicture(aIndex->PictureOf(pImage));
+    const TBitmap& image = GetPicture(aIndex->PictureOf(pImage));
+    // An image lost once the file could not be read (here or reading ahead): the medium says
+    // so. A failure that cost no image is none.
+    if (!image.GetRawData() && !aDecoding.aFailure.empty())
+        aSource->NoteFailure(aDecoding.aFailure);
+    return image;
 }
 
 const TBitmap& TReaderVideoFF::GetPicture(long pImage) {

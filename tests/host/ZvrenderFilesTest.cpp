@@ -576,3 +576,58 @@ TEST_F(ZvrenderFiles, AReaderThatLeavesEndsTheRenderWithItsCause) {
     EXPECT_GT(ReadFile(aRoot + "/project/s.wav").size(), 200000u);
     EXPECT_EQ(PartFiles(), "");
 }
+
+// A medium whose disk stops answering in the middle of a render (a preloaded stand-in for
+// the disk makes every read of it fail with EIO once its reader has read 300,000 bytes)
+// renders as nothing from the frame where its pictures or its sound were lost, and the
+// frames before are those of a whole read. The render says so with the cause, under -q too,
+// counts it in its summary and completes (exit 0).
+TEST_F(ZvrenderFiles, AMediumThatFailsMidRenderIsSaidFromTheFrameItFailedAt) {
+    // Its first opening is the load's scan, the second its reader's.
+    const std::string failing = "export ASAN_OPTIONS=\"$ASAN_OPTIONS:verify_asan_link_order=0\" "
+                                "LD_PRELOAD=" ZV_FAILING_READS " ZV_FAILING_FILE=" +
+                                aRoot +
+                                "/media/clip.mkv ZV_FAILING_OPENING=2 ZV_FAILING_AFTER=300000;";
+    ASSERT_EQ(Run("-q --png whole%02d.png --wav whole.wav p.xml").aCode, 0);
+    aInputs = Snapshot();
+    const std::string said =
+        "medium \"../media/clip.mkv\" could not be read from frame 19: Input/output error\n";
+    const TRun pictures = Run("-q --png f%02d.png p.xml", failing);
+    EXPECT_EQ(pictures.aCode, 0);
+    EXPECT_EQ(pictures.aErr, said);
+    for (int frame = 0; frame < 60; ++frame) {
+        char name[16];
+        std::snprintf(name, sizeof name, "%02d.png", frame);
+        // The clip plays in frames 0 to 49.
+        EXPECT_EQ(ReadFile(aRoot + "/project/f" + name) ==
+                      ReadFile(aRoot + "/project/whole" + name),
+                  frame < 19 || frame >= 50)
+            << frame;
+    }
+    const TRun sound = Run("-q --wav s.wav p.xml", failing);
+    EXPECT_EQ(sound.aCode, 0);
+    EXPECT_EQ(sound.aErr, said);
+    // The header and 882 frames of 4 bytes a frame.
+    const std::string whole = ReadFile(aRoot + "/project/whole.wav"),
+                      lost = ReadFile(aRoot + "/project/s.wav");
+    EXPECT_EQ(lost.size(), whole.size());
+    EXPECT_EQ(lost.substr(0, 44 + 19 * 3528), whole.substr(0, 44 + 19 * 3528));
+    EXPECT_NE(lost.substr(44 + 19 * 3528, 3528), whole.substr(44 + 19 * 3528, 3528));
+
+    // What FFmpeg said of the failure comes as the project closes, as for a damaged medium.
+    const TRun loud = Run("--png g%02d.png p.xml", failing);
+    EXPECT_EQ(loud.aCode, 0);
+    EXPECT_EQ(
+        std::regex_replace(std::regex_replace(loud.aErr,
+                                              std::regex("(frame [0-9]+/[0-9]+|medium \"../media/"
+                                                         "clip.mkv\": [0-9]+ message)[^\\n]*\\n"),
+                                              ""),
+                           std::regex(" in [0-9.]+ s \\([0-9.]+ "), " in # s (# "),
+        said + "zvrender: rendered 60 frames in # s (# frames/s); 1 medium could not be "
+               "read to the end, rendered as nothing from there\n");
+    // Every input as it was.
+    std::map<std::string, size_t> after = Snapshot();
+    for (auto file = after.begin(); file != after.end();)
+        file = aInputs.count(file->first) ? std::next(file) : after.erase(file);
+    EXPECT_EQ(after, aInputs);
+}

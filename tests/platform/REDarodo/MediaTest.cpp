@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -241,4 +242,28 @@ TEST(Media, LossySoundIsConvertedToSixteenBitsAtItsLevel) {
         peak = std::max(peak, std::abs(int(sample)));
     EXPECT_GT(peak, 15000);
     EXPECT_LT(peak, 18000);
+}
+
+// A file that goes once its medium opened: the readers that open it then give no image and
+// silence, and the medium says why; the whole read of a file that stays says nothing.
+TEST(Media, AFileThatCannotBeReadAfterItOpenedIsTheMediumsReadFailure) {
+    const std::string path = ::testing::TempDir() + "going-" + std::to_string(getpid()) + ".mkv";
+    std::remove(path.c_str());
+    ASSERT_EQ(std::system(("cp " ZV_EXAMPLE_MEDIA "/clip.mkv " + path).c_str()), 0);
+    wxString reason;
+    std::unique_ptr<TZVMedia> staying(TZVMedia::Open(ZV_EXAMPLE_MEDIA "/clip.mkv", &reason));
+    std::unique_ptr<TZVMedia> going(TZVMedia::Open(path, &reason));
+    ASSERT_TRUE(staying && going) << reason;
+    std::remove(path.c_str());
+    for (TZVMedia* media : {staying.get(), going.get()}) {
+        std::unique_ptr<IReaderVideo> pictures(media->GetVideo()->CreateReader());
+        for (long image = 0; image < pictures->GetImageCount(); ++image)
+            EXPECT_EQ(pictures->GetImage(image).GetRawData() != nullptr, media == staying.get());
+        std::unique_ptr<TReaderAudio> sound(media->GetAudio()->CreateReader());
+        TSamples samples(882 * 2, 1);
+        EXPECT_EQ(sound->Read(samples.data(), 882), 882);
+        EXPECT_EQ(samples == TSamples(882 * 2, 0), media == going.get());
+    }
+    EXPECT_EQ(staying->GetReadFailure(), "");
+    EXPECT_EQ(going->GetReadFailure(), "The file cannot be opened: No such file or directory");
 }

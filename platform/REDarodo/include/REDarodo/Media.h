@@ -150,6 +150,10 @@ public:
     // kinds, the most frequent first (equal ones in the order first met), then one with an
     // empty text counting the rest.
     std::vector<TZVMediaProblem> GetProblems() const;
+    // Why images or sound of the medium could not be read after it opened (an error of the
+    // disk, a file gone or changed): the first cause, empty while none was lost. Those images
+    // and that sound come as none (0 x 0, silence) from then on.
+    wxString GetReadFailure() const;
 
 private:
     TZVMedia(const wxString& pPath, std::shared_ptr<const TMediaSource> pSource,

@@ -1,0 +1,115 @@
+// A disk that stops answering, for tests of zvrender, which preload this library
+// (LD_PRELOAD): reads of the file ZV_FAILING_FILE fail with EIO once ZV_FAILING_AFTER bytes
+// of it were read through its openings from the ZV_FAILING_OPENING-th on (those before, a
+// load's scan, read it as it is), and from then on every read of it fails. Other files read
+// as they are.
+#include <atomic>
+#include <cerrno>
+#include <cstdarg>
+#include <cstdlib>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+struct TSettings {
+    bool aOn = false;
+    dev_t aDevice = 0;
+    ino_t aInode = 0;
+    long aFirstOpening = 1;
+    long long aBudget = 0;
+};
+
+const TSettings& Settings() {
+    static const TSettings theSettings = [] {
+        TSettings settings;
+        const char* const file = std::getenv("ZV_FAILING_FILE");
+        const char* const opening = std::getenv("ZV_FAILING_OPENING");
+        const char* const after = std::getenv("ZV_FAILING_AFTER");
+        struct stat status;
+        settings.aOn = file && opening && after && stat(file, &status) == 0;
+        if (settings.aOn) {
+            settings.aDevice = status.st_dev;
+            settings.aInode = status.st_ino;
+            settings.aFirstOpening = std::atol(opening);
+            settings.aBudget = std::atoll(after);
+        }
+        return settings;
+    }();
+    return theSettings;
+}
+
+// The descriptors of the file, and how much of it the counted openings read.
+constexpr int theMostDescriptors = 4096;
+std::atomic<bool> theFile[theMostDescriptors];
+std::atomic<bool> theCounted[theMostDescriptors];
+std::atomic<long> theOpenings{0};
+std::atomic<long long> theRead{0};
+
+template <typename TFunction>
+TFunction Next(const char* pName) {
+    return reinterpret_cast<TFunction>(dlsym(RTLD_NEXT, pName));
+}
+
+bool Known(int pDescriptor) {
+    return pDescriptor >= 0 && pDescriptor < theMostDescriptors;
+}
+
+int Opened(int pDescriptor) {
+    const TSettings& settings = Settings();
+    struct stat status;
+    if (!Known(pDescriptor))
+        return pDescriptor;
+    const bool file = settings.aOn && fstat(pDescriptor, &status) == 0 &&
+                      status.st_dev == settings.aDevice && status.st_ino == settings.aInode;
+    theCounted[pDescriptor] = file && ++theOpenings >= settings.aFirstOpening;
+    theFile[pDescriptor] = file;
+    return pDescriptor;
+}
+
+mode_t Mode(int pFlags, va_list pArguments) {
+    return (pFlags & O_CREAT) || (pFlags & O_TMPFILE) == O_TMPFILE ? va_arg(pArguments, mode_t) : 0;
+}
+
+} // namespace
+
+extern "C" int open(const char* pPath, int pFlags, ...) {
+    static const auto theOpen = Next<int (*)(const char*, int, ...)>("open");
+    va_list arguments;
+    va_start(arguments, pFlags);
+    const mode_t mode = Mode(pFlags, arguments);
+    va_end(arguments);
+    return Opened(theOpen(pPath, pFlags, mode));
+}
+
+extern "C" int open64(const char* pPath, int pFlags, ...) {
+    static const auto theOpen = Next<int (*)(const char*, int, ...)>("open64");
+    va_list arguments;
+    va_start(arguments, pFlags);
+    const mode_t mode = Mode(pFlags, arguments);
+    va_end(arguments);
+    return Opened(theOpen(pPath, pFlags, mode));
+}
+
+extern "C" ssize_t read(int pDescriptor, void* pBuffer, size_t pSize) {
+    static const auto theNextRead = Next<ssize_t (*)(int, void*, size_t)>("read");
+    if (!Known(pDescriptor) || !theFile[pDescriptor])
+        return theNextRead(pDescriptor, pBuffer, pSize);
+    if (theRead >= Settings().aBudget) {
+        errno = EIO;
+        return -1;
+    }
+    const ssize_t done = theNextRead(pDescriptor, pBuffer, pSize);
+    if (done > 0 && theCounted[pDescriptor])
+        theRead += done;
+    return done;
+}
+
+extern "C" int close(int pDescriptor) {
+    static const auto theClose = Next<int (*)(int)>("close");
+    if (Known(pDescriptor))
+        theFile[pDescriptor] = theCounted[pDescriptor] = false;
+    return theClose(pDescriptor);
+}
