@@ -20,11 +20,23 @@ extern "C" {
 #include <climits>
 #include <cstdio>
 #include <dirent.h>
+#include <filesystem>
 #include <memory>
 #include <sstream>
 #include <unistd.h>
 
 namespace {
+
+// A name in a temporary folder of this process's own (the tests of other builds may run
+// beside), which goes with what it holds when the tests end.
+std::string Temporary(const std::string& pName) {
+    static const struct TFolder {
+        std::string aPath = ::testing::TempDir() + "zvoutputXXXXXX";
+        TFolder() { EXPECT_NE(mkdtemp(&aPath[0]), nullptr); }
+        ~TFolder() { std::filesystem::remove_all(aPath); }
+    } theFolder;
+    return theFolder.aPath + "/" + pName;
+}
 
 bool Exists(const std::string& pPath) {
     return access(pPath.c_str(), F_OK) == 0;
@@ -78,7 +90,7 @@ void WriteFrames(IZVOutput& pOutput, const std::string& pPath, int pFrames) {
 } // namespace
 
 TEST(Output, PngFramesAreTheColoursOverBlack) {
-    const std::string folder = ::testing::TempDir();
+    const std::string folder = Temporary("");
     TZVPngOutput output(
         [&folder](long pFrame) { return folder + "png-" + std::to_string(pFrame) + ".png"; });
     std::string error;
@@ -108,7 +120,7 @@ TEST(Output, PngFramesAreTheColoursOverBlack) {
 }
 
 TEST(Output, WavHoldsEverySampleAndSilenceForMissingSound) {
-    const std::string path = ::testing::TempDir() + "out.wav";
+    const std::string path = Temporary("out.wav");
     TZVWavOutput output(path, 2 * 320);
     WriteFrames(output, path, 2);
     wxString reason;
@@ -127,7 +139,7 @@ TEST(Output, WavHoldsEverySampleAndSilenceForMissingSound) {
 }
 
 TEST(Output, Mp4HasEveryFramePaddedToEvenSizes) {
-    const std::string path = ::testing::TempDir() + "out.mp4";
+    const std::string path = Temporary("out.mp4");
     std::ostringstream notes;
     {
         TZVMovieOutput output(path, 0, notes);
@@ -145,7 +157,7 @@ TEST(Output, Mp4HasEveryFramePaddedToEvenSizes) {
     ASSERT_TRUE(media->GetAudio());
     EXPECT_EQ(media->GetAudio()->GetSampleRate(), 8000);
 
-    const std::string unfinished = ::testing::TempDir() + "unfinished.mp4";
+    const std::string unfinished = Temporary("unfinished.mp4");
     {
         TZVMovieOutput output(unfinished);
         TMediaFormat format;
@@ -215,7 +227,7 @@ TEST(Output, Mp4RatesAreTheProjectsWithNtscRatesAsPlayersKnowThem) {
         {25000, {25, 1}}, {29970, {30000, 1001}}, {23976, {24000, 1001}}, {59940, {60000, 1001}},
         {30000, {30, 1}}, {12500, {25, 2}},       {29969, {29969, 1000}},
     };
-    const std::string path = ::testing::TempDir() + "rate.mp4";
+    const std::string path = Temporary("rate.mp4");
     for (const auto& c : cases) {
         std::ostringstream notes;
         ASSERT_TRUE(WriteMovie(path, 16, 16, c.aRate, 12, notes));
@@ -230,7 +242,7 @@ TEST(Output, Mp4RatesAreTheProjectsWithNtscRatesAsPlayersKnowThem) {
 // H.264 in 4:2:0 cannot crop a single column or row away: an odd size is padded to the next
 // even one with black, the picture keeps its place, and one line says so.
 TEST(Output, Mp4PadsOddSizesWithBlackAndSaysSo) {
-    const std::string path = ::testing::TempDir() + "odd.mp4";
+    const std::string path = Temporary("odd.mp4");
     std::ostringstream notes;
     ASSERT_TRUE(WriteMovie(path, 321, 241, 25000, 3, notes));
     EXPECT_EQ(notes.str(), "zvrender: " + path +
@@ -282,7 +294,7 @@ TEST(Output, Mp4SizesBeyondTheEncodersAreRefusedWithTheirLimit) {
         EXPECT_EQ(error, c.aError);
     }
     // The encoder itself takes the longest side, and the output refuses one beyond it.
-    const std::string path = ::testing::TempDir() + "wide.mp4";
+    const std::string path = Temporary("wide.mp4");
     std::ostringstream notes;
     EXPECT_TRUE(WriteMovie(path, 16384, 2, 25000, 2, notes));
     TZVMovieOutput wider(path, 1, notes);
@@ -309,7 +321,7 @@ TEST(Output, Mp4PicturesWithoutMemoryAreTriedAgainOrSaySo) {
     const TBitmap picture(white.data(), 64, 48);
     std::ostringstream notes;
     std::string error;
-    const std::string path = ::testing::TempDir() + "short.mp4";
+    const std::string path = Temporary("short.mp4");
     {
         TZVMovieOutput output(path, 1, notes);
         ASSERT_TRUE(output.Begin(format, error)) << error;
@@ -325,7 +337,7 @@ TEST(Output, Mp4PicturesWithoutMemoryAreTriedAgainOrSaySo) {
     ASSERT_TRUE(media && media->GetVideo()) << reason;
     EXPECT_EQ(media->GetVideo()->GetImageCount(), 3);
 
-    const std::string failed = ::testing::TempDir() + "failed.mp4";
+    const std::string failed = Temporary("failed.mp4");
     {
         TZVMovieOutput output(failed, 1, notes);
         ASSERT_TRUE(output.Begin(format, error)) << error;
