@@ -52,11 +52,12 @@ int32_t PositionOf(const wchar_t* pCursor, const wchar_t* pText) {
 
 } // namespace
 
-TFormula::TFormula() : aText(nullptr), aCurNode(nullptr), aExpectOperator(0) {}
+TFormula::TFormula() : aText(nullptr), aCurNode(nullptr), aExpectOperator(0), aHeight(0) {}
 
 TFormula::TFormula(const TFormula& pSrcFormula)
     : TParser(pSrcFormula), aText(nullptr), aCurNode(nullptr),
-      aExpectOperator(pSrcFormula.aExpectOperator), aErrors(pSrcFormula.aErrors) {
+      aExpectOperator(pSrcFormula.aExpectOperator), aErrors(pSrcFormula.aErrors),
+      aHeight(pSrcFormula.aHeight) {
     const IOperNode* root = pSrcFormula.aCurNode;
     if (!root)
         return;
@@ -103,6 +104,8 @@ bool TFormula::Parse(const wchar_t* pText) {
         atEnd = *aCursor == L'\0';
         ReadAndInsertToken();
     } while (!atEnd);
+    // The end closed every node: the root's level holds its tallest operand.
+    aHeight = aCurNode->GetOperands().IsEmpty() ? 0 : aLevels.front().aMaxHeight + 1;
     aCursor = nullptr;
     aText = nullptr;
     return aErrors.empty();
@@ -119,6 +122,7 @@ void TFormula::deleteNode() {
         aCurNode = aCurNode->GetParent();
     delete aCurNode;
     aCurNode = nullptr;
+    aHeight = 0;
 }
 
 // One lexeme: a refused or failed token records one message and leaves the state as it was.
@@ -330,7 +334,8 @@ void TFormula::FinishCurNode() {
     IOperNode* parent = aCurNode->GetParent();
     if (!parent)
         return;
-    const int height = aLevels.back().aMaxHeight + 1;
+    // A node closed without operand (after an error) is as high as a leaf.
+    const int height = aCurNode->GetOperands().IsEmpty() ? 0 : aLevels.back().aMaxHeight + 1;
     aLevels.pop_back();
     aCurNode = parent;
     TLevel& level = aLevels.back();

@@ -95,6 +95,9 @@ public:
     IOperNode* GetCurNode() const { return aCurNode; }
     // Whether a complete operand has just been read, so an operator or separator comes next.
     bool IsExpectingOperator() const { return aExpectOperator != 0; }
+    // How deep below the root the deepest node lies (0 without a tree or operand): the levels
+    // an evaluation of the tree nests.
+    int GetHeight() const { return aHeight; }
 
     // Tree-building steps, for tokens and extensions during a parse.
     // Appends pNode (which becomes owned) to the open node.
@@ -122,6 +125,7 @@ protected:
     IOperNode* aCurNode;
     int aExpectOperator;
     std::vector<TParseError> aErrors;
+    int aHeight;
 
 private:
     // The open node's place in the tree being built: the height of its tallest and of its

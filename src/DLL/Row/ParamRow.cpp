@@ -155,6 +155,7 @@ void TZVParamRow::KeepForUndo(IDependFormula* pFormula) {
 
 void TZVParamRow::InitFormula(TZVFormula* pFormula) {
     ZV_ASSERT(aFormulaList.empty());
+    pFormula->FitUnderReaders();
     LoseValueSource();
     aFormula = pFormula;
     aIsExpression = true;

@@ -81,7 +81,9 @@ public:
     // toward zero (computed at pTime itself); undefined where no segment is.
     TVariant GetValueAt(double pTime) const;
 
-    // Installs a new expression on a row without segments and registers it; owned.
+    // Installs a new expression on a row without segments and registers it; owned. One that
+    // does not fit under the rows that read this one gives no value (see
+    // TZVFormula::FitUnderReaders).
     void InitFormula(TZVFormula* pFormula);
     // Makes pFormula (owned) the value source: a former formula goes to aUndoFormula, the
     // segments to aUndoList, then the edit range is reported and listeners are notified.

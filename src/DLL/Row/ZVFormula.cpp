@@ -7,6 +7,7 @@
 #include "DLL/Row/ParamRow.h"
 #include "DLL/Row/StreamRow.h"
 #include "DLL/Row/ZVParamAttribute.h"
+#include "DLL/Row/ZVReadChain.h"
 
 #include <wx/xml/xml.h>
 
@@ -148,7 +149,30 @@ bool TZVFormula::CheckPass(ECheckMode pMode) {
 }
 
 bool TZVFormula::Resolve() {
-    return CheckPass(modeRESOLVE);
+    aValueReads.clear();
+    aReadChain = std::make_unique<TZVReadChain>(aOwnerRow);
+    // The rows that read the owner measured its value source when they bound: only another
+    // formula, about to replace it, is measured against them.
+    const bool resolved =
+        (!aOwnerRow || aOwnerRow->aFormula == static_cast<const IDependFormula*>(this) ||
+         FitUnderReaders()) &&
+        CheckPass(modeRESOLVE);
+    aReadChain.reset();
+    return resolved;
+}
+
+bool TZVFormula::FitUnderReaders() {
+    TZVReadChain own(aOwnerRow);
+    try {
+        (aReadChain ? *aReadChain : own).CheckHeight(GetHeight());
+        return true;
+    } catch (const wxString& error) {
+        AddError(error.wc_str());
+        // It gives no value, as a text that does not parse gives none.
+        aImage = TreeImage();
+        deleteNode();
+        return false;
+    }
 }
 
 void TZVFormula::AddListeners(bool pRemove) {
@@ -161,6 +185,18 @@ void TZVFormula::MarkUses(EAttrKind pKind) {
         aUsesValue = true;
     else
         aUsesAttr = true;
+}
+
+void TZVFormula::BindValueRead(const TZVParamRow* pRow, int pDepth) {
+    if (aReadChain)
+        aReadChain->CheckRead(pRow, pDepth);
+    else
+        TZVReadChain(aOwnerRow).CheckRead(pRow, pDepth);
+    KeepValueRead(pRow, pDepth);
+}
+
+void TZVFormula::KeepValueRead(const TZVParamRow* pRow, int pDepth) {
+    aValueReads.push_back({pRow, pDepth});
 }
 
 wxString TZVFormula::TreeImage() const {

@@ -11,8 +11,12 @@
 
 #include <wx/string.h>
 
+#include <memory>
+#include <vector>
+
 class TZVBaseRow;
 class TZVParamRow;
+class TZVReadChain;
 
 // A parameter's value source that is not a plain key list. It has no key segments, so the
 // curve queries find nothing.
@@ -114,6 +118,13 @@ TZVExpressionContext& GetFormulaContext();
 
 class TZVFormula : public NSExpression::TFormula, public IDependFormula {
 public:
+    // A bound reference to another row's value: the row, and how deep below the root the
+    // reference lies.
+    struct TValueRead {
+        const TZVParamRow* aRow;
+        int aDepth;
+    };
+
     // The id of the formula made last; each new formula (not a snapshot) takes the next one.
     static int theLastId;
 
@@ -133,11 +144,25 @@ public:
     static wxString GetRowName(const TZVBaseRow* pRow);
 
     // Binds the tree to the formula context and the rows; false when a name or reference
-    // failed (the text is in the error list).
+    // failed (the text is in the error list). A reference that would close a cycle or nest
+    // the rows' evaluations too deep stays unbound. A formula that is not yet the owner's
+    // value source must fit under the rows that read the owner (see FitUnderReaders).
     bool Resolve();
+    // Measures the formula under the rows that read the owner's value, before it becomes the
+    // owner's value source: one that would nest their evaluations too deep records why and
+    // drops its tree (it gives no value; its text is kept). False then.
+    bool FitUnderReaders();
     void AddListeners(bool pRemove) override;
     // Noted by the references while they bind: the formula reads pKind of another parameter.
     void MarkUses(EAttrKind pKind);
+    // Throws TError when reading pRow's value with a reference pDepth levels below the root
+    // would close a cycle or nest the evaluations too deep (see TZVReadChain); noted as read
+    // otherwise. For the references while they bind.
+    void BindValueRead(const TZVParamRow* pRow, int pDepth);
+    // Notes a reference bound before as read again.
+    void KeepValueRead(const TZVParamRow* pRow, int pDepth);
+    // The references to other rows' values bound by the last Resolve.
+    const std::vector<TValueRead>& GetValueReads() const { return aValueReads; }
 
     // The text that stands for the formula: the cached image, the text as stored when it did
     // not parse cleanly, else the image of the tree.
@@ -190,4 +215,7 @@ private:
     // For a snapshot: the frame whose attributes it holds.
     int aAttrFrame;
     mutable wxString aImage;
+    std::vector<TValueRead> aValueReads;
+    // The rows around the owner, measured while Resolve binds.
+    std::unique_ptr<TZVReadChain> aReadChain;
 };

@@ -15,8 +15,6 @@
 
 namespace {
 
-// The depth the circular-reference check follows value listeners.
-constexpr int LOOP_DEPTH = 100;
 constexpr int ATTR_COUNT = 8;
 const EAttrKind ATTR_UNKNOWN = EAttrKind(ATTR_COUNT);
 
@@ -226,8 +224,11 @@ bool TZVParamAttribute::Resolve(TZVFormula& pFormula) {
     // Its snapshot freezes it as the other attributes are frozen.
     if (aSpec.Attr == attrIS_DEFINED)
         pFormula.MarkUses(attrIS_DEFINED);
-    if (!aSpec.Path)
+    if (!aSpec.Path) {
+        if (aParamRow && ReadsValue(aSpec.Attr))
+            pFormula.KeepValueRead(aParamRow, Depth());
         return true;
+    }
     try {
         aParamRow = LookUp(pFormula);
     } catch (const wxString& error) {
@@ -239,19 +240,22 @@ bool TZVParamAttribute::Resolve(TZVFormula& pFormula) {
     return true;
 }
 
-TZVParamRow* TZVParamAttribute::LookUp(const TZVFormula& pFormula) const {
+TZVParamRow* TZVParamAttribute::LookUp(TZVFormula& pFormula) const {
     TZVBaseRow* row = TZVBaseRow::GetRowFromPath(aSpec.Path, nullptr);
     if (!row || row->aRowKind != rowKindPARAM)
         throw TError(wxGetTranslation(
             L"The last element of parameter reference is not a parameter element"));
     TZVParamRow* param = static_cast<TZVParamRow*>(row);
-    const TZVParamRow* owner = pFormula.GetOwnerRow();
-    if (ReadsValue(aSpec.Attr) && owner &&
-        (param == owner || !owner->CheckListenerLoop(param, LOOP_DEPTH)))
-        throw TError(wxGetTranslation(L"Referring to value of parameter %s in parameter %s "
-                                      L"formula causes a circular reference"),
-                     TZVFormula::GetRowName(param), TZVFormula::GetRowName(owner));
+    if (ReadsValue(aSpec.Attr))
+        pFormula.BindValueRead(param, Depth());
     return param;
+}
+
+int TZVParamAttribute::Depth() const {
+    int depth = 0;
+    for (const IExprNode* node = this; node->GetParent(); node = node->GetParent())
+        ++depth;
+    return depth;
 }
 
 void TZVParamAttribute::AppendImage(wxString& pImage) const {

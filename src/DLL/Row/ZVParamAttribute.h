@@ -56,7 +56,9 @@ protected:
 private:
     bool Resolve(TZVFormula& pFormula);
     // Binds the path's row or throws the formula error.
-    TZVParamRow* LookUp(const TZVFormula& pFormula) const;
+    TZVParamRow* LookUp(TZVFormula& pFormula) const;
+    // How deep below the root of its tree the node lies.
+    int Depth() const;
 
     wxString aText;
 };

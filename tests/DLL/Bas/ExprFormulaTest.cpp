@@ -263,5 +263,28 @@ TEST(ExprParser, MovedOperandsNeverSinkBelowTheLimit) {
         TFormula formula;
         formula.Parse(text.wc_str());
         EXPECT_LE(TreeDepth(formula.GetCurNode()), TFormula::MAX_DEPTH);
+        EXPECT_EQ(formula.GetHeight(), TreeDepth(formula.GetCurNode()));
     }
+}
+
+// The height is what the evaluation of formulas read through references adds up.
+TEST(ExprParser, TheHeightIsTheDepthOfTheDeepestNode) {
+    const wchar_t* const lexemes[] = {L"(", L"-", L")", L"1", L"*",  L"+",
+                                      L"<", L"?", L":", L",", L"f(", L"%"};
+    std::mt19937 random(7);
+    for (int round = 0; round < 2000; ++round) {
+        wxString text;
+        for (int i = 0; i < 40; ++i)
+            text += lexemes[random() % 12];
+        TFormula formula;
+        formula.Parse(text.wc_str());
+        ASSERT_EQ(formula.GetHeight(), TreeDepth(formula.GetCurNode())) << text;
+    }
+    TFormula formula;
+    EXPECT_TRUE(formula.Parse(L""));
+    EXPECT_EQ(formula.GetHeight(), 0);
+    EXPECT_TRUE(formula.Parse(L"-(1 + 2 * 3)"));
+    EXPECT_EQ(formula.GetHeight(), 5);
+    formula.deleteNode();
+    EXPECT_EQ(formula.GetHeight(), 0);
 }
