@@ -6,7 +6,9 @@ extern "C" {
 
 #include <algorithm>
 #include <cctype>
+#include <cstdarg>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -15,6 +17,27 @@ namespace {
 constexpr size_t theCountedKinds = 64;
 
 thread_local TMediaLog* theCurrent = nullptr;
+
+// The contexts whose messages go to a log wherever they are logged.
+struct TContextLogs {
+    std::mutex aMutex;
+    std::vector<std::pair<const void*, TMediaLog*>> aLogs;
+};
+
+TContextLogs& ContextLogs() {
+    static TContextLogs theLogs;
+    return theLogs;
+}
+
+// The context that pContext (an FFmpeg context, which starts with its class) names as its
+// parent in messages; null when none.
+const void* Parent(void* pContext) {
+    const AVClass* const avClass = pContext ? *static_cast<AVClass**>(pContext) : nullptr;
+    if (!avClass || avClass->parent_log_context_offset <= 0)
+        return nullptr;
+    return *reinterpret_cast<void**>(static_cast<uint8_t*>(pContext) +
+                                     avClass->parent_log_context_offset);
+}
 
 bool IsDigit(char pChar) {
     return std::isdigit(static_cast<unsigned char>(pChar)) != 0;
@@ -89,20 +112,52 @@ wxString Text(const std::string& pText) {
     return wxString::FromAscii(ascii.c_str());
 }
 
-void Collect(void* pContext, int pLevel, const char* pFormat, va_list pArguments) {
-    TMediaLog* const log = theCurrent;
-    if (!log) {
-        av_log_default_callback(pContext, pLevel, pFormat, pArguments);
-        return;
-    }
+// The message pFormat of pLevel as a text for a log: empty when it is none of a log's.
+std::string Message(int pLevel, const char* pFormat, va_list pArguments) {
     if (pLevel > AV_LOG_WARNING)
-        return;
+        return std::string();
     // As long as FFmpeg's own lines.
     char text[1024];
     std::vsnprintf(text, sizeof text, pFormat, pArguments);
-    const std::string cleaned = Cleaned(text);
-    if (!cleaned.empty())
-        log->Add(cleaned);
+    return Cleaned(text);
+}
+
+// Adds the message to the log of the thread's scope or of pContext; false when neither has
+// one.
+bool AddToLog(void* pContext, int pLevel, const char* pFormat, va_list pArguments) {
+    if (TMediaLog* const log = theCurrent) {
+        const std::string message = Message(pLevel, pFormat, pArguments);
+        if (!message.empty())
+            log->Add(message);
+        return true;
+    }
+    TContextLogs& logs = ContextLogs();
+    const void* const parent = Parent(pContext);
+    // Held while the message is added, so that the log outlives it.
+    const std::lock_guard<std::mutex> lock(logs.aMutex);
+    for (const auto& [context, log] : logs.aLogs)
+        if (context == pContext || (parent && context == parent)) {
+            const std::string message = Message(pLevel, pFormat, pArguments);
+            if (!message.empty())
+                log->Add(message);
+            return true;
+        }
+    return false;
+}
+
+void Collect(void* pContext, int pLevel, const char* pFormat, va_list pArguments) {
+    va_list arguments;
+    va_copy(arguments, pArguments);
+    const bool added = AddToLog(pContext, pLevel, pFormat, arguments);
+    va_end(arguments);
+    if (!added)
+        av_log_default_callback(pContext, pLevel, pFormat, pArguments);
+}
+
+// Makes FFmpeg log through Collect, once.
+void InstallCollector() {
+    static const bool theInstalled = (av_log_set_callback(Collect), true);
+    (void)theInstalled;
 }
 
 } // namespace
@@ -143,11 +198,24 @@ std::vector<TZVMediaProblem> TMediaLog::GetProblems() const {
 }
 
 TMediaLogScope::TMediaLogScope(TMediaLog& pLog) : aPrevious(theCurrent) {
-    static const bool theInstalled = (av_log_set_callback(Collect), true);
-    (void)theInstalled;
+    InstallCollector();
     theCurrent = &pLog;
 }
 
 TMediaLogScope::~TMediaLogScope() {
     theCurrent = aPrevious;
+}
+
+TMediaLogContext::TMediaLogContext(const void* pContext, TMediaLog& pLog) : aContext(pContext) {
+    InstallCollector();
+    TContextLogs& logs = ContextLogs();
+    const std::lock_guard<std::mutex> lock(logs.aMutex);
+    logs.aLogs.emplace_back(pContext, &pLog);
+}
+
+TMediaLogContext::~TMediaLogContext() {
+    TContextLogs& logs = ContextLogs();
+    const std::lock_guard<std::mutex> lock(logs.aMutex);
+    logs.aLogs.erase(std::find_if(logs.aLogs.begin(), logs.aLogs.end(),
+                                  [this](const auto& pEntry) { return pEntry.first == aContext; }));
 }

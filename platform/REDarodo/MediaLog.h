@@ -31,8 +31,9 @@ private:
 
 // While it lives, the warnings and errors FFmpeg logs on this thread go to pLog, its lesser
 // messages nowhere. Decoders run on their caller's thread (OpenDecoder), so a medium's
-// messages come on the thread that reads it. Messages outside any scope (the host's
-// encoders) are printed as FFmpeg prints them.
+// messages come on the thread that reads it. Messages outside any scope and of no context
+// given to a log (TMediaLogContext), such as the host's encoders', are printed as FFmpeg
+// prints them.
 class TMediaLogScope {
 public:
     explicit TMediaLogScope(TMediaLog& pLog);
@@ -42,4 +43,18 @@ public:
 
 private:
     TMediaLog* const aPrevious;
+};
+
+// While it lives, what FFmpeg logs for pContext, or for the contexts it is the parent of, goes
+// to pLog, on whatever thread it is logged: libswscale converts on threads of its own, where
+// no scope is open.
+class TMediaLogContext {
+public:
+    TMediaLogContext(const void* pContext, TMediaLog& pLog);
+    ~TMediaLogContext();
+    TMediaLogContext(const TMediaLogContext&) = delete;
+    TMediaLogContext& operator=(const TMediaLogContext&) = delete;
+
+private:
+    const void* const aContext;
 };

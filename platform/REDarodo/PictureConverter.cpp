@@ -49,6 +49,7 @@ bool TPictureConverter::Scaler(const AVFrame& pFrame, int pWidth, int pHeight) {
     const auto from = std::make_tuple(pFrame.width, pFrame.height, pFrame.format, colours);
     if ((aDirectOn || aScale) && aScaleFrom == from)
         return true;
+    aScaleLog.reset();
     aScale.reset();
     aDirectOn = pWidth == pFrame.width && pHeight == pFrame.height &&
                 aDirect.Prepare(pFrame.format, pWidth, pHeight, colours);
@@ -64,6 +65,7 @@ bool TPictureConverter::MakeScale(const AVFrame& pFrame, int pWidth, int pHeight
     SwsContext* scale = aScale.get();
     if (!scale)
         return false;
+    aScaleLog = std::make_unique<TMediaLogContext>(scale, aLog);
     av_opt_set_int(scale, "srcw", pFrame.width, 0);
     av_opt_set_int(scale, "srch", pFrame.height, 0);
     av_opt_set_int(scale, "src_format", TYuvColours::PlainFormat(pFrame.format), 0);
@@ -81,8 +83,10 @@ bool TPictureConverter::MakeScale(const AVFrame& pFrame, int pWidth, int pHeight
         sws_init_context(scale, nullptr, nullptr) >= 0 &&
         (!IsYuv(pFrame.format) || sws_setColorspaceDetails(scale, matrix, pColours.aFullRange,
                                                            matrix, 1, 0, 1 << 16, 1 << 16) >= 0);
-    if (!made)
+    if (!made) {
+        aScaleLog.reset();
         aScale.reset();
+    }
     return made;
 }
 

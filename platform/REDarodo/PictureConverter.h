@@ -2,7 +2,8 @@
 // premultiplied BGRA (bit-exact, so the pixels do not depend on the processor; bands of a
 // picture on a few threads) with the colours its tags name (TYuvColours), turned as its
 // display matrix says. Common YUV pictures go through TYuvToBgra, the others through
-// libswscale, which works out their colours exactly too.
+// libswscale, which works out their colours exactly too. What libswscale logs goes to the
+// medium's log.
 #pragma once
 
 #include "FFmpeg.h"
@@ -11,10 +12,14 @@
 #include "YuvColours.h"
 #include "YuvToBgra.h"
 
+#include <memory>
 #include <tuple>
 
 class TPictureConverter {
 public:
+    // pLog: the medium's, which must outlive the converter.
+    explicit TPictureConverter(TMediaLog& pLog) : aLog(pLog) {}
+
     // Converts pFrame, a picture of the track pIndex, into pImage; false when it fails.
     bool Convert(const AVFrame& pFrame, const TVideoIndex& pIndex, TAllocBitmap& pImage);
 
@@ -29,10 +34,13 @@ private:
     // Turns aUnturned into pImage by pTurns quarter turns.
     bool Turn(int pTurns, int pWidth, int pHeight, TAllocBitmap& pImage);
 
+    TMediaLog& aLog;
     TYuvToBgra aDirect;
     // Whether aDirect converts, not aScale.
     bool aDirectOn = false;
     TScalePtr aScale;
+    // aScale's messages go to aLog; gone before aScale.
+    std::unique_ptr<TMediaLogContext> aScaleLog;
     // The size, format and colours aDirect or aScale converts from.
     std::tuple<int, int, int, TYuvColours> aScaleFrom{-1, -1, -1, TYuvColours()};
     // The decoded picture before it is turned, for turned tracks.

@@ -15,7 +15,7 @@ constexpr size_t theReadyDepth = 2;
 
 TReaderVideoAhead::TReaderVideoAhead(std::unique_ptr<TReaderVideoFF> pReader,
                                      std::shared_ptr<const TVideoIndex> pIndex)
-    : aReader(std::move(pReader)), aIndex(std::move(pIndex)) {}
+    : aReader(std::move(pReader)), aIndex(std::move(pIndex)), aConverter(aReader->GetLog()) {}
 
 TReaderVideoAhead::~TReaderVideoAhead() {
     Stop();

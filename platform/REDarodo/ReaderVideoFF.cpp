@@ -12,7 +12,7 @@ constexpr long theForwardReach = 32;
 
 TReaderVideoFF::TReaderVideoFF(std::shared_ptr<const TMediaSource> pSource,
                                std::shared_ptr<const TVideoIndex> pIndex)
-    : aSource(std::move(pSource)), aIndex(std::move(pIndex)) {}
+    : aSource(std::move(pSource)), aIndex(std::move(pIndex)), aConverter(aSource->aLog) {}
 
 TReaderVideoFF::~TReaderVideoFF() = default;
 

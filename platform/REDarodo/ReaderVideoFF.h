@@ -19,6 +19,8 @@ public:
     // The decoded picture that image pImage shows, not converted (a reader that converts on
     // another thread); null where GetImage gives no image. Valid until the next call.
     const AVFrame* Decode(long pImage);
+    // The log of the medium read, for what converters of its pictures report.
+    TMediaLog& GetLog() const { return aSource->aLog; }
 
 private:
     // Decoded picture pImage (of the index's times), converted.

@@ -3,6 +3,7 @@
 
 #include "REDarodo/Media.h"
 
+#include "MediaWriter.h"
 #include "support/FileText.h"
 
 #include <gtest/gtest.h>
@@ -267,4 +268,30 @@ TEST(MediaLibrary, ReadersOnSeveralThreadsCountEveryMessageOfTheirMedium) {
         reader.join();
     EXPECT_EQ(count(), scanned + 5 * read);
     EXPECT_EQ(messages.str(), "");
+}
+
+// libswscale's own messages go to the medium's log like FFmpeg's others, from whatever thread
+// (it converts on threads of its own). Its note on the filters of pictures 7 or 8 rows high
+// ("Optimized 2 tap filter code cannot be used", twice: the reader's converter and the
+// read-ahead's) is no warning, which the log drops as it drops FFmpeg's other notes: nothing
+// is printed, with or without -q.
+TEST(MediaLibrary, LibswscalesMessagesGoToTheMediumsLog) {
+    const TTempFolder folder, outputs;
+    const std::string& f = folder.aPath;
+    const TPictureDesc shortClip = {"ffv1", AV_PIX_FMT_YUV420P, 160, 8, 50, nullptr};
+    ASSERT_TRUE(WriteMedia(f + "short.mkv", &shortClip, nullptr));
+    WriteFile(f + "project.xml", Project({{"<media l=\"50\" w=\"160\" h=\"120\">../media/clip.mkv",
+                                           "<media l=\"50\" w=\"160\" h=\"8\">short.mkv"}}));
+    const std::vector<std::string> args = {"--frames", "0..9", "--png",
+                                           outputs.aPath + "%02d.png", f + "project.xml"};
+    for (bool quiet : {false, true}) {
+        std::vector<std::string> line = args;
+        if (quiet)
+            line.insert(line.begin(), "-q");
+        const TRun run = Zvrender(line);
+        EXPECT_EQ(run.aCode, 0);
+        EXPECT_EQ(std::regex_replace(run.aErr, std::regex("zvrender: rendered [^\\n]*\\n"), ""),
+                  "");
+        EXPECT_EQ(run.aStandardError, "") << quiet;
+    }
 }

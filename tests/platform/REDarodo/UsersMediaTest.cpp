@@ -82,8 +82,9 @@ struct TPlainDecode {
         TVideoIndex index;
         index.aWidth = aWidth;
         index.aHeight = aHeight;
+        TMediaLog log;
         TAllocBitmap image;
-        TPictureConverter().Convert(pFrame, index, image);
+        TPictureConverter(log).Convert(pFrame, index, image);
         aImages.push_back(Pixels(image));
         aTimes.push_back(pFrame.best_effort_timestamp);
     }

@@ -142,9 +142,14 @@ TBytes Converted(const AVFrame& pFrame, TPictureConverter& pConverter, int pWidt
                   index.aWidth, index.aHeight);
 }
 
+// pFrame converted by a converter of its own, which has nothing to report: libswscale takes
+// full-range (JPEG) formats under their plain names, of which it would warn.
 TBytes Converted(const AVFrame& pFrame) {
-    TPictureConverter converter;
-    return Converted(pFrame, converter);
+    TMediaLog log;
+    TPictureConverter converter(log);
+    const TBytes pixels = Converted(pFrame, converter);
+    EXPECT_TRUE(log.GetProblems().empty()) << av_get_pix_fmt_name(AVPixelFormat(pFrame.format));
+    return pixels;
 }
 
 // The exact blue, green and red (unrounded, unclipped, in levels) of the samples pY, pU, pV
@@ -405,7 +410,8 @@ TEST(YuvToBgra, OneConverterFollowsPicturesThatChange) {
     // One picture converter for pictures whose size, format or colours change, in turn, as a
     // reader's converter sees a stream that changes: direct, libswscale, direct again, and
     // pictures scaled to the track's size.
-    TPictureConverter converter;
+    TMediaLog log;
+    TPictureConverter converter(log);
     unsigned seed = 300;
     const TYuvColours hd{AVCOL_SPC_BT709, false}, sd{AVCOL_SPC_BT470BG, false};
     const struct {
