@@ -1,5 +1,6 @@
 #include "MediaLibrary.h"
 
+#include "DLL/Bas/RelativeFilename.h"
 #include "REDarodo/Media.h"
 
 namespace {
@@ -40,6 +41,8 @@ void TZVLibraryEntry::PrintProblems(std::ostream& pMessages) const {
 }
 
 const TZVMediaInfo& TZVLibraryEntry::GetMediaInfo() const {
+    if (aSavedInfo)
+        return *aSavedInfo;
     if (!aInfo) {
         const size_t nameStart = NameStart(aText);
         // Without a directory part the text is written back as the file name's full path: it
@@ -48,6 +51,30 @@ const TZVMediaInfo& TZVLibraryEntry::GetMediaInfo() const {
                              nameStart == 0 ? wxFileName(aText) : resolvedFile()};
     }
     return *aInfo;
+}
+
+void TZVLibraryEntry::SaveInto(const wxString* pFolder) const {
+    aSavedInfo.reset();
+    if (pFolder)
+        aSavedInfo = infoFor(*pFolder);
+}
+
+TZVMediaInfo TZVLibraryEntry::infoFor(const wxString& pFolder) const {
+    const size_t nameStart = NameStart(aText);
+    wxString part = aText.substr(0, nameStart);
+    part.Replace(L"\\", L"/");
+    if (aText.empty() || !wxFileName(part).IsRelative())
+        return GetMediaInfo();
+    // The file as the text named it, whatever the working folder is when it is read again.
+    TRelativeFilename file;
+    file.Assign(resolvedFile());
+    file.MakeAbsolute();
+    if (!file.SetBaseDir(pFolder))
+        return TZVMediaInfo{wxString(), file};
+    // Beside the project file, the text is the file's name alone, written as its full path.
+    if (file.aRelativeDir.empty())
+        return TZVMediaInfo{wxString(), wxFileName(file.GetFullName())};
+    return TZVMediaInfo{file.aRelativeDir, file};
 }
 
 wxString TZVLibraryEntry::GetPath() const {
@@ -109,4 +136,22 @@ const wxFileName& TZVMediaLibrary::Directory(const wxString& pPart) const {
         found = aDirectories.emplace(pPart, name).first;
     }
     return found->second;
+}
+
+TZVMediaLibrary::TSaveFolder::TSaveFolder(const TZVMediaLibrary* pLibrary, const wxString& pFolder)
+    : aLibrary(pLibrary) {
+    if (!aLibrary)
+        return;
+    wxFileName folder = wxFileName::DirName(pFolder), own = wxFileName::DirName(aLibrary->aFolder);
+    folder.MakeAbsolute();
+    own.MakeAbsolute();
+    const wxString path = folder.GetPath();
+    for (const std::unique_ptr<TZVLibraryEntry>& entry : aLibrary->aEntries)
+        entry->SaveInto(path == own.GetPath() ? nullptr : &path);
+}
+
+TZVMediaLibrary::TSaveFolder::~TSaveFolder() {
+    if (aLibrary)
+        for (const std::unique_ptr<TZVLibraryEntry>& entry : aLibrary->aEntries)
+            entry->SaveInto(nullptr);
 }

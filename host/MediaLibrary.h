@@ -1,10 +1,11 @@
 // TZVMediaLibrary: the host's media library. Each "media" text of a project gets one entry,
 // found again by the same text; the text is resolved against the project's folder (its
 // directory part, where "\" also separates, becomes the entry's prefix, so that the text is
-// written back as it was read). A file that cannot be opened leaves its entry offline: the
-// reason is printed once, unless quiet, and the rows that name it play nothing. What the media
-// reported while they were read is printed when the library goes, one line per medium and kind of
-// problem. Made, the library installs itself as the module's library; gone, it is no longer the
+// written back as it was read; a project saved into another folder gets texts that resolve
+// from there). A file that cannot be opened leaves its entry offline: the reason is printed
+// once, unless quiet, and the rows that name it play nothing. What the media reported while
+// they were read is printed when the library goes, one line per medium and kind of problem.
+// Made, the library installs itself as the module's library; gone, it is no longer the
 // module's library (libraries, like the hosts that hold them, go in any order).
 #pragma once
 
@@ -37,6 +38,9 @@ public:
     // Prints what the medium reported while it was read, one line per kind of problem: how
     // many messages of the kind came, and the first one.
     void PrintProblems(std::ostream& pMessages) const;
+    // Makes GetMediaInfo give the text for a project file in pFolder (absolute), or, for
+    // null, the text as it was read: see TZVMediaLibrary::TSaveFolder.
+    void SaveInto(const wxString* pFolder) const;
 
     // The rows that play the entry.
     std::set<TZVMediaSourceRow*> aRows;
@@ -44,11 +48,15 @@ public:
 private:
     // The file the text names, in its folder.
     wxFileName resolvedFile() const;
+    // The record of the text for a project file in pFolder.
+    TZVMediaInfo infoFor(const wxString& pFolder) const;
 
     const wxString aText;
     const wxFileName& aFolder;
     // Made when first asked for: rows are read without it, and each would copy its folder.
     mutable std::optional<TZVMediaInfo> aInfo;
+    // While a project is saved into another folder, the record written there.
+    mutable std::optional<TZVMediaInfo> aSavedInfo;
     std::unique_ptr<TZVMedia> aMedia;
 };
 
@@ -70,6 +78,23 @@ public:
     int FindMedia(const wxString& pText) const override;
     // The file each named entry's text resolves to, online or not.
     std::vector<std::string> GetPaths() const;
+
+    // While it lives, the texts are written for a project file saved into pFolder: as they
+    // were read when it is the library's own folder (byte for byte the same file), else so
+    // that each resolves from pFolder: a relative text as the path from pFolder where the
+    // file lies under it, as the file's absolute path otherwise; absolute and empty texts
+    // stay. Offline entries too. The texts the entries are found by do not change.
+    class TSaveFolder {
+    public:
+        // pLibrary may be null (no project).
+        TSaveFolder(const TZVMediaLibrary* pLibrary, const wxString& pFolder);
+        ~TSaveFolder();
+        TSaveFolder(const TSaveFolder&) = delete;
+        TSaveFolder& operator=(const TSaveFolder&) = delete;
+
+    private:
+        const TZVMediaLibrary* const aLibrary;
+    };
 
 private:
     // The folder a text's directory part (up to its last separator) names, resolved against

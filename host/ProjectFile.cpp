@@ -438,7 +438,13 @@ void TZVProjectFile::Load(const wxString& pPath, TZVHost& pHost, bool pOffline) 
 }
 
 void TZVProjectFile::Save(const wxString& pPath, const TZVHost& pHost) {
-    const std::string text = SaveText(pHost);
+    std::string text;
+    {
+        // The media texts resolve from where the file goes.
+        const TZVMediaLibrary::TSaveFolder folder(pHost.GetLibrary(),
+                                                  wxFileName(pPath).GetPath(wxPATH_GET_VOLUME));
+        text = SaveText(pHost);
+    }
     // Written beside the file and renamed over it: the old file stays whole until the new
     // one is.
     TZVPartFile file(pPath.utf8_string());

@@ -25,9 +25,10 @@ public:
     // pHost then keeps the project it had, with its format, library and history. pOffline
     // opens no medium.
     static void Load(const wxString& pPath, TZVHost& pHost, bool pOffline = false);
-    // Writes pHost's project to pPath, complete or not at all; throws TError on failure.
+    // Writes pHost's project to pPath, complete or not at all, its media texts made to resolve
+    // from pPath's folder (TZVMediaLibrary::TSaveFolder); throws TError on failure.
     static void Save(const wxString& pPath, const TZVHost& pHost);
-    // The text Save writes.
+    // The text Save writes into the project's own folder: the media texts as they were read.
     static std::string SaveText(const TZVHost& pHost);
 
     // Reads the XML document at pPath, refusing one nested deeper than MAX_DEPTH, one that

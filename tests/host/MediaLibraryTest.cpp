@@ -50,6 +50,47 @@ TEST(MediaLibrary, TextsResolveAgainstTheFolderAndKeepTheirPrefix) {
                          "../media/ | /project/media/a.mkv | a\n");
 }
 
+// What each entry writes, as the rows write it, for a project file saved into another folder:
+// relative where that folder holds the file, absolute otherwise; absolute and empty texts,
+// and every text in the library's own folder however it is spelled, as they were read.
+TEST(MediaLibrary, TextsAreWrittenToResolveFromTheFolderSavedInto) {
+    std::ostringstream log;
+    const TZVMediaLibrary library(L"/project/dir", true, log);
+    for (const wchar_t* text : {L"../media/a.mkv", L"..\\media\\b.mkv", L"sub/./x/../d.tar.gz",
+                                L"/project/dir/e.mkv", L"f.mkv", L""})
+        library.FindMedia(text);
+    const auto written = [&library] {
+        std::string texts;
+        for (int i = 0; const TZVLibraryEntry* entry = library.GetMedia(i); ++i) {
+            const TZVMediaInfo& info = entry->GetMediaInfo();
+            texts += (info.aPrefix.empty() ? info.aFileName.GetFullPath()
+                                           : info.aPrefix + info.aFileName.GetFullName())
+                         .utf8_string() +
+                     "|";
+        }
+        return texts;
+    };
+    const std::string read =
+        "../media/a.mkv|..\\media\\b.mkv|sub/./x/../d.tar.gz|/project/dir/e.mkv|f.mkv||";
+    const struct {
+        const wchar_t* aFolder;
+        std::string aTexts;
+    } cases[] = {
+        {L"/project", "media/a.mkv|media/b.mkv|dir/sub/d.tar.gz|/project/dir/e.mkv|dir/f.mkv||"},
+        {L"/other", "/project/media/a.mkv|/project/media/b.mkv|/project/dir/sub/d.tar.gz|"
+                    "/project/dir/e.mkv|/project/dir/f.mkv||"},
+        {L"/project/dir/sub", "/project/media/a.mkv|/project/media/b.mkv|d.tar.gz|"
+                              "/project/dir/e.mkv|/project/dir/f.mkv||"},
+        {L"/project/dir", read},
+        {L"/project/x/../dir/.", read},
+    };
+    for (const auto& c : cases) {
+        const TZVMediaLibrary::TSaveFolder folder(&library, c.aFolder);
+        EXPECT_EQ(written(), c.aTexts) << wxString(c.aFolder).utf8_string();
+    }
+    EXPECT_EQ(written(), read);
+}
+
 TEST(MediaLibrary, OpensFilesBesideTheProjectWhateverTheWorkingFolder) {
     std::ostringstream messages;
     const TZVMediaLibrary library(wxString::FromUTF8(ZV_EXAMPLE_MEDIA) + L"/sub", false, messages);

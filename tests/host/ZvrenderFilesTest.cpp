@@ -631,3 +631,65 @@ TEST_F(ZvrenderFiles, AMediumThatFailsMidRenderIsSaidFromTheFrameItFailedAt) {
         file = aInputs.count(file->first) ? std::next(file) : after.erase(file);
     EXPECT_EQ(after, aInputs);
 }
+
+// Saved into another folder, each medium's text resolves from there: relative where the
+// folder holds the file, its absolute path otherwise, offline media too, and an absolute
+// text stays; the saved project opens with its media. Saved into its own folder, however the
+// name spells it, the project is the file it was read from, byte for byte.
+TEST_F(ZvrenderFiles, SavedElsewhereTheMediaTextsResolveFromTheNewFolder) {
+    Shell("cd " + aRoot + "/project && mkdir -p sub other/dir && cp -r ../media/frames sub/");
+    const std::string gone = "..\\media\\gone.png", clip = "../media/clip.mkv",
+                      frames = "sub/frames/clip_%03d.png", absolute = aRoot + "/media/clip.mkv";
+    std::string project = ReadFile(aRoot + "/project/p.xml");
+    project.replace(project.find("..\\media\\still.png"), 18, gone);
+    project.replace(project.find("../media/frames/clip_%03d.png"), 29, frames);
+    project.replace(project.find(">../media/clip.mkv</media>", project.find("l=\"G\"")), 19,
+                    ">" + absolute + "<");
+    WriteFile(aRoot + "/project/q.xml", project);
+    aInputs = Snapshot();
+    // The project with the texts of gone.png, clip.mkv and the frames as given.
+    const auto saved = [&](const std::string& pGone, const std::string& pClip,
+                           const std::string& pFrames) {
+        std::string text = project;
+        text.replace(text.find(gone), gone.size(), pGone);
+        text.replace(text.find(">" + clip + "<"), clip.size() + 2, ">" + pClip + "<");
+        text.replace(text.find(frames), frames.size(), pFrames);
+        return text;
+    };
+    const std::string media = aRoot + "/media/", here = aRoot + "/project/";
+    const struct {
+        std::string aSave, aGone, aText;
+    } cases[] = {
+        {"other/dir/x.xml", media + "gone.png",
+         saved(media + "gone.png", media + "clip.mkv", here + frames)},
+        {"../y.xml", "media/gone.png",
+         saved("media/gone.png", "media/clip.mkv", "project/" + frames)},
+        {"sub/w.xml", media + "gone.png",
+         saved(media + "gone.png", media + "clip.mkv", "frames/clip_%03d.png")},
+        {"sub/frames/v.xml", media + "gone.png",
+         saved(media + "gone.png", media + "clip.mkv", "clip_%03d.png")},
+        {"sub/../z.xml", gone, project},
+        {here + "a.xml", gone, project},
+    };
+    for (const auto& c : cases) {
+        const TRun save = Run("-q --save " + c.aSave + " q.xml");
+        EXPECT_EQ(save.aCode, 0) << c.aSave;
+        EXPECT_EQ(save.aErr, "") << c.aSave;
+        const std::string path = c.aSave[0] == '/' ? c.aSave : here + c.aSave;
+        EXPECT_EQ(ReadFile(path), c.aText) << c.aSave;
+        // Opened where it lies, only the missing medium is offline, and saved there again
+        // the file stays as it is.
+        const std::string again = path.substr(0, path.rfind('/') + 1) + "again.xml";
+        const TRun open = Run("--save " + again + " " + path);
+        EXPECT_EQ(open.aCode, 0) << c.aSave;
+        EXPECT_EQ(open.aErr, "medium \"" + c.aGone +
+                                 "\" is offline: The file cannot be opened: No such file or "
+                                 "directory\n")
+            << c.aSave;
+        EXPECT_EQ(ReadFile(again), c.aText) << c.aSave;
+    }
+    std::map<std::string, size_t> after = Snapshot();
+    for (auto file = after.begin(); file != after.end();)
+        file = aInputs.count(file->first) ? std::next(file) : after.erase(file);
+    EXPECT_EQ(after, aInputs);
+}
