@@ -1,6 +1,7 @@
 // The movie output's conversion of a 1920 x 1080 BGRA picture (gradients and noise) into the
-// encoder's 4:2:0 YUV planes, on one thread: TZVYuvPicture beside FFmpeg's converter
-// (libswscale, bicubic, from BGR0), which the output used before.
+// encoder's 4:2:0 YUV planes with BT.709's weights (an HD frame's), on one thread:
+// TZVYuvPicture beside FFmpeg's converter (libswscale, bicubic, from BGR0), which the output
+// used before.
 #include "YuvPicture.h"
 
 #include "REDarodo/Bitmap.h"
@@ -66,7 +67,9 @@ void Swscale(benchmark::State& pState) {
     AVFrame* frame = YuvFrame();
     const TSwsPtr scale = SwsReference(theWidth, theHeight, AV_PIX_FMT_BGR0, theWidth, theHeight,
                                        AV_PIX_FMT_YUV420P, SWS_BICUBIC);
-    if (!scale)
+    const int* matrix = sws_getCoefficients(SWS_CS_ITU709);
+    if (!scale ||
+        sws_setColorspaceDetails(scale.get(), matrix, 1, matrix, 0, 0, 1 << 16, 1 << 16) < 0)
         pState.SkipWithError("no converter");
     const AVFrame source = BgrFrame(pixels.data(), theWidth, theHeight);
     for (auto _ : pState) {

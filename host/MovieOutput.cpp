@@ -107,6 +107,14 @@ void SetUpPicture(AVCodecContext* pCodec, const TMediaFormat& pFormat) {
     pCodec->width = (pFormat.aWidth + 1) & ~1;
     pCodec->height = (pFormat.aHeight + 1) & ~1;
     pCodec->pix_fmt = AV_PIX_FMT_YUV420P;
+    // The colours as TZVYuvPicture makes them: the matrix by the size, the limited range; the
+    // pictures' own colours are sRGB's, whose primaries are BT.709's, written with BT.709's
+    // transfer as video of sRGB pictures conventionally is.
+    pCodec->colorspace =
+        TZVYuvPicture::IsHd(pCodec->width, pCodec->height) ? AVCOL_SPC_BT709 : AVCOL_SPC_SMPTE170M;
+    pCodec->color_range = AVCOL_RANGE_MPEG;
+    pCodec->color_primaries = AVCOL_PRI_BT709;
+    pCodec->color_trc = AVCOL_TRC_BT709;
     pCodec->time_base = FrameTime(pFormat.aRate);
     pCodec->framerate = AVRational{pCodec->time_base.den, pCodec->time_base.num};
     av_opt_set(pCodec->priv_data, "preset", "veryfast", 0);

@@ -2,7 +2,8 @@
 // FFmpeg's libraries. A frame size that H.264 cannot take (odd: in 4:2:0 it crops only whole
 // pairs of pixels away) is padded with black, and a note says so. NTSC rates are written as
 // players know them (30000/1001, not 2997/100). The file must be able to seek: a FIFO or a
-// terminal is refused.
+// terminal is refused. The stream's tags say its colours: the matrix TZVYuvPicture converts
+// with, the limited range, BT.709's primaries and transfer.
 #pragma once
 
 #include "Output.h"

@@ -1,7 +1,8 @@
 // TZVYuvPicture: the movie output's pictures (premultiplied BGRA: the colours over black, the
 // fourth byte unread) as the encoder's 4:2:0 YUV planes, in the limited range that players
-// expect of H.264 (Y 16..235, Cb and Cr 16..240) with the BT.601 weights, as FFmpeg's own
-// converter makes them by default. Each chroma sample is the mean of its 2 x 2 block.
+// expect of H.264 (Y 16..235, Cb and Cr 16..240), with BT.709's weights for HD frames and
+// BT.601's for smaller ones, as encoders conventionally choose. Each chroma sample is the
+// mean of its 2 x 2 block.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,10 @@ class TBitmap;
 
 class TZVYuvPicture {
 public:
+    // Whether a frame of pWidth x pHeight is HD, converted with BT.709's weights: 1280 or more
+    // wide, or more than 576 high (players take an untagged picture of that size for BT.709).
+    static bool IsHd(int pWidth, int pHeight);
+
     // pWidth x pHeight: the frame's size, even.
     TZVYuvPicture(int pWidth, int pHeight);
 
@@ -20,8 +25,11 @@ public:
     // at once: it pads rows in a buffer of its own.
     void Convert(const TBitmap* pPicture, uint8_t* const pPlanes[3], const int pStrides[3]);
 
+    struct TWeights;
+
 private:
     const int aWidth;
     const int aHeight;
+    const TWeights& aWeights;
     std::vector<uint8_t> aRows; // two rows of a picture narrower or shorter than the frame
 };

@@ -8,16 +8,19 @@
 #include "REDarodo/ReaderAudio.h"
 
 #include "support/PlainDecode.h"
+#include "support/SwsReference.h"
 
 #include <wx/image.h>
 
 extern "C" {
 #include <libavutil/mem.h>
+#include <libavutil/pixdesc.h>
 }
 
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <dirent.h>
 #include <filesystem>
@@ -171,18 +174,20 @@ TEST(Output, Mp4HasEveryFramePaddedToEvenSizes) {
 
 namespace {
 
-// A movie of pFrames white pictures of pWidth x pHeight at pRate thousandths of a frame a
-// second, written by the movie output (on one thread) with its notes into pNotes.
+// A movie of pFrames pictures of pWidth x pHeight (pPixels, white when empty) at pRate
+// thousandths of a frame a second, written by the movie output (on one thread) with its notes
+// into pNotes.
 bool WriteMovie(const std::string& pPath, long pWidth, long pHeight, long pRate, int pFrames,
-                std::ostream& pNotes) {
+                std::ostream& pNotes, std::vector<uint32_t> pPixels = {}) {
     TMediaFormat format;
     format.SetWidth(pWidth);
     format.SetHeight(pHeight);
     format.SetRate(pRate);
     format.SetIsStereo(false);
     format.aAudioFormat.aSamplesPerSec = 8000;
-    std::vector<uint32_t> white(size_t(pWidth) * pHeight, 0xFFFFFFFF);
-    const TBitmap picture(white.data(), int(pWidth), int(pHeight));
+    if (pPixels.empty())
+        pPixels.assign(size_t(pWidth) * pHeight, 0xFFFFFFFF);
+    const TBitmap picture(pPixels.data(), int(pWidth), int(pHeight));
     std::string error;
     TZVMovieOutput output(pPath, 1, pNotes);
     bool done = output.Begin(format, error);
@@ -351,4 +356,95 @@ TEST(Output, Mp4PicturesWithoutMemoryAreTriedAgainOrSaySo) {
     EXPECT_EQ(PartFiles(failed), 0);
     EXPECT_FALSE(Exists(failed));
     EXPECT_EQ(notes.str(), "");
+}
+
+namespace {
+
+// Opaque colours that change slowly, as in a picture of the world: red to the right, green
+// downwards, blue the other way.
+std::vector<uint32_t> Gradients(int pWidth, int pHeight) {
+    std::vector<uint32_t> pixels(size_t(pWidth) * pHeight);
+    for (int y = 0; y < pHeight; ++y)
+        for (int x = 0; x < pWidth; ++x)
+            pixels[size_t(y) * pWidth + x] = 0xFF000000u | uint32_t(x * 255 / pWidth) << 16 |
+                                             uint32_t(y * 255 / pHeight) << 8 |
+                                             uint32_t(255 - (x + y) * 255 / (pWidth + pHeight));
+    return pixels;
+}
+
+// The colour tags of a movie's picture stream and of its first decoded picture, as
+// "matrix range primaries transfer", and that picture converted by FFmpeg with the matrix
+// pMatrix in the limited range (B, G, R, A).
+struct TMovieColours {
+    std::string aStreamTags;
+    std::string aPictureTags;
+    std::vector<uint8_t> aPixels;
+
+    TMovieColours(const std::string& pPath, AVColorSpace pMatrix) {
+        DecodeFile(pPath, AVMEDIA_TYPE_VIDEO, [&](const AVStream& pStream, const AVFrame& pFrame) {
+            const AVCodecParameters& stream = *pStream.codecpar;
+            aStreamTags = Tags(stream.color_space, stream.color_range, stream.color_primaries,
+                               stream.color_trc);
+            aPictureTags = Tags(pFrame.colorspace, pFrame.color_range, pFrame.color_primaries,
+                                pFrame.color_trc);
+            const TSwsPtr scale =
+                SwsReference(pFrame.width, pFrame.height, pFrame.format, pFrame.width,
+                             pFrame.height, AV_PIX_FMT_BGRA,
+                             SWS_BICUBIC | SWS_BITEXACT | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT);
+            const int* matrix = sws_getCoefficients(pMatrix);
+            sws_setColorspaceDetails(scale.get(), matrix, 0, matrix, 1, 0, 1 << 16, 1 << 16);
+            aPixels.resize(size_t(pFrame.width) * pFrame.height * 4);
+            uint8_t* target[] = {aPixels.data()};
+            const int stride[] = {pFrame.width * 4};
+            sws_scale(scale.get(), pFrame.data, pFrame.linesize, 0, pFrame.height, target, stride);
+            return false;
+        });
+    }
+
+    static std::string Tags(AVColorSpace pMatrix, AVColorRange pRange, AVColorPrimaries pPrimaries,
+                            AVColorTransferCharacteristic pTransfer) {
+        return std::string(av_color_space_name(pMatrix)) + " " + av_color_range_name(pRange) + " " +
+               av_color_primaries_name(pPrimaries) + " " + av_color_transfer_name(pTransfer);
+    }
+};
+
+// The mean difference of the colours of pPixels (0xAARRGGBB) and pBgra (B, G, R, A).
+double MeanDifference(const std::vector<uint32_t>& pPixels, const std::vector<uint8_t>& pBgra) {
+    double sum = 0;
+    for (size_t i = 0; i < pPixels.size(); ++i)
+        for (int channel = 0; channel < 3; ++channel)
+            sum += std::abs(int(pPixels[i] >> 8 * channel & 0xFF) - int(pBgra[4 * i + channel]));
+    return sum / double(pPixels.size() * 3);
+}
+
+} // namespace
+
+// The movie says what its colours are, in its picture stream's tags (the MP4's and H.264's
+// own): HD frames (1280 or more wide, or more than 576 high) in BT.709's matrix, smaller ones
+// in BT.601's (SMPTE 170M), the limited range, BT.709's primaries and transfer (those of sRGB
+// pictures). Decoded and converted with the matrix its tags name, each picture shows the
+// colours rendered but for the codec's loss; with the other matrix it would not.
+TEST(Output, Mp4ColoursAreTaggedWithTheMatrixTheyAreMadeWith) {
+    const struct {
+        int aWidth, aHeight;
+        AVColorSpace aMatrix, aOther;
+    } cases[] = {
+        {1280, 720, AVCOL_SPC_BT709, AVCOL_SPC_SMPTE170M},
+        {720, 578, AVCOL_SPC_BT709, AVCOL_SPC_SMPTE170M},
+        {1278, 576, AVCOL_SPC_SMPTE170M, AVCOL_SPC_BT709},
+        {640, 480, AVCOL_SPC_SMPTE170M, AVCOL_SPC_BT709},
+    };
+    const std::string path = Temporary("colours.mp4");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.aWidth) + "x" + std::to_string(c.aHeight));
+        const std::vector<uint32_t> pixels = Gradients(c.aWidth, c.aHeight);
+        std::ostringstream notes;
+        ASSERT_TRUE(WriteMovie(path, c.aWidth, c.aHeight, 25000, 2, notes, pixels));
+        const std::string tags = std::string(av_color_space_name(c.aMatrix)) + " tv bt709 bt709";
+        const TMovieColours tagged(path, c.aMatrix);
+        EXPECT_EQ(tagged.aStreamTags, tags);
+        EXPECT_EQ(tagged.aPictureTags, tags);
+        EXPECT_LT(MeanDifference(pixels, tagged.aPixels), 1.0);
+        EXPECT_GT(MeanDifference(pixels, TMovieColours(path, c.aOther).aPixels), 2.0);
+    }
 }

@@ -66,13 +66,15 @@ TPlanes Convert(const TBitmap* pPicture, int pWidth, int pHeight) {
     return planes;
 }
 
-// The exact values of the colour's luma and chroma, in the limited range.
+// The exact values of the colour's luma and chroma, in the limited range, with BT.709's
+// weights (pHd) or BT.601's.
 struct TExact {
-    TExact(double pR, double pG, double pB) {
-        const double luma = 0.299 * pR + 0.587 * pG + 0.114 * pB;
+    TExact(double pR, double pG, double pB, bool pHd) {
+        const double red = pHd ? 0.2126 : 0.299, blue = pHd ? 0.0722 : 0.114;
+        const double luma = red * pR + (1 - red - blue) * pG + blue * pB;
         aY = 16 + 219.0 / 255 * luma;
-        aCb = 128 + 224.0 / 255 * (pB - luma) / 1.772;
-        aCr = 128 + 224.0 / 255 * (pR - luma) / 1.402;
+        aCb = 128 + 224.0 / 255 * (pB - luma) / (2 * (1 - blue));
+        aCr = 128 + 224.0 / 255 * (pR - luma) / (2 * (1 - red));
     }
     double aY, aCb, aCr;
 };
@@ -90,16 +92,17 @@ int Channel(uint32_t pPixel, int pShift) {
 }
 
 // Checks every pixel's luma and every block's chroma of pPixels (pWidth x pHeight, even)
-// against the exact values.
+// against the exact values of the weights of its size.
 void ExpectRounded(const std::vector<uint32_t>& pPixels, int pWidth, int pHeight) {
     const TBitmap picture(const_cast<uint32_t*>(pPixels.data()), pWidth, pHeight);
     const TPlanes planes = Convert(&picture, pWidth, pHeight);
+    const bool hd = TZVYuvPicture::IsHd(pWidth, pHeight);
     for (int y = 0; y < pHeight; ++y)
         for (int x = 0; x < pWidth; ++x) {
             const uint32_t pixel = pPixels[size_t(y) * pWidth + x];
             ASSERT_TRUE(
                 Rounded(planes.Y(x, y),
-                        TExact(Channel(pixel, 16), Channel(pixel, 8), Channel(pixel, 0)).aY))
+                        TExact(Channel(pixel, 16), Channel(pixel, 8), Channel(pixel, 0), hd).aY))
                 << x << ", " << y;
         }
     for (int y = 0; y < pHeight; y += 2)
@@ -109,7 +112,7 @@ void ExpectRounded(const std::vector<uint32_t>& pPixels, int pWidth, int pHeight
                 for (int channel = 0; channel < 3; ++channel)
                     mean[channel] +=
                         Channel(pPixels[size_t(y) * pWidth + x + pixel], 16 - 8 * channel) / 4.0;
-            const TExact exact(mean[0], mean[1], mean[2]);
+            const TExact exact(mean[0], mean[1], mean[2], hd);
             ASSERT_TRUE(Rounded(planes.Cb(x, y), exact.aCb)) << x << ", " << y;
             ASSERT_TRUE(Rounded(planes.Cr(x, y), exact.aCr)) << x << ", " << y;
         }
@@ -135,12 +138,14 @@ std::vector<uint32_t> Natural(int pWidth, int pHeight) {
 } // namespace
 
 // Each colour, over a whole 2 x 2 block, takes the values of its exact luma and chroma
-// rounded to the nearest (none of these lies within 1/100 of a half).
+// rounded to the nearest (none of these lies within 1/100 of a half): with BT.601's weights in
+// an SD frame, with BT.709's in an HD one (the picture at its top left, black beside it).
 TEST(YuvPicture, ColoursTakeTheirLimitedRangeValues) {
-    const struct {
+    struct TCase {
         uint32_t aColour;
         int aY, aCb, aCr;
-    } cases[] = {
+    };
+    const std::vector<TCase> sd = {
         {Rgb(0, 0, 0), 16, 128, 128},        {Rgb(255, 255, 255), 235, 128, 128},
         {Rgb(255, 0, 0), 81, 90, 240},       {Rgb(0, 255, 0), 145, 54, 34},
         {Rgb(0, 0, 255), 41, 240, 110},      {Rgb(255, 255, 0), 210, 16, 146},
@@ -150,47 +155,66 @@ TEST(YuvPicture, ColoursTakeTheirLimitedRangeValues) {
         {Rgb(0, 128, 128), 93, 147, 72},     {Rgb(224, 172, 105), 171, 91, 156},
         {Rgb(20, 40, 90), 50, 153, 116},     {Rgb(100, 150, 200), 137, 157, 102},
     };
-    const int count = int(std::size(cases));
-    std::vector<uint32_t> pixels(size_t(count) * 4);
-    for (int i = 0; i < count; ++i)
-        for (int pixel : {0, 1, 2 * count, 2 * count + 1})
-            pixels[size_t(2 * i + pixel)] = cases[i].aColour;
-    const TBitmap picture(pixels.data(), 2 * count, 2);
-    const TPlanes planes = Convert(&picture, 2 * count, 2);
-    for (int i = 0; i < count; ++i) {
-        const TExact exact(Channel(cases[i].aColour, 16), Channel(cases[i].aColour, 8),
-                           Channel(cases[i].aColour, 0));
-        SCOPED_TRACE(i);
-        EXPECT_EQ(std::lround(exact.aY), cases[i].aY);
-        EXPECT_EQ(std::lround(exact.aCb), cases[i].aCb);
-        EXPECT_EQ(std::lround(exact.aCr), cases[i].aCr);
-        for (int y = 0; y < 2; ++y)
-            for (int x = 2 * i; x < 2 * i + 2; ++x)
-                EXPECT_EQ(planes.Y(x, y), cases[i].aY) << x << ", " << y;
-        EXPECT_EQ(planes.Cb(2 * i, 0), cases[i].aCb);
-        EXPECT_EQ(planes.Cr(2 * i, 0), cases[i].aCr);
+    const std::vector<TCase> hd = {
+        {Rgb(0, 0, 0), 16, 128, 128},        {Rgb(255, 255, 255), 235, 128, 128},
+        {Rgb(255, 0, 0), 63, 102, 240},      {Rgb(0, 255, 0), 173, 42, 26},
+        {Rgb(0, 0, 255), 32, 240, 118},      {Rgb(255, 255, 0), 219, 16, 138},
+        {Rgb(0, 255, 255), 188, 154, 16},    {Rgb(255, 0, 255), 78, 214, 230},
+        {Rgb(128, 128, 128), 126, 128, 128}, {Rgb(1, 1, 1), 17, 128, 128},
+        {Rgb(254, 254, 254), 234, 128, 128}, {Rgb(255, 128, 0), 141, 59, 189},
+        {Rgb(0, 128, 128), 103, 141, 72},    {Rgb(224, 172, 105), 169, 93, 154},
+        {Rgb(20, 40, 90), 50, 152, 117},     {Rgb(100, 150, 200), 139, 155, 104},
+    };
+    for (const std::vector<TCase>* cases : {&sd, &hd}) {
+        const bool isHd = cases == &hd;
+        const int count = int(cases->size());
+        std::vector<uint32_t> pixels(size_t(count) * 4);
+        for (int i = 0; i < count; ++i)
+            for (int pixel : {0, 1, 2 * count, 2 * count + 1})
+                pixels[size_t(2 * i + pixel)] = (*cases)[size_t(i)].aColour;
+        const TBitmap picture(pixels.data(), 2 * count, 2);
+        const TPlanes planes = Convert(&picture, isHd ? 1280 : 2 * count, 2);
+        for (int i = 0; i < count; ++i) {
+            const TCase& c = (*cases)[size_t(i)];
+            const TExact exact(Channel(c.aColour, 16), Channel(c.aColour, 8), Channel(c.aColour, 0),
+                               isHd);
+            SCOPED_TRACE(::testing::Message() << (isHd ? "HD " : "SD ") << i);
+            EXPECT_EQ(std::lround(exact.aY), c.aY);
+            EXPECT_EQ(std::lround(exact.aCb), c.aCb);
+            EXPECT_EQ(std::lround(exact.aCr), c.aCr);
+            for (int y = 0; y < 2; ++y)
+                for (int x = 2 * i; x < 2 * i + 2; ++x)
+                    EXPECT_EQ(planes.Y(x, y), c.aY) << x << ", " << y;
+            EXPECT_EQ(planes.Cb(2 * i, 0), c.aCb);
+            EXPECT_EQ(planes.Cr(2 * i, 0), c.aCr);
+        }
+        EXPECT_TRUE(planes.MarginsUntouched());
     }
-    EXPECT_TRUE(planes.MarginsUntouched());
 }
 
 // Colours every 5 steps of each channel (0 and 255 among them), over whole blocks, and
-// random pixels: every value is the exact one rounded, but within 1/128 of a half.
+// random pixels, in SD frames and HD ones: every value is the exact one of the frame's weights
+// rounded, but within 1/128 of a half.
 TEST(YuvPicture, EveryColourIsRoundedToTheNearestButNearAHalf) {
     const int steps = 52;
-    std::vector<uint32_t> grid(size_t(steps) * 2 * steps * steps * 2);
-    for (int r = 0; r < steps; ++r)
-        for (int g = 0; g < steps; ++g)
-            for (int b = 0; b < steps; ++b)
-                for (int pixel = 0; pixel < 4; ++pixel)
-                    grid[(size_t(r * steps + g) * 2 + pixel / 2) * 2 * steps + 2 * b + pixel % 2] =
-                        Rgb(5 * r, 5 * g, 5 * b);
-    ExpectRounded(grid, 2 * steps, 2 * steps * steps);
-
-    std::vector<uint32_t> noise(256 * 256);
-    std::minstd_rand random(1);
-    for (uint32_t& pixel : noise)
-        pixel = Rgb(int(random() % 256), int(random() % 256), int(random() % 256));
-    ExpectRounded(noise, 256, 256);
+    for (const auto& [width, height] : {std::make_pair(1040, 542), std::make_pair(1280, 440)}) {
+        // The colours' blocks row by row, black after the last.
+        std::vector<uint32_t> grid(size_t(width) * height, Rgb(0, 0, 0));
+        for (int i = 0; i < steps * steps * steps; ++i) {
+            const int x = 2 * (i % (width / 2)), y = 2 * (i / (width / 2));
+            for (int pixel = 0; pixel < 4; ++pixel)
+                grid[size_t(y + pixel / 2) * width + x + pixel % 2] =
+                    Rgb(5 * (i / steps / steps), 5 * (i / steps % steps), 5 * (i % steps));
+        }
+        ExpectRounded(grid, width, height);
+    }
+    for (const auto& [width, height] : {std::make_pair(256, 256), std::make_pair(1280, 52)}) {
+        std::vector<uint32_t> noise(size_t(width) * height);
+        std::minstd_rand random(1);
+        for (uint32_t& pixel : noise)
+            pixel = Rgb(int(random() % 256), int(random() % 256), int(random() % 256));
+        ExpectRounded(noise, width, height);
+    }
 }
 
 // The chroma of a block is that of its four pixels' mean colour: the blocks start at even
@@ -273,42 +297,48 @@ TEST(YuvPicture, APictureOfAnotherSizeLiesOverBlackAtTheTopLeft) {
 }
 
 // Beside FFmpeg's converter, which the movie output used before, on a picture of gradients
-// and noise: the same luma but for its rounding, and chroma within a few steps, as FFmpeg
-// weighs four rows around a block with its bicubic filter where this takes the block's
-// mean; neither is lighter or darker on the whole.
+// and noise in an SD frame (BT.601) and an HD one (BT.709): the same luma but for its
+// rounding, and chroma within a few steps, as FFmpeg weighs four rows around a block with its
+// bicubic filter where this takes the block's mean; neither is lighter or darker on the whole.
 TEST(YuvPicture, StaysCloseToFFmpegsConverter) {
-    const int width = 640, height = 360;
-    std::vector<uint32_t> pixels = Natural(width, height);
-    const TBitmap picture(pixels.data(), width, height);
-    const TPlanes planes = Convert(&picture, width, height);
+    for (const auto& [width, height] : {std::make_pair(640, 360), std::make_pair(1280, 720)}) {
+        SCOPED_TRACE(width);
+        std::vector<uint32_t> pixels = Natural(width, height);
+        const TBitmap picture(pixels.data(), width, height);
+        const TPlanes planes = Convert(&picture, width, height);
 
-    AVFrame* frame = av_frame_alloc();
-    frame->format = AV_PIX_FMT_YUV420P;
-    frame->width = width;
-    frame->height = height;
-    ASSERT_GE(av_frame_get_buffer(frame, 0), 0);
-    const TSwsPtr scale = SwsReference(width, height, AV_PIX_FMT_BGR0, width, height,
-                                       AV_PIX_FMT_YUV420P, SWS_BICUBIC);
-    ASSERT_TRUE(scale);
-    const AVFrame source = BgrFrame(pixels.data(), width, height);
-    ASSERT_GE(sws_scale_frame(scale.get(), frame, &source), 0);
+        AVFrame* frame = av_frame_alloc();
+        frame->format = AV_PIX_FMT_YUV420P;
+        frame->width = width;
+        frame->height = height;
+        ASSERT_GE(av_frame_get_buffer(frame, 0), 0);
+        const TSwsPtr scale = SwsReference(width, height, AV_PIX_FMT_BGR0, width, height,
+                                           AV_PIX_FMT_YUV420P, SWS_BICUBIC);
+        ASSERT_TRUE(scale);
+        const int* matrix = sws_getCoefficients(width < 1280 ? SWS_CS_ITU601 : SWS_CS_ITU709);
+        ASSERT_GE(sws_setColorspaceDetails(scale.get(), matrix, 1, matrix, 0, 0, 1 << 16, 1 << 16),
+                  0);
+        const AVFrame source = BgrFrame(pixels.data(), width, height);
+        ASSERT_GE(sws_scale_frame(scale.get(), frame, &source), 0);
 
-    int most[3] = {};
-    double sum[3] = {};
-    for (int plane = 0; plane < 3; ++plane) {
-        const int shift = plane ? 1 : 0;
-        for (int y = 0; y < height >> shift; ++y)
-            for (int x = 0; x < width >> shift; ++x) {
-                const int difference =
-                    planes.At(plane, x, y) - frame->data[plane][y * frame->linesize[plane] + x];
-                most[plane] = std::max(most[plane], std::abs(difference));
-                sum[plane] += difference;
-            }
+        int most[3] = {};
+        double sum[3] = {};
+        for (int plane = 0; plane < 3; ++plane) {
+            const int shift = plane ? 1 : 0;
+            for (int y = 0; y < height >> shift; ++y)
+                for (int x = 0; x < width >> shift; ++x) {
+                    const int difference =
+                        planes.At(plane, x, y) - frame->data[plane][y * frame->linesize[plane] + x];
+                    most[plane] = std::max(most[plane], std::abs(difference));
+                    sum[plane] += difference;
+                }
+        }
+        // Measured: luma 1, chroma 3 (2 in one block of 16, 3 in one of 500), 4 in three of the
+        // HD frame's 460,800; no bias.
+        for (int plane = 0; plane < 3; ++plane) {
+            EXPECT_LE(most[plane], plane ? 4 : 1) << plane;
+            EXPECT_LT(std::fabs(sum[plane] / (width * height >> (plane ? 2 : 0))), 0.1) << plane;
+        }
+        av_frame_free(&frame);
     }
-    // Measured: luma 1, chroma 3 (2 in one block of 16, 3 in one of 500); no bias.
-    for (int plane = 0; plane < 3; ++plane) {
-        EXPECT_LE(most[plane], plane ? 3 : 1) << plane;
-        EXPECT_LT(std::fabs(sum[plane] / (width * height >> (plane ? 2 : 0))), 0.1) << plane;
-    }
-    av_frame_free(&frame);
 }
