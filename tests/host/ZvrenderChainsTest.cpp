@@ -1,6 +1,7 @@
 // zvrender run on generated projects whose formulas read one another as deep as evaluation
-// may go, and one reference further, in a process of its own (the render's stack is its main
-// thread's) in a temporary folder beside a copy of the example frames.
+// may go, and one reference further, or nest deeper than a formula may, in a process of its
+// own (the render's stack is its main thread's) in a temporary folder beside a copy of the
+// example frames.
 #include "support/FileText.h"
 
 #include <gtest/gtest.h>
@@ -139,4 +140,25 @@ TEST_F(ZvrenderChains, FormulasReadOneAnotherUpToTheLimitsAndTheRestRenders) {
                   ReadFile(aRoot + "/project/e" + number + ".png"))
             << "frame " << frame;
     }
+}
+
+// The sum too many is said once, even when quiet; the parameter has no value, which shows
+// image 0, and the rest renders.
+TEST_F(ZvrenderChains, AFormulaNestedTooDeepIsSaidOnce) {
+    std::string sums;
+    for (int i = 0; i < 10000; ++i)
+        sums += "1+";
+    WriteFile(aRoot + "/project/deep.xml",
+              FramesProject(FramesSource("deep", 0, sums + "1") + FramesSource("next", 1, "3")));
+    WriteFile(aRoot + "/project/expected.xml",
+              FramesProject(FramesSource("e0", 0, "0") + FramesSource("e1", 1, "3")));
+    const TRun run = Run("-q --frames 0..1 --png d%d.png deep.xml");
+    EXPECT_EQ(run.aCode, 0);
+    EXPECT_EQ(run.aErr, "formula of [mixer:Video][source:deep][param:1 - Image] at character "
+                        "20001: Expression nested deeper than 10000 levels\n");
+    ASSERT_EQ(Run("-q --frames 0..1 --png e%d.png expected.xml").aCode, 0);
+    for (const char* frame : {"0", "1"})
+        EXPECT_EQ(ReadFile(aRoot + "/project/d" + frame + ".png"),
+                  ReadFile(aRoot + "/project/e" + frame + ".png"))
+            << frame;
 }

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cwchar>
 #include <limits>
 #include <locale.h>
 #include <memory>
@@ -277,7 +278,7 @@ void TFormula::InsertLeaf(IExprNode* pNode) {
 bool TFormula::AddOperator(IOperNode* pNode) {
     // The new node's operands must still fit.
     if (GetDepth() + 1 >= MAX_DEPTH)
-        return false;
+        return TooDeep();
     aCurNode->AppendOperand(pNode);
     aCurNode = pNode;
     aLevels.push_back(TLevel{0, 0});
@@ -290,7 +291,7 @@ bool TFormula::InsertOperator(IOperNode* pNode) {
     const bool moves = !aCurNode->GetOperands().IsEmpty();
     const int moved = moves ? aLevels.back().aLastHeight : 0;
     if (GetDepth() + 1 >= MAX_DEPTH || (moves && GetDepth() + 2 + moved > MAX_DEPTH))
-        return false;
+        return TooDeep();
     if (IExprNode* operand = aCurNode->PopLastOperand())
         pNode->AppendOperand(operand);
     aCurNode->AppendOperand(pNode);
@@ -323,6 +324,18 @@ int TFormula::ProcessCloser(ETokenLevel pLevel) {
         return 2;
     closeCurNode();
     return 0;
+}
+
+bool TFormula::TooDeep() {
+    AddError(wxString::Format(wxGetTranslation(L"Expression nested deeper than %d levels"),
+                              MAX_DEPTH)
+                 .wc_str());
+    while (aCurNode->GetParent())
+        FinishCurNode();
+    // An extension may build outside a parse, where there is no text to end.
+    if (aCursor)
+        aCursor += std::wcslen(aCursor);
+    return false;
 }
 
 void TFormula::CloseAbove(int pPriority) {

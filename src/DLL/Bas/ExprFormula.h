@@ -1,5 +1,6 @@
-// The expression parser and the formula that owns the parsed tree. Parsing never stops at an
-// error: every problem is recorded with its position and the rest of the text is read.
+// The expression parser and the formula that owns the parsed tree. Parsing goes on past an
+// error: every problem is recorded with its position and the rest of the text is read, but
+// for nesting deeper than the limit, which is said once and ends the reading.
 //
 // Precedence, loosest first; equal precedence groups to the right ("a - b - c" is
 // a - (b - c)), and a ")" missing at the end of the text is not required:
@@ -54,8 +55,9 @@ struct TParseError {
 
 class TFormula : public TParser {
 public:
-    // The deepest a node may lie below the root. Operators that would nest deeper are
-    // refused with "Invalid operator", so every walk of a tree stays within the stack.
+    // The deepest a node may lie below the root. An operator that would nest deeper ends the
+    // parse with "Expression nested deeper than 10000 levels", so every walk of a tree stays
+    // within the stack.
     static constexpr int MAX_DEPTH = 10000;
     // The most errors one parse records; the parse goes on past them.
     static constexpr size_t MAX_ERRORS = 1000;
@@ -103,11 +105,11 @@ public:
     // Appends pNode (which becomes owned) to the open node.
     void InsertLeaf(IExprNode* pNode);
     // Appends pNode to the open node and opens it. False, with pNode not taken, when it would
-    // lie too deep.
+    // lie too deep: the formula has then said so and reads no further (see TooDeep).
     [[nodiscard]] bool AddOperator(IOperNode* pNode);
     // Closes the open nodes of higher precedence than pNode's, moves the last operand of the
     // open node under pNode, appends pNode and opens it. False, with pNode not taken (the
-    // closing done), when the tree would nest too deep.
+    // closing done), when the tree would nest too deep: as AddOperator.
     [[nodiscard]] bool InsertOperator(IOperNode* pNode);
     // Records the node's missing-operand message when it holds fewer operands than it takes,
     // then makes its parent (if any) the open node.
@@ -144,6 +146,10 @@ private:
     void SkipOneCharacter();
     // Closes open nodes while their precedence is above pPriority.
     void CloseAbove(int pPriority);
+    // Records that the text nests deeper than MAX_DEPTH, where the cursor stands, and ends the
+    // reading: the open nodes are closed as they are (what they miss is no news), the cursor
+    // goes to the end. False, for the tree-building steps to return.
+    bool TooDeep();
     // Finishes the open node and opens its parent.
     void FinishCurNode();
     int GetDepth() const { return static_cast<int>(aLevels.size()) - 1; }

@@ -43,16 +43,12 @@ int IOperatorBaseToken::OperatorFollows() const {
     return 0;
 }
 
-const wchar_t* IOperatorBaseToken::Refused() const {
-    return wxGetTranslation(L"Invalid operator").wc_str();
-}
-
 TNAryOperatorToken::TNAryOperatorToken(IOperNode* pNode) : IOperatorBaseToken(pNode) {}
 
+// Refused only where the tree would nest too deep, which the formula says itself.
 const wchar_t* TNAryOperatorToken::Insert(TFormula& pFormula) {
-    if (!pFormula.InsertOperator(aNode))
-        return Refused();
-    aNode = nullptr;
+    if (pFormula.InsertOperator(aNode))
+        aNode = nullptr;
     return nullptr;
 }
 
@@ -66,10 +62,10 @@ wxString TNAryOperatorToken::GetPlaceError() const {
 
 TUnaryOperatorToken::TUnaryOperatorToken(IOperNode* pNode) : IOperatorBaseToken(pNode) {}
 
+// As TNAryOperatorToken::Insert.
 const wchar_t* TUnaryOperatorToken::Insert(TFormula& pFormula) {
-    if (!pFormula.AddOperator(aNode))
-        return Refused();
-    aNode = nullptr;
+    if (pFormula.AddOperator(aNode))
+        aNode = nullptr;
     return nullptr;
 }
 

@@ -22,7 +22,8 @@ class IToken {
 public:
     virtual ~IToken();
     // Puts the token's content into pFormula's tree: null on success, otherwise the message to
-    // record (valid while the token lives).
+    // record (valid while the token lives). Null too for a node too deep to insert, of which
+    // the formula has said all.
     virtual const wchar_t* Insert(TFormula& pFormula) = 0;
     // Whether the token may stand here, judged from whether pFormula expects an operator.
     virtual bool IsExpected(const TFormula& pFormula) const = 0;
@@ -56,9 +57,6 @@ public:
 
 protected:
     explicit IOperatorBaseToken(IOperNode* pNode);
-    // The message when the tree is already nested as deep as a formula may be: the node is
-    // kept.
-    const wchar_t* Refused() const;
 
     IOperNode* aNode;
 };

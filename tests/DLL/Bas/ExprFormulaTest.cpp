@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <functional>
 #include <random>
 
 using namespace NSExprTest;
@@ -23,6 +24,7 @@ const wchar_t* const TOO_MANY_ARGS = L"Too many parameters";
 const wchar_t* const MISSING_OPERAND = L"Missing operand in binary operator";
 const wchar_t* const MISSING_ALT = L"Missing alternative in conditional expression";
 const wchar_t* const MISSING = L"Missing operand";
+const wchar_t* const TOO_DEEP = L"Expression nested deeper than 10000 levels";
 
 // The deepest node below pNode (the tree under test is never deeper than the code's own walks).
 int TreeDepth(const IExprNode* pNode) {
@@ -233,21 +235,64 @@ TEST(ExprParser, NestingStopsAtTheDepthLimit) {
     EXPECT_TRUE(formula.Parse(deepest.wc_str()));
     EXPECT_EQ(Describe(ValueOf(TFormula(formula))), Describe(-1.0));
 
+    // The reading ends at the negation too many: the number after it is not read.
     TFormula refused;
     EXPECT_FALSE(refused.Parse((L"-" + deepest).wc_str()));
-    EXPECT_EQ(ErrorsOf(refused), (std::vector<TErrorEntry>{{limit + 1, INVALID}}));
-    EXPECT_EQ(refused.GetImage(), deepest);
+    EXPECT_EQ(ErrorsOf(refused), (std::vector<TErrorEntry>{{limit + 1, TOO_DEEP}}));
+    EXPECT_EQ(refused.GetImage(), wxString(L'-', limit - 1));
 }
 
-// A hostile text can fail at nearly every character: the first errors are kept, no more.
+// Each way of nesting, as deep as a formula may go and one level further: said once, where the
+// lexeme too many ends, and nothing after it (an unknown character at the end) is read.
+TEST(ExprParser, EachKindOfNestingIsSaidOnceAtTheLimit) {
+    const auto repeated = [](const wchar_t* pText, int pCount) {
+        return Repeated(pText, size_t(pCount));
+    };
+    // {kind, text of pCount nesting lexemes, the count that reaches the limit, where one more
+    // is refused}
+    const struct {
+        const char* aKind;
+        std::function<wxString(int)> aText;
+        int aCount;
+        int aPosition;
+    } cases[] = {
+        {"parentheses", [&](int n) { return repeated(L"(", n) + L"1" + repeated(L")", n); }, 9999,
+         10001},
+        {"negations", [&](int n) { return repeated(L"-", n) + L"1"; }, 9999, 10001},
+        {"calls", [&](int n) { return repeated(L"floor(", n) + L"1" + repeated(L")", n); }, 9999,
+         60001},
+        {"sums", [&](int n) { return repeated(L"1+", n) + L"1"; }, 9999, 20001},
+        {"conditionals", [&](int n) { return repeated(L"1?1:", n) + L"1"; }, 9999, 39999},
+        // The parentheses are moved one level down by the sum, which takes them as its left.
+        {"moved", [&](int n) { return repeated(L"(", n) + L"1" + repeated(L")", n) + L"+1"; }, 9998,
+         20001},
+    };
+    for (const auto& c : cases) {
+        TFormula deepest;
+        EXPECT_TRUE(deepest.Parse(c.aText(c.aCount).wc_str())) << c.aKind;
+        EXPECT_EQ(deepest.GetHeight(), TFormula::MAX_DEPTH) << c.aKind;
+        TFormula refused;
+        EXPECT_FALSE(refused.Parse((c.aText(c.aCount + 1) + L" @").wc_str())) << c.aKind;
+        EXPECT_EQ(ErrorsOf(refused), (std::vector<TErrorEntry>{{c.aPosition, TOO_DEEP}}))
+            << c.aKind;
+        EXPECT_LE(refused.GetHeight(), TFormula::MAX_DEPTH) << c.aKind;
+    }
+}
+
+// A hostile text can fail at nearly every character: the first errors are kept, no more; one
+// that nests a million deep fails once.
 TEST(ExprParser, AMillionNestingLexemesKeepToTheLimitWithoutAFloodOfErrors) {
     TFormula formula;
     EXPECT_FALSE(formula.Parse((wxString(L'(', 1000000) + L"1").wc_str()));
-    EXPECT_EQ(formula.GetErrors().size(), TFormula::MAX_ERRORS);
+    EXPECT_EQ(ErrorsOf(formula), (std::vector<TErrorEntry>{{10001, TOO_DEEP}}));
     EXPECT_LE(TreeDepth(formula.GetCurNode()), TFormula::MAX_DEPTH);
     TContext context;
     EXPECT_TRUE(formula.SetContext(context));
-    EXPECT_EQ(Describe(ValueOf(TFormula(formula))), Describe(1.0));
+    EXPECT_EQ(Describe(ValueOf(TFormula(formula))), Describe(TVariant()));
+
+    TFormula unknown;
+    EXPECT_FALSE(unknown.Parse(wxString(L'@', 1000000).wc_str()));
+    EXPECT_EQ(unknown.GetErrors().size(), TFormula::MAX_ERRORS);
 }
 
 TEST(ExprParser, MovedOperandsNeverSinkBelowTheLimit) {
