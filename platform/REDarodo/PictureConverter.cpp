@@ -53,14 +53,17 @@ bool TPictureConverter::Scaler(const AVFrame& pFrame, int pWidth, int pHeight) {
     aScale.reset();
     aDirectOn = pWidth == pFrame.width && pHeight == pFrame.height &&
                 aDirect.Prepare(pFrame.format, pWidth, pHeight, colours);
-    if (!aDirectOn && !MakeScale(pFrame, pWidth, pHeight, colours))
+    // Without threads to spare (a limit of processes), one thread converts the whole picture,
+    // with the same pixels.
+    if (!aDirectOn && !MakeScale(pFrame, pWidth, pHeight, colours, theScaleThreads) &&
+        !MakeScale(pFrame, pWidth, pHeight, colours, 1))
         return false;
     aScaleFrom = from;
     return true;
 }
 
 bool TPictureConverter::MakeScale(const AVFrame& pFrame, int pWidth, int pHeight,
-                                  const TYuvColours& pColours) {
+                                  const TYuvColours& pColours, int pThreads) {
     aScale.reset(sws_alloc_context());
     SwsContext* scale = aScale.get();
     if (!scale)
@@ -77,7 +80,7 @@ bool TPictureConverter::MakeScale(const AVFrame& pFrame, int pWidth, int pHeight
     av_opt_set_int(scale, "sws_flags",
                    SWS_BICUBIC | SWS_BITEXACT | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, 0);
     // Bands of the picture are converted side by side: the pixels are those of one thread.
-    av_opt_set_int(scale, "threads", theScaleThreads, 0);
+    av_opt_set_int(scale, "threads", pThreads, 0);
     const int* const matrix = sws_getCoefficients(pColours.aMatrix);
     const bool made =
         sws_init_context(scale, nullptr, nullptr) >= 0 &&

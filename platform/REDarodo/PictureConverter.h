@@ -27,8 +27,10 @@ private:
     // Makes aDirect or else aScale convert pFrame's pictures to pWidth x pHeight BGRA, unless
     // one does.
     bool Scaler(const AVFrame& pFrame, int pWidth, int pHeight);
-    // Makes aScale convert pFrame's pictures to pWidth x pHeight BGRA with pColours.
-    bool MakeScale(const AVFrame& pFrame, int pWidth, int pHeight, const TYuvColours& pColours);
+    // Makes aScale convert pFrame's pictures to pWidth x pHeight BGRA with pColours, on
+    // pThreads threads; false when it cannot (threads that do not start included).
+    bool MakeScale(const AVFrame& pFrame, int pWidth, int pHeight, const TYuvColours& pColours,
+                   int pThreads);
     // Converts pFrame into pTarget, of that size.
     bool Scale(const AVFrame& pFrame, TAllocBitmap& pTarget);
     // Turns aUnturned into pImage by pTurns quarter turns.
