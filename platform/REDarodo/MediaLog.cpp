@@ -122,27 +122,32 @@ std::string Message(int pLevel, const char* pFormat, va_list pArguments) {
     return Cleaned(text);
 }
 
+// The log given pContext or its parent; null when none. Called with the logs' mutex held.
+TMediaLog* ContextLog(const TContextLogs& pLogs, void* pContext) {
+    const void* const parent = Parent(pContext);
+    for (const auto& [context, log] : pLogs.aLogs)
+        if (context == pContext || (parent && context == parent))
+            return log;
+    return nullptr;
+}
+
 // Adds the message to the log of the thread's scope or of pContext; false when neither has
 // one.
 bool AddToLog(void* pContext, int pLevel, const char* pFormat, va_list pArguments) {
-    if (TMediaLog* const log = theCurrent) {
-        const std::string message = Message(pLevel, pFormat, pArguments);
-        if (!message.empty())
-            log->Add(message);
-        return true;
+    TMediaLog* log = theCurrent;
+    // Held while the message is added to a context's log, so that the log outlives it.
+    std::unique_lock<std::mutex> lock;
+    if (!log) {
+        TContextLogs& logs = ContextLogs();
+        lock = std::unique_lock<std::mutex>(logs.aMutex);
+        log = ContextLog(logs, pContext);
+        if (!log)
+            return false;
     }
-    TContextLogs& logs = ContextLogs();
-    const void* const parent = Parent(pContext);
-    // Held while the message is added, so that the log outlives it.
-    const std::lock_guard<std::mutex> lock(logs.aMutex);
-    for (const auto& [context, log] : logs.aLogs)
-        if (context == pContext || (parent && context == parent)) {
-            const std::string message = Message(pLevel, pFormat, pArguments);
-            if (!message.empty())
-                log->Add(message);
-            return true;
-        }
-    return false;
+    const std::string message = Message(pLevel, pFormat, pArguments);
+    if (!message.empty())
+        log->Add(message);
+    return true;
 }
 
 void Collect(void* pContext, int pLevel, const char* pFormat, va_list pArguments) {
