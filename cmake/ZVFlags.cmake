@@ -10,13 +10,18 @@ target_compile_options(zv_flags INTERFACE
 if(ZV_WERROR)
   target_compile_options(zv_flags INTERFACE -Werror)
 endif()
+# ZV_SANITIZER_FLAGS: what a program built outside the build over its libraries (the package
+# consumer) compiles and links with, to run under the same sanitizers.
+set(ZV_SANITIZER_FLAGS)
 if(ZV_SANITIZE)
-  target_compile_options(zv_flags INTERFACE
+  set(ZV_SANITIZER_FLAGS
     -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_compile_options(zv_flags INTERFACE ${ZV_SANITIZER_FLAGS})
   target_link_options(zv_flags INTERFACE -fsanitize=address,undefined)
 endif()
 if(ZV_TSAN)
-  target_compile_options(zv_flags INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+  set(ZV_SANITIZER_FLAGS -fsanitize=thread -fno-omit-frame-pointer)
+  target_compile_options(zv_flags INTERFACE ${ZV_SANITIZER_FLAGS})
   target_link_options(zv_flags INTERFACE -fsanitize=thread)
 endif()
 if(ZV_FUZZ)

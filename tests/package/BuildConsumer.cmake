@@ -1,7 +1,9 @@
 # Installs the build BUILD of the sources ROOT into WORK/prefix, builds the consumer in SOURCE
-# against it and runs it on a copy of the example project beside the example media MEDIA; its
-# output must be SOURCE/ConsumerOutput.txt.
-#   cmake -DROOT=... -DBUILD=... -DSOURCE=... -DWORK=... -DMEDIA=... -P BuildConsumer.cmake
+# against it, compiled and linked with FLAGS (the build's sanitizers; may be empty), and runs it
+# on a copy of the example project beside the example media MEDIA; its output must be
+# SOURCE/ConsumerOutput.txt.
+#   cmake -DROOT=... -DBUILD=... -DSOURCE=... -DWORK=... -DMEDIA=... [-DFLAGS=...]
+#         -P BuildConsumer.cmake
 file(REMOVE_RECURSE ${WORK})
 function(step)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
@@ -24,7 +26,8 @@ foreach(file ${configuration})
   endforeach()
 endforeach()
 step(${CMAKE_COMMAND} -S ${SOURCE} -B ${WORK}/build -G Ninja -DCMAKE_BUILD_TYPE=Release
-  -DCMAKE_PREFIX_PATH=${WORK}/prefix)
+  -DCMAKE_PREFIX_PATH=${WORK}/prefix "-DCMAKE_CXX_FLAGS=${FLAGS}"
+  "-DCMAKE_EXE_LINKER_FLAGS=${FLAGS}")
 step(${CMAKE_COMMAND} --build ${WORK}/build)
 # The example's media texts ("../media/clip.mkv") name the media beside its folder.
 file(COPY ${BUILD}/example/example.xml DESTINATION ${WORK}/project)

@@ -41,8 +41,9 @@ const wchar_t* const CLIP = L"[mixer:Video][source:clip]";
 
 int theFailures = 0;
 
+// Each line is flushed: a crash keeps the steps before it.
 void Check(bool pPassed, const std::string& pWhat) {
-    std::cout << (pPassed ? "ok: " : "FAILED: ") << pWhat << "\n";
+    std::cout << (pPassed ? "ok: " : "FAILED: ") << pWhat << std::endl;
     theFailures += pPassed ? 0 : 1;
 }
 
