@@ -1,9 +1,9 @@
 #include "Host.h"
 
 #include "ALL/Number.h"
-#include "DLL/Edt/UndoBuffer.h"
 #include "DLL/Row/StreamRow.h"
 #include "DLL/Row/ZVFormula.h"
+#include "HostEditor.h"
 #include "MediaLibrary.h"
 
 #include <algorithm>
@@ -21,21 +21,34 @@ void Leave(TInterface*& pStatic, const TZVHost* pHost) {
 
 TZVHost::TZVHost(bool pAcceptChanges, std::ostream& pMessages)
     : aMessages(pMessages), aAcceptChanges(pAcceptChanges) {
+    MakeCurrent();
+}
+
+TZVHost::~TZVHost() {
+    for (THostEditor* editor : aEditors)
+        editor->Detach();
+    const bool current = IZVProject::theCurrentProject == this;
+    DropProject();
+    // With none current, no library is the module's: the one this host's rows played may be
+    // freed after it.
+    if (current)
+        IZVLibrary::theLibrary = nullptr;
+    Leave(IZVProject::theCurrentProject, this);
+    Leave(ITimeSelection::theSingleton, this);
+    Leave(IRowSelection::theSingleton, this);
+    Leave(IStreamFactory::theDialogBuilder, this);
+    Leave(IEditorListener::theListener, this);
+}
+
+void TZVHost::MakeCurrent() {
     IZVProject::theCurrentProject = this;
     ITimeSelection::theSingleton = this;
     IRowSelection::theSingleton = this;
     IStreamFactory::theDialogBuilder = this;
     // Directly: replacing a listener through RegisterListener is reported as misuse.
     IEditorListener::theListener = this;
-}
-
-TZVHost::~TZVHost() {
-    DropProject();
-    Leave(IZVProject::theCurrentProject, this);
-    Leave(ITimeSelection::theSingleton, this);
-    Leave(IRowSelection::theSingleton, this);
-    Leave(IStreamFactory::theDialogBuilder, this);
-    Leave(IEditorListener::theListener, this);
+    // Another host's library would take this host's media rows.
+    IZVLibrary::theLibrary = aRowLibrary;
 }
 
 bool TZVHost::DoQueryBox(const wxString& pMessage, const wchar_t* pTitle) {
@@ -55,8 +68,8 @@ void TZVHost::SetProject(TZVStreamRow* pRoot, std::unique_ptr<TZVMediaLibrary> p
     aLibrary = std::move(pLibrary);
     aRowLibrary = aLibrary ? aLibrary.get() : IZVLibrary::theLibrary;
     // The records name rows by path: applied to another project they would change it.
-    for (TUndoBuffer* history : aHistories)
-        history->init();
+    for (THostEditor* editor : aEditors)
+        editor->GetBuffer().init();
     if (aRoot)
         SetFormulaRate(aFormat);
 }
@@ -74,13 +87,12 @@ void TZVHost::DropProject() {
     aRowLibrary = nullptr;
 }
 
-void TZVHost::AddHistory(TUndoBuffer& pHistory) {
-    aHistories.push_back(&pHistory);
+void TZVHost::AddEditor(THostEditor& pEditor) {
+    aEditors.push_back(&pEditor);
 }
 
-void TZVHost::RemoveHistory(TUndoBuffer& pHistory) {
-    aHistories.erase(std::remove(aHistories.begin(), aHistories.end(), &pHistory),
-                     aHistories.end());
+void TZVHost::RemoveEditor(THostEditor& pEditor) {
+    aEditors.erase(std::remove(aEditors.begin(), aEditors.end(), &pEditor), aEditors.end());
 }
 
 void TZVHost::SetFormulaRate(const TMediaFormat& pFormat) {

@@ -2,8 +2,9 @@
 // project (its format and root row), a time selection the host's commands set, an empty row
 // selection, a panel builder that builds no panel, and an editor listener that follows
 // nothing but answers the module's questions by a fixed policy. Made, it installs itself in
-// the module's statics (it is the current document); hosts close in any order, and when one
-// goes the statics that name it name nothing.
+// the module's statics (it is the current document, without a library yet); hosts close in
+// any order, and when one goes the statics that name it, and the library when it was the
+// current one, name nothing. The module's library names the current host's, or nothing.
 #pragma once
 
 #include "DLL/Ctl/TimeSelection.h"
@@ -19,7 +20,7 @@
 #include <ostream>
 #include <vector>
 
-class TUndoBuffer;
+class THostEditor;
 
 class TZVHost : public IZVProject,
                 public ITimeSelection,
@@ -30,7 +31,8 @@ public:
     // pAcceptChanges: the answer to "Media has changed"; the questions and notes go to
     // pMessages.
     TZVHost(bool pAcceptChanges, std::ostream& pMessages);
-    // Deletes the root row and the media library; the statics that name this host are cleared.
+    // Deletes the root row and the media library; the statics that name this host are cleared,
+    // and the module's library too when this host is current. Its editors live on, detached.
     ~TZVHost() override;
     TZVHost(const TZVHost&) = delete;
     TZVHost& operator=(const TZVHost&) = delete;
@@ -72,15 +74,16 @@ public:
     // root, then the previous library. Empties the histories and, with a root, makes the
     // formulas' frame rate the format's.
     void SetProject(TZVStreamRow* pRoot, std::unique_ptr<TZVMediaLibrary> pLibrary);
-    // The undo histories of the project (not owned): a project set empties them. An editor
-    // adds its own while it lives.
-    void AddHistory(TUndoBuffer& pHistory);
-    void RemoveHistory(TUndoBuffer& pHistory);
+    // The editors of the project (not owned), each registered while it lives: a project set
+    // empties their histories, and the host's end detaches them.
+    void AddEditor(THostEditor& pEditor);
+    void RemoveEditor(THostEditor& pEditor);
     // Makes the formulas' frame rate ("time", "image") pFormat's, in whole frames a second, at
     // least one.
     static void SetFormulaRate(const TMediaFormat& pFormat);
     // The project's media library; null without a project.
     const TZVMediaLibrary* GetLibrary() const { return aLibrary.get(); }
+    TZVMediaLibrary* GetLibrary() { return aLibrary.get(); }
     // The selected time ranges, which sequence drags and deletes act on.
     void SetTimeSelection(const TRangeList& pRanges) { aSelection = pRanges; }
 
@@ -91,6 +94,12 @@ public:
     bool aQuiet = false;
 
 private:
+    // The loader makes the host it loads into current.
+    friend class TZVProjectFile;
+
+    // Installs the host in the module's statics, and the library its rows play (none without
+    // a project) as the module's library.
+    void MakeCurrent();
     // Deletes the root, then the library.
     void DropProject();
 
@@ -98,7 +107,7 @@ private:
     std::unique_ptr<TZVMediaLibrary> aLibrary;
     // The library the rows play, owned or not.
     IZVLibrary* aRowLibrary = nullptr;
-    std::vector<TUndoBuffer*> aHistories;
+    std::vector<THostEditor*> aEditors;
     const bool aAcceptChanges;
     TRangeList aSelection;
 };

@@ -85,29 +85,37 @@ bool EaseFits(const TZVParamRow& pRow, long pTime, EContinuity pCont) {
 } // namespace
 
 THostEditor::THostEditor(TZVHost& pHost, unsigned long pBufferSize)
-    : aHost(pHost), aBuffer(pBufferSize), aUndo(aBuffer) {
-    aHost.AddHistory(aBuffer);
+    : aHost(&pHost), aBuffer(pBufferSize), aUndo(aBuffer) {
+    aHost->AddEditor(*this);
 }
 
 THostEditor::~THostEditor() {
-    aHost.RemoveHistory(aBuffer);
+    if (aHost)
+        aHost->RemoveEditor(*this);
+}
+
+void THostEditor::Detach() {
+    aHost = nullptr;
+    aBuffer.init();
 }
 
 bool THostEditor::IsCurrent() const {
-    return IZVProject::theCurrentProject == &aHost;
+    return aHost && IZVProject::theCurrentProject == aHost;
 }
 
 bool THostEditor::InProject(const TZVBaseRow* pRow) const {
-    const TZVStreamRow* root = aHost.GetRootRow();
-    return IsCurrent() && pRow && root && (pRow == root || root->IsAncestorOf(pRow));
+    if (!IsCurrent())
+        return false;
+    const TZVStreamRow* root = aHost->GetRootRow();
+    return pRow && root && (pRow == root || root->IsAncestorOf(pRow));
 }
 
 bool THostEditor::Complete() {
     try {
         aBuffer.CompleteAction();
     } catch (const TError& error) {
-        aHost.aMessages << "edit not made, its undo record does not fit: "
-                        << error.utf8_string() << "\n";
+        aHost->aMessages << "edit not made, its undo record does not fit: " << error.utf8_string()
+                         << "\n";
         return false;
     }
     return aUndo.Stored();
@@ -207,15 +215,17 @@ bool THostEditor::SplitJoin(TZVStreamRow* pRow, long pTime, bool pSplit) {
 }
 
 bool THostEditor::DeleteSelection(TZVStreamRow* pRow) {
-    const TRangeList& selection = aHost.GetRangeList();
+    if (!InProject(pRow))
+        return false;
+    const TRangeList& selection = aHost->GetRangeList();
     // The rows below delete within what pRow deletes, which lies in the selection: each must
     // keep a sequence outside it.
     const auto keeps = [&](const TZVStreamRow& pStream) {
-        return std::any_of(pStream.aSequenceList.begin(), pStream.aSequenceList.end(),
-                           [&](const TRange& pSequence) { return !Selected(pSequence, selection); });
+        return std::any_of(
+            pStream.aSequenceList.begin(), pStream.aSequenceList.end(),
+            [&](const TRange& pSequence) { return !Selected(pSequence, selection); });
     };
-    if (!InProject(pRow) ||
-        std::none_of(pRow->aSequenceList.begin(), pRow->aSequenceList.end(),
+    if (std::none_of(pRow->aSequenceList.begin(), pRow->aSequenceList.end(),
                      [&](const TRange& pSequence) { return Selected(pSequence, selection); }) ||
         !EveryRow(*pRow, keeps))
         return false;
@@ -226,7 +236,7 @@ bool THostEditor::DeleteSelection(TZVStreamRow* pRow) {
 }
 
 bool THostEditor::Scale(double pFactor) {
-    TZVStreamRow* root = aHost.GetRootRow();
+    TZVStreamRow* root = IsCurrent() ? aHost->GetRootRow() : nullptr;
     const auto keeps = [&](const TZVStreamRow& pStream) {
         return std::any_of(pStream.aSequenceList.begin(), pStream.aSequenceList.end(),
                            [&](const TRange& pSequence) {
@@ -234,8 +244,7 @@ bool THostEditor::Scale(double pFactor) {
                                       TZVStreamRow::ScaledTime(pSequence.aEnd, pFactor);
                            });
     };
-    if (!IsCurrent() || !root || !std::isfinite(pFactor) || pFactor <= 0.0 ||
-        !EveryRow(*root, keeps))
+    if (!root || !std::isfinite(pFactor) || pFactor <= 0.0 || !EveryRow(*root, keeps))
         return false;
     aUndo.BeginAction(THostUndo::undoActionSCALE, L"Scale");
     EveryRow(*root, [&](TZVStreamRow& pStream) {
@@ -246,9 +255,9 @@ bool THostEditor::Scale(double pFactor) {
 }
 
 bool THostEditor::SetDuration(long pDuration) {
-    TZVStreamRow* root = aHost.GetRootRow();
-    if (!IsCurrent() || !root || pDuration <= 0 || pDuration > INT_MAX ||
-        root->aSequenceList.size() != 1 || root->aSequenceList.front().aBegin != 0)
+    TZVStreamRow* root = IsCurrent() ? aHost->GetRootRow() : nullptr;
+    if (!root || pDuration <= 0 || pDuration > INT_MAX || root->aSequenceList.size() != 1 ||
+        root->aSequenceList.front().aBegin != 0)
         return false;
     aUndo.BeginAction(THostUndo::undoActionDURATION, L"Duration");
     root->SetDuration(pDuration, aUndo);

@@ -1,8 +1,9 @@
 // THostEditor: the host's edit commands over the project of a TZVHost, each one action of
 // the undo history, with undo, redo and their labels. The history is the project's: setting
-// another project (a load) empties it. The editor works while its host is the current
-// document: otherwise every command and Undo answer false, and Redo does nothing (a record
-// names rows by path from the current project, and would change another document's). A
+// another project (a load) empties it, and so does the host's end. The editor works while its
+// host is the current document: otherwise (another document current, none, or the host gone)
+// every command and Undo answer false, and Redo does nothing (a record names rows by path
+// from the current project, and would change another document's). A
 // command checks its input first: bad input (a row not in the project, a time or value the
 // row would refuse, an edit that leaves a row without sequences) answers false, changes
 // nothing and stores no record. An edit that changes nothing stores no record either, and
@@ -23,8 +24,9 @@ class TZVStreamRow;
 
 class THostEditor {
 public:
-    // The history takes pBufferSize bytes; the project is pHost's, which outlives the editor.
+    // The history takes pBufferSize bytes; the project is pHost's. Either may go first.
     THostEditor(TZVHost& pHost, unsigned long pBufferSize);
+    // Leaves its host, when the host is still there.
     ~THostEditor();
     THostEditor(const THostEditor&) = delete;
     THostEditor& operator=(const THostEditor&) = delete;
@@ -68,7 +70,12 @@ public:
     TUndoBuffer& GetBuffer() { return aBuffer; }
 
 private:
-    // The host is the current document.
+    // Its host, as it dies, detaches it.
+    friend class TZVHost;
+
+    // Forgets the host, which is going, and empties the history.
+    void Detach();
+    // The host is there and is the current document.
     bool IsCurrent() const;
     // pRow is a row of the project, current.
     bool InProject(const TZVBaseRow* pRow) const;
@@ -77,7 +84,8 @@ private:
     // record cannot be stored.
     bool Complete();
 
-    TZVHost& aHost;
+    // Null once the host is gone.
+    TZVHost* aHost;
     TUndoBuffer aBuffer;
     THostUndo aUndo;
 };

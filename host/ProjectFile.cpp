@@ -362,6 +362,27 @@ void LoadHostElements(const wxXmlNode* pMixer, std::ostream& pMessages) {
     }
 }
 
+// The module's statics as they stand, to be put back.
+class TCurrentDocument {
+public:
+    void Restore() const {
+        IZVProject::theCurrentProject = aProject;
+        ITimeSelection::theSingleton = aTimeSelection;
+        IRowSelection::theSingleton = aRowSelection;
+        IStreamFactory::theDialogBuilder = aDialogBuilder;
+        IEditorListener::theListener = aListener;
+        IZVLibrary::theLibrary = aLibrary;
+    }
+
+private:
+    IZVProject* const aProject = IZVProject::theCurrentProject;
+    ITimeSelection* const aTimeSelection = ITimeSelection::theSingleton;
+    IRowSelection* const aRowSelection = IRowSelection::theSingleton;
+    IDialogBuilder* const aDialogBuilder = IStreamFactory::theDialogBuilder;
+    IEditorListener* const aListener = IEditorListener::theListener;
+    IZVLibrary* const aLibrary = IZVLibrary::theLibrary;
+};
+
 // The document of pHost's project.
 void BuildDocument(wxXmlDocument& pDocument, const TZVHost& pHost) {
     wxXmlNode* project = new wxXmlNode(wxXML_ELEMENT_NODE, L"project");
@@ -407,11 +428,13 @@ void TZVProjectFile::Load(const wxString& pPath, TZVHost& pHost, bool pOffline) 
         throw TError(
             wxString::Format(L"the root mixer has the type \"%ls\"", mixer->GetAttribute(L"type")));
     CheckFormatNumbers(format);
-    // The rows are read with the file's format and library the module's (default keys take
-    // the rate, media rows enter their texts); a read that fails gives the open document its
-    // own back.
+    // The rows are read and bound in their own document, whichever was current: the module
+    // reads them with the current project's format and the module's library (default keys take
+    // the rate, media rows enter their texts) and binds references from the current root. A
+    // read that fails gives the host its format back, and the module the current document.
+    const TCurrentDocument open;
     const std::unique_ptr<wxXmlNode> openFormat(pHost.aFormat.GetXmlImage());
-    IZVLibrary* const openLibrary = IZVLibrary::theLibrary;
+    pHost.MakeCurrent();
     std::unique_ptr<TZVMediaLibrary> library;
     TZVMainMixerRow* root = nullptr;
     try {
@@ -427,7 +450,7 @@ void TZVProjectFile::Load(const wxString& pPath, TZVHost& pHost, bool pOffline) 
         root->CreateAllChildren(mixer);
     } catch (const TError& error) {
         library.reset();
-        IZVLibrary::theLibrary = openLibrary;
+        open.Restore();
         pHost.aFormat.ValueFromXml(openFormat.get());
         throw TError(UserMessage(error));
     }

@@ -18,12 +18,13 @@ public:
     // freeing or reading them would recurse once per level.
     static const int MAX_DEPTH = 1000;
 
-    // Loads the project at pPath into pHost, the current document, replacing the one it
-    // had: the format, a media library over the project's folder and the root row, its
-    // formulas bound. Formula errors are printed to the host's messages and the load goes
-    // on. Throws TError with the reason (empty when the user refused a changed medium);
-    // pHost then keeps the project it had, with its format, library and history. pOffline
-    // opens no medium.
+    // Loads the project at pPath into pHost, replacing the one it had: the format, a media
+    // library over the project's folder and the root row, its formulas bound in pHost's own
+    // project; pHost is then the current document, whichever was. Formula errors are printed
+    // to the host's messages and the load goes on. Throws TError with the reason (empty when
+    // the user refused a changed medium); pHost then keeps the project it had, with its
+    // format, library and history, and the current document stays as it was. pOffline opens
+    // no medium.
     static void Load(const wxString& pPath, TZVHost& pHost, bool pOffline = false);
     // Writes pHost's project to pPath, complete or not at all, its media texts made to resolve
     // from pPath's folder (TZVMediaLibrary::TSaveFolder); throws TError on failure.

@@ -4,7 +4,8 @@
 // document and compares them with zvrender's output for the saved file. Around that it holds
 // the host library to what the guide promises of documents: formulas at each one's rate
 // before any render, documents closed in any order, a history that belongs to one project of
-// one document, a failed load that leaves the open document as it was.
+// one document, a failed load that leaves the open document as it was, editors and own
+// libraries that outlive their hosts, a load that binds its project in its own document.
 //   consumer PROJECT ZVRENDER WORK
 #include "ZvrenderOutput.h"
 #include "guide/AppHost.h"
@@ -135,6 +136,24 @@ void Rates(const std::string& pFolder, const std::string& pExample) {
     }
 }
 
+// A file that does not load: pSaved with a filter of no known type, in pSaved's folder.
+std::string Broken(const std::string& pSaved) {
+    const std::string broken = wxFileName(pSaved).GetPath().utf8_string() + "/broken.xml";
+    WriteFile(broken, Replaced(Replaced(FileBytes(pSaved), "rate=\"25000\"", "rate=\"50000\""),
+                               "type=\"Opacity\"", "type=\"Nothing\""));
+    return broken;
+}
+
+// Loads pPath into pHost; the message of the TError it throws, or "" when it loads.
+std::string LoadError(const std::string& pPath, TZVHost& pHost) {
+    try {
+        TZVProjectFile::Load(wxString::FromUTF8(pPath), pHost);
+    } catch (const TError& error) {
+        return error.utf8_string();
+    }
+    return "";
+}
+
 // Edits document A: a key, a formula and a split, each undone and redone.
 void Edit(TAppHost& pHost, THostEditor& pEditor) {
     TZVStreamRow& root = *pHost.GetRootRow();
@@ -188,21 +207,111 @@ void History(const std::string& pExample, const std::string& pSaved) {
     Check(editor.Split(Clip(host), 10), "the saved file split");
     const std::string edited = TZVProjectFile::SaveText(host);
     const IZVLibrary* const library = IZVLibrary::theLibrary;
-    const std::string broken = wxFileName(pSaved).GetPath().utf8_string() + "/broken.xml";
-    WriteFile(broken, Replaced(Replaced(saved, "rate=\"25000\"", "rate=\"50000\""),
-                               "type=\"Opacity\"", "type=\"Nothing\""));
-    try {
-        TZVProjectFile::Load(wxString::FromUTF8(broken), host);
-        Check(false, "a file with an unknown filter loaded");
-    } catch (const TError& error) {
-        Check(error == L"unknown filter type \"Nothing\"",
-              "a file of another rate with an unknown filter: " + error.utf8_string());
-    }
+    const std::string error = LoadError(Broken(pSaved), host);
+    Check(error == "unknown filter type \"Nothing\"",
+          "a file of another rate with an unknown filter: " + error);
     Check(TZVProjectFile::SaveText(host) == edited && IZVLibrary::theLibrary == library &&
               host.GetLibrary() == library && IZVProject::theCurrentProject == &host &&
               editor.UndoLabel() == L"Split" && editor.Undo() &&
               TZVProjectFile::SaveText(host) == saved,
           "the open document stays: its edit, format, media, current and history");
+}
+
+// An editor deleted after its host: once the host is gone (and another opened, perhaps where
+// it was), the editor's history is empty and it refuses every command; it leaves touching
+// nothing of the host.
+void EditorAfterHost(const std::string& pSaved) {
+    const std::string text = FileBytes(pSaved);
+    auto host = std::make_unique<TAppHost>();
+    auto editor = std::make_unique<THostEditor>(*host, 1 << 20);
+    TZVProjectFile::Load(wxString::FromUTF8(pSaved), *host);
+    Check(editor->Split(Clip(*host), 10), "an editor's split");
+    host.reset();
+    auto next = std::make_unique<TAppHost>();
+    TZVProjectFile::Load(wxString::FromUTF8(pSaved), *next);
+    TZVStreamRow* const clip = Clip(*next);
+    editor->Redo();
+    editor->AltRedo();
+    Check(editor->UndoLabel() == TUndoBuffer::theDefaultUndoAction && !editor->Undo() &&
+              !editor->Split(clip, 10) && !editor->Join(clip, 25) && !editor->Scale(2) &&
+              !editor->SetDuration(10) && !editor->DeleteSelection(clip) &&
+              !editor->EditSetup(clip, 0, TVariant(1.0)) && TZVProjectFile::SaveText(*next) == text,
+          "its host closed: the editor's history is empty, it refuses Undo and every command, "
+          "and the document opened next saves as it was read");
+    editor.reset();
+    Check(IZVProject::theCurrentProject == next.get() && TZVProjectFile::SaveText(*next) == text,
+          "the editor deleted after its host: the document opened next stays current and whole");
+}
+
+// Each library global names the current host's library, or none: a host with a library of its
+// own (made before it, freed after it) closed first or last, beside a second host made while
+// it was open, whose load fails. pProject has no graph slots, which no switch puts aside here.
+void OwnLibraries(const std::string& pProject, const std::string& pSaved) {
+    const std::string text = FileBytes(pProject);
+    const std::string broken = Broken(pSaved);
+    for (const bool ownFirst : {true, false}) {
+        auto library = std::make_unique<TOwnLibrary>(wxFileName(pProject).GetPath());
+        auto own = std::make_unique<TAppHost>();
+        TDocument o{*own, library.get(), nullptr, nullptr};
+        const bool loaded = LoadProject(wxString::FromUTF8(pProject), *own, *library);
+        auto second = std::make_unique<TAppHost>();
+        const bool made = IZVProject::theCurrentProject == second.get() && !IZVLibrary::theLibrary;
+        Check(loaded && made && LoadError(broken, *second) == "unknown filter type \"Nothing\"" &&
+                  IZVProject::theCurrentProject == second.get() && !IZVLibrary::theLibrary,
+              "a second host made while one with its own library is open is current without a "
+              "library, and stays so after its load fails");
+        SwitchDocument(nullptr, o);
+        Check(TZVProjectFile::SaveText(*own) == text, "the host with its own library, current");
+        if (ownFirst) {
+            own.reset();
+            Check(NoneCurrent(), "the host with its own library closed first: none is current, "
+                                 "no library");
+            second.reset();
+        } else {
+            second.reset();
+            Check(IZVProject::theCurrentProject == own.get() &&
+                      IZVLibrary::theLibrary == library.get() &&
+                      TZVProjectFile::SaveText(*own) == text,
+                  "the second host closed first: the one with its own library stays current, with "
+                  "it");
+            own.reset();
+            Check(NoneCurrent(), "the host with its own library closed last: none is current, no "
+                                 "library");
+        }
+        library.reset();
+        TAppHost next;
+        const bool fresh = !IZVLibrary::theLibrary;
+        TZVProjectFile::Load(wxString::FromUTF8(pProject), next);
+        Check(fresh && IZVLibrary::theLibrary == next.GetLibrary() &&
+                  TZVProjectFile::SaveText(next) == text,
+              "the next document has no library until it loads, then its own");
+    }
+}
+
+// A load into a host that is not current binds its formulas in its own document and makes it
+// current, whichever was: the document current before can close, and the loaded one renders
+// and saves as its file; a load that fails there leaves the current document as it was.
+void LoadBeside(const std::string& pProject, const std::string& pSaved, const std::string& pWork) {
+    const std::string text = FileBytes(pSaved);
+    auto current = std::make_unique<TAppHost>();
+    TZVProjectFile::Load(wxString::FromUTF8(pProject), *current);
+    TDocument c{*current, current->GetLibrary(), nullptr, nullptr};
+    TAppHost loaded;
+    TDocument l{loaded, nullptr, nullptr, nullptr};
+    SwitchDocument(&l, c);
+    const std::string example = TZVProjectFile::SaveText(*current);
+    Check(LoadError(Broken(pSaved), loaded) == "unknown filter type \"Nothing\"" &&
+              IZVProject::theCurrentProject == current.get() &&
+              IZVLibrary::theLibrary == current->GetLibrary() && !loaded.GetRootRow() &&
+              TZVProjectFile::SaveText(*current) == example,
+          "a load that fails into a host that is not current: the current document stays, with "
+          "its library");
+    TZVProjectFile::Load(wxString::FromUTF8(pSaved), loaded);
+    Check(IZVProject::theCurrentProject == &loaded && IZVLibrary::theLibrary == loaded.GetLibrary(),
+          "a load into a host that is not current makes it current, with its library");
+    current.reset();
+    Compare(loaded, pWork, "loaded beside the current document, which then closed");
+    Check(TZVProjectFile::SaveText(loaded) == text, "it saves as its file");
 }
 
 void Run(const std::string& pProject, const std::string& pZvrender, const std::string& pWork) {
@@ -212,7 +321,7 @@ void Run(const std::string& pProject, const std::string& pZvrender, const std::s
     Rates(folder, FileBytes(pProject));
     TAppHost hostA;
     TZVProjectFile::Load(wxString::FromUTF8(pProject), hostA);
-    TDocument a{hostA, IZVLibrary::theLibrary, nullptr, nullptr};
+    TDocument a{hostA, hostA.GetLibrary(), nullptr, nullptr};
     PrintTree(*hostA.GetRootRow(), std::cout);
     THostEditor editor(hostA, 1 << 20);
     Edit(hostA, editor);
@@ -251,6 +360,9 @@ void Run(const std::string& pProject, const std::string& pZvrender, const std::s
               Clip(hostA)->aSequenceList.size() == 1,
           "the file loaded again closed: the edited document stays current");
     History(pProject, saved);
+    EditorAfterHost(saved);
+    OwnLibraries(pProject, saved);
+    LoadBeside(pProject, saved, pWork);
     Check(TAppHost::theAssertCount == 0, "no assertion reports");
 }
 

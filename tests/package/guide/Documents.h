@@ -21,7 +21,8 @@
 
 struct TDocument {
     TZVHost& aHost;
-    // The library its rows play: the one TZVProjectFile::Load installed, or the host's own.
+    // The library its rows play: the one TZVProjectFile::Load made (aHost.GetLibrary()), or
+    // the host's own.
     IZVLibrary* aLibrary;
     // Its graph slots and colours while another document is current.
     std::unique_ptr<wxXmlNode> aGraphs;
