@@ -1,10 +1,13 @@
 # Installs the build BUILD of the sources ROOT into WORK/prefix, builds the consumer in SOURCE
-# against it, compiled and linked with FLAGS (the build's sanitizers; may be empty), and runs it
-# on a copy of the example project beside the example media MEDIA; its output must be
-# SOURCE/ConsumerOutput.txt.
-#   cmake -DROOT=... -DBUILD=... -DSOURCE=... -DWORK=... -DMEDIA=... [-DFLAGS=...]
+# against it, of the build type TYPE (Release when none) and compiled and linked with FLAGS
+# (the build's sanitizers; may be empty), and runs it on a copy of the example project beside
+# the example media MEDIA; its output must be SOURCE/ConsumerOutput.txt.
+#   cmake -DROOT=... -DBUILD=... -DSOURCE=... -DWORK=... -DMEDIA=... [-DTYPE=...] [-DFLAGS=...]
 #         -P BuildConsumer.cmake
 file(REMOVE_RECURSE ${WORK})
+if(NOT TYPE)
+  set(TYPE Release)
+endif()
 function(step)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
   if(NOT result EQUAL 0)
@@ -25,7 +28,7 @@ foreach(file ${configuration})
     endif()
   endforeach()
 endforeach()
-step(${CMAKE_COMMAND} -S ${SOURCE} -B ${WORK}/build -G Ninja -DCMAKE_BUILD_TYPE=Release
+step(${CMAKE_COMMAND} -S ${SOURCE} -B ${WORK}/build -G Ninja -DCMAKE_BUILD_TYPE=${TYPE}
   -DCMAKE_PREFIX_PATH=${WORK}/prefix "-DCMAKE_CXX_FLAGS=${FLAGS}"
   "-DCMAKE_EXE_LINKER_FLAGS=${FLAGS}")
 step(${CMAKE_COMMAND} --build ${WORK}/build)
