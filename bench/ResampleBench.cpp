@@ -1,8 +1,10 @@
 // Resampling a minute of stereo sound from 44,100 to 48,000 frames a second: through
 // IMediaAudioStream as the media row plays it (a block of 1,920 frames after a seek at each
 // frame's start, 25 frames a second, the WAV read on the way), beside FFmpeg's resampler with
-// its defaults converting the same sound, already in memory, in one run. The WAV is written
-// once into a temporary folder.
+// its defaults converting the same sound, already in memory, in one run. And the same played
+// 1% fast at 29.97 frames a second: a rate that is not whole (47,524.75 frames a second) and
+// each frame's start between two medium frames, so that weights are interpolated. The WAV is
+// written once into a temporary folder.
 #include "REDarodo/Media.h"
 #include "REDarodo/MediaAudioStream.h"
 
@@ -14,6 +16,7 @@ extern "C" {
 
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -78,6 +81,31 @@ void BM_StandIn(benchmark::State& pState) {
     pState.SetItemsProcessed(pState.iterations() * frames);
 }
 
+void BM_StandInAtSpeed(benchmark::State& pState) {
+    std::unique_ptr<TZVMedia> media = OpenMinute();
+    const double speed = 1.01, frameSamples = 48000 * 1000.0 / 29970;
+    std::vector<int16_t> buffer(size_t(theOutputBlock) * 2);
+    int64_t frames = 0;
+    for (auto _ : pState) {
+        std::unique_ptr<TReaderAudio> reader(media->GetAudio()->CreateReader());
+        std::unique_ptr<IMediaAudioStream> stream(IMediaAudioStream::Create(reader.get()));
+        stream->SetStereo(true);
+        frames = 0;
+        for (long frame = 0;; ++frame) {
+            const double first = std::floor(double(frame) * frameSamples);
+            const int count = int(std::floor(double(frame + 1) * frameSamples) - first);
+            stream->SetOutputRate(48000 / speed);
+            stream->Seek(first * speed * theRate / 48000);
+            const int read = stream->GetOutput()->Read(buffer.data(), count);
+            benchmark::DoNotOptimize(buffer.data());
+            frames += read;
+            if (read < count)
+                break;
+        }
+    }
+    pState.SetItemsProcessed(pState.iterations() * frames);
+}
+
 void BM_FFmpeg(benchmark::State& pState) {
     std::unique_ptr<TZVMedia> media = OpenMinute();
     std::unique_ptr<TReaderAudio> reader(media->GetAudio()->CreateReader());
@@ -108,3 +136,4 @@ void BM_FFmpeg(benchmark::State& pState) {
 
 BENCHMARK(BM_StandIn)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FFmpeg)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StandInAtSpeed)->Unit(benchmark::kMillisecond);

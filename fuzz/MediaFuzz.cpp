@@ -49,8 +49,8 @@ void ReadSound(TZVMedia& pMedia) {
     Require(reader->Read(buffer.data(), 1) == (track.GetFrameCount() > 0 ? 1 : 0));
     std::unique_ptr<IMediaAudioStream> stream(IMediaAudioStream::Create(reader.get()));
     stream->SetStereo(channels == 1);
-    stream->SetOutputRate(rate / 3 + 1);
-    stream->Seek(-7);
+    stream->SetOutputRate(rate / 3 + 1.5);
+    stream->Seek(-7.25);
     const int read = stream->GetOutput()->Read(buffer.data(), second / 4);
     Require(read >= 0 && read <= second / 4);
     TZVAudioStream sequential(&pMedia);

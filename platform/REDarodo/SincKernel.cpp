@@ -1,8 +1,9 @@
 #include "SincKernel.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cmath>
-#include <numeric>
 
 namespace {
 
@@ -20,6 +21,12 @@ constexpr int theShapeSteps = 2048;
 constexpr double theNarrowest = 1.0 / 32;
 // Weights kept for every phase up to this count (a megabyte).
 constexpr int64_t theTableWeights = 1 << 18;
+// Weights of the fixed phases between which other outputs are interpolated: 256 phases a
+// medium frame for the shortest filter (40 weights), where interpolating leaves its error about
+// 110 dB below a 15 kHz tone at 44,100 frames a second (128: 100 dB, 64: 86 dB), far below the
+// rounding of 16-bit samples; a filter n times longer keeps a band n times narrower, which n
+// times fewer phases serve as well.
+constexpr int64_t theFineWeights = 256 * 40;
 
 // The modified Bessel function of order 0, by its series.
 double BesselI0(double pX) {
@@ -61,45 +68,56 @@ double ShapeAt(double pPeriods) {
 
 } // namespace
 
-TSincKernel::TSincKernel(int pInRate, int pOutRate) : aOutRate(pOutRate) {
-    const int64_t common = std::gcd(int64_t(pInRate), int64_t(pOutRate));
-    aStep = pInRate / common;
-    aPhases = pOutRate / common;
-    if (pInRate == pOutRate) {
-        // Each output is its medium frame.
-        aScale = 1;
-        aBefore = 0;
-        aLength = 8;
-        aTable.assign(size_t(aLength), 0.0f);
-        aTable[0] = 1;
-        return;
-    }
-    aScale = std::max(std::min(1.0, double(pOutRate) / pInRate), theNarrowest);
-    const int reach = int(std::ceil(theHalfWidth / aScale));
+TSincKernel::TSincKernel(double pScale, int64_t pPhases)
+    : aScale(pScale), aBand(std::max(std::min(pScale, 1.0), theNarrowest)), aPhases(pPhases) {
+    const int reach = int(std::ceil(theHalfWidth / aBand));
     aBefore = reach - 1;
     aLength = (2 * reach + 7) / 8 * 8;
     aWeights.resize(size_t(aLength));
     aExact.resize(size_t(aLength));
-    if (aPhases * aLength > theTableWeights)
+    if (pPhases <= 0 || pPhases * aLength > theTableWeights)
         return;
-    aTable.resize(size_t(aPhases * aLength));
-    for (int64_t phase = 0; phase < aPhases; ++phase)
-        Compute(phase, &aTable[size_t(phase * aLength)]);
+    aTable.resize(size_t(pPhases * aLength));
+    if (aBand == 1 && pPhases == 1) {
+        // Equal rates: each output is its medium frame.
+        aTable[size_t(aBefore)] = 1;
+        return;
+    }
+    for (int64_t phase = 0; phase < pPhases; ++phase)
+        Compute(double(phase) / double(pPhases), &aTable[size_t(phase * aLength)]);
 }
 
-const float* TSincKernel::Weights(int64_t pPhase) {
-    if (!aTable.empty())
-        return &aTable[size_t(pPhase * aLength)];
-    Compute(pPhase, aWeights.data());
+const float* TSincKernel::Weights(int64_t pPhase, int64_t pGrid) {
+    if (aFine.empty())
+        MakeFine();
+    // Fixed phase p and the fraction t of the way to the next, from whole numbers.
+    const int64_t at = pPhase * aFinePhases;
+    const int64_t p = at / pGrid;
+    const __m128 t = _mm_set1_ps(float(double(at - p * pGrid) / double(pGrid)));
+    const float* from = &aFine[size_t(p * aLength)];
+    const float* slope = &aSlopes[size_t(p * aLength)];
+    for (int i = 0; i < aLength; i += 4)
+        _mm_storeu_ps(&aWeights[size_t(i)],
+                      _mm_add_ps(_mm_loadu_ps(from + i), _mm_mul_ps(t, _mm_loadu_ps(slope + i))));
     return aWeights.data();
 }
 
-void TSincKernel::Compute(int64_t pPhase, float* pWeights) {
-    // Weight i is that of medium frame f - aBefore + i for an output pPhase / aPhases past f.
-    const double offset = double(pPhase) / double(aPhases) + aBefore;
+void TSincKernel::MakeFine() {
+    aFinePhases = std::max<int64_t>(theFineWeights / aLength, 1);
+    aFine.resize(size_t((aFinePhases + 1) * aLength));
+    aSlopes.resize(size_t(aFinePhases * aLength));
+    for (int64_t phase = 0; phase <= aFinePhases; ++phase)
+        Compute(double(phase) / double(aFinePhases), &aFine[size_t(phase * aLength)]);
+    for (size_t i = 0; i < aSlopes.size(); ++i)
+        aSlopes[i] = aFine[i + size_t(aLength)] - aFine[i];
+}
+
+void TSincKernel::Compute(double pOffset, float* pWeights) {
+    // Weight i is that of medium frame f - aBefore + i for an output pOffset past f.
+    const double offset = pOffset + aBefore;
     double sum = 0;
     for (int i = 0; i < aLength; ++i) {
-        aExact[size_t(i)] = ShapeAt((offset - i) * aScale);
+        aExact[size_t(i)] = ShapeAt((offset - i) * aBand);
         sum += aExact[size_t(i)];
     }
     // Summing to 1, the filter passes a constant as it is.

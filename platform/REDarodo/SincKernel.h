@@ -5,42 +5,52 @@
 // before: each frame of a project may start anywhere, in any order.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
 class TSincKernel {
 public:
-    // The filter from pInRate to pOutRate frames a second (both above 0); equal rates pass the
-    // medium's frames as they are.
-    TSincKernel(int pInRate, int pOutRate);
+    // The filter that keeps pScale of the medium's band (from 1/32 to 1: the output's rate
+    // over the medium's, when lower). pPhases (0 for none): the outputs at k / pPhases past a
+    // medium frame get weights of their own, kept when they are few enough; with a pScale of
+    // 1 and one phase, each output is its medium frame as it is.
+    TSincKernel(double pScale, int64_t pPhases);
 
-    int GetOutRate() const { return aOutRate; }
-    // Each output steps GetStep() / GetPhases() medium frames on: the rates' ratio, reduced.
-    int64_t GetStep() const { return aStep; }
+    double GetScale() const { return aScale; }
     int64_t GetPhases() const { return aPhases; }
-    // An output GetPhases() past medium frame f weighs the GetLength() frames from
-    // f - GetBefore() on; the length is a multiple of 8.
+    // The weights of the pPhases phases are kept.
+    bool HasPhases() const { return !aTable.empty(); }
+    // An output past medium frame f weighs the GetLength() frames from f - GetBefore() on;
+    // the length is a multiple of 8.
     int GetBefore() const { return aBefore; }
     int GetLength() const { return aLength; }
-    // The weights of the output pPhase / GetPhases() past a medium frame (pPhase from 0 to
-    // GetPhases() - 1), summing to 1; valid until the next call.
-    const float* Weights(int64_t pPhase);
+    // The kept weights of the output pPhase / GetPhases() past a medium frame, summing to 1.
+    const float* Weights(int64_t pPhase) const { return &aTable[size_t(pPhase * aLength)]; }
+    // The weights of the output pPhase / pGrid past a medium frame (pPhase from 0 to pGrid - 1,
+    // pGrid at most 2^32), between those of the two nearest of a fixed set of phases; valid
+    // until the next call.
+    const float* Weights(int64_t pPhase, int64_t pGrid);
 
 private:
-    // Computes the weights of pPhase into pWeights.
-    void Compute(int64_t pPhase, float* pWeights);
+    // Computes the weights of the output pOffset medium frames past a frame into pWeights.
+    void Compute(double pOffset, float* pWeights);
+    // Fills aFine and aSlopes.
+    void MakeFine();
 
-    int aOutRate;
-    int64_t aStep;
-    int64_t aPhases;
-    // The filter's width in medium frames, its cutoff scaled down when the output's rate is
-    // the lower one.
     double aScale;
+    // aScale within 1/32 and 1.
+    double aBand;
+    int64_t aPhases;
     int aBefore;
     int aLength;
-    // Every phase's weights, when they are few enough to keep; else aWeights holds the last
-    // phase computed.
+    // The kept weights of the pPhases phases, one row each.
     std::vector<float> aTable;
+    // The fixed phases, aFinePhases + 1 rows from 0 to 1, each with the step to the next row
+    // (aSlopes), made on first use.
+    int64_t aFinePhases = 0;
+    std::vector<float> aFine;
+    std::vector<float> aSlopes;
     std::vector<float> aWeights;
     std::vector<double> aExact;
 };

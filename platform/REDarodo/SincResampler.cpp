@@ -3,11 +3,23 @@
 #include <emmintrin.h>
 
 #include <algorithm>
+#include <cmath>
+#include <numeric>
 
 namespace {
 
 // Medium frames the window holds: more than the widest filter reaches.
 constexpr int theWindowFrames = 8192;
+// Phases a medium frame at a rate that is not whole, and at most at a whole one.
+constexpr int64_t theFineGrid = int64_t(1) << 32;
+// A rate this near a whole one (relative) is that rate: the rate a frame of a project asks
+// for comes from times in seconds, whose rounding leaves less.
+constexpr double theWholeRate = 0x1p-30;
+// A position this near a phase (relative, at least as near as 2^-46 frames) is that phase.
+constexpr double theOnPhase = 0x1p-46;
+// Positions beyond these frames are silence, and steps of more are that long.
+constexpr double theFarthest = 0x1p53;
+constexpr double theLongestStep = 0x1p24;
 
 // The weighted sum of pLength samples (a multiple of 8), always added in the same order, so
 // that an output does not depend on where the window lies.
@@ -47,13 +59,17 @@ void TSincResampler::SetStereo(bool pStereo) {
     aStereo = pStereo;
 }
 
-void TSincResampler::SetOutputRate(int pRate) {
+void TSincResampler::SetOutputRate(double pRate) {
+    // The next output stays where it is.
+    if (aPlaced)
+        aSought = double(aFrame) + double(aPhase) / double(aGrid);
     aRate = pRate;
+    aPlaced = false;
 }
 
-void TSincResampler::Seek(int64_t pFrame) {
-    aFirst = pFrame;
-    aDone = 0;
+void TSincResampler::Seek(double pFrame) {
+    aSought = pFrame;
+    aPlaced = false;
 }
 
 IMediaAudioOutput* TSincResampler::GetOutput() {
@@ -121,52 +137,93 @@ void TSincResampler::Fill(int64_t pFrom, int64_t pTo, int64_t pAt) {
     std::fill_n(right + before + read, aWindowPlanes == 2 ? rest : 0, 0.0f);
 }
 
+void TSincResampler::Place() {
+    aPlaced = true;
+    const double rate = double(aFormat.aRate), whole = std::nearbyint(aRate);
+    const double sought = aSought < theFarthest ? std::max(aSought, -theFarthest) : theFarthest;
+    double scale;
+    int64_t phases = 0;
+    if (whole >= 1 && whole <= 2147483647.0 && std::fabs(aRate - whole) <= aRate * theWholeRate) {
+        const int64_t common = std::gcd(int64_t(whole), int64_t(aFormat.aRate));
+        phases = int64_t(whole) / common;
+        aSpacing = std::max(theFineGrid / phases, int64_t(1));
+        aGrid = phases * aSpacing;
+        aStep = aFormat.aRate / common * aSpacing;
+        scale = std::min(whole / rate, 1.0);
+        PlaceAt(sought, phases, aSpacing);
+    } else {
+        aSpacing = 1;
+        aGrid = theFineGrid;
+        aStep = int64_t(std::nearbyint(std::min(rate / aRate, theLongestStep) * double(aGrid)));
+        // The band in steps of 2^-16: frames at speeds a hair apart share the filter.
+        scale = std::nearbyint(std::min(aRate / rate, 1.0) * 65536) / 65536;
+        PlaceAt(sought, aGrid, 1);
+    }
+    if (!aKernel || aKernel->GetScale() != scale || aKernel->GetPhases() != phases)
+        aKernel = std::make_unique<TSincKernel>(scale, phases);
+    aOnPhases = aKernel->HasPhases() && aPhase % aSpacing == 0;
+}
+
+void TSincResampler::PlaceAt(double pFrame, int64_t pPhases, int64_t pSpacing) {
+    const double frame = std::floor(pFrame), fraction = pFrame - frame;
+    const double nearest = std::nearbyint(fraction * double(pPhases));
+    const double near = std::max(std::fabs(pFrame), 1.0) * theOnPhase;
+    aFrame = int64_t(frame);
+    aPhase = std::fabs(fraction - nearest / double(pPhases)) <= near
+                 ? int64_t(nearest) * pSpacing
+                 : int64_t(std::nearbyint(fraction * double(aGrid)));
+    if (aPhase >= aGrid) {
+        aPhase -= aGrid;
+        ++aFrame;
+    }
+}
+
 int TSincResampler::Copy(int16_t* pBuffer, int pFrames) {
-    const int64_t first = aFirst + aDone;
-    if (first >= aFrames)
+    if (aFrame >= aFrames)
         return 0;
-    if (aReader->GetPosition() != first)
-        aReader->Seek(first);
-    return aReader->Read(pBuffer, pFrames);
+    if (aReader->GetPosition() != aFrame)
+        aReader->Seek(aFrame);
+    const int done = aReader->Read(pBuffer, pFrames);
+    aFrame += done;
+    return done;
 }
 
 int TSincResampler::Filter(int16_t* pBuffer, int pFrames) {
-    if (!aKernel || aKernel->GetOutRate() != aRate)
-        aKernel = std::make_unique<TSincKernel>(aFormat.aRate, aRate);
     TSincKernel& kernel = *aKernel;
-    const int64_t step = kernel.GetStep(), phases = kernel.GetPhases();
     const int before = kernel.GetBefore(), length = kernel.GetLength();
     const int planes = Planes(), channels = aStereo ? 2 : 1;
-    // Output aDone lies aDone x step / phases medium frames after the sought one.
-    int64_t frame = aFirst + aDone * step / phases;
-    int64_t phase = aDone * step % phases;
+    const int64_t frames = aStep / aGrid, phases = aStep % aGrid;
     int done = 0;
-    for (; done < pFrames && frame < aFrames; ++done) {
-        Hold(frame - before, frame - before + length);
-        const float* weights = kernel.Weights(phase);
-        const size_t at = size_t(frame - before - aWindowStart);
+    for (; done < pFrames && aFrame < aFrames; ++done) {
+        Hold(aFrame - before, aFrame - before + length);
+        const float* weights =
+            aOnPhases ? kernel.Weights(aPhase / aSpacing) : kernel.Weights(aPhase, aGrid);
+        const size_t at = size_t(aFrame - before - aWindowStart);
         int16_t* output = pBuffer + size_t(done) * channels;
         for (int plane = 0; plane < planes; ++plane)
             output[plane] = Rounded(
                 WeightedSum(weights, &aWindow[size_t(plane) * theWindowFrames + at], length));
         if (channels > planes)
             output[1] = output[0];
-        phase += step;
-        frame += phase / phases;
-        phase %= phases;
+        aFrame += frames;
+        aPhase += phases;
+        if (aPhase >= aGrid) {
+            aPhase -= aGrid;
+            ++aFrame;
+        }
     }
     return done;
 }
 
 int TSincResampler::Read(int16_t* pBuffer, int pFrames) {
-    if (aRate <= 0 || pFrames <= 0)
+    if (!(aRate > 0) || pFrames <= 0)
         return 0;
+    if (!aPlaced)
+        Place();
     const int channels = aStereo ? 2 : 1;
     int done = 0;
-    if (aRate == aFormat.aRate && channels == aFormat.aChannels && aFirst >= 0)
+    // Equal rates on a whole frame.
+    if (aOnPhases && aStep == aGrid && aPhase == 0 && channels == aFormat.aChannels && aFrame >= 0)
         done = Copy(pBuffer, pFrames);
-    aDone += done;
-    const int filtered = Filter(pBuffer + int64_t(done) * channels, pFrames - done);
-    aDone += filtered;
-    return done + filtered;
+    return done + Filter(pBuffer + int64_t(done) * channels, pFrames - done);
 }

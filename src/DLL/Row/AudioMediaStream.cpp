@@ -12,7 +12,7 @@
 
 TZVAudioMediaStream::TZVAudioMediaStream(TReaderAudio* pReader)
     : aReader(pReader), aAudioStream(pReader ? IMediaAudioStream::Create(pReader) : nullptr),
-      aFirstSample(0), aSpan(0.0), aSampleCount(0), aStart(0.0), aEnd(0.0) {}
+      aFirstSample(0.0), aSpan(0.0), aSampleCount(0), aStart(0.0), aEnd(0.0) {}
 
 TZVAudioMediaStream::~TZVAudioMediaStream() {
     delete aAudioStream;
@@ -23,10 +23,23 @@ int32_t TZVAudioMediaStream::SetRenderContext(const IZVRenderContext* pContext) 
     if (!ZV_ASSERT(pContext != NULL) || !aAudioStream || !aType || !ReadSpan(*pContext))
         return 2;
     aSpan = aEnd - aStart;
-    // Halves to even; a start far past any medium saturates, and reads silence.
-    const double first = std::nearbyint(double(aAudioStream->GetFormat().aRate) * aStart);
-    aFirstSample = SaturateToInt(first);
+    aFirstSample = FirstPosition(*pContext);
     return aSpan == 0.0 ? 2 : 0;
+}
+
+double TZVAudioMediaStream::FirstPosition(const IZVRenderContext& pContext) const {
+    const double frames = pContext.GetFrameSampleCount();
+    // The host counts the frame's first sample as floor(frame x frames) in whole numbers: a
+    // product within rounding of a whole sample is that sample.
+    double lead = 0.0;
+    if (frames > 0 && std::isfinite(frames)) {
+        const double at = double(pContext.GetFrame(0)) * frames;
+        if (std::fabs(at - std::nearbyint(at)) > std::fabs(at) * 0x1p-44)
+            lead = (at - std::floor(at)) / frames;
+    }
+    // That sample lies lead frames before the frame's time, and "Seconds" runs straight
+    // across the frame: it plays the medium aSpan x lead seconds before aStart.
+    return double(aAudioStream->GetFormat().aRate) * (aStart - aSpan * lead);
 }
 
 bool TZVAudioMediaStream::ReadSpan(const IZVRenderContext& pContext) {
@@ -43,8 +56,7 @@ void TZVAudioMediaStream::Update(const IZVRenderContext* pContext) {
     const bool stereo = pContext->IsStereo() != 0;
     aAudioStream->SetStereo(stereo);
     const double frames = pContext->GetFrameSampleCount();
-    // Clamped before the conversion: a tiny span would ask for a rate beyond any int.
-    aAudioStream->SetOutputRate(SaturateToInt(frames / aSpan + 0.5));
+    aAudioStream->SetOutputRate(frames / aSpan);
     aAudioStream->Seek(aFirstSample);
     aSampleCount = std::max(pContext->GetSampleCount(), 0);
     // Room for what is read, which the host may ask beyond the frame's own count.

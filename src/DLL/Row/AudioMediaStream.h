@@ -1,6 +1,9 @@
 // TZVAudioMediaStream: the render stream of an audio media row. Each frame plays the span of
 // the medium between the row's "Seconds" at the frame and at the next frame, resampled so
-// that it fills the frame: the playing speed follows the slope of "Seconds".
+// that it fills the frame: the playing speed follows the slope of "Seconds". The frame's first
+// sample, where the host puts it, plays the medium where "Seconds" is at that time, fraction
+// of a medium frame included, and each next one the frame's exact step on: a "Seconds" that
+// runs straight over many frames plays as one pass over the medium.
 #pragma once
 
 #include "DLL/Bas/BufferAllocator.h"
@@ -25,10 +28,12 @@ public:
 private:
     // Takes "Seconds" at the frame and the next one; false when either is not finite.
     bool ReadSpan(const IZVRenderContext& pContext);
+    // The medium frame, with its fraction, of the frame's first sample.
+    double FirstPosition(const IZVRenderContext& pContext) const;
 
     TReaderAudio* aReader;           // owned
     IMediaAudioStream* aAudioStream; // owned; over aReader
-    long aFirstSample;               // at the medium's own rate
+    double aFirstSample;             // at the medium's own rate
     double aSpan;                    // aEnd - aStart
     int aSampleCount;                // frames produced by the last Update
     double aStart;                   // "Seconds" at the frame

@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <limits>
 #include <memory>
 #include <string>
@@ -15,12 +18,19 @@
 
 namespace {
 
-// A stream over an example medium, mono unless told, driven by "Seconds" typed as the media
-// row types it (real, from 0 up).
+// The medium at pPath.
+std::shared_ptr<TZVMedia> OpenMedium(const std::string& pPath) {
+    wxString reason;
+    return std::shared_ptr<TZVMedia>(TZVMedia::Open(pPath, &reason));
+}
+
+// A stream over a medium (an example medium by its name), mono unless told, driven by
+// "Seconds" typed as the media row types it (real, from 0 up).
 struct TMediaSound {
-    TMediaSound(const char* pName, TFakeValueFormula pSeconds) : seconds(std::move(pSeconds)) {
-        wxString reason;
-        media.reset(TZVMedia::Open(std::string(ZV_EXAMPLE_MEDIA) + "/" + pName, &reason));
+    TMediaSound(const char* pName, TFakeValueFormula pSeconds)
+        : TMediaSound(OpenMedium(ZV_EXAMPLE_MEDIA "/" + std::string(pName)), std::move(pSeconds)) {}
+    TMediaSound(std::shared_ptr<TZVMedia> pMedia, TFakeValueFormula pSeconds)
+        : media(std::move(pMedia)), seconds(std::move(pSeconds)) {
         stream = std::make_unique<TZVAudioMediaStream>(media->GetAudio()->CreateReader());
         TTypeDef type(paramTypeREAL);
         type.aRangeCheck = true;
@@ -45,7 +55,7 @@ struct TMediaSound {
         return result;
     }
 
-    std::unique_ptr<TZVMedia> media;
+    std::shared_ptr<TZVMedia> media;
     TFakeValueFormula seconds;
     std::unique_ptr<TZVAudioMediaStream> stream;
     TFakeRenderContext context;
@@ -60,10 +70,11 @@ int Ramp(int pFrame) {
 
 // The output rate is the frame's samples over the seconds of medium it plays, whatever the
 // medium's own: 1 second a frame of 1,920 samples steps 25 medium frames every 6 samples. The
-// ramp ends inside the frame: the rest is silence. The first sample is the start times the
-// medium's rate, halves to even; a span of 0 or that is no number is silence (2). Asked more
-// samples than the frame has, the stream reads them all. At the medium's own rate the frames
-// come exactly; at others, band-limited, the ramp within two levels away from its ends.
+// ramp ends inside the frame: the rest is silence. The first sample plays the start times the
+// medium's rate, fraction and all (500.5 frames: halfway between two); a span of 0 or that is
+// no number is silence (2). Asked more samples than the frame has, the stream reads them all.
+// At the medium's own rate on whole frames the frames come exactly; at others, band-limited,
+// the ramp within two levels away from its ends.
 TEST(AudioMediaStream, PlaysTheSpanOfSecondsInTheFrame) {
     const double NaN = std::numeric_limits<double>::quiet_NaN();
     const std::tuple<TFakeValueFormula, double, int, std::vector<int>, std::vector<int>, int>
@@ -74,8 +85,19 @@ TEST(AudioMediaStream, PlaysTheSpanOfSecondsInTheFrame) {
              {24, 120, 216, 240, 1919},
              {0, Ramp(100), Ramp(500), Ramp(900), 0, 0},
              2},
-            {TFakeValueFormula::Line(2.5 / 8000, 0.125), 1000, 2, {0, 1}, {0, Ramp(2), Ramp(3)}, 0},
-            {TFakeValueFormula::Line(3.5 / 8000, 0.125), 1000, 2, {0, 1}, {0, Ramp(4), Ramp(5)}, 0},
+            {TFakeValueFormula::Line(2.0 / 8000, 0.125), 1000, 2, {0, 1}, {0, Ramp(2), Ramp(3)}, 0},
+            {TFakeValueFormula::Line(500.5 / 8000, 0.125),
+             1000,
+             2,
+             {0, 1},
+             {0, Ramp(500) + 15, Ramp(501) + 15},
+             2},
+            {TFakeValueFormula::Line(500.25 / 8000, 0.0625),
+             1000,
+             2,
+             {0, 1},
+             {0, Ramp(500) + 8, Ramp(500) + 23},
+             2},
             {TFakeValueFormula::Line(0, 10.5 / 8000), 10.5, 50, {0, 49}, {0, Ramp(0), Ramp(49)}, 0},
             {TFakeValueFormula::Line(0.125, -0.125), 1000, 2, {0, 1}, {0, 0, 0}, 0},
             {TFakeValueFormula::Line(0.05, 1e-16), 1000, 2, {0, 1}, {0, Ramp(400), Ramp(400)}, 2},
@@ -151,19 +173,18 @@ std::vector<std::vector<int>> Render(const std::vector<long>& pFrames) {
 
 // Speeding up, each frame plays at its own rate (96,000 a second to 48,000 from the tone's
 // 44,100): every sample, the first and last of each frame too, is the sine at its place in
-// the medium (the frame's first sample at its start times 44,100, rounded, each next one
-// 44,100 / rate frames on) within 2 levels: no frame starts or ends with a click. The first
-// 20 frames of the medium aside, where the sine starts from silence.
+// the medium ("Seconds" straight across the frame: the frame's first sample at its start times
+// 44,100, each next one 44,100 x span / 1,920 frames on) within 2 levels: where the slope
+// changes, at each frame's start, the sound turns without a jump. The first 20 frames of the
+// medium aside, where the sine starts from silence.
 TEST(AudioMediaStream, FollowsTheSpeedFrameByFrameWithoutClicks) {
     const std::vector<std::vector<int>> frames = Render({0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
     int farthest = 0;
     for (long frame = 0; frame < 10; ++frame) {
         const double start = Accelerating(frame), span = Accelerating(frame + 1) - start;
-        const int rate = int(1920 / span + 0.5);
-        const double first = std::nearbyint(44100 * start);
         ASSERT_EQ(frames[size_t(frame)].size(), 1u + 1920 * 2);
         for (int i = 0; i < 1920; ++i) {
-            const double place = first + double(i) * 44100 / rate;
+            const double place = 44100 * (start + span * i / 1920);
             if (place < 20)
                 continue;
             const double sine = 16384 * std::sin(2 * M_PI * 15000 * place / 44100);
@@ -182,4 +203,121 @@ TEST(AudioMediaStream, FramesAreTheSameInAnyOrder) {
     const std::vector<std::vector<int>> inOrder = Render({0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
     EXPECT_EQ(Render({7, 8, 9, 4, 5, 6, 0, 1, 2, 3}), inOrder);
     EXPECT_EQ(Render({3, 9, 0, 6, 1, 8, 4, 2, 7, 5}), inOrder);
+}
+
+namespace {
+
+// The test tone: 997 Hz at pRate frames a second, 0.6 of full scale, computed in double from
+// the phase as a whole fraction of a period.
+int16_t Tone997(long pFrame, int pRate) {
+    const double phase = double(int64_t(pFrame) * 997 % pRate) / pRate;
+    return int16_t(std::lround(20000 * std::sin(2 * M_PI * phase)));
+}
+
+// Two seconds of the tone at pRate, mono, written into a folder removed afterwards, and a
+// stream over it.
+struct TTone {
+    explicit TTone(int pRate) {
+        EXPECT_NE(mkdtemp(&aFolder[0]), nullptr);
+        TSoundDesc tone = {"pcm_s16le", AV_SAMPLE_FMT_S16, pRate, 1, 2L * pRate, nullptr};
+        tone.aSample = [](long pFrame, int, int pSoundRate) { return Tone997(pFrame, pSoundRate); };
+        EXPECT_TRUE(WriteMedia(aFolder + "/tone.wav", nullptr, &tone)) << pRate;
+        aSound = std::make_unique<TMediaSound>(OpenMedium(aFolder + "/tone.wav"),
+                                               TFakeValueFormula::Line(0, 0));
+    }
+    ~TTone() { std::filesystem::remove_all(aFolder); }
+
+    std::string aFolder = std::filesystem::temp_directory_path().string() + "/zvtoneXXXXXX";
+    std::unique_ptr<TMediaSound> aSound;
+};
+
+// The host's first output sample of frame pFrame (from 0 on) at 48,000 samples and pFrameRate
+// thousandths of frames a second.
+int64_t HostFirstSample(long pFrame, long pFrameRate) {
+    return int64_t(pFrame) * 48000 * 1000 / pFrameRate;
+}
+
+// Frames pFirst to pEnd - 1 of pSound, each with the samples the host asks for, joined.
+std::vector<int16_t> RenderFrames(TMediaSound& pSound, long pFrameRate, long pFirst, long pEnd) {
+    std::vector<int16_t> samples;
+    for (long frame = pFirst; frame < pEnd; ++frame) {
+        const int count =
+            int(HostFirstSample(frame + 1, pFrameRate) - HostFirstSample(frame, pFrameRate));
+        const std::vector<int> played = pSound.Frame(frame, 48000.0 * 1000.0 / pFrameRate, count);
+        samples.insert(samples.end(), played.begin() + 1, played.end());
+    }
+    return samples;
+}
+
+// How far below a tone of pFrequency cycles a sample the rest of pSound lies, in dB: the tone
+// fitted by least squares (a cos + b sin + c).
+double ToneToRest(const std::vector<int16_t>& pSound, double pFrequency) {
+    std::vector<double> cosines(pSound.size()), sines(pSound.size());
+    double matrix[3][4] = {};
+    for (size_t i = 0; i < pSound.size(); ++i) {
+        const double angle = 2 * M_PI * pFrequency * double(i);
+        cosines[i] = std::cos(angle);
+        sines[i] = std::sin(angle);
+        const double basis[4] = {cosines[i], sines[i], 1, double(pSound[i])};
+        for (int row = 0; row < 3; ++row)
+            for (int column = 0; column < 4; ++column)
+                matrix[row][column] += basis[row] * basis[column];
+    }
+    // Gauss-Jordan over the three unknowns.
+    for (int pivot = 0; pivot < 3; ++pivot)
+        for (int row = 0; row < 3; ++row)
+            if (row != pivot) {
+                const double factor = matrix[row][pivot] / matrix[pivot][pivot];
+                for (int column = 0; column < 4; ++column)
+                    matrix[row][column] -= factor * matrix[pivot][column];
+            }
+    double fit[3], rest = 0;
+    for (int k = 0; k < 3; ++k)
+        fit[k] = matrix[k][3] / matrix[k][k];
+    for (size_t i = 0; i < pSound.size(); ++i) {
+        const double error = pSound[i] - fit[0] * cosines[i] - fit[1] * sines[i] - fit[2];
+        rest += error * error;
+    }
+    return 20 *
+           std::log10(std::hypot(fit[0], fit[1]) / std::sqrt(2 * rest / double(pSound.size())));
+}
+
+} // namespace
+
+// A second of the tone at every frame rate, medium rate and speed, at 48,000 samples a second:
+// "Seconds" = 0.25 + speed x the frame's time, each frame as many samples as the host gives it
+// (1601 or 1602 at 29.97 frames a second). Frames join as one pass over the medium would:
+// equal rates at speed 1 give the medium's samples from 0.25 s on exactly, any other row the
+// tone at its played pitch with the rest 80 dB below it or more (here 91 to 94 dB, about what
+// 16-bit samples hold; a sample skipped or repeated where frames meet, or a speed rounded to a
+// whole rate, left as little as 17 dB). Rendered again in two ranges, the later first, the
+// sound is the same.
+TEST(AudioMediaStream, FramesJoinAtEveryFrameRateMediumRateAndSpeed) {
+    for (const int mediumRate : {22050, 44100, 48000, 96000}) {
+        const TTone tone(mediumRate);
+        TMediaSound& sound = *tone.aSound;
+        for (const long frameRate : {23976L, 24000L, 25000L, 29970L, 30000L, 59940L})
+            for (const double speed : {1.0, 1.0001, 1.01, 1.05, 0.9, 1.5}) {
+                const std::string row = std::to_string(frameRate) + " fps/1000, " +
+                                        std::to_string(mediumRate) + " Hz, x" +
+                                        std::to_string(speed);
+                sound.seconds = TFakeValueFormula::Line(0.25, speed * 1000.0 / frameRate);
+                const long frames = (frameRate + 999) / 1000;
+                const std::vector<int16_t> whole = RenderFrames(sound, frameRate, 0, frames);
+                ASSERT_EQ(int64_t(whole.size()), HostFirstSample(frames, frameRate)) << row;
+                if (mediumRate == 48000 && speed == 1.0) {
+                    int differing = 0;
+                    for (size_t i = 0; i < whole.size(); ++i)
+                        differing += whole[i] != Tone997(long(12000 + i), 48000);
+                    EXPECT_EQ(differing, 0) << row;
+                } else {
+                    EXPECT_GE(ToneToRest(whole, 997 * speed / 48000), 80) << row;
+                }
+                const long split = frames * 2 / 5;
+                std::vector<int16_t> ranges = RenderFrames(sound, frameRate, split, frames);
+                const std::vector<int16_t> front = RenderFrames(sound, frameRate, 0, split);
+                ranges.insert(ranges.begin(), front.begin(), front.end());
+                EXPECT_EQ(ranges, whole) << row;
+            }
+    }
 }

@@ -26,12 +26,14 @@ public:
     // Two channels out (a mono medium's one duplicated), or one (a stereo medium's two
     // averaged, rounded).
     virtual void SetStereo(bool pStereo) = 0;
-    // Output frames per second. Each output frame steps the medium rate / this rate medium
-    // frames on, band-limited to the lower of the two rates (no alias, no image); equal rates
-    // copy exactly. At 0 or less, nothing is delivered.
-    virtual void SetOutputRate(int pRate) = 0;
-    // The medium frame the next output starts at; frames before 0 are silence.
-    virtual void Seek(int64_t pFrame) = 0;
+    // Output frames per second, with its fraction. Each output frame steps the medium rate /
+    // this rate medium frames on, band-limited to the lower of the two rates (no alias, no
+    // image); equal rates on whole frames copy exactly. At 0 or less, nothing is delivered.
+    // The next output stays where it is.
+    virtual void SetOutputRate(double pRate) = 0;
+    // Where in the medium the next output lies, in frames, with its fraction; frames before 0
+    // are silence.
+    virtual void Seek(double pFrame) = 0;
     virtual IMediaAudioOutput* GetOutput() = 0;
     // The medium's format: its own rate and channels.
     virtual TAudioFormat GetFormat() const = 0;
