@@ -1,7 +1,5 @@
 #include "SincKernel.h"
 
-#include <emmintrin.h>
-
 #include <algorithm>
 #include <cmath>
 
@@ -73,7 +71,6 @@ TSincKernel::TSincKernel(double pScale, int64_t pPhases)
     const int reach = int(std::ceil(theHalfWidth / aBand));
     aBefore = reach - 1;
     aLength = (2 * reach + 7) / 8 * 8;
-    aWeights.resize(size_t(aLength));
     aExact.resize(size_t(aLength));
     if (pPhases <= 0 || pPhases * aLength > theTableWeights)
         return;
@@ -87,29 +84,18 @@ TSincKernel::TSincKernel(double pScale, int64_t pPhases)
         Compute(double(phase) / double(pPhases), &aTable[size_t(phase * aLength)]);
 }
 
-const float* TSincKernel::Weights(int64_t pPhase, int64_t pGrid) {
-    if (aFine.empty())
-        MakeFine();
-    // Fixed phase p and the fraction t of the way to the next, from whole numbers.
-    const int64_t at = pPhase * aFinePhases;
-    const int64_t p = at / pGrid;
-    const __m128 t = _mm_set1_ps(float(double(at - p * pGrid) / double(pGrid)));
-    const float* from = &aFine[size_t(p * aLength)];
-    const float* slope = &aSlopes[size_t(p * aLength)];
-    for (int i = 0; i < aLength; i += 4)
-        _mm_storeu_ps(&aWeights[size_t(i)],
-                      _mm_add_ps(_mm_loadu_ps(from + i), _mm_mul_ps(t, _mm_loadu_ps(slope + i))));
-    return aWeights.data();
-}
-
-void TSincKernel::MakeFine() {
-    aFinePhases = std::max<int64_t>(theFineWeights / aLength, 1);
-    aFine.resize(size_t((aFinePhases + 1) * aLength));
-    aSlopes.resize(size_t(aFinePhases * aLength));
-    for (int64_t phase = 0; phase <= aFinePhases; ++phase)
-        Compute(double(phase) / double(aFinePhases), &aFine[size_t(phase * aLength)]);
-    for (size_t i = 0; i < aSlopes.size(); ++i)
-        aSlopes[i] = aFine[i + size_t(aLength)] - aFine[i];
+void TSincKernel::UseGrid(int64_t pGrid) {
+    if (aFine.empty()) {
+        aFinePhases = std::max<int64_t>(theFineWeights / aLength, 1);
+        aFine.resize(size_t((aFinePhases + 1) * aLength));
+        aSlopes.resize(size_t(aFinePhases * aLength));
+        for (int64_t phase = 0; phase <= aFinePhases; ++phase)
+            Compute(double(phase) / double(aFinePhases), &aFine[size_t(phase * aLength)]);
+        for (size_t i = 0; i < aSlopes.size(); ++i)
+            aSlopes[i] = aFine[i + size_t(aLength)] - aFine[i];
+    }
+    aGrid = pGrid;
+    aFinePerPhase = double(aFinePhases) / double(pGrid);
 }
 
 void TSincKernel::Compute(double pOffset, float* pWeights) {

@@ -5,6 +5,7 @@
 // before: each frame of a project may start anywhere, in any order.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -27,16 +28,28 @@ public:
     int GetLength() const { return aLength; }
     // The kept weights of the output pPhase / GetPhases() past a medium frame, summing to 1.
     const float* Weights(int64_t pPhase) const { return &aTable[size_t(pPhase * aLength)]; }
+    // Weights as aWeights[i] + aFraction x aSlopes[i] (aSlopes null: aWeights alone).
+    struct TBlend {
+        const float* aWeights;
+        const float* aSlopes;
+        float aFraction;
+    };
     // The weights of the output pPhase / pGrid past a medium frame (pPhase from 0 to pGrid - 1,
-    // pGrid at most 2^32), between those of the two nearest of a fixed set of phases; valid
-    // until the next call.
-    const float* Weights(int64_t pPhase, int64_t pGrid);
+    // pGrid at most 2^32), between those of the two nearest of a fixed set of phases.
+    TBlend Between(int64_t pPhase, int64_t pGrid) {
+        if (pGrid != aGrid)
+            UseGrid(pGrid);
+        // Fixed phase p and the fraction of the way to the next.
+        const double at = double(pPhase) * aFinePerPhase;
+        const int64_t p = std::min(int64_t(at), aFinePhases - 1);
+        return {&aFine[size_t(p * aLength)], &aSlopes[size_t(p * aLength)], float(at - double(p))};
+    }
 
 private:
     // Computes the weights of the output pOffset medium frames past a frame into pWeights.
     void Compute(double pOffset, float* pWeights);
-    // Fills aFine and aSlopes.
-    void MakeFine();
+    // Makes the fixed phases on first use, and takes the phases of pGrid.
+    void UseGrid(int64_t pGrid);
 
     double aScale;
     // aScale within 1/32 and 1.
@@ -51,6 +64,8 @@ private:
     int64_t aFinePhases = 0;
     std::vector<float> aFine;
     std::vector<float> aSlopes;
-    std::vector<float> aWeights;
+    // Fixed phases a phase of the last grid asked for.
+    int64_t aGrid = 0;
+    double aFinePerPhase = 0.0;
     std::vector<double> aExact;
 };

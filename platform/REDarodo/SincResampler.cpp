@@ -21,18 +21,34 @@ constexpr double theOnPhase = 0x1p-46;
 constexpr double theFarthest = 0x1p53;
 constexpr double theLongestStep = 0x1p24;
 
-// The weighted sum of pLength samples (a multiple of 8), always added in the same order, so
-// that an output does not depend on where the window lies.
-float WeightedSum(const float* pWeights, const float* pSamples, int pLength) {
-    __m128 low = _mm_setzero_ps(), high = _mm_setzero_ps();
+// The weighted sums of pLength samples (a multiple of 8) of tPlanes planes of the window from
+// pSamples on, with pBlend's weights (tBlended: interpolated), always added in the same order,
+// so that an output does not depend on where the window lies.
+template <int tPlanes, bool tBlended>
+void WeightedSums(const TSincKernel::TBlend& pBlend, const float* pSamples, int pLength,
+                  float* pSums) {
+    const __m128 fraction = _mm_set1_ps(pBlend.aFraction);
+    __m128 low[tPlanes], high[tPlanes];
+    for (int plane = 0; plane < tPlanes; ++plane)
+        low[plane] = high[plane] = _mm_setzero_ps();
     for (int i = 0; i < pLength; i += 8) {
-        low = _mm_add_ps(low, _mm_mul_ps(_mm_loadu_ps(pWeights + i), _mm_loadu_ps(pSamples + i)));
-        high = _mm_add_ps(
-            high, _mm_mul_ps(_mm_loadu_ps(pWeights + i + 4), _mm_loadu_ps(pSamples + i + 4)));
+        __m128 first = _mm_loadu_ps(pBlend.aWeights + i);
+        __m128 second = _mm_loadu_ps(pBlend.aWeights + i + 4);
+        if (tBlended) {
+            first = _mm_add_ps(first, _mm_mul_ps(fraction, _mm_loadu_ps(pBlend.aSlopes + i)));
+            second = _mm_add_ps(second, _mm_mul_ps(fraction, _mm_loadu_ps(pBlend.aSlopes + i + 4)));
+        }
+        for (int plane = 0; plane < tPlanes; ++plane) {
+            const float* samples = pSamples + size_t(plane) * theWindowFrames + i;
+            low[plane] = _mm_add_ps(low[plane], _mm_mul_ps(first, _mm_loadu_ps(samples)));
+            high[plane] = _mm_add_ps(high[plane], _mm_mul_ps(second, _mm_loadu_ps(samples + 4)));
+        }
     }
-    float sums[4];
-    _mm_storeu_ps(sums, _mm_add_ps(low, high));
-    return (sums[0] + sums[1]) + (sums[2] + sums[3]);
+    for (int plane = 0; plane < tPlanes; ++plane) {
+        float sums[4];
+        _mm_storeu_ps(sums, _mm_add_ps(low[plane], high[plane]));
+        pSums[plane] = (sums[0] + sums[1]) + (sums[2] + sums[3]);
+    }
 }
 
 // The nearest 16-bit sample, halves to even: the filter's ripple may overshoot full scale.
@@ -189,21 +205,32 @@ int TSincResampler::Copy(int16_t* pBuffer, int pFrames) {
 }
 
 int TSincResampler::Filter(int16_t* pBuffer, int pFrames) {
+    if (Planes() == 2)
+        return aOnPhases ? FilterWith<2, false>(pBuffer, pFrames)
+                         : FilterWith<2, true>(pBuffer, pFrames);
+    return aOnPhases ? FilterWith<1, false>(pBuffer, pFrames)
+                     : FilterWith<1, true>(pBuffer, pFrames);
+}
+
+template <int tPlanes, bool tBlended>
+int TSincResampler::FilterWith(int16_t* pBuffer, int pFrames) {
     TSincKernel& kernel = *aKernel;
     const int before = kernel.GetBefore(), length = kernel.GetLength();
-    const int planes = Planes(), channels = aStereo ? 2 : 1;
+    const int channels = aStereo ? 2 : 1;
     const int64_t frames = aStep / aGrid, phases = aStep % aGrid;
     int done = 0;
     for (; done < pFrames && aFrame < aFrames; ++done) {
         Hold(aFrame - before, aFrame - before + length);
-        const float* weights =
-            aOnPhases ? kernel.Weights(aPhase / aSpacing) : kernel.Weights(aPhase, aGrid);
-        const size_t at = size_t(aFrame - before - aWindowStart);
+        const TSincKernel::TBlend blend =
+            tBlended ? kernel.Between(aPhase, aGrid)
+                     : TSincKernel::TBlend{kernel.Weights(aPhase / aSpacing), nullptr, 0.0f};
+        float sums[tPlanes];
+        WeightedSums<tPlanes, tBlended>(blend, &aWindow[size_t(aFrame - before - aWindowStart)],
+                                        length, sums);
         int16_t* output = pBuffer + size_t(done) * channels;
-        for (int plane = 0; plane < planes; ++plane)
-            output[plane] = Rounded(
-                WeightedSum(weights, &aWindow[size_t(plane) * theWindowFrames + at], length));
-        if (channels > planes)
+        for (int plane = 0; plane < tPlanes; ++plane)
+            output[plane] = Rounded(sums[plane]);
+        if (channels > tPlanes)
             output[1] = output[0];
         aFrame += frames;
         aPhase += phases;

@@ -55,6 +55,10 @@ private:
     int Copy(int16_t* pBuffer, int pFrames);
     // Through the kernel; answers the frames done.
     int Filter(int16_t* pBuffer, int pFrames);
+    // The same with tPlanes planes in the window, the weights interpolated (tBlended) or the
+    // kernel's own.
+    template <int tPlanes, bool tBlended>
+    int FilterWith(int16_t* pBuffer, int pFrames);
 
     TReaderAudio* aReader;
     TAudioFormat aFormat;
