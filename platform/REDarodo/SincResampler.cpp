@@ -24,13 +24,19 @@ constexpr double theLongestStep = 0x1p24;
 // The weighted sums of pLength samples (a multiple of 8) of tPlanes planes of the window from
 // pSamples on, with pBlend's weights (tBlended: interpolated), always added in the same order,
 // so that an output does not depend on where the window lies.
+// The sum of the four values of pSums, in the same order every time.
+float Total(__m128 pSums) {
+    float sums[4];
+    _mm_storeu_ps(sums, pSums);
+    return (sums[0] + sums[1]) + (sums[2] + sums[3]);
+}
+
 template <int tPlanes, bool tBlended>
 void WeightedSums(const TSincKernel::TBlend& pBlend, const float* pSamples, int pLength,
                   float* pSums) {
     const __m128 fraction = _mm_set1_ps(pBlend.aFraction);
-    __m128 low[tPlanes], high[tPlanes];
-    for (int plane = 0; plane < tPlanes; ++plane)
-        low[plane] = high[plane] = _mm_setzero_ps();
+    const float* right = pSamples + theWindowFrames;
+    __m128 low = _mm_setzero_ps(), high = low, rightLow = low, rightHigh = low;
     for (int i = 0; i < pLength; i += 8) {
         __m128 first = _mm_loadu_ps(pBlend.aWeights + i);
         __m128 second = _mm_loadu_ps(pBlend.aWeights + i + 4);
@@ -38,17 +44,16 @@ void WeightedSums(const TSincKernel::TBlend& pBlend, const float* pSamples, int 
             first = _mm_add_ps(first, _mm_mul_ps(fraction, _mm_loadu_ps(pBlend.aSlopes + i)));
             second = _mm_add_ps(second, _mm_mul_ps(fraction, _mm_loadu_ps(pBlend.aSlopes + i + 4)));
         }
-        for (int plane = 0; plane < tPlanes; ++plane) {
-            const float* samples = pSamples + size_t(plane) * theWindowFrames + i;
-            low[plane] = _mm_add_ps(low[plane], _mm_mul_ps(first, _mm_loadu_ps(samples)));
-            high[plane] = _mm_add_ps(high[plane], _mm_mul_ps(second, _mm_loadu_ps(samples + 4)));
+        low = _mm_add_ps(low, _mm_mul_ps(first, _mm_loadu_ps(pSamples + i)));
+        high = _mm_add_ps(high, _mm_mul_ps(second, _mm_loadu_ps(pSamples + i + 4)));
+        if (tPlanes == 2) {
+            rightLow = _mm_add_ps(rightLow, _mm_mul_ps(first, _mm_loadu_ps(right + i)));
+            rightHigh = _mm_add_ps(rightHigh, _mm_mul_ps(second, _mm_loadu_ps(right + i + 4)));
         }
     }
-    for (int plane = 0; plane < tPlanes; ++plane) {
-        float sums[4];
-        _mm_storeu_ps(sums, _mm_add_ps(low[plane], high[plane]));
-        pSums[plane] = (sums[0] + sums[1]) + (sums[2] + sums[3]);
-    }
+    pSums[0] = Total(_mm_add_ps(low, high));
+    if (tPlanes == 2)
+        pSums[1] = Total(_mm_add_ps(rightLow, rightHigh));
 }
 
 // The nearest 16-bit sample, halves to even: the filter's ripple may overshoot full scale.

@@ -252,18 +252,24 @@ std::vector<int16_t> RenderFrames(TMediaSound& pSound, long pFrameRate, long pFi
 // How far below a tone of pFrequency cycles a sample the rest of pSound lies, in dB: the tone
 // fitted by least squares (a cos + b sin + c).
 double ToneToRest(const std::vector<int16_t>& pSound, double pFrequency) {
-    std::vector<double> cosines(pSound.size()), sines(pSound.size());
-    double matrix[3][4] = {};
-    for (size_t i = 0; i < pSound.size(); ++i) {
-        const double angle = 2 * M_PI * pFrequency * double(i);
+    const size_t count = pSound.size();
+    std::vector<double> cosines(count), sines(count);
+    double cc = 0, cs = 0, ss = 0, c = 0, s = 0, yc = 0, ys = 0, y = 0;
+    for (size_t i = 0; i < count; ++i) {
+        const double angle = 2 * M_PI * pFrequency * double(i), value = pSound[i];
         cosines[i] = std::cos(angle);
         sines[i] = std::sin(angle);
-        const double basis[4] = {cosines[i], sines[i], 1, double(pSound[i])};
-        for (int row = 0; row < 3; ++row)
-            for (int column = 0; column < 4; ++column)
-                matrix[row][column] += basis[row] * basis[column];
+        cc += cosines[i] * cosines[i];
+        cs += cosines[i] * sines[i];
+        ss += sines[i] * sines[i];
+        c += cosines[i];
+        s += sines[i];
+        yc += value * cosines[i];
+        ys += value * sines[i];
+        y += value;
     }
-    // Gauss-Jordan over the three unknowns.
+    // The normal equations, by Gauss-Jordan over the three unknowns.
+    double matrix[3][4] = {{cc, cs, c, yc}, {cs, ss, s, ys}, {c, s, double(count), y}};
     for (int pivot = 0; pivot < 3; ++pivot)
         for (int row = 0; row < 3; ++row)
             if (row != pivot) {
@@ -271,15 +277,14 @@ double ToneToRest(const std::vector<int16_t>& pSound, double pFrequency) {
                 for (int column = 0; column < 4; ++column)
                     matrix[row][column] -= factor * matrix[pivot][column];
             }
-    double fit[3], rest = 0;
-    for (int k = 0; k < 3; ++k)
-        fit[k] = matrix[k][3] / matrix[k][k];
-    for (size_t i = 0; i < pSound.size(); ++i) {
-        const double error = pSound[i] - fit[0] * cosines[i] - fit[1] * sines[i] - fit[2];
+    const double a = matrix[0][3] / matrix[0][0], b = matrix[1][3] / matrix[1][1],
+                 mean = matrix[2][3] / matrix[2][2];
+    double rest = 0;
+    for (size_t i = 0; i < count; ++i) {
+        const double error = pSound[i] - a * cosines[i] - b * sines[i] - mean;
         rest += error * error;
     }
-    return 20 *
-           std::log10(std::hypot(fit[0], fit[1]) / std::sqrt(2 * rest / double(pSound.size())));
+    return 20 * std::log10(std::hypot(a, b) / std::sqrt(2 * rest / double(count)));
 }
 
 } // namespace
