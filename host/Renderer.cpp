@@ -4,6 +4,7 @@
 #include "DLL/Edt/MediaFormat.h"
 #include "DLL/Row/FilterRow.h"
 #include "DLL/Row/MixerRow.h"
+#include "DLL/Row/ZVFormula.h"
 #include "Host.h"
 
 namespace {
@@ -82,6 +83,9 @@ void TZVRenderer::RenderFrame(long pFrame) {
                         (!node->aUser || node->aUser->aActive);
     }
     aNodes.front()->aActive = false;
+    // Nothing changes the rows or the frame table until the frame is rendered: a row that
+    // many formulas read is computed once for the frame's snapshots and once for its picture.
+    const TZVFormula::TEvaluation evaluation;
     // Every snapshot first: value references read each other's slots while streams evaluate.
     for (const std::unique_ptr<TZVRenderNode>& node : aNodes)
         node->TakeSnapshots(*this);

@@ -3,13 +3,19 @@
 #include "DLL/Bas/ABCFormula.h"
 #include "DLL/Edt/MediaFormat.h"
 #include "DLL/Row/ParamRow.h"
+#include "DLL/Row/ZVFormula.h"
 #include "support/FakeRenderContext.h"
+#include "support/FakeRows.h"
+#include "support/ParamUndoDriver.h"
 #include "support/TestContainerRows.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -154,14 +160,145 @@ TEST_F(Renderer, SnapshotsOfEveryParameterAreKeptInTheSlotsOfTheRenderKeys) {
     }
 }
 
+namespace {
+
+// A picture stream that renders every source, then keeps the value of its row's first
+// parameter at the frame, read from the snapshot in the frame.
+class TValueStream : public TFakeVideoStream {
+public:
+    int32_t SetRenderContext(const IZVRenderContext* pContext) override {
+        for (int i = 0; i < pContext->GetSourceCount(); ++i)
+            pContext->GetSourceContext(i, 0, 0, 0.0);
+        IFormula* const* params = pContext->GetParams(0, 1);
+        aValue = params && params[0] ? params[0]->ComputePointAt(double(pContext->GetFrame(1)))
+                                     : TVariant();
+        return 0;
+    }
+    TVariant aValue;
+};
+
+// The mixer V of 200 clips r0 to r199, the current project's tree: r0's first parameter is
+// "image", each other one's reads the rows before it in one shape.
+class TChain {
+public:
+    static constexpr int ROWS = 200;
+    // The formula of row pRow (> 0) in shape pShape, and the value it gives from the values
+    // of the rows before it.
+    struct TShape {
+        const char* aName;
+        std::function<wxString(int)> aFormula;
+        std::function<double(const std::vector<double>&, int)> aValue;
+    };
+
+    explicit TChain(const TShape& pShape) : aRoot(MakeTestRoot()), aProject(aRoot.get()) {
+        TTestMixerRow* mixer = MakeRow<TTestMixerRow>(L"V");
+        aRoot->InsertSource(mixer, nullptr);
+        for (int i = 0; i < ROWS; ++i) {
+            aRows.push_back(MakeRow<TTestSourceRow>(wxString::Format(L"r%d", i)));
+            mixer->InsertSource(aRows.back(), nullptr);
+        }
+        TRowCollector rows;
+        aRoot->ApplyOperation(rows);
+        for (TZVStreamRow* row : rows.aRows) {
+            row->aSequenceList.clear();
+            row->aSequenceList.Add(0, 100, row->aSequenceList.begin());
+            TValueStream* stream = new TValueStream;
+            stream->AddRef();
+            if (row->aRenderStream)
+                row->aRenderStream->Release();
+            row->aRenderStream = stream;
+        }
+        aFormat.SetWidth(4);
+        aFormat.SetHeight(2);
+        for (int i = 0; i < ROWS; ++i) {
+            TZVFormula* formula = new TZVFormula(Param(i));
+            EXPECT_TRUE(formula->Parse((i ? pShape.aFormula(i) : wxString(L"image")).wc_str()));
+            Param(i)->InitFormula(formula);
+            EXPECT_TRUE(Param(i)->AddFormulaListeners(false)) << i;
+        }
+    }
+
+    TZVParamRow* Param(int pRow) const { return aRows[size_t(pRow)]->aParamTab[0]; }
+    // The values of the rows as the shape gives them from r0's.
+    static std::vector<double> Model(const TShape& pShape, double pFirst) {
+        std::vector<double> values{pFirst};
+        for (int i = 1; i < ROWS; ++i)
+            values.push_back(pShape.aValue(values, i));
+        return values;
+    }
+    // pFrame rendered: the first row whose value as its stream saw it in the frame, as its
+    // snapshot in the frame gives it and as the row gives it differs from the model, alone;
+    // "" when none does.
+    std::string Check(TZVRenderer& pRenderer, long pFrame, const std::vector<double>& pModel) {
+        pRenderer.RenderFrame(pFrame);
+        std::vector<TVariant> seen;
+        for (const TTestSourceRow* row : aRows)
+            seen.push_back(static_cast<const TValueStream*>(row->aRenderStream)->aValue);
+        for (int i = 0; i < ROWS; ++i) {
+            IFormula* const* slot = pRenderer.GetParamSlot(aRows[size_t(i)]->aRenderKey, 0, false);
+            const TVariant expected(pModel[size_t(i)]);
+            if (seen[size_t(i)] != expected || !slot || !*slot ||
+                (*slot)->ComputePointAt(double(pFrame)) != expected ||
+                Param(i)->GetValueAt(double(pFrame)) != expected)
+                return "r" + std::to_string(i);
+        }
+        return "";
+    }
+
+    std::unique_ptr<TTestMixerRow> aRoot;
+    TFakeProject aProject;
+    std::vector<TTestSourceRow*> aRows;
+    TMediaFormat aFormat;
+};
+
+wxString Read(int pRow, const wchar_t* pAttribute) {
+    return wxString::Format(L"[m:V][s:r%d][p:1].%ls", std::max(pRow, 0), pAttribute);
+}
+
+} // namespace
+
+// Rows each reading the row before twice (or the two before) render a frame of 200 of them,
+// each computed once: the values the streams see, the snapshots and the rows give one by one
+// are the model's, frame after frame, after an edit of the first row and after its undo.
+TEST(RendererChains, RowsReadAlongManyPathsGiveTheirValuesInEveryFrame) {
+    const TChain::TShape shapes[] = {
+        {"v + v", [](int i) { return Read(i - 1, L"v") + L" + " + Read(i - 1, L"v"); },
+         [](const std::vector<double>& v, int i) { return v[size_t(i - 1)] + v[size_t(i - 1)]; }},
+        {"v + isDefined",
+         [](int i) { return Read(i - 1, L"v") + L" + " + Read(i - 1, L"isDefined"); },
+         [](const std::vector<double>& v, int i) { return v[size_t(i - 1)] + 1.0; }},
+        {"isDefined + isDefined",
+         [](int i) { return Read(i - 1, L"isDefined") + L" + " + Read(i - 1, L"isDefined"); },
+         [](const std::vector<double>&, int) { return 2.0; }},
+        {"the two before", [](int i) { return Read(i - 1, L"v") + L" + " + Read(i - 2, L"v"); },
+         [](const std::vector<double>& v, int i) {
+             return v[size_t(i - 1)] + v[size_t(std::max(i - 2, 0))];
+         }},
+    };
+    for (const TChain::TShape& shape : shapes) {
+        TChain chain(shape);
+        TZVRenderer renderer(chain.aRoot.get(), chain.aFormat);
+        for (long frame : {3L, 4L, 3L})
+            EXPECT_EQ(chain.Check(renderer, frame, TChain::Model(shape, double(frame))), "")
+                << shape.aName << " frame " << frame;
+        TZVFormula* doubled = new TZVFormula(chain.Param(0));
+        doubled->Parse(L"image * 2");
+        EXPECT_TRUE(doubled->Resolve());
+        chain.Param(0)->SetFormula(doubled);
+        EXPECT_EQ(chain.Check(renderer, 3, TChain::Model(shape, 6.0)), "") << shape.aName;
+        UndoParamEdit(*chain.Param(0));
+        EXPECT_EQ(chain.Check(renderer, 3, TChain::Model(shape, 3.0)), "") << shape.aName;
+    }
+}
+
 TEST(RendererSamples, CountsAddUpToTheExactTotalAtAnyRate) {
     const struct {
         long aFrame, aRate, aFrameRate;
         int aCount;
     } cases[] = {
-        {0, 44100, 25000, 1764},  {0, 48000, 29970, 1601}, {1, 48000, 29970, 1602},
-        {2, 48000, 29970, 1601},  {-1, 48000, 29970, 1602}, {2147483647, 48000, 25000, 1920},
-        {0, 48000, 0, 0},         {0, 0, 25000, 0},
+        {0, 44100, 25000, 1764}, {0, 48000, 29970, 1601},  {1, 48000, 29970, 1602},
+        {2, 48000, 29970, 1601}, {-1, 48000, 29970, 1602}, {2147483647, 48000, 25000, 1920},
+        {0, 48000, 0, 0},        {0, 0, 25000, 0},
     };
     for (const auto& c : cases)
         EXPECT_EQ(TZVRenderer::SampleCount(c.aFrame, c.aRate, c.aFrameRate), c.aCount)

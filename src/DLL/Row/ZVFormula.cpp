@@ -8,6 +8,7 @@
 #include "DLL/Row/StreamRow.h"
 #include "DLL/Row/ZVParamAttribute.h"
 #include "DLL/Row/ZVReadChain.h"
+#include "DLL/Row/ZVValueMemo.h"
 
 #include <wx/xml/xml.h>
 
@@ -18,6 +19,17 @@ namespace {
 
 const wchar_t* const TIME_VARIABLE = L"time";
 const wchar_t* const IMAGE_VARIABLE = L"image";
+
+// Evaluations open, one inside the other (see TZVFormula::TEvaluation): a plain number, which
+// a formula that dies after the statics at exit can still read.
+int theEvaluations = 0;
+
+// What the formulas gave in the evaluation in progress; process-wide like the context, and
+// touched only where an evaluation writes the context anyway.
+TZVValueMemo& Memo() {
+    static TZVValueMemo theMemo;
+    return theMemo;
+}
 
 } // namespace
 
@@ -66,6 +78,9 @@ void TZVExpressionContext::SetFrameRate(long pRate) {
         return;
     aRate = pRate;
     aTimeFactor = 1000.0 / double(pRate);
+    // "time" is another number at every time now.
+    if (theEvaluations > 0)
+        Memo().Clear();
     // Forces the next SetCurrent to write "time".
     aCurTime = std::numeric_limits<double>::quiet_NaN();
     SetCurrent(0.0);
@@ -97,7 +112,20 @@ TZVFormula::TZVFormula(const TZVFormula& pSource)
       aOwnerRow(pSource.aOwnerRow), aUsesValue(pSource.aUsesValue), aUsesAttr(pSource.aUsesAttr),
       aIsClone(true), aAttrFrame(std::numeric_limits<int>::min()), aImage(pSource.aImage) {}
 
-TZVFormula::~TZVFormula() = default;
+TZVFormula::~TZVFormula() {
+    // Another formula may be made at the same address in the evaluation.
+    if (theEvaluations > 0)
+        Memo().Clear();
+}
+
+TZVFormula::TEvaluation::TEvaluation() {
+    ++theEvaluations;
+}
+
+TZVFormula::TEvaluation::~TEvaluation() {
+    if (--theEvaluations == 0)
+        Memo().Clear();
+}
 
 void TZVFormula::SetCurTime(long pTime) {
     Context().SetCurrent(double(pTime));
@@ -231,8 +259,27 @@ void TZVFormula::MakeXmlImage(wxXmlNode* pValue, const TTypeDef&) const {
 }
 
 TVariant TZVFormula::ComputePointAt(double pTime) const {
-    Context().SetCurrent(pTime);
-    return aCurNode ? aCurNode->GetValue() : TVariant();
+    TZVExpressionContext& context = Context();
+    // A formula that reads no other row has nothing to share: it only reads the context, as
+    // it always did.
+    if (!aCurNode || !(aUsesValue || aUsesAttr)) {
+        context.SetCurrent(pTime);
+        return aCurNode ? aCurNode->GetValue() : TVariant();
+    }
+    // Outside an evaluation nothing is kept: this one starts it, for the rows it reads.
+    const bool inEvaluation = theEvaluations > 0;
+    if (inEvaluation) {
+        if (const TZVValueMemo::TKnown* known = Memo().Find(this, pTime)) {
+            context.SetCurrent(known->aEndTime);
+            return known->aValue;
+        }
+    }
+    const TEvaluation evaluation;
+    context.SetCurrent(pTime);
+    TVariant value = aCurNode->GetValue();
+    if (inEvaluation)
+        Memo().Keep(this, pTime, value, context.GetCurTime());
+    return value;
 }
 
 TVariant TZVFormula::GetValueNSlope(long pTime, bool, EContinuity& pCont, bool&) const {
@@ -264,6 +311,8 @@ IFormula* TZVFormula::CloneFormulaAt(long pTime, IFormula* pReuse, const IEvalua
     // same frame has not seen this one's.
     const int frame = Context().GetCurImage();
     if (aUsesAttr && snapshot->aAttrFrame != frame) {
+        // Its references to one row's value ("isDefined") compute that row once.
+        const TEvaluation evaluation;
         snapshot->CheckPass(modeCLONE_ATTRS);
         snapshot->aAttrFrame = frame;
     }

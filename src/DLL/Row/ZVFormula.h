@@ -125,6 +125,23 @@ public:
         int aDepth;
     };
 
+    // An evaluation in progress. While one lives, each formula is computed once for each
+    // time it is asked at and then answered with what it gave, the formula context left as
+    // that computation left it: a row read along many paths costs one computation.
+    // Evaluations opened inside it join it; the values are forgotten when the outermost one
+    // ends, when a formula dies and when the frame rate changes. Nothing else that a formula
+    // has read may change while one lives (rows, their keys, formulas and sequences, the
+    // snapshots it read in the host's frame table, the context's variables). Each evaluation
+    // of a formula and each snapshot's attribute pass opens one; a host may open one around
+    // the snapshots and the rendering of a frame.
+    class TEvaluation {
+    public:
+        TEvaluation();
+        ~TEvaluation();
+        TEvaluation(const TEvaluation&) = delete;
+        TEvaluation& operator=(const TEvaluation&) = delete;
+    };
+
     // The id of the formula made last; each new formula (not a snapshot) takes the next one.
     static int theLastId;
 
@@ -177,7 +194,8 @@ public:
     // Appends one text node holding GetImage() to pValue.
     void MakeXmlImage(wxXmlNode* pValue, const TTypeDef& pType) const override;
 
-    // The value of the tree at pTime; undefined without a tree.
+    // The value of the tree at pTime; undefined without a tree. Inside an evaluation, what
+    // the formula gave at pTime before in it.
     TVariant ComputePointAt(double pTime) const override;
     // The value at pTime with contNO_KEY; pFlag is not written.
     TVariant GetValueNSlope(long pTime, bool pLeft, EContinuity& pCont, bool& pFlag) const override;

@@ -243,3 +243,25 @@ TEST_F(ReadChains, ACompositeCountsAsAStepOfTheChain) {
     EXPECT_EQ(Install(999, Ref(998)), L"");
     EXPECT_EQ(Install(red, Ref(997)), ChainTooLong(Name(997), redName));
 }
+
+// Inside one evaluation a row read again answers as its computation did, and leaves the time
+// where that left it: a colour reads its components at the whole time, so what follows its
+// reader reads "time" there too.
+TEST_F(ReadChains, ARowReadAgainInOneEvaluationLeavesTheTimeAsItsComputationDid) {
+    MakeSources(3);
+    TZVStreamRow* colour = AddColourSource();
+    ASSERT_EQ(Install(colour->aParamTab[1], L"image") + Install(colour->aParamTab[2], L"1") +
+                  Install(colour->aParamTab[3], L"2"),
+              L"");
+    // s1 = 0x0A0102 + 400 (the time of frame 10, 1000 / 25 a frame), s2 = s1 + 400.
+    ASSERT_EQ(Install(1, L"[m:Main][s:col][p:1].v + time") + Install(2, Ref(1) + L" + time"), L"");
+    const double first = 0x0A0102 + 400.0;
+    EXPECT_EQ(Param(2)->GetValueAt(10.5), TVariant(first + 400.0));
+    for (int round = 0; round < 2; ++round) {
+        const TZVFormula::TEvaluation evaluation;
+        EXPECT_EQ(Param(1)->GetValueAt(10.5), TVariant(first));
+        EXPECT_EQ(Param(2)->GetValueAt(10.5), TVariant(first + 400.0));
+        // Another time is computed anew.
+        EXPECT_EQ(Param(2)->GetValueAt(11.5), TVariant(0x0B0102 + 880.0));
+    }
+}
