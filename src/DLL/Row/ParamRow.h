@@ -111,6 +111,7 @@ public:
     // the segment ending at pTime, false: the one beginning there). An existing key changes, a
     // key in a gap gets flat pieces to its neighbours, a key inside a segment splits it on its
     // curve. An expression is dropped first (kept for the image) and the default keys edited.
+    // A font or text key takes FLAT without easing whatever is asked, as it is stored.
     // Reports even when nothing changed.
     virtual void EditKey(long pTime, bool pLeftSide, bool pEase, EContinuity pCont,
                          TZVBaseRow::IUndoCompiler& pUndo);

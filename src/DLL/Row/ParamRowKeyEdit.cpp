@@ -78,6 +78,12 @@ void TZVParamRow::EditKey(long pTime, bool pLeftSide, bool pEase, EContinuity pC
         deleteFormula(true);
         InitDefaultFormulaList();
     }
+    // A font or text key is stored without continuity or easing and reads back FLAT: it takes
+    // no other, so that the row behaves as its saved image.
+    if (aTypeDef.aType >= paramTypeFONT) {
+        pCont = contFLAT;
+        pEase = false;
+    }
     // A key beyond the times a stored key can hold would start a piece at the open end.
     if (pTime >= -OPEN_END - 1 && pTime <= OPEN_END)
         setKeyAt(pTime, pLeftSide, pEase, pCont);
