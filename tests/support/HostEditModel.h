@@ -58,6 +58,9 @@ public:
     int aRecoveries = 0;
     // States lost at the old end of the history.
     int aDropped = 0;
+    // A key edit asked for easing: a continuity may exclude it, and the curve computations of
+    // that edit and of later ones report it, as they do for a single row.
+    bool aEased = false;
 
 private:
     std::string Edit(const TDraw& pDraw) {
@@ -146,8 +149,8 @@ private:
         if (undo != expected)
             return pStep + ": undo label " + undo.utf8_string();
         const wxString redo = aProject.aEditor.RedoLabel();
-        if (redo != (aCurrent + 1 < aStates.size() ? aLabels[aCurrent]
-                                                   : TUndoBuffer::theDefaultRedoAction))
+        if (redo !=
+            (aCurrent + 1 < aStates.size() ? aLabels[aCurrent] : TUndoBuffer::theDefaultRedoAction))
             return pStep + ": redo label " + redo.utf8_string();
         if (aProject.aEditor.AltRedoLabel() != L"Alt " + TUndoBuffer::theDefaultRedoAction)
             return pStep + ": an alternative branch";
@@ -193,9 +196,14 @@ private:
         const unsigned kind = pDraw() % 12;
         const TDraw& draw = pDraw;
         switch (kind) {
-        case 0:
+        case 0: {
             pLabel = L"Edit key";
-            return editor.EditKey(param, time, draw() % 2, draw() % 2, EContinuity(draw() % 4));
+            // Drawn in this order by every compiler.
+            const bool left = draw() % 2;
+            const bool ease = draw() % 2;
+            aEased = aEased || ease;
+            return editor.EditKey(param, time, left, ease, EContinuity(draw() % 4));
+        }
         case 1:
             pLabel = L"Key value";
             return editor.EditKeyValue(param, Pick(draw, KeyTimes(*param)), draw() % 2,

@@ -11,6 +11,7 @@
 #include "support/FakeHost.h"
 #include "support/ListenerRecorder.h"
 #include "support/RowText.h"
+#include "support/SegmentCheck.h"
 #include "support/XmlText.h"
 
 #include <wx/xml/xml.h>
@@ -52,8 +53,10 @@ std::string ReadParams(TZVStreamRow& pRow, const wxString& pText) {
 // s plain, b a colour component "Blue" whose key does not read.
 wxString Params(const std::string& pKinds) {
     static const std::map<char, const wchar_t*> theElements = {
-        {'C', L"Color\" name=\"Back\"><value/>"}, {'c', L"ColorComp\" name=\"\"><value/>"},
-        {'F', L"Font\" name=\"Title\"><value/>"}, {'f', L"FontComp\" name=\"\"><value/>"},
+        {'C', L"Color\" name=\"Back\"><value/>"},
+        {'c', L"ColorComp\" name=\"\"><value/>"},
+        {'F', L"Font\" name=\"Title\"><value/>"},
+        {'f', L"FontComp\" name=\"\"><value/>"},
         {'s', L"Standard\" name=\"\"><value/>"},
         {'b', L"ColorComp\" name=\"Blue\"><value><key/></value>"}};
     wxString text = L"<param-list shown=\"0\">";
@@ -80,7 +83,8 @@ void SetKeys(TZVParamRow* pRow, const std::vector<TABCFormula>& pSegments) {
 
 // A colour as hexadecimal digits; "-" when undefined.
 std::string Hex(const TVariant& pValue) {
-    return pValue.IsUndefined() ? "-" : wxString::Format(L"%06X", int(pValue.GetDouble())).ToStdString();
+    return pValue.IsUndefined() ? "-"
+                                : wxString::Format(L"%06X", int(pValue.GetDouble())).ToStdString();
 }
 
 // Counts the evaluations of a component's value source.
@@ -335,8 +339,8 @@ TEST_F(TColorFixture, ValueKeysAndContinuityCombineTheComponents) {
         EContinuity cont = contFLAT;
         bool flag = false;
         const TVariant value = Formula().GetValueNSlope(10, false, cont, flag);
-        EXPECT_EQ(Hex(Color().GetValueAt(10.9)) + " " + std::to_string(Formula().HasKey(10)) +
-                      " " + std::to_string(int(cont)) + (flag ? "+ " : " ") + Hex(value) + " " +
+        EXPECT_EQ(Hex(Color().GetValueAt(10.9)) + " " + std::to_string(Formula().HasKey(10)) + " " +
+                      std::to_string(int(cont)) + (flag ? "+ " : " ") + Hex(value) + " " +
                       std::to_string(Formula().IsFlatFormula(20)),
                   c.second);
     }
@@ -482,6 +486,49 @@ TEST_F(TColorFixture, KeyEditsAndValuesPassToTheComponentsBlueFirst) {
     for (const TVariant& bad : {TVariant(wxString(L"Bx9\tMono")), TVariant(12.0)})
         EXPECT_THROW(aRow.aParamTab[4]->EditKeyValue(0, false, bad, &undo), TError);
     EXPECT_EQ(ComponentValues(aRow, 5, 4, 10), "Courier,14.0,1.00,0.00,");
+}
+
+// An eased key set on a colour eases each component as on any row. A key set FLAT inside the
+// eased piece then leaves a flat piece that ends where the ease out was, and keeps it: every
+// step of the split says so (the copy keeps the ease out, the left piece loses it), so the
+// curve computation reports the easing the continuity excludes, once per component.
+TEST_F(TColorFixture, AKeyOnAColourGivesEachComponentTheCurvesOfTheSplitSteps) {
+    const std::vector<TABCFormula> keys = {Segment(15, 0, 23, contNONE, 1),
+                                           Segment(23, 100, 32, contNONE, -1)};
+    Use({keys, keys, keys});
+    TUndoCompilerLog undo;
+    // Coefficients c/b/a of each segment, to 6 digits.
+    const auto curves = [this] {
+        std::string text;
+        for (size_t i = 1; i <= 3; ++i) {
+            text += ShapeText(*aRow.aParamTab[i]) + ":";
+            for (const TABCFormula& segment : aRow.aParamTab[i]->aFormulaList)
+                text +=
+                    wxString::Format(L" %g/%g/%g", segment.c, segment.b, segment.a).utf8_string();
+            text += "\n";
+        }
+        return text;
+    };
+    Color().EditKey(21, true, true, contANGLE, undo);
+    std::string eased;
+    for (int i = 0; i < 3; ++i)
+        eased += "15-21 N 0>6 d|21-23 A 6>100 a|23-32 N 100>91: 2/-0.166667/0 0/23.5/0 -1/0/0\n";
+    EXPECT_EQ(curves(), eased);
+    const wxString decel = L"!aDecel||((aCont!=contFLAT)&&((pNextFormula==__null)||((pNextFormula->"
+                           L"aCont!=contSMOOTH)&&(pNextFormula->aCont!=contFLAT))))";
+    std::vector<wxString> reports;
+    for (int i = 0; i < 3; ++i)
+        reports.insert(reports.end(), {decel, L"!(aAccel|aDecel)"});
+    {
+        TAssertCapture capture;
+        Color().EditKey(20, false, false, contFLAT, undo);
+        EXPECT_EQ(capture.Conditions(), reports);
+    }
+    std::string flat;
+    for (int i = 0; i < 3; ++i)
+        flat += "15-20 N 0>5.83333|20-21 F 5.83333>5.83333 d|21-23 N 6>100 a|23-32 N 100>91: "
+                "1.16667/0/0 0/0/0 0/23.5/0 -1/0/0\n";
+    EXPECT_EQ(curves(), flat);
 }
 
 TEST_F(TColorFixture, CompositeShiftMovesNothingAndAComponentEndsItsShiftWithItsImage) {
