@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -177,20 +176,23 @@ public:
     TVariant aValue;
 };
 
+// Row i reads aFirst of row i - aBack1 and adds aSecond of row i - aBack2 (row 0 for rows
+// before it).
+struct TShape {
+    const wchar_t* aFirst;
+    int aBack1;
+    const wchar_t* aSecond;
+    int aBack2;
+};
+
 // The mixer V of 200 clips r0 to r199, the current project's tree: r0's first parameter is
 // "image", each other one's reads the rows before it in one shape.
 class TChain {
 public:
     static constexpr int ROWS = 200;
-    // The formula of row pRow (> 0) in shape pShape, and the value it gives from the values
-    // of the rows before it.
-    struct TShape {
-        const char* aName;
-        std::function<wxString(int)> aFormula;
-        std::function<double(const std::vector<double>&, int)> aValue;
-    };
 
-    explicit TChain(const TShape& pShape) : aRoot(MakeTestRoot()), aProject(aRoot.get()) {
+    explicit TChain(const TShape& pShape)
+        : aShape(pShape), aRoot(MakeTestRoot()), aProject(aRoot.get()) {
         TTestMixerRow* mixer = MakeRow<TTestMixerRow>(L"V");
         aRoot->InsertSource(mixer, nullptr);
         for (int i = 0; i < ROWS; ++i) {
@@ -208,52 +210,53 @@ public:
                 row->aRenderStream->Release();
             row->aRenderStream = stream;
         }
-        aFormat.SetWidth(4);
-        aFormat.SetHeight(2);
         for (int i = 0; i < ROWS; ++i) {
+            const wxString text = i ? Read(i - pShape.aBack1, pShape.aFirst) + L" + " +
+                                          Read(i - pShape.aBack2, pShape.aSecond)
+                                    : wxString(L"image");
             TZVFormula* formula = new TZVFormula(Param(i));
-            EXPECT_TRUE(formula->Parse((i ? pShape.aFormula(i) : wxString(L"image")).wc_str()));
+            EXPECT_TRUE(formula->Parse(text.wc_str()));
             Param(i)->InitFormula(formula);
             EXPECT_TRUE(Param(i)->AddFormulaListeners(false)) << i;
         }
     }
 
     TZVParamRow* Param(int pRow) const { return aRows[size_t(pRow)]->aParamTab[0]; }
-    // The values of the rows as the shape gives them from r0's.
-    static std::vector<double> Model(const TShape& pShape, double pFirst) {
-        std::vector<double> values{pFirst};
-        for (int i = 1; i < ROWS; ++i)
-            values.push_back(pShape.aValue(values, i));
-        return values;
-    }
-    // pFrame rendered: the first row whose value as its stream saw it in the frame, as its
-    // snapshot in the frame gives it and as the row gives it differs from the model, alone;
-    // "" when none does.
-    std::string Check(TZVRenderer& pRenderer, long pFrame, const std::vector<double>& pModel) {
+    // pFrame rendered with r0's value pFirst: the first row whose value as its stream saw it,
+    // as its snapshot gives it and as the row gives it alone differs from the model's; "" when
+    // none does.
+    std::string Check(TZVRenderer& pRenderer, long pFrame, double pFirst) {
         pRenderer.RenderFrame(pFrame);
-        std::vector<TVariant> seen;
-        for (const TTestSourceRow* row : aRows)
-            seen.push_back(static_cast<const TValueStream*>(row->aRenderStream)->aValue);
+        std::vector<double> model{pFirst};
         for (int i = 0; i < ROWS; ++i) {
+            if (i)
+                model.push_back(Term(aShape.aFirst, model, i - aShape.aBack1) +
+                                Term(aShape.aSecond, model, i - aShape.aBack2));
+            const TVariant expected(model.back());
             IFormula* const* slot = pRenderer.GetParamSlot(aRows[size_t(i)]->aRenderKey, 0, false);
-            const TVariant expected(pModel[size_t(i)]);
-            if (seen[size_t(i)] != expected || !slot || !*slot ||
-                (*slot)->ComputePointAt(double(pFrame)) != expected ||
+            if (static_cast<const TValueStream*>(aRows[size_t(i)]->aRenderStream)->aValue !=
+                    expected ||
+                !slot || !*slot || (*slot)->ComputePointAt(double(pFrame)) != expected ||
                 Param(i)->GetValueAt(double(pFrame)) != expected)
                 return "r" + std::to_string(i);
         }
         return "";
     }
 
+    const TShape aShape;
     std::unique_ptr<TTestMixerRow> aRoot;
     TFakeProject aProject;
     std::vector<TTestSourceRow*> aRows;
-    TMediaFormat aFormat;
-};
 
-wxString Read(int pRow, const wchar_t* pAttribute) {
-    return wxString::Format(L"[m:V][s:r%d][p:1].%ls", std::max(pRow, 0), pAttribute);
-}
+private:
+    static wxString Read(int pRow, const wchar_t* pAttribute) {
+        return wxString::Format(L"[m:V][s:r%d][p:1].%ls", std::max(pRow, 0), pAttribute);
+    }
+    // What reading pAttribute of row pRow adds to the model.
+    static double Term(const wchar_t* pAttribute, const std::vector<double>& pModel, int pRow) {
+        return wxString(pAttribute) == L"v" ? pModel[size_t(std::max(pRow, 0))] : 1.0;
+    }
+};
 
 } // namespace
 
@@ -261,33 +264,25 @@ wxString Read(int pRow, const wchar_t* pAttribute) {
 // each computed once: the values the streams see, the snapshots and the rows give one by one
 // are the model's, frame after frame, after an edit of the first row and after its undo.
 TEST(RendererChains, RowsReadAlongManyPathsGiveTheirValuesInEveryFrame) {
-    const TChain::TShape shapes[] = {
-        {"v + v", [](int i) { return Read(i - 1, L"v") + L" + " + Read(i - 1, L"v"); },
-         [](const std::vector<double>& v, int i) { return v[size_t(i - 1)] + v[size_t(i - 1)]; }},
-        {"v + isDefined",
-         [](int i) { return Read(i - 1, L"v") + L" + " + Read(i - 1, L"isDefined"); },
-         [](const std::vector<double>& v, int i) { return v[size_t(i - 1)] + 1.0; }},
-        {"isDefined + isDefined",
-         [](int i) { return Read(i - 1, L"isDefined") + L" + " + Read(i - 1, L"isDefined"); },
-         [](const std::vector<double>&, int) { return 2.0; }},
-        {"the two before", [](int i) { return Read(i - 1, L"v") + L" + " + Read(i - 2, L"v"); },
-         [](const std::vector<double>& v, int i) {
-             return v[size_t(i - 1)] + v[size_t(std::max(i - 2, 0))];
-         }},
-    };
-    for (const TChain::TShape& shape : shapes) {
+    const TShape shapes[] = {{L"v", 1, L"v", 1},
+                             {L"v", 1, L"isDefined", 1},
+                             {L"isDefined", 1, L"isDefined", 1},
+                             {L"v", 1, L"v", 2}};
+    for (const TShape& shape : shapes) {
         TChain chain(shape);
-        TZVRenderer renderer(chain.aRoot.get(), chain.aFormat);
+        TZVRenderer renderer(chain.aRoot.get(), TMediaFormat());
+        const std::string name = wxString::Format(L"%ls %d + %ls %d", shape.aFirst, shape.aBack1,
+                                                  shape.aSecond, shape.aBack2)
+                                     .utf8_string();
         for (long frame : {3L, 4L, 3L})
-            EXPECT_EQ(chain.Check(renderer, frame, TChain::Model(shape, double(frame))), "")
-                << shape.aName << " frame " << frame;
+            EXPECT_EQ(chain.Check(renderer, frame, double(frame)), "") << name << " " << frame;
         TZVFormula* doubled = new TZVFormula(chain.Param(0));
         doubled->Parse(L"image * 2");
         EXPECT_TRUE(doubled->Resolve());
         chain.Param(0)->SetFormula(doubled);
-        EXPECT_EQ(chain.Check(renderer, 3, TChain::Model(shape, 6.0)), "") << shape.aName;
+        EXPECT_EQ(chain.Check(renderer, 3, 6.0), "") << name;
         UndoParamEdit(*chain.Param(0));
-        EXPECT_EQ(chain.Check(renderer, 3, TChain::Model(shape, 3.0)), "") << shape.aName;
+        EXPECT_EQ(chain.Check(renderer, 3, 3.0), "") << name;
     }
 }
 
@@ -296,9 +291,9 @@ TEST(RendererSamples, CountsAddUpToTheExactTotalAtAnyRate) {
         long aFrame, aRate, aFrameRate;
         int aCount;
     } cases[] = {
-        {0, 44100, 25000, 1764}, {0, 48000, 29970, 1601},  {1, 48000, 29970, 1602},
-        {2, 48000, 29970, 1601}, {-1, 48000, 29970, 1602}, {2147483647, 48000, 25000, 1920},
-        {0, 48000, 0, 0},        {0, 0, 25000, 0},
+        {0, 44100, 25000, 1764},  {0, 48000, 29970, 1601}, {1, 48000, 29970, 1602},
+        {2, 48000, 29970, 1601},  {-1, 48000, 29970, 1602}, {2147483647, 48000, 25000, 1920},
+        {0, 48000, 0, 0},         {0, 0, 25000, 0},
     };
     for (const auto& c : cases)
         EXPECT_EQ(TZVRenderer::SampleCount(c.aFrame, c.aRate, c.aFrameRate), c.aCount)
