@@ -1,8 +1,7 @@
 #include "InputFiles.h"
 
 #include "NamePattern.h"
-
-#include <sys/stat.h>
+#include "PartFile.h"
 
 TZVInputFiles::TZVInputFiles(const std::string& pProject, const std::vector<std::string>& pMedia) {
     Add(pProject, false);
@@ -18,10 +17,11 @@ TZVInputFiles::TZVInputFiles(const std::string& pProject, const std::vector<std:
 }
 
 const TZVInputFiles::TInput* TZVInputFiles::Find(const std::string& pPath, bool pMediaOnly) const {
-    struct stat file;
-    if (stat(pPath.c_str(), &file) != 0)
+    TZVFilePath::TId file;
+    if (TZVPartFile::KindOf(pPath) != TZVPartFile::kindFILE ||
+        !TZVFilePath::Identify(pPath, file) || !file.aName.empty())
         return nullptr;
-    const auto found = aFiles.find({file.st_dev, file.st_ino});
+    const auto found = aFiles.find(file);
     if (found == aFiles.end() || (pMediaOnly && !found->second.aIsMedium))
         return nullptr;
     return &found->second;
@@ -41,7 +41,7 @@ const TZVInputFiles::TInput* TZVInputFiles::FindNamed(const std::string& pPatter
 }
 
 void TZVInputFiles::Add(const std::string& pPath, bool pMedium) {
-    struct stat file;
-    if (stat(pPath.c_str(), &file) == 0)
-        aFiles.emplace(std::make_pair(file.st_dev, file.st_ino), TInput{pPath, pMedium});
+    TZVFilePath::TId file;
+    if (TZVFilePath::Identify(pPath, file) && file.aName.empty())
+        aFiles.emplace(file, TInput{pPath, pMedium});
 }

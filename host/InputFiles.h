@@ -1,14 +1,14 @@
 // TZVInputFiles: the files a loaded project reads (the project file and its media, each
-// image of a numbered sequence), known by device and inode, so that an output can be checked
-// against them whatever name, link or ".." leads to it.
+// image of a numbered sequence), known as TZVFilePath knows files, so that an output can be
+// checked against them whatever name, link or ".." leads to it, as outputs are checked against
+// each other.
 #pragma once
+
+#include "FilePath.h"
 
 #include <map>
 #include <string>
-#include <utility>
 #include <vector>
-
-#include <sys/types.h>
 
 class TZVInputFiles {
 public:
@@ -25,7 +25,8 @@ public:
     // of its numbered sequence); a file that does not exist reads nothing and is left out.
     TZVInputFiles(const std::string& pProject, const std::vector<std::string>& pMedia);
 
-    // The input that the file pPath is, or null, also when pPath does not exist; pMediaOnly
+    // The input that writing the file pPath would replace, or null, also when pPath does not
+    // exist or is a character device or a FIFO (written into, never replaced); pMediaOnly
     // leaves the project file out.
     const TInput* Find(const std::string& pPath, bool pMediaOnly) const;
     // The first input that a file named by pPattern (a path whose file name holds one integer
@@ -36,5 +37,5 @@ public:
 private:
     void Add(const std::string& pPath, bool pMedium);
 
-    std::map<std::pair<dev_t, ino_t>, TInput> aFiles;
+    std::map<TZVFilePath::TId, TInput> aFiles;
 };

@@ -90,3 +90,21 @@ std::vector<std::pair<long, std::string>> TZVNamePattern::Existing(const std::st
         closedir(names);
     return files;
 }
+
+std::vector<long> TZVNamePattern::Present() const {
+    std::vector<long> numbers;
+    if (!IsValid())
+        return numbers;
+    const size_t slash = aPattern.rfind('/', aBegin);
+    const size_t begin = slash == std::string::npos ? 0 : slash + 1;
+    const TZVNamePattern part(aPattern.substr(begin, aPattern.find('/', aEnd) - begin));
+    const std::string folder = Literal(aPattern.substr(0, begin));
+    DIR* names = opendir(folder.empty() ? "." : folder.c_str());
+    long number = 0;
+    while (const dirent* entry = names ? readdir(names) : nullptr)
+        if (part.Matches(entry->d_name, number))
+            numbers.push_back(number);
+    if (names)
+        closedir(names);
+    return numbers;
+}

@@ -22,6 +22,10 @@ public:
     // The files there are now under the names that pPath gives, a path whose file name holds
     // the pattern: their numbers and paths. None when the folder cannot be read.
     static std::vector<std::pair<long, std::string>> Existing(const std::string& pPath);
+    // The numbers whose names under the pattern lead through something there is now where the
+    // conversion stands: the part of the path that holds it names an entry of its folder (a
+    // file, a folder, a link that may lead nowhere). None when that folder cannot be read.
+    std::vector<long> Present() const;
 
 private:
     const std::string aPattern;

@@ -1,9 +1,8 @@
 #include "RenderOptions.h"
 
+#include "FilePath.h"
 #include "NamePattern.h"
 #include "PartFile.h"
-
-#include <wx/filename.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -12,6 +11,7 @@
 #include <cstdlib>
 #include <map>
 #include <set>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -28,10 +28,10 @@ bool ReadFrame(const std::string& pText, long& pValue) {
     return true;
 }
 
-std::string Absolute(const std::string& pPath) {
-    wxFileName name(wxString::FromUTF8(pPath));
-    name.MakeAbsolute();
-    return name.GetFullPath().utf8_string();
+// The folder that pPath names a file in: "." for a bare name.
+std::string FolderOf(const std::string& pPath) {
+    const size_t slash = pPath.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : pPath.substr(0, slash);
 }
 
 // What makes pPath a name the system cannot hold, after its subject ("it", "the name of frame
@@ -161,19 +161,29 @@ bool TZVRenderOptions::Parse(const std::vector<std::string>& pArgs, std::string&
 }
 
 bool TZVRenderOptions::CheckOutputs(std::string& pError) const {
-    std::map<std::string, std::string> paths;
+    std::map<TZVFilePath::TId, std::pair<const char*, const std::string*>> files;
     const std::pair<const char*, const std::string*> outputs[] = {
         {"--png", &aPng}, {"--wav", &aWav}, {"--mp4", &aMp4}, {"--save", &aSave}};
     for (const auto& [option, output] : outputs) {
         if (output->empty())
             continue;
         // An output through a link is written where the link leads; a link that cannot be
-        // followed says why when it is written.
+        // followed says why when it is written. Two names reach one file when they lead to
+        // it (or to one name in one folder) however they are spelled; a file that cannot be
+        // known so is known by its path.
         std::string target = *output;
         TZVPartFile::FollowLinks(target);
-        const std::string path = Absolute(target);
-        if (!paths.emplace(path, *output).second) {
-            pError = "two outputs on one path: " + *output;
+        const std::string path = TZVFilePath::Absolute(target);
+        TZVFilePath::TId file;
+        if (!TZVFilePath::Identify(*output, file))
+            file = TZVFilePath::TId{0, 0, path};
+        const auto [other, added] = files.emplace(file, std::make_pair(option, output));
+        if (!added) {
+            const auto& [otherOption, otherOutput] = other->second;
+            pError = "two outputs on one path: " +
+                     (*otherOutput == *output ? *output
+                                              : std::string(otherOption) + " " + *otherOutput +
+                                                    " and " + option + " " + *output);
             return false;
         }
         const TZVPartFile::EKind kind = TZVPartFile::KindOf(*output);
@@ -186,9 +196,11 @@ bool TZVRenderOptions::CheckOutputs(std::string& pError) const {
                      ": it is a FIFO, and an MP4 file is completed by going back to its start";
             return false;
         }
-        const wxString folder = wxFileName(wxString::FromUTF8(path)).GetPath();
-        if (!wxFileName::DirExists(folder)) {
-            pError = "no folder " + folder.utf8_string() + " for " + *output;
+        // Looked at as given, not through the absolute path: the current folder's may be too
+        // long for the system.
+        struct stat folder;
+        if (stat(FolderOf(target).c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode)) {
+            pError = "no folder " + FolderOf(path) + " for " + *output;
             return false;
         }
     }
@@ -221,6 +233,42 @@ bool TZVRenderOptions::CheckNames(long pFirst, long pLast, std::string& pError) 
         if (frame >= pFirst && frame <= pLast && refusal) {
             pError = "bad --png " + aPng + ": frame " + std::to_string(frame) + ", " + path +
                      ", is " + refusal;
+            return false;
+        }
+    }
+    return CheckPictureFiles(pFirst, pLast, pError);
+}
+
+bool TZVRenderOptions::CheckPictureFiles(long pFirst, long pLast, std::string& pError) const {
+    std::map<TZVFilePath::TId, std::pair<const char*, const std::string*>> others;
+    for (const auto& [option, output] :
+         {std::make_pair("--wav", &aWav), std::make_pair("--mp4", &aMp4),
+          std::make_pair("--save", &aSave)}) {
+        TZVFilePath::TId file;
+        if (!output->empty() && TZVFilePath::Identify(*output, file))
+            others.emplace(file, std::make_pair(option, output));
+    }
+    // A frame reaches another output's file only through what its name leads through now,
+    // or as the new file of the other's name in the frames' folder: those frames alone are
+    // looked at, however many the range holds.
+    std::vector<long> frames = TZVNamePattern(aPng).Present();
+    const TZVNamePattern name(aPng.substr(aPng.rfind('/') + 1));
+    long frame = 0;
+    for (const auto& other : others)
+        if (name.Matches(other.first.aName, frame))
+            frames.push_back(frame);
+    std::sort(frames.begin(), frames.end());
+    for (const long candidate : frames) {
+        TZVFilePath::TId file;
+        const std::string path = PngName(candidate);
+        const auto other =
+            candidate < pFirst || candidate > pLast || !TZVFilePath::Identify(path, file)
+                ? others.end()
+                : others.find(file);
+        if (other != others.end()) {
+            pError = "two outputs on one path: frame " + std::to_string(candidate) + " of --png " +
+                     aPng + ", " + path + ", and " + other->second.first + " " +
+                     *other->second.second;
             return false;
         }
     }

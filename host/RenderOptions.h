@@ -14,8 +14,8 @@ struct TZVRenderOptions {
     // for the MP4 file). False with pError set otherwise.
     bool CheckOutputs(std::string& pError) const;
     // Checks the names that frames pFirst to pLast are written under: none longer than the
-    // system takes, no picture's name that cannot be written. False with pError set
-    // otherwise.
+    // system takes, no picture's name that cannot be written, none that reaches the file of
+    // another output (links followed). False with pError set otherwise.
     bool CheckNames(long pFirst, long pLast, std::string& pError) const;
 
     // The file name pattern made into the name of frame pFrame.
@@ -38,4 +38,9 @@ struct TZVRenderOptions {
     bool aQuiet = false;
     bool aHelp = false;
     bool aVersion = false;
+
+private:
+    // Whether no picture of frames pFirst to pLast reaches the file of another output; false
+    // with pError naming both otherwise.
+    bool CheckPictureFiles(long pFirst, long pLast, std::string& pError) const;
 };

@@ -18,6 +18,7 @@
 #include <regex>
 #include <sstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -574,14 +575,52 @@ TEST(RenderCommand, ARenderSaysWhatWentWrongInTheUsersTerms) {
 }
 
 TEST(RenderCommand, BadUsageIsRefusedBeforeAnythingIsWritten) {
-    // Each test has files of its own: the tests run side by side.
+    // Each test has files of its own: the tests run side by side. ualias leads to the folder
+    // ureal, and so does ".." out of utwin.
     Write("usage.xml", Example());
+    // A render of it fails at once: no movie 20000 pixels wide.
+    Write("ulong.xml", Edited("width=\"320\"", "width=\"20000\"",
+                              Edited("duration=\"60\"", "duration=\"2147483647\"")));
+    mkdir((theFolder + "ureal").c_str(), 0777);
+    mkdir((theFolder + "ureal/sub").c_str(), 0777);
+    symlink("ureal", (theFolder + "ualias").c_str());
+    symlink("ureal/sub", (theFolder + "utwin").c_str());
+    std::remove((theFolder + "ureal/u3.png").c_str());
     const std::string usage = std::string("\n") + TZVRenderOptions::Usage() + "\n";
+    // "two outputs on one path: frame <pFrame> of --png <pPattern>, <pName>, and <pOther>"
+    const auto frameOnPath = [&usage](const std::string& pFrame, const std::string& pPattern,
+                                      const std::string& pName, const std::string& pOther) {
+        return "zvrender: two outputs on one path: frame " + pFrame + " of --png " + theFolder +
+               pPattern + ", " + theFolder + pName + ", and " + pOther + usage;
+    };
     const struct {
         std::string aLine;
         int aCode;
         std::string aErr;
     } cases[] = {
+        // A picture named as another output, or reaching its file through a link; the frames
+        // of the range alone, however many, the last of 2147483647 too.
+        {"--png @u%d.png --wav @u3.png @usage.xml", 2,
+         frameOnPath("3", "u%d.png", "u3.png", "--wav " + theFolder + "u3.png")},
+        {"--png @ureal/g%d.xml --save @ualias/g59.xml @usage.xml", 2,
+         frameOnPath("59", "ureal/g%d.xml", "ureal/g59.xml",
+                     "--save " + theFolder + "ualias/g59.xml")},
+        {"--png @u%d.png --mp4 @u2147483646.png @ulong.xml", 2,
+         frameOnPath("2147483646", "u%d.png", "u2147483646.png",
+                     "--mp4 " + theFolder + "u2147483646.png")},
+        {"-q --frames 0..2 --png @ureal/u%d.png --wav @ureal/u3.png @usage.xml", 0, ""},
+        {"-q --frames 3..3 --png @ureal/u%02d.png --wav @ureal/u3.png @usage.xml", 0, ""},
+        // ureal/u3.png is there now: a frame through "..", the same file.
+        {"--png @utwin/../u%d.png --mp4 @ureal/u3.png @usage.xml", 2,
+         frameOnPath("3", "utwin/../u%d.png", "utwin/../u3.png",
+                     "--mp4 " + theFolder + "ureal/u3.png")},
+        // Two outputs in one folder, through a link or ".." out of a linked folder.
+        {"--wav @ualias/u.wav --mp4 @ureal/u.wav @usage.xml", 2,
+         "zvrender: two outputs on one path: --wav " + theFolder + "ualias/u.wav and --mp4 " +
+             theFolder + "ureal/u.wav" + usage},
+        {"--wav @utwin/../u.wav --save @ualias/u.wav @usage.xml", 2,
+         "zvrender: two outputs on one path: --wav " + theFolder + "utwin/../u.wav and --save " +
+             theFolder + "ualias/u.wav" + usage},
         {"--png @u%d.png --png @v%d.png @usage.xml", 2,
          "zvrender: option --png given twice" + usage},
         {"--wav @u.wav --mp4 @u.wav @usage.xml", 2,
@@ -597,12 +636,14 @@ TEST(RenderCommand, BadUsageIsRefusedBeforeAnythingIsWritten) {
         {"--save / @usage.xml", 2, "zvrender: bad --save /: it is a folder" + usage},
     };
     for (const auto& c : cases) {
-        std::remove((theFolder + "u.wav").c_str());
+        for (const char* name : {"u.wav", "ureal/u.wav"})
+            std::remove((theFolder + name).c_str());
         const TResult result = Zvrender(c.aLine);
         EXPECT_EQ(result.aCode, c.aCode) << c.aLine;
         EXPECT_EQ(result.aErr.substr(0, c.aErr.size()), c.aErr) << c.aLine;
         EXPECT_EQ(result.aOut, "") << c.aLine;
-        EXPECT_EQ(ReadFile(theFolder + "u.wav"), "") << c.aLine;
+        for (const char* name : {"u.wav", "ureal/u.wav"})
+            EXPECT_EQ(ReadFile(theFolder + name), "") << c.aLine;
     }
     const TResult help = Zvrender("--help");
     EXPECT_EQ(help.aCode, 0);

@@ -1,0 +1,64 @@
+#include "FilePath.h"
+
+#include "PartFile.h"
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <tuple>
+#include <unistd.h>
+#include <vector>
+
+bool TZVFilePath::TId::operator==(const TId& pOther) const {
+    return aDevice == pOther.aDevice && aInode == pOther.aInode && aName == pOther.aName;
+}
+
+bool TZVFilePath::TId::operator<(const TId& pOther) const {
+    return std::tie(aDevice, aInode, aName) < std::tie(pOther.aDevice, pOther.aInode, pOther.aName);
+}
+
+bool TZVFilePath::Identify(const std::string& pPath, TId& pId) {
+    std::string target = pPath;
+    if (!TZVPartFile::FollowLinks(target))
+        return false;
+    struct stat file;
+    if (stat(target.c_str(), &file) == 0) {
+        pId = TId{file.st_dev, file.st_ino, std::string()};
+        return true;
+    }
+    const size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "."
+                               : slash == 0               ? "/"
+                                                          : target.substr(0, slash);
+    pId.aName = target.substr(slash == std::string::npos ? 0 : slash + 1);
+    if (pId.aName.empty() || stat(folder.c_str(), &file) != 0 || !S_ISDIR(file.st_mode))
+        return false;
+    pId.aDevice = file.st_dev;
+    pId.aInode = file.st_ino;
+    return true;
+}
+
+std::string TZVFilePath::CurrentFolder() {
+    std::vector<char> path(4096);
+    while (!getcwd(path.data(), path.size())) {
+        if (errno != ERANGE)
+            return std::string();
+        path.resize(path.size() * 2);
+    }
+    return path.data();
+}
+
+std::string TZVFilePath::Absolute(const std::string& pPath) {
+    const std::string folder = pPath.compare(0, 1, "/") == 0 ? std::string() : CurrentFolder();
+    if (pPath.compare(0, 1, "/") != 0 && folder.empty())
+        return pPath;
+    std::string path;
+    const std::string whole = folder + "/" + pPath;
+    for (size_t begin = 0; begin < whole.size();) {
+        const size_t end = std::min(whole.find('/', begin), whole.size());
+        const std::string part = whole.substr(begin, end - begin);
+        if (!part.empty() && part != ".")
+            path += "/" + part;
+        begin = end + 1;
+    }
+    return path.empty() ? "/" : path;
+}
