@@ -26,8 +26,11 @@ int main(int pArgc, char** pArgv) {
     // An interrupted render leaves no temporary file behind; first, so that every thread
     // leaves the signals to the one that cleans up. Nothing is written without it. A reader
     // that goes away (a pipe closed early) makes a write fail, which is said and cleaned up
-    // after, rather than end the program where it stands.
+    // after, rather than end the program where it stands. So does a file that outgrows the
+    // limit of a file's size (ulimit -f): its write fails with "File too large", as on a
+    // full disk.
     std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
     try {
         TZVPartFile::InstallSignalCleanup();
     } catch (const std::system_error& pFailure) {

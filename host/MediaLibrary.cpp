@@ -1,7 +1,10 @@
 #include "MediaLibrary.h"
 
 #include "DLL/Bas/RelativeFilename.h"
+#include "FilePath.h"
 #include "REDarodo/Media.h"
+
+#include <wx/log.h>
 
 namespace {
 
@@ -69,7 +72,13 @@ TZVMediaInfo TZVLibraryEntry::infoFor(const wxString& pFolder) const {
     TRelativeFilename file;
     file.Assign(resolvedFile());
     file.MakeAbsolute();
-    if (!file.SetBaseDir(pFolder))
+    // Both paths are absolute, yet wxWidgets reads the current folder for them, which it
+    // cannot where its path is long: its complaint is no concern of the user's.
+    const bool related = [&file, &pFolder] {
+        const wxLogNull quiet;
+        return file.SetBaseDir(pFolder);
+    }();
+    if (!related)
         return TZVMediaInfo{wxString(), file};
     // Beside the project file, the text is the file's name alone, written as its full path.
     if (file.aRelativeDir.empty())
@@ -89,7 +98,8 @@ wxFileName TZVLibraryEntry::resolvedFile() const {
 
 TZVMediaLibrary::TZVMediaLibrary(const wxString& pFolder, bool pOffline, std::ostream& pMessages,
                                  bool pQuiet)
-    : aFolder(pFolder), aOffline(pOffline), aMessages(pMessages), aQuiet(pQuiet) {
+    : aFolder(wxString::FromUTF8(TZVFilePath::Absolute(pFolder.utf8_string()))), aOffline(pOffline),
+      aMessages(pMessages), aQuiet(pQuiet) {
     theLibrary = this;
 }
 
@@ -142,9 +152,11 @@ TZVMediaLibrary::TSaveFolder::TSaveFolder(const TZVMediaLibrary* pLibrary, const
     : aLibrary(pLibrary) {
     if (!aLibrary)
         return;
+    // Against the current folder as read here: wxWidgets cannot read a long one.
+    const wxString current = wxString::FromUTF8(TZVFilePath::CurrentFolder());
     wxFileName folder = wxFileName::DirName(pFolder), own = wxFileName::DirName(aLibrary->aFolder);
-    folder.MakeAbsolute();
-    own.MakeAbsolute();
+    folder.MakeAbsolute(current);
+    own.MakeAbsolute(current);
     const wxString path = folder.GetPath();
     for (const std::unique_ptr<TZVLibraryEntry>& entry : aLibrary->aEntries)
         entry->SaveInto(path == own.GetPath() ? nullptr : &path);

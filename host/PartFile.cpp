@@ -53,6 +53,23 @@ mode_t NewFileMode() {
     return theMode;
 }
 
+// Gives the new file pDescriptor the owner, group and permissions of the file pExisting that it
+// replaces, as far as the program may: root keeps the owner and the group, another user a group
+// it is in; the rest stays the program's own. A set-user-ID or set-group-ID bit stays only where
+// both were kept, as cp keeps them: on a file of another owner it would run programs as
+// someone else. The errno of a failure, else 0.
+int KeepOwnerAndMode(int pDescriptor, const struct stat& pExisting) {
+    const bool group = fchown(pDescriptor, pExisting.st_uid, pExisting.st_gid) == 0 ||
+                       fchown(pDescriptor, uid_t(-1), pExisting.st_gid) == 0;
+    struct stat made;
+    if (fstat(pDescriptor, &made) != 0)
+        return errno;
+    mode_t mode = pExisting.st_mode & 07777;
+    if (!group || made.st_uid != pExisting.st_uid)
+        mode &= mode_t(~(S_ISUID | S_ISGID));
+    return fchmod(pDescriptor, mode) != 0 ? errno : 0;
+}
+
 // Creates a new file in the folder pFolder named "<pName>.XXXXXX.part" with six random
 // letters, pName cut (at a character's start) where the folder's names cannot hold it all;
 // its descriptor and pPartName, or -1 with errno set. Called with theMutex held.
@@ -177,10 +194,9 @@ bool TZVPartFile::Publish(bool pDurable) {
     int failure = descriptor < 0 ? EBADF : 0;
     if (failure == 0 && replace) {
         struct stat existing;
-        const mode_t mode = fstatat(aFolder, aName.c_str(), &existing, 0) == 0
-                                ? existing.st_mode & 07777
-                                : NewFileMode();
-        if (fchmod(descriptor, mode) != 0)
+        if (fstatat(aFolder, aName.c_str(), &existing, 0) == 0)
+            failure = KeepOwnerAndMode(descriptor, existing);
+        else if (fchmod(descriptor, NewFileMode()) != 0)
             failure = errno;
     }
     if (failure == 0 && replace && pDurable && fsync(descriptor) != 0)

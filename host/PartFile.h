@@ -39,8 +39,10 @@ public:
     int64_t Seek(int64_t pOffset, int pWhence);
     // Appends pSize bytes; false with the reason in Error, and in errno.
     bool Write(const void* pData, size_t pSize);
-    // Closes the file and gives it its final name, with the final file's permissions when it
-    // exists; false with the reason in Error (the temporary file is then removed). pDurable
+    // Closes the file and gives it its final name, with the final file's owner, group and
+    // permissions when it exists, as far as the program may set them (no set-user-ID or
+    // set-group-ID bit where they could not be kept); false with the reason in Error (the
+    // temporary file is then removed). pDurable
     // first makes the data reach the disk, so that a crash cannot leave an empty file in
     // place of the old one. A device or a FIFO is only closed.
     bool Publish(bool pDurable = false);

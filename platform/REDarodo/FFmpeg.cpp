@@ -1,15 +1,25 @@
 #include "FFmpeg.h"
 
+#include <climits>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 typedef int (*TOpener)(AVFormatContext*, AVIOContext**, const char*, int, AVDictionary**);
 
-// What an input's file opener needs: FFmpeg's own opener, and what the guard refused.
+// What an input's file opener needs: FFmpeg's own opener, and what the guard refused; and
+// the folder of a sequence whose images are opened through it, held while the input is.
 struct TInputGuard {
+    ~TInputGuard() {
+        if (aFolder >= 0)
+            close(aFolder);
+    }
+
     TOpener aOpen;
     std::string aRefusal;
+    int aFolder = -1;
 };
 
 // Why pPath may not be opened ("x.mkv is a FIFO, not a regular file"); empty for a regular
@@ -91,6 +101,23 @@ void NoteReadError(AVFormatContext* pInput, wxString& pFailure) {
     file->error = 0;
 }
 
+// The name the images of the sequence pPath are opened by. FFmpeg makes each image's name in
+// 1024 bytes, which a long path outgrows: the path through its folder, held in pGuard, is
+// short ("/proc/self/fd/7/clip_%03d.png"). pPath where its names fit, where its folder holds a
+// "%" or cannot be opened.
+std::string SequenceUrl(const std::string& pPath, TInputGuard& pGuard) {
+    char name[1024];
+    const size_t slash = pPath.rfind('/');
+    // The widest number makes the longest name.
+    if (av_get_frame_filename(name, sizeof name, pPath.c_str(), INT_MAX) == 0 ||
+        slash == std::string::npos || pPath.find('%') < slash)
+        return pPath;
+    pGuard.aFolder = open(pPath.substr(0, slash + 1).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    return pGuard.aFolder < 0
+               ? pPath
+               : "/proc/self/fd/" + std::to_string(pGuard.aFolder) + pPath.substr(slash);
+}
+
 } // namespace
 
 TMediaSource::TMediaSource(const wxString& pPath)
@@ -126,6 +153,7 @@ TInputPtr OpenInput(const TMediaSource& pSource, wxString* pReason) {
     const AVInputFormat* format = nullptr;
     std::string url = pSource.aPath;
     if (pSource.aSequence) {
+        url = SequenceUrl(url, *guard);
         format = av_find_input_format("image2");
         av_dict_set(&options, "pattern_type", "sequence", 0);
         av_dict_set(&options, "framerate", "25", 0);

@@ -489,6 +489,71 @@ TEST_F(ZvrenderFiles, FifosAndDevicesAreWrittenIntoAndNeverReplaced) {
         GTEST_SKIP() << "devices are made by root only";
 }
 
+// Files as the system has them: a limit of a file's size is said as a full disk is, with
+// nothing left; relative names and media work under a current folder whose path is longer
+// than 1 KB (the same pictures, the project saved with texts that resolve); a device or a FIFO that is a medium
+// too is written into, never refused as overwriting it; a replaced file keeps its owner and
+// group where the program may set them, and a set-user-ID or set-group-ID bit only with both.
+TEST_F(ZvrenderFiles, LimitsLongFoldersDevicesAndOwnersAreTakenAsTheSystemHasThem) {
+    const std::string project = aRoot + "/project/";
+    std::string deep = "deep";
+    for (int i = 0; i < 5; ++i)
+        deep += "/" + std::string(250, 'd');
+    Shell("cd " + project + " && mkdir -p " + deep + "/p && ln -s " + aRoot + "/media " + deep +
+          "/media && cp p.xml " + deep + "/p/");
+    std::string devices = ReadFile(project + "p.xml");
+    devices.replace(devices.find("../media/clip.mkv"), 17, "/dev/null");
+    devices.replace(devices.find("..\\media\\still.png"), 18, "m.fifo");
+    WriteFile(project + "devices.xml", devices);
+    TFifoReader fifo(project + "m.fifo");
+    ASSERT_TRUE(fifo.IsOpen());
+    ASSERT_EQ(Run("-q --png ref%02d.png p.xml").aCode, 0);
+    const std::string pictures = ShellOutput("cd " + project + " && md5sum ref*.png | cut -c1-32");
+    // Another user, in the group of nobody, where root can run the program as one.
+    const bool root = geteuid() == 0;
+    const std::string id = std::to_string(100000 + getpid());
+    const std::string other = "exec setpriv --reuid=" + id + " --regid=" + id + " --groups=65534";
+    const bool others = root && Shell("cd " + project + " && " + other +
+                                      " " ZV_ZVRENDER " --version >/dev/null") == 0;
+    chmod(project.c_str(), 0777);
+    const std::string owned = "cp p.xml o.xml && chown 65534:65534 o.xml && chmod 6755 o.xml;";
+    const struct {
+        std::string aSetUp, aRunner, aArgs;
+        int aCode;
+        std::string aErr;
+        // A shell command run in the project's folder afterwards, and what it prints.
+        std::string aCheck, aChecked;
+        bool aCanRun;
+    } cases[] = {
+        {"ulimit -f 200;", "exec", "-q --wav a.wav p.xml", 1,
+         "zvrender: cannot write a.wav: File too large\n", "ls | grep a.wav", "", true},
+        {"cd " + deep + "/p &&", "exec", "-q --png f%02d.png --save ../s.xml p.xml", 0, "",
+         "cd " + deep + " && md5sum p/f*.png | cut -c1-32 && grep -o '>media/clip.mkv<' s.xml",
+         pictures + ">media/clip.mkv<\n>media/clip.mkv<\n", true},
+        {"", "exec", "-q --frames 0..9 --wav /dev/null devices.xml", 0, "", "", "", true},
+        {"", "exec", "-q --frames 0..9 --wav m.fifo devices.xml", 0, "", "", "", true},
+        {owned, "exec", "--save o.xml p.xml", 0, "", "stat -c '%u:%g %a' o.xml",
+         "65534:65534 6755\n", root},
+        {owned, other, "--save o.xml p.xml", 0, "", "stat -c '%u:%g %a' o.xml", id + ":65534 755\n",
+         others},
+    };
+    for (const auto& c : cases) {
+        if (!c.aCanRun)
+            continue;
+        const TRun run = Run(c.aArgs, c.aSetUp, c.aRunner);
+        EXPECT_EQ(run.aCode, c.aCode) << c.aArgs;
+        EXPECT_EQ(run.aErr, c.aErr) << c.aArgs;
+        EXPECT_EQ(ShellOutput("cd " + project + " && " + (c.aCheck.empty() ? ":" : c.aCheck)),
+                  c.aChecked)
+            << c.aArgs;
+        EXPECT_EQ(PartFiles(), "") << c.aArgs;
+    }
+    // The header and 10 frames of 3528 bytes.
+    EXPECT_EQ(fifo.Finish().size(), 44u + 10 * 3528);
+    if (!others)
+        GTEST_SKIP() << "only root can give files away and run zvrender as another user";
+}
+
 TEST_F(ZvrenderFiles, EveryFrameGetsItsWholeNameAndNamesTooLongAreRefused) {
     const TRun run = Run("-q --frames 0..2 --png y%100d.png p.xml");
     EXPECT_EQ(run.aCode, 0);
