@@ -59,6 +59,11 @@ struct TZVMovieOutput::TState {
     int Open(const TMediaFormat& pFormat, AVIOContext* pFile);
     int AddTrack(TTrack& pTrack, const char* pCodec,
                  void (*pSetUp)(AVCodecContext*, const TMediaFormat&), const TMediaFormat& pFormat);
+    // Makes pTrack's encoder anew with pCodec set up by pSetUp for pFormat, on pThreads
+    // threads, and opens it.
+    int OpenEncoder(TTrack& pTrack, const AVCodec* pCodec,
+                    void (*pSetUp)(AVCodecContext*, const TMediaFormat&),
+                    const TMediaFormat& pFormat, int pThreads);
     // Sends pFrame (null: the end) and writes every packet that comes out.
     int Encode(TTrack& pTrack, AVFrame* pFrame);
     // Converts pPicture (null: black) into a conversion of its own, kept for frame pFrame.
@@ -130,29 +135,41 @@ void SetUpSound(AVCodecContext* pCodec, const TMediaFormat& pFormat) {
 
 } // namespace
 
-int TZVMovieOutput::TState::AddTrack(TTrack& pTrack, const char* pCodec,
-                                     void (*pSetUp)(AVCodecContext*, const TMediaFormat&),
-                                     const TMediaFormat& pFormat) {
-    const AVCodec* codec = avcodec_find_encoder_by_name(pCodec);
-    if (!codec)
-        return AVERROR_ENCODER_NOT_FOUND;
-    pTrack.aEncoder = avcodec_alloc_context3(codec);
+int TZVMovieOutput::TState::OpenEncoder(TTrack& pTrack, const AVCodec* pCodec,
+                                        void (*pSetUp)(AVCodecContext*, const TMediaFormat&),
+                                        const TMediaFormat& pFormat, int pThreads) {
+    avcodec_free_context(&pTrack.aEncoder);
+    pTrack.aEncoder = avcodec_alloc_context3(pCodec);
     if (!pTrack.aEncoder)
         return AVERROR(ENOMEM);
     pSetUp(pTrack.aEncoder, pFormat);
-    // A quarter more encoder threads than cores: x264's frames wait on the rows of the ones
-    // before them, and spare threads keep the cores busy meanwhile. Its own choice, half again
-    // as many as cores, is a tenth faster still but holds as many more pictures (45 MB more
-    // at 1080p on 8 cores, beyond what FFmpeg's own program holds for the same job).
-    const int cores = int(std::max(std::thread::hardware_concurrency(), 1u));
-    pTrack.aEncoder->thread_count = aThreads > 0 ? aThreads : cores + cores / 4;
+    pTrack.aEncoder->thread_count = pThreads;
     // x264's AVX-512 code reads memory it has not written, so that a block comes out
     // differently from one run to the next; its plain code does not.
     if (aThreads == 1 && &pTrack == &aPicture)
         av_opt_set(pTrack.aEncoder->priv_data, "x264-params", "asm=0", 0);
     if (aOutput->oformat->flags & AVFMT_GLOBALHEADER)
         pTrack.aEncoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    const int opened = avcodec_open2(pTrack.aEncoder, codec, nullptr);
+    return avcodec_open2(pTrack.aEncoder, pCodec, nullptr);
+}
+
+int TZVMovieOutput::TState::AddTrack(TTrack& pTrack, const char* pCodec,
+                                     void (*pSetUp)(AVCodecContext*, const TMediaFormat&),
+                                     const TMediaFormat& pFormat) {
+    const AVCodec* codec = avcodec_find_encoder_by_name(pCodec);
+    if (!codec)
+        return AVERROR_ENCODER_NOT_FOUND;
+    // A quarter more encoder threads than cores: x264's frames wait on the rows of the ones
+    // before them, and spare threads keep the cores busy meanwhile. Its own choice, half again
+    // as many as cores, is a tenth faster still but holds as many more pictures (45 MB more
+    // at 1080p on 8 cores, beyond what FFmpeg's own program holds for the same job).
+    const int cores = int(std::max(std::thread::hardware_concurrency(), 1u));
+    int threads = aThreads > 0 ? aThreads : cores + cores / 4;
+    int opened = OpenEncoder(pTrack, codec, pSetUp, pFormat, threads);
+    // x264 fails as a whole when one of its threads cannot start (a limit of processes): it
+    // encodes on as many as start, down to one, which is the calling thread alone.
+    while (opened == AVERROR_EXTERNAL && threads > 1)
+        opened = OpenEncoder(pTrack, codec, pSetUp, pFormat, --threads);
     if (opened < 0)
         return opened;
     pTrack.aStream = avformat_new_stream(aOutput, nullptr);

@@ -16,9 +16,9 @@ class TZVPartFile;
 
 class TZVMovieOutput : public IZVOutput {
 public:
-    // pThreads: the encoders' own threads, 0 for as many as the machine has; 1 also keeps
-    // x264 to its plain code, which gives the same bytes at every run. Notes (the padding of
-    // an odd size) go to pNotes.
+    // pThreads: the encoders' own threads, 0 for as many as the machine has (fewer where no
+    // more can start); 1 also keeps x264 to its plain code, which gives the same bytes at
+    // every run. Notes (the padding of an odd size) go to pNotes.
     explicit TZVMovieOutput(const std::string& pPath, int pThreads = 0,
                             std::ostream& pNotes = std::cerr);
     // An unfinished file is removed.

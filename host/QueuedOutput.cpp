@@ -30,19 +30,21 @@ TZVQueuedOutput::~TZVQueuedOutput() {
 
 bool TZVQueuedOutput::Begin(const TMediaFormat& pFormat, std::string& pError) {
     aChannels = pFormat.aAudioFormat.aChannels > 1 ? 2 : 1;
-    if (!aOutput->Begin(pFormat, pError))
-        return false;
+    // The workers first: the output's own threads (an encoder's) make do with the ones that
+    // are left under a limit of processes, the workers cannot.
     try {
         for (int i = 0; i < aWorkerCount; ++i)
             aWorkers.emplace_back(&TZVQueuedOutput::Work, this);
     } catch (const std::system_error& pFailure) {
-        // The system lets no more threads start (a limit of processes): the workers that did
-        // stop again, and the output removes what it began when it goes.
+        // The system lets no more threads start: the workers that did stop again.
         Stop();
         pError = "cannot start a thread: " + pFailure.code().message();
         return false;
     }
-    return true;
+    if (aOutput->Begin(pFormat, pError))
+        return true;
+    Stop();
+    return false;
 }
 
 bool TZVQueuedOutput::AddFrame(long pFrame, const TBitmap* pPicture, const int16_t* pSound,

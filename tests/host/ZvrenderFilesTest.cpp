@@ -315,8 +315,8 @@ TEST_F(ZvrenderFiles, QuietSilencesMediaProblemsButNotARefusal) {
 
 // A thread that cannot start (the system's limit of processes) ends the render saying so,
 // with nothing left behind; the media's read-ahead reads directly instead, with the same
-// pictures. The limit counts every thread of a user: zvrender runs as a user of the test's
-// own, so that it counts zvrender's alone.
+// pictures, and the movie's encoder encodes on fewer threads. The limit counts every thread of a
+// user: zvrender runs as a user of the test's own, so that it counts zvrender's alone.
 TEST_F(ZvrenderFiles, AThreadThatCannotStartIsSaidOrDoneWithout) {
     if (geteuid() != 0)
         GTEST_SKIP() << "only root can run zvrender as a user of the test's own";
@@ -374,6 +374,20 @@ TEST_F(ZvrenderFiles, AThreadThatCannotStartIsSaidOrDoneWithout) {
                     << project << extra << " " << frame;
         }
     }
+
+    // The movie's converters start before its encoder, and x264 encodes on the threads that
+    // are left, down to none of its own, where it failed as a whole ("Generic error in an
+    // external library").
+    const int converters = std::max(cores / 4, 1);
+    for (const int spare : {0, 1, cores / 2, cores}) {
+        const std::string movie = "v" + std::to_string(spare) + ".mp4";
+        const TRun run =
+            Run("-q --frames 0..9 --mp4 " + movie + " p.xml", leaks, limit(2 + converters + spare));
+        EXPECT_EQ(run.aCode, 0) << spare;
+        EXPECT_EQ(run.aErr, "") << spare;
+        EXPECT_GT(ReadFile(aRoot + "/project/" + movie).size(), 1000u) << spare;
+    }
+    EXPECT_EQ(PartFiles(), "");
 }
 
 TEST_F(ZvrenderFiles, ALinkLeadsAnOutputToItsTargetAndStays) {
@@ -491,9 +505,9 @@ TEST_F(ZvrenderFiles, FifosAndDevicesAreWrittenIntoAndNeverReplaced) {
 
 // Files as the system has them: a limit of a file's size is said as a full disk is, with
 // nothing left; relative names and media work under a current folder whose path is longer
-// than 1 KB (the same pictures, the project saved with texts that resolve); a device or a FIFO that is a medium
-// too is written into, never refused as overwriting it; a replaced file keeps its owner and
-// group where the program may set them, and a set-user-ID or set-group-ID bit only with both.
+// than 1 KB (the same pictures, the project saved with texts that resolve); a device or a FIFO that
+// is a medium too is written into, never refused as overwriting it; a replaced file keeps its owner
+// and group where the program may set them, and a set-user-ID or set-group-ID bit only with both.
 TEST_F(ZvrenderFiles, LimitsLongFoldersDevicesAndOwnersAreTakenAsTheSystemHasThem) {
     const std::string project = aRoot + "/project/";
     std::string deep = "deep";
