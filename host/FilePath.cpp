@@ -2,6 +2,7 @@
 
 #include "PartFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <sys/stat.h>
 #include <tuple>

@@ -62,10 +62,10 @@ private:
 
 class TZVMediaLibrary : public IZVLibrary {
 public:
-    // Texts are resolved against pFolder (against the current folder as it is now, when
-    // relative); offline media are reported to pMessages. pOffline
-    // opens no file: every entry is offline (for projects from untrusted sources). pQuiet:
-    // neither offline media nor what the media reported are printed.
+    // Texts are resolved against pFolder (made absolute against the current folder as it is
+    // now); offline media are reported to pMessages. pOffline opens no file: every entry is
+    // offline (for projects from untrusted sources). pQuiet: neither offline media nor what
+    // the media reported are printed.
     TZVMediaLibrary(const wxString& pFolder, bool pOffline, std::ostream& pMessages,
                     bool pQuiet = false);
     // Prints what each medium reported, unless quiet; the module's library is none when it
