@@ -9,18 +9,12 @@
 #include "Host.h"
 #include "MediaLibrary.h"
 #include "PartFile.h"
+#include "ProjectReader.h"
 
-#include <wx/file.h>
 #include <wx/filename.h>
-#include <wx/log.h>
 #include <wx/mstream.h>
-#include <wx/strconv.h>
-#include <wx/thread.h>
 #include <wx/xml/xml.h>
 
-#include <expat.h>
-
-#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -28,185 +22,8 @@
 #include <list>
 #include <string>
 #include <utility>
-#include <vector>
 
 namespace {
-
-// Keeps the last message wxWidgets logs on this thread while it lives, instead of showing it.
-// wxWidgets gives the thread that started it the active target, and the messages of other
-// threads to a target of their own, else keeps them for the first thread to show.
-class TLogCapture : public wxLog {
-public:
-    TLogCapture()
-        : aMain(wxThread::IsMain()),
-          aPrevious(aMain ? wxLog::SetActiveTarget(this) : wxLog::SetThreadActiveTarget(this)) {}
-    ~TLogCapture() override {
-        if (aMain)
-            wxLog::SetActiveTarget(aPrevious);
-        else
-            wxLog::SetThreadActiveTarget(aPrevious);
-    }
-
-    wxString aLast;
-
-protected:
-    void DoLogRecord(wxLogLevel, const wxString& pMessage, const wxLogRecordInfo&) override {
-        aLast = pMessage;
-    }
-
-private:
-    const bool aMain;
-    wxLog* const aPrevious;
-};
-
-// The bytes of the file at pPath; throws what wxWidgets logs when it cannot be read.
-std::string FileBytes(const wxString& pPath) {
-    TLogCapture log;
-    wxFile file;
-    std::string bytes;
-    const wxFileOffset length = file.Open(pPath) ? file.Length() : wxInvalidOffset;
-    if (length != wxInvalidOffset) {
-        bytes.resize(size_t(length));
-        if (file.Read(&bytes[0], bytes.size()) == ssize_t(length))
-            return bytes;
-    }
-    throw TError(log.aLast.empty() ? wxString(L"it cannot be read") : log.aLast);
-}
-
-// Finds, with the parser wxXmlDocument uses, what its loader would drop without a word: it
-// leaves every entity declared in the document unexpanded and drops the reference, and drops
-// a reference to an entity declared outside it (never read). Predefined entities and
-// character references are not entities here.
-class TEntityScan {
-public:
-    // Throws TError naming the first entity declared in pBytes, or the first reference in
-    // text to an entity it does not declare. A document that is not well-formed is left to
-    // the loader, which says why.
-    static void Check(const std::string& pBytes) {
-        TEntityScan scan;
-        // In pieces: the parser counts bytes in an int.
-        const size_t piece = 1 << 20;
-        for (size_t at = 0;; at += piece) {
-            const size_t size = std::min(piece, pBytes.size() - at);
-            const bool last = at + size == pBytes.size();
-            if (XML_Parse(scan.aParser, pBytes.data() + at, int(size), last) != XML_STATUS_OK ||
-                last)
-                break;
-        }
-        if (!scan.aFound.empty())
-            throw TError(scan.aFound);
-    }
-
-private:
-    TEntityScan() : aParser(XML_ParserCreate(nullptr)) {
-        XML_SetUserData(aParser, this);
-        XML_SetEntityDeclHandler(aParser, OnDeclaration);
-        XML_SetSkippedEntityHandler(aParser, OnSkipped);
-        XML_SetStartDoctypeDeclHandler(aParser, OnDoctype);
-        XML_SetStartElementHandler(aParser, OnRoot);
-        XML_SetUnknownEncodingHandler(aParser, OnEncoding, nullptr);
-    }
-    ~TEntityScan() { XML_ParserFree(aParser); }
-
-    void Stop(const wxString& pFound) {
-        aFound = pFound;
-        XML_StopParser(aParser, XML_FALSE);
-    }
-
-    static TEntityScan& Of(void* pUserData) { return *static_cast<TEntityScan*>(pUserData); }
-
-    static void XMLCALL OnDeclaration(void* pUserData, const XML_Char* pName, int, const XML_Char*,
-                                      int, const XML_Char*, const XML_Char*, const XML_Char*,
-                                      const XML_Char*) {
-        TEntityScan& scan = Of(pUserData);
-        scan.Stop(wxString::Format(L"line %lu declares the entity \"%ls\": a project file may "
-                                   L"not declare entities",
-                                   XML_GetCurrentLineNumber(scan.aParser),
-                                   wxString::FromUTF8(pName)));
-    }
-
-    static void XMLCALL OnSkipped(void* pUserData, const XML_Char* pName, int) {
-        TEntityScan& scan = Of(pUserData);
-        scan.Stop(wxString::Format(L"line %lu refers to the entity \"%ls\", which the file does "
-                                   L"not declare",
-                                   XML_GetCurrentLineNumber(scan.aParser),
-                                   wxString::FromUTF8(pName)));
-    }
-
-    static void XMLCALL OnDoctype(void* pUserData, const XML_Char*, const XML_Char*,
-                                  const XML_Char*, int) {
-        Of(pUserData).aHasDoctype = true;
-    }
-
-    // Without a document type no entity is declared, and a reference to one is an error
-    // that the loader reports: the scan ends at the root element.
-    static void XMLCALL OnRoot(void* pUserData, const XML_Char*, const XML_Char**) {
-        TEntityScan& scan = Of(pUserData);
-        if (!scan.aHasDoctype)
-            XML_StopParser(scan.aParser, XML_FALSE);
-        XML_SetStartElementHandler(scan.aParser, nullptr);
-    }
-
-    // A one-byte character set through wxWidgets' converter, with the table the loader
-    // builds, so that both read the same characters: a byte the converter refuses keeps the
-    // character of the byte before.
-    static int XMLCALL OnEncoding(void*, const XML_Char* pName, XML_Encoding* pInfo) {
-        const wxCSConv conversion(wxString::FromUTF8(pName));
-        wchar_t wide[2] = {0, 0};
-        pInfo->map[0] = 0;
-        for (int byte = 1; byte < 256; ++byte) {
-            const char text[2] = {char(byte), 0};
-            conversion.MB2WC(wide, text, 2);
-            pInfo->map[byte] = int(wide[0]);
-        }
-        pInfo->data = nullptr;
-        pInfo->convert = nullptr;
-        pInfo->release = nullptr;
-        return XML_STATUS_OK;
-    }
-
-    XML_Parser aParser;
-    bool aHasDoctype = false;
-    wxString aFound;
-};
-
-// Whether an element of the tree under pRoot (at depth 1) lies deeper than pLimit. Walks
-// without recursion.
-bool TooDeep(const wxXmlNode* pRoot, int pLimit) {
-    int depth = 1;
-    const wxXmlNode* node = pRoot;
-    for (;;) {
-        if (depth > pLimit && node->GetType() == wxXML_ELEMENT_NODE)
-            return true;
-        if (node->GetChildren()) {
-            node = node->GetChildren();
-            ++depth;
-            continue;
-        }
-        while (depth > 1 && !node->GetNext()) {
-            node = node->GetParent();
-            --depth;
-        }
-        if (depth == 1)
-            return false;
-        node = node->GetNext();
-    }
-}
-
-// Frees the document's tree without recursion: wxXmlNode frees its children recursively.
-void FreeFlat(wxXmlDocument& pDocument) {
-    std::vector<wxXmlNode*> pending{pDocument.DetachRoot()};
-    while (!pending.empty()) {
-        wxXmlNode* node = pending.back();
-        pending.pop_back();
-        if (!node)
-            continue;
-        for (wxXmlNode* child = node->GetChildren(); child; child = child->GetNext())
-            pending.push_back(child);
-        node->SetChildren(nullptr);
-        delete node;
-    }
-}
 
 // The element child of pParent at pPosition (0-based, every node counted), named pName.
 const wxXmlNode* Child(const wxXmlNode* pParent, int pPosition, const wchar_t* pName) {
@@ -398,22 +215,7 @@ void BuildDocument(wxXmlDocument& pDocument, const TZVHost& pHost) {
 } // namespace
 
 std::unique_ptr<wxXmlDocument> TZVProjectFile::ReadDocument(const wxString& pPath) {
-    if (wxFileName::DirExists(pPath))
-        throw TError(L"it is a folder, not a project file");
-    if (!wxFileName::FileExists(pPath))
-        throw TError(L"no such file");
-    const std::string bytes = FileBytes(pPath);
-    TEntityScan::Check(bytes);
-    std::unique_ptr<wxXmlDocument> document(new wxXmlDocument);
-    TLogCapture log;
-    wxMemoryInputStream stream(bytes.data(), bytes.size());
-    if (!document->Load(stream))
-        throw TError(log.aLast.empty() ? wxString(L"not an XML file") : log.aLast);
-    if (TooDeep(document->GetRoot(), MAX_DEPTH)) {
-        FreeFlat(*document);
-        throw TError(wxString::Format(L"elements nested deeper than %d", MAX_DEPTH));
-    }
-    return document;
+    return TZVProjectReader::Read(pPath, MAX_DEPTH);
 }
 
 void TZVProjectFile::Load(const wxString& pPath, TZVHost& pHost, bool pOffline) {

@@ -1,7 +1,7 @@
 // TZVProjectFile: the reference host's project file, a "project" element holding the media
 // format ("format"), the root mixer ("mixer") and, when there are any, the parameter graph
-// slots ("graph-list") and the colours off the default palette ("color-list"), read and
-// written through wxXmlDocument.
+// slots ("graph-list") and the colours off the default palette ("color-list"), read into a
+// wxXmlDocument by TZVProjectReader and written through wxXmlDocument.
 #pragma once
 
 #include <wx/string.h>
@@ -32,8 +32,8 @@ public:
     // The text Save writes into the project's own folder: the media texts as they were read.
     static std::string SaveText(const TZVHost& pHost);
 
-    // Reads the XML document at pPath, refusing one nested deeper than MAX_DEPTH, one that
-    // declares an entity and one that refers to an entity it does not declare (the loader
-    // would drop the text of either); throws TError with the parser's message or the reason.
+    // Reads the XML document at pPath (TZVProjectReader::Read), refusing one nested deeper than
+    // MAX_DEPTH and one with an entity whose text would be lost; throws TError with the
+    // parser's message or the reason.
     static std::unique_ptr<wxXmlDocument> ReadDocument(const wxString& pPath);
 };

@@ -14,6 +14,7 @@
 
 #include <clocale>
 #include <cstdio>
+#include <iconv.h>
 #include <memory>
 #include <regex>
 #include <sstream>
@@ -241,9 +242,6 @@ TEST(RenderCommand, ValuesInPiecesAreReadWholeAndSavedAsOneText) {
         {"document type holding a comment",
          Edited("<project>", "<!DOCTYPE project [<!-- <!ENTITY x \"1\"> -->]>\n<project>"),
          Example(), ""},
-        {"external definition, not read",
-         Edited("<project>", "<!DOCTYPE project SYSTEM \"project.dtd\">\n<project>"), Example(),
-         ""},
         {"declaration in a CDATA section",
          Edited(media, "<![CDATA[../media/<!ENTITY x \"1\">.mkv]]></media>"),
          Edited(media, "../media/&lt;!ENTITY x \"1\"&gt;.mkv</media>"), offline},
@@ -419,17 +417,48 @@ TEST(RenderCommand, DamagedProjectsFailWithTheirMessageAndWriteNothing) {
         {"entity in a key", Declared("<!ENTITY hundred \"GAq\">", ">GAG<", ">&hundred;<"),
          "line 3 declares the entity \"hundred\": a project file may not declare entities"},
         {"parameter entity", Declared("<!ENTITY % p \"\">", formula, formula),
-         "line 3 declares the entity \"p\": a project file may not declare entities"},
+         "line 3 declares the parameter entity \"p\": a project file may not declare entities"},
         {"external entity", Declared("<!ENTITY e SYSTEM \"e.txt\">", formula, "&e; - 2 * image"),
          "line 3 declares the entity \"e\": a project file may not declare entities"},
         {"entity in another character set",
-         Edited("encoding=\"UTF-8\"?>", "encoding=\"windows-1252\"?><!-- \x81 -->",
+         Edited("encoding=\"UTF-8\"?>", "encoding=\"windows-1252\"?><!-- \x80 -->",
                 Declared("<!ENTITY hundred \"100\">", formula, "&hundred; - 2 * image")),
          "line 3 declares the entity \"hundred\": a project file may not declare entities"},
         {"entity of an external definition",
          Edited("<project>", "<!DOCTYPE project SYSTEM \"project.dtd\">\n<project>",
                 Edited(formula, "&hundred; - 2 * image")),
-         "line 98 refers to the entity \"hundred\", which the file does not declare"},
+         "line 2 names the external document type definition \"project.dtd\": a project file "
+         "may not use one"},
+        {"external definition without entities",
+         Edited("<project>", "<!DOCTYPE project PUBLIC \"-//p\" \"p.dtd\">\n<project>"),
+         "line 2 names the external document type definition \"p.dtd\": a project file may not "
+         "use one"},
+        {"entity in an attribute behind an external definition",
+         Edited("<project>", "<!DOCTYPE project SYSTEM \"x.dtd\">\n<project>",
+                Edited("duration=\"60\"", "duration=\"6&foo;0\"")),
+         "line 2 names the external document type definition \"x.dtd\": a project file may not "
+         "use one"},
+        {"entity in an attribute after a parameter entity",
+         Declared("%p; <!ENTITY x \"1\">", "name=\"Video\"", "name=\"Vi&x;deo\""),
+         "line 3 refers to the parameter entity \"p\": a project file may not use parameter "
+         "entities"},
+        {"parameter entity in a standalone file",
+         Edited("encoding=\"UTF-8\"?>", "encoding=\"UTF-8\" standalone=\"yes\"?>",
+                Declared("<!ELEMENT project ANY>\n %p;", formula, formula)),
+         "line 4 refers to the parameter entity \"p\": a project file may not use parameter "
+         "entities"},
+        {"declared entity in an attribute",
+         Declared("<!ENTITY x \"1\">", "name=\"Video\"", "name=\"Vi&x;deo\""),
+         "line 3 declares the entity \"x\": a project file may not declare entities"},
+        {"undeclared entity in an attribute", Edited("name=\"Video\"", "name=\"Vi&x;deo\""),
+         "XML parsing error: 'undefined entity' at line 18"},
+        {"encoding unknown", Edited("encoding=\"UTF-8\"", "encoding=\"x-klingon\""),
+         "the file's encoding \"x-klingon\" is not one this system knows"},
+        {"byte of no character",
+         Edited("encoding=\"UTF-8\"?>", "encoding=\"windows-1252\"?>\n<!-- \x81 -->"),
+         "line 2 holds bytes that are not text in the encoding \"windows-1252\""},
+        {"character cut at the end", Edited("encoding=\"UTF-8\"", "encoding=\"EUC-JP\"") + "\xCE",
+         "line 136 holds bytes that are not text in the encoding \"EUC-JP\""},
         {"negative duration", Edited("duration=\"60\"", "duration=\"-5\""),
          "the format's duration \"-5\" is out of range: 0 to 2147483647 frames"},
         {"duration beyond 32 bits", Edited("duration=\"60\"", "duration=\"99999999999\""),
@@ -463,6 +492,55 @@ TEST(RenderCommand, DamagedProjectsFailWithTheirMessageAndWriteNothing) {
               "found: 160; Expected image height: 120,  found: 120 (refused)\nzvrender: cannot "
               "load " +
                   theFolder + "changed.xml: load cancelled\n");
+}
+
+namespace {
+
+// pText in pEncoding, through iconv.
+std::string Encoded(const std::string& pText, const char* pEncoding) {
+    const iconv_t conversion = iconv_open(pEncoding, "UTF-8");
+    std::string encoded(pText.size() * 4 + 16, '\0');
+    char* in = const_cast<char*>(pText.data());
+    char* out = &encoded[0];
+    size_t inLeft = pText.size(), outLeft = encoded.size();
+    EXPECT_NE(iconv(conversion, &in, &inLeft, &out, &outLeft), size_t(-1)) << pEncoding;
+    EXPECT_NE(iconv(conversion, nullptr, nullptr, &out, &outLeft), size_t(-1)) << pEncoding;
+    iconv_close(conversion);
+    return encoded.substr(0, encoded.size() - outLeft);
+}
+
+} // namespace
+
+// A project in any encoding iconv knows reads as it was written, multi-byte and shifted ones,
+// and those whose declaration is not in ASCII, and saves in UTF-8 with the same names.
+TEST(RenderCommand, ProjectsInOtherEncodingsAreReadFaithfully) {
+    const struct {
+        const char* aEncoding;
+        const char* aDeclared;
+        const char* aName;
+    } cases[] = {
+        {"Shift_JIS", "Shift_JIS", "\xE7\xB7\x91"},
+        {"EUC-JP", "EUC-JP", "\xE7\xB7\x91\xE3\x81\xAE\xE5\xB9\x95"},
+        {"ISO-2022-JP", "ISO-2022-JP", "\xE7\xB7\x91 x \xE5\xB9\x95"},
+        {"GB18030", "gb18030", "\xE7\xBB\xBF\xF0\x9F\x8E\xAC"},
+        {"windows-1252", "windows-1252", "Gr\xC3\xBCn \xE2\x82\xAC"},
+        {"UTF-16", "UTF-16", "\xE7\xB7\x91\xF0\x9F\x8E\xAC"},
+        {"UTF-16BE", "UTF-16BE", "\xE7\xB7\x91"},
+        {"UTF-16LE", "ISO-10646-UCS-2", "\xE7\xB7\x91"},
+        {"UTF-32", "UTF-32", "\xE7\xB7\x91\xF0\x9F\x8E\xAC"},
+        {"UTF-32BE", "UCS-4", "\xE7\xB7\x91"},
+        {"IBM1047", "IBM1047", "Gr\xC3\xBCn [1]"},
+    };
+    for (const auto& c : cases) {
+        const std::string text = Edited("name=\"Fade\"", std::string("name=\"") + c.aName + "\"");
+        Write("encoded.xml", Encoded(Edited("encoding=\"UTF-8\"",
+                                            std::string("encoding=\"") + c.aDeclared + "\"", text),
+                                     c.aEncoding));
+        const TResult result = Zvrender("--save @encoded-saved.xml @encoded.xml");
+        EXPECT_EQ(result.aCode, 0) << c.aEncoding;
+        EXPECT_EQ(result.aErr, "") << c.aEncoding;
+        EXPECT_EQ(ReadFile(theFolder + "encoded-saved.xml"), text) << c.aEncoding;
+    }
 }
 
 // Every number of the format is a decimal integer as the format's reader takes it: blanks

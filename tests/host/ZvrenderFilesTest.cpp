@@ -783,3 +783,35 @@ TEST_F(ZvrenderFiles, SavedElsewhereTheMediaTextsResolveFromTheNewFolder) {
         file = aInputs.count(file->first) ? std::next(file) : after.erase(file);
     EXPECT_EQ(after, aInputs);
 }
+
+// A project from a FIFO or a pipe is read as a file is read, whole however it comes (a large
+// one in many pieces), and its folder resolves its media texts: it renders the sound the file
+// renders, and saved into its folder it is the file's bytes.
+TEST_F(ZvrenderFiles, AProjectFromAFifoOrAPipeIsReadAsAFileIs) {
+    ASSERT_EQ(Run("-q --wav whole.wav p.xml").aCode, 0);
+    // Media named from anywhere, and a comment of 1 MB before the root: the pipe brings it in
+    // many pieces.
+    std::string project = ReadSource("host/example/example.xml");
+    for (size_t at; (at = project.find("../media/")) != std::string::npos;)
+        project.replace(at, 9, aRoot + "/media/");
+    project.insert(project.find("<project>"), "<!-- " + std::string(1 << 20, 'x') + " -->\n");
+    WriteFile(aRoot + "/anywhere.xml", project);
+    aInputs = Snapshot();
+    const struct {
+        const char* aCase;
+        std::string aSetUp;
+        const char* aArgs;
+    } cases[] = {
+        {"FIFO", "mkfifo in.fifo && (timeout 20 sh -c 'cat p.xml >in.fifo' >/dev/null 2>&1 &) &&",
+         "--wav f.wav --save s.xml in.fifo"},
+        {"pipe", "cat ../anywhere.xml |", "--wav f.wav /dev/stdin"},
+    };
+    for (const auto& c : cases) {
+        const TRun run = Run("-q " + std::string(c.aArgs), c.aSetUp);
+        EXPECT_EQ(run.aCode, 0) << c.aCase;
+        EXPECT_EQ(run.aErr, "") << c.aCase;
+        EXPECT_EQ(ReadFile(aRoot + "/project/f.wav"), ReadFile(aRoot + "/project/whole.wav"))
+            << c.aCase;
+    }
+    EXPECT_EQ(ReadFile(aRoot + "/project/s.xml"), ReadFile(aRoot + "/project/p.xml"));
+}

@@ -1,0 +1,519 @@
+#include "ProjectReader.h"
+
+#include "ALL/Error.h"
+
+#include <wx/file.h>
+#include <wx/filename.h>
+#include <wx/intl.h>
+#include <wx/log.h>
+#include <wx/thread.h>
+#include <wx/xml/xml.h>
+
+#include <expat.h>
+#include <iconv.h>
+#include <strings.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// Keeps the last message wxWidgets logs on this thread while it lives, instead of showing it.
+// wxWidgets gives the thread that started it the active target, and the messages of other
+// threads to a target of their own, else keeps them for the first thread to show.
+class TLogCapture : public wxLog {
+public:
+    TLogCapture()
+        : aMain(wxThread::IsMain()),
+          aPrevious(aMain ? wxLog::SetActiveTarget(this) : wxLog::SetThreadActiveTarget(this)) {}
+    ~TLogCapture() override {
+        if (aMain)
+            wxLog::SetActiveTarget(aPrevious);
+        else
+            wxLog::SetThreadActiveTarget(aPrevious);
+    }
+
+    wxString aLast;
+
+protected:
+    void DoLogRecord(wxLogLevel, const wxString& pMessage, const wxLogRecordInfo&) override {
+        aLast = pMessage;
+    }
+
+private:
+    const bool aMain;
+    wxLog* const aPrevious;
+};
+
+// Expat counts bytes in an int: it is given at most this much at once.
+constexpr size_t theLargestPiece = size_t(1) << 30;
+
+wxString Utf8(const XML_Char* pText) {
+    return wxString::FromUTF8Unchecked(pText);
+}
+
+// Whether a piece of text holds blanks only, as wxWidgets' loader counts them.
+bool IsBlank(const char* pText, size_t pSize) {
+    for (size_t i = 0; i < pSize; ++i)
+        if (pText[i] != ' ' && pText[i] != '\t' && pText[i] != '\n' && pText[i] != '\r')
+            return false;
+    return true;
+}
+
+// The encodings told by a document's first bytes rather than by its declaration, which is
+// written in them: UTF-32 and UTF-16 with or without a byte order mark (Expat reads UTF-16
+// itself, and takes another name in the declaration for an encoding it does not know), and
+// EBCDIC, whose declaration, read in one code page, names the page of the rest.
+struct TFamily {
+    const char* aStart;
+    size_t aLength;
+    const char* aEncoding;
+    // The bytes of the byte order mark, which the text leaves out.
+    size_t aMark;
+    bool aExpatReads;
+    bool aDeclarationDecides;
+};
+
+const TFamily theFamilies[] = {
+    {"\x00\x00\xFE\xFF", 4, "UTF-32BE", 4, false, false},
+    {"\xFF\xFE\x00\x00", 4, "UTF-32LE", 4, false, false},
+    {"\x00\x00\x00\x3C", 4, "UTF-32BE", 0, false, false},
+    {"\x3C\x00\x00\x00", 4, "UTF-32LE", 0, false, false},
+    {"\xFE\xFF", 2, "UTF-16BE", 2, true, false},
+    {"\xFF\xFE", 2, "UTF-16LE", 2, true, false},
+    {"\x00\x3C\x00\x3F", 4, "UTF-16BE", 0, true, false},
+    {"\x3C\x00\x3F\x00", 4, "UTF-16LE", 0, true, false},
+    {"\x4C\x6F\xA7\x94", 4, "IBM037", 0, false, true},
+};
+
+// The family pStart begins with; null for the others (UTF-8 and the encodings that write
+// "<?xml" in ASCII).
+const TFamily* FamilyOf(const std::string& pStart) {
+    for (const TFamily& family : theFamilies)
+        if (pStart.compare(0, family.aLength, family.aStart, family.aLength) == 0)
+            return &family;
+    return nullptr;
+}
+
+// The name iconv converts pEncoding under. glibc's Shift_JIS reads 0x5C as the yen sign and
+// 0x7E as an overline, but the files that name it (Windows', Java's, the web's) mean a backslash
+// and a tilde there, which paths and keys are written with: Windows' code page, which does.
+std::string IconvName(const std::string& pEncoding) {
+    for (const char* name : {"Shift_JIS", "Shift-JIS", "SJIS", "MS_Kanji", "csShiftJIS"})
+        if (strcasecmp(pEncoding.c_str(), name) == 0)
+            return "CP932";
+    return pEncoding;
+}
+
+// A text in an encoding Expat does not read itself, turned into UTF-8 by iconv as its bytes
+// come: a character cut at the end of the bytes given waits for the rest.
+class TDecoder {
+public:
+    // Throws TError naming pEncoding when iconv does not know it.
+    explicit TDecoder(const std::string& pEncoding)
+        : aEncoding(wxString::FromUTF8(pEncoding)),
+          aConversion(iconv_open("UTF-8", IconvName(pEncoding).c_str())) {
+        if (aConversion == iconv_t(-1))
+            throw TError(L"the file's encoding \"%ls\" is not one this system knows", aEncoding);
+    }
+    ~TDecoder() { iconv_close(aConversion); }
+    TDecoder(const TDecoder&) = delete;
+    TDecoder& operator=(const TDecoder&) = delete;
+
+    // Puts into pText the UTF-8 of the bytes from pFrom to pEnd, and moves pFrom past those
+    // converted. pLast: no bytes follow, so a character cut at the end is refused and a shifted
+    // state ends. Throws TError at bytes that are no character of the encoding.
+    void Convert(const char*& pFrom, const char* pEnd, bool pLast, std::string& pText) {
+        char* in = const_cast<char*>(pFrom);
+        size_t inLeft = size_t(pEnd - pFrom);
+        pText.resize(inLeft * 2 + 16);
+        size_t done = 0;
+        // Once the bytes are done, a last call with none ends a shifted state (ISO-2022-JP).
+        for (bool flushed = false; !flushed;) {
+            char* out = &pText[done];
+            size_t outLeft = pText.size() - done;
+            const bool flush = inLeft == 0 && pLast;
+            const size_t result = iconv(aConversion, flush ? nullptr : &in,
+                                        flush ? nullptr : &inLeft, &out, &outLeft);
+            done = size_t(out - pText.data());
+            if (result == size_t(-1) && errno == E2BIG)
+                pText.resize(pText.size() * 2);
+            else if ((result == size_t(-1) && errno != EINVAL) || (pLast && inLeft > 0))
+                throw TError(L"line %ld holds bytes that are not text in the encoding \"%ls\"",
+                             aLines + long(std::count(pText.data(), pText.data() + done, '\n')),
+                             aEncoding);
+            else
+                flushed = flush || !pLast;
+        }
+        pText.resize(done);
+        aLines += long(std::count(pText.begin(), pText.end(), '\n'));
+        pFrom = in;
+    }
+
+private:
+    const wxString aEncoding;
+    const iconv_t aConversion;
+    // The line the next bytes begin on.
+    long aLines = 1;
+};
+
+// Builds the document as Expat reads it, as wxWidgets' loader builds it, and stops at the first
+// entity it would lose the text of. The bytes come in pieces; a document in an encoding that
+// Expat does not read is read again from its start, through iconv, once its declaration says so.
+class TReader {
+public:
+    explicit TReader(int pMaxDepth)
+        : aMaxDepth(pMaxDepth), aDocumentNode(new wxXmlNode(wxXML_DOCUMENT_NODE, wxString())),
+          aNode(aDocumentNode.get()) {}
+    ~TReader() {
+        if (aParser)
+            XML_ParserFree(aParser);
+    }
+    TReader(const TReader&) = delete;
+    TReader& operator=(const TReader&) = delete;
+
+    // The bytes read and not parsed yet: the caller appends what it reads.
+    std::string& Input() { return aInput; }
+
+    // Parses the bytes appended since the last call; pLast: the file ended. Throws TError.
+    void Parse(bool pLast) {
+        if (!aParser) {
+            if (aInput.size() < 4 && !pLast)
+                return;
+            aFamily = FamilyOf(aInput);
+            if (aFamily && !aFamily->aExpatReads) {
+                aDecoder.reset(new TDecoder(aFamily->aEncoding));
+                aParsed = aFamily->aMark;
+            }
+            Start();
+        }
+        while (!Feed(pLast))
+            Restart();
+        // What was parsed is no longer needed once no restart can read it again.
+        if (aSettled) {
+            aInput.erase(0, aParsed);
+            aParsed = 0;
+        }
+    }
+
+    // The document, once its last bytes are parsed. Throws TError when it nests too deep.
+    std::unique_ptr<wxXmlDocument> TakeDocument() {
+        if (aTooDeep)
+            throw TError(wxString::Format(L"elements nested deeper than %d", aMaxDepth));
+        std::unique_ptr<wxXmlDocument> document(new wxXmlDocument);
+        if (!aVersion.empty())
+            document->SetVersion(aVersion);
+        document->SetFileEncoding(aEncoding);
+        document->SetDoctype(wxXmlDoctype(aDoctype));
+        document->SetDocumentNode(aDocumentNode.release());
+        return document;
+    }
+
+private:
+    // A parser of the bytes, or of their UTF-8 when they are decoded.
+    void Start() {
+        aParser = XML_ParserCreate(aDecoder ? "UTF-8" : nullptr);
+        XML_SetUserData(aParser, this);
+        XML_SetXmlDeclHandler(aParser, OnDeclaration);
+        XML_SetUnknownEncodingHandler(aParser, OnEncoding, this);
+        XML_SetStartDoctypeDeclHandler(aParser, OnDoctype);
+        XML_SetEntityDeclHandler(aParser, OnEntity);
+        XML_SetDefaultHandler(aParser, OnOther);
+        XML_SetElementHandler(aParser, OnStart, OnEnd);
+        XML_SetCharacterDataHandler(aParser, OnText);
+        XML_SetCdataSectionHandler(aParser, OnCdataStart, OnCdataEnd);
+        XML_SetCommentHandler(aParser, OnComment);
+        XML_SetProcessingInstructionHandler(aParser, OnInstruction);
+    }
+
+    // Reads the document again from its start, decoded from aRestartWith. Nothing was built:
+    // the declaration comes first.
+    void Restart() {
+        XML_ParserFree(aParser);
+        aParser = nullptr;
+        aDecoder.reset(new TDecoder(aRestartWith));
+        aRestartWith.clear();
+        aRestarted = true;
+        aParsed = aRestartAt;
+        Start();
+    }
+
+    // Gives the parser the bytes not given yet; false when the document must be read again.
+    bool Feed(bool pLast) {
+        const char* from = aInput.data() + aParsed;
+        const char* const end = aInput.data() + aInput.size();
+        const char* text = from;
+        const char* textEnd = end;
+        if (aDecoder) {
+            aDecoder->Convert(from, end, pLast, aDecoded);
+            text = aDecoded.data();
+            textEnd = text + aDecoded.size();
+        } else {
+            from = end;
+        }
+        aParsed = size_t(from - aInput.data());
+        do {
+            const size_t piece = std::min(size_t(textEnd - text), theLargestPiece);
+            const bool last = pLast && text + piece == textEnd;
+            if (XML_Parse(aParser, text, int(piece), last) != XML_STATUS_OK) {
+                if (!aRestartWith.empty())
+                    return false;
+                if (!aRefusal.empty())
+                    throw TError(aRefusal);
+                throw TError(
+                    wxString::Format(wxGetTranslation(L"XML parsing error: '%s' at line %d"),
+                                     XML_ErrorString(XML_GetErrorCode(aParser)), Line()));
+            }
+            text += piece;
+        } while (text != textEnd);
+        return true;
+    }
+
+    int Line() const { return int(XML_GetCurrentLineNumber(aParser)); }
+
+    // Ends the parse with pRefusal, the first one.
+    void Refuse(const wxString& pRefusal) {
+        if (aRefusal.empty())
+            aRefusal = pRefusal;
+        XML_StopParser(aParser, XML_FALSE);
+    }
+
+    // Makes pNode the last child of the element being read.
+    void Add(wxXmlNode* pNode) {
+        pNode->SetParent(aNode);
+        if (aLast)
+            aLast->SetNext(pNode);
+        else
+            aNode->SetChildren(pNode);
+        aLast = pNode;
+    }
+
+    // The text or CDATA section being gathered takes its text, converted once.
+    void EndText() {
+        if (!aText)
+            return;
+        aText->SetContent(wxString::FromUTF8Unchecked(aTextBytes.data(), aTextBytes.size()));
+        aText = nullptr;
+        aTextBytes.clear();
+    }
+
+    static TReader& Of(void* pData) { return *static_cast<TReader*>(pData); }
+
+    static void XMLCALL OnDeclaration(void* pData, const XML_Char* pVersion,
+                                      const XML_Char* pEncoding, int) {
+        TReader& reader = Of(pData);
+        if (pVersion)
+            reader.aVersion = Utf8(pVersion);
+        if (!pEncoding)
+            return;
+        reader.aEncoding = Utf8(pEncoding);
+        const TFamily* const family = reader.aFamily;
+        if (family && family->aDeclarationDecides && !reader.aRestarted &&
+            strcasecmp(pEncoding, family->aEncoding) != 0) {
+            reader.aRestartWith = pEncoding;
+            reader.aRestartAt = 0;
+            XML_StopParser(reader.aParser, XML_FALSE);
+        }
+    }
+
+    // An encoding Expat does not read: the document is read again through iconv, but UTF-16,
+    // which Expat read the declaration in, whatever name it gives.
+    static int XMLCALL OnEncoding(void* pData, const XML_Char* pName, XML_Encoding*) {
+        TReader& reader = Of(pData);
+        reader.aRestartWith = reader.aFamily ? reader.aFamily->aEncoding : pName;
+        reader.aRestartAt = reader.aFamily ? reader.aFamily->aMark : 0;
+        return XML_STATUS_ERROR;
+    }
+
+    // The parser reads no external definition: every entity it declares would be lost.
+    static void XMLCALL OnDoctype(void* pData, const XML_Char* pName, const XML_Char* pSystem,
+                                  const XML_Char*, int) {
+        TReader& reader = Of(pData);
+        if (pSystem)
+            reader.Refuse(wxString::Format(L"line %d names the external document type "
+                                           L"definition \"%ls\": a project file may not use one",
+                                           reader.Line(), Utf8(pSystem)));
+        reader.aDoctype = Utf8(pName);
+    }
+
+    // wxWidgets' loader leaves every declared entity unexpanded and drops the reference.
+    static void XMLCALL OnEntity(void* pData, const XML_Char* pName, int pParameter,
+                                 const XML_Char*, int, const XML_Char*, const XML_Char*,
+                                 const XML_Char*, const XML_Char*) {
+        TReader& reader = Of(pData);
+        reader.Refuse(wxString::Format(L"line %d declares the %lsentity \"%ls\": a project file "
+                                       L"may not declare entities",
+                                       reader.Line(), pParameter ? L"parameter " : L"",
+                                       Utf8(pName)));
+    }
+
+    // Markup that no other handler takes, the declarations of the document type among it. A
+    // reference to a parameter entity is the one piece that starts with "%" and goes on (the
+    // "%" of a parameter entity's declaration stands alone): it is not read, and the
+    // declarations after it would be dropped, with the entity references to them.
+    static void XMLCALL OnOther(void* pData, const XML_Char* pText, int pLength) {
+        if (pLength < 2 || pText[0] != '%')
+            return;
+        TReader& reader = Of(pData);
+        reader.Refuse(wxString::Format(
+            L"line %d refers to the parameter entity \"%ls\": a "
+            L"project file may not use parameter entities",
+            reader.Line(), wxString::FromUTF8Unchecked(pText + 1, size_t(pLength - 2))));
+    }
+
+    // Elements deeper than the limit are not built: the document is refused once read whole
+    // (a parse error or an entity found later says its own message).
+    static void XMLCALL OnStart(void* pData, const XML_Char* pName, const XML_Char** pAttributes) {
+        TReader& reader = Of(pData);
+        reader.EndText();
+        reader.aSettled = true;
+        if (reader.aTooDeep || ++reader.aDepth > reader.aMaxDepth) {
+            reader.aTooDeep = true;
+            return;
+        }
+        wxXmlNode* const element =
+            new wxXmlNode(wxXML_ELEMENT_NODE, Utf8(pName), wxString(), reader.Line());
+        wxXmlAttribute* last = nullptr;
+        for (const XML_Char** attribute = pAttributes; *attribute; attribute += 2) {
+            wxXmlAttribute* const added =
+                new wxXmlAttribute(Utf8(attribute[0]), Utf8(attribute[1]));
+            if (last)
+                last->SetNext(added);
+            else
+                element->SetAttributes(added);
+            last = added;
+        }
+        reader.Add(element);
+        reader.aNode = element;
+        reader.aLast = nullptr;
+    }
+
+    static void XMLCALL OnEnd(void* pData, const XML_Char*) {
+        TReader& reader = Of(pData);
+        reader.EndText();
+        if (reader.aTooDeep)
+            return;
+        --reader.aDepth;
+        reader.aLast = reader.aNode;
+        reader.aNode = reader.aNode->GetParent();
+    }
+
+    // Expat gives a text in pieces (a line end, a reference, a run of other characters): the
+    // pieces of blanks before the first other one are dropped.
+    static void XMLCALL OnText(void* pData, const XML_Char* pText, int pLength) {
+        TReader& reader = Of(pData);
+        if (reader.aTooDeep)
+            return;
+        if (reader.aText) {
+            reader.aTextBytes.append(pText, size_t(pLength));
+        } else if (!IsBlank(pText, size_t(pLength))) {
+            reader.aText = new wxXmlNode(wxXML_TEXT_NODE, L"text", wxString(), reader.Line());
+            reader.Add(reader.aText);
+            reader.aTextBytes.assign(pText, size_t(pLength));
+        }
+    }
+
+    static void XMLCALL OnCdataStart(void* pData) {
+        TReader& reader = Of(pData);
+        reader.EndText();
+        if (reader.aTooDeep)
+            return;
+        reader.aText = new wxXmlNode(wxXML_CDATA_SECTION_NODE, L"cdata", wxString(), reader.Line());
+        reader.Add(reader.aText);
+    }
+
+    static void XMLCALL OnCdataEnd(void* pData) { Of(pData).EndText(); }
+
+    static void XMLCALL OnComment(void* pData, const XML_Char* pText) {
+        TReader& reader = Of(pData);
+        reader.EndText();
+        if (!reader.aTooDeep)
+            reader.Add(new wxXmlNode(wxXML_COMMENT_NODE, L"comment", Utf8(pText), reader.Line()));
+    }
+
+    static void XMLCALL OnInstruction(void* pData, const XML_Char* pTarget, const XML_Char* pText) {
+        TReader& reader = Of(pData);
+        reader.EndText();
+        if (!reader.aTooDeep)
+            reader.Add(new wxXmlNode(wxXML_PI_NODE, Utf8(pTarget), Utf8(pText), reader.Line()));
+    }
+
+    const int aMaxDepth;
+    XML_Parser aParser = nullptr;
+    // The bytes read and not given to the parser (from aParsed on); those given stay until the
+    // root element starts, for a document read again in another encoding.
+    std::string aInput;
+    size_t aParsed = 0;
+    bool aSettled = false;
+    const TFamily* aFamily = nullptr;
+    std::unique_ptr<TDecoder> aDecoder;
+    std::string aDecoded;
+    std::string aRestartWith;
+    size_t aRestartAt = 0;
+    bool aRestarted = false;
+    wxString aRefusal;
+
+    std::unique_ptr<wxXmlNode> aDocumentNode;
+    // The element being read (the document node outside the root) and its last child.
+    wxXmlNode* aNode;
+    wxXmlNode* aLast = nullptr;
+    // The text or CDATA section being gathered, and its bytes so far.
+    wxXmlNode* aText = nullptr;
+    std::string aTextBytes;
+    int aDepth = 0;
+    bool aTooDeep = false;
+    wxString aVersion;
+    wxString aEncoding = L"UTF-8";
+    wxString aDoctype;
+};
+
+wxString Unreadable(const TLogCapture& pLog) {
+    return pLog.aLast.empty() ? wxString(L"it cannot be read") : pLog.aLast;
+}
+
+} // namespace
+
+std::unique_ptr<wxXmlDocument> TZVProjectReader::Read(const wxString& pPath, int pMaxDepth) {
+    if (wxFileName::DirExists(pPath))
+        throw TError(L"it is a folder, not a project file");
+    if (!wxFileName::Exists(pPath))
+        throw TError(L"no such file");
+    TLogCapture log;
+    wxFile file;
+    if (!file.Open(pPath))
+        throw TError(Unreadable(log));
+    TReader reader(pMaxDepth);
+    std::string& input = reader.Input();
+    // A file on disk is parsed once read whole: a token cut between two parses is read again
+    // by the second. Anything else is parsed as it comes, each piece twice as large as the one
+    // before (so that what is read again adds up to less than the file), so that endless
+    // bytes that are no XML (/dev/zero) are refused at their start.
+    const bool disk = file.GetKind() == wxFILE_KIND_DISK;
+    if (disk)
+        input.reserve(size_t(std::max(file.Length(), wxFileOffset(0))));
+    size_t piece = size_t(1) << 16;
+    std::vector<char> buffer(size_t(1) << 20);
+    for (;;) {
+        const ssize_t read = file.Read(buffer.data(), buffer.size());
+        if (read == wxInvalidOffset)
+            throw TError(Unreadable(log));
+        if (read == 0)
+            break;
+        input.append(buffer.data(), size_t(read));
+        if (!disk && input.size() >= piece) {
+            reader.Parse(false);
+            piece = std::min(piece * 2, theLargestPiece);
+        }
+    }
+    reader.Parse(true);
+    return reader.TakeDocument();
+}
+
+std::unique_ptr<wxXmlDocument> TZVProjectReader::Parse(const std::string& pBytes, int pMaxDepth) {
+    TReader reader(pMaxDepth);
+    reader.Input() = pBytes;
+    reader.Parse(true);
+    return reader.TakeDocument();
+}
