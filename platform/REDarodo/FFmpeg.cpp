@@ -118,6 +118,19 @@ std::string SequenceUrl(const std::string& pPath, TInputGuard& pGuard) {
                : "/proc/self/fd/" + std::to_string(pGuard.aFolder) + pPath.substr(slash);
 }
 
+// Keeps in pFailure that pInput's file ended before pScannedSize, the size it had when its
+// medium was scanned: it was cut short (truncated while it was read, or replaced), and what
+// lay beyond is lost. An end the demuxer finds before the file's (an MP4's index after its
+// data) is no failure: the file is as long as it was.
+void NoteCutShort(AVFormatContext* pInput, int64_t pScannedSize, wxString& pFailure) {
+    AVIOContext* const file = pInput->pb;
+    const int64_t size = file && pScannedSize >= 0 ? avio_size(file) : -1;
+    if (size < 0 || size >= pScannedSize || !pFailure.empty())
+        return;
+    pFailure = wxString::Format("The file has been cut short: %lld of its %lld bytes are left",
+                                static_cast<long long>(size), static_cast<long long>(pScannedSize));
+}
+
 } // namespace
 
 TMediaSource::TMediaSource(const wxString& pPath)
@@ -219,6 +232,7 @@ bool TDecoding::Open(const TMediaSource& pSource, int pStream) {
     aPacket.reset(av_packet_alloc());
     aStream = pStream;
     aDraining = false;
+    aScannedSize = pSource.aSize;
     if (!aDecoder || !aFrame || !aPacket)
         aInput = nullptr;
     return aInput != nullptr;
@@ -242,8 +256,10 @@ bool TDecoding::Receive() {
                aPacket->stream_index != aStream)
             av_packet_unref(aPacket.get());
         aDraining = read < 0;
-        if (aDraining)
+        if (aDraining) {
             NoteReadError(aInput.get(), aFailure);
+            NoteCutShort(aInput.get(), aScannedSize, aFailure);
+        }
         avcodec_send_packet(aDecoder.get(), aDraining ? nullptr : aPacket.get());
         av_packet_unref(aPacket.get());
     }

@@ -50,6 +50,9 @@ typedef std::unique_ptr<SwrContext, TResampleCloser> TResamplePtr;
 struct TMediaSource {
     std::string aPath;
     bool aSequence = false;
+    // The file's size in bytes when its scan read it; -1 for a sequence (no one file), and
+    // before the scan.
+    int64_t aSize = -1;
     // Readers add to it through their const source.
     mutable TMediaLog aLog;
 
@@ -84,9 +87,11 @@ struct TDecoding {
     TPacketPtr aPacket;
     int aStream = -1;
     bool aDraining = false;
-    // Why the file could not be read (its reading failed, or it did not open again), the
-    // first time; empty while it could. The data's own faults are none.
+    // Why the file could not be read (its reading failed, it was cut short, or it did not
+    // open again), the first time; empty while it could. The data's own faults are none.
     wxString aFailure;
+    // The source's size when it was scanned.
+    int64_t aScannedSize = -1;
 
     // Opens the file at its start with a decoder for stream pStream; false when a step
     // fails, and then aInput is null (with the reason in aFailure when the file did not open).
@@ -94,8 +99,8 @@ struct TDecoding {
     // Moves to the last point of the stream where decoding can start at or before pTime.
     bool Seek(int64_t pTime);
     // Decodes on to the next frame, into aFrame; false at the end, or where the file's
-    // reading failed (aFailure says why). A packet the decoder refuses is skipped: the frames
-    // after it may still decode.
+    // reading failed or the file ended short of its scanned size (aFailure says why). A packet
+    // the decoder refuses is skipped: the frames after it may still decode.
     bool Receive();
 };
 

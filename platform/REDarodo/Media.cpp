@@ -61,7 +61,7 @@ int64_t TZVAudioTrack::GetFrameCount() const {
 }
 
 TZVMedia* TZVMedia::Open(const wxString& pPath, wxString* pReason) {
-    auto source = std::make_shared<const TMediaSource>(pPath);
+    auto source = std::make_shared<TMediaSource>(pPath);
     std::shared_ptr<TVideoIndex> video;
     std::shared_ptr<TAudioIndex> audio;
     if (!ScanMedia(*source, &video, &audio, pReason))

@@ -359,7 +359,7 @@ size_t TAudioIndex::PacketOf(int64_t pFrame) const {
     return packet;
 }
 
-bool ScanMedia(const TMediaSource& pSource, std::shared_ptr<TVideoIndex>* pVideo,
+bool ScanMedia(TMediaSource& pSource, std::shared_ptr<TVideoIndex>* pVideo,
                std::shared_ptr<TAudioIndex>* pAudio, wxString* pReason) {
     TMediaLogScope scope(pSource.aLog);
     TInputPtr input = OpenInput(pSource, pReason);
@@ -382,6 +382,8 @@ bool ScanMedia(const TMediaSource& pSource, std::shared_ptr<TVideoIndex>* pVideo
     const wxString refused = Refusal(input.get());
     if (!refused.empty())
         return Refuse(pReason, refused);
+    if (!pSource.aSequence && input->pb)
+        pSource.aSize = avio_size(input->pb);
     if (videoIndex) {
         std::sort(videoIndex->aTimes.begin(), videoIndex->aTimes.end());
         std::sort(videoIndex->aKeyTimes.begin(), videoIndex->aKeyTimes.end());

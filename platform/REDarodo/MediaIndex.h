@@ -77,7 +77,7 @@ constexpr long theMaxPackets = 10000000;
 // Sound frames are counted in 32 bits.
 constexpr int64_t theMaxFrames = 2147483647;
 
-// Scans pSource once. Fills the indexes of the tracks found (null for a missing track) and
-// answers true, or answers false with the reason.
-bool ScanMedia(const TMediaSource& pSource, std::shared_ptr<TVideoIndex>* pVideo,
+// Scans pSource once, and notes the size of its file. Fills the indexes of the tracks found
+// (null for a missing track) and answers true, or answers false with the reason.
+bool ScanMedia(TMediaSource& pSource, std::shared_ptr<TVideoIndex>* pVideo,
                std::shared_ptr<TAudioIndex>* pAudio, wxString* pReason);

@@ -121,7 +121,8 @@ bool TReaderVideoFF::DecodeUntil(long pImage) {
         av_frame_unref(aHeld.get());
         held = aHeld && av_frame_ref(aHeld.get(), aDecoding.aFrame.get()) >= 0;
     }
-    return held && Show(aHeld.get());
+    // Where the file could not be read on, pImage is lost: the one before is no stand-in.
+    return held && aDecoding.aFailure.empty() && Show(aHeld.get());
 }
 
 bool TReaderVideoFF::Show(const AVFrame* pFrame) {

@@ -784,6 +784,51 @@ TEST_F(ZvrenderFiles, SavedElsewhereTheMediaTextsResolveFromTheNewFolder) {
     EXPECT_EQ(after, aInputs);
 }
 
+// A medium cut short in the middle of a render (a preloaded stand-in makes its file end at 40%
+// of its bytes for its reader, as a truncation would) renders as nothing from the frame where
+// its sound or its pictures were lost, rather than its last picture held; the render says so,
+// under -q too, and completes. The frames before and after the clip are those of a whole read.
+TEST_F(ZvrenderFiles, AMediumCutShortMidRenderIsSaidFromTheFrameItWasLostAt) {
+    const std::string clip = aRoot + "/media/clip.mkv";
+    const long size = long(ReadFile(clip).size());
+    // Its first opening is the load's scan, the second its reader's.
+    const std::string cut =
+        "export ASAN_OPTIONS=\"$ASAN_OPTIONS:verify_asan_link_order=0\" "
+        "LD_PRELOAD=" ZV_FAILING_READS " ZV_FAILING_FILE=" +
+        clip + " ZV_FAILING_OPENING=2 ZV_FAILING_CUT=" + std::to_string(size * 4 / 10) + ";";
+    // The same project without the clip: what nothing renders.
+    std::string gone = ReadFile(aRoot + "/project/p.xml");
+    for (size_t at; (at = gone.find("clip.mkv")) != std::string::npos;)
+        gone.replace(at, 8, "gone.mkv");
+    WriteFile(aRoot + "/project/gone.xml", gone);
+    ASSERT_EQ(Run("-q --png whole%02d.png --wav whole.wav p.xml").aCode, 0);
+    ASSERT_EQ(Run("-q --png none%02d.png --wav none.wav gone.xml").aCode, 0);
+    const TRun run = Run("-q --png f%02d.png --wav s.wav p.xml", cut);
+    EXPECT_EQ(run.aCode, 0);
+    EXPECT_EQ(run.aErr, "medium \"../media/clip.mkv\" could not be read from frame 19: The file "
+                        "has been cut short: " +
+                            std::to_string(size * 4 / 10) + " of its " + std::to_string(size) +
+                            " bytes are left\n");
+    // The clip plays in frames 0 to 49: its sound is lost in frame 19, its pictures from 20.
+    const std::string project = aRoot + "/project/";
+    const std::string whole = ReadFile(project + "whole.wav"),
+                      none = ReadFile(project + "none.wav"), lost = ReadFile(project + "s.wav");
+    ASSERT_EQ(lost.size(), whole.size());
+    for (size_t frame = 0; frame < 60; ++frame) {
+        char name[16];
+        std::snprintf(name, sizeof name, "%02zu.png", frame);
+        const bool played = frame < 20 || frame >= 50;
+        EXPECT_EQ(ReadFile(project + "f" + name),
+                  ReadFile(project + (played ? "whole" : "none") + name))
+            << frame;
+        if (frame != 19) {
+            EXPECT_EQ(lost.substr(44 + frame * 3528, 3528),
+                      (played ? whole : none).substr(44 + frame * 3528, 3528))
+                << frame;
+        }
+    }
+}
+
 // A project from a FIFO or a pipe is read as a file is read, whole however it comes (a large
 // one in many pieces), and its folder resolves its media texts: it renders the sound the file
 // renders, and saved into its folder it is the file's bytes.

@@ -1,8 +1,12 @@
-// A disk that stops answering, for tests of zvrender, which preload this library
-// (LD_PRELOAD): reads of the file ZV_FAILING_FILE fail with EIO once ZV_FAILING_AFTER bytes
-// of it were read through its openings from the ZV_FAILING_OPENING-th on (those before, a
-// load's scan, read it as it is), and from then on every read of it fails. Other files read
-// as they are.
+// A disk that stops answering, or a file cut short, for tests of zvrender, which preload this
+// library (LD_PRELOAD). Through the openings of the file ZV_FAILING_FILE from the
+// ZV_FAILING_OPENING-th on (those before, a load's scan, read it as it is):
+// - with ZV_FAILING_AFTER, reads fail with EIO once that many bytes of it were read, and from
+//   then on every read of it fails;
+// - with ZV_FAILING_CUT, the file ends at that many bytes, as one truncated while it is read:
+//   reads find the end there and its size is that.
+// Other files read as they are.
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdarg>
@@ -19,7 +23,8 @@ struct TSettings {
     dev_t aDevice = 0;
     ino_t aInode = 0;
     long aFirstOpening = 1;
-    long long aBudget = 0;
+    long long aBudget = -1;
+    long long aCut = -1;
 };
 
 const TSettings& Settings() {
@@ -28,13 +33,15 @@ const TSettings& Settings() {
         const char* const file = std::getenv("ZV_FAILING_FILE");
         const char* const opening = std::getenv("ZV_FAILING_OPENING");
         const char* const after = std::getenv("ZV_FAILING_AFTER");
+        const char* const cut = std::getenv("ZV_FAILING_CUT");
         struct stat status;
-        settings.aOn = file && opening && after && stat(file, &status) == 0;
+        settings.aOn = file && opening && (after || cut) && stat(file, &status) == 0;
         if (settings.aOn) {
             settings.aDevice = status.st_dev;
             settings.aInode = status.st_ino;
             settings.aFirstOpening = std::atol(opening);
-            settings.aBudget = std::atoll(after);
+            settings.aBudget = after ? std::atoll(after) : -1;
+            settings.aCut = cut ? std::atoll(cut) : -1;
         }
         return settings;
     }();
@@ -97,7 +104,14 @@ extern "C" ssize_t read(int pDescriptor, void* pBuffer, size_t pSize) {
     static const auto theNextRead = Next<ssize_t (*)(int, void*, size_t)>("read");
     if (!Known(pDescriptor) || !theFile[pDescriptor])
         return theNextRead(pDescriptor, pBuffer, pSize);
-    if (theRead >= Settings().aBudget) {
+    const TSettings& settings = Settings();
+    if (settings.aCut >= 0 && theCounted[pDescriptor]) {
+        const off_t at = lseek(pDescriptor, 0, SEEK_CUR);
+        if (at < 0 || at >= settings.aCut)
+            return 0;
+        pSize = std::min(pSize, size_t(settings.aCut - at));
+    }
+    if (settings.aBudget >= 0 && theRead >= settings.aBudget) {
         errno = EIO;
         return -1;
     }
@@ -105,6 +119,26 @@ extern "C" ssize_t read(int pDescriptor, void* pBuffer, size_t pSize) {
     if (done > 0 && theCounted[pDescriptor])
         theRead += done;
     return done;
+}
+
+// The size of a file cut short is where it ends.
+template <typename TStat>
+int Sized(int pDescriptor, TStat* pStatus, int pResult) {
+    const long long cut = Settings().aCut;
+    if (pResult == 0 && cut >= 0 && Known(pDescriptor) && theFile[pDescriptor] &&
+        theCounted[pDescriptor] && pStatus->st_size > cut)
+        pStatus->st_size = cut;
+    return pResult;
+}
+
+extern "C" int fstat(int pDescriptor, struct stat* pStatus) {
+    static const auto theNext = Next<int (*)(int, struct stat*)>("fstat");
+    return Sized(pDescriptor, pStatus, theNext(pDescriptor, pStatus));
+}
+
+extern "C" int fstat64(int pDescriptor, struct stat64* pStatus) {
+    static const auto theNext = Next<int (*)(int, struct stat64*)>("fstat64");
+    return Sized(pDescriptor, pStatus, theNext(pDescriptor, pStatus));
 }
 
 extern "C" int close(int pDescriptor) {
