@@ -50,8 +50,36 @@ private:
 // Expat counts bytes in an int: it is given at most this much at once.
 constexpr size_t theLargestPiece = size_t(1) << 30;
 
+// The text of pSize bytes of UTF-8 as Expat gives it (valid), decoded in pieces into the text's
+// own memory: wxWidgets' conversion decodes twice into a whole copy, as costly as the rest of a
+// long text's reading.
+wxString Utf8(const char* pText, size_t pSize) {
+    wxString text;
+    text.reserve(pSize);
+    wchar_t piece[4096];
+    size_t filled = 0;
+    const unsigned char* at = reinterpret_cast<const unsigned char*>(pText);
+    const unsigned char* const end = at + pSize;
+    while (at < end) {
+        const unsigned first = *at++;
+        const size_t more = first < 0xC0 ? 0 : first < 0xE0 ? 1 : first < 0xF0 ? 2 : 3;
+        if (size_t(end - at) < more)
+            break;
+        unsigned code = more == 0 ? first : first & (0x3F >> more);
+        for (size_t i = 0; i < more; ++i)
+            code = code << 6 | (*at++ & 0x3F);
+        piece[filled++] = wchar_t(code);
+        if (filled == sizeof piece / sizeof piece[0]) {
+            text.append(piece, filled);
+            filled = 0;
+        }
+    }
+    text.append(piece, filled);
+    return text;
+}
+
 wxString Utf8(const XML_Char* pText) {
-    return wxString::FromUTF8Unchecked(pText);
+    return Utf8(pText, std::strlen(pText));
 }
 
 // Whether a piece of text holds blanks only, as wxWidgets' loader counts them.
@@ -294,7 +322,7 @@ private:
     void EndText() {
         if (!aText)
             return;
-        aText->SetContent(wxString::FromUTF8Unchecked(aTextBytes.data(), aTextBytes.size()));
+        aText->SetContent(Utf8(aTextBytes.data(), aTextBytes.size()));
         aText = nullptr;
         aTextBytes.clear();
     }
@@ -357,10 +385,9 @@ private:
         if (pLength < 2 || pText[0] != '%')
             return;
         TReader& reader = Of(pData);
-        reader.Refuse(wxString::Format(
-            L"line %d refers to the parameter entity \"%ls\": a "
-            L"project file may not use parameter entities",
-            reader.Line(), wxString::FromUTF8Unchecked(pText + 1, size_t(pLength - 2))));
+        reader.Refuse(wxString::Format(L"line %d refers to the parameter entity \"%ls\": a "
+                                       L"project file may not use parameter entities",
+                                       reader.Line(), Utf8(pText + 1, size_t(pLength - 2))));
     }
 
     // Elements deeper than the limit are not built: the document is refused once read whole
