@@ -9,6 +9,7 @@
 
 #include "support/PlainDecode.h"
 #include "support/SwsReference.h"
+#include "support/Temporary.h"
 
 #include <wx/image.h>
 
@@ -23,23 +24,11 @@ extern "C" {
 #include <cmath>
 #include <cstdio>
 #include <dirent.h>
-#include <filesystem>
 #include <memory>
 #include <sstream>
 #include <unistd.h>
 
 namespace {
-
-// A name in a temporary folder of this process's own (the tests of other builds may run
-// beside), which goes with what it holds when the tests end.
-std::string Temporary(const std::string& pName) {
-    static const struct TFolder {
-        std::string aPath = ::testing::TempDir() + "zvoutputXXXXXX";
-        TFolder() { EXPECT_NE(mkdtemp(&aPath[0]), nullptr); }
-        ~TFolder() { std::filesystem::remove_all(aPath); }
-    } theFolder;
-    return theFolder.aPath + "/" + pName;
-}
 
 bool Exists(const std::string& pPath) {
     return access(pPath.c_str(), F_OK) == 0;

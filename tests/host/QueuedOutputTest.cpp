@@ -8,6 +8,7 @@
 #include "REDarodo/Bitmap.h"
 
 #include "support/FileText.h"
+#include "support/Temporary.h"
 
 #include <gtest/gtest.h>
 
@@ -70,10 +71,9 @@ private:
 // on several threads, the sound and the movie (with one encoder thread) in order, its
 // pictures converted side by side.
 TEST(QueuedOutput, WritesTheSameFilesAsTheOutputItself) {
-    const std::string folder = ::testing::TempDir();
-    const auto png = [&folder](const char* pKind) {
-        return [folder, pKind](long pFrame) {
-            return folder + "queued-" + pKind + std::to_string(pFrame) + ".png";
+    const auto png = [](const char* pKind) {
+        return [pKind](long pFrame) {
+            return Temporary(std::string("queued-") + pKind + std::to_string(pFrame) + ".png");
         };
     };
     TZVPngOutput direct(png("direct"));
@@ -84,7 +84,8 @@ TEST(QueuedOutput, WritesTheSameFilesAsTheOutputItself) {
         EXPECT_EQ(ReadFile(png("queued")(frame)), ReadFile(png("direct")(frame))) << frame;
 
     for (const char* kind : {"wav", "mp4"}) {
-        const std::string path = folder + "queued." + kind, other = folder + "direct." + kind;
+        const std::string path = Temporary(std::string("queued.") + kind);
+        const std::string other = Temporary(std::string("direct.") + kind);
         const auto make = [kind](const std::string& pPath) -> std::unique_ptr<IZVOutput> {
             if (kind == std::string("wav"))
                 return std::make_unique<TZVWavOutput>(pPath, 40 * 320);

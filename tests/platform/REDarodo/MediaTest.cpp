@@ -5,6 +5,7 @@
 
 #include "MediaWriter.h"
 #include "support/ExampleMedia.h"
+#include "support/Temporary.h"
 #include "support/WxPrint.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +15,6 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -59,7 +59,7 @@ TSamples ReadAt(TReaderAudio& pReader, int64_t pFirst, int pCount) {
 } // namespace
 
 TEST(Media, OpenScansTracksSizesCountsAndRatesOrRefusesWithAReason) {
-    const std::string text = ::testing::TempDir() + "/notes.txt";
+    const std::string text = Temporary("notes.txt");
     FILE* file = std::fopen(text.c_str(), "w");
     std::fputs("This is no medium, only a few words of text.\n", file);
     std::fclose(file);
@@ -247,7 +247,7 @@ TEST(Media, LossySoundIsConvertedToSixteenBitsAtItsLevel) {
 // A file that goes once its medium opened: the readers that open it then give no image and
 // silence, and the medium says why; the whole read of a file that stays says nothing.
 TEST(Media, AFileThatCannotBeReadAfterItOpenedIsTheMediumsReadFailure) {
-    const std::string path = ::testing::TempDir() + "going-" + std::to_string(getpid()) + ".mkv";
+    const std::string path = Temporary("going.mkv");
     std::remove(path.c_str());
     ASSERT_EQ(std::system(("cp " ZV_EXAMPLE_MEDIA "/clip.mkv " + path).c_str()), 0);
     wxString reason;
