@@ -2,14 +2,19 @@
 // limited range, as the picture converter does: through libswscale (bicubic, bit-exact,
 // accurate rounding, four slice threads; with its tables, which are a level or two dark, and
 // with full chroma interpolation, its exact arithmetic that the picture converter asks of it)
-// and through the direct converter. Each reports the time a picture takes and the processor
-// time of all its threads.
+// and through the direct converter. Then a 10-bit picture, which the picture converter leaves
+// to libswscale: through libswscale alone, as the converter converted it before it saturated
+// colours beyond 511 levels, and through the converter. Each reports the time a picture takes
+// and the processor time of all its threads.
 #include "FFmpeg.h"
+#include "MediaIndex.h"
+#include "PictureConverter.h"
 #include "YuvToBgra.h"
 #include "support/SwsReference.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <memory>
 #include <random>
 #include <vector>
@@ -79,5 +84,71 @@ void BM_PictureDirect(benchmark::State& pState) {
     }
 }
 BENCHMARK(BM_PictureDirect)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
+
+// A 10-bit picture of a phone's camera (4:2:0, BT.2020 in the limited range): smooth
+// gradients with some noise within the legal range; with pHighlights, a tenth of its rows
+// beyond it (luma above white with blue at its end), whose colours libswscale wraps.
+TFramePtr TenBitPicture(bool pHighlights) {
+    TFramePtr frame = Frame(AV_PIX_FMT_YUV420P10LE);
+    frame->colorspace = AVCOL_SPC_BT2020_NCL;
+    frame->color_range = AVCOL_RANGE_MPEG;
+    std::mt19937 noise(7);
+    for (int plane = 0; plane < 3; ++plane) {
+        const int width = plane ? theWidth / 2 : theWidth,
+                  height = plane ? theHeight / 2 : theHeight;
+        for (int y = 0; y < height; ++y) {
+            uint16_t* row =
+                reinterpret_cast<uint16_t*>(frame->data[plane] + y * frame->linesize[plane]);
+            const bool highlight = pHighlights && y < height / 10;
+            for (int x = 0; x < width; ++x) {
+                const int base = plane ? 212 + (x * 3 + y * plane * 5) % 600
+                                       : 64 + (x + y) * 876 / (theWidth + theHeight);
+                const int value = std::clamp(base + int(noise() % 32) - 16, 64, plane ? 960 : 940);
+                row[x] = uint16_t(!highlight ? value : plane == 0 ? 1016 : plane == 1 ? 1020 : 512);
+            }
+        }
+    }
+    return frame;
+}
+
+// Argument 0: within the legal range; 1: with highlights beyond it.
+void BM_TenBitSwscale(benchmark::State& pState) {
+    const TFramePtr picture = TenBitPicture(pState.range(0));
+    const TFramePtr target = Frame(AV_PIX_FMT_BGRA);
+    const TSwsPtr scale = SwsReference(
+        theWidth, theHeight, AV_PIX_FMT_YUV420P10LE, theWidth, theHeight, AV_PIX_FMT_BGRA,
+        SWS_BICUBIC | SWS_BITEXACT | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, 4);
+    const int* matrix = sws_getCoefficients(SWS_CS_BT2020);
+    if (!scale ||
+        sws_setColorspaceDetails(scale.get(), matrix, 0, matrix, 1, 0, 1 << 16, 1 << 16) < 0)
+        pState.SkipWithError("libswscale refuses the conversion");
+    for (auto _ : pState)
+        benchmark::DoNotOptimize(sws_scale_frame(scale.get(), target.get(), picture.get()));
+}
+BENCHMARK(BM_TenBitSwscale)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime();
+
+void BM_TenBitConverter(benchmark::State& pState) {
+    const TFramePtr picture = TenBitPicture(pState.range(0));
+    TMediaLog log;
+    TPictureConverter converter(log);
+    TVideoIndex index;
+    index.aWidth = theWidth;
+    index.aHeight = theHeight;
+    TAllocBitmap image;
+    for (auto _ : pState)
+        if (!converter.Convert(*picture, index, image))
+            pState.SkipWithError("the picture converter fails");
+}
+BENCHMARK(BM_TenBitConverter)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime();
 
 } // namespace

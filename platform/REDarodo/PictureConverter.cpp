@@ -1,20 +1,9 @@
 #include "PictureConverter.h"
 
-extern "C" {
-#include <libavutil/opt.h>
-}
-
 namespace {
 
 // The threads that convert one picture: beyond four, a 1080p picture's bands gain nothing.
 constexpr int theScaleThreads = 4;
-
-// Whether pFormat holds YUV colours, which a matrix and range turn into RGB.
-bool IsYuv(int pFormat) {
-    const AVPixFmtDescriptor* const format = av_pix_fmt_desc_get(AVPixelFormat(pFormat));
-    return format && format->nb_components >= 3 &&
-           !(format->flags & (AV_PIX_FMT_FLAG_RGB | AV_PIX_FMT_FLAG_PAL));
-}
 
 // One premultiplied byte: x * alpha / 255, rounded.
 inline uint8_t Premultiply(unsigned pValue, unsigned pAlpha) {
@@ -47,50 +36,18 @@ bool TPictureConverter::Convert(const AVFrame& pFrame, const TVideoIndex& pIndex
 bool TPictureConverter::Scaler(const AVFrame& pFrame, int pWidth, int pHeight) {
     const TYuvColours colours = TYuvColours::Of(pFrame);
     const auto from = std::make_tuple(pFrame.width, pFrame.height, pFrame.format, colours);
-    if ((aDirectOn || aScale) && aScaleFrom == from)
+    if ((aDirectOn || aScale.IsPrepared()) && aScaleFrom == from)
         return true;
-    aScaleLog.reset();
-    aScale.reset();
+    aScale.Reset();
     aDirectOn = pWidth == pFrame.width && pHeight == pFrame.height &&
                 aDirect.Prepare(pFrame.format, pWidth, pHeight, colours);
     // Without threads to spare (a limit of processes), one thread converts the whole picture,
     // with the same pixels.
-    if (!aDirectOn && !MakeScale(pFrame, pWidth, pHeight, colours, theScaleThreads) &&
-        !MakeScale(pFrame, pWidth, pHeight, colours, 1))
+    if (!aDirectOn && !aScale.Prepare(pFrame, pWidth, pHeight, colours, theScaleThreads) &&
+        !aScale.Prepare(pFrame, pWidth, pHeight, colours, 1))
         return false;
     aScaleFrom = from;
     return true;
-}
-
-bool TPictureConverter::MakeScale(const AVFrame& pFrame, int pWidth, int pHeight,
-                                  const TYuvColours& pColours, int pThreads) {
-    aScale.reset(sws_alloc_context());
-    SwsContext* scale = aScale.get();
-    if (!scale)
-        return false;
-    aScaleLog = std::make_unique<TMediaLogContext>(scale, aLog);
-    av_opt_set_int(scale, "srcw", pFrame.width, 0);
-    av_opt_set_int(scale, "srch", pFrame.height, 0);
-    av_opt_set_int(scale, "src_format", TYuvColours::PlainFormat(pFrame.format), 0);
-    av_opt_set_int(scale, "dstw", pWidth, 0);
-    av_opt_set_int(scale, "dsth", pHeight, 0);
-    av_opt_set_int(scale, "dst_format", AV_PIX_FMT_BGRA, 0);
-    // Full chroma interpolation takes libswscale's exact colour arithmetic; its tables are a
-    // level or two dark.
-    av_opt_set_int(scale, "sws_flags",
-                   SWS_BICUBIC | SWS_BITEXACT | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, 0);
-    // Bands of the picture are converted side by side: the pixels are those of one thread.
-    av_opt_set_int(scale, "threads", pThreads, 0);
-    const int* const matrix = sws_getCoefficients(pColours.aMatrix);
-    const bool made =
-        sws_init_context(scale, nullptr, nullptr) >= 0 &&
-        (!IsYuv(pFrame.format) || sws_setColorspaceDetails(scale, matrix, pColours.aFullRange,
-                                                           matrix, 1, 0, 1 << 16, 1 << 16) >= 0);
-    if (!made) {
-        aScaleLog.reset();
-        aScale.reset();
-    }
-    return made;
 }
 
 bool TPictureConverter::Scale(const AVFrame& pFrame, TAllocBitmap& pTarget) {
@@ -99,24 +56,7 @@ bool TPictureConverter::Scale(const AVFrame& pFrame, TAllocBitmap& pTarget) {
                         ptrdiff_t(pTarget.GetRowBytes()));
         return true;
     }
-    // The converter writes straight into the bitmap, which it must not free.
-    TFramePtr target(av_frame_alloc());
-    // The picture as aScale knows its format: full-range formats under their plain names.
-    TFramePtr source(av_frame_alloc());
-    if (!target || !source || av_frame_ref(source.get(), &pFrame) < 0)
-        return false;
-    source->format = TYuvColours::PlainFormat(pFrame.format);
-    const int size = int(pTarget.GetRowBytes() * pTarget.GetHeight());
-    target->buf[0] = av_buffer_create(
-        static_cast<uint8_t*>(pTarget.GetRawData()), size, [](void*, uint8_t*) {}, nullptr, 0);
-    if (!target->buf[0])
-        return false;
-    target->data[0] = target->buf[0]->data;
-    target->linesize[0] = int(pTarget.GetRowBytes());
-    target->format = AV_PIX_FMT_BGRA;
-    target->width = pTarget.GetWidth();
-    target->height = pTarget.GetHeight();
-    return sws_scale_frame(aScale.get(), target.get(), source.get()) >= 0;
+    return aScale.Convert(pFrame, pTarget);
 }
 
 bool TPictureConverter::Turn(int pTurns, int pWidth, int pHeight, TAllocBitmap& pImage) {

@@ -88,28 +88,44 @@ TBytes Packed(const uint8_t* pData, ptrdiff_t pRowBytes, int pWidth, int pHeight
 
 // pFrame converted by libswscale as the picture converter asks it to for the pictures the
 // direct converter leaves (bicubic, bit-exact, accurate rounding, full chroma interpolation,
-// with pFrame's matrix and range), to pWidth x pHeight (by default its own size); rows packed.
-TBytes Swscale(const AVFrame& pFrame, int pWidth = 0, int pHeight = 0) {
-    pWidth = pWidth ? pWidth : pFrame.width;
-    pHeight = pHeight ? pHeight : pFrame.height;
+// with pFrame's matrix and range, at pContrast in 1/65536), to pWidth x pHeight pixels of
+// pFormat; rows packed.
+TBytes Swscale(const AVFrame& pFrame, int pWidth, int pHeight, AVPixelFormat pFormat,
+               int pContrast = 1 << 16) {
     const TYuvColours colours = TYuvColours::Of(pFrame);
     const TSwsPtr scale = SwsReference(
         pFrame.width, pFrame.height, TYuvColours::PlainFormat(pFrame.format), pWidth, pHeight,
-        AV_PIX_FMT_BGRA, SWS_BICUBIC | SWS_BITEXACT | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, 4);
+        pFormat, SWS_BICUBIC | SWS_BITEXACT | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, 4);
     EXPECT_TRUE(scale);
     const int* matrix = sws_getCoefficients(colours.aMatrix);
     EXPECT_GE(sws_setColorspaceDetails(scale.get(), matrix, colours.aFullRange, matrix, 1, 0,
-                                       1 << 16, 1 << 16),
+                                       pContrast, 1 << 16),
               0);
     TFramePtr source(av_frame_clone(&pFrame));
     source->format = TYuvColours::PlainFormat(pFrame.format);
     TFramePtr target(av_frame_alloc());
-    target->format = AV_PIX_FMT_BGRA;
+    target->format = pFormat;
     target->width = pWidth;
     target->height = pHeight;
     EXPECT_GE(av_frame_get_buffer(target.get(), 0), 0);
     EXPECT_GE(sws_scale_frame(scale.get(), target.get(), source.get()), 0);
-    return Packed(target->data[0], target->linesize[0], pWidth, pHeight);
+    const int bytes = av_get_padded_bits_per_pixel(av_pix_fmt_desc_get(pFormat)) / 8;
+    return Packed(target->data[0], target->linesize[0], pWidth * bytes / 4, pHeight);
+}
+
+// pFrame converted by libswscale to BGRA as Swscale, to pWidth x pHeight (by default its own
+// size), saturated: its arithmetic wraps a colour beyond 511 levels to 0 and one below -511
+// to 255, which its 16-bit conversion at a quarter of the contrast (room for every colour)
+// tells from black and white.
+TBytes Saturated(const AVFrame& pFrame, int pWidth = 0, int pHeight = 0) {
+    pWidth = pWidth ? pWidth : pFrame.width;
+    pHeight = pHeight ? pHeight : pFrame.height;
+    TBytes pixels = Swscale(pFrame, pWidth, pHeight, AV_PIX_FMT_BGRA);
+    const TBytes quarter = Swscale(pFrame, pWidth, pHeight, AV_PIX_FMT_BGRA64LE, 1 << 14);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        if (i % 4 != 3 && (pixels[i] == 0 || pixels[i] == 255))
+            pixels[i] = quarter[2 * i + 1] >= 32 ? 255 : 0;
+    return pixels;
 }
 
 // pFrame converted directly with its tags' colours, into rows pPadding bytes longer than the
@@ -203,6 +219,11 @@ TContent Random(unsigned pSeed, bool pEdges) {
         const unsigned value = (*engine)();
         return pEdges ? theEdges[value % 7] : uint8_t(value);
     };
+}
+
+// The 8-bit sample pValue in pDepth bits, its top bits repeated: 255 is the greatest.
+int Widened(int pValue, int pDepth) {
+    return pValue << (pDepth - 8) | pValue >> (16 - pDepth);
 }
 
 // The sample at pX, pY of plane pPlane of pFrame (8 bits).
@@ -332,22 +353,40 @@ TEST(YuvToBgra, LeavesToLibswscaleWhatItDoesNotCover) {
                   test.aCovered)
             << av_get_pix_fmt_name(test.aFormat) << " " << test.aWidth << "x" << test.aHeight;
     }
-    // Those left to libswscale convert as it converts them.
+    // Those left to libswscale convert as it converts them, saturated, sharp steps of the
+    // extremes (which its chroma filter carries furthest past them) too.
     unsigned seed = 200;
-    for (AVPixelFormat format : {AV_PIX_FMT_YUV444P, AV_PIX_FMT_YUVJ444P, AV_PIX_FMT_YUV420P})
-        for (const auto& [width, height] : {std::make_pair(321, 17), std::make_pair(64, 8)}) {
-            const TFramePtr frame = Picture(format, width, height, Random(seed++, false),
-                                            TYuvColours{AVCOL_SPC_BT709, false});
-            EXPECT_TRUE(Converted(*frame) == Swscale(*frame))
-                << av_get_pix_fmt_name(format) << " " << width << "x" << height;
-        }
+    for (AVPixelFormat format :
+         {AV_PIX_FMT_YUV444P, AV_PIX_FMT_YUVJ444P, AV_PIX_FMT_YUV420P, AV_PIX_FMT_YUV420P10LE})
+        for (const auto& [width, height] : {std::make_pair(321, 17), std::make_pair(64, 8)})
+            for (bool edges : {false, true}) {
+                const int depth = av_pix_fmt_desc_get(format)->comp[0].depth;
+                const TContent random = Random(seed++, edges);
+                const TFramePtr frame = Picture(
+                    format, width, height,
+                    [&](int pPlane, int pX, int pY) {
+                        return Widened(random(pPlane, pX, pY), depth);
+                    },
+                    TYuvColours{AVCOL_SPC_BT2020_NCL, false});
+                EXPECT_TRUE(Converted(*frame) == Saturated(*frame))
+                    << av_get_pix_fmt_name(format) << " " << width << "x" << height
+                    << (edges ? " edges" : "");
+            }
+    // Scaled up, a picture of the extremes at random, whose filters carry a few colours below
+    // -511 levels too.
+    std::mt19937 engine(84);
+    const TFramePtr extremes = Picture(
+        AV_PIX_FMT_YUV444P, 32, 24, [&engine](int, int, int) { return engine() % 2 ? 255 : 0; },
+        TYuvColours{AVCOL_SPC_BT2020_NCL, false});
+    TMediaLog log;
+    TPictureConverter converter(log);
+    EXPECT_TRUE(Converted(*extremes, converter, 97, 61) == Saturated(*extremes, 97, 61));
 }
 
 // What libswscale converts gets the same colours: the exact values, within a level where its
 // fixed point (or rounding twice, in its 10-bit path) misses the half; white 255 and black 0.
-// Chroma is the same over each picture, which its chroma interpolation keeps. Its arithmetic
-// wraps beyond 511 levels (luma above white with chroma beyond the limited range's), which no
-// colour of the nominal range reaches: the samples stay within it but for neutral chroma.
+// Chroma is the same over each picture, which its chroma interpolation keeps. The samples stay
+// within the nominal range but for neutral chroma; those beyond it are the next test's.
 TEST(YuvToBgra, LibswscaleGivesThePicturesItConvertsTheSameColours) {
     const struct {
         AVPixelFormat aFormat;
@@ -406,6 +445,59 @@ TEST(YuvToBgra, LibswscaleGivesThePicturesItConvertsTheSameColours) {
     }
 }
 
+// Samples beyond the legal range, as camera highlights and encoders' overshoot give, on every
+// path: the direct converter's, and libswscale's for odd widths, 10 bits, 4:2:2 beyond the
+// direct converter and 4:4:4. Each pixel is within 2 levels of its exact colour saturated to
+// 0..255, in every range; libswscale's arithmetic wraps a colour beyond 511 levels to 0.
+TEST(YuvToBgra, ColoursBeyondTheRangeSaturateOnEveryPath) {
+    const struct {
+        const char* aName;
+        AVPixelFormat aFormat;
+        int aWidth;
+    } thePaths[] = {
+        {"8-bit 4:2:0, even width", AV_PIX_FMT_YUV420P, 10},
+        {"8-bit 4:2:0, odd width", AV_PIX_FMT_YUV420P, 9},
+        {"10-bit 4:2:0", AV_PIX_FMT_YUV420P10LE, 10},
+        {"8-bit 4:2:2, even width", AV_PIX_FMT_YUV422P, 10},
+        {"8-bit 4:2:2, odd width", AV_PIX_FMT_YUV422P, 9},
+        {"10-bit 4:2:2", AV_PIX_FMT_YUV422P10LE, 10},
+        {"8-bit 4:4:4", AV_PIX_FMT_YUV444P, 10},
+    };
+    const int theLumas[] = {0, 236, 250, 254, 255};
+    const int theChromas[] = {0, 16, 240, 255};
+    for (const auto& path : thePaths)
+        for (const TYuvColours colours :
+             {TYuvColours{AVCOL_SPC_BT470BG, false}, TYuvColours{AVCOL_SPC_BT2020_NCL, false},
+              TYuvColours{AVCOL_SPC_BT709, true}}) {
+            const int depth = av_pix_fmt_desc_get(path.aFormat)->comp[0].depth;
+            TMediaLog log;
+            TPictureConverter converter(log);
+            for (int luma : theLumas)
+                for (int u : theChromas)
+                    for (int v : theChromas) {
+                        const int samples[] = {Widened(luma, depth), Widened(u, depth),
+                                               Widened(v, depth)};
+                        const TFramePtr frame = Picture(
+                            path.aFormat, path.aWidth, 10,
+                            [&samples](int pPlane, int, int) { return samples[pPlane]; }, colours);
+                        const TBytes pixels = Converted(*frame, converter);
+                        const auto exact =
+                            Exact(samples[0], samples[1], samples[2], colours, depth);
+                        double worst = 0;
+                        for (size_t i = 0; i < pixels.size(); i += 4)
+                            for (int channel = 0; channel < 4; ++channel)
+                                worst = std::max(worst, channel < 3 ? Distance(pixels[i + channel],
+                                                                               exact[channel])
+                                                                    : 255.0 - pixels[i + 3]);
+                        EXPECT_LE(worst, 2)
+                            << path.aName << ", " << Name(colours) << ": " << luma << ", " << u
+                            << ", " << v << " shows " << int(pixels[2]) << ", " << int(pixels[1])
+                            << ", " << int(pixels[0]) << " for " << exact[2] << ", " << exact[1]
+                            << ", " << exact[0];
+                    }
+        }
+}
+
 TEST(YuvToBgra, OneConverterFollowsPicturesThatChange) {
     // One picture converter for pictures whose size, format or colours change, in turn, as a
     // reader's converter sees a stream that changes: direct, libswscale, direct again, and
@@ -440,7 +532,7 @@ TEST(YuvToBgra, OneConverterFollowsPicturesThatChange) {
             TYuvToBgra().Prepare(step.aFormat, step.aWidth, step.aHeight, step.aColours);
         EXPECT_TRUE(
             Converted(*frame, converter, step.aTrackWidth, step.aTrackHeight) ==
-            (direct ? Direct(*frame) : Swscale(*frame, step.aTrackWidth, step.aTrackHeight)))
+            (direct ? Direct(*frame) : Saturated(*frame, step.aTrackWidth, step.aTrackHeight)))
             << av_get_pix_fmt_name(step.aFormat) << " " << step.aWidth << "x" << step.aHeight
             << " as " << step.aTrackWidth << "x" << step.aTrackHeight << " " << Name(step.aColours);
     }
