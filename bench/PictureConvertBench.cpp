@@ -86,9 +86,10 @@ void BM_PictureDirect(benchmark::State& pState) {
 BENCHMARK(BM_PictureDirect)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
 
 // A 10-bit picture of a phone's camera (4:2:0, BT.2020 in the limited range): smooth
-// gradients with some noise within the legal range; with pHighlights, a tenth of its rows
-// beyond it (luma above white with blue at its end), whose colours libswscale wraps.
-TFramePtr TenBitPicture(bool pHighlights) {
+// gradients with some noise within the legal range; for pKind 1, its chroma in steps of more
+// than half the range, as at saturated edges; for pKind 2, a tenth of its rows beyond the
+// range (luma above white with blue at its end), whose colours libswscale wraps.
+TFramePtr TenBitPicture(int pKind) {
     TFramePtr frame = Frame(AV_PIX_FMT_YUV420P10LE);
     frame->colorspace = AVCOL_SPC_BT2020_NCL;
     frame->color_range = AVCOL_RANGE_MPEG;
@@ -99,10 +100,11 @@ TFramePtr TenBitPicture(bool pHighlights) {
         for (int y = 0; y < height; ++y) {
             uint16_t* row =
                 reinterpret_cast<uint16_t*>(frame->data[plane] + y * frame->linesize[plane]);
-            const bool highlight = pHighlights && y < height / 10;
+            const bool highlight = pKind == 2 && y < height / 10;
             for (int x = 0; x < width; ++x) {
-                const int base = plane ? 212 + (x * 3 + y * plane * 5) % 600
-                                       : 64 + (x + y) * 876 / (theWidth + theHeight);
+                const int chroma = pKind == 1 ? 212 + (x * 3 + y * plane * 5) % 600
+                                              : 212 + (x * 3 + y * plane * 5) * 600 / 8300;
+                const int base = plane ? chroma : 64 + (x + y) * 876 / (theWidth + theHeight);
                 const int value = std::clamp(base + int(noise() % 32) - 16, 64, plane ? 960 : 940);
                 row[x] = uint16_t(!highlight ? value : plane == 0 ? 1016 : plane == 1 ? 1020 : 512);
             }
@@ -111,7 +113,7 @@ TFramePtr TenBitPicture(bool pHighlights) {
     return frame;
 }
 
-// Argument 0: within the legal range; 1: with highlights beyond it.
+// The argument is the picture's kind.
 void BM_TenBitSwscale(benchmark::State& pState) {
     const TFramePtr picture = TenBitPicture(pState.range(0));
     const TFramePtr target = Frame(AV_PIX_FMT_BGRA);
@@ -126,8 +128,7 @@ void BM_TenBitSwscale(benchmark::State& pState) {
         benchmark::DoNotOptimize(sws_scale_frame(scale.get(), target.get(), picture.get()));
 }
 BENCHMARK(BM_TenBitSwscale)
-    ->Arg(0)
-    ->Arg(1)
+    ->DenseRange(0, 2)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->MeasureProcessCPUTime();
@@ -145,8 +146,7 @@ void BM_TenBitConverter(benchmark::State& pState) {
             pState.SkipWithError("the picture converter fails");
 }
 BENCHMARK(BM_TenBitConverter)
-    ->Arg(0)
-    ->Arg(1)
+    ->DenseRange(0, 2)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->MeasureProcessCPUTime();

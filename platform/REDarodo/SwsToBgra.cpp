@@ -30,6 +30,8 @@ constexpr int theNever = INT_MAX;
 // their middle one (it weighs samples up to two away): samples a side.
 constexpr int theBlockWidth = 16;
 constexpr int theBlockHeight = 8;
+// The most rows between two marked ones that are converted again with them, in one run.
+constexpr int theRunGap = 32;
 // The fewest rows of a picture whose blocks are found on a thread of their own.
 constexpr int theFinderRows = 64;
 
@@ -79,10 +81,8 @@ public:
         if (!aReadable)
             return {0, aMost};
         TExtremes extremes(aMost, 0);
-        const bool plain =
-            aWhere.shift == 0 && (aWide ? aWhere.step == 2 && !aBigEndian : aWhere.step == 1);
         for (int y = pY; y < pY + pHeight; ++y) {
-            if (!plain)
+            if (!Plain())
                 for (int x = pX; x < pX + pWidth; ++x)
                     Extend(Sample(pFrame, x, y), extremes);
             else if (aWide)
@@ -93,7 +93,29 @@ public:
         return extremes;
     }
 
+    // Widens each of pBlocks to the samples of row pY of pFrame it covers, pBlockWidth
+    // samples a block, pWidth samples in all.
+    void WidenBlocks(const AVFrame& pFrame, int pY, int pWidth, int pBlockWidth,
+                     TExtremes* pBlocks) const {
+        for (int x = 0; x < pWidth; x += pBlockWidth, ++pBlocks) {
+            const int count = std::min(pBlockWidth, pWidth - x);
+            if (!aReadable)
+                *pBlocks = {0, aMost};
+            else if (!Plain())
+                for (int i = x; i < x + count; ++i)
+                    Extend(Sample(pFrame, i, pY), *pBlocks);
+            else if (aWide)
+                Extend(reinterpret_cast<const uint16_t*>(Row(pFrame, pY)) + x, count, *pBlocks);
+            else
+                Extend(Row(pFrame, pY) + x, count, *pBlocks);
+        }
+    }
+
 private:
+    // Whether the samples are whole words of the machine's order, one after the other.
+    bool Plain() const {
+        return aWhere.shift == 0 && (aWide ? aWhere.step == 2 && !aBigEndian : aWhere.step == 1);
+    }
     const uint8_t* Row(const AVFrame& pFrame, int pY) const {
         return pFrame.data[aWhere.plane] + ptrdiff_t(pY) * pFrame.linesize[aWhere.plane] +
                aWhere.offset;
@@ -343,24 +365,24 @@ void TSwsToBgra::FindCandidates(const AVFrame& pSource) {
     const int columns = (chromaWidth + theBlockWidth - 1) / theBlockWidth;
     const int rows = (chromaHeight + theBlockHeight - 1) / theBlockHeight;
     // The extremes of U and V in each block of chroma samples.
-    std::vector<std::array<TExtremes, 2>> blocks(size_t(columns) * rows);
-    for (int row = 0; row < rows; ++row)
-        for (int column = 0; column < columns; ++column) {
-            const int x = column * theBlockWidth, y = row * theBlockHeight;
-            const int width = std::min(theBlockWidth, chromaWidth - x);
-            const int height = std::min(theBlockHeight, chromaHeight - y);
-            blocks[size_t(row) * columns + column] = {u.Extremes(pSource, x, y, width, height),
-                                                      v.Extremes(pSource, x, y, width, height)};
-        }
+    std::array<std::vector<TExtremes>, 2> blocks;
+    for (size_t plane = 0; plane < 2; ++plane) {
+        const TComponent& chroma = plane ? v : u;
+        blocks[plane].assign(size_t(columns) * rows, {chroma.Most(), 0});
+        for (int y = 0; y < chromaHeight; ++y)
+            chroma.WidenBlocks(pSource, y, chromaWidth, theBlockWidth,
+                               &blocks[plane][size_t(y / theBlockHeight) * columns]);
+    }
     for (int row = 0; row < rows; ++row)
         for (int column = 0; column < columns; ++column) {
             // The chroma that the block's pixels weigh lies in it and the blocks around.
-            std::array<TExtremes, 2> near = blocks[size_t(row) * columns + column];
+            std::array<TExtremes, 2> near = {blocks[0][size_t(row) * columns + column],
+                                             blocks[1][size_t(row) * columns + column]};
             for (int around = std::max(row - 1, 0); around <= std::min(row + 1, rows - 1); ++around)
                 for (int beside = std::max(column - 1, 0);
                      beside <= std::min(column + 1, columns - 1); ++beside)
                     for (size_t plane = 0; plane < 2; ++plane)
-                        Widen(near[plane], blocks[size_t(around) * columns + beside][plane]);
+                        Widen(near[plane], blocks[plane][size_t(around) * columns + beside]);
             const TSwsWraps wraps = levels.WrapLumas(near[0], near[1], overshoot, 0, luma.Most());
             if (!wraps.Reach(0, luma.Most()))
                 continue;
@@ -416,13 +438,16 @@ bool TSwsToBgra::MendWraps(const AVFrame& pSource, uint8_t* pTarget, ptrdiff_t p
     if (!aHalfTarget || sws_frame_start(half, aHalfTarget.get(), &pSource) < 0)
         return false;
     bool converted = sws_send_slice(half, 0, unsigned(aHeight)) >= 0;
-    for (int first = 0; first < aToHeight && converted;) {
-        int end = first;
-        while (end < aToHeight && aRows[size_t(end)])
-            ++end;
-        if (end > first)
-            converted = sws_receive_slice(half, unsigned(first), unsigned(end - first)) >= 0;
-        first = end + 1;
+    // Runs of marked rows a few apart are converted in one: each run costs a start.
+    for (int first = 0; first < aToHeight && converted; ++first) {
+        if (!aRows[size_t(first)])
+            continue;
+        int end = first + 1, last = first;
+        for (; end < aToHeight && end <= last + theRunGap; ++end)
+            if (aRows[size_t(end)])
+                last = end;
+        converted = sws_receive_slice(half, unsigned(first), unsigned(last + 1 - first)) >= 0;
+        first = last;
     }
     sws_frame_end(half);
     if (!converted)
