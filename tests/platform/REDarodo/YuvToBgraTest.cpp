@@ -383,6 +383,52 @@ TEST(YuvToBgra, LeavesToLibswscaleWhatItDoesNotCover) {
     EXPECT_TRUE(Converted(*extremes, converter, 97, 61) == Saturated(*extremes, 97, 61));
 }
 
+// Every layout of samples that libswscale reads, interleaved (NV12, NV21, P010), packed
+// (YUYV), big-endian or with alpha: grey with a band of highlights (luma 240, blue at its end)
+// whose blue wraps, which a sample read in the wrong place, order or shift would miss. Each
+// converts as libswscale does, saturated, at its own size (a thread of its own finds where
+// colours could wrap in a picture that tall) and scaled.
+TEST(YuvToBgra, EveryLayoutOfSamplesSaturates) {
+    for (AVPixelFormat format :
+         {AV_PIX_FMT_NV12, AV_PIX_FMT_NV21, AV_PIX_FMT_P010LE, AV_PIX_FMT_YUYV422,
+          AV_PIX_FMT_UYVY422, AV_PIX_FMT_YUV420P12BE, AV_PIX_FMT_YUVA444P, AV_PIX_FMT_YUV440P})
+        for (const auto& [width, height] : {std::make_pair(33, 70), std::make_pair(49, 61)}) {
+            const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(format);
+            TFramePtr frame(av_frame_alloc());
+            frame->format = format;
+            frame->width = 33;
+            frame->height = 70;
+            frame->colorspace = AVCOL_SPC_BT2020_NCL;
+            ASSERT_GE(av_frame_get_buffer(frame.get(), 0), 0);
+            // The samples are written into cleared words.
+            for (int plane = 0; plane < 4 && frame->buf[plane]; ++plane)
+                std::fill_n(frame->buf[plane]->data, frame->buf[plane]->size, 0);
+            for (int component = 0; component < desc->nb_components; ++component) {
+                const bool chroma = component == 1 || component == 2;
+                const int shiftX = chroma ? desc->log2_chroma_w : 0;
+                const int shiftY = chroma ? desc->log2_chroma_h : 0;
+                std::vector<uint16_t> row(size_t(-(-33 >> shiftX)));
+                for (int y = 0; y < -(-70 >> shiftY); ++y) {
+                    for (size_t x = 0; x < row.size(); ++x) {
+                        const bool highlight =
+                            (int(x) << shiftX) >= 16 && (y << shiftY) >= 24 && (y << shiftY) < 40;
+                        const int grey[] = {128, 128, 128, 255}, bright[] = {240, 255, 0, 255};
+                        row[x] = uint16_t((highlight ? bright : grey)[component]
+                                          << (desc->comp[0].depth - 8));
+                    }
+                    av_write_image_line2(row.data(), frame->data, frame->linesize, desc, 0, y,
+                                         component, int(row.size()), 2);
+                }
+            }
+            TMediaLog log;
+            TPictureConverter converter(log);
+            const TBytes pixels = Converted(*frame, converter, width, height);
+            EXPECT_TRUE(pixels == Saturated(*frame, width, height))
+                << av_get_pix_fmt_name(format) << " as " << width << "x" << height;
+            EXPECT_EQ(pixels[(size_t(30) * width + 30) * 4], 255) << av_get_pix_fmt_name(format);
+        }
+}
+
 // What libswscale converts gets the same colours: the exact values, within a level where its
 // fixed point (or rounding twice, in its 10-bit path) misses the half; white 255 and black 0.
 // Chroma is the same over each picture, which its chroma interpolation keeps. The samples stay
