@@ -31,7 +31,7 @@ constexpr int theNever = INT_MAX;
 constexpr int theBlockWidth = 16;
 constexpr int theBlockHeight = 8;
 // The most rows between two marked ones that are converted again with them, in one run.
-constexpr int theRunGap = 32;
+constexpr int theRunGap = 16;
 // The fewest rows of a picture whose blocks are found on a thread of their own.
 constexpr int theFinderRows = 64;
 
@@ -219,15 +219,15 @@ template <typename TCheck>
 bool AnyExtreme(const uint8_t* pRow, int pWidth, bool pDark, bool pLight, const TCheck& pCheck) {
     int x = 0;
 #ifdef __SSE2__
-    const __m128i alpha = _mm_set1_epi32(int32_t(0xFF000000u));
-    const __m128i dark = pDark ? _mm_setzero_si128() : alpha;
-    const __m128i light = pLight ? _mm_set1_epi8(-1) : _mm_setzero_si128();
+    // The colour bytes of the pixels, of each kind asked for.
+    const __m128i colours = _mm_set1_epi32(0x00FFFFFF);
+    const __m128i dark = pDark ? colours : _mm_setzero_si128();
+    const __m128i light = pLight ? colours : _mm_setzero_si128();
     for (; x + 4 <= pWidth; x += 4) {
         const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pRow + 4 * x));
-        // Alpha turned to 255 for the dark, to 0 for the light.
         const __m128i extreme =
-            _mm_or_si128(_mm_cmpeq_epi8(_mm_or_si128(pixels, alpha), dark),
-                         _mm_cmpeq_epi8(_mm_andnot_si128(alpha, pixels), light));
+            _mm_or_si128(_mm_and_si128(_mm_cmpeq_epi8(pixels, _mm_setzero_si128()), dark),
+                         _mm_and_si128(_mm_cmpeq_epi8(pixels, _mm_set1_epi8(-1)), light));
         if (_mm_movemask_epi8(extreme))
             for (int i = x; i < x + 4; ++i)
                 if (pCheck(i))
