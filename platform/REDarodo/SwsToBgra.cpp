@@ -93,22 +93,18 @@ public:
         return extremes;
     }
 
-    // Widens each of pBlocks to the samples of row pY of pFrame it covers, pBlockWidth
-    // samples a block, pWidth samples in all.
-    void WidenBlocks(const AVFrame& pFrame, int pY, int pWidth, int pBlockWidth,
-                     TExtremes* pBlocks) const {
-        for (int x = 0; x < pWidth; x += pBlockWidth, ++pBlocks) {
-            const int count = std::min(pBlockWidth, pWidth - x);
-            if (!aReadable)
-                *pBlocks = {0, aMost};
-            else if (!Plain())
-                for (int i = x; i < x + count; ++i)
-                    Extend(Sample(pFrame, i, pY), *pBlocks);
-            else if (aWide)
-                Extend(reinterpret_cast<const uint16_t*>(Row(pFrame, pY)) + x, count, *pBlocks);
-            else
-                Extend(Row(pFrame, pY) + x, count, *pBlocks);
-        }
+    // Widens pLeast and pMost, the extremes of each of pWidth columns, to row pY of pFrame.
+    void WidenColumns(const AVFrame& pFrame, int pY, int pWidth, int* pLeast, int* pMost) const {
+        if (!aReadable) {
+            std::fill_n(pLeast, pWidth, 0);
+            std::fill_n(pMost, pWidth, aMost);
+        } else if (!Plain())
+            for (int x = 0; x < pWidth; ++x)
+                Widen(Sample(pFrame, x, pY), pLeast[x], pMost[x]);
+        else if (aWide)
+            WidenColumns(reinterpret_cast<const uint16_t*>(Row(pFrame, pY)), pWidth, pLeast, pMost);
+        else
+            WidenColumns(Row(pFrame, pY), pWidth, pLeast, pMost);
     }
 
 private:
@@ -119,6 +115,16 @@ private:
     const uint8_t* Row(const AVFrame& pFrame, int pY) const {
         return pFrame.data[aWhere.plane] + ptrdiff_t(pY) * pFrame.linesize[aWhere.plane] +
                aWhere.offset;
+    }
+    static void Widen(int pSample, int& pLeast, int& pMost) {
+        pLeast = std::min(pLeast, pSample);
+        pMost = std::max(pMost, pSample);
+    }
+    // Plain samples in a row, which the compiler takes many at a time.
+    template <typename TSample>
+    void WidenColumns(const TSample* pRow, int pWidth, int* pLeast, int* pMost) const {
+        for (int x = 0; x < pWidth; ++x)
+            Widen(pRow[x] & aMost, pLeast[x], pMost[x]);
     }
     static void Extend(int pSample, TExtremes& pExtremes) {
         pExtremes = {std::min(pExtremes.first, pSample), std::max(pExtremes.second, pSample)};
@@ -238,6 +244,33 @@ bool AnyExtreme(const uint8_t* pRow, int pWidth, bool pDark, bool pLight, const 
         if (pCheck(x))
             return true;
     return false;
+}
+
+// Saturates the wrapped colour channels of the pWidth pixels of pRow (BGRA) by pHalf, the same
+// at half the contrast: halved, black stays at 0 and white at 127 or more, a colour past 511
+// levels is past 255 and one below -511 below 0.
+void MendRow(uint8_t* pRow, const uint8_t* pHalf, int pWidth) {
+    int i = 0;
+#ifdef __SSE2__
+    const __m128i colours = _mm_set1_epi32(0x00FFFFFF), zero = _mm_setzero_si128();
+    for (; i + 16 <= 4 * pWidth; i += 16) {
+        __m128i* const target = reinterpret_cast<__m128i*>(pRow + i);
+        const __m128i bytes = _mm_loadu_si128(target);
+        const __m128i half = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pHalf + i));
+        // Bytes of 128 or more are negative as signed ones.
+        const __m128i white = _mm_and_si128(
+            _mm_and_si128(_mm_cmpeq_epi8(bytes, zero), _mm_cmplt_epi8(half, zero)), colours);
+        const __m128i black = _mm_and_si128(
+            _mm_and_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(-1)), _mm_cmpeq_epi8(half, zero)),
+            colours);
+        _mm_storeu_si128(target, _mm_andnot_si128(black, _mm_or_si128(bytes, white)));
+    }
+#endif
+    for (; i < 4 * pWidth; ++i)
+        if (i % 4 != 3 && !pRow[i] && pHalf[i] >= 128)
+            pRow[i] = 255;
+        else if (i % 4 != 3 && pRow[i] == 255 && !pHalf[i])
+            pRow[i] = 0;
 }
 
 // pExtremes widened to pOther's.
@@ -364,14 +397,28 @@ void TSwsToBgra::FindCandidates(const AVFrame& pSource) {
         Overshoot(int(format.log2_chroma_w > 0) + int(format.log2_chroma_h > 0));
     const int columns = (chromaWidth + theBlockWidth - 1) / theBlockWidth;
     const int rows = (chromaHeight + theBlockHeight - 1) / theBlockHeight;
-    // The extremes of U and V in each block of chroma samples.
+    // The extremes of U and V in each block of chroma samples: of each column over a band of
+    // rows, then of the block's columns.
     std::array<std::vector<TExtremes>, 2> blocks;
+    std::vector<int> least(static_cast<size_t>(chromaWidth));
+    std::vector<int> most(static_cast<size_t>(chromaWidth));
     for (size_t plane = 0; plane < 2; ++plane) {
         const TComponent& chroma = plane ? v : u;
-        blocks[plane].assign(size_t(columns) * rows, {chroma.Most(), 0});
-        for (int y = 0; y < chromaHeight; ++y)
-            chroma.WidenBlocks(pSource, y, chromaWidth, theBlockWidth,
-                               &blocks[plane][size_t(y / theBlockHeight) * columns]);
+        blocks[plane].resize(size_t(columns) * rows);
+        for (int row = 0; row < rows; ++row) {
+            std::fill(least.begin(), least.end(), chroma.Most());
+            std::fill(most.begin(), most.end(), 0);
+            for (int y = row * theBlockHeight;
+                 y < std::min((row + 1) * theBlockHeight, chromaHeight); ++y)
+                chroma.WidenColumns(pSource, y, chromaWidth, least.data(), most.data());
+            for (int column = 0; column < columns; ++column) {
+                const auto from = size_t(column) * theBlockWidth;
+                const auto to = std::min(from + theBlockWidth, size_t(chromaWidth));
+                blocks[plane][size_t(row) * columns + column] = {
+                    *std::min_element(least.begin() + from, least.begin() + to),
+                    *std::max_element(most.begin() + from, most.begin() + to)};
+            }
+        }
     }
     for (int row = 0; row < rows; ++row)
         for (int column = 0; column < columns; ++column) {
@@ -452,18 +499,9 @@ bool TSwsToBgra::MendWraps(const AVFrame& pSource, uint8_t* pTarget, ptrdiff_t p
     sws_frame_end(half);
     if (!converted)
         return false;
-    // Halved, black stays at 0 and white at 127 or more, a colour past 511 levels is past 255
-    // and one below -511 below 0.
-    for (int y = 0; y < aToHeight; ++y) {
-        if (!aRows[size_t(y)])
-            continue;
-        uint8_t* const row = pTarget + y * pRowBytes;
-        const uint8_t* const halfRow = aHalfTarget->data[0] + y * aHalfTarget->linesize[0];
-        for (int i = 0; i < 4 * aToWidth; ++i)
-            if (i % 4 != 3 && !row[i] && halfRow[i] >= 128)
-                row[i] = 255;
-            else if (i % 4 != 3 && row[i] == 255 && !halfRow[i])
-                row[i] = 0;
-    }
+    for (int y = 0; y < aToHeight; ++y)
+        if (aRows[size_t(y)])
+            MendRow(pTarget + y * pRowBytes, aHalfTarget->data[0] + y * aHalfTarget->linesize[0],
+                    aToWidth);
     return true;
 }
