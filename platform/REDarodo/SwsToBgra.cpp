@@ -84,7 +84,7 @@ public:
         for (int y = pY; y < pY + pHeight; ++y) {
             if (!Plain())
                 for (int x = pX; x < pX + pWidth; ++x)
-                    Extend(Sample(pFrame, x, y), extremes);
+                    Widen(Sample(pFrame, x, y), extremes.first, extremes.second);
             else if (aWide)
                 Extend(reinterpret_cast<const uint16_t*>(Row(pFrame, y)) + pX, pWidth, extremes);
             else
@@ -120,24 +120,18 @@ private:
         pLeast = std::min(pLeast, pSample);
         pMost = std::max(pMost, pSample);
     }
-    // Plain samples in a row, which the compiler takes many at a time.
+    // Plain samples in a row, which the compiler takes many at a time, each into its column's.
     template <typename TSample>
     void WidenColumns(const TSample* pRow, int pWidth, int* pLeast, int* pMost) const {
         for (int x = 0; x < pWidth; ++x)
             Widen(pRow[x] & aMost, pLeast[x], pMost[x]);
     }
-    static void Extend(int pSample, TExtremes& pExtremes) {
-        pExtremes = {std::min(pExtremes.first, pSample), std::max(pExtremes.second, pSample)};
-    }
-    // Plain samples in a row, which the compiler takes many at a time.
+    // Plain samples in a row, which the compiler takes many at a time, into pExtremes.
     template <typename TSample>
     void Extend(const TSample* pRow, int pCount, TExtremes& pExtremes) const {
         int least = pExtremes.first, most = pExtremes.second;
-        for (int x = 0; x < pCount; ++x) {
-            const int sample = pRow[x] & aMost;
-            least = std::min(least, sample);
-            most = std::max(most, sample);
-        }
+        for (int x = 0; x < pCount; ++x)
+            Widen(pRow[x] & aMost, least, most);
         pExtremes = {least, most};
     }
 
