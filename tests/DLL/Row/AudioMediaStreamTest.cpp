@@ -2,6 +2,7 @@
 
 #include "ALL/TypeDef.h"
 #include "support/FakeRenderContext.h"
+#include "support/Temporary.h"
 
 #include "MediaWriter.h"
 #include "REDarodo/Media.h"
@@ -10,7 +11,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
 #include <limits>
 #include <memory>
 #include <string>
@@ -214,20 +214,17 @@ int16_t Tone997(long pFrame, int pRate) {
     return int16_t(std::lround(20000 * std::sin(2 * M_PI * phase)));
 }
 
-// Two seconds of the tone at pRate, mono, written into a folder removed afterwards, and a
+// Two seconds of the tone at pRate, mono, written into the test process's own folder, and a
 // stream over it.
 struct TTone {
     explicit TTone(int pRate) {
-        EXPECT_NE(mkdtemp(&aFolder[0]), nullptr);
+        const std::string path = Temporary("tone" + std::to_string(pRate) + ".wav");
         TSoundDesc tone = {"pcm_s16le", AV_SAMPLE_FMT_S16, pRate, 1, 2L * pRate, nullptr};
         tone.aSample = [](long pFrame, int, int pSoundRate) { return Tone997(pFrame, pSoundRate); };
-        EXPECT_TRUE(WriteMedia(aFolder + "/tone.wav", nullptr, &tone)) << pRate;
-        aSound = std::make_unique<TMediaSound>(OpenMedium(aFolder + "/tone.wav"),
-                                               TFakeValueFormula::Line(0, 0));
+        EXPECT_TRUE(WriteMedia(path, nullptr, &tone)) << pRate;
+        aSound = std::make_unique<TMediaSound>(OpenMedium(path), TFakeValueFormula::Line(0, 0));
     }
-    ~TTone() { std::filesystem::remove_all(aFolder); }
 
-    std::string aFolder = std::filesystem::temp_directory_path().string() + "/zvtoneXXXXXX";
     std::unique_ptr<TMediaSound> aSound;
 };
 
