@@ -27,15 +27,17 @@ bool TZVFilePath::Identify(const std::string& pPath, TId& pId) {
         return true;
     }
     const size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? "."
-                               : slash == 0               ? "/"
-                                                          : target.substr(0, slash);
     pId.aName = target.substr(slash == std::string::npos ? 0 : slash + 1);
-    if (pId.aName.empty() || stat(folder.c_str(), &file) != 0 || !S_ISDIR(file.st_mode))
+    if (pId.aName.empty() || stat(FolderOf(target).c_str(), &file) != 0 || !S_ISDIR(file.st_mode))
         return false;
     pId.aDevice = file.st_dev;
     pId.aInode = file.st_ino;
     return true;
+}
+
+std::string TZVFilePath::FolderOf(const std::string& pPath) {
+    const size_t slash = pPath.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : pPath.substr(0, slash);
 }
 
 std::string TZVFilePath::CurrentFolder() {

@@ -23,6 +23,9 @@ public:
     // The file pPath reaches, its symbolic links followed; false when it cannot be known (a
     // link that cannot be followed, a folder that is not there).
     static bool Identify(const std::string& pPath, TId& pId);
+    // The folder that pPath names a file in, as written: "." for a bare name, "/" for a name
+    // at the root.
+    static std::string FolderOf(const std::string& pPath);
     // The current folder's absolute path, however long; empty when it cannot be read (it
     // was removed).
     static std::string CurrentFolder();

@@ -1,5 +1,7 @@
 #include "PartFile.h"
 
+#include "FilePath.h"
+
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -140,9 +142,7 @@ void TZVPartFile::OpenDirect() {
 void TZVPartFile::OpenPart(const std::string& pTarget) {
     const size_t slash = pTarget.rfind('/');
     aName = slash == std::string::npos ? pTarget : pTarget.substr(slash + 1);
-    const std::string folder = slash == std::string::npos ? "."
-                               : slash == 0               ? "/"
-                                                          : pTarget.substr(0, slash);
+    const std::string folder = TZVFilePath::FolderOf(pTarget);
     // Names are taken in the folder, so that the temporary file's longer path never stands
     // in the way.
     aFolder = open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);

@@ -28,12 +28,6 @@ bool ReadFrame(const std::string& pText, long& pValue) {
     return true;
 }
 
-// The folder that pPath names a file in: "." for a bare name.
-std::string FolderOf(const std::string& pPath) {
-    const size_t slash = pPath.rfind('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : pPath.substr(0, slash);
-}
-
 // What makes pPath a name the system cannot hold, after its subject ("it", "the name of frame
 // 9"): " has a part of 300 bytes, ...", or empty when it can.
 std::string NameFault(const std::string& pPath) {
@@ -199,8 +193,8 @@ bool TZVRenderOptions::CheckOutputs(std::string& pError) const {
         // Looked at as given, not through the absolute path: the current folder's may be too
         // long for the system.
         struct stat folder;
-        if (stat(FolderOf(target).c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode)) {
-            pError = "no folder " + FolderOf(path) + " for " + *output;
+        if (stat(TZVFilePath::FolderOf(target).c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode)) {
+            pError = "no folder " + TZVFilePath::FolderOf(path) + " for " + *output;
             return false;
         }
     }
