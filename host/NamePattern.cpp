@@ -75,19 +75,27 @@ bool TZVNamePattern::Matches(const std::string& pName, long& pNumber) const {
     return Name(number) == pName;
 }
 
+std::vector<std::pair<long, std::string>>
+TZVNamePattern::Entries(const std::string& pFolder) const {
+    std::vector<std::pair<long, std::string>> entries;
+    DIR* names = opendir(pFolder.empty() ? "." : pFolder.c_str());
+    long number = 0;
+    while (const dirent* entry = names ? readdir(names) : nullptr)
+        if (Matches(entry->d_name, number))
+            entries.emplace_back(number, entry->d_name);
+    if (names)
+        closedir(names);
+    return entries;
+}
+
 std::vector<std::pair<long, std::string>> TZVNamePattern::Existing(const std::string& pPath) {
     const size_t slash = pPath.rfind('/');
     const std::string folder =
         slash == std::string::npos ? std::string() : pPath.substr(0, slash + 1);
-    const TZVNamePattern pattern(pPath.substr(folder.size()));
-    std::vector<std::pair<long, std::string>> files;
-    DIR* names = opendir(folder.empty() ? "." : folder.c_str());
-    long number = 0;
-    while (const dirent* entry = names ? readdir(names) : nullptr)
-        if (pattern.Matches(entry->d_name, number))
-            files.emplace_back(number, folder + entry->d_name);
-    if (names)
-        closedir(names);
+    std::vector<std::pair<long, std::string>> files =
+        TZVNamePattern(pPath.substr(folder.size())).Entries(folder);
+    for (auto& file : files)
+        file.second.insert(0, folder);
     return files;
 }
 
@@ -98,13 +106,7 @@ std::vector<long> TZVNamePattern::Present() const {
     const size_t slash = aPattern.rfind('/', aBegin);
     const size_t begin = slash == std::string::npos ? 0 : slash + 1;
     const TZVNamePattern part(aPattern.substr(begin, aPattern.find('/', aEnd) - begin));
-    const std::string folder = Literal(aPattern.substr(0, begin));
-    DIR* names = opendir(folder.empty() ? "." : folder.c_str());
-    long number = 0;
-    while (const dirent* entry = names ? readdir(names) : nullptr)
-        if (part.Matches(entry->d_name, number))
-            numbers.push_back(number);
-    if (names)
-        closedir(names);
+    for (const auto& entry : part.Entries(Literal(aPattern.substr(0, begin))))
+        numbers.push_back(entry.first);
     return numbers;
 }

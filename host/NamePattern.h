@@ -28,6 +28,10 @@ public:
     std::vector<long> Present() const;
 
 private:
+    // The entries of the folder pFolder (the current one when empty) whose names are names of
+    // this pattern: their numbers and names. None when the folder cannot be read.
+    std::vector<std::pair<long, std::string>> Entries(const std::string& pFolder) const;
+
     const std::string aPattern;
     size_t aEnd = 0;
     const size_t aBegin;
