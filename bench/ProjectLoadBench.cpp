@@ -69,11 +69,13 @@ void PerMegabyte(benchmark::State& pState) {
                                                         benchmark::Counter::kInvert);
 }
 
-// The documents are freed outside the timing.
-void ReadDocument(benchmark::State& pState, EShape pShape) {
+// Times pLoad, which reads the project of pShape and pState's size into a document; the
+// documents are freed outside the timing.
+template <typename TLoad>
+void TimeDocuments(benchmark::State& pState, EShape pShape, TLoad pLoad) {
     const wxString path = Project(pShape, pState.range(0));
     for (auto _ : pState) {
-        std::unique_ptr<wxXmlDocument> document = TZVProjectFile::ReadDocument(path);
+        std::unique_ptr<wxXmlDocument> document = pLoad(path);
         pState.PauseTiming();
         document.reset();
         malloc_trim(0);
@@ -82,17 +84,16 @@ void ReadDocument(benchmark::State& pState, EShape pShape) {
     PerMegabyte(pState);
 }
 
+void ReadDocument(benchmark::State& pState, EShape pShape) {
+    TimeDocuments(pState, pShape, TZVProjectFile::ReadDocument);
+}
+
 void WxXmlDocument(benchmark::State& pState, EShape pShape) {
-    const wxString path = Project(pShape, pState.range(0));
-    for (auto _ : pState) {
+    TimeDocuments(pState, pShape, [](const wxString& pPath) {
         std::unique_ptr<wxXmlDocument> document(new wxXmlDocument);
-        benchmark::DoNotOptimize(document->Load(path));
-        pState.PauseTiming();
-        document.reset();
-        malloc_trim(0);
-        pState.ResumeTiming();
-    }
-    PerMegabyte(pState);
+        benchmark::DoNotOptimize(document->Load(pPath));
+        return document;
+    });
 }
 
 void LoadProject(benchmark::State& pState, EShape pShape) {
