@@ -24,7 +24,7 @@ int32_t TZVAudioMediaStream::SetRenderContext(const IZVRenderContext* pContext) 
         return 2;
     aSpan = aEnd - aStart;
     aFirstSample = FirstPosition(*pContext);
-    return aSpan == 0.0 ? 2 : 0;
+    return 0;
 }
 
 double TZVAudioMediaStream::FirstPosition(const IZVRenderContext& pContext) const {
@@ -45,9 +45,17 @@ double TZVAudioMediaStream::FirstPosition(const IZVRenderContext& pContext) cons
 bool TZVAudioMediaStream::ReadSpan(const IZVRenderContext& pContext) {
     const IFormula* formula = NSRenderParam::FirstFormula(pContext, 0);
     const double frame = double(pContext.GetFrame(0));
-    aStart = aType->Constrain(NSRenderParam::ValueAt(formula, frame)).GetDouble();
-    aEnd = aType->Constrain(NSRenderParam::ValueAt(formula, frame + 1)).GetDouble();
-    return std::isfinite(aStart) && std::isfinite(aEnd);
+    const TVariant start = NSRenderParam::ValueAt(formula, frame);
+    const TVariant end = NSRenderParam::ValueAt(formula, frame + 1);
+    // The frame plays the line between the values as they are: limited, the part of a frame
+    // beyond the medium's start or end would stretch the rest over the whole frame, at another
+    // pitch. What lies beyond is silence; the limits only tell a frame wholly beyond.
+    TTypeDef unlimited(*aType);
+    unlimited.aRangeCheck = false;
+    aStart = unlimited.Constrain(start).GetDouble();
+    aEnd = unlimited.Constrain(end).GetDouble();
+    return std::isfinite(aStart) && std::isfinite(aEnd) &&
+           aType->Constrain(start).GetDouble() != aType->Constrain(end).GetDouble();
 }
 
 void TZVAudioMediaStream::Update(const IZVRenderContext* pContext) {
