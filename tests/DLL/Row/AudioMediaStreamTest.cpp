@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -25,7 +26,7 @@ std::shared_ptr<TZVMedia> OpenMedium(const std::string& pPath) {
 }
 
 // A stream over a medium (an example medium by its name), mono unless told, driven by
-// "Seconds" typed as the media row types it (real, from 0 up).
+// "Seconds" typed as the media row types it (real, from 0 to the medium's duration).
 struct TMediaSound {
     TMediaSound(const char* pName, TFakeValueFormula pSeconds)
         : TMediaSound(OpenMedium(ZV_EXAMPLE_MEDIA "/" + std::string(pName)), std::move(pSeconds)) {}
@@ -35,6 +36,7 @@ struct TMediaSound {
         TTypeDef type(paramTypeREAL);
         type.aRangeCheck = true;
         type.aMin = 0.0;
+        type.aMax = media->GetDuration();
         stream->SetType(type);
         context.aParamCount = 1;
         context.aFormulas = {&seconds};
@@ -214,12 +216,14 @@ int16_t Tone997(long pFrame, int pRate) {
     return int16_t(std::lround(20000 * std::sin(2 * M_PI * phase)));
 }
 
-// Two seconds of the tone at pRate, mono, written into the test process's own folder, and a
+// pSeconds of the tone at pRate, mono, written into the test process's own folder, and a
 // stream over it.
 struct TTone {
-    explicit TTone(int pRate) {
-        const std::string path = Temporary("tone" + std::to_string(pRate) + ".wav");
-        TSoundDesc tone = {"pcm_s16le", AV_SAMPLE_FMT_S16, pRate, 1, 2L * pRate, nullptr};
+    explicit TTone(int pRate, double pSeconds = 2.0) {
+        const long frames = std::lround(pSeconds * pRate);
+        const std::string path =
+            Temporary("tone" + std::to_string(pRate) + "-" + std::to_string(frames) + ".wav");
+        TSoundDesc tone = {"pcm_s16le", AV_SAMPLE_FMT_S16, pRate, 1, frames, nullptr};
         tone.aSample = [](long pFrame, int, int pSoundRate) { return Tone997(pFrame, pSoundRate); };
         EXPECT_TRUE(WriteMedia(path, nullptr, &tone)) << pRate;
         aSound = std::make_unique<TMediaSound>(OpenMedium(path), TFakeValueFormula::Line(0, 0));
@@ -234,13 +238,16 @@ int64_t HostFirstSample(long pFrame, long pFrameRate) {
     return int64_t(pFrame) * 48000 * 1000 / pFrameRate;
 }
 
-// Frames pFirst to pEnd - 1 of pSound, each with the samples the host asks for, joined.
+// Frames pFirst to pEnd - 1 of pSound, each with the samples the host asks for (silence for
+// a frame that answers 2), joined.
 std::vector<int16_t> RenderFrames(TMediaSound& pSound, long pFrameRate, long pFirst, long pEnd) {
     std::vector<int16_t> samples;
     for (long frame = pFirst; frame < pEnd; ++frame) {
         const int count =
             int(HostFirstSample(frame + 1, pFrameRate) - HostFirstSample(frame, pFrameRate));
         const std::vector<int> played = pSound.Frame(frame, 48000.0 * 1000.0 / pFrameRate, count);
+        if (played[0] == 2)
+            samples.insert(samples.end(), size_t(count), 0);
         samples.insert(samples.end(), played.begin() + 1, played.end());
     }
     return samples;
@@ -321,5 +328,80 @@ TEST(AudioMediaStream, FramesJoinAtEveryFrameRateMediumRateAndSpeed) {
                 ranges.insert(ranges.begin(), front.begin(), front.end());
                 EXPECT_EQ(ranges, whole) << row;
             }
+    }
+}
+
+namespace {
+
+// The pitch of pSound from sample pFrom to pTo - 1 in cycles a sample: its rising zero
+// crossings, each placed between its two samples, over the time from the first to the last.
+double Pitch(const std::vector<int16_t>& pSound, int64_t pFrom, int64_t pTo) {
+    double first = 0, last = 0;
+    int crossings = 0;
+    for (int64_t i = pFrom + 1; i < pTo; ++i) {
+        const double before = pSound[size_t(i - 1)], after = pSound[size_t(i)];
+        if (before < 0 && after >= 0) {
+            last = double(i - 1) + before / (before - after);
+            first = crossings++ == 0 ? last : first;
+        }
+    }
+    return crossings > 1 ? (crossings - 1) / (last - first) : 0.0;
+}
+
+// The host's frame at pFrameRate thousandths of frames a second that holds output sample
+// pSample.
+long FrameOf(int64_t pSample, long pFrameRate) {
+    long frame = long(pSample * pFrameRate / (48000 * 1000));
+    while (HostFirstSample(frame + 1, pFrameRate) <= pSample)
+        ++frame;
+    return frame;
+}
+
+} // namespace
+
+// Clips that start and end inside a frame, at 48,000 samples a second: "Seconds" = speed x
+// the frame's time - lead over the tone, so that the medium sounds from sample 48,000 x lead /
+// speed on and up to 48,000 x (length + lead) / speed. The first and last sounding samples lie
+// there, within the filter's reach (20 periods of the lower rate, here at most 29 samples); the
+// frame that holds either plays its part at the clip's speed (the tone's pitch within 0.1%,
+// past the filter's ringing at the edge), not the part within the medium stretched over the
+// whole frame; the frames beyond answer 2.
+TEST(AudioMediaStream, ClipEdgesSoundAtTheirPlacesAndSpeed) {
+    constexpr int64_t reach = 30;
+    const std::tuple<long, double, int, double, double, int64_t, int64_t> clips[] = {
+        // frame rate (thousandths), speed, medium rate, length (s), lead (s), first, last
+        {24000, 1.0, 44100, 2.0, 0.23, 11040, 107039},
+        {24000, 1.5, 48000, 2.01, 0.21, 6720, 71039},
+        {25000, 1.0, 48000, 2.01, 0.51, 24480, 120959},
+        {25000, 1.0, 44100, 2.01, 0.0, 0, 96479},
+        {25000, 1.5, 44100, 2.0, 0.2, 6400, 70399},
+        {29970, 1.0, 48000, 2.0, 0.0, 0, 95999},
+        {29970, 1.0, 44100, 2.01, 0.21, 10080, 106559},
+        {29970, 1.5, 22050, 2.0, 0.22, 7040, 71039},
+    };
+    for (const auto& [frameRate, speed, mediumRate, length, lead, first, last] : clips) {
+        const std::string row = std::to_string(frameRate) + " fps/1000, x" + std::to_string(speed) +
+                                ", " + std::to_string(mediumRate) + " Hz, lead " +
+                                std::to_string(lead);
+        const TTone tone(mediumRate, length);
+        TMediaSound& sound = *tone.aSound;
+        sound.seconds = TFakeValueFormula::Line(-lead, speed * 1000.0 / frameRate);
+        const long firstFrame = FrameOf(first, frameRate), lastFrame = FrameOf(last, frameRate);
+        const std::vector<int16_t> clip = RenderFrames(sound, frameRate, 0, lastFrame + 2);
+        const auto sounding = [](int16_t pSample) { return pSample != 0; };
+        EXPECT_NEAR(std::find_if(clip.begin(), clip.end(), sounding) - clip.begin(), first, reach)
+            << row;
+        EXPECT_NEAR(clip.rend() - std::find_if(clip.rbegin(), clip.rend(), sounding) - 1, last,
+                    reach)
+            << row;
+        const double pitches[] = {
+            Pitch(clip, first + reach, HostFirstSample(firstFrame + 1, frameRate)),
+            Pitch(clip, HostFirstSample(lastFrame, frameRate), last - reach)};
+        for (const double pitch : pitches)
+            EXPECT_NEAR(pitch * 48000 / 997, speed, speed * 0.001) << row;
+        std::vector<int> codes;
+        for (const long frame : {firstFrame - 1, firstFrame, lastFrame, lastFrame + 1})
+            codes.push_back(sound.Frame(frame, 48000.0 * 1000.0 / frameRate)[0]);
+        EXPECT_EQ(codes, std::vector<int>({2, 0, 0, 2})) << row;
     }
 }
