@@ -2,6 +2,7 @@
 
 #include "FilePath.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -14,9 +15,11 @@
 #include <random>
 #include <set>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <thread>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -25,6 +28,10 @@ namespace {
 std::mutex theMutex;
 std::set<std::pair<int, std::string>> theLive;
 bool theExiting = false;
+
+// The access list of a file, and the one a folder gives the files made in it.
+const char theAccessList[] = "system.posix_acl_access";
+const char theDefaultList[] = "system.posix_acl_default";
 
 // Takes SIGHUP, SIGINT and SIGTERM, which every thread blocks: removes the live temporary
 // files and ends the program, holding the list so that no file is made or given its name
@@ -72,10 +79,74 @@ int KeepOwnerAndMode(int pDescriptor, const struct stat& pExisting) {
     return fchmod(pDescriptor, mode) != 0 ? errno : 0;
 }
 
+// The name by which the entry pName of the folder pFolder is reached, however long the
+// folder's own path is: the system has no call to read an attribute in a folder.
+std::string InFolder(int pFolder, const std::string& pName) {
+    return "/proc/self/fd/" + std::to_string(pFolder) + (pName.empty() ? "" : "/" + pName);
+}
+
+// Gives the new file pDescriptor the access list of pName in pFolder, or none when that has
+// none, as cp keeps the list of a file it writes into. The errno of a failure, else 0.
+int KeepAccessList(int pDescriptor, int pFolder, const std::string& pName) {
+    const std::string old = InFolder(pFolder, pName);
+    ssize_t size = lgetxattr(old.c_str(), theAccessList, nullptr, 0);
+    std::string list(size_t(std::max<ssize_t>(size, 0)), '\0');
+    if (size > 0)
+        size = lgetxattr(old.c_str(), theAccessList, &list[0], list.size());
+    if (size >= 0)
+        return fsetxattr(pDescriptor, theAccessList, list.data(), size_t(size), 0) == 0 ? 0 : errno;
+    // None to keep: the file is gone, or the system has no lists there.
+    if (errno != ENODATA && errno != ENOTSUP && errno != ENOENT)
+        return errno;
+    return fremovexattr(pDescriptor, theAccessList) == 0 || errno == ENODATA || errno == ENOTSUP
+               ? 0
+               : errno;
+}
+
+// Gives the new file pDescriptor what the file pName in pFolder that it replaces had: owner,
+// group, permissions and access list, when that is a regular file (a link put there meanwhile
+// is replaced, not read). A new file keeps the permissions the folder's default access list
+// gave it (pInherited), which the system made without the process's mask, else gets the
+// mask's. The errno of a failure, else 0.
+int KeepAttributes(int pDescriptor, int pFolder, const std::string& pName, bool pInherited) {
+    struct stat existing;
+    const bool exists = fstatat(pFolder, pName.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!exists && errno != ENOENT)
+        return errno;
+    if (!exists || !S_ISREG(existing.st_mode))
+        return pInherited || fchmod(pDescriptor, NewFileMode()) == 0 ? 0 : errno;
+    const int failure = KeepOwnerAndMode(pDescriptor, existing);
+    return failure != 0 ? failure : KeepAccessList(pDescriptor, pFolder, pName);
+}
+
+// Whether the system would follow the link pLink, whose own status is pStatus: in a folder
+// that everyone may write into and only an entry's owner may remove from (the sticky bit, as
+// /tmp), only a link of the caller's or of the folder's owner, so that no one leads another's
+// output through a link planted there. False with errno set otherwise.
+bool MayFollow(const std::string& pLink, const struct stat& pStatus) {
+    struct stat folder;
+    if (stat(TZVFilePath::FolderOf(pLink).c_str(), &folder) != 0)
+        return false;
+    const bool shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
+    if (!shared || pStatus.st_uid == geteuid() || pStatus.st_uid == folder.st_uid)
+        return true;
+    errno = EACCES;
+    return false;
+}
+
+// The whole decimal number pText, or -1.
+int Number(const std::string& pText) {
+    if (pText.empty() || pText.size() > 9 ||
+        pText.find_first_not_of("0123456789") != std::string::npos)
+        return -1;
+    return std::atoi(pText.c_str());
+}
+
 // Creates a new file in the folder pFolder named "<pName>.XXXXXX.part" with six random
 // letters, pName cut (at a character's start) where the folder's names cannot hold it all;
-// its descriptor and pPartName, or -1 with errno set. Called with theMutex held.
-int CreateUnique(int pFolder, const std::string& pName, std::string& pPartName) {
+// its descriptor and pPartName, or -1 with errno set; pMode as open takes it. Called with
+// theMutex held.
+int CreateUnique(int pFolder, const std::string& pName, mode_t pMode, std::string& pPartName) {
     static const char theLetters[] =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     static std::mt19937_64 theRandom{std::random_device()()};
@@ -93,7 +164,7 @@ int CreateUnique(int pFolder, const std::string& pName, std::string& pPartName) 
         for (size_t i = keep + 1; i < keep + 7; ++i)
             name[i] = theLetters[theRandom() % (sizeof theLetters - 1)];
         const int descriptor =
-            openat(pFolder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            openat(pFolder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, pMode);
         if (descriptor >= 0 || errno != EEXIST) {
             pPartName = name;
             return descriptor;
@@ -105,21 +176,23 @@ int CreateUnique(int pFolder, const std::string& pName, std::string& pPartName) 
 } // namespace
 
 TZVPartFile::TZVPartFile(const std::string& pPath) : aPath(pPath) {
-    const EKind kind = KindOf(pPath);
+    std::string target;
+    const EKind kind = Resolve(pPath, target);
+    if (kind == kindUNKNOWN) {
+        Fail(std::strerror(errno));
+        return;
+    }
     if (const char* refusal = Refusal(kind)) {
         Fail(std::string("it is ") + refusal);
         return;
     }
-    if (kind != kindFILE) {
-        OpenDirect();
-        return;
-    }
-    std::string target = pPath;
-    if (!FollowLinks(target)) {
-        Fail(std::strerror(errno));
-        return;
-    }
-    OpenPart(target);
+    const int descriptor = DescriptorOf(target);
+    if (descriptor >= 0)
+        OpenDescriptor(descriptor);
+    else if (kind != kindFILE)
+        OpenDirect(target);
+    else
+        OpenPart(target);
 }
 
 TZVPartFile::~TZVPartFile() {
@@ -129,14 +202,29 @@ TZVPartFile::~TZVPartFile() {
         close(aFolder);
 }
 
-void TZVPartFile::OpenDirect() {
-    // Through the name as given: /dev/stdout leads to the pipe only so.
-    aDescriptor = open(aPath.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+void TZVPartFile::OpenDirect(const std::string& pTarget) {
+    // Not through a link put there since it was looked at.
+    aDescriptor = open(pTarget.c_str(), O_WRONLY | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
     if (aDescriptor < 0) {
         Fail(std::strerror(errno));
         return;
     }
     aSeekable = lseek(aDescriptor, 0, SEEK_CUR) >= 0;
+}
+
+void TZVPartFile::OpenDescriptor(int pDescriptor) {
+    // A copy of the descriptor itself, not the file opened again: it shares its position
+    // with the process's other writers, and reaches what no longer has a name or what the
+    // program may not open.
+    aDescriptor = fcntl(pDescriptor, F_DUPFD_CLOEXEC, 0);
+    if (aDescriptor < 0) {
+        Fail(std::strerror(errno));
+        return;
+    }
+    const int64_t start = lseek(aDescriptor, 0, SEEK_CUR);
+    // Every write of a descriptor opened to append goes to the end, whatever its position.
+    aSeekable = start >= 0 && !(fcntl(aDescriptor, F_GETFL) & O_APPEND);
+    aStart = aSeekable ? start : 0;
 }
 
 void TZVPartFile::OpenPart(const std::string& pTarget) {
@@ -155,7 +243,10 @@ void TZVPartFile::OpenPart(const std::string& pTarget) {
         Fail("the program is ending");
         return;
     }
-    aDescriptor = CreateUnique(aFolder, aName, aPartName);
+    // Under a default access list the system gives a new file its permissions, without the
+    // process's mask: the file is made open to all for that, else private until published.
+    aInherited = getxattr(InFolder(aFolder, std::string()).c_str(), theDefaultList, nullptr, 0) > 0;
+    aDescriptor = CreateUnique(aFolder, aName, aInherited ? 0666 : 0600, aPartName);
     if (aDescriptor < 0) {
         aPartName.clear();
         Fail(std::strerror(errno));
@@ -166,7 +257,10 @@ void TZVPartFile::OpenPart(const std::string& pTarget) {
 }
 
 int64_t TZVPartFile::Seek(int64_t pOffset, int pWhence) {
-    return lseek(aDescriptor, pOffset, pWhence);
+    // Positions count from where a descriptor of the process's stood.
+    const int64_t position =
+        lseek(aDescriptor, pWhence == SEEK_SET ? pOffset + aStart : pOffset, pWhence);
+    return position < 0 ? position : position - aStart;
 }
 
 bool TZVPartFile::Write(const void* pData, size_t pSize) {
@@ -192,13 +286,8 @@ bool TZVPartFile::Publish(bool pDurable) {
     aDescriptor = -1;
     const bool replace = !aPartName.empty();
     int failure = descriptor < 0 ? EBADF : 0;
-    if (failure == 0 && replace) {
-        struct stat existing;
-        if (fstatat(aFolder, aName.c_str(), &existing, 0) == 0)
-            failure = KeepOwnerAndMode(descriptor, existing);
-        else if (fchmod(descriptor, NewFileMode()) != 0)
-            failure = errno;
-    }
+    if (failure == 0 && replace)
+        failure = KeepAttributes(descriptor, aFolder, aName, aInherited);
     if (failure == 0 && replace && pDurable && fsync(descriptor) != 0)
         failure = errno;
     // A full disk may show only when the last data goes out, at the close.
@@ -225,15 +314,25 @@ void TZVPartFile::Fail(const std::string& pReason) {
 }
 
 TZVPartFile::EKind TZVPartFile::KindOf(const std::string& pPath) {
+    std::string target;
+    return Resolve(pPath, target);
+}
+
+TZVPartFile::EKind TZVPartFile::Resolve(const std::string& pPath, std::string& pTarget) {
+    pTarget = pPath;
+    if (!FollowLinks(pTarget))
+        return kindUNKNOWN;
+    const int descriptor = DescriptorOf(pTarget);
     struct stat file;
-    // What cannot be looked at yet is made or opened as a file, which then says why not.
-    if (stat(pPath.c_str(), &file) != 0 || S_ISREG(file.st_mode))
-        return kindFILE;
+    if ((descriptor >= 0 ? fstat(descriptor, &file) : lstat(pTarget.c_str(), &file)) != 0)
+        return errno == ENOENT ? kindFILE : kindUNKNOWN;
+    // A link there now was put there since: it is replaced, as a file is.
     return S_ISCHR(file.st_mode)    ? kindDEVICE
            : S_ISFIFO(file.st_mode) ? kindFIFO
            : S_ISBLK(file.st_mode)  ? kindBLOCK
            : S_ISSOCK(file.st_mode) ? kindSOCKET
-                                    : kindFOLDER;
+           : S_ISDIR(file.st_mode)  ? kindFOLDER
+                                    : kindFILE;
 }
 
 const char* TZVPartFile::Refusal(EKind pKind) {
@@ -253,8 +352,14 @@ bool TZVPartFile::FollowLinks(std::string& pPath) {
     // As many as the system itself follows.
     for (int links = 0; links < 40; ++links) {
         struct stat file;
-        if (lstat(pPath.c_str(), &file) != 0 || !S_ISLNK(file.st_mode))
+        if (DescriptorOf(pPath) >= 0)
             return true;
+        if (lstat(pPath.c_str(), &file) != 0)
+            return errno == ENOENT;
+        if (!S_ISLNK(file.st_mode))
+            return true;
+        if (!MayFollow(pPath, file))
+            return false;
         char target[PATH_MAX];
         const ssize_t size = readlink(pPath.c_str(), target, sizeof target);
         if (size < 0 || size == ssize_t(sizeof target)) {
@@ -268,6 +373,24 @@ bool TZVPartFile::FollowLinks(std::string& pPath) {
     }
     errno = ELOOP;
     return false;
+}
+
+int TZVPartFile::DescriptorOf(const std::string& pPath) {
+    const char* const standard[] = {"/dev/stdin", "/dev/stdout", "/dev/stderr"};
+    for (int descriptor = 0; descriptor < 3; ++descriptor)
+        if (pPath == standard[descriptor])
+            return descriptor;
+    const std::string process = "/proc/" + std::to_string(getpid()) + "/fd/";
+    for (const std::string& folder : {std::string("/dev/fd/"), std::string("/proc/self/fd/"),
+                                      std::string("/proc/thread-self/fd/"), process})
+        if (pPath.compare(0, folder.size(), folder) == 0)
+            return Number(pPath.substr(folder.size()));
+    return -1;
+}
+
+bool TZVPartFile::IsDescriptor(const std::string& pPath) {
+    std::string target = pPath;
+    return FollowLinks(target) && DescriptorOf(target) >= 0;
 }
 
 void TZVPartFile::InstallSignalCleanup() {

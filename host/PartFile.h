@@ -1,10 +1,12 @@
 // TZVPartFile: a file written under a unique temporary name beside its final name, and given
 // that name only once it is complete, so that an unfinished or failed write never touches the
-// final file and two writers never share a temporary file. A symbolic link is followed: the
-// file it leads to is replaced and the link stays. A character device or a FIFO (/dev/null, a
-// pipe a reader waits on) is written into as it is, never replaced: its readers and every
-// other process keep it. Live temporary files are listed: InstallSignalCleanup makes SIGHUP,
-// SIGINT and SIGTERM remove them before the program exits.
+// final file and two writers never share a temporary file. A symbolic link is followed where
+// the system would follow it: the file it leads to is replaced and the link stays. A character
+// device or a FIFO (/dev/null, a pipe a reader waits on) is written into as it is, never
+// replaced: its readers and every other process keep it; so is a descriptor of the process
+// named as one (/dev/stdout, /dev/fd/3), from where it stands, as cat writes into it. Live
+// temporary files are listed: InstallSignalCleanup makes SIGHUP, SIGINT and SIGTERM remove
+// them before the program exits.
 #pragma once
 
 #include <cstddef>
@@ -20,12 +22,13 @@ public:
         kindFIFO,   // written into; it cannot seek
         kindBLOCK,  // refused, as the next ones
         kindSOCKET,
-        kindFOLDER
+        kindFOLDER,
+        kindUNKNOWN // cannot be looked at: errno says why
     };
 
     // Opens pPath for writing: creates the temporary file beside the file pPath leads to, or
-    // opens a device or a FIFO itself (which waits for a FIFO's reader). IsOpen tells whether
-    // that worked, Error why not.
+    // opens a device or a FIFO itself (which waits for a FIFO's reader), or takes the
+    // descriptor it names. IsOpen tells whether that worked, Error why not.
     explicit TZVPartFile(const std::string& pPath);
     // Removes the temporary file unless it was published.
     ~TZVPartFile();
@@ -40,24 +43,33 @@ public:
     // Appends pSize bytes; false with the reason in Error, and in errno.
     bool Write(const void* pData, size_t pSize);
     // Closes the file and gives it its final name, with the final file's owner, group and
-    // permissions when it exists, as far as the program may set them (no set-user-ID or
-    // set-group-ID bit where they could not be kept); false with the reason in Error (the
-    // temporary file is then removed). pDurable
-    // first makes the data reach the disk, so that a crash cannot leave an empty file in
-    // place of the old one. A device or a FIFO is only closed.
+    // permissions and access list when it is a regular file, as far as the program may set
+    // them (no set-user-ID or set-group-ID bit where they could not be kept); false with the
+    // reason in Error (the temporary file is then removed). pDurable first makes the data
+    // reach the disk, so that a crash cannot leave an empty file in place of the old one. A
+    // device, a FIFO or a descriptor is only closed.
     bool Publish(bool pDurable = false);
     // "cannot write <final name>: <reason>" after a failure.
     const std::string& Error() const { return aError; }
     // Sets the failure text from pReason, for writers that write the file themselves.
     void Fail(const std::string& pReason);
 
+    // What pPath leads to, its links followed as FollowLinks follows them; kindFILE also for
+    // nothing yet.
     static EKind KindOf(const std::string& pPath);
     // What a file of kind pKind is when it cannot be written ("a block device"), else null.
     static const char* Refusal(EKind pKind);
     // pPath with the symbolic links it ends in followed, each read against its own folder, to
-    // the name they lead to, which need not exist; false with errno set when a link cannot be
-    // read or there are too many.
+    // the name they lead to, which need not exist, or to a descriptor's name; false with errno
+    // set when a link cannot be read, there are too many, one may not be followed (EACCES,
+    // as the system refuses a link another user planted in /tmp) or a name cannot be looked
+    // at for another reason than that it is not there.
     static bool FollowLinks(std::string& pPath);
+    // The descriptor of this process that pPath names (/dev/stdout, /dev/fd/3,
+    // /proc/self/fd/3), or -1.
+    static int DescriptorOf(const std::string& pPath);
+    // Whether pPath leads to a descriptor of this process, which is written into.
+    static bool IsDescriptor(const std::string& pPath);
 
     // Makes SIGHUP, SIGINT and SIGTERM remove every live temporary file and end the program
     // with 128 + the signal's number (129, 130, 143). Called before any other thread starts:
@@ -65,8 +77,13 @@ public:
     static void InstallSignalCleanup();
 
 private:
-    // Opens the device or FIFO pPath leads to.
-    void OpenDirect();
+    // What pPath leads to, and its name (pTarget); kindUNKNOWN with errno set when that
+    // cannot be known.
+    static EKind Resolve(const std::string& pPath, std::string& pTarget);
+    // Opens the device or FIFO pTarget.
+    void OpenDirect(const std::string& pTarget);
+    // Writes into a copy of the process's descriptor pDescriptor, from where it stands.
+    void OpenDescriptor(int pDescriptor);
     // Creates the temporary file beside pTarget, the name pPath leads to.
     void OpenPart(const std::string& pTarget);
     void CloseDescriptor();
@@ -79,6 +96,9 @@ private:
     std::string aPartName; // the temporary file's, empty when written directly
     int aDescriptor = -1;
     bool aSeekable = false;
+    int64_t aStart = 0; // where a descriptor of the process's stood, from which it is written
+    // The folder's default access list gave the new file its permissions.
+    bool aInherited = false;
     bool aPublished = false;
     std::string aError;
 };

@@ -7,6 +7,7 @@
 #include "InputFiles.h"
 #include "MediaLibrary.h"
 #include "MovieOutput.h"
+#include "PartFile.h"
 #include "PngOutput.h"
 #include "ProjectFile.h"
 #include "QueuedOutput.h"
@@ -175,10 +176,13 @@ bool TZVRenderCommand::CheckInputs(const TZVRenderOptions& pOptions, const TZVHo
     const std::pair<const char*, const std::string*> files[] = {
         {"--wav", &pOptions.aWav}, {"--mp4", &pOptions.aMp4}, {"--save", &pOptions.aSave}};
     for (const auto& file : files) {
-        // Saving onto the project itself replaces it whole, as an editor does.
+        // Saving onto the project itself replaces it whole, as an editor does; into a
+        // descriptor that reaches it, it would add to it.
         const TZVInputFiles::TInput* input =
-            file.second->empty() ? nullptr
-                                 : inputs.Find(*file.second, file.second == &pOptions.aSave);
+            file.second->empty()
+                ? nullptr
+                : inputs.Find(*file.second, file.second == &pOptions.aSave &&
+                                                !TZVPartFile::IsDescriptor(*file.second));
         if (input) {
             pError = std::string(file.first) + " " + *file.second + " would overwrite " +
                      input->Describe();

@@ -17,6 +17,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <regex>
 #include <sstream>
@@ -26,6 +27,7 @@
 #include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -62,6 +64,40 @@ std::string LinkTarget(const std::string& pPath) {
     return size < 0 ? std::string() : std::string(target, size_t(size));
 }
 
+// An access list as the system stores it: a version, then a tag, permissions and id an entry.
+struct TAclEntry {
+    uint16_t aTag;
+    uint16_t aPermissions;
+    uint32_t aId;
+};
+
+void SetAccessList(const std::string& pPath, const char* pName,
+                   const std::vector<TAclEntry>& pEntries) {
+    std::string list("\2\0\0\0", 4);
+    for (const TAclEntry& entry : pEntries)
+        list.append(reinterpret_cast<const char*>(&entry), sizeof entry);
+    setxattr(pPath.c_str(), pName, list.data(), list.size(), 0);
+}
+
+// The access list of pPath as getfacl writes it on one line ("user::rw- user:65534:rw- ..."),
+// empty when it has none.
+std::string AccessList(const std::string& pPath) {
+    char list[512];
+    const ssize_t size = lgetxattr(pPath.c_str(), "system.posix_acl_access", list, sizeof list);
+    std::string text;
+    for (ssize_t at = 4; at + ssize_t(sizeof(TAclEntry)) <= size; at += sizeof(TAclEntry)) {
+        TAclEntry entry;
+        std::memcpy(&entry, list + at, sizeof entry);
+        const std::map<uint16_t, std::string> tags = {{1, "user:"},  {2, "user:"},  {4, "group:"},
+                                                      {8, "group:"}, {16, "mask:"}, {32, "other:"}};
+        text += (text.empty() ? "" : " ") + tags.at(entry.aTag) +
+                (entry.aTag == 2 || entry.aTag == 8 ? std::to_string(entry.aId) : "") + ":" +
+                (entry.aPermissions & 4 ? "r" : "-") + (entry.aPermissions & 2 ? "w" : "-") +
+                (entry.aPermissions & 1 ? "x" : "-");
+    }
+    return text;
+}
+
 // A copy of the example and its media in a new folder: project/p.xml reads ../media/...
 class ZvrenderFiles : public testing::Test {
 protected:
@@ -76,12 +112,13 @@ protected:
     ~ZvrenderFiles() override { Shell("chmod -R u+w " + aRoot + "; rm -rf " + aRoot); }
 
     // Runs zvrender with pArgs in the project folder, after pSetUp (shell commands such as a
-    // file size limit), through pRunner; its standard error and exit code.
+    // file size limit), through pRunner, its standard output redirected by pOut; its standard
+    // error and exit code.
     TRun Run(const std::string& pArgs, const std::string& pSetUp = "",
-             const std::string& pRunner = "exec") const {
+             const std::string& pRunner = "exec", const std::string& pOut = ">/dev/null") const {
         const std::string err = aRoot + "/err.txt";
         const int code = Shell("cd " + aRoot + "/project && " + pSetUp + " " + pRunner +
-                               " " ZV_ZVRENDER " " + pArgs + " 2>" + err + " >/dev/null");
+                               " " ZV_ZVRENDER " " + pArgs + " 2>" + err + " " + pOut);
         return {code, ReadFile(err)};
     }
     // Every file under the copy with a hash of its bytes.
@@ -428,6 +465,124 @@ TEST_F(ZvrenderFiles, ALinkLeadsAnOutputToItsTargetAndStays) {
         EXPECT_EQ(PartFiles(), "") << c.aArgs;
     }
     EXPECT_EQ(LinkTarget(project + "loop.wav"), "loop.wav");
+}
+
+// Outputs go where the user meant and nowhere else, run as root and as another user: a link
+// in a sticky folder open to all (as /tmp) is followed only when the caller or the folder's
+// owner made it, as the system follows it, whatever its setting, and one planted by someone
+// else is refused with the system's reason, its target (a file, a device, a name not there
+// yet) unchanged; in a user's own folder the user's links lead on. A link put in place of the
+// output during the render is replaced, its target's owner and mode not taken. A replaced file
+// keeps its access list, and a new file in a folder with a default list gets the permissions
+// the system gives it. A descriptor of the process (/dev/stdout, /proc/self/fd/3) is written
+// into where it stands, as cat writes, and is refused when it reaches the project.
+TEST_F(ZvrenderFiles, OutputsGoWhereTheSystemWouldLeadThemAndNowhereElse) {
+    const std::string project = aRoot + "/project/";
+    std::string longer = ReadFile(project + "p.xml");
+    longer.replace(longer.find("duration=\"60\""), 13, "duration=\"6000\"");
+    WriteFile(project + "long.xml", longer);
+    ASSERT_EQ(Run("-q --frames 0..9 --wav ref.wav p.xml").aCode, 0);
+    const bool root = geteuid() == 0;
+    const std::string id = std::to_string(100000 + getpid());
+    const std::string other = "exec setpriv --reuid=" + id + " --regid=" + id + " --clear-groups";
+    const bool others = root && Shell("cd " + project + " && " + other +
+                                      " " ZV_ZVRENDER " --version >/dev/null") == 0;
+    Shell("cd " + project + " && mkdir sticky open acl && chmod 1777 sticky && chmod 777 open && " +
+          "echo secret >open/victim && cp p.xml suid && chmod 4755 suid && echo old >acl.wav");
+    if (root)
+        Shell("cd " + project + " && mkdir theirs home && chown " + id + " theirs home && " +
+              "chmod 1777 theirs && mknod null c 1 3");
+    SetAccessList(project + "acl.wav", "system.posix_acl_access",
+                  {{1, 6, ~0u}, {2, 6, 65534}, {4, 4, ~0u}, {16, 6, ~0u}, {32, 4, ~0u}});
+    SetAccessList(project + "acl", "system.posix_acl_default",
+                  {{1, 7, ~0u}, {2, 7, 65534}, {4, 5, ~0u}, {16, 7, ~0u}, {32, 5, ~0u}});
+    const std::string nobody = " && chown -h 65534 ";
+    const std::string sound = "-q --frames 0..9 --wav ";
+    const std::string denied = ": Permission denied\n";
+    enum { anyone, asRoot, asOther };
+    const struct {
+        int aNeeds;
+        std::string aSetUp, aRunner, aArgs, aOut;
+        int aCode;
+        std::string aErr;
+        // A shell command run in the project's folder afterwards, and what it prints; a file
+        // and its access list.
+        std::string aCheck, aChecked, aListed = "", aList = "";
+    } cases[] = {
+        // Links another user planted in root's sticky folder: a file, a device, nothing yet.
+        {asRoot, "ln -s ../open/victim sticky/a.wav" + nobody + "sticky/a.wav;", "exec",
+         sound + "sticky/a.wav p.xml", ">/dev/null", 1,
+         "zvrender: cannot write sticky/a.wav" + denied, "grep -c secret open/victim", "1\n"},
+        {asRoot, "ln -s ../null sticky/v.mp4" + nobody + "sticky/v.mp4;", "exec",
+         "-q --frames 0..9 --mp4 sticky/v.mp4 p.xml", ">/dev/null", 1,
+         "zvrender: cannot write sticky/v.mp4" + denied, "stat -c %F null",
+         "character special file\n"},
+        {asRoot, "ln -s ../open/made.xml sticky/s.xml" + nobody + "sticky/s.xml;", "exec",
+         "--save sticky/s.xml p.xml", ">/dev/null", 1,
+         "zvrender: cannot write sticky/s.xml" + denied, "ls open", "victim\n"},
+        {asRoot, "ln -s ../open/victim sticky/f1.png" + nobody + "sticky/f1.png;", "exec",
+         "-q --frames 0..1 --png sticky/f%d.png p.xml", ">/dev/null", 1,
+         "zvrender: cannot write sticky/f1.png" + denied, "grep -c secret open/victim", "1\n"},
+        // The caller's own link, and the folder's owner's, lead on.
+        {asRoot, "ln -s ../open/mine.wav sticky/mine.wav;", "exec", sound + "sticky/mine.wav p.xml",
+         ">/dev/null", 0, "", "cmp open/mine.wav ref.wav && readlink sticky/mine.wav",
+         "../open/mine.wav\n"},
+        {asRoot, "ln -s ../open/theirs.wav theirs/t.wav && chown -h " + id + " theirs/t.wav;",
+         "exec", sound + "theirs/t.wav p.xml", ">/dev/null", 0, "",
+         "cmp open/theirs.wav ref.wav && echo same", "same\n"},
+        {asOther, "ln -s ../open/victim sticky/u.wav" + nobody + "sticky/u.wav;", other,
+         sound + "sticky/u.wav p.xml", ">/dev/null", 1,
+         "zvrender: cannot write sticky/u.wav" + denied, "grep -c secret open/victim", "1\n"},
+        {asOther, "ln -s ../open/own.wav sticky/own.wav && chown -h " + id + " sticky/own.wav;",
+         other, sound + "sticky/own.wav p.xml", ">/dev/null", 0, "",
+         "cmp open/own.wav ref.wav && stat -c %u open/own.wav", id + "\n"},
+        // A user's folder: the user's link leads root's output on, as the system leads it; one
+        // put in place of the output during the render is replaced.
+        {asRoot, "ln -s ../open/home.wav home/h.wav && chown -h " + id + " home/h.wav;", "exec",
+         sound + "home/h.wav p.xml", ">/dev/null", 0, "", "cmp open/home.wav ref.wav && echo same",
+         "same\n"},
+        {asRoot,
+         "umask 022; (for i in $(seq 500); do ls home | grep -q part && "
+         "ln -s ../suid home/late.wav && break; sleep 0.01; done &);",
+         "exec", "-q --wav home/late.wav long.xml", ">/dev/null", 0, "",
+         "stat -c '%U %a %F' home/late.wav suid",
+         "root 644 regular file\nroot 4755 regular file\n"},
+        // Access lists.
+        {anyone, "", "exec", sound + "acl.wav p.xml", ">/dev/null", 0, "", "cmp acl.wav ref.wav",
+         "", "acl.wav", "user::rw- user:65534:rw- group::r-- mask::rw- other::r--"},
+        {anyone, "umask 077;", "exec", sound + "acl/new.wav p.xml", ">/dev/null", 0, "", "", "",
+         "acl/new.wav", "user::rw- user:65534:rwx group::r-x mask::rw- other::r--"},
+        // Descriptors: between what others write, appended to, twice in one, by number, where
+        // only the shell may open the file, and onto the project.
+        {anyone, "wrap() { echo header; \"$@\"; c=$?; echo trailer; return $c; };", "wrap",
+         sound + "/dev/stdout p.xml", ">out.txt", 0, "",
+         "(echo header; cat ref.wav; echo trailer) | cmp - out.txt && echo same", "same\n"},
+        {anyone, "echo log >log.txt;", "exec", sound + "/dev/stdout p.xml", ">>log.txt", 0, "",
+         "(echo log; cat ref.wav) | cmp - log.txt && echo same", "same\n"},
+        {anyone, "twice() { \"$@\" && \"$@\"; };", "twice", sound + "/dev/stdout p.xml", ">two.txt",
+         0, "", "cat ref.wav ref.wav | cmp - two.txt && ls | grep two", "two.txt\n"},
+        {anyone, "", "exec", sound + "/proc/self/fd/3 p.xml", ">/dev/null 3>fd.wav", 0, "",
+         "cmp fd.wav ref.wav && echo same", "same\n"},
+        {asOther, "mkdir rootonly && chmod 700 rootonly;", other, sound + "/dev/stdout p.xml",
+         ">rootonly/out.wav", 0, "", "cmp rootonly/out.wav ref.wav && echo same", "same\n"},
+        {anyone, "", "exec", "-q --save /dev/stdout p.xml", ">>p.xml", 2,
+         "zvrender: --save /dev/stdout would overwrite the project p.xml\n",
+         "grep -c '</project>' p.xml", "1\n"},
+    };
+    for (const auto& c : cases) {
+        if ((c.aNeeds == asRoot && !root) || (c.aNeeds == asOther && !others))
+            continue;
+        const TRun run = Run(c.aArgs, c.aSetUp, c.aRunner, c.aOut);
+        EXPECT_EQ(run.aCode, c.aCode) << c.aArgs;
+        EXPECT_EQ(run.aErr, c.aErr) << c.aArgs;
+        EXPECT_EQ(ShellOutput("cd " + project + " && " + (c.aCheck.empty() ? ":" : c.aCheck)),
+                  c.aChecked)
+            << c.aArgs;
+        EXPECT_EQ(c.aListed.empty() ? "" : AccessList(project + c.aListed), c.aList) << c.aArgs;
+        EXPECT_EQ(PartFiles(), "") << c.aArgs;
+    }
+    if (!others)
+        GTEST_SKIP() << "only root can plant links as another user and run zvrender as one";
 }
 
 TEST_F(ZvrenderFiles, FifosAndDevicesAreWrittenIntoAndNeverReplaced) {
