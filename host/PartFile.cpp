@@ -33,7 +33,7 @@ bool theExiting = false;
 const char theAccessList[] = "system.posix_acl_access";
 const char theDefaultList[] = "system.posix_acl_default";
 
-// Takes SIGHUP, SIGINT and SIGTERM, which every thread blocks: removes the live temporary
+// Takes the signals that end the program, which every thread blocks: removes the live temporary
 // files and ends the program, holding the list so that no file is made or given its name
 // meanwhile.
 void RemoveAllOnSignal(sigset_t pSignals) {
@@ -394,10 +394,21 @@ bool TZVPartFile::IsDescriptor(const std::string& pPath) {
 }
 
 void TZVPartFile::InstallSignalCleanup() {
+    // Every signal whose default ends the program, but those of its own faults, which reach
+    // the thread that made them and cannot wait (SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP,
+    // SIGSYS), and SIGPIPE and SIGXFSZ, which the program ignores to see the write fail. One
+    // that the program was started ignoring (nohup, a background job) stays ignored.
+    std::vector<int> ending = {SIGHUP,  SIGINT,    SIGQUIT, SIGABRT,   SIGUSR1, SIGUSR2, SIGALRM,
+                               SIGTERM, SIGSTKFLT, SIGXCPU, SIGVTALRM, SIGPROF, SIGIO,   SIGPWR};
+    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal)
+        ending.push_back(signal);
     sigset_t signals;
     sigemptyset(&signals);
-    for (const int signal : {SIGHUP, SIGINT, SIGTERM})
-        sigaddset(&signals, signal);
+    for (const int signal : ending) {
+        struct sigaction action;
+        if (sigaction(signal, nullptr, &action) == 0 && action.sa_handler != SIG_IGN)
+            sigaddset(&signals, signal);
+    }
     // Every thread started from now on inherits the block.
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     std::thread(RemoveAllOnSignal, signals).detach();

@@ -5,8 +5,8 @@
 // device or a FIFO (/dev/null, a pipe a reader waits on) is written into as it is, never
 // replaced: its readers and every other process keep it; so is a descriptor of the process
 // named as one (/dev/stdout, /dev/fd/3), from where it stands, as cat writes into it. Live
-// temporary files are listed: InstallSignalCleanup makes SIGHUP, SIGINT and SIGTERM remove
-// them before the program exits.
+// temporary files are listed: InstallSignalCleanup makes every signal that would end the
+// program remove them before it exits.
 #pragma once
 
 #include <cstddef>
@@ -71,9 +71,10 @@ public:
     // Whether pPath leads to a descriptor of this process, which is written into.
     static bool IsDescriptor(const std::string& pPath);
 
-    // Makes SIGHUP, SIGINT and SIGTERM remove every live temporary file and end the program
-    // with 128 + the signal's number (129, 130, 143). Called before any other thread starts:
-    // the signals are taken by a thread of their own, whatever thread they reach.
+    // Makes every signal that would end the program and that it does not ignore remove every
+    // live temporary file and end it with 128 + the signal's number (129 for SIGHUP). Called
+    // before any other thread starts: the signals are taken by a thread of their own, whatever
+    // thread they reach.
     static void InstallSignalCleanup();
 
 private:

@@ -81,8 +81,9 @@ const char* TZVRenderOptions::Help() {
            "A medium that cannot be read in the middle of a render (a disk's error, a file cut\n"
            "short) renders as nothing from the frame where it failed, which is said, -q or not.\n"
            "Exit status: 0 done (offline media and media that failed included), 1 a load,\n"
-           "render or write failed, 2 bad usage, 129, 130 and 143 interrupted (SIGHUP, SIGINT,\n"
-           "SIGTERM: unfinished files are removed).\n"
+           "render or write failed, 2 bad usage, 128 + N ended by signal N (129 SIGHUP, 130\n"
+           "SIGINT, 143 SIGTERM, and every other that ends a program: unfinished files are\n"
+           "removed).\n"
            "The project file format: docs/project-file.md in the sources.\n";
 }
 
