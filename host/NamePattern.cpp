@@ -56,6 +56,13 @@ std::string TZVNamePattern::Name(long pNumber) const {
     return Literal(aPattern.substr(0, aBegin)) + number + Literal(aPattern.substr(aEnd));
 }
 
+std::string TZVNamePattern::Folders() const {
+    const size_t slash = IsValid() ? aPattern.rfind('/', aBegin) : std::string::npos;
+    return slash == std::string::npos
+               ? aPattern
+               : Literal(aPattern.substr(0, slash + 1)) + aPattern.substr(slash + 1);
+}
+
 bool TZVNamePattern::Matches(const std::string& pName, long& pNumber) const {
     if (!IsValid())
         return false;
@@ -90,10 +97,11 @@ TZVNamePattern::Entries(const std::string& pFolder) const {
 
 std::vector<std::pair<long, std::string>> TZVNamePattern::Existing(const std::string& pPath) {
     const size_t slash = pPath.rfind('/');
-    const std::string folder =
+    const std::string typed =
         slash == std::string::npos ? std::string() : pPath.substr(0, slash + 1);
+    const std::string folder = Literal(typed);
     std::vector<std::pair<long, std::string>> files =
-        TZVNamePattern(pPath.substr(folder.size())).Entries(folder);
+        TZVNamePattern(pPath.substr(typed.size())).Entries(folder);
     for (auto& file : files)
         file.second.insert(0, folder);
     return files;

@@ -16,11 +16,14 @@ public:
     // The name of number pNumber: the conversion made with pNumber, each "%%" made one "%".
     // Empty when the number alone would be longer than any path can be (PATH_MAX).
     std::string Name(long pNumber) const;
+    // The pattern with each "%%" of the folders before the part that holds the conversion made
+    // one "%": the folder the names are in as the system has it, the rest as it is.
+    std::string Folders() const;
     // Whether pName is the name of some number, which goes to pNumber.
     bool Matches(const std::string& pName, long& pNumber) const;
 
     // The files there are now under the names that pPath gives, a path whose file name holds
-    // the pattern: their numbers and paths. None when the folder cannot be read.
+    // the pattern: their numbers and paths (each "%%" of the folder made one "%"). None when the folder cannot be read.
     static std::vector<std::pair<long, std::string>> Existing(const std::string& pPath);
     // The numbers whose names under the pattern lead through something there is now where the
     // conversion stands: the part of the path that holds it names an entry of its folder (a

@@ -165,12 +165,13 @@ bool TZVRenderOptions::CheckOutputs(std::string& pError) const {
         // An output through a link is written where the link leads; a link that cannot be
         // followed says why when it is written. Two names reach one file when they lead to
         // it (or to one name in one folder) however they are spelled; a file that cannot be
-        // known so is known by its path.
-        std::string target = *output;
+        // known so is known by its path. The pictures' folder is looked at as the system has it.
+        const std::string given = output == &aPng ? TZVNamePattern(aPng).Folders() : *output;
+        std::string target = given;
         TZVPartFile::FollowLinks(target);
         const std::string path = TZVFilePath::Absolute(target);
         TZVFilePath::TId file;
-        if (!TZVFilePath::Identify(*output, file))
+        if (!TZVFilePath::Identify(given, file))
             file = TZVFilePath::TId{0, 0, path};
         const auto [other, added] = files.emplace(file, std::make_pair(option, output));
         if (!added) {
@@ -181,7 +182,7 @@ bool TZVRenderOptions::CheckOutputs(std::string& pError) const {
                                                     " and " + option + " " + *output);
             return false;
         }
-        const TZVPartFile::EKind kind = TZVPartFile::KindOf(*output);
+        const TZVPartFile::EKind kind = TZVPartFile::KindOf(given);
         if (const char* refusal = TZVPartFile::Refusal(kind)) {
             pError = std::string("bad ") + option + " " + *output + ": it is " + refusal;
             return false;

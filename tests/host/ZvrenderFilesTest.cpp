@@ -153,7 +153,8 @@ TEST_F(ZvrenderFiles, OutputsOntoInputsAreRefusedBeforeAnythingIsWritten) {
     Shell("cd " + aRoot +
           " && ln media/clip.mkv project/hard.mkv && ln -s ../media/tone.wav "
           "project/soft.wav && ln -s ../media/clip.mkv project/soft.mkv && ln -s soft.mkv "
-          "project/chain.mkv");
+          "project/chain.mkv && mkdir project/a%b project/a%%b && cp project/p.xml "
+          "project/a%b/p1.xml");
     aInputs = Snapshot();
     const std::string media = aRoot + "/media/";
     const struct {
@@ -174,6 +175,9 @@ TEST_F(ZvrenderFiles, OutputsOntoInputsAreRefusedBeforeAnythingIsWritten) {
         {"--frames 3..9 --png ../media/frames/clip_%03d.png p.xml",
          "--png ../media/frames/clip_%03d.png would overwrite the medium " + media +
              "frames/clip_003.png as ../media/frames/clip_003.png"},
+        // A "%%" of the pictures' folder is the "%" of the folder they go into.
+        {"-q --frames 0..3 --png a%%b/p%d.xml a%b/p1.xml",
+         "--png a%%b/p%d.xml would overwrite the project a%b/p1.xml as a%b/p1.xml"},
     };
     for (const auto& c : cases) {
         const TRun run = Run(c.aArgs);
@@ -812,6 +816,11 @@ TEST_F(ZvrenderFiles, EveryNameTheSystemTakesIsWritten) {
     aInputs = Snapshot();
     EXPECT_EQ(Run("-q --frames 8..9 --png " + deep + ".f%d.png p.xml").aCode, 0);
     EXPECT_EQ(NewFiles(), std::vector<std::string>({"project/.f8.png", "project/.f9.png"}));
+    // A folder whose name holds a "%", written "%%" in the pattern.
+    Shell("mkdir " + project + "100%");
+    aInputs = Snapshot();
+    EXPECT_EQ(Run("-q --frames 8..9 --png 100%%/f%d.png p.xml").aCode, 0);
+    EXPECT_EQ(NewFiles(), std::vector<std::string>({"project/100%/f8.png", "project/100%/f9.png"}));
     EXPECT_EQ(PartFiles(), "");
 }
 
