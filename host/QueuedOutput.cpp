@@ -31,15 +31,16 @@ TZVQueuedOutput::~TZVQueuedOutput() {
 bool TZVQueuedOutput::Begin(const TMediaFormat& pFormat, std::string& pError) {
     aChannels = pFormat.aAudioFormat.aChannels > 1 ? 2 : 1;
     // The workers first: the output's own threads (an encoder's) make do with the ones that
-    // are left under a limit of processes, the workers cannot.
+    // are left under a limit of processes. The workers make do with as many as start, down
+    // to one.
     try {
         for (int i = 0; i < aWorkerCount; ++i)
             aWorkers.emplace_back(&TZVQueuedOutput::Work, this);
     } catch (const std::system_error& pFailure) {
-        // The system lets no more threads start: the workers that did stop again.
-        Stop();
-        pError = "cannot start a thread: " + pFailure.code().message();
-        return false;
+        if (aWorkers.empty()) {
+            pError = "cannot start a thread: " + pFailure.code().message();
+            return false;
+        }
     }
     if (aOutput->Begin(pFormat, pError))
         return true;

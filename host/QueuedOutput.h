@@ -17,7 +17,7 @@
 
 class TZVQueuedOutput : public IZVOutput {
 public:
-    // Writes through pOutput with pWorkers threads; pOrdered: its frames are added in order
+    // Writes through pOutput with pWorkers threads, or as many as the system lets start; pOrdered: its frames are added in order
     // (else pOutput takes frames from several threads at once); at most pDepth frames wait.
     TZVQueuedOutput(std::unique_ptr<IZVOutput> pOutput, int pWorkers, int pDepth, bool pOrdered);
     // Stops the workers; frames not written yet are dropped, and the output removes what it
@@ -45,7 +45,7 @@ private:
     bool Healthy(std::string& pError);
 
     std::unique_ptr<IZVOutput> aOutput;
-    const int aWorkerCount;
+    const int aWorkerCount; // asked for
     const size_t aDepth;
     const bool aOrdered;
     int aChannels = 1;

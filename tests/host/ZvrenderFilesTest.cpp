@@ -406,10 +406,10 @@ TEST_F(ZvrenderFiles, AThreadThatCannotStartIsSaidOrDoneWithout) {
         EXPECT_EQ(Snapshot(), aInputs) << threads;
     }
 
-    // The pictures, written by as many threads as there are cores: with one thread more for
-    // the read-ahead, its second cannot start either. The converters of the media start
-    // threads too (libswscale's for the example's, the direct one's for an H.264 clip's):
-    // one thread converts instead, with the same pixels.
+    // The pictures, written by as many threads as there are cores, or as many as start, down
+    // to one: with one thread more for the read-ahead, its second cannot start either. The
+    // converters of the media start threads too (libswscale's for the example's, the direct
+    // one's for an H.264 clip's): one thread converts instead, with the same pixels.
     std::string clips = ReadFile(aRoot + "/project/p.xml");
     for (const char* text :
          {"..\\media\\still.png", "../media/clip.mkv", "../media/frames/clip_%03d.png"})
@@ -419,7 +419,7 @@ TEST_F(ZvrenderFiles, AThreadThatCannotStartIsSaidOrDoneWithout) {
     const int cores = int(std::max(std::thread::hardware_concurrency(), 1u));
     for (const std::string project : {"p.xml", "clips.xml"}) {
         ASSERT_EQ(Run("-q --frames 0..9 --png all%d.png " + project).aCode, 0);
-        for (const int extra : {0, 1}) {
+        for (const int extra : {1 - cores, 2 - cores, 0, 1}) {
             const TRun run =
                 Run("-q --frames 0..9 --png few%d.png " + project, leaks, limit(2 + cores + extra));
             EXPECT_EQ(run.aCode, 0) << project << extra;
