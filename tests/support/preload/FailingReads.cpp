@@ -5,11 +5,14 @@
 //   then on every read of it fails;
 // - with ZV_FAILING_CUT, the file ends at that many bytes, as one truncated while it is read:
 //   reads find the end there and its size is that.
-// Other files read as they are.
+// Other files read as they are. With ZV_FAILING_COUNTS, the process writes into that file as it
+// exits how many times it opened the file and read it, of all its openings ("openings 3 reads
+// 120"), when it opened it at all.
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdarg>
+#include <cstdio>
 #include <cstdlib>
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -54,6 +57,7 @@ std::atomic<bool> theFile[theMostDescriptors];
 std::atomic<bool> theCounted[theMostDescriptors];
 std::atomic<long> theOpenings{0};
 std::atomic<long long> theRead{0};
+std::atomic<long> theReads{0};
 
 template <typename TFunction>
 TFunction Next(const char* pName) {
@@ -104,6 +108,7 @@ extern "C" ssize_t read(int pDescriptor, void* pBuffer, size_t pSize) {
     static const auto theNextRead = Next<ssize_t (*)(int, void*, size_t)>("read");
     if (!Known(pDescriptor) || !theFile[pDescriptor])
         return theNextRead(pDescriptor, pBuffer, pSize);
+    ++theReads;
     const TSettings& settings = Settings();
     if (settings.aCut >= 0 && theCounted[pDescriptor]) {
         const off_t at = lseek(pDescriptor, 0, SEEK_CUR);
@@ -146,4 +151,20 @@ extern "C" int close(int pDescriptor) {
     if (Known(pDescriptor))
         theFile[pDescriptor] = theCounted[pDescriptor] = false;
     return theClose(pDescriptor);
+}
+
+// The counts, as the process exits.
+__attribute__((destructor)) void WriteCounts() {
+    const char* const path = std::getenv("ZV_FAILING_COUNTS");
+    if (!path || !theOpenings)
+        return;
+    char text[64];
+    const int size = std::snprintf(text, sizeof text, "openings %ld reads %ld\n",
+                                   theOpenings.load(), theReads.load());
+    const int file = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (file < 0)
+        return;
+    if (write(file, text, size_t(size)) != size)
+        std::perror(path);
+    close(file);
 }
