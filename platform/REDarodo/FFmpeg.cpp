@@ -118,17 +118,20 @@ std::string SequenceUrl(const std::string& pPath, TInputGuard& pGuard) {
                : "/proc/self/fd/" + std::to_string(pGuard.aFolder) + pPath.substr(slash);
 }
 
-// Keeps in pFailure that pInput's file ended before pScannedSize, the size it had when its
-// medium was scanned: it was cut short (truncated while it was read, or replaced), and what
-// lay beyond is lost. An end the demuxer finds before the file's (an MP4's index after its
-// data) is no failure: the file is as long as it was.
-void NoteCutShort(AVFormatContext* pInput, int64_t pScannedSize, wxString& pFailure) {
+// Whether pInput's file ended before pScannedSize, the size it had when its medium was
+// scanned: it was cut short (truncated while it was read, or replaced), and what lay beyond is
+// lost; pFailure says so the first time. An end the demuxer finds before the file's (an MP4's
+// index after its data) is no failure: the file is as long as it was.
+bool NoteCutShort(AVFormatContext* pInput, int64_t pScannedSize, wxString& pFailure) {
     AVIOContext* const file = pInput->pb;
     const int64_t size = file && pScannedSize >= 0 ? avio_size(file) : -1;
-    if (size < 0 || size >= pScannedSize || !pFailure.empty())
-        return;
-    pFailure = wxString::Format("The file has been cut short: %lld of its %lld bytes are left",
-                                static_cast<long long>(size), static_cast<long long>(pScannedSize));
+    if (size < 0 || size >= pScannedSize)
+        return false;
+    if (pFailure.empty())
+        pFailure =
+            wxString::Format("The file has been cut short: %lld of its %lld bytes are left",
+                             static_cast<long long>(size), static_cast<long long>(pScannedSize));
+    return true;
 }
 
 } // namespace
@@ -232,6 +235,7 @@ bool TDecoding::Open(const TMediaSource& pSource, int pStream) {
     aPacket.reset(av_packet_alloc());
     aStream = pStream;
     aDraining = false;
+    aEndedShort = false;
     aScannedSize = pSource.aSize;
     if (!aDecoder || !aFrame || !aPacket)
         aInput = nullptr;
@@ -258,7 +262,7 @@ bool TDecoding::Receive() {
         aDraining = read < 0;
         if (aDraining) {
             NoteReadError(aInput.get(), aFailure);
-            NoteCutShort(aInput.get(), aScannedSize, aFailure);
+            aEndedShort = NoteCutShort(aInput.get(), aScannedSize, aFailure);
         }
         avcodec_send_packet(aDecoder.get(), aDraining ? nullptr : aPacket.get());
         av_packet_unref(aPacket.get());

@@ -92,6 +92,8 @@ struct TDecoding {
     wxString aFailure;
     // The source's size when it was scanned.
     int64_t aScannedSize = -1;
+    // Whether the end drained at lay short of that size: the file was cut short there.
+    bool aEndedShort = false;
 
     // Opens the file at its start with a decoder for stream pStream; false when a step
     // fails, and then aInput is null (with the reason in aFailure when the file did not open).

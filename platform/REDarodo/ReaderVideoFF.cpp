@@ -1,5 +1,6 @@
 #include "ReaderVideoFF.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -58,6 +59,8 @@ const AVFrame* TReaderVideoFF::Decode(long pImage) {
 const AVFrame* TReaderVideoFF::DecodePicture(long pImage) {
     TMediaLogScope scope(aSource->aLog);
     aCached = -1;
+    if (pImage >= aLostFrom)
+        return nullptr;
     int64_t wanted = 0, reached = 0;
     const bool ahead =
         aDecoding.aInput && aLast >= 0 && pImage > aLast && pImage - aLast <= theForwardReach;
@@ -68,8 +71,9 @@ const AVFrame* TReaderVideoFF::DecodePicture(long pImage) {
         return aShown.get();
     // Each try starts one keyframe further back, the last one at the start of the file. A
     // damaged keyframe is no start: the decoder conceals the damage from the pictures before,
-    // as it does when it plays on from them.
-    for (int back = 0; back < 4; ++back)
+    // as it does when it plays on from them. A file found cut short before the picture is
+    // not read again: each try would end where it did.
+    for (int back = 0; back < 4 && pImage < aLostFrom; ++back)
         if (SeekBefore(pImage, back) && DecodeUntil(pImage) && !aStartDamaged)
             return aShown.get();
     return nullptr;
@@ -121,6 +125,9 @@ bool TReaderVideoFF::DecodeUntil(long pImage) {
         av_frame_unref(aHeld.get());
         held = aHeld && av_frame_ref(aHeld.get(), aDecoding.aFrame.get()) >= 0;
     }
+    // Cut short, the file holds nothing after the last picture it gave up to its end.
+    if (aDecoding.aDraining && aDecoding.aEndedShort)
+        aLostFrom = std::min(aLostFrom, aLast >= 0 ? aLast + 1 : pImage);
     // Where the file could not be read on, pImage is lost: the one before is no stand-in.
     return held && aDecoding.aFailure.empty() && Show(aHeld.get());
 }

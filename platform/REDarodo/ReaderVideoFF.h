@@ -6,6 +6,8 @@
 #include "PictureConverter.h"
 #include "REDarodo/Media.h"
 
+#include <climits>
+
 class TReaderVideoFF : public IReaderVideo {
 public:
     TReaderVideoFF(std::shared_ptr<const TMediaSource> pSource,
@@ -48,6 +50,9 @@ private:
     // Whether the first picture after a seek is still to come, and whether it came damaged.
     bool aStarting = false;
     bool aStartDamaged = false;
+    // The first picture lost where the file was found cut short: it and those after are not
+    // looked for again, since no read could reach them.
+    long aLostFrom = LONG_MAX;
     // The last picture decoded before the wanted one, and the one to show.
     TFramePtr aHeld;
     TFramePtr aShown;

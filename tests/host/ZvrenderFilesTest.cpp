@@ -1021,4 +1021,15 @@ TEST_F(ZvrenderFiles, AMediumCutShortMidRenderIsSaidFromTheFrameItWasLostAt) {
                 << frame;
         }
     }
+    // The frames after the cut read the file no more: a render to frame 21 and the whole one
+    // open it three times (the scan, the pictures and the sound) and read it as often.
+    const auto counts = [&](const std::string& pFrames) {
+        const std::string counted = cut + " export ZV_FAILING_COUNTS=" + aRoot + "/counts.txt;";
+        EXPECT_EQ(
+            Run("-q --frames " + pFrames + " --png c%02d.png --wav c.wav p.xml", counted).aCode, 0);
+        return ReadFile(aRoot + "/counts.txt");
+    };
+    const std::string early = counts("0..21");
+    EXPECT_EQ(early.substr(0, 11), "openings 3 ");
+    EXPECT_EQ(counts("0..59"), early);
 }

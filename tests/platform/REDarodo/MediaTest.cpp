@@ -13,8 +13,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <numeric>
+#include <random>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -266,4 +270,40 @@ TEST(Media, AFileThatCannotBeReadAfterItOpenedIsTheMediumsReadFailure) {
     }
     EXPECT_EQ(staying->GetReadFailure(), "");
     EXPECT_EQ(going->GetReadFailure(), "The file cannot be opened: No such file or directory");
+}
+
+// A file cut short once its medium opened: the pictures before the cut are the whole file's
+// and those after give no image, asked in order or at random, and the medium says why.
+TEST(Media, AFileCutShortGivesThePicturesBeforeTheCutInAnyOrder) {
+    const std::string path = Temporary("cut.mkv"), wholePath = Temporary("whole.mkv");
+    const TPictureDesc pictures = {
+        "libx264", AV_PIX_FMT_YUV420P, 160, 120, 60, "preset=veryfast:bf=2:g=12:threads=1"};
+    ASSERT_TRUE(WriteMedia(wholePath, &pictures, nullptr));
+    std::filesystem::copy_file(wholePath, path);
+    wxString reason;
+    std::unique_ptr<TZVMedia> whole(TZVMedia::Open(wholePath, &reason)),
+        cut(TZVMedia::Open(path, &reason));
+    ASSERT_TRUE(whole && cut) << reason;
+    ASSERT_EQ(truncate(path.c_str(), off_t(std::filesystem::file_size(path) * 4 / 10)), 0);
+    std::unique_ptr<IReaderVideo> wholeReader(whole->GetVideo()->CreateReader());
+    // In order, where the first picture lost tells where the cut lies, then at random.
+    long lost = -1;
+    for (unsigned seed : {0u, 1u, 2u, 3u}) {
+        std::vector<long> order(60);
+        std::iota(order.begin(), order.end(), 0L);
+        if (seed)
+            std::shuffle(order.begin(), order.end(), std::mt19937(seed));
+        std::unique_ptr<IReaderVideo> reader(cut->GetVideo()->CreateReader());
+        for (long image : order) {
+            const TBytes given = Pixels(reader->GetImage(image));
+            lost = lost < 0 && given.empty() ? image : lost;
+            EXPECT_EQ(given,
+                      lost < 0 || image < lost ? Pixels(wholeReader->GetImage(image)) : TBytes())
+                << seed << " " << image;
+        }
+    }
+    EXPECT_GT(lost, 10);
+    EXPECT_LT(lost, 40);
+    EXPECT_TRUE(cut->GetReadFailure().StartsWith("The file has been cut short: "))
+        << cut->GetReadFailure();
 }
