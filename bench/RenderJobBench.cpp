@@ -1,9 +1,10 @@
 // zvrender beside FFmpeg's own program, each run as users run them, in one run: a 60 s
 // 1080p H.264 clip with its sound into MP4 (the same x264 preset, all threads), into PNG
 // pictures and into WAV sound; 16 video layers behind an opaque full-frame front layer beside
-// 1 layer for 10 s into MP4; and the peak memory of the MP4 jobs. The clip is made by FFmpeg's
-// program on the first run and kept beside the benchmark. Times are wall-clock seconds
-// (manual time); peak_MB is the process's largest resident size.
+// 1 layer for 10 s into MP4; 10 s of the clip into PNG pictures with its file cut short at a
+// third beside the same without the clip; and the peak memory of the MP4 jobs. The clips are
+// made by FFmpeg's program on the first run and kept beside the benchmark. Times are wall-clock
+// seconds (manual time); peak_MB is the process's largest resident size.
 #include "REDarodo/Media.h"
 
 #include <benchmark/benchmark.h>
@@ -24,6 +25,9 @@ namespace {
 
 const std::string theFolder = ZV_BENCH_OUTPUT "/render-job/";
 const std::string theClip = theFolder + "clip60.mp4";
+// 10 s of the same in a Matroska file, whose index lies before its data: cut short, it still
+// opens.
+const std::string theShortClip = theFolder + "clip10.mkv";
 
 bool Exists(const std::string& pPath) {
     return access(pPath.c_str(), F_OK) == 0;
@@ -50,24 +54,27 @@ std::string NumberImage(double pValue) {
     return image;
 }
 
-// The clip's sound length as the media library finds it, so that the project expects it.
-double SoundSeconds() {
+// The sound length of the clip pName as the media library finds it, so that the project
+// expects it.
+double SoundSeconds(const std::string& pName) {
     wxString reason;
-    std::unique_ptr<TZVMedia> clip(TZVMedia::Open(wxString::FromUTF8(theClip), &reason));
+    std::unique_ptr<TZVMedia> clip(TZVMedia::Open(wxString::FromUTF8(theFolder + pName), &reason));
     return clip ? clip->GetDuration() : 60.0;
 }
 
 // A project of pFrames frames at 1920 x 1080 and 25 frames a second: pLayers copies of the
-// clip's picture, the first in front, and its sound.
-std::string Project(int pLayers, int pFrames) {
+// picture of the clip pName, of pImages images, the first in front, and its sound.
+std::string Project(int pLayers, int pFrames, const std::string& pName = "clip60.mp4",
+                    int pImages = 1500) {
     const std::string end = std::to_string(pFrames);
     const std::string seq = "<seq-list><seg begin=\"0\" end=\"" + end + "\"/></seq-list>";
     std::string layers;
     for (int i = 0; i < pLayers; ++i)
         layers += "<source type=\"video-media\" name=\"v" + std::to_string(i) + "\">" + seq +
                   "<param-list shown=\"0\"><param type=\"Standard\" name=\"Image\"><value>image"
-                  "</value></param></param-list><fltr-list shown=\"0\"/><media l=\"1500\" "
-                  "w=\"1920\" h=\"1080\">clip60.mp4</media></source>";
+                  "</value></param></param-list><fltr-list shown=\"0\"/><media l=\"" +
+                  std::to_string(pImages) + "\" w=\"1920\" h=\"1080\">" + pName +
+                  "</media></source>";
     return "<project><format duration=\"" + end +
            "\"><video width=\"1920\" height=\"1080\" rate=\"25000\"><codec fourcc=\"0\" "
            "quality=\"-1\"/></video><audio rate=\"48000\" channel=\"2\" bits=\"16\" tag=\"1\">"
@@ -94,26 +101,37 @@ std::string Project(int pLayers, int pFrames) {
            seq +
            "<param-list shown=\"0\"><param type=\"Standard\" name=\"Seconds\"><value>time / "
            "1000</value></param></param-list><fltr-list shown=\"0\"/><media l=\"" +
-           NumberImage(SoundSeconds()) +
-           "\">clip60.mp4</media></source></src-list></mixer></src-list>"
+           NumberImage(SoundSeconds(pName)) + "\">" + pName +
+           "</media></source></src-list></mixer></src-list>"
            "</mixer></project>";
 }
 
-// Makes the clip and the projects once; false when FFmpeg's program is missing.
+// Makes the clip pPath of pSeconds, unless it is there; false when FFmpeg's program fails.
+bool MakeClip(const std::string& pPath, int pSeconds) {
+    const std::string seconds = std::to_string(pSeconds);
+    return Exists(pPath) ||
+           std::system(("ffmpeg -hide_banner -loglevel error -y -f lavfi -i "
+                        "testsrc2=size=1920x1080:rate=25:duration=" +
+                        seconds +
+                        " -f lavfi -i sine=frequency=440:sample_rate=48000:duration=" + seconds +
+                        " -c:v libx264 -preset veryfast -pix_fmt yuv420p -g 50 -c:a aac -b:a "
+                        "128k -ac 2 " +
+                        pPath)
+                           .c_str()) == 0;
+}
+
+// Makes the clips and the projects once; false when FFmpeg's program is missing.
 bool Prepare() {
     static const bool theReady = [] {
         mkdir(theFolder.c_str(), 0777);
-        if (!Exists(theClip) &&
-            std::system(("ffmpeg -hide_banner -loglevel error -y -f lavfi -i "
-                         "testsrc2=size=1920x1080:rate=25:duration=60 -f lavfi -i "
-                         "sine=frequency=440:sample_rate=48000:duration=60 -c:v libx264 "
-                         "-preset veryfast -pix_fmt yuv420p -g 50 -c:a aac -b:a 128k -ac 2 " +
-                         theClip)
-                            .c_str()) != 0)
+        if (!MakeClip(theClip, 60) || !MakeClip(theShortClip, 10))
             return false;
-        for (const auto& [name, text] : {std::make_pair("p1.xml", Project(1, 1500)),
-                                         std::make_pair("p1-10s.xml", Project(1, 250)),
-                                         std::make_pair("p16-10s.xml", Project(16, 250))})
+        for (const auto& [name, text] :
+             {std::make_pair("p1.xml", Project(1, 1500)),
+              std::make_pair("p1-10s.xml", Project(1, 250)),
+              std::make_pair("p16-10s.xml", Project(16, 250)),
+              std::make_pair("cut-10s.xml", Project(1, 250, "clip10.mkv", 250)),
+              std::make_pair("none-10s.xml", Project(1, 250, "none.mkv", 250))})
             std::ofstream(theFolder + name) << text;
         return true;
     }();
@@ -166,6 +184,18 @@ void Job(benchmark::State& pState, const std::string& pCommand) {
 const std::string theZvrender = ZV_ZVRENDER " -q --on-media-change accept ";
 const std::string theFFmpeg = "ffmpeg -hide_banner -loglevel error -y -threads 0 -i clip60.mp4 ";
 
+// zvrender with the short clip cut at a third of its bytes for its readers, as a truncation
+// while it renders would (a preloaded stand-in for the disk; the first opening, the load's
+// scan, reads it whole).
+void CutJob(benchmark::State& pState, const std::string& pArgs) {
+    struct stat status = {};
+    if (Prepare())
+        stat(theShortClip.c_str(), &status);
+    Job(pState, "env LD_PRELOAD=" ZV_FAILING_READS " ZV_FAILING_FILE=" + theShortClip +
+                    " ZV_FAILING_OPENING=2 ZV_FAILING_CUT=" + std::to_string(status.st_size / 3) +
+                    " " + theZvrender + pArgs);
+}
+
 // Each job runs once, timed by the wall clock: a run takes seconds, and the jobs are compared
 // side by side.
 void Once(benchmark::internal::Benchmark* pJob) {
@@ -184,3 +214,7 @@ BENCHMARK_CAPTURE(Job, WavZvrender, theZvrender + "--wav out/s.wav p1.xml")->App
 BENCHMARK_CAPTURE(Job, WavFFmpeg, theFFmpeg + "-vn -c:a pcm_s16le out/s.wav")->Apply(Once);
 BENCHMARK_CAPTURE(Job, Layers16Zvrender, theZvrender + "--mp4 out/v.mp4 p16-10s.xml")->Apply(Once);
 BENCHMARK_CAPTURE(Job, Layers1Zvrender, theZvrender + "--mp4 out/v.mp4 p1-10s.xml")->Apply(Once);
+// A render whose clip is cut short at a third beside the same render without the clip.
+BENCHMARK_CAPTURE(CutJob, CutClipPngZvrender, "--png out/f%04d.png cut-10s.xml")->Apply(Once);
+BENCHMARK_CAPTURE(Job, NoClipPngZvrender, theZvrender + "--png out/f%04d.png none-10s.xml")
+    ->Apply(Once);
