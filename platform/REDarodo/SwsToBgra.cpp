@@ -291,6 +291,7 @@ bool TSwsToBgra::Prepare(const AVFrame& pFrame, int pWidth, int pHeight,
     aColours = pColours;
     aThreads = pThreads;
     aYuv = IsYuv(aFormat);
+    aRanged = aYuv || TYuvColours::IsGrey(aFormat);
     return Make(aScale, aScaleLog, theWholeContrast, aThreads);
 }
 
@@ -322,9 +323,11 @@ bool TSwsToBgra::Make(TScalePtr& pScale, std::unique_ptr<TMediaLogContext>& pLog
     // Bands of the picture are converted side by side: the pixels are those of one thread.
     av_opt_set_int(scale, "threads", pThreads, 0);
     const int* const matrix = sws_getCoefficients(aColours.aMatrix);
+    // Grey takes the range it is told too, but for plain 8-bit grey, which libswscale keeps at
+    // full range whatever it is told (as FFmpeg's own conversions show it).
     const bool made = sws_init_context(scale, nullptr, nullptr) >= 0 &&
-                      (!aYuv || sws_setColorspaceDetails(scale, matrix, aColours.aFullRange, matrix,
-                                                         1, 0, pContrast, 1 << 16) >= 0);
+                      (!aRanged || sws_setColorspaceDetails(scale, matrix, aColours.aFullRange,
+                                                            matrix, 1, 0, pContrast, 1 << 16) >= 0);
     if (!made) {
         pLog.reset();
         pScale.reset();

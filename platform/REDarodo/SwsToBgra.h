@@ -71,10 +71,12 @@ private:
     std::unique_ptr<TMediaLogContext> aHalfLog;
     TFramePtr aHalfTarget;
     // The conversion prepared: the pictures' format and size, the target's size, colours and
-    // threads; whether its colours can wrap (YUV pictures).
+    // threads; whether its colours can wrap (YUV pictures), and whether it takes their range
+    // (YUV and grey pictures).
     int aFormat = -1, aWidth = 0, aHeight = 0, aToWidth = 0, aToHeight = 0, aThreads = 1;
     TYuvColours aColours;
     bool aYuv = false;
+    bool aRanged = false;
     // A block of pixels where a colour could wrap, and with which lumas.
     struct TCandidate {
         int aX, aY, aWidth, aHeight;

@@ -2,6 +2,7 @@
 
 extern "C" {
 #include <libavutil/csp.h>
+#include <libavutil/pixdesc.h>
 }
 
 namespace {
@@ -28,9 +29,17 @@ TYuvColours TYuvColours::Of(const AVFrame& pFrame) {
     colours.aMatrix = IsMatrix(pFrame.colorspace) ? pFrame.colorspace
                       : hd                        ? AVCOL_SPC_BT709
                                                   : AVCOL_SPC_BT470BG;
-    colours.aFullRange =
-        pFrame.color_range == AVCOL_RANGE_JPEG || PlainFormat(pFrame.format) != pFrame.format;
+    colours.aFullRange = pFrame.color_range == AVCOL_RANGE_JPEG ||
+                         PlainFormat(pFrame.format) != pFrame.format ||
+                         (IsGrey(pFrame.format) && pFrame.color_range != AVCOL_RANGE_MPEG);
     return colours;
+}
+
+bool TYuvColours::IsGrey(int pFormat) {
+    const AVPixFmtDescriptor* const format = av_pix_fmt_desc_get(AVPixelFormat(pFormat));
+    return format && format->nb_components <= 2 &&
+           !(format->flags & (AV_PIX_FMT_FLAG_RGB | AV_PIX_FMT_FLAG_PAL |
+                              AV_PIX_FMT_FLAG_BITSTREAM | AV_PIX_FMT_FLAG_FLOAT));
 }
 
 int TYuvColours::PlainFormat(int pFormat) {

@@ -16,8 +16,10 @@ struct TYuvColours {
     // The colours of pFrame: the matrix its tag names; untagged (or tagged with a matrix of
     // another kind), BT.709 for HD pictures (1280 or more wide, or more than 576 high) and
     // BT.601 for smaller ones, as players do. Full range when its tag or its (JPEG) format
-    // says so.
+    // says so, and for a grey picture unless it is tagged limited, as libswscale takes grey.
     static TYuvColours Of(const AVFrame& pFrame);
+    // Whether pFormat holds grey samples of whole numbers, alone or with alpha.
+    static bool IsGrey(int pFormat);
     // pFormat, or for a full-range (JPEG) format, which FFmpeg's decoders give for pictures of
     // that range, its limited-range twin: the tag says the range.
     static int PlainFormat(int pFormat);

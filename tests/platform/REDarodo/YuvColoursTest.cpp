@@ -10,7 +10,7 @@ extern "C" {
 
 // The matrix and range a picture's colours are worked out with: the tags where they name a
 // matrix of luma weights; else BT.709 from 1280 wide or 577 high on (HD), BT.601 below; full
-// range by the range tag or a JPEG format.
+// range by the range tag or a JPEG format, and for grey unless tagged limited.
 TEST(YuvColours, TagsAndSizesChooseTheMatrixAndRange) {
     const struct {
         AVColorSpace aTag;
@@ -62,6 +62,17 @@ TEST(YuvColours, TagsAndSizesChooseTheMatrixAndRange) {
          true, 0.299, 0.114},
         {AVCOL_SPC_UNSPECIFIED, AVCOL_RANGE_JPEG, AV_PIX_FMT_YUV420P, 64, 48, AVCOL_SPC_BT470BG,
          true, 0.299, 0.114},
+        // Grey of whole numbers is full range unless tagged limited, as libswscale takes it.
+        {AVCOL_SPC_UNSPECIFIED, AVCOL_RANGE_MPEG, AV_PIX_FMT_GRAY10LE, 64, 48, AVCOL_SPC_BT470BG,
+         false, 0.299, 0.114},
+        {AVCOL_SPC_BT709, AVCOL_RANGE_UNSPECIFIED, AV_PIX_FMT_GRAY16BE, 64, 48, AVCOL_SPC_BT709,
+         true, 0.2126, 0.0722},
+        {AVCOL_SPC_UNSPECIFIED, AVCOL_RANGE_UNSPECIFIED, AV_PIX_FMT_YA8, 64, 48, AVCOL_SPC_BT470BG,
+         true, 0.299, 0.114},
+        {AVCOL_SPC_UNSPECIFIED, AVCOL_RANGE_JPEG, AV_PIX_FMT_GRAY8, 64, 48, AVCOL_SPC_BT470BG, true,
+         0.299, 0.114},
+        {AVCOL_SPC_UNSPECIFIED, AVCOL_RANGE_UNSPECIFIED, AV_PIX_FMT_GRAYF32LE, 64, 48,
+         AVCOL_SPC_BT470BG, false, 0.299, 0.114},
     };
     for (const auto& c : cases) {
         AVFrame frame{};

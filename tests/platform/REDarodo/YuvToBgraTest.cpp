@@ -493,13 +493,16 @@ TEST(YuvToBgra, LibswscaleGivesThePicturesItConvertsTheSameColours) {
 
 // Samples beyond the legal range, as camera highlights and encoders' overshoot give, on every
 // path: the direct converter's, and libswscale's for odd widths, 10 bits, 4:2:2 beyond the
-// direct converter and 4:4:4. Each pixel is within 2 levels of its exact colour saturated to
-// 0..255, in every range; libswscale's arithmetic wraps a colour beyond 511 levels to 0.
+// direct converter, 4:4:4 and grey (neutral chroma), and black, mid-grey and white. Each pixel
+// is within 2 levels of its exact colour saturated to 0..255, in every range; libswscale's
+// arithmetic wraps a colour beyond 511 levels to 0. Plain 8-bit grey shows at full range
+// whatever its tag, as FFmpeg's own conversion shows it.
 TEST(YuvToBgra, ColoursBeyondTheRangeSaturateOnEveryPath) {
     const struct {
         const char* aName;
         AVPixelFormat aFormat;
         int aWidth;
+        bool aTagged = true;
     } thePaths[] = {
         {"8-bit 4:2:0, even width", AV_PIX_FMT_YUV420P, 10},
         {"8-bit 4:2:0, odd width", AV_PIX_FMT_YUV420P, 9},
@@ -508,27 +511,34 @@ TEST(YuvToBgra, ColoursBeyondTheRangeSaturateOnEveryPath) {
         {"8-bit 4:2:2, odd width", AV_PIX_FMT_YUV422P, 9},
         {"10-bit 4:2:2", AV_PIX_FMT_YUV422P10LE, 10},
         {"8-bit 4:4:4", AV_PIX_FMT_YUV444P, 10},
+        {"8-bit grey", AV_PIX_FMT_GRAY8, 10, false},
+        {"10-bit grey", AV_PIX_FMT_GRAY10LE, 10},
+        {"12-bit grey", AV_PIX_FMT_GRAY12LE, 10},
     };
-    const int theLumas[] = {0, 236, 250, 254, 255};
-    const int theChromas[] = {0, 16, 240, 255};
+    const int theLumas[] = {0, 16, 128, 235, 236, 250, 254, 255};
+    const std::vector<int> theChromas = {0, 16, 240, 255}, theNeutral = {128};
     for (const auto& path : thePaths)
         for (const TYuvColours colours :
              {TYuvColours{AVCOL_SPC_BT470BG, false}, TYuvColours{AVCOL_SPC_BT2020_NCL, false},
               TYuvColours{AVCOL_SPC_BT709, true}}) {
-            const int depth = av_pix_fmt_desc_get(path.aFormat)->comp[0].depth;
+            const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(path.aFormat);
+            const int depth = desc->comp[0].depth;
+            const bool grey = desc->nb_components == 1;
+            const TYuvColours shown = path.aTagged ? colours : TYuvColours{colours.aMatrix, true};
             TMediaLog log;
             TPictureConverter converter(log);
             for (int luma : theLumas)
-                for (int u : theChromas)
-                    for (int v : theChromas) {
-                        const int samples[] = {Widened(luma, depth), Widened(u, depth),
-                                               Widened(v, depth)};
+                for (int u : grey ? theNeutral : theChromas)
+                    for (int v : grey ? theNeutral : theChromas) {
+                        // Grey's chroma is neutral, exactly.
+                        const int samples[] = {Widened(luma, depth),
+                                               grey ? u << (depth - 8) : Widened(u, depth),
+                                               grey ? v << (depth - 8) : Widened(v, depth)};
                         const TFramePtr frame = Picture(
                             path.aFormat, path.aWidth, 10,
                             [&samples](int pPlane, int, int) { return samples[pPlane]; }, colours);
                         const TBytes pixels = Converted(*frame, converter);
-                        const auto exact =
-                            Exact(samples[0], samples[1], samples[2], colours, depth);
+                        const auto exact = Exact(samples[0], samples[1], samples[2], shown, depth);
                         double worst = 0;
                         for (size_t i = 0; i < pixels.size(); i += 4)
                             for (int channel = 0; channel < 4; ++channel)
