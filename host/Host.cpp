@@ -28,7 +28,8 @@ TZVHost::~TZVHost() {
     for (THostEditor* editor : aEditors)
         editor->Detach();
     const bool current = IZVProject::theCurrentProject == this;
-    DropProject();
+    DropRows();
+    aLibrary.reset();
     // With none current, no library is the module's: the one this host's rows played may be
     // freed after it.
     if (current)
@@ -63,9 +64,17 @@ bool TZVHost::DoQueryBox(const wxString& pMessage, const wchar_t* pTitle) {
 }
 
 void TZVHost::SetProject(TZVStreamRow* pRoot, std::unique_ptr<TZVMediaLibrary> pLibrary) {
-    DropProject();
+    DropRows();
     aRoot = pRoot;
-    aLibrary = std::move(pLibrary);
+    if (pLibrary && aLibrary) {
+        // The host's library object stays: a document that kept it finds the new media there.
+        // The previous project's go with pLibrary.
+        aLibrary->Swap(*pLibrary);
+        if (IZVLibrary::theLibrary == pLibrary.get())
+            IZVLibrary::theLibrary = aLibrary.get();
+    } else {
+        aLibrary = std::move(pLibrary);
+    }
     aRowLibrary = aLibrary ? aLibrary.get() : IZVLibrary::theLibrary;
     // The records name rows by path: applied to another project they would change it.
     for (THostEditor* editor : aEditors)
@@ -74,7 +83,11 @@ void TZVHost::SetProject(TZVStreamRow* pRoot, std::unique_ptr<TZVMediaLibrary> p
         SetFormulaRate(aFormat);
 }
 
-void TZVHost::DropProject() {
+bool TZVHost::IsCurrent() const {
+    return IZVProject::theCurrentProject == this && IZVLibrary::theLibrary == aRowLibrary;
+}
+
+void TZVHost::DropRows() {
     // The rows leave their media entries through the module's library as they die: it must
     // be theirs, whichever document is current.
     IZVLibrary* const current = IZVLibrary::theLibrary;
@@ -83,8 +96,6 @@ void TZVHost::DropProject() {
     delete aRoot;
     aRoot = nullptr;
     IZVLibrary::theLibrary = current;
-    aLibrary.reset();
-    aRowLibrary = nullptr;
 }
 
 void TZVHost::AddEditor(THostEditor& pEditor) {

@@ -71,7 +71,9 @@ public:
 
     // Makes pRoot and pLibrary (owned; the rows play the library's media, or without one the
     // module's library of now, which must outlive them) the project's, deleting the previous
-    // root, then the previous library. Empties the histories and, with a root, makes the
+    // root, then the previous media. A host that has a library keeps that object, which takes
+    // pLibrary's media (and is the module's library in its place when pLibrary was); without
+    // pLibrary the host's library is freed. Empties the histories and, with a root, makes the
     // formulas' frame rate the format's.
     void SetProject(TZVStreamRow* pRoot, std::unique_ptr<TZVMediaLibrary> pLibrary);
     // The editors of the project (not owned), each registered while it lives: a project set
@@ -81,7 +83,8 @@ public:
     // Makes the formulas' frame rate ("time", "image") pFormat's, in whole frames a second, at
     // least one.
     static void SetFormulaRate(const TMediaFormat& pFormat);
-    // The project's media library; null without a project.
+    // The project's media library: null until a project is set with one, then the same object
+    // for as long as the host lives, whatever project is set with a library next.
     const TZVMediaLibrary* GetLibrary() const { return aLibrary.get(); }
     TZVMediaLibrary* GetLibrary() { return aLibrary.get(); }
     // The selected time ranges, which sequence drags and deletes act on.
@@ -94,14 +97,16 @@ public:
     bool aQuiet = false;
 
 private:
-    // The loader makes the host it loads into current.
+    // The loader makes the host it loads into current; the writer writes only the current one.
     friend class TZVProjectFile;
 
     // Installs the host in the module's statics, and the library its rows play (none without
     // a project) as the module's library.
     void MakeCurrent();
-    // Deletes the root, then the library.
-    void DropProject();
+    // The module's project is this host, and its library the one the host's rows play.
+    bool IsCurrent() const;
+    // Deletes the root, its rows leaving the library they play.
+    void DropRows();
 
     TZVStreamRow* aRoot = nullptr;
     std::unique_ptr<TZVMediaLibrary> aLibrary;

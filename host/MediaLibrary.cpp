@@ -6,6 +6,8 @@
 
 #include <wx/log.h>
 
+#include <utility>
+
 namespace {
 
 // Where the file name of a text starts: after its last separator, "/" or "\"; 0 without one.
@@ -99,14 +101,14 @@ wxFileName TZVLibraryEntry::resolvedFile() const {
 TZVMediaLibrary::TZVMediaLibrary(const wxString& pFolder, bool pOffline, std::ostream& pMessages,
                                  bool pQuiet)
     : aFolder(wxString::FromUTF8(TZVFilePath::Absolute(pFolder.utf8_string()))), aOffline(pOffline),
-      aMessages(pMessages), aQuiet(pQuiet) {
+      aMessages(&pMessages), aQuiet(pQuiet) {
     theLibrary = this;
 }
 
 TZVMediaLibrary::~TZVMediaLibrary() {
     if (!aQuiet)
         for (const std::unique_ptr<TZVLibraryEntry>& entry : aEntries)
-            entry->PrintProblems(aMessages);
+            entry->PrintProblems(*aMessages);
     // The library found when this one was made may be gone.
     if (theLibrary == this)
         theLibrary = nullptr;
@@ -122,9 +124,20 @@ int TZVMediaLibrary::FindMedia(const wxString& pText) const {
     if (found != aIndex.end())
         return found->second;
     aEntries.push_back(std::make_unique<TZVLibraryEntry>(
-        pText, Directory(pText.substr(0, NameStart(pText))), aOffline, aMessages, aQuiet));
+        pText, Directory(pText.substr(0, NameStart(pText))), aOffline, *aMessages, aQuiet));
     aIndex.emplace(pText, int(aEntries.size() - 1));
     return int(aEntries.size() - 1);
+}
+
+void TZVMediaLibrary::Swap(TZVMediaLibrary& pOther) {
+    std::swap(aFolder, pOther.aFolder);
+    std::swap(aOffline, pOther.aOffline);
+    std::swap(aMessages, pOther.aMessages);
+    std::swap(aQuiet, pOther.aQuiet);
+    // Swapped containers keep their elements in place: the entries' folders stay valid.
+    aDirectories.swap(pOther.aDirectories);
+    aEntries.swap(pOther.aEntries);
+    aIndex.swap(pOther.aIndex);
 }
 
 std::vector<std::string> TZVMediaLibrary::GetPaths() const {

@@ -6,7 +6,8 @@
 // once, unless quiet, and the rows that name it play nothing. What the media reported while
 // they were read is printed when the library goes, one line per medium and kind of problem.
 // Made, the library installs itself as the module's library; gone, it is no longer the
-// module's library (libraries, like the hosts that hold them, go in any order).
+// module's library (libraries, like the hosts that hold them, go in any order). A host keeps
+// one library object and gives it each project's media (Swap).
 #pragma once
 
 #include "DLL/Row/Library.h"
@@ -79,6 +80,9 @@ public:
     int FindMedia(const wxString& pText) const override;
     // The file each named entry's text resolves to, online or not.
     std::vector<std::string> GetPaths() const;
+    // Exchanges the folders, settings and entries of the two libraries; the entries and the
+    // folders they name stay where they are, and rows keep their indices into the entries.
+    void Swap(TZVMediaLibrary& pOther);
 
     // While it lives, the texts are written for a project file saved into pFolder: as they
     // were read when it is the library's own folder (byte for byte the same file), else so
@@ -102,10 +106,10 @@ private:
     // aFolder once per part: media mostly share a few folders, and resolving is costly.
     const wxFileName& Directory(const wxString& pPart) const;
 
-    const wxString aFolder;
-    const bool aOffline;
-    std::ostream& aMessages;
-    const bool aQuiet;
+    wxString aFolder;
+    bool aOffline;
+    std::ostream* aMessages;
+    bool aQuiet;
     // Entries are made when the rows ask for them, through the const interface. Declared
     // first, the folders are freed after the entries that name them.
     mutable std::unordered_map<wxString, wxFileName> aDirectories;

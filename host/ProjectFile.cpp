@@ -166,11 +166,13 @@ void LoadGraphSlots(const wxXmlNode& pList, std::ostream& pMessages) {
     GraphLoadXml(&found);
 }
 
-// Read once the formulas are bound, as the slots name rows by path; the rows of the previous
-// project freed theirs. Every project starts from the default palette; a slot path that does
-// not resolve is printed and the rest of the file still loads.
+// Read once the formulas are bound, as the slots name rows by path. Every project starts from
+// the default palette and no slot: another document's rows may still hold some. A slot path
+// that does not resolve is printed and the rest of the file still loads.
 void LoadHostElements(const wxXmlNode* pMixer, std::ostream& pMessages) {
     GraphSetDefaultColours();
+    const wxXmlNode noSlots;
+    GraphLoadXml(&noSlots);
     for (const wxXmlNode* node = pMixer->GetNext(); node; node = node->GetNext()) {
         if (node->GetName() == COLOR_LIST)
             GraphLoadColoursXml(node);
@@ -213,6 +215,13 @@ void BuildDocument(wxXmlDocument& pDocument, const TZVHost& pHost) {
 }
 
 } // namespace
+
+void TZVProjectFile::CheckCurrent(const TZVHost& pHost) {
+    // Another document's library would write its texts for this one's media rows, and the
+    // graph slots are the current document's.
+    if (!pHost.IsCurrent())
+        throw TError(L"the project is not the current document: make it current to save it");
+}
 
 std::unique_ptr<wxXmlDocument> TZVProjectFile::ReadDocument(const wxString& pPath) {
     return TZVProjectReader::Read(pPath, MAX_DEPTH);
@@ -263,6 +272,7 @@ void TZVProjectFile::Load(const wxString& pPath, TZVHost& pHost, bool pOffline) 
 }
 
 void TZVProjectFile::Save(const wxString& pPath, const TZVHost& pHost) {
+    CheckCurrent(pHost);
     std::string text;
     {
         // The media texts resolve from where the file goes.
@@ -278,6 +288,7 @@ void TZVProjectFile::Save(const wxString& pPath, const TZVHost& pHost) {
 }
 
 std::string TZVProjectFile::SaveText(const TZVHost& pHost) {
+    CheckCurrent(pHost);
     wxXmlDocument document;
     BuildDocument(document, pHost);
     wxMemoryOutputStream stream;

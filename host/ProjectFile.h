@@ -27,13 +27,21 @@ public:
     // no medium.
     static void Load(const wxString& pPath, TZVHost& pHost, bool pOffline = false);
     // Writes pHost's project to pPath, complete or not at all, its media texts made to resolve
-    // from pPath's folder (TZVMediaLibrary::TSaveFolder); throws TError on failure.
+    // from pPath's folder when its library is the one Load made (TZVMediaLibrary::TSaveFolder);
+    // throws TError on failure. The project, its media and the graph slots are written only
+    // while pHost is the current document with the library its rows play: otherwise TError,
+    // nothing written.
     static void Save(const wxString& pPath, const TZVHost& pHost);
     // The text Save writes into the project's own folder: the media texts as they were read.
+    // Throws TError, as Save does, unless pHost is the current document.
     static std::string SaveText(const TZVHost& pHost);
 
     // Reads the XML document at pPath (TZVProjectReader::Read), refusing one nested deeper than
     // MAX_DEPTH and one with an entity whose text would be lost; throws TError with the
     // parser's message or the reason.
     static std::unique_ptr<wxXmlDocument> ReadDocument(const wxString& pPath);
+
+private:
+    // Throws TError unless pHost is the current document.
+    static void CheckCurrent(const TZVHost& pHost);
 };
