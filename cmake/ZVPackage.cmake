@@ -24,8 +24,10 @@ install(TARGETS ZVHost EXPORT ZOVORirTargets
   INCLUDES DESTINATION ${ZV_INCLUDE_DIR})
 set_target_properties(zvrender PROPERTIES INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
 install(TARGETS zvrender RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The headers, with the lists of names without an extension that headers include
+# (DLL/Res/IconList).
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/src/ ${PROJECT_SOURCE_DIR}/platform/REDarodo/include/
-  DESTINATION ${ZV_INCLUDE_DIR} FILES_MATCHING PATTERN "*.h")
+  DESTINATION ${ZV_INCLUDE_DIR} FILES_MATCHING PATTERN "*.h" REGEX "/[^./]+$")
 # The filter module's link reference is compiled into its users' targets, from beside its
 # header.
 install(FILES ${PROJECT_SOURCE_DIR}/filters/FilterModuleLink.cpp DESTINATION ${ZV_INCLUDE_DIR}/filters)

@@ -1,7 +1,8 @@
 # Installs the build BUILD of the sources ROOT into WORK/prefix, builds the consumer in SOURCE
 # against it, of the build type TYPE (Release when none) and compiled and linked with FLAGS
 # (the build's sanitizers; may be empty), and runs it on a copy of the example project beside
-# the example media MEDIA; its output must be SOURCE/ConsumerOutput.txt.
+# the example media MEDIA; its output must be SOURCE/ConsumerOutput.txt. Every installed
+# header is compiled alone first (SOURCE/headers).
 #   cmake -DROOT=... -DBUILD=... -DSOURCE=... -DWORK=... -DMEDIA=... [-DTYPE=...] [-DFLAGS=...]
 #         -P BuildConsumer.cmake
 file(REMOVE_RECURSE ${WORK})
@@ -28,6 +29,9 @@ foreach(file ${configuration})
     endif()
   endforeach()
 endforeach()
+step(${CMAKE_COMMAND} -S ${SOURCE}/headers -B ${WORK}/headers -G Ninja
+  -DCMAKE_PREFIX_PATH=${WORK}/prefix -DHEADERS=${WORK}/prefix/include/ZOVORir)
+step(${CMAKE_COMMAND} --build ${WORK}/headers)
 step(${CMAKE_COMMAND} -S ${SOURCE} -B ${WORK}/build -G Ninja -DCMAKE_BUILD_TYPE=${TYPE}
   -DCMAKE_PREFIX_PATH=${WORK}/prefix "-DCMAKE_CXX_FLAGS=${FLAGS}"
   "-DCMAKE_EXE_LINKER_FLAGS=${FLAGS}")
