@@ -30,9 +30,11 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -83,11 +85,16 @@ TZVStreamRow* Clip(const TZVHost& pHost) {
     return dynamic_cast<TZVStreamRow*>(FindRow(*pHost.GetRootRow(), CLIP));
 }
 
+// The globals that name a document and its library.
+std::vector<const void*> Globals() {
+    return {IZVProject::theCurrentProject,    IZVLibrary::theLibrary,
+            ITimeSelection::theSingleton,     IRowSelection::theSingleton,
+            IStreamFactory::theDialogBuilder, IEditorListener::theListener};
+}
+
 // No host, library or frame of a closed document is named any more.
 bool NoneCurrent() {
-    return !IZVProject::theCurrentProject && !IZVLibrary::theLibrary &&
-           !ITimeSelection::theSingleton && !IRowSelection::theSingleton &&
-           !IStreamFactory::theDialogBuilder && !IEditorListener::theListener;
+    return Globals() == std::vector<const void*>(Globals().size(), nullptr);
 }
 
 // The example at 25 and at 50 frames a second with the frames' image reading "time", open
@@ -290,12 +297,14 @@ void OwnLibraries(const std::string& pProject, const std::string& pSaved) {
 
 // A load into a host that is not current binds its formulas in its own document and makes it
 // current, whichever was: the document current before can close, and the loaded one renders
-// and saves as its file; a load that fails there leaves the current document as it was.
+// and saves as its file; a load that fails there leaves the current document as it was. A load
+// with a library of the host's own there is refused.
 void LoadBeside(const std::string& pProject, const std::string& pSaved, const std::string& pWork) {
     const std::string text = FileBytes(pSaved);
     auto current = std::make_unique<TAppHost>();
     TZVProjectFile::Load(wxString::FromUTF8(pProject), *current);
     TDocument c{*current, current->GetLibrary(), nullptr, nullptr};
+    TOwnLibrary library(wxFileName(pSaved).GetPath());
     TAppHost loaded;
     TDocument l{loaded, nullptr, nullptr, nullptr};
     SwitchDocument(&l, c);
@@ -306,12 +315,136 @@ void LoadBeside(const std::string& pProject, const std::string& pSaved, const st
               TZVProjectFile::SaveText(*current) == example,
           "a load that fails into a host that is not current: the current document stays, with "
           "its library");
+    const std::vector<const void*> globals = Globals();
+    std::string refusal;
+    try {
+        LoadProject(wxString::FromUTF8(Broken(pSaved)), loaded, library);
+    } catch (const TError& error) {
+        refusal = error.utf8_string();
+    }
+    Check(refusal == "the document is not current: switch to it before loading into it" &&
+              Globals() == globals && !loaded.GetRootRow(),
+          "a load with its own library into a host that is not current: refused, the globals as "
+          "they were");
     TZVProjectFile::Load(wxString::FromUTF8(pSaved), loaded);
     Check(IZVProject::theCurrentProject == &loaded && IZVLibrary::theLibrary == loaded.GetLibrary(),
           "a load into a host that is not current makes it current, with its library");
     current.reset();
     Compare(loaded, pWork, "loaded beside the current document, which then closed");
     Check(TZVProjectFile::SaveText(loaded) == text, "it saves as its file");
+}
+
+// A tab loaded again (another file opened into it, then reverted) keeps the library its document
+// was given, refilled: switched away and back, it saves as its file.
+void Reload(const std::string& pProject, const std::string& pSaved) {
+    const std::string again = wxFileName(pSaved).GetPath().utf8_string() + "/reloaded.xml";
+    TAppHost tab;
+    TZVProjectFile::Load(wxString::FromUTF8(pProject), tab);
+    TDocument t{tab, tab.GetLibrary(), nullptr, nullptr};
+    TZVProjectFile::Load(wxString::FromUTF8(pSaved), tab);
+    TZVProjectFile::Load(wxString::FromUTF8(pSaved), tab);
+    TAppHost other;
+    TDocument o{other, nullptr, nullptr, nullptr};
+    SwitchDocument(&t, o);
+    TZVProjectFile::Load(wxString::FromUTF8(pProject), other);
+    o.aLibrary = other.GetLibrary();
+    SwitchDocument(&o, t);
+    TZVProjectFile::Save(wxString::FromUTF8(again), tab);
+    Check(t.aLibrary == tab.GetLibrary() && FileBytes(again) == FileBytes(pSaved),
+          "a tab loaded again, switched away and back: its library is the one its document kept, "
+          "and it saves as its file");
+}
+
+// A save of a document that is not current is refused with a message, nothing written and the
+// globals left as they were: another document's library would write the media texts, or none.
+void SaveNotCurrent(const std::string& pProject, const std::string& pSaved) {
+    const std::string target = wxFileName(pProject).GetPath().utf8_string() + "/not-current.xml";
+    const struct {
+        const char* aWhat;
+        bool aLoad;
+        bool aClose;
+    } cases[] = {{"another document current", true, false},
+                 {"a second host made", false, false},
+                 {"the current document closed", true, true}};
+    for (const auto& c : cases) {
+        TAppHost tab;
+        TZVProjectFile::Load(wxString::FromUTF8(pProject), tab);
+        TDocument t{tab, tab.GetLibrary(), nullptr, nullptr};
+        auto other = std::make_unique<TAppHost>();
+        if (c.aLoad)
+            TZVProjectFile::Load(wxString::FromUTF8(pSaved), *other);
+        if (c.aClose)
+            other.reset();
+        const std::vector<const void*> globals = Globals();
+        std::string errors;
+        try {
+            TZVProjectFile::SaveText(tab);
+        } catch (const TError& error) {
+            errors = error.utf8_string();
+        }
+        try {
+            TZVProjectFile::Save(wxString::FromUTF8(target), tab);
+        } catch (const TError& error) {
+            errors += "; " + error.utf8_string();
+        }
+        Check(errors == "the project is not the current document: make it current to save it; "
+                        "the project is not the current document: make it current to save it" &&
+                  !wxFileName::FileExists(target) && Globals() == globals,
+              std::string("a save of a document that is not current, ") + c.aWhat +
+                  ": refused, nothing written, the globals as they were");
+        SwitchDocument(nullptr, t);
+        Check(TZVProjectFile::SaveText(tab) == FileBytes(pProject), "made current, it saves");
+    }
+}
+
+// A new tab loads a file without graph slots, by either loader, after another tab put a row in
+// slot 2: no slot is left, and the new tab saves as its file.
+void LoadWithoutSlots(const std::string& pProject) {
+    const std::string text = FileBytes(pProject);
+    const wxString path = wxString::FromUTF8(pProject);
+    TOwnLibrary library(wxFileName(pProject).GetPath());
+    const struct {
+        const char* aLoader;
+        std::function<void(TZVHost&)> aLoad;
+    } loaders[] = {{"Load", [&](TZVHost& pHost) { TZVProjectFile::Load(path, pHost); }},
+                   {"LoadProject", [&](TZVHost& pHost) { LoadProject(path, pHost, library); }}};
+    for (const auto& loader : loaders) {
+        TAppHost tab;
+        TZVProjectFile::Load(path, tab);
+        auto* gain = dynamic_cast<TZVParamRow*>(
+            FindRow(*tab.GetRootRow(), L"[mixer:Audio][param:1 - Master Amplif (db)]"));
+        const bool set = GraphAddParam(gain, 2) == 2;
+        TAppHost next;
+        loader.aLoad(next);
+        Check(set && !GraphGetParam(2) && TZVProjectFile::SaveText(next) == text,
+              std::string("a file without graph slots loaded by ") + loader.aLoader +
+                  " after another tab set slot 2: no slot left, it saves as its file");
+    }
+}
+
+// A document with its own library saved into another folder: its media texts lead from there to
+// the media, which the file loaded from there finds, none offline, and renders as zvrender
+// rendered the original.
+void SaveElsewhere(const std::string& pSaved, const std::string& pWork) {
+    const wxString folder = wxString::FromUTF8(pWork + "/elsewhere/deeper");
+    wxFileName::Mkdir(folder, wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
+    const wxString moved = folder + L"/moved.xml";
+    TOwnLibrary library(wxFileName(pSaved).GetPath());
+    auto own = std::make_unique<TAppHost>();
+    LoadProject(wxString::FromUTF8(pSaved), *own, library);
+    SaveProject(moved, *own, library);
+    Check(TZVProjectFile::SaveText(*own) == FileBytes(pSaved),
+          "saved elsewhere, the document with its own library still saves as its file at home");
+    own.reset();
+    TAppHost there;
+    TZVProjectFile::Load(moved, there);
+    int offline = 0;
+    for (int i = 0; const IZVLibraryMedia* entry = there.GetLibrary()->GetMedia(i); ++i)
+        offline += entry->GetMedia() ? 0 : 1;
+    Check(offline == 0, "saved into another folder through its own library, then loaded from "
+                        "there: " +
+                            std::to_string(offline) + " media offline");
+    Compare(there, pWork, "saved into another folder through its own library");
 }
 
 void Run(const std::string& pProject, const std::string& pZvrender, const std::string& pWork) {
@@ -363,6 +496,10 @@ void Run(const std::string& pProject, const std::string& pZvrender, const std::s
     EditorAfterHost(saved);
     OwnLibraries(pProject, saved);
     LoadBeside(pProject, saved, pWork);
+    Reload(pProject, saved);
+    SaveNotCurrent(pProject, saved);
+    LoadWithoutSlots(pProject);
+    SaveElsewhere(saved, pWork);
     Check(TAppHost::theAssertCount == 0, "no assertion reports");
 }
 

@@ -21,8 +21,9 @@
 
 struct TDocument {
     TZVHost& aHost;
-    // The library its rows play: the one TZVProjectFile::Load made (aHost.GetLibrary()), or
-    // the host's own.
+    // The library its rows play: the host's own, or aHost.GetLibrary() once TZVProjectFile::Load
+    // loaded it, which stays the host's library object while the host lives (every Load
+    // refills it).
     IZVLibrary* aLibrary;
     // Its graph slots and colours while another document is current.
     std::unique_ptr<wxXmlNode> aGraphs;

@@ -1,8 +1,9 @@
 // Loading a project with a media library of the host's own, in the order the reference host
-// keeps (TZVProjectFile::Load, host/ProjectFile.cpp). The host must be the current project and
-// pLibrary the module's library before the rows are read: media rows enter their texts into
-// the library as they are read, and references between parameters are bound from the current
-// project's root. pLibrary must outlive the rows: they leave their entries as they die.
+// keeps (TZVProjectFile::Load, host/ProjectFile.cpp). The host must be the current document
+// (SwitchDocument) and pLibrary the module's library before the rows are read: media rows
+// enter their texts into the library as they are read, and references between parameters are
+// bound from the current project's root. pLibrary must outlive the rows: they leave their
+// entries as they die.
 #pragma once
 
 #include "ALL/Error.h"
@@ -15,17 +16,20 @@
 
 #include <memory>
 
-// Throws TError when the file or the tree does not read; pHost then keeps the project, the
-// format and the library it had. False when some formula did not bind (its errors are in its
+// Throws TError when pHost is not the current document, or when the file or the tree does not
+// read; pHost then keeps the project, the format and the library it had, and the globals are
+// as they were. False when some formula did not bind (its errors are in its
 // TZVFormula; the parameter reads undefined) or a graph slot names no row (the slot stays
 // empty): the project is loaded all the same.
 inline bool LoadProject(const wxString& pPath, TZVHost& pHost, IZVLibrary& pLibrary) {
+    // Only the host's selections and editor listener may serve its rows while they are read.
+    if (IZVProject::theCurrentProject != &pHost)
+        throw TError(L"the document is not current: switch to it before loading into it");
     const std::unique_ptr<wxXmlDocument> document = TZVProjectFile::ReadDocument(pPath);
     const wxXmlNode* format = document->GetRoot()->GetChildren();
     const wxXmlNode* mixer = format ? format->GetNext() : nullptr;
     if (!mixer || format->GetName() != L"format" || mixer->GetName() != L"mixer")
         throw TError(L"not a project: \"format\" and \"mixer\" expected");
-    IZVProject::theCurrentProject = &pHost;
     // The rows are read with the file's format (default keys take its rate) and pLibrary;
     // the open project keeps its own when they do not read.
     const std::unique_ptr<wxXmlNode> openFormat(pHost.aFormat.GetXmlImage());
@@ -50,8 +54,11 @@ inline bool LoadProject(const wxString& pPath, TZVHost& pHost, IZVLibrary& pLibr
     pHost.SetProject(root, nullptr);
     // Every formula is bound whatever another did, from the root now current.
     bool whole = root->AddListeners(false);
-    // The graph slots name rows by path: read last. Every project starts from the palette.
+    // The graph slots name rows by path: read last. Every project starts from the palette and
+    // the file's slots alone (another document's rows may hold some).
     GraphSetDefaultColours();
+    const wxXmlNode noSlots;
+    GraphLoadXml(&noSlots);
     for (const wxXmlNode* node = mixer->GetNext(); node; node = node->GetNext())
         if (node->GetName() == L"color-list")
             GraphLoadColoursXml(node);

@@ -4,11 +4,14 @@
 // same text. A text is resolved against the project's folder, "\" separating as "/" does; the
 // entry's TZVMediaInfo is what the row writes back on save: the prefix followed by the file's
 // name, or without a prefix the file name's full path. Keeping the text's folder part as the
-// prefix writes the text back as it was read.
+// prefix writes the text back as it was read; a project saved into another folder gets texts
+// that resolve from there (SaveProject).
 #pragma once
 
 #include "DLL/Row/Library.h"
 #include "REDarodo/Media.h"
+#include "host/Host.h"
+#include "host/ProjectFile.h"
 
 #include <wx/filename.h>
 
@@ -22,14 +25,16 @@ public:
     TOwnMedia(const wxString& pText, const wxString& pFolder) {
         wxString path = pText;
         path.Replace(L"\\", L"/");
-        wxFileName file(path);
-        file.MakeAbsolute(pFolder);
+        aFile.Assign(path);
+        aMovable = !pText.empty() && aFile.IsRelative();
+        aFile.MakeAbsolute(pFolder);
         const size_t nameStart = path.find_last_of(L'/') + 1; // 0 without a folder part
-        aInfo.aPrefix = pText.substr(0, nameStart);
-        aInfo.aFileName = nameStart == 0 ? wxFileName(pText) : file;
+        aRead.aPrefix = pText.substr(0, nameStart);
+        aRead.aFileName = nameStart == 0 ? wxFileName(pText) : aFile;
+        aInfo = aRead;
         // Offline (null) when the file does not open: its rows play nothing.
         if (!pText.empty())
-            aMedia.reset(TZVMedia::Open(file.GetFullPath(), &aReason));
+            aMedia.reset(TZVMedia::Open(aFile.GetFullPath(), &aReason));
     }
 
     void AttachRow(TZVMediaSourceRow* pRow) override { aRows.insert(pRow); }
@@ -37,11 +42,28 @@ public:
     TZVMedia* GetMedia() const override { return aMedia.get(); }
     const TZVMediaInfo& GetMediaInfo() const override { return aInfo; }
 
+    // The text is written for a project file in pFolder (absolute): a relative one as the path
+    // from there to the file; for null, or an absolute or empty text, as it was read.
+    void SaveInto(const wxString* pFolder) {
+        aInfo = aRead;
+        if (!pFolder || !aMovable)
+            return;
+        wxFileName path = aFile;
+        path.MakeRelativeTo(*pFolder);
+        aInfo.aPrefix = path.GetPath(wxPATH_GET_SEPARATOR, wxPATH_UNIX);
+        aInfo.aFileName = aInfo.aPrefix.empty() ? wxFileName(path.GetFullName()) : aFile;
+    }
+
     // The rows that play the entry, to be told when the host gives it another medium.
     std::set<TZVMediaSourceRow*> aRows;
     wxString aReason;
 
 private:
+    // The file the text names, absolute; whether the text was relative to the project's folder.
+    wxFileName aFile;
+    bool aMovable;
+    // What the row writes back: the text as it was read, or as it resolves from elsewhere.
+    TZVMediaInfo aRead;
     TZVMediaInfo aInfo;
     std::unique_ptr<TZVMedia> aMedia;
 };
@@ -50,6 +72,7 @@ class TOwnLibrary : public IZVLibrary {
 public:
     // Texts are resolved against pFolder, the project's folder.
     explicit TOwnLibrary(const wxString& pFolder) : aFolder(pFolder) {}
+    const wxString& GetFolder() const { return aFolder; }
 
     IZVLibraryMedia* GetMedia(int pIndex) const override {
         return pIndex >= 0 && size_t(pIndex) < aEntries.size() ? aEntries[size_t(pIndex)].get()
@@ -63,9 +86,31 @@ public:
         aEntries.push_back(std::make_unique<TOwnMedia>(pText, aFolder));
         return aIndex[pText] = int(aEntries.size() - 1);
     }
+    // The texts are written for a project file in pFolder: as they were read when it is the
+    // project's folder, else each relative one as the path from pFolder.
+    void SaveInto(const wxString& pFolder) const {
+        const bool own = wxFileName::DirName(pFolder).SameAs(wxFileName::DirName(aFolder));
+        for (const std::unique_ptr<TOwnMedia>& entry : aEntries)
+            entry->SaveInto(own ? nullptr : &pFolder);
+    }
 
 private:
     const wxString aFolder;
     mutable std::vector<std::unique_ptr<TOwnMedia>> aEntries;
     mutable std::unordered_map<wxString, int> aIndex;
 };
+
+// Saves pHost's project, whose rows play pLibrary, to pPath. TZVProjectFile::Save makes the texts
+// of the reference library resolve from where the file goes, not those of a library of the
+// host's own: pLibrary writes them for pPath's folder while the file is written.
+inline void SaveProject(const wxString& pPath, const TZVHost& pHost, const TOwnLibrary& pLibrary) {
+    wxFileName path(pPath);
+    path.MakeAbsolute();
+    struct TSaving {
+        ~TSaving() { aLibrary.SaveInto(aFolder); }
+        const TOwnLibrary& aLibrary;
+        const wxString aFolder;
+    } saving{pLibrary, pLibrary.GetFolder()};
+    pLibrary.SaveInto(path.GetPath());
+    TZVProjectFile::Save(pPath, pHost);
+}
