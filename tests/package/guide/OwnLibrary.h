@@ -106,11 +106,11 @@ private:
 inline void SaveProject(const wxString& pPath, const TZVHost& pHost, const TOwnLibrary& pLibrary) {
     wxFileName path(pPath);
     path.MakeAbsolute();
-    struct TSaving {
-        ~TSaving() { aLibrary.SaveInto(aFolder); }
+    // However the save ends, the texts are those of the project's own folder again.
+    struct TRestore {
+        ~TRestore() { aLibrary.SaveInto(aLibrary.GetFolder()); }
         const TOwnLibrary& aLibrary;
-        const wxString aFolder;
-    } saving{pLibrary, pLibrary.GetFolder()};
+    } restore{pLibrary};
     pLibrary.SaveInto(path.GetPath());
     TZVProjectFile::Save(pPath, pHost);
 }
