@@ -6,12 +6,12 @@
 #include "DLL/Row/ParamGraph.h"
 #include "DLL/Row/ParamRow.h"
 #include "DLL/Row/ZVFormula.h"
+#include "FileName.h"
 #include "Host.h"
 #include "MediaLibrary.h"
 #include "PartFile.h"
 #include "ProjectReader.h"
 
-#include <wx/filename.h>
 #include <wx/mstream.h>
 #include <wx/xml/xml.h>
 
@@ -250,9 +250,8 @@ void TZVProjectFile::Load(const wxString& pPath, TZVHost& pHost, bool pOffline) 
     TZVMainMixerRow* root = nullptr;
     try {
         pHost.aFormat.ValueFromXml(format);
-        library.reset(
-            new TZVMediaLibrary(wxFileName(pPath).GetPath(wxPATH_GET_VOLUME, wxPATH_NATIVE),
-                                pOffline, pHost.aMessages, pHost.aQuiet));
+        library.reset(new TZVMediaLibrary(TZVFileName::ProjectFolder(pPath), pOffline,
+                                          pHost.aMessages, pHost.aQuiet));
         root = new TZVMainMixerRow;
         root->CompleteCreate(pHost.aFormat.aDuration);
         // The stored sequences replace the one CompleteCreate made, rather than overlap it.
@@ -272,19 +271,23 @@ void TZVProjectFile::Load(const wxString& pPath, TZVHost& pHost, bool pOffline) 
 }
 
 void TZVProjectFile::Save(const wxString& pPath, const TZVHost& pHost) {
+    // Written beside the file and renamed over it: the old file stays whole until the new
+    // one is.
+    TZVPartFile file(TZVFileName::Bytes(pPath));
+    Save(file, pPath, pHost);
+}
+
+void TZVProjectFile::Save(TZVPartFile& pFile, const wxString& pPath, const TZVHost& pHost) {
     CheckCurrent(pHost);
     std::string text;
     {
         // The media texts resolve from where the file goes.
         const TZVMediaLibrary::TSaveFolder folder(pHost.GetLibrary(),
-                                                  wxFileName(pPath).GetPath(wxPATH_GET_VOLUME));
+                                                  TZVFileName::ProjectFolder(pPath));
         text = SaveText(pHost);
     }
-    // Written beside the file and renamed over it: the old file stays whole until the new
-    // one is.
-    TZVPartFile file(pPath.utf8_string());
-    if (!file.IsOpen() || !file.Write(text.data(), text.size()) || !file.Publish(true))
-        throw TError(wxString::FromUTF8(file.Error()));
+    if (!pFile.IsOpen() || !pFile.Write(text.data(), text.size()) || !pFile.Publish(true))
+        throw TError(TZVFileName::Text(pFile.Error()));
 }
 
 std::string TZVProjectFile::SaveText(const TZVHost& pHost) {

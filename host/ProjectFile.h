@@ -10,6 +10,7 @@
 #include <string>
 
 class TZVHost;
+class TZVPartFile;
 class wxXmlDocument;
 
 class TZVProjectFile {
@@ -32,6 +33,8 @@ public:
     // while pHost is the current document with the library its rows play: otherwise TError,
     // nothing written.
     static void Save(const wxString& pPath, const TZVHost& pHost);
+    // The same, into pFile, opened for pPath beforehand (failed or not).
+    static void Save(TZVPartFile& pFile, const wxString& pPath, const TZVHost& pHost);
     // The text Save writes into the project's own folder: the media texts as they were read.
     // Throws TError, as Save does, unless pHost is the current document.
     static std::string SaveText(const TZVHost& pHost);

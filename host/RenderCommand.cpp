@@ -3,6 +3,7 @@
 #include "ALL/Error.h"
 #include "DLL/Bas/StreamInt.h"
 #include "DLL/Row/StreamRow.h"
+#include "FileName.h"
 #include "Host.h"
 #include "InputFiles.h"
 #include "MediaLibrary.h"
@@ -17,8 +18,10 @@
 #include "WavOutput.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <set>
 #include <thread>
@@ -122,13 +125,19 @@ TZVRenderCommand::TZVRenderCommand(std::ostream& pOut, std::ostream& pErr, bool 
     : aOut(pOut), aErr(pErr), aTerminal(pTerminal) {}
 
 int TZVRenderCommand::Usage(const std::string& pError) {
-    aErr << "zvrender: " << pError << "\n" << TZVRenderOptions::Usage() << "\n";
+    Say(pError);
+    aErr << TZVRenderOptions::Usage() << "\n";
     return exitUSAGE;
 }
 
 int TZVRenderCommand::Failure(const std::string& pError) {
-    aErr << "zvrender: " << pError << "\n";
+    Say(pError);
     return exitFAILED;
+}
+
+void TZVRenderCommand::Say(const std::string& pError) {
+    // File names are bytes: those that are not text are shown so that they can be read.
+    aErr << "zvrender: " << TZVFileName::Shown(pError) << "\n";
 }
 
 int TZVRenderCommand::Run(const std::vector<std::string>& pArgs) {
@@ -137,7 +146,12 @@ int TZVRenderCommand::Run(const std::vector<std::string>& pArgs) {
     if (!options.Parse(pArgs, error))
         return Usage(error);
     if (options.aHelp || options.aVersion) {
-        aOut << (options.aHelp ? TZVRenderOptions::Help() : "zvrender " ZV_VERSION "\n");
+        errno = 0;
+        aOut << (options.aHelp ? TZVRenderOptions::Help() : "zvrender " ZV_VERSION "\n")
+             << std::flush;
+        if (!aOut)
+            return Failure(std::string("cannot write the ") + (options.aHelp ? "help" : "version") +
+                           (errno != 0 ? std::string(": ") + std::strerror(errno) : ""));
         return exitDONE;
     }
     if (!options.CheckOutputs(error))
@@ -145,10 +159,12 @@ int TZVRenderCommand::Run(const std::vector<std::string>& pArgs) {
     TZVHost host(options.aAcceptChanges, aErr);
     host.aQuiet = options.aQuiet;
     try {
-        TZVProjectFile::Load(wxString::FromUTF8(options.aProject), host);
+        TZVProjectFile::Load(TZVFileName::Text(options.aProject), host);
     } catch (const TError& pError) {
         return Failure("cannot load " + options.aProject + ": " +
                        (pError.empty() ? std::string("load cancelled") : pError.utf8_string()));
+    } catch (const std::bad_alloc&) {
+        return Failure("not enough memory to load " + options.aProject);
     }
     const long duration = host.aFormat.aDuration;
     if (options.aHasFrames && options.aLast >= duration)
@@ -160,7 +176,7 @@ int TZVRenderCommand::Run(const std::vector<std::string>& pArgs) {
     if (!options.CheckNames(first, last, error))
         return Usage(error);
     if (!CheckInputs(options, host, first, last, error)) {
-        aErr << "zvrender: " << error << "\n";
+        Say(error);
         return exitUSAGE;
     }
     try {
@@ -208,6 +224,14 @@ int TZVRenderCommand::Render(const TZVRenderOptions& pOptions, TZVHost& pHost, l
     const int cores = int(std::max(std::thread::hardware_concurrency(), 1u));
     const int converters = std::max(cores / 4, 1);
     std::vector<std::unique_ptr<IZVOutput>> outputs;
+    // Opened with the others, so that a project that cannot be saved is said before anything
+    // is rendered.
+    std::unique_ptr<TZVPartFile> save;
+    if (!pOptions.aSave.empty()) {
+        save = std::make_unique<TZVPartFile>(pOptions.aSave);
+        if (!save->IsOpen())
+            return Failure(save->Error());
+    }
     if (!pOptions.aPng.empty())
         outputs.push_back(std::make_unique<TZVQueuedOutput>(
             std::make_unique<TZVPngOutput>(
@@ -253,11 +277,11 @@ int TZVRenderCommand::Render(const TZVRenderOptions& pOptions, TZVHost& pHost, l
                             OfflineCount(pHost), failures.Count())
                  << "\n";
     }
-    if (!pOptions.aSave.empty()) {
+    if (save) {
         try {
-            TZVProjectFile::Save(wxString::FromUTF8(pOptions.aSave), pHost);
+            TZVProjectFile::Save(*save, TZVFileName::Text(pOptions.aSave), pHost);
         } catch (const TError& pError) {
-            return Failure(pError.utf8_string());
+            return Failure(TZVFileName::Bytes(pError));
         }
     }
     return exitDONE;

@@ -30,6 +30,8 @@ private:
     int Render(const TZVRenderOptions& pOptions, TZVHost& pHost, long pFirst, long pLast);
     int Usage(const std::string& pError);
     int Failure(const std::string& pError);
+    // Prints the error pError.
+    void Say(const std::string& pError);
 
     std::ostream& aOut;
     std::ostream& aErr;
