@@ -2,50 +2,24 @@
 
 #include "ALL/Error.h"
 
-#include <wx/file.h>
-#include <wx/filename.h>
+#include "FileName.h"
+
 #include <wx/intl.h>
-#include <wx/log.h>
-#include <wx/thread.h>
 #include <wx/xml/xml.h>
 
 #include <expat.h>
+#include <fcntl.h>
 #include <iconv.h>
 #include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <vector>
+#include <new>
 
 namespace {
-
-// Keeps the last message wxWidgets logs on this thread while it lives, instead of showing it.
-// wxWidgets gives the thread that started it the active target, and the messages of other
-// threads to a target of their own, else keeps them for the first thread to show.
-class TLogCapture : public wxLog {
-public:
-    TLogCapture()
-        : aMain(wxThread::IsMain()),
-          aPrevious(aMain ? wxLog::SetActiveTarget(this) : wxLog::SetThreadActiveTarget(this)) {}
-    ~TLogCapture() override {
-        if (aMain)
-            wxLog::SetActiveTarget(aPrevious);
-        else
-            wxLog::SetThreadActiveTarget(aPrevious);
-    }
-
-    wxString aLast;
-
-protected:
-    void DoLogRecord(wxLogLevel, const wxString& pMessage, const wxLogRecordInfo&) override {
-        aLast = pMessage;
-    }
-
-private:
-    const bool aMain;
-    wxLog* const aPrevious;
-};
 
 // Expat counts bytes in an int: it is given at most this much at once.
 constexpr size_t theLargestPiece = size_t(1) << 30;
@@ -170,21 +144,31 @@ public:
                 pText.resize(pText.size() * 2);
             else if ((result == size_t(-1) && errno != EINVAL) || (pLast && inLeft > 0))
                 throw TError(L"line %ld holds bytes that are not text in the encoding \"%ls\"",
-                             aLines + long(std::count(pText.data(), pText.data() + done, '\n')),
-                             aEncoding);
+                             CountLines(pText.data(), pText.data() + done), aEncoding);
             else
                 flushed = flush || !pLast;
         }
         pText.resize(done);
-        aLines += long(std::count(pText.begin(), pText.end(), '\n'));
+        CountLines(pText.data(), pText.data() + done);
         pFrom = in;
     }
 
 private:
+    // Counts the line ends from pText to pEnd as the parser does (LF, CR LF, CR alone), a CR
+    // LF cut between two pieces once; the line the next text begins on.
+    long CountLines(const char* pText, const char* pEnd) {
+        for (; pText != pEnd; ++pText) {
+            aLines += *pText == '\r' || (*pText == '\n' && !aAfterCr) ? 1 : 0;
+            aAfterCr = *pText == '\r';
+        }
+        return aLines;
+    }
+
     const wxString aEncoding;
     const iconv_t aConversion;
-    // The line the next bytes begin on.
+    // The line the next bytes begin on, and whether the last byte was a CR.
     long aLines = 1;
+    bool aAfterCr = false;
 };
 
 // Builds the document as Expat reads it, as wxWidgets' loader builds it, and stops at the first
@@ -243,17 +227,34 @@ private:
     // A parser of the bytes, or of their UTF-8 when they are decoded.
     void Start() {
         aParser = XML_ParserCreate(aDecoder ? "UTF-8" : nullptr);
+        if (!aParser)
+            throw std::bad_alloc();
         XML_SetUserData(aParser, this);
-        XML_SetXmlDeclHandler(aParser, OnDeclaration);
-        XML_SetUnknownEncodingHandler(aParser, OnEncoding, this);
-        XML_SetStartDoctypeDeclHandler(aParser, OnDoctype);
-        XML_SetEntityDeclHandler(aParser, OnEntity);
-        XML_SetDefaultHandler(aParser, OnOther);
-        XML_SetElementHandler(aParser, OnStart, OnEnd);
-        XML_SetCharacterDataHandler(aParser, OnText);
-        XML_SetCdataSectionHandler(aParser, OnCdataStart, OnCdataEnd);
-        XML_SetCommentHandler(aParser, OnComment);
-        XML_SetProcessingInstructionHandler(aParser, OnInstruction);
+        XML_SetXmlDeclHandler(aParser, Guarded<OnDeclaration>);
+        XML_SetUnknownEncodingHandler(aParser, Guarded<OnEncoding>, this);
+        XML_SetStartDoctypeDeclHandler(aParser, Guarded<OnDoctype>);
+        XML_SetEntityDeclHandler(aParser, Guarded<OnEntity>);
+        XML_SetDefaultHandler(aParser, Guarded<OnOther>);
+        XML_SetElementHandler(aParser, Guarded<OnStart>, Guarded<OnEnd>);
+        XML_SetCharacterDataHandler(aParser, Guarded<OnText>);
+        XML_SetCdataSectionHandler(aParser, Guarded<OnCdataStart>, Guarded<OnCdataEnd>);
+        XML_SetCommentHandler(aParser, Guarded<OnComment>);
+        XML_SetProcessingInstructionHandler(aParser, Guarded<OnInstruction>);
+    }
+
+    // Runs the handler pHandler. Memory that runs out stops the parse, and Feed throws
+    // std::bad_alloc once out of Expat, which is C and cannot pass an exception on.
+    template <auto pHandler, typename... TArgs>
+    static auto XMLCALL Guarded(void* pData, TArgs... pArgs)
+        -> decltype(pHandler(pData, pArgs...)) {
+        try {
+            return pHandler(pData, pArgs...);
+        } catch (const std::bad_alloc&) {
+            TReader& reader = Of(pData);
+            reader.aOutOfMemory = true;
+            XML_StopParser(reader.aParser, XML_FALSE);
+            return decltype(pHandler(pData, pArgs...))();
+        }
     }
 
     // Reads the document again from its start, decoded from aRestartWith. Nothing was built:
@@ -286,6 +287,8 @@ private:
             const size_t piece = std::min(size_t(textEnd - text), theLargestPiece);
             const bool last = pLast && text + piece == textEnd;
             if (XML_Parse(aParser, text, int(piece), last) != XML_STATUS_OK) {
+                if (aOutOfMemory || XML_GetErrorCode(aParser) == XML_ERROR_NO_MEMORY)
+                    throw std::bad_alloc();
                 if (!aRestartWith.empty())
                     return false;
                 if (!aRefusal.empty())
@@ -320,6 +323,7 @@ private:
 
     // The text or CDATA section being gathered takes its text, converted once.
     void EndText() {
+        aBlanks.clear();
         if (!aText)
             return;
         aText->SetContent(Utf8(aTextBytes.data(), aTextBytes.size()));
@@ -427,19 +431,48 @@ private:
         reader.aNode = reader.aNode->GetParent();
     }
 
-    // Expat gives a text in pieces (a line end, a reference, a run of other characters): the
-    // pieces of blanks before the first other one are dropped.
+    // Whether the text Expat gives now is (part of) a run of characters as they stand in the
+    // document, which the end of the bytes given may cut, rather than a line end or a
+    // reference: by the first character of its bytes, "&" for a reference.
+    bool IsRun(const XML_Char* pText, int pLength) const {
+        if (pLength == 1 && pText[0] == '\n')
+            return false;
+        int offset = 0, size = 0;
+        const char* const bytes = XML_GetInputContext(aParser, &offset, &size);
+        if (!bytes || offset >= size)
+            return true;
+        const unsigned char* const at = reinterpret_cast<const unsigned char*>(bytes + offset);
+        // UTF-16, which Expat reads itself, in its byte order.
+        if (aFamily && aFamily->aExpatReads && !aDecoder)
+            return offset + 1 >= size ||
+                   (aFamily->aEncoding[6] == 'L' ? at[0] | at[1] << 8 : at[0] << 8 | at[1]) != '&';
+        return at[0] != '&';
+    }
+
+    // Expat gives a text in pieces (a line end, a reference, a run of other characters, cut
+    // where the bytes given end): the pieces of blanks before the first other one are dropped,
+    // a run counted whole wherever it was cut, so that the tree is the same however the bytes
+    // come.
     static void XMLCALL OnText(void* pData, const XML_Char* pText, int pLength) {
         TReader& reader = Of(pData);
         if (reader.aTooDeep)
             return;
         if (reader.aText) {
             reader.aTextBytes.append(pText, size_t(pLength));
-        } else if (!IsBlank(pText, size_t(pLength))) {
-            reader.aText = new wxXmlNode(wxXML_TEXT_NODE, L"text", wxString(), reader.Line());
-            reader.Add(reader.aText);
-            reader.aTextBytes.assign(pText, size_t(pLength));
+            return;
         }
+        const bool run = reader.IsRun(pText, pLength);
+        if (!run)
+            reader.aBlanks.clear();
+        if (IsBlank(pText, size_t(pLength))) {
+            if (run)
+                reader.aBlanks.append(pText, size_t(pLength));
+            return;
+        }
+        reader.aText = new wxXmlNode(wxXML_TEXT_NODE, L"text", wxString(), reader.Line());
+        reader.Add(reader.aText);
+        reader.aTextBytes.swap(reader.aBlanks);
+        reader.aTextBytes.append(pText, size_t(pLength));
     }
 
     static void XMLCALL OnCdataStart(void* pData) {
@@ -481,6 +514,7 @@ private:
     size_t aRestartAt = 0;
     bool aRestarted = false;
     wxString aRefusal;
+    bool aOutOfMemory = false;
 
     std::unique_ptr<wxXmlNode> aDocumentNode;
     // The element being read (the document node outside the root) and its last child.
@@ -489,6 +523,8 @@ private:
     // The text or CDATA section being gathered, and its bytes so far.
     wxXmlNode* aText = nullptr;
     std::string aTextBytes;
+    // The blanks of the run that the next piece of text may go on, before any text.
+    std::string aBlanks;
     int aDepth = 0;
     bool aTooDeep = false;
     wxString aVersion;
@@ -496,40 +532,52 @@ private:
     wxString aDoctype;
 };
 
-wxString Unreadable(const TLogCapture& pLog) {
-    return pLog.aLast.empty() ? wxString(L"it cannot be read") : pLog.aLast;
+wxString Reason(int pError) {
+    return wxString::FromUTF8(std::strerror(pError));
 }
+
+// Closes a descriptor when it goes.
+class TDescriptor {
+public:
+    explicit TDescriptor(int pDescriptor) : aDescriptor(pDescriptor) {}
+    ~TDescriptor() { close(aDescriptor); }
+    TDescriptor(const TDescriptor&) = delete;
+    TDescriptor& operator=(const TDescriptor&) = delete;
+
+private:
+    const int aDescriptor;
+};
 
 } // namespace
 
 std::unique_ptr<wxXmlDocument> TZVProjectReader::Read(const wxString& pPath, int pMaxDepth) {
-    if (wxFileName::DirExists(pPath))
+    const int file = open(TZVFileName::Bytes(pPath).c_str(), O_RDONLY | O_CLOEXEC);
+    if (file < 0)
+        throw TError(errno == ENOENT ? wxString(L"no such file") : Reason(errno));
+    const TDescriptor closer(file);
+    struct stat status;
+    if (fstat(file, &status) == 0 && S_ISDIR(status.st_mode))
         throw TError(L"it is a folder, not a project file");
-    if (!wxFileName::Exists(pPath))
-        throw TError(L"no such file");
-    TLogCapture log;
-    wxFile file;
-    if (!file.Open(pPath))
-        throw TError(Unreadable(log));
     TReader reader(pMaxDepth);
     std::string& input = reader.Input();
-    // A file on disk is parsed once read whole: a token cut between two parses is read again
-    // by the second. Anything else is parsed as it comes, each piece twice as large as the one
-    // before (so that what is read again adds up to less than the file), so that endless
-    // bytes that are no XML (/dev/zero) are refused at their start.
-    const bool disk = file.GetKind() == wxFILE_KIND_DISK;
-    if (disk)
-        input.reserve(size_t(std::max(file.Length(), wxFileOffset(0))));
-    size_t piece = size_t(1) << 16;
-    std::vector<char> buffer(size_t(1) << 20);
+    // Parsed as it comes, from a disk or a pipe, so that bytes that are no XML (a movie given
+    // as the project, endless /dev/zero) are refused at their start; each piece twice as large
+    // as the one before, so that what a token cut between two parses has read again adds up
+    // to less than the file.
+    const size_t read = size_t(1) << 16;
+    size_t piece = read;
     for (;;) {
-        const ssize_t read = file.Read(buffer.data(), buffer.size());
-        if (read == wxInvalidOffset)
-            throw TError(Unreadable(log));
-        if (read == 0)
+        const size_t size = input.size();
+        input.resize(size + read);
+        const ssize_t got = ::read(file, &input[size], read);
+        input.resize(size + size_t(std::max(got, ssize_t(0))));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            throw TError(Reason(errno));
+        if (got == 0)
             break;
-        input.append(buffer.data(), size_t(read));
-        if (!disk && input.size() >= piece) {
+        if (input.size() >= piece) {
             reader.Parse(false);
             piece = std::min(piece * 2, theLargestPiece);
         }
