@@ -592,3 +592,14 @@ std::unique_ptr<wxXmlDocument> TZVProjectReader::Parse(const std::string& pBytes
     reader.Parse(true);
     return reader.TakeDocument();
 }
+
+std::unique_ptr<wxXmlDocument> TZVProjectReader::Parse(const std::vector<std::string>& pPieces,
+                                                       int pMaxDepth) {
+    TReader reader(pMaxDepth);
+    for (const std::string& piece : pPieces) {
+        reader.Input() += piece;
+        reader.Parse(false);
+    }
+    reader.Parse(true);
+    return reader.TakeDocument();
+}

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class wxXmlDocument;
 
@@ -22,4 +23,8 @@ public:
     static std::unique_ptr<wxXmlDocument> Read(const wxString& pPath, int pMaxDepth);
     // The same, of the bytes of a whole file.
     static std::unique_ptr<wxXmlDocument> Parse(const std::string& pBytes, int pMaxDepth);
+    // The same, of a file's bytes as they came, in pPieces: the same document however they
+    // are cut.
+    static std::unique_ptr<wxXmlDocument> Parse(const std::vector<std::string>& pPieces,
+                                                int pMaxDepth);
 };
