@@ -7,18 +7,35 @@
 #include "ProjectFile.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
 
 namespace {
 
-std::string Folder() {
-    static const std::string theFolder = [] {
-        char name[] = "/tmp/ProjectFileFuzz-XXXXXX";
-        return std::string(mkdtemp(name)) + "/";
-    }();
-    return theFolder;
+// A folder of the runs' own, in the temporary folder, removed with its files when the
+// process ends.
+class TFolder {
+public:
+    TFolder() {
+        const char* const temporary = std::getenv("TMPDIR");
+        std::string name =
+            std::string(temporary && *temporary ? temporary : "/tmp") + "/ProjectFileFuzz-XXXXXX";
+        Require(mkdtemp(name.data()) != nullptr);
+        aPath = name + "/";
+    }
+    ~TFolder() { std::filesystem::remove_all(aPath); }
+    TFolder(const TFolder&) = delete;
+    TFolder& operator=(const TFolder&) = delete;
+
+    std::string aPath;
+};
+
+const std::string& Folder() {
+    static const TFolder theFolder;
+    return theFolder.aPath;
 }
 
 std::string ReadAll(const std::string& pPath) {
