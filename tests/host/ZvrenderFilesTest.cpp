@@ -238,6 +238,9 @@ TEST_F(ZvrenderFiles, AReadOnlyFolderIsNamedWithItsReason) {
         {"-q --png ro/f%d.png p.xml",
          "zvrender: cannot write ro/f[0-9]+\\.png: Permission denied\n"},
         {"--save ro/s.xml p.xml", "zvrender: cannot write ro/s.xml: Permission denied\n"},
+        // The save is opened with the other outputs: nothing is rendered.
+        {"-q --wav w.wav --save ro/s.xml p.xml",
+         "zvrender: cannot write ro/s.xml: Permission denied\n"},
     };
     for (const auto& c : cases) {
         const TRun run = Run(c.aArgs, "", user);
@@ -739,6 +742,30 @@ TEST_F(ZvrenderFiles, LimitsLongFoldersDevicesAndOwnersAreTakenAsTheSystemHasThe
          "65534:65534 6755\n", root},
         {owned, other, "--save o.xml p.xml", 0, "", "stat -c '%u:%g %a' o.xml", id + ":65534 755\n",
          others},
+        // Names are bytes, which need not be UTF-8: every output and the project reach them,
+        // and messages show them with octal escapes.
+        {"mkdir caf\351 && cp p.xml caf\351/ &&", "exec",
+         "-q --frames 0..1 --wav caf\351/a.wav --mp4 caf\351/m.mp4 --png caf\351/f%d.png --save "
+         "caf\351/s.xml caf\351/p.xml",
+         0, "", "cd caf\351 && ls && cmp s.xml p.xml && echo same",
+         "a.wav\nf0.png\nf1.png\nm.mp4\np.xml\ns.xml\nsame\n", true},
+        {"", "exec", "-q --wav w.wav caf\351/none.xml", 1,
+         "zvrender: cannot load caf\\351/none.xml: no such file\n",
+         "ls w.wav 2>&1 >/dev/null | wc -l", "1\n", true},
+        {"", "exec", "-q --wav w.wav --save caf\351/none/s.xml p.xml", 2,
+         UsageError("no folder " + project + "caf\\351/none for caf\\351/none/s.xml"),
+         "ls w.wav 2>&1 >/dev/null | wc -l", "1\n", true},
+        // A project from a descriptor reads its media, and is saved with their texts as read,
+        // from the folder of the file it holds, else from the current folder.
+        {"cat p.xml |", "exec", "--save s.xml /dev/stdin", 0, "", "cmp s.xml p.xml && echo same",
+         "same\n", true},
+        {"cd .. &&", "exec", "--save s.xml /proc/self/fd/3 3<project/p.xml", 0, "",
+         "grep -c '>media/' ../s.xml", "4\n", true},
+        // Help and version that cannot be written.
+        {"", "exec sh -c 'exec \"$0\" \"$@\" >/dev/full'", "--help", 1,
+         "zvrender: cannot write the help: No space left on device\n", "", "", true},
+        {"", "exec sh -c 'exec \"$0\" \"$@\" >&-'", "--version", 1,
+         "zvrender: cannot write the version: Bad file descriptor\n", "", "", true},
     };
     for (const auto& c : cases) {
         if (!c.aCanRun)
