@@ -221,7 +221,7 @@ TEST_F(ZvrenderFiles, AWriteThatDoesNotFitStopsWithItsCauseAndLeavesNothing) {
 }
 
 TEST_F(ZvrenderFiles, AReadOnlyFolderIsNamedWithItsReason) {
-    Shell("mkdir " + aRoot + "/project/ro && chmod 555 " + aRoot + "/project/ro");
+    Shell("cd " + aRoot + "/project && mkdir ro open && chmod 555 ro && chmod 777 open");
     aInputs = Snapshot();
     // Root may write anywhere: the program runs as nobody then, where nobody may run it (a
     // build under a folder closed to others leaves nothing to try).
@@ -239,7 +239,7 @@ TEST_F(ZvrenderFiles, AReadOnlyFolderIsNamedWithItsReason) {
          "zvrender: cannot write ro/f[0-9]+\\.png: Permission denied\n"},
         {"--save ro/s.xml p.xml", "zvrender: cannot write ro/s.xml: Permission denied\n"},
         // The save is opened with the other outputs: nothing is rendered.
-        {"-q --wav w.wav --save ro/s.xml p.xml",
+        {"-q --wav open/w.wav --save ro/s.xml p.xml",
          "zvrender: cannot write ro/s.xml: Permission denied\n"},
     };
     for (const auto& c : cases) {
