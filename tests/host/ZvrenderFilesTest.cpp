@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +23,7 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -42,6 +44,9 @@ int Shell(const std::string& pCommand) {
 struct TRun {
     int aCode;
     std::string aErr;
+    // For a measured run: the seconds it took, and the most memory it held (KB).
+    double aSeconds = 0;
+    long aMemory = 0;
 };
 
 // What zvrender prints on bad usage: pError and how to call it.
@@ -116,10 +121,29 @@ protected:
     // error and exit code.
     TRun Run(const std::string& pArgs, const std::string& pSetUp = "",
              const std::string& pRunner = "exec", const std::string& pOut = ">/dev/null") const {
-        const std::string err = aRoot + "/err.txt";
-        const int code = Shell("cd " + aRoot + "/project && " + pSetUp + " " + pRunner +
-                               " " ZV_ZVRENDER " " + pArgs + " 2>" + err + " " + pOut);
-        return {code, ReadFile(err)};
+        const int code = Shell(Command(pArgs, pSetUp, pRunner, pOut));
+        return {code, ReadFile(aRoot + "/err.txt")};
+    }
+    // The same, with the program in the process the shell started, which is measured.
+    TRun Measure(const std::string& pArgs, const std::string& pSetUp) const {
+        const std::string command = Command(pArgs, pSetUp, "exec", ">/dev/null");
+        const auto start = std::chrono::steady_clock::now();
+        const pid_t child = fork();
+        if (child == 0) {
+            execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
+            _exit(127);
+        }
+        int status = 0;
+        rusage usage{};
+        wait4(child, &status, 0, &usage);
+        const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(aRoot + "/err.txt"),
+                seconds.count(), usage.ru_maxrss};
+    }
+    std::string Command(const std::string& pArgs, const std::string& pSetUp,
+                        const std::string& pRunner, const std::string& pOut) const {
+        return "cd " + aRoot + "/project && " + pSetUp + " " + pRunner + " " ZV_ZVRENDER " " +
+               pArgs + " 2>" + aRoot + "/err.txt " + pOut;
     }
     // Every file under the copy with a hash of its bytes.
     std::map<std::string, size_t> Snapshot() const {
@@ -782,6 +806,51 @@ TEST_F(ZvrenderFiles, LimitsLongFoldersDevicesAndOwnersAreTakenAsTheSystemHasThe
     EXPECT_EQ(fifo.Finish().size(), 44u + 10 * 3528);
     if (!others)
         GTEST_SKIP() << "only root can give files away and run zvrender as another user";
+}
+
+// A project is read in pieces and refused at its first fault: a file that is no XML (a movie
+// given as the project) within 0.5 s and 128 MB (64 MB more than the program takes to start,
+// under a sanitizer), whatever its size. Memory that runs out in the middle of a load (under
+// a limit, or an endless stream) is said; nothing is written.
+TEST_F(ZvrenderFiles, AProjectIsRefusedAtItsFirstFaultAndInTheMemoryThereIs) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    // The sanitizers map more address space than any limit of a few hundred MB.
+    const bool limits = false;
+#else
+    const bool limits = true;
+#endif
+    const long megabyte = 1024;
+    const long start = Measure("--version", "").aMemory;
+    // What a limit of 400 MB of address space leaves the program, which holds 40 to 50 MB.
+    const std::string memory = "ulimit -v 400000;";
+    const long all = 400 * megabyte;
+    const struct {
+        std::string aSetUp, aArgs, aErr;
+        double aSeconds;
+        long aMemory;
+        bool aCanRun;
+    } cases[] = {
+        {"head -c 2000 ../media/camera.mp4 >big.mp4 && truncate -s 100M big.mp4 &&",
+         "--wav w.wav big.mp4",
+         "zvrender: cannot load big.mp4: XML parsing error: 'not well-formed (invalid token)' at "
+         "line 1\n",
+         0.5, limits ? 128 * megabyte : start + 64 * megabyte, true},
+        {"(printf '<project>'; head -c 200M /dev/zero | tr '\\0' x) >long.xml && " + memory,
+         "--wav w.wav long.xml", "zvrender: not enough memory to load long.xml\n", 60, all, limits},
+        {memory + "(echo '<project>'; yes '<a/>') |", "--wav w.wav /dev/stdin",
+         "zvrender: not enough memory to load /dev/stdin\n", 60, all, limits},
+    };
+    for (const auto& c : cases) {
+        if (!c.aCanRun)
+            continue;
+        const TRun run = Measure(c.aArgs, c.aSetUp);
+        EXPECT_EQ(run.aCode, 1) << c.aArgs;
+        EXPECT_EQ(run.aErr, c.aErr) << c.aArgs;
+        EXPECT_LT(run.aSeconds, c.aSeconds) << c.aArgs;
+        EXPECT_LT(run.aMemory, c.aMemory) << c.aArgs;
+        EXPECT_EQ(ShellOutput("cd " + aRoot + "/project && ls w.wav 2>/dev/null"), "") << c.aArgs;
+        EXPECT_EQ(PartFiles(), "") << c.aArgs;
+    }
 }
 
 TEST_F(ZvrenderFiles, EveryFrameGetsItsWholeNameAndNamesTooLongAreRefused) {
