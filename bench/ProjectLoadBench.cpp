@@ -1,5 +1,6 @@
 // Loading projects of 1 MB to 64 MB in three shapes, in time per MB (s/MB): a comment before
-// the root, a value (a medium's name) and many small rows (sources of 500 bytes). The host's
+// the root, a value (a medium's name) and many small rows (sources of 500 bytes); and a file
+// that is no XML (a movie given as the project), refused. The host's
 // reader (ReadDocument) beside wxWidgets' loader reading the same file, which took time
 // quadratic in a long text or comment (run at the sizes where it is bearable), and the whole
 // load of the project (the rows built, media offline). Each load starts as a program's first
@@ -8,7 +9,10 @@
 #include "Host.h"
 #include "ProjectFile.h"
 
+#include "ALL/Error.h"
+
 #include <wx/init.h>
+#include <wx/log.h>
 #include <wx/xml/xml.h>
 
 #include <benchmark/benchmark.h>
@@ -25,7 +29,7 @@ const wxInitializer theInitializer;
 
 const std::string theFolder = ZV_BENCH_OUTPUT "/project-load-bench/";
 
-enum EShape { shapeCOMMENT, shapeVALUE, shapeROWS };
+enum EShape { shapeCOMMENT, shapeVALUE, shapeROWS, shapeMOVIE };
 
 std::string Example() {
     std::ifstream file(ZV_SOURCE_DIR "/host/example/example.xml", std::ios::binary);
@@ -43,7 +47,12 @@ wxString Project(EShape pShape, long pMegabytes) {
     const std::string media = "../media/clip.mkv</media>";
     const std::string sources =
         "<src-list shown=\"0\">\n     <source type=\"video-media\" name=\"clip\">";
-    if (pShape == shapeCOMMENT) {
+    if (pShape == shapeMOVIE) {
+        text = std::string("\0\0\0\x20"
+                           "ftypisom",
+                           12);
+        text.resize(size, '\x80');
+    } else if (pShape == shapeCOMMENT) {
         text.insert(text.find("<project>"), "<!-- " + std::string(size, 'c') + " -->\n");
     } else if (pShape == shapeVALUE) {
         text.replace(text.find(media), media.size(), std::string(size, 'v') + "</media>");
@@ -69,8 +78,8 @@ void PerMegabyte(benchmark::State& pState) {
                                                         benchmark::Counter::kInvert);
 }
 
-// Times pLoad, which reads the project of pShape and pState's size into a document; the
-// documents are freed outside the timing.
+// Times pLoad, which reads the project of pShape and pState's size into a document, or null
+// when it refuses it; the documents are freed outside the timing.
 template <typename TLoad>
 void TimeDocuments(benchmark::State& pState, EShape pShape, TLoad pLoad) {
     const wxString path = Project(pShape, pState.range(0));
@@ -85,11 +94,18 @@ void TimeDocuments(benchmark::State& pState, EShape pShape, TLoad pLoad) {
 }
 
 void ReadDocument(benchmark::State& pState, EShape pShape) {
-    TimeDocuments(pState, pShape, TZVProjectFile::ReadDocument);
+    TimeDocuments(pState, pShape, [](const wxString& pPath) {
+        try {
+            return TZVProjectFile::ReadDocument(pPath);
+        } catch (const TError&) {
+            return std::unique_ptr<wxXmlDocument>();
+        }
+    });
 }
 
 void WxXmlDocument(benchmark::State& pState, EShape pShape) {
     TimeDocuments(pState, pShape, [](const wxString& pPath) {
+        const wxLogNull quiet;
         std::unique_ptr<wxXmlDocument> document(new wxXmlDocument);
         benchmark::DoNotOptimize(document->Load(pPath));
         return document;
@@ -126,3 +142,5 @@ BENCHMARK_CAPTURE(LoadProject, value, shapeVALUE)->Apply([](auto* b) { Sizes(b, 
 BENCHMARK_CAPTURE(ReadDocument, rows, shapeROWS)->Apply([](auto* b) { Sizes(b, 64); });
 BENCHMARK_CAPTURE(WxXmlDocument, rows, shapeROWS)->Apply([](auto* b) { Sizes(b, 64); });
 BENCHMARK_CAPTURE(LoadProject, rows, shapeROWS)->Apply([](auto* b) { Sizes(b, 64); });
+BENCHMARK_CAPTURE(ReadDocument, movie, shapeMOVIE)->Apply([](auto* b) { Sizes(b, 64); });
+BENCHMARK_CAPTURE(WxXmlDocument, movie, shapeMOVIE)->Apply([](auto* b) { Sizes(b, 64); });
