@@ -1,6 +1,7 @@
 #include "MediaLibrary.h"
 
 #include "DLL/Bas/RelativeFilename.h"
+#include "FileName.h"
 #include "FilePath.h"
 #include "REDarodo/Media.h"
 
@@ -100,8 +101,8 @@ wxFileName TZVLibraryEntry::resolvedFile() const {
 
 TZVMediaLibrary::TZVMediaLibrary(const wxString& pFolder, bool pOffline, std::ostream& pMessages,
                                  bool pQuiet)
-    : aFolder(wxString::FromUTF8(TZVFilePath::Absolute(pFolder.utf8_string()))), aOffline(pOffline),
-      aMessages(&pMessages), aQuiet(pQuiet) {
+    : aFolder(TZVFileName::Text(TZVFilePath::Absolute(TZVFileName::Bytes(pFolder)))),
+      aOffline(pOffline), aMessages(&pMessages), aQuiet(pQuiet) {
     theLibrary = this;
 }
 
@@ -144,7 +145,7 @@ std::vector<std::string> TZVMediaLibrary::GetPaths() const {
     std::vector<std::string> paths;
     for (const std::unique_ptr<TZVLibraryEntry>& entry : aEntries)
         if (!entry->GetPath().empty())
-            paths.push_back(entry->GetPath().utf8_string());
+            paths.push_back(TZVFileName::Bytes(entry->GetPath()));
     return paths;
 }
 
@@ -166,7 +167,7 @@ TZVMediaLibrary::TSaveFolder::TSaveFolder(const TZVMediaLibrary* pLibrary, const
     if (!aLibrary)
         return;
     // Against the current folder as read here: wxWidgets cannot read a long one.
-    const wxString current = wxString::FromUTF8(TZVFilePath::CurrentFolder());
+    const wxString current = TZVFileName::Text(TZVFilePath::CurrentFolder());
     wxFileName folder = wxFileName::DirName(pFolder), own = wxFileName::DirName(aLibrary->aFolder);
     folder.MakeAbsolute(current);
     own.MakeAbsolute(current);

@@ -136,8 +136,10 @@ bool NoteCutShort(AVFormatContext* pInput, int64_t pScannedSize, wxString& pFail
 
 } // namespace
 
+// A name's bytes: those that are not UTF-8 are carried as characters of a private use area.
 TMediaSource::TMediaSource(const wxString& pPath)
-    : aPath(pPath.utf8_str().data()), aSequence(IsSequencePattern(aPath)) {}
+    : aPath(pPath.mb_str(wxMBConvUTF8(wxMBConvUTF8::MAP_INVALID_UTF8_TO_PUA)).data()),
+      aSequence(IsSequencePattern(aPath)) {}
 
 void TMediaSource::NoteFailure(const wxString& pCause) const {
     const std::lock_guard<std::mutex> lock(aFailureMutex);
