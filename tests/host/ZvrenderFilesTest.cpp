@@ -768,11 +768,21 @@ TEST_F(ZvrenderFiles, LimitsLongFoldersDevicesAndOwnersAreTakenAsTheSystemHasThe
          others},
         // Names are bytes, which need not be UTF-8: every output and the project reach them,
         // and messages show them with octal escapes.
-        {"mkdir caf\351 && cp p.xml caf\351/ &&", "exec",
-         "-q --frames 0..1 --wav caf\351/a.wav --mp4 caf\351/m.mp4 --png caf\351/f%d.png --save "
-         "caf\351/s.xml caf\351/p.xml",
-         0, "", "cd caf\351 && ls && cmp s.xml p.xml && echo same",
+        {"mkdir -p ../caf\351 && cp p.xml ../caf\351/ &&", "exec",
+         "-q --frames 0..1 --wav ../caf\351/a.wav --mp4 ../caf\351/m.mp4 --png ../caf\351/f%d.png "
+         "--save ../caf\351/s.xml ../caf\351/p.xml",
+         0, "",
+         ZV_ZVRENDER
+         " -q --frames 0..1 --wav a.wav --png f%d.png p.xml && cd ../caf\351 && ls && "
+         "cmp s.xml p.xml && cmp a.wav ../project/a.wav && cmp f1.png ../project/f1.png "
+         "&& echo same",
          "a.wav\nf0.png\nf1.png\nm.mp4\np.xml\ns.xml\nsame\n", true},
+        {"mkdir -p ../caf\351 && cp ../media/clip.mkv ../caf\351/ && sed 's|../media/clip|clip|g' "
+         "p.xml >../caf\351/q.xml &&",
+         "exec", "-q --wav ../caf\351/clip.mkv ../caf\351/q.xml", 2,
+         "zvrender: --wav ../caf\\351/clip.mkv would overwrite the medium " + aRoot +
+             "/caf\\351/clip.mkv\n",
+         "", "", true},
         {"", "exec", "-q --wav w.wav caf\351/none.xml", 1,
          "zvrender: cannot load caf\\351/none.xml: no such file\n",
          "ls w.wav 2>&1 >/dev/null | wc -l", "1\n", true},
