@@ -742,6 +742,9 @@ TEST_F(ZvrenderFiles, LimitsLongFoldersDevicesAndOwnersAreTakenAsTheSystemHasThe
                                       " " ZV_ZVRENDER " --version >/dev/null") == 0;
     chmod(project.c_str(), 0777);
     const std::string owned = "cp p.xml o.xml && chown 65534:65534 o.xml && chmod 6755 o.xml;";
+    // The project beside its clip in a folder whose name is not UTF-8.
+    const std::string cafe = "mkdir -p ../caf\351 && cp ../media/clip.mkv ../caf\351/ && sed "
+                             "'s|../media/clip|clip|g' p.xml >../caf\351/p.xml &&";
     const struct {
         std::string aSetUp, aRunner, aArgs;
         int aCode;
@@ -768,7 +771,7 @@ TEST_F(ZvrenderFiles, LimitsLongFoldersDevicesAndOwnersAreTakenAsTheSystemHasThe
          others},
         // Names are bytes, which need not be UTF-8: every output and the project reach them,
         // and messages show them with octal escapes.
-        {"mkdir -p ../caf\351 && cp p.xml ../caf\351/ &&", "exec",
+        {cafe, "exec",
          "-q --frames 0..1 --wav ../caf\351/a.wav --mp4 ../caf\351/m.mp4 --png ../caf\351/f%d.png "
          "--save ../caf\351/s.xml ../caf\351/p.xml",
          0, "",
@@ -776,10 +779,8 @@ TEST_F(ZvrenderFiles, LimitsLongFoldersDevicesAndOwnersAreTakenAsTheSystemHasThe
          " -q --frames 0..1 --wav a.wav --png f%d.png p.xml && cd ../caf\351 && ls && "
          "cmp s.xml p.xml && cmp a.wav ../project/a.wav && cmp f1.png ../project/f1.png "
          "&& echo same",
-         "a.wav\nf0.png\nf1.png\nm.mp4\np.xml\ns.xml\nsame\n", true},
-        {"mkdir -p ../caf\351 && cp ../media/clip.mkv ../caf\351/ && sed 's|../media/clip|clip|g' "
-         "p.xml >../caf\351/q.xml &&",
-         "exec", "-q --wav ../caf\351/clip.mkv ../caf\351/q.xml", 2,
+         "a.wav\nclip.mkv\nf0.png\nf1.png\nm.mp4\np.xml\ns.xml\nsame\n", true},
+        {cafe, "exec", "-q --wav ../caf\351/clip.mkv ../caf\351/p.xml", 2,
          "zvrender: --wav ../caf\\351/clip.mkv would overwrite the medium " + aRoot +
              "/caf\\351/clip.mkv\n",
          "", "", true},
