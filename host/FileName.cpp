@@ -40,19 +40,6 @@ size_t CharacterLength(const unsigned char* pAt, size_t pLeft) {
     return length;
 }
 
-// Whether pPath names one of the process's descriptors rather than a file in a folder.
-bool IsDescriptorName(const std::string& pPath) {
-    if (pPath == "/dev/stdin" || pPath == "/dev/stdout" || pPath == "/dev/stderr")
-        return true;
-    for (const std::string& folder :
-         {std::string("/dev/fd/"), std::string("/proc/self/fd/"),
-          std::string("/proc/thread-self/fd/"), "/proc/" + std::to_string(getpid()) + "/fd/"})
-        if (pPath.size() > folder.size() && pPath.compare(0, folder.size(), folder) == 0 &&
-            pPath.find_first_not_of("0123456789", folder.size()) == std::string::npos)
-            return true;
-    return false;
-}
-
 } // namespace
 
 wxString TZVFileName::Text(const std::string& pBytes) {
@@ -84,7 +71,7 @@ std::string TZVFileName::Shown(const std::string& pText) {
 
 wxString TZVFileName::ProjectFolder(const wxString& pPath) {
     const std::string path = Bytes(pPath);
-    if (!IsDescriptorName(path))
+    if (TZVFilePath::DescriptorOf(path) < 0)
         return wxFileName(pPath).GetPath(wxPATH_GET_VOLUME, wxPATH_NATIVE);
     struct stat file;
     char real[PATH_MAX];

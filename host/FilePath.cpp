@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
@@ -64,4 +65,24 @@ std::string TZVFilePath::Absolute(const std::string& pPath) {
         begin = end + 1;
     }
     return path.empty() ? "/" : path;
+}
+
+int TZVFilePath::DescriptorOf(const std::string& pPath) {
+    const char* const standard[] = {"/dev/stdin", "/dev/stdout", "/dev/stderr"};
+    for (int descriptor = 0; descriptor < 3; ++descriptor)
+        if (pPath == standard[descriptor])
+            return descriptor;
+    for (const std::string& folder :
+         {std::string("/dev/fd/"), std::string("/proc/self/fd/"),
+          std::string("/proc/thread-self/fd/"), "/proc/" + std::to_string(getpid()) + "/fd/"}) {
+        if (pPath.compare(0, folder.size(), folder) != 0)
+            continue;
+        const std::string number = pPath.substr(folder.size());
+        // Nine digits at most: every descriptor fits, and so does the int.
+        if (number.empty() || number.size() > 9 ||
+            number.find_first_not_of("0123456789") != std::string::npos)
+            return -1;
+        return std::atoi(number.c_str());
+    }
+    return -1;
 }

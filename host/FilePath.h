@@ -32,4 +32,8 @@ public:
     // pPath made absolute against the current folder, its "." parts and doubled "/" left out;
     // as it is when it is absolute already or the current folder cannot be read.
     static std::string Absolute(const std::string& pPath);
+    // The descriptor of this process that pPath names (/dev/stdout, /dev/fd/3,
+    // /proc/self/fd/3), or -1: such a name reaches what the descriptor holds, which may have
+    // no name of its own.
+    static int DescriptorOf(const std::string& pPath);
 };

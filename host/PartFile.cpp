@@ -134,14 +134,6 @@ bool MayFollow(const std::string& pLink, const struct stat& pStatus) {
     return false;
 }
 
-// The whole decimal number pText, or -1.
-int Number(const std::string& pText) {
-    if (pText.empty() || pText.size() > 9 ||
-        pText.find_first_not_of("0123456789") != std::string::npos)
-        return -1;
-    return std::atoi(pText.c_str());
-}
-
 // Creates a new file in the folder pFolder named "<pName>.XXXXXX.part" with six random
 // letters, pName cut (at a character's start) where the folder's names cannot hold it all;
 // its descriptor and pPartName, or -1 with errno set; pMode as open takes it. Called with
@@ -186,7 +178,7 @@ TZVPartFile::TZVPartFile(const std::string& pPath) : aPath(pPath) {
         Fail(std::string("it is ") + refusal);
         return;
     }
-    const int descriptor = DescriptorOf(target);
+    const int descriptor = TZVFilePath::DescriptorOf(target);
     if (descriptor >= 0)
         OpenDescriptor(descriptor);
     else if (kind != kindFILE)
@@ -322,7 +314,7 @@ TZVPartFile::EKind TZVPartFile::Resolve(const std::string& pPath, std::string& p
     pTarget = pPath;
     if (!FollowLinks(pTarget))
         return kindUNKNOWN;
-    const int descriptor = DescriptorOf(pTarget);
+    const int descriptor = TZVFilePath::DescriptorOf(pTarget);
     struct stat file;
     if ((descriptor >= 0 ? fstat(descriptor, &file) : lstat(pTarget.c_str(), &file)) != 0)
         return errno == ENOENT ? kindFILE : kindUNKNOWN;
@@ -352,7 +344,7 @@ bool TZVPartFile::FollowLinks(std::string& pPath) {
     // As many as the system itself follows.
     for (int links = 0; links < 40; ++links) {
         struct stat file;
-        if (DescriptorOf(pPath) >= 0)
+        if (TZVFilePath::DescriptorOf(pPath) >= 0)
             return true;
         if (lstat(pPath.c_str(), &file) != 0)
             return errno == ENOENT;
@@ -375,22 +367,9 @@ bool TZVPartFile::FollowLinks(std::string& pPath) {
     return false;
 }
 
-int TZVPartFile::DescriptorOf(const std::string& pPath) {
-    const char* const standard[] = {"/dev/stdin", "/dev/stdout", "/dev/stderr"};
-    for (int descriptor = 0; descriptor < 3; ++descriptor)
-        if (pPath == standard[descriptor])
-            return descriptor;
-    const std::string process = "/proc/" + std::to_string(getpid()) + "/fd/";
-    for (const std::string& folder : {std::string("/dev/fd/"), std::string("/proc/self/fd/"),
-                                      std::string("/proc/thread-self/fd/"), process})
-        if (pPath.compare(0, folder.size(), folder) == 0)
-            return Number(pPath.substr(folder.size()));
-    return -1;
-}
-
 bool TZVPartFile::IsDescriptor(const std::string& pPath) {
     std::string target = pPath;
-    return FollowLinks(target) && DescriptorOf(target) >= 0;
+    return FollowLinks(target) && TZVFilePath::DescriptorOf(target) >= 0;
 }
 
 void TZVPartFile::InstallSignalCleanup() {

@@ -65,9 +65,6 @@ public:
     // as the system refuses a link another user planted in /tmp) or a name cannot be looked
     // at for another reason than that it is not there.
     static bool FollowLinks(std::string& pPath);
-    // The descriptor of this process that pPath names (/dev/stdout, /dev/fd/3,
-    // /proc/self/fd/3), or -1.
-    static int DescriptorOf(const std::string& pPath);
     // Whether pPath leads to a descriptor of this process, which is written into.
     static bool IsDescriptor(const std::string& pPath);
 
