@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cwchar>
 #include <list>
+#include <new>
 #include <string>
 #include <utility>
 
@@ -248,6 +249,11 @@ void TZVProjectFile::Load(const wxString& pPath, TZVHost& pHost, bool pOffline) 
     pHost.MakeCurrent();
     std::unique_ptr<TZVMediaLibrary> library;
     TZVMainMixerRow* root = nullptr;
+    const auto restore = [&] {
+        library.reset();
+        open.Restore();
+        pHost.aFormat.ValueFromXml(openFormat.get());
+    };
     try {
         pHost.aFormat.ValueFromXml(format);
         library.reset(new TZVMediaLibrary(TZVFileName::ProjectFolder(pPath), pOffline,
@@ -259,10 +265,13 @@ void TZVProjectFile::Load(const wxString& pPath, TZVHost& pHost, bool pOffline) 
         // On a throw the root has deleted itself.
         root->CreateAllChildren(mixer);
     } catch (const TError& error) {
-        library.reset();
-        open.Restore();
-        pHost.aFormat.ValueFromXml(openFormat.get());
+        restore();
         throw TError(UserMessage(error));
+    } catch (const std::bad_alloc&) {
+        // Memory that ran out while the rows were read leaves the open document as a refused
+        // file does; the caller says it.
+        restore();
+        throw;
     }
     pHost.SetProject(root, std::move(library));
     // Every formula is tried, and each one that fails is said, whatever the others did.

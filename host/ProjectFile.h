@@ -24,8 +24,8 @@ public:
     // project; pHost is then the current document, whichever was. Formula errors are printed
     // to the host's messages and the load goes on. Throws TError with the reason (empty when
     // the user refused a changed medium); pHost then keeps the project it had, with its
-    // format, library and history, and the current document stays as it was. pOffline opens
-    // no medium.
+    // format, library and history, and the current document stays as it was; so it does
+    // when memory runs out, which throws std::bad_alloc. pOffline opens no medium.
     static void Load(const wxString& pPath, TZVHost& pHost, bool pOffline = false);
     // Writes pHost's project to pPath, complete or not at all, its media texts made to resolve
     // from pPath's folder when its library is the one Load made (TZVMediaLibrary::TSaveFolder);

@@ -1,6 +1,8 @@
 #include "ProjectFile.h"
 
 #include "ALL/Error.h"
+#include "DLL/Row/FilterRow.h"
+#include "DLL/Row/Library.h"
 #include "DLL/Row/ZVFormula.h"
 #include "Host.h"
 
@@ -13,6 +15,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <new>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -72,5 +75,52 @@ TEST(ProjectFile, AFileThatDeclaresAnEntityIsRefusedBeforeAnythingIsRead) {
     EXPECT_EQ(messages.str(), "");
     std::remove(example.c_str());
     std::remove(declared.c_str());
+    rmdir(folder);
+}
+
+namespace {
+
+// A filter whose row cannot be made: memory runs out while the rows are read.
+class TExhaustedFactory : public IObjectFactory<TZVFilterRow> {
+public:
+    TExhaustedFactory() : IObjectFactory<TZVFilterRow>(-1) {}
+    void CreateDialog(wxScrolledWindow*) override {}
+    wxIcon* GetIcon() override { return nullptr; }
+    wxString GetSubType() override { return L"Exhausted"; }
+    TZVFilterRow* Create() const override { throw std::bad_alloc(); }
+    bool HasVideo() override { return false; }
+};
+
+} // namespace
+
+// A tab whose load runs out of memory keeps what it had, and the document that was current
+// stays so, its library the module's.
+TEST(ProjectFile, ALoadThatRunsOutOfMemoryPutsTheOpenDocumentBack) {
+    // The registry takes the factory over.
+    auto factory = std::make_unique<TExhaustedFactory>();
+    if (TRowRegistry<TZVFilterRow>::RegisterFactory(factory.get()))
+        factory.release();
+    char folder[] = "/tmp/ProjectFileTest-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string example = std::string(folder) + "/example.xml";
+    const std::string exhausted = std::string(folder) + "/exhausted.xml";
+    WriteFile(example, ReadSource("host/example/example.xml"));
+    std::string text = Edited("type=\"Opacity\"", "type=\"Exhausted\"");
+    text.replace(text.find("duration=\"60\""), 13, "duration=\"70\"");
+    WriteFile(exhausted, text);
+
+    std::ostringstream messages;
+    TZVHost tab(true, messages);
+    TZVHost current(true, messages);
+    TZVProjectFile::Load(wxString::FromUTF8(example), current, true);
+    const wxString format = FormatText(tab);
+    EXPECT_THROW(TZVProjectFile::Load(wxString::FromUTF8(exhausted), tab, true), std::bad_alloc);
+    EXPECT_EQ(IZVProject::theCurrentProject, &current);
+    EXPECT_EQ(IZVLibrary::theLibrary, current.GetLibrary());
+    EXPECT_EQ(tab.GetRootRow(), nullptr);
+    EXPECT_EQ(tab.GetLibrary(), nullptr);
+    EXPECT_EQ(FormatText(tab), format);
+    std::remove(example.c_str());
+    std::remove(exhausted.c_str());
     rmdir(folder);
 }
