@@ -23,7 +23,8 @@ public:
     bool Matches(const std::string& pName, long& pNumber) const;
 
     // The files there are now under the names that pPath gives, a path whose file name holds
-    // the pattern: their numbers and paths (each "%%" of the folder made one "%"). None when the folder cannot be read.
+    // the pattern: their numbers and paths (each "%%" of the folder made one "%"). None when the
+    // folder cannot be read.
     static std::vector<std::pair<long, std::string>> Existing(const std::string& pPath);
     // The numbers whose names under the pattern lead through something there is now where the
     // conversion stands: the part of the path that holds it names an entry of its folder (a

@@ -564,12 +564,12 @@ std::unique_ptr<wxXmlDocument> TZVProjectReader::Read(const wxString& pPath, int
     // as the project, endless /dev/zero) are refused at their start; each piece twice as large
     // as the one before, so that what a token cut between two parses has read again adds up
     // to less than the file.
-    const size_t read = size_t(1) << 16;
-    size_t piece = read;
+    const size_t chunk = size_t(1) << 16;
+    size_t piece = chunk;
     for (;;) {
         const size_t size = input.size();
-        input.resize(size + read);
-        const ssize_t got = ::read(file, &input[size], read);
+        input.resize(size + chunk);
+        const ssize_t got = read(file, &input[size], chunk);
         input.resize(size + size_t(std::max(got, ssize_t(0))));
         if (got < 0 && errno == EINTR)
             continue;

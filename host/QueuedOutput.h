@@ -17,8 +17,9 @@
 
 class TZVQueuedOutput : public IZVOutput {
 public:
-    // Writes through pOutput with pWorkers threads, or as many as the system lets start; pOrdered: its frames are added in order
-    // (else pOutput takes frames from several threads at once); at most pDepth frames wait.
+    // Writes through pOutput with pWorkers threads, or as many as the system lets start; pOrdered:
+    // its frames are added in order (else pOutput takes frames from several threads at once); at
+    // most pDepth frames wait.
     TZVQueuedOutput(std::unique_ptr<IZVOutput> pOutput, int pWorkers, int pDepth, bool pOrdered);
     // Stops the workers; frames not written yet are dropped, and the output removes what it
     // did not finish.
