@@ -172,8 +172,9 @@ private:
 };
 
 // Builds the document as Expat reads it, as wxWidgets' loader builds it, and stops at the first
-// entity it would lose the text of. The bytes come in pieces; a document in an encoding that
-// Expat does not read is read again from its start, through iconv, once its declaration says so.
+// entity it would lose the text of or element nested too deep. The bytes come in pieces; a
+// document in an encoding that Expat does not read is read again from its start, through iconv,
+// once its declaration says so.
 class TReader {
 public:
     explicit TReader(int pMaxDepth)
@@ -210,10 +211,8 @@ public:
         }
     }
 
-    // The document, once its last bytes are parsed. Throws TError when it nests too deep.
+    // The document, once its last bytes are parsed.
     std::unique_ptr<wxXmlDocument> TakeDocument() {
-        if (aTooDeep)
-            throw TError(wxString::Format(L"elements nested deeper than %d", aMaxDepth));
         std::unique_ptr<wxXmlDocument> document(new wxXmlDocument);
         if (!aVersion.empty())
             document->SetVersion(aVersion);
@@ -394,14 +393,15 @@ private:
                                        reader.Line(), Utf8(pText + 1, size_t(pLength - 2))));
     }
 
-    // Elements deeper than the limit are not built: the document is refused once read whole
-    // (a parse error or an entity found later says its own message).
+    // The first element deeper than the limit ends the parse, before the parser holds a record
+    // of every element open in a file of any depth.
     static void XMLCALL OnStart(void* pData, const XML_Char* pName, const XML_Char** pAttributes) {
         TReader& reader = Of(pData);
         reader.EndText();
         reader.aSettled = true;
-        if (reader.aTooDeep || ++reader.aDepth > reader.aMaxDepth) {
+        if (++reader.aDepth > reader.aMaxDepth) {
             reader.aTooDeep = true;
+            reader.Refuse(wxString::Format(L"elements nested deeper than %d", reader.aMaxDepth));
             return;
         }
         wxXmlNode* const element =
@@ -421,6 +421,7 @@ private:
         reader.aLast = nullptr;
     }
 
+    // The end of an empty element follows its start even once the parse is stopped.
     static void XMLCALL OnEnd(void* pData, const XML_Char*) {
         TReader& reader = Of(pData);
         reader.EndText();
@@ -455,8 +456,6 @@ private:
     // come.
     static void XMLCALL OnText(void* pData, const XML_Char* pText, int pLength) {
         TReader& reader = Of(pData);
-        if (reader.aTooDeep)
-            return;
         if (reader.aText) {
             reader.aTextBytes.append(pText, size_t(pLength));
             return;
@@ -478,8 +477,6 @@ private:
     static void XMLCALL OnCdataStart(void* pData) {
         TReader& reader = Of(pData);
         reader.EndText();
-        if (reader.aTooDeep)
-            return;
         reader.aText = new wxXmlNode(wxXML_CDATA_SECTION_NODE, L"cdata", wxString(), reader.Line());
         reader.Add(reader.aText);
     }
@@ -489,15 +486,13 @@ private:
     static void XMLCALL OnComment(void* pData, const XML_Char* pText) {
         TReader& reader = Of(pData);
         reader.EndText();
-        if (!reader.aTooDeep)
-            reader.Add(new wxXmlNode(wxXML_COMMENT_NODE, L"comment", Utf8(pText), reader.Line()));
+        reader.Add(new wxXmlNode(wxXML_COMMENT_NODE, L"comment", Utf8(pText), reader.Line()));
     }
 
     static void XMLCALL OnInstruction(void* pData, const XML_Char* pTarget, const XML_Char* pText) {
         TReader& reader = Of(pData);
         reader.EndText();
-        if (!reader.aTooDeep)
-            reader.Add(new wxXmlNode(wxXML_PI_NODE, Utf8(pTarget), Utf8(pText), reader.Line()));
+        reader.Add(new wxXmlNode(wxXML_PI_NODE, Utf8(pTarget), Utf8(pText), reader.Line()));
     }
 
     const int aMaxDepth;

@@ -408,6 +408,7 @@ TEST(RenderCommand, DamagedProjectsFailWithTheirMessageAndWriteNothing) {
          "Missing parameter list for the root mixer"},
         {"deep nesting", Nested(200000), "elements nested deeper than 1000"},
         {"just too deep", Nested(1000), "elements nested deeper than 1000"},
+        {"too deep before a fault", Nested(1000) + "<", "elements nested deeper than 1000"},
         {"deep but allowed", Nested(999), "element 1 of the project is not \"format\""},
         {"billion laughs", laughs,
          "line 1 declares the entity \"a\": a project file may not declare entities"},

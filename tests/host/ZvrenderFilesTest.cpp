@@ -819,10 +819,12 @@ TEST_F(ZvrenderFiles, LimitsLongFoldersDevicesAndOwnersAreTakenAsTheSystemHasThe
         GTEST_SKIP() << "only root can give files away and run zvrender as another user";
 }
 
-// A project is read in pieces and refused at its first fault: a file that is no XML (a movie
-// given as the project) within 0.5 s and 128 MB (0.5 s and 64 MB more than the program takes
-// to start, under a sanitizer), whatever its size. Memory that runs out in the middle of a load
-// (under a limit, or an endless stream) is said; nothing is written.
+// A project is read in pieces and refused at its first fault, whatever its size: a file that is
+// no XML (a movie given as the project) within 0.5 s and 128 MB, one of ten million nested
+// elements within 2 s, its writing included, and 200 MB (under a sanitizer, that much time and
+// 64 MB more than the program takes to start); an endless stream of nested elements for their
+// depth. Memory that runs out in the middle of a load (under a limit, or an endless stream) is
+// said; nothing is written.
 TEST_F(ZvrenderFiles, AProjectIsRefusedAtItsFirstFaultAndInTheMemoryThereIs) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     // The sanitizers map more address space than any limit of a few hundred MB.
@@ -847,6 +849,13 @@ TEST_F(ZvrenderFiles, AProjectIsRefusedAtItsFirstFaultAndInTheMemoryThereIs) {
          "line 1\n",
          limits ? 0.5 : start.aSeconds + 0.5,
          limits ? 128 * megabyte : start.aMemory + 64 * megabyte, true},
+        {"(printf '<project>'; yes '<a>' | head -n 10000000 | tr -d '\\n') >deep.xml &&",
+         "--wav w.wav deep.xml",
+         "zvrender: cannot load deep.xml: elements nested deeper than 1000\n",
+         limits ? 2 : start.aSeconds + 2, limits ? 200 * megabyte : start.aMemory + 64 * megabyte,
+         true},
+        {memory + "(echo '<project>'; yes '<a>') |", "--wav w.wav /dev/stdin",
+         "zvrender: cannot load /dev/stdin: elements nested deeper than 1000\n", 60, all, limits},
         {"(printf '<project>'; head -c 200M /dev/zero | tr '\\0' x) >long.xml && " + memory,
          "--wav w.wav long.xml", "zvrender: not enough memory to load long.xml\n", 60, all, limits},
         {memory + "(echo '<project>'; yes '<a/>') |", "--wav w.wav /dev/stdin",
