@@ -65,10 +65,12 @@ bool IsBlank(const char* pText, size_t pSize) {
 }
 
 // The encodings told by a document's first bytes rather than by its declaration, which is
-// written in them: UTF-32 and UTF-16 with or without a byte order mark (Expat reads UTF-16
-// itself, and takes another name in the declaration for an encoding it does not know), and
-// EBCDIC, whose declaration, read in one code page, names the page of the rest.
+// written in them: every form Expat tells, UTF-16 with or without a byte order mark (Expat
+// reads it itself, and takes another name in the declaration for an encoding it does not know),
+// UTF-32, and EBCDIC, whose declaration, read in one code page, names the page of the rest.
 struct TFamily {
+    // The first bytes, after aSkip bytes that may be any.
+    size_t aSkip;
     const char* aStart;
     size_t aLength;
     const char* aEncoding;
@@ -78,23 +80,26 @@ struct TFamily {
     bool aDeclarationDecides;
 };
 
+// In order: the first that fits decides. A first byte 0 is UTF-16BE to Expat, and a second
+// byte 0 after another, UTF-16LE, whatever follows.
 const TFamily theFamilies[] = {
-    {"\x00\x00\xFE\xFF", 4, "UTF-32BE", 4, false, false},
-    {"\xFF\xFE\x00\x00", 4, "UTF-32LE", 4, false, false},
-    {"\x00\x00\x00\x3C", 4, "UTF-32BE", 0, false, false},
-    {"\x3C\x00\x00\x00", 4, "UTF-32LE", 0, false, false},
-    {"\xFE\xFF", 2, "UTF-16BE", 2, true, false},
-    {"\xFF\xFE", 2, "UTF-16LE", 2, true, false},
-    {"\x00\x3C\x00\x3F", 4, "UTF-16BE", 0, true, false},
-    {"\x3C\x00\x3F\x00", 4, "UTF-16LE", 0, true, false},
-    {"\x4C\x6F\xA7\x94", 4, "IBM037", 0, false, true},
+    {0, "\x00\x00\xFE\xFF", 4, "UTF-32BE", 4, false, false},
+    {0, "\xFF\xFE\x00\x00", 4, "UTF-32LE", 4, false, false},
+    {0, "\x00\x00\x00\x3C", 4, "UTF-32BE", 0, false, false},
+    {0, "\x3C\x00\x00\x00", 4, "UTF-32LE", 0, false, false},
+    {0, "\xFE\xFF", 2, "UTF-16BE", 2, true, false},
+    {0, "\xFF\xFE", 2, "UTF-16LE", 2, true, false},
+    {0, "\x00", 1, "UTF-16BE", 0, true, false},
+    {1, "\x00", 1, "UTF-16LE", 0, true, false},
+    {0, "\x4C\x6F\xA7\x94", 4, "IBM037", 0, false, true},
 };
 
 // The family pStart begins with; null for the others (UTF-8 and the encodings that write
 // "<?xml" in ASCII).
 const TFamily* FamilyOf(const std::string& pStart) {
     for (const TFamily& family : theFamilies)
-        if (pStart.compare(0, family.aLength, family.aStart, family.aLength) == 0)
+        if (pStart.size() >= family.aSkip &&
+            pStart.compare(family.aSkip, family.aLength, family.aStart, family.aLength) == 0)
             return &family;
     return nullptr;
 }

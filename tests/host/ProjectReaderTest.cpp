@@ -113,6 +113,14 @@ std::string Crossing() {
            "thirteen char</a>";
 }
 
+// pText, of ASCII, in UTF-16 without a byte order mark.
+std::string Utf16(const std::string& pText, bool pBigEndian) {
+    std::string text;
+    for (const char c : pText)
+        text += pBigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    return text;
+}
+
 // The texts of the corpus, and of the forms a file may take, among them texts whose blanks and
 // other characters a piece may cut apart.
 std::vector<std::string> Corpus() {
@@ -144,6 +152,9 @@ std::vector<std::string> Corpus() {
     // UTF-16, which Expat reads itself.
     texts.push_back(std::string("\xFF\xFE<\0a\0>\0\xE9\0<\0/\0a\0>\0", 18));
     texts.push_back(std::string("\xFE\xFF\0<\0a\0>\0 \0 \0\t\0 \0b\0<\0/\0a\0>", 24));
+    // UTF-16 without a mark or a declaration, which Expat tells by its bytes 0.
+    texts.push_back(Utf16("<a> &#32;x<b>\n  &#9;y\n</b></a>", true));
+    texts.push_back(Utf16("\n<a> &#32;x<b>\n  &#9;y\n</b></a>", false));
     return texts;
 }
 
