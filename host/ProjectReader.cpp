@@ -65,9 +65,10 @@ bool IsBlank(const char* pText, size_t pSize) {
 }
 
 // The encodings told by a document's first bytes rather than by its declaration, which is
-// written in them: every form Expat tells, UTF-16 with or without a byte order mark (Expat
-// reads it itself, and takes another name in the declaration for an encoding it does not know),
-// UTF-32, and EBCDIC, whose declaration, read in one code page, names the page of the rest.
+// written in them: every form Expat tells, UTF-16 with or without a byte order mark and UTF-8
+// with one (Expat reads them itself, and they decide over a declaration that names an encoding
+// Expat does not read: an editor that wrote a UTF-8 mark wrote UTF-8), UTF-32, and EBCDIC,
+// whose declaration, read in one code page, names the page of the rest.
 struct TFamily {
     // The first bytes, after aSkip bytes that may be any.
     size_t aSkip;
@@ -89,13 +90,14 @@ const TFamily theFamilies[] = {
     {0, "\x3C\x00\x00\x00", 4, "UTF-32LE", 0, false, false},
     {0, "\xFE\xFF", 2, "UTF-16BE", 2, true, false},
     {0, "\xFF\xFE", 2, "UTF-16LE", 2, true, false},
+    {0, "\xEF\xBB\xBF", 3, "UTF-8", 3, true, false},
     {0, "\x00", 1, "UTF-16BE", 0, true, false},
     {1, "\x00", 1, "UTF-16LE", 0, true, false},
     {0, "\x4C\x6F\xA7\x94", 4, "IBM037", 0, false, true},
 };
 
-// The family pStart begins with; null for the others (UTF-8 and the encodings that write
-// "<?xml" in ASCII).
+// The family pStart begins with; null for the others (UTF-8 without a mark and the encodings
+// that write "<?xml" in ASCII).
 const TFamily* FamilyOf(const std::string& pStart) {
     for (const TFamily& family : theFamilies)
         if (pStart.size() >= family.aSkip &&
@@ -354,8 +356,9 @@ private:
         }
     }
 
-    // An encoding Expat does not read: the document is read again through iconv, but UTF-16,
-    // which Expat read the declaration in, whatever name it gives.
+    // An encoding Expat does not read: the document is read again through iconv, but in the
+    // encoding of its first bytes where they told Expat which to read the declaration in,
+    // whatever name it gives.
     static int XMLCALL OnEncoding(void* pData, const XML_Char* pName, XML_Encoding*) {
         TReader& reader = Of(pData);
         reader.aRestartWith = reader.aFamily ? reader.aFamily->aEncoding : pName;
@@ -449,7 +452,8 @@ private:
             return true;
         const unsigned char* const at = reinterpret_cast<const unsigned char*>(bytes + offset);
         // UTF-16, which Expat reads itself, in its byte order.
-        if (aFamily && aFamily->aExpatReads && !aDecoder)
+        if (aFamily && aFamily->aExpatReads && !aDecoder &&
+            std::strncmp(aFamily->aEncoding, "UTF-16", 6) == 0)
             return offset + 1 >= size ||
                    (aFamily->aEncoding[6] == 'L' ? at[0] | at[1] << 8 : at[0] << 8 | at[1]) != '&';
         return at[0] != '&';

@@ -146,6 +146,10 @@ std::vector<std::string> Corpus() {
         "<a>  <![CDATA[  c]]>  <!-- c -->  t  <?pi ?>  </a>",
         "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>    \xE9\xE9  </a>",
         "<?xml version=\"1.0\" encoding=\"windows-1252\"?><a>\r    \x80 x\r\n</a>",
+        // A UTF-8 mark decides over the declaration, its bytes that are not UTF-8 named.
+        "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n<a> \xC3\xA9 "
+        "\xE2\x82\xAC</a>",
+        "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n<a>\n\xE9</a>",
     };
     texts.insert(texts.end(), std::begin(forms), std::end(forms));
     texts.push_back(Crossing());
@@ -168,11 +172,13 @@ TEST(ProjectReader, BuildsTheTreeOfWxWidgetsLoader) {
     // The corpus's files that wxWidgets' loader refuses, or that are refused for their
     // entities or depth, are the damaged projects' cases; the one in Shift_JIS, which the
     // loader garbles, is the encodings' case. The loader loses blanks where it cuts a text
-    // into pieces of its own, as the long one that crosses 64 KB.
+    // into pieces of its own, as the long one that crosses 64 KB, and reads the bytes after a
+    // UTF-8 mark in the encoding declared.
     std::vector<std::string> texts;
     for (const std::string& text : Corpus())
         if (LoadedByWx(text) != "" && !Read(text).StartsWith("refused") &&
-            text.find("Shift_JIS") == text.npos && text != Crossing())
+            text.find("Shift_JIS") == text.npos && text != Crossing() &&
+            text.rfind("\xEF\xBB\xBF<?xml", 0) != 0)
             texts.push_back(text);
     ASSERT_GE(texts.size(), 30u);
     for (const std::string& text : texts) {

@@ -461,6 +461,10 @@ TEST(RenderCommand, DamagedProjectsFailWithTheirMessageAndWriteNothing) {
         {"byte of no character after lines that end in CR",
          Edited("encoding=\"UTF-8\"?>", "encoding=\"windows-1252\"?>\r<!-- a -->\r\n<!-- \x81 -->"),
          "line 3 holds bytes that are not text in the encoding \"windows-1252\""},
+        {"UTF-8 mark before bytes of the encoding declared",
+         "\xEF\xBB\xBF" +
+             Edited("encoding=\"UTF-8\"?>", "encoding=\"windows-1252\"?>\n<!-- \xE9 -->"),
+         "line 2 holds bytes that are not text in the encoding \"UTF-8\""},
         {"character cut at the end", Edited("encoding=\"UTF-8\"", "encoding=\"EUC-JP\"") + "\xCE",
          "line 136 holds bytes that are not text in the encoding \"EUC-JP\""},
         {"negative duration", Edited("duration=\"60\"", "duration=\"-5\""),
@@ -516,12 +520,14 @@ std::string Encoded(const std::string& pText, const char* pEncoding) {
 } // namespace
 
 // A project in any encoding iconv knows reads as it was written, multi-byte and shifted ones,
-// and those whose declaration is not in ASCII, and saves in UTF-8 with the same names.
+// and those whose declaration is not in ASCII, and saves in UTF-8 with the same names. A byte
+// order mark before the text decides over the declaration.
 TEST(RenderCommand, ProjectsInOtherEncodingsAreReadFaithfully) {
     const struct {
         const char* aEncoding;
         const char* aDeclared;
         const char* aName;
+        const char* aMark = "";
     } cases[] = {
         {"Shift_JIS", "Shift_JIS", "\xE7\xB7\x91"},
         {"EUC-JP", "EUC-JP", "\xE7\xB7\x91\xE3\x81\xAE\xE5\xB9\x95"},
@@ -534,12 +540,14 @@ TEST(RenderCommand, ProjectsInOtherEncodingsAreReadFaithfully) {
         {"UTF-32", "UTF-32", "\xE7\xB7\x91\xF0\x9F\x8E\xAC"},
         {"UTF-32BE", "UCS-4", "\xE7\xB7\x91"},
         {"IBM1047", "IBM1047", "Gr\xC3\xBCn [1]"},
+        {"UTF-8", "windows-1252", "Gr\xC3\xBCn \xE2\x82\xAC", "\xEF\xBB\xBF"},
     };
     for (const auto& c : cases) {
         const std::string text = Edited("name=\"Fade\"", std::string("name=\"") + c.aName + "\"");
-        Write("encoded.xml", Encoded(Edited("encoding=\"UTF-8\"",
-                                            std::string("encoding=\"") + c.aDeclared + "\"", text),
-                                     c.aEncoding));
+        Write("encoded.xml",
+              c.aMark + Encoded(Edited("encoding=\"UTF-8\"",
+                                       std::string("encoding=\"") + c.aDeclared + "\"", text),
+                                c.aEncoding));
         const TResult result = Zvrender("--save @encoded-saved.xml @encoded.xml");
         EXPECT_EQ(result.aCode, 0) << c.aEncoding;
         EXPECT_EQ(result.aErr, "") << c.aEncoding;
