@@ -132,13 +132,15 @@ public:
     TDecoder& operator=(const TDecoder&) = delete;
 
     // Puts into pText the UTF-8 of the bytes from pFrom to pEnd, and moves pFrom past those
-    // converted. pLast: no bytes follow, so a character cut at the end is refused and a shifted
-    // state ends. Throws TError at bytes that are no character of the encoding.
-    void Convert(const char*& pFrom, const char* pEnd, bool pLast, std::string& pText) {
+    // converted. pLast: no bytes follow, so a character cut at the end is a fault and a shifted
+    // state ends. Returns false at bytes that are no character of the encoding: pText holds the
+    // text before them, which may hold an earlier fault, and Fault() says where they are.
+    bool Convert(const char*& pFrom, const char* pEnd, bool pLast, std::string& pText) {
         char* in = const_cast<char*>(pFrom);
         size_t inLeft = size_t(pEnd - pFrom);
         pText.resize(inLeft * 2 + 16);
         size_t done = 0;
+        bool text = true;
         // Once the bytes are done, a last call with none ends a shifted state (ISO-2022-JP).
         for (bool flushed = false; !flushed;) {
             char* out = &pText[done];
@@ -147,17 +149,23 @@ public:
             const size_t result = iconv(aConversion, flush ? nullptr : &in,
                                         flush ? nullptr : &inLeft, &out, &outLeft);
             done = size_t(out - pText.data());
-            if (result == size_t(-1) && errno == E2BIG)
+            if (result == size_t(-1) && errno == E2BIG) {
                 pText.resize(pText.size() * 2);
-            else if ((result == size_t(-1) && errno != EINVAL) || (pLast && inLeft > 0))
-                throw TError(L"line %ld holds bytes that are not text in the encoding \"%ls\"",
-                             CountLines(pText.data(), pText.data() + done), aEncoding);
-            else
-                flushed = flush || !pLast;
+                continue;
+            }
+            text = (result != size_t(-1) || errno == EINVAL) && !(pLast && inLeft > 0);
+            flushed = flush || !pLast || !text;
         }
         pText.resize(done);
         CountLines(pText.data(), pText.data() + done);
         pFrom = in;
+        return text;
+    }
+
+    // The refusal of the bytes that Convert stopped at.
+    TError Fault() const {
+        return TError(L"line %ld holds bytes that are not text in the encoding \"%ls\"", aLines,
+                      aEncoding);
     }
 
 private:
@@ -276,23 +284,31 @@ private:
     }
 
     // Gives the parser the bytes not given yet; false when the document must be read again.
+    // Decoded, the text before bytes that are not of the encoding is parsed before they are
+    // refused, so that the first fault is said however the bytes are cut.
     bool Feed(bool pLast) {
         const char* from = aInput.data() + aParsed;
         const char* const end = aInput.data() + aInput.size();
-        const char* text = from;
-        const char* textEnd = end;
-        if (aDecoder) {
-            aDecoder->Convert(from, end, pLast, aDecoded);
-            text = aDecoded.data();
-            textEnd = text + aDecoded.size();
-        } else {
-            from = end;
+        if (!aDecoder) {
+            aParsed = aInput.size();
+            return Give(from, end, pLast);
         }
+        const bool text = aDecoder->Convert(from, end, pLast, aDecoded);
         aParsed = size_t(from - aInput.data());
+        if (!Give(aDecoded.data(), aDecoded.data() + aDecoded.size(), pLast && text))
+            return false;
+        if (!text)
+            throw aDecoder->Fault();
+        return true;
+    }
+
+    // Parses the text from pText to pEnd; false when the document must be read again. pLast:
+    // no text follows.
+    bool Give(const char* pText, const char* pEnd, bool pLast) {
         do {
-            const size_t piece = std::min(size_t(textEnd - text), theLargestPiece);
-            const bool last = pLast && text + piece == textEnd;
-            if (XML_Parse(aParser, text, int(piece), last) != XML_STATUS_OK) {
+            const size_t piece = std::min(size_t(pEnd - pText), theLargestPiece);
+            const bool last = pLast && pText + piece == pEnd;
+            if (XML_Parse(aParser, pText, int(piece), last) != XML_STATUS_OK) {
                 if (aOutOfMemory || XML_GetErrorCode(aParser) == XML_ERROR_NO_MEMORY)
                     throw std::bad_alloc();
                 if (!aRestartWith.empty())
@@ -303,8 +319,8 @@ private:
                     wxString::Format(wxGetTranslation(L"XML parsing error: '%s' at line %d"),
                                      XML_ErrorString(XML_GetErrorCode(aParser)), Line()));
             }
-            text += piece;
-        } while (text != textEnd);
+            pText += piece;
+        } while (pText != pEnd);
         return true;
     }
 

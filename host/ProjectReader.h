@@ -20,8 +20,8 @@ public:
     // character references (declared, a parameter entity or behind an external document type
     // definition: the text it stands for would be lost), an encoding this system cannot read
     // or bytes that are not of the file's encoding, or elements nested deeper than pMaxDepth.
-    // The bytes are parsed as they are read, so that a fault ends the read where it stands;
-    // memory that runs out throws std::bad_alloc.
+    // The bytes are parsed as they are read, so that the file's first fault, however the reads
+    // cut it, ends the read where it stands; memory that runs out throws std::bad_alloc.
     static std::unique_ptr<wxXmlDocument> Read(const wxString& pPath, int pMaxDepth);
     // The same, of the bytes of a whole file.
     static std::unique_ptr<wxXmlDocument> Parse(const std::string& pBytes, int pMaxDepth);

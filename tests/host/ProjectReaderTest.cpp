@@ -146,6 +146,9 @@ std::vector<std::string> Corpus() {
         "<a>  <![CDATA[  c]]>  <!-- c -->  t  <?pi ?>  </a>",
         "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>    \xE9\xE9  </a>",
         "<?xml version=\"1.0\" encoding=\"windows-1252\"?><a>\r    \x80 x\r\n</a>",
+        // An XML fault before bytes that are not of the encoding.
+        "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n<a>\n<b>\n</c>\n\n\n\n\n\n\n\n\n\n\n"
+        "<!-- \x81 -->\n</a>",
         // A UTF-8 mark decides over the declaration, its bytes that are not UTF-8 named.
         "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n<a> \xC3\xA9 "
         "\xE2\x82\xAC</a>",

@@ -465,6 +465,11 @@ TEST(RenderCommand, DamagedProjectsFailWithTheirMessageAndWriteNothing) {
          "\xEF\xBB\xBF" +
              Edited("encoding=\"UTF-8\"?>", "encoding=\"windows-1252\"?>\n<!-- \xE9 -->"),
          "line 2 holds bytes that are not text in the encoding \"UTF-8\""},
+        {"fault before a byte of no character",
+         Edited("encoding=\"UTF-8\"?>", "encoding=\"windows-1252\"?>",
+                Edited("name=\"Video\"", "name=\"Video\" name=\"V\"",
+                       Edited("</project>", "<!-- \x81 --></project>"))),
+         "XML parsing error: 'duplicate attribute' at line 18"},
         {"character cut at the end", Edited("encoding=\"UTF-8\"", "encoding=\"EUC-JP\"") + "\xCE",
          "line 136 holds bytes that are not text in the encoding \"EUC-JP\""},
         {"negative duration", Edited("duration=\"60\"", "duration=\"-5\""),
