@@ -71,7 +71,7 @@ std::string TZVFileName::Shown(const std::string& pText) {
 
 wxString TZVFileName::ProjectFolder(const wxString& pPath) {
     const std::string path = Bytes(pPath);
-    if (TZVFilePath::DescriptorOf(path) < 0)
+    if (!TZVFilePath::Find(path).aDescriptorLink)
         return wxFileName(pPath).GetPath(wxPATH_GET_VOLUME, wxPATH_NATIVE);
     struct stat file;
     char real[PATH_MAX];

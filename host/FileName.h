@@ -18,7 +18,7 @@ public:
     // ("caf\351"), as `ls -b` writes it.
     static std::string Shown(const std::string& pText);
     // The folder the relative media texts of the project file pPath are read against and
-    // written for: pPath's own folder, but for a name of one of the process's descriptors
+    // written for: pPath's own folder, but for a name that leads to a process's descriptor
     // (/dev/stdin, /dev/fd/N, /proc/self/fd/N), the folder of the regular file the descriptor
     // holds, else the current folder (a pipe's project is given relative to it).
     static wxString ProjectFolder(const wxString& pPath);

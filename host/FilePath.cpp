@@ -1,14 +1,242 @@
 #include "FilePath.h"
 
-#include "PartFile.h"
-
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
+#include <fstream>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <tuple>
 #include <unistd.h>
+#include <utility>
 #include <vector>
+
+namespace {
+
+// As many links as the system follows in one name.
+const int theMostLinks = 40;
+
+TZVFilePath::EKind KindOf(mode_t pMode) {
+    // A link there now was put there since: it is replaced, as a file is.
+    return S_ISCHR(pMode)    ? TZVFilePath::kindDEVICE
+           : S_ISFIFO(pMode) ? TZVFilePath::kindFIFO
+           : S_ISBLK(pMode)  ? TZVFilePath::kindBLOCK
+           : S_ISSOCK(pMode) ? TZVFilePath::kindSOCKET
+           : S_ISDIR(pMode)  ? TZVFilePath::kindFOLDER
+                             : TZVFilePath::kindFILE;
+}
+
+// Whether the entry pEntry of the folder pFolder may be taken where anyone could have planted
+// it: in a folder that everyone may write into and only an entry's owner may remove from, only
+// an entry of the caller's or of the folder's owner, as the system protects links, FIFOs and
+// files there, so that no one leads another's output where they chose or takes it over.
+bool MayTake(const struct stat& pFolder, const struct stat& pEntry) {
+    const bool shared = (pFolder.st_mode & S_ISVTX) && (pFolder.st_mode & S_IWOTH);
+    return !shared || pEntry.st_uid == geteuid() || pEntry.st_uid == pFolder.st_uid;
+}
+
+// The process (thread group) of the task whose folder in /proc is pTask, or -1.
+pid_t ProcessOf(const std::string& pTask) {
+    std::ifstream status(pTask + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.compare(0, 5, "Tgid:") == 0)
+            return pid_t(std::atol(line.c_str() + 5));
+    return -1;
+}
+
+// Walks a name part by part as the system resolves it, each link followed where it stands, so
+// that what the name is decides where it leads, not how it is spelled.
+class TWalk {
+public:
+    explicit TWalk(const std::string& pPath) : aAbsolute(pPath.compare(0, 1, "/") == 0) {
+        Push(pPath);
+    }
+
+    TZVFilePath::TTarget Run() {
+        TZVFilePath::TTarget target;
+        while (Step(target))
+            ;
+        return target;
+    }
+
+private:
+    // Walks the next part; false once pTarget says where the name leads.
+    bool Step(TZVFilePath::TTarget& pTarget) {
+        if (aLeft.empty())
+            return ReachFolder(pTarget);
+        const std::string part = aLeft.back();
+        aLeft.pop_back();
+        if (part == "..")
+            Climb();
+        if (part == "." || part == "..")
+            return true;
+        const std::string entry = Entry(part);
+        struct stat file;
+        if (lstat(entry.c_str(), &file) != 0)
+            return errno == ENOENT && aLeft.empty() ? ReachNew(entry, part, pTarget)
+                                                    : Fail(errno, entry, pTarget);
+        if (S_ISLNK(file.st_mode))
+            return Follow(part, entry, file, pTarget);
+        if (aLeft.empty())
+            return Reach(entry, file, pTarget);
+        if (!S_ISDIR(file.st_mode))
+            return Fail(ENOTDIR, entry, pTarget);
+        aParts.emplace_back(part, true);
+        return true;
+    }
+
+    // The link pEntry (pPart in the folder reached), whose own status is pLink.
+    bool Follow(const std::string& pPart, const std::string& pEntry, const struct stat& pLink,
+                TZVFilePath::TTarget& pTarget) {
+        struct stat folder;
+        struct statfs procfs;
+        if (stat(Here().c_str(), &folder) != 0)
+            return Fail(errno, pEntry, pTarget);
+        if (!aParts.empty() && aParts.back().first == "fd" &&
+            statfs(Here().c_str(), &procfs) == 0 && procfs.f_type == PROC_SUPER_MAGIC)
+            return FollowDescriptor(pPart, pEntry, pTarget);
+        if (!MayTake(folder, pLink))
+            return Fail(EACCES, pEntry, pTarget);
+        if (++aLinks > theMostLinks)
+            return Fail(ELOOP, pEntry, pTarget);
+        char text[PATH_MAX];
+        const ssize_t size = readlink(pEntry.c_str(), text, sizeof text);
+        if (size < 0 || size == ssize_t(sizeof text))
+            return Fail(size < 0 ? errno : ENAMETOOLONG, pEntry, pTarget);
+        if (text[0] == '/') {
+            aParts.clear();
+            aAbsolute = true;
+        }
+        Push(std::string(text, size_t(size)));
+        return true;
+    }
+
+    // The descriptor link pEntry of a process's descriptor folder: its text is no name (a
+    // pipe's, a deleted file's), the system opens what the descriptor holds.
+    bool FollowDescriptor(const std::string& pPart, const std::string& pEntry,
+                          TZVFilePath::TTarget& pTarget) {
+        const bool ours = ProcessOf(Here() + "/..") == getpid();
+        const int descriptor = ours ? std::atoi(pPart.c_str()) : -1;
+        if (!aLeft.empty()) {
+            // A folder's descriptor: the name goes on in the folder it holds.
+            aParts.emplace_back(pPart, false);
+            return true;
+        }
+        struct stat file;
+        if ((ours ? fstat(descriptor, &file) : stat(pEntry.c_str(), &file)) != 0)
+            return Fail(errno, pEntry, pTarget);
+        Reached(KindOf(file.st_mode), pEntry, {file.st_dev, file.st_ino, std::string()}, pTarget);
+        pTarget.aDescriptorLink = true;
+        pTarget.aDescriptor = descriptor;
+        return false;
+    }
+
+    // The entry pEntry that exists, with its status pFile.
+    bool Reach(const std::string& pEntry, const struct stat& pFile, TZVFilePath::TTarget& pTarget) {
+        struct stat folder;
+        const bool planted = S_ISREG(pFile.st_mode) || S_ISFIFO(pFile.st_mode);
+        if (planted && stat(Here().c_str(), &folder) != 0)
+            return Fail(errno, pEntry, pTarget);
+        if (planted && !MayTake(folder, pFile))
+            return Fail(EACCES, pEntry, pTarget);
+        Reached(KindOf(pFile.st_mode), pEntry, {pFile.st_dev, pFile.st_ino, std::string()},
+                pTarget);
+        return false;
+    }
+
+    // The name pPart that is not there yet in the folder reached, as pEntry.
+    bool ReachNew(const std::string& pEntry, const std::string& pPart,
+                  TZVFilePath::TTarget& pTarget) {
+        struct stat folder;
+        if (stat(Here().c_str(), &folder) != 0)
+            return Fail(errno, pEntry, pTarget);
+        Reached(TZVFilePath::kindFILE, pEntry, {folder.st_dev, folder.st_ino, pPart}, pTarget);
+        return false;
+    }
+
+    // The folder reached, where a name ends in "/", "." or "..".
+    bool ReachFolder(TZVFilePath::TTarget& pTarget) {
+        struct stat folder;
+        if (stat(Here().c_str(), &folder) != 0)
+            return Fail(errno, Here(), pTarget);
+        if (!S_ISDIR(folder.st_mode))
+            return Fail(ENOTDIR, Here(), pTarget);
+        Reached(TZVFilePath::kindFOLDER, Here(), {folder.st_dev, folder.st_ino, std::string()},
+                pTarget);
+        return false;
+    }
+
+    static void Reached(TZVFilePath::EKind pKind, const std::string& pPath,
+                        const TZVFilePath::TId& pId, TZVFilePath::TTarget& pTarget) {
+        pTarget.aKind = pKind;
+        pTarget.aPath = pPath;
+        pTarget.aId = pId;
+    }
+
+    // pTarget says that the name cannot be taken, for the reason pError, at pEntry.
+    bool Fail(int pError, const std::string& pEntry, TZVFilePath::TTarget& pTarget) const {
+        pTarget.aKind = TZVFilePath::kindUNKNOWN;
+        pTarget.aError = pError;
+        pTarget.aPath = pEntry;
+        for (auto part = aLeft.rbegin(); part != aLeft.rend(); ++part)
+            pTarget.aPath += "/" + *part;
+        return false;
+    }
+
+    // Puts the parts of pPath before those left to walk.
+    void Push(const std::string& pPath) {
+        std::vector<std::string> parts;
+        for (size_t begin = 0; begin < pPath.size();) {
+            const size_t end = std::min(pPath.find('/', begin), pPath.size());
+            if (end > begin)
+                parts.push_back(pPath.substr(begin, end - begin));
+            begin = end + 1;
+        }
+        // A name that ends in "/" names a folder.
+        if (!pPath.empty() && pPath.back() == '/')
+            parts.push_back(".");
+        aLeft.insert(aLeft.end(), parts.rbegin(), parts.rend());
+    }
+
+    // Goes up from the folder reached: a folder taken without a link is left again by its
+    // name; above where a relative name starts, or from the folder a descriptor holds, ".."
+    // is kept for the system to resolve.
+    void Climb() {
+        if (!aParts.empty() && aParts.back().second)
+            aParts.pop_back();
+        else if (!aAbsolute || !aParts.empty())
+            aParts.emplace_back("..", false);
+    }
+
+    // The folder reached.
+    std::string Here() const {
+        const std::string path = Join();
+        return !path.empty() ? path : aAbsolute ? "/" : ".";
+    }
+
+    // The name of pPart in the folder reached.
+    std::string Entry(const std::string& pPart) const {
+        return aParts.empty() && !aAbsolute ? pPart : Join() + "/" + pPart;
+    }
+
+    std::string Join() const {
+        std::string path;
+        for (const auto& part : aParts)
+            path += (path.empty() && !aAbsolute ? "" : "/") + part.first;
+        return path;
+    }
+
+    bool aAbsolute;
+    // The folders reached, each with whether ".." may leave it by its name.
+    std::vector<std::pair<std::string, bool>> aParts;
+    // The parts still to walk, the next one last.
+    std::vector<std::string> aLeft;
+    int aLinks = 0;
+};
+
+} // namespace
 
 bool TZVFilePath::TId::operator==(const TId& pOther) const {
     return aDevice == pOther.aDevice && aInode == pOther.aInode && aName == pOther.aName;
@@ -18,21 +246,15 @@ bool TZVFilePath::TId::operator<(const TId& pOther) const {
     return std::tie(aDevice, aInode, aName) < std::tie(pOther.aDevice, pOther.aInode, pOther.aName);
 }
 
+TZVFilePath::TTarget TZVFilePath::Find(const std::string& pPath) {
+    return TWalk(pPath).Run();
+}
+
 bool TZVFilePath::Identify(const std::string& pPath, TId& pId) {
-    std::string target = pPath;
-    if (!TZVPartFile::FollowLinks(target))
+    const TTarget target = Find(pPath);
+    if (target.aKind == kindUNKNOWN)
         return false;
-    struct stat file;
-    if (stat(target.c_str(), &file) == 0) {
-        pId = TId{file.st_dev, file.st_ino, std::string()};
-        return true;
-    }
-    const size_t slash = target.rfind('/');
-    pId.aName = target.substr(slash == std::string::npos ? 0 : slash + 1);
-    if (pId.aName.empty() || stat(FolderOf(target).c_str(), &file) != 0 || !S_ISDIR(file.st_mode))
-        return false;
-    pId.aDevice = file.st_dev;
-    pId.aInode = file.st_ino;
+    pId = target.aId;
     return true;
 }
 
@@ -65,24 +287,4 @@ std::string TZVFilePath::Absolute(const std::string& pPath) {
         begin = end + 1;
     }
     return path.empty() ? "/" : path;
-}
-
-int TZVFilePath::DescriptorOf(const std::string& pPath) {
-    const char* const standard[] = {"/dev/stdin", "/dev/stdout", "/dev/stderr"};
-    for (int descriptor = 0; descriptor < 3; ++descriptor)
-        if (pPath == standard[descriptor])
-            return descriptor;
-    for (const std::string& folder :
-         {std::string("/dev/fd/"), std::string("/proc/self/fd/"),
-          std::string("/proc/thread-self/fd/"), "/proc/" + std::to_string(getpid()) + "/fd/"}) {
-        if (pPath.compare(0, folder.size(), folder) != 0)
-            continue;
-        const std::string number = pPath.substr(folder.size());
-        // Nine digits at most: every descriptor fits, and so does the int.
-        if (number.empty() || number.size() > 9 ||
-            number.find_first_not_of("0123456789") != std::string::npos)
-            return -1;
-        return std::atoi(number.c_str());
-    }
-    return -1;
 }

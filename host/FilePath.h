@@ -1,7 +1,9 @@
-// TZVFilePath: where a file name leads, whatever the current folder is: the current folder's
-// own path however long it is (wxWidgets reads it into a fixed buffer of about 1 KB), names
-// made absolute against it, and the file a name reaches, so that two names of one file compare
-// equal whatever link, ".." or spelling leads to it.
+// TZVFilePath: where a file name leads, as the system leads it, and whether the caller may take
+// what it leads to; the one place that follows links, knows the process's descriptors by what
+// a name is rather than how it is spelled, and tells the file a name reaches, so that two names
+// of one file compare equal whatever link, ".." or spelling leads to it. Also the current
+// folder's own path however long it is (wxWidgets reads it into a fixed buffer of about 1 KB)
+// and names made absolute against it.
 #pragma once
 
 #include <string>
@@ -10,6 +12,17 @@
 
 class TZVFilePath {
 public:
+    // What a name leads to, its links followed.
+    enum EKind {
+        kindFILE,   // a regular file, or nothing yet
+        kindDEVICE, // a character device
+        kindFIFO,
+        kindBLOCK,
+        kindSOCKET,
+        kindFOLDER,
+        kindUNKNOWN // cannot be taken: the target's error says why
+    };
+
     // A file as a writer reaches it: one that exists by its device and inode, a new one by
     // its folder's device and inode and its name in that folder.
     struct TId {
@@ -20,9 +33,36 @@ public:
         bool operator<(const TId& pOther) const;
     };
 
-    // The file pPath reaches, its symbolic links followed; false when it cannot be known (a
-    // link that cannot be followed, a folder that is not there).
+    // Where a name leads.
+    struct TTarget {
+        EKind aKind = kindUNKNOWN;
+        // The errno that says why the name cannot be taken, for kindUNKNOWN.
+        int aError = 0;
+        // The name with every link it walks through followed, to a name that need not exist
+        // or to a process's descriptor link; for kindUNKNOWN, followed as far as it could be,
+        // the rest as given.
+        std::string aPath;
+        // The file, for every kind but kindUNKNOWN.
+        TId aId;
+        // aPath is a process's descriptor link (/proc/PID/fd/N): it opens what the descriptor
+        // holds, which may have no name of its own.
+        bool aDescriptorLink = false;
+        // The descriptor of this process that the name stands for, or -1.
+        int aDescriptor = -1;
+    };
+
+    // Where pPath leads: each link it walks through, in a folder part or at its end, is
+    // followed against its own folder, up to 40 as the system follows them. A link, a FIFO
+    // or a regular file in a folder that everyone may write into and only an entry's owner may
+    // remove from (the sticky bit, as /tmp) is taken only when it is the caller's or the
+    // folder's owner's, whatever the system's settings say (EACCES otherwise). A name that
+    // reaches a descriptor link of this process, however it is spelled (/dev/stdout,
+    // /proc/self/fd//3, /proc/PID/task/TID/fd/3), stands for that descriptor.
+    static TTarget Find(const std::string& pPath);
+    // The file pPath reaches, as Find finds it; false when it cannot be known (a link that
+    // cannot be followed, a folder that is not there).
     static bool Identify(const std::string& pPath, TId& pId);
+
     // The folder that pPath names a file in, as written: "." for a bare name, "/" for a name
     // at the root.
     static std::string FolderOf(const std::string& pPath);
@@ -32,8 +72,4 @@ public:
     // pPath made absolute against the current folder, its "." parts and doubled "/" left out;
     // as it is when it is absolute already or the current folder cannot be read.
     static std::string Absolute(const std::string& pPath);
-    // The descriptor of this process that pPath names (/dev/stdout, /dev/fd/3,
-    // /proc/self/fd/3), or -1: such a name reaches what the descriptor holds, which may have
-    // no name of its own.
-    static int DescriptorOf(const std::string& pPath);
 };

@@ -1,7 +1,6 @@
 #include "InputFiles.h"
 
 #include "NamePattern.h"
-#include "PartFile.h"
 
 TZVInputFiles::TZVInputFiles(const std::string& pProject, const std::vector<std::string>& pMedia) {
     Add(pProject, false);
@@ -17,11 +16,10 @@ TZVInputFiles::TZVInputFiles(const std::string& pProject, const std::vector<std:
 }
 
 const TZVInputFiles::TInput* TZVInputFiles::Find(const std::string& pPath, bool pMediaOnly) const {
-    TZVFilePath::TId file;
-    if (TZVPartFile::KindOf(pPath) != TZVPartFile::kindFILE ||
-        !TZVFilePath::Identify(pPath, file) || !file.aName.empty())
+    const TZVFilePath::TTarget target = TZVFilePath::Find(pPath);
+    if (target.aKind != TZVFilePath::kindFILE || !target.aId.aName.empty())
         return nullptr;
-    const auto found = aFiles.find(file);
+    const auto found = aFiles.find(target.aId);
     if (found == aFiles.end() || (pMediaOnly && !found->second.aIsMedium))
         return nullptr;
     return &found->second;

@@ -1,7 +1,5 @@
 #include "PartFile.h"
 
-#include "FilePath.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -119,21 +117,6 @@ int KeepAttributes(int pDescriptor, int pFolder, const std::string& pName, bool 
     return failure != 0 ? failure : KeepAccessList(pDescriptor, pFolder, pName);
 }
 
-// Whether the system would follow the link pLink, whose own status is pStatus: in a folder
-// that everyone may write into and only an entry's owner may remove from (the sticky bit, as
-// /tmp), only a link of the caller's or of the folder's owner, so that no one leads another's
-// output through a link planted there. False with errno set otherwise.
-bool MayFollow(const std::string& pLink, const struct stat& pStatus) {
-    struct stat folder;
-    if (stat(TZVFilePath::FolderOf(pLink).c_str(), &folder) != 0)
-        return false;
-    const bool shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
-    if (!shared || pStatus.st_uid == geteuid() || pStatus.st_uid == folder.st_uid)
-        return true;
-    errno = EACCES;
-    return false;
-}
-
 // Creates a new file in the folder pFolder named "<pName>.XXXXXX.part" with six random
 // letters, pName cut (at a character's start) where the folder's names cannot hold it all;
 // its descriptor and pPartName, or -1 with errno set; pMode as open takes it. Called with
@@ -168,23 +151,21 @@ int CreateUnique(int pFolder, const std::string& pName, mode_t pMode, std::strin
 } // namespace
 
 TZVPartFile::TZVPartFile(const std::string& pPath) : aPath(pPath) {
-    std::string target;
-    const EKind kind = Resolve(pPath, target);
-    if (kind == kindUNKNOWN) {
-        Fail(std::strerror(errno));
+    const TZVFilePath::TTarget target = TZVFilePath::Find(pPath);
+    if (target.aKind == TZVFilePath::kindUNKNOWN) {
+        Fail(std::strerror(target.aError));
         return;
     }
-    if (const char* refusal = Refusal(kind)) {
+    if (const char* refusal = Refusal(target)) {
         Fail(std::string("it is ") + refusal);
         return;
     }
-    const int descriptor = TZVFilePath::DescriptorOf(target);
-    if (descriptor >= 0)
-        OpenDescriptor(descriptor);
-    else if (kind != kindFILE)
+    if (target.aDescriptor >= 0)
+        OpenDescriptor(target.aDescriptor);
+    else if (target.aKind != TZVFilePath::kindFILE || target.aDescriptorLink)
         OpenDirect(target);
     else
-        OpenPart(target);
+        OpenPart(target.aPath);
 }
 
 TZVPartFile::~TZVPartFile() {
@@ -194,9 +175,13 @@ TZVPartFile::~TZVPartFile() {
         close(aFolder);
 }
 
-void TZVPartFile::OpenDirect(const std::string& pTarget) {
-    // Not through a link put there since it was looked at.
-    aDescriptor = open(pTarget.c_str(), O_WRONLY | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
+void TZVPartFile::OpenDirect(const TZVFilePath::TTarget& pTarget) {
+    // Not through a link put there since it was looked at; but a descriptor link, which only
+    // the system makes, opens what the descriptor holds, a file emptied as ">" empties it.
+    const int flags = !pTarget.aDescriptorLink                 ? O_NOFOLLOW
+                      : pTarget.aKind == TZVFilePath::kindFILE ? O_TRUNC
+                                                               : 0;
+    aDescriptor = open(pTarget.aPath.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | flags);
     if (aDescriptor < 0) {
         Fail(std::strerror(errno));
         return;
@@ -305,71 +290,17 @@ void TZVPartFile::Fail(const std::string& pReason) {
     aError = "cannot write " + aPath + ": " + pReason;
 }
 
-TZVPartFile::EKind TZVPartFile::KindOf(const std::string& pPath) {
-    std::string target;
-    return Resolve(pPath, target);
-}
-
-TZVPartFile::EKind TZVPartFile::Resolve(const std::string& pPath, std::string& pTarget) {
-    pTarget = pPath;
-    if (!FollowLinks(pTarget))
-        return kindUNKNOWN;
-    const int descriptor = TZVFilePath::DescriptorOf(pTarget);
-    struct stat file;
-    if ((descriptor >= 0 ? fstat(descriptor, &file) : lstat(pTarget.c_str(), &file)) != 0)
-        return errno == ENOENT ? kindFILE : kindUNKNOWN;
-    // A link there now was put there since: it is replaced, as a file is.
-    return S_ISCHR(file.st_mode)    ? kindDEVICE
-           : S_ISFIFO(file.st_mode) ? kindFIFO
-           : S_ISBLK(file.st_mode)  ? kindBLOCK
-           : S_ISSOCK(file.st_mode) ? kindSOCKET
-           : S_ISDIR(file.st_mode)  ? kindFOLDER
-                                    : kindFILE;
-}
-
-const char* TZVPartFile::Refusal(EKind pKind) {
-    switch (pKind) {
-    case kindBLOCK:
+const char* TZVPartFile::Refusal(const TZVFilePath::TTarget& pTarget) {
+    switch (pTarget.aKind) {
+    case TZVFilePath::kindBLOCK:
         return "a block device";
-    case kindSOCKET:
+    case TZVFilePath::kindSOCKET:
         return "a socket";
-    case kindFOLDER:
+    case TZVFilePath::kindFOLDER:
         return "a folder";
     default:
         return nullptr;
     }
-}
-
-bool TZVPartFile::FollowLinks(std::string& pPath) {
-    // As many as the system itself follows.
-    for (int links = 0; links < 40; ++links) {
-        struct stat file;
-        if (TZVFilePath::DescriptorOf(pPath) >= 0)
-            return true;
-        if (lstat(pPath.c_str(), &file) != 0)
-            return errno == ENOENT;
-        if (!S_ISLNK(file.st_mode))
-            return true;
-        if (!MayFollow(pPath, file))
-            return false;
-        char target[PATH_MAX];
-        const ssize_t size = readlink(pPath.c_str(), target, sizeof target);
-        if (size < 0 || size == ssize_t(sizeof target)) {
-            errno = size < 0 ? errno : ENAMETOOLONG;
-            return false;
-        }
-        const size_t slash = pPath.rfind('/');
-        pPath = target[0] == '/' || slash == std::string::npos
-                    ? std::string(target, size_t(size))
-                    : pPath.substr(0, slash + 1) + std::string(target, size_t(size));
-    }
-    errno = ELOOP;
-    return false;
-}
-
-bool TZVPartFile::IsDescriptor(const std::string& pPath) {
-    std::string target = pPath;
-    return FollowLinks(target) && TZVFilePath::DescriptorOf(target) >= 0;
 }
 
 void TZVPartFile::InstallSignalCleanup() {

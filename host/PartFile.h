@@ -1,13 +1,16 @@
 // TZVPartFile: a file written under a unique temporary name beside its final name, and given
 // that name only once it is complete, so that an unfinished or failed write never touches the
-// final file and two writers never share a temporary file. A symbolic link is followed where
-// the system would follow it: the file it leads to is replaced and the link stays. A character
-// device or a FIFO (/dev/null, a pipe a reader waits on) is written into as it is, never
-// replaced: its readers and every other process keep it; so is a descriptor of the process
-// named as one (/dev/stdout, /dev/fd/3), from where it stands, as cat writes into it. Live
+// final file and two writers never share a temporary file. The name leads where TZVFilePath
+// finds that it leads: a symbolic link is followed, the file it leads to is replaced and the
+// link stays. A character device or a FIFO (/dev/null, a pipe a reader waits on) is written
+// into as it is, never replaced: its readers and every other process keep it; so is a
+// descriptor of the process (/dev/stdout, /dev/fd/3), from where it stands, as cat writes into
+// it, and what another process's descriptor holds (/proc/PID/fd/3), from its start. Live
 // temporary files are listed: InstallSignalCleanup makes every signal that would end the
 // program remove them before it exits.
 #pragma once
+
+#include "FilePath.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,20 +18,10 @@
 
 class TZVPartFile {
 public:
-    // What a path is, its links followed.
-    enum EKind {
-        kindFILE,   // a regular file, or nothing yet: replaced through a temporary file
-        kindDEVICE, // a character device: written into
-        kindFIFO,   // written into; it cannot seek
-        kindBLOCK,  // refused, as the next ones
-        kindSOCKET,
-        kindFOLDER,
-        kindUNKNOWN // cannot be looked at: errno says why
-    };
-
     // Opens pPath for writing: creates the temporary file beside the file pPath leads to, or
     // opens a device or a FIFO itself (which waits for a FIFO's reader), or takes the
-    // descriptor it names. IsOpen tells whether that worked, Error why not.
+    // descriptor it names, or opens what another process's descriptor holds. IsOpen tells
+    // whether that worked, Error why not.
     explicit TZVPartFile(const std::string& pPath);
     // Removes the temporary file unless it was published.
     ~TZVPartFile();
@@ -54,19 +47,8 @@ public:
     // Sets the failure text from pReason, for writers that write the file themselves.
     void Fail(const std::string& pReason);
 
-    // What pPath leads to, its links followed as FollowLinks follows them; kindFILE also for
-    // nothing yet.
-    static EKind KindOf(const std::string& pPath);
-    // What a file of kind pKind is when it cannot be written ("a block device"), else null.
-    static const char* Refusal(EKind pKind);
-    // pPath with the symbolic links it ends in followed, each read against its own folder, to
-    // the name they lead to, which need not exist, or to a descriptor's name; false with errno
-    // set when a link cannot be read, there are too many, one may not be followed (EACCES,
-    // as the system refuses a link another user planted in /tmp) or a name cannot be looked
-    // at for another reason than that it is not there.
-    static bool FollowLinks(std::string& pPath);
-    // Whether pPath leads to a descriptor of this process, which is written into.
-    static bool IsDescriptor(const std::string& pPath);
+    // What the target pTarget is when it cannot be written ("a block device"), else null.
+    static const char* Refusal(const TZVFilePath::TTarget& pTarget);
 
     // Makes every signal that would end the program and that it does not ignore remove every
     // live temporary file and end it with 128 + the signal's number (129 for SIGHUP). Called
@@ -75,11 +57,8 @@ public:
     static void InstallSignalCleanup();
 
 private:
-    // What pPath leads to, and its name (pTarget); kindUNKNOWN with errno set when that
-    // cannot be known.
-    static EKind Resolve(const std::string& pPath, std::string& pTarget);
-    // Opens the device or FIFO pTarget.
-    void OpenDirect(const std::string& pTarget);
+    // Opens the device or FIFO pTarget, or what another process's descriptor holds.
+    void OpenDirect(const TZVFilePath::TTarget& pTarget);
     // Writes into a copy of the process's descriptor pDescriptor, from where it stands.
     void OpenDescriptor(int pDescriptor);
     // Creates the temporary file beside pTarget, the name pPath leads to.

@@ -4,6 +4,7 @@
 #include "DLL/Bas/StreamInt.h"
 #include "DLL/Row/StreamRow.h"
 #include "FileName.h"
+#include "FilePath.h"
 #include "Host.h"
 #include "InputFiles.h"
 #include "MediaLibrary.h"
@@ -198,7 +199,7 @@ bool TZVRenderCommand::CheckInputs(const TZVRenderOptions& pOptions, const TZVHo
             file.second->empty()
                 ? nullptr
                 : inputs.Find(*file.second, file.second == &pOptions.aSave &&
-                                                !TZVPartFile::IsDescriptor(*file.second));
+                                                TZVFilePath::Find(*file.second).aDescriptor < 0);
         if (input) {
             pError = std::string(file.first) + " " + *file.second + " would overwrite " +
                      input->Describe();

@@ -77,7 +77,9 @@ const char* TZVRenderOptions::Help() {
            "stays offline and renders as nothing (black, silence), which the end of a render\n"
            "says. Files are written under temporary names and renamed once whole, through\n"
            "symbolic links (the link stays); a character device or a FIFO (/dev/null, a pipe)\n"
-           "is written into as it is. No output may be the project or one of its media.\n"
+           "is written into as it is. In a sticky folder open to all (/tmp), a link, a FIFO or\n"
+           "a file of another user's is refused, as the system refuses it. No output may be the\n"
+           "project or one of its media.\n"
            "A medium that cannot be read in the middle of a render (a disk's error, a file cut\n"
            "short) renders as nothing from the frame where it failed, which is said, -q or not.\n"
            "Exit status: 0 done (offline media and media that failed included), 1 a load,\n"
@@ -162,18 +164,17 @@ bool TZVRenderOptions::CheckOutputs(std::string& pError) const {
     for (const auto& [option, output] : outputs) {
         if (output->empty())
             continue;
-        // An output through a link is written where the link leads; a link that cannot be
-        // followed says why when it is written. Two names reach one file when they lead to
-        // it (or to one name in one folder) however they are spelled; a file that cannot be
-        // known so is known by its path. The pictures' folder is looked at as the system has it.
-        const std::string given = output == &aPng ? TZVNamePattern(aPng).Folders() : *output;
-        std::string target = given;
-        TZVPartFile::FollowLinks(target);
-        const std::string path = TZVFilePath::Absolute(target);
-        TZVFilePath::TId file;
-        if (!TZVFilePath::Identify(given, file))
-            file = TZVFilePath::TId{0, 0, path};
-        const auto [other, added] = files.emplace(file, std::make_pair(option, output));
+        // An output through a link is written where the link leads; a name that cannot be
+        // followed says why when it is written, but for a folder that is not there. Two names
+        // reach one file when they lead to it (or to one name in one folder) however they are
+        // spelled; a file that cannot be known so is known by its path. The pictures' folder
+        // is looked at as the system has it.
+        const TZVFilePath::TTarget target =
+            TZVFilePath::Find(output == &aPng ? TZVNamePattern(aPng).Folders() : *output);
+        const bool known = target.aKind != TZVFilePath::kindUNKNOWN;
+        const auto [other, added] = files.emplace(
+            known ? target.aId : TZVFilePath::TId{0, 0, TZVFilePath::Absolute(target.aPath)},
+            std::make_pair(option, output));
         if (!added) {
             const auto& [otherOption, otherOutput] = other->second;
             pError = "two outputs on one path: " +
@@ -182,21 +183,18 @@ bool TZVRenderOptions::CheckOutputs(std::string& pError) const {
                                                     " and " + option + " " + *output);
             return false;
         }
-        const TZVPartFile::EKind kind = TZVPartFile::KindOf(given);
-        if (const char* refusal = TZVPartFile::Refusal(kind)) {
+        if (const char* refusal = TZVPartFile::Refusal(target)) {
             pError = std::string("bad ") + option + " " + *output + ": it is " + refusal;
             return false;
         }
-        if (output == &aMp4 && kind == TZVPartFile::kindFIFO) {
+        if (output == &aMp4 && target.aKind == TZVFilePath::kindFIFO) {
             pError = "bad --mp4 " + aMp4 +
                      ": it is a FIFO, and an MP4 file is completed by going back to its start";
             return false;
         }
-        // Looked at as given, not through the absolute path: the current folder's may be too
-        // long for the system.
-        struct stat folder;
-        if (stat(TZVFilePath::FolderOf(target).c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode)) {
-            pError = "no folder " + TZVFilePath::FolderOf(path) + " for " + *output;
+        if (!known && (target.aError == ENOENT || target.aError == ENOTDIR)) {
+            pError = "no folder " + TZVFilePath::FolderOf(TZVFilePath::Absolute(target.aPath)) +
+                     " for " + *output;
             return false;
         }
     }
@@ -225,7 +223,7 @@ bool TZVRenderOptions::CheckNames(long pFirst, long pLast, std::string& pError) 
         return false;
     }
     for (const auto& [frame, path] : TZVNamePattern::Existing(aPng)) {
-        const char* refusal = TZVPartFile::Refusal(TZVPartFile::KindOf(path));
+        const char* refusal = TZVPartFile::Refusal(TZVFilePath::Find(path));
         if (frame >= pFirst && frame <= pLast && refusal) {
             pError = "bad --png " + aPng + ": frame " + std::to_string(frame) + ", " + path +
                      ", is " + refusal;

@@ -514,14 +514,17 @@ TEST_F(ZvrenderFiles, ALinkLeadsAnOutputToItsTargetAndStays) {
 }
 
 // Outputs go where the user meant and nowhere else, run as root and as another user: a link
-// in a sticky folder open to all (as /tmp) is followed only when the caller or the folder's
-// owner made it, as the system follows it, whatever its setting, and one planted by someone
-// else is refused with the system's reason, its target (a file, a device, a name not there
-// yet) unchanged; in a user's own folder the user's links lead on. A link put in place of the
+// in a sticky folder open to all (as /tmp), at the end of the name or as one of its folders, is
+// followed only when the caller or the folder's owner made it, as the system follows it,
+// whatever its setting, and one planted by someone else is refused with the system's reason,
+// its target (a file, a device, a name not there yet) unchanged; so is a FIFO or a file of
+// someone else's there. In a user's own folder the user's links and files are taken. A chain
+// of 40 links is followed, as the system follows it, and no more. A link put in place of the
 // output during the render is replaced, its target's owner and mode not taken. A replaced file
 // keeps its access list, and a new file in a folder with a default list gets the permissions
-// the system gives it. A descriptor of the process (/dev/stdout, /proc/self/fd/3) is written
-// into where it stands, as cat writes, and is refused when it reaches the project.
+// the system gives it. A descriptor of the process (/dev/stdout, /proc/self/fd/3), however its
+// name is spelled, is written into where it stands, as cat writes, and is refused when it
+// reaches the project; another process's is the file it holds, written from its start.
 TEST_F(ZvrenderFiles, OutputsGoWhereTheSystemWouldLeadThemAndNowhereElse) {
     const std::string project = aRoot + "/project/";
     std::string longer = ReadFile(project + "p.xml");
@@ -582,11 +585,49 @@ TEST_F(ZvrenderFiles, OutputsGoWhereTheSystemWouldLeadThemAndNowhereElse) {
         {asOther, "ln -s ../open/own.wav sticky/own.wav && chown -h " + id + " sticky/own.wav;",
          other, sound + "sticky/own.wav p.xml", ">/dev/null", 0, "",
          "cmp open/own.wav ref.wav && stat -c %u open/own.wav", id + "\n"},
+        // A folder link planted in the sticky folder, and another user's FIFO or file there:
+        // refused, while the caller's own and the folder's owner's are taken.
+        {asRoot, "ln -s ../open sticky/d" + nobody + "sticky/d;", "exec",
+         sound + "sticky/d/out.wav p.xml", ">/dev/null", 1,
+         "zvrender: cannot write sticky/d/out.wav" + denied, "ls open | grep -c out", "0\n"},
+        {asOther, "ln -s ../open sticky/e" + nobody + "sticky/e;", other,
+         sound + "sticky/e/out.wav p.xml", ">/dev/null", 1,
+         "zvrender: cannot write sticky/e/out.wav" + denied, "ls open | grep -c out", "0\n"},
+        {asOther, "ln -s ../open sticky/m && chown -h " + id + " sticky/m;", other,
+         sound + "sticky/m/m.wav p.xml", ">/dev/null", 0, "", "cmp open/m.wav ref.wav && echo same",
+         "same\n"},
+        {asRoot,
+         "mkfifo sticky/q.fifo && chown 65534 sticky/q.fifo && (sleep 5 <>sticky/q.fifo >/dev/null "
+         "2>&1 &);",
+         "exec", sound + "sticky/q.fifo p.xml", ">/dev/null", 1,
+         "zvrender: cannot write sticky/q.fifo" + denied, "", ""},
+        {asRoot, "echo theirs >sticky/r.wav && chown 65534 sticky/r.wav && chmod 666 sticky/r.wav;",
+         "exec", sound + "sticky/r.wav p.xml", ">/dev/null", 1,
+         "zvrender: cannot write sticky/r.wav" + denied, "stat -c '%u %a' sticky/r.wav",
+         "65534 666\n"},
+        {asOther,
+         "echo theirs >sticky/n.wav && chown 65534 sticky/n.wav && chmod 666 sticky/n.wav;", other,
+         sound + "sticky/n.wav p.xml", ">/dev/null", 1,
+         "zvrender: cannot write sticky/n.wav" + denied, "cat sticky/n.wav", "theirs\n"},
+        {asRoot, "echo old >theirs/o.wav && chown " + id + " theirs/o.wav;", "exec",
+         sound + "theirs/o.wav p.xml", ">/dev/null", 0, "",
+         "cmp theirs/o.wav ref.wav && stat -c %u theirs/o.wav", id + "\n"},
         // A user's folder: the user's link leads root's output on, as the system leads it; one
         // put in place of the output during the render is replaced.
         {asRoot, "ln -s ../open/home.wav home/h.wav && chown -h " + id + " home/h.wav;", "exec",
          sound + "home/h.wav p.xml", ">/dev/null", 0, "", "cmp open/home.wav ref.wav && echo same",
          "same\n"},
+        {asRoot,
+         "echo old >home/f.xml && chown " + id + " home/f.xml && ln -s ../open home/dl" +
+             " && chown -h " + id + " home/dl;",
+         "exec", sound + "home/dl/dl.wav --save home/f.xml p.xml", ">/dev/null", 0, "",
+         "cmp open/dl.wav ref.wav && grep -c '</project>' home/f.xml && stat -c %u home/f.xml",
+         "1\n" + id + "\n"},
+        // 40 links, and one more.
+        {anyone, "for i in $(seq 40); do ln -s c$((i + 1)) c$i; done;", "exec", sound + "c1 p.xml",
+         ">/dev/null", 0, "", "cmp c41 ref.wav && readlink c1", "c2\n"},
+        {anyone, "ln -s c1 c0;", "exec", sound + "c0 p.xml", ">/dev/null", 1,
+         "zvrender: cannot write c0: Too many levels of symbolic links\n", "", ""},
         {asRoot,
          "umask 022; (for i in $(seq 500); do ls home | grep -q part && "
          "ln -s ../suid home/late.wav && break; sleep 0.01; done &);",
@@ -611,6 +652,21 @@ TEST_F(ZvrenderFiles, OutputsGoWhereTheSystemWouldLeadThemAndNowhereElse) {
          "cmp fd.wav ref.wav && echo same", "same\n"},
         {asOther, "mkdir rootonly && chmod 700 rootonly;", other, sound + "/dev/stdout p.xml",
          ">rootonly/out.wav", 0, "", "cmp rootonly/out.wav ref.wav && echo same", "same\n"},
+        // Other spellings of the process's descriptors; another process's, whose file was
+        // deleted, is that file, not the descriptor of the same number here.
+        {anyone, "echo log >log.txt;", "exec", sound + "/proc/$$/task/$$/fd/1 p.xml", ">>log.txt",
+         0, "", "(echo log; cat ref.wav) | cmp - log.txt && echo same", "same\n"},
+        {anyone, "echo log >log.txt;", "exec", sound + "/proc/self/fd//3 p.xml",
+         ">/dev/null 3>>log.txt", 0, "", "(echo log; cat ref.wav) | cmp - log.txt && echo same",
+         "same\n"},
+        {anyone, "wrap() { echo header; \"$@\"; c=$?; echo trailer; return $c; };", "wrap",
+         sound + "/proc/self/./fd/1 p.xml", ">out.txt", 0, "",
+         "(echo header; cat ref.wav; echo trailer) | cmp - out.txt && echo same", "same\n"},
+        {anyone, "{ sleep 20 3>del.txt >/dev/null 2>&1 & echo $! >pid.txt; } && rm del.txt;",
+         "exec", sound + "/proc/$(cat pid.txt)/fd/3 p.xml", ">/dev/null 3>mine.txt", 0, "",
+         "cmp /proc/$(cat pid.txt)/fd/3 ref.wav && cat mine.txt && ls | grep -c deleted; "
+         "kill $(cat pid.txt)",
+         "0\n"},
         {anyone, "", "exec", "-q --save /dev/stdout p.xml", ">>p.xml", 2,
          "zvrender: --save /dev/stdout would overwrite the project p.xml\n",
          "grep -c '</project>' p.xml", "1\n"},
