@@ -4,8 +4,12 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
 #include <fstream>
 #include <linux/magic.h>
+#include <optional>
+#include <set>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <tuple>
@@ -17,6 +21,18 @@ namespace {
 
 // As many links as the system follows in one name.
 const int theMostLinks = 40;
+
+// The descriptors open as the run started, once TakeDescriptors has noted them.
+std::optional<std::set<int>>& StartDescriptors() {
+    static std::optional<std::set<int>> theDescriptors;
+    return theDescriptors;
+}
+
+// Whether the process's descriptor pDescriptor may be taken: it was open as the run started.
+bool WasOpen(int pDescriptor) {
+    const std::optional<std::set<int>>& start = StartDescriptors();
+    return start ? start->count(pDescriptor) > 0 : fcntl(pDescriptor, F_GETFD) >= 0;
+}
 
 TZVFilePath::EKind KindOf(mode_t pMode) {
     // A link there now was put there since: it is replaced, as a file is.
@@ -119,6 +135,8 @@ private:
                           TZVFilePath::TTarget& pTarget) {
         const bool ours = ProcessOf(Here() + "/..") == getpid();
         const int descriptor = ours ? std::atoi(pPart.c_str()) : -1;
+        if (ours && !WasOpen(descriptor))
+            return Fail(EBADF, pEntry, pTarget);
         if (!aLeft.empty()) {
             // A folder's descriptor: the name goes on in the folder it holds.
             aParts.emplace_back(pPart, false);
@@ -256,6 +274,22 @@ bool TZVFilePath::Identify(const std::string& pPath, TId& pId) {
         return false;
     pId = target.aId;
     return true;
+}
+
+void TZVFilePath::TakeDescriptors() {
+    DIR* folder = opendir("/proc/self/fd");
+    if (!folder) {
+        // No name reaches a descriptor without /proc.
+        StartDescriptors().reset();
+        return;
+    }
+    std::set<int> open;
+    while (const dirent* entry = readdir(folder))
+        if (entry->d_name[0] != '.')
+            open.insert(std::atoi(entry->d_name));
+    open.erase(dirfd(folder));
+    closedir(folder);
+    StartDescriptors() = std::move(open);
 }
 
 std::string TZVFilePath::FolderOf(const std::string& pPath) {

@@ -57,11 +57,17 @@ public:
     // remove from (the sticky bit, as /tmp) is taken only when it is the caller's or the
     // folder's owner's, whatever the system's settings say (EACCES otherwise). A name that
     // reaches a descriptor link of this process, however it is spelled (/dev/stdout,
-    // /proc/self/fd//3, /proc/PID/task/TID/fd/3), stands for that descriptor.
+    // /proc/self/fd//3, /proc/PID/task/TID/fd/3), stands for that descriptor, refused with
+    // EBADF when it was not open as the run started (TakeDescriptors).
     static TTarget Find(const std::string& pPath);
     // The file pPath reaches, as Find finds it; false when it cannot be known (a link that
     // cannot be followed, a folder that is not there).
     static bool Identify(const std::string& pPath, TId& pId);
+    // Notes the descriptors the process has open now, before it opens any file of its own: a
+    // name of another descriptor of the process is refused from then on, so that it never
+    // reaches a file the program opened itself. Until it is called, every open descriptor
+    // counts.
+    static void TakeDescriptors();
 
     // The folder that pPath names a file in, as written: "." for a bare name, "/" for a name
     // at the root.

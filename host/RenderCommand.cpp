@@ -142,6 +142,9 @@ void TZVRenderCommand::Say(const std::string& pError) {
 }
 
 int TZVRenderCommand::Run(const std::vector<std::string>& pArgs) {
+    // Before any file of the run's own is opened: a name of a descriptor that was not open
+    // then never reaches one of them.
+    TZVFilePath::TakeDescriptors();
     TZVRenderOptions options;
     std::string error;
     if (!options.Parse(pArgs, error))

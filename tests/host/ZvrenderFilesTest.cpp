@@ -524,7 +524,8 @@ TEST_F(ZvrenderFiles, ALinkLeadsAnOutputToItsTargetAndStays) {
 // keeps its access list, and a new file in a folder with a default list gets the permissions
 // the system gives it. A descriptor of the process (/dev/stdout, /proc/self/fd/3), however its
 // name is spelled, is written into where it stands, as cat writes, and is refused when it
-// reaches the project; another process's is the file it holds, written from its start.
+// reaches the project or was not open as the program started; another process's is the file
+// it holds, written from its start.
 TEST_F(ZvrenderFiles, OutputsGoWhereTheSystemWouldLeadThemAndNowhereElse) {
     const std::string project = aRoot + "/project/";
     std::string longer = ReadFile(project + "p.xml");
@@ -667,6 +668,18 @@ TEST_F(ZvrenderFiles, OutputsGoWhereTheSystemWouldLeadThemAndNowhereElse) {
          "cmp /proc/$(cat pid.txt)/fd/3 ref.wav && cat mine.txt && ls | grep -c deleted; "
          "kill $(cat pid.txt)",
          "0\n"},
+        // Descriptors that were not open as the program started: none of the files it opens.
+        {anyone, "", "exec", "-q --frames 0..2 --wav a.wav --mp4 /dev/fd/4 p.xml",
+         ">/dev/null 4>&-", 1, "zvrender: cannot write /dev/fd/4: Bad file descriptor\n",
+         "ls | grep -c a.wav", "0\n"},
+        {anyone, "", "exec", "-q --frames 0..2 --save s.xml --wav /dev/fd/4 p.xml",
+         ">/dev/null 4>&-", 1, "zvrender: cannot write /dev/fd/4: Bad file descriptor\n",
+         "ls | grep -c s.xml", "0\n"},
+        {anyone, "", "exec", "-q --frames 4..4 --wav a.wav --png /dev/fd/%d p.xml",
+         ">/dev/null 4>&-", 1, "zvrender: cannot write /dev/fd/4: Bad file descriptor\n",
+         "ls | grep -c a.wav", "0\n"},
+        {anyone, "", "exec", "-q --frames 0..2 --wav /dev/null --mp4 /dev/stdout p.xml", ">&-", 1,
+         "zvrender: cannot write /dev/stdout: Bad file descriptor\n", "", ""},
         {anyone, "", "exec", "-q --save /dev/stdout p.xml", ">>p.xml", 2,
          "zvrender: --save /dev/stdout would overwrite the project p.xml\n",
          "grep -c '</project>' p.xml", "1\n"},
