@@ -295,7 +295,7 @@ const char* TZVPartFile::Refusal(const TZVFilePath::TTarget& pTarget) {
     case TZVFilePath::kindBLOCK:
         return "a block device";
     case TZVFilePath::kindSOCKET:
-        return "a socket";
+        return pTarget.aDescriptor >= 0 ? nullptr : "a socket";
     case TZVFilePath::kindFOLDER:
         return "a folder";
     default:

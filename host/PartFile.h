@@ -47,7 +47,9 @@ public:
     // Sets the failure text from pReason, for writers that write the file themselves.
     void Fail(const std::string& pReason);
 
-    // What the target pTarget is when it cannot be written ("a block device"), else null.
+    // What the target pTarget is when it cannot be written ("a block device": a folder, a
+    // block device, a socket but one of the process's descriptors, which is written into as a
+    // pipe is), else null.
     static const char* Refusal(const TZVFilePath::TTarget& pTarget);
 
     // Makes every signal that would end the program and that it does not ignore remove every

@@ -188,9 +188,12 @@ bool TZVRenderOptions::CheckOutputs(std::string& pError) const {
             pError = std::string("bad ") + option + " " + *output + ": it is " + refusal;
             return false;
         }
-        if (output == &aMp4 && target.aKind == TZVFilePath::kindFIFO) {
-            pError = "bad --mp4 " + aMp4 +
-                     ": it is a FIFO, and an MP4 file is completed by going back to its start";
+        // A descriptor's socket is written into as a pipe is.
+        if (output == &aMp4 &&
+            (target.aKind == TZVFilePath::kindFIFO || target.aKind == TZVFilePath::kindSOCKET)) {
+            pError = "bad --mp4 " + aMp4 + ": it is " +
+                     (target.aKind == TZVFilePath::kindFIFO ? "a FIFO" : "a socket") +
+                     ", and an MP4 file is completed by going back to its start";
             return false;
         }
         if (!known && (target.aError == ENOENT || target.aError == ENOTDIR)) {

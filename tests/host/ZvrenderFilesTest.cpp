@@ -523,9 +523,9 @@ TEST_F(ZvrenderFiles, ALinkLeadsAnOutputToItsTargetAndStays) {
 // output during the render is replaced, its target's owner and mode not taken. A replaced file
 // keeps its access list, and a new file in a folder with a default list gets the permissions
 // the system gives it. A descriptor of the process (/dev/stdout, /proc/self/fd/3), however its
-// name is spelled, is written into where it stands, as cat writes, and is refused when it
-// reaches the project or was not open as the program started; another process's is the file
-// it holds, written from its start.
+// name is spelled, is written into where it stands, as cat writes, a socket as a pipe, and is
+// refused when it reaches the project or was not open as the program started; another
+// process's is the file it holds, written from its start.
 TEST_F(ZvrenderFiles, OutputsGoWhereTheSystemWouldLeadThemAndNowhereElse) {
     const std::string project = aRoot + "/project/";
     std::string longer = ReadFile(project + "p.xml");
@@ -668,6 +668,20 @@ TEST_F(ZvrenderFiles, OutputsGoWhereTheSystemWouldLeadThemAndNowhereElse) {
          "cmp /proc/$(cat pid.txt)/fd/3 ref.wav && cat mine.txt && ls | grep -c deleted; "
          "kill $(cat pid.txt)",
          "0\n"},
+        // A socket (a service's log stream) is written into as a pipe.
+        {anyone,
+         "sock() { perl -MSocket -e 'socketpair(R, W, AF_UNIX, SOCK_STREAM, 0) or die; if (!fork) "
+         "{ close R; open STDOUT, \">&W\"; exec @ARGV } close W; open F, \">sock.wav\"; print F "
+         "$_ while sysread R, $_, 65536; wait; exit($? >> 8)' \"$@\"; };",
+         "sock", sound + "/dev/stdout p.xml", ">/dev/null", 0, "",
+         "cmp sock.wav ref.wav && echo same", "same\n"},
+        {anyone,
+         "sock() { perl -MSocket -e 'socketpair(R, W, AF_UNIX, SOCK_STREAM, 0) or die; "
+         "open STDOUT, \">&W\"; exec @ARGV' \"$@\"; };",
+         "sock", "-q --mp4 /dev/stdout p.xml", ">/dev/null", 2,
+         UsageError("bad --mp4 /dev/stdout: it is a socket, and an MP4 file is completed by going "
+                    "back to its start"),
+         "", ""},
         // Descriptors that were not open as the program started: none of the files it opens.
         {anyone, "", "exec", "-q --frames 0..2 --wav a.wav --mp4 /dev/fd/4 p.xml",
          ">/dev/null 4>&-", 1, "zvrender: cannot write /dev/fd/4: Bad file descriptor\n",
