@@ -113,8 +113,7 @@ private:
         if (!aParts.empty() && aParts.back().first == "fd" &&
             statfs(Here().c_str(), &procfs) == 0 && procfs.f_type == PROC_SUPER_MAGIC)
             return FollowDescriptor(pPart, pEntry, pTarget);
-        if (!MayTake(folder, pLink))
-            return Fail(EACCES, pEntry, pTarget);
+        Refuse(MayTake(folder, pLink));
         if (++aLinks > theMostLinks)
             return Fail(ELOOP, pEntry, pTarget);
         char text[PATH_MAX];
@@ -154,11 +153,11 @@ private:
     // The entry pEntry that exists, with its status pFile.
     bool Reach(const std::string& pEntry, const struct stat& pFile, TZVFilePath::TTarget& pTarget) {
         struct stat folder;
-        const bool planted = S_ISREG(pFile.st_mode) || S_ISFIFO(pFile.st_mode);
-        if (planted && stat(Here().c_str(), &folder) != 0)
-            return Fail(errno, pEntry, pTarget);
-        if (planted && !MayTake(folder, pFile))
-            return Fail(EACCES, pEntry, pTarget);
+        if (S_ISREG(pFile.st_mode) || S_ISFIFO(pFile.st_mode)) {
+            if (stat(Here().c_str(), &folder) != 0)
+                return Fail(errno, pEntry, pTarget);
+            Refuse(MayTake(folder, pFile));
+        }
         Reached(KindOf(pFile.st_mode), pEntry, {pFile.st_dev, pFile.st_ino, std::string()},
                 pTarget);
         return false;
@@ -186,17 +185,25 @@ private:
         return false;
     }
 
-    static void Reached(TZVFilePath::EKind pKind, const std::string& pPath,
-                        const TZVFilePath::TId& pId, TZVFilePath::TTarget& pTarget) {
+    // Notes that the caller may not take what the name leads to, unless pMay: the first such
+    // entry is the reason, as the system stops there.
+    void Refuse(bool pMay) {
+        if (!pMay && aRefusal == 0)
+            aRefusal = EACCES;
+    }
+
+    void Reached(TZVFilePath::EKind pKind, const std::string& pPath, const TZVFilePath::TId& pId,
+                 TZVFilePath::TTarget& pTarget) const {
         pTarget.aKind = pKind;
+        pTarget.aError = aRefusal;
         pTarget.aPath = pPath;
         pTarget.aId = pId;
     }
 
-    // pTarget says that the name cannot be taken, for the reason pError, at pEntry.
+    // pTarget says that the name cannot be known, for the reason pError, at pEntry.
     bool Fail(int pError, const std::string& pEntry, TZVFilePath::TTarget& pTarget) const {
         pTarget.aKind = TZVFilePath::kindUNKNOWN;
-        pTarget.aError = pError;
+        pTarget.aError = aRefusal != 0 ? aRefusal : pError;
         pTarget.aPath = pEntry;
         for (auto part = aLeft.rbegin(); part != aLeft.rend(); ++part)
             pTarget.aPath += "/" + *part;
@@ -252,6 +259,8 @@ private:
     // The parts still to walk, the next one last.
     std::vector<std::string> aLeft;
     int aLinks = 0;
+    // Why the caller may not take what the name leads to, or 0.
+    int aRefusal = 0;
 };
 
 } // namespace

@@ -20,7 +20,7 @@ public:
         kindBLOCK,
         kindSOCKET,
         kindFOLDER,
-        kindUNKNOWN // cannot be taken: the target's error says why
+        kindUNKNOWN // cannot be known: the target's error says why
     };
 
     // A file as a writer reaches it: one that exists by its device and inode, a new one by
@@ -36,7 +36,8 @@ public:
     // Where a name leads.
     struct TTarget {
         EKind aKind = kindUNKNOWN;
-        // The errno that says why the name cannot be taken, for kindUNKNOWN.
+        // The errno that says why the caller may not take what the name leads to, or 0: for
+        // kindUNKNOWN, why it cannot be known.
         int aError = 0;
         // The name with every link it walks through followed, to a name that need not exist
         // or to a process's descriptor link; for kindUNKNOWN, followed as far as it could be,
@@ -54,14 +55,15 @@ public:
     // Where pPath leads: each link it walks through, in a folder part or at its end, is
     // followed against its own folder, up to 40 as the system follows them. A link, a FIFO
     // or a regular file in a folder that everyone may write into and only an entry's owner may
-    // remove from (the sticky bit, as /tmp) is taken only when it is the caller's or the
-    // folder's owner's, whatever the system's settings say (EACCES otherwise). A name that
+    // remove from (the sticky bit, as /tmp) may be taken only when it is the caller's or the
+    // folder's owner's, whatever the system's settings say (EACCES otherwise, the file the
+    // name reaches still told, so that it is known for the input it may be). A name that
     // reaches a descriptor link of this process, however it is spelled (/dev/stdout,
     // /proc/self/fd//3, /proc/PID/task/TID/fd/3), stands for that descriptor, refused with
     // EBADF when it was not open as the run started (TakeDescriptors).
     static TTarget Find(const std::string& pPath);
-    // The file pPath reaches, as Find finds it; false when it cannot be known (a link that
-    // cannot be followed, a folder that is not there).
+    // The file pPath reaches, as Find finds it, whether the caller may take it or not; false
+    // when it cannot be known (a link that cannot be read, a folder that is not there).
     static bool Identify(const std::string& pPath, TId& pId);
     // Notes the descriptors the process has open now, before it opens any file of its own: a
     // name of another descriptor of the process is refused from then on, so that it never

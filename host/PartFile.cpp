@@ -152,7 +152,7 @@ int CreateUnique(int pFolder, const std::string& pName, mode_t pMode, std::strin
 
 TZVPartFile::TZVPartFile(const std::string& pPath) : aPath(pPath) {
     const TZVFilePath::TTarget target = TZVFilePath::Find(pPath);
-    if (target.aKind == TZVFilePath::kindUNKNOWN) {
+    if (target.aError != 0) {
         Fail(std::strerror(target.aError));
         return;
     }
@@ -291,6 +291,9 @@ void TZVPartFile::Fail(const std::string& pReason) {
 }
 
 const char* TZVPartFile::Refusal(const TZVFilePath::TTarget& pTarget) {
+    // What may not be taken says so first, as the system does.
+    if (pTarget.aError != 0)
+        return nullptr;
     switch (pTarget.aKind) {
     case TZVFilePath::kindBLOCK:
         return "a block device";

@@ -49,7 +49,7 @@ public:
 
     // What the target pTarget is when it cannot be written ("a block device": a folder, a
     // block device, a socket but one of the process's descriptors, which is written into as a
-    // pipe is), else null.
+    // pipe is), else null; null also when the caller may not take it, which its error says.
     static const char* Refusal(const TZVFilePath::TTarget& pTarget);
 
     // Makes every signal that would end the program and that it does not ignore remove every

@@ -166,10 +166,10 @@ bool TZVRenderOptions::CheckOutputs(std::string& pError) const {
         if (output->empty())
             continue;
         // An output through a link is written where the link leads; a name that cannot be
-        // followed says why when it is written, but for a folder that is not there. Two names
-        // reach one file when they lead to it (or to one name in one folder) however they are
-        // spelled; a file that cannot be known so is known by its path. The pictures' folder
-        // is looked at as the system has it.
+        // followed or taken says why when it is written, but for a folder that is not there.
+        // Two names reach one file when they lead to it (or to one name in one folder) however
+        // they are spelled; a file that cannot be known so is known by its path. The pictures'
+        // folder is looked at as the system has it.
         const TZVFilePath::TTarget target =
             TZVFilePath::Find(output == &aPng ? TZVNamePattern(aPng).Folders() : *output);
         const bool known = target.aKind != TZVFilePath::kindUNKNOWN;
@@ -189,7 +189,7 @@ bool TZVRenderOptions::CheckOutputs(std::string& pError) const {
             return false;
         }
         // A descriptor's socket is written into as a pipe is.
-        if (output == &aMp4 &&
+        if (output == &aMp4 && target.aError == 0 &&
             (target.aKind == TZVFilePath::kindFIFO || target.aKind == TZVFilePath::kindSOCKET)) {
             pError = "bad --mp4 " + aMp4 + ": it is " +
                      (target.aKind == TZVFilePath::kindFIFO ? "a FIFO" : "a socket") +

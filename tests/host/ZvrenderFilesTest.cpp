@@ -610,6 +610,11 @@ TEST_F(ZvrenderFiles, OutputsGoWhereTheSystemWouldLeadThemAndNowhereElse) {
          "echo theirs >sticky/n.wav && chown 65534 sticky/n.wav && chmod 666 sticky/n.wav;", other,
          sound + "sticky/n.wav p.xml", ">/dev/null", 1,
          "zvrender: cannot write sticky/n.wav" + denied, "cat sticky/n.wav", "theirs\n"},
+        // Another user's project there is still the project, which no descriptor reaches.
+        {asRoot, "cp p.xml sticky/t.xml && chown 65534 sticky/t.xml;", "exec",
+         "-q --save /dev/stdout sticky/t.xml", ">>sticky/t.xml", 2,
+         "zvrender: --save /dev/stdout would overwrite the project sticky/t.xml\n",
+         "grep -c '</project>' sticky/t.xml", "1\n"},
         {asRoot, "echo old >theirs/o.wav && chown " + id + " theirs/o.wav;", "exec",
          sound + "theirs/o.wav p.xml", ">/dev/null", 0, "",
          "cmp theirs/o.wav ref.wav && stat -c %u theirs/o.wav", id + "\n"},
