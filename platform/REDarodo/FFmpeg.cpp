@@ -134,7 +134,31 @@ bool NoteCutShort(AVFormatContext* pInput, int64_t pScannedSize, wxString& pFail
     return true;
 }
 
+// "h264 video", "pcm_s16le audio".
+wxString Kind(const TStreamShape& pStream) {
+    const char* const type = av_get_media_type_string(pStream.aType);
+    return wxString::Format("%s %s", avcodec_get_name(pStream.aCodec), type ? type : "data");
+}
+
+// How pNow differs from pThen, the stream pIndex was; empty when it does not.
+wxString StreamChange(unsigned pIndex, const TStreamShape& pNow, const TStreamShape& pThen) {
+    if (pNow.aType != pThen.aType || pNow.aCodec != pThen.aCodec)
+        return wxString::Format("its stream %u is %s, not %s", pIndex, Kind(pNow), Kind(pThen));
+    if (pNow.aWidth != pThen.aWidth || pNow.aHeight != pThen.aHeight)
+        return wxString::Format("its pictures are %d x %d, not %d x %d", pNow.aWidth, pNow.aHeight,
+                                pThen.aWidth, pThen.aHeight);
+    if (pNow.aRate != pThen.aRate || pNow.aChannels != pThen.aChannels)
+        return wxString::Format("its sound is %d Hz in %d channels, not %d Hz in %d channels",
+                                pNow.aRate, pNow.aChannels, pThen.aRate, pThen.aChannels);
+    return wxString();
+}
+
 } // namespace
+
+TStreamShape::TStreamShape(const AVStream& pStream)
+    : aType(pStream.codecpar->codec_type), aCodec(pStream.codecpar->codec_id),
+      aWidth(pStream.codecpar->width), aHeight(pStream.codecpar->height),
+      aRate(pStream.codecpar->sample_rate), aChannels(pStream.codecpar->ch_layout.nb_channels) {}
 
 // A name's bytes: those that are not UTF-8 are carried as characters of a private use area.
 TMediaSource::TMediaSource(const wxString& pPath)
@@ -202,6 +226,16 @@ wxString Refusal(const AVFormatContext* pInput) {
     return RefusalReason(*static_cast<const TInputGuard*>(pInput->opaque));
 }
 
+wxString Changed(const AVFormatContext* pInput, const std::vector<TStreamShape>& pStreams) {
+    wxString change;
+    if (pInput->nb_streams != pStreams.size())
+        change = wxString::Format("it holds %u stream%s, not %u", pInput->nb_streams,
+                                  pInput->nb_streams == 1 ? "" : "s", unsigned(pStreams.size()));
+    for (unsigned i = 0; change.empty() && i < pInput->nb_streams; ++i)
+        change = StreamChange(i, TStreamShape(*pInput->streams[i]), pStreams[i]);
+    return change.empty() ? change : "The file has changed: " + change;
+}
+
 TCodecPtr OpenDecoder(const AVStream* pStream) {
     const AVCodec* codec = avcodec_find_decoder(pStream->codecpar->codec_id);
     if (!codec)
@@ -228,7 +262,12 @@ wxString ErrorText(int pError) {
 
 bool TDecoding::Open(const TMediaSource& pSource, int pStream) {
     wxString reason;
-    aInput = OpenInput(pSource, &reason);
+    aInput = aChanged ? nullptr : OpenInput(pSource, &reason);
+    // Replaced or cut to almost nothing since its scan, the file holds other streams.
+    if (aInput && !(reason = Changed(aInput.get(), pSource.aStreams)).empty()) {
+        aInput = nullptr;
+        aChanged = true;
+    }
     // It opened when the medium did: now it cannot be read.
     if (!aInput && aFailure.empty())
         aFailure = reason;

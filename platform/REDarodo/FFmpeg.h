@@ -17,6 +17,7 @@ extern "C" {
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 // Closes an input that OpenInput opened, with what its file guard holds.
 struct TFormatCloser {
@@ -45,6 +46,19 @@ typedef std::unique_ptr<AVPacket, TPacketCloser> TPacketPtr;
 typedef std::unique_ptr<SwsContext, TScaleCloser> TScalePtr;
 typedef std::unique_ptr<SwrContext, TResampleCloser> TResamplePtr;
 
+// What one stream of a medium is: its kind and codec, the size of its pictures, the rate and
+// channels of its sound (0 where they do not apply).
+struct TStreamShape {
+    AVMediaType aType;
+    AVCodecID aCodec;
+    int aWidth;
+    int aHeight;
+    int aRate;
+    int aChannels;
+
+    explicit TStreamShape(const AVStream& pStream);
+};
+
 // Where a medium's data comes from: one file, or a numbered image sequence whose path holds
 // one integer conversion ("frames/clip_%03d.png"); and what FFmpeg reports on it.
 struct TMediaSource {
@@ -53,6 +67,9 @@ struct TMediaSource {
     // The file's size in bytes when its scan read it; -1 for a sequence (no one file), and
     // before the scan.
     int64_t aSize = -1;
+    // The streams as its scan found them: a file opened again must hold them still, else it
+    // is no longer the medium indexed.
+    std::vector<TStreamShape> aStreams;
     // Readers add to it through their const source.
     mutable TMediaLog aLog;
 
@@ -75,6 +92,9 @@ TInputPtr OpenInput(const TMediaSource& pSource, wxString* pReason);
 // Why pInput refused to open a file ("The file cannot be opened: clip_002.png is a FIFO, not
 // a regular file"); empty when it refused none.
 wxString Refusal(const AVFormatContext* pInput);
+// Why pInput is not the medium whose streams were pStreams ("The file has changed: it holds 1
+// stream, not 2"); empty when it holds the same streams.
+wxString Changed(const AVFormatContext* pInput, const std::vector<TStreamShape>& pStreams);
 // A decoder for pStream running on one thread, or null. A sound decoder delivers every frame
 // whole: it drops no priming or padding, it reports them.
 TCodecPtr OpenDecoder(const AVStream* pStream);
@@ -94,9 +114,13 @@ struct TDecoding {
     int64_t aScannedSize = -1;
     // Whether the end drained at lay short of that size: the file was cut short there.
     bool aEndedShort = false;
+    // Whether the file was found to be another medium than the one indexed: it is not opened
+    // again.
+    bool aChanged = false;
 
     // Opens the file at its start with a decoder for stream pStream; false when a step
-    // fails, and then aInput is null (with the reason in aFailure when the file did not open).
+    // fails, and then aInput is null (with the reason in aFailure when the file did not open
+    // or is no longer the medium indexed).
     bool Open(const TMediaSource& pSource, int pStream);
     // Moves to the last point of the stream where decoding can start at or before pTime.
     bool Seek(int64_t pTime);

@@ -384,6 +384,8 @@ bool ScanMedia(TMediaSource& pSource, std::shared_ptr<TVideoIndex>* pVideo,
         return Refuse(pReason, refused);
     if (!pSource.aSequence && input->pb)
         pSource.aSize = avio_size(input->pb);
+    for (unsigned i = 0; i < input->nb_streams; ++i)
+        pSource.aStreams.emplace_back(*input->streams[i]);
     if (videoIndex) {
         std::sort(videoIndex->aTimes.begin(), videoIndex->aTimes.end());
         std::sort(videoIndex->aKeyTimes.begin(), videoIndex->aKeyTimes.end());

@@ -1187,49 +1187,89 @@ TEST_F(ZvrenderFiles, SavedElsewhereTheMediaTextsResolveFromTheNewFolder) {
 // of its bytes for its reader, as a truncation would) renders as nothing from the frame where
 // its sound or its pictures were lost, rather than its last picture held; the render says so,
 // under -q too, and completes. The frames before and after the clip are those of a whole read.
-TEST_F(ZvrenderFiles, AMediumCutShortMidRenderIsSaidFromTheFrameItWasLostAt) {
-    const std::string clip = aRoot + "/media/clip.mkv";
+// A file that its readers' openings find cut to almost nothing or replaced by one with fewer
+// streams, an MP4 with its index first, is no longer the medium the load opened: said as a
+// medium that changed, it renders as offline from there, and the render completes.
+TEST_F(ZvrenderFiles, AMediumCutShortOrReplacedMidRenderIsSaidFromTheFrameItWasLostAt) {
+    const std::string clip = aRoot + "/media/clip.mkv", media = aRoot + "/media/";
     const long size = long(ReadFile(clip).size());
-    // Its first opening is the load's scan, the second its reader's.
-    const std::string cut =
-        "export ASAN_OPTIONS=\"$ASAN_OPTIONS:verify_asan_link_order=0\" "
-        "LD_PRELOAD=" ZV_FAILING_READS " ZV_FAILING_FILE=" +
-        clip + " ZV_FAILING_OPENING=2 ZV_FAILING_CUT=" + std::to_string(size * 4 / 10) + ";";
+    const TPictureDesc pictures = {"libx264", AV_PIX_FMT_YUV420P,         160, 120,
+                                   50,        "preset=veryfast:threads=1"};
+    const TSoundDesc sound = {"aac", AV_SAMPLE_FMT_FLTP, 22050, 2, 44100, ExampleSample};
+    ASSERT_TRUE(WriteMedia(media + "first.mp4", &pictures, &sound, "movflags=faststart"));
+    const std::string changed = "The file has changed: it holds 1 stream, not 2";
+    const struct {
+        std::string aMedium, aFailing, aCause;
+        // The first frames whose pictures and sound are lost.
+        size_t aPictures, aSound;
+    } cases[] = {
+        {"clip.mkv", "ZV_FAILING_CUT=" + std::to_string(size * 4 / 10),
+         "The file has been cut short: " + std::to_string(size * 4 / 10) + " of its " +
+             std::to_string(size) + " bytes are left",
+         20, 19},
+        {"first.mp4", "ZV_FAILING_CUT=1",
+         "The file cannot be opened: Invalid data found when processing input", 0, 0},
+        {"first.mp4", "ZV_FAILING_CUT=100", "The file has changed: it holds 0 streams, not 2", 0,
+         0},
+        {"first.mp4", "ZV_FAILING_CUT=200", changed, 0, 0},
+        {"first.mp4", "ZV_FAILING_REPLACE=" + media + "tone.wav", changed, 0, 0},
+        {"first.mp4", "ZV_FAILING_REPLACE=" + media + "turned90.mp4", changed, 0, 0},
+        {"first.mp4", "ZV_FAILING_REPLACE=" + media + "tone.flac", changed, 0, 0},
+        {"first.mp4", "ZV_FAILING_REPLACE=" + clip,
+         "The file has changed: its stream 0 is ffv1 video, not h264 video", 0, 0},
+    };
     // The same project without the clip: what nothing renders.
-    std::string gone = ReadFile(aRoot + "/project/p.xml");
+    const std::string project = aRoot + "/project/";
+    std::string gone = ReadFile(project + "p.xml");
     for (size_t at; (at = gone.find("clip.mkv")) != std::string::npos;)
         gone.replace(at, 8, "gone.mkv");
-    WriteFile(aRoot + "/project/gone.xml", gone);
+    WriteFile(project + "gone.xml", gone);
     ASSERT_EQ(Run("-q --png whole%02d.png --wav whole.wav p.xml").aCode, 0);
     ASSERT_EQ(Run("-q --png none%02d.png --wav none.wav gone.xml").aCode, 0);
-    const TRun run = Run("-q --png f%02d.png --wav s.wav p.xml", cut);
-    EXPECT_EQ(run.aCode, 0);
-    EXPECT_EQ(run.aErr, "medium \"../media/clip.mkv\" could not be read from frame 19: The file "
-                        "has been cut short: " +
-                            std::to_string(size * 4 / 10) + " of its " + std::to_string(size) +
-                            " bytes are left\n");
-    // The clip plays in frames 0 to 49: its sound is lost in frame 19, its pictures from 20.
-    const std::string project = aRoot + "/project/";
     const std::string whole = ReadFile(project + "whole.wav"),
-                      none = ReadFile(project + "none.wav"), lost = ReadFile(project + "s.wav");
-    ASSERT_EQ(lost.size(), whole.size());
-    for (size_t frame = 0; frame < 60; ++frame) {
-        char name[16];
-        std::snprintf(name, sizeof name, "%02zu.png", frame);
-        const bool played = frame < 20 || frame >= 50;
-        EXPECT_EQ(ReadFile(project + "f" + name),
-                  ReadFile(project + (played ? "whole" : "none") + name))
-            << frame;
-        if (frame != 19) {
-            EXPECT_EQ(lost.substr(44 + frame * 3528, 3528),
-                      (played ? whole : none).substr(44 + frame * 3528, 3528))
+                      none = ReadFile(project + "none.wav");
+    // Its first opening is the load's scan, the second its reader's.
+    const auto failing = [&](const std::string& pMedium, const std::string& pSettings) {
+        return "export ASAN_OPTIONS=\"$ASAN_OPTIONS:verify_asan_link_order=0\" "
+               "LD_PRELOAD=" ZV_FAILING_READS " ZV_FAILING_FILE=" +
+               media + pMedium + " ZV_FAILING_OPENING=2 " + pSettings + ";";
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.aFailing);
+        std::string text = gone;
+        for (size_t at; (at = text.find("gone.mkv")) != std::string::npos;)
+            text.replace(at, 8, c.aMedium);
+        WriteFile(project + "m.xml", text);
+        const TRun run =
+            Run("-q --png f%02d.png --wav s.wav m.xml", failing(c.aMedium, c.aFailing));
+        EXPECT_EQ(run.aCode, 0);
+        EXPECT_EQ(run.aErr, "medium \"../media/" + c.aMedium + "\" could not be read from frame " +
+                                std::to_string(std::min(c.aPictures, c.aSound)) + ": " + c.aCause +
+                                "\n");
+        EXPECT_EQ(PartFiles(), "");
+        // The clip plays in frames 0 to 49.
+        const std::string lost = ReadFile(project + "s.wav");
+        ASSERT_EQ(lost.size(), whole.size());
+        for (size_t frame = 0; frame < 60; ++frame) {
+            char name[16];
+            std::snprintf(name, sizeof name, "%02zu.png", frame);
+            const bool played = frame < c.aPictures || frame >= 50;
+            EXPECT_TRUE(ReadFile(project + "f" + name) ==
+                        ReadFile(project + (played ? "whole" : "none") + name))
                 << frame;
+            if (frame != c.aSound) {
+                EXPECT_TRUE(lost.substr(44 + frame * 3528, 3528) ==
+                            (frame < c.aSound || frame >= 50 ? whole : none)
+                                .substr(44 + frame * 3528, 3528))
+                    << frame;
+            }
         }
     }
     // The frames after the cut read the file no more: a render to frame 21 and the whole one
     // open it three times (the scan, the pictures and the sound) and read it as often.
     const auto counts = [&](const std::string& pFrames) {
-        const std::string counted = cut + " export ZV_FAILING_COUNTS=" + aRoot + "/counts.txt;";
+        const std::string counted = failing("clip.mkv", cases[0].aFailing) +
+                                    " export ZV_FAILING_COUNTS=" + aRoot + "/counts.txt;";
         EXPECT_EQ(
             Run("-q --frames " + pFrames + " --png c%02d.png --wav c.wav p.xml", counted).aCode, 0);
         return ReadFile(aRoot + "/counts.txt");

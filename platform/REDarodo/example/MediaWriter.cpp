@@ -258,7 +258,8 @@ short RampSample(long pFrame, int, int) {
     return short(30 * pFrame - 15000);
 }
 
-bool WriteMedia(const std::string& pPath, const TPictureDesc* pPicture, const TSoundDesc* pSound) {
+bool WriteMedia(const std::string& pPath, const TPictureDesc* pPicture, const TSoundDesc* pSound,
+                const char* pOptions) {
     AVFormatContext* raw = nullptr;
     if (avformat_alloc_output_context2(&raw, nullptr, nullptr, pPath.c_str()) < 0)
         return false;
@@ -272,8 +273,12 @@ bool WriteMedia(const std::string& pPath, const TPictureDesc* pPicture, const TS
         (pSound && !AddTrack(raw, sound, pSound->aCodec, pSound->aOptions, SetUpSound, pSound,
                              pSound->aFrames)))
         return false;
-    if (avio_open(&raw->pb, pPath.c_str(), AVIO_FLAG_WRITE) < 0 ||
-        avformat_write_header(raw, nullptr) < 0)
+    AVDictionary* options = nullptr;
+    av_dict_parse_string(&options, pOptions ? pOptions : "", "=", ":", 0);
+    const bool opened = avio_open(&raw->pb, pPath.c_str(), AVIO_FLAG_WRITE) >= 0 &&
+                        avformat_write_header(raw, &options) >= 0;
+    av_dict_free(&options);
+    if (!opened)
         return false;
     // Interleaved by time: whichever stream is behind goes next.
     for (;;) {

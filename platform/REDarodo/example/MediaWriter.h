@@ -67,9 +67,10 @@ short ExampleSample(long pFrame, int pChannel, int pRate);
 // A ramp: 30 x pFrame - 15,000 on every channel.
 short RampSample(long pFrame, int pChannel, int pRate);
 
-// Writes a file with the container its name says and either stream (null for none);
-// false when a step fails.
-bool WriteMedia(const std::string& pPath, const TPictureDesc* pPicture, const TSoundDesc* pSound);
+// Writes a file with the container its name says and either stream (null for none), with the
+// muxer's options pOptions ("movflags=faststart"); false when a step fails.
+bool WriteMedia(const std::string& pPath, const TPictureDesc* pPicture, const TSoundDesc* pSound,
+                const char* pOptions = nullptr);
 // Bytes of a picture packet overwritten: aBytes in the middle of the packet aPacket of the
 // picture stream (in file order), all of it when it is that short.
 struct TDamage {

@@ -4,7 +4,8 @@
 // - with ZV_FAILING_AFTER, reads fail with EIO once that many bytes of it were read, and from
 //   then on every read of it fails;
 // - with ZV_FAILING_CUT, the file ends at that many bytes, as one truncated while it is read:
-//   reads find the end there and its size is that.
+//   reads find the end there and its size is that;
+// - with ZV_FAILING_REPLACE, the file opens as the file that names, as one replaced by it.
 // Other files read as they are. With ZV_FAILING_COUNTS, the process writes into that file as it
 // exits how many times it opened the file and read it, of all its openings ("openings 3 reads
 // 120"), when it opened it at all.
@@ -28,6 +29,7 @@ struct TSettings {
     long aFirstOpening = 1;
     long long aBudget = -1;
     long long aCut = -1;
+    const char* aReplacement = nullptr;
 };
 
 const TSettings& Settings() {
@@ -37,14 +39,16 @@ const TSettings& Settings() {
         const char* const opening = std::getenv("ZV_FAILING_OPENING");
         const char* const after = std::getenv("ZV_FAILING_AFTER");
         const char* const cut = std::getenv("ZV_FAILING_CUT");
+        const char* const replacement = std::getenv("ZV_FAILING_REPLACE");
         struct stat status;
-        settings.aOn = file && opening && (after || cut) && stat(file, &status) == 0;
+        settings.aOn = file && opening && (after || cut || replacement) && stat(file, &status) == 0;
         if (settings.aOn) {
             settings.aDevice = status.st_dev;
             settings.aInode = status.st_ino;
             settings.aFirstOpening = std::atol(opening);
             settings.aBudget = after ? std::atoll(after) : -1;
             settings.aCut = cut ? std::atoll(cut) : -1;
+            settings.aReplacement = replacement;
         }
         return settings;
     }();
@@ -68,7 +72,9 @@ bool Known(int pDescriptor) {
     return pDescriptor >= 0 && pDescriptor < theMostDescriptors;
 }
 
-int Opened(int pDescriptor) {
+// pDescriptor, opened with pFlags, or in its place the replacement opened alike.
+template <typename TOpen>
+int Opened(int pDescriptor, TOpen pOpen, int pFlags, mode_t pMode) {
     const TSettings& settings = Settings();
     struct stat status;
     if (!Known(pDescriptor))
@@ -77,7 +83,10 @@ int Opened(int pDescriptor) {
                       status.st_dev == settings.aDevice && status.st_ino == settings.aInode;
     theCounted[pDescriptor] = file && ++theOpenings >= settings.aFirstOpening;
     theFile[pDescriptor] = file;
-    return pDescriptor;
+    if (!theCounted[pDescriptor] || !settings.aReplacement)
+        return pDescriptor;
+    close(pDescriptor);
+    return pOpen(settings.aReplacement, pFlags, pMode);
 }
 
 mode_t Mode(int pFlags, va_list pArguments) {
@@ -92,7 +101,7 @@ extern "C" int open(const char* pPath, int pFlags, ...) {
     va_start(arguments, pFlags);
     const mode_t mode = Mode(pFlags, arguments);
     va_end(arguments);
-    return Opened(theOpen(pPath, pFlags, mode));
+    return Opened(theOpen(pPath, pFlags, mode), theOpen, pFlags, mode);
 }
 
 extern "C" int open64(const char* pPath, int pFlags, ...) {
@@ -101,7 +110,7 @@ extern "C" int open64(const char* pPath, int pFlags, ...) {
     va_start(arguments, pFlags);
     const mode_t mode = Mode(pFlags, arguments);
     va_end(arguments);
-    return Opened(theOpen(pPath, pFlags, mode));
+    return Opened(theOpen(pPath, pFlags, mode), theOpen, pFlags, mode);
 }
 
 extern "C" ssize_t read(int pDescriptor, void* pBuffer, size_t pSize) {
