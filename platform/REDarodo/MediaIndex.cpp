@@ -14,6 +14,8 @@ namespace {
 // The sound's packets kept for a look at where its decoded frames start and end: enough for
 // a decoder that outputs each packet's frames one packet late (Vorbis).
 constexpr size_t theEndPackets = 8;
+// The most pictures a decoder holds back to put them in presentation order (H.264's bound).
+constexpr int theMaxDelay = 16;
 
 // The stream of that type that the medium plays: the first one, cover pictures aside.
 int FirstStream(const AVFormatContext* pInput, AVMediaType pType) {
@@ -186,8 +188,10 @@ bool ReadPackets(AVFormatContext* pInput, TVideoIndex* pVideo, int64_t* pVideoEn
 // Pictures whose timestamps step irregularly (more than one time unit apart, which rounding
 // explains) become images at their average rate, pEnd being where the last one ends (as long
 // as the step before it when the file does not say): each image the picture on screen at its
-// time, so that the medium lasts as long as it plays.
-void Regularize(TVideoIndex& pIndex, AVRational pTimeBase, int64_t pEnd) {
+// time, so that the medium lasts as long as it plays. The last pDelay steps do not count: a
+// file cut short may lack pictures there that the decoder would show before the last ones,
+// and the pictures it holds keep their times.
+void Regularize(TVideoIndex& pIndex, AVRational pTimeBase, int64_t pEnd, int pDelay) {
     const std::vector<int64_t>& times = pIndex.aTimes;
     const int64_t first = times.front(), last = times.back();
     // Times too far apart to count with are left as they are.
@@ -196,7 +200,7 @@ void Regularize(TVideoIndex& pIndex, AVRational pTimeBase, int64_t pEnd) {
         pTimeBase.den <= 0)
         return;
     int64_t shortest = INT64_MAX, longest = 0;
-    for (size_t i = 1; i < times.size(); ++i) {
+    for (size_t i = 1; i + size_t(pDelay) < times.size(); ++i) {
         shortest = std::min(shortest, times[i] - times[i - 1]);
         longest = std::max(longest, times[i] - times[i - 1]);
     }
@@ -392,7 +396,8 @@ bool ScanMedia(TMediaSource& pSource, std::shared_ptr<TVideoIndex>* pVideo,
         if (videoIndex->aTimes.empty())
             videoIndex = nullptr;
         else
-            Regularize(*videoIndex, input->streams[video]->time_base, videoEnd);
+            Regularize(*videoIndex, input->streams[video]->time_base, videoEnd,
+                       std::clamp(input->streams[video]->codecpar->video_delay, 0, theMaxDelay));
     }
     if (audioIndex) {
         Sort(*audioIndex);

@@ -7,8 +7,10 @@
 
 #include "PictureConverter.h"
 
+#include "MediaWriter.h"
 #include "support/ExampleMedia.h"
 #include "support/PlainDecode.h"
+#include "support/Temporary.h"
 #include "support/WxPrint.h"
 
 extern "C" {
@@ -22,8 +24,10 @@ extern "C" {
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <memory>
+#include <numeric>
 #include <random>
 #include <set>
 #include <string>
@@ -45,18 +49,19 @@ struct TPlainDecode {
     TSamples aSound;
     int aChannels = 0;
     std::vector<TBytes> aImages;
+    // Each picture's or sound frame's time, as the decoder stamps it.
     std::vector<int64_t> aTimes;
     AVRational aTimeBase = {0, 1};
     int aWidth = 0;
     int aHeight = 0;
 
-    TPlainDecode(const std::string& pName, AVMediaType pType) {
-        DecodeFile(ExamplePath(pName), pType,
-                   [this, pType](const AVStream& pStream, const AVFrame& pFrame) {
-                       aTimeBase = pStream.time_base;
-                       pType == AVMEDIA_TYPE_AUDIO ? AddSound(pFrame) : AddImage(pFrame);
-                       return true;
-                   });
+    TPlainDecode(const std::string& pPath, AVMediaType pType) {
+        DecodeFile(pPath, pType, [this, pType](const AVStream& pStream, const AVFrame& pFrame) {
+            aTimeBase = pStream.time_base;
+            aTimes.push_back(pFrame.best_effort_timestamp);
+            pType == AVMEDIA_TYPE_AUDIO ? AddSound(pFrame) : AddImage(pFrame);
+            return true;
+        });
     }
 
     void AddSound(const AVFrame& pFrame) {
@@ -86,7 +91,6 @@ struct TPlainDecode {
         TAllocBitmap image;
         TPictureConverter(log).Convert(pFrame, index, image);
         aImages.push_back(Pixels(image));
-        aTimes.push_back(pFrame.best_effort_timestamp);
     }
 };
 
@@ -151,7 +155,7 @@ TEST(UsersMedia, LossySoundIsTheContinuousDecodeAtEveryFrameInAnyOrder) {
     for (const auto& c : cases) {
         std::unique_ptr<TZVMedia> media = OpenExample(c.aName);
         ASSERT_TRUE(media && media->GetAudio());
-        const TPlainDecode plain(c.aName, AVMEDIA_TYPE_AUDIO);
+        const TPlainDecode plain(ExamplePath(c.aName), AVMEDIA_TYPE_AUDIO);
         const int channels = plain.aChannels;
         EXPECT_EQ(int64_t(plain.aSound.size()) / channels, c.aFrames) << c.aName;
         TSamples sound(size_t(std::max<int64_t>(c.aLead, 0)) * channels);
@@ -198,7 +202,7 @@ TEST(UsersMedia, TurnedVideoShowsAsItsDisplayMatrixSays) {
     for (const auto& c : cases) {
         std::unique_ptr<TZVMedia> media = OpenExample(c.aName);
         ASSERT_TRUE(media && media->GetVideo());
-        const TPlainDecode plain(c.aName, AVMEDIA_TYPE_VIDEO);
+        const TPlainDecode plain(ExamplePath(c.aName), AVMEDIA_TYPE_VIDEO);
         EXPECT_EQ(wxString::Format("%dx%d", media->GetWidth(), media->GetHeight()), c.aSize);
         std::unique_ptr<IReaderVideo> reader(media->GetVideo()->CreateReader());
         EXPECT_EQ(reader->GetFormat().aWidth, media->GetWidth());
@@ -224,7 +228,7 @@ TEST(UsersMedia, PicturesAtIrregularTimesAreImagesAtTheirAverageRate) {
     EXPECT_EQ(video.GetImageCount(), 120);
     // The sound lasts 6 s and what its last AAC frame pads.
     EXPECT_EQ(media->GetAudio()->GetFrameCount(), 130 * 1024);
-    const TPlainDecode plain("variable.mp4", AVMEDIA_TYPE_VIDEO);
+    const TPlainDecode plain(ExamplePath("variable.mp4"), AVMEDIA_TYPE_VIDEO);
     ASSERT_EQ(plain.aImages.size(), 120u);
     std::unique_ptr<IReaderVideo> reader(video.CreateReader());
     std::vector<long> shown;
@@ -250,7 +254,7 @@ TEST(UsersMedia, PicturesAtIrregularTimesAreImagesAtTheirAverageRate) {
 TEST(UsersMedia, DamagedVideoShowsWhatThePlayersShow) {
     std::unique_ptr<TZVMedia> media = OpenExample("damaged.mp4");
     ASSERT_TRUE(media && media->GetVideo());
-    const TPlainDecode plain("damaged.mp4", AVMEDIA_TYPE_VIDEO);
+    const TPlainDecode plain(ExamplePath("damaged.mp4"), AVMEDIA_TYPE_VIDEO);
     const long count = media->GetVideo()->GetImageCount();
     EXPECT_EQ(count, 50);
     EXPECT_EQ(plain.aImages.size(), 49u);
@@ -340,6 +344,112 @@ TEST(UsersMedia, PictureAndSoundStayTogetherAtFilmAndNtscRatesAndLateStarts) {
             const double offset = double(onset) / rate - time;
             EXPECT_LT(std::abs(offset), 0.001) << c.aName << " flash " << flash;
         }
+    }
+}
+
+namespace {
+
+// Where a stream's first frame lies, in frames of pRate: the time its decoder stamps it with.
+int64_t FirstFrame(const TPlainDecode& pDecode, int pRate) {
+    return av_rescale_q_rnd(pDecode.aTimes.front(), pDecode.aTimeBase, AVRational{1, pRate},
+                            AV_ROUND_NEAR_INF);
+}
+
+// Cuts the file pPath short at pShare of its bytes, or where its first picture from there on
+// lies that shows before one decoded earlier (a B-picture), so that the pictures decoded
+// before the cut miss some that would show between them.
+void CutBeforeReordered(const std::string& pPath, double pShare) {
+    const auto size = std::filesystem::file_size(pPath);
+    int64_t cut = int64_t(double(size) * pShare), latest = INT64_MIN;
+    AVFormatContext* input = nullptr;
+    ASSERT_EQ(avformat_open_input(&input, pPath.c_str(), nullptr, nullptr), 0);
+    AVPacket* packet = av_packet_alloc();
+    while (av_read_frame(input, packet) >= 0) {
+        const bool picture =
+            input->streams[packet->stream_index]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO;
+        const bool reordered = picture && packet->pts < latest;
+        latest = picture ? std::max(latest, packet->pts) : latest;
+        const int64_t position = packet->pos;
+        av_packet_unref(packet);
+        if (reordered && position >= cut) {
+            cut = position;
+            break;
+        }
+    }
+    av_packet_free(&packet);
+    avformat_close_input(&input);
+    std::filesystem::resize_file(pPath, uintmax_t(cut));
+}
+
+} // namespace
+
+// Users' files written by FFmpeg's libraries (2 s of the example picture and tone) and read
+// through the stand-in: each image is the picture FFmpeg's decode of the file gives at the same
+// index, read in order and at random, and the sound lies where FFmpeg's times put it beside the
+// first picture. H.264 with B-pictures cut before it is opened keeps its pictures' times: only
+// the reordered pictures lost at the cut are missing, never taken for irregular times (the
+// same without B-pictures).
+TEST(UsersMedia, EveryContainerNumbersItsPicturesFromTheFirstAsFFmpegDecodesThem) {
+    const std::string x264 = "preset=veryfast:threads=1";
+    const struct {
+        const char* aName;
+        const char* aCodec;
+        std::string aOptions;
+        const char* aSound;
+        AVSampleFormat aFormat;
+        int aRate;
+        // The muxer's options; the share of the file's bytes kept.
+        const char* aMuxer;
+        double aKept;
+    } cases[] = {
+        {"cut20.mkv", "libx264", x264, "aac", AV_SAMPLE_FMT_FLTP, 48000, "", 0.2},
+        {"cut40.mkv", "libx264", x264, "aac", AV_SAMPLE_FMT_FLTP, 48000, "", 0.4},
+        {"cut.mp4", "libx264", x264, "aac", AV_SAMPLE_FMT_FLTP, 48000, "movflags=faststart", 0.4},
+        {"cutbf0.mkv", "libx264", x264 + ":bf=0", "aac", AV_SAMPLE_FMT_FLTP, 48000, "", 0.4},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.aName);
+        const std::string path = Temporary(c.aName);
+        const TPictureDesc pictures = {c.aCodec, AV_PIX_FMT_YUV420P, 160, 120,
+                                       50,       c.aOptions.c_str()};
+        const TSoundDesc sound = {c.aSound, c.aFormat, c.aRate, 2, 2 * c.aRate, ExampleSample};
+        ASSERT_TRUE(WriteMedia(path, &pictures, &sound, c.aMuxer));
+        if (c.aKept < 1)
+            CutBeforeReordered(path, c.aKept);
+        const TPlainDecode plainPictures(path, AVMEDIA_TYPE_VIDEO),
+            plainSound(path, AVMEDIA_TYPE_AUDIO);
+        wxString reason;
+        std::unique_ptr<TZVMedia> media(TZVMedia::Open(path, &reason));
+        ASSERT_TRUE(media && media->GetVideo() && media->GetAudio()) << reason;
+        EXPECT_EQ(media->GetVideo()->GetImageRate(), 25.0);
+        const long count = media->GetVideo()->GetImageCount();
+        EXPECT_EQ(count, long(plainPictures.aImages.size()));
+        std::vector<long> order(size_t(std::min(count, long(plainPictures.aImages.size()))));
+        std::iota(order.begin(), order.end(), 0L);
+        std::vector<long> shuffled = order;
+        std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(39));
+        shuffled.resize(std::min<size_t>(shuffled.size(), 12));
+        for (const std::vector<long>& images : {order, shuffled}) {
+            std::unique_ptr<IReaderVideo> reader(media->GetVideo()->CreateReader());
+            long wrong = 0;
+            for (long image : images)
+                if (Pixels(reader->GetImage(image)) != plainPictures.aImages[size_t(image)] &&
+                    ++wrong <= 3)
+                    ADD_FAILURE() << "image " << image << " of " << count;
+            EXPECT_EQ(wrong, 0) << images.size() << " images";
+        }
+        // The decode's first frame lies that far after the first picture.
+        const int channels = plainSound.aChannels;
+        const int64_t lead = FirstFrame(plainSound, c.aRate) - FirstFrame(plainPictures, c.aRate);
+        TSamples placed(size_t(std::max<int64_t>(lead, 0)) * channels);
+        placed.insert(placed.end(),
+                      plainSound.aSound.begin() +
+                          std::min<int64_t>(std::max<int64_t>(-lead, 0) * channels,
+                                            int64_t(plainSound.aSound.size())),
+                      plainSound.aSound.end());
+        std::unique_ptr<TReaderAudio> reader(media->GetAudio()->CreateReader());
+        EXPECT_EQ(reader->GetFrameCount(), int64_t(placed.size()) / channels) << lead;
+        EXPECT_TRUE(ReadAt(*reader, 0, int(placed.size()) / channels) == placed) << lead;
     }
 }
 
