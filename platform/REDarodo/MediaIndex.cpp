@@ -149,7 +149,25 @@ struct TSoundEnds {
     }
 };
 
-bool ReadPackets(AVFormatContext* pInput, TVideoIndex* pVideo, int64_t* pVideoEnd,
+// What the scan learns of the pictures besides the index: in decode order, which are
+// keyframes and the decoding times of the first ones; and where the last one ends.
+struct TPictureScan {
+    std::vector<size_t> aKeys;
+    std::vector<int64_t> aDecodeTimes;
+    int64_t aEnd = INT64_MIN;
+
+    // Notes pPacket, the picture pIndex in decode order.
+    void Note(const AVPacket* pPacket, size_t pIndex) {
+        if (pPacket->pts != AV_NOPTS_VALUE)
+            aEnd = std::max(aEnd, Saturated(pPacket->pts, std::max<int64_t>(pPacket->duration, 0)));
+        if (pPacket->flags & AV_PKT_FLAG_KEY)
+            aKeys.push_back(pIndex);
+        if (aDecodeTimes.size() < size_t(2 * theMaxDelay + 1))
+            aDecodeTimes.push_back(pPacket->dts);
+    }
+};
+
+bool ReadPackets(AVFormatContext* pInput, TVideoIndex* pVideo, TPictureScan& pPictures,
                  TAudioIndex* pAudio, TSoundEnds& pEnds, wxString* pReason) {
     TPacketPtr packet(av_packet_alloc());
     if (!packet)
@@ -164,11 +182,9 @@ bool ReadPackets(AVFormatContext* pInput, TVideoIndex* pVideo, int64_t* pVideoEn
             if (pVideo->aTimes.size() >= size_t(theMaxPackets))
                 return Refuse(pReason, wxString::Format("The file holds more than %ld images",
                                                         theMaxPackets));
-            pVideo->aTimes.push_back(PacketTime(p, pVideo->aTimes.size()));
-            *pVideoEnd = std::max(
-                *pVideoEnd, Saturated(pVideo->aTimes.back(), std::max<int64_t>(p->duration, 0)));
-            if (p->flags & AV_PKT_FLAG_KEY)
-                pVideo->aKeyTimes.push_back(pVideo->aTimes.back());
+            // A picture without a presentation time is timed once all are read.
+            pPictures.Note(p, pVideo->aTimes.size());
+            pVideo->aTimes.push_back(p->pts);
         } else if (pAudio && p->stream_index == pAudio->aStream) {
             if (pAudio->aTimes.size() >= size_t(theMaxPackets))
                 return Refuse(pReason, "The sound has too many packets");
@@ -183,6 +199,60 @@ bool ReadPackets(AVFormatContext* pInput, TVideoIndex* pVideo, int64_t* pVideoEn
         av_packet_unref(packet.get());
     }
     return true;
+}
+
+// Where picture pImage lies when pictures follow each other at pRate from pFirst on.
+int64_t SlotTime(int64_t pFirst, int64_t pImage, AVRational pRate, AVRational pTimeBase) {
+    return Saturated(pFirst, av_rescale_q(pImage, av_inv_q(pRate), pTimeBase));
+}
+
+// The first picture's time on FFmpeg's timeline: the presentation time of the first picture
+// decoded; without one, the time the decoder stamps it with, the decoding time of the picture
+// it is given once it holds pDelay more to reorder them (counted on at pRate from the nearest
+// picture with one where it has none); 0 where no picture has either.
+int64_t FirstTime(const TVideoIndex& pIndex, const TPictureScan& pPictures, int pDelay,
+                  AVRational pTimeBase) {
+    if (pIndex.aTimes.front() != AV_NOPTS_VALUE)
+        return pIndex.aTimes.front();
+    long nearest = -1;
+    for (long i = 0; i < long(pPictures.aDecodeTimes.size()); ++i)
+        if (pPictures.aDecodeTimes[size_t(i)] != AV_NOPTS_VALUE &&
+            (nearest < 0 || std::abs(i - pDelay) < std::abs(nearest - pDelay)))
+            nearest = i;
+    return nearest < 0 ? 0
+                       : SlotTime(pPictures.aDecodeTimes[size_t(nearest)], pDelay - nearest,
+                                  pIndex.aRate, pTimeBase);
+}
+
+// Pictures without a presentation time (some containers stamp only some pictures, others
+// only their decoding) take theirs from decode order and the frame rate, as FFmpeg's decoder
+// stamps them: the times at the frame rate from the first picture on that no picture has.
+// Then the keyframes' times are known.
+void TimeUntimed(TVideoIndex& pIndex, const TPictureScan& pPictures, int pDelay,
+                 AVRational pTimeBase) {
+    std::vector<int64_t> timed;
+    for (int64_t time : pIndex.aTimes)
+        if (time != AV_NOPTS_VALUE)
+            timed.push_back(time);
+    if (timed.size() < pIndex.aTimes.size()) {
+        std::sort(timed.begin(), timed.end());
+        const int64_t first = FirstTime(pIndex, pPictures, pDelay, pTimeBase);
+        size_t taken = 0;
+        int64_t slot = 0;
+        for (int64_t& time : pIndex.aTimes) {
+            while (time == AV_NOPTS_VALUE) {
+                const int64_t at = SlotTime(first, slot++, pIndex.aRate, pTimeBase);
+                while (taken < timed.size() && timed[taken] < at)
+                    ++taken;
+                if (taken < timed.size() && timed[taken] == at)
+                    ++taken;
+                else
+                    time = at;
+            }
+        }
+    }
+    for (size_t key : pPictures.aKeys)
+        pIndex.aKeyTimes.push_back(pIndex.aTimes[key]);
 }
 
 // Pictures whose timestamps step irregularly (more than one time unit apart, which rounding
@@ -376,11 +446,10 @@ bool ScanMedia(TMediaSource& pSource, std::shared_ptr<TVideoIndex>* pVideo,
     auto videoIndex = video < 0 ? nullptr : std::make_shared<TVideoIndex>();
     auto audioIndex = audio < 0 ? nullptr : std::make_shared<TAudioIndex>();
     TSoundEnds soundEnds;
-    int64_t videoEnd = INT64_MIN;
+    TPictureScan pictures;
     if ((videoIndex && !MakeVideo(input.get(), video, *videoIndex, pReason)) ||
         (audioIndex && !MakeAudio(input.get(), audio, *audioIndex, pReason)) ||
-        !ReadPackets(input.get(), videoIndex.get(), &videoEnd, audioIndex.get(), soundEnds,
-                     pReason))
+        !ReadPackets(input.get(), videoIndex.get(), pictures, audioIndex.get(), soundEnds, pReason))
         return false;
     // A refused image ends the packets early: the sequence is not what it says.
     const wxString refused = Refusal(input.get());
@@ -390,14 +459,15 @@ bool ScanMedia(TMediaSource& pSource, std::shared_ptr<TVideoIndex>* pVideo,
         pSource.aSize = avio_size(input->pb);
     for (unsigned i = 0; i < input->nb_streams; ++i)
         pSource.aStreams.emplace_back(*input->streams[i]);
+    if (videoIndex && videoIndex->aTimes.empty())
+        videoIndex = nullptr;
     if (videoIndex) {
+        const AVStream* stream = input->streams[video];
+        const int delay = std::clamp(stream->codecpar->video_delay, 0, theMaxDelay);
+        TimeUntimed(*videoIndex, pictures, delay, stream->time_base);
         std::sort(videoIndex->aTimes.begin(), videoIndex->aTimes.end());
         std::sort(videoIndex->aKeyTimes.begin(), videoIndex->aKeyTimes.end());
-        if (videoIndex->aTimes.empty())
-            videoIndex = nullptr;
-        else
-            Regularize(*videoIndex, input->streams[video]->time_base, videoEnd,
-                       std::clamp(input->streams[video]->codecpar->video_delay, 0, theMaxDelay));
+        Regularize(*videoIndex, stream->time_base, pictures.aEnd, delay);
     }
     if (audioIndex) {
         Sort(*audioIndex);

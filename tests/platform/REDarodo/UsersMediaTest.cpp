@@ -383,12 +383,16 @@ void CutBeforeReordered(const std::string& pPath, double pShare) {
 
 } // namespace
 
-// Users' files written by FFmpeg's libraries (2 s of the example picture and tone) and read
-// through the stand-in: each image is the picture FFmpeg's decode of the file gives at the same
-// index, read in order and at random, and the sound lies where FFmpeg's times put it beside the
-// first picture. H.264 with B-pictures cut before it is opened keeps its pictures' times: only
-// the reordered pictures lost at the cut are missing, never taken for irregular times (the
-// same without B-pictures).
+// Users' files in containers that time their pictures in ways of their own, written by FFmpeg's
+// libraries (2 s of the example picture and tone) and read through the stand-in: each image is
+// the picture FFmpeg's decode of the file gives at the same index, read in order and at random,
+// and the sound lies where FFmpeg's times put it beside the first picture, before it (and not
+// heard) or after it. H.264 with B-pictures cut before it is opened keeps its pictures' times:
+// only the reordered pictures lost at the cut are missing, never taken for irregular times
+// (the same without B-pictures). MPEG-PS stamps only some pictures, AVI none (its pictures
+// come from the decoder as late as it holds them back): the others take their times from
+// decode order and the frame rate, as FFmpeg's decoder stamps them. MKV, NUT and FLV count from
+// their first picture as well.
 TEST(UsersMedia, EveryContainerNumbersItsPicturesFromTheFirstAsFFmpegDecodesThem) {
     const std::string x264 = "preset=veryfast:threads=1";
     const struct {
@@ -406,6 +410,20 @@ TEST(UsersMedia, EveryContainerNumbersItsPicturesFromTheFirstAsFFmpegDecodesThem
         {"cut40.mkv", "libx264", x264, "aac", AV_SAMPLE_FMT_FLTP, 48000, "", 0.4},
         {"cut.mp4", "libx264", x264, "aac", AV_SAMPLE_FMT_FLTP, 48000, "movflags=faststart", 0.4},
         {"cutbf0.mkv", "libx264", x264 + ":bf=0", "aac", AV_SAMPLE_FMT_FLTP, 48000, "", 0.4},
+        // MPEG-PS at a DVD's rate, which the pictures fit in.
+        {"h264.vob", "libx264", x264, "mp2", AV_SAMPLE_FMT_S16, 48000, "muxrate=10080000", 1},
+        {"hevc.vob", "libx265",
+         "preset=veryfast:x265-params=log-level=none:pools=none:frame-threads=1", "mp2",
+         AV_SAMPLE_FMT_S16, 48000, "muxrate=10080000", 1},
+        {"mpeg2.vob", "mpeg2video", "bf=2:g=12", "mp2", AV_SAMPLE_FMT_S16, 48000,
+         "muxrate=10080000", 1},
+        {"h264.avi", "libx264", x264, "mp2", AV_SAMPLE_FMT_S16, 48000, "", 1},
+        {"opengop.avi", "libx264", x264 + ":g=12:x264-params=open-gop=1:scenecut=0", "mp2",
+         AV_SAMPLE_FMT_S16, 48000, "", 1},
+        {"mpeg4.avi", "mpeg4", "bf=2", "mp2", AV_SAMPLE_FMT_S16, 48000, "", 1},
+        {"mpeg2.avi", "mpeg2video", "bf=2", "mp2", AV_SAMPLE_FMT_S16, 48000, "", 1},
+        {"h264.nut", "libx264", x264, "mp2", AV_SAMPLE_FMT_S16, 48000, "", 1},
+        {"h264.flv", "libx264", x264, "aac", AV_SAMPLE_FMT_FLTP, 44100, "", 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.aName);
