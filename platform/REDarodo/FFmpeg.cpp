@@ -147,6 +147,9 @@ wxString StreamChange(unsigned pIndex, const TStreamShape& pNow, const TStreamSh
     if (pNow.aWidth != pThen.aWidth || pNow.aHeight != pThen.aHeight)
         return wxString::Format("its pictures are %d x %d, not %d x %d", pNow.aWidth, pNow.aHeight,
                                 pThen.aWidth, pThen.aHeight);
+    if (pNow.aImageRate.num != pThen.aImageRate.num || pNow.aImageRate.den != pThen.aImageRate.den)
+        return wxString::Format("its pictures come %d/%d a second, not %d/%d", pNow.aImageRate.num,
+                                pNow.aImageRate.den, pThen.aImageRate.num, pThen.aImageRate.den);
     if (pNow.aRate != pThen.aRate || pNow.aChannels != pThen.aChannels)
         return wxString::Format("its sound is %d Hz in %d channels, not %d Hz in %d channels",
                                 pNow.aRate, pNow.aChannels, pThen.aRate, pThen.aChannels);
@@ -158,7 +161,8 @@ wxString StreamChange(unsigned pIndex, const TStreamShape& pNow, const TStreamSh
 TStreamShape::TStreamShape(const AVStream& pStream)
     : aType(pStream.codecpar->codec_type), aCodec(pStream.codecpar->codec_id),
       aWidth(pStream.codecpar->width), aHeight(pStream.codecpar->height),
-      aRate(pStream.codecpar->sample_rate), aChannels(pStream.codecpar->ch_layout.nb_channels) {}
+      aImageRate(pStream.r_frame_rate), aRate(pStream.codecpar->sample_rate),
+      aChannels(pStream.codecpar->ch_layout.nb_channels) {}
 
 // A name's bytes: those that are not UTF-8 are carried as characters of a private use area.
 TMediaSource::TMediaSource(const wxString& pPath)

@@ -46,13 +46,14 @@ typedef std::unique_ptr<AVPacket, TPacketCloser> TPacketPtr;
 typedef std::unique_ptr<SwsContext, TScaleCloser> TScalePtr;
 typedef std::unique_ptr<SwrContext, TResampleCloser> TResamplePtr;
 
-// What one stream of a medium is: its kind and codec, the size of its pictures, the rate and
-// channels of its sound (0 where they do not apply).
+// What one stream of a medium is: its kind and codec, the size and rate of its pictures, the
+// rate and channels of its sound (0 where they do not apply).
 struct TStreamShape {
     AVMediaType aType;
     AVCodecID aCodec;
     int aWidth;
     int aHeight;
+    AVRational aImageRate;
     int aRate;
     int aChannels;
 

@@ -1188,15 +1188,18 @@ TEST_F(ZvrenderFiles, SavedElsewhereTheMediaTextsResolveFromTheNewFolder) {
 // its sound or its pictures were lost, rather than its last picture held; the render says so,
 // under -q too, and completes. The frames before and after the clip are those of a whole read.
 // A file that its readers' openings find cut to almost nothing or replaced by one with fewer
-// streams or another codec, an MP4 with its index first, is no longer the medium the load
-// opened: said as a medium that changed, it renders as offline from there (its first frames
-// tell), and the render completes without a file left unfinished.
+// streams, another codec or another rate, an MP4 with its index first, is no longer the medium
+// the load opened: said as a medium that changed, it renders as offline from there (its first
+// frames tell), and the render completes without a file left unfinished.
 TEST_F(ZvrenderFiles, AMediumCutShortOrReplacedMidRenderIsSaidFromTheFrameItWasLostAt) {
     const std::string clip = aRoot + "/media/clip.mkv", media = aRoot + "/media/";
     const long size = long(ReadFile(clip).size());
     const TPictureDesc pictures = {"libx264", AV_PIX_FMT_YUV420P, 160, 120, 50, "threads=1"};
     const TSoundDesc sound = {"aac", AV_SAMPLE_FMT_FLTP, 22050, 2, 44100, ExampleSample};
     ASSERT_TRUE(WriteMedia(media + "first.mp4", &pictures, &sound, "movflags=faststart"));
+    TPictureDesc faster = pictures;
+    faster.aRate = AVRational{30, 1};
+    ASSERT_TRUE(WriteMedia(media + "faster.mp4", &faster, &sound));
     const std::string changed = "The file has changed: it holds 1 stream, not 2";
     const struct {
         std::string aMedium, aFailing, aCause;
@@ -1216,6 +1219,8 @@ TEST_F(ZvrenderFiles, AMediumCutShortOrReplacedMidRenderIsSaidFromTheFrameItWasL
         {"first.mp4", "ZV_FAILING_REPLACE=" + media + "turned90.mp4", changed, 0, 0, 5},
         {"first.mp4", "ZV_FAILING_REPLACE=" + clip,
          "The file has changed: its stream 0 is ffv1 video, not h264 video", 0, 0, 5},
+        {"first.mp4", "ZV_FAILING_REPLACE=" + media + "faster.mp4",
+         "The file has changed: its pictures come 30/1 a second, not 25/1", 0, 0, 5},
     };
     // The same project without the clip: what nothing renders.
     const std::string project = aRoot + "/project/";
