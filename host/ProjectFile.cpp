@@ -280,6 +280,9 @@ void TZVProjectFile::Load(const wxString& pPath, TZVHost& pHost, bool pOffline) 
 }
 
 void TZVProjectFile::Save(const wxString& pPath, const TZVHost& pHost) {
+    // Refused before the file is opened: opening makes a temporary file, and a FIFO's waits for
+    // a reader.
+    CheckCurrent(pHost);
     // Written beside the file and renamed over it: the old file stays whole until the new
     // one is.
     TZVPartFile file(TZVFileName::Bytes(pPath));

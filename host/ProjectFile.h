@@ -31,7 +31,7 @@ public:
     // from pPath's folder when its library is the one Load made (TZVMediaLibrary::TSaveFolder);
     // throws TError on failure. The project, its media and the graph slots are written only
     // while pHost is the current document with the library its rows play: otherwise TError,
-    // nothing written.
+    // before pPath is opened.
     static void Save(const wxString& pPath, const TZVHost& pHost);
     // The same, into pFile, opened for pPath beforehand (failed or not).
     static void Save(TZVPartFile& pFile, const wxString& pPath, const TZVHost& pHost);

@@ -14,10 +14,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <memory>
 #include <new>
 #include <sstream>
 #include <string>
+#include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -122,5 +125,51 @@ TEST(ProjectFile, ALoadThatRunsOutOfMemoryPutsTheOpenDocumentBack) {
     EXPECT_EQ(FormatText(tab), format);
     std::remove(example.c_str());
     std::remove(exhausted.c_str());
+    rmdir(folder);
+}
+
+// A save that is refused touches no file: nothing in the folder is made or opened, not even a
+// FIFO (whose opening would wait for a reader), and the message says why.
+TEST(ProjectFile, ARefusedSaveOpensNoFile) {
+    char folder[] = "/tmp/ProjectFileTest-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string example = std::string(folder) + "/example.xml";
+    const std::string fifo = std::string(folder) + "/saved.fifo";
+    WriteFile(example, ReadSource("host/example/example.xml"));
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    // A reader, so that a save that opens the FIFO goes on rather than wait.
+    const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    std::ostringstream messages;
+    TZVHost loaded(true, messages);
+    TZVProjectFile::Load(wxString::FromUTF8(example), loaded, true);
+    // A host is made, current and without a project; the loaded one is saved, or the new one.
+    const struct {
+        const char* aCase;
+        bool aNew;
+        const wchar_t* aMessage;
+    } cases[] = {
+        {"not current", false,
+         L"the project is not the current document: make it current to save it"},
+    };
+    for (const auto& c : cases) {
+        const int watch = inotify_init1(IN_NONBLOCK);
+        inotify_add_watch(watch, folder, IN_OPEN | IN_CREATE);
+        TZVHost made(true, messages);
+        for (const std::string& target : {std::string(folder) + "/saved.xml", fifo}) {
+            wxString refusal;
+            try {
+                TZVProjectFile::Save(wxString::FromUTF8(target), c.aNew ? made : loaded);
+            } catch (const TError& error) {
+                refusal = error;
+            }
+            EXPECT_EQ(refusal, c.aMessage) << c.aCase << ", " << target;
+        }
+        char events[4096];
+        EXPECT_EQ(read(watch, events, sizeof events), -1) << c.aCase << ": a file was touched";
+        close(watch);
+    }
+    close(reader);
+    std::remove(example.c_str());
+    std::remove(fifo.c_str());
     rmdir(folder);
 }

@@ -28,12 +28,17 @@
 #include <wx/filename.h>
 #include <wx/init.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <functional>
+#include <future>
 #include <iostream>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -355,10 +360,38 @@ void Reload(const std::string& pProject, const std::string& pSaved) {
           "and it saves as its file");
 }
 
+// Saves pHost into a FIFO made at pPath, which nothing reads: the message of the TError the save
+// throws, or "" when it wrote. A save that still waits for a reader after 10 s is given one, which
+// ends it, and answers "waited for a reader".
+std::string SaveIntoFifo(const std::string& pPath, const TZVHost& pHost) {
+    mkfifo(pPath.c_str(), 0600);
+    std::future<std::string> save = std::async(std::launch::async, [&] {
+        try {
+            TZVProjectFile::Save(wxString::FromUTF8(pPath), pHost);
+        } catch (const TError& error) {
+            return error.utf8_string();
+        }
+        return std::string();
+    });
+    std::string answer;
+    if (save.wait_for(std::chrono::seconds(10)) == std::future_status::ready) {
+        answer = save.get();
+    } else {
+        const int reader = open(pPath.c_str(), O_RDONLY | O_NONBLOCK);
+        save.get();
+        close(reader);
+        answer = "waited for a reader";
+    }
+    unlink(pPath.c_str());
+    return answer;
+}
+
 // A save of a document that is not current is refused with a message, nothing written and the
 // globals left as they were: another document's library would write the media texts, or none.
+// The file is not opened: a FIFO that nothing reads refuses at once.
 void SaveNotCurrent(const std::string& pProject, const std::string& pSaved) {
     const std::string target = wxFileName(pProject).GetPath().utf8_string() + "/not-current.xml";
+    const std::string fifo = wxFileName(pProject).GetPath().utf8_string() + "/not-current.fifo";
     const struct {
         const char* aWhat;
         bool aLoad;
@@ -387,11 +420,13 @@ void SaveNotCurrent(const std::string& pProject, const std::string& pSaved) {
         } catch (const TError& error) {
             errors += "; " + error.utf8_string();
         }
+        errors += "; " + SaveIntoFifo(fifo, tab);
         Check(errors == "the project is not the current document: make it current to save it; "
+                        "the project is not the current document: make it current to save it; "
                         "the project is not the current document: make it current to save it" &&
                   !wxFileName::FileExists(target) && Globals() == globals,
               std::string("a save of a document that is not current, ") + c.aWhat +
-                  ": refused, nothing written, the globals as they were");
+                  ": refused, no file opened, the globals as they were");
         SwitchDocument(nullptr, t);
         Check(TZVProjectFile::SaveText(tab) == FileBytes(pProject), "made current, it saves");
     }
