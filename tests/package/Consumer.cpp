@@ -432,28 +432,60 @@ void SaveNotCurrent(const std::string& pProject, const std::string& pSaved) {
     }
 }
 
-// A new tab loads a file without graph slots, by either loader, after another tab put a row in
-// slot 2: no slot is left, and the new tab saves as its file.
-void LoadWithoutSlots(const std::string& pProject) {
+// Each graph slot is free or holds a row of pHost's project.
+bool OwnSlots(const TZVHost& pHost) {
+    for (int slot = 0; slot < GRAPH_SLOT_COUNT; ++slot) {
+        const TZVParamRow* row = GraphGetParam(slot);
+        if (row && !pHost.GetRootRow()->IsAncestorOf(row))
+            return false;
+    }
+    return true;
+}
+
+// A new tab loads a file, by either loader, after another tab put a row in slot 2: the slots
+// left are the file's, rows of the new tab's project, which it saves. A slot whose path names no
+// row, before two that do, is left out by either loader, and the two are kept.
+void LoadSlots(const std::string& pProject) {
     const std::string text = FileBytes(pProject);
-    const wxString path = wxString::FromUTF8(pProject);
+    // Slots 2 and 7 as a save writes them, to the end of the file.
+    const std::string slots = "  <graph idx=\"2\">\n   <mixer path=\"Video\"/>\n"
+                              "   <source path=\"frames\"/>\n   <param path=\"1\"/>\n  </graph>\n"
+                              "  <graph idx=\"7\">\n   <mixer path=\"Audio\"/>\n"
+                              "   <source path=\"clip\"/>\n   <param path=\"1\"/>\n  </graph>\n"
+                              " </graph-list>\n</project>";
+    const std::string stale = wxFileName(pProject).GetPath().utf8_string() + "/stale-slot.xml";
+    WriteFile(stale, Replaced(text, "</project>",
+                              " <graph-list>\n  <graph idx=\"1\"><mixer path=\"Gone\"/></graph>\n" +
+                                  slots));
     TOwnLibrary library(wxFileName(pProject).GetPath());
     const struct {
-        const char* aLoader;
-        std::function<void(TZVHost&)> aLoad;
-    } loaders[] = {{"Load", [&](TZVHost& pHost) { TZVProjectFile::Load(path, pHost); }},
-                   {"LoadProject", [&](TZVHost& pHost) { LoadProject(path, pHost, library); }}};
-    for (const auto& loader : loaders) {
-        TAppHost tab;
-        TZVProjectFile::Load(path, tab);
-        auto* gain = dynamic_cast<TZVParamRow*>(
-            FindRow(*tab.GetRootRow(), L"[mixer:Audio][param:1 - Master Amplif (db)]"));
-        const bool set = GraphAddParam(gain, 2) == 2;
-        TAppHost next;
-        loader.aLoad(next);
-        Check(set && !GraphGetParam(2) && TZVProjectFile::SaveText(next) == text,
-              std::string("a file without graph slots loaded by ") + loader.aLoader +
-                  " after another tab set slot 2: no slot left, it saves as its file");
+        const char* aFile;
+        std::string aPath;
+        std::string aSaved;
+        const char* aLeft;
+    } files[] = {{"without graph slots", pProject, text, "no slot left, it saves as its file"},
+                 {"with a stale graph slot before slots 2 and 7", stale,
+                  Replaced(text, "</project>", " <graph-list>\n" + slots),
+                  "slots 2 and 7 left, it saves without the stale one"}};
+    for (const auto& file : files) {
+        const wxString path = wxString::FromUTF8(file.aPath);
+        const struct {
+            const char* aLoader;
+            std::function<void(TZVHost&)> aLoad;
+        } loaders[] = {{"Load", [&](TZVHost& pHost) { TZVProjectFile::Load(path, pHost); }},
+                       {"LoadProject", [&](TZVHost& pHost) { LoadProject(path, pHost, library); }}};
+        for (const auto& loader : loaders) {
+            TAppHost tab;
+            TZVProjectFile::Load(wxString::FromUTF8(pProject), tab);
+            auto* gain = dynamic_cast<TZVParamRow*>(
+                FindRow(*tab.GetRootRow(), L"[mixer:Audio][param:1 - Master Amplif (db)]"));
+            const bool set = GraphAddParam(gain, 2) == 2;
+            TAppHost next;
+            loader.aLoad(next);
+            Check(set && OwnSlots(next) && TZVProjectFile::SaveText(next) == file.aSaved,
+                  std::string("a file ") + file.aFile + " loaded by " + loader.aLoader +
+                      " after another tab set slot 2: " + file.aLeft);
+        }
     }
 }
 
@@ -533,7 +565,7 @@ void Run(const std::string& pProject, const std::string& pZvrender, const std::s
     LoadBeside(pProject, saved, pWork);
     Reload(pProject, saved);
     SaveNotCurrent(pProject, saved);
-    LoadWithoutSlots(pProject);
+    LoadSlots(pProject);
     SaveElsewhere(saved, pWork);
     Check(TAppHost::theAssertCount == 0, "no assertion reports");
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "ALL/Error.h"
+#include "ALL/XmlTree.h"
 #include "DLL/Row/MainRow.h"
 #include "DLL/Row/ParamGraph.h"
 #include "host/Host.h"
@@ -15,6 +16,25 @@
 #include <wx/xml/xml.h>
 
 #include <memory>
+
+// Fills the graph slots that pList names, leaving each one whose path names no row empty:
+// GraphLoadXml throws at the first such path, and would leave every slot after it empty too.
+// False when one was left empty.
+inline bool LoadGraphSlots(const wxXmlNode& pList) {
+    wxXmlNode found(wxXML_ELEMENT_NODE, L"graph-list");
+    NSXml::TChildAppender slots(&found);
+    bool whole = true;
+    for (const wxXmlNode* slot = pList.GetChildren(); slot; slot = slot->GetNext())
+        try {
+            if (slot->GetType() == wxXML_ELEMENT_NODE)
+                TZVBaseRow::GetRowFromPath(slot, nullptr);
+            slots.Append(new wxXmlNode(*slot));
+        } catch (const TError&) {
+            whole = false;
+        }
+    GraphLoadXml(&found);
+    return whole;
+}
 
 // Throws TError when pHost is not the current document, or when the file or the tree does not
 // read; pHost then keeps the project, the format and the library it had, and the globals are
@@ -63,10 +83,6 @@ inline bool LoadProject(const wxString& pPath, TZVHost& pHost, IZVLibrary& pLibr
         if (node->GetName() == L"color-list")
             GraphLoadColoursXml(node);
         else if (node->GetName() == L"graph-list")
-            try {
-                GraphLoadXml(node);
-            } catch (const TError&) {
-                whole = false;
-            }
+            whole = LoadGraphSlots(*node) && whole;
     return whole;
 }
