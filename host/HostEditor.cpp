@@ -10,6 +10,7 @@
 #include "DLL/Row/ZVFormula.h"
 #include "Host.h"
 
+#include <wx/sstream.h>
 #include <wx/xml/xml.h>
 
 #include <algorithm>
@@ -17,6 +18,8 @@
 #include <cmath>
 #include <list>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -82,6 +85,45 @@ bool EaseFits(const TZVParamRow& pRow, long pTime, EContinuity pCont) {
     return true;
 }
 
+// The rows an edit may change, as the project file stores them, taken before it: an edit that
+// leaves them as they were changed nothing, and stores no record.
+class TStoredRows {
+public:
+    explicit TStoredRows(std::vector<const TZVBaseRow*> pRows) : aRows(std::move(pRows)) {
+        for (const TZVBaseRow* row : aRows)
+            aImages.push_back(Image(*row));
+    }
+    bool Changed() const {
+        for (size_t i = 0; i < aRows.size(); ++i)
+            if (Image(*aRows[i]) != aImages[i])
+                return true;
+        return false;
+    }
+
+private:
+    static wxString Image(const TZVBaseRow& pRow) {
+        wxXmlDocument document;
+        document.SetRoot(pRow.GetXmlImage());
+        wxString text;
+        wxStringOutputStream stream(&text);
+        document.Save(stream, wxXML_NO_INDENTATION);
+        return text;
+    }
+
+    const std::vector<const TZVBaseRow*> aRows;
+    std::vector<wxString> aImages;
+};
+
+// The parameter rows of pRow's stream row, which a key or formula edit of pRow may change: a
+// composite's components are among them.
+TStoredRows StoredParams(const TZVParamRow& pRow) {
+    std::vector<const TZVBaseRow*> rows;
+    for (const TZVParamRow* param : pRow.aParent->aParamTab)
+        if (param)
+            rows.push_back(param);
+    return TStoredRows(std::move(rows));
+}
+
 } // namespace
 
 THostEditor::THostEditor(TZVHost& pHost, unsigned long pBufferSize)
@@ -110,7 +152,9 @@ bool THostEditor::InProject(const TZVBaseRow* pRow) const {
     return pRow && root && (pRow == root || root->IsAncestorOf(pRow));
 }
 
-bool THostEditor::Complete() {
+bool THostEditor::Complete(bool pChanged) {
+    if (!pChanged)
+        aUndo.DropRecord();
     try {
         aBuffer.CompleteAction();
     } catch (const TError& error) {
@@ -126,26 +170,31 @@ bool THostEditor::EditKey(TZVParamRow* pRow, long pTime, bool pLeftSide, bool pE
     if (!InProject(pRow) || !KeyTime(pTime) || pCont < contFLAT || pCont > contSMOOTH ||
         (pEase && !EaseFits(*pRow, pTime, pCont)))
         return false;
+    const TStoredRows stored = StoredParams(*pRow);
     aUndo.BeginAction(THostUndo::undoActionKEY, L"Edit key");
     pRow->EditKey(pTime, pLeftSide, pEase, pCont, aUndo);
-    return Complete();
+    return Complete(stored.Changed());
 }
 
 bool THostEditor::EditKeyValue(TZVParamRow* pRow, long pTime, bool pLeftSide,
                                const TVariant& pValue) {
     if (!InProject(pRow) || !AtKey(*pRow, pTime, true, pLeftSide) || !pRow->IsKeyValue(pValue))
         return false;
+    const TStoredRows stored = StoredParams(*pRow);
     aUndo.BeginAction(THostUndo::undoActionVALUE, L"Key value");
     pRow->EditKeyValue(pTime, pLeftSide, pValue, &aUndo);
-    return Complete();
+    return Complete(stored.Changed());
 }
 
 bool THostEditor::DeleteKey(TZVParamRow* pRow, long pTime) {
     if (!InProject(pRow) || !AtKey(*pRow, pTime))
         return false;
+    // Deleting the key at either end of the keys may leave them as they were: the row fills
+    // its sequence again.
+    const TStoredRows stored = StoredParams(*pRow);
     aUndo.BeginAction(THostUndo::undoActionKEY, L"Delete key");
     pRow->DeleteKey(pTime, aUndo);
-    return Complete();
+    return Complete(stored.Changed());
 }
 
 bool THostEditor::SetFormula(TZVParamRow* pRow, const wxString& pText) {
@@ -157,10 +206,11 @@ bool THostEditor::SetFormula(TZVParamRow* pRow, const wxString& pText) {
     std::unique_ptr<TZVFormula> formula(new TZVFormula(pRow));
     if (!formula->ValueFromXml(&value, pRow->aTypeDef) || !formula->Resolve())
         return false;
+    const TStoredRows stored = StoredParams(*pRow);
     aUndo.BeginAction(THostUndo::undoActionFORMULA, L"Formula");
     pRow->SetFormula(formula.release());
     aUndo.AddParamRow(pRow);
-    return Complete();
+    return Complete(stored.Changed());
 }
 
 bool THostEditor::ShiftSelection(TZVStreamRow* pRow, long pDistance, bool pCopy) {
@@ -246,18 +296,20 @@ bool THostEditor::Scale(double pFactor) {
     };
     if (!root || !std::isfinite(pFactor) || pFactor <= 0.0 || !EveryRow(*root, keeps))
         return false;
+    // A factor whose times all round to themselves may still change the slopes of keys, or not.
+    const TStoredRows stored({root});
     aUndo.BeginAction(THostUndo::undoActionSCALE, L"Scale");
     EveryRow(*root, [&](TZVStreamRow& pStream) {
         pStream.ScaleTime(pFactor, aUndo);
         return true;
     });
-    return Complete();
+    return Complete(stored.Changed());
 }
 
 bool THostEditor::SetDuration(long pDuration) {
     TZVStreamRow* root = IsCurrent() ? aHost->GetRootRow() : nullptr;
     if (!root || pDuration <= 0 || pDuration > INT_MAX || root->aSequenceList.size() != 1 ||
-        root->aSequenceList.front().aBegin != 0)
+        root->aSequenceList.front().aBegin != 0 || root->aSequenceList.front().aEnd == pDuration)
         return false;
     aUndo.BeginAction(THostUndo::undoActionDURATION, L"Duration");
     root->SetDuration(pDuration, aUndo);
@@ -266,7 +318,7 @@ bool THostEditor::SetDuration(long pDuration) {
 
 bool THostEditor::EditSetup(TZVStreamRow* pRow, int pIndex, const TVariant& pValue) {
     if (!InProject(pRow) || pIndex < 0 || pIndex >= pRow->GetSetupCount() ||
-        size_t(pIndex) >= pRow->aSetupTab.size())
+        size_t(pIndex) >= pRow->aSetupTab.size() || pRow->aSetupTab[size_t(pIndex)] == pValue)
         return false;
     const int type = pRow->GetControlTab()[pRow->GetSetupControl(pIndex)].aTypeDef.aType;
     const bool fits = type == paramTypeTEXT

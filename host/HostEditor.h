@@ -6,8 +6,9 @@
 // from the current project, and would change another document's). A
 // command checks its input first: bad input (a row not in the project, a time or value the
 // row would refuse, an edit that leaves a row without sequences) answers false, changes
-// nothing and stores no record. An edit that changes nothing stores no record either, and
-// answers false.
+// nothing and stores no record. An edit that leaves the project as its file stores it (the
+// value, formula, duration or setup a row has, a key deleted that the row fills again) stores
+// no record either, and answers false.
 #pragma once
 
 #include "HostUndo.h"
@@ -80,9 +81,10 @@ private:
     // pRow is a row of the project, current.
     bool InProject(const TZVBaseRow* pRow) const;
     bool SplitJoin(TZVStreamRow* pRow, long pTime, bool pSplit);
-    // Completes the open action; false (the edit taken back, the reason printed) when its
-    // record cannot be stored.
-    bool Complete();
+    // Completes the open action; false when pChanged is (the edit left the project as it was,
+    // and stores no record), or (the edit taken back, the reason printed) when its record
+    // cannot be stored.
+    bool Complete(bool pChanged = true);
 
     // Null once the host is gone.
     TZVHost* aHost;

@@ -131,6 +131,10 @@ void THostUndo::AddSetup(wxXmlNode* pRecord) {
         AddToRecord(pRecord);
 }
 
+void THostUndo::DropRecord() {
+    aRecord.reset();
+}
+
 void THostUndo::CompleteAction(TUndoBuffer* pBuffer) {
     std::unique_ptr<wxXmlNode> record(std::move(aRecord));
     aStored = false;

@@ -43,6 +43,8 @@ public:
     // Takes the record of TZVStreamRow::EditSetup (owned; null is ignored).
     void AddSetup(wxXmlNode* pRecord);
 
+    // Drops the open action's record: the edit changed nothing, and completes without one.
+    void DropRecord();
     void CompleteAction(TUndoBuffer* pBuffer) override;
     // Whether the last action completed stored a record: an edit that changed nothing
     // leaves none.

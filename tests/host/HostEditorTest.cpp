@@ -16,6 +16,8 @@ namespace {
 
 const wchar_t* const VIDEO = L"Mixer video-mux Video of  ";
 const wchar_t* const CLIP = L"Source video-media clip of video-mux Video";
+// The expression of the frames' image.
+const wchar_t* const FRAMES_FORMULA = L"[mixer:Video][source:clip][param:1 - Image].value / 10";
 
 TRangeList Selection(long pBegin, long pEnd) {
     TRangeList ranges;
@@ -147,6 +149,19 @@ TEST(THostEditorTest, BadInputIsRefusedAndStoresNothing) {
         [&] { return editor.EditSetup(video, -1, TVariant(1.0)); },
         [&] { return editor.EditSetup(video, 0, TVariant(L"on")); },
         [&] { return editor.EditSetup(project.aHost.GetRootRow(), 0, TVariant(1.0)); },
+        // Edits that would leave the project as it is: the key, value, formula, duration and
+        // setup it has, no distance, a factor of 1.
+        [&] { return editor.EditKey(image, 0, false, false, contNONE); },
+        [&] { return editor.EditKeyValue(image, 20, false, image->GetValueAt(20.0)); },
+        [&] { return editor.SetFormula(Param(project, 3), FRAMES_FORMULA); },
+        [&] { return select(75, 100) && editor.ShiftSelection(video, 0, false); },
+        [&] { return editor.ResizeEdge(video, 70, false, 0); },
+        [&] { return editor.Split(video, 0); },
+        [&] { return editor.Join(video, 20); },
+        [&] { return select(71, 79) && editor.DeleteSelection(video); },
+        [&] { return editor.Scale(1.0); },
+        [&] { return editor.SetDuration(100); },
+        [&] { return editor.EditSetup(video, 0, TVariant(0.0)); },
     };
     const std::string saved = project.Saved();
     for (size_t i = 0; i < sizeof refused / sizeof refused[0]; ++i) {

@@ -191,6 +191,75 @@ void Edit(TAppHost& pHost, THostEditor& pEditor) {
     Check(GraphAddParam(gain, -1) == 8, "the gain is in graph slot 8");
 }
 
+// Each command given what the project already holds answers false, changes no byte and leaves
+// the history as it was; some first make the change (which answers true), then are given it
+// again. The duration made 90 and given 90 again is then taken back by one Undo.
+void NoOps(const std::string& pProject) {
+    TAppHost host;
+    THostEditor editor(host, 1 << 20);
+    TZVProjectFile::Load(wxString::FromUTF8(pProject), host);
+    TZVStreamRow& root = *host.GetRootRow();
+    auto* image = dynamic_cast<TZVParamRow*>(FindRow(root, CLIP + wxString(L"[param:1 - Image]")));
+    auto* frames =
+        dynamic_cast<TZVParamRow*>(FindRow(root, L"[mixer:Video][source:frames][param:1 - Image]"));
+    auto* video = dynamic_cast<TZVStreamRow*>(FindRow(root, L"[mixer:Video]"));
+    TZVStreamRow* clip = Clip(host);
+    Check(image && frames && video && clip, "the rows of the no-ops are found");
+    if (!image || !frames || !video || !clip)
+        return;
+    const auto select = [&](long pBegin, long pEnd) {
+        TRangeList selection;
+        selection.push_back(TRange(pBegin, pEnd));
+        host.SetTimeSelection(selection);
+        return true;
+    };
+    const std::function<bool()> none;
+    const struct {
+        const char* aWhat;
+        std::function<bool()> aChange;
+        std::function<bool()> aNoOp;
+    } rows[] = {
+        {"the duration it has", none, [&] { return editor.SetDuration(60); }},
+        {"the clip image's key at the end of its keys deleted, which the row fills again", none,
+         [&] { return editor.DeleteKey(image, 50); }},
+        {"the clip image's only key deleted", none, [&] { return editor.DeleteKey(image, 0); }},
+        {"a key value given again",
+         [&] { return editor.EditKeyValue(image, 0, false, TVariant(42.0)); },
+         [&] { return editor.EditKeyValue(image, 0, false, TVariant(42.0)); }},
+        {"the continuity a key has", none,
+         [&] { return editor.EditKey(image, 0, false, false, contNONE); }},
+        {"the formula a row has", none,
+         [&] {
+             return editor.SetFormula(frames,
+                                      L"[mixer:Video][source:clip][param:1 - Image].value / 10");
+         }},
+        {"a selection moved by 0", none,
+         [&] { return select(0, 50) && editor.ShiftSelection(clip, 0, false); }},
+        {"an edge dragged by 0", none, [&] { return editor.ResizeEdge(clip, 50, false, 0); }},
+        {"a split where a sequence begins", none, [&] { return editor.Split(clip, 0); }},
+        {"a join where no sequences meet", none, [&] { return editor.Join(clip, 25); }},
+        {"a delete of a selection that holds no sequence", none,
+         [&] { return select(52, 58) && editor.DeleteSelection(clip); }},
+        {"a scale by 1", none, [&] { return editor.Scale(1.0); }},
+        {"a duration given again", [&] { return editor.SetDuration(90); },
+         [&] { return editor.SetDuration(90); }},
+        {"the setup value it has", none,
+         [&] { return editor.EditSetup(video, 0, video->aSetupTab[0]); }},
+    };
+    for (const auto& row : rows) {
+        const bool changed = !row.aChange || row.aChange();
+        const std::string text = TZVProjectFile::SaveText(host);
+        const wxString undo = editor.UndoLabel();
+        const wxString redo = editor.RedoLabel();
+        Check(changed && !row.aNoOp() && TZVProjectFile::SaveText(host) == text &&
+                  editor.UndoLabel() == undo && editor.RedoLabel() == redo,
+              std::string("a no-op answers false, the project and its history as they were: ") +
+                  row.aWhat);
+    }
+    Check(editor.Undo() && root.aSequenceList.front().aEnd == 60,
+          "one Undo takes the duration of 90 back to 60");
+}
+
 // Renders FRAME of the current document and compares it with zvrender's files in pWork.
 void Compare(const TZVHost& pHost, const std::string& pWork, const std::string& pDocument) {
     const TRenderedFrame frame = RenderFrame(pHost, FRAME);
@@ -560,6 +629,7 @@ void Run(const std::string& pProject, const std::string& pZvrender, const std::s
               Clip(hostA)->aSequenceList.size() == 1,
           "the file loaded again closed: the edited document stays current");
     History(pProject, saved);
+    NoOps(pProject);
     EditorAfterHost(saved);
     OwnLibraries(pProject, saved);
     LoadBeside(pProject, saved, pWork);

@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class THostEditModel {
@@ -67,10 +68,14 @@ private:
         wxString label;
         if (!Command(pDraw, label))
             return Check("refused edit " + label.utf8_string());
+        // An edit that changes nothing answers false.
+        std::string saved = aProject.Saved();
+        if (saved == aStates[aCurrent])
+            return "edit " + label.utf8_string() + " changed nothing";
         ++aEdits;
         aStates.resize(aCurrent + 1);
         aLabels.resize(aCurrent);
-        aStates.push_back(aProject.Saved());
+        aStates.push_back(std::move(saved));
         aLabels.push_back(label);
         ++aCurrent;
         return CheckHistory("edit " + label.utf8_string());
