@@ -140,14 +140,32 @@ void CheckFormatNumbers(const wxXmlNode* pFormat) {
 const wchar_t* const GRAPH_LIST = L"graph-list";
 const wchar_t* const COLOR_LIST = L"color-list";
 
-void AddHostElement(NSXml::TChildAppender& pProject, const wchar_t* pName,
-                    void (*pSave)(wxXmlNode*)) {
+// pSave fills the element.
+template <class TSave>
+void AddHostElement(NSXml::TChildAppender& pProject, const wchar_t* pName, TSave pSave) {
     wxXmlNode* element = new wxXmlNode(wxXML_ELEMENT_NODE, pName);
     pSave(element);
     if (element->GetChildren())
         pProject.Append(element);
     else
         delete element;
+}
+
+// Leaves out of the graph slots pList those that hold no row of pRoot's project: another
+// document's rows may hold some (a host made while it is open is current), which are not this
+// project's to save.
+void KeepOwnSlots(wxXmlNode& pList, const TZVStreamRow& pRoot) {
+    for (wxXmlNode* slot = pList.GetChildren(); slot;) {
+        wxXmlNode* const next = slot->GetNext();
+        long index = -1;
+        const TZVParamRow* row =
+            slot->GetAttribute(L"idx").ToLong(&index) ? GraphGetParam(int(index)) : nullptr;
+        if (!row || !pRoot.IsAncestorOf(row)) {
+            pList.RemoveChild(slot);
+            delete slot;
+        }
+        slot = next;
+    }
 }
 
 // Fills the graph slots from pList, leaving out, with a message, each slot whose path does not
@@ -203,21 +221,27 @@ private:
     IZVLibrary* const aLibrary = IZVLibrary::theLibrary;
 };
 
-// The document of pHost's project.
+// The document of pHost's project, which it has.
 void BuildDocument(wxXmlDocument& pDocument, const TZVHost& pHost) {
     wxXmlNode* project = new wxXmlNode(wxXML_ELEMENT_NODE, L"project");
     pDocument.SetRoot(project);
     NSXml::TChildAppender children(project);
+    const TZVStreamRow& root = *pHost.GetRootRow();
     children.Append(pHost.aFormat.GetXmlImage());
-    if (pHost.GetRootRow())
-        children.Append(pHost.GetRootRow()->GetXmlImage());
-    AddHostElement(children, GRAPH_LIST, GraphSaveXml);
+    children.Append(root.GetXmlImage());
+    AddHostElement(children, GRAPH_LIST, [&](wxXmlNode* pList) {
+        GraphSaveXml(pList);
+        KeepOwnSlots(*pList, root);
+    });
     AddHostElement(children, COLOR_LIST, GraphSaveColoursXml);
 }
 
 } // namespace
 
-void TZVProjectFile::CheckCurrent(const TZVHost& pHost) {
+void TZVProjectFile::CheckSavable(const TZVHost& pHost) {
+    // A file without the root mixer would not load.
+    if (!pHost.GetRootRow())
+        throw TError(L"the host has no project: there is nothing to save");
     // Another document's library would write its texts for this one's media rows, and the
     // graph slots are the current document's.
     if (!pHost.IsCurrent())
@@ -282,7 +306,7 @@ void TZVProjectFile::Load(const wxString& pPath, TZVHost& pHost, bool pOffline) 
 void TZVProjectFile::Save(const wxString& pPath, const TZVHost& pHost) {
     // Refused before the file is opened: opening makes a temporary file, and a FIFO's waits for
     // a reader.
-    CheckCurrent(pHost);
+    CheckSavable(pHost);
     // Written beside the file and renamed over it: the old file stays whole until the new
     // one is.
     TZVPartFile file(TZVFileName::Bytes(pPath));
@@ -290,7 +314,7 @@ void TZVProjectFile::Save(const wxString& pPath, const TZVHost& pHost) {
 }
 
 void TZVProjectFile::Save(TZVPartFile& pFile, const wxString& pPath, const TZVHost& pHost) {
-    CheckCurrent(pHost);
+    CheckSavable(pHost);
     std::string text;
     {
         // The media texts resolve from where the file goes.
@@ -303,7 +327,7 @@ void TZVProjectFile::Save(TZVPartFile& pFile, const wxString& pPath, const TZVHo
 }
 
 std::string TZVProjectFile::SaveText(const TZVHost& pHost) {
-    CheckCurrent(pHost);
+    CheckSavable(pHost);
     wxXmlDocument document;
     BuildDocument(document, pHost);
     wxMemoryOutputStream stream;

@@ -29,14 +29,14 @@ public:
     static void Load(const wxString& pPath, TZVHost& pHost, bool pOffline = false);
     // Writes pHost's project to pPath, complete or not at all, its media texts made to resolve
     // from pPath's folder when its library is the one Load made (TZVMediaLibrary::TSaveFolder);
-    // throws TError on failure. The project, its media and the graph slots are written only
-    // while pHost is the current document with the library its rows play: otherwise TError,
-    // before pPath is opened.
+    // throws TError on failure. The project, its media and the graph slots that hold its rows
+    // are written only while pHost has a project and is the current document with the library
+    // its rows play: otherwise TError, before pPath is opened.
     static void Save(const wxString& pPath, const TZVHost& pHost);
     // The same, into pFile, opened for pPath beforehand (failed or not).
     static void Save(TZVPartFile& pFile, const wxString& pPath, const TZVHost& pHost);
     // The text Save writes into the project's own folder: the media texts as they were read.
-    // Throws TError, as Save does, unless pHost is the current document.
+    // Throws TError, as Save does, unless pHost has a project and is the current document.
     static std::string SaveText(const TZVHost& pHost);
 
     // Reads the XML document at pPath (TZVProjectReader::Read), refusing one nested deeper than
@@ -45,6 +45,6 @@ public:
     static std::unique_ptr<wxXmlDocument> ReadDocument(const wxString& pPath);
 
 private:
-    // Throws TError unless pHost is the current document.
-    static void CheckCurrent(const TZVHost& pHost);
+    // Throws TError unless pHost has a project and is the current document.
+    static void CheckSavable(const TZVHost& pHost);
 };

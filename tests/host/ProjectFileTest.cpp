@@ -3,6 +3,8 @@
 #include "ALL/Error.h"
 #include "DLL/Row/FilterRow.h"
 #include "DLL/Row/Library.h"
+#include "DLL/Row/MainRow.h"
+#include "DLL/Row/ParamGraph.h"
 #include "DLL/Row/ZVFormula.h"
 #include "Host.h"
 
@@ -15,6 +17,7 @@
 
 #include <cstdio>
 #include <fcntl.h>
+#include <list>
 #include <memory>
 #include <new>
 #include <sstream>
@@ -128,8 +131,9 @@ TEST(ProjectFile, ALoadThatRunsOutOfMemoryPutsTheOpenDocumentBack) {
     rmdir(folder);
 }
 
-// A save that is refused touches no file: nothing in the folder is made or opened, not even a
-// FIFO (whose opening would wait for a reader), and the message says why.
+// A save that is refused, of a host that is not current or has no project, touches no file:
+// nothing in the folder is made or opened, not even a FIFO (whose opening would wait for a
+// reader), and the message says why, as SaveText's does.
 TEST(ProjectFile, ARefusedSaveOpensNoFile) {
     char folder[] = "/tmp/ProjectFileTest-XXXXXX";
     ASSERT_NE(mkdtemp(folder), nullptr);
@@ -150,15 +154,22 @@ TEST(ProjectFile, ARefusedSaveOpensNoFile) {
     } cases[] = {
         {"not current", false,
          L"the project is not the current document: make it current to save it"},
+        {"no project", true, L"the host has no project: there is nothing to save"},
     };
     for (const auto& c : cases) {
         const int watch = inotify_init1(IN_NONBLOCK);
         inotify_add_watch(watch, folder, IN_OPEN | IN_CREATE);
         TZVHost made(true, messages);
-        for (const std::string& target : {std::string(folder) + "/saved.xml", fifo}) {
+        const TZVHost& saved = c.aNew ? made : loaded;
+        // The text, then a file, then the FIFO.
+        for (const std::string& target :
+             {std::string(), std::string(folder) + "/saved.xml", fifo}) {
             wxString refusal;
             try {
-                TZVProjectFile::Save(wxString::FromUTF8(target), c.aNew ? made : loaded);
+                if (target.empty())
+                    TZVProjectFile::SaveText(saved);
+                else
+                    TZVProjectFile::Save(wxString::FromUTF8(target), saved);
             } catch (const TError& error) {
                 refusal = error;
             }
@@ -171,5 +182,28 @@ TEST(ProjectFile, ARefusedSaveOpensNoFile) {
     close(reader);
     std::remove(example.c_str());
     std::remove(fifo.c_str());
+    rmdir(folder);
+}
+
+// The graph slots are the process's, and a host made while another document holds one is
+// current: given a project of its own, it saves none of the other's slots.
+TEST(ProjectFile, AHostSavesOnlyTheGraphSlotsOfItsOwnRows) {
+    char folder[] = "/tmp/ProjectFileTest-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string example = std::string(folder) + "/example.xml";
+    WriteFile(example, ReadSource("host/example/example.xml"));
+    std::ostringstream messages;
+    TZVHost open(true, messages);
+    TZVProjectFile::Load(wxString::FromUTF8(example), open, true);
+    std::list<TZVParamRow*> params;
+    open.GetRootRow()->ListParam(params);
+    ASSERT_EQ(GraphAddParam(params.back(), 2), 2);
+    TZVHost made(true, messages);
+    TZVMainMixerRow* root = new TZVMainMixerRow;
+    root->CompleteCreate(60);
+    made.SetProject(root, nullptr);
+    EXPECT_EQ(TZVProjectFile::SaveText(made).find("graph-list"), std::string::npos);
+    EXPECT_EQ(GraphGetParam(2), params.back()) << "the other document's slot stays";
+    std::remove(example.c_str());
     rmdir(folder);
 }

@@ -457,25 +457,38 @@ std::string SaveIntoFifo(const std::string& pPath, const TZVHost& pHost) {
 
 // A save of a document that is not current is refused with a message, nothing written and the
 // globals left as they were: another document's library would write the media texts, or none.
-// The file is not opened: a FIFO that nothing reads refuses at once.
-void SaveNotCurrent(const std::string& pProject, const std::string& pSaved) {
+// So is a save of a host without a project, which would not load. The file is not opened: a
+// FIFO that nothing reads refuses at once.
+void RefusedSaves(const std::string& pProject, const std::string& pSaved) {
     const std::string target = wxFileName(pProject).GetPath().utf8_string() + "/not-current.xml";
     const std::string fifo = wxFileName(pProject).GetPath().utf8_string() + "/not-current.fifo";
+    const std::string notCurrent =
+        "the project is not the current document: make it current to save it";
+    // The tab loads pProject, or not; another host is made, loads pSaved and closes, or not.
     const struct {
         const char* aWhat;
-        bool aLoad;
-        bool aClose;
-    } cases[] = {{"another document current", true, false},
-                 {"a second host made", false, false},
-                 {"the current document closed", true, true}};
+        bool aTabLoads;
+        bool aOther;
+        bool aOtherLoads;
+        bool aOtherCloses;
+        std::string aRefusal;
+    } cases[] = {{"a document that is not current, another document current", true, true, true,
+                  false, notCurrent},
+                 {"a document that is not current, a second host made", true, true, false, false,
+                  notCurrent},
+                 {"a document that is not current, the current document closed", true, true, true,
+                  true, notCurrent},
+                 {"a current host without a project", false, false, false, false,
+                  "the host has no project: there is nothing to save"}};
     for (const auto& c : cases) {
         TAppHost tab;
-        TZVProjectFile::Load(wxString::FromUTF8(pProject), tab);
+        if (c.aTabLoads)
+            TZVProjectFile::Load(wxString::FromUTF8(pProject), tab);
         TDocument t{tab, tab.GetLibrary(), nullptr, nullptr};
-        auto other = std::make_unique<TAppHost>();
-        if (c.aLoad)
+        auto other = c.aOther ? std::make_unique<TAppHost>() : nullptr;
+        if (c.aOtherLoads)
             TZVProjectFile::Load(wxString::FromUTF8(pSaved), *other);
-        if (c.aClose)
+        if (c.aOtherCloses)
             other.reset();
         const std::vector<const void*> globals = Globals();
         std::string errors;
@@ -490,12 +503,12 @@ void SaveNotCurrent(const std::string& pProject, const std::string& pSaved) {
             errors += "; " + error.utf8_string();
         }
         errors += "; " + SaveIntoFifo(fifo, tab);
-        Check(errors == "the project is not the current document: make it current to save it; "
-                        "the project is not the current document: make it current to save it; "
-                        "the project is not the current document: make it current to save it" &&
+        Check(errors == c.aRefusal + "; " + c.aRefusal + "; " + c.aRefusal &&
                   !wxFileName::FileExists(target) && Globals() == globals,
-              std::string("a save of a document that is not current, ") + c.aWhat +
+              std::string("a save of ") + c.aWhat +
                   ": refused, no file opened, the globals as they were");
+        if (!c.aTabLoads)
+            continue;
         SwitchDocument(nullptr, t);
         Check(TZVProjectFile::SaveText(tab) == FileBytes(pProject), "made current, it saves");
     }
@@ -556,6 +569,31 @@ void LoadSlots(const std::string& pProject) {
                       " after another tab set slot 2: " + file.aLeft);
         }
     }
+}
+
+// A new tab made while a document with a graph slot is open: given a project of its own, it
+// saves none of the other document's slots. Switched to (the step a new tab takes), it has no
+// slot, and the other document has its slot back when it is current again.
+void NewTab(const std::string& pProject) {
+    TAppHost open;
+    TZVProjectFile::Load(wxString::FromUTF8(pProject), open);
+    TDocument o{open, open.GetLibrary(), nullptr, nullptr};
+    auto* gain = dynamic_cast<TZVParamRow*>(
+        FindRow(*open.GetRootRow(), L"[mixer:Audio][param:1 - Master Amplif (db)]"));
+    const bool set = GraphAddParam(gain, 2) == 2;
+    TAppHost tab;
+    TDocument t{tab, nullptr, nullptr, nullptr};
+    TZVMainMixerRow* root = new TZVMainMixerRow;
+    root->CompleteCreate(60);
+    tab.SetProject(root, nullptr);
+    Check(set && TZVProjectFile::SaveText(tab).find("graph-list") == std::string::npos,
+          "a new tab given a project of its own while another document has a graph slot: its "
+          "text holds no slot");
+    SwitchDocument(&o, t);
+    const bool none = !GraphGetParam(2);
+    SwitchDocument(&t, o);
+    Check(none && GraphGetParam(2) == gain,
+          "switched to, the new tab has no slot; the other document has its slot back");
 }
 
 // A document with its own library saved into another folder: its media texts lead from there to
@@ -634,8 +672,9 @@ void Run(const std::string& pProject, const std::string& pZvrender, const std::s
     OwnLibraries(pProject, saved);
     LoadBeside(pProject, saved, pWork);
     Reload(pProject, saved);
-    SaveNotCurrent(pProject, saved);
+    RefusedSaves(pProject, saved);
     LoadSlots(pProject);
+    NewTab(pProject);
     SaveElsewhere(saved, pWork);
     Check(TAppHost::theAssertCount == 0, "no assertion reports");
 }
