@@ -15,8 +15,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fcntl.h>
+#include <filesystem>
 #include <list>
 #include <memory>
 #include <new>
@@ -39,16 +39,29 @@ wxString FormatText(const TZVHost& pHost) {
     return XmlText(*image);
 }
 
+// A folder of the test's own holding the example, removed with what the test wrote into it.
+class TExampleFolder {
+public:
+    TExampleFolder() {
+        char name[] = "/tmp/ProjectFileTest-XXXXXX";
+        EXPECT_NE(mkdtemp(name), nullptr);
+        aPath = name;
+        WriteFile(Path("example.xml"), ReadSource("host/example/example.xml"));
+    }
+    ~TExampleFolder() { std::filesystem::remove_all(aPath); }
+    std::string Path(const std::string& pName) const { return aPath + "/" + pName; }
+
+    std::string aPath;
+};
+
 } // namespace
 
 // The loader would drop the entity's text: the file is refused before any of it is read, and
 // the open project stays as it was, format included.
 TEST(ProjectFile, AFileThatDeclaresAnEntityIsRefusedBeforeAnythingIsRead) {
-    char folder[] = "/tmp/ProjectFileTest-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    const std::string example = std::string(folder) + "/example.xml";
-    const std::string declared = std::string(folder) + "/declared.xml";
-    WriteFile(example, ReadSource("host/example/example.xml"));
+    const TExampleFolder folder;
+    const std::string example = folder.Path("example.xml");
+    const std::string declared = folder.Path("declared.xml");
     // Another format, which a partial read would take.
     std::string text = Edited("<project>", "<!DOCTYPE project [\n<!ENTITY hundred \"100\">\n]>\n"
                                            "<project>");
@@ -79,9 +92,6 @@ TEST(ProjectFile, AFileThatDeclaresAnEntityIsRefusedBeforeAnythingIsRead) {
     EXPECT_EQ(TZVProjectFile::SaveText(host), saved);
     EXPECT_EQ(TZVFormula::theLastId, lastId) << "no formula was read";
     EXPECT_EQ(messages.str(), "");
-    std::remove(example.c_str());
-    std::remove(declared.c_str());
-    rmdir(folder);
 }
 
 namespace {
@@ -106,11 +116,9 @@ TEST(ProjectFile, ALoadThatRunsOutOfMemoryPutsTheOpenDocumentBack) {
     auto factory = std::make_unique<TExhaustedFactory>();
     if (TRowRegistry<TZVFilterRow>::RegisterFactory(factory.get()))
         factory.release();
-    char folder[] = "/tmp/ProjectFileTest-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    const std::string example = std::string(folder) + "/example.xml";
-    const std::string exhausted = std::string(folder) + "/exhausted.xml";
-    WriteFile(example, ReadSource("host/example/example.xml"));
+    const TExampleFolder folder;
+    const std::string example = folder.Path("example.xml");
+    const std::string exhausted = folder.Path("exhausted.xml");
     std::string text = Edited("type=\"Opacity\"", "type=\"Exhausted\"");
     text.replace(text.find("duration=\"60\""), 13, "duration=\"70\"");
     WriteFile(exhausted, text);
@@ -126,26 +134,20 @@ TEST(ProjectFile, ALoadThatRunsOutOfMemoryPutsTheOpenDocumentBack) {
     EXPECT_EQ(tab.GetRootRow(), nullptr);
     EXPECT_EQ(tab.GetLibrary(), nullptr);
     EXPECT_EQ(FormatText(tab), format);
-    std::remove(example.c_str());
-    std::remove(exhausted.c_str());
-    rmdir(folder);
 }
 
 // A save that is refused, of a host that is not current or has no project, touches no file:
 // nothing in the folder is made or opened, not even a FIFO (whose opening would wait for a
 // reader), and the message says why, as SaveText's does.
 TEST(ProjectFile, ARefusedSaveOpensNoFile) {
-    char folder[] = "/tmp/ProjectFileTest-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    const std::string example = std::string(folder) + "/example.xml";
-    const std::string fifo = std::string(folder) + "/saved.fifo";
-    WriteFile(example, ReadSource("host/example/example.xml"));
+    const TExampleFolder folder;
+    const std::string fifo = folder.Path("saved.fifo");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     // A reader, so that a save that opens the FIFO goes on rather than wait.
     const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
     std::ostringstream messages;
     TZVHost loaded(true, messages);
-    TZVProjectFile::Load(wxString::FromUTF8(example), loaded, true);
+    TZVProjectFile::Load(wxString::FromUTF8(folder.Path("example.xml")), loaded, true);
     // A host is made, current and without a project; the loaded one is saved, or the new one.
     const struct {
         const char* aCase;
@@ -158,12 +160,11 @@ TEST(ProjectFile, ARefusedSaveOpensNoFile) {
     };
     for (const auto& c : cases) {
         const int watch = inotify_init1(IN_NONBLOCK);
-        inotify_add_watch(watch, folder, IN_OPEN | IN_CREATE);
+        inotify_add_watch(watch, folder.aPath.c_str(), IN_OPEN | IN_CREATE);
         TZVHost made(true, messages);
         const TZVHost& saved = c.aNew ? made : loaded;
         // The text, then a file, then the FIFO.
-        for (const std::string& target :
-             {std::string(), std::string(folder) + "/saved.xml", fifo}) {
+        for (const std::string& target : {std::string(), folder.Path("saved.xml"), fifo}) {
             wxString refusal;
             try {
                 if (target.empty())
@@ -180,21 +181,15 @@ TEST(ProjectFile, ARefusedSaveOpensNoFile) {
         close(watch);
     }
     close(reader);
-    std::remove(example.c_str());
-    std::remove(fifo.c_str());
-    rmdir(folder);
 }
 
 // The graph slots are the process's, and a host made while another document holds one is
 // current: given a project of its own, it saves none of the other's slots.
 TEST(ProjectFile, AHostSavesOnlyTheGraphSlotsOfItsOwnRows) {
-    char folder[] = "/tmp/ProjectFileTest-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    const std::string example = std::string(folder) + "/example.xml";
-    WriteFile(example, ReadSource("host/example/example.xml"));
+    const TExampleFolder folder;
     std::ostringstream messages;
     TZVHost open(true, messages);
-    TZVProjectFile::Load(wxString::FromUTF8(example), open, true);
+    TZVProjectFile::Load(wxString::FromUTF8(folder.Path("example.xml")), open, true);
     std::list<TZVParamRow*> params;
     open.GetRootRow()->ListParam(params);
     ASSERT_EQ(GraphAddParam(params.back(), 2), 2);
@@ -204,6 +199,4 @@ TEST(ProjectFile, AHostSavesOnlyTheGraphSlotsOfItsOwnRows) {
     made.SetProject(root, nullptr);
     EXPECT_EQ(TZVProjectFile::SaveText(made).find("graph-list"), std::string::npos);
     EXPECT_EQ(GraphGetParam(2), params.back()) << "the other document's slot stays";
-    std::remove(example.c_str());
-    rmdir(folder);
 }
