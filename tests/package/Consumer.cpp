@@ -5,7 +5,9 @@
 // the host library to what the guide promises of documents: formulas at each one's rate
 // before any render, documents closed in any order, a history that belongs to one project of
 // one document, a failed load that leaves the open document as it was, editors and own
-// libraries that outlive their hosts, a load that binds its project in its own document.
+// libraries that outlive their hosts, a load that binds its project in its own document,
+// refused saves that open no file, both loaders' graph slots, commands that change nothing, a
+// new tab's slots, a folder whose name is not UTF-8, and saves into other folders.
 //   consumer PROJECT ZVRENDER WORK
 #include "ZvrenderOutput.h"
 #include "guide/AppHost.h"
@@ -22,6 +24,7 @@
 #include "DLL/Row/ParamRow.h"
 #include "DLL/Row/StreamRow.h"
 #include "DLL/Row/ZVFormula.h"
+#include "host/FileName.h"
 #include "host/HostEditor.h"
 #include "host/ProjectFile.h"
 
@@ -596,29 +599,57 @@ void NewTab(const std::string& pProject) {
           "switched to, the new tab has no slot; the other document has its slot back");
 }
 
-// A document with its own library saved into another folder: its media texts lead from there to
-// the media, which the file loaded from there finds, none offline, and renders as zvrender
-// rendered the original.
+// A project in a folder whose name is not UTF-8 ("caf\351"), named by its bytes: the library's
+// text of them (TZVFileName::Text) loads it, and it saves as its file; the locale's decoding
+// (wxString(bytes)) names no file.
+void NotUtf8(const std::string& pProject, const std::string& pWork) {
+    const std::string folder = pWork + "/caf\351";
+    mkdir(folder.c_str(), 0700);
+    const std::string path = folder + "/example.xml";
+    WriteFile(path, FileBytes(pProject));
+    TAppHost host;
+    std::string decoded;
+    try {
+        TZVProjectFile::Load(wxString(path.c_str()), host);
+    } catch (const TError& error) {
+        decoded = error.utf8_string();
+    }
+    TZVProjectFile::Load(TZVFileName::Text(path), host);
+    Check(decoded == "no such file" && TZVProjectFile::SaveText(host) == FileBytes(pProject),
+          "a project in a folder whose name is not UTF-8: named by TZVFileName::Text it loads and "
+          "saves as its file; named by the locale's decoding: " +
+              decoded);
+}
+
+// A document with its own library saved into another folder, named as it is or through a
+// symbolic link to it: its media texts lead from the folder to the media, which the file loaded
+// by the folder's real path finds, none offline, and renders as zvrender rendered the original.
 void SaveElsewhere(const std::string& pSaved, const std::string& pWork) {
-    const wxString folder = wxString::FromUTF8(pWork + "/elsewhere/deeper");
-    wxFileName::Mkdir(folder, wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
-    const wxString moved = folder + L"/moved.xml";
-    TOwnLibrary library(wxFileName(pSaved).GetPath());
-    auto own = std::make_unique<TAppHost>();
-    LoadProject(wxString::FromUTF8(pSaved), *own, library);
-    SaveProject(moved, *own, library);
-    Check(TZVProjectFile::SaveText(*own) == FileBytes(pSaved),
-          "saved elsewhere, the document with its own library still saves as its file at home");
-    own.reset();
-    TAppHost there;
-    TZVProjectFile::Load(moved, there);
-    int offline = 0;
-    for (int i = 0; const IZVLibraryMedia* entry = there.GetLibrary()->GetMedia(i); ++i)
-        offline += entry->GetMedia() ? 0 : 1;
-    Check(offline == 0, "saved into another folder through its own library, then loaded from "
-                        "there: " +
-                            std::to_string(offline) + " media offline");
-    Compare(there, pWork, "saved into another folder through its own library");
+    const std::string folder = pWork + "/elsewhere/deeper";
+    wxFileName::Mkdir(wxString::FromUTF8(folder), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
+    symlink(folder.c_str(), (pWork + "/linked").c_str());
+    const struct {
+        const char* aFolder;
+        std::string aPath;
+    } names[] = {{"another folder", folder}, {"a link to another folder", pWork + "/linked"}};
+    for (const auto& name : names) {
+        const std::string what = std::string("saved through its own library into ") + name.aFolder;
+        TOwnLibrary library(wxFileName(pSaved).GetPath());
+        auto own = std::make_unique<TAppHost>();
+        LoadProject(wxString::FromUTF8(pSaved), *own, library);
+        SaveProject(wxString::FromUTF8(name.aPath + "/moved.xml"), *own, library);
+        Check(TZVProjectFile::SaveText(*own) == FileBytes(pSaved),
+              what + ": the document still saves as its file at home");
+        own.reset();
+        TAppHost there;
+        TZVProjectFile::Load(wxString::FromUTF8(folder + "/moved.xml"), there);
+        int offline = 0;
+        for (int i = 0; const IZVLibraryMedia* entry = there.GetLibrary()->GetMedia(i); ++i)
+            offline += entry->GetMedia() ? 0 : 1;
+        Check(offline == 0, what + ", then loaded by the folder's real path: " +
+                                std::to_string(offline) + " media offline");
+        Compare(there, pWork, what);
+    }
 }
 
 void Run(const std::string& pProject, const std::string& pZvrender, const std::string& pWork) {
@@ -675,6 +706,7 @@ void Run(const std::string& pProject, const std::string& pZvrender, const std::s
     RefusedSaves(pProject, saved);
     LoadSlots(pProject);
     NewTab(pProject);
+    NotUtf8(pProject, pWork);
     SaveElsewhere(saved, pWork);
     Check(TAppHost::theAssertCount == 0, "no assertion reports");
 }

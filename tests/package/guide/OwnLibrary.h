@@ -10,15 +10,26 @@
 
 #include "DLL/Row/Library.h"
 #include "REDarodo/Media.h"
+#include "host/FileName.h"
 #include "host/Host.h"
 #include "host/ProjectFile.h"
 
 #include <wx/filename.h>
 
+#include <cstdlib>
 #include <memory>
 #include <set>
 #include <unordered_map>
 #include <vector>
+
+// pFolder as the system reaches it, its symbolic links followed: ".." in a text leads from
+// there, not from the spelling of a link that reached it. As it is when it cannot be followed.
+inline wxString RealFolder(const wxString& pFolder) {
+    char* const real = realpath(TZVFileName::Bytes(pFolder).c_str(), nullptr);
+    const wxString folder = real ? TZVFileName::Text(real) : pFolder;
+    std::free(real);
+    return folder;
+}
 
 class TOwnMedia : public IZVLibraryMedia {
 public:
@@ -70,8 +81,8 @@ private:
 
 class TOwnLibrary : public IZVLibrary {
 public:
-    // Texts are resolved against pFolder, the project's folder.
-    explicit TOwnLibrary(const wxString& pFolder) : aFolder(pFolder) {}
+    // Texts are resolved against pFolder, the project's folder, as the system reaches it.
+    explicit TOwnLibrary(const wxString& pFolder) : aFolder(RealFolder(pFolder)) {}
     const wxString& GetFolder() const { return aFolder; }
 
     IZVLibraryMedia* GetMedia(int pIndex) const override {
@@ -87,11 +98,13 @@ public:
         return aIndex[pText] = int(aEntries.size() - 1);
     }
     // The texts are written for a project file in pFolder: as they were read when it is the
-    // project's folder, else each relative one as the path from pFolder.
+    // project's folder, else each relative one as the path from pFolder as the system reaches
+    // it.
     void SaveInto(const wxString& pFolder) const {
-        const bool own = wxFileName::DirName(pFolder).SameAs(wxFileName::DirName(aFolder));
+        const wxString folder = RealFolder(pFolder);
+        const bool own = wxFileName::DirName(folder).SameAs(wxFileName::DirName(aFolder));
         for (const std::unique_ptr<TOwnMedia>& entry : aEntries)
-            entry->SaveInto(own ? nullptr : &pFolder);
+            entry->SaveInto(own ? nullptr : &folder);
     }
 
 private:
