@@ -1,5 +1,7 @@
 #include "MediaIndex.h"
 
+#include "PacketFrames.h"
+
 extern "C" {
 #include <libavutil/display.h>
 }
@@ -97,16 +99,6 @@ bool MakeAudio(const AVFormatContext* pInput, int pStream, TAudioIndex& pIndex, 
     return true;
 }
 
-// A packet's frame count: from its size where the codec fixes it, else from its duration.
-int64_t PacketFrames(const AVStream* pStream, const AVPacket* pPacket, int pRate) {
-    const int frames = av_get_audio_frame_duration2(pStream->codecpar, pPacket->size);
-    if (frames > 0)
-        return frames;
-    if (pPacket->duration <= 0)
-        return 0;
-    return av_rescale_q(pPacket->duration, pStream->time_base, AVRational{1, pRate});
-}
-
 // A packet's time: its presentation time, else its decoding time, else its position.
 int64_t PacketTime(const AVPacket* pPacket, size_t pOrdinal) {
     if (pPacket->pts != AV_NOPTS_VALUE)
@@ -172,6 +164,9 @@ bool ReadPackets(AVFormatContext* pInput, TVideoIndex* pVideo, TPictureScan& pPi
     TPacketPtr packet(av_packet_alloc());
     if (!packet)
         return Refuse(pReason, "Out of memory");
+    std::unique_ptr<TPacketFrames> counter;
+    if (pAudio)
+        counter = std::make_unique<TPacketFrames>(pInput->streams[pAudio->aStream]);
     while (av_read_frame(pInput, packet.get()) >= 0) {
         const AVPacket* p = packet.get();
         // Pictures the container marks to be dropped (outside an edit list) are not shown;
@@ -188,7 +183,7 @@ bool ReadPackets(AVFormatContext* pInput, TVideoIndex* pVideo, TPictureScan& pPi
         } else if (pAudio && p->stream_index == pAudio->aStream) {
             if (pAudio->aTimes.size() >= size_t(theMaxPackets))
                 return Refuse(pReason, "The sound has too many packets");
-            const int64_t frames = PacketFrames(pInput->streams[p->stream_index], p, pAudio->aRate);
+            const int64_t frames = counter->Count(p);
             if (frames > theMaxFrames - pAudio->aFrames)
                 return Refuse(pReason, "The sound is too long");
             pAudio->aTimes.push_back(PacketTime(p, pAudio->aTimes.size()));
@@ -198,6 +193,13 @@ bool ReadPackets(AVFormatContext* pInput, TVideoIndex* pVideo, TPictureScan& pPi
         }
         av_packet_unref(packet.get());
     }
+    if (!pAudio)
+        return true;
+    // What the decoder held belongs to the last packets.
+    const int64_t rest = counter->Rest();
+    if (rest > theMaxFrames - pAudio->aFrames)
+        return Refuse(pReason, "The sound is too long");
+    pAudio->aFrames += rest;
     return true;
 }
 
@@ -356,7 +358,9 @@ void TrimSound(const AVStream* pStream, const TSoundEnds& pEnds, TAudioIndex& pI
         start -= first;
     pIndex.aFrames = end - first;
     const AVCodecDescriptor* codec = avcodec_descriptor_get(pStream->codecpar->codec_id);
-    const bool lossless = codec && (codec->props & AV_CODEC_PROP_LOSSLESS);
+    // DTS is lossless only in its extensions: a codec that may be lossy settles as lossy ones do.
+    const bool lossless =
+        codec && (codec->props & AV_CODEC_PROP_LOSSLESS) && !(codec->props & AV_CODEC_PROP_LOSSY);
     // Lossy decoders carry state from packet to packet (overlapping transforms, MP3's bit
     // reservoir, Opus's predictions), which a second of decoding settles.
     pIndex.aPreroll =
@@ -384,6 +388,19 @@ bool PlaceSound(const AVStream* pVideoStream, const TVideoIndex& pVideo,
     pAudio.aFrames += placed;
     pAudio.aFirst = std::max<int64_t>(placed, 0);
     return true;
+}
+
+// Why the sound pStream of pInput gives nothing to play: its codec and its container.
+wxString Unplayable(const AVFormatContext* pInput, const AVStream* pStream) {
+    const AVCodecID codec = pStream->codecpar->codec_id;
+    const char* const container =
+        pInput->iformat->long_name ? pInput->iformat->long_name : pInput->iformat->name;
+    return wxString::Format(avcodec_find_decoder(codec)
+                                ? "The sound cannot be played: its codec (%s) in %s decodes "
+                                  "to nothing"
+                                : "The sound cannot be played: FFmpeg has no decoder for its "
+                                  "codec (%s) in %s",
+                            avcodec_get_name(codec), container);
 }
 
 } // namespace
@@ -480,7 +497,8 @@ bool ScanMedia(TMediaSource& pSource, std::shared_ptr<TVideoIndex>* pVideo,
             audioIndex = nullptr;
     }
     if (!videoIndex && !audioIndex)
-        return Refuse(pReason, "The file holds neither images nor sound");
+        return Refuse(pReason, audio < 0 ? wxString("The file holds neither images nor sound")
+                                         : Unplayable(input.get(), input->streams[audio]));
     *pVideo = videoIndex;
     *pAudio = audioIndex;
     return true;

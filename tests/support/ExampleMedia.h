@@ -17,10 +17,15 @@ inline std::string ExamplePath(const std::string& pName) {
     return std::string(ZV_EXAMPLE_MEDIA) + "/" + pName;
 }
 
+// The medium at pPath, or null with a test failure saying why.
+inline std::unique_ptr<TZVMedia> OpenMediumAt(const std::string& pPath) {
+    wxString reason;
+    std::unique_ptr<TZVMedia> media(TZVMedia::Open(pPath, &reason));
+    EXPECT_TRUE(media) << pPath << ": " << reason;
+    return media;
+}
+
 // The example medium pName, or null with a test failure saying why.
 inline std::unique_ptr<TZVMedia> OpenExample(const std::string& pName) {
-    wxString reason;
-    std::unique_ptr<TZVMedia> media(TZVMedia::Open(ExamplePath(pName), &reason));
-    EXPECT_TRUE(media) << pName << ": " << reason;
-    return media;
+    return OpenMediumAt(ExamplePath(pName));
 }

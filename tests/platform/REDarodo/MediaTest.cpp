@@ -67,6 +67,16 @@ TEST(Media, OpenScansTracksSizesCountsAndRatesOrRefusesWithAReason) {
     FILE* file = std::fopen(text.c_str(), "w");
     std::fputs("This is no medium, only a few words of text.\n", file);
     std::fclose(file);
+    // A WAV file of sound in a codec no one knows (tag 0x7777): 1,024 frames of 4 bytes.
+    const std::string unknown = Temporary("unknown.wav");
+    file = std::fopen(unknown.c_str(), "wb");
+    const unsigned char header[44] = {'R', 'I', 'F',  'F',  36,  16,  0,    0,    'W', 'A',  'V',
+                                      'E', 'f', 'm',  't',  ' ', 16,  0,    0,    0,   0x77, 0x77,
+                                      2,   0,   0x44, 0xAC, 0,   0,   0x10, 0xB1, 2,   0,    4,
+                                      0,   16,  0,    'd',  'a', 't', 'a',  0,    16,  0,    0};
+    std::fwrite(header, 1, sizeof header, file);
+    std::fwrite(std::vector<char>(4096, 5).data(), 1, 4096, file);
+    std::fclose(file);
     const struct {
         std::string aPath;
         const char* aFacts; // video w x h count rate | audio channels rate frames | duration
@@ -80,6 +90,8 @@ TEST(Media, OpenScansTracksSizesCountsAndRatesOrRefusesWithAReason) {
         {ExamplePath("missing.mkv"), "The file cannot be opened: No such file or directory"},
         {text, "The file cannot be opened: Invalid data found when processing input"},
         {ExamplePath("oversized.png"), "The images are larger than 16384 pixels a side"},
+        {unknown, "The sound cannot be played: FFmpeg has no decoder for its codec (none) in WAV "
+                  "/ WAVE (Waveform Audio)"},
     };
     for (const auto& c : cases) {
         wxString reason;
