@@ -298,7 +298,9 @@ bool TDecoding::Receive() {
         const int received = avcodec_receive_frame(aDecoder.get(), aFrame.get());
         if (received >= 0)
             return true;
-        if (received != AVERROR(EAGAIN) || aDraining)
+        // Any other error is the decoder refusing a packet (PCM cut inside a sample): it takes
+        // the next one.
+        if (received == AVERROR_EOF || aDraining)
             return false;
         int read;
         while ((read = av_read_frame(aInput.get(), aPacket.get())) >= 0 &&

@@ -11,6 +11,10 @@
 
 #include "MediaWriter.h"
 
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -1282,4 +1286,136 @@ TEST_F(ZvrenderFiles, AMediumCutShortOrReplacedMidRenderIsSaidFromTheFrameItWasL
     const std::string early = counts("0..21");
     EXPECT_EQ(early.substr(0, 11), "openings 3 ");
     EXPECT_EQ(counts("0..59"), early);
+}
+
+namespace {
+
+// A project of 50 frames (2 s at 25 a second) whose sound, at pRate frames a second in
+// stereo, plays the medium ../media/pMedium from its start.
+std::string SoundProject(const std::string& pMedium, int pRate) {
+    return R"xml(<?xml version="1.0" encoding="UTF-8"?>
+<project>
+ <format duration="50">
+  <video width="32" height="24" rate="25000">
+   <codec fourcc="0" quality="-1"/>
+  </video>
+  <audio rate=")xml" +
+           std::to_string(pRate) + R"xml(" channel="2" bits="16" tag="1">
+   <codec id="0" format="0"/>
+  </audio>
+ </format>
+ <mixer type="" name="">
+  <seq-list><seg begin="0" end="50"/></seq-list>
+  <param-list shown="0"/>
+  <fltr-list shown="0"/>
+  <src-list shown="1">
+   <mixer type="audio-mux" name="Audio">
+    <seq-list><seg begin="0" end="50"/></seq-list>
+    <param-list shown="0">
+     <param type="Standard" name="Master Amplif (db)"><value>0</value></param>
+    </param-list>
+    <fltr-list shown="0"/>
+    <src-list shown="0">
+     <source type="audio-media" name="sound">
+      <seq-list><seg begin="0" end="50"/></seq-list>
+      <param-list shown="0">
+       <param type="Standard" name="Seconds"><value>time / 1000</value></param>
+      </param-list>
+      <fltr-list shown="0"/>
+      <media l="G">../media/)xml" +
+           pMedium + R"xml(</media>
+     </source>
+    </src-list>
+   </mixer>
+  </src-list>
+ </mixer>
+</project>
+)xml";
+}
+
+// The byte of the file at pPath where frame pFrame of its PCM sound starts.
+int64_t ByteOfFrame(const std::string& pPath, int64_t pFrame) {
+    AVFormatContext* input = nullptr;
+    if (avformat_open_input(&input, pPath.c_str(), nullptr, nullptr) < 0)
+        return -1;
+    avformat_find_stream_info(input, nullptr);
+    const AVStream* stream = input->streams[0];
+    const int align = av_get_bits_per_sample(stream->codecpar->codec_id) / 8 *
+                      stream->codecpar->ch_layout.nb_channels;
+    AVPacket* packet = av_packet_alloc();
+    int64_t byte = -1;
+    while (byte < 0 && av_read_frame(input, packet) >= 0) {
+        const int64_t first =
+            av_rescale_q(packet->pts, stream->time_base, {1, stream->codecpar->sample_rate});
+        if (pFrame < first + packet->size / align)
+            byte = packet->pos + (pFrame - first) * align;
+        av_packet_unref(packet);
+    }
+    av_packet_free(&packet);
+    avformat_close_input(&input);
+    return byte;
+}
+
+} // namespace
+
+// PCM sound cut short in the middle of a render (a preloaded stand-in makes the file end a
+// second into its sound, or bytes into the sample there) is said from the frame where the
+// sound stops, frame 25, in any container and cut inside a sample or not, and the render
+// completes. The frames before are those of the whole file; those after, silent.
+TEST_F(ZvrenderFiles, SoundCutShortMidRenderIsSaidFromTheFrameItStops) {
+    const struct {
+        const char* aName;
+        const char* aCodec;
+        AVSampleFormat aFormat;
+        int aRate;
+        int aChannels;
+        int aExtra;
+        int aProjectRate;
+    } cases[] = {
+        {"s16.wav", "pcm_s16le", AV_SAMPLE_FMT_S16, 44100, 2, 1, 44100},
+        {"s16.wav", "pcm_s16le", AV_SAMPLE_FMT_S16, 44100, 2, 2, 44100},
+        {"s16.wav", "pcm_s16le", AV_SAMPLE_FMT_S16, 44100, 2, 3, 44100},
+        {"mono.wav", "pcm_s16le", AV_SAMPLE_FMT_S16, 44100, 1, 1, 44100},
+        {"s24.wav", "pcm_s24le", AV_SAMPLE_FMT_S32, 48000, 2, 2, 48000},
+        {"s16.aiff", "pcm_s16be", AV_SAMPLE_FMT_S16, 44100, 2, 1, 44100},
+        {"s16.caf", "pcm_s16le", AV_SAMPLE_FMT_S16, 44100, 2, 3, 44100},
+        {"s16.w64", "pcm_s16le", AV_SAMPLE_FMT_S16, 44100, 2, 2, 44100},
+    };
+    for (const auto& c : cases) {
+        const std::string row = std::string(c.aName) + " +" + std::to_string(c.aExtra) + " at " +
+                                std::to_string(c.aProjectRate);
+        const std::string medium = aRoot + "/media/" + c.aName;
+        const TSoundDesc sound = {c.aCodec,    c.aFormat,   c.aRate,
+                                  c.aChannels, 2 * c.aRate, ExampleSample};
+        ASSERT_TRUE(WriteMedia(medium, nullptr, &sound)) << row;
+        WriteFile(aRoot + "/project/q.xml", SoundProject(c.aName, c.aProjectRate));
+        const int64_t cut = ByteOfFrame(medium, c.aRate) + c.aExtra;
+        const long size = long(ReadFile(medium).size());
+        const std::string cutting =
+            "export ASAN_OPTIONS=\"$ASAN_OPTIONS:verify_asan_link_order=0\" "
+            "LD_PRELOAD=" ZV_FAILING_READS " ZV_FAILING_FILE=" +
+            medium + " ZV_FAILING_OPENING=2 ZV_FAILING_CUT=" + std::to_string(cut) + ";";
+        ASSERT_EQ(Run("-q --wav whole.wav q.xml").aCode, 0) << row;
+        const TRun run = Run("-q --wav s.wav q.xml", cutting);
+        EXPECT_EQ(run.aCode, 0) << row;
+        EXPECT_EQ(run.aErr, "medium \"../media/" + std::string(c.aName) +
+                                "\" could not be read from frame 25: The file has been cut "
+                                "short: " +
+                                std::to_string(cut) + " of its " + std::to_string(size) +
+                                " bytes are left\n")
+            << row;
+        const std::string whole = ReadFile(aRoot + "/project/whole.wav"),
+                          played = ReadFile(aRoot + "/project/s.wav");
+        const size_t frame = size_t(c.aProjectRate / 25 * 4);
+        ASSERT_EQ(played.size(), 44 + 50 * frame) << row;
+        // Frame 24 ends with what the filter reaches of the lost sound.
+        for (size_t at = 0; at < 50; ++at) {
+            if (at == 24 || at == 25)
+                continue;
+            EXPECT_TRUE(played.compare(44 + at * frame, frame,
+                                       at < 24 ? whole.substr(44 + at * frame, frame)
+                                               : std::string(frame, '\0')) == 0)
+                << row << ", frame " << at;
+        }
+    }
 }
