@@ -30,6 +30,8 @@ struct TReaderAudio::TState {
     int64_t aStart = 0;
     int64_t aEnd = 0;
     int64_t aPosition = 0;
+    // The first frame that reads as silence because the file could not be read.
+    int64_t aLostFrom = INT64_MAX;
 
     TState(std::shared_ptr<const TMediaSource> pSource, std::shared_ptr<const TAudioIndex> pIndex)
         : aSource(std::move(pSource)), aIndex(std::move(pIndex)),
@@ -156,6 +158,8 @@ struct TReaderAudio::TState {
         } else {
             count = pFrames; // undecodable from here: silence to the end
             std::fill_n(pBuffer, count * aChannels, int16_t(0));
+            if (!aDecoding.aFailure.empty())
+                aLostFrom = std::min(aLostFrom, aPosition);
         }
         aPosition += count;
         return count;
@@ -196,10 +200,17 @@ void TReaderAudio::Seek(int64_t pFrame) {
 }
 
 int TReaderAudio::Read(int16_t* pBuffer, int pFrames) {
-    TMediaLogScope scope(aState->aSource->aLog);
-    const int read = aState->Read(pBuffer, pFrames);
-    // Silence from where the file could not be read: the medium says so.
-    if (aState->aEnded && !aState->aDecoding.aFailure.empty())
-        aState->aSource->NoteFailure(aState->aDecoding.aFailure);
+    const int read = ReadAhead(pBuffer, pFrames);
+    SayLossBefore(aState->aPosition);
     return read;
+}
+
+int TReaderAudio::ReadAhead(int16_t* pBuffer, int pFrames) {
+    TMediaLogScope scope(aState->aSource->aLog);
+    return aState->Read(pBuffer, pFrames);
+}
+
+void TReaderAudio::SayLossBefore(int64_t pEnd) {
+    if (aState->aLostFrom < pEnd)
+        aState->aSource->NoteFailure(aState->aDecoding.aFailure);
 }

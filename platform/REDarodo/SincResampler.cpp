@@ -138,7 +138,7 @@ void TSincResampler::Fill(int64_t pFrom, int64_t pTo, int64_t pAt) {
     if (wanted > 0) {
         if (aReader->GetPosition() != first)
             aReader->Seek(first);
-        read = aReader->Read(aRead.data(), int(wanted));
+        read = aReader->ReadAhead(aRead.data(), int(wanted));
     }
     std::fill_n(left, before, 0.0f);
     std::fill_n(right, aWindowPlanes == 2 ? before : 0, 0.0f);
@@ -224,7 +224,9 @@ int TSincResampler::FilterWith(int16_t* pBuffer, int pFrames) {
     const int channels = aStereo ? 2 : 1;
     const int64_t frames = aStep / aGrid, phases = aStep % aGrid;
     int done = 0;
+    int64_t played = aFrame;
     for (; done < pFrames && aFrame < aFrames; ++done) {
+        played = aFrame;
         Hold(aFrame - before, aFrame - before + length);
         const TSincKernel::TBlend blend =
             tBlended ? kernel.Between(aPhase, aGrid)
@@ -244,6 +246,9 @@ int TSincResampler::FilterWith(int16_t* pBuffer, int pFrames) {
             ++aFrame;
         }
     }
+    // The window reads ahead: sound lost there is said once an output lies on it.
+    if (done > 0)
+        aReader->SayLossBefore(played + 1);
     return done;
 }
 

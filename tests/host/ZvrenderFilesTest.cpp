@@ -1361,7 +1361,9 @@ int64_t ByteOfFrame(const std::string& pPath, int64_t pFrame) {
 // PCM sound cut short in the middle of a render (a preloaded stand-in makes the file end a
 // second into its sound, or bytes into the sample there) is said from the frame where the
 // sound stops, frame 25, in any container and cut inside a sample or not, and the render
-// completes. The frames before are those of the whole file; those after, silent.
+// completes; when the sound plays at another rate, which reads ahead of what it plays, the
+// frame named is still the one whose sound is lost. The frames before are those of the whole
+// file; those after, silent.
 TEST_F(ZvrenderFiles, SoundCutShortMidRenderIsSaidFromTheFrameItStops) {
     const struct {
         const char* aName;
@@ -1380,6 +1382,10 @@ TEST_F(ZvrenderFiles, SoundCutShortMidRenderIsSaidFromTheFrameItStops) {
         {"s16.aiff", "pcm_s16be", AV_SAMPLE_FMT_S16, 44100, 2, 1, 44100},
         {"s16.caf", "pcm_s16le", AV_SAMPLE_FMT_S16, 44100, 2, 3, 44100},
         {"s16.w64", "pcm_s16le", AV_SAMPLE_FMT_S16, 44100, 2, 2, 44100},
+        // Played at other rates.
+        {"s16.wav", "pcm_s16le", AV_SAMPLE_FMT_S16, 44100, 2, 0, 48000},
+        {"s16.wav", "pcm_s16le", AV_SAMPLE_FMT_S16, 44100, 2, 0, 8000},
+        {"low.wav", "pcm_s16le", AV_SAMPLE_FMT_S16, 8000, 2, 0, 48000},
     };
     for (const auto& c : cases) {
         const std::string row = std::string(c.aName) + " +" + std::to_string(c.aExtra) + " at " +

@@ -33,8 +33,14 @@ public:
     // for codecs whose state settles within it).
     void Seek(int64_t pFrame);
     // Reads up to pFrames frames into pBuffer and answers how many: fewer only at the end of
-    // the track. What cannot be decoded reads as silence.
+    // the track. What cannot be decoded reads as silence; sound lost to a file that could not
+    // be read is the medium's read failure (TZVMedia::GetReadFailure) once it is read.
     int Read(int16_t* pBuffer, int pFrames);
+    // Reads as Read does, ahead of what is played: sound lost among the frames read is the
+    // medium's read failure only once SayLossBefore reaches it.
+    int ReadAhead(int16_t* pBuffer, int pFrames);
+    // Frames before pEnd are played: sound lost among them is the medium's read failure.
+    void SayLossBefore(int64_t pEnd);
 
 private:
     struct TState;
