@@ -112,13 +112,30 @@ void Sort(TAudioIndex& pIndex) {
         order[i] = i;
     std::stable_sort(order.begin(), order.end(),
                      [&](size_t p1, size_t p2) { return pIndex.aTimes[p1] < pIndex.aTimes[p2]; });
-    std::vector<int64_t> times, starts;
+    std::vector<int64_t> times, starts, positions;
     for (size_t i : order) {
         times.push_back(pIndex.aTimes[i]);
         starts.push_back(pIndex.aStarts[i]);
+        positions.push_back(pIndex.aPositions[i]);
     }
     pIndex.aTimes.swap(times);
     pIndex.aStarts.swap(starts);
+    pIndex.aPositions.swap(positions);
+    // The packets by position, those that share theirs (laced in one block) left out.
+    std::vector<size_t>& alone = pIndex.aByPosition;
+    for (size_t i = 0; i < order.size(); ++i)
+        if (pIndex.aPositions[i] >= 0)
+            alone.push_back(i);
+    const auto before = [&](size_t p1, size_t p2) {
+        return pIndex.aPositions[p1] < pIndex.aPositions[p2];
+    };
+    std::sort(alone.begin(), alone.end(), before);
+    std::vector<size_t> unique;
+    for (size_t i = 0; i < alone.size(); ++i)
+        if ((i == 0 || before(alone[i - 1], alone[i])) &&
+            (i + 1 == alone.size() || before(alone[i], alone[i + 1])))
+            unique.push_back(alone[i]);
+    alone.swap(unique);
 }
 
 // The first and the last packets of the sound, as the scan meets them.
@@ -188,6 +205,7 @@ bool ReadPackets(AVFormatContext* pInput, TVideoIndex* pVideo, TPictureScan& pPi
                 return Refuse(pReason, "The sound is too long");
             pAudio->aTimes.push_back(PacketTime(p, pAudio->aTimes.size()));
             pAudio->aStarts.push_back(pAudio->aFrames);
+            pAudio->aPositions.push_back(p->pos);
             pAudio->aFrames += frames;
             pEnds.Keep(p);
         }
@@ -436,6 +454,15 @@ int64_t TAudioIndex::StartAt(int64_t pTime) const {
     const auto found = std::lower_bound(aTimes.begin(), aTimes.end(), pTime);
     return found == aTimes.end() || *found != pTime ? theUnknownFrame
                                                     : aStarts[found - aTimes.begin()];
+}
+
+int64_t TAudioIndex::StartOf(int64_t pTime, int64_t pPosition) const {
+    const auto found = std::lower_bound(
+        aByPosition.begin(), aByPosition.end(), pPosition,
+        [this](size_t pPacket, int64_t pAt) { return aPositions[pPacket] < pAt; });
+    if (pPosition >= 0 && found != aByPosition.end() && aPositions[*found] == pPosition)
+        return aStarts[*found];
+    return StartAt(pTime);
 }
 
 size_t TAudioIndex::PacketOf(int64_t pFrame) const {

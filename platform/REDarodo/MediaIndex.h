@@ -60,10 +60,18 @@ struct TAudioIndex {
     int64_t aPreroll = 0;
     std::vector<int64_t> aTimes;
     std::vector<int64_t> aStarts;
+    // Each packet's byte position in the file (-1: unknown), and the packets that lie alone at
+    // theirs, by position.
+    std::vector<int64_t> aPositions;
+    std::vector<size_t> aByPosition;
 
     // The first frame of the packet stamped pTime; theUnknownFrame when no packet has that
     // time.
     int64_t StartAt(int64_t pTime) const;
+    // The first frame of the packet that lies alone at byte pPosition, else of the one stamped
+    // pTime: a demuxer that seeks by bytes (a WAV file of E-AC-3) stamps the packets after a
+    // seek with times it estimates.
+    int64_t StartOf(int64_t pTime, int64_t pPosition) const;
     // The packet that holds frame pFrame (the last one starting at or before it).
     size_t PacketOf(int64_t pFrame) const;
 };

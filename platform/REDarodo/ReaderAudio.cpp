@@ -10,6 +10,8 @@ namespace {
 constexpr int64_t positionUNKNOWN = theUnknownFrame;
 // Frames decoded forward rather than seeking, when the wanted one is that close ahead.
 constexpr int64_t theForwardReach = 16384;
+// Frames decoded after a seek before one whose place is known.
+constexpr int thePlacingFrames = 4;
 
 } // namespace
 
@@ -99,9 +101,10 @@ struct TReaderAudio::TState {
                             const_cast<const uint8_t**>(frame->extended_data), frames);
             aSamples.resize(size_t(std::max(converted, 0)) * aChannels);
         }
-        // Where the frames lie: from their packet's time, else right after the last ones.
+        // Where the frames lie: from their packet, else right after the last ones.
         const int64_t time = frame->pts;
-        const int64_t start = time != aLastTime ? aIndex->StartAt(time) : positionUNKNOWN;
+        const int64_t start =
+            time != aLastTime ? aIndex->StartOf(time, frame->pkt_pos) : positionUNKNOWN;
         aLastTime = time;
         aStart = start != positionUNKNOWN  ? start
                  : aEnd == positionUNKNOWN ? positionUNKNOWN
@@ -120,8 +123,13 @@ struct TReaderAudio::TState {
         aLastTime = AV_NOPTS_VALUE;
         aStart = aEnd = positionUNKNOWN;
         aSamples.clear();
-        return aDecoding.Seek(aIndex->aTimes[pPacket]) && DecodeNext() &&
-               aStart != positionUNKNOWN && aStart <= pFrame;
+        if (!aDecoding.Seek(aIndex->aTimes[pPacket]))
+            return false;
+        // A demuxer that seeks by bytes may give a piece of a packet first, which lies nowhere.
+        for (int frame = 0; frame < thePlacingFrames && DecodeNext(); ++frame)
+            if (aStart != positionUNKNOWN)
+                return aStart <= pFrame;
+        return false;
     }
 
     void Seek(int64_t pFrame) {
