@@ -14,9 +14,10 @@ constexpr double theBeta = 10.0;
 constexpr double theCutoff = 0.95;
 // Samples of the filter's shape a period, between which it is interpolated.
 constexpr int theShapeSteps = 2048;
-// The widest filter, for outputs at 1/32 of the medium's rate or slower: beyond it, speeding
-// the sound up aliases rather than reading ever more of the medium for each output.
-constexpr double theNarrowest = 1.0 / 32;
+// The widest filter, for outputs at 1/1024 of the medium's rate or slower (40,960 weights): up
+// to there the filter reaches as far as the band asks, so that sound sped up that much leaves
+// no alias; beyond, it aliases rather than reading ever more of the medium for each output.
+constexpr double theNarrowest = 1.0 / 1024;
 // Weights kept for every phase up to this count (a megabyte).
 constexpr int64_t theTableWeights = 1 << 18;
 // Weights of the fixed phases between which other outputs are interpolated: 256 phases a

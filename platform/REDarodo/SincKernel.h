@@ -12,7 +12,7 @@
 
 class TSincKernel {
 public:
-    // The filter that keeps pScale of the medium's band (from 1/32 to 1: the output's rate
+    // The filter that keeps pScale of the medium's band (from 1/1024 to 1: the output's rate
     // over the medium's, when lower). pPhases (0 for none): the outputs at k / pPhases past a
     // medium frame get weights of their own, kept when they are few enough; with a pScale of
     // 1 and one phase, each output is its medium frame as it is.
@@ -52,7 +52,7 @@ private:
     void UseGrid(int64_t pGrid);
 
     double aScale;
-    // aScale within 1/32 and 1.
+    // aScale within 1/1024 and 1.
     double aBand;
     int64_t aPhases;
     int aBefore;

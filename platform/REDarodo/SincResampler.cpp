@@ -8,8 +8,9 @@
 
 namespace {
 
-// Medium frames the window holds: more than the widest filter reaches.
+// Medium frames the window holds at least, and as a multiple of a filter's length.
 constexpr int theWindowFrames = 8192;
+constexpr int theWindowFilters = 2;
 // Phases a medium frame at a rate that is not whole, and at most at a whole one.
 constexpr int64_t theFineGrid = int64_t(1) << 32;
 // A rate this near a whole one (relative) is that rate: the rate a frame of a project asks
@@ -22,9 +23,9 @@ constexpr double theFarthest = 0x1p53;
 constexpr double theLongestStep = 0x1p24;
 
 // The weighted sums of pLength samples (a multiple of 8) of tPlanes planes of the window from
-// pSamples on, with pBlend's weights (tBlended: interpolated), always added in the same order,
-// so that an output does not depend on where the window lies.
-// The sum of the four values of pSums, in the same order every time.
+// pSamples on (planes pPlane samples apart), with pBlend's weights (tBlended: interpolated), always
+// added in the same order, so that an output does not depend on where the window lies. The sum of
+// the four values of pSums, in the same order every time.
 float Total(__m128 pSums) {
     float sums[4];
     _mm_storeu_ps(sums, pSums);
@@ -32,10 +33,10 @@ float Total(__m128 pSums) {
 }
 
 template <int tPlanes, bool tBlended>
-void WeightedSums(const TSincKernel::TBlend& pBlend, const float* pSamples, int pLength,
+void WeightedSums(const TSincKernel::TBlend& pBlend, const float* pSamples, int pPlane, int pLength,
                   float* pSums) {
     const __m128 fraction = _mm_set1_ps(pBlend.aFraction);
-    const float* right = pSamples + theWindowFrames;
+    const float* right = pSamples + pPlane;
     __m128 low = _mm_setzero_ps(), high = low, rightLow = low, rightHigh = low;
     for (int i = 0; i < pLength; i += 8) {
         __m128 first = _mm_loadu_ps(pBlend.aWeights + i);
@@ -109,31 +110,31 @@ void TSincResampler::Hold(int64_t pFrom, int64_t pTo) {
     const int planes = Planes();
     if (planes == aWindowPlanes && pFrom >= aWindowStart && pTo <= aWindowEnd)
         return;
-    aWindow.resize(size_t(theWindowFrames) * 2);
+    aWindow.resize(size_t(aWindowFrames) * 2);
     // What the window already holds from pFrom on moves to its start.
     int64_t kept = 0;
     if (planes == aWindowPlanes && pFrom >= aWindowStart && pFrom < aWindowEnd) {
         kept = aWindowEnd - pFrom;
         for (int plane = 0; plane < planes; ++plane) {
-            float* samples = &aWindow[size_t(plane) * theWindowFrames];
+            float* samples = &aWindow[size_t(plane) * aWindowFrames];
             std::copy_n(samples + (pFrom - aWindowStart), kept, samples);
         }
     }
     aWindowPlanes = planes;
     aWindowStart = pFrom;
-    aWindowEnd = pFrom + theWindowFrames;
+    aWindowEnd = pFrom + aWindowFrames;
     Fill(pFrom + kept, aWindowEnd, kept);
 }
 
 void TSincResampler::Fill(int64_t pFrom, int64_t pTo, int64_t pAt) {
     const int channels = aFormat.aChannels;
     float* left = &aWindow[size_t(pAt)];
-    float* right = left + theWindowFrames;
+    float* right = left + aWindowFrames;
     // Silence before the medium and after it.
     const int64_t before = std::min(std::max(-pFrom, int64_t(0)), pTo - pFrom);
     const int64_t first = pFrom + before;
     const int64_t wanted = std::max(std::min(pTo, aFrames) - first, int64_t(0));
-    aRead.resize(size_t(theWindowFrames) * channels);
+    aRead.resize(size_t(aWindowFrames) * channels);
     int read = 0;
     if (wanted > 0) {
         if (aReader->GetPosition() != first)
@@ -180,8 +181,14 @@ void TSincResampler::Place() {
         scale = std::nearbyint(std::min(aRate / rate, 1.0) * 65536) / 65536;
         PlaceAt(sought, aGrid, 1);
     }
-    if (!aKernel || aKernel->GetScale() != scale || aKernel->GetPhases() != phases)
+    if (!aKernel || aKernel->GetScale() != scale || aKernel->GetPhases() != phases) {
         aKernel = std::make_unique<TSincKernel>(scale, phases);
+        // A longer filter wants a larger window, which is read anew.
+        const int frames = std::max(theWindowFrames, theWindowFilters * aKernel->GetLength());
+        if (frames != aWindowFrames)
+            aWindowPlanes = 0;
+        aWindowFrames = frames;
+    }
     aOnPhases = aKernel->HasPhases() && aPhase % aSpacing == 0;
 }
 
@@ -233,7 +240,7 @@ int TSincResampler::FilterWith(int16_t* pBuffer, int pFrames) {
                      : TSincKernel::TBlend{kernel.Weights(aPhase / aSpacing), nullptr, 0.0f};
         float sums[tPlanes];
         WeightedSums<tPlanes, tBlended>(blend, &aWindow[size_t(aFrame - before - aWindowStart)],
-                                        length, sums);
+                                        aWindowFrames, length, sums);
         int16_t* output = pBuffer + size_t(done) * channels;
         for (int plane = 0; plane < tPlanes; ++plane)
             output[plane] = Rounded(sums[plane]);

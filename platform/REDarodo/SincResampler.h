@@ -38,7 +38,7 @@ private:
     // The channels the window holds: the medium's two for stereo output, else one (a stereo
     // medium's two averaged).
     int Planes() const;
-    // Makes the window hold medium frames pFrom to pTo - 1 (at most theWindowFrames).
+    // Makes the window hold medium frames pFrom to pTo - 1 (at most aWindowFrames).
     void Hold(int64_t pFrom, int64_t pTo);
     // Reads medium frames pFrom to pTo - 1 into the window from its frame pAt on; silence
     // outside the medium.
@@ -79,8 +79,10 @@ private:
     int64_t aSpacing = 1;
     // The filter for the rate, kept while the rate keeps its band and phases.
     std::unique_ptr<TSincKernel> aKernel;
-    // Medium frames aWindowStart to aWindowEnd - 1, each plane theWindowFrames long.
+    // Medium frames aWindowStart to aWindowEnd - 1, each plane aWindowFrames long: twice the
+    // filter's length, 8,192 at least.
     std::vector<float> aWindow;
+    int aWindowFrames = 0;
     int aWindowPlanes = 0;
     int64_t aWindowStart = 0;
     int64_t aWindowEnd = 0;
