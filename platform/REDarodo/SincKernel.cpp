@@ -67,10 +67,14 @@ double ShapeAt(double pPeriods) {
 
 } // namespace
 
+int TSincKernel::Before(double pScale) {
+    return int(std::ceil(theHalfWidth / std::max(std::min(pScale, 1.0), theNarrowest))) - 1;
+}
+
 TSincKernel::TSincKernel(double pScale, int64_t pPhases)
     : aScale(pScale), aBand(std::max(std::min(pScale, 1.0), theNarrowest)), aPhases(pPhases) {
-    const int reach = int(std::ceil(theHalfWidth / aBand));
-    aBefore = reach - 1;
+    aBefore = Before(pScale);
+    const int reach = aBefore + 1;
     aLength = (2 * reach + 7) / 8 * 8;
     aExact.resize(size_t(aLength));
     if (pPhases <= 0 || pPhases * aLength > theTableWeights)

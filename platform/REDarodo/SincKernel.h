@@ -18,6 +18,10 @@ public:
     // 1 and one phase, each output is its medium frame as it is.
     TSincKernel(double pScale, int64_t pPhases);
 
+    // The medium frames before an output's that the filter keeping pScale of the band weighs,
+    // and as many after: how far its ringing reaches beyond the medium's first and last frames.
+    static int Before(double pScale);
+
     double GetScale() const { return aScale; }
     int64_t GetPhases() const { return aPhases; }
     // The weights of the pPhases phases are kept.

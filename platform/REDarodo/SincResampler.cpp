@@ -102,6 +102,13 @@ TAudioFormat TSincResampler::GetFormat() const {
     return aFormat;
 }
 
+int64_t TSincResampler::GetReach(double pRate) const {
+    const double rate = double(aFormat.aRate);
+    if (!(pRate > 0) || std::fabs(pRate - rate) <= pRate * theWholeRate)
+        return 0;
+    return TSincKernel::Before(std::min(pRate / rate, 1.0));
+}
+
 int TSincResampler::Planes() const {
     return aStereo && aFormat.aChannels == 2 ? 2 : 1;
 }
@@ -190,6 +197,7 @@ void TSincResampler::Place() {
         aWindowFrames = frames;
     }
     aOnPhases = aKernel->HasPhases() && aPhase % aSpacing == 0;
+    aRinging = aOnPhases && scale == 1 && phases == 1 ? 0 : aKernel->GetBefore();
 }
 
 void TSincResampler::PlaceAt(double pFrame, int64_t pPhases, int64_t pSpacing) {
@@ -232,7 +240,8 @@ int TSincResampler::FilterWith(int16_t* pBuffer, int pFrames) {
     const int64_t frames = aStep / aGrid, phases = aStep % aGrid;
     int done = 0;
     int64_t played = aFrame;
-    for (; done < pFrames && aFrame < aFrames; ++done) {
+    // The filter rings out after the last frame as it rings in before the first.
+    for (; done < pFrames && aFrame < aFrames + aRinging; ++done) {
         played = aFrame;
         Hold(aFrame - before, aFrame - before + length);
         const TSincKernel::TBlend blend =

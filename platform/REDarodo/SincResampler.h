@@ -32,6 +32,7 @@ public:
     void Seek(double pFrame) override;
     IMediaAudioOutput* GetOutput() override;
     TAudioFormat GetFormat() const override;
+    int64_t GetReach(double pRate) const override;
     int Read(int16_t* pBuffer, int pFrames) override;
 
 private:
@@ -76,6 +77,9 @@ private:
     int64_t aPhase = 0;
     // The outputs lie on the kernel's own phases, one every aSpacing grid phases.
     bool aOnPhases = false;
+    // Medium frames past the last one that outputs still weigh: none when each output is its
+    // medium frame.
+    int64_t aRinging = 0;
     int64_t aSpacing = 1;
     // The filter for the rate, kept while the rate keeps its band and phases.
     std::unique_ptr<TSincKernel> aKernel;

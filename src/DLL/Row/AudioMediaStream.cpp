@@ -54,8 +54,17 @@ bool TZVAudioMediaStream::ReadSpan(const IZVRenderContext& pContext) {
     unlimited.aRangeCheck = false;
     aStart = unlimited.Constrain(start).GetDouble();
     aEnd = unlimited.Constrain(end).GetDouble();
-    return std::isfinite(aStart) && std::isfinite(aEnd) &&
-           aType->Constrain(start).GetDouble() != aType->Constrain(end).GetDouble();
+    if (!std::isfinite(aStart) || !std::isfinite(aEnd))
+        return false;
+    if (!(aEnd > aStart))
+        return aType->Constrain(start).GetDouble() != aType->Constrain(end).GetDouble();
+    // Beyond the medium by less than its filter's reach, the frame holds the ringing of the
+    // medium's first or last frames.
+    const double rate = double(aAudioStream->GetFormat().aRate);
+    const double reach =
+        double(aAudioStream->GetReach(pContext.GetFrameSampleCount() / (aEnd - aStart))) / rate;
+    return aType->Constrain(TVariant(aStart - reach)).GetDouble() !=
+           aType->Constrain(TVariant(aEnd + reach)).GetDouble();
 }
 
 void TZVAudioMediaStream::Update(const IZVRenderContext* pContext) {

@@ -21,8 +21,9 @@ public:
     ~TZVAudioMediaStream() override;
 
     // 2 (silent) when "Seconds" does not move across the frame, lies wholly before the
-    // medium's start or past its end (the type's limits), is not a finite number at either
-    // end, or the stream has no reader or no type yet; 0 otherwise.
+    // medium's start or past its end (the type's limits) farther than the resampler's filter
+    // rings from there, is not a finite number at either end, or the stream has no reader or
+    // no type yet; 0 otherwise.
     int32_t SetRenderContext(const IZVRenderContext* pContext) override;
     // Reads the frame's samples, GetSampleCount frames; what the medium lacks is silence.
     void Update(const IZVRenderContext* pContext) override;

@@ -72,11 +72,11 @@ int Ramp(int pFrame) {
 
 // The output rate is the frame's samples over the seconds of medium it plays, whatever the
 // medium's own: 1 second a frame of 1,920 samples steps 25 medium frames every 6 samples. The
-// ramp ends inside the frame: the rest is silence. The first sample plays the start times the
-// medium's rate, fraction and all (500.5 frames: halfway between two); a span of 0 or that is
-// no number is silence (2). Asked more samples than the frame has, the stream reads them all.
-// At the medium's own rate on whole frames the frames come exactly; at others, band-limited,
-// the ramp within two levels away from its ends.
+// ramp ends inside the frame: the rest is silence once the filter's ringing (20 samples) fades. The
+// first sample plays the start times the medium's rate, fraction and all (500.5 frames: halfway
+// between two); a span of 0 or that is no number is silence (2). Asked more samples than the frame
+// has, the stream reads them all. At the medium's own rate on whole frames the frames come exactly;
+// at others, band-limited, the ramp within two levels away from its ends.
 TEST(AudioMediaStream, PlaysTheSpanOfSecondsInTheFrame) {
     const double NaN = std::numeric_limits<double>::quiet_NaN();
     const std::tuple<TFakeValueFormula, double, int, std::vector<int>, std::vector<int>, int>
@@ -84,7 +84,7 @@ TEST(AudioMediaStream, PlaysTheSpanOfSecondsInTheFrame) {
             {TFakeValueFormula::Line(0, 1),
              1920,
              1920,
-             {24, 120, 216, 240, 1919},
+             {24, 120, 216, 270, 1919},
              {0, Ramp(100), Ramp(500), Ramp(900), 0, 0},
              2},
             {TFakeValueFormula::Line(2.0 / 8000, 0.125), 1000, 2, {0, 1}, {0, Ramp(2), Ramp(3)}, 0},
@@ -216,15 +216,18 @@ int16_t Tone997(long pFrame, int pRate) {
     return int16_t(std::lround(20000 * std::sin(2 * M_PI * phase)));
 }
 
-// pSeconds of the tone at pRate, mono, written into the test process's own folder, and a
-// stream over it.
+// pSeconds of the tone at pRate, mono, pCopies times one after the other, written into the
+// test process's own folder, and a stream over it.
 struct TTone {
-    explicit TTone(int pRate, double pSeconds = 2.0) {
+    explicit TTone(int pRate, double pSeconds = 2.0, int pCopies = 1) {
         const long frames = std::lround(pSeconds * pRate);
         const std::string path =
-            Temporary("tone" + std::to_string(pRate) + "-" + std::to_string(frames) + ".wav");
-        TSoundDesc tone = {"pcm_s16le", AV_SAMPLE_FMT_S16, pRate, 1, frames, nullptr};
-        tone.aSample = [](long pFrame, int, int pSoundRate) { return Tone997(pFrame, pSoundRate); };
+            Temporary("tone" + std::to_string(pRate) + "-" + std::to_string(frames) + "x" +
+                      std::to_string(pCopies) + ".wav");
+        TSoundDesc tone = {"pcm_s16le", AV_SAMPLE_FMT_S16, pRate, 1, frames * pCopies, nullptr};
+        tone.aSample = [frames](long pFrame, int, int pSoundRate) {
+            return Tone997(pFrame % frames, pSoundRate);
+        };
         EXPECT_TRUE(WriteMedia(path, nullptr, &tone)) << pRate;
         aSound = std::make_unique<TMediaSound>(OpenMedium(path), TFakeValueFormula::Line(0, 0));
     }
@@ -365,43 +368,77 @@ long FrameOf(int64_t pSample, long pFrameRate) {
 // there, within the filter's reach (20 periods of the lower rate, here at most 29 samples); the
 // frame that holds either plays its part at the clip's speed (the tone's pitch within 0.1%,
 // past the filter's ringing at the edge), not the part within the medium stretched over the
-// whole frame; the frames beyond answer 2.
+// whole frame; the frames beyond answer 2, but for one the filter's ringing reaches. A loop
+// placed twice end to end (a second copy from where the first one's medium ends, each with its
+// edges ringing as far as the filter reaches, into the frames beyond too) sums to the two
+// copies in one file within 2, where the first copy's end stopped dead (48 of 12,000 off).
 TEST(AudioMediaStream, ClipEdgesSoundAtTheirPlacesAndSpeed) {
     constexpr int64_t reach = 30;
-    const std::tuple<long, double, int, double, double, int64_t, int64_t> clips[] = {
-        // frame rate (thousandths), speed, medium rate, length (s), lead (s), first, last
+    const struct {
+        long aFrameRate; // thousandths
+        double aSpeed;
+        int aMediumRate;
+        double aLength, aLead; // seconds
+        int64_t aFirst, aLast;
+        // The filter's ringing reaches the frame before the first one, the one after the last;
+        // the clip is played twice, end to end.
+        bool aRingsBefore = false;
+        bool aRingsAfter = false;
+        bool aLooped = false;
+    } clips[] = {
         {24000, 1.0, 44100, 2.0, 0.23, 11040, 107039},
         {24000, 1.5, 48000, 2.01, 0.21, 6720, 71039},
         {25000, 1.0, 48000, 2.01, 0.51, 24480, 120959},
-        {25000, 1.0, 44100, 2.01, 0.0, 0, 96479},
+        {25000, 1.0, 44100, 2.01, 0.0, 0, 96479, true},
         {25000, 1.5, 44100, 2.0, 0.2, 6400, 70399},
         {29970, 1.0, 48000, 2.0, 0.0, 0, 95999},
         {29970, 1.0, 44100, 2.01, 0.21, 10080, 106559},
         {29970, 1.5, 22050, 2.0, 0.22, 7040, 71039},
+        // Loops: joined inside a frame, and where one frame ends.
+        {29970, 1.5, 22050, 0.32, 0.21, 6720, 16959, false, false, true},
+        {25000, 1.0, 44100, 0.4, 0.2, 9600, 28799, true, true, true},
     };
-    for (const auto& [frameRate, speed, mediumRate, length, lead, first, last] : clips) {
-        const std::string row = std::to_string(frameRate) + " fps/1000, x" + std::to_string(speed) +
-                                ", " + std::to_string(mediumRate) + " Hz, lead " +
-                                std::to_string(lead);
-        const TTone tone(mediumRate, length);
+    for (const auto& c : clips) {
+        const std::string row = std::to_string(c.aFrameRate) + " fps/1000, x" +
+                                std::to_string(c.aSpeed) + ", " + std::to_string(c.aMediumRate) +
+                                " Hz, lead " + std::to_string(c.aLead);
+        const TTone tone(c.aMediumRate, c.aLength);
         TMediaSound& sound = *tone.aSound;
-        sound.seconds = TFakeValueFormula::Line(-lead, speed * 1000.0 / frameRate);
-        const long firstFrame = FrameOf(first, frameRate), lastFrame = FrameOf(last, frameRate);
-        const std::vector<int16_t> clip = RenderFrames(sound, frameRate, 0, lastFrame + 2);
+        const double step = c.aSpeed * 1000.0 / c.aFrameRate;
+        sound.seconds = TFakeValueFormula::Line(-c.aLead, step);
+        const long firstFrame = FrameOf(c.aFirst, c.aFrameRate),
+                   lastFrame = FrameOf(c.aLast, c.aFrameRate);
+        const std::vector<int16_t> clip = RenderFrames(sound, c.aFrameRate, 0, lastFrame + 2);
         const auto sounding = [](int16_t pSample) { return pSample != 0; };
-        EXPECT_NEAR(std::find_if(clip.begin(), clip.end(), sounding) - clip.begin(), first, reach)
+        EXPECT_NEAR(std::find_if(clip.begin(), clip.end(), sounding) - clip.begin(), c.aFirst,
+                    reach)
             << row;
-        EXPECT_NEAR(clip.rend() - std::find_if(clip.rbegin(), clip.rend(), sounding) - 1, last,
+        EXPECT_NEAR(clip.rend() - std::find_if(clip.rbegin(), clip.rend(), sounding) - 1, c.aLast,
                     reach)
             << row;
         const double pitches[] = {
-            Pitch(clip, first + reach, HostFirstSample(firstFrame + 1, frameRate)),
-            Pitch(clip, HostFirstSample(lastFrame, frameRate), last - reach)};
+            Pitch(clip, c.aFirst + reach, HostFirstSample(firstFrame + 1, c.aFrameRate)),
+            Pitch(clip, HostFirstSample(lastFrame, c.aFrameRate), c.aLast - reach)};
         for (const double pitch : pitches)
-            EXPECT_NEAR(pitch * 48000 / 997, speed, speed * 0.001) << row;
+            EXPECT_NEAR(pitch * 48000 / 997, c.aSpeed, c.aSpeed * 0.001) << row;
         std::vector<int> codes;
         for (const long frame : {firstFrame - 1, firstFrame, lastFrame, lastFrame + 1})
-            codes.push_back(sound.Frame(frame, 48000.0 * 1000.0 / frameRate)[0]);
-        EXPECT_EQ(codes, std::vector<int>({2, 0, 0, 2})) << row;
+            codes.push_back(sound.Frame(frame, 48000.0 * 1000.0 / c.aFrameRate)[0]);
+        EXPECT_EQ(codes, std::vector<int>({c.aRingsBefore ? 0 : 2, 0, 0, c.aRingsAfter ? 0 : 2}))
+            << row;
+        if (!c.aLooped)
+            continue;
+        // The second copy from where the first one's medium ends.
+        const TTone again(c.aMediumRate, c.aLength), twice(c.aMediumRate, c.aLength, 2);
+        again.aSound->seconds = TFakeValueFormula::Line(-c.aLead - c.aLength, step);
+        twice.aSound->seconds = TFakeValueFormula::Line(-c.aLead, step);
+        const long end = FrameOf(2 * c.aLast, c.aFrameRate) + 2;
+        const std::vector<int16_t> first = RenderFrames(sound, c.aFrameRate, 0, end),
+                                   second = RenderFrames(*again.aSound, c.aFrameRate, 0, end),
+                                   both = RenderFrames(*twice.aSound, c.aFrameRate, 0, end);
+        int farthest = 0;
+        for (size_t i = 0; i < both.size(); ++i)
+            farthest = std::max(farthest, std::abs(first[i] + second[i] - both[i]));
+        EXPECT_LE(farthest, 2) << row;
     }
 }

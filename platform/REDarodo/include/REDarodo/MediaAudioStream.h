@@ -10,7 +10,8 @@
 class IMediaAudioOutput {
 public:
     // Writes up to pFrames frames (signed 16-bit, interleaved when stereo) into pBuffer and
-    // answers how many: fewer only where the medium ends, never below 0.
+    // answers how many: fewer only where the medium's sound ends (after its last frame, as far
+    // as the filter rings: GetReach), never below 0.
     virtual int Read(int16_t* pBuffer, int pFrames) = 0;
 
 protected:
@@ -37,4 +38,8 @@ public:
     virtual IMediaAudioOutput* GetOutput() = 0;
     // The medium's format: its own rate and channels.
     virtual TAudioFormat GetFormat() const = 0;
+    // Medium frames before the medium's first and after its last within which outputs at pRate
+    // still sound, as the band-limited filter rings from the medium's edges; 0 at the medium's
+    // own rate.
+    virtual int64_t GetReach(double pRate) const = 0;
 };
