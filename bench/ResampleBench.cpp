@@ -27,8 +27,7 @@ namespace {
 
 const int theRate = 44100;
 const long theFrames = 60L * theRate;
-// One render frame at 25 frames a second: its medium frames and its output frames.
-const int theBlock = theRate / 25;
+// One render frame's outputs at 48,000 frames a second and 25 frames a second.
 const int theOutputBlock = 48000 / 25;
 
 char theFolder[] = "/tmp/ResampleBenchXXXXXX";
@@ -62,22 +61,29 @@ std::unique_ptr<TZVMedia> OpenMinute() {
     return media;
 }
 
+// Plays the minute at pOutRate frames a second in blocks of 1,920 outputs, each after a seek
+// to where it lies in the medium; the outputs played.
+int64_t PlayBlocks(const TZVMedia& pMedia, double pOutRate, std::vector<int16_t>& pBuffer) {
+    std::unique_ptr<TReaderAudio> reader(pMedia.GetAudio()->CreateReader());
+    std::unique_ptr<IMediaAudioStream> stream(IMediaAudioStream::Create(reader.get()));
+    stream->SetStereo(true);
+    stream->SetOutputRate(pOutRate);
+    const double block = theOutputBlock * theRate / pOutRate;
+    int64_t frames = 0;
+    for (long at = 0; double(at) * block < double(theFrames); ++at) {
+        stream->Seek(double(at) * block);
+        frames += stream->GetOutput()->Read(pBuffer.data(), theOutputBlock);
+        benchmark::DoNotOptimize(pBuffer.data());
+    }
+    return frames;
+}
+
 void BM_StandIn(benchmark::State& pState) {
     std::unique_ptr<TZVMedia> media = OpenMinute();
     std::vector<int16_t> buffer(size_t(theOutputBlock) * 2);
     int64_t frames = 0;
-    for (auto _ : pState) {
-        std::unique_ptr<TReaderAudio> reader(media->GetAudio()->CreateReader());
-        std::unique_ptr<IMediaAudioStream> stream(IMediaAudioStream::Create(reader.get()));
-        stream->SetStereo(true);
-        stream->SetOutputRate(48000);
-        frames = 0;
-        for (long block = 0; block * theBlock < theFrames; ++block) {
-            stream->Seek(block * theBlock);
-            frames += stream->GetOutput()->Read(buffer.data(), theOutputBlock);
-            benchmark::DoNotOptimize(buffer.data());
-        }
-    }
+    for (auto _ : pState)
+        frames = PlayBlocks(*media, 48000, buffer);
     pState.SetItemsProcessed(pState.iterations() * frames);
 }
 
@@ -106,26 +112,15 @@ void BM_StandInAtSpeed(benchmark::State& pState) {
     pState.SetItemsProcessed(pState.iterations() * frames);
 }
 
-// The minute played from 16 to 64 of its frames an output (speeding it up that much), in
-// blocks of 1,920 outputs after a seek each: beyond 32 the filter reaches as far as the band
-// asks, so that an output costs twice as much at 64 as at 32 and 16.
+// The minute played from 16 to 64 of its frames an output (speeding it up that much): beyond
+// 32 the filter reaches as far as the band asks, so that an output weighs twice as many frames
+// at 64 as at 32 and 16 (each output reads its 16 to 64 frames besides).
 void BM_StandInAtRatio(benchmark::State& pState) {
     std::unique_ptr<TZVMedia> media = OpenMinute();
-    const int ratio = int(pState.range(0));
     std::vector<int16_t> buffer(size_t(theOutputBlock) * 2);
     int64_t frames = 0;
-    for (auto _ : pState) {
-        std::unique_ptr<TReaderAudio> reader(media->GetAudio()->CreateReader());
-        std::unique_ptr<IMediaAudioStream> stream(IMediaAudioStream::Create(reader.get()));
-        stream->SetStereo(true);
-        stream->SetOutputRate(double(theRate) / ratio);
-        frames = 0;
-        for (long block = 0; block * theOutputBlock * ratio < theFrames; ++block) {
-            stream->Seek(double(block) * theOutputBlock * ratio);
-            frames += stream->GetOutput()->Read(buffer.data(), theOutputBlock);
-            benchmark::DoNotOptimize(buffer.data());
-        }
-    }
+    for (auto _ : pState)
+        frames = PlayBlocks(*media, double(theRate) / double(pState.range(0)), buffer);
     pState.SetItemsProcessed(pState.iterations() * frames);
 }
 
