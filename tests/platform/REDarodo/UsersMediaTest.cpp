@@ -283,7 +283,7 @@ TEST(UsersMedia, EveryCodecInEveryContainerPlaysAsFFmpegDecodesIt) {
         {"eac3.mkv", "eac3", AV_SAMPLE_FMT_FLTP, 44100, 2, nullptr},
         {"dts22050.mkv", "dca", AV_SAMPLE_FMT_S32, 22050, 2, "strict=-2"},
         {"dts.mka", "dca", AV_SAMPLE_FMT_S32, 48000, 2, "strict=-2"},
-        {"eac3.mka", "eac3", AV_SAMPLE_FMT_FLTP, 48000, 6, nullptr},
+        {"eac3.mka", "eac3", AV_SAMPLE_FMT_FLTP, 44100, 6, nullptr},
         {"alac.mkv", "alac", AV_SAMPLE_FMT_S16P, 44100, 2, nullptr},
         {"alac.mka", "alac", AV_SAMPLE_FMT_S32P, 8000, 1, nullptr},
         {"wavpack.mkv", "wavpack", AV_SAMPLE_FMT_S16P, 44100, 2, nullptr},
