@@ -10,6 +10,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cerrno>
+#include <new>
 
 namespace {
 
@@ -52,11 +53,16 @@ bool TZVFileIo::Release() {
 
 int TZVFileIo::WritePacket(void* pOpaque, uint8_t* pData, int pSize) {
     TZVFileIo& io = *static_cast<TZVFileIo*>(pOpaque);
-    if (io.aHolding) {
-        io.aHeld.append(reinterpret_cast<const char*>(pData), size_t(pSize));
-        return pSize;
+    // Called from FFmpeg, which no exception may cross.
+    try {
+        if (io.aHolding) {
+            io.aHeld.append(reinterpret_cast<const char*>(pData), size_t(pSize));
+            return pSize;
+        }
+        return io.aFile.Write(pData, size_t(pSize)) ? pSize : AVERROR(errno);
+    } catch (const std::bad_alloc&) {
+        return AVERROR(ENOMEM);
     }
-    return io.aFile.Write(pData, size_t(pSize)) ? pSize : AVERROR(errno);
 }
 
 int64_t TZVFileIo::SeekTo(void* pOpaque, int64_t pOffset, int pWhence) {

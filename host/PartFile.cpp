@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <mutex>
+#include <new>
 #include <pthread.h>
 #include <random>
 #include <set>
@@ -134,16 +135,16 @@ int CreateUnique(int pFolder, const std::string& pName, mode_t pMode, std::strin
         while (keep > 0 && (pName[keep] & 0xC0) == 0x80)
             --keep;
     }
+    // Made before the file: nothing that could run out of memory comes between the file and
+    // its name being known.
+    pPartName = pName.substr(0, keep) + suffix;
     for (int tries = 0; tries < 100; ++tries) {
-        std::string name = pName.substr(0, keep) + suffix;
         for (size_t i = keep + 1; i < keep + 7; ++i)
-            name[i] = theLetters[theRandom() % (sizeof theLetters - 1)];
+            pPartName[i] = theLetters[theRandom() % (sizeof theLetters - 1)];
         const int descriptor =
-            openat(pFolder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, pMode);
-        if (descriptor >= 0 || errno != EEXIST) {
-            pPartName = name;
+            openat(pFolder, pPartName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, pMode);
+        if (descriptor >= 0 || errno != EEXIST)
             return descriptor;
-        }
     }
     return -1;
 }
@@ -230,7 +231,16 @@ void TZVPartFile::OpenPart(const std::string& pTarget) {
         return;
     }
     aSeekable = true;
-    theLive.emplace(aFolder, aPartName);
+    try {
+        theLive.emplace(aFolder, aPartName);
+    } catch (const std::bad_alloc&) {
+        // Not listed, the file would outlive a signal; nor does the destructor of an object
+        // that was not made remove it.
+        unlinkat(aFolder, aPartName.c_str(), 0);
+        CloseDescriptor();
+        aPartName.clear();
+        throw;
+    }
 }
 
 int64_t TZVPartFile::Seek(int64_t pOffset, int pWhence) {
@@ -339,6 +349,7 @@ void TZVPartFile::Discard() {
     std::lock_guard<std::mutex> lock(theMutex);
     if (!aPublished)
         unlinkat(aFolder, aPartName.c_str(), 0);
-    theLive.erase({aFolder, aPartName});
+    // The name is moved, not copied: the destructor has no memory to ask for.
+    theLive.erase({aFolder, std::move(aPartName)});
     aPartName.clear();
 }

@@ -30,6 +30,9 @@ TZVQueuedOutput::~TZVQueuedOutput() {
 
 bool TZVQueuedOutput::Begin(const TMediaFormat& pFormat, std::string& pError) {
     aChannels = pFormat.aAudioFormat.aChannels > 1 ? 2 : 1;
+    // Room for every frame there can be, so that a worker never needs memory to keep one.
+    aSpare.reserve(aDepth + size_t(aWorkerCount) + 1);
+    aWorkers.reserve(size_t(aWorkerCount));
     // The workers first: the output's own threads (an encoder's) make do with the ones that
     // are left under a limit of processes. The workers make do with as many as start, down
     // to one.
@@ -53,11 +56,9 @@ bool TZVQueuedOutput::AddFrame(long pFrame, const TBitmap* pPicture, const int16
     std::unique_ptr<TFrame> frame;
     {
         std::unique_lock<std::mutex> lock(aMutex);
-        aChanged.wait(lock, [this] { return aQueue.size() < aDepth || !aError.empty(); });
-        if (!aError.empty()) {
-            pError = aError;
-            return false;
-        }
+        aChanged.wait(lock, [this] { return aQueue.size() < aDepth || aFailed; });
+        if (aFailed)
+            return Failure(pError);
         if (!aSpare.empty()) {
             frame = std::move(aSpare.back());
             aSpare.pop_back();
@@ -89,7 +90,7 @@ bool TZVQueuedOutput::AddFrame(long pFrame, const TBitmap* pPicture, const int16
 bool TZVQueuedOutput::Finish(std::string& pError) {
     {
         std::unique_lock<std::mutex> lock(aMutex);
-        aChanged.wait(lock, [this] { return (aQueue.empty() && aBusy == 0) || !aError.empty(); });
+        aChanged.wait(lock, [this] { return (aQueue.empty() && aBusy == 0) || aFailed; });
     }
     Stop();
     return Healthy(pError) && aOutput->Finish(pError);
@@ -102,7 +103,7 @@ void TZVQueuedOutput::Work() {
         {
             std::unique_lock<std::mutex> lock(aMutex);
             aChanged.wait(lock, [this] { return !aQueue.empty() || aStopping; });
-            if (aStopping || !aError.empty())
+            if (aStopping || aFailed)
                 return;
             frame = std::move(aQueue.front());
             aQueue.pop_front();
@@ -110,25 +111,36 @@ void TZVQueuedOutput::Work() {
             aChanged.notify_all();
         }
         std::string error;
-        bool written = false;
-        const TBitmap* picture = frame->aPicture.GetRawData() ? &frame->aPicture : nullptr;
-        try {
-            aOutput->Prepare(frame->aFrame, picture);
-            written = WaitForTurn(frame->aNumber) &&
-                      aOutput->AddFrame(frame->aFrame, picture,
-                                        frame->aHasSound ? frame->aSound.data() : nullptr,
-                                        frame->aCount, error);
-        } catch (const std::bad_alloc&) {
-            error = "not enough memory to write frame " + std::to_string(frame->aFrame);
-        }
+        bool outOfMemory = false;
+        const bool written = Write(*frame, error, outOfMemory);
+        // Nothing here needs memory: a frame that ran out of it is said by the render thread.
         std::lock_guard<std::mutex> lock(aMutex);
         --aBusy;
         if (aOrdered)
             ++aNextAdded;
-        if (!written && aError.empty())
-            aError = error;
-        aSpare.push_back(std::move(frame));
+        // A frame that waited for its turn while the output stopped failed nothing.
+        if (!written && !aFailed && (outOfMemory || !error.empty())) {
+            aFailed = true;
+            aError = std::move(error);
+            aLostFrame = outOfMemory ? frame->aFrame : -1;
+        }
+        if (aSpare.size() < aSpare.capacity())
+            aSpare.push_back(std::move(frame));
         aChanged.notify_all();
+    }
+}
+
+bool TZVQueuedOutput::Write(TFrame& pFrame, std::string& pError, bool& pOutOfMemory) {
+    const TBitmap* picture = pFrame.aPicture.GetRawData() ? &pFrame.aPicture : nullptr;
+    try {
+        aOutput->Prepare(pFrame.aFrame, picture);
+        return WaitForTurn(pFrame.aNumber) &&
+               aOutput->AddFrame(pFrame.aFrame, picture,
+                                 pFrame.aHasSound ? pFrame.aSound.data() : nullptr, pFrame.aCount,
+                                 pError);
+    } catch (const std::bad_alloc&) {
+        pOutOfMemory = true;
+        return false;
     }
 }
 
@@ -136,9 +148,8 @@ bool TZVQueuedOutput::WaitForTurn(long pNumber) {
     if (!aOrdered)
         return true;
     std::unique_lock<std::mutex> lock(aMutex);
-    aChanged.wait(
-        lock, [this, pNumber] { return aNextAdded == pNumber || !aError.empty() || aStopping; });
-    return aNextAdded == pNumber && aError.empty() && !aStopping;
+    aChanged.wait(lock, [this, pNumber] { return aNextAdded == pNumber || aFailed || aStopping; });
+    return aNextAdded == pNumber && !aFailed && !aStopping;
 }
 
 void TZVQueuedOutput::Stop() {
@@ -154,8 +165,11 @@ void TZVQueuedOutput::Stop() {
 
 bool TZVQueuedOutput::Healthy(std::string& pError) {
     std::lock_guard<std::mutex> lock(aMutex);
-    if (aError.empty())
-        return true;
-    pError = aError;
+    return !aFailed || Failure(pError);
+}
+
+bool TZVQueuedOutput::Failure(std::string& pError) const {
+    pError =
+        aLostFrame >= 0 ? "not enough memory to write frame " + std::to_string(aLostFrame) : aError;
     return false;
 }

@@ -37,6 +37,9 @@ private:
     struct TFrame;
 
     void Work();
+    // Prepares and adds pFrame through the output; false with pError set, or with
+    // pOutOfMemory when memory ran out.
+    bool Write(TFrame& pFrame, std::string& pError, bool& pOutOfMemory);
     // For an ordered output, waits until the frame handed over pNumber-th is the next to add;
     // false when the output stops or failed meanwhile.
     bool WaitForTurn(long pNumber);
@@ -44,6 +47,9 @@ private:
     void Stop();
     // The failure of a worker, if any, into pError; false then.
     bool Healthy(std::string& pError);
+    // The failure of a worker into pError, made on the calling thread: it may need memory that
+    // the worker did not have. False. Called with aMutex held.
+    bool Failure(std::string& pError) const;
 
     std::unique_ptr<IZVOutput> aOutput;
     const int aWorkerCount; // asked for
@@ -62,5 +68,8 @@ private:
     std::vector<std::unique_ptr<TFrame>> aSpare;
     int aBusy = 0;
     bool aStopping = false;
+    // A worker failed: with aError, or for want of memory while it wrote frame aLostFrame.
+    bool aFailed = false;
     std::string aError;
+    long aLostFrame = -1;
 };

@@ -1,7 +1,10 @@
 #include "FFmpeg.h"
 
+#include "NameText.h"
+
 #include <climits>
 #include <fcntl.h>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,27 +47,34 @@ std::string NotRegular(const std::string& pPath) {
 
 // The input's opener of files, its own and those its demuxer opens: refuses any file but a
 // regular one. Opening a FIFO without a writer blocks forever, reading a device may never end.
+// Called from FFmpeg, which no exception may cross: no memory to look at the name fails the
+// opening as FFmpeg's own would.
 int OpenRegular(AVFormatContext* pInput, AVIOContext** pFile, const char* pUrl, int pFlags,
                 AVDictionary** pOptions) {
     TInputGuard* const guard = static_cast<TInputGuard*>(pInput->opaque);
-    const std::string url = pUrl;
-    const std::string refusal = NotRegular(url.compare(0, 5, "file:") == 0 ? url.substr(5) : url);
-    if (refusal.empty())
-        return guard->aOpen(pInput, pFile, pUrl, pFlags, pOptions);
-    guard->aRefusal = refusal;
-    return AVERROR(EINVAL);
+    try {
+        const std::string url = pUrl;
+        std::string refusal = NotRegular(url.compare(0, 5, "file:") == 0 ? url.substr(5) : url);
+        if (refusal.empty())
+            return guard->aOpen(pInput, pFile, pUrl, pFlags, pOptions);
+        guard->aRefusal = std::move(refusal);
+        return AVERROR(EINVAL);
+    } catch (const std::bad_alloc&) {
+        return AVERROR(ENOMEM);
+    }
 }
 
+// The reasons are made without wxString::Format, which does not say when memory runs out: they
+// are made on readers' threads too.
 wxString RefusalReason(const TInputGuard& pGuard) {
     return pGuard.aRefusal.empty() ? wxString()
-                                   : wxString::Format("The file cannot be opened: %s",
-                                                      wxString::FromUTF8(pGuard.aRefusal));
+                                   : L"The file cannot be opened: " + NameText(pGuard.aRefusal);
 }
 
 // The reason an input failed at pStep: the guard's refusal when there is one.
-wxString Failure(const char* pStep, int pError, const TInputGuard& pGuard) {
+wxString Failure(const wchar_t* pStep, int pError, const TInputGuard& pGuard) {
     return pGuard.aRefusal.empty()
-               ? wxString::Format("The file cannot be %s: %s", pStep, ErrorText(pError))
+               ? wxString(L"The file cannot be ") + pStep + L": " + ErrorText(pError)
                : RefusalReason(pGuard);
 }
 
@@ -128,9 +138,8 @@ bool NoteCutShort(AVFormatContext* pInput, int64_t pScannedSize, wxString& pFail
     if (size < 0 || size >= pScannedSize)
         return false;
     if (pFailure.empty())
-        pFailure =
-            wxString::Format("The file has been cut short: %lld of its %lld bytes are left",
-                             static_cast<long long>(size), static_cast<long long>(pScannedSize));
+        pFailure = L"The file has been cut short: " + NameText(std::to_string(size)) + L" of its " +
+                   NameText(std::to_string(pScannedSize)) + L" bytes are left";
     return true;
 }
 
@@ -189,7 +198,7 @@ void TFormatCloser::operator()(AVFormatContext* pInput) const {
 TInputPtr OpenInput(const TMediaSource& pSource, wxString* pReason) {
     AVFormatContext* input = avformat_alloc_context();
     if (!input) {
-        *pReason = wxString::Format("The file cannot be opened: %s", ErrorText(AVERROR(ENOMEM)));
+        *pReason = L"The file cannot be opened: " + ErrorText(AVERROR(ENOMEM));
         return nullptr;
     }
     TInputGuard* const guard = new TInputGuard{input->io_open, std::string()};
@@ -212,7 +221,7 @@ TInputPtr OpenInput(const TMediaSource& pSource, wxString* pReason) {
     av_dict_free(&options);
     if (error < 0) {
         // FFmpeg has freed the input.
-        *pReason = Failure("opened", error, *guard);
+        *pReason = Failure(L"opened", error, *guard);
         delete guard;
         return nullptr;
     }
@@ -220,7 +229,7 @@ TInputPtr OpenInput(const TMediaSource& pSource, wxString* pReason) {
     error = avformat_find_stream_info(input, nullptr);
     // A refused image of a sequence leaves the stream without its parameters.
     if (error < 0 || !guard->aRefusal.empty()) {
-        *pReason = Failure("read", error, *guard);
+        *pReason = Failure(L"read", error, *guard);
         return nullptr;
     }
     return result;
@@ -261,7 +270,7 @@ TCodecPtr OpenDecoder(const AVStream* pStream) {
 wxString ErrorText(int pError) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
     av_strerror(pError, text, sizeof text);
-    return wxString::FromUTF8(text);
+    return NameText(text);
 }
 
 bool TDecoding::Open(const TMediaSource& pSource, int pStream) {

@@ -8,6 +8,7 @@ extern "C" {
 #include <cctype>
 #include <cstdarg>
 #include <cstdio>
+#include <new>
 #include <utility>
 
 namespace {
@@ -144,9 +145,15 @@ bool AddToLog(void* pContext, int pLevel, const char* pFormat, va_list pArgument
         if (!log)
             return false;
     }
-    const std::string message = Message(pLevel, pFormat, pArguments);
-    if (!message.empty())
-        log->Add(message);
+    // Called from FFmpeg, which no exception may cross: a message there is no memory to keep
+    // is counted among the others.
+    try {
+        const std::string message = Message(pLevel, pFormat, pArguments);
+        if (!message.empty())
+            log->Add(message);
+    } catch (const std::bad_alloc&) {
+        log->AddUnkept();
+    }
     return true;
 }
 
@@ -179,6 +186,11 @@ void TMediaLog::Add(const std::string& pText) {
         aKinds.push_back(TKind{key, pText, 1});
     else
         ++aOthers;
+}
+
+void TMediaLog::AddUnkept() {
+    const std::lock_guard<std::mutex> lock(aMutex);
+    ++aOthers;
 }
 
 std::vector<TZVMediaProblem> TMediaLog::GetProblems() const {

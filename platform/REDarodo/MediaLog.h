@@ -13,6 +13,8 @@ public:
     // Counts pText (one message, FFmpeg's context prefix aside) under its kind: texts alike
     // but for their numbers are one kind.
     void Add(const std::string& pText);
+    // Counts a message whose text could not be kept (no memory) among the others.
+    void AddUnkept();
     // See TZVMedia::GetProblems.
     std::vector<TZVMediaProblem> GetProblems() const;
 

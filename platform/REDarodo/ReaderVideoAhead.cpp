@@ -27,7 +27,7 @@ const TBitmap& TReaderVideoAhead::GetImage(long pImage) {
     if (aDecoder.joinable()) {
         if (next) {
             std::unique_lock<std::mutex> lock(aMutex);
-            aChanged.wait(lock, [this] { return !aReady.empty() || aDone; });
+            aChanged.wait(lock, [this] { return !aReady.empty() || aDone || aOutOfMemory; });
             if (!aReady.empty() && aReady.front()->aNumber == pImage) {
                 if (aShown)
                     aSpare.push_back(std::move(aShown));
@@ -38,6 +38,10 @@ const TBitmap& TReaderVideoAhead::GetImage(long pImage) {
             }
         }
         Stop();
+        // The reader ran out of memory midway through a picture, on the decoding thread: the
+        // caller is told so here, where it can be said.
+        if (aOutOfMemory)
+            throw std::bad_alloc();
     }
     const TBitmap& image = aReader->GetImage(pImage);
     // Read in order: the next pictures are decoded ahead. The reader's own image stays as it
@@ -62,6 +66,7 @@ long TReaderVideoAhead::GetImageCount() const {
 void TReaderVideoAhead::Start(long pNext) {
     aStopping = false;
     aDone = false;
+    aOutOfMemory = false;
     try {
         aDecoder = std::thread(&TReaderVideoAhead::Decode, this, pNext);
         aConverterThread = std::thread(&TReaderVideoAhead::Convert, this);
@@ -92,6 +97,16 @@ void TReaderVideoAhead::Stop() {
 
 void TReaderVideoAhead::Decode(long pNext) {
     pthread_setname_np(pthread_self(), "zv-decode");
+    try {
+        DecodeFrom(pNext);
+    } catch (const std::bad_alloc&) {
+        std::lock_guard<std::mutex> lock(aMutex);
+        aOutOfMemory = true;
+        aChanged.notify_all();
+    }
+}
+
+void TReaderVideoAhead::DecodeFrom(long pNext) {
     for (long number = pNext;; ++number) {
         {
             std::unique_lock<std::mutex> lock(aMutex);
@@ -146,7 +161,11 @@ void TReaderVideoAhead::Convert() {
         // asked of the reader directly, which answers it as it always does.
         if (converted) {
             image->aNumber = decoded.aNumber;
-            aReady.push_back(std::move(image));
+            try {
+                aReady.push_back(std::move(image));
+            } catch (const std::bad_alloc&) {
+                converted = false;
+            }
         }
         aDone = !converted;
         aChanged.notify_all();

@@ -43,7 +43,10 @@ private:
     void Start(long pNext);
     // Stops the threads and drops what they made.
     void Stop();
+    // The decoding thread: decodes from image pNext on (DecodeFrom); memory that runs out
+    // there stops it and is said by the next GetImage.
     void Decode(long pNext);
+    void DecodeFrom(long pNext);
     void Convert();
 
     std::unique_ptr<TReaderVideoFF> aReader;
@@ -58,6 +61,7 @@ private:
     std::vector<std::unique_ptr<TImage>> aSpare;
     bool aStopping = false;
     bool aDone = false;
+    bool aOutOfMemory = false;
     long aLastAsked = -1;
     // The image last given from the read-ahead.
     std::unique_ptr<TImage> aShown;

@@ -358,9 +358,17 @@ bool TSwsToBgra::Convert(const AVFrame& pFrame, TAllocBitmap& pTarget) {
     // conversion, but for small pictures, which a thread would only slow.
     aCandidates.clear();
     std::thread finder;
+    // What the finder threw (no memory), thrown again here.
+    std::exception_ptr failure;
     if (aYuv && aHeight >= theFinderRows) {
         try {
-            finder = std::thread([this, &source] { FindCandidates(*source); });
+            finder = std::thread([this, &source, &failure] {
+                try {
+                    FindCandidates(*source);
+                } catch (...) {
+                    failure = std::current_exception();
+                }
+            });
         } catch (const std::system_error&) {
             // No thread to spare: this one finds them.
         }
@@ -370,6 +378,8 @@ bool TSwsToBgra::Convert(const AVFrame& pFrame, TAllocBitmap& pTarget) {
     const bool converted = sws_scale_frame(aScale.get(), target.get(), source.get()) >= 0;
     if (finder.joinable())
         finder.join();
+    if (failure)
+        std::rethrow_exception(failure);
     return converted && (aCandidates.empty() || !MarkRows(*source, pixels, rowBytes) ||
                          MendWraps(*source, pixels, rowBytes));
 }

@@ -11,8 +11,8 @@ extern "C" {
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <future>
 #include <system_error>
-#include <thread>
 
 // How libswscale takes the chroma of an unscaled planar YUV picture under bicubic, bit-exact,
 // accurate-rounding settings, which the converter keeps: chroma keeps its horizontal
@@ -377,21 +377,25 @@ bool TYuvToBgra::Prepare(int pFormat, int pWidth, int pHeight, const TYuvColours
 
 void TYuvToBgra::Convert(const AVFrame& pFrame, uint8_t* pTarget, ptrdiff_t pRowBytes) const {
     const int bands = std::clamp(aHeight / theBandRows, 1, theThreads);
-    std::vector<std::thread> threads;
+    // Each band's failure (no memory) comes back through its future, which waits for its
+    // thread however this one leaves.
+    std::vector<std::future<void>> threads;
+    threads.reserve(size_t(bands));
     for (int band = 1; band < bands; ++band) {
         const int first = int(long(aHeight) * band / bands);
         const int end = int(long(aHeight) * (band + 1) / bands);
         try {
-            threads.emplace_back(
-                [=, &pFrame] { ConvertRows(pFrame, pTarget, pRowBytes, first, end); });
+            threads.push_back(std::async(std::launch::async, [=, &pFrame] {
+                ConvertRows(pFrame, pTarget, pRowBytes, first, end);
+            }));
         } catch (const std::system_error&) {
             // No thread to spare: this one converts the band.
             ConvertRows(pFrame, pTarget, pRowBytes, first, end);
         }
     }
     ConvertRows(pFrame, pTarget, pRowBytes, 0, int(long(aHeight) / bands));
-    for (std::thread& thread : threads)
-        thread.join();
+    for (std::future<void>& thread : threads)
+        thread.get();
 }
 
 void TYuvToBgra::ConvertRows(const AVFrame& pFrame, uint8_t* pTarget, ptrdiff_t pRowBytes,

@@ -154,6 +154,25 @@ protected:
             files[name] = std::hash<std::string>()(ReadFile(aRoot + "/" + name));
         return files;
     }
+    // Runs zvrender with pArgs under limits of address space from 256 MB up, 16 MB apart, until
+    // it completes three times in a row or the limit passes 1 GB; expects each run to end with 0,
+    // or with 1 and the program's message (beside what an encoder's threads print), and to leave
+    // no temporary file.
+    void RenderUnderLimits(const std::string& pArgs) const {
+        const long megabyte = 1024;
+        int completed = 0;
+        for (long limit = 256 * megabyte; limit <= 1024 * megabyte && completed < 3;
+             limit += 16 * megabyte) {
+            const TRun run = Run(pArgs, "ulimit -v " + std::to_string(limit) + ";");
+            completed = run.aCode == 0 ? completed + 1 : 0;
+            EXPECT_TRUE(
+                run.aCode == 0 ||
+                (run.aCode == 1 && std::regex_search(run.aErr, std::regex("(^|\n)zvrender: "))))
+                << limit << " KB: " << run.aCode << " " << run.aErr;
+            EXPECT_EQ(PartFiles(), "") << limit << " KB";
+            Shell("cd " + aRoot + "/project && rm -f f*.png w.wav v.mp4 s.xml *.part");
+        }
+    }
     // The temporary files left anywhere under the copy.
     std::string PartFiles() const {
         return ShellOutput("cd " + aRoot + " && find . -name '*.part'");
@@ -912,7 +931,10 @@ TEST_F(ZvrenderFiles, LimitsLongFoldersDevicesAndOwnersAreTakenAsTheSystemHasThe
 // elements within 2 s, its writing included, and 200 MB (under a sanitizer, that much time and
 // 64 MB more than the program takes to start); an endless stream of nested elements for their
 // depth. Memory that runs out in the middle of a load (under a limit, or an endless stream) is
-// said; nothing is written.
+// said; nothing is written. So is memory that runs out in the middle of a render, on whatever
+// thread: under limits of address space from 256 MB up, 16 MB apart, until the render completes
+// three times in a row (at most 1 GB), each run ends with 0, or 1 and the program's message,
+// never on a signal, and leaves no temporary file.
 TEST_F(ZvrenderFiles, AProjectIsRefusedAtItsFirstFaultAndInTheMemoryThereIs) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     // The sanitizers map more address space than any limit of a few hundred MB.
@@ -930,6 +952,8 @@ TEST_F(ZvrenderFiles, AProjectIsRefusedAtItsFirstFaultAndInTheMemoryThereIs) {
         double aSeconds;
         long aMemory;
         bool aCanRun;
+        // Run under each limit of the series instead.
+        bool aSeries = false;
     } cases[] = {
         {"head -c 2000 ../media/camera.mp4 >big.mp4 && truncate -s 100M big.mp4 &&",
          "--wav w.wav big.mp4",
@@ -948,10 +972,16 @@ TEST_F(ZvrenderFiles, AProjectIsRefusedAtItsFirstFaultAndInTheMemoryThereIs) {
          "--wav w.wav long.xml", "zvrender: not enough memory to load long.xml\n", 60, all, limits},
         {memory + "(echo '<project>'; yes '<a/>') |", "--wav w.wav /dev/stdin",
          "zvrender: not enough memory to load /dev/stdin\n", 60, all, limits},
+        {"", "-q --frames 0..9 --png f%d.png --wav w.wav --mp4 v.mp4 --save s.xml p.xml", "", 0, 0,
+         limits, true},
     };
     for (const auto& c : cases) {
         if (!c.aCanRun)
             continue;
+        if (c.aSeries) {
+            RenderUnderLimits(c.aArgs);
+            continue;
+        }
         const TRun run = Measure(c.aArgs, c.aSetUp);
         EXPECT_EQ(run.aCode, 1) << c.aArgs;
         EXPECT_EQ(run.aErr, c.aErr) << c.aArgs;
