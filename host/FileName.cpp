@@ -1,70 +1,75 @@
 #include "FileName.h"
 
 #include "FilePath.h"
+#include "REDarodo/NameText.h"
 
 #include <wx/filename.h>
-#include <wx/strconv.h>
 
 #include <climits>
 #include <cstdlib>
+#include <cwctype>
+#include <locale.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-// UTF-8 that keeps each byte it cannot decode, and gives it back.
-wxMBConvUTF8& Conversion() {
-    static wxMBConvUTF8 theConversion(wxMBConvUTF8::MAP_INVALID_UTF8_TO_PUA);
-    return theConversion;
+// The surrogates that stand for the bytes that are not UTF-8 (REDarodo/NameText.h).
+constexpr unsigned theFirstByte = 0xDC80, theLastByte = 0xDCFF;
+
+// Whether the character pCode prints as itself, as ls decides it in a UTF-8 locale; without
+// one, every character but the controls does.
+bool IsPrintable(unsigned pCode) {
+    static const locale_t theUtf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(0));
+    if (theUtf8)
+        return iswprint_l(wint_t(pCode), theUtf8) != 0;
+    return pCode >= 0x20 && (pCode < 0x7F || pCode >= 0xA0);
 }
 
-// The length of the UTF-8 character at pAt (of pLeft bytes), or 0 when it is none: a shortest
-// form of a code point up to U+10FFFF that is no surrogate.
-size_t CharacterLength(const unsigned char* pAt, size_t pLeft) {
-    const unsigned first = pAt[0];
-    const size_t length = first < 0x80   ? 1
-                          : first < 0xC2 ? 0
-                          : first < 0xE0 ? 2
-                          : first < 0xF0 ? 3
-                          : first < 0xF5 ? 4
-                                         : 0;
-    if (length == 0 || length > pLeft)
-        return 0;
-    for (size_t i = 1; i < length; ++i)
-        if ((pAt[i] & 0xC0) != 0x80)
-            return 0;
-    const unsigned second = pAt[1];
-    if ((first == 0xE0 && second < 0xA0) || (first == 0xED && second >= 0xA0) ||
-        (first == 0xF0 && second < 0x90) || (first == 0xF4 && second >= 0x90))
-        return 0;
-    return length;
+// The letter of the escape that `ls -b` writes for the control character pCode ("\n"), or 0
+// when it writes octal digits.
+char EscapeLetter(unsigned pCode) {
+    const char theLetters[] = "abtnvfr";
+    return pCode >= '\a' && pCode <= '\r' ? theLetters[pCode - '\a'] : 0;
+}
+
+void AppendOctal(std::string& pShown, unsigned char pByte) {
+    const char octal[] = {'\\', char('0' + (pByte >> 6)), char('0' + ((pByte >> 3) & 7)),
+                          char('0' + (pByte & 7))};
+    pShown.append(octal, sizeof octal);
 }
 
 } // namespace
 
 wxString TZVFileName::Text(const std::string& pBytes) {
-    return wxString(pBytes.data(), Conversion(), pBytes.size());
+    return NameText(pBytes);
 }
 
 std::string TZVFileName::Bytes(const wxString& pText) {
-    const wxCharBuffer bytes = pText.mb_str(Conversion());
-    return std::string(bytes.data(), bytes.length());
+    return NameBytes(pText);
 }
 
 std::string TZVFileName::Shown(const std::string& pText) {
+    return ShownText(Text(pText));
+}
+
+std::string TZVFileName::ShownText(const wxString& pText) {
     std::string shown;
-    const unsigned char* const at = reinterpret_cast<const unsigned char*>(pText.data());
-    for (size_t i = 0; i < pText.size();) {
-        const size_t length = CharacterLength(at + i, pText.size() - i);
-        if (length > 0) {
-            shown.append(pText, i, length);
-            i += length;
-            continue;
+    for (const wxUniChar character : pText) {
+        const unsigned code = unsigned(character.GetValue());
+        const std::string bytes = NameBytes(wxString(character));
+        if (code < theFirstByte || code > theLastByte) {
+            if (IsPrintable(code)) {
+                shown += bytes;
+                continue;
+            }
+            if (const char letter = EscapeLetter(code)) {
+                shown += {'\\', letter};
+                continue;
+            }
         }
-        const char octal[] = {'\\', char('0' + (at[i] >> 6)), char('0' + ((at[i] >> 3) & 7)),
-                              char('0' + (at[i] & 7))};
-        shown.append(octal, sizeof octal);
-        ++i;
+        for (const char byte : bytes)
+            AppendOctal(shown, static_cast<unsigned char>(byte));
     }
     return shown;
 }

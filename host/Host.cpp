@@ -3,10 +3,13 @@
 #include "ALL/Number.h"
 #include "DLL/Row/StreamRow.h"
 #include "DLL/Row/ZVFormula.h"
+#include "FileName.h"
 #include "HostEditor.h"
 #include "MediaLibrary.h"
+#include "REDarodo/Media.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -15,6 +18,43 @@ template <class TInterface>
 void Leave(TInterface*& pStatic, const TZVHost* pHost) {
     if (pStatic == pHost)
         pStatic = nullptr;
+}
+
+// The names of the media that the module's library holds, the longest first, so that where one
+// begins another the whole is found.
+std::vector<wxString> MediaNames() {
+    std::vector<wxString> names;
+    const IZVLibrary* const library = IZVLibrary::theLibrary;
+    for (int i = 0; const IZVLibraryMedia* entry = library ? library->GetMedia(i) : nullptr; ++i)
+        if (const TZVMedia* media = entry->GetMedia(); media && !media->GetFilename().empty())
+            names.push_back(media->GetFilename());
+    std::stable_sort(names.begin(), names.end(), [](const wxString& p1, const wxString& p2) {
+        return p1.length() > p2.length();
+    });
+    return names;
+}
+
+// pText, the module's, as one line: its line breaks as "; ", and what cannot be printed, of
+// the media names in it too, as messages show names.
+std::string OneLine(const wxString& pText) {
+    const std::vector<wxString> names = MediaNames();
+    std::string line;
+    wxString plain;
+    for (size_t at = 0; at < pText.length();) {
+        const auto name = std::find_if(names.begin(), names.end(), [&](const wxString& pName) {
+            return pText.compare(at, pName.length(), pName) == 0;
+        });
+        if (name == names.end()) {
+            plain += pText[at++];
+            continue;
+        }
+        plain.Replace(L"\n", L"; ");
+        line += TZVFileName::ShownText(plain) + TZVFileName::ShownText(*name);
+        plain.clear();
+        at += name->length();
+    }
+    plain.Replace(L"\n", L"; ");
+    return line + TZVFileName::ShownText(plain);
 }
 
 } // namespace
@@ -57,8 +97,7 @@ bool TZVHost::DoQueryBox(const wxString& pMessage, const wchar_t* pTitle) {
         return true;
     wxString text = pMessage;
     text.Trim();
-    text.Replace(L"\n", L"; ");
-    aMessages << wxString(pTitle).utf8_string() << ": " << text.utf8_string() << " ("
+    aMessages << wxString(pTitle).utf8_string() << ": " << OneLine(text) << " ("
               << (aAcceptChanges ? "accepted" : "refused") << ")\n";
     return aAcceptChanges;
 }

@@ -26,8 +26,8 @@ TZVLibraryEntry::TZVLibraryEntry(const wxString& pText, const wxFileName& pFolde
     if (!pText.empty() && !pOffline)
         aMedia.reset(TZVMedia::Open(resolvedFile().GetFullPath(), &reason));
     if (!aMedia && !pQuiet)
-        pMessages << "medium \"" << pText.utf8_string() << "\" is offline: " << reason.utf8_string()
-                  << "\n";
+        pMessages << "medium \"" << TZVFileName::ShownText(pText)
+                  << "\" is offline: " << TZVFileName::ShownText(reason) << "\n";
 }
 
 TZVLibraryEntry::~TZVLibraryEntry() = default;
@@ -36,7 +36,7 @@ void TZVLibraryEntry::PrintProblems(std::ostream& pMessages) const {
     if (!aMedia)
         return;
     for (const TZVMediaProblem& problem : aMedia->GetProblems()) {
-        pMessages << "medium \"" << aText.utf8_string() << "\": " << problem.aCount;
+        pMessages << "medium \"" << TZVFileName::ShownText(aText) << "\": " << problem.aCount;
         if (problem.aText.empty())
             pMessages << (problem.aCount == 1 ? " other message" : " other messages");
         else

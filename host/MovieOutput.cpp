@@ -2,6 +2,7 @@
 
 #include "DLL/Edt/MediaFormat.h"
 #include "FileIo.h"
+#include "FileName.h"
 #include "PartFile.h"
 #include "YuvPicture.h"
 
@@ -369,9 +370,10 @@ bool TZVMovieOutput::Begin(const TMediaFormat& pFormat, std::string& pError) {
         !CheckEncoderSize(pFormat.aWidth, pFormat.aHeight, pError))
         return false;
     if ((pFormat.aWidth | pFormat.aHeight) & 1)
-        aNotes << "zvrender: " << aPath << ": H.264 takes even sizes only: the " << pFormat.aWidth
-               << " x " << pFormat.aHeight << " pictures are padded with black to "
-               << ((pFormat.aWidth + 1) & ~1) << " x " << ((pFormat.aHeight + 1) & ~1) << "\n";
+        aNotes << "zvrender: " << TZVFileName::Shown(aPath) << ": H.264 takes even sizes only: the "
+               << pFormat.aWidth << " x " << pFormat.aHeight
+               << " pictures are padded with black to " << ((pFormat.aWidth + 1) & ~1) << " x "
+               << ((pFormat.aHeight + 1) & ~1) << "\n";
     // The encoders' statistics are no concern of the user's; their errors are.
     av_log_set_level(AV_LOG_ERROR);
     aFile = std::make_unique<TZVPartFile>(aPath);

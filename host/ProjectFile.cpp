@@ -15,6 +15,7 @@
 #include <wx/mstream.h>
 #include <wx/xml/xml.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -65,7 +66,8 @@ void PrintFormulaErrors(TZVStreamRow& pRoot, bool pBound, std::ostream& pMessage
         TZVFormula* formula = dynamic_cast<TZVFormula*>(param->aFormula);
         if (!formula)
             continue;
-        const std::string row = "formula of " + TZVFormula::GetRowName(param).utf8_string();
+        const std::string row =
+            "formula of " + TZVFileName::ShownText(TZVFormula::GetRowName(param));
         for (const NSExpression::TParseError& error : formula->GetErrors()) {
             pMessages << row;
             if (error.aPosition >= 0)
@@ -236,6 +238,22 @@ void BuildDocument(wxXmlDocument& pDocument, const TZVHost& pHost) {
     AddHostElement(children, COLOR_LIST, GraphSaveColoursXml);
 }
 
+// Throws TError when a text under pNode holds a byte of a name that is not UTF-8 (a media text
+// made to resolve from another folder): no project file can hold it, and wxWidgets would cut
+// the file short there.
+void CheckTexts(const wxXmlNode& pNode) {
+    for (const wxXmlNode* child = pNode.GetChildren(); child; child = child->GetNext()) {
+        const wxString& text = child->GetContent();
+        if (child->GetType() == wxXML_TEXT_NODE &&
+            std::any_of(text.begin(), text.end(), [](const wxUniChar pChar) {
+                return pChar.GetValue() >= 0xD800 && pChar.GetValue() <= 0xDFFF;
+            }))
+            throw TError(L"the text \"" + text +
+                         L"\" holds a name that is not UTF-8, which a project file cannot hold");
+        CheckTexts(*child);
+    }
+}
+
 } // namespace
 
 void TZVProjectFile::CheckSavable(const TZVHost& pHost) {
@@ -320,7 +338,12 @@ void TZVProjectFile::Save(TZVPartFile& pFile, const wxString& pPath, const TZVHo
         // The media texts resolve from where the file goes.
         const TZVMediaLibrary::TSaveFolder folder(pHost.GetLibrary(),
                                                   TZVFileName::ProjectFolder(pPath));
-        text = SaveText(pHost);
+        try {
+            text = SaveText(pHost);
+        } catch (const TError& pError) {
+            pFile.Fail(TZVFileName::Bytes(pError));
+            throw TError(TZVFileName::Text(pFile.Error()));
+        }
     }
     if (!pFile.IsOpen() || !pFile.Write(text.data(), text.size()) || !pFile.Publish(true))
         throw TError(TZVFileName::Text(pFile.Error()));
@@ -330,6 +353,7 @@ std::string TZVProjectFile::SaveText(const TZVHost& pHost) {
     CheckSavable(pHost);
     wxXmlDocument document;
     BuildDocument(document, pHost);
+    CheckTexts(*document.GetRoot());
     wxMemoryOutputStream stream;
     document.Save(stream, 1);
     std::string text(stream.GetLength(), '\0');

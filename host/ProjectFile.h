@@ -36,7 +36,8 @@ public:
     // The same, into pFile, opened for pPath beforehand (failed or not).
     static void Save(TZVPartFile& pFile, const wxString& pPath, const TZVHost& pHost);
     // The text Save writes into the project's own folder: the media texts as they were read.
-    // Throws TError, as Save does, unless pHost has a project and is the current document.
+    // Throws TError, as Save does, unless pHost has a project and is the current document, and
+    // where a media text holds a name that is not UTF-8, which no project file can hold.
     static std::string SaveText(const TZVHost& pHost);
 
     // Reads the XML document at pPath (TZVProjectReader::Read), refusing one nested deeper than

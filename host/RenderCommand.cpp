@@ -80,9 +80,9 @@ public:
             if (cause.empty())
                 continue;
             aSaid.insert(i);
-            aErr << "medium \"" << entry->GetText().utf8_string()
-                 << "\" could not be read from frame " << pFrame << ": " << cause.utf8_string()
-                 << "\n";
+            aErr << "medium \"" << TZVFileName::ShownText(entry->GetText())
+                 << "\" could not be read from frame " << pFrame << ": "
+                 << TZVFileName::ShownText(cause) << "\n";
         }
     }
     int Count() const { return int(aSaid.size()); }
@@ -137,7 +137,7 @@ int TZVRenderCommand::Failure(const std::string& pError) {
 }
 
 void TZVRenderCommand::Say(const std::string& pError) {
-    // File names are bytes: those that are not text are shown so that they can be read.
+    // File names are bytes: what cannot be printed of them is shown so that it can be read.
     aErr << "zvrender: " << TZVFileName::Shown(pError) << "\n";
 }
 
@@ -165,8 +165,9 @@ int TZVRenderCommand::Run(const std::vector<std::string>& pArgs) {
     try {
         TZVProjectFile::Load(TZVFileName::Text(options.aProject), host);
     } catch (const TError& pError) {
-        return Failure("cannot load " + options.aProject + ": " +
-                       (pError.empty() ? std::string("load cancelled") : pError.utf8_string()));
+        return Failure(
+            "cannot load " + options.aProject + ": " +
+            (pError.empty() ? std::string("load cancelled") : TZVFileName::Bytes(pError)));
     } catch (const std::bad_alloc&) {
         return Failure("not enough memory to load " + options.aProject);
     }

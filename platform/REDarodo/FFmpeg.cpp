@@ -1,6 +1,6 @@
 #include "FFmpeg.h"
 
-#include "NameText.h"
+#include "REDarodo/NameText.h"
 
 #include <climits>
 #include <fcntl.h>
@@ -173,10 +173,8 @@ TStreamShape::TStreamShape(const AVStream& pStream)
       aImageRate(pStream.r_frame_rate), aRate(pStream.codecpar->sample_rate),
       aChannels(pStream.codecpar->ch_layout.nb_channels) {}
 
-// A name's bytes: those that are not UTF-8 are carried as characters of a private use area.
 TMediaSource::TMediaSource(const wxString& pPath)
-    : aPath(pPath.mb_str(wxMBConvUTF8(wxMBConvUTF8::MAP_INVALID_UTF8_TO_PUA)).data()),
-      aSequence(IsSequencePattern(aPath)) {}
+    : aPath(NameBytes(pPath)), aSequence(IsSequencePattern(aPath)) {}
 
 void TMediaSource::NoteFailure(const wxString& pCause) const {
     const std::lock_guard<std::mutex> lock(aFailureMutex);

@@ -1,4 +1,4 @@
-#include "NameText.h"
+#include "REDarodo/NameText.h"
 
 namespace {
 

@@ -852,6 +852,18 @@ TEST_F(ZvrenderFiles, LimitsLongFoldersDevicesAndOwnersAreTakenAsTheSystemHasThe
     // The project beside its clip in a folder whose name is not UTF-8.
     const std::string cafe = "mkdir -p ../caf\351 && cp ../media/clip.mkv ../caf\351/ && sed "
                              "'s|../media/clip|clip|g' p.xml >../caf\351/p.xml &&";
+    // The same in a folder whose name would break a message's line, colour the terminal and
+    // start a line of its own; q.xml expects another length of the clip.
+    const std::string forged = "x\nzvrender:\033[1m\351",
+                      forgedShown = "x\\nzvrender:\\033[1m\\351";
+    const std::string forging = "mkdir -p '../" + forged + "' && cp ../media/clip.mkv '../" +
+                                forged + "/' && sed 's|../media/clip|clip|g' p.xml >'../" + forged +
+                                "/p.xml' && sed 's|l=\"50\" w=\"160\"|l=\"51\" w=\"160\"|' '../" +
+                                forged + "/p.xml' >'../" + forged + "/q.xml' &&";
+    // A clip named by a character that is UTF-8, U+1000E9, and another medium named by the one
+    // byte E9, which is not.
+    const std::string utf8 = "cp ../media/clip.mkv 'u\364\200\203\251.mkv' && sed "
+                             "'s|../media/clip.mkv|u\364\200\203\251.mkv|g' p.xml >u.xml &&";
     const struct {
         std::string aSetUp, aRunner, aArgs;
         int aCode;
@@ -891,12 +903,44 @@ TEST_F(ZvrenderFiles, LimitsLongFoldersDevicesAndOwnersAreTakenAsTheSystemHasThe
          "zvrender: --wav ../caf\\351/clip.mkv would overwrite the medium " + aRoot +
              "/caf\\351/clip.mkv\n",
          "", "", true},
+        // Saved into another folder, its media texts would hold that name, which a project
+        // file cannot.
+        {cafe, "exec", "--save t.xml ../caf\351/p.xml", 1,
+         "zvrender: cannot write t.xml: the text \"" + aRoot +
+             "/caf\\351/clip.mkv\" holds a name that is not UTF-8, which a project file cannot "
+             "hold\n",
+         "ls t.xml 2>&1 >/dev/null | wc -l", "1\n", true},
         {"", "exec", "-q --wav w.wav caf\351/none.xml", 1,
          "zvrender: cannot load caf\\351/none.xml: no such file\n",
          "ls w.wav 2>&1 >/dev/null | wc -l", "1\n", true},
         {"", "exec", "-q --wav w.wav --save caf\351/none/s.xml p.xml", 2,
          UsageError("no folder " + project + "caf\\351/none for caf\\351/none/s.xml"),
          "ls w.wav 2>&1 >/dev/null | wc -l", "1\n", true},
+        // Every name in every message shows what cannot be printed of it as ls -b does.
+        {forging, "exec", "-q --wav '../" + forged + "/clip.mkv' '../" + forged + "/p.xml'", 2,
+         "zvrender: --wav ../" + forgedShown + "/clip.mkv would overwrite the medium " + aRoot +
+             "/" + forgedShown + "/clip.mkv\n",
+         "cd .. && LC_ALL=C.UTF-8 ls -b | grep zvrender", forgedShown + "\n", true},
+        {forging, "exec", "-q --on-media-change refuse --save s.xml '../" + forged + "/q.xml'", 1,
+         "Media has changed: Characteristics of video have changed for " + aRoot + "/" +
+             forgedShown +
+             "/clip.mkv; Expected image count: 51,  found: 50; Expected image width: 160,  found: "
+             "160; Expected image height: 120,  found: 120 (refused)\nzvrender: cannot load ../" +
+             forgedShown + "/q.xml: load cancelled\n",
+         "", "", true},
+        {"sed 's|../media/clip.mkv|a\\&#10;zvrender: \\&#9;.mkv|g' p.xml >n.xml &&", "exec",
+         "--save s.xml n.xml", 0,
+         "medium \"a\\nzvrender: \\t.mkv\" is offline: The file cannot be opened: No such file or "
+         "directory\n",
+         "", "", true},
+        {"", "exec", "-q --wav w.wav 'n\033[1m\nzvrender:.xml'", 1,
+         "zvrender: cannot load n\\033[1m\\nzvrender:.xml: no such file\n", "", "", true},
+        // Names that are UTF-8 reach their files, whatever other names there are.
+        {utf8 + "cp ../media/camera.mp4 'u\351.mkv' &&", "exec",
+         "-q --frames 0..1 --png u%d.png u.xml", 0, "",
+         "cmp u0.png ref00.png && cmp u1.png ref01.png && echo same", "same\n", true},
+        {utf8 + "rm 'u\351.mkv' &&", "exec", "-q --frames 0..1 --png v%d.png u.xml", 0, "",
+         "cmp v0.png ref00.png && cmp v1.png ref01.png && echo same", "same\n", true},
         // A project from a descriptor reads its media, and is saved with their texts as read,
         // from the folder of the file it holds, else from the current folder.
         {"cat p.xml |", "exec", "--save s.xml /dev/stdin", 0, "", "cmp s.xml p.xml && echo same",

@@ -122,7 +122,8 @@ public:
     // reason in *pReason: images over 16,384 pixels a side or more than 10,000,000 images are
     // refused too, and files that are not regular files (FIFOs, devices, directories), which
     // could block forever or never end. What FFmpeg reports on the way is kept for
-    // GetProblems, never printed.
+    // GetProblems, never printed. A name's bytes that are not UTF-8 come in pPath as
+    // REDarodo/NameText.h carries them.
     static TZVMedia* Open(const wxString& pPath, wxString* pReason);
     // A medium with no picture and no sound track whose sound reader reads pSound.
     static TZVMedia* OpenMemory(std::shared_ptr<const TZVMemorySound> pSound);
