@@ -1,6 +1,7 @@
 #include "PartFile.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -8,6 +9,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <iterator>
 #include <mutex>
 #include <new>
 #include <pthread.h>
@@ -32,6 +34,16 @@ bool theExiting = false;
 const char theAccessList[] = "system.posix_acl_access";
 const char theDefaultList[] = "system.posix_acl_default";
 
+// The signals of a fault. The program's own reach the thread that made it, which cannot wait;
+// one that a process sends (kill -SEGV) is handed to the thread that cleans up.
+const int theFaults[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGSYS};
+// What handled each fault signal before (a sanitizer, to report the fault), in that order.
+struct sigaction thePreviousFaults[std::size(theFaults)];
+// The fault signal a process sent, which the program ends with; and the signal, one of those
+// the cleanup takes, that hands it over.
+std::atomic<int> theSentFault{0};
+int theHandOver = 0;
+
 // Takes the signals that end the program, which every thread blocks: removes the live temporary
 // files and ends the program, holding the list so that no file is made or given its name
 // meanwhile.
@@ -43,7 +55,44 @@ void RemoveAllOnSignal(sigset_t pSignals) {
     theExiting = true;
     for (const std::pair<int, std::string>& file : theLive)
         unlinkat(file.first, file.second.c_str(), 0);
-    _exit(128 + signal);
+    const int fault = theSentFault;
+    _exit(128 + (fault != 0 ? fault : signal));
+}
+
+// A fault signal: one that a process sent (its si_code says so) ends the program through the
+// cleanup; the program's own fault goes to what handled it before, or ends it where it stands.
+void OnFault(int pSignal, siginfo_t* pInfo, void* pContext) {
+    if (pInfo->si_code <= 0) {
+        theSentFault = pSignal;
+        kill(getpid(), theHandOver);
+        return;
+    }
+    const struct sigaction& previous =
+        thePreviousFaults[std::find(std::begin(theFaults), std::end(theFaults), pSignal) -
+                          std::begin(theFaults)];
+    if (previous.sa_flags & SA_SIGINFO) {
+        previous.sa_sigaction(pSignal, pInfo, pContext);
+    } else if (previous.sa_handler != SIG_DFL) {
+        previous.sa_handler(pSignal);
+    } else {
+        sigaction(pSignal, &previous, nullptr);
+        raise(pSignal);
+    }
+}
+
+// Hands the fault signals that a process sends to the cleanup, which takes pHandOver, but
+// those the program was started ignoring.
+void HandOverFaults(int pHandOver) {
+    theHandOver = pHandOver;
+    struct sigaction action = {};
+    action.sa_sigaction = OnFault;
+    // On the stack for signals where there is one: a sanitizer's, for an overflow it reports.
+    action.sa_flags = SA_SIGINFO | SA_ONSTACK;
+    sigemptyset(&action.sa_mask);
+    for (size_t i = 0; i < std::size(theFaults); ++i)
+        if (sigaction(theFaults[i], nullptr, &thePreviousFaults[i]) == 0 &&
+            thePreviousFaults[i].sa_handler != SIG_IGN)
+            sigaction(theFaults[i], &action, nullptr);
 }
 
 // The permissions a new file gets: read and write for all, less the process's mask, read
@@ -317,10 +366,10 @@ const char* TZVPartFile::Refusal(const TZVFilePath::TTarget& pTarget) {
 }
 
 void TZVPartFile::InstallSignalCleanup() {
-    // Every signal whose default ends the program, but those of its own faults, which reach
-    // the thread that made them and cannot wait (SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP,
-    // SIGSYS), and SIGPIPE and SIGXFSZ, which the program ignores to see the write fail. One
-    // that the program was started ignoring (nohup, a background job) stays ignored.
+    // Every signal whose default ends the program, but those of a fault (theFaults), which
+    // are handed over when a process sends them, and SIGPIPE and SIGXFSZ, which the program
+    // ignores to see the write fail. One that the program was started ignoring (nohup, a
+    // background job) stays ignored.
     std::vector<int> ending = {SIGHUP,  SIGINT,    SIGQUIT, SIGABRT,   SIGUSR1, SIGUSR2, SIGALRM,
                                SIGTERM, SIGSTKFLT, SIGXCPU, SIGVTALRM, SIGPROF, SIGIO,   SIGPWR};
     for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal)
@@ -335,6 +384,11 @@ void TZVPartFile::InstallSignalCleanup() {
     // Every thread started from now on inherits the block.
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     std::thread(RemoveAllOnSignal, signals).detach();
+    const auto handOver = std::find_if(ending.begin(), ending.end(), [&signals](int pSignal) {
+        return sigismember(&signals, pSignal) == 1;
+    });
+    if (handOver != ending.end())
+        HandOverFaults(*handOver);
 }
 
 void TZVPartFile::CloseDescriptor() {

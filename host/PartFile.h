@@ -53,9 +53,10 @@ public:
     static const char* Refusal(const TZVFilePath::TTarget& pTarget);
 
     // Makes every signal that would end the program and that it does not ignore remove every
-    // live temporary file and end it with 128 + the signal's number (129 for SIGHUP). Called
-    // before any other thread starts: the signals are taken by a thread of their own, whatever
-    // thread they reach.
+    // live temporary file and end it with 128 + the signal's number (129 for SIGHUP); a fault
+    // signal (SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGSYS) when a process sent it, while
+    // the program's own faults end it where they happen. Called before any other thread starts:
+    // the signals are taken by a thread of their own, whatever thread they reach.
     static void InstallSignalCleanup();
 
 private:

@@ -85,8 +85,9 @@ const char* TZVRenderOptions::Help() {
            "short) renders as nothing from the frame where it failed, which is said, -q or not.\n"
            "Exit status: 0 done (offline media and media that failed included), 1 a load,\n"
            "render or write failed, 2 bad usage, 128 + N ended by signal N (129 SIGHUP, 130\n"
-           "SIGINT, 143 SIGTERM, and every other that ends a program: unfinished files are\n"
-           "removed).\n"
+           "SIGINT, 143 SIGTERM, and every other that ends a program, SIGSEGV and the other\n"
+           "signals of a fault too when another process sends them: unfinished files are\n"
+           "removed; a fault of the program's own ends it where it stands).\n"
            "The project file format: docs/project-file.md in the sources.\n";
 }
 

@@ -300,17 +300,18 @@ TEST_F(ZvrenderFiles, ASignalRemovesTheUnfinishedFilesAndLeavesTheOldOnes) {
     WriteFile(aRoot + "/project/p.xml", longer);
     WriteFile(aRoot + "/project/old.wav", "the old file");
     aInputs = Snapshot();
-    // Every signal that ends a program, but those of its own faults and SIGPIPE and SIGXFSZ,
-    // which it ignores; signals it was started ignoring (nohup, a background job) stay
-    // ignored, the next one ends it.
+    // Every signal that ends a program, those of a fault sent by another process among them,
+    // but SIGPIPE and SIGXFSZ, which it ignores; signals it was started ignoring (nohup, a
+    // background job) stay ignored, the next one ends it.
     struct TCase {
         std::string aIgnored;
         std::vector<int> aSent;
     };
     std::vector<TCase> cases = {{"trap '' HUP USR1;", {SIGHUP, SIGUSR1, SIGTERM}}};
     for (const int signal :
-         {SIGHUP, SIGINT, SIGQUIT, SIGABRT, SIGUSR1, SIGUSR2, SIGALRM, SIGTERM, SIGSTKFLT, SIGXCPU,
-          SIGVTALRM, SIGPROF, SIGIO, SIGPWR, SIGRTMIN, SIGRTMAX})
+         {SIGHUP,    SIGINT,  SIGQUIT,   SIGABRT, SIGUSR1, SIGUSR2, SIGALRM,  SIGTERM,
+          SIGSTKFLT, SIGXCPU, SIGVTALRM, SIGPROF, SIGIO,   SIGPWR,  SIGRTMIN, SIGRTMAX,
+          SIGSEGV,   SIGBUS,  SIGFPE,    SIGILL,  SIGTRAP, SIGSYS})
         cases.push_back({"", {signal}});
     for (const TCase& c : cases) {
         const int signal = c.aSent.back();
