@@ -27,11 +27,12 @@ const TZVInputFiles::TInput* TZVInputFiles::Find(const std::string& pPath, bool 
 
 const TZVInputFiles::TInput* TZVInputFiles::FindNamed(const std::string& pPattern, long pFirst,
                                                       long pLast, std::string& pName) const {
-    for (const std::pair<long, std::string>& file : TZVNamePattern::Existing(pPattern)) {
-        if (file.first < pFirst || file.first > pLast)
-            continue;
-        if (const TInput* input = Find(file.second, false)) {
-            pName = file.second;
+    const TZVNamePattern pattern(pPattern);
+    long missing = -1;
+    for (const long number : pattern.Reached(pFirst, pLast, missing)) {
+        const std::string name = pattern.Name(number);
+        if (const TInput* input = Find(name, false)) {
+            pName = name;
             return input;
         }
     }

@@ -29,8 +29,9 @@ public:
     // exist or is a character device or a FIFO (written into, never replaced); pMediaOnly
     // leaves the project file out.
     const TInput* Find(const std::string& pPath, bool pMediaOnly) const;
-    // The first input that a file named by pPattern (a path whose file name holds one integer
-    // conversion) with a number from pFirst to pLast is, or null; pName takes the file's path.
+    // The first input that a file named by pPattern (a path with one integer conversion, in its
+    // file's name or a folder's) with a number from pFirst to pLast is, or null; pName takes the
+    // file's path.
     const TInput* FindNamed(const std::string& pPattern, long pFirst, long pLast,
                             std::string& pName) const;
 

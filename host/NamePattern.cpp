@@ -1,10 +1,12 @@
 #include "NamePattern.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -105,6 +107,33 @@ std::vector<std::pair<long, std::string>> TZVNamePattern::Existing(const std::st
     for (auto& file : files)
         file.second.insert(0, folder);
     return files;
+}
+
+bool TZVNamePattern::NamesFolders() const {
+    return IsValid() && aPattern.find('/', aEnd) != std::string::npos;
+}
+
+std::vector<long> TZVNamePattern::Reached(long pFirst, long pLast, long& pMissing) const {
+    pMissing = -1;
+    std::vector<long> numbers;
+    if (!NamesFolders()) {
+        for (const long number : Present())
+            if (number >= pFirst && number <= pLast)
+                numbers.push_back(number);
+        std::sort(numbers.begin(), numbers.end());
+        return numbers;
+    }
+    for (long number = pFirst; number <= pLast; ++number) {
+        const std::string name = Name(number);
+        const size_t slash = name.rfind('/');
+        struct stat folder;
+        if (stat(name.substr(0, slash).c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode)) {
+            pMissing = number;
+            break;
+        }
+        numbers.push_back(number);
+    }
+    return numbers;
 }
 
 std::vector<long> TZVNamePattern::Present() const {

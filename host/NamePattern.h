@@ -30,6 +30,14 @@ public:
     // conversion stands: the part of the path that holds it names an entry of its folder (a
     // file, a folder, a link that may lead nowhere). None when that folder cannot be read.
     std::vector<long> Present() const;
+    // Whether the conversion stands in a folder's name ("x%d/f.png"): each number's name is
+    // then in a folder of its own.
+    bool NamesFolders() const;
+    // The numbers from pFirst to pLast whose names a check of what they reach must look at, in
+    // order: those Present finds where the conversion stands in the file's name; where it
+    // stands in a folder's, each number in turn up to the first whose folder is not there
+    // (never more than there are folders), which pMissing takes (-1 when none is missing).
+    std::vector<long> Reached(long pFirst, long pLast, long& pMissing) const;
 
 private:
     // The entries of the folder pFolder (the current one when empty) whose names are names of

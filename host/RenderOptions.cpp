@@ -164,7 +164,9 @@ bool TZVRenderOptions::CheckOutputs(std::string& pError) const {
     const std::pair<const char*, const std::string*> outputs[] = {
         {"--png", &aPng}, {"--wav", &aWav}, {"--mp4", &aMp4}, {"--save", &aSave}};
     for (const auto& [option, output] : outputs) {
-        if (output->empty())
+        // Pictures in folders of their own are looked at frame by frame, once the frames are
+        // known (CheckNames).
+        if (output->empty() || (output == &aPng && TZVNamePattern(aPng).NamesFolders()))
             continue;
         // An output through a link is written where the link leads; a name that cannot be
         // followed or taken says why when it is written, but for a folder that is not there.
@@ -227,18 +229,26 @@ bool TZVRenderOptions::CheckNames(long pFirst, long pLast, std::string& pError) 
         pError = "bad --png " + aPng + ": the name of frame " + std::to_string(pLast) + fault;
         return false;
     }
-    for (const auto& [frame, path] : TZVNamePattern::Existing(aPng)) {
-        const char* refusal = TZVPartFile::Refusal(TZVFilePath::Find(path));
-        if (frame >= pFirst && frame <= pLast && refusal) {
+    long missing = -1;
+    const std::vector<long> frames = TZVNamePattern(aPng).Reached(pFirst, pLast, missing);
+    if (missing >= 0) {
+        pError = "no folder " + TZVFilePath::FolderOf(TZVFilePath::Absolute(PngName(missing))) +
+                 " for frame " + std::to_string(missing) + " of --png " + aPng;
+        return false;
+    }
+    for (const long frame : frames) {
+        const std::string path = PngName(frame);
+        if (const char* refusal = TZVPartFile::Refusal(TZVFilePath::Find(path))) {
             pError = "bad --png " + aPng + ": frame " + std::to_string(frame) + ", " + path +
                      ", is " + refusal;
             return false;
         }
     }
-    return CheckPictureFiles(pFirst, pLast, pError);
+    return CheckPictureFiles(frames, pFirst, pLast, pError);
 }
 
-bool TZVRenderOptions::CheckPictureFiles(long pFirst, long pLast, std::string& pError) const {
+bool TZVRenderOptions::CheckPictureFiles(std::vector<long> pFrames, long pFirst, long pLast,
+                                         std::string& pError) const {
     std::map<TZVFilePath::TId, std::pair<const char*, const std::string*>> others;
     for (const auto& [option, output] :
          {std::make_pair("--wav", &aWav), std::make_pair("--mp4", &aMp4),
@@ -250,20 +260,16 @@ bool TZVRenderOptions::CheckPictureFiles(long pFirst, long pLast, std::string& p
     // A frame reaches another output's file only through what its name leads through now,
     // or as the new file of the other's name in the frames' folder: those frames alone are
     // looked at, however many the range holds.
-    std::vector<long> frames = TZVNamePattern(aPng).Present();
     const TZVNamePattern name(aPng.substr(aPng.rfind('/') + 1));
     long frame = 0;
     for (const auto& other : others)
-        if (name.Matches(other.first.aName, frame))
-            frames.push_back(frame);
-    std::sort(frames.begin(), frames.end());
-    for (const long candidate : frames) {
+        if (name.Matches(other.first.aName, frame) && frame >= pFirst && frame <= pLast)
+            pFrames.push_back(frame);
+    std::sort(pFrames.begin(), pFrames.end());
+    for (const long candidate : pFrames) {
         TZVFilePath::TId file;
         const std::string path = PngName(candidate);
-        const auto other =
-            candidate < pFirst || candidate > pLast || !TZVFilePath::Identify(path, file)
-                ? others.end()
-                : others.find(file);
+        const auto other = !TZVFilePath::Identify(path, file) ? others.end() : others.find(file);
         if (other != others.end()) {
             pError = "two outputs on one path: frame " + std::to_string(candidate) + " of --png " +
                      aPng + ", " + path + ", and " + other->second.first + " " +

@@ -40,7 +40,9 @@ struct TZVRenderOptions {
     bool aVersion = false;
 
 private:
-    // Whether no picture of frames pFirst to pLast reaches the file of another output; false
-    // with pError naming both otherwise.
-    bool CheckPictureFiles(long pFirst, long pLast, std::string& pError) const;
+    // Whether no picture of frames pFirst to pLast reaches the file of another output, looking
+    // at the frames pFrames (TZVNamePattern::Reached) and those another output's new file would
+    // be; false with pError naming both otherwise.
+    bool CheckPictureFiles(std::vector<long> pFrames, long pFirst, long pLast,
+                           std::string& pError) const;
 };

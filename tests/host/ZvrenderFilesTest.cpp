@@ -197,7 +197,8 @@ TEST_F(ZvrenderFiles, OutputsOntoInputsAreRefusedBeforeAnythingIsWritten) {
           " && ln media/clip.mkv project/hard.mkv && ln -s ../media/tone.wav "
           "project/soft.wav && ln -s ../media/clip.mkv project/soft.mkv && ln -s soft.mkv "
           "project/chain.mkv && mkdir project/a%b project/a%%b && cp project/p.xml "
-          "project/a%b/p1.xml");
+          "project/a%b/p1.xml && cd project && mkdir x0 x1 x2 x%d m0 m2 && cp p.xml x1/ && ln -s "
+          "../media m1");
     aInputs = Snapshot();
     const std::string media = aRoot + "/media/";
     const struct {
@@ -221,6 +222,12 @@ TEST_F(ZvrenderFiles, OutputsOntoInputsAreRefusedBeforeAnythingIsWritten) {
         // A "%%" of the pictures' folder is the "%" of the folder they go into.
         {"-q --frames 0..3 --png a%%b/p%d.xml a%b/p1.xml",
          "--png a%%b/p%d.xml would overwrite the project a%b/p1.xml as a%b/p1.xml"},
+        // A frame's number in a folder's name: each frame's own path is looked at, whatever a
+        // folder named by the pattern itself holds.
+        {"-q --frames 0..2 --png x%d/p.xml x1/p.xml",
+         "--png x%d/p.xml would overwrite the project x1/p.xml as x1/p.xml"},
+        {"-q --frames 0..2 --png m%d/clip.mkv p.xml",
+         "--png m%d/clip.mkv would overwrite the medium " + media + "clip.mkv as m1/clip.mkv"},
     };
     for (const auto& c : cases) {
         const TRun run = Run(c.aArgs);
@@ -1049,11 +1056,15 @@ TEST_F(ZvrenderFiles, EveryFrameGetsItsWholeNameAndNamesTooLongAreRefused) {
     std::string deep;
     for (int i = 0; i < 2044; ++i)
         deep += "./";
+    Shell("cd " + aRoot + "/project && mkdir y0 y1 y2");
     aInputs = Snapshot();
     const struct {
         std::string aArgs;
         std::string aErr;
     } cases[] = {
+        // Each frame in a folder of its own, the last one's missing.
+        {"--frames 0..3 --png y%d/f.png",
+         "no folder " + aRoot + "/project/y3 for frame 3 of --png y%d/f.png"},
         {"--frames 0..2 --png y%251d.png",
          "bad --png y%251d.png: the name of frame 2 has a part of 256 bytes, longer than a file "
          "name can be (255 bytes)"},
@@ -1101,6 +1112,11 @@ TEST_F(ZvrenderFiles, EveryNameTheSystemTakesIsWritten) {
     aInputs = Snapshot();
     EXPECT_EQ(Run("-q --frames 8..9 --png 100%%/f%d.png p.xml").aCode, 0);
     EXPECT_EQ(NewFiles(), std::vector<std::string>({"project/100%/f8.png", "project/100%/f9.png"}));
+    // Each frame in a folder of its own.
+    Shell("cd " + project + " && mkdir y8 y9");
+    aInputs = Snapshot();
+    EXPECT_EQ(Run("-q --frames 8..9 --png y%d/f.png p.xml").aCode, 0);
+    EXPECT_EQ(NewFiles(), std::vector<std::string>({"project/y8/f.png", "project/y9/f.png"}));
     EXPECT_EQ(PartFiles(), "");
 }
 
