@@ -28,22 +28,30 @@ TZVQueuedOutput::~TZVQueuedOutput() {
     Stop();
 }
 
-bool TZVQueuedOutput::Begin(const TMediaFormat& pFormat, std::string& pError) {
-    aChannels = pFormat.aAudioFormat.aChannels > 1 ? 2 : 1;
+bool TZVQueuedOutput::StartWorker(std::string& pError) {
+    if (!aWorkers.empty())
+        return true;
     // Room for every frame there can be, so that a worker never needs memory to keep one.
     aSpare.reserve(aDepth + size_t(aWorkerCount) + 1);
     aWorkers.reserve(size_t(aWorkerCount));
-    // The workers first: the output's own threads (an encoder's) make do with the ones that
-    // are left under a limit of processes. The workers make do with as many as start, down
-    // to one.
     try {
-        for (int i = 0; i < aWorkerCount; ++i)
-            aWorkers.emplace_back(&TZVQueuedOutput::Work, this);
+        aWorkers.emplace_back(&TZVQueuedOutput::Work, this);
     } catch (const std::system_error& pFailure) {
-        if (aWorkers.empty()) {
-            pError = "cannot start a thread: " + pFailure.code().message();
-            return false;
-        }
+        pError = "cannot start a thread: " + pFailure.code().message();
+        return false;
+    }
+    return true;
+}
+
+bool TZVQueuedOutput::Begin(const TMediaFormat& pFormat, std::string& pError) {
+    aChannels = pFormat.aAudioFormat.aChannels > 1 ? 2 : 1;
+    if (!StartWorker(pError))
+        return false;
+    try {
+        while (aWorkers.size() < size_t(aWorkerCount))
+            aWorkers.emplace_back(&TZVQueuedOutput::Work, this);
+    } catch (const std::system_error&) {
+        // The workers that started do the work.
     }
     if (aOutput->Begin(pFormat, pError))
         return true;

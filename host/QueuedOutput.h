@@ -25,7 +25,12 @@ public:
     // did not finish.
     ~TZVQueuedOutput() override;
 
-    // Begins the output and starts the workers; false with pError set when either fails.
+    // Starts the first worker, unless it runs; false with pError set when it cannot start. Under
+    // a limit of processes, outputs that each start one before any begins have one each.
+    bool StartWorker(std::string& pError);
+    // Starts the first worker unless it runs, the others, as many as the system lets start, and
+    // then the output, whose own threads (an encoder's) make do with the ones that are left;
+    // false with pError set when the first worker or the output fails.
     bool Begin(const TMediaFormat& pFormat, std::string& pError) override;
     // Copies the frame for a worker; false with the first worker's failure, once there is one.
     bool AddFrame(long pFrame, const TBitmap* pPicture, const int16_t* pSound, int pCount,

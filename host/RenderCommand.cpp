@@ -228,7 +228,7 @@ int TZVRenderCommand::Render(const TZVRenderOptions& pOptions, TZVHost& pHost, l
     // sound is written in order on a thread of its own.
     const int cores = int(std::max(std::thread::hardware_concurrency(), 1u));
     const int converters = std::max(cores / 4, 1);
-    std::vector<std::unique_ptr<IZVOutput>> outputs;
+    std::vector<std::unique_ptr<TZVQueuedOutput>> outputs;
     // Opened with the others, so that a project that cannot be saved is said before anything
     // is rendered.
     std::unique_ptr<TZVPartFile> save;
@@ -253,7 +253,12 @@ int TZVRenderCommand::Render(const TZVRenderOptions& pOptions, TZVHost& pHost, l
         outputs.push_back(std::make_unique<TZVQueuedOutput>(
             std::make_unique<TZVMovieOutput>(pOptions.aMp4, 0, aErr), converters, converters,
             true));
-    for (const std::unique_ptr<IZVOutput>& output : outputs)
+    // Every output has a worker before any takes more: under a limit of processes, each has
+    // one at least.
+    for (const std::unique_ptr<TZVQueuedOutput>& output : outputs)
+        if (!output->StartWorker(error))
+            return Failure(error);
+    for (const std::unique_ptr<TZVQueuedOutput>& output : outputs)
         if (!output->Begin(pHost.aFormat, error))
             return Failure(error);
     if (!outputs.empty()) {
@@ -268,13 +273,13 @@ int TZVRenderCommand::Render(const TZVRenderOptions& pOptions, TZVHost& pHost, l
             renderer.RenderFrame(frame);
             failures.Check(frame);
             const IZVVideoStream* picture = renderer.GetPicture();
-            for (const std::unique_ptr<IZVOutput>& output : outputs)
+            for (const std::unique_ptr<TZVQueuedOutput>& output : outputs)
                 if (!output->AddFrame(frame, picture ? picture->GetBitmapFormat() : nullptr,
                                       renderer.GetSound(), renderer.GetSampleCount(), error))
                     return Failure(error);
             progress.Frame(frame - pFirst + 1, pLast - pFirst + 1);
         }
-        for (const std::unique_ptr<IZVOutput>& output : outputs)
+        for (const std::unique_ptr<TZVQueuedOutput>& output : outputs)
             if (!output->Finish(error))
                 return Failure(error);
         if (!pOptions.aQuiet)

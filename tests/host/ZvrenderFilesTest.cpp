@@ -497,6 +497,35 @@ TEST_F(ZvrenderFiles, AThreadThatCannotStartIsSaidOrDoneWithout) {
         EXPECT_EQ(run.aErr, "") << spare;
         EXPECT_GT(ReadFile(aRoot + "/project/" + movie).size(), 1000u) << spare;
     }
+
+    // The pictures beside the sound, the movie or both: every output starts a worker before
+    // any starts more, so that each has one at least (with the program and the thread that
+    // takes the signals, four threads for two outputs, five for three).
+    ASSERT_EQ(Run("-q --frames 0..9 --png ref%d.png --wav ref.wav p.xml").aCode, 0);
+    const struct {
+        std::string aOthers;
+        int aLeast;
+    } outputs[] = {
+        {"--wav both.wav", 4}, {"--mp4 both.mp4", 4}, {"--wav both.wav --mp4 both.mp4", 5}};
+    for (const auto& o : outputs)
+        for (const int extra : {0, 2}) {
+            const std::string at = o.aOthers + " " + std::to_string(o.aLeast + extra);
+            const TRun run = Run("-q --frames 0..9 --png both%d.png " + o.aOthers + " p.xml", leaks,
+                                 limit(o.aLeast + extra));
+            EXPECT_EQ(run.aCode, 0) << at;
+            EXPECT_EQ(run.aErr, "") << at;
+            for (int frame = 0; frame < 10; ++frame)
+                EXPECT_EQ(ReadFile(aRoot + "/project/both" + std::to_string(frame) + ".png"),
+                          ReadFile(aRoot + "/project/ref" + std::to_string(frame) + ".png"))
+                    << at << " " << frame;
+            const bool sound = o.aOthers.find("--wav") != std::string::npos;
+            const bool movie = o.aOthers.find("--mp4") != std::string::npos;
+            EXPECT_TRUE(ReadFile(aRoot + "/project/both.wav") ==
+                        (sound ? ReadFile(aRoot + "/project/ref.wav") : ""))
+                << at;
+            EXPECT_EQ(ReadFile(aRoot + "/project/both.mp4").size() > 1000, movie) << at;
+            Shell("rm -f " + aRoot + "/project/both*");
+        }
     EXPECT_EQ(PartFiles(), "");
 }
 
