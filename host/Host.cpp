@@ -34,8 +34,9 @@ std::vector<wxString> MediaNames() {
     return names;
 }
 
-// pText, the module's, as one line: its line breaks as "; ", and what cannot be printed, of
-// the media names in it too, as messages show names.
+// pText, a message of the module's, on one line: its line breaks as "; ", and the names of
+// media in it as every message shows names (TZVFileName::ShownText), so that a line break in a
+// name is shown, not taken as the message's.
 std::string OneLine(const wxString& pText) {
     const std::vector<wxString> names = MediaNames();
     std::string line;

@@ -11,11 +11,13 @@ struct TZVRenderOptions {
     bool Parse(const std::vector<std::string>& pArgs, std::string& pError);
     // Checks the outputs against the file system: distinct paths (links followed), existing
     // folders, nothing that cannot be written (a folder, a block device, a socket; a FIFO
-    // for the MP4 file). False with pError set otherwise.
+    // for the MP4 file); pictures in folders of their own are left to CheckNames. False with
+    // pError set otherwise.
     bool CheckOutputs(std::string& pError) const;
     // Checks the names that frames pFirst to pLast are written under: none longer than the
-    // system takes, no picture's name that cannot be written, none that reaches the file of
-    // another output (links followed). False with pError set otherwise.
+    // system takes, every picture's folder there, no picture's name that cannot be written,
+    // none that reaches the file of another output (links followed). False with pError set
+    // otherwise.
     bool CheckNames(long pFirst, long pLast, std::string& pError) const;
 
     // The file name pattern made into the name of frame pFrame.
