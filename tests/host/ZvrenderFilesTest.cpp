@@ -890,9 +890,13 @@ TEST_F(ZvrenderFiles, LimitsLongFoldersDevicesAndOwnersAreTakenAsTheSystemHasThe
     const std::string cafe = "mkdir -p ../caf\351 && cp ../media/clip.mkv ../caf\351/ && sed "
                              "'s|../media/clip|clip|g' p.xml >../caf\351/p.xml &&";
     // The same in a folder whose name would break a message's line, colour the terminal and
-    // start a line of its own; q.xml expects another length of the clip.
-    const std::string forged = "x\nzvrender:\033[1m\351",
-                      forgedShown = "x\\nzvrender:\\033[1m\\351";
+    // start a line of its own, with bytes that are not UTF-8 (an overlong form, a surrogate, a
+    // character cut short, one past U+10FFFF) and characters that cannot be printed (DEL, a
+    // tab, U+0085); q.xml expects another length of the clip.
+    const std::string forged =
+        "x\nzvrender:\033[1m\351\300\257\355\240\200\342\202\177\t\302\205\364\220\200\200";
+    const std::string forgedShown = "x\\nzvrender:\\033[1m\\351\\300\\257\\355\\240\\200\\342\\202"
+                                    "\\177\\t\\302\\205\\364\\220\\200\\200";
     const std::string forging = "mkdir -p '../" + forged + "' && cp ../media/clip.mkv '../" +
                                 forged + "/' && sed 's|../media/clip|clip|g' p.xml >'../" + forged +
                                 "/p.xml' && sed 's|l=\"50\" w=\"160\"|l=\"51\" w=\"160\"|' '../" +

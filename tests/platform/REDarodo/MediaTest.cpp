@@ -1,5 +1,6 @@
 #include "REDarodo/Media.h"
 #include "REDarodo/AudioStream.h"
+#include "REDarodo/NameText.h"
 #include "REDarodo/ReaderAudio.h"
 #include "REDarodo/WaveformFactory.h"
 
@@ -77,10 +78,21 @@ TEST(Media, OpenScansTracksSizesCountsAndRatesOrRefusesWithAReason) {
     std::fwrite(header, 1, sizeof header, file);
     std::fwrite(std::vector<char>(4096, 5).data(), 1, 4096, file);
     std::fclose(file);
+    // The clip under names that are not UTF-8, and under the one byte E9, which a name that is
+    // UTF-8, holding U+1000E9, must not reach.
+    const std::string latin = Temporary("caf\351.mkv"),
+                      broken = Temporary("x\300\257\355\240\200.mkv");
+    for (const std::string& copy : {latin, broken, Temporary("u\351.mkv")})
+        std::filesystem::copy_file(ExamplePath("clip.mkv"), copy,
+                                   std::filesystem::copy_options::overwrite_existing);
     const struct {
-        std::string aPath;
+        std::string aPath;  // the name's bytes, given as the library takes them
         const char* aFacts; // video w x h count rate | audio channels rate frames | duration
     } cases[] = {
+        {latin, "160x120 50 25 | 2 22050 44100 | 2"},
+        {broken, "160x120 50 25 | 2 22050 44100 | 2"},
+        {Temporary("u\364\200\203\251.mkv"),
+         "The file cannot be opened: No such file or directory"},
         {ExamplePath("clip.mkv"), "160x120 50 25 | 2 22050 44100 | 2"},
         {ExamplePath("still.png"), "64x48 1 25 | - | 0.04"},
         {ExamplePath("frames/clip_%03d.png"), "32x24 5 25 | - | 0.2"},
@@ -95,7 +107,7 @@ TEST(Media, OpenScansTracksSizesCountsAndRatesOrRefusesWithAReason) {
     };
     for (const auto& c : cases) {
         wxString reason;
-        std::unique_ptr<TZVMedia> media(TZVMedia::Open(c.aPath, &reason));
+        std::unique_ptr<TZVMedia> media(TZVMedia::Open(NameText(c.aPath), &reason));
         wxString facts = reason;
         if (media) {
             char line[200];
@@ -109,7 +121,7 @@ TEST(Media, OpenScansTracksSizesCountsAndRatesOrRefusesWithAReason) {
                 std::snprintf(line, sizeof line, "%d %d %lld | ", audio->GetChannelCount(),
                               audio->GetSampleRate(), (long long)audio->GetFrameCount());
             facts += (audio ? line : "- | ") + wxString::Format("%g", media->GetDuration());
-            EXPECT_EQ(media->GetFilename(), wxString(c.aPath));
+            EXPECT_EQ(media->GetFilename(), NameText(c.aPath));
             EXPECT_EQ(media->GetWidth(), video ? video->GetWidth() : 0);
         }
         EXPECT_EQ(facts, wxString(c.aFacts)) << c.aPath;
