@@ -143,25 +143,33 @@ bool NoteCutShort(AVFormatContext* pInput, int64_t pScannedSize, wxString& pFail
     return true;
 }
 
+// The decimal digits of pValue, made as the reasons are, without wxString::Format.
+wxString Digits(long long pValue) {
+    return NameText(std::to_string(pValue));
+}
+
 // "h264 video", "pcm_s16le audio".
 wxString Kind(const TStreamShape& pStream) {
     const char* const type = av_get_media_type_string(pStream.aType);
-    return wxString::Format("%s %s", avcodec_get_name(pStream.aCodec), type ? type : "data");
+    return NameText(avcodec_get_name(pStream.aCodec)) + L" " + NameText(type ? type : "data");
 }
 
-// How pNow differs from pThen, the stream pIndex was; empty when it does not.
+// How pNow differs from pThen, the stream pIndex was; empty when it does not. Made on readers'
+// threads, as the reasons are.
 wxString StreamChange(unsigned pIndex, const TStreamShape& pNow, const TStreamShape& pThen) {
     if (pNow.aType != pThen.aType || pNow.aCodec != pThen.aCodec)
-        return wxString::Format("its stream %u is %s, not %s", pIndex, Kind(pNow), Kind(pThen));
+        return L"its stream " + Digits(pIndex) + L" is " + Kind(pNow) + L", not " + Kind(pThen);
     if (pNow.aWidth != pThen.aWidth || pNow.aHeight != pThen.aHeight)
-        return wxString::Format("its pictures are %d x %d, not %d x %d", pNow.aWidth, pNow.aHeight,
-                                pThen.aWidth, pThen.aHeight);
+        return L"its pictures are " + Digits(pNow.aWidth) + L" x " + Digits(pNow.aHeight) +
+               L", not " + Digits(pThen.aWidth) + L" x " + Digits(pThen.aHeight);
     if (pNow.aImageRate.num != pThen.aImageRate.num || pNow.aImageRate.den != pThen.aImageRate.den)
-        return wxString::Format("its pictures come %d/%d a second, not %d/%d", pNow.aImageRate.num,
-                                pNow.aImageRate.den, pThen.aImageRate.num, pThen.aImageRate.den);
+        return L"its pictures come " + Digits(pNow.aImageRate.num) + L"/" +
+               Digits(pNow.aImageRate.den) + L" a second, not " + Digits(pThen.aImageRate.num) +
+               L"/" + Digits(pThen.aImageRate.den);
     if (pNow.aRate != pThen.aRate || pNow.aChannels != pThen.aChannels)
-        return wxString::Format("its sound is %d Hz in %d channels, not %d Hz in %d channels",
-                                pNow.aRate, pNow.aChannels, pThen.aRate, pThen.aChannels);
+        return L"its sound is " + Digits(pNow.aRate) + L" Hz in " + Digits(pNow.aChannels) +
+               L" channels, not " + Digits(pThen.aRate) + L" Hz in " + Digits(pThen.aChannels) +
+               L" channels";
     return wxString();
 }
 
@@ -240,11 +248,12 @@ wxString Refusal(const AVFormatContext* pInput) {
 wxString Changed(const AVFormatContext* pInput, const std::vector<TStreamShape>& pStreams) {
     wxString change;
     if (pInput->nb_streams != pStreams.size())
-        change = wxString::Format("it holds %u stream%s, not %u", pInput->nb_streams,
-                                  pInput->nb_streams == 1 ? "" : "s", unsigned(pStreams.size()));
+        change = L"it holds " + Digits(pInput->nb_streams) +
+                 (pInput->nb_streams == 1 ? L" stream" : L" streams") + L", not " +
+                 Digits(static_cast<long long>(pStreams.size()));
     for (unsigned i = 0; change.empty() && i < pInput->nb_streams; ++i)
         change = StreamChange(i, TStreamShape(*pInput->streams[i]), pStreams[i]);
-    return change.empty() ? change : "The file has changed: " + change;
+    return change.empty() ? change : L"The file has changed: " + change;
 }
 
 TCodecPtr OpenDecoder(const AVStream* pStream) {
