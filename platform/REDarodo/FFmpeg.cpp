@@ -128,6 +128,11 @@ std::string SequenceUrl(const std::string& pPath, TInputGuard& pGuard) {
                : "/proc/self/fd/" + std::to_string(pGuard.aFolder) + pPath.substr(slash);
 }
 
+// The decimal digits of pValue, made as the reasons are, without wxString::Format.
+wxString Digits(long long pValue) {
+    return NameText(std::to_string(pValue));
+}
+
 // Whether pInput's file ended before pScannedSize, the size it had when its medium was
 // scanned: it was cut short (truncated while it was read, or replaced), and what lay beyond is
 // lost; pFailure says so the first time. An end the demuxer finds before the file's (an MP4's
@@ -138,14 +143,9 @@ bool NoteCutShort(AVFormatContext* pInput, int64_t pScannedSize, wxString& pFail
     if (size < 0 || size >= pScannedSize)
         return false;
     if (pFailure.empty())
-        pFailure = L"The file has been cut short: " + NameText(std::to_string(size)) + L" of its " +
-                   NameText(std::to_string(pScannedSize)) + L" bytes are left";
+        pFailure = L"The file has been cut short: " + Digits(size) + L" of its " +
+                   Digits(pScannedSize) + L" bytes are left";
     return true;
-}
-
-// The decimal digits of pValue, made as the reasons are, without wxString::Format.
-wxString Digits(long long pValue) {
-    return NameText(std::to_string(pValue));
 }
 
 // "h264 video", "pcm_s16le audio".

@@ -9,7 +9,6 @@
 #include "MediaWriter.h"
 #include "PictureConverter.h"
 
-#include "MediaWriter.h"
 #include "support/ExampleMedia.h"
 #include "support/PlainDecode.h"
 #include "support/Temporary.h"
